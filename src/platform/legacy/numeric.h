@@ -9,6 +9,9 @@
 
 namespace legacy {
 
+// The compiler's 128-bit integer, named once so -Wpedantic stays quiet.
+__extension__ typedef unsigned __int128 UInt128;
+
 class Decimal;
 
 // A 64-bit integer scaled by 10,000: four exact decimals. Money never goes
@@ -62,6 +65,7 @@ public:
     Decimal() = default;
     Decimal(int value);
     Decimal(long long value);
+    Decimal(long value) : Decimal((long long)value) {}
     static Decimal fromCurrency(Currency c);
     // Error 6 when the value does not fit.
     static Decimal fromDouble(double value);
@@ -78,6 +82,8 @@ public:
     double toDouble() const;
     // Error 6 when out of range.
     long long toLongLong() const;  // rounded half to even
+    // Rounded half to even to at most `digits` decimals (0 to 28).
+    Decimal rounded(int digits) const;
     // Plain notation, no exponent, trailing zeros of the fraction removed.
     QString toString(QChar decimalPoint = u'.') const;
 
@@ -90,11 +96,11 @@ public:
     friend bool operator==(const Decimal& a, const Decimal& b);
 
     // Raw access for exact conversions.
-    unsigned __int128 mantissa() const { return mantissa_; }
-    static Decimal fromParts(unsigned __int128 mantissa, int scale, bool negative);
+    UInt128 mantissa() const { return mantissa_; }
+    static Decimal fromParts(UInt128 mantissa, int scale, bool negative);
 
 private:
-    unsigned __int128 mantissa_ = 0;  // < 2^96
+    UInt128 mantissa_ = 0;  // < 2^96
     std::uint8_t scale_ = 0;
     bool negative_ = false;
 };

@@ -16,7 +16,10 @@ struct RegionalProfile {
     bool dayFirst = true;            // day/month/year
     QChar dateSeparator = u'/';
     QChar timeSeparator = u':';
-    QString shortDateFormat = QStringLiteral("dd/MM/yyyy");
+    QString shortDateFormat = QStringLiteral("dd/MM/yyyy");   // QDate::toString pattern
+    QString longTimeFormat = QStringLiteral("HH:mm:ss");      // QTime::toString pattern
+    QString amDesignator = QStringLiteral("a.m.");
+    QString pmDesignator = QStringLiteral("p.m.");
     QStringList monthNames;          // "enero" .. "diciembre"
     QStringList dayNames;            // "domingo" .. "sábado"
 

@@ -64,6 +64,9 @@ public:
     Variant(std::int16_t i) : data_(i) {}
     Variant(int i) : data_(std::int32_t(i)) {}           // Long
     Variant(long long i);                                  // Long when it fits, else Decimal
+    Variant(long i) : Variant((long long)i) {}             // qsizetype and the like
+    Variant(unsigned int i) : Variant((long long)i) {}
+    Variant(unsigned long i) : Variant((long long)i) {}    // size_t
     Variant(double d) : data_(d) {}
     Variant(Currency c) : data_(c) {}
     Variant(const Decimal& d) : data_(d) {}

@@ -35,7 +35,7 @@ ErrObject& Err();
 // Ending the program ("End"): main() catches it and exits with the code.
 class ProgramEnd {
 public:
-    explicit ProgramEnd(int code = 0) : code(code) {}
+    explicit ProgramEnd(int exitCode = 0) : code(exitCode) {}
     int code;
 };
 

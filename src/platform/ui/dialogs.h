@@ -2,6 +2,7 @@
 // Every message box, input box, file dialog and modal window goes through
 // here, so that tests can script the answers and see every box shown.
 #include <QString>
+#include <QList>
 #include <QStringList>
 
 #include <functional>
@@ -78,5 +79,24 @@ void DoEvents();
 void Sleep(int milliseconds);  // waits with events flowing
 void ShowModal(QWidget* window);
 void SendTab(QWidget* from);
+
+// What a message box style offers, in the order the buttons stand: the
+// answer codes of its buttons, the answer of its default button and the
+// answer that Escape or the close button gives (0 when the box cannot be
+// dismissed that way, as with Abort/Retry/Ignore and Yes/No).
+QList<int> msgBoxAnswers(int style);
+int msgBoxDefaultAnswer(int style);
+int msgBoxEscapeAnswer(int style);
+// The runtime's filter text as Qt writes it: "Desc|*.ext;*.EXT|Todos|*.*"
+// -> "Desc (*.ext *.EXT);;Todos (*)". The suite writes its patterns in
+// capitals and Linux file names are mostly lower case, so both spellings go in.
+QString qtFileFilter(const QString& runtimeFilter);
+// The title a box shows: the given one, or the program's title when empty.
+QString boxTitle(const QString& title);
+// The runtime's texts end lines with CR alone or CR LF; plain "\n" for Qt.
+QString normalizeLineEnds(const QString& text);
+// Moves the focus from `from` (the focused widget when null) to the next
+// control of its window that takes the focus by Tab.
+void moveFocusToNext(QWidget* from);
 
 }  // namespace ui

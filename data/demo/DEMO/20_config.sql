@@ -1,0 +1,60 @@
+-- Demo database DEMO: configuration rows (group DATOS; keys stored trimmed and upper-cased).
+-- Keys are written as the server's CHAR columns keep them: digit-only codes
+-- right-aligned behind blanks ("   1"), other codes left-aligned ("FP  ").
+
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('MOSTRARSTOCKENCONSULTAS', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('TITULOCLIENTES', 'DATOS', 'Clientes', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('TITULOPROVEEDORES', 'DATOS', 'Proveedores', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('EXIGECLAVECONSULTALIKEARTICULOS', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('USACONSULTALIKE', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('CANTIDADDECIMALES', 'DATOS', '2', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('SS_CONFIDENCIALIDAD', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('USAMULTILESMONEDAS', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('USAFACTURAPROFORMA', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('USACCOSTO', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('USA_STK_STOCK_UDKG', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('UNIDADDEMEDIDA_M3', 'DATOS', 'M3', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('UNIDADDEMEDIDA_BL', 'DATOS', 'BL', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('UNIDADDEMEDIDA_KG', 'DATOS', 'KG', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('PERIODO', 'DATOS', '2026', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('RAZONSOCIALPORUNEG', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('VALIDACODIGOBARRA', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('CFONDO', 'DATOS', '16774118', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('CLETRA', 'DATOS', '0', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('MODULOORDENDETRABAJO', 'DATOS', 'SI', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('V_MODIFICACPRECIO', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('C_MODIFICACPRECIO', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('MADERERA', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('CUENTACTRODIST', 'DATOS', '', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('MAXDTO', 'DATOS', '15', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('MAXDTOPROFORMA', 'DATOS', '10', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('PIDECLAVE_STOCKNEG', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('PIDECLAVE_MARKUPBASE', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('PIDECLAVE_LIMITECREDITO', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('SS_BLOQUEOACTIVO', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('UTILIZARFECHADIA', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('ASIGNACIONAUTOMATICADELOTEING', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('ASIGNACIONAUTOMATICADELOTEINGOP', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('CONDIVAEMPRESA', 'DATOS', '1', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('TOP_DEFAULT', 'DATOS', '1000', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('THEME', 'DATOS', '1', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('NOMBRE', 'DATOS', 'Empresa Demo S.A.', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('CUIT', 'DATOS', '30-71234567-9', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('CALLE', 'DATOS', 'Av. Siempre Viva', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('NUMERO', 'DATOS', '742', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('PISO', 'DATOS', '1', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('DEPARTAMENTO', 'DATOS', 'A', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('INICIOACTIVIDADES', 'DATOS', '01/03/2010', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('NROINGRESOSBRUTOS', 'DATOS', '901-123456-7', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('INICIO_ACTIVIDADES_UN_1', 'DATOS', '01/03/2010', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('INGRESOS_BRUTOS_UN_1', 'DATOS', '901-123456-7', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('CONDICIONIVA_UN_1', 'DATOS', '1', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('DOMICILIO_UN_1', 'DATOS', 'Av. Siempre Viva 742, Springfield', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('PIVA', 'DATOS', '21', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('PIVAREC', 'DATOS', '10.5', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('ASIENTOSXSTOCK', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('ENTREGADO_MOSTRADOR', 'DATOS', 'NO', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('LENDESCRIPCION', 'DATOS', '100', '', 0);
+INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) VALUES ('DEPOSITODEFAULT', 'DATOS', '   1', '', 0);
+
+INSERT INTO V_TA_UNIDADNEGOCIO (codigo, Descripcion, razon_social, Cuit, PDV) VALUES ('   1', 'Casa Central', 'Empresa Demo S.A.', '30-71234567-9', '0001');

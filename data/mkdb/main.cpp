@@ -1,0 +1,82 @@
+// vordane-mkdb: creates a database file of the embedded engine.
+//
+//   vordane-mkdb [--force] [--no-data] [--data-dir DIR] --name NAME [-o FILE]
+//       the schema and data files of database NAME (see mkdb.h); the file
+//       defaults to NAME.sqlite in the current folder
+//   vordane-mkdb [--force] -o FILE FILE.sql...
+//       the given SQL files, in order
+#include <cstdio>
+#include <cstring>
+
+#include <QString>
+#include <QStringList>
+
+#include "mkdb/mkdb.h"
+
+namespace {
+
+int usage() {
+    std::fputs(
+        "usage: vordane-mkdb [--force] [--no-data] [--data-dir DIR] --name NAME [-o FILE]\n"
+        "       vordane-mkdb [--force] -o FILE FILE.sql...\n",
+        stderr);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool force = false;
+    bool withData = true;
+    QString dataDir;
+    QString name;
+    QString output;
+    QStringList files;
+
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        auto value = [&](QString* target) {
+            if (i + 1 >= argc) return false;
+            *target = QString::fromLocal8Bit(argv[++i]);
+            return true;
+        };
+        if (!std::strcmp(a, "--force")) {
+            force = true;
+        } else if (!std::strcmp(a, "--no-data")) {
+            withData = false;
+        } else if (!std::strcmp(a, "--data-dir")) {
+            if (!value(&dataDir)) return usage();
+        } else if (!std::strcmp(a, "--name")) {
+            if (!value(&name)) return usage();
+        } else if (!std::strcmp(a, "-o") || !std::strcmp(a, "--output")) {
+            if (!value(&output)) return usage();
+        } else if (!std::strcmp(a, "-h") || !std::strcmp(a, "--help")) {
+            usage();
+            return 0;
+        } else if (a[0] == '-') {
+            return usage();
+        } else {
+            files << QString::fromLocal8Bit(a);
+        }
+    }
+
+    QString error;
+    if (!name.isEmpty()) {
+        if (!files.isEmpty()) return usage();
+        if (dataDir.isEmpty()) dataDir = QStringLiteral(VORDANE_DATA_DIR);
+        if (output.isEmpty()) output = name + QStringLiteral(".sqlite");
+        files = mkdb::databaseFiles(dataDir, name, withData, &error);
+        if (files.isEmpty()) {
+            std::fprintf(stderr, "vordane-mkdb: %s\n", qPrintable(error));
+            return 1;
+        }
+    } else if (output.isEmpty() || files.isEmpty()) {
+        return usage();
+    }
+
+    if (!mkdb::createDatabase(output, files, force, &error)) {
+        std::fprintf(stderr, "vordane-mkdb: %s\n", qPrintable(error));
+        return 1;
+    }
+    return 0;
+}

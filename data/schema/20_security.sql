@@ -1,0 +1,69 @@
+-- Users, menu tasks, program starts, voucher actions and the error table.
+
+CREATE TABLE TA_USUARIOS (
+  ID            INTEGER PRIMARY KEY,
+  NOMBRE        VARCHAR(50)  COLLATE SRVTEXT,
+  SISTEMA       VARCHAR(20)  COLLATE SRVTEXT,
+  PassWord      VARCHAR(100) COLLATE SRVTEXT,
+  Administrador BIT DEFAULT 0,
+  UNegocio      CHAR(4)      COLLATE SRVTEXT,
+  verproforma   BIT,
+  clasepusa     VARCHAR(100) COLLATE SRVTEXT
+);
+CREATE INDEX IX_TA_USUARIOS_NOMBRE ON TA_USUARIOS (NOMBRE, SISTEMA);
+
+CREATE TABLE TA_MENU (
+  ID      INTEGER PRIMARY KEY,
+  Clave   VARCHAR(20)  COLLATE SRVTEXT,
+  Proceso VARCHAR(255) COLLATE SRVTEXT,
+  Nombre  VARCHAR(100) COLLATE SRVTEXT
+);
+CREATE INDEX IX_TA_MENU_CLAVE ON TA_MENU (Clave);
+
+CREATE TABLE TA_TAREAS (
+  ID      INTEGER PRIMARY KEY,
+  USUARIO VARCHAR(50) COLLATE SRVTEXT,
+  TAREA   VARCHAR(20) COLLATE SRVTEXT
+);
+CREATE INDEX IX_TA_TAREAS_USUARIO ON TA_TAREAS (USUARIO, TAREA);
+
+-- One row per program start.
+CREATE TABLE Control_Acceso (
+  ID            INTEGER PRIMARY KEY,
+  Maquina       VARCHAR(50)  COLLATE SRVTEXT,
+  Usuario       VARCHAR(50)  COLLATE SRVTEXT,
+  Formulario    VARCHAR(100) COLLATE SRVTEXT,
+  Tarea         VARCHAR(100) COLLATE SRVTEXT,
+  Ingreso       DATETIME,
+  NombreUsuario VARCHAR(50)  COLLATE SRVTEXT
+);
+
+-- Audit rows of voucher actions: 'A' new, 'M' changed, 'B' annulled,
+-- 'E' physically deleted, 'ER' error.
+CREATE TABLE V_MV_CPTEACCIONES (
+  ID            INTEGER PRIMARY KEY,
+  TC            CHAR(4)      COLLATE SRVTEXT,
+  IdComprobante CHAR(13)     COLLATE SRVTEXT,
+  IdComplemento INT,
+  Tipo_accion   VARCHAR(2)   COLLATE SRVTEXT,
+  FECHAHORA     DATETIME,
+  Usuario       VARCHAR(50)  COLLATE SRVTEXT,
+  PC            VARCHAR(50)  COLLATE SRVTEXT,
+  SYSTEMUSER    VARCHAR(255) COLLATE SRVTEXT,
+  Proceso       VARCHAR(255) COLLATE SRVTEXT,
+  ProcesoLote   VARCHAR(25)  COLLATE SRVTEXT,
+  Cuenta        VARCHAR(15)  COLLATE SRVTEXT
+);
+CREATE INDEX IX_V_MV_CPTEACCIONES_KEY ON V_MV_CPTEACCIONES (TC, IdComprobante, IdComplemento);
+
+-- Failed script batches.
+CREATE TABLE AUX_ERR (
+  ID          INTEGER PRIMARY KEY,
+  Proceso     VARCHAR(255) COLLATE SRVTEXT,
+  fecha       DATETIME,
+  Error       INT,
+  Descripcion VARCHAR(250) COLLATE SRVTEXT,
+  sql         TEXT         COLLATE SRVTEXT,
+  PC          VARCHAR(50)  COLLATE SRVTEXT,
+  Usuario     VARCHAR(50)  COLLATE SRVTEXT
+);

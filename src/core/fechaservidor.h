@@ -1,0 +1,13 @@
+#pragma once
+// The database server's date and time, so rows written by different
+// workstations carry one clock.
+#include "platform/legacy/date.h"
+
+namespace ModGlobal {
+
+// The server's date and time to the second. Without a server row: the date
+// of key "FECHAOPERHASTA" when UtilizarFechaDia is on and it holds a date,
+// else the local clock. Never raises.
+legacy::Date FechaServidor();
+
+}  // namespace ModGlobal

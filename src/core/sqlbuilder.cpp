@@ -1,0 +1,178 @@
+#include "core/sqlbuilder.h"
+
+#include "core/tratamientoerrores.h"
+#include "db/db_dll.h"
+#include "db/lineaerrores.h"
+#include "db/modglobal_db.h"
+#include "platform/kapores2/funciones.h"
+#include "platform/legacy/date.h"
+#include "platform/legacy/strings.h"
+#include "platform/legacy/textfile.h"
+
+using namespace legacy;
+
+namespace ModGlobal {
+
+QList<CampoValor> gListaCampos;
+QList<CampoValor> gClavesTotalizador;
+
+void AgregaCampo(const QString& Campo, QString& Valor, const QString& Tipo, bool Nuevo)
+{
+    if (Nuevo)
+        gListaCampos = QList<CampoValor>(1);
+    else
+        gListaCampos.append(CampoValor{});
+
+    // The values come from screens and files; an apostrophe would end the
+    // literal early, so the suite drops them here.
+    Valor = Replace(Valor, QStringLiteral("'"), QString(), 1, -1, vbTextCompare);
+
+    CampoValor& ultimo = gListaCampos.last();
+    ultimo.Campo = Campo;
+    if (UCase(Valor) == QLatin1String("NULL"))
+        ultimo.Valor = QStringLiteral("Null");
+    else
+        ultimo.Valor = gDB().SQLValue(Variant(Valor), Tipo).toString();
+}
+
+void AgregaCampo(const QString& Campo, const QString& Valor, const QString& Tipo, bool Nuevo)
+{
+    QString copia = Valor;
+    AgregaCampo(Campo, copia, Tipo, Nuevo);
+}
+
+void ArmaSentenciaSQL(const QList<CampoValor>& Campos, QStringList& Sentencias, const QString& Tabla,
+                      bool EsUpdate, QString& Condicion, bool Conservar)
+{
+    if (Campos.isEmpty())
+        throw VbError(9);  // an erased list has no bounds
+
+    QString sentencia;
+    if (!EsUpdate) {
+        QString columnas = QStringLiteral("(");
+        QString valores = QStringLiteral(" VALUES (");
+        for (qsizetype i = 0; i < Campos.size(); ++i) {
+            const bool ultimo = i == Campos.size() - 1;
+            columnas += Campos[i].Campo + (ultimo ? QStringLiteral(")") : QStringLiteral(","));
+            valores += Campos[i].Valor + (ultimo ? QStringLiteral(")") : QStringLiteral(","));
+        }
+        sentencia = QStringLiteral("INSERT INTO ") + Tabla + QStringLiteral(" ") + columnas + valores;
+    } else {
+        QStringList asignaciones;
+        for (const CampoValor& c : Campos)
+            asignaciones << c.Campo + QStringLiteral(" = ") + c.Valor;
+        if (InStr(Condicion, QStringLiteral("WHERE"), vbTextCompare) == 0)
+            Condicion = QStringLiteral(" WHERE ") + Condicion;
+        sentencia = QStringLiteral("UPDATE ") + Tabla + QStringLiteral(" SET ") + asignaciones.join(u',') +
+                    QStringLiteral(" ") + Condicion;
+    }
+
+    Sentencias.append(sentencia);
+
+    if (!Conservar)
+        gListaCampos = QList<CampoValor>(1);
+}
+
+void ArmaSentenciaSQL(const QList<CampoValor>& Campos, QStringList& Sentencias, const QString& Tabla,
+                      bool EsUpdate, const QString& Condicion, bool Conservar)
+{
+    QString copia = Condicion;
+    ArmaSentenciaSQL(Campos, Sentencias, Tabla, EsUpdate, copia, Conservar);
+}
+
+void ArmaInsertValores(QString& SQL, const QList<CampoValor>& Campos, bool Limpiar)
+{
+    QStringList columnas;
+    QStringList valores;
+    for (const CampoValor& c : Campos) {
+        columnas << c.Campo;
+        valores << c.Valor;
+    }
+    SQL += QStringLiteral("(") + columnas.join(u',') + QStringLiteral(")") + QStringLiteral(" VALUES (") +
+           valores.join(u',') + QStringLiteral(")");
+    if (Limpiar)
+        gListaCampos.clear();
+}
+
+QString ArmaCondicion(const QString& Campo, const QString& Operador, const QStringList& Valores,
+                      const QString& Conector, const QString& Comilla, const Variant& ConNull, bool SaltaVacios)
+{
+    try {
+        if (Valores.isEmpty())
+            throw VbError(9);
+        QString r = Campo + Operador + Comilla + Valores[0] + Comilla;
+        for (qsizetype i = 1; i < Valores.size(); ++i) {
+            if (SaltaVacios && Trim(Valores[i]).isEmpty())
+                continue;
+            r += Conector + Campo + Operador + Comilla + Valores[i] + Comilla;
+        }
+        if (CBool(ConNull))
+            r += Conector + Campo + QStringLiteral(" is null ");
+        return r;
+    } catch (const VbError& e) {
+        // The condition falls back to "all rows"; the log keeps a trace so a
+        // query that returns too much can be explained afterwards.
+        try {
+            AppendLine(RutaLogErrores(),
+                       errlog::LineaLogErrores(Date::now(), QStringLiteral("ArmaCondicion"), e, 0));
+        } catch (...) {
+        }
+        return QStringLiteral("1=1");
+    }
+}
+
+QString AdaptaSQLOracle(const QString& SQL)
+{
+    if (InStr(gDB().gConnString, QStringLiteral("oracle"), vbTextCompare) == 0)
+        return SQL;
+
+    if (kapores2::Funciones::CuentaPalabras(SQL) < 2)
+        return Replace(SQL, QStringLiteral("LEN"), QStringLiteral("LENGTH"), 1, -1, vbTextCompare);
+
+    if (InStr(SQL, QStringLiteral("top "), vbTextCompare) == 0)
+        return SQL;
+    const long p = InStr(SQL, QStringLiteral("top"), vbTextCompare);
+    const QString antes = Left(SQL, p - 1);
+    const QString resto = Mid(SQL, p + 3);
+    const long asterisco = InStr(resto, QStringLiteral("*"));
+    // A TOP without a column list cannot be rewritten; the text goes as it is.
+    if (asterisco == 0)
+        return SQL;
+    const QString n = Left(resto, asterisco - 1);
+    const QString despues = Mid(resto, asterisco + 1);
+    return antes + QStringLiteral(" * ") + despues + QStringLiteral(" WHERE ROWNUM <= ") + n;
+}
+
+int BuscaEnArray(const QStringList& Lista, const QString& Texto, int Desde)
+{
+    for (qsizetype i = qMax(Desde, 0); i < Lista.size(); ++i) {
+        if (StrComp(Lista[i], Texto, vbTextCompare) == 0)
+            return int(i);
+    }
+    return -1;
+}
+
+long IndiceEnLista(const QString& Texto)
+{
+    const QString buscado = Trim(Texto);
+    for (qsizetype i = 0; i < gClavesTotalizador.size(); ++i) {
+        const QString clave =
+            Trim(kapores2::Funciones::QuitaCaracteres(gClavesTotalizador[i].Campo, Chr(255), Chr(0)));
+        if (StrComp(clave, buscado, vbTextCompare) == 0)
+            return long(i);
+    }
+    return -1;
+}
+
+QString DuplicaApostrofes(const QString& Texto)
+{
+    QString r = Texto;
+    return r.replace(u'\'', QStringLiteral("''"));
+}
+
+QString LimpiaTexto(const Variant& Valor)
+{
+    return Trim(kapores2::Funciones::QuitaCaracteres(CStr(Valor), Chr(0), Chr(255), Chr(10)));
+}
+
+}  // namespace ModGlobal

@@ -1,0 +1,306 @@
+// DB_Dll: one-query answers (does a row exist, one field of a row, largest
+// or smallest value of a column).
+#include "db/db_dll.h"
+
+#include "db/db_texto.h"
+#include "db/modglobal_db.h"
+#include "platform/kapores2/funciones.h"
+#include "platform/ui/dialogs.h"
+
+using namespace db_texto;
+using legacy::Variant;
+using legacy::VbError;
+
+namespace {
+
+enum class FormaClave { Texto, Fecha, Numero, Otra };
+
+FormaClave FormaDe(const Variant& tipodato)
+{
+    if (tipodato.IsEmpty() || tipodato.IsNull())
+        return FormaClave::Otra;
+    if (legacy::Compare(tipodato, Variant(8)) == 0)
+        return FormaClave::Texto;
+    if (legacy::Compare(tipodato, Variant(7)) == 0)
+        return FormaClave::Fecha;
+    for (int n : {3, 4, 5})
+        if (legacy::Compare(tipodato, Variant(n)) == 0)
+            return FormaClave::Numero;
+    return FormaClave::Otra;
+}
+
+// The number read from the start of the text, as the default conversion
+// writes it.
+QString Numero(const QString& valor)
+{
+    return legacy::Trim(Variant(legacy::Val(valor)).toString());
+}
+
+QString SinBlancos(const QString& texto)
+{
+    return QString(texto).remove(u' ');
+}
+
+}  // namespace
+
+bool DB_Dll::EsArchivoLocal() const
+{
+    return gCnn && Contiene(gCnn->ConnectionString(), QStringLiteral("Jet.OLEDB"));
+}
+
+// A date key. Only a local database file reads a bare date (or one between
+// "#"); every server needs it between apostrophes.
+QString DB_Dll::ComparacionFecha(const QString& valor, bool conNumerales) const
+{
+    const QString v = legacy::Trim(valor);
+    if (EsArchivoLocal())
+        return conNumerales ? QStringLiteral("#") + v + QStringLiteral("#") : v;
+    if (v.startsWith(u'\''))
+        return v;
+    return QStringLiteral("'") + v + QStringLiteral("'");
+}
+
+bool DB_Dll::ExisteEnTabla(const QString& Tabla, const QString& ValorBuscado, const QString& Campo,
+                           std::shared_ptr<ado::Recordset>* LRCS, const Variant& Tipodato, const QString& Condicion,
+                           bool SoloLectura)
+{
+    return ExisteEnTablaComun(true, Tabla, ValorBuscado, Campo, LRCS, Tipodato, Condicion, SoloLectura);
+}
+
+bool DB_Dll::ExisteEnTablaST(const QString& Tabla, const QString& ValorBuscado, const QString& Campo,
+                             std::shared_ptr<ado::Recordset>* LRCS, const Variant& Tipodato, const QString& Condicion,
+                             bool SoloLectura)
+{
+    return ExisteEnTablaComun(false, Tabla, ValorBuscado, Campo, LRCS, Tipodato, Condicion, SoloLectura);
+}
+
+// ExisteEnTabla (conTop) and ExisteEnTablaST: ST reads every matching row
+// on the main connection, without synonyms or the Oracle rewrite and without
+// trimming a text key.
+bool DB_Dll::ExisteEnTablaComun(bool conTop, const QString& Tabla, const QString& ValorBuscado, const QString& Campo,
+                                std::shared_ptr<ado::Recordset>* LRCS, const Variant& Tipodato,
+                                const QString& Condicion, bool SoloLectura)
+{
+    const QString inicio = conTop ? QStringLiteral("SELECT TOP 1 * FROM ") : QStringLiteral("SELECT * FROM ");
+    const QString bloqueo = conTop ? QStringLiteral(" with(nolock)  WHERE ") : QStringLiteral(" with(nolock)   WHERE ");
+    QString sentencia;
+    if (!Condicion.isEmpty()) {
+        sentencia = inicio + Tabla + (conTop ? QStringLiteral(" with(nolock) ") : QStringLiteral(" with(nolock)  ")) +
+                    (Contiene(Condicion, QStringLiteral(" WHERE ")) ? QStringLiteral(" ") : QStringLiteral(" WHERE ")) +
+                    Condicion;
+    } else {
+        switch (FormaDe(Tipodato)) {
+        case FormaClave::Texto:
+            sentencia = conTop ? QStringLiteral("SELECT TOP 1  * FROM ") + Tabla +
+                                     QStringLiteral(" with(nolock)  WHERE LTRIM(RTRIM(") + Campo +
+                                     QStringLiteral(")) ='") + legacy::Trim(ValorBuscado) + QStringLiteral("'")
+                               : inicio + Tabla + bloqueo + Campo + QStringLiteral(" ='") + ValorBuscado +
+                                     QStringLiteral("'");
+            break;
+        case FormaClave::Fecha:
+            sentencia = inicio + Tabla + bloqueo + Campo + QStringLiteral(" = ") +
+                        ComparacionFecha(ValorBuscado, false) + QStringLiteral(" ");
+            break;
+        case FormaClave::Numero:
+            sentencia = inicio + Tabla + bloqueo + Campo + QStringLiteral(" = ") + Numero(ValorBuscado);
+            break;
+        case FormaClave::Otra:
+            sentencia = inicio + Tabla + bloqueo + Campo + QStringLiteral(" = ") + ValorBuscado;
+            break;
+        }
+    }
+
+    const std::shared_ptr<ado::Connection> conexion = conTop ? gCnn : ModGlobal::gDB().gCnn;
+    bool resultado = false;
+    int intentos = 0;
+    auto manejador = [&](const VbError& e, const QString&) -> int {
+        const ado::ErrorCollection& errores = conexion->Errors();
+        if (errores.Count() > 0 && errores.Item(0).NativeError == ado::kNativeNetwork &&
+            ReconectaTrasErrorRed(intentos, false))
+            return 4;
+        return ui::MsgBox(e.Description, ui::vbAbortRetryIgnore + ui::vbCritical, QStringLiteral("Aviso al Operador"));
+    };
+    legacy::ErrorTrap trap(conTop ? QStringLiteral("ExisteEnTabla") : QStringLiteral("ExisteEnTablaST"), manejador);
+
+    if (conTop)
+        trap([&] { sentencia = SS_TSinonimos(sentencia); });
+    if (LRCS) {
+        trap([&] {
+            if (!*LRCS)
+                *LRCS = std::make_shared<ado::Recordset>();
+            if ((*LRCS)->State() != ado::adStateClosed)
+                (*LRCS)->Close();
+        });
+        trap([&] {
+            // Without SoloLectura the cursor and lock the caller set stay.
+            if (SoloLectura)
+                (*LRCS)->Open(sentencia, conexion, ado::adOpenForwardOnly, ado::adLockReadOnly);
+            else
+                (*LRCS)->Open(sentencia, conexion, (*LRCS)->CursorType(), (*LRCS)->LockType());
+        });
+        trap([&] { resultado = !(*LRCS)->Bof(); });
+    } else {
+        auto rs = std::make_shared<ado::Recordset>();
+        trap([&] {
+            rs->Open(conTop ? ORACLE_Dicc(sentencia) : sentencia, conexion, ado::adOpenForwardOnly,
+                     ado::adLockReadOnly, -1);
+        });
+        trap([&] { resultado = !rs->Bof(); });
+        trap([&] {
+            if (rs->State() != ado::adStateClosed)
+                rs->Close();
+        });
+    }
+    return resultado;
+}
+
+legacy::Variant DB_Dll::DatosTabla(const QString& Tabla, const QString& ValorBuscado, const QString& CampoDevuelto,
+                                   const QString& Campo, const Variant& Tipodato, const QString& Condicion,
+                                   bool UsaTrim, bool IgnoraError)
+{
+    Variant copia = Tipodato;
+    return DatosTabla(Tabla, ValorBuscado, CampoDevuelto, Campo, copia, Condicion, UsaTrim, IgnoraError);
+}
+
+legacy::Variant DB_Dll::DatosTabla(const QString& Tabla, const QString& ValorBuscado, const QString& CampoDevuelto,
+                                   const QString& Campo, Variant& Tipodato, const QString& Condicion, bool UsaTrim,
+                                   bool IgnoraError)
+{
+    if (Tipodato.IsString() && Tipodato.toString() == u"'")
+        Tipodato = Variant(8);
+
+    const QString inicio = QStringLiteral("SELECT TOP 1 * FROM ") + Tabla + QStringLiteral(" with(nolock)  WHERE ");
+    const QString condicion = legacy::Trim(Condicion).isEmpty() ? QString() : QStringLiteral(" AND ") + Condicion;
+    QString sentencia;
+    switch (FormaDe(Tipodato)) {
+    case FormaClave::Texto:
+        sentencia = UsaTrim ? inicio + QStringLiteral("LTRIM(RTRIM(") + Campo + QStringLiteral(")) ='") +
+                                  legacy::Trim(ValorBuscado) + QStringLiteral("' ")
+                            : inicio + Campo + QStringLiteral(" ='") + ValorBuscado + QStringLiteral("' ");
+        break;
+    case FormaClave::Fecha:
+        sentencia = inicio + Campo + QStringLiteral(" = ") + ComparacionFecha(ValorBuscado, true) + QStringLiteral(" ");
+        break;
+    case FormaClave::Numero:
+        sentencia = inicio + Campo + QStringLiteral(" = ") + Numero(ValorBuscado);
+        break;
+    case FormaClave::Otra:
+        sentencia = inicio + Campo + QStringLiteral(" = ") + ValorBuscado;
+        break;
+    }
+    sentencia += condicion;
+
+    Variant resultado;
+    int intentos = 0;
+    auto manejador = [&](const VbError& e, const QString&) -> int {
+        if (IgnoraError) {
+            resultado = Variant(QString());
+            return 0;
+        }
+        const ado::ErrorCollection& errores = gCnn->Errors();
+        if (errores.Count() > 0 && errores.Item(0).NativeError == ado::kNativeNetwork &&
+            ReconectaTrasErrorRed(intentos, true))
+            return 4;
+        return ui::MsgBox(e.Description, ui::vbAbortRetryIgnore + ui::vbCritical, QStringLiteral("Aviso al Operador"));
+    };
+    legacy::ErrorTrap trap(QStringLiteral("DatosTabla"), manejador);
+
+    std::shared_ptr<ado::Recordset> rs;
+    trap([&] {
+        // A lookup that ignores its errors shows no box for them either.
+        const bool antes = abrirSinAvisos_;
+        abrirSinAvisos_ = IgnoraError;
+        try {
+            AbrirRecordset(sentencia, rs, gCnn, ado::adOpenForwardOnly, ado::adLockReadOnly, -1, true);
+        } catch (...) {
+            abrirSinAvisos_ = antes;
+            throw;
+        }
+        abrirSinAvisos_ = antes;
+    });
+    if (trap.left())
+        return resultado;
+    if (!gOpenFlag)
+        return Variant();
+    trap([&] {
+        if (rs->Bof())
+            resultado = Variant(QString());
+        else
+            resultado = Variant(kapores2::Funciones::ValorNoNulo(rs->Fields(CampoDevuelto)).toString());
+    });
+    trap([&] { CierraRecordset(rs); });
+    return resultado;
+}
+
+legacy::Variant DB_Dll::BuscaMaximo(const QString& QueTabla, const QString& QueCampo, const Variant& Tipo,
+                                    const Variant& Condicion)
+{
+    Variant copia = Condicion;
+    return BuscaMaximo(QueTabla, QueCampo, Tipo, copia);
+}
+
+legacy::Variant DB_Dll::BuscaMaximo(const QString& QueTabla, const QString& QueCampo, const Variant& Tipo,
+                                    Variant& Condicion)
+{
+    bool extendida = false;
+    for (;;) {
+        const QString condicion = Condicion.IsNull() ? QString() : legacy::Trim(Condicion.toString());
+        QString sentencia = QStringLiteral("SELECT MAX(") + QueCampo + QStringLiteral(") AS MAYOR FROM ") + QueTabla;
+        if (!condicion.isEmpty())
+            sentencia += QStringLiteral(" WHERE ") + condicion;
+        auto rs = std::make_shared<ado::Recordset>();
+        rs->Open(sentencia, gCnn, ado::adOpenForwardOnly, ado::adLockReadOnly, -1);
+        if (rs->Bof() && rs->Eof())
+            return Variant();
+        const Variant mayor = kapores2::Funciones::ValorNoNulo(rs->Fields(QStringLiteral("MAYOR")).Value());
+        // Article codes beginning with "0" are not part of the numbering: the
+        // largest code is looked for again among the others, once.
+        if (!extendida && Iguales(QueTabla, QStringLiteral("V_MA_ARTICULOS")) &&
+            SinBlancos(mayor.toString()).startsWith(u'0')) {
+            extendida = true;
+            const QString original = Condicion.IsNull() ? QString() : Condicion.toString();
+            if (original.isEmpty())
+                Condicion = Variant(QStringLiteral(" substring(ltrim(idarticulo),1,1)<>'0'"));
+            else
+                Condicion = Variant(original + QStringLiteral(" and substring(ltrim(idarticulo),1,1)<>'0'"));
+            continue;
+        }
+        if (!Tipo.IsEmpty() && legacy::Compare(Tipo, Variant(7)) == 0)
+            return mayor;
+        return Variant(legacy::Val(mayor.toString()));
+    }
+}
+
+legacy::Variant DB_Dll::BuscaMinimo(const QString& QueTabla, const QString& QueCampo, const Variant&,
+                                    const Variant& Condicion)
+{
+    const QString condicion = Condicion.IsNull() ? QString() : legacy::Trim(Condicion.toString());
+    QString sentencia =
+        QStringLiteral("SELECT MIN(") + QueCampo + QStringLiteral(") AS MENOR FROM ") + QueTabla + QStringLiteral("  with(nolock) ");
+    if (!condicion.isEmpty())
+        sentencia += QStringLiteral(" WHERE ") + condicion;
+    auto rs = std::make_shared<ado::Recordset>();
+    rs->Open(sentencia, gCnn, ado::adOpenForwardOnly, ado::adLockReadOnly, -1);
+    Variant resultado;
+    if (!(rs->Bof() && rs->Eof()))
+        resultado = Variant(legacy::Val(
+            kapores2::Funciones::ValorNoNulo(rs->Fields(QStringLiteral("MENOR")).Value()).toString()));
+    rs->Close();
+    return resultado;
+}
+
+legacy::Variant DB_Dll::BuscaUltimoCodigo(const QString& QueTabla, const QString& QueCampo, const Variant&,
+                                          const QString& Condicion)
+{
+    QString sentencia = QStringLiteral("SELECT MAX(") + QueCampo + QStringLiteral(") AS MAYOR FROM ") + QueTabla;
+    if (!SinBlancos(Condicion).isEmpty())
+        sentencia += QStringLiteral(" WHERE ") + Condicion;
+    auto rs = std::make_shared<ado::Recordset>();
+    rs->Open(sentencia, gCnn, ado::adOpenForwardOnly, ado::adLockReadOnly, -1);
+    Variant resultado;
+    if (!(rs->Bof() && rs->Eof()))
+        resultado = Variant(legacy::Val(
+            kapores2::Funciones::ValorNoNulo(rs->Fields(QStringLiteral("MAYOR")).Value()).toString()));
+    rs->Close();
+    return resultado;
+}

@@ -1,0 +1,431 @@
+#include "db/frmacceso.h"
+
+#include "db/bases.h"
+#include "db/db_dll.h"
+#include "db/modglobal_db.h"
+#include "platform/kapores2/equipo.h"
+#include "platform/kapores2/funciones.h"
+#include "platform/legacy/program.h"
+#include "platform/legacy/strings.h"
+#include "platform/legacy/textfile.h"
+#include "platform/legacy/vberror.h"
+#include "platform/ui/colors.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+
+#include <memory>
+
+using legacy::Trim;
+using legacy::UCase;
+using ui::twipsToPixels;
+
+namespace {
+
+std::unique_ptr<frmAcceso>& instancia()
+{
+    static std::unique_ptr<frmAcceso> w;
+    return w;
+}
+
+std::function<void(QWidget*, bool)>& aplicaEstilo()
+{
+    static std::function<void(QWidget*, bool)> f;
+    return f;
+}
+
+legacy::ErrorHandler& manejadorErrores()
+{
+    static legacy::ErrorHandler h;
+    return h;
+}
+
+// Places a control by its position and size in twips.
+void Ubica(QWidget* w, int izquierda, int arriba, int ancho, int alto)
+{
+    w->setGeometry(twipsToPixels(izquierda), twipsToPixels(arriba), twipsToPixels(ancho), twipsToPixels(alto));
+}
+
+QString RutaRegistro()
+{
+    return kapores2::Funciones::CompletaRuta(legacy::App().path) + QStringLiteral("BASES.TXT");
+}
+
+}  // namespace
+
+frmAcceso::frmAcceso(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmAcceso"));
+    setWindowTitle(QStringLiteral("Control de Acceso"));
+    setModal(true);
+    // 8400 x 5520 twips.
+    setFixedSize(twipsToPixels(8400), twipsToPixels(5520));
+
+    auto etiqueta = [](QWidget* padre, const char* nombre, const QString& texto) {
+        auto* l = new QLabel(texto, padre);
+        l->setObjectName(QString::fromLatin1(nombre));
+        return l;
+    };
+    auto caja = [](QWidget* padre, const char* nombre, const QString& ayuda) {
+        auto* t = new QLineEdit(padre);
+        t->setObjectName(QString::fromLatin1(nombre));
+        t->setToolTip(ayuda);
+        return t;
+    };
+    auto boton = [](QWidget* padre, const char* nombre, const QString& texto) {
+        auto* b = new QPushButton(texto, padre);
+        b->setObjectName(QString::fromLatin1(nombre));
+        // Enter moves between the boxes and presses only the focused button.
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        return b;
+    };
+
+    Label7 = etiqueta(this, "Label7", QStringLiteral("KAPORES"));
+    QFont grande = Label7->font();
+    grande.setBold(true);
+    grande.setPointSize(16);
+    Label7->setFont(grande);
+    Ubica(Label7, 120, 120, 3240, 480);
+
+    Label1[0] = etiqueta(this, "Label1", QStringLiteral("AUTENTICACION"));
+    Ubica(Label1[0], 3600, 120, 4560, 300);
+    Label1[1] = etiqueta(this, "Label1", QStringLiteral("Control de Acceso"));
+    Ubica(Label1[1], 3600, 420, 4560, 300);
+
+    Line1 = new QFrame(this);
+    Line1->setObjectName(QStringLiteral("Line1"));
+    Line1->setFrameShape(QFrame::HLine);
+    Line1->setFrameShadow(QFrame::Sunken);
+    Ubica(Line1, 120, 780, 8160, 60);
+
+    Label1[2] = etiqueta(this, "Label1", QStringLiteral("Conexiones registradas"));
+    Ubica(Label1[2], 120, 960, 3240, 255);
+    for (int i = 0; i < 3; ++i)
+        Label1[i]->setProperty("Index", i);
+
+    lstBases = new QListWidget(this);
+    lstBases->setObjectName(QStringLiteral("lstBases"));
+    Ubica(lstBases, 120, 1230, 3240, 3345);
+
+    framAcceso = new QGroupBox(this);
+    framAcceso->setObjectName(QStringLiteral("framAcceso"));
+    Ubica(framAcceso, 3480, 900, 4800, 3675);
+
+    // One row of the frame: the label at the left, the box at the right.
+    auto fila = [&](int n, QLabel* l, QWidget* control, int ancho = 2940) {
+        Ubica(l, 120, 240 + n * 540, 1500, 315);
+        Ubica(control, 1680, 240 + n * 540, ancho, 315);
+    };
+
+    Label6 = etiqueta(framAcceso, "Label6", QStringLiteral("Plataforma"));
+    CboPlataformaDB = new QComboBox(framAcceso);
+    CboPlataformaDB->setObjectName(QStringLiteral("CboPlataformaDB"));
+    CboPlataformaDB->addItem(QStringLiteral("SQL Server"));
+    CboPlataformaDB->addItem(QStringLiteral("ORACLE"));
+    fila(0, Label6, CboPlataformaDB);
+
+    Label5 = etiqueta(framAcceso, "Label5", QStringLiteral("Servidor"));
+    TxtServidor = caja(framAcceso, "TxtServidor", QStringLiteral("ingrese el nombre del servidor e instancia"));
+    fila(1, Label5, TxtServidor, 2040);
+    TxtPuerto = caja(framAcceso, "TxtPuerto", QStringLiteral("Ingrese el Puerto "));
+    TxtPuerto->setText(QStringLiteral("1433"));
+    Ubica(TxtPuerto, 3780, 240 + 540, 840, 315);
+
+    Label4 = etiqueta(framAcceso, "Label4", QStringLiteral("Base de datos"));
+    TxtDbName = caja(framAcceso, "TxtDbName", QStringLiteral("ingrese el nombre de la base de datos"));
+    fila(2, Label4, TxtDbName);
+
+    Label2 = etiqueta(framAcceso, "Label2", QStringLiteral("Usuario"));
+    TxtUserId = caja(framAcceso, "TxtUserId", QStringLiteral("Ingrese el nombre de usuario"));
+    fila(3, Label2, TxtUserId);
+
+    Label3 = etiqueta(framAcceso, "Label3", QStringLiteral("Contraseña"));
+    TxtUserPassword = caja(framAcceso, "TxtUserPassword", QStringLiteral("Ingrese la contraseña"));
+    TxtUserPassword->setEchoMode(QLineEdit::Password);
+    fila(4, Label3, TxtUserPassword);
+
+    // Registering a connection and the desktop shortcut are not offered by
+    // this program yet; the buttons keep their place.
+    CmdRegistrar = boton(framAcceso, "CmdRegistrar", QStringLiteral("Registrar"));
+    Ubica(CmdRegistrar, 120, 3060, 2160, 420);
+    CmdRegistrar->setEnabled(false);
+    CmdLineaComando = boton(framAcceso, "CmdLineaComando", QStringLiteral("Crear Acceso Directo"));
+    Ubica(CmdLineaComando, 2400, 3060, 2280, 420);
+    CmdLineaComando->setEnabled(false);
+
+    Label8 = etiqueta(this, "Label8", DireccionWeb());
+    Label8->setCursor(Qt::PointingHandCursor);
+    QPalette azul = Label8->palette();
+    azul.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    Label8->setPalette(azul);
+    QFont subrayada = Label8->font();
+    subrayada.setUnderline(true);
+    Label8->setFont(subrayada);
+    Ubica(Label8, 120, 4860, 4560, 255);
+    Label8->installEventFilter(this);
+
+    bcAceptar = boton(this, "bcAceptar", QStringLiteral("Conectar"));
+    Ubica(bcAceptar, 5040, 4740, 1500, 450);
+    bcCancelar = boton(this, "bcCancelar", QStringLiteral("Cancelar"));
+    Ubica(bcCancelar, 6660, 4740, 1500, 450);
+
+    SkinFramework1 = new QObject(this);
+    SkinFramework1->setObjectName(QStringLiteral("SkinFramework1"));
+
+    // Typed text in the colour of the hints (RGB 2, 0, 0), hints themselves
+    // in the placeholder colour.
+    for (QLineEdit* t : {TxtServidor, TxtDbName, TxtUserId, TxtUserPassword}) {
+        QPalette p = t->palette();
+        p.setColor(QPalette::Text, ui::toQColor(ui::RGB(2, 0, 0)));
+        t->setPalette(p);
+        t->setPlaceholderText(Sugerencia(t->objectName()));
+    }
+
+    setTabOrder(lstBases, CboPlataformaDB);
+    setTabOrder(CboPlataformaDB, TxtServidor);
+    setTabOrder(TxtServidor, TxtPuerto);
+    setTabOrder(TxtPuerto, TxtDbName);
+    setTabOrder(TxtDbName, TxtUserId);
+    setTabOrder(TxtUserId, TxtUserPassword);
+    setTabOrder(TxtUserPassword, bcAceptar);
+    setTabOrder(bcAceptar, bcCancelar);
+
+    connect(bcAceptar, &QPushButton::clicked, this, [this] { bcAceptar_Click(); });
+    connect(bcCancelar, &QPushButton::clicked, this, [this] { bcCancelar_Click(); });
+    connect(lstBases, &QListWidget::itemClicked, this, [this] { AsignarDatosBase(); });
+    connect(lstBases, &QListWidget::currentRowChanged, this, [this](int actual) {
+        if (actual >= 0)
+            AsignarDatosBase();
+    });
+    connect(lstBases, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* elegido) {
+        lstBases->setCurrentItem(elegido);
+        AsignarDatosBase();
+        bcAceptar_Click();
+    });
+    connect(TxtDbName, &QLineEdit::textChanged, this, [this] { MensajeInicial(TxtDbName); });
+    connect(TxtServidor, &QLineEdit::textChanged, this, [this] { MensajeInicial(TxtServidor); });
+    connect(TxtUserPassword, &QLineEdit::textChanged, this, [this] { MensajeInicial(TxtUserPassword); });
+    TxtUserId->installEventFilter(this);
+}
+
+frmAcceso& frmAcceso::Default()
+{
+    auto& w = instancia();
+    if (!w) {
+        w = std::make_unique<frmAcceso>();
+        w->Form_Load();
+    }
+    return *w;
+}
+
+void frmAcceso::Unload()
+{
+    instancia().reset();
+    LBM_Common::OlvidaRutaBases();
+}
+
+void frmAcceso::setAplicaEstilo(std::function<void(QWidget*, bool)> aplica)
+{
+    aplicaEstilo() = std::move(aplica);
+}
+
+void frmAcceso::setManejadorErrores(legacy::ErrorHandler manejador)
+{
+    manejadorErrores() = std::move(manejador);
+}
+
+legacy::ErrorHandler frmAcceso::manejador() const
+{
+    if (manejadorErrores())
+        return manejadorErrores();
+    return ModGlobal::gDB().errorHandler();
+}
+
+QString frmAcceso::DireccionWeb()
+{
+    // The maker has no address of its own on record; a reserved name keeps
+    // the link from leading anywhere unexpected until one is set.
+    return QStringLiteral("https://www.kapores.example");
+}
+
+void frmAcceso::Form_Load()
+{
+    if (const QScreen* pantalla = QGuiApplication::primaryScreen()) {
+        const QRect r = pantalla->geometry();
+        move(r.left() + (r.width() - width()) / 2, r.top() + (r.height() - height()) / 2);
+    }
+    llenarlist();
+    MensajeInicial(TxtUserId);
+    MensajeInicial(TxtUserPassword);
+    MensajeInicial(TxtDbName);
+    MensajeInicial(TxtDbName);
+    MensajeInicial(TxtServidor);
+    if (aplicaEstilo())
+        aplicaEstilo()(this, true);
+}
+
+void frmAcceso::llenarlist()
+{
+    legacy::ErrorTrap trap(QStringLiteral("FormLoad"), manejador());
+    bool existe = false;
+    trap([&] { rutaBases_ = RutaRegistro(); });
+    trap([&] { existe = legacy::FileExists(rutaBases_); });
+    if (trap.left())
+        return;
+    if (!existe) {
+        trap([&] { lstBases->clear(); });
+        return;
+    }
+    trap([&] { lstBases->clear(); });
+    trap([&] {
+        bool incompleto = false;
+        const QList<RegistroBase> registros = LBM_Common::LeeBases(rutaBases_, &incompleto);
+        for (const RegistroBase& r : registros)
+            if (!Trim(r.nombre).isEmpty())
+                lstBases->addItem(r.nombre);
+        if (incompleto)
+            throw legacy::VbError(62, {}, rutaBases_);
+    });
+    trap([&] {
+        if (lstBases->count() > 0)
+            lstBases->setCurrentRow(0);
+    });
+}
+
+void frmAcceso::DatosBase(const QString& nombre)
+{
+    try {
+        rutaBases_ = RutaRegistro();
+        if (!legacy::FileExists(rutaBases_))
+            return;
+        if (const std::optional<RegistroBase> r = LBM_Common::BuscaBase(rutaBases_, nombre)) {
+            servidor_ = r->servidor;
+            base_ = r->base;
+            usuario_ = r->usuario;
+            clave_ = kapores2::Funciones::DecodificaClave(r->clave);
+        }
+    } catch (const legacy::VbError& e) {
+        // Whatever the answer, the lookup is over.
+        manejador()(e, QStringLiteral("DatosBase"));
+    }
+}
+
+void frmAcceso::AsignarDatosBase()
+{
+    const QListWidgetItem* elegido = lstBases->currentItem();
+    DatosBase(Trim(elegido ? elegido->text() : QString()));
+    const long dosPuntos = legacy::InStr(servidor_, QStringLiteral(":"));
+    if (dosPuntos > 0) {
+        puerto_ = legacy::Mid(servidor_, dosPuntos + 1);
+        servidor_ = UCase(Trim(legacy::Left(servidor_, dosPuntos - 1)));
+    }
+    TxtServidor->setText(servidor_);
+    TxtUserId->setText(QString());
+    TxtUserPassword->setText(QString());
+    TxtDbName->setText(base_);
+    TxtPuerto->setText(puerto_.toString());
+}
+
+QString frmAcceso::Sugerencia(const QString& nombreControl)
+{
+    if (nombreControl == QLatin1String("TxtUserId"))
+        return QStringLiteral("Ingrese el usuario");
+    if (nombreControl == QLatin1String("TxtDbName"))
+        return QStringLiteral("ingrese el nombre de la base de datos");
+    if (nombreControl == QLatin1String("TxtServidor"))
+        return QStringLiteral("ingrese el nombre del servidor e instancia");
+    return QString();
+}
+
+QString frmAcceso::Texto(const QLineEdit* ObjTxt)
+{
+    const QString texto = ObjTxt->text();
+    const QString sugerencia = Sugerencia(ObjTxt->objectName());
+    if (!sugerencia.isEmpty() && Trim(texto) == sugerencia)
+        return QString();
+    return texto;
+}
+
+void frmAcceso::MensajeInicial(QLineEdit* ObjTxt)
+{
+    if (!ObjTxt)
+        return;
+    const QString sugerencia = Sugerencia(ObjTxt->objectName());
+    ObjTxt->setPlaceholderText(sugerencia);
+    const QString recortado = Trim(ObjTxt->text());
+    // An empty box shows its hint; the hint is never the box's text, so it
+    // cannot be taken for a typed value.
+    if ((recortado.isEmpty() || (!sugerencia.isEmpty() && recortado == sugerencia)) && !ObjTxt->text().isEmpty())
+        ObjTxt->setText(QString());
+    ObjTxt->update();
+}
+
+void frmAcceso::RegistrarBases()
+{
+    // Registering the typed connection when there is no registry yet belongs
+    // to the registration, which this program does not offer yet.
+}
+
+void frmAcceso::bcAceptar_Click()
+{
+    ModGlobal::gUsuarioLogeado = Texto(TxtUserId);
+    ModGlobal::gPassword = Texto(TxtUserPassword);
+    Aceptar = true;
+    RegistrarBases();
+    hide();
+}
+
+void frmAcceso::bcCancelar_Click()
+{
+    Aceptar = false;
+    hide();
+}
+
+void frmAcceso::Label8_Click()
+{
+    kapores2::Equipo::EjecutaArchivo(this, QStringLiteral("open"), DireccionWeb());
+}
+
+void frmAcceso::reject()
+{
+    bcCancelar_Click();
+}
+
+void frmAcceso::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter) {
+        QDialog::keyPressEvent(e);
+        return;
+    }
+    QWidget* foco = focusWidget();
+    if (foco == TxtUserId)
+        TxtUserPassword->setFocus();
+    else if (foco == TxtUserPassword)
+        TxtDbName->setFocus();
+    else if (foco == TxtDbName)
+        TxtServidor->setFocus();
+    else if (foco == TxtServidor)
+        bcAceptar->setFocus();
+    else if (auto* b = qobject_cast<QPushButton*>(foco))
+        b->click();
+    e->accept();
+}
+
+bool frmAcceso::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == TxtUserId && e->type() == QEvent::FocusIn)
+        MensajeInicial(TxtUserId);
+    else if (watched == Label8 && e->type() == QEvent::MouseButtonRelease)
+        Label8_Click();
+    return QDialog::eventFilter(watched, e);
+}

@@ -1,0 +1,107 @@
+#pragma once
+// The access window "Control de Acceso": the operator chooses a registered
+// connection (BASES.TXT) or types one, with the user and password. The
+// start-up shows it as its login dialog and DB_Dll::OpenServerADODB when it
+// must ask for connection data. It stays loaded and is hidden when it closes.
+//
+// Callers set the four boxes and CboPlataformaDB, show it with ui::ShowModal,
+// then read Aceptar and the boxes. A box that still shows its hint reads as
+// empty: hints are shown as placeholder text and never become the box's text.
+#include "platform/legacy/errortrap.h"
+#include "platform/legacy/variant.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+class frmAcceso : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmAcceso(QWidget* parent = nullptr);
+
+    // The one window of the program, created and loaded (Form_Load) on first
+    // use; it stays loaded and is hidden when it closes.
+    static frmAcceso& Default();
+    // For tests: drops the window (the next use creates it anew).
+    static void Unload();
+
+    // The styling of the common services (ModGlobal::AplicaEstiloFormulario)
+    // and their error box (ModGlobal::TratamientoErrores), which live in a
+    // module above this one and put themselves in here. Without them the
+    // window is not styled and errors go to the main database object's box.
+    static void setAplicaEstilo(std::function<void(QWidget*, bool)> aplica);
+    static void setManejadorErrores(legacy::ErrorHandler manejador);
+
+    // --- controls ----------------------------------------------------------
+    QLabel* Label1[3] = {};                 // "AUTENTICACION", "Control de Acceso", "Conexiones registradas"
+    QLabel* Label7 = nullptr;               // product family
+    QLabel* Label8 = nullptr;               // web address (click opens it)
+    QListWidget* lstBases = nullptr;        // registered connection names
+    QLabel* Label6 = nullptr;
+    QComboBox* CboPlataformaDB = nullptr;   // "SQL Server" (0), "ORACLE" (1)
+    QLabel* Label5 = nullptr;
+    QLineEdit* TxtServidor = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* TxtDbName = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* TxtUserId = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* TxtUserPassword = nullptr;
+    QLineEdit* TxtPuerto = nullptr;         // "1433" at first
+    QPushButton* bcAceptar = nullptr;       // "Conectar"
+    QPushButton* bcCancelar = nullptr;      // "Cancelar"
+    QPushButton* CmdRegistrar = nullptr;    // "Registrar"
+    QPushButton* CmdLineaComando = nullptr; // "Crear Acceso Directo"
+    QGroupBox* framAcceso = nullptr;
+    QFrame* Line1 = nullptr;
+    QObject* SkinFramework1 = nullptr;      // stands in for the skin control
+
+    bool Aceptar = false;  // True after Conectar, False after Cancelar
+
+    // --- procedures ----------------------------------------------------------
+    void Form_Load();
+    void RegistrarBases();
+    void llenarlist();
+    void DatosBase(const QString& nombre);
+    void AsignarDatosBase();
+    // Shows the box's hint while the box is empty (or holds just the hint).
+    void MensajeInicial(QLineEdit* ObjTxt);
+    // The hint of a box by its name ("" for none).
+    static QString Sugerencia(const QString& nombreControl);
+    // The box's text, "" while it only shows its hint.
+    static QString Texto(const QLineEdit* ObjTxt);
+
+    void bcAceptar_Click();
+    void bcCancelar_Click();
+    void Label8_Click();
+
+    // The connection last looked up by DatosBase.
+    QString servidorBuscado() const { return servidor_; }
+    QString baseBuscada() const { return base_; }
+    QString usuarioBuscado() const { return usuario_; }
+    QString claveBuscada() const { return clave_; }
+    legacy::Variant puerto() const { return puerto_; }
+    // The web address Label8 shows and opens.
+    static QString DireccionWeb();
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void reject() override;
+
+private:
+    legacy::ErrorHandler manejador() const;
+
+    QString rutaBases_;
+    QString servidor_, base_, usuario_, clave_;
+    legacy::Variant puerto_;
+};

@@ -1,0 +1,578 @@
+// The embedded engine: a SQLite database file, the server's dialect
+// rewritten statement by statement.
+#include "platform/ado/engine.h"
+#include "platform/ado/sql_text.h"
+#include "platform/ado/sqlite_support.h"
+
+#include <sqlite3.h>
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QHash>
+
+namespace ado {
+
+namespace {
+
+const QString kSource = QStringLiteral("SQLite");
+const QString kRowidAlias = QStringLiteral("__ado_rowid");
+
+// Column type from the declared type of a table column.
+ColumnInfo columnFromDecl(const QString& name, const char* decl) {
+    ColumnInfo c;
+    c.name = name;
+    if (!decl) {
+        c.type = adEmpty;  // decided from the values
+        return c;
+    }
+    QString d = QString::fromLatin1(decl).trimmed().toUpper();
+    int a = -1, b = -1;
+    if (const qsizetype p = d.indexOf(u'('); p >= 0) {
+        const QString inside = d.mid(p + 1, d.indexOf(u')', p) - p - 1);
+        d = d.left(p).trimmed();
+        if (inside.trimmed() == u"MAX") a = 2147483647;
+        else a = inside.section(u',', 0, 0).trimmed().toInt();
+        if (inside.contains(u',')) b = inside.section(u',', 1, 1).trimmed().toInt();
+    }
+    d = d.section(u' ', 0, 0);
+    auto set = [&](int type, int size) { c.type = type; c.definedSize = size; };
+    if (d == u"INT" || d == u"INTEGER") set(adInteger, 4);
+    else if (d == u"SMALLINT") set(adSmallInt, 2);
+    else if (d == u"TINYINT") set(adUnsignedTinyInt, 1);
+    else if (d == u"BIGINT") set(adBigInt, 8);
+    else if (d == u"BIT" || d == u"BOOLEAN") set(adBoolean, 2);
+    else if (d == u"MONEY" || d == u"SMALLMONEY") { set(adCurrency, 8); c.precision = 19; c.scale = 4; }
+    else if (d == u"DECIMAL" || d == u"NUMERIC") {
+        set(adNumeric, 19);
+        c.precision = a > 0 ? a : 18;
+        c.scale = b > 0 ? b : 0;
+    } else if (d == u"FLOAT" || d == u"DOUBLE") set(adDouble, 8);
+    else if (d == u"REAL") set(adSingle, 4);
+    else if (d == u"DATETIME" || d == u"SMALLDATETIME" || d == u"DATETIME2" || d == u"TIMESTAMP") set(adDBTimeStamp, 16);
+    else if (d == u"DATE") set(adDBDate, 6);
+    else if (d == u"CHAR" || d == u"CHARACTER") set(adChar, a > 0 ? a : 1);
+    else if (d == u"NCHAR") set(adWChar, a > 0 ? a : 1);
+    else if (d == u"VARCHAR") set(a == 2147483647 ? adLongVarChar : adVarChar, a > 0 ? a : 1);
+    else if (d == u"NVARCHAR") set(a == 2147483647 ? adLongVarWChar : adVarWChar, a > 0 ? a : 1);
+    else if (d == u"TEXT") set(adLongVarChar, 2147483647);
+    else if (d == u"NTEXT") set(adLongVarWChar, 1073741823);
+    else if (d == u"UNIQUEIDENTIFIER") set(adGUID, 16);
+    else if (d == u"BLOB" || d == u"IMAGE" || d == u"VARBINARY") set(adLongVarBinary, 2147483647);
+    else if (d == u"BINARY") set(adBinary, a > 0 ? a : 1);
+    else set(adVarChar, 255);
+    return c;
+}
+
+QString textOf(sqlite3_stmt* st, int i) {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+    return p ? QString::fromUtf8(p, sqlite3_column_bytes(st, i)) : QString();
+}
+
+// One value of the current row, as the column's type asks.
+legacy::Variant readValue(sqlite3_stmt* st, int i, ColumnInfo& c) {
+    const int storage = sqlite3_column_type(st, i);
+    if (storage == SQLITE_NULL) return legacy::Variant::Null();
+    switch (c.type) {
+    case adBoolean:
+        if (storage == SQLITE_TEXT) {
+            const QString t = textOf(st, i).trimmed();
+            return t.compare(u"true", Qt::CaseInsensitive) == 0 || (t.toLongLong() != 0);
+        }
+        return sqlite3_column_int64(st, i) != 0;
+    case adInteger:
+    case adSmallInt:
+    case adUnsignedTinyInt:
+    case adBigInt:
+        if (storage == SQLITE_INTEGER) return legacy::Variant((long long)sqlite3_column_int64(st, i));
+        if (storage == SQLITE_FLOAT) return legacy::Variant((long long)sqlite3_column_double(st, i));
+        return textOf(st, i);
+    case adCurrency:
+    case adNumeric: {
+        // read from the text, never through double
+        if (storage == SQLITE_INTEGER && c.type == adNumeric && c.scale == 0)
+            return legacy::Variant(legacy::Decimal((long long)sqlite3_column_int64(st, i)));
+        const QString t = textOf(st, i).trimmed();
+        if (c.type == adCurrency) {
+            if (auto v = legacy::Currency::parse(t)) return *v;
+            if (auto d = legacy::Decimal::parse(t)) return legacy::Currency::fromDecimal(*d);
+        } else if (auto d = legacy::Decimal::parse(t)) {
+            return *d;
+        }
+        return t;
+    }
+    case adDouble:
+    case adSingle:
+        if (storage == SQLITE_TEXT) return textOf(st, i);
+        return sqlite3_column_double(st, i);
+    case adDBTimeStamp:
+    case adDBDate:
+    case adDate: {
+        if (storage != SQLITE_TEXT) return sqlite3_column_double(st, i);
+        const QString t = textOf(st, i);
+        legacy::Date d;
+        if (isoToDate(t, d)) return d;
+        return t;
+    }
+    case adEmpty: {
+        // an expression: its value decides
+        if (storage == SQLITE_INTEGER) {
+            c.type = adInteger;
+            c.definedSize = 4;
+            return legacy::Variant((long long)sqlite3_column_int64(st, i));
+        }
+        if (storage == SQLITE_FLOAT) {
+            // sums and products of decimal columns: the library's 15-digit
+            // text drops the binary noise (0.1 + 0.2 reads 0.3), as the
+            // server's exact decimals would give
+            c.type = adNumeric;
+            c.definedSize = 19;
+            c.precision = 28;
+            if (auto d = legacy::Decimal::parse(textOf(st, i))) return *d;
+            return sqlite3_column_double(st, i);
+        }
+        const QString t = textOf(st, i);
+        legacy::Date d;
+        if (isoToDate(t, d)) {
+            c.type = adDBTimeStamp;
+            c.definedSize = 16;
+            return d;
+        }
+        c.type = adVarChar;
+        c.definedSize = qMax<int>(255, int(t.size()));
+        return t;
+    }
+    default:
+        if (storage == SQLITE_INTEGER && (c.type == adVarChar || c.type == adChar))
+            return QString::number(sqlite3_column_int64(st, i));
+        return textOf(st, i);
+    }
+}
+
+class SqliteEngine final : public Engine {
+public:
+    SqliteEngine(sqlite3* db, QString path, QString name) : db_(db), path_(std::move(path)), name_(std::move(name)) {
+        sqlite3_progress_handler(db_, 1000, &SqliteEngine::progress, this);
+        sqlite3_create_function_v2(db_, "SRV_TRANCOUNT", 0, SQLITE_UTF8, this, &SqliteEngine::tranCount, nullptr, nullptr, nullptr);
+    }
+    ~SqliteEngine() override {
+        for (auto* st : stmts_) sqlite3_finalize(st);
+        sqlite3_close_v2(db_);
+    }
+
+    bool embedded() const override { return true; }
+    bool serverDialect() const override { return false; }
+    bool hasRowids() const override { return true; }
+
+    bool execute(const QString& text, Result& result, ErrorCollection& errors) override {
+        const QStringList& parts = split(text);
+        const bool wasAutocommit = sqlite3_get_autocommit(db_) != 0;
+        startClock();
+        for (const QString& statement : parts) {
+            const sql::Rewritten& rw = rewrite(statement);
+            if (!runRewritten(rw, result, errors)) {
+                // a transaction the batch opened is not left half done
+                if (wasAutocommit && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+                if (sqlite3_get_autocommit(db_)) level_ = 0;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool query(const QString& text, bool updatable, Result& result, ErrorCollection& errors) override {
+        startClock();
+        const sql::Rewritten& rw = rewrite(text);
+        if (updatable && rw.kind == sql::StmtKind::Select && rw.guard.isEmpty()) {
+            const QString table = sql::singleTableOf(rw.sql);
+            if (!table.isEmpty()) {
+                sql::Rewritten withId = rw;
+                withId.sql = sql::withRowid(rw.sql, kRowidAlias);
+                ErrorCollection probe;
+                if (prepare(withId.sql, probe)) {
+                    if (!runRewritten(withId, result, errors)) return false;
+                    if (result.rows) takeRowids(*result.rows);
+                    if (result.rows) result.rows->table = table;
+                    return true;
+                }
+            }
+        }
+        if (!runRewritten(rw, result, errors)) return false;
+        if (!result.rows) result.rows = std::make_unique<RecordsetData>();
+        return true;
+    }
+
+    bool run(const QString& text, const Params& params, int& affected, qint64* lastRowid,
+             ErrorCollection& errors) override {
+        startClock();
+        sqlite3_stmt* st = prepare(text, errors);
+        if (!st) return false;
+        for (size_t i = 0; i < params.size(); ++i) bind(st, int(i) + 1, params[i]);
+        const int rc = sqlite3_step(st);
+        sqlite3_clear_bindings(st);
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+            addError(errors, rc);
+            sqlite3_reset(st);
+            return false;
+        }
+        sqlite3_reset(st);
+        affected = sqlite3_changes(db_);
+        if (lastRowid) *lastRowid = sqlite3_last_insert_rowid(db_);
+        return true;
+    }
+
+    bool begin(ErrorCollection& errors) override { return transaction(sql::StmtKind::Begin, errors); }
+    bool commit(ErrorCollection& errors) override { return transaction(sql::StmtKind::Commit, errors); }
+    bool rollback(ErrorCollection& errors) override { return transaction(sql::StmtKind::Rollback, errors); }
+
+    QString defaultDatabase() override { return name_; }
+    bool setDefaultDatabase(const QString& name, ErrorCollection& errors) override {
+        const QString n = name.trimmed();
+        if (n.compare(name_, Qt::CaseInsensitive) == 0 || QFileInfo(n).absoluteFilePath() == QFileInfo(path_).absoluteFilePath())
+            return true;
+        errors.add(makeError(Failure::MissingDatabase,
+                             QStringLiteral("No se puede abrir la base de datos \"%1\": la conexión usa el archivo \"%2\".")
+                                 .arg(n, path_),
+                             kSource));
+        return false;
+    }
+    void setCommandTimeout(int seconds) override { timeoutMs_ = qint64(seconds) * 1000; sqlite3_busy_timeout(db_, seconds > 0 ? seconds * 1000 : 60000); }
+    bool setIsolationLevel(int level, ErrorCollection&) override {
+        sqlite3_exec(db_, level == adXactReadUncommitted ? "PRAGMA read_uncommitted = 1" : "PRAGMA read_uncommitted = 0",
+                     nullptr, nullptr, nullptr);
+        return true;
+    }
+
+    bool tables(std::vector<TableRow>& out, ErrorCollection& errors) override {
+        sqlite3_stmt* st = prepare(QStringLiteral("SELECT name, type FROM sqlite_master WHERE type IN ('table','view') "
+                                                  "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"),
+                                   errors);
+        if (!st) return false;
+        while (sqlite3_step(st) == SQLITE_ROW)
+            out.push_back({textOf(st, 0), textOf(st, 1) == u"view" ? QStringLiteral("VIEW") : QStringLiteral("TABLE")});
+        sqlite3_reset(st);
+        return true;
+    }
+
+    bool columns(const QString& table, std::vector<ColumnRow>& out, ErrorCollection& errors) override {
+        QString t = table;
+        t.replace(u'"', QStringLiteral("\"\""));
+        sqlite3_stmt* st = nullptr;
+        const QByteArray q = ("PRAGMA table_info(\"" + t + "\")").toUtf8();
+        if (sqlite3_prepare_v2(db_, q.constData(), -1, &st, nullptr) != SQLITE_OK) {
+            addError(errors, sqlite3_errcode(db_));
+            return false;
+        }
+        QString realName = table;
+        {
+            // the table's own spelling
+            sqlite3_stmt* n = nullptr;
+            if (sqlite3_prepare_v2(db_, "SELECT name FROM sqlite_master WHERE name = ?1 COLLATE NOCASE", -1, &n, nullptr) == SQLITE_OK) {
+                const QByteArray u = table.toUtf8();
+                sqlite3_bind_text(n, 1, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+                if (sqlite3_step(n) == SQLITE_ROW) realName = textOf(n, 0);
+                sqlite3_finalize(n);
+            }
+        }
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            const QByteArray decl = textOf(st, 2).toLatin1();
+            const ColumnInfo c = columnFromDecl(textOf(st, 1), decl.constData());
+            out.push_back({realName, c.name, sqlite3_column_int(st, 0) + 1, c.type == adEmpty ? adVarChar : c.type,
+                           c.definedSize, sqlite3_column_int(st, 3) == 0});
+        }
+        sqlite3_finalize(st);
+        return true;
+    }
+
+private:
+    static int progress(void* self) {
+        auto* e = static_cast<SqliteEngine*>(self);
+        return e->timeoutMs_ > 0 && e->clock_.isValid() && e->clock_.elapsed() > e->timeoutMs_ ? 1 : 0;
+    }
+    void startClock() { clock_.start(); }
+
+    const QStringList& split(const QString& text) {
+        auto it = splits_.constFind(text);
+        if (it != splits_.constEnd()) return *it;
+        if (splits_.size() > 256) splits_.clear();
+        return *splits_.insert(text, sql::splitBatch(text));
+    }
+
+    const sql::Rewritten& rewrite(const QString& statement) {
+        auto it = rewrites_.constFind(statement);
+        if (it != rewrites_.constEnd()) return *it;
+        if (rewrites_.size() > 2048) rewrites_.clear();
+        return *rewrites_.insert(statement, sql::rewriteForSqlite(statement));
+    }
+
+    // A prepared statement for the text, kept for the next time.
+    sqlite3_stmt* prepare(const QString& text, ErrorCollection& errors) {
+        auto it = stmts_.constFind(text);
+        if (it != stmts_.constEnd()) return *it;
+        const QByteArray u = text.toUtf8();
+        sqlite3_stmt* st = nullptr;
+        const char* tail = nullptr;
+        const int rc = sqlite3_prepare_v3(db_, u.constData(), int(u.size()), SQLITE_PREPARE_PERSISTENT, &st, &tail);
+        if (rc != SQLITE_OK) {
+            addError(errors, rc);
+            return nullptr;
+        }
+        if (!st) return nullptr;  // only blanks or comments
+        if (stmts_.size() > 256) {
+            for (auto* s : stmts_) sqlite3_finalize(s);
+            stmts_.clear();
+        }
+        stmts_.insert(text, st);
+        return st;
+    }
+
+    // Transactions nest as on the server: an inner BEGIN and COMMIT only count,
+    // the outermost COMMIT commits, any ROLLBACK undoes everything.
+    bool transaction(sql::StmtKind kind, ErrorCollection& errors) {
+        if (sqlite3_get_autocommit(db_)) level_ = 0;
+        switch (kind) {
+        case sql::StmtKind::Begin:
+            if (level_ == 0 && !plain("BEGIN", errors)) return false;
+            ++level_;
+            return true;
+        case sql::StmtKind::Commit:
+            if (level_ == 0) {
+                errors.add(makeError(Failure::Generic,
+                                     QStringLiteral("La solicitud COMMIT TRANSACTION no tiene la correspondiente BEGIN TRANSACTION."),
+                                     kSource, 3902, QStringLiteral("25000")));
+                return false;
+            }
+            if (level_ == 1 && !plain("COMMIT", errors)) return false;
+            --level_;
+            return true;
+        default:
+            if (level_ == 0) {
+                errors.add(makeError(Failure::Generic,
+                                     QStringLiteral("La solicitud ROLLBACK TRANSACTION no tiene la correspondiente BEGIN TRANSACTION."),
+                                     kSource, 3903, QStringLiteral("25000")));
+                return false;
+            }
+            level_ = 0;
+            return plain("ROLLBACK", errors);
+        }
+    }
+
+    static void tranCount(sqlite3_context* ctx, int, sqlite3_value**) {
+        auto* self = static_cast<SqliteEngine*>(sqlite3_user_data(ctx));
+        sqlite3_result_int(ctx, sqlite3_get_autocommit(self->db_) ? 0 : self->level_);
+    }
+
+    bool plain(const char* sqlText, ErrorCollection& errors) {
+        char* msg = nullptr;
+        if (sqlite3_exec(db_, sqlText, nullptr, nullptr, &msg) != SQLITE_OK) {
+            const QString m = QString::fromUtf8(msg ? msg : "");
+            sqlite3_free(msg);
+            errors.add(makeError(Failure::Generic, m, kSource, sqlite3_extended_errcode(db_)));
+            return false;
+        }
+        return true;
+    }
+
+    bool runRewritten(const sql::Rewritten& rw, Result& result, ErrorCollection& errors) {
+        if (rw.kind == sql::StmtKind::Empty || rw.sql.isEmpty()) return true;
+        if (rw.kind == sql::StmtKind::Begin || rw.kind == sql::StmtKind::Commit || rw.kind == sql::StmtKind::Rollback)
+            return transaction(rw.kind, errors);
+        if (!rw.guard.isEmpty()) {
+            sqlite3_stmt* g = prepare(rw.guard, errors);
+            if (!g) return false;
+            const int rc = sqlite3_step(g);
+            if (rc != SQLITE_ROW) {
+                addError(errors, rc);
+                sqlite3_reset(g);
+                return false;
+            }
+            const bool go = sqlite3_column_int(g, 0) != 0;
+            sqlite3_reset(g);
+            if (!go) return true;
+        }
+        sqlite3_stmt* st = prepare(rw.sql, errors);
+        if (!st) return false;
+        const int nCols = sqlite3_column_count(st);
+        std::unique_ptr<RecordsetData> data;
+        if (nCols > 0) {
+            data = std::make_unique<RecordsetData>();
+            data->columns.reserve(size_t(nCols));
+            for (int i = 0; i < nCols; ++i)
+                data->columns.push_back(columnFromDecl(QString::fromUtf8(sqlite3_column_name(st, i)), sqlite3_column_decltype(st, i)));
+        }
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            if (!data) continue;
+            Row row;
+            row.reserve(size_t(nCols));
+            for (int i = 0; i < nCols; ++i) row.push_back(readValue(st, i, data->columns[size_t(i)]));
+            data->rows.push_back(std::move(row));
+        }
+        if (rc != SQLITE_DONE) {
+            addError(errors, rc);
+            sqlite3_reset(st);
+            return false;
+        }
+        sqlite3_reset(st);
+        if (rw.kind == sql::StmtKind::Insert || rw.kind == sql::StmtKind::Update || rw.kind == sql::StmtKind::Delete)
+            result.affected += sqlite3_changes(db_);
+        if (data) {
+            for (auto& c : data->columns)
+                if (c.type == adEmpty) { c.type = adVarChar; c.definedSize = 255; }
+            result.rows = std::move(data);
+        }
+        return true;
+    }
+
+    void takeRowids(RecordsetData& d) {
+        if (d.columns.empty() || d.columns.front().name != kRowidAlias) return;
+        d.columns.erase(d.columns.begin());
+        d.rowids.reserve(d.rows.size());
+        for (auto& r : d.rows) {
+            d.rowids.push_back(r.front().IsNull() ? -1 : qint64(r.front().toDecimal().toLongLong()));
+            r.erase(r.begin());
+        }
+    }
+
+    void bind(sqlite3_stmt* st, int i, const legacy::Variant& v) {
+        using namespace legacy;
+        if (v.IsNull() || v.IsEmpty()) { sqlite3_bind_null(st, i); return; }
+        if (auto b = v.get<bool>()) { sqlite3_bind_int(st, i, *b ? 1 : 0); return; }
+        if (auto x = v.get<std::int16_t>()) { sqlite3_bind_int(st, i, *x); return; }
+        if (auto x = v.get<std::int32_t>()) { sqlite3_bind_int(st, i, *x); return; }
+        if (auto x = v.get<double>()) { sqlite3_bind_double(st, i, *x); return; }
+        if (auto x = v.get<Currency>()) { bindText(st, i, x->toString()); return; }
+        if (auto x = v.get<Decimal>()) {
+            if (x->scale() == 0) {
+                try { sqlite3_bind_int64(st, i, x->toLongLong()); return; } catch (...) {}
+            }
+            bindText(st, i, x->toString());
+            return;
+        }
+        if (auto x = v.get<Date>()) { bindText(st, i, dateToIso(*x)); return; }
+        if (auto x = v.get<QString>()) { bindText(st, i, *x); return; }
+        bindText(st, i, v.toString());
+    }
+    static void bindText(sqlite3_stmt* st, int i, const QString& s) {
+        const QByteArray u = s.toUtf8();
+        sqlite3_bind_text(st, i, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+    }
+
+    void addError(ErrorCollection& errors, int rc) {
+        const int ext = sqlite3_extended_errcode(db_);
+        const QString msg = QString::fromUtf8(sqlite3_errmsg(db_));
+        const int primary = rc & 0xff;
+        Failure f = Failure::Generic;
+        if (primary == SQLITE_INTERRUPT || primary == SQLITE_BUSY || primary == SQLITE_LOCKED) f = Failure::Timeout;
+        else if (msg.contains(u"would be truncated")) f = Failure::Truncation;
+        else if (primary == SQLITE_CONSTRAINT || (ext & 0xff) == SQLITE_CONSTRAINT) {
+            if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY) f = Failure::DuplicateKey;
+            else if (ext == SQLITE_CONSTRAINT_NOTNULL) f = Failure::NotNull;
+            else f = Failure::Reference;
+        } else if (primary == SQLITE_TOOBIG) f = Failure::Truncation;
+        else if (primary == SQLITE_IOERR || primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_CANTOPEN)
+            f = Failure::LinkLost;
+        else if (msg.startsWith(u"no such table") || msg.startsWith(u"no such view")) f = Failure::MissingTable;
+        else if (msg.startsWith(u"no such column") || msg.contains(u"has no column named")) f = Failure::MissingColumn;
+        else if (msg.contains(u"syntax error") || msg.startsWith(u"incomplete input") || msg.startsWith(u"unrecognized token"))
+            f = Failure::Syntax;
+        else if (msg.contains(u"conversion failed") || msg.contains(u"converting")) f = Failure::TypeMismatch;
+        QString text = msg;
+        if (f == Failure::Timeout && primary == SQLITE_INTERRUPT) text = QStringLiteral("Tiempo de espera agotado (") + msg + u')';
+        errors.add(makeError(f, text, kSource));
+    }
+
+    sqlite3* db_;
+    QString path_;
+    QString name_;
+    qint64 timeoutMs_ = 30000;
+    int level_ = 0;  // transaction nesting (@@TRANCOUNT)
+    QElapsedTimer clock_;
+    QHash<QString, QStringList> splits_;
+    QHash<QString, sql::Rewritten> rewrites_;
+    QHash<QString, sqlite3_stmt*> stmts_;
+};
+
+// The server refuses a text longer than its column (error 8152) where the
+// library would keep it whole: temporary triggers of this connection check
+// the declared lengths of the text columns of every table, ignoring trailing
+// blanks as the server does.
+void guardTextLengths(sqlite3* db) {
+    std::vector<QString> tables;
+    {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'",
+                               -1, &st, nullptr) != SQLITE_OK)
+            return;
+        while (sqlite3_step(st) == SQLITE_ROW) tables.push_back(textOf(st, 0));
+        sqlite3_finalize(st);
+    }
+    QString script;
+    for (const QString& table : tables) {
+        QString quotedTable = table;
+        quotedTable.replace(u'"', QStringLiteral("\"\""));
+        sqlite3_stmt* st = nullptr;
+        const QByteArray q = ("PRAGMA table_info(\"" + quotedTable + "\")").toUtf8();
+        if (sqlite3_prepare_v2(db, q.constData(), -1, &st, nullptr) != SQLITE_OK) continue;
+        QStringList checks;
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            const QByteArray decl = textOf(st, 2).toLatin1();
+            const ColumnInfo c = columnFromDecl(textOf(st, 1), decl.constData());
+            const bool text = c.type == adChar || c.type == adVarChar || c.type == adWChar || c.type == adVarWChar;
+            if (!text || c.definedSize <= 0 || c.definedSize >= 8000) continue;
+            QString col = c.name;
+            col.replace(u'"', QStringLiteral("\"\""));
+            checks << QStringLiteral("length(rtrim(NEW.\"%1\", ' ')) > %2").arg(col).arg(c.definedSize);
+        }
+        sqlite3_finalize(st);
+        if (checks.isEmpty()) continue;
+        const QString when = checks.join(QStringLiteral(" OR "));
+        for (const char* op : {"INSERT", "UPDATE"}) {
+            script += QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS \"__len_%1_%2\" BEFORE %2 ON main.\"%3\" WHEN %4 "
+                                     "BEGIN SELECT RAISE(ABORT, 'String or binary data would be truncated.'); END;")
+                          .arg(QString(quotedTable), QString::fromLatin1(op), quotedTable, when);
+        }
+    }
+    if (!script.isEmpty()) sqlite3_exec(db, script.toUtf8().constData(), nullptr, nullptr, nullptr);
+}
+
+}  // namespace
+
+std::unique_ptr<Engine> openSqliteEngine(const QString& path, bool fileDatabase, const QString& databaseName,
+                                         ErrorCollection& errors) {
+    const QFileInfo fi(path);
+    if (!fi.isFile()) {
+        // never create a database by opening it
+        if (fileDatabase)
+            errors.add(makeError(Failure::MissingFile, QStringLiteral("No se encuentra el archivo '%1'.").arg(path), kSource));
+        else
+            errors.add(makeError(Failure::MissingDatabase,
+                                 QStringLiteral("No se puede abrir la base de datos \"%1\" solicitada por el inicio de sesión. "
+                                                "No existe el archivo '%2'.")
+                                     .arg(databaseName, path),
+                                 kSource));
+        return nullptr;
+    }
+    sqlite3* db = nullptr;
+    const QByteArray p = fi.absoluteFilePath().toUtf8();
+    const int rc = sqlite3_open_v2(p.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString m = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        sqlite3_close_v2(db);
+        errors.add(makeError(fileDatabase ? Failure::MissingFile : Failure::MissingDatabase, m, kSource));
+        return nullptr;
+    }
+    // A file that is not a database fails here rather than at the first statement.
+    if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        const QString m = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_close_v2(db);
+        errors.add(makeError(fileDatabase ? Failure::MissingFile : Failure::MissingDatabase, m, kSource));
+        return nullptr;
+    }
+    RegisterSqliteExtensions(db);
+    sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
+    guardTextLengths(db);
+    sqlite3_busy_timeout(db, 30000);
+    return std::make_unique<SqliteEngine>(db, fi.absoluteFilePath(), databaseName);
+}
+
+}  // namespace ado

@@ -1,0 +1,459 @@
+// The server functions and the text collation, registered on every embedded
+// database the program opens (and by the tools that create database files).
+#include "platform/ado/sqlite_support.h"
+#include "platform/ado/sql_text.h"
+
+#include <sqlite3.h>
+
+#include <QDateTime>
+#include <QString>
+
+#include <cmath>
+#include <cstring>
+
+namespace ado {
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Collation: letter case ignored, trailing blanks ignored. Plain ASCII is
+// compared byte by byte (the common case, and the one the indexes meet);
+// anything else goes through Unicode case folding.
+
+int lowerAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
+
+int srvTextCompare(void*, int n1, const void* p1, int n2, const void* p2) {
+    auto a = static_cast<const unsigned char*>(p1);
+    auto b = static_cast<const unsigned char*>(p2);
+    while (n1 > 0 && a[n1 - 1] == ' ') --n1;
+    while (n2 > 0 && b[n2 - 1] == ' ') --n2;
+    const int n = n1 < n2 ? n1 : n2;
+    for (int i = 0; i < n; ++i) {
+        const unsigned char x = a[i], y = b[i];
+        if ((x | y) & 0x80) {
+            // non-ASCII from here on: compare the rest as Unicode text
+            const QString qa = QString::fromUtf8(reinterpret_cast<const char*>(a + i), n1 - i);
+            const QString qb = QString::fromUtf8(reinterpret_cast<const char*>(b + i), n2 - i);
+            const int c = qa.compare(qb, Qt::CaseInsensitive);
+            return c < 0 ? -1 : (c > 0 ? 1 : 0);
+        }
+        const int lx = lowerAscii(x), ly = lowerAscii(y);
+        if (lx != ly) return lx < ly ? -1 : 1;
+    }
+    return n1 == n2 ? 0 : (n1 < n2 ? -1 : 1);
+}
+
+// ---------------------------------------------------------------------------
+// Helpers
+
+QString argText(sqlite3_value* v) {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return p ? QString::fromUtf8(p, sqlite3_value_bytes(v)) : QString();
+}
+
+void resultText(sqlite3_context* ctx, const QString& s) {
+    const QByteArray u = s.toUtf8();
+    sqlite3_result_text(ctx, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+}
+
+bool anyNull(int argc, sqlite3_value** argv) {
+    for (int i = 0; i < argc; ++i)
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return true;
+    return false;
+}
+
+QString rtrimBlanks(QString s) {
+    qsizetype n = s.size();
+    while (n > 0 && s[n - 1] == u' ') --n;
+    s.truncate(n);
+    return s;
+}
+
+// A date argument: ISO text, a day-first text, or a number of days since
+// 1 January 1900 (the server's reading of numbers as dates).
+bool argDate(sqlite3_value* v, QDateTime& out) {
+    if (sqlite3_value_type(v) == SQLITE_INTEGER || sqlite3_value_type(v) == SQLITE_FLOAT) {
+        const double d = sqlite3_value_double(v);
+        const qint64 days = qint64(std::floor(d));
+        const qint64 ms = qint64(std::llround((d - double(days)) * 86400000.0));
+        out = QDateTime(QDate(1900, 1, 1).addDays(days), QTime(0, 0)).addMSecs(ms);
+        return true;
+    }
+    QString s = argText(v).trimmed();
+    if (s.contains(u'/')) {
+        const QString iso = sql::dayFirstToIso(s);
+        if (iso.isEmpty()) return false;
+        s = iso;
+    }
+    if (s.size() == 8 && s.toInt() > 0) s = s.left(4) + u'-' + s.mid(4, 2) + u'-' + s.mid(6, 2);
+    static const char* formats[] = {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm",
+                                    "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd"};
+    for (const char* f : formats) {
+        const QDateTime dt = QDateTime::fromString(s, QLatin1String(f));
+        if (dt.isValid()) {
+            out = dt;
+            return true;
+        }
+    }
+    if (s.size() > 23) {
+        const QDateTime dt = QDateTime::fromString(s.left(23), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        if (dt.isValid()) { out = dt; return true; }
+    }
+    return false;
+}
+
+QString isoOf(const QDateTime& dt) {
+    return dt.toString(dt.time().msec() ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+enum class Part { Year, Quarter, Month, DayOfYear, Day, Week, Weekday, Hour, Minute, Second, Millisecond, Bad };
+
+Part partOf(const QString& name) {
+    const QString p = name.trimmed().toLower();
+    if (p == u"year" || p == u"yy" || p == u"yyyy") return Part::Year;
+    if (p == u"quarter" || p == u"qq" || p == u"q") return Part::Quarter;
+    if (p == u"month" || p == u"mm" || p == u"m") return Part::Month;
+    if (p == u"dayofyear" || p == u"dy" || p == u"y") return Part::DayOfYear;
+    if (p == u"day" || p == u"dd" || p == u"d") return Part::Day;
+    if (p == u"week" || p == u"wk" || p == u"ww") return Part::Week;
+    if (p == u"weekday" || p == u"dw") return Part::Weekday;
+    if (p == u"hour" || p == u"hh") return Part::Hour;
+    if (p == u"minute" || p == u"mi" || p == u"n") return Part::Minute;
+    if (p == u"second" || p == u"ss" || p == u"s") return Part::Second;
+    if (p == u"millisecond" || p == u"ms") return Part::Millisecond;
+    return Part::Bad;
+}
+
+void fail(sqlite3_context* ctx, const char* fn, const char* what) {
+    const QByteArray m = QByteArray(fn) + ": " + what;
+    sqlite3_result_error(ctx, m.constData(), -1);
+}
+
+// ---------------------------------------------------------------------------
+// Functions
+
+void fnGetDate(sqlite3_context* ctx, int, sqlite3_value**) {
+    resultText(ctx, QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+}
+
+void fnLen(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    sqlite3_result_int(ctx, int(rtrimBlanks(argText(argv[0])).size()));
+}
+
+void fnLeft(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    const int n = sqlite3_value_int(argv[1]);
+    if (n < 0) return fail(ctx, "LEFT", "invalid length");
+    resultText(ctx, argText(argv[0]).left(n));
+}
+
+void fnRight(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    const int n = sqlite3_value_int(argv[1]);
+    if (n < 0) return fail(ctx, "RIGHT", "invalid length");
+    resultText(ctx, argText(argv[0]).right(n));
+}
+
+void fnCharIndex(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    const QString needle = argText(argv[0]);
+    const QString hay = argText(argv[1]);
+    int start = argc > 2 ? sqlite3_value_int(argv[2]) : 1;
+    if (start < 1) start = 1;
+    if (needle.isEmpty()) return sqlite3_result_int(ctx, 0);
+    const qsizetype at = hay.indexOf(needle, start - 1, Qt::CaseInsensitive);
+    sqlite3_result_int(ctx, at < 0 ? 0 : int(at + 1));
+}
+
+void fnSpace(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    const int n = sqlite3_value_int(argv[0]);
+    if (n < 0) return sqlite3_result_null(ctx);
+    resultText(ctx, QString(qMin(n, 8000), u' '));
+}
+
+void fnReplicate(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    const int n = sqlite3_value_int(argv[1]);
+    if (n < 0) return sqlite3_result_null(ctx);
+    resultText(ctx, argText(argv[0]).repeated(qMin(n, 8000)));
+}
+
+void fnStr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    const double x = sqlite3_value_double(argv[0]);
+    const int len = argc > 1 ? sqlite3_value_int(argv[1]) : 10;
+    int dec = argc > 2 ? sqlite3_value_int(argv[2]) : 0;
+    if (len <= 0) return sqlite3_result_null(ctx);
+    dec = qBound(0, dec, 16);
+    QString s = QString::number(x, 'f', dec);
+    if (s.size() > len) {
+        // fewer decimals first, then stars, as the server does
+        QString t = QString::number(x, 'f', 0);
+        if (t.size() > len) { resultText(ctx, QString(len, u'*')); return; }
+        const int room = len - int(t.size()) - 1;
+        s = room > 0 ? QString::number(x, 'f', qMin(room, dec)) : t;
+    }
+    resultText(ctx, s.rightJustified(len, u' '));
+}
+
+void fnDateAdd(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    const Part p = partOf(argText(argv[0]));
+    const qint64 n = qint64(sqlite3_value_double(argv[1]));
+    QDateTime d;
+    if (!argDate(argv[2], d)) return fail(ctx, "DATEADD", "conversion failed");
+    switch (p) {
+    case Part::Year: d = d.addYears(int(n)); break;
+    case Part::Quarter: d = d.addMonths(int(n * 3)); break;
+    case Part::Month: d = d.addMonths(int(n)); break;
+    case Part::DayOfYear:
+    case Part::Day:
+    case Part::Weekday: d = d.addDays(n); break;
+    case Part::Week: d = d.addDays(n * 7); break;
+    case Part::Hour: d = d.addSecs(n * 3600); break;
+    case Part::Minute: d = d.addSecs(n * 60); break;
+    case Part::Second: d = d.addSecs(n); break;
+    case Part::Millisecond: d = d.addMSecs(n); break;
+    case Part::Bad: return fail(ctx, "DATEADD", "invalid date part");
+    }
+    resultText(ctx, isoOf(d));
+}
+
+// Boundaries crossed between two dates, as the server counts them.
+void fnDateDiff(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    const Part p = partOf(argText(argv[0]));
+    QDateTime a, b;
+    if (!argDate(argv[1], a) || !argDate(argv[2], b)) return fail(ctx, "DATEDIFF", "conversion failed");
+    const qint64 days = a.date().daysTo(b.date());
+    auto secsOfDay = [](const QDateTime& x) { return qint64(x.time().msecsSinceStartOfDay()); };
+    qint64 r = 0;
+    switch (p) {
+    case Part::Year: r = b.date().year() - a.date().year(); break;
+    case Part::Quarter:
+        r = (b.date().year() * 4 + (b.date().month() - 1) / 3) - (a.date().year() * 4 + (a.date().month() - 1) / 3);
+        break;
+    case Part::Month: r = (b.date().year() * 12 + b.date().month()) - (a.date().year() * 12 + a.date().month()); break;
+    case Part::DayOfYear:
+    case Part::Day:
+    case Part::Weekday: r = days; break;
+    case Part::Week: {
+        // weeks start on Sunday
+        const qint64 sa = a.date().toJulianDay() - (a.date().dayOfWeek() % 7);
+        const qint64 sb = b.date().toJulianDay() - (b.date().dayOfWeek() % 7);
+        r = (sb - sa) / 7;
+        break;
+    }
+    case Part::Hour: r = days * 24 + b.time().hour() - a.time().hour(); break;
+    case Part::Minute: r = days * 1440 + (b.time().hour() * 60 + b.time().minute()) - (a.time().hour() * 60 + a.time().minute()); break;
+    case Part::Second: r = days * 86400 + secsOfDay(b) / 1000 - secsOfDay(a) / 1000; break;
+    case Part::Millisecond: r = days * 86400000 + secsOfDay(b) - secsOfDay(a); break;
+    case Part::Bad: return fail(ctx, "DATEDIFF", "invalid date part");
+    }
+    sqlite3_result_int64(ctx, r);
+}
+
+int datePartValue(Part p, const QDateTime& d) {
+    switch (p) {
+    case Part::Year: return d.date().year();
+    case Part::Quarter: return (d.date().month() - 1) / 3 + 1;
+    case Part::Month: return d.date().month();
+    case Part::DayOfYear: return d.date().dayOfYear();
+    case Part::Day: return d.date().day();
+    case Part::Week: return d.date().weekNumber();
+    case Part::Weekday: return d.date().dayOfWeek() % 7 + 1;  // Sunday = 1
+    case Part::Hour: return d.time().hour();
+    case Part::Minute: return d.time().minute();
+    case Part::Second: return d.time().second();
+    case Part::Millisecond: return d.time().msec();
+    case Part::Bad: break;
+    }
+    return 0;
+}
+
+void fnDatePart(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    const Part p = partOf(argText(argv[0]));
+    QDateTime d;
+    if (p == Part::Bad) return fail(ctx, "DATEPART", "invalid date part");
+    if (!argDate(argv[1], d)) return fail(ctx, "DATEPART", "conversion failed");
+    sqlite3_result_int(ctx, datePartValue(p, d));
+}
+
+template <Part P>
+void fnPartOf(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    QDateTime d;
+    if (!argDate(argv[0], d)) return fail(ctx, "DATEPART", "conversion failed");
+    sqlite3_result_int(ctx, datePartValue(P, d));
+}
+
+// CONVERT(type, value[, style]) and CAST(value AS DATETIME).
+void fnConvert(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (argc < 2) return fail(ctx, "CONVERT", "missing arguments");
+    if (sqlite3_value_type(argv[1]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    QString type = argText(argv[0]).toUpper().remove(u' ');
+    int length = -1;
+    if (const qsizetype p = type.indexOf(u'('); p > 0) {
+        const QString inside = type.mid(p + 1, type.size() - p - 2);
+        type.truncate(p);
+        length = inside.section(u',', 0, 0).toInt();
+        if (inside.section(u',', 0, 0) == u"MAX") length = -1;
+    }
+    const int style = argc > 2 && sqlite3_value_type(argv[2]) != SQLITE_NULL ? sqlite3_value_int(argv[2]) : -1;
+    sqlite3_value* v = argv[1];
+    if (type == u"DATETIME" || type == u"SMALLDATETIME" || type == u"DATE" || type == u"DATETIME2") {
+        QDateTime d;
+        if (!argDate(v, d)) return fail(ctx, "CONVERT", "conversion failed when converting date and/or time from character string");
+        if (type == u"DATE") d.setTime(QTime(0, 0));
+        if (type == u"SMALLDATETIME") d = d.addSecs(d.time().second() >= 30 ? 60 - d.time().second() : -d.time().second()).addMSecs(-d.time().msec());
+        return resultText(ctx, isoOf(d));
+    }
+    if (type == u"VARCHAR" || type == u"NVARCHAR" || type == u"CHAR" || type == u"NCHAR" || type == u"TEXT") {
+        QString out;
+        QDateTime d;
+        const bool isText = sqlite3_value_type(v) == SQLITE_TEXT;
+        if (isText && style >= 0 && argDate(v, d)) {
+            switch (style) {
+            case 1: out = d.toString(QStringLiteral("MM/dd/yy")); break;
+            case 101: out = d.toString(QStringLiteral("MM/dd/yyyy")); break;
+            case 2: out = d.toString(QStringLiteral("yy.MM.dd")); break;
+            case 102: out = d.toString(QStringLiteral("yyyy.MM.dd")); break;
+            case 3: out = d.toString(QStringLiteral("dd/MM/yy")); break;
+            case 103: out = d.toString(QStringLiteral("dd/MM/yyyy")); break;
+            case 4: out = d.toString(QStringLiteral("dd.MM.yy")); break;
+            case 104: out = d.toString(QStringLiteral("dd.MM.yyyy")); break;
+            case 5: out = d.toString(QStringLiteral("dd-MM-yy")); break;
+            case 105: out = d.toString(QStringLiteral("dd-MM-yyyy")); break;
+            case 108: case 8: out = d.toString(QStringLiteral("HH:mm:ss")); break;
+            case 11: out = d.toString(QStringLiteral("yy/MM/dd")); break;
+            case 111: out = d.toString(QStringLiteral("yyyy/MM/dd")); break;
+            case 12: out = d.toString(QStringLiteral("yyMMdd")); break;
+            case 112: out = d.toString(QStringLiteral("yyyyMMdd")); break;
+            case 120: case 20: out = d.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); break;
+            case 121: case 21: out = d.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")); break;
+            default: out = argText(v); break;
+            }
+        } else {
+            out = argText(v);
+        }
+        if (length > 0 && out.size() > length) out.truncate(length);
+        return resultText(ctx, out);
+    }
+    if (type == u"INT" || type == u"INTEGER" || type == u"BIGINT" || type == u"SMALLINT" || type == u"TINYINT" ||
+        type == u"BIT") {
+        const int t = sqlite3_value_type(v);
+        qint64 n;
+        if (t == SQLITE_INTEGER) n = sqlite3_value_int64(v);
+        else if (t == SQLITE_FLOAT) n = qint64(sqlite3_value_double(v));  // the server truncates
+        else {
+            bool ok = false;
+            const QString s = argText(v).trimmed();
+            n = s.toLongLong(&ok);
+            if (!ok) return fail(ctx, "CONVERT", "conversion failed when converting a value to int");
+        }
+        if (type == u"BIT") n = n != 0;
+        return sqlite3_result_int64(ctx, n);
+    }
+    if (type == u"FLOAT" || type == u"REAL" || type == u"DECIMAL" || type == u"NUMERIC" || type == u"MONEY" ||
+        type == u"SMALLMONEY") {
+        const int t = sqlite3_value_type(v);
+        double x;
+        if (t == SQLITE_INTEGER) return sqlite3_result_int64(ctx, sqlite3_value_int64(v));
+        if (t == SQLITE_FLOAT) x = sqlite3_value_double(v);
+        else {
+            bool ok = false;
+            x = argText(v).trimmed().toDouble(&ok);
+            if (!ok) return fail(ctx, "CONVERT", "error converting data type to numeric");
+        }
+        int scale = -1;
+        if (type == u"MONEY" || type == u"SMALLMONEY") scale = 4;
+        const QString t2 = argText(argv[0]);
+        if ((type == u"DECIMAL" || type == u"NUMERIC")) {
+            const qsizetype c = t2.indexOf(u',');
+            scale = c > 0 ? t2.mid(c + 1).remove(u')').trimmed().toInt() : 0;
+        }
+        if (scale >= 0) {
+            const double f = std::pow(10.0, scale);
+            x = std::round(x * f) / f;
+        }
+        return sqlite3_result_double(ctx, x);
+    }
+    sqlite3_result_value(ctx, v);
+}
+
+void fnTranCount(sqlite3_context* ctx, int, sqlite3_value**) {
+    sqlite3* db = sqlite3_context_db_handle(ctx);
+    sqlite3_result_int(ctx, sqlite3_get_autocommit(db) ? 0 : 1);
+}
+
+void fnUpper(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    resultText(ctx, argText(argv[0]).toUpper());
+}
+
+void fnLower(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    resultText(ctx, argText(argv[0]).toLower());
+}
+
+void fnCeiling(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER) return sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0]));
+    sqlite3_result_double(ctx, std::ceil(sqlite3_value_double(argv[0])));
+}
+
+void fnFloor(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER) return sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0]));
+    sqlite3_result_double(ctx, std::floor(sqlite3_value_double(argv[0])));
+}
+
+void fnIsNumeric(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_int(ctx, 0);
+    const int t = sqlite3_value_type(argv[0]);
+    if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) return sqlite3_result_int(ctx, 1);
+    bool ok = false;
+    argText(argv[0]).trimmed().toDouble(&ok);
+    sqlite3_result_int(ctx, ok ? 1 : 0);
+}
+
+void reg(sqlite3* db, const char* name, int nArg, void (*fn)(sqlite3_context*, int, sqlite3_value**), bool deterministic = true) {
+    const int flags = SQLITE_UTF8 | (deterministic ? SQLITE_DETERMINISTIC : 0);
+    sqlite3_create_function_v2(db, name, nArg, flags, nullptr, fn, nullptr, nullptr, nullptr);
+}
+
+}  // namespace
+
+void RegisterSqliteExtensions(sqlite3* db) {
+    sqlite3_create_collation_v2(db, kTextCollation, SQLITE_UTF8, nullptr, srvTextCompare, nullptr);
+    reg(db, "GETDATE", 0, fnGetDate, false);
+    reg(db, "LEN", 1, fnLen);
+    reg(db, "SRV_LEFT", 2, fnLeft);
+    reg(db, "SRV_RIGHT", 2, fnRight);
+    reg(db, "CHARINDEX", 2, fnCharIndex);
+    reg(db, "CHARINDEX", 3, fnCharIndex);
+    reg(db, "SPACE", 1, fnSpace);
+    reg(db, "REPLICATE", 2, fnReplicate);
+    reg(db, "STR", 1, fnStr);
+    reg(db, "STR", 2, fnStr);
+    reg(db, "STR", 3, fnStr);
+    reg(db, "DATEADD", 3, fnDateAdd);
+    reg(db, "DATEDIFF", 3, fnDateDiff);
+    reg(db, "DATEPART", 2, fnDatePart);
+    reg(db, "YEAR", 1, fnPartOf<Part::Year>);
+    reg(db, "MONTH", 1, fnPartOf<Part::Month>);
+    reg(db, "DAY", 1, fnPartOf<Part::Day>);
+    reg(db, "SRV_CONVERT", 2, fnConvert);
+    reg(db, "SRV_CONVERT", 3, fnConvert);
+    reg(db, "SRV_TRANCOUNT", 0, fnTranCount, false);
+    reg(db, "UPPER", 1, fnUpper);
+    reg(db, "LOWER", 1, fnLower);
+    reg(db, "CEILING", 1, fnCeiling);
+    reg(db, "FLOOR", 1, fnFloor);
+    reg(db, "ISNUMERIC", 1, fnIsNumeric);
+}
+
+}  // namespace ado

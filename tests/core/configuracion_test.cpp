@@ -1,0 +1,267 @@
+// Reading and writing TA_CONFIGURACION, the time-out of the statistics
+// database, the settings loader, the company data and the server clock.
+#include "core/support/entorno_core.h"
+
+#include "platform/legacy/date.h"
+#include "platform/ui/scripted.h"
+
+#include <QDateTime>
+
+using namespace ModGlobal;
+using coretest::EntornoCore;
+
+namespace {
+
+class Configuracion : public EntornoCore {
+protected:
+    void SetUp() override
+    {
+        EntornoCore::SetUp();
+        CreaBases();
+        Conecta();
+        Ejecuta(QStringLiteral("DELETE FROM TA_CONFIGURACION"));
+    }
+    void Fila(const QString& clave, const QString& grupo, const QString& valor, const QString& aux = {})
+    {
+        Ejecuta(QStringLiteral("INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor, valoraux, PoliticaNegocio) "
+                               "VALUES ('%1', '%2', '%3', '%4', 0)")
+                    .arg(clave, grupo, valor, aux));
+    }
+};
+
+TEST_F(Configuracion, CfgLeeValorYAuxiliar)
+{
+    Fila(QStringLiteral("MADERERA"), QStringLiteral("DATOS"), QStringLiteral("SI"), QStringLiteral("aux1"));
+    Fila(QStringLiteral("COLOR"), QStringLiteral("PANTALLA"), QStringLiteral("rojo"));
+    Fila(QStringLiteral("[FECHA HASTA]"), QStringLiteral("DATOS"), QStringLiteral("fin de año"));
+    Fila(QStringLiteral("THEME"), QStringLiteral("DATOS"), QStringLiteral("  "));
+
+    struct {
+        const char* clave;
+        const char* grupo;
+        const char* valor;
+        const char* aux;
+    } casos[] = {
+        {"MADERERA", "DATOS", "SI", "aux1"},
+        {" maderera ", "datos", "SI", "aux1"},
+        {"NO_EXISTE", "DATOS", " ", ""},
+        {"COLOR", "PANTALLA", "rojo", ""},
+        {"COLOR", "OTRO", " ", ""},
+        {"COLOR", "DATOS", "rojo", ""},          // DATOS does not test the group
+        {"[fecha hasta]", "DATOS", "fin de año", ""},
+        {"THEME", "DATOS", "1", ""},             // blank theme reads as 1
+        {"theme", "DATOS", "1", ""},
+        {"D'Angelo", "DATOS", " ", ""},          // an apostrophe does not break the statement
+    };
+    for (const auto& c : casos) {
+        QString aux = QStringLiteral("previo");
+        EXPECT_EQ(Cfg(QString::fromUtf8(c.clave), aux, QString::fromUtf8(c.grupo)), QString::fromUtf8(c.valor))
+            << c.clave << " / " << c.grupo;
+        EXPECT_EQ(aux, QString::fromUtf8(c.aux)) << c.clave;
+    }
+    EXPECT_EQ(TablaConfiguracion, QStringLiteral("TA_CONFIGURACION"));
+}
+
+TEST_F(Configuracion, CfgSinConexionNoTocaLaBase)
+{
+    gDB().gCnn->Close();
+    gDB().gOpenFlag = false;
+    QString aux = QStringLiteral("igual");
+    EXPECT_EQ(Cfg(QStringLiteral("MADERERA"), aux), QString());
+    EXPECT_EQ(aux, QStringLiteral("igual"));
+}
+
+TEST_F(Configuracion, GrabaCfgAltaCambioYBorrado)
+{
+    GrabaCfg(QStringLiteral("  clave nueva "), legacy::Variant(QStringLiteral("  valor ")), QStringLiteral(" a "),
+             true, QStringLiteral("DATOS"), 1, 0);
+    EXPECT_EQ(Filas(QStringLiteral("SELECT Clave, Grupo, Valor, valoraux, PoliticaNegocio FROM TA_CONFIGURACION")),
+              QStringList{QStringLiteral("CLAVE NUEVA|DATOS|valor|a|True")});
+
+    // The same key written untrimmed and in another case updates the row.
+    GrabaCfg(QStringLiteral(" Clave Nueva"), legacy::Variant(QStringLiteral(" otro ")), QString(), false,
+             QStringLiteral("DATOS"), 0, 0);
+    EXPECT_EQ(Filas(QStringLiteral("SELECT Clave, Valor, valoraux FROM TA_CONFIGURACION")),
+              QStringList{QStringLiteral("CLAVE NUEVA| otro |a")});
+
+    // Deleting a key without a row adds nothing.
+    GrabaCfg(QStringLiteral("NO_EXISTE"), legacy::Variant(QStringLiteral("x")), QString(), false,
+             QStringLiteral("DATOS"), 1, kModoBorrar);
+    EXPECT_EQ(Filas(QStringLiteral("SELECT COUNT(*) FROM TA_CONFIGURACION")), QStringList{QStringLiteral("1")});
+
+    // Deleting an existing key (found trimmed) removes its row.
+    GrabaCfg(QStringLiteral(" clave nueva "), legacy::Variant(QString()), QString(), false, QStringLiteral("DATOS"),
+             1, kModoBorrar);
+    EXPECT_EQ(Filas(QStringLiteral("SELECT COUNT(*) FROM TA_CONFIGURACION")), QStringList{QStringLiteral("0")});
+}
+
+TEST_F(Configuracion, GrabaCfgConGrupoPropio)
+{
+    Fila(QStringLiteral("ANCHO"), QStringLiteral("PANTALLA"), QStringLiteral("10"));
+    GrabaCfg(QStringLiteral("ANCHO"), legacy::Variant(20), QString(), false, QStringLiteral("IMPRESORA"), 1, 0);
+    GrabaCfg(QStringLiteral("ANCHO"), legacy::Variant(30), QString(), false, QStringLiteral("PANTALLA"), 1, 0);
+    EXPECT_EQ(Filas(QStringLiteral("SELECT Grupo, Valor FROM TA_CONFIGURACION ORDER BY Grupo")),
+              (QStringList{QStringLiteral("IMPRESORA|20"), QStringLiteral("PANTALLA|30")}));
+}
+
+TEST_F(Configuracion, LeeTimeOutDeLaBaseDeEstadisticas)
+{
+    // The demo statistics database keeps 30 seconds.
+    EXPECT_EQ(LeeTimeOut(), QString());
+    EXPECT_EQ(gTimeOut, 30);
+    EXPECT_TRUE(gDB2().gOpenFlag);
+    EXPECT_EQ(CfgJQ(QStringLiteral("TimeOut")), QStringLiteral("30"));
+
+    // A missing row is written as "0" and 45 is used.
+    Ejecuta(QStringLiteral("DELETE FROM TA_CONFIGURACION"), gDB2());
+    LeeTimeOut();
+    EXPECT_EQ(gTimeOut, 45);
+    EXPECT_EQ(Filas(QStringLiteral("SELECT Clave, Grupo, Valor FROM TA_CONFIGURACION"), gDB2()),
+              QStringList{QStringLiteral("TIMEOUT|BaseDeDatos|0")});
+    // Read again: the zero row still gives 45 and no second row.
+    LeeTimeOut();
+    EXPECT_EQ(gTimeOut, 45);
+    EXPECT_EQ(Filas(QStringLiteral("SELECT COUNT(*) FROM TA_CONFIGURACION"), gDB2()), QStringList{QStringLiteral("1")});
+}
+
+TEST_F(Configuracion, LeeTimeOutSinBaseDeEstadisticas)
+{
+    QFile::remove(carpeta_.file(QStringLiteral("KD_REGISTROSVAR.sqlite")));
+    gTimeOut = 7;
+    LeeTimeOut();
+    EXPECT_EQ(gTimeOut, 45);
+    EXPECT_FALSE(gDB2().gOpenFlag);
+}
+
+TEST_F(Configuracion, CargaConfiguracionConTablaVacia)
+{
+    gUsuarioLogeado = QStringLiteral("NADIE");
+    CargaConfiguracion(QStringLiteral("/prog/"));
+    EXPECT_FALSE(EsMaderera);
+    EXPECT_FALSE(UsaCCosto);
+    EXPECT_FALSE(VModificaCPrecio);
+    EXPECT_TRUE(ModuloOrdenDeTrabajo);
+    EXPECT_EQ(TituloClientes, QString());
+    EXPECT_EQ(CantidadDecimales, QStringLiteral(" "));
+    EXPECT_EQ(TopDefault, QStringLiteral("1000"));
+    EXPECT_EQ(CondIvaEmpresa, 1);
+    EXPECT_EQ(CFondo, 230 + 243 * 256 + 255 * 65536);
+    EXPECT_EQ(CLetra, 0);
+    EXPECT_EQ(gUNegocio, QStringLiteral("   1"));
+    EXPECT_EQ(RutaDocTareas, QStringLiteral("/prog/JQDOCTareas.vrk"));
+    EXPECT_EQ(TablaConfiguracion, QStringLiteral("ta_configuracion"));
+    EXPECT_EQ(Filas(QStringLiteral("SELECT Clave, Valor FROM TA_CONFIGURACION ORDER BY Clave")),
+              (QStringList{QStringLiteral("CFONDO|16774118"), QStringLiteral("CLETRA|0")}));
+    // The unit's company data without per-unit keys: the text read for the VAT condition.
+    EXPECT_EQ(CondIvaEmpresaTexto, QStringLiteral(" "));
+}
+
+TEST_F(Configuracion, CargaConfiguracionReglas)
+{
+    const QString d = QStringLiteral("DATOS");
+    Fila(QStringLiteral("MADERERA"), d, QStringLiteral("no"));
+    Fila(QStringLiteral("V_MODIFICACPRECIO"), d, QStringLiteral("cualquiera"));
+    Fila(QStringLiteral("C_MODIFICACPRECIO"), d, QStringLiteral(" "));
+    Fila(QStringLiteral("MODULOORDENDETRABAJO"), d, QStringLiteral(" no "));
+    Fila(QStringLiteral("USACCOSTO"), d, QStringLiteral("si"));
+    Fila(QStringLiteral("USAMULTILESMONEDAS"), d, QStringLiteral(" SI"));  // SI is not trimmed
+    Fila(QStringLiteral("RAZONSOCIALPORUNEG"), d, QStringLiteral(" SI "));  // trim SI is
+    Fila(QStringLiteral("PERIODO"), d, QStringLiteral("2026.5"));
+    Fila(QStringLiteral("MAXDTO"), d, QStringLiteral(" 12,5 "));
+    Fila(QStringLiteral("CFONDO"), d, QStringLiteral("16776960"));  // &HFFFF00
+    Fila(QStringLiteral("CLETRA"), d, QStringLiteral("255"));
+    Fila(QStringLiteral("TOP_DEFAULT"), d, QStringLiteral("50"));
+    Fila(QStringLiteral("CONDIVAEMPRESA"), d, QStringLiteral("4"));
+    Fila(QStringLiteral("TITULOCLIENTES"), d, QStringLiteral("  Clientes  "));
+    Fila(QStringLiteral("UTILIZARFECHADIA"), d, QStringLiteral("SI"));
+    Fila(QStringLiteral("USAFACTURAPROFORMA"), d, QStringLiteral("SI"));
+    gUsuarioLogeado = QStringLiteral("OPERADOR");
+
+    CargaConfiguracion(QStringLiteral("/p/"));
+    EXPECT_FALSE(EsMaderera);
+    EXPECT_TRUE(VModificaCPrecio);
+    EXPECT_FALSE(CModificaCPrecio);
+    EXPECT_FALSE(ModuloOrdenDeTrabajo);
+    EXPECT_TRUE(UsaCCosto);
+    EXPECT_FALSE(UsaMultilesMonedas);
+    EXPECT_TRUE(RazonSocialPorUneg);
+    EXPECT_TRUE(UtilizarFechaDia);
+    EXPECT_EQ(Periodo, 2026);  // half to even
+    EXPECT_EQ(MaxDto, legacy::Currency::fromRaw(125000));
+    EXPECT_EQ(CFondo, 230 + 243 * 256 + 255 * 65536);
+    EXPECT_EQ(CLetra, 255);
+    EXPECT_EQ(TopDefault, QStringLiteral("50"));
+    EXPECT_EQ(CondIvaEmpresa, 4);
+    EXPECT_EQ(TituloClientes, QStringLiteral("Clientes"));
+    // OPERADOR's row: unit "   1", verproforma Null leaves the proforma flag on.
+    EXPECT_EQ(gUNegocio, QStringLiteral("   1"));
+    EXPECT_TRUE(UsaFacturaProforma);
+    // The colour &HFFFF00 is replaced for the run only.
+    EXPECT_EQ(Filas(QStringLiteral("SELECT Valor FROM TA_CONFIGURACION WHERE Clave = 'CFONDO'")),
+              QStringList{QStringLiteral("16776960")});
+}
+
+TEST_F(Configuracion, CargaConfiguracionUsuarioConApostrofe)
+{
+    Ejecuta(QStringLiteral("INSERT INTO TA_USUARIOS (NOMBRE, SISTEMA, PassWord, Administrador, UNegocio, "
+                           "verproforma, clasepusa) VALUES ('D''Angelo', 'KAPO', '', 0, '   7', 0, ' a,b ')"));
+    Fila(QStringLiteral("USAFACTURAPROFORMA"), QStringLiteral("DATOS"), QStringLiteral("SI"));
+    gUsuarioLogeado = QStringLiteral("D'Angelo");
+    CargaConfiguracion(QStringLiteral("/p/"));
+    EXPECT_EQ(gUNegocio, QStringLiteral("   7"));
+    EXPECT_FALSE(UsaFacturaProforma);
+    EXPECT_EQ(gClasePusa, QStringLiteral("ab"));
+}
+
+TEST_F(Configuracion, DatosDeEmpresaPorUnidad)
+{
+    const QString d = QStringLiteral("DATOS");
+    Fila(QStringLiteral("NOMBRE"), d, QStringLiteral("Empresa"));
+    Fila(QStringLiteral("CUIT"), d, QStringLiteral("30-1"));
+    Fila(QStringLiteral("CONDIVAEMPRESA"), d, QStringLiteral("2"));
+    Fila(QStringLiteral("CONDICIONIVA_UN_1"), d, QStringLiteral(" 3 "));
+    Fila(QStringLiteral("DOMICILIO_UN_1"), d, QStringLiteral("Calle 1"));
+    Fila(QStringLiteral("INICIOACTIVIDADES"), d, QStringLiteral(" enero 2000 "));
+
+    // Unit 1 exists in the demo with a tax id: per-unit keys first.
+    QString razon, cuit, inicio, ingresos, condicion, pv = QStringLiteral("pv"), domicilio;
+    ObtieneDatosEmpresa(QStringLiteral("   1"), razon, cuit, inicio, ingresos, condicion, pv, domicilio);
+    EXPECT_EQ(razon, QStringLiteral("Empresa Demo S.A."));
+    EXPECT_EQ(cuit, QStringLiteral("30-71234567-9"));
+    EXPECT_EQ(condicion, QStringLiteral("3"));
+    EXPECT_EQ(domicilio, QStringLiteral("Calle 1"));
+    EXPECT_EQ(inicio, QStringLiteral("enero 2000"));  // falls back, trimmed
+    EXPECT_EQ(ingresos, QString());                   // no key anywhere: " " trimmed
+    EXPECT_EQ(pv, QStringLiteral("0001"));
+    EXPECT_EQ(CondIvaEmpresa, 3);
+    EXPECT_EQ(CondIvaEmpresaTexto, QStringLiteral("3"));
+
+    // Blank unit: company-wide keys, the point of sale stays as passed.
+    QString r2, c2, i2, n2, v2, p2 = QStringLiteral("pv"), d2;
+    ObtieneDatosEmpresa(QString(), r2, c2, i2, n2, v2, p2, d2);
+    EXPECT_EQ(r2, QStringLiteral("Empresa"));
+    EXPECT_EQ(c2, QStringLiteral("30-1"));
+    EXPECT_EQ(v2, QStringLiteral("2"));
+    EXPECT_EQ(p2, QStringLiteral("pv"));
+    EXPECT_EQ(d2, QStringLiteral("        "));  // eight blanks
+}
+
+TEST_F(Configuracion, DatosDeEmpresaConCondicionQueNoEsNumero)
+{
+    Fila(QStringLiteral("CONDIVAEMPRESA"), QStringLiteral("DATOS"), QStringLiteral("RI"));
+    QString r, c, i, n, v, p, d;
+    EXPECT_THROW(ObtieneDatosEmpresa(QString(), r, c, i, n, v, p, d), legacy::VbError);
+    EXPECT_EQ(CondIvaEmpresaTexto, QStringLiteral("RI"));
+}
+
+TEST_F(Configuracion, FechaServidorAlSegundo)
+{
+    const QDateTime antes = QDateTime::currentDateTime().addSecs(-2);
+    const legacy::Date f = FechaServidor();
+    const QDateTime dt = f.toDateTime();
+    EXPECT_EQ(dt.time().msec(), 0);
+    EXPECT_GE(dt, antes);
+    EXPECT_LE(dt, QDateTime::currentDateTime().addSecs(2));
+}
+
+}  // namespace

@@ -1,0 +1,126 @@
+#pragma once
+// What the database class's tests share: a fresh embedded database in a
+// scratch program folder, the shared objects dropped after every test, and
+// scripted dialogs that can also act while the code waits (a connection that
+// comes back, a button clicked in the reconnect window).
+#include "db/db_dll.h"
+#include "db/frmacceso.h"
+#include "db/frmreconectar.h"
+#include "db/modglobal_db.h"
+#include "platform/ado/fault_injection.h"
+#include "platform/legacy/program.h"
+#include "platform/ui/scripted.h"
+#include "support/testdb.h"
+
+#include <QApplication>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace dbtest {
+
+inline void EnsureApplication()
+{
+    static int argc = 1;
+    static char name[] = "test_db";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance())
+        new QApplication(argc, argv);
+}
+
+// Scripted dialogs with hooks: onMsgBox runs after a message box was
+// answered (with its prompt), onWait on every pause, onDoEvents on every
+// yield to the event loop.
+class DrivenDialogs : public ui::ScriptedSession {
+public:
+    std::function<void(const QString&)> onMsgBox;
+    std::function<void()> onWait;
+    std::function<void()> onDoEvents;
+    int waits = 0;
+
+    int msgBox(const QString& prompt, int style, const QString& title) override
+    {
+        const int answer = ScriptedDialogs::msgBox(prompt, style, title);
+        if (onMsgBox)
+            onMsgBox(prompt);
+        return answer;
+    }
+    void wait(int ms) override
+    {
+        ScriptedDialogs::wait(ms);
+        ++waits;
+        if (onWait)
+            onWait();
+    }
+    void doEvents() override
+    {
+        ScriptedDialogs::doEvents();
+        if (onDoEvents)
+            onDoEvents();
+    }
+};
+
+inline const QString kDb = QStringLiteral("PRUEBA");
+
+inline QString EmbeddedConnString(const QString& db = kDb)
+{
+    return QStringLiteral("PROVIDER=SQLOLEDB;Server=(sqlite);Database =") + db + QStringLiteral(";UId=") + db +
+           QStringLiteral(";Pwd=") + db + QStringLiteral(";");
+}
+
+class DbTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureApplication();
+        savedApp_ = legacy::App();
+        legacy::App().path = tmp_.path();
+        legacy::App().exeName = QStringLiteral("vordane");
+        dbPath_ = testdb::createDatabase(tmp_.path(), kDb, false);
+    }
+    void TearDown() override
+    {
+        ado::testing::ClearInjectedFailures();
+        ModGlobal::ResetDatabaseObjects();
+        frmAcceso::Unload();
+        frmReconectar::Unload();
+        legacy::setApp(savedApp_);
+    }
+
+    // Opens the main object on the embedded database, as the start-up does.
+    DB_Dll& OpenMain()
+    {
+        DB_Dll& db = ModGlobal::gDB();
+        db.gServidor = QStringLiteral("(sqlite)");
+        db.gDBName = kDb;
+        db.gUsuario = kDb;
+        db.gUserPassWord = kDb;
+        db.OpenServerADODB(false, 3, QString(), false, false);
+        EXPECT_TRUE(db.gOpenFlag);
+        return db;
+    }
+
+    void Run(DB_Dll& db, const QString& sql)
+    {
+        db.gCnn->Execute(sql);
+    }
+
+    // The database file goes away (reopening fails) and comes back.
+    void HideDatabase() { ASSERT_TRUE(QFile::rename(dbPath_, dbPath_ + QStringLiteral(".fuera"))); }
+    void RestoreDatabase() { QFile::rename(dbPath_ + QStringLiteral(".fuera"), dbPath_); }
+
+    testdb::TempFolder tmp_;
+    QString dbPath_;
+    legacy::ProgramInfo savedApp_;
+};
+
+}  // namespace dbtest

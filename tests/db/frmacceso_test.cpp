@@ -1,0 +1,181 @@
+// The access window, offscreen: its layout, the registered connections list,
+// the hints and the keys, and a login driven through the modal-window seam.
+#include "dbfixture.h"
+
+#include "db/bases.h"
+#include "platform/kapores2/funciones.h"
+#include "platform/legacy/textfile.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using dbtest::DbTest;
+using dbtest::kDb;
+
+class AccesoTest : public DbTest {
+protected:
+    void Registro(const QByteArray& bytes)
+    {
+        QFile f(tmp_.file(QStringLiteral("BASES.TXT")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    static void Tecla(QWidget* w, int tecla)
+    {
+        QKeyEvent pulsada(QEvent::KeyPress, tecla, Qt::NoModifier);
+        QApplication::sendEvent(w, &pulsada);
+    }
+};
+
+TEST_F(AccesoTest, LayoutInTwips)
+{
+    frmAcceso& w = frmAcceso::Default();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Control de Acceso"));
+    EXPECT_EQ(w.size(), QSize(560, 368));  // 8400 x 5520 twips
+    EXPECT_EQ(w.bcAceptar->geometry(), QRect(336, 316, 100, 30));
+    EXPECT_EQ(w.TxtPuerto->text(), QStringLiteral("1433"));
+    EXPECT_EQ(w.TxtUserPassword->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(&frmAcceso::Default(), &w) << "one window, kept loaded";
+}
+
+TEST_F(AccesoTest, RegisteredConnectionsFillTheBoxes)
+{
+    const QByteArray clave = kapores2::Funciones::CodificaClave(QStringLiteral("pw")).toLatin1();
+    Registro("VENTAS / SRV1,VENTAS,VENTAS," + clave + ",srv1\r\n \r\nCOMPRAS / SRV2,COMPRAS,COMPRAS,," +
+             " srv2\\inst:1500 \r\n");
+    frmAcceso& w = frmAcceso::Default();
+    ASSERT_EQ(w.lstBases->count(), 2);
+    EXPECT_EQ(w.lstBases->item(1)->text(), QStringLiteral("COMPRAS / SRV2"));
+    // The first entry is chosen on load.
+    EXPECT_EQ(w.lstBases->currentRow(), 0);
+    EXPECT_EQ(w.TxtServidor->text(), QStringLiteral("srv1"));
+    EXPECT_EQ(w.TxtDbName->text(), QStringLiteral("VENTAS"));
+    EXPECT_EQ(w.TxtUserId->text(), QString());
+    EXPECT_EQ(w.TxtPuerto->text(), QString()) << "no port kept yet replaces 1433";
+    EXPECT_EQ(w.claveBuscada(), QStringLiteral("pw"));
+
+    // A server with a port: the host upper-cased, the port in its box.
+    w.TxtUserId->setText(QStringLiteral("ANA"));
+    w.lstBases->setCurrentRow(1);
+    EXPECT_EQ(w.TxtServidor->text(), QStringLiteral("SRV2\\INST"));
+    EXPECT_EQ(w.TxtPuerto->text(), QStringLiteral("1500"));
+    EXPECT_EQ(w.TxtDbName->text(), QStringLiteral("COMPRAS"));
+    EXPECT_EQ(w.TxtUserId->text(), QString());
+    // Back to the first: the port chosen before stays.
+    w.lstBases->setCurrentRow(0);
+    EXPECT_EQ(w.TxtServidor->text(), QStringLiteral("srv1"));
+    EXPECT_EQ(w.TxtPuerto->text(), QStringLiteral("1500"));
+
+    // A double click chooses and connects.
+    w.TxtUserId->setText(QStringLiteral("LUIS"));
+    w.show();
+    emit w.lstBases->itemDoubleClicked(w.lstBases->item(1));
+    EXPECT_TRUE(w.Aceptar);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(ModGlobal::gUsuarioLogeado, QString()) << "choosing an entry empties the user";
+    EXPECT_EQ(w.TxtDbName->text(), QStringLiteral("COMPRAS"));
+}
+
+TEST_F(AccesoTest, HintsNeverBecomeValues)
+{
+    frmAcceso& w = frmAcceso::Default();
+    EXPECT_EQ(w.TxtUserId->placeholderText(), QStringLiteral("Ingrese el usuario"));
+    EXPECT_EQ(w.TxtDbName->placeholderText(), QStringLiteral("ingrese el nombre de la base de datos"));
+    EXPECT_EQ(w.TxtServidor->placeholderText(), QStringLiteral("ingrese el nombre del servidor e instancia"));
+    EXPECT_EQ(w.TxtUserPassword->placeholderText(), QString());
+    EXPECT_EQ(w.TxtUserId->text(), QString());
+
+    // A box given only blanks, or its own hint, is empty again.
+    w.TxtServidor->setText(QStringLiteral("   "));
+    EXPECT_EQ(w.TxtServidor->text(), QString());
+    w.TxtDbName->setText(QStringLiteral("ingrese el nombre de la base de datos"));
+    EXPECT_EQ(w.TxtDbName->text(), QString());
+    w.TxtDbName->setText(QStringLiteral("VENTAS"));
+    EXPECT_EQ(w.TxtDbName->text(), QStringLiteral("VENTAS"));
+
+    // Conectar with the user box showing its hint passes no user.
+    w.TxtUserId->setText(QStringLiteral("Ingrese el usuario"));
+    w.TxtUserPassword->setText(QStringLiteral("x"));
+    ModGlobal::gUsuarioLogeado = QStringLiteral("ANTES");
+    w.bcAceptar->click();
+    EXPECT_EQ(ModGlobal::gUsuarioLogeado, QString());
+    EXPECT_EQ(ModGlobal::gPassword, QStringLiteral("x"));
+    EXPECT_FALSE(legacy::FileExists(tmp_.file(QStringLiteral("BASES.TXT"))));
+}
+
+TEST_F(AccesoTest, EnterMovesTheFocusAndPressesTheButton)
+{
+    frmAcceso& w = frmAcceso::Default();
+    w.show();
+    w.activateWindow();
+    w.TxtUserId->setFocus();
+    const QList<QWidget*> orden = {w.TxtUserPassword, w.TxtDbName, w.TxtServidor, w.bcAceptar};
+    for (QWidget* siguiente : orden) {
+        Tecla(w.focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(w.focusWidget(), siguiente) << siguiente->objectName().toStdString();
+    }
+    EXPECT_TRUE(w.isVisible()) << "Enter in the boxes never connects";
+    Tecla(w.bcAceptar, Qt::Key_Enter);
+    EXPECT_TRUE(w.Aceptar);
+    EXPECT_FALSE(w.isVisible());
+
+    // Escape cancels.
+    w.show();
+    Tecla(w.TxtDbName, Qt::Key_Escape);
+    EXPECT_FALSE(w.Aceptar);
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(AccesoTest, LoginThroughTheModalSeam)
+{
+    ui::ScriptedSession dlg;
+    frmAcceso& w = frmAcceso::Default();
+    w.TxtDbName->setText(kDb);
+    w.TxtServidor->setText(QStringLiteral("(sqlite)"));
+    dlg.onModal(QStringLiteral("frmAcceso"), [](QWidget* ventana) {
+        auto* f = static_cast<frmAcceso*>(ventana);
+        f->TxtUserId->setText(QStringLiteral("D'Angelo"));
+        f->TxtUserPassword->setText(QStringLiteral("clave"));
+        f->bcAceptar->click();
+    });
+    ui::ShowModal(&w);
+    EXPECT_TRUE(w.Aceptar);
+    EXPECT_EQ(ModGlobal::gUsuarioLogeado, QStringLiteral("D'Angelo"));
+    EXPECT_EQ(ModGlobal::gPassword, QStringLiteral("clave"));
+
+    dlg.onModal(QStringLiteral("frmAcceso"), [](QWidget* ventana) {
+        static_cast<frmAcceso*>(ventana)->bcCancelar->click();
+    });
+    ui::ShowModal(&w);
+    EXPECT_FALSE(w.Aceptar);
+    EXPECT_TRUE(dlg.remaining().isEmpty());
+}
+
+TEST_F(AccesoTest, BrokenRegistryGoesToTheErrorBox)
+{
+    Registro("A / S,A,A,,s\r\nB,C\r\n");
+    ui::ScriptedSession dlg;
+    dlg.expectMsgBox(QString(), ui::vbIgnore).title(QStringLiteral("FormLoad"));
+    frmAcceso& w = frmAcceso::Default();
+    EXPECT_TRUE(dlg.remaining().isEmpty());
+    // Ignore goes on: the complete record is listed and chosen.
+    ASSERT_EQ(w.lstBases->count(), 1);
+    EXPECT_EQ(w.TxtServidor->text(), QStringLiteral("s"));
+
+    // Looking up a name that is not before the cut record fails in its own box.
+    dlg.expectMsgBox(QString(), ui::vbAbort).title(QStringLiteral("DatosBase"));
+    w.DatosBase(QStringLiteral("Z"));
+    EXPECT_TRUE(dlg.remaining().isEmpty());
+    EXPECT_EQ(w.servidorBuscado(), QStringLiteral("s")) << "nothing found leaves the last values";
+}
+
+}  // namespace
