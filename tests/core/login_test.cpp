@@ -112,9 +112,10 @@ TEST_F(LoginTest, AccessRecordFoldsProgramNames)
         ModGlobal::RegistraControlAcceso();
         const auto filas = Filas(QStringLiteral("SELECT Formulario, Tarea FROM Control_Acceso"));
         ASSERT_EQ(filas.size(), c.filas) << c.programa;
-        if (c.filas == 1)
+        if (c.filas == 1) {
             EXPECT_EQ(filas[0], (QStringList{QString::fromUtf8(c.formulario), QString::fromUtf8(c.tarea)}))
                 << c.programa;
+        }
     }
 }
 

@@ -13,6 +13,7 @@
 #include "platform/legacy/regional.h"
 #include "platform/ui/scripted.h"
 #include "support/testdb.h"
+#include "support/testutil.h"
 
 #include <QApplication>
 
@@ -20,14 +21,7 @@
 
 namespace serviciostest {
 
-inline void AseguraAplicacion()
-{
-    static int argc = 1;
-    static char nombre[] = "test_core";
-    static char* argv[] = {nombre, nullptr};
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
+inline void AseguraAplicacion() { testutil::testApp(); }
 
 class ServiciosTest : public ::testing::Test {
 protected:

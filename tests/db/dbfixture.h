@@ -11,6 +11,7 @@
 #include "platform/legacy/program.h"
 #include "platform/ui/scripted.h"
 #include "support/testdb.h"
+#include "support/testutil.h"
 
 #include <QApplication>
 #include <QFile>
@@ -19,23 +20,10 @@
 
 #include <functional>
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-QT_END_NAMESPACE
 
 namespace dbtest {
 
-inline void EnsureApplication()
-{
-    static int argc = 1;
-    static char name[] = "test_db";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
+inline void EnsureApplication() { testutil::testApp(); }
 
 // Scripted dialogs with hooks: onMsgBox runs after a message box was
 // answered (with its prompt), onWait on every pause, onDoEvents on every

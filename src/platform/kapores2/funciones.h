@@ -26,8 +26,8 @@ public:
     // is ("ELDELGRID"), and so does an SQL literal: a text between single
     // quotes or the word NULL. Without a width (0 or less): the trimmed code.
     static QString RellenaCodigo(const QString& codigo, int ancho = 0);
-    // The same fill for texts, except that any number text (sign, digits and
-    // the separators "." and ",") goes to the right, so amounts line up.
+    // The same fill rule for texts: digits only to the right, anything else
+    // to the left; a text at or over the width comes back trimmed.
     static QString RellenaTexto(const QString& texto, int ancho);
     // At most `maximo` characters (error 5 when negative).
     static QString CortaTexto(const QString& texto, long maximo);

@@ -68,48 +68,39 @@ QString ScriptedDialogs::Expectation::describe() const
     return s;
 }
 
-ScriptedDialogs::Expectation& ScriptedDialogs::push(Expectation e)
+ScriptedDialogs::Expectation& ScriptedDialogs::push(ShownBox::Kind kind, const QString& match, int answer,
+                                                    const QString& text, ModalDriver drive)
 {
+    Expectation e;
+    e.kind = kind;
+    e.match = match;
+    e.answer = answer;
+    e.text = text;
+    e.drive = std::move(drive);
     expected_.push_back(std::move(e));
     return expected_.back();
 }
 
 ScriptedDialogs::Expectation& ScriptedDialogs::expectMsgBox(const QString& promptContains, int answer)
 {
-    Expectation e;
-    e.kind = ShownBox::Message;
-    e.match = promptContains;
-    e.answer = answer;
-    return push(std::move(e));
+    return push(ShownBox::Message, promptContains, answer);
 }
 
 ScriptedDialogs::Expectation& ScriptedDialogs::expectInputBox(const QString& promptContains,
                                                               const QString& answer)
 {
-    Expectation e;
-    e.kind = ShownBox::Input;
-    e.match = promptContains;
-    e.text = answer;
-    return push(std::move(e));
+    return push(ShownBox::Input, promptContains, 0, answer);
 }
 
 ScriptedDialogs::Expectation& ScriptedDialogs::expectOpenFile(const QString& path,
                                                               const QString& titleContains)
 {
-    Expectation e;
-    e.kind = ShownBox::OpenFile;
-    e.match = titleContains;
-    e.text = path;
-    return push(std::move(e));
+    return push(ShownBox::OpenFile, titleContains, 0, path);
 }
 
 ScriptedDialogs::Expectation& ScriptedDialogs::onModal(const QString& objectNameOrClass, ModalDriver drive)
 {
-    Expectation e;
-    e.kind = ShownBox::Modal;
-    e.match = objectNameOrClass;
-    e.drive = std::move(drive);
-    return push(std::move(e));
+    return push(ShownBox::Modal, objectNameOrClass, 0, {}, std::move(drive));
 }
 
 QStringList ScriptedDialogs::shownPrompts() const

@@ -94,7 +94,8 @@ public:
     void sendTab(QWidget* from) override;
 
 private:
-    Expectation& push(Expectation e);
+    Expectation& push(ShownBox::Kind kind, const QString& match, int answer, const QString& text = {},
+                      ModalDriver drive = {});
     // The next expectation, which must be of `kind` and match; throws otherwise.
     Expectation take(ShownBox::Kind kind, const QString& what, const QString& title,
                      const std::function<bool(const Expectation&)>& matches);

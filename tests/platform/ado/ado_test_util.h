@@ -14,10 +14,7 @@
 #include <functional>
 #include <memory>
 
-#include <ostream>
-
-// Readable texts in test failures.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#include "support/testutil.h"
 
 namespace adotest {
 

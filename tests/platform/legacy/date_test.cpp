@@ -4,23 +4,16 @@
 #include "platform/legacy/textconv.h"
 #include "platform/legacy/vberror.h"
 
+#include "support/testutil.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 
 using namespace legacy;
+using testutil::errorOf;
 
 namespace {
-
-long errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const VbError& e) {
-        return e.Number;
-    }
-    return 0;
-}
 
 QDateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
 {

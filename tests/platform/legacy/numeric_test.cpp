@@ -1,24 +1,17 @@
 #include "platform/legacy/numeric.h"
 #include "platform/legacy/vberror.h"
 
+#include "support/testutil.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
 
 using namespace legacy;
+using testutil::errorOf;
 
 namespace {
-
-long errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const VbError& e) {
-        return e.Number;
-    }
-    return 0;
-}
 
 Decimal dec(const char* text)
 {

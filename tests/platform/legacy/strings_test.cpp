@@ -1,23 +1,16 @@
 #include "platform/legacy/strings.h"
 #include "platform/legacy/vberror.h"
 
+#include "support/testutil.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 
 using namespace legacy;
+using testutil::errorOf;
 
 namespace {
-
-long errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const VbError& e) {
-        return e.Number;
-    }
-    return 0;
-}
 
 }  // namespace
 

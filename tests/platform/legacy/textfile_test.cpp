@@ -5,23 +5,16 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "support/testutil.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 
 using namespace legacy;
+using testutil::errorOf;
 
 namespace {
-
-long errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const VbError& e) {
-        return e.Number;
-    }
-    return 0;
-}
 
 QByteArray bytesOf(const QString& path)
 {

@@ -1,0 +1,106 @@
+#include "deletion/clscmncptes.h"
+
+#include "core/configuracion.h"
+#include "core/formato.h"
+#include "core/sqlbuilder.h"
+#include "db/db_dll.h"
+#include "db/modglobal_db.h"
+#include "core/modglobal.h"
+#include "platform/kapores2/equipo.h"
+#include "platform/kapores2/funciones.h"
+#include "platform/legacy/errortrap.h"
+#include "platform/legacy/format.h"
+#include "platform/legacy/program.h"
+#include "platform/legacy/strings.h"
+#include "platform/legacy/variant.h"
+
+using kapores2::Funciones;
+using legacy::Trim;
+
+namespace {
+
+QString LeeCfg(const QString& clave)
+{
+    QString aux;
+    return ModGlobal::Cfg(clave, aux, QStringLiteral("DATOS"));
+}
+
+bool EsSi(const QString& valor)
+{
+    return valor.compare(QLatin1String("SI"), Qt::CaseInsensitive) == 0;
+}
+
+// A text value between apostrophes with its own apostrophes doubled: a
+// voucher id typed as "0001'; DELETE ..." stays one literal.
+QString Literal(const QString& valor)
+{
+    return QStringLiteral("'") + ModGlobal::DuplicaApostrofes(valor) + QStringLiteral("'");
+}
+
+}  // namespace
+
+ClsCmnCptes::ClsCmnCptes()
+{
+    PIVA = Funciones::TextoANumero(legacy::Variant(LeeCfg(QStringLiteral("PIVA")))).toDouble();
+    PIVARec = Funciones::TextoANumero(legacy::Variant(LeeCfg(QStringLiteral("PIVARec")))).toDouble();
+    AsientosXStock = EsSi(LeeCfg(QStringLiteral("AsientosXStock")));
+    EntregadoMostrador = EsSi(LeeCfg(QStringLiteral("entregado_mostrador")));
+    // The leading number of the text, rounded half to even; error 6 when it
+    // does not fit an Integer.
+    gLenDesc = legacy::CInt(legacy::Variant(legacy::Val(LeeCfg(QStringLiteral("LenDescripcion")))));
+    if (gLenDesc == 0)
+        gLenDesc = 100;
+}
+
+void ClsCmnCptes::ActualizaBuchon(const QString& TC, const QString& SucNroLetra, const QString& IdComplemento,
+                                  bool lEsAlta, bool lEsModificacion, bool GeneraSentencia, QString* SentenciaSQL,
+                                  const QString& NroAsiento, const QString& Cuenta, const QString& ProcesoLote,
+                                  const QString& TipoAccion)
+{
+    Q_UNUSED(NroAsiento);
+    legacy::ErrorTrap trap = legacy::ErrorTrap::ResumeNext(QStringLiteral("ActualizaBuchon"));
+    QList<CampoValor>& campos = ModGlobal::gListaCampos;
+
+    static const char* const kColumnas[] = {"TC",        "IdComprobante", "IdComplemento", "Tipo_accion",
+                                            "FECHAHORA", "Usuario",       "PC",            "SYSTEMUSER",
+                                            "Proceso",   "ProcesoLote",   "Cuenta"};
+    campos = QList<CampoValor>(11);
+    for (int i = 0; i < 11; ++i)
+        campos[i].Campo = QString::fromLatin1(kColumnas[i]);
+    QString sql = QStringLiteral(" INSERT INTO V_MV_CPTEACCIONES ");
+
+    trap([&] { campos[0].Valor = Literal(Funciones::RellenaCodigo(Trim(TC), 4)); });
+    trap([&] { campos[1].Valor = Literal(SucNroLetra); });
+    trap([&] { campos[2].Valor = IdComplemento; });
+    trap([&] {
+        if (!TipoAccion.isEmpty())
+            campos[3].Valor = Literal(TipoAccion);
+        else if (lEsAlta)
+            campos[3].Valor = QStringLiteral("'A'");
+        else if (lEsModificacion)
+            campos[3].Valor = QStringLiteral("'M'");
+        else
+            campos[3].Valor = QStringLiteral("'B'");
+    });
+    trap([&] { campos[4].Valor = Literal(legacy::Format(legacy::Variant(legacy::Now()), ModGlobal::FormatoFechaHora())); });
+    trap([&] { campos[5].Valor = Literal(ModGlobal::gUsuarioLogeado); });
+    trap([&] { campos[6].Valor = Literal(kapores2::Equipo::NombrePC()); });
+    trap([&] { campos[7].Valor = Literal(legacy::App().exeName); });
+    trap([&] {
+        campos[8].Valor = Literal(
+            Funciones::CortaTexto(Trim(legacy::App().exeName) + QStringLiteral(" ") + ModGlobal::gParametroAdicional, 255));
+    });
+    trap([&] { campos[9].Valor = Literal(Trim(Funciones::CortaTexto(Trim(ProcesoLote), 25))); });
+    trap([&] { campos[10].Valor = Literal(Trim(Funciones::CortaTexto(Trim(Cuenta), 15))); });
+
+    trap([&] { ModGlobal::ArmaInsertValores(sql, campos, true); });
+    trap([&] {
+        if (GeneraSentencia) {
+            if (SentenciaSQL)
+                *SentenciaSQL = sql;
+        } else {
+            int registros = 0;
+            ModGlobal::gDB().EjecutaConsultaSQL(sql, &registros);
+        }
+    });
+}

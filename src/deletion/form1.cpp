@@ -1,0 +1,272 @@
+#include "deletion/form1.h"
+
+#include "core/cargaconfiguracion.h"
+#include "core/estilos.h"
+#include "core/inicio.h"
+#include "deletion/clscmncptes.h"
+#include "platform/kapores2/funciones.h"
+#include "platform/legacy/vberror.h"
+#include "platform/ui/colors.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/keys.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QProxyStyle>
+#include <QPushButton>
+
+#include <exception>
+
+using ui::twipsToPixels;
+
+namespace {
+
+// Places a control by its position and size in twips.
+void Coloca(QWidget* w, int izquierda, int arriba, int ancho, int alto)
+{
+    w->setGeometry(twipsToPixels(izquierda), twipsToPixels(arriba), twipsToPixels(ancho), twipsToPixels(alto));
+}
+
+// The password box shows "*" for every character, whatever the desktop
+// style would show.
+class EstiloClave : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+// The window's own icon: a red sheet crossed out, drawn here so the program
+// needs no image file.
+QIcon IconoVentana()
+{
+    QPixmap p(32, 32);
+    p.fill(Qt::transparent);
+    QPainter g(&p);
+    g.setRenderHint(QPainter::Antialiasing);
+    g.setPen(QPen(QColor(60, 60, 60), 2));
+    g.setBrush(Qt::white);
+    g.drawRect(7, 3, 18, 26);
+    g.setPen(QPen(QColor(200, 30, 30), 4));
+    g.drawLine(6, 6, 26, 26);
+    g.drawLine(26, 6, 6, 26);
+    return QIcon(p);
+}
+
+std::function<void(int)>& finPrograma()
+{
+    static std::function<void(int)> fin;
+    return fin;
+}
+
+}  // namespace
+
+QString Form1::ClaveAcceso()
+{
+    return QStringLiteral("gurm@");
+}
+
+Form1::Form1(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("ANULACION FISICA DE COMPROBANTES"));
+    setWindowIcon(IconoVentana());
+    setFixedSize(twipsToPixels(6480), twipsToPixels(3000));
+    CreaControles();
+}
+
+Form1::~Form1() = default;
+
+void Form1::CreaControles()
+{
+    SkinFramework1 = new QObject(this);
+    SkinFramework1->setObjectName(QStringLiteral("SkinFramework1"));
+
+    auto caja = [](QWidget* padre, const char* nombre, int maximo) {
+        auto* t = new QLineEdit(padre);
+        t->setObjectName(QString::fromLatin1(nombre));
+        if (maximo > 0)
+            t->setMaxLength(maximo);
+        return t;
+    };
+    auto etiqueta = [](QWidget* padre, const char* texto) {
+        auto* l = new QLabel(QString::fromLatin1(texto), padre);
+        l->setObjectName(QStringLiteral("Label1"));
+        return l;
+    };
+
+    txtPassWord = caja(this, "txtPassWord", 0);
+    txtPassWord->setEchoMode(QLineEdit::Password);
+    auto* estilo = new EstiloClave;
+    estilo->setParent(txtPassWord);
+    txtPassWord->setStyle(estilo);
+    Coloca(txtPassWord, 1200, 120, 2295, 285);
+
+    FrmDetalle = new QGroupBox(this);
+    FrmDetalle->setObjectName(QStringLiteral("FrmDetalle"));
+    Coloca(FrmDetalle, 120, 480, 6255, 2415);
+
+    txtTC = caja(FrmDetalle, "txtTC", 4);
+    Coloca(txtTC, 1560, 240, 495, 285);
+    txtSUC = caja(FrmDetalle, "txtSUC", 4);
+    Coloca(txtSUC, 1560, 600, 495, 285);
+    txtNRO = caja(FrmDetalle, "txtNRO", 8);
+    Coloca(txtNRO, 1560, 960, 1335, 285);
+    txtLetra = caja(FrmDetalle, "txtLetra", 1);
+    Coloca(txtLetra, 1560, 1320, 255, 285);
+    txtComplemento = caja(FrmDetalle, "txtComplemento", 2);
+    txtComplemento->setText(QStringLiteral("0"));
+    Coloca(txtComplemento, 1560, 1680, 375, 285);
+
+    Label1[0] = etiqueta(this, "PassWord");
+    Coloca(Label1[0], 240, 120, 735, 255);
+    Label1[1] = etiqueta(FrmDetalle, "TC");
+    Coloca(Label1[1], 240, 240, 735, 255);
+    Label1[2] = etiqueta(FrmDetalle, "SUC");
+    Coloca(Label1[2], 240, 600, 735, 255);
+    Label1[3] = etiqueta(FrmDetalle, "NRO");
+    Coloca(Label1[3], 240, 960, 735, 255);
+    Label1[4] = etiqueta(FrmDetalle, "LETRA");
+    Coloca(Label1[4], 240, 1320, 735, 255);
+    Label1[5] = etiqueta(FrmDetalle, "COMPLEMENTO");
+    Coloca(Label1[5], 240, 1680, 1455, 255);
+
+    CmdAceptar = new QPushButton(QStringLiteral("&Aceptar"), FrmDetalle);
+    CmdAceptar->setObjectName(QStringLiteral("CmdAceptar"));
+    Coloca(CmdAceptar, 1080, 2040, 1335, 255);
+    CmdCancelar = new QPushButton(QStringLiteral("&Cancelar"), this);
+    CmdCancelar->setObjectName(QStringLiteral("CmdCancelar"));
+    Coloca(CmdCancelar, 3720, 2520, 1335, 255);
+    for (QPushButton* b : {CmdAceptar, CmdCancelar}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+
+    FrmDetalle->setEnabled(false);
+
+    // Tab order: the password box, the five voucher fields, the two buttons.
+    QWidget* orden[] = {txtPassWord, txtTC, txtSUC, txtNRO, txtLetra, txtComplemento, CmdAceptar, CmdCancelar};
+    for (std::size_t i = 1; i < std::size(orden); ++i)
+        QWidget::setTabOrder(orden[i - 1], orden[i]);
+
+    for (QLineEdit* t : {txtPassWord, txtTC, txtSUC, txtNRO, txtLetra, txtComplemento})
+        t->installEventFilter(this);
+
+    connect(txtPassWord, &QLineEdit::textChanged, this, [this] { txtPassWord_Change(); });
+    connect(CmdAceptar, &QPushButton::clicked, this, [this] { Despacha([this] { CmdAceptar_Click(); }); });
+    connect(CmdCancelar, &QPushButton::clicked, this, [this] { Despacha([this] { cmdCancelar_Click(); }); });
+}
+
+void Form1::Form_Load()
+{
+    QString cadena;
+    ModGlobal::IniciaAplicacion(false, QString(), cadena, 3);
+    // The start-up handles its own errors; a failure of the styling or of
+    // the window set-up is shown and the window works unstyled.
+    try {
+        ModGlobal::AplicaEstiloFormulario(this, true);
+        kapores2::Funciones::PreparaFormulario(this, false);
+    } catch (const legacy::VbError& e) {
+        kapores2::Funciones::MuestraError(e, ui::vbOKOnly + ui::vbCritical, QStringLiteral("Form_Load"));
+    }
+}
+
+void Form1::txtPassWord_Change()
+{
+    FrmDetalle->setEnabled(txtPassWord->text().compare(ClaveAcceso(), Qt::CaseInsensitive) == 0);
+}
+
+void Form1::cmdCancelar_Click()
+{
+    close();
+    throw legacy::ProgramEnd(0);
+}
+
+void Form1::Inicializa()
+{
+    for (QLineEdit* t : {txtTC, txtSUC, txtNRO, txtLetra, txtComplemento})
+        t->clear();
+}
+
+void Form1::Campo_GotFocus(QLineEdit* campo)
+{
+    QPalette p = campo->palette();
+    p.setColor(QPalette::Base, ui::toQColor(ModGlobal::CFondo));
+    p.setColor(QPalette::Text, ui::toQColor(ModGlobal::CLetra));
+    campo->setPalette(p);
+}
+
+void Form1::Campo_LostFocus(QLineEdit* campo)
+{
+    QPalette p = campo->palette();
+    p.setColor(QPalette::Base, ui::toQColor(ui::vbWhite));
+    p.setColor(QPalette::Text, ui::toQColor(ui::vbBlack));
+    campo->setPalette(p);
+}
+
+void Form1::Campo_KeyPress(QLineEdit* campo, int& KeyAscii)
+{
+    if (KeyAscii == ui::vbKeyReturn)
+        ui::SendTab(campo);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* campo = qobject_cast<QLineEdit*>(watched);
+    if (campo) {
+        switch (event->type()) {
+        case QEvent::FocusIn:
+            Campo_GotFocus(campo);
+            break;
+        case QEvent::FocusOut:
+            Campo_LostFocus(campo);
+            break;
+        case QEvent::KeyPress: {
+            int tecla = ui::keyAscii(*static_cast<QKeyEvent*>(event));
+            Campo_KeyPress(campo, tecla);
+            break;  // the key itself goes on to the box unchanged
+        }
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::setFinPrograma(std::function<void(int)> fin)
+{
+    finPrograma() = std::move(fin);
+}
+
+void Form1::Despacha(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const legacy::ProgramEnd& fin) {
+        if (finPrograma()) {
+            finPrograma()(fin.code);
+            return;
+        }
+        close();
+        QCoreApplication::exit(fin.code);
+    } catch (const std::exception& e) {
+        // Nothing may cross the event loop; the handlers trap their own
+        // run-time errors, so this is a fault of the program itself.
+        qWarning("Form1: %s", e.what());
+    } catch (const legacy::VbError& e) {
+        qWarning("Form1: error %ld %s", e.Number, qPrintable(e.Description));
+    }
+}
