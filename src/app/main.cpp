@@ -1,14 +1,23 @@
+// The program: its one window, loaded (the whole start-up runs in its load)
+// before it is first shown.
+#include "deletion/form1.h"
+#include "platform/legacy/program.h"
 #include "platform/legacy/vberror.h"
+#include "platform/ui/fonts.h"
 
 #include <QApplication>
-#include <QLabel>
+#include <QLineEdit>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    legacy::setApp(legacy::ProgramInfo::fromProcess(app.arguments()));
+    ui::InstallFontSubstitutes();
     try {
-        QLabel label(QStringLiteral("ANULACION FISICA DE COMPROBANTES"));
-        label.show();
+        Form1 form;
+        form.Form_Load();
+        form.show();
+        form.txtPassWord->setFocus();
         return app.exec();
     } catch (const legacy::ProgramEnd& end) {
         return end.code;

@@ -2,11 +2,14 @@
 // statements are rewritten into the Oracle dialect by a fixed chain of text
 // rules, and scripts are run statement by statement.
 #include "db/db_dll.h"
+#include "db/db_oracle.h"
 
 #include "db/db_texto.h"
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/format.h"
 #include "platform/legacy/strings.h"
+
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -18,11 +21,21 @@ namespace {
 
 const QString kFormatoFecha = QStringLiteral("'DD/MM/YYYY'");
 
+// Position (1-based) of the first TOP that limits rows: the whole word right
+// after SELECT or DISTINCT and followed by a blank. 0 when there is none, so
+// names such as DESKTOP or TOP_VENTAS are never taken for it.
+long PosicionTop(const QString& valor)
+{
+    static const QRegularExpression top(QStringLiteral(R"(\b(?:SELECT|DISTINCT)\s+(TOP) )"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = top.match(valor);
+    return m.hasMatch() ? long(m.capturedStart(1)) + 1 : 0;
+}
+
 // "SELECT TOP n ..." becomes a ROWNUM condition placed before the grouping
 // and ordering clauses.
-QString LimiteDeFilas(const QString& valor)
+QString LimiteDeFilas(const QString& valor, long k)
 {
-    const long k = InStr(valor, QStringLiteral("top"), legacy::vbTextCompare);
     const QString cabeza = legacy::Left(valor, k - 1);
     const QString resto = legacy::Trim(legacy::Mid(valor, k + 3));
     const long blanco = InStr(resto, QStringLiteral(" "));
@@ -45,6 +58,20 @@ QString LimiteDeFilas(const QString& valor)
            QStringLiteral(" ") + colaOrden;
 }
 
+// A quoted text is taken for a date only when it spells a whole calendar
+// date: day, month and year ("15/03/2024", "15-03-24", "15.3.2024") or the
+// year-first form "2024-03-15". Numbers such as '1.5', day-month pairs and
+// times are left alone, and so is a date with a time, whose time the
+// rewrite would otherwise drop.
+bool EsFechaCompleta(const QString& citado)
+{
+    static const QRegularExpression diaMesAnio(QStringLiteral(R"(^ *\d{1,2}([/.-])\d{1,2}\1(\d{2}|\d{4}) *$)"));
+    static const QRegularExpression anioMesDia(QStringLiteral(R"(^ *\d{4}-\d{1,2}-\d{1,2} *$)"));
+    if (!diaMesAnio.match(citado).hasMatch() && !anioMesDia.match(citado).hasMatch())
+        return false;
+    return legacy::IsDate(Variant(citado));
+}
+
 // Quoted texts that are dates become TO_DATE calls. The texts are taken in
 // pairs of apostrophes from the statement as it was before this rule.
 QString FechasEntreComillas(const QString& texto)
@@ -57,7 +84,7 @@ QString FechasEntreComillas(const QString& texto)
             break;
         const long cierra = InStr(abre + 1, texto, QStringLiteral("'"));
         const QString citado = legacy::Mid(texto, abre + 1, cierra - abre - 1);
-        if (!citado.isEmpty() && legacy::IsDate(Variant(citado))) {
+        if (EsFechaCompleta(citado)) {
             const QString fecha = legacy::Format(Variant(legacy::CDate(Variant(citado))), QStringLiteral("dd/mm/yyyy"));
             copia = ReemplazaTodo(copia, QStringLiteral("'") + citado + QStringLiteral("'"),
                                   QStringLiteral("TO_DATE('") + fecha + QStringLiteral("',") + kFormatoFecha +
@@ -89,7 +116,59 @@ QString Estilo103(QString texto)
     return texto;
 }
 
+// The statement keywords that start a part of a script, in their order.
+// Six end with a blank.
+const char* const kClaves[] = {"INSERT ", "DELETE ", "UPDATE ", "CREATE ", "DROP ", "ALTER ", "SET TRANSACTION",
+                               "COMMIT", "ROLLBACK", "IF NOT EXIST", "IF EXIST", "GRANT "};
+
+bool EsDeNombre(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_' || c == u'@' || c == u'#' || c == u'$' || c == u'.';
+}
+
 }  // namespace
+
+// A keyword counts only where a statement can start: outside quoted texts
+// and not inside a longer name (LASTUPDATE, COMMITTED); IF EXIST may be
+// followed by its S.
+long db_oracle::ProximaClave(const QString& script, long desde)
+{
+    QChar cierre;  // the closing character of the quoted text we are in
+    const qsizetype largo = script.size();
+    for (qsizetype i = 0; i < largo; ++i) {
+        const QChar c = script.at(i);
+        if (!cierre.isNull()) {
+            if (c == cierre)
+                cierre = QChar();
+            continue;
+        }
+        if (c == u'\'' || c == u'"') {
+            cierre = c;
+            continue;
+        }
+        if (c == u'[') {
+            cierre = u']';
+            continue;
+        }
+        if (i + 1 < desde || (i > 0 && EsDeNombre(script.at(i - 1))))
+            continue;
+        for (const char* clave : kClaves) {
+            const QLatin1StringView k(clave);
+            if (QStringView(script).mid(i, k.size()).compare(k, Qt::CaseInsensitive) != 0)
+                continue;
+            if (!k.endsWith(u' ')) {
+                qsizetype despues = i + k.size();
+                if (k.endsWith(QLatin1StringView("EXIST")) && despues < largo &&
+                    script.at(despues).toUpper() == u'S')
+                    ++despues;
+                if (despues < largo && EsDeNombre(script.at(despues)))
+                    continue;
+            }
+            return long(i) + 1;
+        }
+    }
+    return 0;
+}
 
 QString DB_Dll::ORACLE_Dicc(const QString& Valor)
 {
@@ -99,8 +178,8 @@ QString DB_Dll::ORACLE_Dicc(const QString& Valor)
     if (kapores2::Funciones::CuentaPalabras(Valor) < 2)
         return Valor.toUpper() == u"LEN" ? QStringLiteral("LENGTH") : Valor;
 
-    if (Contiene(Valor, QStringLiteral("top ")))
-        t = LimiteDeFilas(Valor);
+    if (const long k = PosicionTop(Valor); k > 0)
+        t = LimiteDeFilas(Valor, k);
     for (const char* len : {" LEN(", " LEN (", " LEN  (", " LEN   (", " LEN    ("})
         t = ReemplazaTodo(t, QString::fromLatin1(len), QStringLiteral(" LENGTH("));
     t = ReemplazaTodo(t, QStringLiteral("["), QStringLiteral("\""));
@@ -150,44 +229,56 @@ QString DB_Dll::EjecutaScriptOracle(QString& script, int& recordsAffected)
     for (const auto& [buscado, nuevo] : limpieza)
         script = ReemplazaTodo(script, QString::fromLatin1(buscado), QString::fromLatin1(nuevo));
 
-    static const char* const claves[] = {"INSERT ", "DELETE ", "UPDATE ", "CREATE ", "DROP ", "ALTER ",
-                                         "SET TRANSACTION", "COMMIT", "ROLLBACK", "IF NOT EXIST", "IF EXIST", "GRANT "};
     constexpr long kNinguna = 1999999;
-    auto primeraClave = [&](long desde) {
-        long menor = kNinguna;
-        for (const char* clave : claves) {
-            const long p = InStr(desde, script, QString::fromLatin1(clave), legacy::vbTextCompare);
-            if (p > 0)
-                menor = std::min(menor, p);
-        }
-        return menor;
-    };
+    // A failure leaves the rest of the script unrun; a transaction the script
+    // itself began is rolled back first, so nothing of it stays half-done
+    // and the connection is not left inside it. The provider's errors of the
+    // failure stay for the caller.
+    int transaccionesAbiertas = 0;
+    try {
+        for (;;) {
+            if (script.isEmpty())
+                break;
+            const long inicio = db_oracle::ProximaClave(script, 1);
+            if (inicio == 0)
+                break;
+            const long siguiente = inicio < legacy::Len(script) ? db_oracle::ProximaClave(script, inicio + 1) : 0;
+            const long fin = siguiente == 0 ? kNinguna : siguiente;
+            QString parte = legacy::Trim(legacy::Mid(script, inicio, fin - inicio));
+            script = siguiente == 0 ? QString() : legacy::Mid(script, siguiente);
 
-    for (;;) {
-        if (script.isEmpty())
-            break;
-        const long inicio = primeraClave(1);
-        if (inicio == kNinguna)
-            break;
-        const long siguiente = inicio < legacy::Len(script) ? primeraClave(inicio + 1) : kNinguna;
-        QString parte = legacy::Trim(legacy::Mid(script, inicio, siguiente - inicio));
-        script = siguiente == kNinguna ? QString() : legacy::Mid(script, siguiente);
-
-        if (Iguales(parte, QStringLiteral("SET TRANSACTION"))) {
-            gCnn->BeginTrans();
-        } else if (Iguales(parte, QStringLiteral("COMMIT"))) {
-            gCnn->CommitTrans();
-        } else if (Iguales(parte, QStringLiteral("ROLLBACK"))) {
-            gCnn->RollbackTrans();
-        } else {
-            parte = ORACLE_Dicc(parte);
-            parte = DepuraSentenciaOracle(parte);
-            if (!legacy::Trim(parte).isEmpty()) {
-                int filas = 0;
-                gCnn->Execute(parte, &filas, -1);
-                recordsAffected += filas;
+            if (Iguales(parte, QStringLiteral("SET TRANSACTION"))) {
+                gCnn->BeginTrans();
+                ++transaccionesAbiertas;
+            } else if (Iguales(parte, QStringLiteral("COMMIT"))) {
+                gCnn->CommitTrans();
+                transaccionesAbiertas = std::max(0, transaccionesAbiertas - 1);
+            } else if (Iguales(parte, QStringLiteral("ROLLBACK"))) {
+                gCnn->RollbackTrans();
+                transaccionesAbiertas = std::max(0, transaccionesAbiertas - 1);
+            } else {
+                parte = ORACLE_Dicc(parte);
+                parte = DepuraSentenciaOracle(parte);
+                if (!legacy::Trim(parte).isEmpty()) {
+                    int filas = 0;
+                    gCnn->Execute(parte, &filas, -1);
+                    recordsAffected += filas;
+                }
             }
         }
+    } catch (...) {
+        if (transaccionesAbiertas > 0) {
+            const ado::ErrorCollection errores = gCnn->Errors();
+            for (; transaccionesAbiertas > 0; --transaccionesAbiertas) {
+                try {
+                    gCnn->RollbackTrans();
+                } catch (const legacy::VbError&) {
+                    break;  // the connection has nothing left to undo
+                }
+            }
+            gCnn->Errors() = errores;
+        }
+        throw;
     }
     ado::ErrorCollection& errores = gCnn->Errors();
     if (errores.Count() == 1 && errores.Item(0).Number == 265929)

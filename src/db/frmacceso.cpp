@@ -154,14 +154,10 @@ frmAcceso::frmAcceso(QWidget* parent) : QDialog(parent)
     TxtUserPassword->setEchoMode(QLineEdit::Password);
     fila(4, Label3, TxtUserPassword);
 
-    // Registering a connection and the desktop shortcut are not offered by
-    // this program yet; the buttons keep their place.
     CmdRegistrar = boton(framAcceso, "CmdRegistrar", QStringLiteral("Registrar"));
     Ubica(CmdRegistrar, 120, 3060, 2160, 420);
-    CmdRegistrar->setEnabled(false);
     CmdLineaComando = boton(framAcceso, "CmdLineaComando", QStringLiteral("Crear Acceso Directo"));
     Ubica(CmdLineaComando, 2400, 3060, 2280, 420);
-    CmdLineaComando->setEnabled(false);
 
     Label8 = etiqueta(this, "Label8", DireccionWeb());
     Label8->setCursor(Qt::PointingHandCursor);
@@ -202,6 +198,8 @@ frmAcceso::frmAcceso(QWidget* parent) : QDialog(parent)
 
     connect(bcAceptar, &QPushButton::clicked, this, [this] { bcAceptar_Click(); });
     connect(bcCancelar, &QPushButton::clicked, this, [this] { bcCancelar_Click(); });
+    connect(CmdRegistrar, &QPushButton::clicked, this, [this] { CmdRegistrar_Click(); });
+    connect(CmdLineaComando, &QPushButton::clicked, this, [this] { CmdLineaComando_Click(); });
     connect(lstBases, &QListWidget::itemClicked, this, [this] { AsignarDatosBase(); });
     connect(lstBases, &QListWidget::currentRowChanged, this, [this](int actual) {
         if (actual >= 0)
@@ -372,8 +370,8 @@ void frmAcceso::MensajeInicial(QLineEdit* ObjTxt)
 
 void frmAcceso::RegistrarBases()
 {
-    // Registering the typed connection when there is no registry yet belongs
-    // to the registration, which this program does not offer yet.
+    // The first connection used on a machine becomes its first registered one.
+    if (!legacy::FileExists(RutaRegistro())) CmdRegistrar_Click();
 }
 
 void frmAcceso::bcAceptar_Click()

@@ -84,6 +84,25 @@ public:
     void bcCancelar_Click();
     void Label8_Click();
 
+    // --- registration and desktop shortcut (frmacceso_registro.cpp) ---------
+    // "Registrar": tests the typed connection on a database object of its
+    // own (the main connection is left alone), appends it to BASES.TXT and
+    // starts "ODBC.exe" from the program folder when it is there.
+    void CmdRegistrar_Click();
+    // "Crear Acceso Directo": a launcher "<title>.desktop" in the desktop
+    // folder that starts this program with the typed server, database and
+    // user as its parameter string.
+    void CmdLineaComando_Click();
+    // Test opening of a connection; true when it opened (it is closed again).
+    bool ExisteBaseDeDatos(const QString& Servidor, const QString& Dbname, const QString& Usuario,
+                           const QString& PassWord, const QString& Proveedor = {});
+    // Runs a command line and waits for it, yielding to events.
+    bool EjecutarCmdRegDB(const QString& Archivo, QString* ErrDevuelto = nullptr);
+    // The user's desktop folder: the XDG desktop directory, else ~/Desktop.
+    static QString CarpetaEscritorio();
+    // The text of the launcher file.
+    static QString ContenidoAccesoDirecto(const QString& nombre, const QString& programa, const QString& argumentos);
+
     // The connection last looked up by DatosBase.
     QString servidorBuscado() const { return servidor_; }
     QString baseBuscada() const { return base_; }

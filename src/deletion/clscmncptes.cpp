@@ -14,7 +14,6 @@
 #include "platform/legacy/strings.h"
 #include "platform/legacy/variant.h"
 
-using kapores2::Funciones;
 using legacy::Trim;
 
 namespace {
@@ -41,8 +40,8 @@ QString Literal(const QString& valor)
 
 ClsCmnCptes::ClsCmnCptes()
 {
-    PIVA = Funciones::TextoANumero(legacy::Variant(LeeCfg(QStringLiteral("PIVA")))).toDouble();
-    PIVARec = Funciones::TextoANumero(legacy::Variant(LeeCfg(QStringLiteral("PIVARec")))).toDouble();
+    PIVA = ModGlobal::gUtilidades().TextoANumero(legacy::Variant(LeeCfg(QStringLiteral("PIVA")))).toDouble();
+    PIVARec = ModGlobal::gUtilidades().TextoANumero(legacy::Variant(LeeCfg(QStringLiteral("PIVARec")))).toDouble();
     AsientosXStock = EsSi(LeeCfg(QStringLiteral("AsientosXStock")));
     EntregadoMostrador = EsSi(LeeCfg(QStringLiteral("entregado_mostrador")));
     // The leading number of the text, rounded half to even; error 6 when it
@@ -69,7 +68,7 @@ void ClsCmnCptes::ActualizaBuchon(const QString& TC, const QString& SucNroLetra,
         campos[i].Campo = QString::fromLatin1(kColumnas[i]);
     QString sql = QStringLiteral(" INSERT INTO V_MV_CPTEACCIONES ");
 
-    trap([&] { campos[0].Valor = Literal(Funciones::RellenaCodigo(Trim(TC), 4)); });
+    trap([&] { campos[0].Valor = Literal(ModGlobal::gUtilidades().RellenaCodigo(Trim(TC), 4)); });
     trap([&] { campos[1].Valor = Literal(SucNroLetra); });
     trap([&] { campos[2].Valor = IdComplemento; });
     trap([&] {
@@ -84,14 +83,14 @@ void ClsCmnCptes::ActualizaBuchon(const QString& TC, const QString& SucNroLetra,
     });
     trap([&] { campos[4].Valor = Literal(legacy::Format(legacy::Variant(legacy::Now()), ModGlobal::FormatoFechaHora())); });
     trap([&] { campos[5].Valor = Literal(ModGlobal::gUsuarioLogeado); });
-    trap([&] { campos[6].Valor = Literal(kapores2::Equipo::NombrePC()); });
+    trap([&] { campos[6].Valor = Literal(ModGlobal::gEntorno().NombrePC()); });
     trap([&] { campos[7].Valor = Literal(legacy::App().exeName); });
     trap([&] {
         campos[8].Valor = Literal(
-            Funciones::CortaTexto(Trim(legacy::App().exeName) + QStringLiteral(" ") + ModGlobal::gParametroAdicional, 255));
+            ModGlobal::gUtilidades().CortaTexto(Trim(legacy::App().exeName) + QStringLiteral(" ") + ModGlobal::gParametroAdicional, 255));
     });
-    trap([&] { campos[9].Valor = Literal(Trim(Funciones::CortaTexto(Trim(ProcesoLote), 25))); });
-    trap([&] { campos[10].Valor = Literal(Trim(Funciones::CortaTexto(Trim(Cuenta), 15))); });
+    trap([&] { campos[9].Valor = Literal(Trim(ModGlobal::gUtilidades().CortaTexto(Trim(ProcesoLote), 25))); });
+    trap([&] { campos[10].Valor = Literal(Trim(ModGlobal::gUtilidades().CortaTexto(Trim(Cuenta), 15))); });
 
     trap([&] { ModGlobal::ArmaInsertValores(sql, campos, true); });
     trap([&] {

@@ -4,6 +4,7 @@
 #include "core/estilos.h"
 #include "core/inicio.h"
 #include "deletion/clscmncptes.h"
+#include "core/modglobal.h"
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/vberror.h"
 #include "platform/ui/colors.h"
@@ -11,7 +12,6 @@
 #include "platform/ui/keys.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
@@ -150,8 +150,10 @@ void Form1::CreaControles()
     CmdCancelar = new QPushButton(QStringLiteral("&Cancelar"), this);
     CmdCancelar->setObjectName(QStringLiteral("CmdCancelar"));
     Coloca(CmdCancelar, 3720, 2520, 1335, 255);
+    // Neither button is the window's default; Enter on a focused button
+    // presses it, as Space does.
     for (QPushButton* b : {CmdAceptar, CmdCancelar}) {
-        b->setAutoDefault(false);
+        b->setAutoDefault(true);
         b->setDefault(false);
     }
 
@@ -178,9 +180,9 @@ void Form1::Form_Load()
     // the window set-up is shown and the window works unstyled.
     try {
         ModGlobal::AplicaEstiloFormulario(this, true);
-        kapores2::Funciones::PreparaFormulario(this, false);
+        ModGlobal::gUtilidades().PreparaFormulario(this, false);
     } catch (const legacy::VbError& e) {
-        kapores2::Funciones::MuestraError(e, ui::vbOKOnly + ui::vbCritical, QStringLiteral("Form_Load"));
+        ModGlobal::gUtilidades().MuestraError(e, ui::vbOKOnly + ui::vbCritical, QStringLiteral("Form_Load"));
     }
 }
 

@@ -74,6 +74,10 @@ protected:
         legacy::App().path = tmp_.path();
         legacy::App().exeName = QStringLiteral("vordane");
         dbPath_ = testdb::createDatabase(tmp_.path(), kDb, false);
+        // A machine whose registry of connections exists already, so that
+        // Conectar in the access window registers nothing by itself.
+        QFile registro(tmp_.file(QStringLiteral("BASES.TXT")));
+        registro.open(QIODevice::WriteOnly);
     }
     void TearDown() override
     {

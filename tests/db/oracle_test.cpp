@@ -1,4 +1,5 @@
 // The Oracle dialect rewrite and the statement-by-statement script runner.
+#include "db/db_oracle.h"
 #include "dbfixture.h"
 
 using namespace dbtest;
@@ -24,20 +25,42 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         DiccCase{"len", "LENGTH"},
         DiccCase{"CODIGO", "CODIGO"},
+        // Row limits.
         DiccCase{"SELECT TOP 10 CODIGO FROM T ORDER BY CODIGO", "SELECT  CODIGO FROM T    WHERE ROWNUM <= 10  ORDER BY CODIGO"},
         DiccCase{"SELECT TOP 1 * FROM T WHERE A = 1", "SELECT  * FROM T WHERE A = 1  AND ROWNUM <= 1  "},
         DiccCase{"SELECT TOP 3 A, COUNT(*) FROM T GROUP BY A ORDER BY A",
                  "SELECT  A, COUNT(*) FROM T    WHERE ROWNUM <= 3  GROUP BY A ORDER BY A "},
+        DiccCase{"select top 2 A FROM T", "select  A FROM T  WHERE ROWNUM <= 2  "},
+        DiccCase{"SELECT DISTINCT TOP 5 A FROM T", "SELECT DISTINCT  A FROM T  WHERE ROWNUM <= 5  "},
+        DiccCase{"SELECT TOP 1 A FROM T WHERE B IN (SELECT B FROM U WHERE C = 1)",
+                 "SELECT  A FROM T WHERE B IN (SELECT B FROM U WHERE C = 1)  AND ROWNUM <= 1  "},
+        // TOP inside a longer name, or not right after SELECT / DISTINCT, is
+        // no row limit.
+        DiccCase{"SELECT DESKTOP FROM T", "SELECT DESKTOP FROM T"},
+        DiccCase{"SELECT A AS LAPTOP FROM T ORDER BY A", "SELECT A AS LAPTOP FROM T ORDER BY A"},
+        DiccCase{"SELECT TOPE, B FROM T", "SELECT TOPE, B FROM T"},
+        DiccCase{"UPDATE T SET A = 'top secret' WHERE B = 1", "UPDATE T SET A = 'top secret' WHERE B = 1"},
+        // Empty-text comparisons only after WHERE.
         DiccCase{"UPDATE T SET A = '' WHERE B = '' AND C=''", "UPDATE T SET A = '' WHERE B  IS NULL  AND C IS NULL "},
+        // LEN needs a blank before it.
         DiccCase{"SELECT (LEN(X)) FROM T", "SELECT (LEN(X)) FROM T"},
         DiccCase{"SELECT x FROM T WHERE x = len (y)", "SELECT x FROM T WHERE x = LENGTH(y)"},
         DiccCase{"SELECT [Mi Col], ISNULL(A,0), SUBSTRING(B,1,2), CHARINDEX('a',B) FROM T",
                  "SELECT \"Mi Col\", NVL(A,0), SUBSTR(B,1,2), InStr('a',B) FROM T"},
         DiccCase{"SELECT CONVERT(NVARCHAR, F, 103), CONVERT(INT, G), ROUND(H, 103) FROM T",
                  "SELECT TO_CHAR( F, 'DD/MM/YYYY'), TO_NUMBER( G), ROUND(H, 103) FROM T"},
+        // Quoted dates: whole calendar dates only, each place wrapped once.
         DiccCase{"SELECT * FROM T WHERE F >= '15/03/2024' AND G < '15/03/2024'",
                  "SELECT * FROM T WHERE F >= TO_DATE('15/03/2024','DD/MM/YYYY') AND G < "
-                 "TO_DATE('15/03/2024','DD/MM/YYYY')"}));
+                 "TO_DATE('15/03/2024','DD/MM/YYYY')"},
+        DiccCase{"SELECT * FROM T WHERE F = '2024-03-05'", "SELECT * FROM T WHERE F = TO_DATE('05/03/2024','DD/MM/YYYY')"},
+        DiccCase{"SELECT * FROM T WHERE F = '5-3-24'", "SELECT * FROM T WHERE F = TO_DATE('05/03/2024','DD/MM/YYYY')"},
+        DiccCase{"SELECT * FROM T WHERE A = '1.5' AND B = '12/3'", "SELECT * FROM T WHERE A = '1.5' AND B = '12/3'"},
+        DiccCase{"SELECT * FROM T WHERE H = '10:30' AND C = 'MARZO'",
+                 "SELECT * FROM T WHERE H = '10:30' AND C = 'MARZO'"},
+        DiccCase{"SELECT * FROM T WHERE F = '15/03/2024 10:30'", "SELECT * FROM T WHERE F = '15/03/2024 10:30'"},
+        DiccCase{"SELECT * FROM T WHERE F = '31/02/2024'", "SELECT * FROM T WHERE F = '31/02/2024'"},
+        DiccCase{"SELECT * FROM T WHERE F = '15/03-2024'", "SELECT * FROM T WHERE F = '15/03-2024'"}));
 
 TEST(OracleDicc, OtherConnectionsAreLeftAlone)
 {
@@ -48,28 +71,116 @@ TEST(OracleDicc, OtherConnectionsAreLeftAlone)
     EXPECT_THROW(db.ORACLE_Dicc(QStringLiteral("SELECT * FROM T WHERE A = 'x")), legacy::VbError);
 }
 
+// Where the splitter sees the next statement of a cleaned-up script.
+TEST(OracleScript, SplitterFindsStatementKeywordsOnly)
+{
+    struct Case {
+        const char* script;
+        long desde;
+        long esperado;
+    } casos[] = {
+        {"SELECT 1", 1, 0},
+        {"  INSERT INTO T VALUES (1)", 1, 3},
+        {"insert into T values (1) delete from T", 2, 26},
+        {"UPDATE T SET A = 'DELETE ME' WHERE B = 1", 2, 0},         // inside a quoted text
+        {"UPDATE T SET A = 'it''s DROP ' WHERE B = 1", 2, 0},       // doubled apostrophe stays inside
+        {"UPDATE T SET A = 'x' DELETE FROM U", 2, 22},
+        {"UPDATE T SET [DROP ] = 1", 2, 0},                         // bracketed name
+        {"UPDATE T SET \"ALTER \" = 1", 2, 0},                      // double-quoted name
+        {"UPDATE T SET LASTUPDATE = 1, X_DELETE = 2", 2, 0},        // inside longer names
+        {"SELECT COMMITTED, ROLLBACKS FROM T", 1, 0},
+        {"SET TRANSACTION INSERT INTO T VALUES (1) COMMIT", 2, 17},
+        {"INSERT INTO T VALUES (1) COMMIT", 2, 26},
+        {"IF NOT EXISTS (SELECT 1 FROM T) CREATE TABLE T (A INT)", 1, 1},
+        {"IF NOT EXISTS (SELECT 1 FROM T) CREATE TABLE T (A INT)", 2, 33},
+        {"IF EXISTS (SELECT 1) DROP TABLE T", 1, 1},
+        {"GRANT SELECT ON T TO U", 1, 1},
+        {"UPDATE T SET A = 'sin cerrar DROP TABLE T", 2, 0},       // an open quote runs to the end
+    };
+    for (const Case& c : casos)
+        EXPECT_EQ(db_oracle::ProximaClave(QString::fromUtf8(c.script), c.desde), c.esperado) << c.script;
+}
+
 // The script runner on a connection whose string names Oracle (the embedded
 // engine ignores the extra key): transaction words become calls, GO and
 // guards that have no Oracle counterpart are dropped.
-TEST_F(DbTest, OracleScriptRunsStatementByStatement)
+class OracleScriptTest : public DbTest {
+protected:
+    DB_Dll& AbreOracle()
+    {
+        db_.OpenServerADODB(false, 3, EmbeddedConnString() + QStringLiteral("App=ORACLE;"));
+        EXPECT_TRUE(db_.gOpenFlag);
+        return db_;
+    }
+    QStringList Nombres()
+    {
+        QStringList nombres;
+        auto rs = db_.gCnn->Execute(QStringLiteral("SELECT NOMBRE FROM TA_USUARIOS ORDER BY NOMBRE"));
+        while (!rs->Eof()) {
+            nombres << rs->Fields("NOMBRE").Value().toString();
+            rs->MoveNext();
+        }
+        return nombres;
+    }
+    DB_Dll db_;
+};
+
+TEST_F(OracleScriptTest, RunsStatementByStatement)
 {
     ui::ScriptedSession dlg;
-    DB_Dll db;
-    db.OpenServerADODB(false, 3, EmbeddedConnString() + QStringLiteral("App=ORACLE;"));
-    ASSERT_TRUE(db.gOpenFlag);
+    DB_Dll& db = AbreOracle();
     int filas = 0;
     QString script = QStringLiteral("SET NOCOUNT ON\r\nBEGIN TRANSACTION\r\nINSERT INTO TA_USUARIOS (NOMBRE) VALUES ('A')\r\n"
                                     "GO\r\nINSERT INTO TA_USUARIOS (NOMBRE) VALUES ('B')\r\nCOMMIT TRANSACTION");
     db.EjecutaConsultaSQL(script, &filas);
     EXPECT_EQ(filas, 2);
     EXPECT_TRUE(script.isEmpty());
-    auto rs = db.gCnn->Execute(QStringLiteral("SELECT COUNT(*) AS N FROM TA_USUARIOS"));
-    EXPECT_EQ(rs->Fields("N").Value().toLong(), 2);
+    EXPECT_EQ(Nombres(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
 
     // A script without any statement keyword runs nothing.
     QString sola = QStringLiteral("SELECT 1\r\nGO");
     db.EjecutaConsultaSQL(sola, &filas);
     EXPECT_EQ(sola, QStringLiteral("SELECT 1 GO"));
+    EXPECT_EQ(filas, 2);
+    EXPECT_TRUE(dlg.shown().isEmpty());
+}
+
+TEST_F(OracleScriptTest, KeywordsInsideTextsAndNamesDoNotSplit)
+{
+    ui::ScriptedSession dlg;
+    DB_Dll& db = AbreOracle();
+    int filas = 0;
+    QString script = QStringLiteral("INSERT INTO TA_USUARIOS (NOMBRE) VALUES ('DELETE ME; DROP TABLE X')\r\n"
+                                    "INSERT INTO TA_USUARIOS (NOMBRE) VALUES ('COMMIT')");
+    db.EjecutaConsultaSQL(script, &filas);
+    EXPECT_EQ(filas, 2);
+    EXPECT_EQ(db.gCnn->Errors().Count(), 0);
+    EXPECT_EQ(Nombres(), (QStringList{QStringLiteral("COMMIT"), QStringLiteral("DELETE ME; DROP TABLE X")}));
+    EXPECT_TRUE(dlg.shown().isEmpty());
+}
+
+TEST_F(OracleScriptTest, FailingScriptRollsBackTheTransactionItBegan)
+{
+    ui::ScriptedSession dlg;
+    DB_Dll& db = AbreOracle();
+    int filas = 0;
+    QString script = QStringLiteral("BEGIN TRANSACTION\r\nINSERT INTO TA_USUARIOS (NOMBRE) VALUES ('A')\r\n"
+                                    "INSERT INTO NO_EXISTE (X) VALUES (1)\r\n"
+                                    "INSERT INTO TA_USUARIOS (NOMBRE) VALUES ('B')\r\nCOMMIT TRANSACTION");
+    db.EjecutaConsultaSQL(script, &filas);
+    // Nothing of the script stays, the provider's error is kept for the
+    // caller, and the connection is usable outside any transaction.
+    ASSERT_GE(db.gCnn->Errors().Count(), 1);
+    EXPECT_EQ(db.gCnn->Errors().Item(0).NativeError, ado::kNativeMissingObject);
+    EXPECT_TRUE(Nombres().isEmpty());
+    EXPECT_NO_THROW(db.gCnn->BeginTrans());
+    db.gCnn->RollbackTrans();
+
+    // Without a transaction of its own, what ran before the failure stays.
+    QString sinTransaccion = QStringLiteral("INSERT INTO TA_USUARIOS (NOMBRE) VALUES ('C')\r\n"
+                                            "INSERT INTO NO_EXISTE (X) VALUES (1)");
+    db.EjecutaConsultaSQL(sinTransaccion, &filas);
+    EXPECT_EQ(Nombres(), QStringList{QStringLiteral("C")});
     EXPECT_TRUE(dlg.shown().isEmpty());
 }
 

@@ -2,21 +2,15 @@
 #include "platform/legacy/dictionary.h"
 #include "platform/legacy/vberror.h"
 
+#include "support/testutil.h"
+
 #include <gtest/gtest.h>
 
 using namespace legacy;
 
 namespace {
 
-long errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const VbError& e) {
-        return e.Number;
-    }
-    return 0;
-}
+using testutil::errorOf;
 
 }  // namespace
 

@@ -2,21 +2,15 @@
 
 #include "platform/legacy/vberror.h"
 
+#include "support/testutil.h"
+
 #include <gtest/gtest.h>
 
 using legacy::VbError;
 
 namespace {
 
-long errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const VbError& e) {
-        return e.Number;
-    }
-    return 0;
-}
+using testutil::errorOf;
 
 QString chars(int n, QChar c = u'a')
 {

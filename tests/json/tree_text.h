@@ -5,13 +5,7 @@
 
 #include <QString>
 
-#include <ostream>
-
-// Readable QString values in test failure output.
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
+#include "support/testutil.h"
 
 inline QString treeText(const legacy::Variant& v)
 {

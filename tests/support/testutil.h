@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers shared by every test program.
 #include "platform/legacy/vberror.h"
+#include "platform/ui/fonts.h"
 
 #include <QApplication>
 #include <QString>
@@ -26,7 +27,11 @@ inline QApplication& testApp()
     static char name[] = "vordane-test";
     static char* argv[] = {name, nullptr};
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication* app = new QApplication(argc, argv);
+    static QApplication* app = [] {
+        auto* a = new QApplication(argc, argv);
+        ui::InstallFontSubstitutes();
+        return a;
+    }();
     return *app;
 }
 

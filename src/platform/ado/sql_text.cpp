@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QSet>
 
+#include <map>
 #include <optional>
 
 namespace ado::sql {
@@ -147,6 +148,7 @@ QStringList splitBatch(const QString& batch) {
     bool ifCondDone = false; // IF: the condition's parentheses closed
     bool newlineSinceLast = true;
     QString prevWord;        // previous significant word (upper case)
+    QString object;          // CREATE / ALTER: what is made (TABLE, VIEW, TRIGGER ...)
     auto flush = [&] {
         const QString t = cur.trimmed();
         if (!t.isEmpty()) out << t;
@@ -154,6 +156,7 @@ QStringList splitBatch(const QString& batch) {
         kind.clear();
         sawSet = sawValues = ifPending = ifCondDone = false;
         prevWord.clear();
+        object.clear();
     };
     for (const auto& t : toks) {
         if (t.kind == TokKind::Space) {
@@ -204,7 +207,9 @@ QStringList splitBatch(const QString& batch) {
                 } else if ((kind == u"BEGIN" || kind == u"COMMIT" || kind == u"ROLLBACK") &&
                            (prevWord == u"BEGIN" || prevWord == u"COMMIT" || prevWord == u"ROLLBACK")) {
                     starts = true;
-                } else if (kind == u"CREATE" || kind == u"ALTER") {
+                } else if ((kind == u"CREATE" || kind == u"ALTER") &&
+                           (object == u"VIEW" || object == u"TRIGGER" || object == u"PROCEDURE" || object == u"PROC" ||
+                            object == u"FUNCTION")) {
                     // a view's SELECT, a trigger's body
                     starts = w != u"SELECT" && w != u"INSERT" && w != u"UPDATE" && w != u"DELETE" &&
                              w != u"BEGIN" && w != u"SET" && w != u"IF";
@@ -231,6 +236,13 @@ QStringList splitBatch(const QString& batch) {
                 prevWord != u"INTO")
                 sawValues = true;
         }
+        if (t.kind == TokKind::Word && object.isEmpty() && (prevWord == u"CREATE" || prevWord == u"ALTER" || prevWord == u"OR" ||
+                                                            prevWord == u"UNIQUE" || prevWord == u"CLUSTERED" ||
+                                                            prevWord == u"NONCLUSTERED" || prevWord == u"TEMP" ||
+                                                            prevWord == u"TEMPORARY") &&
+            (kind == u"CREATE" || kind == u"ALTER") && w != u"OR" && w != u"ALTER" && w != u"UNIQUE" && w != u"CLUSTERED" &&
+            w != u"NONCLUSTERED" && w != u"TEMP" && w != u"TEMPORARY")
+            object = w;
         if (t.kind == TokKind::Word) prevWord = w;
         else if (t.significant()) prevWord = QStringLiteral("?");
         cur += t.text;
@@ -383,9 +395,405 @@ bool isDateTypeName(const QString& upper) {
     return upper == u"DATETIME" || upper == u"SMALLDATETIME" || upper == u"DATE" || upper == u"DATETIME2";
 }
 
+bool isDecimalTypeName(const QString& upper) {
+    return upper == u"DECIMAL" || upper == u"NUMERIC" || upper == u"DEC" || upper == u"MONEY" || upper == u"SMALLMONEY";
+}
+
+constexpr size_t npos = size_t(-1);
+
+bool isComparison(const Token& t) {
+    return t.kind == TokKind::Punct && (t.text == u"=" || t.text == u"<>" || t.text == u"!=" || t.text == u"<" ||
+                                        t.text == u">" || t.text == u"<=" || t.text == u">=");
+}
+bool isName(const Token& t) { return t.kind == TokKind::Word || t.kind == TokKind::Quoted; }
+QString bareName(const Token& t) { return t.kind == TokKind::Quoted ? t.text.mid(1, t.text.size() - 2) : t.text; }
+
+// ---------------------------------------------------------------------------
+// The column a date text meets. The server keeps '31/12/2026' as written in
+// a text column and reads it as a date only for a date column; the engine
+// has no date type, so the rewrite has to know which of the two it is.
+
+struct ColumnRef {
+    QString qualifier;  // table or alias; empty when the column stands alone
+    QString name;
+};
+
+// "col", "t.col", "[t].[col]" ending at the token at i.
+std::optional<ColumnRef> columnEndingAt(const Toks& t, size_t i) {
+    if (i == npos || i >= t.size() || !isName(t[i])) return std::nullopt;
+    ColumnRef r{QString(), bareName(t[i])};
+    const size_t dot = prevSig(t, i);
+    if (dot != npos && t[dot].isPunct('.')) {
+        const size_t q = prevSig(t, dot);
+        if (q == npos || !isName(t[q])) return std::nullopt;
+        r.qualifier = bareName(t[q]);
+    }
+    return r;
+}
+
+// The same starting at i; a function call ("name(") is no column.
+std::optional<ColumnRef> columnStartingAt(const Toks& t, size_t i) {
+    if (i >= t.size() || !isName(t[i])) return std::nullopt;
+    ColumnRef r{QString(), bareName(t[i])};
+    size_t k = nextSig(t, i + 1);
+    if (k < t.size() && t[k].isPunct('.')) {
+        const size_t n = nextSig(t, k + 1);
+        if (n >= t.size() || !isName(t[n])) return std::nullopt;
+        r.qualifier = r.name;
+        r.name = bareName(t[n]);
+        k = nextSig(t, n + 1);
+    }
+    if (k < t.size() && t[k].isPunct('(')) return std::nullopt;
+    return r;
+}
+
+struct TableRef {
+    QString name;
+    QString alias;
+};
+
+const QSet<QString>& notAliases() {
+    static const QSet<QString> s = {
+        QStringLiteral("WHERE"), QStringLiteral("SET"),    QStringLiteral("ON"),     QStringLiteral("JOIN"),
+        QStringLiteral("INNER"), QStringLiteral("LEFT"),   QStringLiteral("RIGHT"),  QStringLiteral("FULL"),
+        QStringLiteral("OUTER"), QStringLiteral("CROSS"),  QStringLiteral("ORDER"),  QStringLiteral("GROUP"),
+        QStringLiteral("HAVING"), QStringLiteral("UNION"), QStringLiteral("VALUES"), QStringLiteral("SELECT"),
+        QStringLiteral("WITH"),  QStringLiteral("AS"),     QStringLiteral("DEFAULT"), QStringLiteral("OUTPUT"),
+        QStringLiteral("EXCEPT"), QStringLiteral("INTERSECT"), QStringLiteral("FROM"), QStringLiteral("INTO"),
+    };
+    return s;
+}
+
+// The tables a statement names (after FROM, JOIN, UPDATE, INTO, DELETE),
+// with their aliases; owner prefixes and table hints are passed over.
+std::vector<TableRef> tablesOf(const Toks& t) {
+    std::vector<TableRef> out;
+    for (size_t j = 0; j < t.size(); ++j) {
+        if (t[j].kind != TokKind::Word) continue;
+        const QString w = t[j].text.toUpper();
+        const bool list = w == u"FROM";
+        if (!(list || w == u"JOIN" || w == u"UPDATE" || w == u"INTO" || w == u"DELETE")) continue;
+        size_t k = nextSig(t, j + 1);
+        while (k < t.size() && isName(t[k]) && !(t[k].kind == TokKind::Word && notAliases().contains(t[k].text.toUpper()))) {
+            QString name = bareName(t[k]);
+            size_t n = nextSig(t, k + 1);
+            while (n < t.size() && t[n].isPunct('.')) {  // db.owner.table
+                const size_t m = nextSig(t, n + 1);
+                if (m >= t.size() || !isName(t[m])) break;
+                name = bareName(t[m]);
+                n = nextSig(t, m + 1);
+            }
+            if (n < t.size() && t[n].isWord("WITH")) {
+                const size_t o = nextSig(t, n + 1);
+                if (o < t.size() && t[o].isPunct('(') && hintList(t, o) != npos) n = nextSig(t, hintList(t, o) + 1);
+            } else if (n < t.size() && t[n].isPunct('(') && hintList(t, n) != npos) {
+                n = nextSig(t, hintList(t, n) + 1);
+            }
+            QString alias;
+            if (n < t.size() && t[n].isWord("AS")) n = nextSig(t, n + 1);
+            if (n < t.size() && isName(t[n]) && !(t[n].kind == TokKind::Word && notAliases().contains(t[n].text.toUpper()))) {
+                const size_t after = nextSig(t, n + 1);
+                if (!(after < t.size() && (t[after].isPunct('(') || t[after].isPunct('.')))) {
+                    alias = bareName(t[n]);
+                    n = after;
+                }
+            }
+            out.push_back({name, alias});
+            if (!list || n >= t.size() || !t[n].isPunct(',')) break;
+            k = nextSig(t, n + 1);
+        }
+    }
+    return out;
+}
+
+// Finds, for a literal of one statement, the declared kind of the column it
+// meets, in the shapes the program writes.
+class ColumnFinder {
+public:
+    ColumnFinder(const Toks& t, SchemaInfo* schema) : t_(t), schema_(schema) {}
+
+    // The kind of the column the text literal at i meets (Unknown when none
+    // can be told: function arguments, expressions, select lists).
+    ColumnKind kindAt(size_t i) {
+        if (!schema_) return ColumnKind::Unknown;
+        const size_t p = prevSig(t_, i);
+        if (p != npos && isComparison(t_[p])) {
+            if (auto c = columnEndingAt(t_, prevSig(t_, p))) return kindOf(*c);
+            return ColumnKind::Unknown;
+        }
+        const size_t n = nextSig(t_, i + 1);
+        if (n < t_.size() && isComparison(t_[n])) {
+            if (auto c = columnStartingAt(t_, nextSig(t_, n + 1))) return kindOf(*c);
+            return ColumnKind::Unknown;
+        }
+        if (p != npos && t_[p].isWord("BETWEEN")) return kindBefore(p);
+        if (p != npos && t_[p].isWord("AND")) {
+            const size_t low = prevSig(t_, p);
+            if (low != npos && (t_[low].kind == TokKind::String || t_[low].kind == TokKind::Number)) {
+                const size_t b = prevSig(t_, low);
+                if (b != npos && t_[b].isWord("BETWEEN")) return kindBefore(b);
+            }
+        }
+        {
+            // col [NOT] IN ('a', 'b', ...)
+            size_t k = p;
+            while (k != npos && (t_[k].kind == TokKind::String || t_[k].kind == TokKind::Number || t_[k].isPunct(',')))
+                k = prevSig(t_, k);
+            if (k != npos && t_[k].isPunct('(')) {
+                const size_t in = prevSig(t_, k);
+                if (in != npos && t_[in].isWord("IN")) return kindBefore(in);
+            }
+        }
+        const auto& targets = insertTargets();
+        if (auto it = targets.find(i); it != targets.end()) return kindOf(it->second);
+        return ColumnKind::Unknown;
+    }
+
+private:
+    // The column before the keyword at k ("col [NOT] BETWEEN", "col [NOT] IN").
+    ColumnKind kindBefore(size_t k) {
+        size_t q = prevSig(t_, k);
+        if (q != npos && t_[q].isWord("NOT")) q = prevSig(t_, q);
+        if (auto c = columnEndingAt(t_, q)) return kindOf(*c);
+        return ColumnKind::Unknown;
+    }
+
+    std::optional<ColumnKind> kindIn(const QString& table, const QString& column) {
+        const auto* cols = schema_->columnsOf(table);
+        if (!cols) return std::nullopt;
+        for (const auto& c : *cols)
+            if (c.name.compare(column, Qt::CaseInsensitive) == 0) return c.kind;
+        return std::nullopt;
+    }
+
+    ColumnKind kindOf(const ColumnRef& r) {
+        if (!r.qualifier.isEmpty()) {
+            for (const auto& tr : tables())
+                if (tr.alias.compare(r.qualifier, Qt::CaseInsensitive) == 0) return kindIn(tr.name, r.name).value_or(ColumnKind::Unknown);
+            return kindIn(r.qualifier, r.name).value_or(ColumnKind::Unknown);
+        }
+        // a column standing alone: the tables of the statement that have it
+        // must agree on its kind
+        std::optional<ColumnKind> found;
+        for (const auto& tr : tables()) {
+            const auto k = kindIn(tr.name, r.name);
+            if (!k) continue;
+            if (found && *found != *k) return ColumnKind::Unknown;
+            found = k;
+        }
+        return found.value_or(ColumnKind::Unknown);
+    }
+
+    const std::vector<TableRef>& tables() {
+        if (!tables_) tables_ = tablesOf(t_);
+        return *tables_;
+    }
+
+    // INSERT INTO t [(c1, c2, ...)] VALUES (...)[, (...)]: every value that is
+    // a single literal, by its token, with the column it goes into.
+    const std::map<size_t, ColumnRef>& insertTargets() {
+        if (targets_) return *targets_;
+        targets_.emplace();
+        size_t k = nextSig(t_, 0);
+        if (k >= t_.size() || !t_[k].isWord("INSERT")) return *targets_;
+        k = nextSig(t_, k + 1);
+        if (k < t_.size() && t_[k].isWord("INTO")) k = nextSig(t_, k + 1);
+        if (k >= t_.size() || !isName(t_[k])) return *targets_;
+        QString table = bareName(t_[k]);
+        k = nextSig(t_, k + 1);
+        while (k < t_.size() && t_[k].isPunct('.')) {
+            const size_t m = nextSig(t_, k + 1);
+            if (m >= t_.size() || !isName(t_[m])) return *targets_;
+            table = bareName(t_[m]);
+            k = nextSig(t_, m + 1);
+        }
+        QStringList columns;
+        if (k < t_.size() && t_[k].isPunct('(')) {
+            const size_t close = matchParen(t_, k);
+            for (size_t j = k + 1; j < close && j < t_.size(); ++j)
+                if (isName(t_[j])) columns << bareName(t_[j]);
+            k = nextSig(t_, close + 1);
+        } else if (const auto* cols = schema_->columnsOf(table)) {
+            for (const auto& c : *cols) columns << c.name;
+        }
+        if (k >= t_.size() || !t_[k].isWord("VALUES")) return *targets_;
+        size_t open = nextSig(t_, k + 1);
+        while (open < t_.size() && t_[open].isPunct('(')) {
+            const size_t close = matchParen(t_, open);
+            if (close >= t_.size()) break;
+            int item = 0, depth = 0, sigs = 0;
+            size_t literal = npos;
+            auto endItem = [&] {
+                if (sigs == 1 && literal != npos && item < columns.size())
+                    targets_->emplace(literal, ColumnRef{table, columns[item]});
+                ++item;
+                sigs = 0;
+                literal = npos;
+            };
+            for (size_t j = open + 1; j < close; ++j) {
+                if (!t_[j].significant()) continue;
+                if (t_[j].isPunct('(')) ++depth;
+                else if (t_[j].isPunct(')')) --depth;
+                if (depth == 0 && t_[j].isPunct(',')) { endItem(); continue; }
+                ++sigs;
+                if (t_[j].kind == TokKind::String) literal = j;
+            }
+            endItem();
+            const size_t comma = nextSig(t_, close + 1);
+            if (comma >= t_.size() || !t_[comma].isPunct(',')) break;
+            open = nextSig(t_, comma + 1);
+        }
+        return *targets_;
+    }
+
+    const Toks& t_;
+    SchemaInfo* schema_;
+    std::optional<std::vector<TableRef>> tables_;
+    std::optional<std::map<size_t, ColumnRef>> targets_;
+};
+
+// ---------------------------------------------------------------------------
+// Conversions to exact numbers
+
+// CONVERT(type[(p[,s])], ...) at the word i: the type as written, upper case
+// and without blanks ("DECIMAL(18,2)"), and the last token of the type.
+QString convertTypeAt(const Toks& t, size_t i, size_t* typeLast) {
+    const size_t open = nextSig(t, i + 1);
+    const size_t a = nextSig(t, open + 1);
+    if (a >= t.size() || t[a].kind != TokKind::Word) return {};
+    QString type = t[a].text.toUpper();
+    size_t last = a;
+    const size_t b = nextSig(t, a + 1);
+    if (b < t.size() && t[b].isPunct('(')) {
+        const size_t close = matchParen(t, b);
+        for (size_t j = b; j <= close && j < t.size(); ++j)
+            if (t[j].significant()) type += t[j].text.toUpper();
+        last = close;
+    }
+    if (typeLast) *typeLast = last;
+    return type;
+}
+
+// CAST(x AS type[(p[,s])]) at the word i: the type as CONVERT writes it, and
+// the index of its AS (t.size() when there is none).
+QString castTypeAt(const Toks& t, size_t i, size_t* asAt) {
+    const size_t open = nextSig(t, i + 1);
+    const size_t close = matchParen(t, open);
+    int d = 0;
+    size_t as = t.size();
+    for (size_t j = open; j < close; ++j) {
+        if (t[j].isPunct('(')) ++d;
+        else if (t[j].isPunct(')')) --d;
+        else if (d == 1 && t[j].isWord("AS")) as = j;
+    }
+    if (asAt) *asAt = as;
+    if (as >= close) return {};
+    QString type;
+    for (size_t j = nextSig(t, as + 1); j < close; ++j)
+        if (t[j].significant()) type += t[j].text.toUpper();
+    return type;
+}
+
+QString baseType(const QString& type) {
+    const qsizetype p = type.indexOf(u'(');
+    return p < 0 ? type : type.left(p);
+}
+
+// Whether the value of the call from `first` to `last` is compared or sorted:
+// there the exact decimal must be a number for the engine ("x > 10" with a
+// text on the left would compare text with number), elsewhere it stays exact
+// text.
+bool comparedOrSorted(const Toks& t, size_t first, size_t last) {
+    const size_t p = prevSig(t, first);
+    if (p != npos) {
+        if (isComparison(t[p]) || t[p].isWord("BETWEEN") || t[p].isWord("AND") || t[p].isWord("BY")) return true;
+        if (t[p].isPunct('(')) {
+            const size_t f = prevSig(t, p);
+            if (f != npos && (t[f].isWord("MIN") || t[f].isWord("MAX"))) return true;
+        }
+        if (t[p].isPunct(',')) {
+            // a later item of ORDER BY
+            int d = 0;
+            for (size_t k = p; k != npos; k = prevSig(t, k)) {
+                if (t[k].isPunct(')')) ++d;
+                else if (t[k].isPunct('(')) { if (d-- == 0) break; }
+                else if (d == 0 && t[k].kind == TokKind::Word) {
+                    if (t[k].isWord("BY")) {
+                        const size_t o = prevSig(t, k);
+                        return o != npos && t[o].isWord("ORDER");
+                    }
+                    if (t[k].isWord("SELECT") || t[k].isWord("WHERE") || t[k].isWord("SET") || t[k].isWord("VALUES") ||
+                        t[k].isWord("FROM"))
+                        break;
+                }
+            }
+        }
+    }
+    const size_t n = nextSig(t, last + 1);
+    return n < t.size() && (isComparison(t[n]) || t[n].isWord("BETWEEN") || t[n].isWord("IN") || t[n].isWord("NOT"));
+}
+
+// The select-list items of a SELECT that are a conversion to an exact
+// number, by position (see Rewritten::columnTypes).
+std::vector<std::pair<int, QString>> statedColumnTypes(const Toks& t) {
+    std::vector<std::pair<int, QString>> out;
+    size_t k = nextSig(t, 0);
+    if (k >= t.size() || !t[k].isWord("SELECT")) return out;
+    k = nextSig(t, k + 1);
+    if (k < t.size() && (t[k].isWord("DISTINCT") || t[k].isWord("ALL"))) k = nextSig(t, k + 1);
+    if (k < t.size() && t[k].isWord("TOP")) {
+        k = nextSig(t, k + 1);
+        if (k < t.size() && t[k].isPunct('(')) k = matchParen(t, k);
+        k = nextSig(t, k + 1);
+        if (k < t.size() && t[k].isWord("PERCENT")) k = nextSig(t, k + 1);
+        if (k < t.size() && t[k].isWord("WITH")) k = nextSig(t, nextSig(t, k + 1) + 1);
+    }
+    int item = 0;
+    size_t start = k;
+    auto endItem = [&](size_t end) -> bool {  // false: stop (an item of unknown width)
+        const size_t a = nextSig(t, start);
+        if (a >= end) return false;
+        if (t[a].isPunct('*')) return false;
+        for (size_t j = a; j < end; ++j)
+            if (t[j].isPunct('*') && j + 1 >= end) return false;  // t.*
+        if ((t[a].isWord("CONVERT") || t[a].isWord("CAST"))) {
+            const size_t open = nextSig(t, a + 1);
+            if (open < end && t[open].isPunct('(')) {
+                const size_t close = matchParen(t, open);
+                size_t after = nextSig(t, close + 1);
+                if (after < end && t[after].isWord("AS")) after = nextSig(t, after + 1);
+                if (after < end && (isName(t[after]) || t[after].kind == TokKind::String)) after = nextSig(t, after + 1);
+                if (close < end && after >= end) {
+                    const QString type = t[a].isWord("CAST") ? castTypeAt(t, a, nullptr) : convertTypeAt(t, a, nullptr);
+                    if (isDecimalTypeName(baseType(type))) out.emplace_back(item, type);
+                }
+            }
+        }
+        ++item;
+        return true;
+    };
+    int d = 0;
+    for (size_t j = k; j < t.size(); ++j) {
+        if (t[j].isPunct('(')) ++d;
+        else if (t[j].isPunct(')')) --d;
+        else if (d == 0 && t[j].isPunct(',')) {
+            if (!endItem(j)) return out;
+            start = j + 1;
+        } else if (d == 0 && t[j].kind == TokKind::Word &&
+                   (t[j].isWord("FROM") || t[j].isWord("INTO") || t[j].isWord("WHERE") || t[j].isWord("UNION") ||
+                    t[j].isWord("ORDER") || t[j].isWord("GROUP") || t[j].isWord("HAVING"))) {
+            endItem(j);
+            return out;
+        }
+    }
+    endItem(t.size());
+    return out;
+}
+
 // The token-level rewrite of one statement (no IF handling).
-void rewriteTokens(Toks& t) {
+void rewriteTokens(Toks& t, SchemaInfo* schema) {
     struct PendingTop { int depth; QString limit; };
+    ColumnFinder finder(t, schema);
     std::vector<PendingTop> tops;
     int depth = 0;
     bool concatChain = false;
@@ -399,7 +807,8 @@ void rewriteTokens(Toks& t) {
             bool isDate = false;
             if (inner.size() >= 6 && inner.size() <= 20 && inner.contains(u'/')) {
                 const QString iso = dayFirstToIso(inner);
-                if (!iso.isEmpty()) {
+                // a date text stored into or compared with a text column stays as written
+                if (!iso.isEmpty() && finder.kindAt(i) != ColumnKind::Text) {
                     tok.text = QLatin1Char('\'') + iso + QLatin1Char('\'');
                     isDate = true;
                 }
@@ -475,6 +884,27 @@ void rewriteTokens(Toks& t) {
         const bool callFollows = n < t.size() && t[n].isPunct('(');
         if (w == u"DBO" && n < t.size() && t[n].isPunct('.')) {
             i = n;
+            continue;
+        }
+        if (w == u"IN" && callFollows) {
+            // "expr IN (...)" compares with the collation of its left side:
+            // a column has the server-like one, an expression or a literal
+            // gets it here (a column keeps its own so its index still serves)
+            size_t left = prevSig(t, i);
+            if (left != npos && t[left].isWord("NOT")) left = prevSig(t, left);
+            if (left != npos && (t[left].isPunct(')') || t[left].kind == TokKind::String || t[left].isWord("END"))) {
+                size_t at = out.size();
+                while (at > 0 && !out[at - 1].significant()) --at;
+                if (at > 0 && out[at - 1].isWord("NOT")) {
+                    --at;
+                    while (at > 0 && !out[at - 1].significant()) --at;
+                }
+                if (at > 0 && !out[at - 1].text.startsWith(QLatin1String("COLLATE"), Qt::CaseInsensitive)) {
+                    const Token collate = word(QStringLiteral("COLLATE ") + QString::fromLatin1(kTextCollationName));
+                    out.insert(out.begin() + long(at), {space(), collate});
+                }
+            }
+            out.push_back(tok);
             continue;
         }
         if (w == u"WITH" && callFollows) {
@@ -555,19 +985,13 @@ void rewriteTokens(Toks& t) {
                 continue;
             }
             if (w == u"CONVERT") {
-                // CONVERT(type[(n[,m])], expr[, style]) -> SRV_CONVERT('type', expr[, style])
-                size_t a = nextSig(t, n + 1);
-                if (a < t.size() && t[a].kind == TokKind::Word) {
-                    QString type = t[a].text.toUpper();
-                    size_t last = a;
-                    const size_t b = nextSig(t, a + 1);
-                    if (b < t.size() && t[b].isPunct('(')) {
-                        const size_t close = matchParen(t, b);
-                        for (size_t j = b; j <= close && j < t.size(); ++j)
-                            if (t[j].significant()) type += t[j].text;
-                        last = close;
-                    }
-                    out.push_back(word(QStringLiteral("SRV_CONVERT")));
+                // CONVERT(type[(n[,m])], expr[, style]) -> SRV_CONVERT('type', expr[, style]);
+                // exact numbers that are compared or sorted -> SRV_CONVERT_NUM
+                size_t last = npos;
+                const QString type = convertTypeAt(t, i, &last);
+                if (!type.isEmpty()) {
+                    const bool number = isDecimalTypeName(baseType(type)) && comparedOrSorted(t, i, matchParen(t, n));
+                    out.push_back(word(number ? QStringLiteral("SRV_CONVERT_NUM") : QStringLiteral("SRV_CONVERT")));
                     out.push_back(punct(QStringLiteral("(")));
                     out.push_back(str(type));
                     ++depth;
@@ -576,23 +1000,21 @@ void rewriteTokens(Toks& t) {
                 }
             }
             if (w == u"CAST") {
-                // CAST(x AS DATETIME) -> SRV_CONVERT('DATETIME', x): the engine has no date type
+                // CAST(x AS DATETIME) -> SRV_CONVERT('DATETIME', x): the engine has no date
+                // type; CAST(x AS DECIMAL(p,s)) the same, to stay exact
                 const size_t close = matchParen(t, n);
-                int d = 0;
                 size_t as = t.size();
-                for (size_t j = n; j < close; ++j) {
-                    if (t[j].isPunct('(')) ++d;
-                    else if (t[j].isPunct(')')) --d;
-                    else if (d == 1 && t[j].isWord("AS")) as = j;
-                }
+                const QString type = castTypeAt(t, i, &as);
                 if (as < close) {
-                    const size_t ty = nextSig(t, as + 1);
-                    if (ty < close && isDateTypeName(t[ty].text.toUpper())) {
+                    const QString base = baseType(type);
+                    const bool date = isDateTypeName(base);
+                    if (date || isDecimalTypeName(base)) {
                         Toks inner(t.begin() + long(n) + 1, t.begin() + long(as));
-                        rewriteTokens(inner);
-                        out.push_back(word(QStringLiteral("SRV_CONVERT")));
+                        rewriteTokens(inner, schema);
+                        const bool number = !date && comparedOrSorted(t, i, close);
+                        out.push_back(word(number ? QStringLiteral("SRV_CONVERT_NUM") : QStringLiteral("SRV_CONVERT")));
                         out.push_back(punct(QStringLiteral("(")));
-                        out.push_back(str(t[ty].text.toUpper()));
+                        out.push_back(str(date ? base : type));
                         out.push_back(punct(QStringLiteral(",")));
                         out.push_back(space());
                         for (auto& x : inner) out.push_back(x);
@@ -687,7 +1109,7 @@ void collateTextColumns(Toks& t) {
 }
 
 // IF [NOT] EXISTS (subquery) statement
-std::optional<Rewritten> rewriteIf(const Toks& t, size_t ifAt) {
+std::optional<Rewritten> rewriteIf(const Toks& t, size_t ifAt, SchemaInfo* schema) {
     size_t k = nextSig(t, ifAt + 1);
     bool negated = false;
     if (k < t.size() && t[k].isWord("NOT")) { negated = true; k = nextSig(t, k + 1); }
@@ -697,10 +1119,10 @@ std::optional<Rewritten> rewriteIf(const Toks& t, size_t ifAt) {
     const size_t close = matchParen(t, open);
     if (close >= t.size()) return std::nullopt;
     Toks sub(t.begin() + long(open), t.begin() + long(close) + 1);
-    rewriteTokens(sub);
+    rewriteTokens(sub, schema);
     const QString cond = (negated ? QStringLiteral("NOT EXISTS ") : QStringLiteral("EXISTS ")) + join(sub).trimmed();
     const QString bodyText = trimmedJoin(t, close + 1, t.size());
-    Rewritten body = rewriteForSqlite(bodyText);
+    Rewritten body = rewriteForSqlite(bodyText, schema);
     if (body.kind == StmtKind::Empty) return body;
     Toks b = tokenize(body.sql);
     const size_t first = nextSig(b, 0);
@@ -770,7 +1192,9 @@ std::optional<Rewritten> rewriteIf(const Toks& t, size_t ifAt) {
 
 }  // namespace
 
-Rewritten rewriteForSqlite(const QString& statement) {
+Rewritten rewriteForSqlite(const QString& statement) { return rewriteForSqlite(statement, nullptr); }
+
+Rewritten rewriteForSqlite(const QString& statement, SchemaInfo* schema) {
     Toks t = tokenize(statement);
     Rewritten r;
     const size_t first = nextSig(t, 0);
@@ -805,10 +1229,11 @@ Rewritten rewriteForSqlite(const QString& statement) {
         return r;
     }
     if (w == u"IF") {
-        if (auto f = rewriteIf(t, first)) return *f;
+        if (auto f = rewriteIf(t, first, schema)) return *f;
     }
     if ((w == u"CREATE" || w == u"ALTER") && w2 == u"TABLE") collateTextColumns(t);
-    rewriteTokens(t);
+    if (w == u"SELECT") r.columnTypes = statedColumnTypes(t);
+    rewriteTokens(t, schema);
     r.sql = join(t).trimmed();
     if (w == u"SELECT") r.kind = StmtKind::Select;
     else if (w == u"INSERT") r.kind = StmtKind::Insert;
@@ -816,6 +1241,18 @@ Rewritten rewriteForSqlite(const QString& statement) {
     else if (w == u"DELETE") r.kind = StmtKind::Delete;
     else r.kind = StmtKind::Other;
     return r;
+}
+
+ColumnKind columnKindOfType(const QString& declaredType) {
+    QString d = declaredType.trimmed().toUpper();
+    if (const qsizetype p = d.indexOf(u'('); p >= 0) d.truncate(p);
+    d = d.section(u' ', 0, 0);
+    if (d.isEmpty()) return ColumnKind::Unknown;
+    if (d == u"CHAR" || d == u"VARCHAR" || d == u"NCHAR" || d == u"NVARCHAR" || d == u"TEXT" || d == u"NTEXT" ||
+        d == u"CHARACTER" || d == u"VARYING" || d == u"NATIONAL" || d == u"CLOB" || d == u"SYSNAME")
+        return ColumnKind::Text;
+    if (isDateTypeName(d) || d == u"TIMESTAMP" || d == u"SMALLDATETIME") return ColumnKind::Date;
+    return ColumnKind::Other;
 }
 
 // ---------------------------------------------------------------------------

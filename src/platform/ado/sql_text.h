@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
 #include <vector>
 
 namespace ado::sql {
@@ -58,13 +59,42 @@ struct Rewritten {
     // IF shapes that cannot be folded into the statement: run `guard` (a
     // SELECT giving 0 or 1) first and the statement only when it gives 1.
     QString guard;
+    // Result columns whose type the statement itself states (a select-list
+    // item that is CONVERT(DECIMAL(18,2), x) or CAST(x AS MONEY)): the
+    // column's index and the type as written ("DECIMAL(18,2)"). The engine
+    // has no such types, so the reader takes them from here.
+    std::vector<std::pair<int, QString>> columnTypes;
+};
+
+// What the rewrite may know of the database: the declared type of each
+// column, so that a day-first date text stays text where it meets a text
+// column, as on the server.
+enum class ColumnKind { Unknown, Text, Date, Other };
+
+// The kind of a declared column type ("VARCHAR(20)", "DATETIME", "INT" ...).
+ColumnKind columnKindOfType(const QString& declaredType);
+
+class SchemaInfo {
+public:
+    struct Column {
+        QString name;
+        ColumnKind kind = ColumnKind::Unknown;
+    };
+    virtual ~SchemaInfo() = default;
+    // The columns of a table or view in their order; nullptr when the
+    // database has no table of that name (letter case ignored).
+    virtual const std::vector<Column>* columnsOf(const QString& table) = 0;
 };
 
 // The kind of a statement from its first keyword (server dialect).
 StmtKind statementKind(const QString& statement);
 
 // Rewrites one statement of the server's dialect for the embedded engine.
+// Without a schema every day-first date text becomes ISO text; with one, a
+// date text that meets a known text column (compared with it, stored into
+// it) is left as written.
 Rewritten rewriteForSqlite(const QString& statement);
+Rewritten rewriteForSqlite(const QString& statement, SchemaInfo* schema);
 
 // 'dd/mm/yy', 'dd/mm/yyyy', optionally with ' hh:mm' or ' hh:mm:ss', as
 // 'yyyy-mm-dd hh:mm:ss' (two-digit years: 00-29 are 2000-2029, 30-99 are

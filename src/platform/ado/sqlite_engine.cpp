@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <optional>
+
 namespace ado {
 
 namespace {
@@ -42,7 +44,7 @@ ColumnInfo columnFromDecl(const QString& name, const char* decl) {
     else if (d == u"BIGINT") set(adBigInt, 8);
     else if (d == u"BIT" || d == u"BOOLEAN") set(adBoolean, 2);
     else if (d == u"MONEY" || d == u"SMALLMONEY") { set(adCurrency, 8); c.precision = 19; c.scale = 4; }
-    else if (d == u"DECIMAL" || d == u"NUMERIC") {
+    else if (d == u"DECIMAL" || d == u"NUMERIC" || d == u"DEC") {
         set(adNumeric, 19);
         c.precision = a > 0 ? a : 18;
         c.scale = b > 0 ? b : 0;
@@ -148,14 +150,67 @@ legacy::Variant readValue(sqlite3_stmt* st, int i, ColumnInfo& c) {
     }
 }
 
+// The declared column types of the database, for the dialect rewrite (a
+// day-first date text stays text where it meets a text column). Read table by
+// table when first needed and forgotten whenever the schema changes.
+class SchemaCache final : public sql::SchemaInfo {
+public:
+    explicit SchemaCache(sqlite3* db) : db_(db) {}
+    ~SchemaCache() override {
+        sqlite3_finalize(info_);
+        sqlite3_finalize(version_);
+    }
+
+    const std::vector<Column>* columnsOf(const QString& table) override {
+        const QString key = table.toUpper();
+        auto it = tables_.constFind(key);
+        if (it == tables_.constEnd()) it = tables_.insert(key, read(table));
+        return it->has_value() ? &**it : nullptr;
+    }
+
+    // The schema's version number (changes with every change of the schema,
+    // also by other connections), or -1 when it cannot be read.
+    int version() {
+        if (!version_ && sqlite3_prepare_v3(db_, "PRAGMA schema_version", -1, SQLITE_PREPARE_PERSISTENT, &version_, nullptr) != SQLITE_OK)
+            return -1;
+        const int v = sqlite3_step(version_) == SQLITE_ROW ? sqlite3_column_int(version_, 0) : -1;
+        sqlite3_reset(version_);
+        return v;
+    }
+
+    void clear() { tables_.clear(); }
+
+private:
+    std::optional<std::vector<Column>> read(const QString& table) {
+        if (!info_ && sqlite3_prepare_v3(db_, "SELECT name, type FROM pragma_table_info(?1)", -1, SQLITE_PREPARE_PERSISTENT,
+                                         &info_, nullptr) != SQLITE_OK)
+            return std::nullopt;
+        const QByteArray u = table.toUtf8();
+        sqlite3_bind_text(info_, 1, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+        std::vector<Column> cols;
+        while (sqlite3_step(info_) == SQLITE_ROW) cols.push_back({textOf(info_, 0), sql::columnKindOfType(textOf(info_, 1))});
+        sqlite3_reset(info_);
+        sqlite3_clear_bindings(info_);
+        if (cols.empty()) return std::nullopt;
+        return cols;
+    }
+
+    sqlite3* db_;
+    sqlite3_stmt* info_ = nullptr;
+    sqlite3_stmt* version_ = nullptr;
+    QHash<QString, std::optional<std::vector<Column>>> tables_;
+};
+
 class SqliteEngine final : public Engine {
 public:
-    SqliteEngine(sqlite3* db, QString path, QString name) : db_(db), path_(std::move(path)), name_(std::move(name)) {
+    SqliteEngine(sqlite3* db, QString path, QString name)
+        : db_(db), path_(std::move(path)), name_(std::move(name)), schema_(std::make_unique<SchemaCache>(db)) {
         sqlite3_progress_handler(db_, 1000, &SqliteEngine::progress, this);
         sqlite3_create_function_v2(db_, "SRV_TRANCOUNT", 0, SQLITE_UTF8, this, &SqliteEngine::tranCount, nullptr, nullptr, nullptr);
     }
     ~SqliteEngine() override {
         for (auto* st : stmts_) sqlite3_finalize(st);
+        schema_.reset();
         sqlite3_close_v2(db_);
     }
 
@@ -167,8 +222,9 @@ public:
         const QStringList& parts = split(text);
         const bool wasAutocommit = sqlite3_get_autocommit(db_) != 0;
         startClock();
+        checkSchema();
         for (const QString& statement : parts) {
-            const sql::Rewritten& rw = rewrite(statement);
+            const sql::Rewritten rw = rewrite(statement);
             if (!runRewritten(rw, result, errors)) {
                 // a transaction the batch opened is not left half done
                 if (wasAutocommit && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -181,12 +237,14 @@ public:
 
     bool query(const QString& text, bool updatable, Result& result, ErrorCollection& errors) override {
         startClock();
-        const sql::Rewritten& rw = rewrite(text);
+        checkSchema();
+        const sql::Rewritten rw = rewrite(text);
         if (updatable && rw.kind == sql::StmtKind::Select && rw.guard.isEmpty()) {
             const QString table = sql::singleTableOf(rw.sql);
             if (!table.isEmpty()) {
                 sql::Rewritten withId = rw;
                 withId.sql = sql::withRowid(rw.sql, kRowidAlias);
+                for (auto& c : withId.columnTypes) ++c.first;  // the row id comes first
                 ErrorCollection probe;
                 if (prepare(withId.sql, probe)) {
                     if (!runRewritten(withId, result, errors)) return false;
@@ -297,11 +355,27 @@ private:
         return *splits_.insert(text, sql::splitBatch(text));
     }
 
-    const sql::Rewritten& rewrite(const QString& statement) {
+    // Rewrites depend on the schema (the declared column types): the cache
+    // holds those made under the schema version seen last.
+    sql::Rewritten rewrite(const QString& statement) {
         auto it = rewrites_.constFind(statement);
         if (it != rewrites_.constEnd()) return *it;
         if (rewrites_.size() > 2048) rewrites_.clear();
-        return *rewrites_.insert(statement, sql::rewriteForSqlite(statement));
+        return *rewrites_.insert(statement, sql::rewriteForSqlite(statement, schema_.get()));
+    }
+
+    // Forgets the column types and the rewrites made with them when the
+    // schema changed since the last look (this connection or another one).
+    void checkSchema(bool force = false) {
+        const int v = schema_->version();
+        if (!force && v == schemaVersion_ && v != -1) return;
+        schemaVersion_ = v;
+        schema_->clear();
+        rewrites_.clear();
+        // the library prepares its statements again by itself, but only at
+        // their next step: the column types read before it would be old ones
+        for (auto* st : stmts_) sqlite3_finalize(st);
+        stmts_.clear();
     }
 
     // A prepared statement for the text, kept for the next time.
@@ -398,6 +472,13 @@ private:
             data->columns.reserve(size_t(nCols));
             for (int i = 0; i < nCols; ++i)
                 data->columns.push_back(columnFromDecl(QString::fromUtf8(sqlite3_column_name(st, i)), sqlite3_column_decltype(st, i)));
+            // a conversion the statement states (CONVERT(DECIMAL(18,2), x)) gives its column's type
+            for (const auto& [index, type] : rw.columnTypes) {
+                if (index < 0 || index >= nCols) continue;
+                const QByteArray decl = type.toLatin1();
+                auto& c = data->columns[size_t(index)];
+                c = columnFromDecl(c.name, decl.constData());
+            }
         }
         int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
@@ -415,6 +496,9 @@ private:
         sqlite3_reset(st);
         if (rw.kind == sql::StmtKind::Insert || rw.kind == sql::StmtKind::Update || rw.kind == sql::StmtKind::Delete)
             result.affected += sqlite3_changes(db_);
+        // CREATE, ALTER, DROP (also of temporary tables, which the main
+        // schema's version does not count) change what later rewrites see
+        if (rw.kind == sql::StmtKind::Other) checkSchema(true);
         if (data) {
             for (auto& c : data->columns)
                 if (c.type == adEmpty) { c.type = adVarChar; c.definedSize = 255; }
@@ -489,6 +573,8 @@ private:
     QElapsedTimer clock_;
     QHash<QString, QStringList> splits_;
     QHash<QString, sql::Rewritten> rewrites_;
+    std::unique_ptr<SchemaCache> schema_;
+    int schemaVersion_ = -2;  // never a real version: the first look reads it
     QHash<QString, sqlite3_stmt*> stmts_;
 };
 

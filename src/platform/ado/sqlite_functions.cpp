@@ -10,6 +10,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace ado {
 
@@ -290,6 +292,133 @@ void fnPartOf(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     sqlite3_result_int(ctx, datePartValue(P, d));
 }
 
+// ---------------------------------------------------------------------------
+// Exact numbers: DECIMAL(p,s), NUMERIC, MONEY. The digits are worked on as
+// text, so a value never passes through double on its way: the server reads
+// '2.675' as DECIMAL(4,3) and rounds it to 2.68 where a double would give
+// 2.67.
+
+bool isExactType(const QString& base) {
+    return base == u"DECIMAL" || base == u"NUMERIC" || base == u"DEC" || base == u"MONEY" || base == u"SMALLMONEY";
+}
+
+enum class Exact { Ok, NotNumber, Overflow };
+
+// `in` rounded half away from zero to `scale` decimals, written with exactly
+// `scale` decimals ("12.50"); Overflow when the whole part has more digits
+// than precision - scale.
+Exact roundExact(QString in, int precision, int scale, QString& out) {
+    in = in.trimmed();
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < in.size() && (in[i] == u'+' || in[i] == u'-')) negative = in[i++] == u'-';
+    QString digits;
+    qsizetype intDigits = 0;
+    bool point = false;
+    for (; i < in.size(); ++i) {
+        const QChar c = in[i];
+        if (c.isDigit() && c.unicode() < 128) {
+            digits += c;
+            if (!point) ++intDigits;
+        } else if (c == u'.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (digits.isEmpty()) return Exact::NotNumber;
+    if (i < in.size() && (in[i] == u'e' || in[i] == u'E')) {
+        bool ok = false;
+        const int e = in.mid(i + 1).toInt(&ok);
+        if (!ok) return Exact::NotNumber;
+        const bool zero = digits.count(u'0') == digits.size();
+        if (e > 100 && !zero) return Exact::Overflow;
+        if (!zero) intDigits += qMax(-200, e);
+        i = in.size();
+    }
+    if (i != in.size()) return Exact::NotNumber;
+    // the decimal point sits after `intDigits` digits (maybe outside them)
+    if (intDigits < 0) {
+        digits.prepend(QString(-intDigits, u'0'));
+        intDigits = 0;
+    }
+    if (intDigits > digits.size()) digits += QString(intDigits - digits.size(), u'0');
+    QString whole = digits.left(intDigits);
+    QString frac = digits.mid(intDigits);
+    bool up = false;
+    if (frac.size() > scale) {
+        up = frac[scale] >= u'5';
+        frac.truncate(scale);
+    } else {
+        frac += QString(scale - frac.size(), u'0');
+    }
+    QString all = whole + frac;
+    if (up) {
+        qsizetype k = all.size() - 1;
+        while (k >= 0 && all[k] == u'9') all[k--] = u'0';
+        if (k >= 0) all[k] = QChar(all[k].unicode() + 1);
+        else all.prepend(u'1');
+    }
+    whole = all.left(all.size() - scale);
+    frac = all.right(scale);
+    qsizetype lead = 0;
+    while (lead < whole.size() && whole[lead] == u'0') ++lead;
+    whole.remove(0, lead);
+    if (whole.size() > precision - scale) return Exact::Overflow;
+    const bool zero = whole.isEmpty() && frac.count(u'0') == frac.size();
+    out = (negative && !zero ? QStringLiteral("-") : QString()) + (whole.isEmpty() ? QStringLiteral("0") : whole) +
+          (scale > 0 ? u'.' + frac : QString());
+    return Exact::Ok;
+}
+
+// CONVERT to an exact type. The result is the exact decimal text; where the
+// rewrite found it compared or sorted (`asNumber`) it is the number itself,
+// since the engine would compare a text with a number as text.
+void convertExact(sqlite3_context* ctx, const QString& typeText, sqlite3_value* v, bool asNumber) {
+    QString type = typeText.toUpper().remove(u' ');
+    int precision = 18, scale = 0;
+    if (const qsizetype p = type.indexOf(u'('); p > 0) {
+        const QString inside = type.mid(p + 1, type.size() - p - 2);
+        type.truncate(p);
+        precision = inside.section(u',', 0, 0).toInt();
+        scale = inside.contains(u',') ? inside.section(u',', 1, 1).toInt() : 0;
+    }
+    if (type == u"MONEY") { precision = 19; scale = 4; }
+    if (type == u"SMALLMONEY") { precision = 10; scale = 4; }
+    if (precision < 1 || precision > 38 || scale < 0 || scale > precision)
+        return fail(ctx, "CONVERT", "invalid precision or scale for numeric");
+    QString in;
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER: in = QString::number(sqlite3_value_int64(v)); break;
+    case SQLITE_FLOAT: in = argText(v); break;  // the library's 15 significant digits
+    default:
+        in = argText(v);
+        // the server reads an empty text as 0 for money only
+        if (in.trimmed().isEmpty() && (type == u"MONEY" || type == u"SMALLMONEY")) in = QStringLiteral("0");
+        break;
+    }
+    QString out;
+    switch (roundExact(in, precision, scale, out)) {
+    case Exact::NotNumber: return fail(ctx, "CONVERT", "error converting data type varchar to numeric");
+    case Exact::Overflow: return fail(ctx, "CONVERT", "arithmetic overflow error converting to data type numeric");
+    case Exact::Ok: break;
+    }
+    if (!asNumber) return resultText(ctx, out);
+    bool ok = false;
+    const qsizetype dot = out.indexOf(u'.');
+    if (dot < 0 || out.mid(dot + 1).count(u'0') == out.size() - dot - 1) {
+        const qint64 n = out.left(dot < 0 ? out.size() : dot).toLongLong(&ok);
+        if (ok) return sqlite3_result_int64(ctx, n);
+    }
+    sqlite3_result_double(ctx, out.toDouble());
+}
+
+void fnConvertNumber(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (argc < 2) return fail(ctx, "CONVERT", "missing arguments");
+    if (sqlite3_value_type(argv[1]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    convertExact(ctx, argText(argv[0]), argv[1], true);
+}
+
 // CONVERT(type, value[, style]) and CAST(value AS DATETIME).
 void fnConvert(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (argc < 2) return fail(ctx, "CONVERT", "missing arguments");
@@ -357,28 +486,14 @@ void fnConvert(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         if (type == u"BIT") n = n != 0;
         return sqlite3_result_int64(ctx, n);
     }
-    if (type == u"FLOAT" || type == u"REAL" || type == u"DECIMAL" || type == u"NUMERIC" || type == u"MONEY" ||
-        type == u"SMALLMONEY") {
+    if (isExactType(type)) return convertExact(ctx, argText(argv[0]), v, false);
+    if (type == u"FLOAT" || type == u"REAL") {
         const int t = sqlite3_value_type(v);
-        double x;
         if (t == SQLITE_INTEGER) return sqlite3_result_int64(ctx, sqlite3_value_int64(v));
-        if (t == SQLITE_FLOAT) x = sqlite3_value_double(v);
-        else {
-            bool ok = false;
-            x = argText(v).trimmed().toDouble(&ok);
-            if (!ok) return fail(ctx, "CONVERT", "error converting data type to numeric");
-        }
-        int scale = -1;
-        if (type == u"MONEY" || type == u"SMALLMONEY") scale = 4;
-        const QString t2 = argText(argv[0]);
-        if ((type == u"DECIMAL" || type == u"NUMERIC")) {
-            const qsizetype c = t2.indexOf(u',');
-            scale = c > 0 ? t2.mid(c + 1).remove(u')').trimmed().toInt() : 0;
-        }
-        if (scale >= 0) {
-            const double f = std::pow(10.0, scale);
-            x = std::round(x * f) / f;
-        }
+        if (t == SQLITE_FLOAT) return sqlite3_result_double(ctx, sqlite3_value_double(v));
+        bool ok = false;
+        const double x = argText(v).trimmed().toDouble(&ok);
+        if (!ok) return fail(ctx, "CONVERT", "error converting data type varchar to float");
         return sqlite3_result_double(ctx, x);
     }
     sqlite3_result_value(ctx, v);
@@ -420,6 +535,172 @@ void fnIsNumeric(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     sqlite3_result_int(ctx, ok ? 1 : 0);
 }
 
+// ---------------------------------------------------------------------------
+// LIKE as the server matches: letter case ignored for every letter (the
+// library's own LIKE folds ASCII only, so "ÑANDÚ" missed "%ñandú%"), trailing
+// blanks of the matched text ignored (those of the pattern count), and the
+// server's wildcards: % _ [set] [a-z] [^set], with an optional ESCAPE.
+
+char32_t fold(char32_t c) {
+    if (c < 128) return char32_t(lowerAscii(static_cast<unsigned char>(c)));
+    return QChar::toCaseFolded(c);
+}
+
+// UTF-8 (as the library hands it over, well formed) into code points.
+void decodeUtf8(const unsigned char* p, int n, std::u32string& out) {
+    out.clear();
+    for (int i = 0; i < n;) {
+        const unsigned char c = p[i];
+        char32_t cp;
+        int len;
+        if (c < 0x80) { cp = c; len = 1; }
+        else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; len = 2; }
+        else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; len = 3; }
+        else { cp = c & 0x07; len = 4; }
+        for (int k = 1; k < len && i + k < n; ++k) cp = (cp << 6) | (p[i + k] & 0x3F);
+        out.push_back(cp);
+        i += len;
+    }
+}
+
+// Where a letter falls in a range "[a-f]": the server orders letters by its
+// collation, an accented letter right after its plain one ("á" between "a"
+// and "b", "ñ" between "n" and "o"), not by code point.
+quint64 rangeKey(char32_t folded) {
+    if (folded >= 128) {
+        const QString d = QChar::decomposition(folded);
+        if (!d.isEmpty() && d[0].unicode() < 128 && d[0].isLetter())
+            return (quint64(fold(d[0].unicode())) << 2) | 1;
+    }
+    return quint64(folded) << 2;
+}
+
+struct LikeItem {
+    enum Kind { Any, One, Char, Set };
+    static LikeItem make(Kind k, char32_t ch = 0) {
+        LikeItem it;
+        it.kind = k;
+        it.c = ch;
+        return it;
+    }
+    Kind kind = Any;
+    char32_t c = 0;  // Char: folded
+    bool negated = false;
+    std::vector<std::pair<quint64, quint64>> ranges;  // Set: bounds as rangeKey gives them
+};
+
+struct LikePattern {
+    std::u32string source;  // the pattern as given, and its escape character
+    char32_t escape = 0;
+    std::vector<LikeItem> items;
+};
+
+void compileLike(LikePattern& pat) {
+    const std::u32string& p = pat.source;
+    for (size_t i = 0; i < p.size(); ++i) {
+        const char32_t c = p[i];
+        if (pat.escape && c == pat.escape && i + 1 < p.size()) {
+            pat.items.push_back(LikeItem::make(LikeItem::Char, fold(p[++i])));
+        } else if (c == U'%') {
+            if (pat.items.empty() || pat.items.back().kind != LikeItem::Any) pat.items.push_back(LikeItem::make(LikeItem::Any));
+        } else if (c == U'_') {
+            pat.items.push_back(LikeItem::make(LikeItem::One));
+        } else if (c == U'[' && p.find(U']', i + 2) != std::u32string::npos) {
+            // a set: the first character after "[" (or "[^") belongs to it even when it is "]"
+            LikeItem set = LikeItem::make(LikeItem::Set);
+            size_t k = i + 1;
+            if (p[k] == U'^' && p.find(U']', k + 2) != std::u32string::npos) { set.negated = true; ++k; }
+            const size_t end = p.find(U']', k + 1);
+            for (; k < end; ++k) {
+                if (k + 2 < end && p[k + 1] == U'-') {
+                    set.ranges.emplace_back(rangeKey(fold(p[k])), rangeKey(fold(p[k + 2])));
+                    k += 2;
+                } else {
+                    set.ranges.emplace_back(rangeKey(fold(p[k])), rangeKey(fold(p[k])));
+                }
+            }
+            pat.items.push_back(std::move(set));
+            i = end;
+        } else {
+            pat.items.push_back(LikeItem::make(LikeItem::Char, fold(c)));
+        }
+    }
+}
+
+bool likeOne(const LikeItem& it, char32_t c) {
+    switch (it.kind) {
+    case LikeItem::One: return true;
+    case LikeItem::Char: return it.c == c;
+    case LikeItem::Set: {
+        bool in = false;
+        const quint64 key = rangeKey(c);
+        for (const auto& [lo, hi] : it.ranges)
+            if (key >= lo && key <= hi) { in = true; break; }
+        return in != it.negated;
+    }
+    case LikeItem::Any: break;
+    }
+    return false;
+}
+
+// Folded text against a compiled pattern; a "%" backs up to the last one seen.
+bool likeMatch(const std::vector<LikeItem>& pat, const std::u32string& text) {
+    size_t s = 0, p = 0, starP = std::u32string::npos, starS = 0;
+    while (s < text.size()) {
+        if (p < pat.size() && pat[p].kind == LikeItem::Any) {
+            starP = p++;
+            starS = s;
+        } else if (p < pat.size() && likeOne(pat[p], text[s])) {
+            ++s;
+            ++p;
+        } else if (starP != std::u32string::npos) {
+            p = starP + 1;
+            s = ++starS;
+        } else {
+            return false;
+        }
+    }
+    while (p < pat.size() && pat[p].kind == LikeItem::Any) ++p;
+    return p == pat.size();
+}
+
+void freeLikePattern(void* p) { delete static_cast<LikePattern*>(p); }
+
+// like(pattern, text[, escape]): the library calls it for "text LIKE pattern".
+void fnLike(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    char32_t escape = 0;
+    if (argc > 2) {
+        std::u32string e;
+        decodeUtf8(sqlite3_value_text(argv[2]), sqlite3_value_bytes(argv[2]), e);
+        if (e.size() != 1) return fail(ctx, "LIKE", "the escape character must be a single character");
+        escape = e[0];
+    }
+    thread_local std::u32string patternText, text;
+    decodeUtf8(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0]), patternText);
+    // the compiled pattern is kept while the pattern stays the same (a literal)
+    auto* pat = static_cast<LikePattern*>(sqlite3_get_auxdata(ctx, 0));
+    if (!pat || pat->source != patternText || pat->escape != escape) {
+        auto* fresh = new LikePattern{patternText, escape, {}};
+        compileLike(*fresh);
+        sqlite3_set_auxdata(ctx, 0, fresh, freeLikePattern);
+        pat = static_cast<LikePattern*>(sqlite3_get_auxdata(ctx, 0));
+        if (!pat) {
+            // not kept (the pattern is not constant): use it this once
+            LikePattern once{patternText, escape, {}};
+            compileLike(once);
+            decodeUtf8(sqlite3_value_text(argv[1]), sqlite3_value_bytes(argv[1]), text);
+            while (!text.empty() && text.back() == U' ') text.pop_back();
+            for (auto& c : text) c = fold(c);
+            return sqlite3_result_int(ctx, likeMatch(once.items, text) ? 1 : 0);
+        }
+    }
+    decodeUtf8(sqlite3_value_text(argv[1]), sqlite3_value_bytes(argv[1]), text);
+    while (!text.empty() && text.back() == U' ') text.pop_back();
+    for (auto& c : text) c = fold(c);
+    sqlite3_result_int(ctx, likeMatch(pat->items, text) ? 1 : 0);
+}
+
 void reg(sqlite3* db, const char* name, int nArg, void (*fn)(sqlite3_context*, int, sqlite3_value**), bool deterministic = true) {
     const int flags = SQLITE_UTF8 | (deterministic ? SQLITE_DETERMINISTIC : 0);
     sqlite3_create_function_v2(db, name, nArg, flags, nullptr, fn, nullptr, nullptr, nullptr);
@@ -448,6 +729,9 @@ void RegisterSqliteExtensions(sqlite3* db) {
     reg(db, "DAY", 1, fnPartOf<Part::Day>);
     reg(db, "SRV_CONVERT", 2, fnConvert);
     reg(db, "SRV_CONVERT", 3, fnConvert);
+    reg(db, "SRV_CONVERT_NUM", 2, fnConvertNumber);
+    reg(db, "like", 2, fnLike);
+    reg(db, "like", 3, fnLike);
     reg(db, "SRV_TRANCOUNT", 0, fnTranCount, false);
     reg(db, "UPPER", 1, fnUpper);
     reg(db, "LOWER", 1, fnLower);

@@ -266,6 +266,8 @@ TEST(BatchSplitter, StatementsPerBatch) {
         {"UPDATE t SET a = 1\nSET NOCOUNT OFF", 2},
         {"SELECT a\nFROM t\nWHERE x = '\nUPDATE'", 1},
         {"create view v as\nselect * from t", 1},
+        {"CREATE TABLE x (a INT)\rINSERT INTO x VALUES (1)\rSELECT a FROM x", 3},
+        {"ALTER TABLE x ADD b INT\nUPDATE x SET b = 1", 2},
         {"if not exists (select 1 from t)\ninsert into t (a)\nselect 1\rSELECT 2", 2},
         {"  \r\n ; ;\r", 0},
     };

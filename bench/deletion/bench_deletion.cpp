@@ -1,0 +1,206 @@
+// The deletion as the operator runs it: Form1's click handler (type check and
+// voucher read, log lines, the batch through the data layer, the 'B' action
+// row) deleting an annulled voucher with 10,000 stock rows and 1,000 lines
+// on the embedded engine, against the bare batch prepared and run straight
+// through the SQLite library on an identical database. Several rounds,
+// alternating which goes first; prints both times and the ratio (target: at
+// most 1.2).
+#include "deletion/form1.h"
+#include "mkdb/mkdb.h"
+#include "platform/ado/sqlite_support.h"
+#include "platform/legacy/program.h"
+#include "platform/legacy/vberror.h"
+#include "platform/ui/scripted.h"
+
+#include <sqlite3.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace {
+
+const char* kLinea = "@server=(sqlite);@dbname=DEMO;@usuario=DEMO;@Password=DEMO;";
+
+// The batch the handler sends for FP 0001 00000777 A, as one writes it for
+// SQLite by hand.
+const char* const kCrudo[] = {
+    "BEGIN",
+    "DELETE FROM V_MV_STOCK WHERE TC = 'FP  ' AND IDCOMPROBANTE = '000100000777A' AND IdComplemento = 0",
+    "DELETE FROM V_MV_CPTEINSUMOS WHERE TC = 'FP  ' AND IDCOMPROBANTE = '000100000777A' AND IdComplemento = 0",
+    "DELETE FROM V_MV_CPTETAREAS WHERE TC = 'FP  ' AND IDCOMPROBANTE = '000100000777A' AND IdComplemento = 0",
+    "DELETE FROM V_MV_CPTE_OBSERV WHERE TC = 'FP  ' AND IDCOMPROBANTE = '000100000777A' AND IdComplemento = 0 "
+    "AND TIPO_OBS = 'OC'",
+    "DELETE FROM V_MV_CPTE WHERE TC = 'FP  ' AND IDCOMPROBANTE = '000100000777A' AND IdComplemento = 0",
+    "DELETE FROM MV_APLICACION WHERE TCO_ORIGEN = 'FP  ' AND SUCURSAL_ORIGEN = '0001' AND NUMERO_ORIGEN = '00000777' "
+    "AND LETRA_ORIGEN = 'A'",
+    "DELETE FROM MV_APLICACION WHERE TC = 'FP  ' AND SUCURSAL = '0001' AND NUMERO = '00000777' AND LETRA = 'A'",
+    "DELETE FROM MV_ASIENTOS WHERE TC = 'FP  ' AND SUCURSAL = '0001' AND NUMERO = '00000777' AND LETRA = 'A'",
+    "DELETE FROM V_MV_CTROL_CPTE WHERE TC = 'FP  ' AND SUCURSAL = '0001' AND NUMERO = '00000777' AND LETRA = 'A'",
+    "DELETE FROM V_MV_RESERVAS WHERE TC = 'FP  ' AND IDCOMPROBANTE='000100000777A'",
+    "INSERT INTO V_MV_CPTEACCIONES (TC,IdComprobante,IdComplemento,Tipo_accion,FECHAHORA,Usuario,PC,SYSTEMUSER,"
+    "Proceso,ProcesoLote,Cuenta) VALUES ('FP  ','000100000777A',0,'E','2026-12-09 05:00:00','DEMO','PC1','vordane',"
+    "'vordane ','','')",
+    "COMMIT",
+};
+
+void exec(sqlite3* db, const char* sql)
+{
+    char* msg = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &msg) != SQLITE_OK) {
+        std::string m = msg ? msg : "?";
+        sqlite3_free(msg);
+        throw std::runtime_error(m);
+    }
+}
+
+sqlite3* abre(const QString& path)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open(path.toUtf8().constData(), &db) != SQLITE_OK)
+        throw std::runtime_error("open");
+    ado::RegisterSqliteExtensions(db);
+    return db;
+}
+
+void creaBase(const QString& carpeta, const QString& nombre, const QString& archivo)
+{
+    QString error;
+    const QStringList archivos = mkdb::databaseFiles(QStringLiteral(VORDANE_DATA_DIR), nombre, true, &error);
+    if (archivos.isEmpty() || !mkdb::createDatabase(QDir(carpeta).filePath(archivo), archivos, true, &error))
+        throw std::runtime_error(error.toStdString());
+}
+
+// The annulled voucher with its 10,000 stock rows and 1,000 lines, among
+// the demo data.
+void llena(sqlite3* db)
+{
+    exec(db, "BEGIN");
+    exec(db, "INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, CUENTA, ANULADA) "
+             "VALUES ('FP  ', '000100000777A', 0, 'C0001', 1)");
+    auto muchas = [&](const char* sql, int n) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+        for (int i = 0; i < n; ++i) {
+            sqlite3_bind_int(st, 1, i + 1);
+            const QByteArray art = QStringLiteral("ART%1").arg(i % 700).toUtf8();
+            sqlite3_bind_text(st, 2, art.constData(), int(art.size()), SQLITE_TRANSIENT);
+            sqlite3_step(st);
+            sqlite3_reset(st);
+        }
+        sqlite3_finalize(st);
+    };
+    muchas("INSERT INTO V_MV_STOCK (TC, IdComprobante, IdComplemento, Secuencia, Fecha, IdDeposito, IdArticulo, "
+           "Cantidad) VALUES ('FP  ', '000100000777A', 0, ?1, '2026-12-01 00:00:00', '   1', ?2, -1.5)",
+           10000);
+    muchas("INSERT INTO V_MV_CPTEINSUMOS (TC, IDCOMPROBANTE, IDCOMPLEMENTO, CUENTA, Secuencia, IdArticulo, "
+           "Descripcion, Cantidad) VALUES ('FP  ', '000100000777A', 0, 'C0001', ?1, ?2, 'Articulo de prueba', 3)",
+           1000);
+    exec(db, "COMMIT");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int rondas = argc > 1 ? std::atoi(argv[1]) : 6;
+    try {
+        QTemporaryDir dir;
+        legacy::ProgramInfo info = legacy::ProgramInfo::fromProcess(app.arguments());
+        info.path = dir.path();
+        info.exeName = QStringLiteral("vordane");
+        info.commandLine = QString::fromLatin1(kLinea);
+        legacy::setApp(info);
+        creaBase(dir.path(), QStringLiteral("DEMO"), QStringLiteral("DEMO.sqlite"));
+        creaBase(dir.path(), QStringLiteral("KD_REGISTROSVAR"), QStringLiteral("KD_REGISTROSVAR.sqlite"));
+        creaBase(dir.path(), QStringLiteral("DEMO"), QStringLiteral("CRUDO.sqlite"));
+
+        ui::ScriptedSession dlg;
+        Form1 form;
+        form.Form_Load();
+        form.txtPassWord->setText(Form1::ClaveAcceso());
+        form.txtTC->setText(QStringLiteral("FP"));
+        form.txtSUC->setText(QStringLiteral("1"));
+        form.txtNRO->setText(QStringLiteral("777"));
+        form.txtLetra->setText(QStringLiteral("A"));
+
+        sqlite3* demo = abre(QDir(dir.path()).filePath(QStringLiteral("DEMO.sqlite")));
+        sqlite3* crudo = abre(QDir(dir.path()).filePath(QStringLiteral("CRUDO.sqlite")));
+        // Both sides are filled through a connection of their own, so both
+        // find their page cache stale when they start deleting.
+        sqlite3* llenaCrudo = abre(QDir(dir.path()).filePath(QStringLiteral("CRUDO.sqlite")));
+
+        qint64 nsVentana = 0, nsCrudo = 0;
+        int filasCrudo = 0;
+        QString mensaje;
+        // Round 0 warms both up (and creates the window's voucher object) and
+        // is not counted.
+        for (int ronda = 0; ronda <= rondas; ++ronda) {
+            llena(demo);
+            llena(llenaCrudo);
+            auto ventana = [&] {
+                dlg.expectMsgBox(QStringLiteral("Anulado sin Errores"));
+                QElapsedTimer t;
+                t.start();
+                form.CmdAceptar_Click();
+                if (ronda > 0)
+                    nsVentana += t.nsecsElapsed();
+                dlg.verifyDone();
+                mensaje = dlg.shownPrompts().last();
+            };
+            auto directo = [&] {
+                QElapsedTimer t;
+                t.start();
+                int filas = 0;
+                for (const char* s : kCrudo) {
+                    sqlite3_stmt* st = nullptr;
+                    if (sqlite3_prepare_v2(crudo, s, -1, &st, nullptr) != SQLITE_OK)
+                        throw std::runtime_error(sqlite3_errmsg(crudo));
+                    if (sqlite3_step(st) != SQLITE_DONE)
+                        throw std::runtime_error(sqlite3_errmsg(crudo));
+                    if (qstrncmp(s, "BEGIN", 5) != 0 && qstrncmp(s, "COMMIT", 6) != 0)
+                        filas += sqlite3_changes(crudo);
+                    sqlite3_finalize(st);
+                }
+                if (ronda > 0)
+                    nsCrudo += t.nsecsElapsed();
+                filasCrudo = filas;
+            };
+            if (ronda % 2 == 0) {
+                ventana();
+                directo();
+            } else {
+                directo();
+                ventana();
+            }
+        }
+        sqlite3_close(demo);
+        sqlite3_close(crudo);
+        sqlite3_close(llenaCrudo);
+
+        const double msVentana = nsVentana / 1e6 / rondas;
+        const double msCrudo = nsCrudo / 1e6 / rondas;
+        std::printf("deletion of a voucher with 10000 stock rows and 1000 lines, %d rounds\n", rondas);
+        std::printf("  click handler (Form1, embedded engine): %8.2f ms   \"%s\"\n", msVentana,
+                    mensaje.trimmed().toUtf8().constData());
+        std::printf("  raw batch through the SQLite library:  %8.2f ms   %d rows\n", msCrudo, filasCrudo);
+        std::printf("  ratio: %.3f (target <= 1.2)\n", msVentana / msCrudo);
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_deletion: %s\n", e.what());
+    } catch (const legacy::VbError& e) {
+        std::fprintf(stderr, "bench_deletion: error %ld %s\n", e.Number, qPrintable(e.Description));
+    } catch (const legacy::ProgramEnd& e) {
+        std::fprintf(stderr, "bench_deletion: the start-up ended the program (%d)\n", e.code);
+    }
+    return 1;
+}

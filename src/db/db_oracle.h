@@ -1,0 +1,15 @@
+#pragma once
+// The script splitter of the Oracle script runner (DB_Dll::EjecutaScriptOracle),
+// open to the tests of the database class.
+#include <QString>
+
+namespace db_oracle {
+
+// Position (1-based, `desde` or later) of the first statement keyword of a
+// cleaned-up script (INSERT, DELETE, UPDATE, CREATE, DROP, ALTER, SET
+// TRANSACTION, COMMIT, ROLLBACK, IF NOT EXIST, IF EXIST, GRANT), 0 when none.
+// Keywords inside quoted texts ('...', "..." and [...]) and inside longer
+// names do not count.
+long ProximaClave(const QString& script, long desde);
+
+}  // namespace db_oracle

@@ -1,0 +1,290 @@
+// The deletion of one voucher: Form1.CmdAceptar_Click.
+//
+// From the five fields it builds the voucher key, refuses purchase vouchers
+// and sales vouchers that are not annulled, writes the first line of the
+// deletion log JQELI.LOG, sends one batch that deletes the voucher and every
+// row hanging on it inside one transaction (with its 'E' action row), shows
+// the count of affected rows, writes the second log line and records a 'B'
+// action row after the batch.
+#include "deletion/form1.h"
+
+#include "core/acciones.h"
+#include "core/sqlbuilder.h"
+#include "db/db_dll.h"
+#include "db/modglobal_db.h"
+#include "deletion/clscmncptes.h"
+#include "platform/ado/connection.h"
+#include "platform/ado/recordset.h"
+#include "platform/kapores2/equipo.h"
+#include "core/modglobal.h"
+#include "platform/kapores2/funciones.h"
+#include "platform/legacy/errortrap.h"
+#include "platform/legacy/format.h"
+#include "platform/legacy/program.h"
+#include "platform/legacy/strings.h"
+#include "platform/legacy/textfile.h"
+#include "platform/legacy/variant.h"
+#include "platform/ui/dialogs.h"
+
+#include <QLineEdit>
+
+
+using legacy::Trim;
+using legacy::VbError;
+
+namespace {
+
+const QString CR = QStringLiteral("\r");
+
+// Sales types must be annulled before they can be deleted; purchase types
+// are annulled (and deleted) from the purchases menu only.
+const QStringList kVentas = {QStringLiteral("FP"),   QStringLiteral("NCFP"), QStringLiteral("FC"),
+                             QStringLiteral("NC"),   QStringLiteral("ND"),   QStringLiteral("NP"),
+                             QStringLiteral("RM"),   QStringLiteral("OT"),   QStringLiteral("PR"),
+                             QStringLiteral("CB"),   QStringLiteral("CBFP"), QStringLiteral("CBCT"),
+                             QStringLiteral("PG"),   QStringLiteral("OPG")};
+const QStringList kCompras = {QStringLiteral("FPC"), QStringLiteral("NCCP"), QStringLiteral("FCC"),
+                              QStringLiteral("NCC"), QStringLiteral("NDC"),  QStringLiteral("OC"),
+                              QStringLiteral("RMC")};
+
+// The type code comes back from the code fill padded to four characters
+// ("FP  "), so the lists are compared with the trimmed code.
+bool EnLista(const QString& tc, const QStringList& lista)
+{
+    const QString codigo = Trim(tc);
+    for (const QString& c : lista)
+        if (codigo.compare(c, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+// A value typed into a field, ready to stand between apostrophes.
+QString Sql(const QString& valor)
+{
+    return ModGlobal::DuplicaApostrofes(valor);
+}
+
+// The complement: the number the text begins with (0 when none), written
+// back as text with "." as the decimal point so it reads as a number in SQL.
+QString NumeroComplemento(const QString& texto)
+{
+    const double v = legacy::Val(Trim(texto)) + 0.0;  // + 0.0 turns -0 into 0
+    return QString::number(v == 0 ? 0.0 : v, 'g', 15);
+}
+
+// True when every row of the type and id is annulled (or there is none). A
+// failing read raises to the caller, which then treats the voucher as not
+// annulled.
+bool TodasAnuladas(const QString& tc, const QString& id)
+{
+    DB_Dll& db = ModGlobal::gDB();
+    std::shared_ptr<ado::Recordset> rs;
+    db.AbrirRecordset(QStringLiteral("SELECT * FROM V_MV_CPTE WHERE TC = '") + Sql(tc) +
+                          QStringLiteral("' AND IDCOMPROBANTE = '") + Sql(id) + QStringLiteral("'"),
+                      rs, nullptr, 0, 1, -1, true);
+    if (!rs)
+        throw VbError(91);
+    bool anuladas = true;
+    try {
+        // A read that failed inside AbrirRecordset leaves the recordset
+        // closed: its BOF test raises here.
+        if (!rs->Bof()) {
+            while (!rs->Eof()) {
+                const legacy::Variant anulada = rs->Fields("anulada").Value();
+                if (anulada.IsNull() || !legacy::CBool(anulada))
+                    anuladas = false;
+                rs->MoveNext();
+            }
+        }
+    } catch (...) {
+        db.CierraRecordset(rs);
+        throw;
+    }
+    db.CierraRecordset(rs);
+    return anuladas;
+}
+
+}  // namespace
+
+void Form1::DeshaceTransaccionAbierta()
+{
+    DB_Dll& db = ModGlobal::gDB();
+    if (!db.gCnn || db.gCnn->State() != ado::adStateOpen)
+        return;
+    try {
+        db.gCnn->Execute(QStringLiteral("IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION"));
+    } catch (const VbError&) {
+        // A connection that cannot take the rollback has lost the
+        // transaction with it.
+    }
+}
+
+void Form1::CmdAceptar_Click()
+{
+    QString usuarioWindows, nombrePC, fecha;
+    QString tc, sucursal, numero, letra, complemento, idComprobante;
+    bool continua = false;
+    bool enLote = false;  // between sending the batch and its clean return
+    QString lote;
+    int registros = 0;
+
+    auto manejador = [&](const VbError& e, const QString& rutina) -> int {
+        if (enLote) {
+            // Whatever the batch did is undone before the operator is told.
+            DeshaceTransaccionAbierta();
+            ui::MsgBox(QStringLiteral("Ha ocurrido un Error en la ejecución de la consulta, No se podrá continuar "),
+                       ui::vbCritical, QStringLiteral("Aviso al Operador"));
+            return 0;
+        }
+        return ModGlobal::gUtilidades().MuestraError(e, std::nullopt, rutina);
+    };
+    legacy::ErrorTrap trap(QStringLiteral("CmdAceptar"), manejador);
+
+    // 1. Who, where, when, and the voucher key from the fields.
+    if (!trap([&] { usuarioWindows = ModGlobal::gEntorno().UsuarioWindows(); })) return;
+    if (!trap([&] { nombrePC = ModGlobal::gEntorno().NombrePC(); })) return;
+    if (!trap([&] { fecha = legacy::CStr(legacy::Variant(legacy::Now())); })) return;
+    if (!trap([&] { tc = ModGlobal::gUtilidades().RellenaCodigo(Trim(txtTC->text()), 4); })) return;
+    if (!trap([&] { sucursal = legacy::Format(legacy::Variant(Trim(txtSUC->text())), QStringLiteral("0000")); })) return;
+    if (!trap([&] { numero = legacy::Format(legacy::Variant(Trim(txtNRO->text())), QStringLiteral("00000000")); })) return;
+    if (!trap([&] { letra = Trim(txtLetra->text()); })) return;
+    if (!trap([&] { complemento = NumeroComplemento(txtComplemento->text()); })) return;
+    idComprobante = sucursal + numero + letra;
+
+    // 2-4. The type check.
+    continua = true;
+    lote.clear();
+    if (EnLista(tc, kVentas)) {
+        // A read that fails counts as "not annulled": only a Retry that
+        // succeeds lets the deletion go on.
+        bool anulado = false;
+        if (!trap([&] { anulado = TodasAnuladas(tc, idComprobante); })) return;
+        if (!anulado) {
+            continua = false;
+            if (!trap([&] {
+                    ui::MsgBox(QStringLiteral("Para eliminar fisicamente este comprobante, primero debe darlo de baja "
+                                              "desde Ventas, Anulaciones"),
+                               ui::vbInformation, QStringLiteral("Aviso al operador"));
+                }))
+                return;
+        }
+    } else if (EnLista(tc, kCompras)) {
+        if (!trap([&] {
+                ui::MsgBox(QStringLiteral("Este comprobante y todos los de compras deben ser anulados desde el menu "
+                                          "compras, anulaciones\r\nFPC,NCCP, FCC, NCC,NDC, OC,RMC"),
+                           ui::vbInformation, QStringLiteral("Aviso al operador"));
+            }))
+            return;
+        continua = false;
+    }
+    if (!continua)
+        return;
+
+    // 5. First log line. Each line is appended and the file closed at once,
+    // so the log is closed on every way out of the handler.
+    const QString archivoLog = ModGlobal::gUtilidades().CompletaRuta(legacy::App().path) + QStringLiteral("JQELI.LOG");
+    if (!trap([&] {
+            legacy::AppendLine(archivoLog, QStringLiteral("PC: ") + nombrePC + QStringLiteral(" Usuario: ") +
+                                               usuarioWindows + QStringLiteral("  Fecha : ") + fecha +
+                                               QStringLiteral(" TC: ") + tc + QStringLiteral(" Sucursal:") + sucursal +
+                                               QStringLiteral(" Numero: ") + numero + QStringLiteral(" Letra: ") +
+                                               letra + QStringLiteral(" Complemento: ") + complemento);
+        }))
+        return;
+
+    // 6. The batch. Every typed value has its apostrophes doubled; the
+    // complement is a number. XACT_ABORT makes the server abort the whole
+    // batch at a failing statement instead of committing the others.
+    const QString porId = QStringLiteral(" WHERE TC = '") + Sql(tc) + QStringLiteral("' AND IDCOMPROBANTE = '") +
+                          Sql(idComprobante) + QStringLiteral("' AND IdComplemento = ") + complemento;
+    const QString porNumero = QStringLiteral(" WHERE TC = '") + Sql(tc) + QStringLiteral("' AND SUCURSAL = '") +
+                              Sql(sucursal) + QStringLiteral("' AND NUMERO = '") + Sql(numero) +
+                              QStringLiteral("' AND LETRA = '") + Sql(letra) + QStringLiteral("'");
+    if (!trap([&] {
+            lote = QStringLiteral("SET XACT_ABORT ON") + CR;
+            lote += QStringLiteral("BEGIN TRANSACTION") + CR;
+            lote += QStringLiteral("DELETE V_MV_STOCK") + porId + CR;
+            lote += QStringLiteral("DELETE V_MV_CPTEINSUMOS") + porId + CR;
+            lote += QStringLiteral("DELETE V_MV_CPTETAREAS") + porId + CR;
+            lote += QStringLiteral("DELETE V_MV_CPTE_OBSERV") + porId + QStringLiteral(" AND TIPO_OBS = 'OC'") + CR;
+            lote += QStringLiteral("DELETE V_MV_CPTE") + porId + CR;
+            lote += QStringLiteral("DELETE MV_APLICACION WHERE TCO_ORIGEN = '") + Sql(tc) +
+                    QStringLiteral("' AND SUCURSAL_ORIGEN = '") + Sql(sucursal) +
+                    QStringLiteral("' AND NUMERO_ORIGEN = '") + Sql(numero) + QStringLiteral("' AND LETRA_ORIGEN = '") +
+                    Sql(letra) + QStringLiteral("'") + CR;
+            lote += QStringLiteral("DELETE MV_APLICACION") + porNumero + CR;
+            lote += QStringLiteral("DELETE MV_ASIENTOS") + porNumero + CR;
+            lote += QStringLiteral("DELETE V_MV_CTROL_CPTE") + porNumero + CR;
+            lote += QStringLiteral("DELETE V_MV_RESERVAS WHERE TC = '") + Sql(tc) + QStringLiteral("' AND IDCOMPROBANTE='") +
+                    Sql(idComprobante) + QStringLiteral("'") + CR;
+            if (Trim(tc).compare(QLatin1String("NC"), Qt::CaseInsensitive) == 0)
+                lote += QStringLiteral("UPDATE V_MV_BONOS_DETALLE SET IDNC=NULL WHERE IDNC = '") + Sql(idComprobante) +
+                        QStringLiteral("'") + CR;
+            if (Trim(tc).compare(QLatin1String("FC"), Qt::CaseInsensitive) == 0)
+                lote += QStringLiteral("UPDATE V_MV_MUTUALES SET FACTURA=NULL WHERE FACTURA= '") +
+                        Sql(idComprobante) + QStringLiteral("'") + CR;
+        }))
+        return;
+    QString accion;
+    if (!trap([&] {
+            if (!comprobante_)
+                comprobante_ = std::make_unique<ClsCmnCptes>();
+        }))
+        return;
+    if (!trap([&] {
+            if (!comprobante_)
+                throw VbError(91);
+            // The action row asks for 'E' itself; the values go in raw and the
+            // builder doubles their apostrophes.
+            comprobante_->ActualizaBuchon(tc, idComprobante, complemento, true, false, true, &accion, QString(),
+                                          QString(), QString(), QStringLiteral("E"));
+        }))
+        return;
+    if (!trap([&] { lote += accion + CR + QStringLiteral("COMMIT TRANSACTION"); })) return;
+
+    // 7-8. Sending; the connection's error list then holds the errors of this
+    // batch only.
+    enLote = true;
+    QString errorNumero, errorDescripcion;
+    int errores = 0;
+    if (!trap([&] {
+            DB_Dll& db = ModGlobal::gDB();
+            if (!db.gCnn)
+                throw VbError(91);
+            registros = 0;
+            db.gCnn->Execute(lote, &registros, -1);
+            errores = db.gCnn->Errors().Count();
+            if (errores > 0) {
+                errorNumero = QString::number(db.gCnn->Errors().Item(0).Number);
+                errorDescripcion = db.gCnn->Errors().Item(0).Description;
+            }
+        }))
+        return;
+    if (errores > 0) {
+        enLote = false;
+        DeshaceTransaccionAbierta();
+        trap([&] {
+            ui::MsgBox(QStringLiteral("Se detectó un error ") + errorNumero + QStringLiteral(" ") + errorDescripcion,
+                       ui::vbOKOnly, QString());
+        });
+        return;
+    }
+
+    // 9-11. Done: the count, the second log line and the 'B' action row.
+    enLote = false;
+    if (!trap([&] {
+            ui::MsgBox(QStringLiteral("Anulado sin Errores, se actualizaron ") + QString::number(registros) +
+                           QStringLiteral(" registros "),
+                       ui::vbInformation, QStringLiteral("Aviso al Operador"));
+        }))
+        return;
+    if (!trap([&] {
+            legacy::AppendLine(archivoLog, QStringLiteral("Registros Anulados ") + QString::number(registros) +
+                                               QStringLiteral(" Usuario Sistema: ") + ModGlobal::gUsuarioLogeado);
+        }))
+        return;
+    trap([&] {
+        ModGlobal::RegistraAccionComprobante(tc, idComprobante, QStringLiteral("0"), false, false, true,
+                                             QStringLiteral("Eliminado"), QString(), false);
+    });
+}

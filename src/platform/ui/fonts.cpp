@@ -1,0 +1,18 @@
+#include "platform/ui/fonts.h"
+
+#include <QFont>
+#include <QStringList>
+
+namespace ui {
+
+void InstallFontSubstitutes()
+{
+    // Liberation Sans has the metrics of Arial, a close match for the others;
+    // DejaVu Sans Condensed is the fallback where it is missing.
+    const QStringList sustitutos{QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                 QStringLiteral("DejaVu Sans Condensed")};
+    for (const char* windows : {"Segoe UI", "MS Sans Serif", "Microsoft Sans Serif", "Tahoma", "Arial", "Verdana"})
+        QFont::insertSubstitutions(QString::fromLatin1(windows), sustitutos);
+}
+
+}  // namespace ui

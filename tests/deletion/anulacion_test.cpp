@@ -1,0 +1,221 @@
+// The deletion through Form1 on the demo database: every path of the type
+// check and every injection attempt with all tables compared before and
+// after, a failed voucher read, and a batch that fails half way.
+#include "entorno_anulacion.h"
+
+#include "platform/ado/fault_injection.h"
+#include "platform/ado/sqlite_support.h"
+
+#include <QRegularExpression>
+
+#include <sqlite3.h>
+
+using anulaciontest::EntornoAnulacion;
+using anulaciontest::Foto;
+
+namespace {
+
+const QString kVenta = QStringLiteral("Para eliminar fisicamente este comprobante, primero debe darlo de baja desde "
+                                      "Ventas, Anulaciones");
+const QString kCompra = QStringLiteral("Este comprobante y todos los de compras deben ser anulados desde el menu "
+                                       "compras, anulaciones\r\nFPC,NCCP, FCC, NCC,NDC, OC,RMC");
+
+QString Exito(int n)
+{
+    return QStringLiteral("Anulado sin Errores, se actualizaron %1 registros ").arg(n);
+}
+
+struct Voucher {
+    const char* tc;  // stored form
+    const char* suc;
+    const char* nro;
+    const char* letra;
+    QString id() const { return QString::fromLatin1(suc) + nro + letra; }
+    // Its rows, table by table, as the deletion must remove them.
+    QMap<QString, QString> Condiciones() const
+    {
+        const QString id_ = QStringLiteral("TC = '%1' AND IDCOMPROBANTE = '%2'").arg(tc, id());
+        const QString nro_ = QStringLiteral("TC = '%1' AND SUCURSAL = '%2' AND NUMERO = '%3' AND LETRA = '%4'")
+                                 .arg(tc, suc, nro, letra);
+        const QString origen = QStringLiteral("TCO_ORIGEN = '%1' AND SUCURSAL_ORIGEN = '%2' AND NUMERO_ORIGEN = '%3' "
+                                              "AND LETRA_ORIGEN = '%4'")
+                                   .arg(tc, suc, nro, letra);
+        return {{"V_MV_STOCK", id_},      {"V_MV_CPTEINSUMOS", id_}, {"V_MV_CPTETAREAS", id_},
+                {"V_MV_CPTE_OBSERV", id_ + " AND TIPO_OBS = 'OC'"}, {"V_MV_CPTE", id_},
+                {"MV_APLICACION", QStringLiteral("(%1) OR (%2)").arg(nro_, origen)},
+                {"MV_ASIENTOS", nro_},   {"V_MV_CTROL_CPTE", nro_}, {"V_MV_RESERVAS", id_}};
+    }
+};
+const Voucher kFP100{"FP  ", "0001", "00000100", "A"};
+const Voucher kAJP{"AJP ", "0001", "00000050", "X"};
+const Voucher kNC{"NC  ", "0001", "00000200", "B"};
+const Voucher kFC{"FC  ", "0001", "00000300", "B"};
+
+class Anulacion : public EntornoAnulacion {};
+
+TEST_F(Anulacion, EveryPathLeavesExactlyTheRowsItShould)
+{
+    const struct Caso {
+        const char* nombre;
+        const char* tc, *suc, *nro, *letra, *complemento;
+        const char* antes;        // SQL run before the click
+        int registros;            // 0: refused with `rechazo`
+        const QString* rechazo;
+        const Voucher* voucher;   // whose rows go; none: no demo row may go
+    } casos[] = {
+        {"annulled sales voucher", "FP", "1", "100", "A", "0", nullptr, 14, nullptr, &kFP100},
+        {"lower case, blanks, empty complement", "fp", " 01", "100 ", "A", "", nullptr, 14, nullptr, &kFP100},
+        {"stock voucher, no check", "AJP", "1", "50", "X", "0", nullptr, 14, nullptr, &kAJP},
+        {"credit note releases its bonus", "nc", "1", "200", "B", "0", nullptr, 15, nullptr, &kNC},
+        {"invoice releases its mutual order", "FC", "1", "300", "B", "0", nullptr, 15, nullptr, &kFC},
+        {"sales voucher missing: no question", "FP", "1", "99999", "A", "0", nullptr, 1, nullptr, nullptr},
+        {"live sales voucher", "FP", "1", "101", "A", "0", nullptr, 0, &kVenta, nullptr},
+        {"another row of the id is live", "FP", "1", "100", "A", "0",
+         "INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, ANULADA) VALUES ('FP  ', '000100000100A', 1, 0)", 0,
+         &kVenta, nullptr},
+        {"another row of the id has no value", "FP", "1", "100", "A", "0",
+         "INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, ANULADA) VALUES ('FP  ', '000100000100A', 2, NULL)", 0, &kVenta,
+         nullptr},
+        {"purchase voucher", "FCC", "2", "4567", "A", "0", nullptr, 0, &kCompra, nullptr},
+        {"purchase in lower case", "fcc", "2", "4567", "A", "0", nullptr, 0, &kCompra, nullptr},
+        // Injection attempts, one field at a time, the others naming a real
+        // voucher: nothing but the 'E' row may change.
+        {"TC as a literal", "'or'", "1", "50", "X", "0", nullptr, 1, nullptr, nullptr},
+        {"TC ending the statement", "'--", "1", "50", "X", "0", nullptr, 1, nullptr, nullptr},
+        {"SUC", "AJP", "'or'", "50", "X", "0", nullptr, 1, nullptr, nullptr},
+        {"NRO", "AJP", "1", "'OR''='", "X", "0", nullptr, 1, nullptr, nullptr},
+        {"NRO of a sales type", "FP", "1", "'OR''='", "A", "0", nullptr, 1, nullptr, nullptr},
+        {"LETRA", "AJP", "1", "50", "'", "0", nullptr, 1, nullptr, nullptr},
+        {"COMPLEMENTO", "AJP", "1", "51", "X", "9'", nullptr, 1, nullptr, nullptr},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Reinicia();
+        Carga();
+        if (c.antes)
+            Ejecuta(QString::fromLatin1(c.antes));
+        Prepara(c.tc, c.suc, c.nro, c.letra, c.complemento);
+        const Foto antes = Fotografia();
+        QMap<QString, QStringList> suyas;
+        if (c.voucher) {
+            const auto cond = c.voucher->Condiciones();
+            for (auto it = cond.begin(); it != cond.end(); ++it) {
+                suyas[it.key()] = Ordenadas(QStringLiteral("SELECT * FROM %1 WHERE %2").arg(it.key(), it.value()));
+                EXPECT_FALSE(suyas[it.key()].isEmpty()) << it.key().toStdString();
+            }
+        }
+
+        ui::ScriptedSession dlg;
+        if (c.registros > 0)
+            dlg.expectMsgBox(Exito(c.registros)).title("Aviso al Operador").style(ui::vbInformation);
+        else
+            dlg.expectMsgBox(*c.rechazo).title("Aviso al operador").style(ui::vbInformation);
+        Acepta(dlg);
+
+        const Foto despues = Fotografia();
+        ASSERT_EQ(despues.keys(), antes.keys());
+        const QString tc = QString::fromLatin1(c.tc).trimmed().toUpper();
+        for (const QString& t : antes.keys()) {
+            QStringList esperadas = antes[t];
+            for (const QString& fila : suyas.value(t))
+                esperadas.removeOne(fila);
+            if (t == "V_MV_CPTEACCIONES")
+                EXPECT_EQ(despues[t].size(), antes[t].size() + (c.registros ? 2 : 0));
+            else if (t == "V_MV_BONOS_DETALLE" && tc == "NC")
+                EXPECT_EQ(Ordenadas("SELECT NroBono, IDNC FROM " + t), QStringList({"B-0001|<null>", "B-0002|000100000199B"}));
+            else if (t == "V_MV_MUTUALES" && tc == "FC")
+                EXPECT_EQ(Ordenadas("SELECT NroOrden, FACTURA FROM " + t), QStringList({"OM-1001|<null>", "OM-1002|000100000299B"}));
+            else
+                EXPECT_EQ(despues[t], esperadas) << t.toStdString();
+        }
+        EXPECT_EQ(ventana_->txtTC->text(), QString::fromLatin1(c.tc)) << "fields are kept";
+        if (c.registros == 0) {
+            EXPECT_FALSE(legacy::FileExists(Log()));
+            EXPECT_EQ(ventana_->Comprobante(), nullptr);
+            continue;
+        }
+        const QStringList log = LineasLog();
+        ASSERT_EQ(log.size(), 2);
+        EXPECT_EQ(log[1], QStringLiteral("Registros Anulados %1 Usuario Sistema: DEMO").arg(c.registros));
+        if (!c.voucher)
+            continue;
+        const QString escrito = QString::fromLatin1(c.tc).leftJustified(4);  // the type as typed, padded
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^PC: PC1 Usuario: ana  Fecha : \\S.* TC: %1 Sucursal:%2 Numero: %3 "
+                                                      "Letra: %4 Complemento: 0$")
+                                           .arg(escrito, c.voucher->suc, c.voucher->nro, c.voucher->letra))
+                        .match(log[0])
+                        .hasMatch())
+            << log[0].toStdString();
+        EXPECT_EQ(Filas(QStringLiteral("SELECT Tipo_accion, TC, IdComplemento, Usuario, PC, SYSTEMUSER, Proceso, Cuenta "
+                                       "FROM V_MV_CPTEACCIONES WHERE IdComprobante = '%1' ORDER BY ID")
+                            .arg(c.voucher->id())),
+                  QStringList({QStringLiteral("E|%1|0|DEMO|PC1|vordane|vordane |").arg(escrito),
+                               QStringLiteral("B|%1|0|DEMO|PC1|Eliminado|vordane |").arg(escrito)}));
+    }
+}
+
+TEST_F(Anulacion, AFailedVoucherReadRefusesUnlessRetrySucceeds)
+{
+    const ado::Error falla{ado::kErrSyntax, 102, "42000", "Lectura provocada", "prueba"};
+    // The read's own box is answered Abort; then the handler's box decides.
+    for (int respuesta : {ui::vbIgnore, ui::vbAbort, ui::vbRetry}) {
+        SCOPED_TRACE(respuesta);
+        Reinicia();
+        Prepara("FP", "1", "100", "A");
+        const Foto antes = Fotografia();
+        ui::ScriptedSession dlg;
+        dlg.expectMsgBox("Lectura provocada", ui::vbAbort).title("AbrirRecordset");
+        dlg.expectMsgBox("Ha ocurrido el Siguiente Error", respuesta).title("CmdAceptar");
+        if (respuesta == ui::vbIgnore)
+            dlg.expectMsgBox(kVenta);
+        if (respuesta == ui::vbRetry)
+            dlg.expectMsgBox(Exito(14));
+        ado::testing::FailNextExecute(*ModGlobal::gDB().gCnn, falla);
+        Acepta(dlg);
+        EXPECT_EQ(Fotografia() == antes, respuesta != ui::vbRetry);
+    }
+}
+
+TEST_F(Anulacion, ABatchFailingHalfWayLeavesEveryRowAndNoTransaction)
+{
+    auto sqlite = [&](const char* sql) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(carpeta_.file("DEMO.sqlite").toUtf8().constData(), &db), SQLITE_OK);
+        ado::RegisterSqliteExtensions(db);
+        EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    };
+    // The number-control rows, near the end of the batch, cannot be deleted.
+    sqlite("CREATE TRIGGER FALLA BEFORE DELETE ON V_MV_CTROL_CPTE BEGIN SELECT RAISE(ABORT, 'impedido'); END");
+    Prepara("FP", "1", "100", "A");
+    const Foto antes = Fotografia();
+    {
+        ui::ScriptedSession dlg;
+        dlg.expectMsgBox("Ha ocurrido un Error en la ejecución de la consulta, No se podrá continuar ")
+            .title("Aviso al Operador")
+            .style(ui::vbCritical);
+        Acepta(dlg);
+    }
+    EXPECT_EQ(Fotografia(), antes);
+    EXPECT_EQ(Filas("SELECT @@TRANCOUNT AS N"), QStringList({"0"}));
+    EXPECT_EQ(LineasLog().size(), 1) << "no second line, no 'B' row";
+
+    // Without the cause the same click deletes; the log is opened again and
+    // stays Windows-1252 with CR LF.
+    sqlite("DROP TRIGGER FALLA");
+    ModGlobal::gUsuarioLogeado = QStringLiteral("JOSÉ");
+    {
+        ui::ScriptedSession dlg;
+        dlg.expectMsgBox(Exito(14));
+        Acepta(dlg);
+    }
+    QFile f(Log());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_EQ(bytes.count("\r\n"), 3);
+    EXPECT_TRUE(bytes.endsWith("\r\nRegistros Anulados 14 Usuario Sistema: JOS\xC9\r\n"));
+    EXPECT_EQ(Filas("SELECT Tipo_accion FROM V_MV_CPTEACCIONES WHERE IdComprobante = '000100000100A' ORDER BY ID"),
+              QStringList({"E", "B"}));
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+// The window: layout, the access gate, the field family (colours, Enter),
+// Cancelar, and a picture of the window to look at its layout.
+#include "entorno_anulacion.h"
+
+#include "platform/ui/colors.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QStyle>
+
+using anulaciontest::EntornoAnulacion;
+
+namespace {
+
+class Ventana : public EntornoAnulacion {
+protected:
+    Form1& Muestra()
+    {
+        Form1& f = Carga();
+        f.show();
+        QApplication::setActiveWindow(&f);
+        f.txtPassWord->setFocus();
+        return f;
+    }
+    static QWidget* Enter()
+    {
+        QKeyEvent pulsada(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(QApplication::focusWidget(), &pulsada);
+        return QApplication::focusWidget();
+    }
+};
+
+TEST_F(Ventana, LayoutInTwipsAndStateAtLoad)
+{
+    Form1& f = Carga();
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("ANULACION FISICA DE COMPROBANTES"));
+    EXPECT_EQ(f.size(), QSize(432, 200));  // 6480 x 3000 twips
+    EXPECT_FALSE(f.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(f.FrmDetalle->geometry(), QRect(8, 32, 417, 161));
+    EXPECT_EQ(f.CmdAceptar->geometry(), QRect(72, 136, 89, 17));
+    EXPECT_EQ(f.CmdCancelar->geometry(), QRect(248, 168, 89, 17));
+    EXPECT_EQ(f.txtPassWord->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, f.txtPassWord), '*');
+    EXPECT_EQ(f.txtComplemento->text(), QStringLiteral("0"));
+    EXPECT_FALSE(f.FrmDetalle->isEnabled());
+    EXPECT_EQ(f.SkinFramework1->property("AppliedWindow").value<QObject*>(), &f) << "styled by the start-up";
+
+    f.Inicializa();
+    EXPECT_EQ(f.txtComplemento->text(), QString());
+}
+
+TEST_F(Ventana, AccessGateIgnoresCaseButNotBlanks)
+{
+    Form1& f = Carga();
+    const std::pair<const char*, bool> casos[] = {{"gurm@", true},   {"GURM@", true},  {"GuRm@", true},
+                                                  {" gurm@", false}, {"gurm@ ", false}, {"gurm@x", false},
+                                                  {"gurm", false},   {"", false}};
+    for (const auto& [texto, abierta] : casos) {
+        f.txtPassWord->setText(QString::fromLatin1(texto));
+        EXPECT_EQ(f.FrmDetalle->isEnabled(), abierta) << texto;
+    }
+    f.txtPassWord->setText("gurm@");
+    f.txtPassWord->insert("1");
+    EXPECT_FALSE(f.FrmDetalle->isEnabled()) << "one more character locks";
+    f.txtPassWord->backspace();
+    EXPECT_TRUE(f.FrmDetalle->isEnabled()) << "deleting it unlocks";
+}
+
+TEST_F(Ventana, EnterMovesTheFocusAndTheFocusedBoxIsColoured)
+{
+    Form1& f = Muestra();
+    ASSERT_EQ(QApplication::focusWidget(), f.txtPassWord);
+    EXPECT_EQ(f.txtPassWord->palette().color(QPalette::Base), ui::toQColor(ModGlobal::CFondo));
+    EXPECT_EQ(f.txtPassWord->palette().color(QPalette::Text), ui::toQColor(ModGlobal::CLetra));
+    EXPECT_EQ(Enter(), f.CmdCancelar) << "locked: the frame is skipped";
+    EXPECT_EQ(f.txtPassWord->palette().color(QPalette::Base), QColor(Qt::white));
+
+    f.txtPassWord->setFocus();
+    f.txtPassWord->setText("gurm@");
+    for (QWidget* siguiente : {(QWidget*)f.txtTC, (QWidget*)f.txtSUC, (QWidget*)f.txtNRO, (QWidget*)f.txtLetra,
+                               (QWidget*)f.txtComplemento, (QWidget*)f.CmdAceptar})
+        EXPECT_EQ(Enter(), siguiente) << siguiente->objectName().toStdString();
+    EXPECT_EQ(f.txtComplemento->text(), QStringLiteral("0")) << "Enter types nothing";
+}
+
+TEST_F(Ventana, CancelarEndsTheProgram)
+{
+    Form1& f = Muestra();
+    int codigo = -1;
+    Form1::setFinPrograma([&](int c) { codigo = c; });
+    f.CmdCancelar->setFocus();
+    Enter();  // the end does not cross the event loop
+    EXPECT_EQ(codigo, 0);
+    EXPECT_FALSE(f.isVisible());
+}
+
+// Writes the window as the operator sees it, unlocked with a voucher typed,
+// to <build>/form1.png, to look at the layout.
+TEST_F(Ventana, PictureOfTheWindow)
+{
+    Muestra();
+    Form1& f = Prepara("FP", "1", "100", "A");
+    f.txtSUC->setFocus();
+    const QString archivo = QDir(QStringLiteral(VORDANE_BINARY_DIR)).filePath(QStringLiteral("form1.png"));
+    EXPECT_TRUE(f.grab().save(archivo)) << archivo.toStdString();
+}
+
+}  // namespace

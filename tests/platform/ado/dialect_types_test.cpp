@@ -1,0 +1,236 @@
+// What the dialect rewrite decides from the types involved: a day-first date
+// text stays text where it meets a text column, conversions to exact numbers
+// stay exact, and IN lists and LIKE compare texts as the server does.
+#include "ado_test_util.h"
+#include "platform/ado/sql_text.h"
+
+#include <gtest/gtest.h>
+
+#include <QHash>
+
+using namespace adotest;
+using legacy::Variant;
+using ado::sql::ColumnKind;
+
+namespace {
+
+// A schema for the rewrite alone, without a database.
+class FakeSchema : public ado::sql::SchemaInfo {
+public:
+    FakeSchema() {
+        add("TA_CONFIGURACION", {{"Clave", ColumnKind::Text}, {"Grupo", ColumnKind::Text}, {"Valor", ColumnKind::Text}});
+        add("t", {{"a", ColumnKind::Other}, {"Nombre", ColumnKind::Text}, {"Fecha", ColumnKind::Date}});
+    }
+    const std::vector<Column>* columnsOf(const QString& table) override {
+        auto it = tables_.constFind(table.toUpper());
+        return it == tables_.constEnd() ? nullptr : &*it;
+    }
+
+private:
+    void add(const char* name, std::vector<Column> cols) { tables_.insert(QString::fromLatin1(name).toUpper(), std::move(cols)); }
+    QHash<QString, std::vector<Column>> tables_;
+};
+
+struct RewriteCase {
+    const char* input;
+    const char* expected;
+};
+
+const RewriteCase kTypedRewrites[] = {
+    // text columns keep the date text as written, by position too
+    {"INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor) VALUES ('FECHA', 'DATOS', '31/12/2026')",
+     "INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor) VALUES ('FECHA', 'DATOS', '31/12/2026')"},
+    {"INSERT INTO dbo.TA_CONFIGURACION VALUES ('FECHA', 'DATOS', '31/12/26 10:30')",
+     "INSERT INTO TA_CONFIGURACION VALUES ('FECHA', 'DATOS', '31/12/26 10:30')"},
+    {"INSERT INTO t (a, Nombre, Fecha) VALUES (1, '31/12/26 10:30', '31/12/26 10:30'), (2, '01/01/2027', '01/01/2027')",
+     "INSERT INTO t (a, Nombre, Fecha) VALUES (1, '31/12/26 10:30', '2026-12-31 10:30:00'), (2, '01/01/2027', "
+     "'2027-01-01 00:00:00')"},
+    {"SELECT Clave FROM TA_CONFIGURACION WHERE Valor = '31/12/2026'",
+     "SELECT Clave FROM TA_CONFIGURACION WHERE Valor = '31/12/2026' COLLATE SRVTEXT"},
+    {"SELECT Clave FROM TA_CONFIGURACION c WITH (NOLOCK) WHERE '31/12/2026' = c.[Valor]",
+     "SELECT Clave FROM TA_CONFIGURACION c WHERE '31/12/2026' = c.[Valor]"},
+    {"UPDATE TA_CONFIGURACION SET Valor = '31/12/2026' WHERE Clave = 'FECHA'",
+     "UPDATE TA_CONFIGURACION SET Valor = '31/12/2026' COLLATE SRVTEXT WHERE Clave = 'FECHA' COLLATE SRVTEXT"},
+    {"SELECT a FROM t WHERE Nombre BETWEEN '01/01/2026' AND '31/12/2026' AND Fecha NOT BETWEEN '01/01/2026' AND '31/12/2026'",
+     "SELECT a FROM t WHERE Nombre BETWEEN '01/01/2026' AND '31/12/2026' AND Fecha NOT BETWEEN '2026-01-01 00:00:00' AND "
+     "'2026-12-31 00:00:00'"},
+    {"SELECT a FROM t WHERE Nombre IN ('31/12/2026', '01/01/2027') OR Fecha NOT IN ('31/12/2026')",
+     "SELECT a FROM t WHERE Nombre IN ('31/12/2026', '01/01/2027') OR Fecha NOT IN ('2026-12-31 00:00:00')"},
+    {"SELECT x.a FROM t x INNER JOIN TA_CONFIGURACION c ON c.Clave = x.Nombre WHERE x.Fecha > '31/12/2026' AND c.Valor <> "
+     "'31/12/2026'",
+     "SELECT x.a FROM t x INNER JOIN TA_CONFIGURACION c ON c.Clave = x.Nombre WHERE x.Fecha > '2026-12-31 00:00:00' AND "
+     "c.Valor <> '31/12/2026' COLLATE SRVTEXT"},
+    // where no column can be told the text is a date, as before
+    {"SELECT DATEDIFF(day, '01/12/2026', Valor) FROM TA_CONFIGURACION",
+     "SELECT DATEDIFF('day', '2026-12-01 00:00:00', Valor) FROM TA_CONFIGURACION"},
+    {"SELECT a FROM Otra WHERE Valor = '31/12/2026'", "SELECT a FROM Otra WHERE Valor = '2026-12-31 00:00:00'"},
+    {"IF NOT EXISTS (SELECT 1 FROM TA_CONFIGURACION WHERE Valor = '31/12/2026') INSERT INTO TA_CONFIGURACION (Clave, Valor) "
+     "VALUES ('F', '31/12/2026')",
+     "INSERT INTO TA_CONFIGURACION (Clave, Valor) SELECT 'F', '31/12/2026' WHERE NOT EXISTS (SELECT 1 FROM "
+     "TA_CONFIGURACION WHERE Valor = '31/12/2026' COLLATE SRVTEXT)"},
+    // exact numbers: text where kept, numbers where compared or sorted
+    {"SELECT CONVERT(DECIMAL(18, 2), a), CAST(a AS MONEY) AS m FROM t WHERE CONVERT(decimal(18,2), a) > 10 "
+     "ORDER BY Nombre, CAST(a AS NUMERIC(10,1))",
+     "SELECT SRV_CONVERT('DECIMAL(18,2)', a), SRV_CONVERT('MONEY', a) AS m FROM t WHERE SRV_CONVERT_NUM('DECIMAL(18,2)', a) "
+     "> 10 ORDER BY Nombre, SRV_CONVERT_NUM('NUMERIC(10,1)', a)"},
+    // IN with an expression on the left compares as the server does; a
+    // column keeps its own collation (and its index)
+    {"SELECT a FROM t WHERE UPPER(Nombre) IN ('A', 'B') AND LTRIM(Nombre) NOT IN ('c') AND Nombre IN ('d')",
+     "SELECT a FROM t WHERE UPPER(Nombre) COLLATE SRVTEXT IN ('A', 'B') AND LTRIM(Nombre) COLLATE SRVTEXT NOT IN ('c') "
+     "AND Nombre IN ('d')"},
+    {"SELECT a FROM t WHERE CASE WHEN a = 1 THEN Nombre END IN ('x')",
+     "SELECT a FROM t WHERE CASE WHEN a = 1 THEN Nombre END COLLATE SRVTEXT IN ('x')"},
+};
+
+TEST(DialectTypes, RewriteWithTheSchema) {
+    FakeSchema schema;
+    for (const RewriteCase& c : kTypedRewrites) {
+        SCOPED_TRACE(c.input);
+        EXPECT_EQ(ado::sql::rewriteForSqlite(QString::fromUtf8(c.input), &schema).sql, QString::fromUtf8(c.expected));
+    }
+}
+
+TEST(DialectTypes, DeclaredTypeKinds) {
+    const std::pair<const char*, ColumnKind> cases[] = {
+        {"VARCHAR(20)", ColumnKind::Text}, {"nvarchar(max)", ColumnKind::Text}, {"CHAR(4) COLLATE SRVTEXT", ColumnKind::Text},
+        {"TEXT", ColumnKind::Text},        {"DATETIME", ColumnKind::Date},     {"smalldatetime", ColumnKind::Date},
+        {"DATE", ColumnKind::Date},        {"DECIMAL(18,4)", ColumnKind::Other}, {"INT", ColumnKind::Other},
+        {"", ColumnKind::Unknown},
+    };
+    for (const auto& [decl, kind] : cases) EXPECT_EQ(ado::sql::columnKindOfType(QString::fromLatin1(decl)), kind) << decl;
+}
+
+const char* kSchema =
+    "CREATE TABLE TA_CONFIGURACION (Clave VARCHAR(30) COLLATE SRVTEXT, Grupo VARCHAR(30) COLLATE SRVTEXT, "
+    "  Valor VARCHAR(255) COLLATE SRVTEXT);"
+    "CREATE TABLE t (a INT, Nombre VARCHAR(20) COLLATE SRVTEXT, Fecha DATETIME, Importe DECIMAL(18,4));"
+    "CREATE INDEX IX_t_Nombre ON t (Nombre);"
+    "INSERT INTO t VALUES (1, 'Ñandú', '2026-12-31 00:00:00', 9.5);"
+    "INSERT INTO t VALUES (2, 'ábaco  ', '2027-01-01 00:00:00', 10.25);"
+    "INSERT INTO t VALUES (3, 'Abc', NULL, -5);"
+    "CREATE TABLE X (V DATETIME);";
+
+class DialectTypesRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path = folder.file(QStringLiteral("TIPOS.sqlite"));
+        createDatabase(path, QString::fromUtf8(kSchema), true);
+        cnn = std::make_shared<ado::Connection>();
+        cnn->Open(QStringLiteral("PROVIDER=SQLOLEDB;Server=(sqlite);Database=TIPOS;UId=x;Pwd=x;"));
+    }
+    Variant value(const QString& sql) {
+        auto rs = std::make_shared<ado::Recordset>();
+        rs->Open(sql, cnn, ado::adOpenForwardOnly, ado::adLockReadOnly);
+        return rs->Eof() ? Variant() : rs->Fields(0).Value();
+    }
+    long count(const char* where) {
+        return value(QStringLiteral("SELECT COUNT(*) FROM t WHERE ") + QString::fromUtf8(where)).toLong();
+    }
+    ProgramFolder folder;
+    QString path;
+    ado::ConnectionPtr cnn;
+};
+
+TEST_F(DialectTypesRun, DateTextInATextColumnStaysTextAndIsFoundAgain) {
+    cnn->Execute(QStringLiteral("INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor) VALUES ('FECHA', 'DATOS', '31/12/2026')"));
+    EXPECT_EQ(value(QStringLiteral("SELECT Valor FROM TA_CONFIGURACION WHERE Clave = 'FECHA'")).toString(),
+              QStringLiteral("31/12/2026"));
+    EXPECT_EQ(value(QStringLiteral("SELECT Clave FROM TA_CONFIGURACION WHERE Valor = '31/12/2026'")).toString(),
+              QStringLiteral("FECHA"));
+    // a date column still reads the same text as a date
+    EXPECT_EQ(count("Fecha = '31/12/2026'"), 1);
+    EXPECT_EQ(count("Fecha BETWEEN '31/12/26' AND '01/01/2027 00:00'"), 2);
+}
+
+TEST_F(DialectTypesRun, CachedRewritesFollowSchemaChanges) {
+    const QString insert = QStringLiteral("INSERT INTO X (V) VALUES ('31/12/2026')");
+    const QString select = QStringLiteral("SELECT V FROM X");
+    cnn->Execute(insert);
+    EXPECT_EQ(value(select).VarType(), legacy::vbDate);
+    // the same statement text after the column became text, by this connection
+    const auto e = errorOf([&] { cnn->Execute(QStringLiteral("DROP TABLE X\rCREATE TABLE X (V VARCHAR(20) COLLATE SRVTEXT)\r") + insert); });
+    ASSERT_EQ(e.Number, 0) << e.Description.toStdString();
+    EXPECT_EQ(value(select).toString(), QStringLiteral("31/12/2026"));
+    // ... and back to a date column, by another connection
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "DROP TABLE X; CREATE TABLE X (V DATETIME)", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    cnn->Execute(insert);
+    EXPECT_EQ(value(select).VarType(), legacy::vbDate);
+}
+
+TEST_F(DialectTypesRun, ConversionsToExactNumbersAreExact) {
+    struct C { const char* expr; const char* expected; int type; };
+    const C cases[] = {
+        {"CONVERT(DECIMAL(18,2), '2.675')", "2.68", ado::adNumeric},  // through double: 2.67
+        {"CONVERT(DECIMAL(18,2), '-2.675')", "-2.68", ado::adNumeric},
+        {"CAST('1.005' AS DECIMAL(10,2))", "1.01", ado::adNumeric},
+        {"CONVERT(NUMERIC(28,4), '123456789012345.6789')", "123456789012345.6789", ado::adNumeric},
+        {"CONVERT(DECIMAL, '12.5')", "13", ado::adNumeric},
+        {"CONVERT(DECIMAL(18,2), 0.125)", "0.13", ado::adNumeric},
+        {"CONVERT(DECIMAL(18,2), 7)", "7", ado::adNumeric},
+        {"CONVERT(DECIMAL(18,2), '-0.004')", "0", ado::adNumeric},
+        {"CONVERT(DECIMAL(18,3), '1.5e2')", "150", ado::adNumeric},
+        {"CAST('  1234.56785 ' AS MONEY)", "1234.5679", ado::adCurrency},
+        {"CONVERT(MONEY, '')", "0", ado::adCurrency},
+    };
+    for (const C& c : cases) {
+        SCOPED_TRACE(c.expr);
+        auto rs = std::make_shared<ado::Recordset>();
+        rs->Open(QStringLiteral("SELECT ") + QString::fromUtf8(c.expr) + QStringLiteral(" AS v"), cnn, ado::adOpenStatic,
+                 ado::adLockReadOnly);
+        EXPECT_EQ(rs->Fields(0).Type(), c.type);
+        EXPECT_EQ(rs->Fields(0).Value().toDecimal().toString(), QString::fromUtf8(c.expected));
+    }
+    for (const char* bad : {"CONVERT(DECIMAL(5,2), '1234.5')", "CONVERT(DECIMAL(18,2), 'abc')", "CAST('1,5' AS MONEY)"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_NE(errorOf([&] { value(QStringLiteral("SELECT ") + QString::fromUtf8(bad)); }).Number, 0);
+    }
+    // compared and sorted as numbers, not as texts
+    EXPECT_EQ(count("CONVERT(DECIMAL(18,2), Importe) > 0"), 2);
+    EXPECT_EQ(count("CAST(Importe AS DECIMAL(18,1)) BETWEEN 9 AND 10"), 1);
+    EXPECT_EQ(value(QStringLiteral("SELECT TOP 1 a FROM t ORDER BY CONVERT(DECIMAL(18,2), Importe) DESC")).toLong(), 2);
+    // and kept exact when stored into a text column
+    cnn->Execute(QStringLiteral("INSERT INTO TA_CONFIGURACION (Clave, Valor) SELECT 'TOTAL', CONVERT(DECIMAL(18,2), '12.5')"));
+    EXPECT_EQ(value(QStringLiteral("SELECT Valor FROM TA_CONFIGURACION WHERE Clave = 'TOTAL'")).toString(),
+              QStringLiteral("12.50"));
+}
+
+TEST_F(DialectTypesRun, InListsAndLikeCompareAsTheServer) {
+    struct C { const char* where; long expected; };
+    const C cases[] = {
+        {"UPPER(Nombre) IN ('abc', 'x')", 1},
+        {"LTRIM(Nombre) IN ('ÁBACO')", 1},
+        {"LTRIM(Nombre) NOT IN ('ÑANDÚ', 'abc')", 1},
+        {"Nombre IN ('ñandú', 'ABC  ')", 2},
+        {"Nombre LIKE '%ÑAN%'", 1},
+        {"LTRIM(Nombre) LIKE 'ÁBACO'", 1},    // the text's trailing blanks do not count
+        {"Nombre LIKE 'abc '", 0},            // the pattern's do
+        {"Nombre LIKE '[a-b]%'", 2},          // "á" falls between "a" and "b"
+        {"Nombre LIKE '[abc]%'", 1},
+        {"Nombre LIKE '[^a]%'", 2},           // "á" is not "a"
+        {"Nombre LIKE '_b_'", 1},
+        {"Nombre + '%' LIKE 'abc!%' ESCAPE '!'", 1},
+        {"Nombre NOT LIKE '%Ú'", 2},
+        {"NULL LIKE '%'", 0},
+    };
+    for (const C& c : cases) EXPECT_EQ(count(c.where), c.expected) << c.where;
+}
+
+TEST_F(DialectTypesRun, PlainColumnComparisonsStillUseTheirIndex) {
+    // the plan of the rewritten statement, as the library reads it
+    const QString sql = ado::sql::rewriteForSqlite(QStringLiteral("SELECT a FROM t WHERE Nombre = 'abc' OR Nombre IN ('x', 'y')")).sql;
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    ado::RegisterSqliteExtensions(db);
+    sqlite3_stmt* st = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, ("EXPLAIN QUERY PLAN " + sql).toUtf8().constData(), -1, &st, nullptr), SQLITE_OK);
+    QString plan;
+    while (sqlite3_step(st) == SQLITE_ROW) plan += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 3))) + u'\n';
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    EXPECT_TRUE(plan.contains(QStringLiteral("IX_t_Nombre"))) << plan.toStdString();
+}
+
+}  // namespace
