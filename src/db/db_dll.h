@@ -128,6 +128,7 @@ public:
                                 const legacy::Variant& Condicion = {});
     legacy::Variant BuscaUltimoCodigo(const QString& QueTabla, const QString& QueCampo,
                                       const legacy::Variant& Tipo = {}, const QString& Condicion = {});
+    // Kept on the class's interface for its callers; they do nothing.
     void QConsulta(const legacy::Variant&, const legacy::Variant&, const legacy::Variant&, const legacy::Variant&,
                    const legacy::Variant& = {}, const legacy::Variant& = {}) {}
     void QGridConsulta(const QString&, const legacy::Variant&, const QString&, const legacy::Variant& = {},

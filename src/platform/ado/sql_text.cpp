@@ -1113,7 +1113,22 @@ std::optional<Rewritten> rewriteIf(const Toks& t, size_t ifAt, SchemaInfo* schem
     size_t k = nextSig(t, ifAt + 1);
     bool negated = false;
     if (k < t.size() && t[k].isWord("NOT")) { negated = true; k = nextSig(t, k + 1); }
-    if (!(k < t.size() && t[k].isWord("EXISTS"))) return std::nullopt;
+    if (!(k < t.size() && t[k].isWord("EXISTS"))) {
+        // IF <a> <op> <b> statement: a plain comparison such as
+        // IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION, checked before the statement runs
+        const size_t op = nextSig(t, k + 1);
+        const size_t rhs = op < t.size() ? nextSig(t, op + 1) : t.size();
+        if (negated || rhs >= t.size() || !isComparison(t[op])) return std::nullopt;
+        Toks cond(t.begin() + long(k), t.begin() + long(rhs) + 1);
+        rewriteTokens(cond, schema);
+        Rewritten body = rewriteForSqlite(trimmedJoin(t, rhs + 1, t.size()), schema);
+        if (body.kind == StmtKind::Empty) return body;
+        const QString c = join(cond).trimmed();
+        body.guard = body.guard.isEmpty()
+                         ? QStringLiteral("SELECT ") + c
+                         : QStringLiteral("SELECT (") + c + QStringLiteral(") AND (") + body.guard.mid(7) + u')';
+        return body;
+    }
     const size_t open = nextSig(t, k + 1);
     if (!(open < t.size() && t[open].isPunct('('))) return std::nullopt;
     const size_t close = matchParen(t, open);

@@ -426,7 +426,9 @@ private:
                 return false;
             }
             level_ = 0;
-            return plain("ROLLBACK", errors);
+            if (!plain("ROLLBACK", errors)) return false;
+            checkSchema();  // a CREATE or ALTER undone
+            return true;
         }
     }
 
@@ -448,8 +450,6 @@ private:
 
     bool runRewritten(const sql::Rewritten& rw, Result& result, ErrorCollection& errors) {
         if (rw.kind == sql::StmtKind::Empty || rw.sql.isEmpty()) return true;
-        if (rw.kind == sql::StmtKind::Begin || rw.kind == sql::StmtKind::Commit || rw.kind == sql::StmtKind::Rollback)
-            return transaction(rw.kind, errors);
         if (!rw.guard.isEmpty()) {
             sqlite3_stmt* g = prepare(rw.guard, errors);
             if (!g) return false;
@@ -463,6 +463,8 @@ private:
             sqlite3_reset(g);
             if (!go) return true;
         }
+        if (rw.kind == sql::StmtKind::Begin || rw.kind == sql::StmtKind::Commit || rw.kind == sql::StmtKind::Rollback)
+            return transaction(rw.kind, errors);
         sqlite3_stmt* st = prepare(rw.sql, errors);
         if (!st) return false;
         const int nCols = sqlite3_column_count(st);

@@ -237,6 +237,21 @@ TEST_F(Dialect, TranCountAndIgnoredOptionsInsideABatch) {
     EXPECT_EQ(value(QStringLiteral("SELECT @@TRANCOUNT")).toLong(), 0);
 }
 
+TEST_F(Dialect, RollbackOnlyWhenATransactionIsOpen) {
+    // What a failed deletion sends afterwards: harmless with nothing open.
+    const QString rollback = QStringLiteral("IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION");
+    EXPECT_NO_THROW(cnn->Execute(rollback));
+    EXPECT_EQ(cnn->Errors().Count(), 0);
+    cnn->BeginTrans();
+    cnn->Execute(QStringLiteral("DELETE FROM u"));
+    cnn->Execute(rollback);
+    EXPECT_EQ(value(QStringLiteral("SELECT @@TRANCOUNT")).toLong(), 0);
+    EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM u")).toLong(), 1) << "the delete was undone";
+    int n = -1;
+    cnn->Execute(QStringLiteral("IF @@TRANCOUNT = 0 UPDATE u SET y = 7"), n, -1);
+    EXPECT_EQ(n, 1);
+}
+
 TEST_F(Dialect, TransactionsNestAsOnTheServer) {
     cnn->BeginTrans();
     auto rs = cnn->Execute(QStringLiteral("BEGIN TRANSACTION\rDELETE FROM u\rSELECT @@TRANCOUNT AS n\rCOMMIT TRANSACTION"));

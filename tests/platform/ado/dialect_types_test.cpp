@@ -158,6 +158,10 @@ TEST_F(DialectTypesRun, CachedRewritesFollowSchemaChanges) {
     sqlite3_close(db);
     cnn->Execute(insert);
     EXPECT_EQ(value(select).VarType(), legacy::vbDate);
+    // ... and a change undone within the batch leaves the date column
+    cnn->Execute(QStringLiteral("DELETE FROM X\rBEGIN TRANSACTION\rDROP TABLE X\rCREATE TABLE X (V VARCHAR(20))\r") + insert +
+                 QStringLiteral("\rROLLBACK TRANSACTION\r") + insert);
+    EXPECT_EQ(value(select).VarType(), legacy::vbDate);
 }
 
 TEST_F(DialectTypesRun, ConversionsToExactNumbersAreExact) {
@@ -191,6 +195,9 @@ TEST_F(DialectTypesRun, ConversionsToExactNumbersAreExact) {
     EXPECT_EQ(count("CONVERT(DECIMAL(18,2), Importe) > 0"), 2);
     EXPECT_EQ(count("CAST(Importe AS DECIMAL(18,1)) BETWEEN 9 AND 10"), 1);
     EXPECT_EQ(value(QStringLiteral("SELECT TOP 1 a FROM t ORDER BY CONVERT(DECIMAL(18,2), Importe) DESC")).toLong(), 2);
+    // and added up as numbers
+    EXPECT_EQ(value(QStringLiteral("SELECT SUM(CONVERT(DECIMAL(18,2), Importe)) * 2 FROM t")).toDecimal().toString(),
+              QStringLiteral("29.5"));
     // and kept exact when stored into a text column
     cnn->Execute(QStringLiteral("INSERT INTO TA_CONFIGURACION (Clave, Valor) SELECT 'TOTAL', CONVERT(DECIMAL(18,2), '12.5')"));
     EXPECT_EQ(value(QStringLiteral("SELECT Valor FROM TA_CONFIGURACION WHERE Clave = 'TOTAL'")).toString(),
