@@ -30,6 +30,11 @@ QString Texto(const QString& valor)
 
 }  // namespace
 
+QString TipoAccionPorMarcas(bool lEsAlta, bool lEsModificacion)
+{
+    return lEsAlta ? QStringLiteral("A") : lEsModificacion ? QStringLiteral("M") : QStringLiteral("B");
+}
+
 void RegistraAccionComprobante(const QString& TC, const QString& IdComprobante, QString& IdComplemento,
                                bool lEsAlta, bool lEsModificacion, bool sinUso, const QString& Descripcion,
                                const QString& Cuenta, bool bError)
@@ -55,14 +60,7 @@ void RegistraAccionComprobante(const QString& TC, const QString& IdComprobante, 
     trap([&] { campos[1].Valor = Texto(IdComprobante); });
     trap([&] { campos[2].Valor = IdComplemento; });
     trap([&] {
-        if (bError)
-            campos[3].Valor = QStringLiteral("'ER'");
-        else if (lEsAlta)
-            campos[3].Valor = QStringLiteral("'A'");
-        else if (lEsModificacion)
-            campos[3].Valor = QStringLiteral("'M'");
-        else
-            campos[3].Valor = QStringLiteral("'B'");
+        campos[3].Valor = u'\'' + (bError ? QStringLiteral("ER") : TipoAccionPorMarcas(lEsAlta, lEsModificacion)) + u'\'';
     });
     trap([&] { campos[4].Valor = Texto(legacy::CStr(legacy::Variant(FechaServidor()))); });
     trap([&] { campos[5].Valor = Texto(gUsuarioLogeado); });

@@ -9,6 +9,10 @@ namespace ModGlobal {
 // Never assigned by this program; written into ProcesoLote.
 extern QString gProcesoLote;
 
+// The action of a voucher row by its two flags: "A" new, "M" changed, "B"
+// otherwise (annulled).
+QString TipoAccionPorMarcas(bool lEsAlta, bool lEsModificacion);
+
 // Writes one row. Every step goes on after an error and nothing reaches the
 // caller. An empty IdComplemento becomes "0" (in the caller's variable too).
 // Tipo_accion: 'ER' when bError, else 'A' when lEsAlta, else 'M' when

@@ -21,6 +21,15 @@ bool EsOracle(const std::shared_ptr<ado::Connection>& cnn)
     return Contiene(cnn->ConnectionString(), QStringLiteral("ORACLE"));
 }
 
+// After a statement that went through: a truncation warning alone (one or
+// two entries) is not a failure of the statement, outside a transaction.
+void OlvidaTruncamiento(ado::ErrorCollection& errores, const QString& sentencia)
+{
+    if ((errores.Count() == 1 || errores.Count() == 2) && !EsTransaccion(sentencia) &&
+        errores.Item(0).NativeError == ado::kNativeTruncation)
+        errores.Clear();
+}
+
 }  // namespace
 
 // The marker "@Admin_" lets a statement reach a restricted table directly.
@@ -125,11 +134,7 @@ void DB_Dll::EjecutaConsultaSQL(QString& SentenciaSQL, int* RecordsAffected, std
                 if (LRCS)
                     *LRCS = resultado;
             }
-            // A truncation warning alone is not a failure of the statement.
-            ado::ErrorCollection& errores = gCnn->Errors();
-            if ((errores.Count() == 1 || errores.Count() == 2) && !EsTransaccion(SentenciaSQL) &&
-                errores.Item(0).NativeError == ado::kNativeTruncation)
-                errores.Clear();
+            OlvidaTruncamiento(gCnn->Errors(), SentenciaSQL);
             return;
         } catch (const VbError&) {
             ado::ErrorCollection& errores = gCnn->Errors();
@@ -167,10 +172,7 @@ void DB_Dll::EjecutaConsultaRSQL(QString& SentenciaSQL, int* RecordsAffected, st
             if (LRCS)
                 *LRCS = resultado;
         }
-        ado::ErrorCollection& errores = gCnn->Errors();
-        if ((errores.Count() == 1 || errores.Count() == 2) && !EsTransaccion(SentenciaSQL) &&
-            errores.Item(0).NativeError == ado::kNativeTruncation)
-            errores.Clear();
+        OlvidaTruncamiento(gCnn->Errors(), SentenciaSQL);
     } catch (const VbError& e) {
         ado::ErrorCollection& errores = gCnn->Errors();
         if (errores.Count() > 0 && !EsTransaccion(SentenciaSQL)) {

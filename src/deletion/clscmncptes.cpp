@@ -72,14 +72,8 @@ void ClsCmnCptes::ActualizaBuchon(const QString& TC, const QString& SucNroLetra,
     trap([&] { campos[1].Valor = Literal(SucNroLetra); });
     trap([&] { campos[2].Valor = IdComplemento; });
     trap([&] {
-        if (!TipoAccion.isEmpty())
-            campos[3].Valor = Literal(TipoAccion);
-        else if (lEsAlta)
-            campos[3].Valor = QStringLiteral("'A'");
-        else if (lEsModificacion)
-            campos[3].Valor = QStringLiteral("'M'");
-        else
-            campos[3].Valor = QStringLiteral("'B'");
+        campos[3].Valor =
+            Literal(TipoAccion.isEmpty() ? ModGlobal::TipoAccionPorMarcas(lEsAlta, lEsModificacion) : TipoAccion);
     });
     trap([&] { campos[4].Valor = Literal(legacy::Format(legacy::Variant(legacy::Now()), ModGlobal::FormatoFechaHora())); });
     trap([&] { campos[5].Valor = Literal(ModGlobal::gUsuarioLogeado); });

@@ -12,6 +12,7 @@
 #include "platform/legacy/program.h"
 #include "platform/legacy/regional.h"
 #include "platform/ui/scripted.h"
+#include "support/conexion_principal.h"
 #include "support/testdb.h"
 #include "support/testutil.h"
 
@@ -58,14 +59,7 @@ protected:
     DB_Dll& AbreDemo(bool conDatos = true)
     {
         testdb::createDatabase(carpeta_.path(), kDb, conDatos);
-        DB_Dll& db = ModGlobal::gDB();
-        db.gServidor = QStringLiteral("(sqlite)");
-        db.gDBName = kDb;
-        db.gUsuario = kDb;
-        db.gUserPassWord = kDb;
-        db.OpenServerADODB(false, 3, QString(), false, false);
-        EXPECT_TRUE(db.gOpenFlag);
-        return db;
+        return testdb::openMain(kDb);
     }
 
     void Ejecuta(const QString& sql) { ModGlobal::gDB().gCnn->Execute(sql); }

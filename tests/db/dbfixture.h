@@ -10,6 +10,7 @@
 #include "platform/ado/fault_injection.h"
 #include "platform/legacy/program.h"
 #include "platform/ui/scripted.h"
+#include "support/conexion_principal.h"
 #include "support/testdb.h"
 #include "support/testutil.h"
 
@@ -91,14 +92,7 @@ protected:
     // Opens the main object on the embedded database, as the start-up does.
     DB_Dll& OpenMain()
     {
-        DB_Dll& db = ModGlobal::gDB();
-        db.gServidor = QStringLiteral("(sqlite)");
-        db.gDBName = kDb;
-        db.gUsuario = kDb;
-        db.gUserPassWord = kDb;
-        db.OpenServerADODB(false, 3, QString(), false, false);
-        EXPECT_TRUE(db.gOpenFlag);
-        return db;
+        return testdb::openMain(kDb);
     }
 
     void Run(DB_Dll& db, const QString& sql)

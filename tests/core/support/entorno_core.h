@@ -8,6 +8,7 @@
 #include "db/frmacceso.h"
 #include "platform/legacy/program.h"
 #include "platform/ui/qt_app.h"
+#include "support/conexion_principal.h"
 #include "support/testdb.h"
 
 #include <gtest/gtest.h>
@@ -60,16 +61,7 @@ protected:
     }
 
     // Opens gDB on the embedded DEMO database without asking anything.
-    void Conecta()
-    {
-        DB_Dll& db = ModGlobal::gDB();
-        db.gServidor = QStringLiteral("(sqlite)");
-        db.gDBName = QStringLiteral("DEMO");
-        db.gUsuario = QStringLiteral("DEMO");
-        db.gUserPassWord = QStringLiteral("DEMO");
-        db.OpenServerADODB(false, 3, QString(), false, false);
-        ASSERT_TRUE(db.gOpenFlag);
-    }
+    void Conecta() { testdb::openMain(QStringLiteral("DEMO")); }
 
     // The rows of a query, each row's fields joined by "|".
     QStringList Filas(const QString& sql, DB_Dll& db = ModGlobal::gDB())
