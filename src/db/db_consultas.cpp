@@ -259,7 +259,8 @@ legacy::Variant DB_Dll::BuscaMaximo(const QString& QueTabla, const QString& QueC
             SinBlancos(mayor.toString()).startsWith(u'0')) {
             extendida = true;
             const QString original = Condicion.IsNull() ? QString() : Condicion.toString();
-            if (original.isEmpty())
+            // A condition of blanks only is no condition (it would give "WHERE and ...").
+            if (legacy::Trim(original).isEmpty())
                 Condicion = Variant(QStringLiteral(" substring(ltrim(idarticulo),1,1)<>'0'"));
             else
                 Condicion = Variant(original + QStringLiteral(" and substring(ltrim(idarticulo),1,1)<>'0'"));

@@ -10,21 +10,25 @@ using namespace db_texto;
 
 namespace {
 
+// An owner ("dbo.") or a bracket before the name does not hide the table
+// either: "dbo.MV_ASIENTOS" and "[MV_ASIENTOS]" are the same table.
 bool EsSeparadorAntes(QChar c, bool conLlave)
 {
-    return c == u' ' || c == u'(' || c == u',' || c == u'\t' || c == u'\r' || c == u'\n' || (conLlave && c == u'{');
+    return c == u' ' || c == u'(' || c == u',' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'.' ||
+           c == u'[' || (conLlave && c == u'{');
 }
 
 bool EsSeparadorDespues(QChar c)
 {
-    return c == u' ' || c == u'.' || c == u')' || c == u',' || c == u'\t' || c == u'\r' || c == u'\n';
+    return c == u' ' || c == u'.' || c == u')' || c == u',' || c == u'\t' || c == u'\r' || c == u'\n' ||
+           c == u']';
 }
 
 // Every whole occurrence of `nombre` (any letter case) that stands after a
-// blank, "(", "," or a line break and before a blank, ".", ")", ",", a line
-// break or the end of the statement becomes `sinonimo`. A name at the very
-// start of the text, or glued to a longer name (SS_..., @Admin_..., dbo....)
-// is not a table name in one of those positions and stays.
+// blank, "(", ",", ".", "[" or a line break and before a blank, ".", ")",
+// ",", "]", a line break or the end of the statement becomes `sinonimo`. A
+// name at the very start of the text, or glued to a longer name (SS_...,
+// @Admin_...) is not a table name in one of those positions and stays.
 QString ReemplazaNombre(const QString& texto, const QString& nombre, const QString& sinonimo, bool conLlave = false)
 {
     QString resultado;

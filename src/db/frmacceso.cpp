@@ -284,8 +284,9 @@ void frmAcceso::llenarlist()
         trap([&] { lstBases->clear(); });
         return;
     }
-    trap([&] { lstBases->clear(); });
     trap([&] {
+        // Cleared in the same step, so that a Retry does not list names twice.
+        lstBases->clear();
         bool incompleto = false;
         const QList<RegistroBase> registros = LBM_Common::LeeBases(rutaBases_, &incompleto);
         for (const RegistroBase& r : registros)

@@ -158,14 +158,18 @@ void Form1::CmdAceptar_Click()
         // A read that fails counts as "not annulled": only a Retry that
         // succeeds lets the deletion go on.
         bool anulado = false;
-        if (!trap([&] { anulado = TodasAnuladas(tc, idComprobante); })) return;
+        const bool leido = trap([&] { anulado = TodasAnuladas(tc, idComprobante); });
         if (!anulado) {
             continua = false;
-            if (!trap([&] {
-                    ui::MsgBox(QStringLiteral("Para eliminar fisicamente este comprobante, primero debe darlo de baja "
-                                              "desde Ventas, Anulaciones"),
-                               ui::vbInformation, QStringLiteral("Aviso al operador"));
-                }))
+            const QString aviso = QStringLiteral("Para eliminar fisicamente este comprobante, primero debe darlo de "
+                                                 "baja desde Ventas, Anulaciones");
+            // Also when the operator left the failed read: the voucher stays,
+            // and the operator is told why.
+            if (!leido) {
+                ui::MsgBox(aviso, ui::vbInformation, QStringLiteral("Aviso al operador"));
+                return;
+            }
+            if (!trap([&] { ui::MsgBox(aviso, ui::vbInformation, QStringLiteral("Aviso al operador")); }))
                 return;
         }
     } else if (EnLista(tc, kCompras)) {
@@ -182,7 +186,9 @@ void Form1::CmdAceptar_Click()
 
     // 5. First log line. Each line is appended and the file closed at once,
     // so the log is closed on every way out of the handler.
-    const QString archivoLog = ModGlobal::gUtilidades().CompletaRuta(legacy::App().path) + QStringLiteral("JQELI.LOG");
+    QString archivoLog;
+    if (!trap([&] { archivoLog = ModGlobal::gUtilidades().CompletaRuta(legacy::App().path) + QStringLiteral("JQELI.LOG"); }))
+        return;
     if (!trap([&] {
             legacy::AppendLine(archivoLog, QStringLiteral("PC: ") + nombrePC + QStringLiteral(" Usuario: ") +
                                                usuarioWindows + QStringLiteral("  Fecha : ") + fecha +

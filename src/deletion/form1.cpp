@@ -105,6 +105,7 @@ void Form1::CreaControles()
     auto etiqueta = [](QWidget* padre, const char* texto) {
         auto* l = new QLabel(QString::fromLatin1(texto), padre);
         l->setObjectName(QStringLiteral("Label1"));
+        l->lower();  // labels lie beneath the boxes they overlap ("COMPLEMENTO")
         return l;
     };
 

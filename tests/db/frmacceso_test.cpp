@@ -47,6 +47,18 @@ TEST_F(AccesoTest, LayoutInTwips)
     EXPECT_EQ(&frmAcceso::Default(), &w) << "one window, kept loaded";
 }
 
+TEST_F(AccesoTest, RetryOnACutRegistryListsEachNameOnce)
+{
+    Registro("VENTAS / SRV1,VENTAS,VENTAS,,srv1\r\nCOMPRAS / SRV2,COMPRAS");  // last record cut short
+    ui::ScriptedSession dlg;
+    dlg.expectMsgBox(QStringLiteral("Ha ocurrido el Siguiente Error (62)"), ui::vbRetry);
+    dlg.expectMsgBox(QStringLiteral("Ha ocurrido el Siguiente Error (62)"), ui::vbIgnore);
+    frmAcceso& w = frmAcceso::Default();
+    ASSERT_EQ(w.lstBases->count(), 1);
+    EXPECT_EQ(w.lstBases->item(0)->text(), QStringLiteral("VENTAS / SRV1"));
+    EXPECT_TRUE(dlg.remaining().isEmpty());
+}
+
 TEST_F(AccesoTest, RegisteredConnectionsFillTheBoxes)
 {
     const QByteArray clave = kapores2::Funciones::CodificaClave(QStringLiteral("pw")).toLatin1();

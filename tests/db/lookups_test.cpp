@@ -171,6 +171,11 @@ TEST_F(Lookups, LargestArticleCodeSkipsCodesBeginningWithZero)
     EXPECT_EQ(db().BuscaMaximo(QStringLiteral("V_MA_ARTICULOS"), QStringLiteral("IDARTICULO"), Variant(), condicion).toDouble(), 120.0);
     EXPECT_EQ(condicion.toString(), QStringLiteral("IDARTICULO <> '   950' and substring(ltrim(idarticulo),1,1)<>'0'"));
 
+    // A condition of blanks only counts as none.
+    condicion = Variant(QStringLiteral("   "));
+    EXPECT_EQ(db().BuscaMaximo(QStringLiteral("V_MA_ARTICULOS"), QStringLiteral("IDARTICULO"), Variant(), condicion).toDouble(), 950.0);
+    EXPECT_EQ(condicion.toString(), QStringLiteral(" substring(ltrim(idarticulo),1,1)<>'0'"));
+
     // Only codes beginning with "0": the condition is extended once and the
     // search ends.
     Run(db(), QStringLiteral("DELETE FROM V_MA_ARTICULOS WHERE IDARTICULO <> '0999'"));

@@ -77,10 +77,13 @@ INSTANTIATE_TEST_SUITE_P(
         SynonymCase{"SELECT * FROM\nAC_CUENTASDIARIO", "SELECT * FROM\nSS_AC_CUENTASDIARIO"},
         // The cost-centre table's synonym is spelled differently.
         SynonymCase{"SELECT * FROM AC_CUENTASDIARIO_CCOSTO ", "SELECT * FROM SS_AC_CUENTAS_DIARIO_CCOSTO "},
-        // Longer names, owners and synonyms stay.
+        // Longer names and synonyms stay.
         SynonymCase{"SELECT * FROM MV_ASIENTOSX ", "SELECT * FROM MV_ASIENTOSX "},
         SynonymCase{"SELECT * FROM SS_MV_ASIENTOS ", "SELECT * FROM SS_MV_ASIENTOS "},
-        SynonymCase{"SELECT * FROM dbo.MV_ASIENTOS ", "SELECT * FROM dbo.MV_ASIENTOS "},
+        // An owner or brackets do not hide the table.
+        SynonymCase{"SELECT * FROM dbo.MV_ASIENTOS ", "SELECT * FROM dbo.SS_MV_ASIENTOS "},
+        SynonymCase{"SELECT * FROM [MV_ASIENTOS] A", "SELECT * FROM [SS_MV_ASIENTOS] A"},
+        SynonymCase{"SELECT * FROM dbo.[V_TA_CAJAS]", "SELECT * FROM dbo.[SS_V_TA_CAJAS]"},
         // A statement on the seats keeps the accounts table.
         SynonymCase{"SELECT * FROM MV_ASIENTOS A, MA_CUENTAS C ", "SELECT * FROM SS_MV_ASIENTOS A, MA_CUENTAS C "},
         // The marker opts a name out.

@@ -166,7 +166,7 @@ TEST_F(Anulacion, AFailedVoucherReadRefusesUnlessRetrySucceeds)
         ui::ScriptedSession dlg;
         dlg.expectMsgBox("Lectura provocada", ui::vbAbort).title("AbrirRecordset");
         dlg.expectMsgBox("Ha ocurrido el Siguiente Error", respuesta).title("CmdAceptar");
-        if (respuesta == ui::vbIgnore)
+        if (respuesta != ui::vbRetry)
             dlg.expectMsgBox(kVenta);
         if (respuesta == ui::vbRetry)
             dlg.expectMsgBox(Exito(14));
