@@ -10,6 +10,7 @@
 #include "platform/ado/sqlite_support.h"
 #include "platform/legacy/program.h"
 #include "platform/legacy/vberror.h"
+#include "platform/ui/application.h"
 #include "platform/ui/scripted.h"
 
 #include <sqlite3.h>
@@ -112,6 +113,7 @@ int main(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    ui::PrepareApplication();
     const int rondas = argc > 1 ? std::atoi(argv[1]) : 6;
     try {
         QTemporaryDir dir;

@@ -3,7 +3,7 @@
 #include "deletion/form1.h"
 #include "platform/legacy/program.h"
 #include "platform/legacy/vberror.h"
-#include "platform/ui/fonts.h"
+#include "platform/ui/application.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -12,7 +12,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     legacy::setApp(legacy::ProgramInfo::fromProcess(app.arguments()));
-    ui::InstallFontSubstitutes();
+    ui::PrepareApplication();
     try {
         Form1 form;
         form.Form_Load();

@@ -1,6 +1,8 @@
 // Row, account and lot lookups of the common services.
 #include "core/busquedas.h"
 
+#include "platform/legacy/textconv.h"
+
 #include "core/sqlbuilder.h"
 #include "db/db_dll.h"
 #include "db/modglobal_db.h"
@@ -8,6 +10,7 @@
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/errortrap.h"
 #include "platform/legacy/strings.h"
+#include "platform/legacy/textconv.h"
 #include "platform/ui/dialogs.h"
 
 using legacy::Trim;
@@ -37,7 +40,8 @@ bool ModGlobal::ExisteRegistro(const QString& Tabla, const QString& ValorBuscado
         else if (EsTipo(Tipodato, 7))
             sentencia = cabeza + Campo + QStringLiteral(" = ") + Trim(ValorBuscado) + QStringLiteral(" ");
         else if (EsTipo(Tipodato, 3) || EsTipo(Tipodato, 5) || EsTipo(Tipodato, 4))
-            sentencia = cabeza + Campo + QStringLiteral(" = ") + Trim(Variant(legacy::Val(ValorBuscado)).toString());
+            // The number with "." as the decimal point, whatever the regional profile.
+            sentencia = cabeza + Campo + QStringLiteral(" = ") + legacy::DoubleToText(legacy::Val(ValorBuscado), u'.');
         else
             sentencia = cabeza + Campo + QStringLiteral(" = ") + ValorBuscado;
     } else {

@@ -427,7 +427,7 @@ bool ModGlobal::BuscaArticulo(QString& Codigo, std::shared_ptr<ado::Recordset>* 
             Igual(tc, QStringLiteral("NCFP")) || Igual(tc, QStringLiteral("NP")))
             return;
         const QString unidadNegocio = Funciones::ValorNoNulo(rs->Fields("idTipo").Value()).toString();
-        if (unidadNegocio == gUNegocio)
+        if (Igual(unidadNegocio, gUNegocio))
             return;
         if (AvisoUNegocio == 0) {
             ui::MsgBox(QStringLiteral("Este articulo pertenece a una unidad de negocio distinta a la seleccionada"),

@@ -90,7 +90,9 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, int lCursor, const QString&
         ado::ErrorCollection& errores = gCnn->Errors();
         if (MuestraError && errores.Count() > 0) {
             const ado::Error& a = errores.Item(0);
-            DB_Dll& principal = ModGlobal::gDB();
+            // The server and login of the connection being opened: the main
+            // one at start-up, the typed one when a registration opens its own.
+            const DB_Dll& principal = *this;
             const QString texto =
                 QStringLiteral(" Estado de Sql: ") + a.SQLState + CR + QStringLiteral("Numero de Error: ") +
                 QString::number(a.Number) + CR + QStringLiteral("Descripcion: ") + a.Description + CR +

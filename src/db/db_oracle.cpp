@@ -128,6 +128,29 @@ bool EsDeNombre(QChar c)
 
 }  // namespace
 
+QString db_oracle::QuitaComentarios(const QString& script)
+{
+    QString resultado;
+    resultado.reserve(script.size());
+    QChar cierre;  // the quote that closes the quoted text we are in
+    for (qsizetype i = 0; i < script.size(); ++i) {
+        const QChar c = script.at(i);
+        if (!cierre.isNull()) {
+            if (c == cierre) cierre = QChar();
+        } else if (c == u'\'' || c == u'"') {
+            cierre = c;
+        } else if (c == u'[') {
+            cierre = u']';
+        } else if (c == u'-' && i + 1 < script.size() && script.at(i + 1) == u'-') {
+            while (i < script.size() && script.at(i) != u'\r' && script.at(i) != u'\n') ++i;
+            if (i < script.size()) resultado += script.at(i);
+            continue;
+        }
+        resultado += c;
+    }
+    return resultado;
+}
+
 // A keyword counts only where a statement can start: outside quoted texts
 // and not inside a longer name (LASTUPDATE, COMMITTED); IF EXIST may be
 // followed by its S.
@@ -226,6 +249,7 @@ QString DB_Dll::EjecutaScriptOracle(QString& script, int& recordsAffected)
         {"ROLLBACK TRANSACTION", "ROLLBACK"},
         {"ROLLBACK TRANS", "ROLLBACK"},
     };
+    script = db_oracle::QuitaComentarios(script);
     for (const auto& [buscado, nuevo] : limpieza)
         script = ReemplazaTodo(script, QString::fromLatin1(buscado), QString::fromLatin1(nuevo));
 

@@ -12,4 +12,9 @@ namespace db_oracle {
 // names do not count.
 long ProximaClave(const QString& script, long desde);
 
+// The script without its "--" comments (each up to its line end; a "--"
+// inside a quoted text is text). The runner joins the lines of a script
+// into one, so a comment left in would hide every statement after it.
+QString QuitaComentarios(const QString& script);
+
 }  // namespace db_oracle

@@ -101,6 +101,22 @@ TEST(OracleScript, SplitterFindsStatementKeywordsOnly)
         EXPECT_EQ(db_oracle::ProximaClave(QString::fromUtf8(c.script), c.desde), c.esperado) << c.script;
 }
 
+TEST(OracleScript, CommentsAreDroppedBeforeTheLinesAreJoined)
+{
+    struct Case {
+        const char* script;
+        const char* esperado;
+    } casos[] = {
+        // An apostrophe in a comment would otherwise open a text that hides the DELETE.
+        {"INSERT INTO T VALUES (1) -- it's the first\r\nDELETE FROM U", "INSERT INTO T VALUES (1) \r\nDELETE FROM U"},
+        {"UPDATE T SET A = '--no' -- yes\nX", "UPDATE T SET A = '--no' \nX"},
+        {"SELECT [a--b], \"c--d\" FROM T --", "SELECT [a--b], \"c--d\" FROM T "},
+        {"SELECT 5 - -3", "SELECT 5 - -3"},
+    };
+    for (const Case& c : casos)
+        EXPECT_EQ(db_oracle::QuitaComentarios(QString::fromUtf8(c.script)), QString::fromUtf8(c.esperado)) << c.script;
+}
+
 // The script runner on a connection whose string names Oracle (the embedded
 // engine ignores the extra key): transaction words become calls, GO and
 // guards that have no Oracle counterpart are dropped.

@@ -1,7 +1,7 @@
 #pragma once
 // Small helpers shared by every test program.
 #include "platform/legacy/vberror.h"
-#include "platform/ui/fonts.h"
+#include "platform/ui/application.h"
 
 #include <QApplication>
 #include <QString>
@@ -29,7 +29,7 @@ inline QApplication& testApp()
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static QApplication* app = [] {
         auto* a = new QApplication(argc, argv);
-        ui::InstallFontSubstitutes();
+        ui::PrepareApplication();
         return a;
     }();
     return *app;

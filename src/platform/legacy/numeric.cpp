@@ -1,5 +1,6 @@
 #include "platform/legacy/numeric.h"
 
+#include "platform/legacy/textconv.h"
 #include "platform/legacy/vberror.h"
 
 #include <algorithm>
@@ -423,9 +424,7 @@ Decimal Decimal::fromDouble(double value)
     if (value == 0)
         return Decimal();
     // Fifteen significant digits, as the runtime converts a Double.
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", value);
-    const QString text = QString::fromLatin1(buf);
+    const QString text = QString::fromLatin1(DoubleToScientificC(value, 14));
     const auto d = parse(text);
     if (!d)
         throw VbError(6);
@@ -582,7 +581,7 @@ double Decimal::toDouble() const
         char buf[64];
         const int n = formatPlain(mantissa_, scale_, false, '.', buf);
         buf[n] = 0;
-        r = std::strtod(buf, nullptr);
+        r = StrToDoubleC(buf);
     }
     return isNegative() ? -r : r;
 }

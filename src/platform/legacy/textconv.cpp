@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -148,7 +150,7 @@ std::optional<double> ParseNumberText(QStringView text)
     const auto n = NormalizeNumberText(text);
     if (!n)
         return std::nullopt;
-    return std::strtod(n->constData(), nullptr);
+    return StrToDoubleC(n->constData());
 }
 
 namespace {
@@ -366,12 +368,41 @@ QString DoubleToText(double value, QChar decimalPoint)
 {
     if (value == 0 || !std::isfinite(value))
         return QStringLiteral("0");
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.15G", value);
-    QString s = QString::fromLatin1(buf);
+    QString s = QString::fromLatin1(DoubleToGeneralC(value, 15));
     if (decimalPoint != u'.')
         s.replace(u'.', decimalPoint);
     return s;
+}
+
+}  // namespace legacy
+
+namespace legacy {
+
+double StrToDoubleC(const char* text)
+{
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    return strtod_l(text, nullptr, c);
+}
+
+namespace {
+
+QByteArray ToCharsC(double value, std::chars_format format, int precision)
+{
+    char buf[400];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, format, precision);
+    return QByteArray(buf, int(r.ptr - buf));
+}
+
+}  // namespace
+
+QByteArray DoubleToScientificC(double value, int precision)
+{
+    return ToCharsC(value, std::chars_format::scientific, precision);
+}
+
+QByteArray DoubleToGeneralC(double value, int precision)
+{
+    return ToCharsC(value, std::chars_format::general, precision).toUpper();
 }
 
 }  // namespace legacy

@@ -32,4 +32,11 @@ std::optional<Date> ParseDateText(QStringView text);
 // decimal point.
 QString DoubleToText(double value, QChar decimalPoint);
 
+// The C library's number reading and writing always in the "C" locale (a
+// desktop locale with a decimal comma must not change them): strtod of a
+// text with "." as the decimal point, and printf's %.<precision>e / %.<precision>G.
+double StrToDoubleC(const char* text);
+QByteArray DoubleToScientificC(double value, int precision);
+QByteArray DoubleToGeneralC(double value, int precision);
+
 }  // namespace legacy

@@ -444,7 +444,7 @@ double Val(const QString& text)
         if (expDigits)
             buf.append(exp);
     }
-    const double d = std::strtod(buf.constData(), nullptr);
+    const double d = StrToDoubleC(buf.constData());
     if (!std::isfinite(d))
         throw VbError(6);
     return d;

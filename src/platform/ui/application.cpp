@@ -1,12 +1,16 @@
-#include "platform/ui/fonts.h"
+#include "platform/ui/application.h"
 
 #include <QFont>
 #include <QStringList>
 
+#include <clocale>
+
 namespace ui {
 
-void InstallFontSubstitutes()
+void PrepareApplication()
 {
+    std::setlocale(LC_NUMERIC, "C");
+
     // Liberation Sans has the metrics of Arial, a close match for the others;
     // DejaVu Sans Condensed is the fallback where it is missing.
     const QStringList sustitutos{QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
