@@ -40,8 +40,8 @@ int main(int argc, char** argv)
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 15;
     const char* files[] = {"canada.json", "citm_catalog.json", "twitter.json"};
 
-    std::printf("%-18s %9s %12s %12s %12s %8s\n", "file", "MB", "ours MB/s", "+decode MB/s", "nlohmann MB/s",
-                "ratio");
+    std::printf("%-18s %9s %12s %12s %12s %8s %10s\n", "file", "MB", "ours MB/s", "+decode MB/s", "nlohmann MB/s",
+                "ratio", "+decode");
     bool ok = true;
     for (const char* name : files) {
         QFile f(dir + u'/' + QLatin1String(name));
@@ -78,7 +78,8 @@ int main(int argc, char** argv)
             }
         }
         const double o = median(ours), d = median(decode), t = median(theirs);
-        std::printf("%-18s %9.2f %12.1f %12.1f %12.1f %7.2fx\n", name, mb, mb / o, mb / (o + d), mb / t, t / o);
+        std::printf("%-18s %9.2f %12.1f %12.1f %12.1f %7.2fx %9.2fx\n", name, mb, mb / o, mb / (o + d), mb / t, t / o,
+                    t / (o + d));
     }
     std::printf("(median of %d runs; times cover building the tree, not freeing it;\n"
                 " \"+decode\" adds turning the UTF-8 bytes into text)\n", runs);

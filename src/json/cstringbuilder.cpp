@@ -97,7 +97,7 @@ void cStringBuilder::Append(QStringView sThis)
 
 void cStringBuilder::Append(QChar c)
 {
-    if (used_ + 2 > capacity_)
+    if (std::int64_t(used_) + 2 > capacity_)
         reserveBytes(std::int64_t(used_) + 2);
     buffer_.data()[used_ / 2] = c;
     used_ += 2;

@@ -404,12 +404,14 @@ private:
     {
         const char16_t c = s_[i_];
         const char16_t next = i_ + 1 < n_ ? s_[i_ + 1] : 0;
-        if (c == u'/' && next == u'/') {
+        // A lone "/" or "*" leaves the next character pending: "/" or "*"
+        // after "*" begins a comment as it would after "/".
+        if ((c == u'/' || c == u'*') && next == u'/') {
             // Up to the end of the line; the line break is then a blank.
             i_ += 2;
             while (i_ < n_ && s_[i_] != u'\n' && s_[i_] != u'\r')
                 ++i_;
-        } else if (c == u'/' && next == u'*') {
+        } else if ((c == u'/' || c == u'*') && next == u'*') {
             // Up to the first "*/", whatever stars come before it.
             i_ += 2;
             while (i_ < n_ && !(s_[i_] == u'*' && i_ + 1 < n_ && s_[i_ + 1] == u'/'))

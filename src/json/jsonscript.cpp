@@ -57,6 +57,18 @@ std::optional<QString> plainText(const Variant& v)
     return v.toString();
 }
 
+// A script's output is text for a message or a value, never megabytes: a
+// script whose texts keep doubling (a variable set to itself twice, again
+// and again) stops with "out of memory" long before it takes the machine's.
+constexpr int kTextoMaximo = 16 * 1024 * 1024;
+
+void Agrega(cStringBuilder& out, const QString& texto)
+{
+    if (qsizetype(out.Length()) + texto.size() > kTextoMaximo)
+        throw VbError(7, QStringLiteral("Memoria insuficiente"));
+    out.Append(texto);
+}
+
 }  // namespace
 
 QString cJSONScript::Eval(const QString& sJSON)
@@ -79,11 +91,11 @@ QString cJSONScript::Eval(const QString& sJSON)
     for (int i = 1; i <= list.Count(); ++i) {
         const Variant& element = list.Item(i);
         if (element.IsNull())
-            out.Append(u"null");
+            Agrega(out, QStringLiteral("null"));
         else if (element.IsString() || element.VarType() == legacy::vbDate)
-            out.Append(element.toString());
+            Agrega(out, element.toString());
         else if (element.IsObject())
-            out.Append(ExecCommand(element));
+            Agrega(out, ExecCommand(element));
         else
             objectRequired();
     }
@@ -129,7 +141,7 @@ QString cJSONScript::ExecCommand(const Variant& node)
     if (const Collection* list = asCollection(node)) {
         cStringBuilder out;
         for (int i = 1; i <= list->Count(); ++i)
-            out.Append(ExecCommand(list->Item(i)));
+            Agrega(out, ExecCommand(list->Item(i)));
         return out.toString();
     }
     if (const Dictionary* commands = asDictionary(node))
@@ -144,7 +156,7 @@ QString cJSONScript::runCommands(const Dictionary& commands)
         const Variant& argument = commands.itemAt(i);
         if (!argument.IsObject() && !argument.IsString())
             objectRequired();
-        out.Append(runCommand(commands.keyAt(i), argument));
+        Agrega(out, runCommand(commands.keyAt(i), argument));
     }
     return out.toString();
 }

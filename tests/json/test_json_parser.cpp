@@ -109,6 +109,8 @@ TEST(JsonParser, BlanksAndComments)
         {"[/* a* b */ 1]", "[1]", ""},             // the first */ closes
         {"[/** b **/ 1]", "[1]", ""},
         {"[ / 1 * ]", "[1]", ""},                  // lone / and * are passed over
+        {"[1 ** b */ 2]", "[1,2]", ""},            // "*" after a pending "*" begins a block comment
+        {"[1 */ b\n 2]", "[1,2]", ""},            // "/" after a pending "*" begins a line comment
         {"[1 /* never closed", "[1]", "Missing ']': [1 /* never closed|"},
         {"[1 // to the end", "[1]", "Missing ']': [1 // to the end|"},
     });

@@ -200,6 +200,17 @@ TEST_F(JsonScript, RuntimeErrorsOfBadScripts)
         EXPECT_EQ(errorOf(c.script), c.error) << c.script;
 }
 
+TEST_F(JsonScript, ATextThatKeepsDoublingStopsWithOutOfMemory)
+{
+    // Each statement sets "a" to itself twice: 40 of them would ask for
+    // terabytes.
+    std::string script = "[{'set':{'name':'a','value':'xxxxxxxx'}}";
+    for (int i = 0; i < 40; ++i)
+        script += ",{'set':{'name':'a','value':[{'get':{'name':'a'}},{'get':{'name':'a'}}]}}";
+    script += "]";
+    EXPECT_EQ(errorOf(script.c_str()), 7);
+}
+
 TEST_F(JsonScript, NestingLimit)
 {
     EXPECT_EQ(run(nested(40, "'x'").c_str()), "x");
