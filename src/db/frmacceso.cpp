@@ -253,7 +253,7 @@ QString frmAcceso::DireccionWeb()
 {
     // The maker has no address of its own on record; a reserved name keeps
     // the link from leading anywhere unexpected until one is set.
-    return QStringLiteral("https://www.kapores.example");
+    return QStringLiteral("https://vordane.example/");
 }
 
 void frmAcceso::Form_Load()
