@@ -25,7 +25,7 @@ namespace {
 // name like D'Angelo is stored as written and cannot end the literal early.
 QString Texto(const QString& valor)
 {
-    return QStringLiteral("'") + QString(valor).replace(u'\'', QStringLiteral("''")) + QStringLiteral("'");
+    return QStringLiteral("'") + DuplicaApostrofes(valor) + QStringLiteral("'");
 }
 
 }  // namespace
@@ -43,7 +43,7 @@ void RegistraAccionComprobante(const QString& TC, const QString& IdComprobante, 
     legacy::ErrorTrap trap = legacy::ErrorTrap::ResumeNext(QStringLiteral("RegistraAccionComprobante"));
 
     trap([&] {
-        if (IdComplemento.compare(QString(), Qt::CaseInsensitive) == 0)
+        if (IdComplemento.isEmpty())
             IdComplemento = QStringLiteral("0");
     });
 

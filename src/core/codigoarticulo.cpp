@@ -7,6 +7,7 @@
 #include "core/sqlbuilder.h"
 #include "core/tratamientoerrores.h"
 #include "db/db_dll.h"
+#include "db/db_texto.h"
 #include "db/modglobal_db.h"
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/errortrap.h"
@@ -21,6 +22,7 @@ QString MascaraBalanza;
 QString DecimalesBalanza;
 }  // namespace ModGlobal
 
+using db_texto::Iguales;
 using kapores2::Funciones;
 using legacy::InStr;
 using legacy::Left;
@@ -30,11 +32,6 @@ using legacy::Trim;
 using legacy::Variant;
 
 namespace {
-
-bool Igual(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
 
 bool EsNumerico(const QString& texto)
 {
@@ -50,7 +47,7 @@ double Numero(const QString& texto)
 bool EsProgramaDeArticulos()
 {
     const QString programa = legacy::App().exeName;
-    return Igual(programa, QStringLiteral("v_ma_articulos")) || Igual(programa, QStringLiteral("BOSPEL_MURANTE2"));
+    return Iguales(programa, QStringLiteral("v_ma_articulos")) || Iguales(programa, QStringLiteral("BOSPEL_MURANTE2"));
 }
 
 // The sales programs that keep articles per business unit.
@@ -58,7 +55,7 @@ bool EsProgramaPorUnidadDeNegocio()
 {
     const QString programa = legacy::App().exeName;
     for (const char* nombre : {"QUELMONTARI", "PELDAR_TRUMOSA", "PELDAR_TRUMOSAh", "ZORBALENTIQUEMPASODRILUNERAVOS"})
-        if (Igual(programa, QString::fromLatin1(nombre)))
+        if (Iguales(programa, QString::fromLatin1(nombre)))
             return true;
     return false;
 }
@@ -121,17 +118,15 @@ struct Busqueda {
     {
         const long largo = Len(codigo);
         const bool doceOTrece = largo == 12 || largo == 13;
-        auto es = [&](const char* nombre) { return Igual(mascara, QString::fromLatin1(nombre)); };
-        auto cantidadMil = [&](long k, long n, long ck, long cn) {
-            cantidad = Valor(o + k, n) / 1000;
+        auto es = [&](const char* nombre) { return Iguales(mascara, QString::fromLatin1(nombre)); };
+        // Quantity at k (n digits) over `entre`, code at ck (cn digits).
+        auto cantidadEntre = [&](double entre, long k, long n, long ck, long cn) {
+            cantidad = Divide(Valor(o + k, n), entre);
             codigo = Parte(o + ck, cn);
             cantidad *= signo;
         };
-        auto cantidadDiv = [&](long k, long n, long ck, long cn) {
-            cantidad = Divide(Valor(o + k, n), divisor);
-            codigo = Parte(o + ck, cn);
-            cantidad *= signo;
-        };
+        auto cantidadMil = [&](long k, long n, long ck, long cn) { cantidadEntre(1000, k, n, ck, cn); };
+        auto cantidadDiv = [&](long k, long n, long ck, long cn) { cantidadEntre(divisor, k, n, ck, cn); };
 
         if (es("2CCCCCTTTTTT0")) {
             if (largo == 12)
@@ -423,11 +418,11 @@ bool ModGlobal::BuscaArticulo(QString& Codigo, std::shared_ptr<ado::Recordset>* 
     });
     trap([&] {
         const QString tc = Trim(TC);
-        if (!encontrado || !EsProgramaPorUnidadDeNegocio() || !RazonSocialPorUneg || Igual(tc, QStringLiteral("FP")) ||
-            Igual(tc, QStringLiteral("NCFP")) || Igual(tc, QStringLiteral("NP")))
+        if (!encontrado || !EsProgramaPorUnidadDeNegocio() || !RazonSocialPorUneg ||
+            Iguales(tc, QStringLiteral("FP")) || Iguales(tc, QStringLiteral("NCFP")) || Iguales(tc, QStringLiteral("NP")))
             return;
         const QString unidadNegocio = Funciones::ValorNoNulo(rs->Fields("idTipo").Value()).toString();
-        if (Igual(unidadNegocio, gUNegocio))
+        if (Iguales(unidadNegocio, gUNegocio))
             return;
         if (AvisoUNegocio == 0) {
             ui::MsgBox(QStringLiteral("Este articulo pertenece a una unidad de negocio distinta a la seleccionada"),
@@ -440,11 +435,11 @@ bool ModGlobal::BuscaArticulo(QString& Codigo, std::shared_ptr<ado::Recordset>* 
     trap([&] {
         if (!balanzaPosible || Trim(Unidad) == Trim(UnidadMedidaKG))
             return;
-        if (Igual(MascaraBalanza, QStringLiteral("0CCCCCPPPPPP")))
+        if (Iguales(MascaraBalanza, QStringLiteral("0CCCCCPPPPPP")))
             Cantidad = Cantidad * 1000;
-        else if (Igual(MascaraBalanza, QStringLiteral("0CCCCCQQQQQ")))
+        else if (Iguales(MascaraBalanza, QStringLiteral("0CCCCCQQQQQ")))
             Cantidad = b.signo;
-        else if (Igual(MascaraBalanza, QStringLiteral("0CCCCCPPPPP")))
+        else if (Iguales(MascaraBalanza, QStringLiteral("0CCCCCPPPPP")))
             Cantidad = Cantidad * 1000 * b.signo;
     });
     return encontrado;

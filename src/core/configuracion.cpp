@@ -35,6 +35,17 @@ bool EsClaveDeFecha(const QString& clave)
            StrComp(c, QStringLiteral("[FECHA DESDE]"), vbTextCompare) == 0;
 }
 
+// " with(nolock)  WHERE CLAVE = 'key'" and, for a group other than DATOS,
+// the group test; `pruebaGrupo` is that test's text up to the group's
+// opening apostrophe (the read and the write space it differently).
+QString DondeClave(const QString& Clave, const QString& Grupo, const QString& pruebaGrupo)
+{
+    QString donde = QStringLiteral(" with(nolock)  WHERE CLAVE = '") + DuplicaApostrofes(Trim(Clave));
+    if (!EsGrupoDatos(Grupo))
+        donde += pruebaGrupo + DuplicaApostrofes(Grupo);
+    return donde + QStringLiteral("'");
+}
+
 // The common read of Cfg and CfgJQ on one database object.
 QString LeeClave(DB_Dll& db, const QString& sql, const QString& Clave, QString& ValorAux,
                  const QString& rutina, bool reintentaEnRetry)
@@ -134,11 +145,7 @@ QString Cfg(const QString& Clave, QString& ValorAux, const QString& Grupo)
         TablaConfiguracion = kTablaPorDefecto;
 
     QString sql = QStringLiteral("SELECT VALOR, valoraux FROM ") + TablaConfiguracion +
-                  QStringLiteral(" with(nolock)  WHERE CLAVE = '") + DuplicaApostrofes(Trim(Clave));
-    if (!EsGrupoDatos(Grupo))
-        sql += QStringLiteral("' AND GRUPO ='") + DuplicaApostrofes(Grupo) + QStringLiteral("'");
-    else
-        sql += QStringLiteral("'");
+                  DondeClave(Clave, Grupo, QStringLiteral("' AND GRUPO ='"));
     if (EsClaveDeFecha(Clave))
         sql = UCase(sql);
     return LeeClave(gDB(), sql, Clave, ValorAux, QStringLiteral("Cfg"), false);
@@ -152,9 +159,7 @@ QString Cfg(const QString& Clave)
 
 QString CfgJQ(const QString& Clave, QString& ValorAux)
 {
-    QString sql = QStringLiteral("SELECT VALOR, valoraux FROM ") + kTablaPorDefecto +
-                  QStringLiteral(" with(nolock)  WHERE CLAVE = '") + DuplicaApostrofes(Trim(Clave)) +
-                  QStringLiteral("'");
+    QString sql = QStringLiteral("SELECT VALOR, valoraux FROM ") + kTablaPorDefecto + DondeClave(Clave, kDatos, {});
     if (EsClaveDeFecha(Clave))
         sql = UCase(sql);
     return LeeClave(gDB2(), sql, Clave, ValorAux, QStringLiteral("CfgJQ"), true);
@@ -174,21 +179,15 @@ void GrabaCfg(const QString& Clave, const Variant& Valor, const QString& ValorAu
         TablaConfiguracion = kTablaPorDefecto;
     // Keys are stored trimmed, so they are looked up trimmed as well: an
     // untrimmed key would miss its row and add a second one.
-    QString sql = QStringLiteral("SELECT * FROM ") + TablaConfiguracion +
-                  QStringLiteral(" with(nolock)  WHERE CLAVE = '") + DuplicaApostrofes(Trim(Clave));
-    if (!EsGrupoDatos(Grupo))
-        sql += QStringLiteral("' AND GRUPO = '") + DuplicaApostrofes(Grupo) + QStringLiteral("'");
-    else
-        sql += QStringLiteral("'");
+    const QString sql = QStringLiteral("SELECT * FROM ") + TablaConfiguracion +
+                        DondeClave(Clave, Grupo, QStringLiteral("' AND GRUPO = '"));
     GrabaClave(gDB(), sql, Clave, Valor, ValorAux, PoliticaNegocio, Grupo, Recortar, Modo);
 }
 
 void GrabaCfgJQ(const QString& Clave, const Variant& Valor, const QString& ValorAux, bool PoliticaNegocio,
                 const QString& Grupo, int Recortar)
 {
-    const QString sql = QStringLiteral("SELECT * FROM ") + kTablaPorDefecto +
-                        QStringLiteral(" with(nolock)  WHERE CLAVE = '") + DuplicaApostrofes(Trim(Clave)) +
-                        QStringLiteral("'");
+    const QString sql = QStringLiteral("SELECT * FROM ") + kTablaPorDefecto + DondeClave(Clave, kDatos, {});
     // The auxiliary value is always trimmed here, whatever Recortar says.
     GrabaClave(gDB2(), sql, Clave, Valor, Trim(ValorAux), PoliticaNegocio, Grupo, Recortar, 0);
 }

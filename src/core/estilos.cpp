@@ -208,6 +208,9 @@ void AplicaEstiloFormulario(QWidget* frm, bool bAjustaControles)
     }
 
     const QList<QWidget*> controles = Controles(frm);
+    QStringList tipos;
+    for (QWidget* w : controles)
+        tipos.append(TipoControl(w));
     const bool ajustaFuentes = frm->objectName().compare(QLatin1String("Garbol"), Qt::CaseInsensitive) != 0 &&
                                legacy::App().exeName.compare(QLatin1String("quemboliast"), Qt::CaseInsensitive) != 0;
     if (ajustaFuentes) {
@@ -222,8 +225,9 @@ void AplicaEstiloFormulario(QWidget* frm, bool bAjustaControles)
             propia.setPointSizeF(tamanio);
         frm->setFont(propia);
 
-        for (QWidget* w : controles) {
-            const QString tipo = TipoControl(w);
+        for (qsizetype i = 0; i < controles.size(); ++i) {
+            QWidget* w = controles[i];
+            const QString& tipo = tipos[i];
             const bool conFuente = EsTipo(tipo, {"CommandButton", "Label", "TextBox", "CheckBox", "OptionButton",
                                                  "ComboBox", "ListBox", "SSTab", "ListView", "MSFlexGrid"});
             QFont f = w->font();
@@ -249,10 +253,10 @@ void AplicaEstiloFormulario(QWidget* frm, bool bAjustaControles)
         }
     }
 
-    for (QWidget* w : controles) {
-        if (EsTipo(TipoControl(w), {"TolvarBar", "Tolvar"})) {
-            w->setProperty("Theme", int(tema));
-            w->setProperty("ColorStyle", int(tema));
+    for (qsizetype i = 0; i < controles.size(); ++i) {
+        if (EsTipo(tipos[i], {"TolvarBar", "Tolvar"})) {
+            controles[i]->setProperty("Theme", int(tema));
+            controles[i]->setProperty("ColorStyle", int(tema));
         }
     }
 }

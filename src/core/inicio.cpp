@@ -216,9 +216,8 @@ private:
                     GrabaConsultasDefault();
             });
             Paso([&] { gDB().gCnn->setDefaultDatabase(gDB().gDBName); });
-        }
-        if (!gDB().gDBName.isEmpty())
             Paso([&] { CargaConfiguracion(carpetaPrograma); });
+        }
     }
 
     // "* *" asks for the password stored in the user's row.

@@ -5,6 +5,7 @@
 #include "core/tratamientoerrores.h"
 #include "db/arranque.h"
 #include "db/db_dll.h"
+#include "db/db_texto.h"
 #include "platform/kapores2/equipo.h"
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/errortrap.h"
@@ -15,16 +16,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+using db_texto::Contiene;
 using legacy::InStr;
 using legacy::Mid;
 using legacy::VbError;
 
 namespace {
-
-bool Contiene(const QString& texto, const QString& buscado)
-{
-    return InStr(texto, buscado, legacy::vbTextCompare) > 0;
-}
 
 // The menu entry's program from the program folder; an entry written with
 // "SHELL:" in front loses that prefix (only there: a name that merely holds

@@ -1,11 +1,11 @@
 #include "core/login.h"
 
-#include "core/estilos.h"
 #include "core/formato.h"
 #include "core/modglobal.h"
 #include "core/scripts.h"
 #include "core/sqlbuilder.h"
 #include "db/db_dll.h"
+#include "db/db_texto.h"
 #include "db/modglobal_db.h"
 #include "platform/ado/recordset.h"
 #include "platform/kapores2/equipo.h"
@@ -18,26 +18,12 @@
 
 #include <memory>
 
+using db_texto::Iguales;
 using kapores2::Funciones;
 using legacy::Trim;
 using legacy::UCase;
 
 namespace ModGlobal {
-
-namespace {
-
-bool Iguales(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-// A typed or passed name inside an SQL literal: its apostrophes doubled.
-QString Literal(const QString& valor)
-{
-    return QString(valor).replace(u'\'', QStringLiteral("''"));
-}
-
-}  // namespace
 
 bool ValidaUsuario(const QString& Usuario, const QString& PassWord)
 {
@@ -51,7 +37,7 @@ bool ValidaUsuario(const QString& Usuario, const QString& PassWord)
                                  ? QStringLiteral("'TORLEX'")
                                  : QStringLiteral("'qm410tx','KAPO'");
     const QString sql = QStringLiteral("SELECT * FROM TA_USUARIOS with(nolock) WHERE NOMBRE = '") +
-                        Literal(Trim(Usuario)) + QStringLiteral("' AND SISTEMA IN (") + sistemas +
+                        DuplicaApostrofes(Trim(Usuario)) + QStringLiteral("' AND SISTEMA IN (") + sistemas +
                         QStringLiteral(")");
     std::shared_ptr<ado::Recordset> rs;
     db.AbrirRecordset(sql, rs, nullptr, ado::adOpenForwardOnly, ado::adLockReadOnly, -1, true);
@@ -137,8 +123,9 @@ void RegistraControlAcceso(const QString& sFormulario)
             const QString sql =
                 QStringLiteral("SELECT TA_TAREAS.USUARIO, TA_MENU.Proceso, TA_MENU.Clave , TA_MENU.Nombre ") +
                 QStringLiteral(" FROM TA_TAREAS  with(nolock) INNER JOIN TA_MENU ON TA_TAREAS.TAREA = TA_MENU.Clave ") +
-                QStringLiteral(" WHERE (TA_TAREAS.USUARIO = '") + Literal(gUsuarioLogeado) +
-                QStringLiteral(" ') AND (TA_MENU.Proceso LIKE '%") + Literal(formulario) + QStringLiteral("%')");
+                QStringLiteral(" WHERE (TA_TAREAS.USUARIO = '") + DuplicaApostrofes(gUsuarioLogeado) +
+                QStringLiteral(" ') AND (TA_MENU.Proceso LIKE '%") + DuplicaApostrofes(formulario) +
+                QStringLiteral("%')");
             db.AbrirRecordset(sql, rs);
         });
         trap([&] { conFila = rs && !rs->Eof(); });
@@ -192,12 +179,4 @@ void RegistraControlAcceso(const QString& sFormulario)
     });
 }
 
-}  // namespace ModGlobal
-
-namespace ModGlobal {
-namespace {
-// The start-up reaches the access window through the login check; make sure
-// the window has this module's styling and error box by then.
-const bool ventanaEnlazada = (EnlazaVentanaAcceso(), true);
-}  // namespace
 }  // namespace ModGlobal

@@ -51,7 +51,7 @@ void GActualizarDatoScript(const QStringList& Lineas, bool& bHayError, long& Nro
     });
     trap([&] {
         for (const QString& linea : Lineas) {
-            if (StrComp(Trim(linea), QString(), vbTextCompare) != 0)
+            if (!Trim(linea).isEmpty())
                 batch += QStringLiteral("\r") + linea;
         }
     });
@@ -122,7 +122,7 @@ void GrabaErrorAux(const QString& Sentencia, QString& Proceso, long NroError, co
     ErrorTrap trap = ErrorTrap::ResumeNext(QStringLiteral("GrabaErrorAux"));
     std::shared_ptr<ado::Recordset> rs;
     trap([&] {
-        if (StrComp(Trim(Proceso), QString(), vbTextCompare) == 0)
+        if (Trim(Proceso).isEmpty())
             Proceso = App().exeName;
     });
     trap([&] {

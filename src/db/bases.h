@@ -20,7 +20,7 @@ struct RegistroBase {
 namespace LBM_Common {
 
 // The file's path: the program folder and "BASES.TXT", computed on first use
-// and kept.
+// and kept. The writer and the access window both read it from here.
 QString RutaBases();
 // For tests: forget the kept path (the program folder may have changed).
 void OlvidaRutaBases();

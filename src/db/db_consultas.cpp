@@ -36,9 +36,18 @@ QString Numero(const QString& valor)
     return legacy::Trim(Variant(legacy::Val(valor)).toString());
 }
 
-QString SinBlancos(const QString& texto)
+// The first row's number in `campo` of an aggregate query (Empty when it
+// gives no row); the recordset is closed again.
+Variant ValorAgregado(const QString& sentencia, const std::shared_ptr<ado::Connection>& conexion,
+                      const QString& campo)
 {
-    return QString(texto).remove(u' ');
+    auto rs = std::make_shared<ado::Recordset>();
+    rs->Open(sentencia, conexion, ado::adOpenForwardOnly, ado::adLockReadOnly, -1);
+    Variant resultado;
+    if (!(rs->Bof() && rs->Eof()))
+        resultado = Variant(legacy::Val(kapores2::Funciones::ValorNoNulo(rs->Fields(campo).Value()).toString()));
+    rs->Close();
+    return resultado;
 }
 
 }  // namespace
@@ -256,7 +265,7 @@ legacy::Variant DB_Dll::BuscaMaximo(const QString& QueTabla, const QString& QueC
         // Article codes beginning with "0" are not part of the numbering: the
         // largest code is looked for again among the others, once.
         if (!extendida && Iguales(QueTabla, QStringLiteral("V_MA_ARTICULOS")) &&
-            SinBlancos(mayor.toString()).startsWith(u'0')) {
+            legacy::LTrim(mayor.toString()).startsWith(u'0')) {
             extendida = true;
             const QString original = Condicion.IsNull() ? QString() : Condicion.toString();
             // A condition of blanks only is no condition (it would give "WHERE and ...").
@@ -280,28 +289,14 @@ legacy::Variant DB_Dll::BuscaMinimo(const QString& QueTabla, const QString& QueC
         QStringLiteral("SELECT MIN(") + QueCampo + QStringLiteral(") AS MENOR FROM ") + QueTabla + QStringLiteral("  with(nolock) ");
     if (!condicion.isEmpty())
         sentencia += QStringLiteral(" WHERE ") + condicion;
-    auto rs = std::make_shared<ado::Recordset>();
-    rs->Open(sentencia, gCnn, ado::adOpenForwardOnly, ado::adLockReadOnly, -1);
-    Variant resultado;
-    if (!(rs->Bof() && rs->Eof()))
-        resultado = Variant(legacy::Val(
-            kapores2::Funciones::ValorNoNulo(rs->Fields(QStringLiteral("MENOR")).Value()).toString()));
-    rs->Close();
-    return resultado;
+    return ValorAgregado(sentencia, gCnn, QStringLiteral("MENOR"));
 }
 
 legacy::Variant DB_Dll::BuscaUltimoCodigo(const QString& QueTabla, const QString& QueCampo, const Variant&,
                                           const QString& Condicion)
 {
     QString sentencia = QStringLiteral("SELECT MAX(") + QueCampo + QStringLiteral(") AS MAYOR FROM ") + QueTabla;
-    if (!SinBlancos(Condicion).isEmpty())
+    if (!legacy::Trim(Condicion).isEmpty())
         sentencia += QStringLiteral(" WHERE ") + Condicion;
-    auto rs = std::make_shared<ado::Recordset>();
-    rs->Open(sentencia, gCnn, ado::adOpenForwardOnly, ado::adLockReadOnly, -1);
-    Variant resultado;
-    if (!(rs->Bof() && rs->Eof()))
-        resultado = Variant(legacy::Val(
-            kapores2::Funciones::ValorNoNulo(rs->Fields(QStringLiteral("MAYOR")).Value()).toString()));
-    rs->Close();
-    return resultado;
+    return ValorAgregado(sentencia, gCnn, QStringLiteral("MAYOR"));
 }

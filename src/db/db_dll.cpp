@@ -90,9 +90,9 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, int lCursor, const QString&
         ado::ErrorCollection& errores = gCnn->Errors();
         if (MuestraError && errores.Count() > 0) {
             const ado::Error& a = errores.Item(0);
-            // The server and login of the connection being opened: the main
-            // one at start-up, the typed one when a registration opens its own.
-            const DB_Dll& principal = *this;
+            // The server and login of the connection being opened (this
+            // object's): the main one at start-up, the typed one when a
+            // registration opens its own.
             const QString texto =
                 QStringLiteral(" Estado de Sql: ") + a.SQLState + CR + QStringLiteral("Numero de Error: ") +
                 QString::number(a.Number) + CR + QStringLiteral("Descripcion: ") + a.Description + CR +
@@ -101,8 +101,8 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, int lCursor, const QString&
                 QStringLiteral("1. Verifique el Usuario, contraseña y base de datos") + CRLF +
                 QStringLiteral("2. Verifique el nombre del servidor, quizas necesite agregarle el nombre de la "
                                "instancia, por ejemplo : ") +
-                principal.gServidor + QStringLiteral("\\KAPORES") + CRLF +
-                QStringLiteral("3. Verifique si el inicio de sesion para el usuario ") + principal.gUsuario +
+                gServidor + QStringLiteral("\\KAPORES") + CRLF +
+                QStringLiteral("3. Verifique si el inicio de sesion para el usuario ") + gUsuario +
                 QStringLiteral(" existe") + CRLF + CRLF + CRLF + QStringLiteral(" - Desea Intentarlo Nuevamente??? ");
             if (ui::MsgBox(texto, ui::vbYesNo + ui::vbCritical, QStringLiteral(" Error de Conexion a Base de Datos")) ==
                 ui::vbYes) {

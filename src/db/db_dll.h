@@ -165,7 +165,8 @@ private:
     void ArmaCadenaConexion();
     bool PideDatosConexion();
     void RescribeMarcas(QString& sentencia) const;
-    void EjecutaRecuperandoRed(QString& sentencia, int* recordsAffected, std::shared_ptr<ado::Recordset>* lrcs);
+    void EjecutaUnaVez(QString& sentencia, int* recordsAffected, std::shared_ptr<ado::Recordset>* lrcs,
+                       bool oracle);
     QString EjecutaScriptOracle(QString& script, int& recordsAffected);
     QString DepuraSentenciaOracle(QString& sentencia);
     bool ReconectaTrasErrorRed(int& intentos, bool formaB);

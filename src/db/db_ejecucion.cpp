@@ -118,23 +118,32 @@ bool DB_Dll::ReconectaTrasErrorRed(int& intentos, bool formaB)
     }
 }
 
+// One run of the statement as it stands, the step both execution members
+// share: on Oracle as a script (which consumes `sentencia`), elsewhere as one
+// statement. A truncation warning alone is then forgotten.
+void DB_Dll::EjecutaUnaVez(QString& sentencia, int* recordsAffected, std::shared_ptr<ado::Recordset>* lrcs,
+                           bool oracle)
+{
+    if (oracle) {
+        int cuenta = recordsAffected ? *recordsAffected : 0;
+        EjecutaScriptOracle(sentencia, cuenta);
+        if (recordsAffected)
+            *recordsAffected = cuenta;
+    } else {
+        auto resultado = gCnn->Execute(sentencia, recordsAffected, -1);
+        if (lrcs)
+            *lrcs = resultado;
+    }
+    OlvidaTruncamiento(gCnn->Errors(), sentencia);
+}
+
 void DB_Dll::EjecutaConsultaSQL(QString& SentenciaSQL, int* RecordsAffected, std::shared_ptr<ado::Recordset>* LRCS)
 {
     RescribeMarcas(SentenciaSQL);
     int intentos = 0;
     for (;;) {
         try {
-            if (EsOracle(gCnn)) {
-                int cuenta = RecordsAffected ? *RecordsAffected : 0;
-                EjecutaScriptOracle(SentenciaSQL, cuenta);
-                if (RecordsAffected)
-                    *RecordsAffected = cuenta;
-            } else {
-                auto resultado = gCnn->Execute(SentenciaSQL, RecordsAffected, -1);
-                if (LRCS)
-                    *LRCS = resultado;
-            }
-            OlvidaTruncamiento(gCnn->Errors(), SentenciaSQL);
+            EjecutaUnaVez(SentenciaSQL, RecordsAffected, LRCS, EsOracle(gCnn));
             return;
         } catch (const VbError&) {
             ado::ErrorCollection& errores = gCnn->Errors();
@@ -157,22 +166,13 @@ void DB_Dll::EjecutaConsultaRSQL(QString& SentenciaSQL, int* RecordsAffected, st
 {
     RescribeMarcas(SentenciaSQL);
     try {
-        if (EsOracle(gCnn)) {
-            int cuenta = RecordsAffected ? *RecordsAffected : 0;
-            EjecutaScriptOracle(SentenciaSQL, cuenta);
-            if (RecordsAffected)
-                *RecordsAffected = cuenta;
-        } else {
-            if (!AsegurarConexion()) {
-                ui::MsgBox(QStringLiteral("No hay conexión con el servidor. Intentá de nuevo en unos segundos."),
-                           ui::vbExclamation, QString());
-                return;
-            }
-            auto resultado = gCnn->Execute(SentenciaSQL, RecordsAffected, -1);
-            if (LRCS)
-                *LRCS = resultado;
+        const bool oracle = EsOracle(gCnn);
+        if (!oracle && !AsegurarConexion()) {
+            ui::MsgBox(QStringLiteral("No hay conexión con el servidor. Intentá de nuevo en unos segundos."),
+                       ui::vbExclamation, QString());
+            return;
         }
-        OlvidaTruncamiento(gCnn->Errors(), SentenciaSQL);
+        EjecutaUnaVez(SentenciaSQL, RecordsAffected, LRCS, oracle);
     } catch (const VbError& e) {
         ado::ErrorCollection& errores = gCnn->Errors();
         if (errores.Count() > 0 && !EsTransaccion(SentenciaSQL)) {

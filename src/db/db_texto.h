@@ -14,14 +14,12 @@ inline bool Contiene(const QString& texto, const QString& buscado)
 
 inline QString ReemplazaTodo(const QString& texto, const QString& buscado, const QString& nuevo)
 {
-    if (texto.isEmpty())
-        return texto;
     return legacy::Replace(texto, buscado, nuevo, 1, -1, legacy::vbTextCompare);
 }
 
 inline bool Iguales(const QString& a, const QString& b)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    return legacy::StrComp(a, b, legacy::vbTextCompare) == 0;
 }
 
 inline const QString CRLF = QStringLiteral("\r\n");

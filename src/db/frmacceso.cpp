@@ -5,7 +5,6 @@
 #include "db/modglobal_db.h"
 #include "platform/kapores2/equipo.h"
 #include "platform/kapores2/funciones.h"
-#include "platform/legacy/program.h"
 #include "platform/legacy/strings.h"
 #include "platform/legacy/textfile.h"
 #include "platform/legacy/vberror.h"
@@ -53,11 +52,6 @@ legacy::ErrorHandler& manejadorErrores()
 void Ubica(QWidget* w, int izquierda, int arriba, int ancho, int alto)
 {
     w->setGeometry(twipsToPixels(izquierda), twipsToPixels(arriba), twipsToPixels(ancho), twipsToPixels(alto));
-}
-
-QString RutaRegistro()
-{
-    return kapores2::Funciones::CompletaRuta(legacy::App().path) + QStringLiteral("BASES.TXT");
 }
 
 }  // namespace
@@ -276,7 +270,7 @@ void frmAcceso::llenarlist()
 {
     legacy::ErrorTrap trap(QStringLiteral("FormLoad"), manejador());
     bool existe = false;
-    trap([&] { rutaBases_ = RutaRegistro(); });
+    trap([&] { rutaBases_ = LBM_Common::RutaBases(); });
     trap([&] { existe = legacy::FileExists(rutaBases_); });
     if (trap.left())
         return;
@@ -304,7 +298,7 @@ void frmAcceso::llenarlist()
 void frmAcceso::DatosBase(const QString& nombre)
 {
     try {
-        rutaBases_ = RutaRegistro();
+        rutaBases_ = LBM_Common::RutaBases();
         if (!legacy::FileExists(rutaBases_))
             return;
         if (const std::optional<RegistroBase> r = LBM_Common::BuscaBase(rutaBases_, nombre)) {
@@ -372,7 +366,7 @@ void frmAcceso::MensajeInicial(QLineEdit* ObjTxt)
 void frmAcceso::RegistrarBases()
 {
     // The first connection used on a machine becomes its first registered one.
-    if (!legacy::FileExists(RutaRegistro())) CmdRegistrar_Click();
+    if (!legacy::FileExists(LBM_Common::RutaBases())) CmdRegistrar_Click();
 }
 
 void frmAcceso::bcAceptar_Click()

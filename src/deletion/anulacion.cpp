@@ -48,14 +48,10 @@ const QStringList kCompras = {QStringLiteral("FPC"), QStringLiteral("NCCP"), QSt
                               QStringLiteral("RMC")};
 
 // The type code comes back from the code fill padded to four characters
-// ("FP  "), so the lists are compared with the trimmed code.
+// ("FP  "); the list compare trims it and ignores letter case.
 bool EnLista(const QString& tc, const QStringList& lista)
 {
-    const QString codigo = Trim(tc);
-    for (const QString& c : lista)
-        if (codigo.compare(c, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
+    return kapores2::Funciones::EstaEnLista(legacy::Variant(tc), lista);
 }
 
 // A value typed into a field, ready to stand between apostrophes.

@@ -132,18 +132,19 @@ void Form1::CreaControles()
     txtComplemento->setText(QStringLiteral("0"));
     Coloca(txtComplemento, 1560, 1680, 375, 285);
 
-    Label1[0] = etiqueta(this, "PassWord");
-    Coloca(Label1[0], 240, 120, 735, 255);
-    Label1[1] = etiqueta(FrmDetalle, "TC");
-    Coloca(Label1[1], 240, 240, 735, 255);
-    Label1[2] = etiqueta(FrmDetalle, "SUC");
-    Coloca(Label1[2], 240, 600, 735, 255);
-    Label1[3] = etiqueta(FrmDetalle, "NRO");
-    Coloca(Label1[3], 240, 960, 735, 255);
-    Label1[4] = etiqueta(FrmDetalle, "LETRA");
-    Coloca(Label1[4], 240, 1320, 735, 255);
-    Label1[5] = etiqueta(FrmDetalle, "COMPLEMENTO");
-    Coloca(Label1[5], 240, 1680, 1455, 255);
+    // Every label sits at the left of its box, on the same line.
+    const struct {
+        QWidget* padre;
+        const char* texto;
+        int arriba;
+        int ancho;
+    } etiquetas[std::size(Label1)] = {{this, "PassWord", 120, 735},   {FrmDetalle, "TC", 240, 735},
+                                      {FrmDetalle, "SUC", 600, 735},  {FrmDetalle, "NRO", 960, 735},
+                                      {FrmDetalle, "LETRA", 1320, 735}, {FrmDetalle, "COMPLEMENTO", 1680, 1455}};
+    for (std::size_t i = 0; i < std::size(Label1); ++i) {
+        Label1[i] = etiqueta(etiquetas[i].padre, etiquetas[i].texto);
+        Coloca(Label1[i], 240, etiquetas[i].arriba, etiquetas[i].ancho, 255);
+    }
 
     CmdAceptar = new QPushButton(QStringLiteral("&Aceptar"), FrmDetalle);
     CmdAceptar->setObjectName(QStringLiteral("CmdAceptar"));

@@ -113,23 +113,7 @@ public:
             return dict;
         }
         ++i_;
-        Depth depth(*this);
-        for (;;) {
-            if (aborted_)
-                return dict;
-            skipBlanks();
-            if (i_ < n_ && s_[i_] == u'}') {
-                ++i_;
-                return dict;
-            }
-            if (i_ < n_ && s_[i_] == u',') {
-                ++i_;
-                skipBlanks();
-            } else if (i_ >= n_) {
-                if (canReport())
-                    report(QStringLiteral("Missing '}': ") + text_.right(20));
-                return dict;
-            }
+        members(u'}', [&] {
             QString key = this->key();
             try {
                 Variant v = value();
@@ -137,9 +121,11 @@ public:
             } catch (const VbError& e) {
                 if (canReport())
                     report(e.Description + QStringLiteral(": ") + key);
-                return dict;
+                return false;
             }
-        }
+            return true;
+        });
+        return dict;
     }
 
     std::shared_ptr<Collection> array()
@@ -152,30 +138,14 @@ public:
             return list;
         }
         ++i_;
-        Depth depth(*this);
-        for (;;) {
-            if (aborted_)
-                return list;
-            skipBlanks();
-            if (i_ < n_ && s_[i_] == u']') {
-                ++i_;
-                return list;
-            }
-            if (i_ < n_ && s_[i_] == u',') {
-                ++i_;
-                skipBlanks();
-            } else if (i_ >= n_) {
-                if (canReport())
-                    report(QStringLiteral("Missing ']': ") + text_.right(20));
-                return list;
-            }
+        members(u']', [&] {
             qsizetype before = i_;
             try {
                 list->Add(value());
             } catch (const VbError& e) {
                 if (canReport())
                     report(e.Description + QStringLiteral(": ") + text_.mid(i_, 20));
-                return list;
+                return false;
             }
             // A bad true, false or null leaves the position where it was;
             // its message is made, so go on from the next separator rather
@@ -184,6 +154,37 @@ public:
                 while (i_ < n_ && s_[i_] != u',' && s_[i_] != u']')
                     ++i_;
             }
+            return true;
+        });
+        return list;
+    }
+
+    // The walk shared by objects and arrays, from just past the opening
+    // character: blanks, an optional comma before each member, the closing
+    // character, or "Missing" at the end of the text. `member` reads one
+    // member and answers false to stop.
+    template <class Member>
+    void members(char16_t close, const Member& member)
+    {
+        Depth depth(*this);
+        for (;;) {
+            if (aborted_)
+                return;
+            skipBlanks();
+            if (i_ < n_ && s_[i_] == close) {
+                ++i_;
+                return;
+            }
+            if (i_ < n_ && s_[i_] == u',') {
+                ++i_;
+                skipBlanks();
+            } else if (i_ >= n_) {
+                if (canReport())
+                    report(QStringLiteral("Missing '") + QChar(close) + QStringLiteral("': ") + text_.right(20));
+                return;
+            }
+            if (!member())
+                return;
         }
     }
 

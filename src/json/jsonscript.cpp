@@ -114,6 +114,9 @@ QString cJSONScript::ExecCommand(const Variant& node)
         ~Level() { --depth; }
     } level(depth_);
 
+    // Numbers: the regional decimal comma becomes a point.
+    if (legacy::IsNumberType(node.VarType()))
+        return node.toString().replace(u',', u'.');
     switch (node.VarType()) {
     case legacy::vbNull:
         return QStringLiteral("null");
@@ -124,15 +127,6 @@ QString cJSONScript::ExecCommand(const Variant& node)
         return node.toBool() ? QStringLiteral("true") : QStringLiteral("false");
     case legacy::vbEmpty:
         return QString();
-    case legacy::vbInteger:
-    case legacy::vbLong:
-    case legacy::vbSingle:
-    case legacy::vbDouble:
-    case legacy::vbCurrency:
-    case legacy::vbDecimal:
-    case legacy::vbByte:
-        // The regional decimal comma becomes a point.
-        return node.toString().replace(u',', u'.');
     case legacy::vbObject:
         break;
     default:

@@ -27,6 +27,12 @@ protected:
                                "VALUES ('%1', '%2', '%3', '%4', 0)")
                     .arg(clave, grupo, valor, aux));
     }
+    // Keys of the group DATOS, each with its value.
+    void Datos(std::initializer_list<std::pair<const char*, const char*>> filas)
+    {
+        for (const auto& [clave, valor] : filas)
+            Fila(QString::fromUtf8(clave), QStringLiteral("DATOS"), QString::fromUtf8(valor));
+    }
 };
 
 TEST_F(Configuracion, CfgLeeValorYAuxiliar)
@@ -158,23 +164,24 @@ TEST_F(Configuracion, CargaConfiguracionConTablaVacia)
 
 TEST_F(Configuracion, CargaConfiguracionReglas)
 {
-    const QString d = QStringLiteral("DATOS");
-    Fila(QStringLiteral("MADERERA"), d, QStringLiteral("no"));
-    Fila(QStringLiteral("V_MODIFICACPRECIO"), d, QStringLiteral("cualquiera"));
-    Fila(QStringLiteral("C_MODIFICACPRECIO"), d, QStringLiteral(" "));
-    Fila(QStringLiteral("MODULOORDENDETRABAJO"), d, QStringLiteral(" no "));
-    Fila(QStringLiteral("USACCOSTO"), d, QStringLiteral("si"));
-    Fila(QStringLiteral("USAMULTILESMONEDAS"), d, QStringLiteral(" SI"));  // SI is not trimmed
-    Fila(QStringLiteral("RAZONSOCIALPORUNEG"), d, QStringLiteral(" SI "));  // trim SI is
-    Fila(QStringLiteral("PERIODO"), d, QStringLiteral("2026.5"));
-    Fila(QStringLiteral("MAXDTO"), d, QStringLiteral(" 12,5 "));
-    Fila(QStringLiteral("CFONDO"), d, QStringLiteral("16776960"));  // &HFFFF00
-    Fila(QStringLiteral("CLETRA"), d, QStringLiteral("255"));
-    Fila(QStringLiteral("TOP_DEFAULT"), d, QStringLiteral("50"));
-    Fila(QStringLiteral("CONDIVAEMPRESA"), d, QStringLiteral("4"));
-    Fila(QStringLiteral("TITULOCLIENTES"), d, QStringLiteral("  Clientes  "));
-    Fila(QStringLiteral("UTILIZARFECHADIA"), d, QStringLiteral("SI"));
-    Fila(QStringLiteral("USAFACTURAPROFORMA"), d, QStringLiteral("SI"));
+    Datos({
+        {"MADERERA", "no"},
+        {"V_MODIFICACPRECIO", "cualquiera"},
+        {"C_MODIFICACPRECIO", " "},
+        {"MODULOORDENDETRABAJO", " no "},
+        {"USACCOSTO", "si"},
+        {"USAMULTILESMONEDAS", " SI"},  // SI is not trimmed
+        {"RAZONSOCIALPORUNEG", " SI "},  // trim SI is
+        {"PERIODO", "2026.5"},
+        {"MAXDTO", " 12,5 "},
+        {"CFONDO", "16776960"},  // &HFFFF00
+        {"CLETRA", "255"},
+        {"TOP_DEFAULT", "50"},
+        {"CONDIVAEMPRESA", "4"},
+        {"TITULOCLIENTES", "  Clientes  "},
+        {"UTILIZARFECHADIA", "SI"},
+        {"USAFACTURAPROFORMA", "SI"},
+    });
     gUsuarioLogeado = QStringLiteral("OPERADOR");
 
     CargaConfiguracion(QStringLiteral("/p/"));
@@ -215,13 +222,14 @@ TEST_F(Configuracion, CargaConfiguracionUsuarioConApostrofe)
 
 TEST_F(Configuracion, DatosDeEmpresaPorUnidad)
 {
-    const QString d = QStringLiteral("DATOS");
-    Fila(QStringLiteral("NOMBRE"), d, QStringLiteral("Empresa"));
-    Fila(QStringLiteral("CUIT"), d, QStringLiteral("30-1"));
-    Fila(QStringLiteral("CONDIVAEMPRESA"), d, QStringLiteral("2"));
-    Fila(QStringLiteral("CONDICIONIVA_UN_1"), d, QStringLiteral(" 3 "));
-    Fila(QStringLiteral("DOMICILIO_UN_1"), d, QStringLiteral("Calle 1"));
-    Fila(QStringLiteral("INICIOACTIVIDADES"), d, QStringLiteral(" enero 2000 "));
+    Datos({
+        {"NOMBRE", "Empresa"},
+        {"CUIT", "30-1"},
+        {"CONDIVAEMPRESA", "2"},
+        {"CONDICIONIVA_UN_1", " 3 "},
+        {"DOMICILIO_UN_1", "Calle 1"},
+        {"INICIOACTIVIDADES", " enero 2000 "},
+    });
 
     // Unit 1 exists in the demo with a tax id: per-unit keys first.
     QString razon, cuit, inicio, ingresos, condicion, pv = QStringLiteral("pv"), domicilio;

@@ -13,6 +13,7 @@
 #include "platform/legacy/regional.h"
 #include "platform/ui/scripted.h"
 #include "support/conexion_principal.h"
+#include "support/entorno_core.h"
 #include "support/testdb.h"
 #include "support/testutil.h"
 
@@ -44,12 +45,9 @@ protected:
 
     void TearDown() override
     {
-        ModGlobal::ResetDatabaseObjects();
-        frmAcceso::Unload();
+        coretest::ReseteaModulo();
         ModGlobal::gUsuarioLogeado.clear();
         ModGlobal::gPassword.clear();
-        ModGlobal::gParametroAdicional.clear();
-        ModGlobal::gListaCampos.clear();
         legacy::setRegional(regionalGuardado_);
         legacy::setApp(appGuardada_);
     }

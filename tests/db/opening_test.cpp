@@ -93,13 +93,17 @@ TEST_F(DbTest, LoginDialogOracleChoiceAndCancel)
 {
     ui::ScriptedSession dlg;
     DB_Dll db;
-    dlg.onModal(QStringLiteral("frmAcceso"), [](QWidget* w) {
-        auto* f = static_cast<frmAcceso*>(w);
-        f->TxtDbName->setText(QStringLiteral("ORADB"));
-        f->TxtServidor->setText(QStringLiteral("srv"));
-        f->CboPlataformaDB->setCurrentIndex(1);
-        f->bcCancelar->click();
-    });
+    // The Oracle choice typed in the dialog, closed with the given button.
+    auto eligeOracle = [](QPushButton* frmAcceso::*boton) {
+        return [boton](QWidget* w) {
+            auto* f = static_cast<frmAcceso*>(w);
+            f->TxtDbName->setText(QStringLiteral("ORADB"));
+            f->TxtServidor->setText(QStringLiteral("srv"));
+            f->CboPlataformaDB->setCurrentIndex(1);
+            (f->*boton)->click();
+        };
+    };
+    dlg.onModal(QStringLiteral("frmAcceso"), eligeOracle(&frmAcceso::bcCancelar));
     db.OpenServerADODB(true, 3);
     EXPECT_FALSE(db.gOpenFlag);
     EXPECT_EQ(db.gCnn->State(), ado::adStateClosed);
@@ -107,13 +111,7 @@ TEST_F(DbTest, LoginDialogOracleChoiceAndCancel)
 
     // The same choice accepted selects Oracle; the data source has no DSN
     // here, so the opening fails silently without MuestraError.
-    dlg.onModal(QStringLiteral("frmAcceso"), [](QWidget* w) {
-        auto* f = static_cast<frmAcceso*>(w);
-        f->TxtDbName->setText(QStringLiteral("ORADB"));
-        f->TxtServidor->setText(QStringLiteral("srv"));
-        f->CboPlataformaDB->setCurrentIndex(1);
-        f->bcAceptar->click();
-    });
+    dlg.onModal(QStringLiteral("frmAcceso"), eligeOracle(&frmAcceso::bcAceptar));
     db.OpenServerADODB(true, 3);
     EXPECT_EQ(db.gProveedor, QStringLiteral("OraOLEDB.Oracle.1"));
     EXPECT_EQ(db.gServidor, QStringLiteral("#srv"));

@@ -108,8 +108,9 @@ TEST_F(RegistroTest, ConectarRegistersTheFirstConnectionOnly)
     frmAcceso& w = Ventana(QStringLiteral("(sqlite)"), kDb, QStringLiteral("ana"), QStringLiteral("x"));
     w.bcAceptar->click();
     EXPECT_TRUE(w.Aceptar);
-    ASSERT_EQ(LBM_Common::LeeBases(Bases()).size(), 1) << "no registry yet: Conectar registers";
-    EXPECT_EQ(LBM_Common::LeeBases(Bases())[0].nombre, kDb + QStringLiteral(" / (SQLITE)"));
+    const QList<RegistroBase> registros = LBM_Common::LeeBases(Bases());
+    ASSERT_EQ(registros.size(), 1) << "no registry yet: Conectar registers";
+    EXPECT_EQ(registros[0].nombre, kDb + QStringLiteral(" / (SQLITE)"));
 
     // With a registry in place another connection is only used, not added.
     w.TxtDbName->setText(QStringLiteral("OTRA"));

@@ -43,12 +43,7 @@ TEST_F(Comprobante, ConstructionReadsTheConfiguration)
         EXPECT_EQ(ClsCmnCptesPrueba::EntregadoMostrador(c), si);
     }
     Ejecuta("UPDATE TA_CONFIGURACION SET Valor = '40000' WHERE Clave = 'LenDescripcion'");
-    try {
-        ClsCmnCptes c;
-        ADD_FAILURE() << "no overflow";
-    } catch (const legacy::VbError& e) {
-        EXPECT_EQ(e.Number, 6);
-    }
+    EXPECT_EQ(testutil::errorOf([] { ClsCmnCptes c; }), 6) << "overflow";
 }
 
 TEST_F(Comprobante, ActionRowByFlagsOrAskedActionWithValuesQuotedSafely)

@@ -265,12 +265,7 @@ TEST(JsonParser, SingleReadersMoveThePosition)
     EXPECT_TRUE(JSON::ReadNumber(QStringLiteral("12"), pos).IsEmpty());  // cut off by the end
     EXPECT_EQ(pos, 3);
     pos = 1;
-    try {
-        JSON::ReadNumber(QStringLiteral("x"), pos);
-        ADD_FAILURE() << "no error";
-    } catch (const legacy::VbError& e) {
-        EXPECT_EQ(e.Number, 13);
-    }
+    EXPECT_EQ(testutil::errorOf([&] { JSON::ReadNumber(QStringLiteral("x"), pos); }), 13);
     EXPECT_EQ(JSON::LastErrors(), QString());
 
     pos = 1;

@@ -25,12 +25,7 @@ std::string run(const char* script)
 long errorOf(const char* script)
 {
     cJSONScript s;
-    try {
-        s.Eval(QString::fromUtf8(script));
-    } catch (const legacy::VbError& e) {
-        return e.Number;
-    }
-    return 0;
+    return testutil::errorOf([&] { s.Eval(QString::fromUtf8(script)); });
 }
 
 // A script that puts `inner` under `levels` arrays inside the root array.

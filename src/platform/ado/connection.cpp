@@ -202,21 +202,17 @@ int Connection::BeginTrans() {
     return transactionLevel_;
 }
 
-void Connection::CommitTrans() {
+void Connection::endTransaction(bool commit) {
     errors_.Clear();
     if (!engine_) raise(adErrInvalidConnection);
     if (transactionLevel_ == 0) raise(kErrProvider, QStringLiteral("No hay ninguna transacción activa."));
     transactionLevel_ = 0;
-    if (!engine_->commit(errors_)) raiseFirstError();
+    if (!(commit ? engine_->commit(errors_) : engine_->rollback(errors_))) raiseFirstError();
 }
 
-void Connection::RollbackTrans() {
-    errors_.Clear();
-    if (!engine_) raise(adErrInvalidConnection);
-    if (transactionLevel_ == 0) raise(kErrProvider, QStringLiteral("No hay ninguna transacción activa."));
-    transactionLevel_ = 0;
-    if (!engine_->rollback(errors_)) raiseFirstError();
-}
+void Connection::CommitTrans() { endTransaction(true); }
+
+void Connection::RollbackTrans() { endTransaction(false); }
 
 RecordsetPtr Connection::OpenSchema(int schema, const legacy::VariantList& restrictions) {
     errors_.Clear();
@@ -227,7 +223,7 @@ RecordsetPtr Connection::OpenSchema(int schema, const legacy::VariantList& restr
         if (v.IsNull() || v.IsEmpty()) return {};
         return v.toString();
     };
-    const QString catalog = engine_->embedded() ? engine_->defaultDatabase() : DefaultDatabase();
+    const QString catalog = engine_->defaultDatabase();
     auto data = std::make_unique<RecordsetData>();
     auto col = [&](const char* name, int type, int size) {
         ColumnInfo c;

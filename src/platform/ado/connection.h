@@ -109,6 +109,9 @@ public:
     [[noreturn]] void raiseFirstError();
 
 private:
+    // CommitTrans and RollbackTrans: the same checks, then the engine's call.
+    void endTransaction(bool commit);
+
     std::unique_ptr<Engine> engine_;
     ErrorCollection errors_;
     QString connectionString_;

@@ -11,6 +11,7 @@
 #include <QHash>
 
 #include <optional>
+#include <utility>
 
 namespace ado {
 
@@ -240,10 +241,10 @@ public:
         checkSchema();
         const sql::Rewritten rw = rewrite(text);
         if (updatable && rw.kind == sql::StmtKind::Select && rw.guard.isEmpty()) {
-            const QString table = sql::singleTableOf(rw.sql);
+            const auto [table, withIdSql] = rowidForm(rw.sql);
             if (!table.isEmpty()) {
                 sql::Rewritten withId = rw;
-                withId.sql = sql::withRowid(rw.sql, kRowidAlias);
+                withId.sql = withIdSql;
                 for (auto& c : withId.columnTypes) ++c.first;  // the row id comes first
                 ErrorCollection probe;
                 if (prepare(withId.sql, probe)) {
@@ -362,6 +363,16 @@ private:
         if (it != rewrites_.constEnd()) return *it;
         if (rewrites_.size() > 2048) rewrites_.clear();
         return *rewrites_.insert(statement, sql::rewriteForSqlite(statement, schema_.get()));
+    }
+
+    // The table of a one-table SELECT and the SELECT with the row id first,
+    // kept per statement text like the rewrites (no table: not one table).
+    std::pair<QString, QString> rowidForm(const QString& select) {
+        auto it = rowidForms_.constFind(select);
+        if (it != rowidForms_.constEnd()) return *it;
+        if (rowidForms_.size() > 2048) rowidForms_.clear();
+        const QString table = sql::singleTableOf(select);
+        return *rowidForms_.insert(select, {table, table.isEmpty() ? QString() : sql::withRowid(select, kRowidAlias)});
     }
 
     // Forgets the column types and the rewrites made with them when the
@@ -575,6 +586,7 @@ private:
     QElapsedTimer clock_;
     QHash<QString, QStringList> splits_;
     QHash<QString, sql::Rewritten> rewrites_;
+    QHash<QString, std::pair<QString, QString>> rowidForms_;
     std::unique_ptr<SchemaCache> schema_;
     int schemaVersion_ = -2;  // never a real version: the first look reads it
     QHash<QString, sqlite3_stmt*> stmts_;

@@ -13,9 +13,14 @@ namespace kapores2 {
 
 namespace {
 
+bool abreConEscritorio(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
 Equipo::Abridor& abridor()
 {
-    static Equipo::Abridor a = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    static Equipo::Abridor a = abreConEscritorio;
     return a;
 }
 
@@ -98,7 +103,7 @@ long Equipo::EjecutaArchivo(QWidget* ventana, const QString& operacion, const QS
 Equipo::Abridor Equipo::setAbridor(Abridor nuevo)
 {
     Abridor anterior = abridor();
-    abridor() = nuevo ? std::move(nuevo) : [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    abridor() = nuevo ? std::move(nuevo) : Abridor(abreConEscritorio);
     return anterior;
 }
 

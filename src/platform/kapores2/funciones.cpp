@@ -15,19 +15,6 @@ namespace kapores2 {
 
 namespace {
 
-bool esBlanco(QChar c)
-{
-    return c == u' ';
-}
-
-QString sinBlancos(const QString& s)
-{
-    qsizetype a = 0, b = s.size();
-    while (a < b && esBlanco(s[a])) ++a;
-    while (b > a && esBlanco(s[b - 1])) --b;
-    return s.mid(a, b - a);
-}
-
 bool soloDigitos(const QString& s)
 {
     if (s.isEmpty()) return false;
@@ -159,26 +146,14 @@ legacy::Decimal decimalDe(const QString& texto)
 
 bool esNumerico(const legacy::Variant& v)
 {
-    switch (v.VarType()) {
-    case legacy::vbInteger:
-    case legacy::vbLong:
-    case legacy::vbSingle:
-    case legacy::vbDouble:
-    case legacy::vbCurrency:
-    case legacy::vbDecimal:
-    case legacy::vbByte:
-    case legacy::vbBoolean:
-        return true;
-    default:
-        return false;
-    }
+    return v.VarType() == legacy::vbBoolean || legacy::IsNumberType(v.VarType());
 }
 
 bool mismoValor(const legacy::Variant& a, const legacy::Variant& b)
 {
     if (a.IsNull() || b.IsNull() || a.IsObject() || b.IsObject() || a.IsArray() || b.IsArray()) return false;
     if (esNumerico(a) && esNumerico(b)) return legacy::Compare(a, b) == 0;
-    return sinBlancos(legacy::CStr(a)).compare(sinBlancos(legacy::CStr(b)), Qt::CaseInsensitive) == 0;
+    return legacy::StrComp(legacy::Trim(legacy::CStr(a)), legacy::Trim(legacy::CStr(b)), legacy::vbTextCompare) == 0;
 }
 
 // Password encoding: each byte of the UTF-8 text is mixed with a key and
@@ -210,15 +185,15 @@ int valorHex(QChar c)
 
 QString Funciones::RellenaCodigo(const QString& codigo, int ancho)
 {
-    if (esLiteralSql(sinBlancos(codigo))) return codigo;
-    const QString t = sinBlancos(codigo);
+    const QString t = legacy::Trim(codigo);
+    if (esLiteralSql(t)) return codigo;
     if (ancho <= 0 || t.size() >= ancho) return t;
     return rellena(t, ancho, soloDigitos(t));
 }
 
 QString Funciones::RellenaTexto(const QString& texto, int ancho)
 {
-    const QString t = sinBlancos(texto);
+    const QString t = legacy::Trim(texto);
     if (ancho <= 0 || t.size() >= ancho) return t;
     return rellena(t, ancho, soloDigitos(t));
 }
@@ -358,15 +333,15 @@ bool Funciones::EstaEnLista(const legacy::Variant& valor, const legacy::Variant&
 QString Funciones::TextoDeCampoFijo(const QString& campo)
 {
     const qsizetype fin = campo.indexOf(QChar(0));
-    return sinBlancos(fin < 0 ? campo : campo.left(fin));
+    return legacy::Trim(fin < 0 ? campo : campo.left(fin));
 }
 
 QString Funciones::ObtieneTextoTc(const QString& literal)
 {
-    QString s = sinBlancos(literal);
+    QString s = legacy::Trim(literal);
     if (s.compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0) return {};
     if (s.size() >= 2 && s.front() == u'\'' && s.back() == u'\'') s = s.mid(1, s.size() - 2);
-    return sinBlancos(s.replace(QLatin1String("''"), QLatin1String("'")));
+    return legacy::Trim(s.replace(QLatin1String("''"), QLatin1String("'")));
 }
 
 QString Funciones::CompletaRuta(const QString& carpeta)
@@ -394,7 +369,7 @@ QString Funciones::CodificaClave(const QString& clave)
 
 QString Funciones::DecodificaClave(const QString& guardada)
 {
-    const QString s = sinBlancos(guardada);
+    const QString s = legacy::Trim(guardada);
     // "K", at least one byte, the four digits of the check.
     if (s.size() < 7 || (s.size() - 5) % 2 != 0 || (s[0] != u'K' && s[0] != u'k')) return guardada;
     QList<int> digitos;
@@ -422,7 +397,7 @@ QString Funciones::DecodificaClave(const QString& guardada)
 int Funciones::MuestraError(const legacy::VbError& error, std::optional<int> botones, const QString& rutina)
 {
     if (error.Number == 0) return 0;
-    QString descripcion = sinBlancos(error.Description);
+    QString descripcion = legacy::Trim(error.Description);
     if (descripcion.isEmpty()) descripcion = legacy::VbError::defaultDescription(error.Number);
     const QString mensaje = QStringLiteral("Ha ocurrido el Siguiente Error (%1) %2").arg(error.Number).arg(descripcion);
     QString titulo = error.Source;

@@ -97,20 +97,22 @@ bool Dictionary::Exists(const QString& key) const
 
 Variant Dictionary::Item(const QString& key)
 {
-    int i = indexOf(key, hashKey(key));
+    const std::uint32_t hash = hashKey(key);
+    int i = indexOf(key, hash);
     if (i >= 0)
         return entries_[std::size_t(i)].value;
-    Add(key, Variant());
+    append(key, Variant(), hash);
     return Variant();
 }
 
 void Dictionary::setItem(const QString& key, Variant value)
 {
-    int i = indexOf(key, hashKey(key));
+    const std::uint32_t hash = hashKey(key);
+    int i = indexOf(key, hash);
     if (i >= 0)
         entries_[std::size_t(i)].value = std::move(value);
     else
-        Add(key, std::move(value));
+        append(key, std::move(value), hash);
 }
 
 void Dictionary::Add(QString key, Variant value)
@@ -118,6 +120,11 @@ void Dictionary::Add(QString key, Variant value)
     const std::uint32_t hash = hashKey(key);
     if (indexOf(key, hash) >= 0)
         throw VbError(457, QStringLiteral("Esta clave ya está asociada a un elemento de esta colección"));
+    append(std::move(key), std::move(value), hash);
+}
+
+void Dictionary::append(QString key, Variant value, std::uint32_t hash)
+{
     entries_.push_back(Entry{std::move(key), std::move(value), hash});
     if (!slots_.empty()) {
         if (entries_.size() * 2 > slots_.size())

@@ -45,6 +45,8 @@ private:
         std::uint32_t hash;
     };
     int indexOf(const QString& key, std::uint32_t hash) const;  // -1 when not held
+    // Adds a key known not to be held, keeping the index (when built) current.
+    void append(QString key, Variant value, std::uint32_t hash);
     void buildIndex() const;
     void indexEntry(int position) const;
 

@@ -374,10 +374,6 @@ QString DoubleToText(double value, QChar decimalPoint)
     return s;
 }
 
-}  // namespace legacy
-
-namespace legacy {
-
 double StrToDoubleC(const char* text)
 {
     static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(0));

@@ -359,6 +359,23 @@ bool IsEmpty(const Variant& v) { return v.IsEmpty(); }
 bool IsNumeric(const Variant& v) { return v.IsNumeric(); }
 bool IsObject(const Variant& v) { return v.IsObject(); }
 VbVarType VarType(const Variant& v) { return v.VarType(); }
+
+bool IsNumberType(VbVarType type)
+{
+    switch (type) {
+    case vbInteger:
+    case vbLong:
+    case vbSingle:
+    case vbDouble:
+    case vbCurrency:
+    case vbDecimal:
+    case vbByte:
+        return true;
+    default:
+        return false;
+    }
+}
+
 QString TypeName(const Variant& v) { return v.TypeName(); }
 
 bool IsDate(const Variant& v)

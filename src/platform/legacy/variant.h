@@ -135,6 +135,9 @@ bool IsNumeric(const Variant& v);
 bool IsDate(const Variant& v);
 bool IsObject(const Variant& v);
 VbVarType VarType(const Variant& v);
+// A number type: Integer, Long, Single, Double, Currency, Decimal or Byte
+// (not Boolean, Date or text that reads as a number).
+bool IsNumberType(VbVarType type);
 QString TypeName(const Variant& v);
 // Fix and Int of a number; Round with banker's rounding.
 double Fix(double d);

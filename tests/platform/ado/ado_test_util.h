@@ -68,6 +68,13 @@ private:
     legacy::ProgramInfo saved_;
 };
 
+// The first field of the first row `sql` gives (Empty when no row).
+inline legacy::Variant firstValue(const ado::ConnectionPtr& cnn, const QString& sql) {
+    auto rs = std::make_shared<ado::Recordset>();
+    rs->Open(sql, cnn, ado::adOpenForwardOnly, ado::adLockReadOnly);
+    return rs->Eof() ? legacy::Variant() : rs->Fields(0).Value();
+}
+
 // Runs f and gives back the error it raised (Number 0 when none).
 inline legacy::VbError errorOf(const std::function<void()>& f) {
     try {

@@ -85,11 +85,7 @@ protected:
         cnn = std::make_shared<ado::Connection>();
         cnn->Open(QStringLiteral("PROVIDER=SQLOLEDB;Server=(sqlite);Database=DIALECTO;UId=x;Pwd=x;"));
     }
-    Variant value(const QString& sql) {
-        auto rs = std::make_shared<ado::Recordset>();
-        rs->Open(sql, cnn, ado::adOpenForwardOnly, ado::adLockReadOnly);
-        return rs->Eof() ? Variant() : rs->Fields(0).Value();
-    }
+    Variant value(const QString& sql) { return firstValue(cnn, sql); }
     ProgramFolder folder;
     ado::ConnectionPtr cnn;
 };
