@@ -12,7 +12,7 @@
 #include "core/sqlbuilder.h"
 #include "db/db_dll.h"
 #include "db/modglobal_db.h"
-#include "deletion/clscmncptes.h"
+#include "voucher/clscmncptes.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/recordset.h"
 #include "platform/kapores2/equipo.h"

@@ -3,7 +3,7 @@
 #include "core/cargaconfiguracion.h"
 #include "core/estilos.h"
 #include "core/inicio.h"
-#include "deletion/clscmncptes.h"
+#include "voucher/clscmncptes.h"
 #include "core/modglobal.h"
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/vberror.h"

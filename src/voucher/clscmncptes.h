@@ -2,8 +2,8 @@
 // ClsCmnCptes: the suite's voucher class. One object bundles the voucher
 // operations of the voucher windows (grids, lookup, loading, lots, stock and
 // seats); each holder keeps its own private object, created at its first use.
-// This program needs only its construction and the voucher action statement
-// ActualizaBuchon; the other members come with the modules that use them.
+// Its construction and ActualizaBuchon are defined in voucher/; each later
+// member group in its own folder (grids, lookup, loading, lots, stock).
 #include <QString>
 
 #include <cstdint>
@@ -43,6 +43,16 @@ public:
                          const QString& NroAsiento = {}, const QString& Cuenta = {}, const QString& ProcesoLote = {},
                          const QString& TipoAccion = {});
 
+    // --- grids (voucher/grids) ---------------------------------------------
+
+    // --- voucher lookup (voucher/lookup) -----------------------------------
+
+    // --- loading (voucher/loading) -----------------------------------------
+
+    // --- lots, serials and positions (voucher/lots) ------------------------
+
+    // --- stock movements and seats (voucher/stock) -------------------------
+
 private:
     friend struct ClsCmnCptesPrueba;  // tests read the configuration fields
 
@@ -50,4 +60,14 @@ private:
     double PIVARec = 0;
     bool AsientosXStock = false;
     bool EntregadoMostrador = false;
+
+    // --- grids: private state ----------------------------------------------
+
+    // --- voucher lookup: private state -------------------------------------
+
+    // --- loading: private state --------------------------------------------
+
+    // --- lots: private state -----------------------------------------------
+
+    // --- stock: private state ----------------------------------------------
 };

@@ -1,4 +1,4 @@
-#include "deletion/clscmncptes.h"
+#include "voucher/clscmncptes.h"
 
 #include "core/configuracion.h"
 #include "core/formato.h"

@@ -1,6 +1,6 @@
 // The voucher class frame: configuration at construction, the action row.
 #include "core/support/entorno_core.h"
-#include "deletion/clscmncptes.h"
+#include "voucher/clscmncptes.h"
 
 #include <QRegularExpression>
 
