@@ -8,7 +8,9 @@ CREATE TABLE TA_USUARIOS (
   Administrador BIT DEFAULT 0,
   UNegocio      CHAR(4)      COLLATE SRVTEXT,
   verproforma   BIT,
-  clasepusa     VARCHAR(100) COLLATE SRVTEXT
+  clasepusa     VARCHAR(100) COLLATE SRVTEXT,
+  sucot         CHAR(4)      COLLATE SRVTEXT,
+  letot         CHAR(1)      COLLATE SRVTEXT
 );
 CREATE INDEX IX_TA_USUARIOS_NOMBRE ON TA_USUARIOS (NOMBRE, SISTEMA);
 

@@ -31,6 +31,7 @@ CREATE TABLE V_MV_CPTE (
   COMPROBANTEORIGEN      CHAR(13)     COLLATE SRVTEXT,
   COMPLEMENTOORIGEN      INT,
   IdReparto              INT,
+  EnComodato             INT DEFAULT 0,
   NroViaje               VARCHAR(13)  COLLATE SRVTEXT,
   IdPalm                 VARCHAR(20)  COLLATE SRVTEXT,
   FechaPreparacion       DATETIME,
@@ -64,6 +65,7 @@ CREATE TABLE C_MV_CPTE (
   FINALIZADO             BIT DEFAULT 0,
   COMENTARIOS            VARCHAR(255) COLLATE SRVTEXT,
   Garantia               VARCHAR(50)  COLLATE SRVTEXT,
+  IdReparto              INT,
   UNEGOCIO               CHAR(4)      COLLATE SRVTEXT,
   IdDeposito             CHAR(4)      COLLATE SRVTEXT,
   Usuario                VARCHAR(50)  COLLATE SRVTEXT,
@@ -119,7 +121,10 @@ CREATE TABLE V_MV_CPTEINSUMOS (
   Largo              DECIMAL(18,4),
   Ancho              DECIMAL(18,4),
   Espesor            DECIMAL(18,4),
-  IdReparto          INT
+  IdReparto          INT,
+  Cantidadpreparada  NUMERIC(18,4),
+  Recepcion          INT,
+  CodigoArtProveedor VARCHAR(50)  COLLATE SRVTEXT
 );
 CREATE INDEX IX_V_MV_CPTEINSUMOS_KEY ON V_MV_CPTEINSUMOS (TC, IDCOMPROBANTE, IDCOMPLEMENTO);
 CREATE INDEX IX_V_MV_CPTEINSUMOS_ART ON V_MV_CPTEINSUMOS (IdArticulo);
@@ -169,7 +174,10 @@ CREATE TABLE C_MV_CPTEINSUMOS (
   Largo              DECIMAL(18,4),
   Ancho              DECIMAL(18,4),
   Espesor            DECIMAL(18,4),
-  IdReparto          INT
+  IdReparto          INT,
+  Cantidadpreparada  NUMERIC(18,4),
+  Recepcion          INT,
+  CodigoArtProveedor VARCHAR(50)  COLLATE SRVTEXT
 );
 CREATE INDEX IX_C_MV_CPTEINSUMOS_KEY ON C_MV_CPTEINSUMOS (TC, IDCOMPROBANTE, CUENTA);
 
@@ -226,7 +234,8 @@ CREATE TABLE V_MV_CPTE_OBSERV (
   TIPO_OBS      CHAR(2)      COLLATE SRVTEXT,
   Observacion   VARCHAR(255) COLLATE SRVTEXT,
   Importe       MONEY,
-  Importe_S_IVA MONEY
+  Importe_S_IVA MONEY,
+  NroViaje      VARCHAR(13)  COLLATE SRVTEXT
 );
 CREATE INDEX IX_V_MV_CPTE_OBSERV_KEY ON V_MV_CPTE_OBSERV (TC, IDCOMPROBANTE, IDCOMPLEMENTO);
 
@@ -239,7 +248,8 @@ CREATE TABLE C_MV_CPTE_OBSERV (
   TIPO_OBS      CHAR(2)      COLLATE SRVTEXT,
   Observacion   VARCHAR(255) COLLATE SRVTEXT,
   Importe       MONEY,
-  Importe_S_IVA MONEY
+  Importe_S_IVA MONEY,
+  NroViaje      VARCHAR(13)  COLLATE SRVTEXT
 );
 CREATE INDEX IX_C_MV_CPTE_OBSERV_KEY ON C_MV_CPTE_OBSERV (TC, IDCOMPROBANTE, CUENTA);
 
@@ -252,7 +262,9 @@ CREATE TABLE V_MV_CPTETERCEROS (
   CUENTA        VARCHAR(15)  COLLATE SRVTEXT,
   Nombre        VARCHAR(100) COLLATE SRVTEXT,
   FECHA         DATETIME,
-  Importe       MONEY
+  Importe       MONEY,
+  FECHAENVIADO  DATETIME,
+  FECHARECIBIDO DATETIME
 );
 
 -- Applications: voucher TC/SUCURSAL/NUMERO/LETRA applied to (or made

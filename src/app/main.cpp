@@ -1,6 +1,7 @@
 // The program: its one window, loaded (the whole start-up runs in its load)
 // before it is first shown.
 #include "deletion/form1.h"
+#include "lookup/lib_clscons3.h"
 #include "platform/legacy/program.h"
 #include "platform/legacy/vberror.h"
 #include "platform/ui/application.h"
@@ -13,6 +14,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     legacy::setApp(legacy::ProgramInfo::fromProcess(app.arguments()));
     ui::PrepareApplication();
+    // ModGlobal::gConsulta() is the whole lookup class from its first use.
+    lookup::InstalaConsulta();
     try {
         Form1 form;
         form.Form_Load();

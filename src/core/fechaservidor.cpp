@@ -45,6 +45,12 @@ Date ASegundos(const Variant& valor)
     return Date::fromDateTime(QDateTime(dt.date(), QTime(t.hour(), t.minute(), t.second())));
 }
 
+std::function<Date()>& RelojDePrueba()
+{
+    static std::function<Date()> reloj;
+    return reloj;
+}
+
 Date RelojLocal()
 {
     const QDateTime ahora = QDateTime::currentDateTime();
@@ -54,8 +60,15 @@ Date RelojLocal()
 
 }  // namespace
 
+void setRelojServidor(std::function<Date()> reloj)
+{
+    RelojDePrueba() = std::move(reloj);
+}
+
 Date FechaServidor()
 {
+    if (RelojDePrueba())
+        return RelojDePrueba()();
     ErrorTrap trap = ErrorTrap::ResumeNext(QStringLiteral("FechaServidor"));
     std::shared_ptr<ado::Recordset> rs;
     bool conFila = false;

@@ -1,0 +1,249 @@
+// A stored order of 1,000 article lines (with 10 tasks and 10 other-concept
+// lines) loaded into a voucher window's grids as an invoice
+// (ClsCmnCptes::AsignarDatosComprobante on the embedded engine), against the
+// very statements that load runs, recorded once from the engine's own
+// connection and then prepared and stepped (every row, every column read)
+// straight through the SQLite library on an identical database. Several
+// rounds, alternating which goes first; prints both times, the time per line
+// and the ratio (target: at most 2, stretch 1.5).
+#include "db/db_dll.h"
+#include "db/modglobal_db.h"
+#include "mkdb/mkdb.h"
+#include "platform/ado/sqlite_support.h"
+#include "platform/legacy/program.h"
+#include "platform/legacy/vberror.h"
+#include "platform/ui/application.h"
+#include "platform/ui/msflexgrid.h"
+#include "platform/ui/scripted.h"
+#include "voucher/clscmncptes.h"
+
+#include <sqlite3.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+const int kLineas = 1000;
+const char* const kPedido = "0001000000777";
+
+// Statement recording: every connection opened in the process gets a trace
+// that keeps the expanded text of each statement run while `grabando`.
+bool grabando = false;
+std::vector<std::string> grabadas;
+
+int Traza(unsigned, void*, void* p, void*)
+{
+    // The engine's own schema checks are not statements of the load.
+    if (grabando &&
+        std::string(sqlite3_sql(static_cast<sqlite3_stmt*>(p))).rfind("PRAGMA", 0) != 0) {
+        char* sql = sqlite3_expanded_sql(static_cast<sqlite3_stmt*>(p));
+        if (sql) {
+            grabadas.emplace_back(sql);
+            sqlite3_free(sql);
+        }
+    }
+    return 0;
+}
+
+int AlAbrir(sqlite3* db, char**, const sqlite3_api_routines*)
+{
+    sqlite3_trace_v2(db, SQLITE_TRACE_STMT, Traza, nullptr);
+    return SQLITE_OK;
+}
+
+void exec(sqlite3* db, const std::string& sql)
+{
+    char* msg = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &msg) != SQLITE_OK) {
+        std::string m = msg ? msg : "?";
+        sqlite3_free(msg);
+        throw std::runtime_error(m + " in " + sql);
+    }
+}
+
+sqlite3* abre(const QString& path)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open(path.toUtf8().constData(), &db) != SQLITE_OK)
+        throw std::runtime_error("open");
+    ado::RegisterSqliteExtensions(db);
+    return db;
+}
+
+void creaBase(const QString& carpeta, const QString& archivo)
+{
+    QString error;
+    const QStringList archivos = mkdb::databaseFiles(QStringLiteral(VORDANE_DATA_DIR), QStringLiteral("DEMO"), true, &error);
+    if (archivos.isEmpty() || !mkdb::createDatabase(QDir(carpeta).filePath(archivo), archivos, true, &error))
+        throw std::runtime_error(error.toStdString());
+}
+
+// The order: 200 articles, 1,000 lines, 10 tasks, 10 other concepts; no line
+// limit for the invoice.
+void llena(sqlite3* db)
+{
+    exec(db, "BEGIN");
+    exec(db, "DELETE FROM TA_CONFIG_IMP_CPTE");
+    exec(db, std::string("INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, CUENTA, CondicionIva, Cotizacion, "
+                         "IdReparto) VALUES ('NP  ', '") + kPedido + "', 0, 'C0001', '1', 1, 0)");
+    for (int i = 0; i < 200; ++i)
+        exec(db, "INSERT INTO V_MA_ARTICULOS (IDARTICULO, DESCRIPCION, Descripabrev, IDUNIDAD, Costo, TasaIVA) VALUES "
+                 "(printf('%-25s', 'B" + std::to_string(i) + "'), 'Articulo', 'Art', 'UN  ', 10, 21)");
+    for (int i = 0; i < kLineas; ++i)
+        exec(db, std::string("INSERT INTO V_MV_CPTEINSUMOS (TC, IDCOMPROBANTE, IDCOMPLEMENTO, CUENTA, Secuencia, "
+                             "IdArticulo, Descripcion, Cantidad, IdUnidad, IdUnidadBase, CantidadUD, Importe, "
+                             "Importe_S_IVA, Total, AlicIVA, Exento, PorcDto, idLista, Costo) VALUES ('NP  ', '") +
+                     kPedido + "', 0, 'C0001', " + std::to_string(i + 1) + ", printf('%-25s', 'B" +
+                     std::to_string(i % 200) + "'), 'Articulo de prueba', 3, 'UN  ', 'UN  ', 3, 121, 100, 363, 21, "
+                     "0, 0, '   1', 10)");
+    for (int i = 0; i < 10; ++i) {
+        exec(db, std::string("INSERT INTO V_MV_CPTETAREAS (TC, IDCOMPROBANTE, IDCOMPLEMENTO, IDTAREA, Descripcion, "
+                             "Horas, ValorHora, valorHora_S_Iva, Total) VALUES ('NP  ', '") +
+                     kPedido + "', 0, '   1', 'Instalacion', 90, 100, 82.64, 150)");
+        exec(db, std::string("INSERT INTO V_MV_CPTE_OBSERV (TC, IDCOMPROBANTE, IDCOMPLEMENTO, TIPO_OBS, Observacion, "
+                             "Importe, Importe_S_IVA) VALUES ('NP  ', '") +
+                     kPedido + "', 0, 'OC', 'Flete a domicilio', 121, 100)");
+    }
+    exec(db, "COMMIT");
+}
+
+// Every recorded statement prepared and stepped to its end, every column of
+// every row read as text; the rows read.
+long long Reproduce(sqlite3* db)
+{
+    long long filas = 0;
+    for (const std::string& s : grabadas) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, s.c_str(), -1, &st, nullptr) != SQLITE_OK)
+            throw std::runtime_error(std::string(sqlite3_errmsg(db)) + " in " + s);
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            const int columnas = sqlite3_column_count(st);
+            for (int c = 0; c < columnas; ++c)
+                sqlite3_column_text(st, c);
+            ++filas;
+        }
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE)
+            throw std::runtime_error(std::string(sqlite3_errmsg(db)) + " in " + s);
+    }
+    return filas;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ui::PrepareApplication();
+    const int rondas = argc > 1 ? std::atoi(argv[1]) : 5;
+    try {
+        sqlite3_auto_extension(reinterpret_cast<void (*)()>(AlAbrir));
+        QTemporaryDir dir;
+        legacy::ProgramInfo info = legacy::ProgramInfo::fromProcess(app.arguments());
+        info.path = dir.path();
+        info.exeName = QStringLiteral("vordane");
+        legacy::setApp(info);
+        creaBase(dir.path(), QStringLiteral("DEMO.sqlite"));
+        creaBase(dir.path(), QStringLiteral("CRUDO.sqlite"));
+        {
+            sqlite3* a = abre(QDir(dir.path()).filePath(QStringLiteral("DEMO.sqlite")));
+            sqlite3* b = abre(QDir(dir.path()).filePath(QStringLiteral("CRUDO.sqlite")));
+            llena(a);
+            llena(b);
+            sqlite3_close(a);
+            sqlite3_close(b);
+        }
+
+        DB_Dll& db = ModGlobal::gDB();
+        db.gServidor = QStringLiteral("(sqlite)");
+        db.gDBName = QStringLiteral("DEMO");
+        db.gUsuario = QStringLiteral("DEMO");
+        db.gUserPassWord = QStringLiteral("DEMO");
+        db.OpenServerADODB(false, 3, QString(), false, false);
+        if (!db.gOpenFlag)
+            throw std::runtime_error("the embedded database did not open");
+        sqlite3* crudo = abre(QDir(dir.path()).filePath(QStringLiteral("CRUDO.sqlite")));
+
+        ui::ScriptedSession dlg;
+        QWidget forma;
+        ui::MSFlexGrid* grillas[4];
+        for (auto*& g : grillas) {
+            g = new ui::MSFlexGrid(&forma);
+            g->setWidth(12000);
+        }
+        QLineEdit* cajas[3];
+        for (auto*& c : cajas)
+            c = new QLineEdit(&forma);
+
+        qint64 nsCarga = 0, nsCrudo = 0;
+        long long filasCrudo = 0;
+        long filasGrilla = 0;
+        // Round 0 records the statements and warms both sides up; it is not counted.
+        for (int ronda = 0; ronda <= rondas; ++ronda) {
+            ClsCmnCptes cls;
+            cls.InicializaGrids(grillas[0], grillas[1], grillas[2], cajas[0], cajas[1], cajas[2], &forma,
+                                QStringLiteral("FC"), grillas[3]);
+            auto carga = [&] {
+                QString letra;
+                std::int16_t reparto = 0;
+                grabando = ronda == 0;
+                QElapsedTimer t;
+                t.start();
+                cls.AsignarDatosComprobante(QStringLiteral("NP"), QString::fromLatin1(kPedido), QStringLiteral("0"),
+                                            grillas[0], grillas[1], grillas[2], false, nullptr, false, {}, &reparto,
+                                            false, {}, QStringLiteral("FC"), &letra);
+                if (ronda > 0)
+                    nsCarga += t.nsecsElapsed();
+                grabando = false;
+                filasGrilla = grillas[1]->Rows();
+            };
+            auto directo = [&] {
+                QElapsedTimer t;
+                t.start();
+                filasCrudo = Reproduce(crudo);
+                if (ronda > 0)
+                    nsCrudo += t.nsecsElapsed();
+            };
+            if (ronda % 2 == 0) {
+                carga();
+                directo();
+            } else {
+                directo();
+                carga();
+            }
+        }
+        sqlite3_close(crudo);
+        if (qEnvironmentVariableIsSet("BENCH_LOADING_STATEMENTS"))
+            for (const std::string& s : grabadas)
+                std::fprintf(stderr, "%s\n", s.c_str());
+        if (filasGrilla != kLineas + 2)
+            throw std::runtime_error("the articles grid holds " + std::to_string(filasGrilla) + " rows");
+
+        const double msCarga = nsCarga / 1e6 / rondas;
+        const double msCrudo = nsCrudo / 1e6 / rondas;
+        std::printf("load of an order of %d lines into the grids as an invoice, %d rounds\n", kLineas, rondas);
+        std::printf("  AsignarDatosComprobante (embedded engine): %8.2f ms   %.3f ms per line\n", msCarga,
+                    msCarga / kLineas);
+        std::printf("  its %zu statements through SQLite:          %8.2f ms   %lld rows\n", grabadas.size(), msCrudo,
+                    filasCrudo);
+        std::printf("  ratio: %.3f (target <= 2, stretch 1.5)\n", msCarga / msCrudo);
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_loading: %s\n", e.what());
+    } catch (const legacy::VbError& e) {
+        std::fprintf(stderr, "bench_loading: error %ld %s\n", e.Number, qPrintable(e.Description));
+    }
+    return 1;
+}

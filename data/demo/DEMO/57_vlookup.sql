@@ -1,0 +1,60 @@
+-- Demo database DEMO: vouchers for the voucher picker, branch 0057, so that
+-- every lookup mode has rows to show and rows it must leave out.
+
+-- Remittances: pending, finished (invoiced), locked.
+INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, FECHA, CUENTA, Nombre, Importe, ANULADA, APROBADO, FINALIZADA, BLOQUEADA, COMPLEMENTARIO, OBSERVACIONES, COMENTARIOS, FechaHora_Grabacion) VALUES ('RM  ', '005700000001R', 0, '2026-11-10 00:00:00', 'C0001', 'Ferreteria del Sur', 1500.0, 0, 1, 0, 0, 0, 'Entregar por la tarde', '', '2026-11-10 09:30:00');
+INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, FECHA, CUENTA, Nombre, Importe, ANULADA, APROBADO, FINALIZADA, BLOQUEADA, COMPLEMENTARIO, OBSERVACIONES, COMENTARIOS, FechaHora_Grabacion) VALUES ('RM  ', '005700000002R', 0, '2026-11-12 00:00:00', 'C0002', 'Pintureria Centro', 2500.0, 0, 1, 1, 0, 0, NULL, 'Ya facturado', NULL);
+INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, FECHA, CUENTA, Nombre, Importe, ANULADA, APROBADO, FINALIZADA, BLOQUEADA, COMPLEMENTARIO, OBSERVACIONES, COMENTARIOS, FechaHora_Grabacion) VALUES ('RM  ', '005700000003R', 0, '2026-11-13 00:00:00', 'C0001', 'Ferreteria del Sur', 900.0, 0, 1, 0, 1, 0, NULL, 'Bloqueado', NULL);
+
+-- Work orders: open and finished.
+INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, FECHA, CUENTA, Nombre, Importe, ANULADA, APROBADO, FINALIZADA, BLOQUEADA, COMPLEMENTARIO, COMENTARIOS, FechaHora_Grabacion) VALUES ('OT  ', '005700000004X', 2, '2026-11-14 00:00:00', 'C0001', 'Ferreteria del Sur', 3200.0, 0, 1, 0, 0, 0, 'Service bomba', '2026-11-14 11:00:00');
+INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, FECHA, CUENTA, Nombre, Importe, ANULADA, APROBADO, FINALIZADA, BLOQUEADA, COMPLEMENTARIO, COMENTARIOS, FechaHora_Grabacion) VALUES ('OT  ', '005700000005X', 0, '2026-11-15 00:00:00', 'C0002', 'Pintureria Centro', 800.0, 0, 1, 1, 0, 0, 'Terminada', NULL);
+
+-- Orders: prepared, not prepared, finished.
+INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, FECHA, CUENTA, Nombre, Importe, ANULADA, APROBADO, FINALIZADA, BLOQUEADA, COMPLEMENTARIO, OBSERVACIONES, COMENTARIOS, FechaPreparacion, FechaHora_Grabacion) VALUES ('NP  ', '005700000006X', 1, '2026-11-16 00:00:00', 'C0001', 'Ferreteria del Sur', 4100.0, 0, 0, 0, 0, 0, 'Pedido web', '', '2026-11-17 08:00:00', '2026-11-16 10:00:00');
+INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, FECHA, CUENTA, Nombre, Importe, ANULADA, APROBADO, FINALIZADA, BLOQUEADA, COMPLEMENTARIO, OBSERVACIONES, COMENTARIOS, FechaPreparacion, FechaHora_Grabacion) VALUES ('NP  ', '005700000007X', 0, '2026-11-17 00:00:00', 'C0002', 'Pintureria Centro', 5200.0, 0, 1, 0, 0, 0, NULL, 'Sin preparar', NULL, NULL);
+INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, FECHA, CUENTA, Nombre, Importe, ANULADA, APROBADO, FINALIZADA, BLOQUEADA, COMPLEMENTARIO, OBSERVACIONES, COMENTARIOS, FechaPreparacion, FechaHora_Grabacion) VALUES ('NP  ', '005700000008X', 0, '2026-11-18 00:00:00', 'C0001', 'Ferreteria del Sur', 700.0, 0, 1, 1, 0, 0, NULL, 'Facturado', '2026-11-18 08:00:00', NULL);
+INSERT INTO V_MV_CPTEINSUMOS (TC, IDCOMPROBANTE, IDCOMPLEMENTO, CUENTA, Secuencia, IdArticulo, Descripcion, Cantidad, CANTIDADAFACTURAR) VALUES ('NP  ', '005700000006X', 1, 'C0001', 1, '                     1001', 'Tornillo 6x40 (caja x 100)', 5.0, 5.0);
+INSERT INTO V_MV_CPTEINSUMOS (TC, IDCOMPROBANTE, IDCOMPLEMENTO, CUENTA, Secuencia, IdArticulo, Descripcion, Cantidad, CANTIDADAFACTURAR) VALUES ('NP  ', '005700000007X', 0, 'C0002', 1, '                     1001', 'Tornillo 6x40 (caja x 100)', 3.0, 3.0);
+INSERT INTO MV_PREPARACION (IDPREPARACION, FECHA, FECHA_FINALIZACION) VALUES (5701, '2026-11-17 07:00:00', '2026-11-17 08:00:00');
+INSERT INTO MV_PREPARACION_DETALLES (IDPREPARACION, TC, IDCOMPROBANTE, IDARTICULO, Cantidadpreparada) VALUES (5701, 'NP  ', '005700000006X', '                     1001', 5.0);
+
+-- Budgets: approved, unapproved, finished.
+INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, FECHA, CUENTA, Nombre, Importe, ANULADA, APROBADO, FINALIZADA, BLOQUEADA, COMPLEMENTARIO, COMENTARIOS, FechaHora_Grabacion) VALUES ('PR  ', '005700000009X', 0, '2026-11-19 00:00:00', 'C0001', 'Ferreteria del Sur', 9900.0, 0, 1, 0, 0, 0, 'Obra Belgrano', NULL);
+INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, FECHA, CUENTA, Nombre, Importe, ANULADA, APROBADO, FINALIZADA, BLOQUEADA, COMPLEMENTARIO, COMENTARIOS, FechaHora_Grabacion) VALUES ('PR  ', '005700000010X', 0, '2026-10-01 00:00:00', 'C0002', 'Pintureria Centro', 1200.0, 0, 0, 0, 0, 0, 'A confirmar', NULL);
+INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, FECHA, CUENTA, Nombre, Importe, ANULADA, APROBADO, FINALIZADA, BLOQUEADA, COMPLEMENTARIO, COMENTARIOS, FechaHora_Grabacion) VALUES ('PR  ', '005700000011X', 0, '2026-11-20 00:00:00', 'C0001', 'Ferreteria del Sur', 300.0, 0, 1, 1, 0, 0, 'Aceptado', NULL);
+
+-- Invoices: one with a complement; an FP voucher open and one finished.
+INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, FECHA, CUENTA, Nombre, Importe, ANULADA, APROBADO, FINALIZADA, BLOQUEADA, COMPLEMENTARIO, OBSERVACIONES, COMENTARIOS, FechaHora_Grabacion) VALUES ('FC  ', '005700000012A', 3, '2026-11-21 00:00:00', 'C0001', 'Ferreteria del Sur', 1500.0, 0, 1, 0, 0, 0, NULL, 'Factura del remito', '2026-11-21 12:34:56');
+INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, FECHA, CUENTA, Nombre, Importe, ANULADA, APROBADO, FINALIZADA, BLOQUEADA, COMPLEMENTARIO, COMENTARIOS, FechaHora_Grabacion) VALUES ('FP  ', '005700000013A', 0, '2026-11-22 00:00:00', 'C0002', 'Pintureria Centro', 640.0, 0, 1, 0, 0, 0, 'Pendiente', NULL);
+INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, FECHA, CUENTA, Nombre, Importe, ANULADA, APROBADO, FINALIZADA, BLOQUEADA, COMPLEMENTARIO, COMENTARIOS, FechaHora_Grabacion) VALUES ('FP  ', '005700000014A', 0, '2026-11-23 00:00:00', 'C0001', 'Ferreteria del Sur', 410.0, 0, 1, 1, 0, 0, 'Cerrado', NULL);
+
+-- Transport remittances of trip TTE: invoiced (two stock rows), already
+-- reviewed, not invoiced.
+INSERT INTO V_MV_STOCK (TC, IdComprobante, IdComplemento, Secuencia, Fecha, IdDeposito, IdArticulo, Cantidad, CuentaProveedor, IDVIAJE, Revisado) VALUES ('RM  ', '005700000015R', 0, 1, '2026-11-24 00:00:00', '   1', '                     1001', -2.0, 'T0001', 'TTE', 0);
+INSERT INTO V_MV_STOCK (TC, IdComprobante, IdComplemento, Secuencia, Fecha, IdDeposito, IdArticulo, Cantidad, CuentaProveedor, IDVIAJE, Revisado) VALUES ('RM  ', '005700000015R', 0, 2, '2026-11-24 00:00:00', '   1', 'PINT-LATEX-20            ', -1.0, 'T0001', 'TTE', 0);
+INSERT INTO V_MV_STOCK (TC, IdComprobante, IdComplemento, Secuencia, Fecha, IdDeposito, IdArticulo, Cantidad, CuentaProveedor, IDVIAJE, Revisado) VALUES ('RM  ', '005700000016R', 0, 1, '2026-11-25 00:00:00', '   1', '                     1001', -1.0, 'T0001', 'TTE', 1);
+INSERT INTO V_MV_STOCK (TC, IdComprobante, IdComplemento, Secuencia, Fecha, IdDeposito, IdArticulo, Cantidad, CuentaProveedor, IDVIAJE, Revisado) VALUES ('RM  ', '005700000017R', 0, 1, '2026-11-26 00:00:00', '   1', '                     1001', -1.0, 'T0002', 'TTE', 0);
+INSERT INTO MV_APLICACION (TC, SUCURSAL, NUMERO, LETRA, IDComprobante, IdComplemento, TCO_ORIGEN, SUCURSAL_ORIGEN, NUMERO_ORIGEN, LETRA_ORIGEN, IDComprobante_Origen, IdComplemento_Origen, IDARTICULO, CANTIDAD, FECHA, CUENTA) VALUES ('FC  ', '0057', '00000012', 'A', '005700000012A', 3, 'RM  ', '0057', '00000015', 'R', '005700000015R', 0, '                     1001', 2.0, '2026-11-24 00:00:00', 'C0001');
+INSERT INTO MV_APLICACION (TC, SUCURSAL, NUMERO, LETRA, IDComprobante, IdComplemento, TCO_ORIGEN, SUCURSAL_ORIGEN, NUMERO_ORIGEN, LETRA_ORIGEN, IDComprobante_Origen, IdComplemento_Origen, IDARTICULO, CANTIDAD, FECHA, CUENTA) VALUES ('FC  ', '0057', '00000012', 'A', '005700000012A', 3, 'RM  ', '0057', '00000016', 'R', '005700000016R', 0, '                     1001', 1.0, '2026-11-25 00:00:00', 'C0001');
+
+-- Purchase remittances: pending and finished; a purchase invoice.
+INSERT INTO C_MV_CPTE (TC, IDCOMPROBANTE, SUCURSAL, NUMERO, LETRA, CUENTA, NOMBRE, FECHA, Importe, ANULADA, APROBADO, FINALIZADO, COMENTARIOS) VALUES ('RMC ', '005700000018R', '0057', '00000018', 'R', 'P0001', 'Bulonera Industrial S.R.L.', '2026-11-10 00:00:00', 2100.0, 0, 1, 0, 'Remito de compra');
+INSERT INTO C_MV_CPTE (TC, IDCOMPROBANTE, SUCURSAL, NUMERO, LETRA, CUENTA, NOMBRE, FECHA, Importe, ANULADA, APROBADO, FINALIZADO, COMENTARIOS) VALUES ('RMC ', '005700000019R', '0057', '00000019', 'R', 'P0002', 'Quimica Pinturas S.A.', '2026-11-11 00:00:00', 800.0, 0, 1, 1, 'Ya facturado');
+INSERT INTO C_MV_CPTE (TC, IDCOMPROBANTE, SUCURSAL, NUMERO, LETRA, CUENTA, NOMBRE, FECHA, Importe, ANULADA, APROBADO, FINALIZADO, COMENTARIOS) VALUES ('FCC ', '005700000020A', '0057', '00000020', 'A', 'P0002', 'Quimica Pinturas S.A.', '2026-11-12 00:00:00', 5000.0, 1, 1, 0, 'Anulada');
+
+-- Purchase orders: open with a guarantee, open with a goods receipt,
+-- unapproved.
+INSERT INTO C_MV_CPTE (TC, IDCOMPROBANTE, SUCURSAL, NUMERO, LETRA, CUENTA, NOMBRE, FECHA, Importe, ANULADA, APROBADO, FINALIZADO, COMENTARIOS, Garantia) VALUES ('OC  ', '005700000021X', '0057', '00000021', 'X', 'P0001', 'Bulonera Industrial S.R.L.', '2026-11-13 00:00:00', 7000.0, 0, 1, 0, 'Bulones', '1');
+INSERT INTO C_MV_CPTE (TC, IDCOMPROBANTE, SUCURSAL, NUMERO, LETRA, CUENTA, NOMBRE, FECHA, Importe, ANULADA, APROBADO, FINALIZADO, COMENTARIOS, Garantia) VALUES ('OC  ', '005700000022X', '0057', '00000022', 'X', 'P0002', 'Quimica Pinturas S.A.', '2026-11-14 00:00:00', 3500.0, 0, 1, 0, 'Latex', NULL);
+INSERT INTO C_MV_CPTE (TC, IDCOMPROBANTE, SUCURSAL, NUMERO, LETRA, CUENTA, NOMBRE, FECHA, Importe, ANULADA, APROBADO, FINALIZADO, COMENTARIOS, Garantia) VALUES ('OC  ', '005700000023X', '0057', '00000023', 'X', 'P0001', 'Bulonera Industrial S.R.L.', '2026-11-15 00:00:00', 100.0, 0, 0, 0, 'Sin aprobar', NULL);
+INSERT INTO V_MV_STOCK (TC, IdComprobante, IdComplemento, Secuencia, Fecha, IdDeposito, IdArticulo, Cantidad, CuentaProveedor, Tc_Origen, IdComprobante_Origen) VALUES ('IR  ', '005700000024X', 0, 1, '2026-11-16 00:00:00', '   1', 'PINT-LATEX-20            ', 5.0, 'P0002', 'OC  ', '005700000022X');
+
+-- Supplier seats: an NCPE seat of two lines, an NDPR seat of one.
+INSERT INTO MV_ASIENTOS (Cuenta, Secuencia, Fecha, Detalle, TC, SUCURSAL, NUMERO, LETRA, Importe) VALUES ('P0001', 1, '2026-11-17 00:00:00', 'Nota de credito por devolucion', 'NCPE', '0057', '00000025', 'A', 450.0);
+INSERT INTO MV_ASIENTOS (Cuenta, Secuencia, Fecha, Detalle, TC, SUCURSAL, NUMERO, LETRA, Importe) VALUES ('2.1.01', 2, '2026-11-17 00:00:00', 'Contrapartida', 'NCPE', '0057', '00000025', 'A', 450.0);
+INSERT INTO MV_ASIENTOS (Cuenta, Secuencia, Fecha, Detalle, TC, SUCURSAL, NUMERO, LETRA, Importe) VALUES ('P0002', 1, '2026-11-18 00:00:00', 'Nota de debito por flete', 'NDPR', '0057', '00000026', 'A', 120.0);
+
+-- Vouchers of other parties.
+INSERT INTO V_MV_CPTETERCEROS (ID, TC, IDCOMPROBANTE, IDCOMPLEMENTO, CUENTA, Nombre, FECHA, Importe, FECHAENVIADO, FECHARECIBIDO) VALUES (5701, 'FC  ', '005700000027A', 0, 'C0001', 'Ferreteria del Sur', '2026-11-19 00:00:00', 300.0, '2026-11-20 00:00:00', '2026-11-21 00:00:00');
+INSERT INTO V_MV_CPTETERCEROS (ID, TC, IDCOMPROBANTE, IDCOMPLEMENTO, CUENTA, Nombre, FECHA, Importe, FECHAENVIADO, FECHARECIBIDO) VALUES (5702, 'FC  ', '005700000028A', 1, 'C0002', 'Pintureria Centro', '2026-11-20 00:00:00', 150.0, '2026-11-21 00:00:00', NULL);

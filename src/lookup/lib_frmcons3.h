@@ -1,0 +1,152 @@
+#pragma once
+// Lib_FrmCons3 "Consulta...": the list lookup window. The caller sets the
+// public variables (its contract with Lib_ClsCons3) and shows it modally;
+// the load runs `sql`, builds one column and one search box per field and
+// one row per result row, applies the saved column widths and sizes itself
+// to the columns. The user searches (typing in a box or in the list), sorts
+// by a header, checks rows and enters quantities; accept and cancel hide the
+// window, leaving the results in ValorDevuelto, Valores and Cantidades.
+//
+// Sizes are twips. The window's Width and Height in the layout rules are
+// its outer size as the old runtime measured it: the client area plus a
+// border of 120 twips across and a title bar and border of 400 twips down.
+#include "platform/legacy/collection.h"
+#include "platform/legacy/variant.h"
+#include "platform/ui/modalform.h"
+
+#include <QString>
+
+#include <memory>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+
+namespace ui {
+class ColumnHeader;
+class ComboBoxArray;
+class HScrollBar;
+class ListItem;
+class ListView;
+}  // namespace ui
+
+namespace ado {
+class Recordset;
+}
+
+class Lib_FrmCons3 : public ui::ModalForm {
+    Q_OBJECT
+public:
+    explicit Lib_FrmCons3(QWidget* parent = nullptr);
+    ~Lib_FrmCons3() override;
+
+    // --- public variables (the contract), in their order ---------------------
+    legacy::Variant StkNivel1, StkNivel2, StkNivel3, StkNivel4;  // stock level colours
+    QString MuestraStock;            // "SI": article rows are coloured by stock
+    QString sql;                     // the statement; empty: the caller fills the list
+    QString CampoDevuelto;           // header of the returned column
+    std::shared_ptr<legacy::Collection> CmpsDevueltos;  // headers collected on accept
+    bool CheckBoxes = false;
+    QString gConnString;             // handed in, not used by the load
+    legacy::Variant ValorDevuelto;
+    QString FiltroInicial;           // first text of search box 0
+    QString CampoBusqueda;           // kept, not read
+    bool OrdenarPorLwv = false;      // the list keeps itself sorted
+    std::shared_ptr<legacy::Collection> Valores;
+    std::shared_ptr<legacy::Collection> Cantidades;
+    bool UsaCantidades = false;      // Insert, Delete, Shift+Insert edit "**Cantidad**"
+    QString ValoresDefault;          // values whose rows start checked; "@10" widens
+    bool CfgUsaConsultaLIKE = false; // F5 searches anywhere in the column
+    bool GrabarCfg = false;          // save the column widths on unload
+    bool UsarUDBC = false;           // read on ModGlobal::gDB3
+
+    // --- controls ---------------------------------------------------------------
+    QLabel* Label1 = nullptr;
+    QPushButton* CmdTodos = nullptr;    // "&Marcar"
+    QPushButton* CmdNuevo = nullptr;    // "N&uevo"
+    QFrame* Frame1 = nullptr;
+    QPushButton* CmdAceptar = nullptr;  // "&Aceptar"
+    QPushButton* CmdCancelar = nullptr; // "&Cancelar"
+    QPushButton* CmdNueva = nullptr;    // "&Nueva Busqueda"
+    QWidget* picFields = nullptr;
+    std::unique_ptr<ui::ComboBoxArray> CmbSearch;  // element i over column i + 1
+    ui::HScrollBar* HScroll1 = nullptr;
+    ui::ListView* ListView1 = nullptr;
+    QLabel* lblFieldName = nullptr;
+    QMenu* MNU_Emergente = nullptr;     // no operation opens it
+    QAction* MNU_Llena = nullptr;
+    QAction* MNU_Separador = nullptr;
+    QAction* MNU_Cancelar = nullptr;
+
+    // --- loading and layout -------------------------------------------------------
+    // The load again on the same window (F5, "&Nueva Busqueda", the date sort).
+    void Recarga() { Form_Load(); }
+    void Encolumnar();
+    void Leer(long Cdesde, int Cuantas);
+    void CalcularAncho();
+    void Form_Resize();
+
+    // --- searching, sorting, returning ---------------------------------------------
+    long Busqueda(long Clave, const QString& QueValor);
+    int IndiceColumna(const QString& Columna);
+    void OrdenarPorFecha(const QString& Cual);
+    void CmbSearch_Change(int Index);
+    void CmbSearch_Click(int Index) { CmbSearch_Change(Index); }
+    void ListView1_ColumnClick(ui::ColumnHeader& ColumnHeader);
+    void ListView1_KeyDown(int& KeyCode, int Shift);
+    void ListView1_DblClick() { CmdAceptar_Click(); }
+    void HScroll1_Change();
+    void CmdAceptar_Click();
+
+    // --- keys and commands ------------------------------------------------------------
+    void CmbSearch_GotFocus(int Index);
+    void CmbSearch_LostFocus(int Index);
+    void CmbSearch_KeyDown(int Index, int& KeyCode, int Shift);
+    void cmdCancelar_Click();
+    void CmdNueva_Click();
+    void CmdNuevo_Click();
+    void CmdTodos_Click();
+    void Form_KeyDown(int& KeyCode, int Shift);
+
+    // --- private state, readable for the lookup class and for tests ------------------
+    bool EsConsultaArticulos() const { return esConsultaArticulos_; }
+    const QString& TablaConsulta() const { return tablaConsulta_; }
+    const QString& SentenciaOriginal() const { return sentenciaOriginal_; }
+    int IndiceBusqueda() const { return indiceBusqueda_; }
+
+    // The screen width in twips that the window sizes itself against.
+    static double AnchoPantalla();
+
+protected:
+    void Form_Load() override;
+    void Form_Unload(int& Cancel) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreaControles();
+    void LeerAnchos();
+    void GrabarAnchos();
+    QString Celda(ui::ListItem& item, int posicion) const;
+    int ColumnaCantidad();
+    void ConectaBuscador(int index);
+
+    bool esConsultaArticulos_ = false;
+    QString sentenciaOriginal_;
+    QString sentenciaBase_;
+    QString sentenciaOrden_;
+    QString tablaConsulta_;
+    int indiceBusqueda_ = 0;
+    std::shared_ptr<ado::Recordset> rsConsulta_;
+    QString textoTecla_;      // the text of the key being handled in the list
+    bool disponiendo_ = false;
+};
+
+namespace lookup {
+
+// The window's default instance.
+ui::DefaultInstance<Lib_FrmCons3>& frmCons3();
+
+}  // namespace lookup

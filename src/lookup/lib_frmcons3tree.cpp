@@ -1,0 +1,336 @@
+#include "lookup/lib_frmcons3tree.h"
+
+#include "core/tratamientoerrores.h"
+#include "db/db_dll.h"
+#include "db/modglobal_db.h"
+#include "lookup/textos.h"
+#include "lookup/twips.h"
+#include "platform/ado/recordset.h"
+#include "platform/kapores2/funciones.h"
+#include "platform/legacy/errortrap.h"
+#include "platform/legacy/strings.h"
+#include "platform/ui/colors.h"
+#include "platform/ui/companions.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/treeview.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+
+using kapores2::Funciones;
+using legacy::ErrorTrap;
+using legacy::Trim;
+using legacy::Variant;
+
+using lookup::PonTwips;
+
+namespace {
+
+constexpr Qt::CaseSensitivity sinCaso = Qt::CaseInsensitive;
+
+}  // namespace
+
+Lib_FrmCons3Tree::Lib_FrmCons3Tree(QWidget* parent) : ui::ModalForm(parent)
+{
+    CreaControles();
+}
+
+Lib_FrmCons3Tree::~Lib_FrmCons3Tree() = default;
+
+void Lib_FrmCons3Tree::CreaControles()
+{
+    setObjectName(QStringLiteral("Lib_FrmCons3Tree"));
+    setWindowTitle(QStringLiteral("Consulta..."));
+    // The window keeps its designed layout: a size change moves nothing.
+    PonTwips(this, 0, 0, 6000, 7200);
+
+    picFields = new QWidget(this);
+    PonTwips(picFields, 60, 60, 5880, 6120);
+    CmbSearch = std::make_unique<ui::ComboBoxArray>(picFields);
+    ui::ComboBox& caja = (*CmbSearch)(0);
+    caja.setToolTipText(QStringLiteral("F5 realiza nueva busqueda"));
+    PonTwips(&caja, 0, 0, 5880, 315);
+    lblFieldName = new QLabel(picFields);
+    lblFieldName->hide();
+    TreeV = new ui::TreeView(picFields);
+    TreeV->setObjectName(QStringLiteral("TreeV"));
+    TreeV->setHideSelection(false);
+    TreeV->setLeft(0);
+    TreeV->setTop(375);
+    TreeV->setWidth(5880);
+    TreeV->setHeight(5745);
+
+    Frame1 = new QFrame(this);
+    Frame1->setFrameShape(QFrame::StyledPanel);
+    PonTwips(Frame1, 60, 6240, 5880, 855);
+    CmdAceptar = new QPushButton(QStringLiteral("&Aceptar"), Frame1);
+    CmdCancelar = new QPushButton(QStringLiteral("&Cancelar"), Frame1);
+    CmdNueva = new QPushButton(QStringLiteral("&Nueva Busqueda"), Frame1);
+    PonTwips(CmdAceptar, 120, 240, 1335, 375);
+    PonTwips(CmdCancelar, 2272, 240, 1335, 375);
+    PonTwips(CmdNueva, 3945, 240, 1815, 375);
+
+    MNU_Emergente = new QMenu(this);
+    MNU_Llena = MNU_Emergente->addAction(QStringLiteral("Llenar Con Posibles Valores"));
+    MNU_Separador = MNU_Emergente->addSeparator();
+    MNU_Cancelar = MNU_Emergente->addAction(QStringLiteral("Cancelar"));
+
+    connect(CmdAceptar, &QPushButton::clicked, this, [this] { CmdAceptar_Click(); });
+    connect(CmdCancelar, &QPushButton::clicked, this, [this] { cmdCancelar_Click(); });
+    connect(CmdNueva, &QPushButton::clicked, this, [this] { CmdNueva_Click(); });
+    TreeV->onNodeCheck = [this](ui::Node& n) { TreeV_NodeCheck(n); };
+    TreeV->onDblClick = [this] { TreeV_DblClick(); };
+    CmbSearch->onChange = [this](int i) { CmbSearch_Change(i); };
+    CmbSearch->onClick = [this](int i) { CmbSearch_Click(i); };
+    CmbSearch->onKeyDown = [this](int i, int& k, int s) { CmbSearch_KeyDown(i, k, s); };
+}
+
+bool Lib_FrmCons3Tree::EsFamilias() const
+{
+    return sql.contains(QStringLiteral("v_ta_familias"), sinCaso);
+}
+
+void Lib_FrmCons3Tree::Form_Load()
+{
+    ErrorTrap trap(QStringLiteral("FORM_LOAD"), &ModGlobal::ManejadorErrores);
+    if (!trap([&] { Valores = std::make_shared<legacy::Collection>(); })) return;
+    if (!trap([&] { TreeV->Nodes().Clear(); })) return;
+    if (!trap([&] { TreeV->setCheckboxes(CheckBoxes); })) return;
+    trap([&] {
+        if (EsFamilias()) ArmarTreeVFamilias();
+        else ArmarTreeVAutomatico();
+    });
+}
+
+void Lib_FrmCons3Tree::Form_Unload(int&)
+{
+    try {
+        TreeV->Nodes().Clear();
+        claves_.clear();
+    } catch (const legacy::VbError& e) {
+        ui::MsgBox(e.Description, ui::vbCritical, QStringLiteral("Aviso al Operador"));
+    }
+}
+
+void Lib_FrmCons3Tree::ComienzoComun()
+{
+    TreeV->Nodes().Clear();
+    claves_.clear();
+    TreeV->setLineStyle(ui::tvwRootLines);
+    TreeV->setStyle(ui::tvwTreelinesPlusMinusPictureText);
+    ui::Node& raiz = TreeV->Nodes().Add(nullptr, ui::tvwLast, QStringLiteral("A"), QStringLiteral("Consulta..."));
+    raiz.setExpanded(true);
+    claves_.insert(QStringLiteral("A"), &raiz);
+    ultimo_ = &raiz;
+}
+
+QList<legacy::VariantList> Lib_FrmCons3Tree::LeeFilas()
+{
+    DB_Dll& db = ModGlobal::gDB();
+    std::shared_ptr<ado::Recordset> rs;
+    db.AbrirRecordset(sql, rs, db.gCnn, 0, 1, -1, true);
+    QList<legacy::VariantList> filas;
+    if (rs && !rs->Eof()) filas = rs->GetRows();
+    db.CierraRecordset(rs);
+    return filas;
+}
+
+bool Lib_FrmCons3Tree::Agrega(ui::Node* padre, const QString& clave, const QString& texto)
+{
+    // A code that is already in the tree (two rows with one code) is left
+    // out; the rest of the tree is still built.
+    const QString mayusculas = clave.toUpper();
+    if (claves_.contains(mayusculas)) return false;
+    if (!padre) padre = claves_.value(QStringLiteral("A"));
+    ui::Node& nodo = TreeV->Nodes().Add(padre, ui::tvwChild, clave, texto);
+    claves_.insert(mayusculas, &nodo);
+    ultimo_ = &nodo;
+    return true;
+}
+
+void Lib_FrmCons3Tree::ArmarTreeVFamilias()
+{
+    ErrorTrap trap(QStringLiteral("ArmarTreeVAutomatico"), &ModGlobal::ManejadorErrores);
+    if (!trap([&] { ComienzoComun(); })) return;
+    // The family statement is written once; F5 narrows it from then on (a
+    // rebuild that wrote it again would drop the condition just added).
+    if (!trap([&] {
+            if (!sql.contains(QStringLiteral("[relative]"), sinCaso)) sql = lookup::SentenciaFamilias();
+        }))
+        return;
+    QList<legacy::VariantList> filas;
+    if (!trap([&] { filas = LeeFilas(); })) return;
+    if (filas.size() < 3) return;
+    const int n = int(filas[0].size());
+    for (int r = 0; r < n; ++r) {
+        if (!trap([&] {
+                const QString codigo = filas[0][r].toString();
+                const Variant relativo = filas[2][r];
+                // A parent left out of a narrowed statement: under the root.
+                ui::Node* padre = relativo.IsNull() ? nullptr : TreeV->Nodes().find(QStringLiteral("A") + relativo.toString());
+                Agrega(padre, QStringLiteral("A") + codigo,
+                       codigo + QStringLiteral(" - ") + Funciones::ValorNoNulo(filas[1][r]).toString());
+            }))
+            return;
+    }
+}
+
+void Lib_FrmCons3Tree::ArmarTreeVAutomatico()
+{
+    ErrorTrap trap(QStringLiteral("ArmarTreeVAutomatico"), &ModGlobal::ManejadorErrores);
+    if (!trap([&] { ComienzoComun(); })) return;
+    QList<legacy::VariantList> filas;
+    if (!trap([&] { filas = LeeFilas(); })) return;
+    if (filas.size() < 2) return;
+    const int n = int(filas[0].size());
+    for (int r = 0; r < n; ++r) {
+        if (!trap([&] {
+                const QString codigo = Funciones::ValorNoNulo(filas[0][r]).toString();
+                const QString clave = QStringLiteral("A") + codigo;
+                const QString mayusculas = clave.toUpper();
+                // The parent is the longest key already in the tree that
+                // begins this key (the root "A" begins every key; of equal
+                // keys the first). Rows in code order find it on the chain
+                // of the node added last; only longer keys than that one
+                // are then looked up.
+                ui::Node* padre = ultimo_;
+                while (padre && !clave.startsWith(padre->Key(), sinCaso)) padre = padre->Parent();
+                const int desde = padre ? int(padre->Key().size()) : 0;
+                for (int largo = int(clave.size()) - 1; largo > desde; --largo) {
+                    if (ui::Node* otro = claves_.value(mayusculas.left(largo))) {
+                        padre = otro;
+                        break;
+                    }
+                }
+                Agrega(padre, clave, codigo + QStringLiteral(" - ") + Funciones::ValorNoNulo(filas[1][r]).toString());
+            }))
+            return;
+    }
+}
+
+void Lib_FrmCons3Tree::CmdNueva_Click()
+{
+    if (EsFamilias()) ArmarTreeVFamilias();
+    else ArmarTreeVAutomatico();
+}
+
+void Lib_FrmCons3Tree::CmbSearch_KeyDown(int Index, int& KeyCode, int)
+{
+    ErrorTrap trap = ErrorTrap::ResumeNext(QStringLiteral("CmbSearch_KeyDown"));
+    if (KeyCode == ui::vbKeyF1 + 4) {
+        trap([&] { (*CmbSearch)(Index).setTag(QStringLiteral("Descripcion")); });
+        trap([&] { sql = lookup::FiltroArbol(sql, (*CmbSearch)(Index).Text()); });
+        trap([&] { (*CmbSearch)(Index).setText(QString()); });
+        trap([&] { Form_Load(); });
+        return;
+    }
+    if (KeyCode == ui::vbKeyDown || KeyCode == ui::vbKeyUp || KeyCode == ui::vbKeyPageDown || KeyCode == ui::vbKeyPageUp)
+        trap([&] { TreeV->SetFocus(); });
+}
+
+void Lib_FrmCons3Tree::CmbSearch_Change(int Index)
+{
+    ErrorTrap trap = ErrorTrap::ResumeNext(QStringLiteral("CmbSearch_Change"));
+    QString buscado;
+    trap([&] { buscado = (*CmbSearch)(Index).Text(); });
+    trap([&] {
+        ui::Nodes& nodos = TreeV->Nodes();
+        for (int i = 1; i <= nodos.Count(); ++i) {
+            ui::Node& nodo = nodos.Item(i);
+            const QString& texto = nodo.Text();
+            const int guion = int(texto.indexOf(u'-'));
+            const QString codigo = guion < 0 ? QString() : Trim(texto.left(guion));
+            const QString descripcion = Trim(guion < 0 ? texto : texto.mid(guion + 1));
+            if (codigo.startsWith(buscado, sinCaso) || descripcion.startsWith(buscado, sinCaso)) {
+                TreeV->setSelectedItem(&nodo);
+                nodo.EnsureVisible();
+                return;
+            }
+        }
+    });
+}
+
+void Lib_FrmCons3Tree::TreeV_NodeCheck(ui::Node& Node)
+{
+    // Every level below follows the clicked node.
+    std::vector<ui::Node*> pendientes{&Node};
+    while (!pendientes.empty()) {
+        ui::Node* n = pendientes.back();
+        pendientes.pop_back();
+        for (ui::Node* hijo = n->Child(); hijo; hijo = hijo->Next()) {
+            hijo->setChecked(n->Checked());
+            pendientes.push_back(hijo);
+        }
+    }
+}
+
+void Lib_FrmCons3Tree::CmdAceptar_Click()
+{
+    ErrorTrap trap(QStringLiteral("HScroll1_Change"), &ModGlobal::ManejadorErrores);
+    DB_Dll& db = ModGlobal::gDB();
+    const QString pedido = CampoDevuelto.toUpper();
+    // The stored field of the row of `tabla` whose `campo` is the code.
+    auto busca = [&](const char* tabla, const char* campo, const QString& codigo, Variant& valor) {
+        std::shared_ptr<ado::Recordset> rs;
+        if (!db.ExisteEnTabla(QString::fromLatin1(tabla), codigo, QString::fromLatin1(campo), &rs, 8, QString(), true))
+            return false;
+        valor = Funciones::ValorNoNulo(rs->Fields(CampoDevuelto).Value());
+        db.CierraRecordset(rs);
+        return true;
+    };
+    if (CheckBoxes) {
+        trap([&] {
+            ui::Nodes& nodos = TreeV->Nodes();
+            for (int i = 1; i <= nodos.Count(); ++i) {
+                ui::Node& nodo = nodos.Item(i);
+                if (!nodo.Checked()) continue;
+                const QString codigo = nodo.Key().mid(1);
+                Variant valor;
+                if (pedido == u"IDFAMILIA" || pedido == u"CODIGO") Valores->Add(Trim(codigo));
+                else if (pedido == u"IDPOSICION" && busca("MA_POSICIONES", "IDPOSICION", codigo, valor))
+                    Valores->Add(valor);
+            }
+        });
+    } else {
+        // Nothing selected: the window stays open and nothing changes.
+        ui::Node* nodo = TreeV->SelectedItem();
+        if (!nodo) return;
+        const QString codigo = nodo->Key().mid(1);
+        trap([&] {
+            Variant valor = QString();
+            if (pedido == u"IDFAMILIA") {
+                busca("@admin_V_TA_FAMILIAS", "IDFAMILIA", codigo, valor);
+            } else if (pedido == u"IDPOSICION") {
+                busca("MA_POSICIONES", "IDPOSICION", codigo, valor);
+            } else if (pedido == u"CODIGO") {
+                if (!busca("TA_CCOSTO", "CODIGO", codigo, valor)) busca("MA_CUENTAS", "CODIGO", codigo, valor);
+            } else {
+                return;
+            }
+            ValorDevuelto = valor;
+        });
+    }
+    hide();
+}
+
+void Lib_FrmCons3Tree::cmdCancelar_Click()
+{
+    ValorDevuelto = QString();
+    CmpsDevueltos.reset();
+    Valores.reset();
+    hide();
+}
+
+namespace lookup {
+
+ui::DefaultInstance<Lib_FrmCons3Tree>& frmCons3Tree()
+{
+    // Never destroyed: the window may outlive the application object.
+    static auto* instancia = new ui::DefaultInstance<Lib_FrmCons3Tree>();
+    return *instancia;
+}
+
+}  // namespace lookup

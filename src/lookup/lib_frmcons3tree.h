@@ -1,0 +1,98 @@
+#pragma once
+// Lib_FrmCons3Tree "Consulta...": the tree lookup window for hierarchical
+// code tables (families, positions, cost centres, accounts). The family
+// builder composes its own statement and takes each family's parent from
+// it; the general builder runs `sql` and puts each row under the longest
+// code already in the tree that begins its own code. Typing finds a node,
+// F5 narrows the statement, a check marks the whole branch below; accept
+// and cancel hide the window with the results in ValorDevuelto / Valores.
+#include "platform/legacy/collection.h"
+#include "platform/legacy/variant.h"
+#include "platform/ui/modalform.h"
+
+#include <QHash>
+#include <QString>
+
+#include <memory>
+
+class QFrame;
+class QLabel;
+class QMenu;
+class QAction;
+class QPushButton;
+
+namespace ui {
+class ComboBoxArray;
+class Node;
+class TreeView;
+}  // namespace ui
+
+class Lib_FrmCons3Tree : public ui::ModalForm {
+    Q_OBJECT
+public:
+    explicit Lib_FrmCons3Tree(QWidget* parent = nullptr);
+    ~Lib_FrmCons3Tree() override;
+
+    // --- public variables (the contract), in their order ---------------------
+    QString sql;
+    QString CampoDevuelto;  // "IDFAMILIA", "IDPOSICION" or "CODIGO"
+    std::shared_ptr<legacy::Collection> CmpsDevueltos;
+    bool CheckBoxes = false;
+    QString gConnString;
+    legacy::Variant ValorDevuelto;
+    QString FiltroInicial;
+    QString CampoBusqueda;
+    bool OrdenarPorLwv = false;
+    std::shared_ptr<legacy::Collection> Valores;
+    std::shared_ptr<legacy::Collection> Cantidades;
+    bool UsaCantidades = false;
+
+    // --- controls ---------------------------------------------------------------
+    ui::TreeView* TreeV = nullptr;
+    std::unique_ptr<ui::ComboBoxArray> CmbSearch;
+    QLabel* lblFieldName = nullptr;
+    QWidget* picFields = nullptr;
+    QFrame* Frame1 = nullptr;
+    QPushButton* CmdNueva = nullptr;
+    QPushButton* CmdCancelar = nullptr;
+    QPushButton* CmdAceptar = nullptr;
+    QMenu* MNU_Emergente = nullptr;
+    QAction* MNU_Llena = nullptr;
+    QAction* MNU_Separador = nullptr;
+    QAction* MNU_Cancelar = nullptr;
+
+    void Recarga() { Form_Load(); }
+    void ArmarTreeVFamilias();
+    void ArmarTreeVAutomatico();
+    void CmdNueva_Click();
+    void CmbSearch_KeyDown(int Index, int& KeyCode, int Shift);
+    void CmbSearch_Change(int Index);
+    void CmbSearch_Click(int Index) { CmbSearch_Change(Index); }
+    void TreeV_NodeCheck(ui::Node& Node);
+    void TreeV_DblClick() { CmdAceptar_Click(); }
+    void CmdAceptar_Click();
+    void cmdCancelar_Click();
+
+protected:
+    void Form_Load() override;
+    void Form_Unload(int& Cancel) override;
+
+private:
+    void CreaControles();
+    void ComienzoComun();
+    bool EsFamilias() const;
+    // The rows of the statement as [field][row]; empty when none.
+    QList<legacy::VariantList> LeeFilas();
+    // Adds the node under `padre` (the root when it is not in the tree);
+    // false when its key is already there.
+    bool Agrega(ui::Node* padre, const QString& clave, const QString& texto);
+
+    QHash<QString, ui::Node*> claves_;  // key in capitals -> the first node of that key
+    ui::Node* ultimo_ = nullptr;        // the node added last
+};
+
+namespace lookup {
+
+ui::DefaultInstance<Lib_FrmCons3Tree>& frmCons3Tree();
+
+}  // namespace lookup

@@ -1,0 +1,410 @@
+#include "lookup/textos.h"
+
+#include "core/consultasvrk.h"
+#include "core/sqlbuilder.h"
+#include "platform/kapores2/funciones.h"
+#include "platform/legacy/strings.h"
+
+#include <QDateTime>
+#include <QFile>
+
+namespace lookup {
+
+namespace {
+
+using kapores2::Funciones;
+using legacy::InStr;
+using legacy::Trim;
+using legacy::vbTextCompare;
+
+constexpr Qt::CaseSensitivity sinCaso = Qt::CaseInsensitive;
+
+bool Contiene(const QString& texto, const QString& parte) { return texto.contains(parte, sinCaso); }
+bool Igual(const QString& a, const QString& b) { return a.compare(b, sinCaso) == 0; }
+
+bool EsLetraDePalabra(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'@' || c == u'#'; }
+
+QString Limpio(const QString& campo)
+{
+    return Trim(Funciones::QuitaCaracteres(campo, QString(QChar(0)), QString(QChar(255))));
+}
+
+}  // namespace
+
+// --- query builder ------------------------------------------------------------
+
+QString EntreParentesis(const QString& where)
+{
+    if (Trim(where).size() > 1 && !where.startsWith(u'('))
+        return QStringLiteral(" (") + where + QStringLiteral(") ");
+    return where;
+}
+
+int LimiteFilas(const QString& valorConfigurado)
+{
+    int n = 0;
+    try {
+        n = Funciones::TextoAEntero(legacy::Variant(valorConfigurado));
+    } catch (const legacy::VbError&) {
+        n = 0;
+    }
+    return n == 0 ? 1000 : n;
+}
+
+int PalabraExterior(const QString& sql, const QString& palabra)
+{
+    // The words of a keyword ("ORDER BY") may stand apart by any blanks.
+    const QStringList partes = palabra.split(u' ', Qt::SkipEmptyParts);
+    int nivel = 0;
+    int hallado = -1;
+    const int n = int(sql.size());
+    for (int i = 0; i < n; ++i) {
+        const QChar c = sql[i];
+        if (c == u'\'' || c == u'"' || c == u'[') {
+            const QChar cierre = c == u'[' ? QChar(u']') : c;
+            const int fin = int(sql.indexOf(cierre, i + 1));
+            if (fin < 0) break;
+            i = fin;
+            continue;
+        }
+        if (c == u'(') { ++nivel; continue; }
+        if (c == u')') { --nivel; continue; }
+        if (nivel != 0 || (i > 0 && EsLetraDePalabra(sql[i - 1]))) continue;
+        int j = i;
+        bool coincide = true;
+        for (int k = 0; k < partes.size() && coincide; ++k) {
+            if (k > 0) {
+                const int antes = j;
+                while (j < n && sql[j].isSpace()) ++j;
+                if (j == antes) coincide = false;
+            }
+            if (coincide && QStringView(sql).mid(j).startsWith(partes[k], sinCaso)) j += int(partes[k].size());
+            else coincide = false;
+        }
+        if (coincide && (j >= n || !EsLetraDePalabra(sql[j]))) hallado = i;
+    }
+    return hallado;
+}
+
+QString AgregaCondicion(const QString& sql, QString& where)
+{
+    if (Trim(where).isEmpty()) return sql;
+    if (Contiene(where, QStringLiteral("WHERE"))) return sql + where;
+    // The condition goes in front of the first trailing clause.
+    int cola = -1;
+    for (const QString& clausula : {QStringLiteral("GROUP BY"), QStringLiteral("ORDER BY")}) {
+        const int p = PalabraExterior(sql, clausula);
+        if (p >= 0 && (cola < 0 || p < cola)) cola = p;
+    }
+    const int dondeWhere = PalabraExterior(sql, QStringLiteral("WHERE"));
+    const bool tieneWhere = dondeWhere >= 0 && (cola < 0 || dondeWhere < cola);
+    where = (tieneWhere ? QStringLiteral(" AND ") : QStringLiteral(" WHERE ")) + where;
+    if (cola < 0) return sql + where;
+    return sql.left(cola) + where + QStringLiteral(" ") + sql.mid(cola);
+}
+
+QString ConsultaSelect(const QString& sql, QString& where)
+{
+    QString texto = sql;
+    if (Contiene(texto, QStringLiteral("V_MA_ARTICULOS")))
+        texto = Funciones::ReemplazaTexto(texto, QStringLiteral("V_MA_ARTICULOS"), QStringLiteral("VT_MA_ARTICULOS"));
+    return AgregaCondicion(texto, where);
+}
+
+std::optional<Definicion> BuscaDefinicion(const QString& ruta, const QString& tabla, bool* existe)
+{
+    QFile archivo(ruta);
+    const bool abierto = archivo.open(QIODevice::ReadOnly);
+    if (existe) *existe = abierto;
+    if (!abierto) return std::nullopt;
+    const QString buscada = Trim(tabla);
+    const int largo = ModGlobal::RegistroConsulta::Largo;
+    // A short last record is read as far as it goes (the scan ends at the
+    // end of the file, whatever its length).
+    while (true) {
+        const QByteArray bytes = archivo.read(largo);
+        if (bytes.isEmpty()) break;
+        const ModGlobal::RegistroConsulta r =
+            ModGlobal::RegistroConsulta::desdeBytes(bytes.leftJustified(largo, ' '));
+        if (Igual(Limpio(r.Tabla), buscada))
+            return Definicion{Limpio(r.Tabla), r.Campos, Limpio(r.Condicion)};
+    }
+    return std::nullopt;
+}
+
+QString ConsultaDefinicion(const Definicion& d, int limite, QString& campoBusqueda, const QString& where)
+{
+    QString tabla = d.Tabla;
+    QString campos = Trim(Funciones::Reemplaza(d.Campos, QStringLiteral("|"), QStringLiteral(",")));
+    if (campos.startsWith(u',')) campos.remove(0, 1);
+    if (campos.endsWith(u',')) campos.chop(1);
+    if (campos.isEmpty()) campos = QStringLiteral("*");
+    if (campoBusqueda.isEmpty()) {
+        const int coma = int(campos.indexOf(u','));
+        if (coma < 0) return {};
+        campoBusqueda = campos.left(coma);
+    }
+    // A condition of the definition takes precedence over the caller's.
+    QString condicion = d.Condicion;
+    if (condicion.isEmpty() && !Trim(where).isEmpty()) condicion = where;
+    if (Igual(tabla, QStringLiteral("VT_PROVEEDORES")) || Igual(tabla, QStringLiteral("VT_CLIENTES"))) {
+        if (condicion.isEmpty()) condicion = QStringLiteral("Dada_De_Baja = 0");
+    } else if (Igual(tabla, QStringLiteral("V_MA_ARTICULOS"))) {
+        tabla = QStringLiteral("VT_MA_ARTICULOS");
+        if (condicion.isEmpty()) condicion = QStringLiteral("SUSPENDIDO = 0");
+    }
+    const QString filtro = Trim(condicion).isEmpty() ? QString() : QStringLiteral(" WHERE ") + condicion;
+    const QString cabeza = QStringLiteral("SELECT TOP ") + QString::number(limite) + u' ' + campos +
+                           QStringLiteral(" FROM ") + tabla;
+    if (campoBusqueda.isEmpty()) return cabeza + QStringLiteral(" with(nolock) ") + filtro;
+    return cabeza + QStringLiteral("  with(nolock) ") + filtro + QStringLiteral(" ORDER BY ") + campoBusqueda;
+}
+
+bool ListaFija(const QString& tabla, QString& campos, QString& campoBusqueda)
+{
+    struct Fija {
+        const char* tabla;
+        const char* campos;
+        const char* busqueda;
+    };
+    // A second list for a deposit table ("...,UnidadNegocio,") stood behind
+    // the same name and could never be chosen; it is left out.
+    static const Fija fijas[] = {{"V_TA_Unidad", "Descripcion,IdUnidad,", "IdUnidad"},
+                                 {"V_TA_DEPOSITO", "Descripcion,Unidad,IdDeposito,", "IdDeposito"},
+                                 {"V_TA_STATUS", "Descripcion,Tipo,CodigoEstado,", "CodigoEstado"}};
+    for (const Fija& f : fijas) {
+        if (Igual(Trim(tabla), QString::fromLatin1(f.tabla))) {
+            campos = QString::fromLatin1(f.campos);
+            campoBusqueda = QString::fromLatin1(f.busqueda);
+            return true;
+        }
+    }
+    return false;
+}
+
+QString ListaDeColumnas(const QString& tabla, const QStringList& columnas, QString& campoBusqueda)
+{
+    const bool conMarcas = Igual(Trim(tabla), QStringLiteral("v_mv_mutuales")) ||
+                           Igual(Trim(tabla), QStringLiteral("V_MV_TROPA_STOCK"));
+    QString lista;
+    for (const QString& n : columnas) {
+        const QString N = n.toUpper();
+        if (N == u"ID" || N == u"FECHAHORA_MODIFICACION" || N == u"FECHAHORA_GRABACION") {
+            if (!conMarcas) continue;
+            lista = n + u',' + lista;
+            campoBusqueda = n;
+        } else if (N == u"DESCRIPCION" || N == u"NOMBRE" || N == u"DETALLE") {
+            lista = n + u',' + lista;
+            campoBusqueda = n;
+        } else if (lista.isEmpty()) {
+            lista = n + u',';
+            campoBusqueda = n;
+        } else {
+            lista = n + u',' + lista;
+        }
+    }
+    return lista;
+}
+
+QString ConsultaColumnas(const QString& tabla, const QString& campos, int limite, const QString& campoBusqueda,
+                         const QString& where)
+{
+    QString lista = campos.isEmpty() ? QStringLiteral(" * ") : campos.left(campos.size() - 1);
+    const QString condicion = u' ' + where;
+    QString texto = QStringLiteral("SELECT TOP ") + QString::number(limite) + u' ' + lista +
+                    QStringLiteral(" FROM ") + tabla;
+    if (!Trim(condicion).isEmpty()) texto += QStringLiteral(" WHERE ");
+    return texto + condicion + QStringLiteral(" ORDER BY ") + campoBusqueda;
+}
+
+// --- list window ------------------------------------------------------------------
+
+QString TablaDeConsulta(const QString& sql)
+{
+    const long p = InStr(sql, QStringLiteral("from"), vbTextCompare);
+    if (p == 0) return {};
+    long blanco = InStr(p + 5, sql, QStringLiteral(" "));
+    if (blanco == 0) blanco = long(sql.size()) + 1;
+    return Trim(sql.mid(p + 3, blanco - (p + 4)));
+}
+
+int LetrasDeColumna(int tamanioDefinido, int tipoAdo, bool tablasArticulos, const QString& valoresDefault)
+{
+    int w = tamanioDefinido;
+    if (tipoAdo == 6 || tipoAdo == 131) w = 12;  // currency, numeric
+    if (w >= 60) w = 60;
+    if (!tablasArticulos && Igual(valoresDefault, QStringLiteral("@10"))) w += 10;
+    return w;
+}
+
+bool MarcadoPorDefecto(const QString& valor, const QString& valoresDefault)
+{
+    const QString v = Trim(valor);
+    if (v.isEmpty() || valoresDefault.isEmpty()) return false;
+    for (const QChar sep : {u'|', u',', u';'}) {
+        if (!valoresDefault.contains(sep)) continue;
+        for (const QString& item : valoresDefault.split(sep))
+            if (Igual(Trim(item), v)) return true;
+        return false;
+    }
+    return Contiene(valoresDefault, v);
+}
+
+int NivelStock(double pp, double s)
+{
+    if (pp == 0 && s > 0) return 1;
+    if (pp > 0 && s > pp) return 2;
+    if (pp > 0 && s < pp) return 3;
+    return 4;
+}
+
+QString FiltroF5(const QString& sql, QString& sentenciaBase, QString& sentenciaOrden, const QString& campo,
+                 QString& textoCaja, bool usaLike)
+{
+    sentenciaOrden.clear();
+    QString prefijo;
+    if (Contiene(sql, QStringLiteral("order"))) {
+        // Without "order by" the cut is skipped: the tail stays empty and
+        // the base keeps its earlier text.
+        const int p = int(sql.indexOf(QStringLiteral("order by"), 0, sinCaso));
+        if (p >= 0) {
+            sentenciaOrden = sql.mid(p);
+            sentenciaBase = sql.left(p);
+        }
+    }
+    const int g = int(sql.indexOf(QStringLiteral("group by"), 0, sinCaso));
+    if (g >= 0) {
+        const QString t = sql.mid(g);
+        if (!Trim(t).isEmpty()) sentenciaOrden = t;
+        sentenciaBase = sql.left(g);
+    }
+    if (Contiene(sentenciaBase, QStringLiteral("stk_ma_articulos."))) prefijo = QStringLiteral("stk_ma_articulos.");
+    if (Contiene(sentenciaBase, QStringLiteral("v_ma_articulos."))) prefijo = QStringLiteral("v_ma_articulos.");
+    const QString union_ = Contiene(sql, QStringLiteral("where")) ? QStringLiteral(" and ") : QStringLiteral(" where ");
+    QString nueva;
+    if (usaLike) {
+        const QString patron = ModGlobal::DuplicaApostrofes(textoCaja).replace(u' ', u'%');
+        nueva = sentenciaBase + union_ + prefijo + campo + QStringLiteral(" like '%") + patron +
+                QStringLiteral("%' ") + sentenciaOrden;
+    } else {
+        textoCaja = Funciones::Reemplaza(textoCaja, QStringLiteral("*"), QStringLiteral("%"));
+        nueva = sentenciaBase + union_ + prefijo + campo + QStringLiteral(" like '") +
+                ModGlobal::DuplicaApostrofes(textoCaja) + QStringLiteral("%' ") + sentenciaOrden;
+    }
+    sentenciaBase = nueva;
+    return nueva;
+}
+
+std::optional<QString> ConsultaOrdenadaPorFecha(const QString& sql, const QString& columna)
+{
+    if (Contiene(sql, QStringLiteral("order"))) return std::nullopt;
+    QString texto = sql + QStringLiteral(" order by ") + columna;
+    if (Igual(columna, QStringLiteral("fechahorafinromaneo"))) texto += QStringLiteral(" desc ");
+    return texto;
+}
+
+TeclaLista TeclaEnLista(int keyCode, int shift, const QString& texto, bool checkBoxes, bool usaCantidades)
+{
+    TeclaLista t;
+    if (keyCode == 32 && checkBoxes) return t;  // the list toggles the check itself
+    if (keyCode == 13) { t.accion = TeclaLista::Aceptar; return t; }
+    if (keyCode == 45 && shift == 1 && usaCantidades) { t.accion = TeclaLista::CantidadTecleada; return t; }
+    if (keyCode == 45 && shift == 0 && usaCantidades) { t.accion = TeclaLista::SumaUno; return t; }
+    if (keyCode == 46 && shift == 0 && usaCantidades) { t.accion = TeclaLista::RestaUno; return t; }
+    // Backspace takes the last character of the search box away (it used to
+    // append the key's own code as a character).
+    if (keyCode == 8) { t.accion = TeclaLista::BorraEnBuscador; return t; }
+    if (keyCode >= 33 && keyCode <= 46) return t;   // page, cursor, Insert, Delete
+    if (keyCode >= 112 && keyCode <= 135) return t; // function keys
+    // The typed character goes to the search box; numpad digits type digits
+    // even when the key event carries no text.
+    QString c = texto;
+    if (c.isEmpty() && keyCode == 32) c = QStringLiteral(" ");
+    if (c.isEmpty() && keyCode >= 96 && keyCode <= 105) c = QString(QChar(u'0' + (keyCode - 96)));
+    if (c.size() != 1 || !c[0].isPrint()) return t;
+    t.accion = TeclaLista::AlBuscador;
+    t.agregado = c;
+    return t;
+}
+
+double ValorCantidad(const QString& celda)
+{
+    int i = 0;
+    const int n = int(celda.size());
+    while (i < n && celda[i] == u' ') ++i;
+    const int inicio = i;
+    if (i < n && (celda[i] == u'-' || celda[i] == u'+')) ++i;
+    while (i < n && celda[i].isDigit()) ++i;
+    if (i < n && celda[i] == u'.') {
+        ++i;
+        while (i < n && celda[i].isDigit()) ++i;
+    }
+    bool ok = false;
+    const double v = celda.mid(inicio, i - inicio).toDouble(&ok);
+    return ok ? v : 0.0;
+}
+
+QString TextoCantidad(double valor, int decimales) { return QString::number(valor, 'f', decimales); }
+
+Programa ProgramaMantenimiento(const QString& tablaConsulta)
+{
+    const QString t = Trim(tablaConsulta);
+    auto es = [&](const char* nombre) { return Igual(t, QString::fromLatin1(nombre)); };
+    if (es("V_TA_RUBROS") || es("V_TA_UNIDAD")) return {QStringLiteral("SHELL:PARSIMOLENO"), t};
+    if (es("VT_CLIENTES")) return {QStringLiteral("SHELL:BROMELIANTURO"), QStringLiteral("1")};
+    if (es("VT_PROVEEDORES")) return {QStringLiteral("SHELL:BROMELIANTURO"), QStringLiteral("0")};
+    if (es("V_TA_Tecnicos")) return {QStringLiteral("SHELL:V_TA_Tecnicos"), QString()};
+    if (es("V_TA_VENDEDORES")) return {QStringLiteral("SHELL:V_TA_VENDEDORES"), QString()};
+    if (es("V_MA_ARTICULOS") || es("VT_MA_ARTICULOS")) return {QStringLiteral("SHELL:V_MA_ARTICULOS"), QString()};
+    return {QStringLiteral("SHELL:PARSIMOLENO"), t};
+}
+
+QString SentenciaFaltante(const QString& fechaHora, const QString& codigo25, const QString& descripcion,
+                          const QString& usuario)
+{
+    using ModGlobal::DuplicaApostrofes;
+    return QStringLiteral("INSERT INTO V_MV_FALTANTES (FechaHora,IdArticulo,Descripcion,Usuario) values('") +
+           fechaHora + QStringLiteral("','") + DuplicaApostrofes(codigo25) + QStringLiteral("','") +
+           DuplicaApostrofes(descripcion) + QStringLiteral("','") + DuplicaApostrofes(usuario) +
+           QStringLiteral("')");
+}
+
+QString FechaHoraConexion()
+{
+    // Every connection is opened reading dates day first (SET DATEFORMAT
+    // dmy on the server, the same rule on the embedded engine), whatever the
+    // desktop's regional settings say.
+    return QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+}
+
+// --- tree window ----------------------------------------------------------------------
+
+QString FiltroArbol(const QString& sql, const QString& texto)
+{
+    // The cut is made at the statement's own ORDER BY, not at one inside a
+    // sub-query (the family statement has one in its parent column).
+    QString cabeza = sql;
+    QString cola;
+    const int p = PalabraExterior(sql, QStringLiteral("order by"));
+    if (p >= 0) {
+        cabeza = sql.left(p);
+        cola = sql.mid(p);
+    }
+    const QString union_ = Contiene(sql, QStringLiteral("where")) ? QStringLiteral(" and ") : QStringLiteral(" where ");
+    // An apostrophe typed in the box is doubled, so it is searched for and
+    // cannot end the text early.
+    return cabeza + union_ + QStringLiteral("Descripcion like '%") + ModGlobal::DuplicaApostrofes(texto) +
+           QStringLiteral("%' ") + cola;
+}
+
+QString SentenciaFamilias()
+{
+    return QStringLiteral("SELECT     TOP 100 PERCENT IdFamilia, Descripcion, "
+                          "(SELECT     TOP 1 idfamilia FROM @Admin_v_ta_familias a  "
+                          " Where a.IdFamilia < b.IdFamilia And (Len(LTrim(RTrim(a.IdFamilia))) < "
+                          "Len(LTrim(RTrim(b.IdFamilia)))) "
+                          " ORDER BY idfamilia DESC) AS [relative] FROM dbo.V_TA_FAMILIAS b Where IdFamilia<>'' "
+                          "ORDER BY IdFamilia");
+}
+
+}  // namespace lookup

@@ -1,0 +1,138 @@
+#pragma once
+// The texts of the lookup: the query builder's pieces, the statement
+// rewrites of the windows (F5, the date sort), the search-box and row rules
+// and the statement of a stock-shortage row. Plain functions, no widgets and
+// no database: the class and the windows are thin over them. Every text
+// comparison ignores letter case.
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace lookup {
+
+// --- query builder ------------------------------------------------------------
+
+// A condition of more than one character that does not begin with "(" goes
+// between parentheses: " (" & where & ") ".
+QString EntreParentesis(const QString& where);
+
+// The row limit from the stored text of "TopConsArt": its value rounded half
+// to even; 1000 when that is 0 or the text is not a number.
+int LimiteFilas(const QString& valorConfigurado);
+
+// Position (0-based) of a keyword outside parentheses and quotes, the last
+// such occurrence; -1 when none. Words inside longer words do not count.
+int PalabraExterior(const QString& sql, const QString& palabra);
+
+// A caller's condition added to a complete SELECT text. A condition that
+// holds "where" itself is appended as it is. Otherwise it is joined with
+// " AND " to the statement's own outer WHERE, or with " WHERE " when there
+// is none, and it goes before a trailing ORDER BY or GROUP BY. `where`
+// receives the piece added (" WHERE (x) ", " AND (x) ").
+QString AgregaCondicion(const QString& sql, QString& where);
+
+// The SELECT path: the article table replaced by its view, then the
+// condition added (an empty condition adds nothing).
+QString ConsultaSelect(const QString& sql, QString& where);
+
+// One record of the definitions file, as read.
+struct Definicion {
+    QString Tabla;      // cleaned of Chr(0) and Chr(255), trimmed
+    QString Campos;     // "|F1|F2|"
+    QString Condicion;  // cleaned, trimmed
+};
+
+// The definition of a table in the file (records of 1202 bytes, scanned
+// from the start). Nothing when the table is not listed; `existe` tells
+// whether the file could be read at all.
+std::optional<Definicion> BuscaDefinicion(const QString& ruta, const QString& tabla, bool* existe = nullptr);
+
+// The query of a definition; empty when the field list has no "," and no
+// search column was given (the lookup must be configured first).
+// campoBusqueda receives the first field when it was empty.
+QString ConsultaDefinicion(const Definicion& d, int limite, QString& campoBusqueda, const QString& where);
+
+// The fixed field lists of three tables ("Descripcion,IdUnidad," ...);
+// false for any other table.
+bool ListaFija(const QString& tabla, QString& campos, QString& campoBusqueda);
+
+// The field list built from a table's columns in their order, each kept
+// column put in front ("PRECIO,DESCRIPCION,CODIGO,"); campoBusqueda becomes
+// the last column that set it.
+QString ListaDeColumnas(const QString& tabla, const QStringList& columnas, QString& campoBusqueda);
+
+// The query of the table-columns path from the field list (trailing comma
+// included, or empty).
+QString ConsultaColumnas(const QString& tabla, const QString& campos, int limite, const QString& campoBusqueda,
+                         const QString& where);
+
+// --- list window ------------------------------------------------------------------
+
+// The word after the first "from" of a statement (trimmed, as written);
+// empty when there is none.
+QString TablaDeConsulta(const QString& sql);
+
+// The width in letters of a column from its field's defined size and type:
+// currency and numeric give 12, at most 60; "@10" widens by 10 except on
+// the article tables.
+int LetrasDeColumna(int tamanioDefinido, int tipoAdo, bool tablasArticulos, const QString& valoresDefault);
+
+// Whether a row's returned value starts checked. An empty value never does.
+// With a separator ("|", "," or ";") in the defaults the value must equal
+// one of the items (trimmed); otherwise it must occur inside the text.
+bool MarcadoPorDefecto(const QString& valor, const QString& valoresDefault);
+
+// The stock level (1 to 4) of an article row from its reorder point and stock.
+int NivelStock(double puntoPedido, double stock);
+
+// F5 in a search box: the statement narrowed by the box's column. The
+// window's base and tail texts are updated; `textoCaja` is what the box
+// shows before it is emptied (its "*" turned into "%" without the LIKE
+// search). Apostrophes in the typed text are doubled.
+QString FiltroF5(const QString& sql, QString& sentenciaBase, QString& sentenciaOrden, const QString& campo,
+                 QString& textoCaja, bool usaLike);
+
+// The date sort's statement: " order by " & column (" desc " for
+// fechahorafinromaneo) unless the statement already holds "order".
+// std::nullopt when it is left alone.
+std::optional<QString> ConsultaOrdenadaPorFecha(const QString& sql, const QString& columna);
+
+// What a key pressed in the list does.
+struct TeclaLista {
+    enum Accion { Nada, Aceptar, CantidadTecleada, SumaUno, RestaUno, AlBuscador, BorraEnBuscador } accion = Nada;
+    QString agregado;  // the text added to the search box (AlBuscador)
+};
+// keyCode and shift as the key event gives them, `texto` the typed text.
+TeclaLista TeclaEnLista(int keyCode, int shift, const QString& texto, bool checkBoxes, bool usaCantidades);
+
+// The leading number of a quantity cell, "." as the only decimal point.
+double ValorCantidad(const QString& celda);
+// A quantity as the cell shows it: "." and the given decimals.
+QString TextoCantidad(double valor, int decimales);
+
+// The maintenance program of a table: program text and parameter.
+struct Programa {
+    QString programa;
+    QString parametro;
+};
+Programa ProgramaMantenimiento(const QString& tablaConsulta);
+
+// The INSERT of a stock-shortage row (apostrophes doubled).
+QString SentenciaFaltante(const QString& fechaHora, const QString& codigo25, const QString& descripcion,
+                          const QString& usuario);
+
+// The date and time as the connection reads them (day first).
+QString FechaHoraConexion();
+
+// --- tree window ----------------------------------------------------------------------
+
+// F5 in the tree: " and "/" where " Descripcion like '%text%' before the
+// statement's outer ORDER BY.
+QString FiltroArbol(const QString& sql, const QString& texto);
+
+// The statement of the family tree.
+QString SentenciaFamilias();
+
+}  // namespace lookup

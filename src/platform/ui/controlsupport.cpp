@@ -1,0 +1,70 @@
+#include "platform/ui/controlsupport.h"
+
+#include "platform/ui/colors.h"
+#include "platform/ui/keys.h"
+
+#include <QKeyEvent>
+
+#include <algorithm>
+
+namespace ui {
+
+void raiseControlError(int number)
+{
+    QString text;
+    switch (number) {
+    case errInvalidPropertyValue: text = QStringLiteral("El valor de la propiedad no es válido"); break;
+    case errIndexOutOfBounds: text = QStringLiteral("Índice fuera de los límites"); break;
+    case errElementNotFound: text = QStringLiteral("No se encontró el elemento"); break;
+    case errKeyNotUnique: text = QStringLiteral("La clave no es única en la colección"); break;
+    }
+    throw legacy::VbError(number, text);
+}
+
+namespace {
+int px(double twips)
+{
+    return twipsToPixels((long long)(twips >= 0 ? twips + 0.5 : twips - 0.5));
+}
+}  // namespace
+
+double ControlWidget::Left() const { return double(pixelsToTwips(x())); }
+void ControlWidget::setLeft(double twips) { move(px(twips), y()); }
+double ControlWidget::Top() const { return double(pixelsToTwips(y())); }
+void ControlWidget::setTop(double twips) { move(x(), px(twips)); }
+double ControlWidget::Width() const { return double(pixelsToTwips(width())); }
+void ControlWidget::setWidth(double twips) { resize(std::max(0, px(twips)), height()); }
+double ControlWidget::Height() const { return double(pixelsToTwips(height())); }
+void ControlWidget::setHeight(double twips) { resize(width(), std::max(0, px(twips))); }
+
+void applyHideSelection(QWidget* view, const QPalette& base, bool hide)
+{
+    QPalette p = view->palette();
+    p.setColor(QPalette::Inactive, QPalette::Highlight,
+               base.color(QPalette::Inactive, hide ? QPalette::Base : QPalette::Button));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText,
+               base.color(QPalette::Inactive, hide ? QPalette::Text : QPalette::ButtonText));
+    view->setPalette(p);
+}
+
+bool runKeyHandlers(const QKeyEvent& event, const std::function<void(int&, int)>& keyDown,
+                    const std::function<void(int&)>& keyPress)
+{
+    if (keyDown) {
+        int code = vbKeyCode(event);
+        if (code != 0) {
+            keyDown(code, vbShiftState(event.modifiers()));
+            if (code == 0) return true;
+        }
+    }
+    if (keyPress) {
+        int ascii = keyAscii(event);
+        if (ascii != 0) {
+            keyPress(ascii);
+            if (ascii == 0) return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace ui

@@ -1,0 +1,376 @@
+// The tree control over a model of its own.
+#include "platform/ui/treeview.h"
+
+#include "platform/ui/imagelist.h"
+
+#include <QAbstractItemModel>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace ui {
+
+class TreeViewModel : public QAbstractItemModel {
+public:
+    explicit TreeViewModel(TreeView* tree) : QAbstractItemModel(tree), tree_(tree) {}
+
+    const std::vector<Node*>& siblings(const Node* parent) const
+    {
+        return parent ? parent->children_ : tree_->roots_;
+    }
+    Node* node(const QModelIndex& index) const { return static_cast<Node*>(index.internalPointer()); }
+    QModelIndex indexOf(const Node* n) const
+    {
+        return n ? createIndex(n->row_, 0, const_cast<Node*>(n)) : QModelIndex();
+    }
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override
+    {
+        if (column != 0 || row < 0) return {};
+        const std::vector<Node*>& list = siblings(parent.isValid() ? node(parent) : nullptr);
+        if (size_t(row) >= list.size()) return {};
+        return createIndex(row, 0, list[size_t(row)]);
+    }
+    QModelIndex parent(const QModelIndex& index) const override
+    {
+        return index.isValid() ? indexOf(node(index)->parent_) : QModelIndex();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        if (parent.isValid() && parent.column() != 0) return 0;
+        return int(siblings(parent.isValid() ? node(parent) : nullptr).size());
+    }
+    int columnCount(const QModelIndex& = {}) const override { return 1; }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid()) return {};
+        const Node* n = node(index);
+        switch (role) {
+        case Qt::DisplayRole:
+            return n->text_;
+        case Qt::CheckStateRole:
+            if (tree_->checkboxes_) return n->checked_ ? Qt::Checked : Qt::Unchecked;
+            return {};
+        case Qt::DecorationRole:
+            // Pictures are drawn only in the styles that have them (odd numbers).
+            if (tree_->images_ && n->image_ > 0 && (tree_->style_ & 1)) {
+                const QPixmap p = tree_->images_->picture(n->image_);
+                if (!p.isNull()) return p;
+            }
+            return {};
+        }
+        return {};
+    }
+
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override
+    {
+        if (!index.isValid() || role != Qt::CheckStateRole) return false;
+        Node* n = node(index);
+        n->checked_ = value.toInt() == Qt::Checked;
+        emit dataChanged(index, index, {Qt::CheckStateRole});
+        if (tree_->onNodeCheck) tree_->onNodeCheck(*n);
+        return true;
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override
+    {
+        if (!index.isValid()) return Qt::NoItemFlags;
+        Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        if (tree_->checkboxes_) f |= Qt::ItemIsUserCheckable;
+        return f;
+    }
+
+    using QAbstractItemModel::beginInsertRows;
+    using QAbstractItemModel::beginResetModel;
+    using QAbstractItemModel::endInsertRows;
+    using QAbstractItemModel::endResetModel;
+    void changed(const Node* n)
+    {
+        const QModelIndex i = indexOf(n);
+        emit dataChanged(i, i);
+    }
+    void allChanged()
+    {
+        beginResetModel();
+        endResetModel();
+    }
+
+private:
+    TreeView* tree_;
+};
+
+class TreeViewWidget : public QTreeView {
+public:
+    explicit TreeViewWidget(TreeView* tree) : QTreeView(tree), tree_(tree)
+    {
+        setHeaderHidden(true);
+        setUniformRowHeights(true);
+        setEditTriggers(QAbstractItemView::NoEditTriggers);
+        setSelectionMode(QAbstractItemView::SingleSelection);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        QPointer<TreeView> guard(tree_);
+        if (runKeyHandlers(*event, tree_->onKeyDown, {}) || !guard) return;
+        QTreeView::keyPressEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        QPointer<TreeView> guard(tree_);
+        const QModelIndex at = indexAt(event->position().toPoint());
+        QTreeView::mouseReleaseEvent(event);
+        if (guard && at.isValid() && event->button() == Qt::LeftButton && tree_->onNodeClick)
+            tree_->onNodeClick(*static_cast<Node*>(at.internalPointer()));
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override
+    {
+        QPointer<TreeView> guard(tree_);
+        QTreeView::mouseDoubleClickEvent(event);
+        if (guard && event->button() == Qt::LeftButton && tree_->onDblClick) tree_->onDblClick();
+    }
+
+private:
+    TreeView* tree_;
+};
+
+// ---------------------------------------------------------------- nodes
+
+Node::Node(TreeView* tree, Node* parent, const QString& key, const QString& text)
+    : tree_(tree), parent_(parent), key_(key), text_(text)
+{
+}
+
+void Node::setText(const QString& text)
+{
+    text_ = text;
+    tree_->nodeChanged(this);
+}
+
+void Node::setChecked(bool checked)
+{
+    if (checked_ == checked) return;
+    checked_ = checked;
+    tree_->nodeChanged(this);
+}
+
+bool Node::Expanded() const
+{
+    return tree_->view_->isExpanded(tree_->model_->indexOf(this));
+}
+
+void Node::setExpanded(bool expanded)
+{
+    tree_->view_->setExpanded(tree_->model_->indexOf(this), expanded);
+}
+
+bool Node::Selected() const
+{
+    return tree_->SelectedItem() == this;
+}
+
+void Node::setSelected(bool selected)
+{
+    if (selected)
+        tree_->setSelectedItem(this);
+    else if (Selected())
+        tree_->setSelectedItem(nullptr);
+}
+
+Node* Node::Next() const
+{
+    const std::vector<Node*>& s = tree_->model_->siblings(parent_);
+    return size_t(row_ + 1) < s.size() ? s[size_t(row_ + 1)] : nullptr;
+}
+
+Node* Node::Previous() const
+{
+    return row_ > 0 ? tree_->model_->siblings(parent_)[size_t(row_ - 1)] : nullptr;
+}
+
+void Node::setImage(int index)
+{
+    image_ = index;
+    tree_->nodeChanged(this);
+}
+
+void Node::EnsureVisible()
+{
+    for (Node* p = parent_; p; p = p->parent_) p->setExpanded(true);
+    tree_->view_->scrollTo(tree_->model_->indexOf(this));
+}
+
+Node& Nodes::Add(Node* relative, int relationship, const QString& key, const QString& text, int image)
+{
+    TreeView& t = *tree_;
+    if (relative && relative->tree_ != tree_) raiseControlError(errElementNotFound);
+    if (!key.isEmpty() && t.byKey_.contains(key)) raiseControlError(errKeyNotUnique);
+    if (relationship < tvwFirst || relationship > tvwChild) raiseControlError(errInvalidPropertyValue);
+
+    Node* parent = nullptr;
+    size_t pos = 0;
+    if (!relative) {
+        pos = relationship == tvwFirst ? 0 : t.roots_.size();
+    } else if (relationship == tvwChild) {
+        parent = relative;
+        pos = relative->children_.size();
+    } else {
+        parent = relative->parent_;
+        const size_t count = t.model_->siblings(parent).size();
+        switch (relationship) {
+        case tvwFirst: pos = 0; break;
+        case tvwLast: pos = count; break;
+        case tvwNext: pos = size_t(relative->row_ + 1); break;
+        case tvwPrevious: pos = size_t(relative->row_); break;
+        }
+    }
+    auto owned = std::unique_ptr<Node>(new Node(tree_, parent, key, text));
+    Node* n = owned.get();
+    n->image_ = image;
+    n->index_ = int(t.all_.size() + 1);
+    std::vector<Node*>& list = parent ? parent->children_ : t.roots_;
+    t.model_->beginInsertRows(t.model_->indexOf(parent), int(pos), int(pos));
+    list.insert(list.begin() + std::ptrdiff_t(pos), n);
+    for (size_t i = pos; i < list.size(); ++i) list[i]->row_ = int(i);
+    t.all_.push_back(std::move(owned));
+    if (!key.isEmpty()) t.byKey_.insert(key, n);
+    t.model_->endInsertRows();
+    return *n;
+}
+
+Node& Nodes::Add(const QString& relativeKey, int relationship, const QString& key, const QString& text, int image)
+{
+    Node* relative = nullptr;
+    if (!relativeKey.isEmpty()) relative = &Item(relativeKey);
+    return Add(relative, relationship, key, text, image);
+}
+
+void Nodes::Clear()
+{
+    TreeView& t = *tree_;
+    t.model_->beginResetModel();
+    t.roots_.clear();
+    t.byKey_.clear();
+    t.all_.clear();
+    t.model_->endResetModel();
+}
+
+int Nodes::Count() const
+{
+    return int(tree_->all_.size());
+}
+
+Node& Nodes::Item(int index) const
+{
+    if (index < 1 || index > Count()) raiseControlError(errIndexOutOfBounds);
+    return *tree_->all_[size_t(index - 1)];
+}
+
+Node& Nodes::Item(const QString& key) const
+{
+    if (Node* n = find(key)) return *n;
+    raiseControlError(errElementNotFound);
+}
+
+Node* Nodes::find(const QString& key) const
+{
+    return key.isEmpty() ? nullptr : tree_->byKey_.value(key);
+}
+
+// ---------------------------------------------------------------- tree
+
+TreeView::TreeView(QWidget* parent)
+    : ControlWidget(parent), nodes_(this), model_(new TreeViewModel(this)), view_(new TreeViewWidget(this))
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view_);
+    view_->setModel(model_);
+    setFocusProxy(view_);
+    applyStyle();
+    setHideSelection(true);
+}
+
+TreeView::~TreeView()
+{
+    delete view_;
+    view_ = nullptr;
+}
+
+Node* TreeView::SelectedItem() const
+{
+    const QModelIndexList selected = view_->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? nullptr : model_->node(selected.first());
+}
+
+void TreeView::setSelectedItem(Node* node)
+{
+    QItemSelectionModel* sel = view_->selectionModel();
+    if (!node || node->tree_ != this) {
+        sel->clearSelection();
+        return;
+    }
+    sel->setCurrentIndex(model_->indexOf(node), QItemSelectionModel::ClearAndSelect);
+}
+
+void TreeView::setCheckboxes(bool on)
+{
+    if (checkboxes_ == on) return;
+    checkboxes_ = on;
+    model_->allChanged();
+}
+
+void TreeView::setLineStyle(int style)
+{
+    lineStyle_ = style;
+    applyStyle();
+}
+
+void TreeView::setStyle(int style)
+{
+    style_ = style;
+    applyStyle();
+}
+
+void TreeView::setImageList(ui::ImageList* images)
+{
+    images_ = images;
+    if (images) view_->setIconSize(QSize(images->ImageWidth(), images->ImageHeight()));
+    view_->viewport()->update();
+}
+
+void TreeView::setHideSelection(bool on)
+{
+    hideSelection_ = on;
+    applyHideSelection(view_, palette(), on);
+}
+
+QWidget* TreeView::viewport() const
+{
+    return view_->viewport();
+}
+
+QRect TreeView::nodeRect(const Node& node) const
+{
+    return view_->visualRect(model_->indexOf(&node));
+}
+
+// Lines at the root give the top-level nodes their plus and minus signs;
+// the styles without plus/minus signs still let a node be opened by a
+// double click (the look of the lines follows the desktop's style).
+void TreeView::applyStyle()
+{
+    view_->setRootIsDecorated(lineStyle_ == tvwRootLines);
+    view_->setItemsExpandable(true);
+    view_->viewport()->update();
+}
+
+void TreeView::nodeChanged(Node* node)
+{
+    model_->changed(node);
+}
+
+}  // namespace ui

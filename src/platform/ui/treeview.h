@@ -1,0 +1,177 @@
+#pragma once
+// The tree control: nodes with keys and texts under one another, with check
+// boxes and lines as the old control drew them.
+//
+//   ui::TreeView tree;
+//   tree.Nodes().Add(nullptr, ui::tvwLast, "A", "Consulta...").setExpanded(true);
+//   tree.Nodes().Add("A", ui::tvwChild, "A01", "01 - Bebidas");
+//   tree.onNodeCheck = [&](ui::Node& n) { ... };
+//
+// Nodes live in a model of the tree's own and keep their address until the
+// tree is cleared. Nodes().Item(i) walks them in the order they were added.
+// Errors (legacy::VbError): a key already in use raises 35602, an unknown
+// relative key 35601, an index out of range 35600.
+#include "platform/ui/controlsupport.h"
+
+#include <QHash>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace ui {
+
+class TreeView;
+class TreeViewModel;
+class TreeViewWidget;
+class ImageList;
+
+enum TreeRelationshipConstants : int { tvwFirst = 0, tvwLast = 1, tvwNext = 2, tvwPrevious = 3, tvwChild = 4 };
+enum TreeLineStyleConstants : int { tvwTreeLines = 0, tvwRootLines = 1 };
+enum TreeStyleConstants : int {
+    tvwTextOnly = 0,
+    tvwPictureText = 1,
+    tvwPlusMinusText = 2,
+    tvwPlusPictureText = 3,
+    tvwTreelinesText = 4,
+    tvwTreelinesPictureText = 5,
+    tvwTreelinesPlusMinusText = 6,
+    tvwTreelinesPlusMinusPictureText = 7,
+};
+
+class Node {
+public:
+    Node(const Node&) = delete;
+    Node& operator=(const Node&) = delete;
+
+    const QString& Key() const { return key_; }
+    // 1-based position in the order the nodes were added.
+    int Index() const { return index_; }
+    const QString& Text() const { return text_; }
+    void setText(const QString& text);
+    bool Checked() const { return checked_; }
+    // Setting it from code fires no NodeCheck.
+    void setChecked(bool checked);
+    bool Expanded() const;
+    void setExpanded(bool expanded);
+    bool Selected() const;
+    void setSelected(bool selected);
+    // First child, next sibling, parent: nullptr when there is none.
+    Node* Child() const { return children_.empty() ? nullptr : children_.front(); }
+    Node* Next() const;
+    Node* Previous() const;
+    Node* Parent() const { return parent_; }
+    int Children() const { return int(children_.size()); }
+    // Image index (1-based) into the tree's ImageList; 0: none.
+    int Image() const { return image_; }
+    void setImage(int index);
+    // Expands the node's parents and scrolls the tree so that it is visible.
+    void EnsureVisible();
+
+    TreeView* treeView() const { return tree_; }
+
+private:
+    friend class Nodes;
+    friend class TreeView;
+    friend class TreeViewModel;
+    Node(TreeView* tree, Node* parent, const QString& key, const QString& text);
+    TreeView* tree_;
+    Node* parent_;
+    std::vector<Node*> children_;
+    QString key_;
+    QString text_;
+    int index_ = 0;
+    int row_ = 0;  // position among its siblings
+    int image_ = 0;
+    bool checked_ = false;
+};
+
+class Nodes {
+public:
+    // Adds a node. With no relative it goes last at the top level (tvwFirst
+    // puts it first there); with a relative: tvwChild as its last child,
+    // tvwLast / tvwFirst as its last / first sibling, tvwNext / tvwPrevious
+    // just after / before it. `key` "" means no key.
+    Node& Add(Node* relative = nullptr, int relationship = tvwLast, const QString& key = {},
+              const QString& text = {}, int image = 0);
+    // The relative named by its key ("" as no relative).
+    Node& Add(const QString& relativeKey, int relationship = tvwLast, const QString& key = {},
+              const QString& text = {}, int image = 0);
+    void Clear();
+    int Count() const;
+    // 1-based, in the order of adding.
+    Node& Item(int index) const;
+    Node& Item(const QString& key) const;
+    // nullptr when no node has that key.
+    Node* find(const QString& key) const;
+
+private:
+    friend class TreeView;
+    explicit Nodes(TreeView* tree) : tree_(tree) {}
+    TreeView* tree_;
+};
+
+class TreeView : public ControlWidget {
+    Q_OBJECT
+public:
+    explicit TreeView(QWidget* parent = nullptr);
+    ~TreeView() override;
+
+    ui::Nodes& Nodes() { return nodes_; }
+
+    // The selected node; nullptr when none.
+    Node* SelectedItem() const;
+    void setSelectedItem(Node* node);
+
+    bool Checkboxes() const { return checkboxes_; }
+    void setCheckboxes(bool on);
+    int LineStyle() const { return lineStyle_; }
+    void setLineStyle(int style);
+    int Style() const { return style_; }
+    void setStyle(int style);
+    ui::ImageList* ImageList() const { return images_; }
+    void setImageList(ui::ImageList* images);
+    // When true (the default) the selection is not shown while the tree has
+    // no focus.
+    bool HideSelection() const { return hideSelection_; }
+    void setHideSelection(bool on);
+
+    // Left, Top, Width, Height (twips), Name and SetFocus: ControlWidget.
+
+    // Events.
+    // The user checked or unchecked a node (not fired when code sets Checked).
+    std::function<void(Node&)> onNodeCheck;
+    std::function<void(Node&)> onNodeClick;
+    std::function<void()> onDblClick;
+    std::function<void(int& KeyCode, int Shift)> onKeyDown;
+
+    // The view inside, for tests that click or look at it.
+    QWidget* viewport() const;
+    // The node's on-screen rectangle in viewport() coordinates (empty when
+    // hidden under a collapsed parent).
+    QRect nodeRect(const Node& node) const;
+
+private:
+    friend class Node;
+    friend class ui::Nodes;
+    friend class TreeViewModel;
+    friend class TreeViewWidget;
+    void applyStyle();
+    void nodeChanged(Node* node);
+
+    ui::Nodes nodes_;
+    std::vector<std::unique_ptr<Node>> all_;  // in order of adding
+    std::vector<Node*> roots_;
+    QHash<QString, Node*> byKey_;
+    TreeViewModel* model_;
+    TreeViewWidget* view_;
+    ui::ImageList* images_ = nullptr;
+    int lineStyle_ = tvwTreeLines;
+    int style_ = tvwTreelinesPlusMinusPictureText;
+    bool checkboxes_ = false;
+    bool hideSelection_ = true;
+};
+
+}  // namespace ui

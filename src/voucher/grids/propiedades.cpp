@@ -1,0 +1,127 @@
+// ClsCmnCptes::TextPropiedades and SetColVisible: the edit box and the
+// visibility of one grid column.
+#include "voucher/grids/propiedades.h"
+
+#include "platform/legacy/errortrap.h"
+#include "platform/ui/msflexgrid.h"
+#include "platform/ui/textwidth.h"
+#include "voucher/clscmncptes.h"
+#include "voucher/grids/comun.h"
+
+#include <QLineEdit>
+#include <QWidget>
+
+#include <algorithm>
+#include <iterator>
+
+namespace grillas {
+
+namespace {
+
+struct Entrada {
+    long columna;
+    PropiedadesColumna p;
+};
+
+constexpr Entrada kTareas[] = {
+    {0, {"IdTarea", "v_ta_tareas", 4}},
+    {1, {"Descripcion", "", 0}},
+    {2, {"HorasEstimadas", "", 0}},
+    {3, {"ValorHora", "", 0}},
+    {4, {"Total", "", 0}},
+};
+
+constexpr Entrada kArticulos[] = {
+    {0, {"IdArticulo", "v_ma_articulos", 35}},
+    {1, {"Descripcion", "", 50}},
+    {2, {"IdListaPrecioArticulo", "V_MA_PRECIOS", 4}},
+    {3, {"Espesor", "", 0}},
+    {4, {"Ancho", "", 0}},
+    {5, {"IdUnidad", "V_TA_UNIDAD", 4}},
+    {6, {"IdDepositoArt", "V_TA_DEPOSITO", 4}},
+    {7, {"ImporteLista", "", 0}},
+    {8, {"Cantidad", "", 0}},
+    {10, {"Largo", "", 0}},
+    {11, {"IdUnidadEquiv", "V_TA_UNIDAD", 4}},
+    {12, {"CantidadEquiv", "", 0}},
+    {13, {"ProcDtoArticuloRenglon", "", 0}},
+    {14, {"PorcDtoArticulo", "", 0}},
+    {15, {"Ud_Pr", "V_TA_UNIDAD", 4}},
+    {16, {"Importe_Ud", "", 0}},
+    {17, {"ArtImporte", "", 0}},
+    {18, {"Total", "", 0}},
+    {21, {"TotalFinal", "", 0}},
+    {36, {"TasaIVA", "", 0}},
+    {43, {"Impuestos", "", 0}},
+    {96, {"ITC", "", 0}},
+    {122, {"porcentaje_cantidad", "", 0}},
+};
+
+constexpr Entrada kOtrosConceptos[] = {
+    {0, {"OCDescripcion", "MA_CUENTAS/SOLOIMPUTABLES", 200}},
+    {1, {"OCImporteSinIva", "", 0}},
+    {2, {"OCImporte", "", 0}},
+};
+
+template <std::size_t N>
+const PropiedadesColumna* Busca(const Entrada (&tabla)[N], long columna)
+{
+    const auto it = std::find_if(std::begin(tabla), std::end(tabla),
+                                 [columna](const Entrada& e) { return e.columna == columna; });
+    return it == std::end(tabla) ? nullptr : &it->p;
+}
+
+}  // namespace
+
+const PropiedadesColumna* PropiedadesDe(const QString& nombreCaja, long columna)
+{
+    const QString nombre = legacy::Trim(nombreCaja);
+    const auto es = [&nombre](const char* n) { return nombre.compare(QLatin1String(n), Qt::CaseInsensitive) == 0; };
+    if (es("TxtEdit"))
+        return Busca(kTareas, columna);
+    if (es("TxtEdit2") || es("TXTAUX1") || es("TXTAUX2") || es("TXTAUX3"))
+        return Busca(kArticulos, columna);
+    if (es("TxtEdit3"))
+        return Busca(kOtrosConceptos, columna);
+    return nullptr;
+}
+
+}  // namespace grillas
+
+namespace {
+
+// maxLength 0 of the table means no limit: the box's own maximum.
+constexpr int kSinLimite = 32767;
+
+}  // namespace
+
+void ClsCmnCptes::TextPropiedades(QLineEdit* Texto, long Columna)
+{
+    QLineEdit& caja = grillas::Objeto(Texto);
+    caja.setProperty("DataField", QString());
+    caja.setMaxLength(kSinLimite);
+    caja.setProperty("Tag", QString());
+    const grillas::PropiedadesColumna* p = grillas::PropiedadesDe(caja.objectName(), Columna);
+    if (!p)
+        return;
+    caja.setProperty("DataField", QString::fromLatin1(p->dataField));
+    caja.setProperty("Tag", QString::fromLatin1(p->tag));
+    caja.setMaxLength(p->maxLength > 0 ? p->maxLength : kSinLimite);
+}
+
+void ClsCmnCptes::SetColVisible(ui::MSFlexGrid* grd, std::int16_t ColIndex, bool Visible, std::int16_t anchoChars,
+                                QWidget* obj)
+{
+    legacy::ErrorTrap trap = legacy::ErrorTrap::ResumeNext(QStringLiteral("SetColVisible"));
+    trap([&] { grillas::Objeto(grd).setRedraw(false); });
+    trap([&] {
+        // A shown column gets 1000 twips; a caller that names a width in
+        // characters and the form to measure it gets that many letters X in
+        // the form's font instead, as the other voucher columns are measured.
+        long ancho = 0;
+        if (Visible)
+            ancho = (anchoChars > 0 && obj) ? ui::TextWidth(QString(anchoChars, u'X'), obj->font()) : 1000;
+        grillas::Objeto(grd).setColWidth(ColIndex, ancho);
+    });
+    trap([&] { grillas::Objeto(grd).setRedraw(true); });
+}

@@ -1,0 +1,392 @@
+// The serials and lots window: its loading, the proposal of quantities from
+// stock, its editing rules and the lists it hands back.
+#include "voucher/lots/frmcargalotesyseries.h"
+
+#include "core/configuracion.h"
+#include "core/estilos.h"
+#include "core/sqlbuilder.h"
+#include "db/db_dll.h"
+#include "db/modglobal_db.h"
+#include "platform/ado/recordset.h"
+#include "platform/kapores2/funciones.h"
+#include "platform/legacy/errortrap.h"
+#include "platform/legacy/strings.h"
+#include "platform/ui/companions.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/msflexgrid.h"
+#include "voucher/clscmncptes.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
+
+#include <cmath>
+#include <map>
+
+using legacy::Trim;
+using kapores2::Funciones;
+
+namespace lots {
+
+namespace {
+const QString kChr255 = QString(QChar(0x00FF));
+}
+
+ui::DefaultInstance<FrmCargaLotesySeries>& frmCargaLotesySeries()
+{
+    static ui::DefaultInstance<FrmCargaLotesySeries> instancia;
+    return instancia;
+}
+
+FrmCargaLotesySeries::FrmCargaLotesySeries()
+{
+    setObjectName(QStringLiteral("FrmCargaLotesySeries"));
+    setWindowTitle(QStringLiteral("Numeros de Serie"));
+    Dispone(
+        600, QStringLiteral("F2 &Aceptar"), [this] { CmdAceptar_Click(); }, [this] { cmdCancelar_Click(); },
+        [this](long indice) { Toolbar1_ButtonClick(indice); });
+    // Form_KeyDown: F2 accepts from anywhere in the window.
+    auto* f2 = new QShortcut(QKeySequence(Qt::Key_F2), this);
+    connect(f2, &QShortcut::activated, this, [this] { CmdAceptar_Click(); });
+}
+
+void FrmCargaLotesySeries::Form_Load()
+{
+    Funciones::PreparaFormulario(this, false);
+    ModGlobal::AsignaIconoFormulario(this);
+    QString aux;
+    FormatoSerieAsterisco = legacy::StrComp(ModGlobal::Cfg(QStringLiteral("ART_FormatoSerieAsterisco"), aux,
+                                                           QStringLiteral("DATOS")),
+                                            QStringLiteral("SI"), legacy::vbTextCompare) == 0;
+}
+
+void FrmCargaLotesySeries::CargaDatos()
+{
+    Load();
+    legacy::ErrorTrap trap = legacy::ErrorTrap::ResumeNext(QStringLiteral("CargaDatos"));
+    trap([&] { EsSerieYLote = EsSerie && EsLote; });
+    trap([&] {
+        const QString dep = Deposito + QStringLiteral(")");
+        if (EsTalle) {
+            setWindowTitle(QStringLiteral("Talles, Colores, Sexo (Deposito: ") + dep);
+            // Sizes with lots are handled as serials only.
+            if (EsSerieYLote) EsSerieYLote = EsLote = false;
+        } else if (EsSerieYLote) {
+            setWindowTitle(QStringLiteral("Números de Lote y Serie (Deposito: ") + dep);
+        } else if (EsSerie) {
+            setWindowTitle(QStringLiteral("Números de Serie (Deposito: ") + dep);
+        } else if (EsLote) {
+            setWindowTitle(QStringLiteral("Números de Lote (Deposito: ") + dep);
+        }
+    });
+    trap([&] { lblArticulo->setText(MayusculaInicial(ArticuloDescripcion)); });
+    trap([&] { InicializaGrid(); });
+    trap([&] { VerificaAnteriores(); });
+    trap([&] { VerificaExistenciasEnGrilla(); });
+    trap([&] { AjustaAnchoColumnas(); });
+}
+
+void FrmCargaLotesySeries::InicializaGrid()
+{
+    ui::MSFlexGrid& g = *MSFlexGrid1;
+    if (EsConsultaDeSerieLote) {
+        g.Clear();
+        g.setCols(4);
+        g.setFixedCols(2);
+        g.setTextMatrix(0, 0, EsTalle ? QStringLiteral("TALLE-COLOR-SEXO") : QStringLiteral("LOTE"));
+        g.setTextMatrix(0, 1, QStringLiteral("SERIE"));
+        g.setTextMatrix(0, 2, QStringLiteral("CANT. STOCK"));
+        g.setTextMatrix(0, 3, QStringLiteral("CANT. "));
+        g.setColWidth(1, AnchoX(25));
+        g.setColWidth(0, AnchoX(18));
+        g.setColWidth(2, AnchoX(12));
+        g.setColWidth(3, AnchoX(25));
+        g.setRows(1);
+        if (!EsSerie) g.setColWidth(1, 0);
+        if (!EsLote) g.setColWidth(0, 0);
+        g.setColAlignment(1, ui::flexAlignCenterTop);
+        g.setColAlignment(0, ui::flexAlignCenterTop);
+        return;
+    }
+    // One row per unit: a negative quantity, or one too large to enter unit
+    // by unit, gets no rows and a message instead.
+    if (!(Cantidad >= 0 && Cantidad <= MaximoUnidades)) {
+        g.setRows(1);
+        ui::MsgBox(QStringLiteral("La Cantidad debe estar entre 0 y %1 para informar Números de Serie o de Lote")
+                       .arg(MaximoUnidades, 0, 'f', 0),
+                   ui::vbCritical, QStringLiteral("Aviso al Operador"));
+        return;
+    }
+    g.setRows(long(std::nearbyint(Cantidad + 1)));
+    if (EsSerie) {
+        g.setTextMatrix(0, 1, QStringLiteral("Número de Serie"));
+        g.setColWidth(1, AnchoX(25));
+    }
+    g.setColWidth(0, 0);
+}
+
+void FrmCargaLotesySeries::CargaListaEnColumna(const QString& lista, long col)
+{
+    ui::MSFlexGrid& g = *MSFlexGrid1;
+    if (Trim(Funciones::QuitaCaracteres(lista, QStringLiteral("|"))).isEmpty()) return;
+    QString resto = Trim(lista);
+    for (int i = 0; i < 2 && resto.startsWith(u'|'); ++i) resto.remove(0, 1);
+    long fila = 1;
+    qsizetype desde = 0;
+    qsizetype p = resto.indexOf(u'|');
+    while (p >= 0 && fila < g.Rows()) {
+        g.setTextMatrix(fila++, col, resto.mid(desde, p - desde));
+        desde = p + 1;
+        if (Trim(resto.mid(desde)).isEmpty()) break;
+        p = resto.indexOf(u'|', desde);
+    }
+}
+
+void FrmCargaLotesySeries::VerificaAnteriores()
+{
+    ui::MSFlexGrid& g = *MSFlexGrid1;
+    if (!EsConsultaDeSerieLote) {
+        // Lots and serials together have one entry column, which comes back
+        // as the serials (see CmdAceptar_Click): the earlier serials are
+        // shown in it again, the earlier lots have no column to go to.
+        if (EsSerieYLote)
+            CargaListaEnColumna(SeriesAnteriores, 1);
+        else
+            CargaListaEnColumna(SeriesAnteriores + LotesAnteriores, 1);
+        return;
+    }
+    const QString codigo = Funciones::RellenaCodigo(Articulo, 25);
+    std::shared_ptr<ado::Recordset> rs;
+    ModGlobal::gDB().AbrirRecordset(
+        QStringLiteral("SELECT * FROM STK_SERIES_Y_LOTES WHERE IdArticulo = '") + ModGlobal::DuplicaApostrofes(codigo) +
+            QStringLiteral("' AND CANTIDAD > 0  AND IDDEPOSITO = '") + ModGlobal::DuplicaApostrofes(Deposito) +
+            QStringLiteral("' ORDER BY NROLOTE, NROSERIE "),
+        rs, nullptr, 0, 1, -1, true);
+    bool hayStock = false;
+    while (!rs->Eof()) {
+        hayStock = true;
+        const long r = g.Rows();
+        g.setRows(r + 1);
+        const QString serie = Trim(Funciones::ValorNoNulo(rs->Fields("NroSerie").Value()).toString());
+        if (EsSerie) {
+            g.setTextMatrix(r, 1, serie);
+        } else {
+            g.setTextMatrix(r, 0, Trim(Funciones::ValorNoNulo(rs->Fields("NroLote").Value()).toString()));
+            g.setTextMatrix(r, 1, serie);
+            g.setTextMatrix(r, 2, Funciones::ValorNoNulo(rs->Fields("Cantidad").Value()).toString());
+            g.setTextMatrix(r, 3, QString());
+        }
+        rs->MoveNext();
+    }
+    ModGlobal::gDB().CierraRecordset(rs);
+
+    // Lots of the earlier pick that the stock no longer holds.
+    QStringList items;
+    ClsCmnCptes::DescomponeSerieLote(Lotes, items);
+    QStringList claves;
+    for (long r = 1; r < g.Rows(); ++r) claves << Trim(g.TextMatrix(r, 0)) + kChr255;
+    for (qsizetype i = 0; i + 1 < items.size(); ++i) {
+        if (items[i] == kChr255 || ModGlobal::BuscaEnArray(claves, items[i], 0) >= 0) continue;
+        const long r = g.Rows();
+        g.setRows(r + 1);
+        g.setTextMatrix(r, 0, Funciones::QuitaCaracteres(items[i], kChr255));
+        g.setTextMatrix(r, 1, QString());
+        g.setTextMatrix(r, 2, QStringLiteral("0"));
+        g.setTextMatrix(r, 3, QStringLiteral("0"));
+    }
+    if (!hayStock) return;
+    g.setRows(g.Rows() + 1);
+    if (Lotes.isEmpty()) {
+        CompletaCantidades();
+        return;
+    }
+    for (long r = 1; r < g.Rows(); ++r) {
+        const QString clave = Trim(g.TextMatrix(r, 0)) + kChr255 + Trim(g.TextMatrix(r, 1));
+        const long pos = ClsCmnCptes::Busca_Lotes_Series(Lotes, clave);
+        if (pos != 0) g.setTextMatrix(r, 3, TextoCantidad(LeeCantidad(ClsCmnCptes::ExtraeSerieLote(Series, pos))));
+    }
+}
+
+void FrmCargaLotesySeries::VerificaExistenciasEnGrilla()
+{
+    if (!EsConsultaDeSerieLote) return;
+    ui::MSFlexGrid& g = *MSFlexGrid1;
+    legacy::ErrorTrap trap = legacy::ErrorTrap::ResumeNext(QStringLiteral("VerificaExistenciasEnGrilla"));
+    if (!LotesExistentes.isEmpty()) {
+        trap([&] {
+            QStringList items, cantidades, claves;
+            ClsCmnCptes::DescomponeSerieLote(LotesExistentes, items);
+            ClsCmnCptes::DescomponeSerieLote(SeriesExistentes, cantidades);
+            for (long r = 1; r < g.Rows(); ++r) claves << Trim(g.TextMatrix(r, 0)) + kChr255;
+            // What the voucher's lines take of each row, this line's own
+            // earlier pick included when the line is being edited again.
+            std::map<long, double> tomado;
+            for (qsizetype i = 0; i + 1 < items.size(); ++i) {
+                const int j = ModGlobal::BuscaEnArray(claves, items[i], 0);
+                if (j < 0) continue;
+                const double q = LeeCantidad(cantidades.value(i));
+                tomado[j + 1] += q;
+                g.setTextMatrix(j + 1, 2, TextoCantidad(LeeCantidad(g.TextMatrix(j + 1, 2)) - q));
+            }
+            // This line's own earlier pick is still free for it: it goes back
+            // to the stock it shows, up to what was taken off for that row.
+            QStringList propios, propiasCant;
+            ClsCmnCptes::DescomponeSerieLote(Lotes, propios);
+            ClsCmnCptes::DescomponeSerieLote(Series, propiasCant);
+            for (qsizetype i = 0; i + 1 < propios.size(); ++i) {
+                const int j = ModGlobal::BuscaEnArray(claves, propios[i], 0);
+                if (j < 0 || tomado[j + 1] <= 0) continue;
+                const double q = std::min(LeeCantidad(propiasCant.value(i)), tomado[j + 1]);
+                tomado[j + 1] -= q;
+                g.setTextMatrix(j + 1, 2, TextoCantidad(LeeCantidad(g.TextMatrix(j + 1, 2)) + q));
+            }
+        });
+    }
+    if (!Lotes.isEmpty()) return;
+    trap([&] {
+        for (long r = 1; r < g.Rows(); ++r) g.setTextMatrix(r, 3, QStringLiteral("0"));
+    });
+    trap([&] { ProponeCantidades(); });
+}
+
+void FrmCargaLotesySeries::ProponeCantidades()
+{
+    ProponeDesdeStock(2);
+}
+
+void FrmCargaLotesySeries::CompletaCantidades()
+{
+    ui::MSFlexGrid& g = *MSFlexGrid1;
+    double resto = Cantidad;
+    for (long r = 1; r < g.Rows(); ++r) {
+        double x = Funciones::TextoADoble(legacy::Variant(g.TextMatrix(r, 2)));
+        if (x > resto) x = resto;
+        if (x == 0 && resto > 0) x = resto;  // a row whose stock reads 0 takes the whole rest
+        resto -= x;
+        g.setTextMatrix(r, 3, TextoCantidad(x));
+        if (resto <= 0) break;
+    }
+}
+
+bool FrmCargaLotesySeries::EsColumnaCantidad(long col) const
+{
+    return EsConsultaDeSerieLote && (col == 2 || col == 3);
+}
+
+void FrmCargaLotesySeries::MueveTrasEnter(ui::MSFlexGrid& g)
+{
+    long objetivo = 2;
+    if (EsSerieYLote) objetivo = 3;
+    if (EsConsultaDeSerieLote) objetivo = 3;
+    if (EsSerie) objetivo = 2;
+    if (g.Cols() == 2) objetivo = 1;
+    if (g.Col() == objetivo) {
+        if (g.Row() < g.Rows() - 1)
+            g.setRow(g.Row() + 1);
+        else
+            g.setCol(1);
+        if (EsSerieYLote) g.setCol(2);
+        if (EsConsultaDeSerieLote) g.setCol(3);
+    } else {
+        if (EsSerieYLote && g.Col() < g.Cols() - 1) g.setCol(g.Col() + 1);
+        if (EsConsultaDeSerieLote) g.setCol(3);
+    }
+}
+
+QString FrmCargaLotesySeries::ControlaCantidad(double Q)
+{
+    ui::MSFlexGrid& g = *MSFlexGrid1;
+    if (Q != std::nearbyint(Q)) return QStringLiteral("No Puede Informase Cantidades que no Sean Enteras");
+    QString lote = Trim(g.TextMatrix(g.Row(), 0));
+    QString serie = Trim(g.TextMatrix(g.Row(), 1));
+    if (!EsSerieYLote) {
+        if (EsLote) serie = QStringLiteral("Ignorar");
+        if (EsSerie) lote = QStringLiteral("Ignorar");
+    }
+    const double stock = LeeCantidad(g.TextMatrix(g.Row(), 2));
+    if (Redondea4(Q) > Redondea4(stock) && !lote.isEmpty() &&
+        legacy::StrComp(serie, QStringLiteral("ignorar"), legacy::vbTextCompare) == 0)
+        return QStringLiteral("La Cantidad supera a la cantidad disponible en Stock");
+    return {};
+}
+
+void FrmCargaLotesySeries::ValidaOtroCampo(CajaEdicion& Texto)
+{
+    ui::MSFlexGrid& g = *MSFlexGrid1;
+    if (g.Row() != 1) return;
+    g.setTextMatrix(1, g.Col(), Trim(Texto.Text()));
+    CompletaTodoIgual();
+}
+
+void FrmCargaLotesySeries::Toolbar1_ButtonClick(long indice)
+{
+    ui::MSFlexGrid& g = *MSFlexGrid1;
+    if (indice != 1 && indice != 2) return;
+    const QString valor = indice == 1 ? Trim(g.Text()) : QString();
+    for (long r = g.Row() + 1; r < g.Rows(); ++r) g.setTextMatrix(r, g.Col(), valor);
+}
+
+QString FrmCargaLotesySeries::ArmaListaGrilla(const std::function<QString(long fila)>& item) const
+{
+    QString lista(u'|');
+    for (long r = 1; r < MSFlexGrid1->Rows(); ++r) {
+        const QString t = Trim(item(r));
+        lista += (t.isEmpty() ? QStringLiteral("-") : t) + u'|';
+    }
+    if (Trim(Funciones::QuitaCaracteres(lista, QStringLiteral("|"))).isEmpty()) lista.clear();
+    return lista;
+}
+
+void FrmCargaLotesySeries::CmdAceptar_Click()
+{
+    ui::MSFlexGrid& g = *MSFlexGrid1;
+    legacy::ErrorTrap trap(QString(), ModGlobal::gDB().errorHandler());
+    bool sigue = true;
+    auto celda = [&g](long c) { return [&g, c](long r) { return Trim(g.TextMatrix(r, c)); }; };
+    if (EsConsultaDeSerieLote) {
+        trap([&] { sigue = ControlaSuma(MostrarForm, QStringLiteral("El Stock es Menor a la cantidad solicitada ")); });
+        if (!sigue || trap.left()) return;
+        trap([&] {
+            Lotes = ArmaListaGrilla(
+                [&g](long r) { return Trim(g.TextMatrix(r, 0)) + kChr255 + Trim(g.TextMatrix(r, 1)); });
+        });
+        trap([&] { Series = ArmaListaGrilla(celda(3)); });
+    } else {
+        trap([&] { CompletaTodoIgual(); });
+        if (EsSerie && FormatoSerieAsterisco) {
+            trap([&] {
+                for (long r = 1; r < g.Rows() && sigue; ++r) {
+                    const QString s = Trim(g.TextMatrix(r, 1));
+                    if (!s.isEmpty() && !s.contains(u'*')) {
+                        ui::MsgBox(QStringLiteral("Segun configuracion del sistema, debe informar NRODESERIE * CANTIDAD "
+                                                  "\r\nVerifique la configuracion del sistema - Stock / Otros"));
+                        sigue = false;
+                    }
+                }
+            });
+            if (!sigue) return;
+        }
+        trap([&] {
+            if (EsSerieYLote) {
+                Lotes.clear();
+                Series = ArmaListaGrilla(celda(1));
+            } else if (EsLote) {
+                Lotes = ArmaListaGrilla(celda(1));
+                Series.clear();
+            } else {
+                Series = ArmaListaGrilla(celda(1));
+                Lotes.clear();
+            }
+        });
+    }
+    if (trap.left()) return;
+    Aceptado = true;
+    hide();
+}
+
+void FrmCargaLotesySeries::cmdCancelar_Click()
+{
+    hide();
+}
+
+}  // namespace lots

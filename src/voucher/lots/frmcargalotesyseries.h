@@ -1,0 +1,80 @@
+#pragma once
+// FrmCargaLotesySeries: the serials and lots of one voucher line. Entry mode
+// (EsConsultaDeSerieLote false): one lot or serial per unit typed into a
+// one-column grid, handed back as a list. Stock-pick mode: the deposit's
+// lots and serials in stock for the article, less what the voucher's other
+// lines use, with a quantity per row, handed back as two parallel lists
+// (lot Chr(255) serial items and their quantities).
+#include "platform/ui/modalform.h"
+#include "voucher/lots/edicion.h"
+
+#include <QString>
+
+namespace lots {
+
+class FrmCargaLotesySeries : public VentanaLotes {
+    Q_OBJECT
+public:
+    FrmCargaLotesySeries();
+
+    // --- public variables, set by the launcher ----------------------------------
+    QString Deposito;
+    bool MostrarForm = false;
+    bool EsConsultaDeSerieLote = false;
+    bool EsSerie = false;
+    bool EsLote = false;
+    bool EsSerieYLote = false;
+    bool EsTalle = false;
+    double Cantidad = 0;
+    QString IdDeposito;
+    QString Articulo;
+    QString ArticuloDescripcion;
+    QString SeriesAnteriores;
+    QString LotesAnteriores;
+    QString Series;
+    QString Lotes;
+    QString SeriesExistentes;
+    QString LotesExistentes;
+
+    // Largest quantity that entry mode gives one row per unit.
+    static constexpr double MaximoUnidades = 100000;
+
+    // --- public procedures -----------------------------------------------------
+    void CmdAceptar_Click();
+    void cmdCancelar_Click();
+    void CargaDatos();
+    void InicializaGrid();
+    void VerificaAnteriores();
+    void VerificaExistenciasEnGrilla();
+    // First-fit fill of the quantity column from the stock column.
+    void CompletaCantidades();
+
+protected:
+    void Form_Load() override;
+
+    // Stock pick edits only the quantity: the lot and serial columns are the
+    // stock's own keys, and a changed one would name stock that is not there.
+    long ColumnaEntrada() const override { return EsConsultaDeSerieLote ? 3 : 1; }
+    bool EsColumnaCantidad(long col) const override;
+    long ColumnaCantidad() const override { return 3; }
+    long ColumnaTodoIgual() const override { return 1; }
+    double& CantidadPedida() override { return Cantidad; }
+    void MueveTrasEnter(ui::MSFlexGrid& g) override;
+    QString ControlaCantidad(double Q) override;
+    void ValidaOtroCampo(CajaEdicion& Texto) override;
+    bool ControlaCantidades() const override { return EsConsultaDeSerieLote; }
+
+private:
+    void ProponeCantidades();
+    void Toolbar1_ButtonClick(long indice);
+    // One list from the data rows, an item per row ("-" for a blank one).
+    QString ArmaListaGrilla(const std::function<QString(long fila)>& item) const;
+    void CargaListaEnColumna(const QString& lista, long col);
+
+    bool FormatoSerieAsterisco = false;
+};
+
+// The window's default instance.
+ui::DefaultInstance<FrmCargaLotesySeries>& frmCargaLotesySeries();
+
+}  // namespace lots

@@ -1,0 +1,1009 @@
+// The stock movement writer: the V_MV_STOCK rows of a voucher's articles grid,
+// one per grid row and lot, serial or size item, with their seats, and the
+// discharge of the inputs of composite articles as a "PE" consumption
+// voucher. One routine: the row builder and the discharge share its running
+// state (Corrida).
+#include "voucher/clscmncptes.h"
+
+#include "core/busquedas.h"
+#include "core/codigoarticulo.h"
+#include "core/configuracion.h"
+#include "core/dll_display.h"
+#include "core/formato.h"
+#include "core/modglobal.h"
+#include "core/sqlbuilder.h"
+#include "db/db_dll.h"
+#include "db/modglobal_db.h"
+#include "numbering/ast.h"
+#include "numbering/stock.h"
+#include "platform/kapores2/funciones.h"
+#include "platform/legacy/errortrap.h"
+#include "platform/legacy/numeric.h"
+#include "platform/legacy/program.h"
+#include "platform/legacy/strings.h"
+#include "platform/legacy/variant.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/modalform.h"
+#include "platform/ui/msflexgrid.h"
+
+#include <cmath>
+#include <memory>
+
+using kapores2::Funciones;
+using legacy::Currency;
+using legacy::Trim;
+
+namespace {
+
+const QChar kSeparador(0xFF);  // lot and serial inside one item
+
+// The routine is left (Abort on a run-time error, or a failed row).
+struct Sale {};
+
+bool Es(const QString& a, const char* b)
+{
+    return Trim(a).compare(QLatin1String(b), Qt::CaseInsensitive) == 0;
+}
+
+bool EsSi(const QString& valor)
+{
+    return Es(valor, "SI");
+}
+
+bool Blanco(const QString& t)
+{
+    return Trim(t).isEmpty();
+}
+
+QString Cod(const QString& t, int ancho)
+{
+    return Funciones::RellenaCodigo(t, ancho);
+}
+
+// A text literal; apostrophes inside are doubled, so no stored text (a lot, a
+// description, an account) can end the literal early.
+QString Lit(const QString& v)
+{
+    return QStringLiteral("'") + ModGlobal::DuplicaApostrofes(v) + QStringLiteral("'");
+}
+
+QString Num(const legacy::Variant& v)
+{
+    return ModGlobal::gDB().SQLValue(v, QStringLiteral("@")).toString();
+}
+
+QString Num(double v)
+{
+    return Num(legacy::Variant(QString::number(v, 'f', 6)));
+}
+
+QString Num(const Currency& v)
+{
+    return Num(legacy::Variant(v.toString()));
+}
+
+Currency Moneda(const QString& t)
+{
+    return Funciones::TextoANumero(legacy::Variant(t));
+}
+
+double Doble(const QString& t)
+{
+    return Funciones::TextoADoble(legacy::Variant(t));
+}
+
+bool Bandera(const QString& t)
+{
+    return ModGlobal::TextoABooleano(t, true);
+}
+
+QString SinComillas(const QString& t)
+{
+    return Funciones::QuitaCaracteres(t, QStringLiteral("'"));
+}
+
+QString PrimerosDe(const QString& t, int n)
+{
+    return Trim(t).size() > n ? t.left(n) : t;
+}
+
+QString Campo(const QString& tabla, const QString& valor, const char* devuelto, const char* clave, bool trim)
+{
+    return Funciones::ValorNoNulo(ModGlobal::gDB().DatosTabla(tabla, ModGlobal::DuplicaApostrofes(valor),
+                                                              QString::fromLatin1(devuelto), QString::fromLatin1(clave),
+                                                              legacy::Variant(8), QString(), trim, false))
+        .toString();
+}
+
+struct Corrida {
+    ClsCmnCptes& cls;
+    ui::MSFlexGrid& g;
+    DB_Dll& db;
+    legacy::ErrorTrap& trap;
+    QString* claveAsiento = nullptr;  // the voucher's per-row seat key, cleared at every pass
+    double tasaIVAGeneral = 0;
+    int lenDesc = 100;
+
+    // Arguments.
+    QString TC, SucNroLetra, IdComplemento;
+    QString& fecha;
+    QString& IdDeposito;
+    QString& IdDepositoDestino;
+    QString& IdMotivoStock;
+    QString& TcOrigen;
+    QString& ComprobanteOrigen;
+    bool EsTransferencia;
+    QString& Cuenta;
+    bool GeneraSentenciaSQL;
+    QString& SqlTemp;
+    bool& HayError;
+    QString& IdTecnico;
+    QString& LoteFijo;
+    QString& Aduana;
+    QString& LoteOrigen;
+    int SignoRemota;
+    bool MuestraCartel;
+    QString& IdVendedor;
+    float SecuenciaFija;
+    QString& ArtMoneda;
+    Currency ArtCotizacion;
+
+    // Running state.
+    int Pasada = 1, CantPasadas = 1, Signo = 0, TipoMov = 0;
+    long Fila = 0, UltimaFila = 0, Item = 0, CantItems = 0;
+    float Secuencia = 0;
+    double CantidadItem = 0, CantidadFila = 0;
+    QString NroLote, NroSerie, ItemTexto, CuentaLocal, DepositoFila;
+    bool PideTalle = false, PideSerie = false, PideLote = false, HayComodato = false;
+    bool EsOP = false, TieneSPNL = false, EsCompras = false;
+    bool TcOrigenDelGrid = false, CpteOrigenDelGrid = false, MotivoDelGrid = false;
+    bool LoteAutoING = false, LoteAutoOP = false, ConfirmaEquiv = false, CargaInsumosProd = false,
+         IrObligatorio = false;
+    long filaConAsiento = 0;   // grid row whose seat this pass already asked for
+    double repartido = 0;      // share of the row quantity given to earlier items (exits, see Cantidad)
+
+    // One step of the routine's error trap; leaving the trap leaves the routine.
+    void S(const std::function<void()>& paso)
+    {
+        if (!trap(paso))
+            throw Sale{};
+    }
+
+    QString Cel(long c) const { return g.TextMatrix(Fila, c); }
+    void PoneCel(long c, const QString& t) { g.setTextMatrix(Fila, c, t); }
+    QString ItemDe(long c) const { return ClsCmnCptes::ExtraeSerieLote(Cel(c), Item); }
+
+    void Ejecuta();
+    void Prepara();
+    void Renglon();
+    bool Entrada();  // false: the item is skipped
+    bool Salida();
+    void EscribeItem();
+    void ArmaFila();
+    void Inserta(QString& sql);
+    void EjecutaOAgrega(const QString& sql, const QString& asiento);
+    void FallaFila();
+    void Descarga();
+    void FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, const Stock::LoteCantidad* lote, const QString& idArticulo,
+                      const QString& unidadFila, const QString& codigoInsumo, const QString& textoInsumo,
+                      double cantidadInsumo, bool porPorcentaje, const QString& sucNroLetraConsumo);
+    void CierreAsiento();
+};
+
+// "INSERT INTO V_MV_STOCK" and the field list, which is emptied. No value
+// carries a NUL character (fixed-length fields of lot records have them).
+void Corrida::Inserta(QString& sql)
+{
+    for (CampoValor& c : ModGlobal::gListaCampos)
+        c.Valor.remove(QChar(0));
+    sql = QStringLiteral("INSERT INTO V_MV_STOCK");
+    ModGlobal::ArmaInsertValores(sql, ModGlobal::gListaCampos, true);
+}
+
+void Corrida::FallaFila()
+{
+    ui::MsgBox(db.gCnn->Errors().Item(0).Description, ui::vbCritical, QStringLiteral("Aviso al operador"));
+    HayError = true;
+    throw Sale{};
+}
+
+void Corrida::EjecutaOAgrega(const QString& sql, const QString& asiento)
+{
+    if (GeneraSentenciaSQL) {
+        SqlTemp += QStringLiteral("\r") + sql;
+        return;
+    }
+    S([&] { db.EjecutaConsultaSQL(asiento.isEmpty() ? sql : sql + QStringLiteral("\r\n ") + asiento); });
+    ui::DoEvents();
+    if (db.gCnn->Errors().Count() > 0)
+        FallaFila();
+}
+
+void Corrida::Prepara()
+{
+    S([&] {
+        CargaInsumosProd = EsSi(ModGlobal::Cfg(QStringLiteral("CargaInsumosProduccion")));
+        LoteAutoING = EsSi(ModGlobal::Cfg(QStringLiteral("AsignacionAutomaticaDeLoteING")));
+        LoteAutoOP = EsSi(ModGlobal::Cfg(QStringLiteral("AsignacionAutomaticaDeLoteINGOP")));
+        ConfirmaEquiv = EsSi(ModGlobal::Cfg(QStringLiteral("ConfirmaUDEquiv")));
+    });
+    TipoMov = 0;
+    if (MuestraCartel)
+        S([&] { ModGlobal::gCartel().CartelInicio(QStringLiteral("Grabando Stock...."), 0); });
+    CuentaLocal = Cuenta;
+    S([&] { TcOrigen = Cod(Trim(TcOrigen), 4); });
+    EsOP = Es(TC, "OP");
+    if (EsOP)
+        S([&] { TieneSPNL = cls.TieneSPNL(TC, SucNroLetra); });
+
+    const auto origen = [](QString& valor, bool& delGrid) {
+        if (Es(valor, "ELDELGRID"))
+            delGrid = true;
+        else
+            valor = Blanco(valor) ? QStringLiteral("NULL") : Lit(valor);
+    };
+    origen(TcOrigen, TcOrigenDelGrid);
+    origen(ComprobanteOrigen, CpteOrigenDelGrid);
+
+    // The purchase order's reception date. Collected with the rest when the
+    // caller runs one batch, so it is all or nothing with the voucher's rows.
+    S([&] {
+        const QString ir = ModGlobal::Cfg(QStringLiteral("IR_Oblig"));
+        IrObligatorio = !(Blanco(ir) || Es(ir, "NO"));
+        if ((Es(TC, "FCC") || Es(TC, "RMC")) && Es(Funciones::ObtieneTextoTc(TcOrigen), "OC") && !IrObligatorio) {
+            const QString sql = QStringLiteral("if exists(select * from c_mv_cpte  with(nolock)  where TC=") +
+                                TcOrigen + QStringLiteral(" and IDCOMPROBANTE=") + ComprobanteOrigen +
+                                QStringLiteral(" and fecharecepcion is null) ") +
+                                QStringLiteral(" UPDATE c_mv_cpte set FechaRecepcion=") + Lit(fecha) +
+                                QStringLiteral(" where TC=") + TcOrigen + QStringLiteral(" and IDCOMPROBANTE=") +
+                                ComprobanteOrigen;
+            if (GeneraSentenciaSQL)
+                SqlTemp += QStringLiteral("\r") + sql;
+            else
+                db.EjecutaConsultaSQL(sql);
+        }
+    });
+
+    S([&] { Signo = SignoRemota != 0 ? SignoRemota : cls.ObtieneSignoComprobante(TC, false); });
+    if (Signo == 0) {
+        // A voucher type missing from V_TA_CPTE (its message was shown):
+        // nothing is written and the caller is told.
+        HayError = true;
+        throw Sale{};
+    }
+    if (((EsOP && LoteAutoOP) || LoteAutoING) && Signo == 1)
+        S([&] { LoteFijo = cls.ObtieneLoteAutomatico(); });
+
+    ui::DoEvents();
+    S([&] { EsCompras = Es(Campo(QStringLiteral("V_TA_CPTE"), TC, "Sistema", "Codigo", true), "COMPRAS"); });
+
+    S([&] {
+        if (Es(IdDeposito, "ELDELGRID"))
+            return;
+        IdDeposito = Blanco(IdDeposito)
+                         ? Lit(Cod(Trim(ModGlobal::Cfg(QStringLiteral("DepositoDefault"))), 4))
+                         : Lit(Cod(Trim(IdDeposito), 4));
+    });
+    S([&] {
+        if (Es(IdMotivoStock, "ELDELGRID")) {
+            MotivoDelGrid = true;
+            return;
+        }
+        IdMotivoStock.remove(u'\'');
+        IdMotivoStock = Blanco(IdMotivoStock)
+                            ? Lit(Cod(Trim(ModGlobal::Cfg(QStringLiteral("MotivoStockDefault"))), 4))
+                            : Lit(Cod(Trim(IdMotivoStock), 4));
+    });
+    S([&] { IdDepositoDestino = Blanco(IdDepositoDestino) ? QStringLiteral("NULL") : Lit(Cod(Trim(IdDepositoDestino), 4)); });
+
+    Pasada = 1;
+    CantPasadas = (EsTransferencia || EsOP) ? 2 : 1;
+    if (EsOP && TieneSPNL)
+        CantPasadas = 1;
+
+    Secuencia = SecuenciaFija > 0 ? SecuenciaFija : 0;
+    if (EsOP) {
+        IdDepositoDestino = IdDeposito;
+        S([&] {
+            std::shared_ptr<ado::Recordset> rs;
+            db.AbrirRecordset(QStringLiteral("SELECT MAX(SECUENCIA) AS MAX_SECUENCIA FROM V_MV_STOCK WHERE TC = '") +
+                                  ModGlobal::DuplicaApostrofes(Cod(Trim(TC), 4)) +
+                                  QStringLiteral("' AND IDCOMPROBANTE = '") +
+                                  ModGlobal::DuplicaApostrofes(SucNroLetra) + QStringLiteral("'"),
+                              rs, nullptr, 0, 1, -1, true);
+            Secuencia = float(Funciones::TextoADoble(Funciones::ValorNoNulo(rs->Fields(0))));
+            if (Secuencia != 0)
+                Secuencia += 1;
+        });
+    }
+}
+
+void Corrida::Ejecuta()
+{
+    if (Blanco(ModGlobal::gUNegocio)) {
+        ui::MsgBox(QStringLiteral("ERROR EN ASIGNACION DE UNIDAD DE NEGOCIO") + QStringLiteral("\r\n") +
+                       QStringLiteral("Verifique si el usuario tiene asignado una unidad de negocio"),
+                   ui::vbCritical, QStringLiteral("Atencion!"));
+        HayError = true;
+        return;
+    }
+    Prepara();
+
+    for (Pasada = 1; Pasada <= CantPasadas; ++Pasada) {
+        if (EsTransferencia)
+            Signo = Pasada == 1 ? -1 : 1;
+        if (EsOP)
+            Signo = Pasada == 1 ? 1 : -1;
+        claveAsiento->clear();
+        filaConAsiento = 0;
+        UltimaFila = g.Rows() - 1;
+        for (Fila = 1; Fila <= UltimaFila; ++Fila)
+            Renglon();
+    }
+
+    ui::DoEvents();
+    Descarga();
+    if (EsTransferencia) {
+        Pasada = 3;
+        Signo = -Signo;
+        Descarga();
+    }
+    if (MuestraCartel)
+        ModGlobal::gCartel().CartelCerrar();
+    if (!GeneraSentenciaSQL)
+        return;
+    CierreAsiento();
+}
+
+void Corrida::Renglon()
+{
+    bool toma = false;
+    S([&] {
+        toma = !Cel(0).isEmpty() && (Moneda(Cel(8)) != Currency(0) || Moneda(Cel(66)) != Currency(0));
+        if (toma && EsOP)
+            toma = (Cel(31) == QLatin1String("-1")) == (Pasada == 1);
+    });
+    if (!toma)
+        return;
+    NroLote.clear();
+    NroSerie.clear();
+    S([&] {
+        PideTalle = Bandera(Trim(Cel(64)));
+        PideSerie = Bandera(Trim(Cel(22)));
+        PideLote = Bandera(Trim(Cel(23)));
+        if (Signo == 1) {
+            if (PideTalle || (PideSerie && EsTransferencia) || EsTransferencia)
+                CantItems = ClsCmnCptes::Cuenta_Series_Lotes(Cel(24), QString(), false);
+            else
+                CantItems = ClsCmnCptes::Cuenta_Series_Lotes(Cel(25), Cel(24), PideSerie);
+        } else if (Signo == -1) {
+            CantItems = ClsCmnCptes::Cuenta_Series_Lotes(Cel(24), QString(), false);
+        }
+    });
+    Item = 0;
+    repartido = 0;
+    bool sigue = true;
+    while (sigue) {
+        Secuencia += 1;
+        Item += 1;
+        S([&] { CantidadItem = Doble(Cel(8)); });
+        ui::DoEvents();
+        bool escribe = true;
+        S([&] {
+            if (Signo == 1)
+                escribe = Entrada();
+            else if (Signo == -1)
+                escribe = Salida();
+        });
+        if (!escribe) {
+            Secuencia -= 1;
+        } else {
+            ui::DoEvents();
+            if (CantidadItem < 0 && EsOP && TieneSPNL)
+                return;
+            EscribeItem();
+        }
+        S([&] {
+            if (Signo == 1 && (Bandera(Trim(Cel(64))) || Bandera(Trim(Cel(22)))))
+                sigue = Item < CantItems;
+            else if (Signo == 1)
+                sigue = Item < CantItems && Item < CantidadFila;
+            else if (Signo == -1)
+                sigue = Item < CantItems;
+            else
+                sigue = false;
+        });
+    }
+}
+
+// Splits an item at its first separator into lot and serial; without one
+// both keep what they hold.
+void Parte(const QString& item, QString& lote, QString& serie)
+{
+    const int i = item.indexOf(kSeparador);
+    if (i < 0)
+        return;
+    lote = item.left(i);
+    serie = item.mid(i + 1);
+}
+
+bool Corrida::Entrada()
+{
+    NroLote = Cod(Trim(ItemDe(24)), 25);
+    NroSerie = Cod(Trim(ItemDe(25)), 25);
+    const QString perecedero = Blanco(Cel(49)) ? QStringLiteral("0") : Cel(49);
+    if (Bandera(perecedero)) {
+        NroLote = Cod(Trim(Cel(24)), 25);
+        if (Blanco(NroLote) && !Blanco(LoteFijo))
+            NroLote = Cod(Trim(LoteFijo), 25);
+        return true;
+    }
+    if (PideTalle) {
+        ItemTexto = ItemDe(24);
+        if (!Blanco(ItemTexto)) {
+            QString sinUso;
+            Parte(ItemTexto, NroLote, sinUso);
+            NroLote = Cod(Trim(NroLote), 25);
+            NroSerie.clear();
+            CantidadItem = Doble(ItemDe(25));
+            if (CantidadItem == 0)
+                return false;
+        }
+    } else {
+        if (!Blanco(NroLote) && NroLote.contains(kSeparador)) {
+            NroLote.chop(1);
+            NroLote = Cod(Trim(NroLote), 25);
+        }
+        if (Blanco(NroLote) && !Blanco(LoteFijo))
+            NroLote = Cod(Trim(LoteFijo), 25);
+    }
+    if (PideSerie) {
+        ItemTexto = ItemDe(EsTransferencia ? 24 : 25);
+        if (!Blanco(ItemTexto)) {
+            Parte(ItemTexto, NroLote, NroSerie);
+            NroLote = Cod(Trim(NroLote), 25);
+            NroSerie = Cod(Trim(NroSerie), 25);
+            CantidadItem = EsTransferencia ? Doble(ItemDe(25)) : 1;
+            if (CantidadItem == 0)
+                return false;
+        }
+        return true;
+    }
+    if (LoteFijo.isEmpty()) {
+        if (Item > 1 || (EsTransferencia && PideLote))
+            CantidadItem = Doble(ItemDe(25));
+        if (CantidadItem == 0) {
+            if (PideTalle || PideSerie || PideLote)
+                return false;
+            // The quantity of this row (not of the row written last).
+            CantidadItem = Moneda(Cel(8)).toDouble();
+        }
+    }
+    return true;
+}
+
+bool Corrida::Salida()
+{
+    if (Trim(Cel(64)).isEmpty())
+        PoneCel(64, QStringLiteral("0"));
+    if (Bandera(Trim(Cel(64)))) {
+        // A sized item leaves under the lot it entered with: the part before
+        // the separator, in its code form.
+        QString lote = ItemDe(24), sinUso;
+        Parte(lote, lote, sinUso);
+        NroLote = Cod(Trim(lote), 25);
+        NroSerie.clear();
+        CantidadItem = Doble(ItemDe(25));
+        return CantidadItem != 0;
+    }
+    ItemTexto = ItemDe(24);
+    if (Blanco(ItemTexto))
+        return true;
+    QString lote = ItemTexto, serie;
+    Parte(ItemTexto, lote, serie);
+    NroLote = Cod(Trim(lote), 25);
+    NroSerie = Cod(Trim(serie), 25);
+    CantidadItem = Doble(ItemDe(25));
+    return CantidadItem != 0;
+}
+
+void Corrida::EscribeItem()
+{
+    QString sql;
+    S([&] { ArmaFila(); });
+    S([&] { Inserta(sql); });
+    ui::DoEvents();
+    if (MuestraCartel)
+        S([&] {
+            bool cancelado = false;
+            ModGlobal::gCartel().CartelMostrar(cancelado, legacy::Variant(QStringLiteral("Grabando Stock...")),
+                                               legacy::Variant(Trim(Cel(0)) + QStringLiteral("  ") + Cel(1)),
+                                               legacy::Variant(QString::number(Fila) + QStringLiteral(" de ") +
+                                                               QString::number(g.Rows() - 1)));
+        });
+    if (GeneraSentenciaSQL) {
+        EjecutaOAgrega(sql, QString());
+        return;
+    }
+    // The row's seat is asked for once, with the row's first written item: it
+    // books the whole row, whatever the number of its lot items.
+    QString asiento;
+    if (filaConAsiento != Fila) {
+        filaConAsiento = Fila;
+        S([&] {
+            QString tc = TC, suc = SucNroLetra.mid(0, 4), nro = SucNroLetra.mid(4, 8), letra = SucNroLetra.mid(12, 1);
+            int secuencia = 1;
+            asiento = cls.GeneraAsientoStock(g, IdMotivoStock, tc, suc, nro, letra, fecha, true, TipoMov, Fila,
+                                             &secuencia);
+        });
+    }
+    EjecutaOAgrega(sql, asiento);
+}
+
+void Corrida::ArmaFila()
+{
+    QList<CampoValor>& L = ModGlobal::gListaCampos;
+    L.clear();
+    const auto par = [&](const char* campo, const QString& valor) { L.append({QString::fromLatin1(campo), valor}); };
+
+    par("TC", Lit(Cod(TC, 4)));
+    par("IdComprobante", Lit(SucNroLetra));
+    if (!EsCompras)
+        par("IdComplemento", Num(legacy::Variant(Blanco(IdComplemento) ? QStringLiteral("0") : Trim(IdComplemento))));
+    par("Secuencia", QString::number(double(Secuencia)));
+    par("Fecha", Lit(fecha));
+    if (!Blanco(ModGlobal::gCaja)) {
+        ModGlobal::gCaja.remove(u'\'');
+        par("IdCaja", Lit(Cod(ModGlobal::gCaja, 4)));
+    }
+    if (Pasada == 1) {
+        if (SignoRemota == 1) {
+            par("IdDeposito", IdDeposito);
+        } else {
+            DepositoFila = Trim(Cel(6));
+            if (Blanco(DepositoFila))
+                DepositoFila = IdDeposito;
+            DepositoFila = Cod(DepositoFila, 4);
+            if (!DepositoFila.endsWith(u'\''))
+                DepositoFila = Lit(DepositoFila);
+            par("IdDeposito", DepositoFila);
+        }
+    } else {
+        par("IdDeposito", IdDepositoDestino);
+    }
+    if (EsTransferencia) {
+        if (Pasada == 1)
+            par("IDDEPOSITO_DESTINO", Blanco(IdDepositoDestino) ? QStringLiteral("null") : Cod(IdDepositoDestino, 4));
+        else
+            par("IDDEPOSITO_DESTINO", Blanco(DepositoFila) ? QStringLiteral("null") : Cod(DepositoFila, 4));
+    }
+    par("IdPosicion", Lit(SinComillas(Trim(Cel(4)))));
+    par("IdArticulo", Lit(Cod(Trim(Cel(0)), 25)));
+    QString descripcion = Trim(Cel(1));
+    if (descripcion.size() > lenDesc)
+        descripcion = descripcion.left(lenDesc);
+    par("Descripcion", Lit(SinComillas(descripcion)));
+    ui::DoEvents();
+
+    par("NroLote", Blanco(NroLote) ? QStringLiteral("NULL") : Lit(PrimerosDe(NroLote, 25)));
+    QString controladoPorLote, idOrigenLote;
+    if (!Blanco(NroLote))
+        ModGlobal::DatosDespacho(NroLote, controladoPorLote, idOrigenLote);
+    if (!Blanco(Cel(90)))
+        par("ControladoPor", Lit(Trim(Cel(90))));
+    else if (Blanco(Cel(40)))
+        par("ControladoPor", Blanco(Aduana) ? Lit(controladoPorLote) : Lit(SinComillas(Trim(Aduana))));
+    else
+        par("ControladoPor", Lit(SinComillas(Trim(Cel(40)))));
+    if (!Blanco(Cel(39)))
+        par("IdOrigen", Lit(Cod(Trim(Cel(39)), 4)));
+    else if (!Blanco(LoteOrigen))
+        par("IdOrigen", Lit(Cod(Trim(LoteOrigen), 4)));
+    else if (!Blanco(idOrigenLote))
+        par("IdOrigen", Lit(Cod(Trim(idOrigenLote), 4)));
+    else
+        par("IdOrigen", QStringLiteral("NULL"));
+    if (EsTransferencia && !PideSerie && Signo == 1)
+        par("NroSerie", QStringLiteral("NULL"));
+    else
+        par("NroSerie", Blanco(NroSerie) ? QStringLiteral("NULL") : Lit(PrimerosDe(NroSerie, 25)));
+    par("IdUnidad", Blanco(Cel(5)) ? QStringLiteral("NULL") : Lit(Cod(Trim(Cel(5)), 4)));
+
+    // Quantity.
+    ui::DoEvents();
+    CantidadFila = Moneda(Cel(8)).toDouble();
+    double movimiento = CantidadFila;
+    const bool conLoteOSerie = !Blanco(NroLote) || !Blanco(NroSerie);
+    if (Signo == 1) {
+        if (Bandera(Trim(Cel(64))) || (Blanco(NroLote) && !Blanco(NroSerie)) || !(PideSerie && conLoteOSerie))
+            movimiento = CantidadItem;
+        else
+            movimiento = CantItems > 1 ? 1 : CantidadFila;
+    } else if (Signo == -1) {
+        // An empty coefficient means no conversion (the cell is set to "1"
+        // below); any other text is read as a number.
+        const double coeficiente = Cel(10).isEmpty() ? 1.0 : Doble(Cel(10));
+        const bool otraUnidad = Trim(Cel(5)).compare(Trim(Cel(44)), Qt::CaseInsensitive) != 0 && coeficiente != 1;
+        if ((CantidadItem > 0 || conLoteOSerie) && !otraUnidad) {
+            movimiento = CantidadItem;
+            PoneCel(77, QString::number(CantidadItem, 'g', 15));
+        } else if (otraUnidad && conLoteOSerie && CantItems > 1) {
+            // The lot quantities are base units: the row quantity is shared
+            // among the items in their proportion, the last taking the rest,
+            // so that the items together move exactly the row quantity.
+            double total = 0;
+            for (long i = 1; i <= CantItems; ++i)
+                total += Doble(ClsCmnCptes::ExtraeSerieLote(Cel(25), i));
+            if (Item >= CantItems || total == 0) {
+                movimiento = CantidadFila - repartido;
+            } else {
+                movimiento = std::round(CantidadFila * CantidadItem / total * 10000.0) / 10000.0;
+                repartido += movimiento;
+            }
+        }
+    }
+    ui::DoEvents();
+    movimiento *= Signo;
+    par("Cantidad", Num(movimiento));
+    CantidadItem = 0;
+
+    // Secondary quantity and base unit.
+    PoneCel(11, Cod(Trim(Cel(11)), 4));
+    if (Cel(79).isEmpty())
+        PoneCel(79, QStringLiteral("0"));
+    const bool pesable = Bandera(Trim(Cel(79)));
+    const QString base = Trim(Cel(44));
+    const auto ud = [&](const QString& cantidad, const QString& unidad) {
+        par("CantidadUD", cantidad);
+        par("IdUnidadBase", Lit(Cod(unidad, 4)));
+    };
+    const Currency signo(Signo);
+    if (pesable && Blanco(base)) {
+    } else if (pesable) {
+        ud(Num(signo * Moneda(Cel(77))), base);
+    } else if (ConfirmaEquiv) {
+        ud(Num(signo * Moneda(Cel(12))), Trim(Cel(11)));
+    } else if (conLoteOSerie) {
+        ud(Num(Signo == -1 ? movimiento : movimiento * Signo), Blanco(base) ? Trim(Cel(5)) : base);
+    } else if (!Blanco(base) && Signo == -1) {
+        ud(Num(signo * Moneda(Cel(77))), base);
+    } else if (!Blanco(base)) {
+        ud(movimiento != 0 && Moneda(Cel(77)) == Currency(0) ? Num(movimiento * Signo) : Num(signo * Moneda(Cel(77))),
+           base);
+    } else {
+        ud(Num(signo * Moneda(Cel(8))), Trim(Cel(5)));
+    }
+
+    // Provider account.
+    CuentaLocal = Trim(Cuenta);
+    if (Es(CuentaLocal, "PorDefault")) {
+        CuentaLocal = Trim(Campo(QStringLiteral("V_MA_ARTICULOS"), Cod(Trim(Cel(0)), 25), "CUENTAPROVEEDOR",
+                                 "IDARTICULO", true));
+        if (CuentaLocal.isEmpty())
+            CuentaLocal = QStringLiteral("NULL");
+    }
+    if (!Es(CuentaLocal, "NULL"))
+        par("CuentaProveedor", Lit(CuentaLocal));
+
+    if (MotivoDelGrid)
+        IdMotivoStock = Lit(Cod(Cel(89), 4));
+    IdMotivoStock.remove(u'\'');
+    par("IdMotivoStock", Lit(Cod(Trim(IdMotivoStock), 4)));
+    par("PrecioVenta", Num(Moneda(Cel(17))));
+    par("Importe_S_Iva", Num(Moneda(Cel(20))));
+    if (Moneda(Cel(41)) == Currency(0))
+        par("Costo", Num(Moneda(Campo(QStringLiteral("V_MA_ARTICULOS"), Cod(Trim(Cel(0)), 25), "Costo", "idarticulo",
+                                      false))));
+    else
+        par("Costo", Num(Moneda(Cel(41))));
+    par("Impuestos", Num(Moneda(Cel(43)) + Moneda(Cel(96))));
+    par("DtoItem", Num(Moneda(Cel(14))));
+    if (TcOrigenDelGrid)
+        TcOrigen = Trim(Cel(37).left(4));
+    TcOrigen.remove(u'\'');
+    par("Tc_Origen", Lit(TcOrigen));
+    if (CpteOrigenDelGrid)
+        ComprobanteOrigen = Lit(Trim(Cel(37).mid(4, 13)));
+    par("IdComprobante_Origen", ComprobanteOrigen);
+    par("Id_Origen", Num(Moneda(Cel(38))));
+    const bool exento = std::lround(Moneda(Cel(19)).toDouble()) == -1;
+    par("IVARI", Moneda(Cel(36)) == Currency(0) && !exento ? Num(tasaIVAGeneral) : Num(Moneda(Cel(36))));
+    par("IVARNI", Num(Moneda(Cel(48))));
+    if (!Es(IdTecnico, "NULL"))
+        par("IdTecnico", Lit(Cod(IdTecnico, 4)));
+    if (Cel(10).isEmpty())
+        PoneCel(10, QStringLiteral("1"));
+    par("EQUIV_UDBASE", Num(legacy::Variant(Cel(10))));
+    par("IDINSERT", Num(legacy::Variant(Cel(83))));
+    par("IDCOMPULSA", Num(legacy::Variant(Cel(84))));
+    par("Oferta", Num(legacy::Variant(Cel(88))));
+    par("IdVendedor", Lit(IdVendedor));
+    par("Importe_Ud", Num(legacy::Variant(Cel(16))));
+    par("Ud_Pr", Lit(Cod(Cel(15), 4)));
+    par("UNEGOCIO", Lit(Cod(Trim(ModGlobal::gUNegocio), 4)));
+    par("ARTMONEDA", Lit(Cod(ArtMoneda, 4)));
+    par("ARTCOTIZACION", Num(ArtCotizacion));
+    par("EnComodato", Num(legacy::Variant(Cel(91))));
+    if (!HayComodato)
+        HayComodato = legacy::Val(Cel(91)) == 1;
+    for (const auto& [campo, col] : {std::pair{"CANT_BL", 66}, std::pair{"CANT_KG", 67}, std::pair{"CANT_M3", 65}}) {
+        const std::int32_t entero = legacy::CLng(legacy::Variant(Doble(Cel(col))));
+        par(campo, Num(legacy::Variant(QString::number(qint64(entero) * Signo))));
+    }
+}
+
+void Corrida::Descarga()
+{
+    if (EsOP && TieneSPNL)
+        return;
+    if (Es(TC, "SPL") || Es(TC, "AJP") || Es(TC, "AJN"))
+        return;
+    if (!EsOP && CargaInsumosProd && Es(legacy::App().exeName, "V_MV_OP"))
+        return;
+    bool sale = false;
+    S([&] { sale = EsSi(ModGlobal::Cfg(QStringLiteral("DescargaInsumosProduccion"))) || EsOP; });
+    if (sale)
+        return;
+
+    QString consumo;
+    NroLote.clear();
+    if (Pasada != 3)
+        Secuencia = 0;
+    for (Fila = 1; Fila <= g.Rows() - 1; ++Fila) {
+        bool toma = false;
+        QString idArticulo, unidadFila;
+        bool porPorcentaje = false;
+        Stock::ListaLoteCantidad insumos;
+        S([&] {
+            toma = Moneda(Cel(8)) != Currency(0) && !Cel(0).isEmpty();
+            if (!toma)
+                return;
+            idArticulo = Trim(Cel(0));
+            CantidadFila = Moneda(Cel(8)).toDouble();
+            unidadFila = Trim(Cel(5));
+            porPorcentaje = Cel(71).isEmpty() ? false : Bandera(Trim(Cel(71)));
+            if (porPorcentaje && Moneda(Cel(77)) > Currency(0))
+                CantidadFila = Moneda(Cel(77)).toDouble();
+            if (Es(Campo(QStringLiteral("V_MA_ARTICULOS"), idArticulo, "PROCEDENCIA", "IDARTICULO", false),
+                   "PRODUCCION")) {
+                toma = false;
+                return;
+            }
+            toma = Stock::IdArticuloTieneInsumos(idArticulo, insumos, false);
+        });
+        if (!toma)
+            continue;
+        if (consumo.isEmpty())
+            S([&] {
+                QString sucursal = QStringLiteral("0001"), letra = QStringLiteral("X");
+                consumo = Stock::AsignarNumeroComprobante(QStringLiteral("PE"), sucursal, letra).toString();
+            });
+        if (porPorcentaje)
+            FilaDescarga(true, nullptr, nullptr, idArticulo, unidadFila, QString(), QString(), CantidadFila, true,
+                         consumo);
+        for (const Stock::LoteCantidad& insumo : insumos) {
+            QString codigo = ModGlobal::LimpiaTexto(legacy::Variant(insumo.Codigo.texto()));
+            if (codigo.isEmpty())
+                continue;
+            QString texto;
+            if (codigo.startsWith(u'*')) {
+                // A free-text input: its text is the description ("*" alone
+                // has none).
+                texto = codigo.mid(1);
+                codigo = QStringLiteral("*");
+            }
+            double cantidad = CantidadFila * insumo.Cantidad;
+            if (porPorcentaje)
+                cantidad /= 100;
+            bool existe = true;
+            if (codigo != QLatin1String("*"))
+                S([&] { existe = ModGlobal::BuscaArticulo(codigo); });
+            if (!existe)
+                continue;
+            Stock::ListaLoteCantidad lotes;
+            bool conLotes = false;
+            S([&] { conLotes = Stock::ArticuloTieneLotes(codigo, IdDeposito, lotes, cantidad); });
+            if (!conLotes) {
+                FilaDescarga(false, &insumo, nullptr, idArticulo, unidadFila, codigo, texto, cantidad, porPorcentaje,
+                             consumo);
+                continue;
+            }
+            for (const Stock::LoteCantidad& lote : lotes) {
+                // The list may end in unset records: nothing to move.
+                if (Blanco(ModGlobal::LimpiaTexto(legacy::Variant(lote.Codigo.texto()))) && lote.Cantidad == 0)
+                    continue;
+                FilaDescarga(false, &insumo, &lote, idArticulo, unidadFila, codigo, texto, cantidad, porPorcentaje,
+                             consumo);
+            }
+        }
+    }
+    if (Secuencia > 0 && !Blanco(consumo)) {
+        S([&] {
+            QString letra = consumo.mid(12, 1), salida;
+            const QString numero = QStringLiteral(" ") + QString::number(consumo.mid(4, 8).toLongLong() + 1);
+            ast::ActualizaNumeracionComprobante(QStringLiteral("PE"), QStringLiteral("STOCK"), consumo.mid(0, 4),
+                                                numero, letra, true, salida, false, false);
+            SqlTemp += QStringLiteral("\r") + salida;
+        });
+    }
+}
+
+void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, const Stock::LoteCantidad* lote,
+                           const QString& idArticulo, const QString& unidadFila, const QString& codigoInsumo,
+                           const QString& textoInsumo, double cantidadInsumo, bool porPorcentaje,
+                           const QString& sucNroLetraConsumo)
+{
+    Secuencia += 1;
+    QString sql;
+    S([&] {
+        QList<CampoValor>& L = ModGlobal::gListaCampos;
+        L.clear();
+        const auto par = [&](const char* campo, const QString& valor) { L.append({QString::fromLatin1(campo), valor}); };
+        const QString unidadInsumo = insumo ? Trim(ModGlobal::LimpiaTexto(legacy::Variant(insumo->Unidad.texto()))) : QString();
+        const double cantidadMovida = (compuesto ? CantidadFila : (lote ? lote->Cantidad : cantidadInsumo)) * Signo;
+        double unidades = cantidadMovida;
+        // A row converts with the equivalence of its own input, or not at all.
+        double coeficiente = 1;
+        if (!compuesto && unidadInsumo.compare(unidadFila, Qt::CaseInsensitive) != 0) {
+            QString operador, base = unidadFila;
+            bool sinUnidad = false;
+            double c = 0;
+            if (Stock::IdArticuloTieneEquivalencias(Cod(codigoInsumo, 25), unidadInsumo, operador, base, c,
+                                                    sinUnidad) &&
+                c != 0) {
+                if (operador == QLatin1String("*")) {
+                    unidades /= c;
+                    coeficiente = c;
+                } else if (operador == QLatin1String("/")) {
+                    unidades *= c;
+                    coeficiente = c;
+                }
+            }
+        }
+        par("TC", Lit(Cod(QStringLiteral("PE"), 4)));
+        par("IdComprobante", Lit(sucNroLetraConsumo));
+        if (!EsCompras)
+            par("IdComplemento", Num(legacy::Variant(Blanco(IdComplemento) ? QStringLiteral("0") : Trim(IdComplemento))));
+        par("Secuencia", QString::number(double(Secuencia)));
+        par("Fecha", Lit(fecha));
+        if (Pasada == 3) {
+            par("IdDeposito", Cod(IdDepositoDestino, 4));
+        } else {
+            QString d = Trim(Cel(6));
+            if (Blanco(d))
+                d = IdDeposito;
+            d = Cod(d, 4);
+            par("IdDeposito", d.endsWith(u'\'') ? d : Lit(d));
+        }
+        par("IdArticulo", Lit(Cod(compuesto ? Trim(Cel(0)) : Trim(codigoInsumo), 25)));
+        QString descripcion;
+        if (compuesto)
+            descripcion = Trim(Cel(1));
+        else if (codigoInsumo == QLatin1String("*"))
+            descripcion = textoInsumo;
+        else
+            descripcion = SinComillas(Trim(Campo(QStringLiteral("V_MA_ARTICULOS"), codigoInsumo, "DESCRIPCION",
+                                                 "IDARTICULO", true)));
+        par("Descripcion", Lit(descripcion.left(lenDesc)));
+        if (lote) {
+            NroLote = Cod(Funciones::TextoDeCampoFijo(lote->Codigo.texto()), 25);
+            par("NroLote", Lit(NroLote));
+        }
+        if (compuesto)
+            par("IdUnidad", Lit(Cod(Cel(5), 4)));
+        else
+            par("IdUnidad", unidadInsumo.isEmpty() ? QStringLiteral("NULL") : Lit(Cod(unidadInsumo, 4)));
+        if (compuesto) {
+            // The composite row's units carry the sign of its quantity.
+            const Currency signo(Signo);
+            if (Bandera(Trim(Cel(79)))) {
+                par("CantidadUD", Num(signo * Moneda(Cel(77))));
+                par("IdUnidadBase", Lit(Cod(Trim(Cel(44)), 4)));
+            } else if (EsSi(ModGlobal::Cfg(QStringLiteral("ConfirmaUDEquiv")))) {
+                par("CantidadUD", Num(signo * Moneda(Cel(12))));
+                par("IdUnidadBase", Lit(Cod(Trim(Cel(11)), 4)));
+            } else {
+                par("CantidadUd", Num(signo * Moneda(Cel(8))));
+                par("IdUnidadBase", Lit(Cod(Trim(Cel(44)), 4)));
+            }
+        } else {
+            par("CantidadUd", Num(unidades));
+            par("IdUnidadBase", Lit(Cod(unidadFila, 4)));
+        }
+        par("equiv_udbase", Num(coeficiente));
+        par("Cantidad", Num(cantidadMovida));
+        if (!Blanco(ModGlobal::gCaja)) {
+            ModGlobal::gCaja.remove(u'\'');
+            par("IdCaja", Lit(Cod(ModGlobal::gCaja, 4)));
+        }
+        CuentaLocal = Trim(Cuenta);
+        if (Es(CuentaLocal, "PorDefault")) {
+            const QString articuloCuenta = (compuesto || porPorcentaje) ? Trim(Cel(0)) : codigoInsumo;
+            CuentaLocal = Trim(Campo(QStringLiteral("V_MA_ARTICULOS"), Cod(articuloCuenta, 25), "CUENTAPROVEEDOR",
+                                     "IDARTICULO", true));
+            if (CuentaLocal.isEmpty())
+                CuentaLocal = QStringLiteral("NULL");
+        }
+        if (!Es(CuentaLocal, "NULL"))
+            par("CuentaProveedor", Lit(CuentaLocal));
+        IdMotivoStock.remove(u'\'');
+        par("IdMotivoStock", Lit(Cod(Trim(IdMotivoStock), 4)));
+        par("PrecioVenta", Num(legacy::Variant(QStringLiteral("0"))));
+        par("Importe_S_iva", Num(legacy::Variant(QStringLiteral("0"))));
+        if (compuesto)
+            par("Costo", Num(Moneda(Cel(41))));
+        else if (codigoInsumo == QLatin1String("*"))
+            par("Costo", Num(Currency(0)));
+        else
+            par("Costo", Num(Moneda(Campo(QStringLiteral("V_MA_ARTICULOS"), codigoInsumo, "Costo", "idarticulo", true))));
+        if (TcOrigenDelGrid)
+            TcOrigen = Lit(Trim(Cel(37).left(4)));
+        par("Tc_Origen", Lit(TC));
+        par("IdComprobante_Origen", Lit(SucNroLetra));
+        par("ControladoPor", Lit(idArticulo));
+        par("Unegocio", Es(ModGlobal::gUNegocio, "Null") ? ModGlobal::gUNegocio : Lit(ModGlobal::gUNegocio));
+        par("ARTMONEDA", Lit(Cod(ArtMoneda, 4)));
+        par("ARTCOTIZACION", Num(ArtCotizacion));
+        Inserta(sql);
+    });
+    EjecutaOAgrega(sql, QString());
+}
+
+void Corrida::CierreAsiento()
+{
+    S([&] {
+        const QString origen = Funciones::ObtieneTextoTc(TcOrigen);
+        if (Es(TC, "IR") && Es(origen, "OC"))
+            TipoMov = 5;
+        else if (Es(TC, "RMC"))
+            TipoMov = 5;
+        else if (Es(TC, "IR") && Es(origen, "RM"))
+            TipoMov = 4;
+        else if (Es(TC, "RM") && HayComodato)
+            TipoMov = 2;
+        else if (Es(TC, "RM") && Trim(ModGlobal::Cfg(QStringLiteral("CuentaCtroDist"))) == Trim(CuentaLocal))
+            TipoMov = 3;
+        else if (Es(TC, "RM"))
+            TipoMov = 1;
+        QString tc = TC, suc = SucNroLetra.mid(0, 4), nro = SucNroLetra.mid(4, 8), letra = SucNroLetra.mid(12, 1);
+        int secuencia = 1;
+        SqlTemp += QStringLiteral("\r") + cls.GeneraAsientoStock(g, IdMotivoStock, tc, suc, nro, letra, fecha, true,
+                                                                 TipoMov, 0, &secuencia);
+    });
+    ui::DoEvents();
+}
+
+}  // namespace
+
+void ClsCmnCptes::ActualizaStock(ui::MSFlexGrid& MSFlexGrid2, QString TC, QString SucNroLetra, QString IdComplemento,
+                                 QString& fecha, QString& IdDeposito, QString& IdDepositoDestino,
+                                 QString& IdMotivoStock, QString& TcOrigen, QString& ComprobanteOrigen,
+                                 bool EsTransferencia, QString& Cuenta, bool GeneraSentenciaSQL, QString& SqlTemp,
+                                 bool& HayError, QString& IdTecnico, QString& LoteFijo, QString& Aduana,
+                                 QString& LoteOrigen, int SignoRemota, bool MuestraCartel, QString& IdVendedor,
+                                 float SecuenciaFija, QString& ArtMoneda, legacy::Currency ArtCotizacion)
+{
+    HayError = false;
+    DB_Dll& db = ModGlobal::gDB();
+    legacy::ErrorTrap trap(QStringLiteral("ActualizaStock"), [&db](const legacy::VbError& e, const QString& rutina) {
+        ModGlobal::gCartel().CartelCerrar();
+        return db.TratamientoErrores(e, std::nullopt, rutina);
+    });
+    // No click may reach the window being written from while the writer
+    // yields: it reads the grid live.
+    ui::InputBlocker bloqueo(MSFlexGrid2.window());
+    Corrida c{*this, MSFlexGrid2, db, trap, &AsientoPorFilaClave, PIVA, gLenDesc,
+              TC, SucNroLetra, IdComplemento, fecha, IdDeposito, IdDepositoDestino, IdMotivoStock, TcOrigen,
+              ComprobanteOrigen, EsTransferencia, Cuenta, GeneraSentenciaSQL, SqlTemp, HayError, IdTecnico,
+              LoteFijo, Aduana, LoteOrigen, SignoRemota, MuestraCartel, IdVendedor, SecuenciaFija, ArtMoneda,
+              ArtCotizacion};
+    try {
+        c.Ejecuta();
+    } catch (const Sale&) {
+        // Left after a failure: whatever the caller may still hold of this
+        // voucher, it was not written as asked.
+        if (trap.left())
+            HayError = true;
+        ModGlobal::gCartel().CartelCerrar();
+    }
+}

@@ -1,0 +1,319 @@
+// The list lookup window through the lookup class, driven with keys and
+// clicks: search, sort, checks, quantities, F5, F12, the date sort, the
+// saved widths, accept and cancel.
+#include "entorno_consultas.h"
+
+#include "lookup/anchos.h"
+#include "platform/legacy/format.h"
+#include "platform/legacy/textfile.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
+#include <QThread>
+
+using consultastest::EntornoConsultas;
+
+namespace {
+
+class Lista : public EntornoConsultas {
+protected:
+    // The window loaded on its own with a statement, shown.
+    Lib_FrmCons3& Abre(const QString& sql, bool checks = false)
+    {
+        Lib_FrmCons3& f = lookup::frmCons3().instance();
+        f.sql = sql;
+        f.CheckBoxes = checks;
+        f.OrdenarPorLwv = !sql.contains(QStringLiteral("ORDER BY"), Qt::CaseInsensitive);  // as the class sets it
+        f.Load();
+        f.show();
+        QApplication::setActiveWindow(&f);
+        return f;
+    }
+    void AgregaCliente(const char* codigo, const char* razon, const char* contacto, int baja = 0)
+    {
+        Ejecuta(QStringLiteral("INSERT INTO VT_CLIENTES (CODIGO, RAZON_SOCIAL, CONTACTO, Dada_De_Baja) VALUES ('%1', "
+                               "'%2', '%3', %4)")
+                    .arg(codigo, razon, contacto)
+                    .arg(baja));
+    }
+};
+
+TEST_F(Lista, CustomersSearchSortAndAcceptThroughTheClass)
+{
+    AgregaCliente("C0003", "Almacen Norte", "Luis");
+    AgregaCliente("C0004", "Baja SA", "x", 1);
+    lookup::Lib_ClsCons3& c = lookup::Consulta();
+    c.CampoDevuelto = QStringLiteral("CODIGO");
+    auto cmps = std::make_shared<legacy::Collection>();
+    cmps->Add(QStringLiteral("RAZON_SOCIAL"));
+    cmps->Add(QStringLiteral("CONTACTO"));
+    const auto guardada = cmps;
+    QString campo;
+    ui::ScriptedSession dlg;
+    dlg.onModal(QStringLiteral("Lib_FrmCons3"), [&](QWidget* w) {
+        auto& f = static_cast<Lib_FrmCons3&>(*w);
+        EXPECT_EQ(f.sql, "SELECT TOP 1000 RAZON_SOCIAL,CODIGO,CONTACTO FROM VT_CLIENTES  with(nolock)  WHERE "
+                         "Dada_De_Baja = 0 ORDER BY RAZON_SOCIAL ");
+        EXPECT_EQ(Columna(f, 1), QStringList({"Almacen Norte", "Ferreteria El Tornillo", "Pinturerias del Sur"}));
+        EXPECT_FALSE(f.ListView1->Sorted()) << "the server's order stays";
+        EXPECT_EQ((*f.CmbSearch)(2).Tag(), "CONTACTO");
+        EXPECT_EQ((*f.CmbSearch)(1).Left(), long(f.ListView1->ColumnHeaders().Item(2).Left()));
+        ui::ComboBox& caja = (*f.CmbSearch)(0);
+        Escribe(&caja, QStringLiteral("pIN"));
+        ASSERT_NE(f.ListView1->SelectedItem(), nullptr);
+        EXPECT_EQ(f.ListView1->SelectedItem()->Text(), "Pinturerias del Sur");
+        Escribe(&caja, QStringLiteral("x"));
+        EXPECT_EQ(f.ListView1->SelectedItem()->Text(), "Pinturerias del Sur") << "no match: the selection stays";
+        ClickCabecera(f, 2);
+        EXPECT_EQ(Columna(f, 2), QStringList({"C0003", "C0002", "C0001"})) << "first click: descending";
+        ClickCabecera(f, 3);
+        EXPECT_EQ(Columna(f, 3), QStringList({"Ana Gomez", "Juan Perez", "Luis"})) << "next click flips again";
+        Foto(f, "lib_frmcons3.png");
+        Tecla(Vista(f.ListView1), Qt::Key_Return, QStringLiteral("\r"));
+        EXPECT_TRUE(f.isHidden());
+    });
+    c.ConsultaSearch(QStringLiteral("VT_CLIENTES"), &cmps, QString(), &campo);
+    EXPECT_TRUE(dlg.remaining().isEmpty());
+    EXPECT_EQ(campo, "RAZON_SOCIAL");
+    EXPECT_EQ(c.ValorDevuelto.toString(), "C0002");
+    EXPECT_EQ(Textos(c.Valores), QStringList({"Pinturerias del Sur", "Ana Gomez"}));
+    EXPECT_EQ(cmps, nullptr);
+    EXPECT_EQ(guardada->Count(), 0) << "the caller's collection is emptied";
+    EXPECT_FALSE(c.Checks);
+    EXPECT_EQ(c.CampoDevuelto, "");
+    EXPECT_FALSE(lookup::frmCons3().exists()) << "unloaded and released";
+}
+
+TEST_F(Lista, ChecksAndQuantitiesReachValoresAndCantidades)
+{
+    AgregaCliente("C0003", "Almacen Norte", "Luis");
+    lookup::Lib_ClsCons3& c = lookup::Consulta();
+    c.Checks = true;
+    c.UsaCantidades = true;
+    c.CampoDevuelto = QStringLiteral("CODIGO");
+    ui::ScriptedSession dlg;
+    dlg.onModal(QStringLiteral("Lib_FrmCons3"), [&](QWidget* w) {
+        auto& f = static_cast<Lib_FrmCons3&>(*w);
+        ui::ListItems& items = f.ListView1->ListItems();
+        QWidget* vista = Vista(f.ListView1);
+        auto fila = [&](int i) -> ui::ListItem& {
+            f.ListView1->setSelectedItem(&items.Item(i));
+            return items.Item(i);
+        };
+        ui::ListItem& uno = fila(1);
+        Tecla(vista, Qt::Key_Insert);
+        Tecla(vista, Qt::Key_Insert);
+        EXPECT_EQ(uno.SubItems(2), "2.0");
+        EXPECT_TRUE(uno.Checked());
+        ui::ListItem& dos = fila(2);
+        Tecla(vista, Qt::Key_Insert, {}, Qt::ShiftModifier);
+        EXPECT_EQ(dos.SubItems(2), "3.50") << "always with a point";
+        EXPECT_TRUE(dos.Checked());
+        ui::ListItem& tres = fila(3);
+        Tecla(vista, Qt::Key_Space, QStringLiteral(" "));
+        EXPECT_EQ((*f.CmbSearch)(0).Text(), "") << "Space with check boxes stays in the list";
+        Tecla(vista, Qt::Key_Insert);
+        EXPECT_EQ(tres.SubItems(2), "1.0");
+        Tecla(vista, Qt::Key_Delete, {}, Qt::ControlModifier);
+        EXPECT_EQ(tres.SubItems(2), "1.0") << "Ctrl+Delete does nothing";
+        Tecla(vista, Qt::Key_Delete);
+        EXPECT_EQ(tres.SubItems(2), "0.00");
+        EXPECT_FALSE(tres.Checked());
+        tres.setChecked(true);
+        Tecla(vista, Qt::Key_Insert, {}, Qt::ShiftModifier);
+        EXPECT_EQ(tres.SubItems(2), "0.00") << "an answer worth nothing is written as Delete writes it";
+        EXPECT_FALSE(tres.Checked());
+        f.CmdAceptar->click();
+    });
+    dlg.expectInputBox(QStringLiteral("Ingrese la Cantidad del Articulo..."), QStringLiteral("3,5")).title("Carga de Datos");
+    dlg.expectInputBox(QStringLiteral("Ingrese la Cantidad del Articulo..."), QString());
+    c.ConsultaSearch(QStringLiteral(
+        "SELECT CODIGO, RAZON_SOCIAL, '0.00' AS [**Cantidad**] FROM VT_CLIENTES ORDER BY CODIGO"));
+    EXPECT_TRUE(dlg.remaining().isEmpty());
+    EXPECT_EQ(Textos(c.Valores), QStringList({"C0001", "C0002"}));
+    EXPECT_EQ(Textos(c.Cantidades), QStringList({"2.0", "3.50"})) << "in the order of Valores";
+    EXPECT_FALSE(c.Checks);
+}
+
+TEST_F(Lista, DefaultChecksMatchWholeItemsAndNeverAnEmptyValue)
+{
+    AgregaCliente("C0003", "Sin contacto", "");
+    const std::tuple<const char*, const char*, QStringList> casos[] = {
+        {"CONTACTO", "Juan Perez|Ana", {"C0001"}},
+        {"CONTACTO", "Juan Perez y Ana Gomez", {"C0001", "C0002"}},
+        {"NO_HAY", "C0001 Juan Perez", {}},  // a column that is not there checks nothing
+    };
+    for (const auto& [campo, defaults, marcados] : casos) {
+        Lib_FrmCons3& f = lookup::frmCons3().instance();
+        f.sql = QStringLiteral("SELECT CODIGO, CONTACTO FROM VT_CLIENTES ORDER BY CODIGO");
+        f.CheckBoxes = true;
+        f.CampoDevuelto = QString::fromLatin1(campo);
+        f.ValoresDefault = QString::fromLatin1(defaults);
+        f.Load();
+        QStringList r;
+        for (int i = 1; i <= f.ListView1->ListItems().Count(); ++i)
+            if (f.ListView1->ListItems().Item(i).Checked()) r << f.ListView1->ListItems().Item(i).Text();
+        EXPECT_EQ(r, marcados) << defaults;
+        f.CmdTodos->click();
+        EXPECT_EQ(f.ListView1->ListItems().Item(1).Checked(), !marcados.contains("C0001")) << "Marcar inverts";
+        lookup::frmCons3().release();
+    }
+}
+
+TEST_F(Lista, ArticleRowsColouredByStockAndPriceTitles)
+{
+    ModGlobal::GrabaCfg(QStringLiteral("NOM_PCLASE1"), QStringLiteral("Mayorista"));
+    Lib_FrmCons3& f = lookup::frmCons3().instance();
+    f.MuestraStock = QStringLiteral("si");
+    f.StkNivel1 = 1;
+    f.StkNivel2 = 2;
+    f.StkNivel3 = 3;
+    f.StkNivel4 = 4;
+    f.sql = QStringLiteral("SELECT IDARTICULO, PRECIO1, Descripcion, 10 AS PUNTOPEDIDO, CASE WHEN IDARTICULO LIKE "
+                           "'%1001' THEN 4 WHEN IDARTICULO LIKE '%1002' THEN 10 ELSE 0 END AS Stock FROM "
+                           "V_MA_ARTICULOS ORDER BY IDARTICULO");
+    f.Load();
+    EXPECT_TRUE(f.EsConsultaArticulos());
+    EXPECT_EQ(f.ListView1->ColumnHeaders().Item(2).Text(), "Mayorista");
+    EXPECT_EQ(f.ListView1->ColumnHeaders().Item(3).Text().toUpper(), "DESCRIPCION") << "only PRECIO1-8 are renamed";
+    ui::ListItems& items = f.ListView1->ListItems();
+    const std::pair<int, ui::VbColor> colores[] = {{1, 3}, {2, 4}};
+    for (const auto& [fila, color] : colores) {
+        EXPECT_EQ(items.Item(fila).ForeColor(), color) << fila;
+        EXPECT_EQ(items.Item(fila).ListSubItems(2).ForeColor(), color) << fila;
+        EXPECT_TRUE(items.Item(fila).Bold()) << fila;
+    }
+}
+
+TEST_F(Lista, F5NarrowsNuevaBusquedaRestoresAndTheDateSortAsksTheServer)
+{
+    AgregaCliente("C0003", "Almacen Norte", "Luis");
+    ui::ScriptedSession dlg;
+    Lib_FrmCons3& f = Abre(QStringLiteral("SELECT CODIGO, RAZON_SOCIAL AS FechaAlta FROM VT_CLIENTES"));
+    EXPECT_TRUE(f.ListView1->Sorted());
+    ui::ComboBox& razon = (*f.CmbSearch)(1);
+    razon.setText(QStringLiteral("pin*sur"));
+    Tecla(&razon, Qt::Key_F5);
+    EXPECT_TRUE(f.sql.contains(" where FechaAlta like 'pin%sur%' ")) << f.sql.toStdString();
+    EXPECT_EQ(Columna(f, 1), QStringList({"C0002"}));
+    EXPECT_EQ(razon.Text(), "");
+    ui::ComboBox& codigo = (*f.CmbSearch)(0);
+    codigo.setText(QStringLiteral("C9"));
+    Tecla(&codigo, Qt::Key_F5);
+    EXPECT_TRUE(f.sql.contains(" and CODIGO like 'C9%' ")) << f.sql.toStdString();
+    EXPECT_EQ(f.ListView1->ListItems().Count(), 0);
+    f.CmdNueva->click();
+    EXPECT_EQ(f.ListView1->ListItems().Count(), 3);
+
+    const QString antes = f.sql;
+    ClickCabecera(f, 2);
+    EXPECT_EQ(Columna(f, 1), QStringList({"C0003", "C0001", "C0002"})) << "ordered by the server";
+    EXPECT_EQ(f.sql, antes);
+    EXPECT_FALSE(f.OrdenarPorLwv);
+    EXPECT_FALSE(f.ListView1->Sorted());
+}
+
+TEST_F(Lista, ThirdDatabaseNotConnectedIsReportedByTheLoad)
+{
+    ui::ScriptedSession dlg;
+    dlg.expectMsgBox(QStringLiteral("No hay conexión con la base de datos."), ui::vbAbort);
+    Lib_FrmCons3& f = lookup::frmCons3().instance();
+    f.sql = QStringLiteral("SELECT CODIGO FROM VT_CLIENTES");
+    f.UsarUDBC = true;
+    f.Load();
+    EXPECT_TRUE(dlg.remaining().isEmpty());
+    EXPECT_EQ(f.ListView1->ListItems().Count(), 0);
+    lookup::frmCons3().unload();
+    EXPECT_FALSE(f.UsarUDBC) << "the unload sets it back";
+}
+
+TEST_F(Lista, TypingInTheListGoesToTheSearchBox)
+{
+    ui::ScriptedSession dlg;
+    Lib_FrmCons3& f = Abre(QStringLiteral("SELECT RAZON_SOCIAL, CODIGO FROM VT_CLIENTES"));
+    QWidget* vista = Vista(f.ListView1);
+    vista->setFocus();
+    ui::ComboBox& caja = (*f.CmbSearch)(0);
+    Tecla(vista, Qt::Key_F5);
+    Tecla(vista, Qt::Key_F12);
+    Tecla(vista, Qt::Key_Down);
+    EXPECT_EQ(caja.Text(), "") << "function and cursor keys type nothing";
+    Tecla(vista, Qt::Key_P, QStringLiteral("p"));
+    EXPECT_EQ(caja.Text(), "p");
+    EXPECT_EQ(f.ListView1->SelectedItem()->Text(), "Pinturerias del Sur");
+    Tecla(vista, Qt::Key_1, QStringLiteral("1"), Qt::KeypadModifier);
+    EXPECT_EQ(caja.Text(), "p1");
+    Tecla(vista, Qt::Key_Backspace, QStringLiteral("\b"));
+    EXPECT_EQ(caja.Text(), "p");
+    EXPECT_TRUE(caja.hasFocus() || caja.isAncestorOf(QApplication::focusWidget()));
+    EXPECT_TRUE(dlg.shown().isEmpty()) << "F12 outside an article lookup shows nothing";
+}
+
+TEST_F(Lista, F12ReportsTheSelectedArticleAsAShortage)
+{
+    Ejecuta(QStringLiteral("UPDATE V_MA_ARTICULOS SET DESCRIPCION = 'Taco 8'' mm' WHERE IDARTICULO LIKE '%1002'"));
+    ui::ScriptedSession dlg;
+    Lib_FrmCons3& f = Abre(QStringLiteral("SELECT IDARTICULO, DESCRIPCION FROM V_MA_ARTICULOS ORDER BY IDARTICULO"));
+    QWidget* vista = Vista(f.ListView1);
+    f.ListView1->setSelectedItem(nullptr);
+    Tecla(vista, Qt::Key_F12);
+    EXPECT_TRUE(dlg.shown().isEmpty()) << "no row selected: nothing";
+    f.ListView1->setSelectedItem(&f.ListView1->ListItems().Item(2));
+    dlg.expectMsgBox(QStringLiteral("Desea informar el articulo 1002 Taco 8' mm"), ui::vbNo)
+        .title("Atención!")
+        .style(ui::vbYesNo + ui::vbQuestion);
+    Tecla(vista, Qt::Key_F12);
+    EXPECT_TRUE(Filas("SELECT * FROM V_MV_FALTANTES").isEmpty());
+    dlg.expectMsgBox(QStringLiteral("como un faltante de stock?"), ui::vbYes);
+    Tecla(vista, Qt::Key_F12);
+    EXPECT_TRUE(dlg.remaining().isEmpty());
+    EXPECT_EQ(Filas("SELECT IdArticulo, Descripcion, Usuario FROM V_MV_FALTANTES"),
+              QStringList({"                     1002|Taco 8' mm|DEMO"}));
+    auto rs = ModGlobal::gDB().gCnn->Execute(QStringLiteral("SELECT FechaHora FROM V_MV_FALTANTES"));
+    const legacy::Date d = rs->Fields(0).Value().toDate();
+    const QDate hoy = QDate::currentDate();
+    EXPECT_EQ(QDate(legacy::Year(d), legacy::Month(d), legacy::Day(d)), hoy) << "day first, as the connection reads it";
+}
+
+TEST_F(Lista, CancelAndTheMaintenanceProgram)
+{
+    // A stand-in for the maintenance program: it writes what it was given.
+    const QString programa = carpeta_.file(QStringLiteral("BROMELIANTURO"));
+    legacy::WriteAllText(programa, QStringLiteral("#!/bin/sh\necho \"$@\" > \"$0.txt\"\n"));
+    QFile::setPermissions(programa, QFile::permissions(programa) | QFileDevice::ExeOwner);
+    lookup::Lib_ClsCons3& c = lookup::Consulta();
+    c.CampoDevuelto = QStringLiteral("CODIGO");
+    ui::ScriptedSession dlg;
+    dlg.onModal(QStringLiteral("Lib_FrmCons3"), [&](QWidget* w) {
+        auto& f = static_cast<Lib_FrmCons3&>(*w);
+        EXPECT_EQ(f.TablaConsulta(), "VT_PROVEEDORES");
+        f.CmdNuevo->click();
+        f.ListView1->setSelectedItem(&f.ListView1->ListItems().Item(1));
+        f.CmdCancelar->click();
+    });
+    c.ConsultaSearch(QStringLiteral("VT_PROVEEDORES"));
+    EXPECT_EQ(c.ValorDevuelto.toString(), "");
+    EXPECT_EQ(c.Valores, nullptr);
+    QElapsedTimer reloj;
+    reloj.start();
+    while (!QFile::exists(programa + ".txt") && reloj.elapsed() < 5000) QThread::msleep(20);
+    EXPECT_TRUE(legacy::ReadAllText(programa + ".txt").contains("@ParametroAdicional=0"));
+}
+
+TEST_F(Lista, WidthsAreSavedOnUnloadAndAppliedOnLoad)
+{
+    ui::ScriptedSession dlg;
+    Lib_FrmCons3& f = Abre(QStringLiteral("SELECT CODIGO, RAZON_SOCIAL FROM VT_CLIENTES"));
+    f.GrabarCfg = true;
+    f.ListView1->ColumnHeaders().Item(1).setWidth(2010);
+    const double segunda = f.ListView1->ColumnHeaders().Item(2).Width();
+    lookup::frmCons3().release();
+    EXPECT_EQ(legacy::ReadAllText(lookup::ArchivoAnchos(carpeta_.path())),
+              QStringLiteral("\"VT_CLIENTES\",\"2010|%1|\"\r\n").arg(segunda));
+    Lib_FrmCons3& g = Abre(QStringLiteral("select codigo, razon_social from vt_clientes"));
+    EXPECT_EQ(g.ListView1->ColumnHeaders().Item(1).Width(), 2010);
+    EXPECT_EQ((*g.CmbSearch)(0).Width(), 1965) << "the box follows its column";
+}
+
+}  // namespace

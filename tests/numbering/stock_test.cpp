@@ -1,0 +1,189 @@
+// Article lots and components, unit equivalences, stock balances and the
+// unit quantities of an article grid line.
+#include "numbering/entorno_numeracion.h"
+
+#include "core/cargaconfiguracion.h"
+#include "platform/legacy/variant.h"
+#include "platform/ui/msflexgrid.h"
+
+using numtest::EntornoNumeracion;
+
+namespace {
+
+// "code|unit|quantity" with the texts trimmed; an unset element is "-".
+QStringList Elementos(const Stock::ListaLoteCantidad& lista)
+{
+    QStringList r;
+    for (const auto& e : lista)
+        r << (e == Stock::LoteCantidad() ? QStringLiteral("-")
+                                         : e.Codigo.texto().trimmed() + u'|' + e.Unidad.texto().trimmed() + u'|' +
+                                               QString::number(e.Cantidad));
+    return r;
+}
+
+class StockNum : public EntornoNumeracion {
+protected:
+    void Lote(const char* articulo, const char* deposito, const char* lote, double cantidad)
+    {
+        Ejecuta(QStringLiteral("INSERT INTO STK_SERIES_Y_LOTES (IdArticulo, IdDeposito, NroLote, Cantidad) VALUES "
+                               "('%1', '%2', %3, %4)")
+                    .arg(kapores2::Funciones::RellenaCodigo(articulo, 25), deposito,
+                         lote ? QStringLiteral("'%1'").arg(lote) : QStringLiteral("NULL"))
+                    .arg(cantidad));
+    }
+    void Equiv(const char* articulo, const char* de, const char* a, double c)
+    {
+        Ejecuta(QStringLiteral("INSERT INTO S_TA_EQUIV (IdArticulo, IDUNIDAD, IDUNIDAD_EQUIV, Coeficiente) VALUES "
+                               "('%1', '%2', '%3', %4)")
+                    .arg(kapores2::Funciones::RellenaCodigo(articulo, 25), kapores2::Funciones::RellenaCodigo(de, 4),
+                         kapores2::Funciones::RellenaCodigo(a, 4))
+                    .arg(c));
+    }
+    void Articulo(const char* articulo, const char* unidad)
+    {
+        Ejecuta(QStringLiteral("INSERT INTO V_MA_ARTICULOS (IDARTICULO, IDUNIDAD) VALUES ('%1', '%2')")
+                    .arg(kapores2::Funciones::RellenaCodigo(articulo, 25), kapores2::Funciones::RellenaCodigo(unidad, 4)));
+    }
+};
+
+TEST_F(StockNum, LotsShareTheQuantityInLotOrder)
+{
+    // A deposit code that is no number, apostrophe included, is compared as text.
+    Lote("ZL", "A''B ", "L2", 2);
+    Lote("ZL", "A''B ", "L1", 3);
+    Lote("ZL", "A''B ", "L0", 0);
+    Lote("ZL", "A''B ", nullptr, 9);
+    Lote("ZL", "   1", "L1", 50);
+    const std::tuple<double, bool, QStringList> casos[] = {
+        {4, true, {"L1||3", "L2||1"}},
+        {5, true, {"L1||3", "L2||2", "-"}},
+        {7, true, {"L1||3", "L2||2", "-", "||2"}},
+    };
+    for (const auto& [cantidad, tiene, esperado] : casos) {
+        Stock::ListaLoteCantidad lotes;
+        EXPECT_EQ(Stock::ArticuloTieneLotes("ZL", "A'B", lotes, cantidad), tiene) << cantidad;
+        EXPECT_EQ(Elementos(lotes), esperado) << cantidad;
+    }
+    Lote("ZL", "A''B ", "L3", 4);
+    Stock::ListaLoteCantidad lotes;
+    EXPECT_TRUE(Stock::ArticuloTieneLotes("ZL", "A'B", lotes, 5));
+    EXPECT_EQ(Elementos(lotes), QStringList({"L1||3", "L2||2", "L3||0"}));
+    EXPECT_FALSE(Stock::ArticuloTieneLotes("ZSIN", "   1", lotes, 6));
+    EXPECT_EQ(Elementos(lotes), QStringList({"||6", "||6"}));
+    EXPECT_FALSE(Stock::ArticuloTieneLotes("ZL", "eldelGrid", lotes, 1));
+    EXPECT_EQ(Elementos(lotes), QStringList({"||6", "||6"})) << "untouched";
+
+    // Components, always followed by one unset element.
+    for (const char* fila : {"'                     1001', 'UN  ', 4", "'PINT-LATEX-20            ', 'KG  ', 0.5"})
+        Ejecuta(QStringLiteral("INSERT INTO V_MA_INSUMOS (IDARTICULO, IdArticuloInsumo, IdUnidadInsumo, Cantidad) "
+                               "VALUES ('ZC                       ', %1)")
+                    .arg(fila));
+    EXPECT_TRUE(Stock::IdArticuloTieneInsumos(" ZC ", Stock::ListaInsumos, false));
+    EXPECT_EQ(Elementos(Stock::ListaInsumos), QStringList({"1001|UN|4", "PINT-LATEX-20|KG|0.5", "-"}));
+    EXPECT_TRUE(Stock::IdArticuloTieneInsumos("ZC", Stock::ListaInsumos, true));
+    EXPECT_EQ(Elementos(Stock::ListaInsumos), QStringList({"-"}));
+    EXPECT_FALSE(Stock::IdArticuloTieneInsumos("ZSIN", Stock::ListaInsumos, false));
+    EXPECT_EQ(Elementos(Stock::ListaInsumos), QStringList({"-"}));
+}
+
+TEST_F(StockNum, UnitConversions)
+{
+    Articulo("ZEQ", "UN");
+    Equiv("ZEQ", "UN", "CJ", 0.5);
+    Equiv("ZEQ", "TR", "UN", 3);
+    Equiv("ZEQ", "UN", "T3", 0.3);
+    Equiv("ZEQ", "UN", "BX", 0);
+    struct Caso {
+        const char *de, *a;
+        double cantidad, directa, inversa;
+    };
+    const Caso casos[] = {
+        {"UN", "CJ", 10, 5, 20},       {"CJ", "UN", 10, 20, 5},        {"un", "UN", 7, 7, 7},
+        {"UN", "CJ", 0, 0, 0},         {"UN", "KG", 10, 0, 10},        {"UN", "TR", 1, 0.3333, 3},
+        {"UN", "T3", 1, 0.3, 1 / 0.3}, {"UN", "BX", 10, 0, 10},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(std::string(c.de) + ">" + c.a);
+        EXPECT_DOUBLE_EQ(Stock::ConvierteCantidadUnidad("ZEQ", QString(c.de), c.cantidad, c.a), c.directa);
+        EXPECT_DOUBLE_EQ(Stock::ConvierteCantidadUnidadInversa("ZEQ", QString(c.de), c.cantidad, c.a), c.inversa);
+    }
+    QString op, ud;
+    double coef = -1;
+    bool sin = true;
+    EXPECT_TRUE(Stock::IdArticuloTieneEquivalencias("ZEQ", "CJ", op, ud, coef, sin));
+    EXPECT_EQ(QStringList({op, ud}), QStringList({"/", "UN"}));
+    EXPECT_FALSE(sin);
+    // An empty base unit comes back as the article's.
+    ud.clear();
+    EXPECT_EQ(Stock::ConvierteCantidadUnidad("ZEQ", ud, 10, "CJ"), 5);
+    EXPECT_EQ(ud, "UN");
+
+    // An article not stored has no unit.
+    EXPECT_EQ(Stock::ObtieneUnidadArticulo("NOEXISTE"), "");
+    ud.clear();
+    op = "antes";
+    EXPECT_FALSE(Stock::IdArticuloTieneEquivalencias("NOEXISTE", "CJ", op, ud, coef, sin));
+    EXPECT_TRUE(sin);
+    EXPECT_EQ(QStringList({op, ud}), QStringList({"antes", ""}));
+
+    // To kilograms through the base unit: the product of the coefficients.
+    Articulo("ZKG", "UN");
+    Equiv("ZKG", "CJ", "UN", 12);
+    Equiv("ZKG", "KG", "UN", 0.25);
+    ud = "CJ";
+    EXPECT_TRUE(Stock::IdArticuloTieneEquivalencias("ZKG", "KG", op, ud, coef, sin));
+    EXPECT_EQ(op, "/");
+    EXPECT_DOUBLE_EQ(coef, 3);
+}
+
+TEST_F(StockNum, Balances)
+{
+    // Demo balances of 1001 in UN: 120 in deposit 1, 30 in deposit 2.
+    const std::tuple<const char*, const char*, double> porUnidad[] = {
+        {"1", "UN", 120}, {"", "UN", 150}, {"3", "UN", 0}, {"1", "CJ", 60}, {"O'B", "UN", 0}};
+    for (const auto& [deposito, unidad, saldo] : porUnidad) {
+        double s = -1;
+        Stock::ControlStock(deposito, "1001", unidad, s);
+        EXPECT_EQ(s, saldo) << deposito << unidad;
+    }
+    double s = -1;
+    Stock::ControlStock("1", " ", "UN", s);
+    EXPECT_EQ(s, -1) << "no article: untouched";
+    // The unit-and-kilogram balances: one deposit, or all of them.
+    ModGlobal::UsaStockUDKG = true;
+    Stock::ControlStock("1", "PINT-LATEX-20", "KG", s);
+    EXPECT_EQ(s, 17);
+    Stock::ControlStock("", "PINT-LATEX-20", "KG", s);
+    EXPECT_EQ(s, 20);
+}
+
+TEST_F(StockNum, GridLineUnitQuantities)
+{
+    ui::MSFlexGrid grilla;
+    grilla.setCols(120);
+    grilla.setRows(3);
+    grilla.setRow(1);
+    const auto linea = [&](const char* ud, const char* cant, const char* udEquiv, const char* cantEquiv,
+                           const char* pide) {
+        for (long c : {65, 66, 67})
+            grilla.setTextMatrix(1, c, "previo");
+        grilla.setTextMatrix(1, 0, "PINT-LATEX-20");
+        grilla.setTextMatrix(1, 5, ud);
+        grilla.setTextMatrix(1, 8, cant);
+        grilla.setTextMatrix(1, 11, udEquiv);
+        grilla.setTextMatrix(1, 12, cantEquiv);
+        grilla.setTextMatrix(1, 97, pide);
+        Stock::CalculaCantidadesEquivalentes(grilla);
+        return QStringList({grilla.TextMatrix(1, 65), grilla.TextMatrix(1, 66), grilla.TextMatrix(1, 67)});
+    };
+    const QString m3 = legacy::CStr(legacy::Variant(0.04));
+    // Demo equivalences of the pail: 25 kg, 0.02 m3; no bundles.
+    EXPECT_EQ(linea("UN ", "2", "", "", ""), QStringList({m3, "0", "50"}));
+    EXPECT_EQ(linea("UN", "2", "BL", "7", "-1"), QStringList({m3, "previo", "50"}));
+    EXPECT_EQ(linea("UN", "2", "BL", "7", "0"), QStringList({m3, "7", "50"}));
+    EXPECT_EQ(linea("M3", "3", "m3", "9", "-1"), QStringList({"3", "previo", "0"}));
+    EXPECT_EQ(linea("UN", "2", "KG", "51", "-1"), QStringList({m3, "previo", "51"}));
+    EXPECT_EQ(grilla.TextMatrix(2, 65), "") << "only the current row";
+}
+
+}  // namespace

@@ -1,0 +1,88 @@
+// The edit box prepared per grid column, and column visibility.
+#include "entorno_grillas.h"
+
+namespace {
+
+struct Esperado {
+    long columna;
+    const char* dataField;
+    const char* tag;
+    int maxLength;  // 0: no limit
+};
+
+const Esperado kTareas[] = {{0, "IdTarea", "v_ta_tareas", 4}, {1, "Descripcion", "", 0}, {2, "HorasEstimadas", "", 0},
+                            {3, "ValorHora", "", 0},          {4, "Total", "", 0},       {5, "", "", 0}};
+const Esperado kArticulos[] = {
+    {0, "IdArticulo", "v_ma_articulos", 35}, {1, "Descripcion", "", 50}, {2, "IdListaPrecioArticulo", "V_MA_PRECIOS", 4},
+    {6, "IdDepositoArt", "V_TA_DEPOSITO", 4}, {8, "Cantidad", "", 0},   {9, "", "", 0},
+    {15, "Ud_Pr", "V_TA_UNIDAD", 4},         {19, "", "", 0},           {21, "TotalFinal", "", 0},
+    {96, "ITC", "", 0},                      {122, "porcentaje_cantidad", "", 0}, {119, "", "", 0}};
+const Esperado kOtros[] = {{0, "OCDescripcion", "MA_CUENTAS/SOLOIMPUTABLES", 200},
+                           {1, "OCImporteSinIva", "", 0},
+                           {2, "OCImporte", "", 0},
+                           {3, "", "", 0}};
+const Esperado kNinguno[] = {{0, "", "", 0}, {1, "", "", 0}};
+
+using EditBox = grillastest::EntornoGrillas;
+
+TEST_F(EditBox, PropertiesPerBoxNameAndColumn)
+{
+    struct Caja {
+        const char* nombre;
+        const Esperado* tabla;
+        std::size_t n;
+    } porCaja[] = {
+        {"TxtEdit", kTareas, std::size(kTareas)},        {"  txtedit ", kTareas, std::size(kTareas)},
+        {"TxtEdit2", kArticulos, std::size(kArticulos)}, {"TXTAUX1", kArticulos, std::size(kArticulos)},
+        {"txtaux2", kArticulos, std::size(kArticulos)},  {"TXTAUX3", kArticulos, std::size(kArticulos)},
+        {"TxtEdit3", kOtros, std::size(kOtros)},         {"TxtEdit4", kNinguno, std::size(kNinguno)},
+        {"", kNinguno, std::size(kNinguno)},
+    };
+    ClsCmnCptes cls;
+    QLineEdit caja;
+    const int sinLimite = QLineEdit().maxLength();
+    for (const Caja& c : porCaja) {
+        caja.setObjectName(QString::fromLatin1(c.nombre));
+        // The box comes prepared for another column first: nothing survives.
+        for (std::size_t i = 0; i < c.n; ++i) {
+            const Esperado& e = c.tabla[i];
+            SCOPED_TRACE(std::string(c.nombre) + " column " + std::to_string(e.columna));
+            cls.TextPropiedades(&caja, 0);
+            cls.TextPropiedades(&caja, e.columna);
+            EXPECT_EQ(caja.property("DataField").toString(), QString::fromLatin1(e.dataField));
+            EXPECT_EQ(caja.property("Tag").toString(), QString::fromLatin1(e.tag));
+            EXPECT_EQ(caja.maxLength(), e.maxLength ? e.maxLength : sinLimite);
+        }
+    }
+    EXPECT_EQ(testutil::errorOf([&] { cls.TextPropiedades(nullptr, 0); }), 91);
+}
+
+TEST_F(EditBox, ColumnVisibility)
+{
+    ui::MSFlexGrid& grilla = *tareas();
+    grilla.setCols(5);
+    ClsCmnCptes cls;
+    // Hidden whatever the width asked; shown at 1000 twips, or at the width
+    // in letters X of the form when both are given.
+    struct Caso {
+        bool visible;
+        std::int16_t chars;
+        bool conForma;
+        long ancho;
+    } casos[] = {{false, 10, true, 0},
+                 {true, 0, true, 1000},
+                 {true, 10, false, 1000},
+                 {true, 10, true, ui::TextWidth(QString(10, u'X'), forma->font())}};
+    for (const Caso& c : casos) {
+        grilla.setColWidth(3, 77);
+        cls.SetColVisible(&grilla, 3, c.visible, c.chars, c.conForma ? forma.get() : nullptr);
+        EXPECT_EQ(grilla.ColWidth(3), c.ancho);
+        EXPECT_TRUE(grilla.Redraw());
+    }
+    // A column outside the grid, or no grid: nothing changes, nothing raised.
+    EXPECT_EQ(testutil::errorOf([&] { cls.SetColVisible(&grilla, 9, false); }), 0);
+    EXPECT_EQ(testutil::errorOf([&] { cls.SetColVisible(nullptr, 1, false); }), 0);
+    EXPECT_TRUE(grilla.Redraw());
+}
+
+}  // namespace

@@ -1,0 +1,174 @@
+// End-to-end loads of stored vouchers into a voucher window's grids, each
+// checked cell by cell.
+#include "voucher/loading/entorno_carga.h"
+
+#include "platform/ado/recordset.h"
+
+using namespace cargatest;
+
+namespace {
+
+class Carga : public EntornoCarga {};
+
+TEST_F(Carga, OrderIntoInvoiceWithPendingQuantities)
+{
+    const QString id = QStringLiteral("0001000000051");
+    Limite("FC", "A", 10);
+    Limite("FC", "B", 1);  // the letter that is not used would stop at one line
+    Inserta("MA_CUENTAS", {{"CODIGO", "4.1.99"}, {"DESCRIPCION", "Fletes"}, {"Titulo", "=0"}});
+    Inserta("MA_CUENTAS", {{"CODIGO", "1.0"}, {"DESCRIPCION", "Activo"}, {"Titulo", "=1"}});
+    Cabecera("NP", id, {{"IdReparto", "=-1"}, {"CondicionIva", "1"}, {"Cotizacion", "=1"}});
+    Tarea("NP", id, {{"IDTAREA", "   1"}, {"Descripcion", "Instalacion"}, {"Horas", "=90"}, {"ValorHora", "=100"},
+                     {"valorHora_S_Iva", "=82.64"}, {"Total", "=150"}, {"Prioridad", "=2"}, {"Usuario", "abc"}});
+    Observacion("NP", id, {{"Observacion", "4.1.99 Flete"}, {"Importe", "=121"}, {"Importe_S_IVA", "=100"}});
+    Observacion("NP", id, {{"Observacion", "1.0 Titulo"}, {"Importe", "=1"}, {"Importe_S_IVA", "=1"}});
+    Linea("NP", id, {{"Secuencia", "=1"}, {"IdArticulo", Art("1001")}, {"Descripcion", "Tornillo"}, {"Cantidad", "=10"},
+                     {"IdUnidad", "UN"}, {"IdUnidadBase", "UN"}, {"CantidadUD", "=10"}, {"Importe", "=121"},
+                     {"Importe_S_IVA", "=100"}, {"Total", "=1210"}, {"AlicIVA", "=21"}, {"PorcDto", "=0"}});
+    Linea("NP", id, {{"Secuencia", "=2"}, {"IdArticulo", Art("1002")}, {"Descripcion", "Taco"}, {"Cantidad", "=5"},
+                     {"IdUnidad", "CJ"}, {"IdUnidadBase", "UN"}, {"CantidadUD", "=2.5"}, {"Equiv_UDBase", "=0.5"},
+                     {"Importe", "=60"}, {"Importe_S_IVA", "=60"}, {"Total", "=300"}, {"Costo", "=30"}});
+    Movimiento("NP", id, "1001", 4);
+
+    ClsCmnCptes cls;
+    auto cabecera = std::make_shared<ado::Recordset>();
+    legacy::Variant lrcs(cabecera);
+    Inicializa(cls, QStringLiteral("FC"));
+    cls.AsignarDatosComprobante("NP", id, QString(), tareas(), articulos(), otros(), false, &lrcs, false, {}, &reparto,
+                                false, {}, "FC", &letra);
+
+    EXPECT_EQ(letra, "A");
+    EXPECT_EQ(reparto, -1);
+    ASSERT_TRUE(lrcs.IsObject());
+    EXPECT_EQ(lrcs.as<ado::Recordset>()->Fields("IDCOMPROBANTE").Value().toString(), id);
+    EXPECT_EQ(tareas()->Rows(), 3);
+    Verifica(tareas(), {{1, 0, "1"}, {1, 11, "1"}, {1, 1, "Instalacion"}, {1, 2, "01:30"}, {1, 3, "100,00"},
+                        {1, 6, "82,64"}, {1, 4, "150,00"}, {1, 15, "2"}, {1, 16, "0"}, {2, 0, ""}});
+    EXPECT_EQ(otros()->Rows(), 4);
+    Verifica(otros(), {{1, 0, "4.1.99 Flete"}, {1, 2, "121,00"}, {1, 1, "100,00"}, {1, 3, "4.1.99"},
+                       {2, 0, "1.0 Titulo"}, {2, 3, ""}});
+    EXPECT_EQ(articulos()->Rows(), 4);
+    // Pending 6 of 10 (4 moved); the second line is in boxes of half a unit
+    // and has no VAT rate (the general one applies).
+    Verifica(articulos(), {{1, 0, "1001"}, {1, 1, "Tornillo"}, {1, 5, "UN"}, {1, 8, "6"}, {1, 10, "1"},
+                           {1, 11, "UN"}, {1, 12, "10"}, {1, 17, "100"}, {1, 18, "1210"}, {1, 21, "1210"},
+                           {1, 26, "6"}, {1, 36, "21"}, {1, 41, "120"}, {1, 72, id}, {1, 80, "7790001001001"},
+                           {1, 98, "1"}, {2, 0, "1002"}, {2, 5, "CJ"}, {2, 8, "5"}, {2, 10, "0,5"}, {2, 12, "2,5"},
+                           {2, 17, "60"}, {2, 26, "5"}, {2, 36, "21"}, {2, 41, "30"}, {3, 0, ""}});
+}
+
+TEST_F(Carga, DeliveryNoteIntoCreditNoteIsNegated)
+{
+    const QString id = QStringLiteral("0001000000061");
+    Cabecera("RM", id, {{"IdReparto", "=0"}});
+    Linea("RM", id, {{"IdArticulo", Art("1001")}, {"Cantidad", "=3"}, {"IdUnidad", "UN"}, {"IdUnidadBase", "UN"}});
+    Linea("RM", id, {{"IdArticulo", Art("1002")}, {"Cantidad", "=5"}, {"IdUnidad", "UN"}, {"IdUnidadBase", "UN"}});
+    // One unit of the first line was applied; the second has no application row.
+    Inserta("MV_APLICACION", {{"TCO_ORIGEN", "RM"}, {"IDComprobante_Origen", id}, {"IDARTICULO", Art("1001")},
+                              {"CANTIDAD", "=1"}});
+    ClsCmnCptes cls;
+    Cargar(cls, "RM", id, "NC");
+    EXPECT_EQ(articulos()->Rows(), 4);
+    Verifica(articulos(), {{1, 8, "-2"}, {1, 26, "4"}, {2, 8, "-5"}, {2, 26, "5"}});
+}
+
+TEST_F(Carga, PurchaseVoucher)
+{
+    const QString id = QStringLiteral("0001000000071");
+    const QString C = QStringLiteral("C_");
+    Ejecuta(QStringLiteral("UPDATE V_MA_ARTICULOS SET Perecedero = 1 WHERE IDARTICULO = '%1'").arg(Art("1001")));
+    Inserta("V_MV_STOCK", {{"TC", "FCC"}, {"IdComprobante", id}, {"IdArticulo", Art("1001")}, {"NroLote", "L-77"},
+                           {"Cantidad", "=4"}, {"Secuencia", "=1"}});
+    Cabecera("FCC", id, {{"Cotizacion", "=1"}}, C);
+    Tarea("FCC", id, {{"IDTAREA", "   2"}, {"Descripcion", "Mant"}, {"Horas", "=60"}, {"ValorHora", "=50"},
+                      {"valorHora_S_Iva", "=40"}, {"Total", "=50"}}, C);
+    Linea("FCC", id, {{"IdArticulo", Art("1001")}, {"Cantidad", "=4"}, {"IdUnidad", "CJ"}, {"IdUnidadBase", "UN"},
+                      {"Equiv_UDBase", "=0.5"}, {"CantidadUD", "=2"}, {"Importe", "=100"}, {"Importe_S_IVA", "=100"},
+                      {"Total", "=400"}, {"Impuestos", "=2"}, {"ITC", "=1"}, {"PorcDto", "=5"},
+                      {"Precio_Lista", "=110"}, {"Costo", "=99"}, {"CodigoArtProveedor", "PROV-1"}, {"AlicIVA", "=21"}},
+          C);
+    ClsCmnCptes cls;
+    Cargar(cls, "FCC", id, {}, [&](ClsCmnCptes& c, QString& l) {
+        c.AsignarDatosComprobante("FCC", id, "7", tareas(), articulos(), otros(), false, nullptr, true, "C0001",
+                                  &reparto, false, {}, {}, &l);
+    });
+    EXPECT_EQ(reparto, 0);  // a purchase hands no delivery run back
+    Verifica(tareas(), {{1, 0, "2"}, {1, 1, "Mant"}, {1, 2, "01:00"}, {1, 3, "50,00"}, {1, 6, "40,00"},
+                        {1, 4, "50,00"}, {1, 7, ""}, {1, 15, ""}});
+    // The cost is the article's current one; the lot comes from the voucher's
+    // own stock rows (perishable article); the total is the stored one.
+    Verifica(articulos(), {{1, 8, "4"}, {1, 10, "0,5"}, {1, 12, "2"}, {1, 14, "5"}, {1, 17, "100"}, {1, 18, "400"},
+                           {1, 21, "400"}, {1, 24, "L-77"}, {1, 26, "4"}, {1, 41, "120"}, {1, 43, "2"}, {1, 49, "-1"},
+                           {1, 78, "PROV-1"}, {1, 82, "110"}, {1, 117, "8"}, {1, 118, "392"}, {2, 0, ""}});
+}
+
+TEST_F(Carga, TimberLinesMerge)
+{
+    const QString id = QStringLiteral("0001000000081");
+    ModGlobal::EsMaderera = true;
+    ModGlobal::UnidadMaderaTiras = QStringLiteral("TI");
+    Config(QStringLiteral("PideBultosAPP"), "SI");
+    Ejecuta(QStringLiteral("UPDATE V_MA_ARTICULOS SET PIDEMEDIDAS = 1"));
+    Cabecera("RM", id, {{"IdReparto", "=0"}});
+    const auto tabla = [&](const char* art, const char* cant, const char* largo, const char* importe,
+                           const char* total, const char* bultos) {
+        Linea("RM", id, {{"IdArticulo", Art(art)}, {"Cantidad", cant}, {"IdUnidad", "TI"}, {"IdUnidadBase", "TI"},
+                         {"Espesor", "=2"}, {"Ancho", "=4"}, {"Equiv_UDBase", largo}, {"Ud_Pr", "P2"},
+                         {"Importe_Ud", "=10"}, {"Importe", importe}, {"Total", total}, {"Cant_BL", bultos}});
+    };
+    tabla("1001", "=1", "=2", "=20", "=20", "=7");
+    tabla("1002", "=2", "=3", "=30", "=60", "=8");
+    tabla("1001", "=3", "=4", "=40", "=120", "=9");   // merges into the first row
+    tabla("1002", "=-2", "=3", "=30", "=-60", "=1");  // cancels the second: kept apart
+    ClsCmnCptes cls;
+    Cargar(cls, "RM", id);
+    EXPECT_EQ(articulos()->Rows(), 5);
+    Verifica(articulos(), {{1, 0, "1001"}, {1, 8, "4"}, {1, 10, "3,5"}, {1, 87, "3,5"}, {1, 12, "4"}, {1, 17, "35"},
+                           {1, 20, "35"}, {1, 18, "140"}, {1, 21, "140"}, {1, 66, "9"}, {1, 86, "1"},
+                           {2, 0, "1002"}, {2, 8, "2"}, {2, 66, "8"}, {3, 0, "1002"}, {3, 8, "-2"}, {3, 26, "-2"},
+                           {4, 0, ""}});
+}
+
+TEST_F(Carga, OtherCurrency)
+{
+    const QString id = QStringLiteral("0001000000091");
+    Cabecera("FC", id, {{"Cotizacion", "=350"}});
+    Tarea("FC", id, {{"IDTAREA", "   1"}, {"ValorHora", "=10"}, {"valorHora_S_Iva", "=8"}, {"Total", "=10"}});
+    Observacion("FC", id, {{"Observacion", "Envio"}, {"Importe", "=2"}, {"Importe_S_IVA", "=1"}});
+    Linea("FC", id, {{"IdArticulo", Art("1001")}, {"Cantidad", "=2"}, {"IdUnidad", "UN"}, {"IdUnidadBase", "UN"},
+                     {"Importe", "=10"}, {"Importe_S_IVA", "=8"}, {"Total", "=20"}, {"Costo", "=5"},
+                     {"Impuestos", "=1"}, {"ITC", "=0.5"}});
+    ClsCmnCptes cls;
+    Cargar(cls, "FC", id, {}, [&](ClsCmnCptes& c, QString& l) {
+        c.AsignarDatosComprobante("FC", id, "0", tareas(), articulos(), otros(), false, nullptr, false, {}, &reparto,
+                                  true, {}, {}, &l);
+    });
+    Verifica(tareas(), {{1, 3, "3500,00"}, {1, 6, "2800,00"}, {1, 4, "3500,00"}});
+    Verifica(otros(), {{1, 2, "700,00"}, {1, 1, "350,00"}});
+    Verifica(articulos(), {{1, 8, "2"}, {1, 17, "3500"}, {1, 41, "1750"}, {1, 20, "2800"}, {1, 43, "350"},
+                           {1, 96, "175"}, {1, 18, "7000"}, {1, 21, "8050"}});
+}
+
+TEST_F(Carga, LineLimitStopsOrderWithSheetsMessage)
+{
+    const QString id = QStringLiteral("0001000000101");
+    Limite("FC", "A", 2);
+    Cabecera("NP", id, {{"IdReparto", "=0"}});
+    Linea("NP", id, {{"IdArticulo", Art("1001")}, {"Cantidad", "=1"}, {"Recepcion", "=-999"}});
+    for (const char* art : {"1002", "PINT-LATEX-20", "1001", "7777"})
+        Linea("NP", id, {{"IdArticulo", Art(art)}, {"Cantidad", "=1"}});
+    dlg.expectMsgBox("Recuerde que para facturar este pedido completo necesita 3 Hojas (El sistema tiene "
+                     "configurado 2 por hoja)")
+        .title("Aviso al operador");
+    ClsCmnCptes cls;
+    Cargar(cls, "NP", id, "FC");
+    dlg.verifyDone();
+    EXPECT_EQ(cls.NPP_Cliente, "C0001");
+    EXPECT_EQ(cls.NPP_IDCpte, id);
+    // The received line is skipped; the third line is refused and its row
+    // stays as the one entry row.
+    EXPECT_EQ(articulos()->Rows(), 4);
+    Verifica(articulos(), {{1, 0, "1002"}, {2, 0, "PINT-LATEX-20"}, {3, 0, ""}});
+}
+
+}  // namespace

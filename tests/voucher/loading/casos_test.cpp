@@ -1,0 +1,229 @@
+// The sibling-program switches, the repaired faults of the load, and the
+// related-voucher, charge and pending-quantity members.
+#include "voucher/loading/entorno_carga.h"
+
+#include "platform/legacy/vberror.h"
+#include "platform/ui/modalform.h"
+
+#include <sqlite3.h>
+
+using namespace cargatest;
+
+namespace {
+
+class Casos : public EntornoCarga {};
+
+// Each switch against the ordinary program on the same voucher.
+TEST_F(Casos, ProgramSwitches)
+{
+    const QString rm = QStringLiteral("0001000000201");
+    Cabecera("RM", rm, {{"IdReparto", "=-1"}});
+    Linea("RM", rm, {{"IdArticulo", Art("1001")}, {"Cantidad", "=10"}, {"IdUnidad", "UN"}, {"IdUnidadBase", "UN"}});
+    Linea("RM", rm, {{"IdArticulo", Art("1001")}, {"Cantidad", "=10"}, {"IdUnidad", "UN"}, {"IdUnidadBase", "UN"}});
+    Movimiento("RM", rm, "1001", 4);
+    const QString rm2 = QStringLiteral("0001000000202");
+    Cabecera("RM", rm2, {{"IdReparto", "=0"}});
+    Linea("RM", rm2, {{"IdArticulo", Art("1002")}, {"Cantidad", "=10"}, {"IdUnidad", "UN"}, {"IdUnidadBase", "UN"}});
+    Observacion("RM", rm2, {{"Observacion", "Flete"}, {"NroViaje", "1"}});
+    Observacion("RM", rm2, {{"Observacion", "Hacienda"}, {"NroViaje", "TROPA"}});
+    Inserta("MV_APLICACION", {{"TCO_ORIGEN", "RM"}, {"IDComprobante_Origen", rm2}, {"IDARTICULO", Art("1002")},
+                              {"CANTIDAD", "=3"}});
+    const QString np = QStringLiteral("0001000000203");
+    Cabecera("NP", np, {{"IdReparto", "=0"}});
+    Linea("NP", np, {{"IdArticulo", Art("1001")}, {"Cantidad", "=1"}, {"AlicIVA", "=0"}});
+    Ejecuta(QStringLiteral("UPDATE V_MA_ARTICULOS SET TasaIVA = 10.5"));
+
+    struct Caso {
+        const char* programa;
+        QString tc, id, destino;
+        int grilla;  // 1 articles, 2 other concepts
+        long filas;
+        std::vector<CeldaEsperada> celdas;
+    };
+    const std::vector<Caso> casos = {
+        // The pending quantity (20 on the lines, 4 moved) uncapped; a repeated
+        // article is skipped (refused as a duplicate in the other programs).
+        {"Solvarineta", "RM", rm, "", 1, 3, {{1, 8, "16"}, {1, 12, "16"}, {1, 26, "16"}}},
+        {"vordane", "RM", rm, "", 1, 3, {{1, 8, "10"}, {1, 12, "10"}, {1, 26, "10"}}},
+        // A trip "TROPA" leaves its row empty; equivalent = quantity.
+        {"QUELMONTARI_DASPEROLICA", "RM", rm2, "FC", 2, 4, {{1, 0, "Flete"}, {2, 0, ""}}},
+        {"vordane", "RM", rm2, "FC", 2, 4, {{1, 0, "Flete"}, {2, 0, "Hacienda"}}},
+        {"QUELMONTARI_DASPEROLICA", "RM", rm2, "FC", 1, 3, {{1, 8, "7"}, {1, 12, "7"}}},
+        // An order line without VAT takes the article's rate.
+        {"XU_QUELMONTARI_TEKO", "NP", np, "", 1, 3, {{1, 36, "10,5"}}},
+        {"vordane", "NP", np, "", 1, 3, {{1, 36, "21"}}},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(std::string(c.programa) + " " + c.id.toStdString());
+        Programa(c.programa);
+        ClsCmnCptes cls;
+        Cargar(cls, c.tc, c.id, c.destino);
+        EXPECT_EQ(grillas[c.grilla]->Rows(), c.filas);
+        Verifica(grillas[c.grilla], c.celdas);
+    }
+}
+
+TEST_F(Casos, UnstoredOrUnsafeKeysLoadNothing)
+{
+    Cabecera("FC", "0001000000301");
+    Linea("FC", "0001000000301", {{"IdArticulo", Art("1001")}, {"Cantidad", "=1"}});
+    // Not stored, an apostrophe in every quoted value (sales and purchases),
+    // a complement that is not a number.
+    const struct {
+        const char *tc, *id, *complemento;
+        bool compras;
+    } casos[] = {{"FC", "0001000000999", "", false},
+                 {"F'C", "0001'00000301", "0", false},
+                 {"F'C", "0001'00000301", "0", true},
+                 {"FC", "0001000000301", "1 OR 1=1", false}};
+    for (const auto& c : casos) {
+        ClsCmnCptes cls;
+        Inicializa(cls, "FC");
+        QString l = QStringLiteral("'");
+        cls.AsignarDatosComprobante(c.tc, c.id, c.complemento, tareas(), articulos(), otros(), false, nullptr,
+                                    c.compras, "C'1", &reparto, false, {}, "N'C", &l);
+        EXPECT_EQ(articulos()->Rows(), 2) << c.id << " " << c.complemento;
+    }
+    EXPECT_TRUE(dlg.shown().isEmpty());
+}
+
+TEST_F(Casos, OrderRepairUnderBranch9999)
+{
+    const QString id = QStringLiteral("9999000000011");
+    Ejecuta(QStringLiteral("UPDATE V_MA_ARTICULOS SET Impuestos = 5"));
+    Cabecera("NP", id);
+    Linea("NP", id, {{"IdArticulo", Art("1001")}, {"Cantidad", "=1"}, {"Impuestos", "=0"}});
+    Linea("NP", id, {{"IdArticulo", Art("1002")}, {"Cantidad", "=1"}, {"Impuestos", "=0"}});
+    // The first line's update is refused by the database.
+    sqlite3* directo = nullptr;
+    ASSERT_EQ(sqlite3_open(carpeta_.file("DEMO.sqlite").toUtf8().constData(), &directo), SQLITE_OK);
+    const QByteArray disparador = QStringLiteral("CREATE TRIGGER bloqueo BEFORE UPDATE ON V_MV_CPTEINSUMOS WHEN "
+                                                 "OLD.IdArticulo = '%1' BEGIN SELECT RAISE(ABORT, 'linea bloqueada'); END")
+                                      .arg(Art("1001"))
+                                      .toUtf8();
+    EXPECT_EQ(sqlite3_exec(directo, disparador.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(directo);
+    // A purchase order under the same key repairs nothing.
+    Cabecera("NP", id, {}, "C_");
+    ClsCmnCptes compras;
+    Cargar(compras, "NP", id, {}, [&](ClsCmnCptes& c, QString&) {
+        c.AsignarDatosComprobante("NP", id, "0", tareas(), articulos(), otros(), false, nullptr, true, "C0001");
+    });
+    EXPECT_EQ(Filas("SELECT Impuestos FROM V_MV_CPTEINSUMOS WHERE IDCOMPROBANTE = '" + id + "' ORDER BY ID"),
+              QStringList({"0", "0"}));
+    // The refused update shows its own error once; the next one goes through.
+    dlg.expectMsgBox("linea bloqueada");
+    ClsCmnCptes ventas;
+    Cargar(ventas, "NP", id);
+    dlg.verifyDone();
+    EXPECT_EQ(Filas("SELECT Impuestos FROM V_MV_CPTEINSUMOS WHERE IDCOMPROBANTE = '" + id + "' ORDER BY ID"),
+              QStringList({"0", "5"}));
+    Verifica(articulos(), {{1, 43, "0"}, {2, 43, "5"}});
+}
+
+TEST_F(Casos, DeliveryOrderRefusesRepeatedArticles)
+{
+    const QString id = QStringLiteral("0001000000401");
+    Limite("FC", "A", 4);
+    Cabecera("RM", id, {{"IdReparto", "=-1"}});
+    // A text line without a code, then A, A again, B and C: the repeated
+    // line neither loads nor counts against the limit of 4.
+    Linea("RM", id, {{"Descripcion", "Texto libre"}, {"Cantidad", "=0"}});
+    for (const char* art : {"1001", " 1001", "1002", "PINT-LATEX-20"})
+        Linea("RM", id, {{"IdArticulo", Art(art)}, {"Cantidad", "=1"}});
+    ClsCmnCptes cls;
+    Cargar(cls, "RM", id, "FC");
+    EXPECT_EQ(articulos()->Rows(), 6);
+    Verifica(articulos(), {{1, 1, "Texto libre"}, {2, 0, "1001"}, {3, 0, "1002"}, {4, 0, "PINT-LATEX-20"}, {5, 0, ""}});
+}
+
+TEST_F(Casos, FinalPricesAndNegatedLoads)
+{
+    const QString id = QStringLiteral("0001000000501");
+    Config(QStringLiteral("PreciosFinales"), "SI");
+    Cabecera("FC", id);
+    // Without a quantity the price stays as it was.
+    Linea("FC", id, {{"IdArticulo", Art("1001")}, {"Cantidad", "=0"}, {"Importe", "=7"}, {"Total", "=10"},
+                     {"TotalFinal", "=50"}, {"PorcDto", "=0"}});
+    Linea("FC", id, {{"IdArticulo", Art("1002")}, {"Cantidad", "=4"}, {"Importe", "=7"}, {"Total", "=10"},
+                     {"TotalFinal", "=50"}, {"PorcDto", "=0"}});
+    ClsCmnCptes cls;
+    reparto = -98;  // loads the quantities negated
+    Cargar(cls, "FC", id, "NC", [&](ClsCmnCptes& c, QString& l) {
+        c.AsignarDatosComprobante("FC", id, "", tareas(), articulos(), otros(), false, nullptr, false, {}, &reparto,
+                                  false, {}, "NC", &l);
+    });
+    Verifica(articulos(), {{1, 8, "0"}, {1, 17, "7"}, {1, 18, "50"}, {1, 21, "50"}, {2, 8, "-4"}, {2, 17, "2,50"},
+                           {2, 18, "50"}});
+}
+
+TEST_F(Casos, RelatedVouchersAndCharges)
+{
+    const QString origen = QStringLiteral("0001000000601");
+    const auto hijo = [&](const char* id, const char* complemento, const char* anulada, const char* importe) {
+        Inserta("V_MV_CPTE", {{"TC", "FC"}, {"IDCOMPROBANTE", id}, {"TCORIGEN", "NP"}, {"COMPROBANTEORIGEN", origen},
+                              {"COMPLEMENTOORIGEN", complemento}, {"ANULADA", anulada}, {"Importe", importe}});
+    };
+    hijo("0001000000602", "=0", "=0", "=100");
+    hijo("0001000000603", "=1", "=0", "=NULL");
+    hijo("0001000000604", "=0", "=1", "=999");
+    hijo("0001000000605", "=2", "=1", "=5");
+    Inserta("V_MV_CargosAplicados", {{"CUENTA", "C0001"}, {"SALDO", "=30.5"}});
+    Inserta("V_MV_CargosAplicados", {{"CUENTA", "C0001"}, {"SALDO", "=-10"}});
+    ClsCmnCptes cls;
+    const struct {
+        QString complemento;
+        bool anulados, relacionado;
+    } relaciones[] = {{"0", false, true}, {"1", false, true}, {"2", false, false}, {"2", true, true}, {"3", true, false}};
+    for (const auto& r : relaciones)
+        EXPECT_EQ(cls.EstaRelacionadoAOtroComprobante(" NP", " " + origen + " ", r.complemento, r.anulados),
+                  r.relacionado)
+            << r.complemento.toStdString() << r.anulados;
+    EXPECT_EQ(cls.ObtieneImporteCptesAsociados("NP", origen), legacy::Currency(100));
+    EXPECT_EQ(cls.ObtieneImporteCptesAsociados("FC", origen), legacy::Currency(0));
+    EXPECT_EQ(cls.ImporteCargosReales(" C0001 "), legacy::Currency::fromDouble(20.5));
+    EXPECT_EQ(cls.ImporteCargosReales("C'9"), legacy::Currency(0));
+
+    ui::ModalForm ventana;
+    ventana.setObjectName(QStringLiteral("FrmCtrlCargosReales"));
+    ventana.setProperty("Cliente", QString());
+    ventana.setProperty("Matricula", QString());
+    QString visto;
+    dlg.onModal("FrmCtrlCargosReales", [&](QWidget* w) {
+        visto = w->property("Cliente").toString() + "/" + w->property("Matricula").toString();
+    });
+    cls.ControlDeCargosReales(&ventana, "C0001", "AB123");
+    EXPECT_EQ(visto, "C0001/AB123");
+    QWidget sinPropiedades;
+    try {
+        cls.ControlDeCargosReales(&sinPropiedades, "C0001");
+        ADD_FAILURE() << "a window without the properties must raise";
+    } catch (const legacy::VbError& e) {
+        EXPECT_EQ(e.Number, 438);
+    }
+}
+
+TEST_F(Casos, PendingDeliveryQuantity)
+{
+    const struct {
+        const char* id;
+        const char* cantidad;  // the line's quantity ("" no line)
+        double movido;         // 0: no movement
+        double pendiente, aplicado;
+    } casos[] = {{"0001000000701", "", 0, 0, 0},
+                 {"0001000000702", "=10", 4, 6, 4},
+                 {"0001000000703", "=10", 12, 0, 12},
+                 {"0001000000704", "=NULL", 3, 0, 3}};
+    ClsCmnCptes cls;
+    for (const auto& c : casos) {
+        if (*c.cantidad)
+            Linea("RM", c.id, {{"IdArticulo", Art("1001")}, {"Cantidad", c.cantidad}});
+        if (c.movido != 0)
+            Movimiento("RM", c.id, "1001", -c.movido);  // exits count by their size
+        double aplicado = -1;
+        EXPECT_EQ(cls.CantRepartoPend("RM", QString(" ") + c.id, "  1001 ", &aplicado), c.pendiente) << c.id;
+        EXPECT_EQ(aplicado, c.aplicado) << c.id;
+    }
+}
+
+}  // namespace

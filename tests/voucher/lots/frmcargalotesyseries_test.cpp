@@ -1,0 +1,275 @@
+// The serials and lots window, driven through its requests as a voucher
+// window uses it: stock pick with the user's quantities, entry of lots and
+// serials, the checks and messages, accept and cancel.
+#include "voucher/lots/frmcargalotesyseries.h"
+
+#include "entorno_lotes.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+using lots::FrmCargaLotesySeries;
+using namespace lotstest;
+
+class SeriesYLotes : public EntornoLotes {
+protected:
+    void SetUp() override
+    {
+        EntornoLotes::SetUp();
+        Stock("ART-L", "L1", "", 3);
+        Stock("ART-L", "L2", "", 5);
+        Stock("ART-L", "L3", "", 2);
+        Stock("ART-L", "L9", "", 4, "   2");  // another deposit
+    }
+
+    // The outgoing request with the window driven by `mano`.
+    struct Salida {
+        QString lotes, cantidades, deposito = QStringLiteral("1");
+        double cantidad = 0;
+        bool aceptado = false;
+    };
+    Salida Pide(double cantidad, const QList<QStringList>& otras, const std::function<void(FrmCargaLotesySeries&)>& mano,
+                const QString& lotesAnt = {}, const QString& cantAnt = {}, bool mostrar = true)
+    {
+        Articulos grilla(otras);
+        Salida s;
+        s.cantidad = cantidad;
+        if (mano)
+            dlg.onModal("FrmCargaLotesySeries", [&](QWidget* w) { mano(*static_cast<FrmCargaLotesySeries*>(w)); });
+        ClsCmnCptes().PideSerieLote_Salidas(&grilla.grilla, "ART-L", "pintura latex", s.cantidad, lotesAnt, cantAnt,
+                                            s.lotes, s.cantidades, true, false, false, &s.deposito, mostrar,
+                                            &s.aceptado);
+        EXPECT_TRUE(dlg.remaining().isEmpty()) << dlg.remaining().join("; ").toStdString();
+        EXPECT_FALSE(lots::frmCargaLotesySeries().exists()) << "the request unloads its window";
+        return s;
+    }
+
+    void Aviso(const QString& texto, int estilo, const QString& titulo, int respuesta = ui::vbOK)
+    {
+        dlg.expectMsgBox(texto, respuesta).style(estilo).title(titulo);
+    }
+
+    ui::ScriptedSession dlg;
+};
+
+TEST_F(SeriesYLotes, StockPickProposesFromStockLessOtherLinesAndHandsBackParallelLists)
+{
+    const Salida s = Pide(6, {{"ART-L", "|L1" + Y + "|", "|1|"}, {"OTRO", "|L2" + Y + "|", "|5|"}},
+                          [&](FrmCargaLotesySeries& f) {
+                              EXPECT_EQ(f.windowTitle(), "Números de Lote (Deposito:    1)");
+                              EXPECT_EQ(f.lblArticulo->text(), "ART-L - pintura latex");
+                              EXPECT_EQ(Columna(f, 0), (QStringList{"L1", "L2", "L3", ""}));
+                              EXPECT_EQ(Columna(f, 2), (QStringList{"2", "5", "2", ""}));
+                              EXPECT_EQ(Columna(f, 3), (QStringList{"2", "4", "0", "0"}));
+                              EXPECT_EQ(f.MSFlexGrid1->TextMatrix(0, 3), "CANT. ");
+                              Foto(f, "frmcargalotesyseries.png");
+                              f.CmdAceptar->click();
+                          });
+    EXPECT_TRUE(s.aceptado);
+    EXPECT_EQ(s.lotes, "|L1" + Y + "|L2" + Y + "|L3" + Y + "|" + Y + "|");
+    EXPECT_EQ(s.cantidades, "|2|4|0|0|");
+    EXPECT_EQ(s.cantidad, 6);
+    EXPECT_EQ(s.deposito, "1");
+    EXPECT_TRUE(dlg.shownPrompts().isEmpty());
+}
+
+TEST_F(SeriesYLotes, TypedQuantitiesAreCheckedAndARefusedOneNeverReachesTheCell)
+{
+    const Salida s = Pide(6, {}, [&](FrmCargaLotesySeries& f) {
+        ASSERT_EQ(Columna(f, 3), (QStringList{"3", "3", "0", "0"}));
+        // text, message; each refused value is dropped by Escape or a click
+        const std::pair<const char*, const char*> refusals[] = {
+            {"-1", "La Cantidad no puede ser Menor a Cero"},
+            {"2,5", "No Puede Informase Cantidades que no Sean Enteras"},
+            {"9", "La Cantidad supera a la cantidad disponible en Stock"},
+            {"4x", "La Cantidad informada no es un Número"},
+        };
+        for (const auto& [texto, aviso] : refusals) {
+            SCOPED_TRACE(texto);
+            Aviso(aviso, ui::vbCritical, "Aviso al Operador");
+            Escribe(f, 2, 3, texto);
+            EXPECT_TRUE(f.TxtEdit->Visible()) << "the box stays open with the refused value";
+            EXPECT_EQ(f.TxtEdit->Text(), texto);
+            // Clicking another cell checks it again and drops it.
+            Aviso(aviso, ui::vbCritical, "Aviso al Operador");
+            Clic(f, 1, 3);
+            EXPECT_FALSE(f.TxtEdit->Visible());
+            EXPECT_EQ(f.MSFlexGrid1->TextMatrix(2, 3), "3");
+        }
+        // Lot, serial and stock open nothing; Escape leaves the cell as it
+        // was; Down keeps to the quantity column.
+        for (long c = 0; c < 3; ++c) {
+            f.MSFlexGrid1->setCol(c);
+            Tecla(f.MSFlexGrid1, Qt::Key_7, "7");
+            EXPECT_FALSE(f.TxtEdit->Visible());
+        }
+        Escribe(f, 1, 3, "1", Qt::Key_Escape);
+        EXPECT_EQ(f.MSFlexGrid1->TextMatrix(1, 3), "3");
+        Escribe(f, 1, 3, "3", Qt::Key_Down);
+        EXPECT_EQ(f.MSFlexGrid1->Row(), 2);
+        EXPECT_EQ(f.MSFlexGrid1->Col(), 3);
+        // Enter writes the value and moves one row down in the same column.
+        Escribe(f, 2, 3, "5");
+        EXPECT_EQ(f.MSFlexGrid1->TextMatrix(2, 3), "5");
+        EXPECT_EQ(f.MSFlexGrid1->Row(), 3);
+        EXPECT_EQ(f.MSFlexGrid1->Col(), 3);
+        Escribe(f, 1, 3, "0");
+        // 0 + 5 is below the 6 asked for: the user takes 5.
+        Aviso("Es Menor a la solicitada en el Formulario de Carga de Datos\r\n¿Desea Ajustar", ui::vbYesNo + ui::vbQuestion,
+              "Aviso al Operador!!!", ui::vbYes);
+        f.CmdAceptar->click();
+    });
+    EXPECT_TRUE(s.aceptado);
+    EXPECT_EQ(s.cantidad, 5);
+    EXPECT_EQ(s.cantidades, "|0|5|0|0|");
+}
+
+TEST_F(SeriesYLotes, EditingTheLineAgainCountsItsOwnPickAsFreeStock)
+{
+    // This line took 2 of L1 and 1 of L2; another line took 1 of L1.
+    const QString propios = "|L1" + Y + "|L2" + Y + "|";
+    const Salida s = Pide(
+        3, {{"ART-L", propios, "|2|1|"}, {"art-l", "|L1" + Y + "|", "|1|"}},
+        [&](FrmCargaLotesySeries& f) {
+            EXPECT_EQ(Columna(f, 2), (QStringList{"2", "5", "2", ""}));
+            EXPECT_EQ(Columna(f, 3), (QStringList{"2", "1", "0", "0"}));
+            Escribe(f, 1, 3, "2");  // its own 2 of L1 are still there for it
+            Escribe(f, 2, 3, "4");
+            Aviso("supera a la solicitada en el Formulario de Carga de Datos\r\n¿Desea Ajustar",
+                  ui::vbYesNo + ui::vbQuestion, "Aviso al Operador!!!", ui::vbNo);
+            Aviso("Debe Ajustar la suma de las cantidades a :3", ui::vbCritical, "Aviso al Operador");
+            f.CmdAceptar->click();
+            EXPECT_TRUE(f.isVisible()) << "refused: the window stays open";
+            f.CmdCancelar->click();
+        },
+        propios, "|2|1|");
+    EXPECT_FALSE(s.aceptado);
+    EXPECT_EQ(s.lotes, propios) << "a cancel gives the earlier lists back";
+    EXPECT_EQ(s.cantidades, "|2|1|");
+    EXPECT_EQ(s.cantidad, 3);
+}
+
+TEST_F(SeriesYLotes, WithoutTheWindowTheAcceptDecidesAlone)
+{
+    Salida s = Pide(6, {}, nullptr, {}, {}, false);
+    EXPECT_TRUE(s.aceptado);
+    EXPECT_EQ(s.cantidades, "|3|3|0|0|");
+    Aviso("El Stock es Menor a la cantidad solicitada ", ui::vbInformation, "Aviso al Operador!!!");
+    s = Pide(20, {}, nullptr, {}, {}, false);
+    EXPECT_FALSE(s.aceptado);
+    EXPECT_EQ(s.lotes, "");
+    EXPECT_EQ(s.cantidad, 20);
+}
+
+// Entry mode: one row per unit, typed lots or serials.
+TEST_F(SeriesYLotes, EntryModeFillsRowsTypedAndHandsBackOneList)
+{
+    struct Caso {
+        double cantidad;
+        bool serie, lote;
+        QString serieAnt, loteAnt;
+        std::function<void(FrmCargaLotesySeries&)> mano;
+        QString serie_, lote_;
+        bool aceptado;
+    };
+    const Caso casos[] = {
+        {3, false, true, "", "", [](FrmCargaLotesySeries& f) { f.CmdAceptar->click(); }, "", "|-|-|-|", true},
+        {5, false, true, "", "",
+         [](FrmCargaLotesySeries& f) {
+             Escribe(f, 1, 1, "L7");
+             EXPECT_EQ(Columna(f, 1), QStringList(5, "L7"));
+             f.CmdAceptar->click();
+         },
+         "", "|L7|L7|L7|L7|L7|", true},
+        {3, true, false, "", "",
+         [](FrmCargaLotesySeries& f) {
+             EXPECT_EQ(f.MSFlexGrid1->TextMatrix(0, 1), "Número de Serie");
+             Escribe(f, 3, 1, "S3");
+             Escribe(f, 1, 1, "S1");  // row 1 fills the empty rows
+             EXPECT_EQ(Columna(f, 1), (QStringList{"S1", "S1", "S3"}));
+             f.MSFlexGrid1->setRow(1);
+             Boton(f, 2);
+             EXPECT_EQ(Columna(f, 1), (QStringList{"S1", "", ""}));
+             Escribe(f, 2, 1, "S2");
+             f.MSFlexGrid1->setRow(2);
+             Boton(f, 1);
+             f.CmdAceptar->click();
+         },
+         "|S1|S2|S2|", "", true},
+        // The earlier list is shown again; a cancel gives it back as it was.
+        {2, true, false, " |A|B| ", "",
+         [](FrmCargaLotesySeries& f) {
+             EXPECT_EQ(Columna(f, 1), (QStringList{"A", "B"}));
+             f.CmdCancelar->click();
+         },
+         "|A|B|", "", false},
+        {0.5, false, true, "", "",
+         [](FrmCargaLotesySeries& f) {
+             EXPECT_EQ(f.MSFlexGrid1->Rows(), 2);
+             f.CmdAceptar->click();
+         },
+         "", "|-|", true},
+        // Lots and serials: the one entry column holds the serials.
+        {2, true, true, "|S1|S2|", "|L1|L1|",
+         [](FrmCargaLotesySeries& f) {
+             EXPECT_EQ(f.windowTitle(), "Números de Lote y Serie (Deposito: )");
+             EXPECT_EQ(Columna(f, 1), (QStringList{"S1", "S2"}));
+             f.CmdAceptar->click();
+         },
+         "|S1|S2|", "", true},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.cantidad);
+        dlg.onModal("FrmCargaLotesySeries", [&](QWidget* w) { c.mano(*static_cast<FrmCargaLotesySeries*>(w)); });
+        QString serie = "x", lote = "y";
+        bool aceptado = !c.aceptado;
+        ClsCmnCptes().PideSerieLote("ART-L", c.cantidad, c.serieAnt, c.loteAnt, serie, lote, c.serie, c.lote, false,
+                                    &aceptado);
+        EXPECT_EQ(serie, c.serie_);
+        EXPECT_EQ(lote, c.lote_);
+        EXPECT_EQ(aceptado, c.aceptado);
+        EXPECT_TRUE(dlg.remaining().isEmpty());
+        EXPECT_FALSE(lots::frmCargaLotesySeries().exists());
+    }
+}
+
+TEST_F(SeriesYLotes, EntryModeRefusesAQuantityItCannotGiveRowsTo)
+{
+    for (const double cantidad : {-2.0, 1e9}) {
+        Aviso("La Cantidad debe estar entre 0 y 100000", ui::vbCritical, "Aviso al Operador");
+        dlg.onModal("FrmCargaLotesySeries", [](QWidget* w) {
+            auto& f = *static_cast<FrmCargaLotesySeries*>(w);
+            EXPECT_EQ(f.MSFlexGrid1->Rows(), 1);
+            f.CmdAceptar->click();
+        });
+        QString serie, lote;
+        ClsCmnCptes().PideSerieLote("ART-L", cantidad, "", "", serie, lote, true);
+        EXPECT_EQ(serie, "");
+        EXPECT_TRUE(dlg.remaining().isEmpty());
+    }
+}
+
+TEST_F(SeriesYLotes, SerialFormatWithQuantityWhenConfigured)
+{
+    Ejecuta("INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor) VALUES ('ART_FormatoSerieAsterisco', 'DATOS', 'si')");
+    dlg.onModal("FrmCargaLotesySeries", [&](QWidget* w) {
+        auto& f = *static_cast<FrmCargaLotesySeries*>(w);
+        dlg.expectMsgBox("Segun configuracion del sistema, debe informar NRODESERIE * CANTIDAD \r\nVerifique la "
+                         "configuracion del sistema - Stock / Otros")
+            .style(ui::vbOKOnly)
+            .title("");
+        Escribe(f, 1, 1, "A123");
+        f.CmdAceptar->click();
+        EXPECT_TRUE(f.isVisible());
+        Escribe(f, 1, 1, "A123*2");
+        f.CmdAceptar->click();
+    });
+    QString serie, lote;
+    ClsCmnCptes().PideSerieLote("ART-L", 1, "", "", serie, lote, true);
+    EXPECT_EQ(serie, "|A123*2|");
+    EXPECT_TRUE(dlg.remaining().isEmpty());
+}
+
+}  // namespace

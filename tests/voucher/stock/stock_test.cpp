@@ -1,0 +1,379 @@
+// Stock movements and seats: the voucher-type sign, automatic lots, the seat
+// statements, the stock queries and the movement writer in both modes, on
+// the embedded engine with a real articles grid.
+#include "core/cargaconfiguracion.h"
+#include "core/modglobal.h"
+#include "core/support/entorno_core.h"
+#include "platform/kapores2/funciones.h"
+#include "platform/ui/msflexgrid.h"
+#include "platform/ui/scripted.h"
+#include "voucher/clscmncptes.h"
+
+#include <map>
+
+namespace {
+
+using Celdas = std::map<int, QString>;
+const QString kSep = QString(QChar(0xFF));
+
+QString Art(const char* codigo)
+{
+    return kapores2::Funciones::RellenaCodigo(QString::fromLatin1(codigo), 25);
+}
+
+class StockTest : public coretest::EntornoCore {
+protected:
+    void SetUp() override
+    {
+        EntornoCore::SetUp();
+        grilla_ = std::make_unique<ui::MSFlexGrid>();
+        CreaBases();
+        Conecta();
+        ModGlobal::gUsuarioLogeado = QStringLiteral("DEMO");
+        ModGlobal::gUNegocio = QStringLiteral("   1");
+        ModGlobal::gCaja = QStringLiteral("1");
+        ModGlobal::Periodo = 2026;
+        for (const char* tc : {"RMX", "IRX", "TRX", "PE", "ZZ"})
+            Ejecuta(QStringLiteral("DELETE FROM V_TA_CPTE WHERE CODIGO = '%1'").arg(Codigo(tc)));
+        Tipo("RMX", "S", "Ventas");
+        Tipo("IRX", "E", "Compras");
+        Tipo("TRX", "S", "STOCK");
+        Tipo("PE", "S", "STOCK");
+        Ejecuta("DELETE FROM V_MV_STOCK");
+        Ejecuta("DELETE FROM MV_ASIENTOS");
+        Ejecuta("DELETE FROM STK_SERIES_Y_LOTES");
+        for (const auto& [codigo, cuenta, costo, procedencia] :
+             {std::tuple{"A1", "1.1.01", "10", ""}, std::tuple{"A2", "1.1.02", "5", ""},
+              std::tuple{"K1", "1.1.01", "0", ""}, std::tuple{"I1", "1.1.03", "2", ""},
+              std::tuple{"I2", "", "3", ""}}) {
+            Ejecuta(QStringLiteral("DELETE FROM V_MA_ARTICULOS WHERE IDARTICULO = '%1'").arg(Art(codigo)));
+            Ejecuta(QStringLiteral("INSERT INTO V_MA_ARTICULOS (IDARTICULO, DESCRIPCION, IDUNIDAD, cuentacontableC, "
+                                   "Costo, CUENTAPROVEEDOR, procedencia) VALUES ('%1', 'Art %2', 'UN  ', %3, %4, "
+                                   "'P-%2', '%5')")
+                        .arg(Art(codigo), codigo, *cuenta ? QStringLiteral("'%1'").arg(cuenta) : QStringLiteral("NULL"),
+                             costo, procedencia));
+        }
+        Cfg("DescargaInsumosProduccion", "NO");
+        Cfg("ConfirmaUDEquiv", "NO");
+        cls_ = std::make_unique<ClsCmnCptes>();
+        Cfg("MotivoStockDefault", "   1");
+    }
+
+    static QString Codigo(const char* tc) { return kapores2::Funciones::RellenaCodigo(QString::fromLatin1(tc), 4); }
+
+    void Tipo(const char* tc, const char* es, const char* sistema, const char* signo = "NULL", const char* lado = "D")
+    {
+        Ejecuta(QStringLiteral("INSERT INTO V_TA_CPTE (CODIGO, Talonario, Letras, Sistema, Signo, DebeHaber, ES, "
+                               "X_SUC_DEFAULT, X_NRO_DESDE, X_NRO_HASTA, X_ULTIMO_NRO) VALUES ('%1', 1, 'X', '%2', %3, "
+                               "'%4', '%5', 1, 1, 99999999, 7)")
+                    .arg(Codigo(tc), sistema, signo, lado, es));
+    }
+
+    void Cfg(const char* clave, const char* valor)
+    {
+        Ejecuta(QStringLiteral("DELETE FROM TA_CONFIGURACION WHERE Clave = '%1'").arg(clave));
+        Ejecuta(QStringLiteral("INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor) VALUES ('%1', 'DATOS', '%2')")
+                    .arg(clave, valor));
+    }
+
+    // An articles grid of 120 columns: the title row, the lines, the empty
+    // entry row.
+    void Lineas(const QList<Celdas>& lineas)
+    {
+        grilla_->setCols(120);
+        grilla_->setRows(long(lineas.size()) + 2);
+        grilla_->Clear();
+        for (int f = 0; f < lineas.size(); ++f)
+            for (const auto& [col, texto] : lineas[f])
+                grilla_->setTextMatrix(f + 1, col, texto);
+    }
+
+    struct Resultado {
+        QString sql;
+        bool hayError = false;
+    };
+
+    Resultado Escribe(const QString& tc, const QString& id, bool colecta, const QString& deposito = "1",
+                      bool transferencia = false, const QString& destino = {}, const QString& cuenta = {},
+                      int signoRemoto = 0)
+    {
+        Resultado r;
+        QString fecha = QStringLiteral("05/11/2026"), dep = deposito, dest = destino, motivo, tcOrigen, origen,
+                cta = cuenta, tecnico = QStringLiteral("NULL"), loteFijo, aduana, loteOrigen, vendedor,
+                moneda = QStringLiteral("1");
+        cls_->ActualizaStock(*grilla_, tc, id, QStringLiteral("0"), fecha, dep, dest, motivo, tcOrigen, origen,
+                            transferencia, cta, colecta, r.sql, r.hayError, tecnico, loteFijo, aduana, loteOrigen,
+                            signoRemoto, false, vendedor, 0, moneda, legacy::Currency(1));
+        return r;
+    }
+
+    QStringList Movimientos(const QString& columnas = "TC, IdComprobante, Secuencia, IdArticulo, NroLote, NroSerie, "
+                                                      "IdDeposito, IDDEPOSITO_DESTINO, Cantidad")
+    {
+        return Filas(QStringLiteral("SELECT %1 FROM V_MV_STOCK ORDER BY IdComprobante, Secuencia").arg(columnas));
+    }
+
+    std::unique_ptr<ui::MSFlexGrid> grilla_;
+    std::unique_ptr<ClsCmnCptes> cls_;
+};
+
+TEST_F(StockTest, SignOfAVoucherTypeForStockAndForTheVatBook)
+{
+    struct Caso {
+        const char* tc;
+        const char* es;
+        const char* signo;
+        const char* sistema;
+        const char* lado;
+        bool libro;
+        bool debito;
+        int esperado;
+    };
+    const Caso casos[] = {
+        {"ZZ", "S", "NULL", "Ventas", "D", false, false, -1}, {"ZZ", "E", "NULL", "Ventas", "D", false, false, 1},
+        {"IR", "S", "NULL", "STOCK", "D", false, false, -1},  {"IR", "", "NULL", "STOCK", "D", false, false, 1},
+        {"TR", "", "NULL", "STOCK", "D", false, false, -1},   {"OP", "", "NULL", "STOCK", "D", false, false, 1},
+        {"ND", "", "NULL", "Ventas", "D", true, true, -1},    {"ND", "", "1", "Ventas", "D", true, false, 1},
+        {"NCC", "", "NULL", "Compras", "D", true, false, -1}, {"NCC", "", "1", "Compras", "D", true, false, 1},
+        {"ZZ", "", "NULL", "Ventas", "H", true, false, -1},   {"ZZ", "", "NULL", "Compras", "D", true, false, -1},
+        {"ZZ", "", "NULL", "Compras", "H", true, false, 1},   {"ZZ", "", "0", "Ventas", "H", true, false, 1},
+        {"TKFC", "", "-1", "Ventas", "H", true, false, 1},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(QStringLiteral("%1 ES=%2 Signo=%3 libro=%4").arg(c.tc, c.es, c.signo).arg(c.libro).toStdString());
+        Ejecuta(QStringLiteral("DELETE FROM V_TA_CPTE WHERE CODIGO = '%1'").arg(Codigo(c.tc)));
+        Tipo(c.tc, c.es, c.sistema, c.signo, c.lado);
+        cls_->DebitoProveedor = c.debito;
+        EXPECT_EQ(cls_->ObtieneSignoComprobante(QString::fromLatin1(c.tc), c.libro), c.esperado);
+    }
+
+    ui::ScriptedSession dialogos;
+    dialogos.expectMsgBox("no existe en la tabla de comprobantes").title("Aviso al operador!!!").style(ui::vbCritical);
+    EXPECT_EQ(cls_->ObtieneSignoComprobante("QQ"), 0);
+    Ejecuta("DROP TABLE V_TA_CPTE");
+    EXPECT_EQ(cls_->ObtieneSignoComprobante(" nc ", true), -1) << "no read for NC in the VAT book";
+    dialogos.verifyDone();
+}
+
+TEST_F(StockTest, AutomaticLotAndOpenProductionOutput)
+{
+    EXPECT_EQ(cls_->ObtieneLoteAutomatico(), "1");
+    Ejecuta("INSERT INTO V_MV_STOCK (TC, IdComprobante, Secuencia, NroLote) VALUES ('IR  ', 'A', 1, 'Z9999')");
+    EXPECT_EQ(cls_->ObtieneLoteAutomatico(), "1") << "a lot not led by a blank never counts";
+    Ejecuta("INSERT INTO V_MV_STOCK (TC, IdComprobante, Secuencia, NroLote) VALUES ('IR  ', 'A', 2, '  999')");
+    EXPECT_EQ(cls_->ObtieneLoteAutomatico(), "1000");
+
+    EXPECT_FALSE(cls_->TieneSPNL("OP", "000100000001X"));
+    Ejecuta("INSERT INTO V_MV_STOCK (TC, IdComprobante, Secuencia, Tc_Origen, IdComprobante_Origen) "
+            "VALUES ('spnl', 'B', 1, 'OP', '000100000001X')");
+    EXPECT_TRUE(cls_->TieneSPNL("OP", "000100000001X"));
+}
+
+TEST_F(StockTest, LotBalancesByTheFiltersGiven)
+{
+    Ejecuta(QStringLiteral("INSERT INTO STK_SERIES_Y_LOTES (IdArticulo, IdDeposito, NroLote, NroSerie, Cantidad) VALUES "
+                           "('%1', '   1', '%2', NULL, 4), ('%1', '   2', '%2', NULL, 3), ('%1', '   1', NULL, NULL, 2), "
+                           "('%1', '   1', '', NULL, 1)")
+                .arg(Art("A1"), Art("L7")));
+    QString deposito = "Ignorar", unidad = "Ignorar";
+    EXPECT_EQ(cls_->ObtieneStock("A1", deposito, "L7", "Ignorar", "Ignorar", unidad), 7.0) << "every deposit";
+    deposito = "   ";
+    EXPECT_EQ(cls_->ObtieneStock("A1", deposito, "", "Ignorar", "Ignorar", unidad), 10.0) << "blank deposit, no lot";
+    EXPECT_EQ(cls_->ObtieneStockLOTE("A1", "1", "L7"), 4.0);
+    EXPECT_EQ(cls_->ObtieneStockLOTE("A1", "1", ""), 3.0) << "empty or null lot";
+    EXPECT_EQ(cls_->ObtieneStockLOTE("A1", "9", "L7"), 0.0);
+    EXPECT_EQ(ClsCmnCptes::SentenciaStockDetalle("A1", "1", "L'7", "Ignorar", "Ignorar", true, false),
+              QStringLiteral(" SELECT SUM(CANTIDAD) AS SaldoStock FROM STK_SERIES_Y_LOTES  WHERE IDARTICULO = '%1' AND "
+                             "IdDeposito = '   1'  AND NroLote = '%2'  AND NroLote is NULL ")
+                  .arg(Art("A1"), ModGlobal::DuplicaApostrofes(Art("L'7"))));
+}
+
+// Seats: statements built for the movement, executed here as the writer
+// would, and the stored seat checked for balance.
+class AsientoTest : public StockTest {
+protected:
+    void SetUp() override
+    {
+        StockTest::SetUp();
+        Cfg("AsientosXStock", "SI");
+        Cfg("MotivoStockRemito", "2");
+        Ejecuta("DELETE FROM V_TA_MOTIVOSTOCK");
+        Ejecuta("INSERT INTO V_TA_MOTIVOSTOCK (IDMOTIVOSTOCK, Descripcion, CUENTACONTABLE) VALUES ('   1', 'Ventas', "
+                "'5.1.01'), ('   2', 'Remitos', '5.1.09')");
+        Ejecuta("DELETE FROM MA_SUBDIARIOSCOMPROBANTES");
+        asientos_ = std::make_unique<ClsCmnCptes>();
+        Lineas({{{0, "A1"}, {8, "2"}, {41, "10"}}, {{0, "A2"}, {8, "4"}, {41, "-10"}}, {{0, "A1"}, {8, "1"}, {41, "10"}}});
+    }
+
+    QString Asiento(const char* tc, int tipoMov, long soloRegistro = 0, const char* nombre = "MSFlexGrid2")
+    {
+        grilla_->setName(nombre);
+        QString motivo = "1", t = tc, suc = "0001", nro = "00000010", letra = "X";
+        int secuencia = 1;
+        return asientos_->GeneraAsientoStock(*grilla_, motivo, t, suc, nro, letra, "05/11/2026", true, tipoMov, soloRegistro,
+                                        &secuencia);
+    }
+
+    std::unique_ptr<ClsCmnCptes> asientos_;
+};
+
+TEST_F(AsientoTest, VoucherTypesThatBookNoStockSeat)
+{
+    for (const char* tc : {"FC", "TK", "FKFC", "TKFC", "FP", "NC", "NCP", "ND", "NCC", "FCC", "NDC"}) {
+        SCOPED_TRACE(tc);
+        EXPECT_EQ(Asiento(tc, 0), "");
+    }
+    EXPECT_EQ(Asiento("RM", 99), "") << "not a sales type of the cost of goods";
+    Cfg("AsientosXStock", "NO");
+    asientos_ = std::make_unique<ClsCmnCptes>();
+    EXPECT_EQ(Asiento("AJN", 0), "");
+}
+
+TEST_F(AsientoTest, ANegativeAccountAndANegativeTotalStillBalance)
+{
+    // A1: 3 x 10 = 30 on 1.1.01, A2: 4 x -10 = -40 on 1.1.02; total -10.
+    const QString sql = Asiento("AJN", 0);
+    ASSERT_TRUE(sql.startsWith("\r\nINSERT INTO MV_ASIENTOS (Cuenta,Secuencia,Mes_Operativo,[Numero Asiento],"));
+    Ejecuta(sql);
+    EXPECT_EQ(Filas("SELECT Cuenta, [DEBE-HABER], Importe, Secuencia FROM MV_ASIENTOS ORDER BY Secuencia"),
+              (QStringList{"5.1.01|H|10|1", "1.1.01|H|30|2", "1.1.02|D|40|3"}));
+    EXPECT_EQ(Filas("SELECT SUM(CASE WHEN [DEBE-HABER] = 'D' THEN Importe ELSE -Importe END) FROM MV_ASIENTOS"),
+              QStringList{"0"});
+    EXPECT_EQ(Asiento("AJN", 0), "") << "the voucher already has its seat";
+}
+
+TEST_F(AsientoTest, PerRowSeatsAddToTheRowsOfTheFirstAndShareItsNumber)
+{
+    Ejecuta("INSERT INTO MV_ASIENTOS (Cuenta, [Numero Asiento], Mes_Operativo, PERIODO, Tipo_Reg) VALUES ('x', 41, 11, "
+            "2026, '')");
+    Ejecuta(Asiento("AJN", 0, 1));
+    Ejecuta(Asiento("AJN", 0, 3));
+    EXPECT_EQ(Filas("SELECT Cuenta, [DEBE-HABER], Importe, [Numero Asiento] FROM MV_ASIENTOS WHERE TC = 'AJN ' "
+                    "ORDER BY Cuenta"),
+              (QStringList{"1.1.01|H|30|42", "5.1.01|D|30|42"})) << "row 3 added to row 1's rows";
+    EXPECT_EQ(Filas("SELECT DISTINCT [Numero Asiento] FROM MV_ASIENTOS WHERE TC = 'AJN '"), QStringList{"42"});
+}
+
+TEST_F(AsientoTest, ClosingSeatOfADifferencesGridKeepsItsMotiveOnTheCreditSide)
+{
+    Lineas({{{0, "A1"}, {8, "2"}, {41, "10"}}});
+    const QString propio = Asiento("RM", 1);
+    EXPECT_TRUE(propio.contains("'5.1.09'")) << propio.toStdString();
+    Ejecuta(Asiento("RM", 1, 0, "MSFlexGridDif"));
+    EXPECT_EQ(Filas("SELECT Cuenta, [DEBE-HABER] FROM MV_ASIENTOS WHERE Cuenta = '5.1.01'"), QStringList{"5.1.01|H"});
+}
+
+TEST_F(StockTest, ExitRowsOnePerLotItemNumberedWithoutGaps)
+{
+    Lineas({{{0, "A1"}, {1, "Articulo uno"}, {5, "UN"}, {8, "3"}},
+            {{0, "A2"}, {5, "UN"}, {8, "6"}, {24, "|L1|L2|L3|"}, {25, "|1|0|5|"}},
+            {{0, "A1"}, {8, "0"}, {66, "2"}}});
+    const Resultado r = Escribe("RMX", "000100000010X", false);
+    EXPECT_FALSE(r.hayError);
+    EXPECT_EQ(Movimientos("Secuencia, IdArticulo, NroLote, Cantidad"),
+              (QStringList{QStringLiteral("1|%1|<null>|-3").arg(Art("A1")),
+                           QStringLiteral("2|%1|%2|-1").arg(Art("A2"), Art("L1")),
+                           QStringLiteral("3|%1|%2|-5").arg(Art("A2"), Art("L3")),
+                           QStringLiteral("4|%1|<null>|0").arg(Art("A1"))}))
+        << "the zero-quantity lot gives its number back; bundles alone take a row";
+    EXPECT_EQ(grilla_->TextMatrix(2, 77), "5") << "exit rows record the item quantity";
+}
+
+TEST_F(StockTest, TransferWritesEveryItemTwice)
+{
+    Lineas({{{0, "A1"}, {5, "UN"}, {8, "2"}, {24, "|L1|"}, {25, "|2|"}}});
+    Escribe("TRX", "000100000011X", false, "1", true, "2");
+    EXPECT_EQ(Movimientos("Secuencia, IdDeposito, IDDEPOSITO_DESTINO, NroLote, Cantidad"),
+              (QStringList{QStringLiteral("1|   1|   2|%1|-2").arg(Art("L1")),
+                           QStringLiteral("2|   2|   1|%1|2").arg(Art("L1"))}));
+}
+
+TEST_F(StockTest, EntryOfSerialsAndSizes)
+{
+    Lineas({{{0, "A1"}, {5, "UN"}, {8, "3"}, {22, "-1"}, {25, "|S1|S2|S3|"}},
+            {{0, "A2"}, {5, "UN"}, {8, "4"}, {64, "1"}, {24, "|T40" + kSep + "x|T42|"}, {25, "|3|1|"}}});
+    Escribe("IRX", "000200000012X", false);
+    EXPECT_EQ(Movimientos("Secuencia, NroLote, NroSerie, Cantidad"),
+              (QStringList{QStringLiteral("1|<null>|%1|1").arg(Art("S1")),
+                           QStringLiteral("2|<null>|%1|1").arg(Art("S2")),
+                           QStringLiteral("3|<null>|%1|1").arg(Art("S3")),
+                           QStringLiteral("4|%1|<null>|3").arg(Art("T40")),
+                           QStringLiteral("5|%1|<null>|1").arg(Art("T42"))}));
+
+    // The sized article leaves under the lot it entered with.
+    Ejecuta("DELETE FROM V_MV_STOCK");
+    Escribe("RMX", "000100000013X", false);
+    EXPECT_TRUE(Movimientos("NroLote").contains(Art("T40")));
+}
+
+TEST_F(StockTest, ExitInAnotherUnitMovesExactlyTheRowQuantityOverItsLots)
+{
+    Lineas({{{0, "A1"}, {5, "CJ"}, {44, "UN"}, {10, "12"}, {8, "2"}, {24, "|L1|L2|"}, {25, "|18|6|"}}});
+    Escribe("RMX", "000100000014X", false);
+    EXPECT_EQ(Movimientos("Cantidad * 10"), (QStringList{"-15", "-5"}));
+}
+
+TEST_F(StockTest, CollectedVoucherRunsAsOneBatchAllOrNothing)
+{
+    Lineas({{{0, "A1"}, {8, "1"}}, {{0, "A2"}, {8, "2"}}, {{0, "A1"}, {8, "3"}}});
+    const Resultado r = Escribe("RMX", "000100000015X", true);
+    ASSERT_FALSE(r.hayError);
+    ASSERT_TRUE(r.sql.startsWith("\rINSERT INTO V_MV_STOCK(TC,IdComprobante,IdComplemento,Secuencia,Fecha,IdCaja,"));
+    EXPECT_EQ(r.sql.count("\rINSERT INTO V_MV_STOCK"), 3);
+    EXPECT_TRUE(Movimientos().isEmpty()) << "nothing runs in collecting mode";
+
+    // The middle row's sequence is already taken: the whole batch fails.
+    Ejecuta("INSERT INTO V_MV_STOCK (TC, IdComprobante, Secuencia) VALUES ('RMX ', '000100000015X', 2)");
+    ModGlobal::gDB().gCnn->Errors().Clear();
+    ModGlobal::gDB().EjecutaConsultaSQL("BEGIN TRANSACTION" + r.sql + "\rCOMMIT TRANSACTION");
+    EXPECT_GT(ModGlobal::gDB().gCnn->Errors().Count(), 0);
+    EXPECT_EQ(Movimientos("Secuencia, IdArticulo"), QStringList{"2|<null>"});
+}
+
+TEST_F(StockTest, FailuresAreReportedAndWriteNothing)
+{
+    Lineas({{{0, "A1"}, {8, "1"}}, {{0, "A2"}, {8, "2"}}});
+    ui::ScriptedSession dialogos;
+    dialogos.expectMsgBox("no existe en la tabla").style(ui::vbCritical);
+    EXPECT_TRUE(Escribe("QQ", "000100000016X", false).hayError);
+    ModGlobal::gUNegocio = "  ";
+    dialogos.expectMsgBox("ERROR EN ASIGNACION DE UNIDAD DE NEGOCIO").title("Atencion!");
+    EXPECT_TRUE(Escribe("RMX", "000100000016X", false).hayError);
+    ModGlobal::gUNegocio = "   1";
+
+    // A row that fails stops the voucher: the first stays, nothing after it.
+    Ejecuta("INSERT INTO V_MV_STOCK (TC, IdComprobante, Secuencia) VALUES ('RMX ', '000100000016X', 2)");
+    dialogos.expectMsgBox("").title("Aviso al operador").style(ui::vbCritical);
+    EXPECT_TRUE(Escribe("RMX", "000100000016X", false).hayError);
+    EXPECT_EQ(Movimientos("Secuencia, IdArticulo").size(), 2);
+    dialogos.verifyDone();
+}
+
+TEST_F(StockTest, QuotesInTheGridNeverBreakTheStatement)
+{
+    Lineas({{{0, "A1"}, {1, "Caja 1/2' pulgada"}, {8, "1"}, {24, "|L'1|"}, {25, "|1|"}, {90, "Aduana O'Neil"}}});
+    grilla_->setTextMatrix(1, 4, QStringLiteral("P") + QChar(0) + "1");
+    Escribe("RMX", "000100000017X", false, "1", false, {}, "O'Brien");
+    EXPECT_EQ(Movimientos("NroLote, ControladoPor, CuentaProveedor, Descripcion, IdPosicion"),
+              QStringList{QStringLiteral("%1|Aduana O'Neil|O'Brien|Caja 1/2 pulgada|P1").arg(Art("L'1"))});
+}
+
+TEST_F(StockTest, CompositeArticlesDischargeTheirInputsAsAConsumptionVoucher)
+{
+    Ejecuta("DELETE FROM V_MA_INSUMOS");
+    Ejecuta(QStringLiteral("INSERT INTO V_MA_INSUMOS (IDARTICULO, IdArticuloInsumo, IdUnidadInsumo, Cantidad) VALUES "
+                           "('%1', '%2', 'UN  ', 30), ('%1', '%3', 'UN  ', 70), ('%1', '*Mano de obra', 'UN  ', 1)")
+                .arg(Art("K1"), Art("I1"), Art("I2")));
+    Lineas({{{0, "K1"}, {1, "Kit"}, {5, "UN"}, {8, "10"}, {71, "-1"}}});
+    const Resultado r = Escribe("RMX", "000100000018X", false);
+    EXPECT_FALSE(r.hayError);
+    const QStringList pe = Filas("SELECT Secuencia, IdArticulo, Cantidad * 10, CantidadUD * 10, ControladoPor, Descripcion "
+                                 "FROM V_MV_STOCK WHERE TC = 'PE  ' ORDER BY Secuencia");
+    EXPECT_EQ(pe, (QStringList{QStringLiteral("1|%1|-100|-100|K1|Kit").arg(Art("K1")),
+                               QStringLiteral("2|%1|-30|-30|K1|Art I1").arg(Art("I1")),
+                               QStringLiteral("3|%1|-70|-70|K1|Art I2").arg(Art("I2")),
+                               QStringLiteral("4|%1|-1|-1|K1|Mano de obra").arg(Art("*"))}));
+    EXPECT_TRUE(r.sql.contains("UPDATE V_TA_CPTE SET X_ULTIMO_NRO")) << "the number book statement is left";
+}
+
+}  // namespace
