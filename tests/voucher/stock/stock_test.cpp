@@ -21,6 +21,16 @@ QString Art(const char* codigo)
     return kapores2::Funciones::RellenaCodigo(QString::fromLatin1(codigo), 25);
 }
 
+// The writer's arguments a test sets; the rest are left empty.
+struct Opciones {
+    QString deposito = "1";
+    bool transferencia = false;
+    QString destino;
+    QString cuenta;
+    QString tcOrigen;
+    QString origen;
+};
+
 class StockTest : public coretest::EntornoCore {
 protected:
     void SetUp() override
@@ -93,17 +103,15 @@ protected:
         bool hayError = false;
     };
 
-    Resultado Escribe(const QString& tc, const QString& id, bool colecta, const QString& deposito = "1",
-                      bool transferencia = false, const QString& destino = {}, const QString& cuenta = {},
-                      int signoRemoto = 0)
+    Resultado Escribe(const QString& tc, const QString& id, bool colecta, const Opciones& o = {})
     {
         Resultado r;
-        QString fecha = QStringLiteral("05/11/2026"), dep = deposito, dest = destino, motivo, tcOrigen, origen,
-                cta = cuenta, tecnico = QStringLiteral("NULL"), loteFijo, aduana, loteOrigen, vendedor,
-                moneda = QStringLiteral("1");
+        QString fecha = QStringLiteral("05/11/2026"), dep = o.deposito, dest = o.destino, motivo,
+                tcOrigen = o.tcOrigen, origen = o.origen, cta = o.cuenta, tecnico = QStringLiteral("NULL"), loteFijo,
+                aduana, loteOrigen, vendedor, moneda = QStringLiteral("1");
         cls_->ActualizaStock(*grilla_, tc, id, QStringLiteral("0"), fecha, dep, dest, motivo, tcOrigen, origen,
-                            transferencia, cta, colecta, r.sql, r.hayError, tecnico, loteFijo, aduana, loteOrigen,
-                            signoRemoto, false, vendedor, 0, moneda, legacy::Currency(1));
+                             o.transferencia, cta, colecta, r.sql, r.hayError, tecnico, loteFijo, aduana, loteOrigen, 0,
+                             false, vendedor, 0, moneda, legacy::Currency(1));
         return r;
     }
 
@@ -282,7 +290,7 @@ TEST_F(StockTest, ExitRowsOnePerLotItemNumberedWithoutGaps)
 TEST_F(StockTest, TransferWritesEveryItemTwice)
 {
     Lineas({{{0, "A1"}, {5, "UN"}, {8, "2"}, {24, "|L1|"}, {25, "|2|"}}});
-    Escribe("TRX", "000100000011X", false, "1", true, "2");
+    Escribe("TRX", "000100000011X", false, {.transferencia = true, .destino = "2"});
     EXPECT_EQ(Movimientos("Secuencia, IdDeposito, IDDEPOSITO_DESTINO, NroLote, Cantidad"),
               (QStringList{QStringLiteral("1|   1|   2|%1|-2").arg(Art("L1")),
                            QStringLiteral("2|   2|   1|%1|2").arg(Art("L1"))}));
@@ -311,6 +319,60 @@ TEST_F(StockTest, ExitInAnotherUnitMovesExactlyTheRowQuantityOverItsLots)
     Lineas({{{0, "A1"}, {5, "CJ"}, {44, "UN"}, {10, "12"}, {8, "2"}, {24, "|L1|L2|"}, {25, "|18|6|"}}});
     Escribe("RMX", "000100000014X", false);
     EXPECT_EQ(Movimientos("Cantidad * 10"), (QStringList{"-15", "-5"}));
+}
+
+TEST_F(StockTest, RowBuilderWritesTheStockRowColumnsInOrder)
+{
+    Lineas({{{0, "A1"}, {1, "Art"}, {5, "UN"}, {8, "2"}, {17, "200"}, {20, "165.29"}, {36, "21"}, {41, "10"}}});
+    const Resultado r = Escribe("RMX", "000100000020X", true);
+    EXPECT_EQ(r.sql.section(u'\r', 1, 1),
+              QStringLiteral("INSERT INTO V_MV_STOCK(TC,IdComprobante,IdComplemento,Secuencia,Fecha,IdCaja,IdDeposito,"
+                             "IdPosicion,IdArticulo,Descripcion,NroLote,ControladoPor,IdOrigen,NroSerie,IdUnidad,Cantidad,"
+                             "CantidadUD,IdUnidadBase,CuentaProveedor,IdMotivoStock,PrecioVenta,Importe_S_Iva,Costo,"
+                             "Impuestos,DtoItem,Tc_Origen,IdComprobante_Origen,Id_Origen,IVARI,IVARNI,EQUIV_UDBASE,"
+                             "IDINSERT,IDCOMPULSA,Oferta,IdVendedor,Importe_Ud,Ud_Pr,UNEGOCIO,ARTMONEDA,ARTCOTIZACION,"
+                             "EnComodato,CANT_BL,CANT_KG,CANT_M3) VALUES ('RMX ','000100000020X',0,1,'05/11/2026','   1',"
+                             "'   1','','%1','Art',NULL,'',NULL,NULL,'UN  ',-2,-2,'UN  ','','   1',200,165.29,10,0,0,"
+                             "'NULL',NULL,0,21,0,1,0,0,0,'',0,'    ','   1','   1',1,0,0,0,0)")
+                  .arg(Art("A1")));
+    EXPECT_EQ(grilla_->TextMatrix(1, 10), "1") << "an empty coefficient is written back as 1";
+}
+
+TEST_F(StockTest, ProductionOrderEntersItsOutputsThenTakesItsInputs)
+{
+    Tipo("OP", "", "STOCK");
+    Ejecuta("INSERT INTO V_MV_STOCK (TC, IdComprobante, Secuencia) VALUES ('OP  ', '000100000021X', 4)");
+    Lineas({{{0, "A1"}, {8, "5"}, {31, "-1"}}, {{0, "A2"}, {8, "3"}}});
+    EXPECT_FALSE(Escribe("OP", "000100000021X", false).hayError);
+    EXPECT_EQ(Filas("SELECT Secuencia, Cantidad FROM V_MV_STOCK WHERE TC = 'OP  ' ORDER BY Secuencia"),
+              (QStringList{"4|<null>", "6|5", "7|-3"}))
+        << "numbered on from the stored rows; no consumption voucher for an order";
+}
+
+TEST_F(StockTest, ARowOfThreeLotsIsBookedOnce)
+{
+    Cfg("AsientosXStock", "SI");
+    Ejecuta("DELETE FROM MA_SUBDIARIOSCOMPROBANTES");
+    Ejecuta("DELETE FROM V_TA_MOTIVOSTOCK");
+    Ejecuta("INSERT INTO V_TA_MOTIVOSTOCK (IDMOTIVOSTOCK, Descripcion, CUENTACONTABLE) VALUES ('   1', 'Ventas', "
+            "'5.1.01')");
+    cls_ = std::make_unique<ClsCmnCptes>();
+    Lineas({{{0, "A1"}, {8, "6"}, {41, "10"}, {24, "|L1|L2|L3|"}, {25, "|1|2|3|"}}});
+    EXPECT_FALSE(Escribe("RMX", "000100000022X", false).hayError);
+    EXPECT_EQ(Movimientos("Secuencia").size(), 3);
+    EXPECT_EQ(Filas("SELECT Cuenta, [DEBE-HABER], Importe FROM MV_ASIENTOS ORDER BY Cuenta"),
+              (QStringList{"1.1.01|H|60", "5.1.01|D|60"}));
+}
+
+TEST_F(StockTest, CollectedReceptionDateOfThePurchaseOrderGoesWithTheRest)
+{
+    Lineas({{{0, "A1"}, {8, "1"}}});
+    const Resultado r = Escribe("FCC", "000200000023A", true, {.tcOrigen = "OC", .origen = "000200000009A"});
+    EXPECT_TRUE(r.sql.startsWith("\rif exists(select * from c_mv_cpte  with(nolock)  where TC='OC  ' and "
+                                 "IDCOMPROBANTE='000200000009A' and fecharecepcion is null)  UPDATE c_mv_cpte set "
+                                 "FechaRecepcion='05/11/2026' where TC='OC  ' and IDCOMPROBANTE='000200000009A'\r"))
+        << r.sql.left(300).toStdString();
+    EXPECT_FALSE(r.sql.contains("IdComplemento")) << "a purchases type writes no complement";
 }
 
 TEST_F(StockTest, CollectedVoucherRunsAsOneBatchAllOrNothing)
@@ -353,7 +415,7 @@ TEST_F(StockTest, QuotesInTheGridNeverBreakTheStatement)
 {
     Lineas({{{0, "A1"}, {1, "Caja 1/2' pulgada"}, {8, "1"}, {24, "|L'1|"}, {25, "|1|"}, {90, "Aduana O'Neil"}}});
     grilla_->setTextMatrix(1, 4, QStringLiteral("P") + QChar(0) + "1");
-    Escribe("RMX", "000100000017X", false, "1", false, {}, "O'Brien");
+    Escribe("RMX", "000100000017X", false, {.cuenta = "O'Brien"});
     EXPECT_EQ(Movimientos("NroLote, ControladoPor, CuentaProveedor, Descripcion, IdPosicion"),
               QStringList{QStringLiteral("%1|Aduana O'Neil|O'Brien|Caja 1/2 pulgada|P1").arg(Art("L'1"))});
 }
