@@ -56,8 +56,9 @@ CREATE TABLE V_MV_STOCK (
 );
 CREATE INDEX IX_V_MV_STOCK_KEY ON V_MV_STOCK (TC, IdComprobante, IdComplemento);
 -- One row per sequence of a voucher: two writers racing for the same
--- sequence fail instead of writing it twice.
-CREATE UNIQUE INDEX UX_V_MV_STOCK_SECUENCIA ON V_MV_STOCK (TC, IdComprobante, Secuencia);
+-- sequence fail instead of writing it twice. The complement is part of the
+-- voucher's key: each complement numbers its own rows.
+CREATE UNIQUE INDEX UX_V_MV_STOCK_SECUENCIA ON V_MV_STOCK (TC, IdComprobante, IdComplemento, Secuencia);
 CREATE INDEX IX_V_MV_STOCK_ART ON V_MV_STOCK (IdArticulo, IdDeposito, NroLote);
 
 -- Stock held per article, deposit, lot, serial and position.
