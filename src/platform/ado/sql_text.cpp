@@ -149,6 +149,8 @@ QStringList splitBatch(const QString& batch) {
     bool newlineSinceLast = true;
     QString prevWord;        // previous significant word (upper case)
     QString object;          // CREATE / ALTER: what is made (TABLE, VIEW, TRIGGER ...)
+    int blocks = 0;          // IF ... BEGIN blocks open
+    int cases = 0;           // CASE expressions open in the statement
     auto flush = [&] {
         const QString t = cur.trimmed();
         if (!t.isEmpty()) out << t;
@@ -157,8 +159,16 @@ QStringList splitBatch(const QString& batch) {
         sawSet = sawValues = ifPending = ifCondDone = false;
         prevWord.clear();
         object.clear();
+        cases = 0;
     };
-    for (const auto& t : toks) {
+    // The BEGIN at `i` opens a block (it is not BEGIN TRAN[SACTION]).
+    auto opensBlock = [&](size_t i) {
+        size_t j = i + 1;
+        while (j < toks.size() && !toks[j].significant()) ++j;
+        return !(j < toks.size() && (toks[j].isWord("TRAN") || toks[j].isWord("TRANSACTION")));
+    };
+    for (size_t i = 0; i < toks.size(); ++i) {
+        const Token& t = toks[i];
         if (t.kind == TokKind::Space) {
             if (t.text.contains(u'\n') || t.text.contains(u'\r')) newlineSinceLast = true;
             cur += t.text;
@@ -180,6 +190,28 @@ QStringList splitBatch(const QString& batch) {
             if (ifPending && depth == 0) ifCondDone = true;
         }
         const QString w = upperWord(t);
+        if (depth == 0 && w == u"CASE") ++cases;
+        if (depth == 0 && w == u"END") {
+            if (cases > 0) {
+                --cases;
+            } else if (blocks > 0) {
+                // the END of an IF block stands alone
+                flush();
+                out << t.text;
+                --blocks;
+                newlineSinceLast = true;
+                continue;
+            }
+        }
+        if (depth == 0 && w == u"BEGIN" && ifPending && ifCondDone && opensBlock(i)) {
+            // IF [NOT] EXISTS (...) BEGIN: the head of a block, whose
+            // statements follow one by one up to its END
+            cur += t.text;
+            flush();
+            ++blocks;
+            newlineSinceLast = true;
+            continue;
+        }
         if (depth == 0 && t.kind == TokKind::Word && statementStarters().contains(w)) {
             bool starts = kind.isEmpty();
             if (!starts && newlineSinceLast) {
@@ -1137,6 +1169,13 @@ std::optional<Rewritten> rewriteIf(const Toks& t, size_t ifAt, SchemaInfo* schem
     rewriteTokens(sub, schema);
     const QString cond = (negated ? QStringLiteral("NOT EXISTS ") : QStringLiteral("EXISTS ")) + join(sub).trimmed();
     const QString bodyText = trimmedJoin(t, close + 1, t.size());
+    if (bodyText.compare(u"BEGIN", Qt::CaseInsensitive) == 0) {
+        // the head of a block: its statements run when the condition holds
+        Rewritten r;
+        r.kind = StmtKind::BlockBegin;
+        r.guard = QStringLiteral("SELECT ") + cond;
+        return r;
+    }
     Rewritten body = rewriteForSqlite(bodyText, schema);
     if (body.kind == StmtKind::Empty) return body;
     Toks b = tokenize(body.sql);
@@ -1241,6 +1280,10 @@ Rewritten rewriteForSqlite(const QString& statement, SchemaInfo* schema) {
     if (w == u"ROLLBACK" && (w2.isEmpty() || w2 == u"TRAN" || w2 == u"TRANSACTION" || w2 == u"WORK")) {
         r.kind = StmtKind::Rollback;
         r.sql = QStringLiteral("ROLLBACK");
+        return r;
+    }
+    if (w == u"END" && second >= t.size()) {
+        r.kind = StmtKind::BlockEnd;
         return r;
     }
     if (w == u"IF") {

@@ -37,8 +37,9 @@ QString join(const std::vector<Token>& tokens);
 // ROLLBACK, SET, IF, CREATE, DROP, ALTER, ...), never inside quotes,
 // brackets, parentheses or comments, and not where the keyword continues the
 // statement (the SELECT of INSERT ... SELECT, the SET of UPDATE, the body of
-// IF EXISTS (...), a SELECT after UNION). Statements come back trimmed;
-// empty ones are dropped.
+// IF EXISTS (...), a SELECT after UNION). "IF [NOT] EXISTS (...) BEGIN"
+// comes back as one statement, the statements of its block one by one and
+// its END alone. Statements come back trimmed; empty ones are dropped.
 QStringList splitBatch(const QString& batch);
 
 enum class StmtKind {
@@ -51,6 +52,8 @@ enum class StmtKind {
     Commit,
     Rollback,
     Other,     // DDL and the rest
+    BlockBegin,  // IF [NOT] EXISTS (...) BEGIN: `guard` decides whether the block runs
+    BlockEnd,    // the END of that block
 };
 
 struct Rewritten {

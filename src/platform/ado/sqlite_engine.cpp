@@ -224,9 +224,26 @@ public:
         const bool wasAutocommit = sqlite3_get_autocommit(db_) != 0;
         startClock();
         checkSchema();
+        int skipped = 0;  // depth of IF blocks whose condition did not hold
         for (const QString& statement : parts) {
             const sql::Rewritten rw = rewrite(statement);
-            if (!runRewritten(rw, result, errors)) {
+            if (rw.kind == sql::StmtKind::BlockEnd) {
+                if (skipped > 0) --skipped;
+                continue;
+            }
+            if (skipped > 0) {
+                if (rw.kind == sql::StmtKind::BlockBegin) ++skipped;
+                continue;
+            }
+            bool ok = true;
+            if (rw.kind == sql::StmtKind::BlockBegin) {
+                bool holds = true;
+                ok = guardHolds(rw.guard, holds, errors);
+                if (ok && !holds) skipped = 1;
+            } else {
+                ok = runRewritten(rw, result, errors);
+            }
+            if (!ok) {
                 // a transaction the batch opened is not left half done
                 if (wasAutocommit && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
                 if (sqlite3_get_autocommit(db_)) level_ = 0;
@@ -459,19 +476,26 @@ private:
         return true;
     }
 
+    // Runs the SELECT of an IF; false (with the error) when it fails.
+    bool guardHolds(const QString& guard, bool& holds, ErrorCollection& errors) {
+        sqlite3_stmt* g = prepare(guard, errors);
+        if (!g) return false;
+        const int rc = sqlite3_step(g);
+        if (rc != SQLITE_ROW) {
+            addError(errors, rc);
+            sqlite3_reset(g);
+            return false;
+        }
+        holds = sqlite3_column_int(g, 0) != 0;
+        sqlite3_reset(g);
+        return true;
+    }
+
     bool runRewritten(const sql::Rewritten& rw, Result& result, ErrorCollection& errors) {
         if (rw.kind == sql::StmtKind::Empty || rw.sql.isEmpty()) return true;
         if (!rw.guard.isEmpty()) {
-            sqlite3_stmt* g = prepare(rw.guard, errors);
-            if (!g) return false;
-            const int rc = sqlite3_step(g);
-            if (rc != SQLITE_ROW) {
-                addError(errors, rc);
-                sqlite3_reset(g);
-                return false;
-            }
-            const bool go = sqlite3_column_int(g, 0) != 0;
-            sqlite3_reset(g);
+            bool go = false;
+            if (!guardHolds(rw.guard, go, errors)) return false;
             if (!go) return true;
         }
         if (rw.kind == sql::StmtKind::Begin || rw.kind == sql::StmtKind::Commit || rw.kind == sql::StmtKind::Rollback)
