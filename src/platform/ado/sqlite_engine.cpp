@@ -218,6 +218,14 @@ public:
     bool embedded() const override { return true; }
     bool serverDialect() const override { return false; }
     bool hasRowids() const override { return true; }
+    // Rows read with their row id are found by it.
+    QString rowCondition(const RecordsetData& d, size_t row, Params& params) const override {
+        if (row < d.rowids.size() && d.rowids[row] >= 0) {
+            params.push_back(legacy::Variant((long long)d.rowids[row]));
+            return QStringLiteral(" WHERE rowid = ?");
+        }
+        return Engine::rowCondition(d, row, params);
+    }
 
     bool execute(const QString& text, Result& result, ErrorCollection& errors) override {
         const QStringList& parts = split(text);

@@ -2,6 +2,7 @@
 // Fresh database files for the data-access tests, and the connection strings
 // that reach them through either engine.
 #include "platform/ado/ado.h"
+#include "platform/ado/sqlite_support.h"
 #include "platform/legacy/program.h"
 #include "platform/legacy/vberror.h"
 
