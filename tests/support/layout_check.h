@@ -23,8 +23,9 @@ inline void ExpectWholeLabels(const QWidget& window)
         const std::string name = (w->objectName() + u' ' + QString::fromLatin1(w->metaObject()->className())).toStdString();
         const QRect r(w->mapTo(&window, QPoint(0, 0)), w->size());
         EXPECT_TRUE(inWindow.contains(r)) << name << " lies outside the window";
-        if (const QWidget* p = w->parentWidget(); p && p != &window)
+        if (const QWidget* p = w->parentWidget(); p && p != &window) {
             EXPECT_TRUE(QRect(QPoint(0, 0), p->size()).contains(w->geometry())) << name << " lies outside its container";
+        }
 
         const auto* l = qobject_cast<const QLabel*>(w);
         if (!l || l->wordWrap() || l->text().isEmpty())
@@ -41,9 +42,10 @@ inline void ExpectWholeLabels(const QWidget& window)
         const QObjectList& siblings = l->parentWidget()->children();
         for (qsizetype i = siblings.indexOf(const_cast<QLabel*>(l)) + 1; i < siblings.size(); ++i) {
             const auto* above = qobject_cast<const QWidget*>(siblings[i]);
-            if (above && !above->isWindow() && !above->isHidden())
+            if (above && !above->isWindow() && !above->isHidden()) {
                 EXPECT_FALSE(above->geometry().intersects(drawn))
                     << name << " \"" << shown.toStdString() << "\" runs under " << above->objectName().toStdString();
+            }
         }
     }
 }
