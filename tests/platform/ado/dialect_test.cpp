@@ -230,6 +230,13 @@ TEST_F(Dialect, TextLongerThanItsColumnFailsAsOnTheServer) {
         EXPECT_EQ(cnn->Errors()(0).NativeError, ado::kNativeTruncation);
     }
     EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM Familias WHERE IdFamilia = 'F1'")).toLong(), 1);
+    // also after a rollback that undid the table's first write, and on a
+    // table made after the connection opened
+    cnn->Execute(QStringLiteral("BEGIN TRANSACTION\rUPDATE t SET Nombre = 'x'\rROLLBACK TRANSACTION"));
+    cnn->Execute(QStringLiteral("CREATE TABLE Nueva (c VARCHAR(2) COLLATE SRVTEXT)"));
+    for (const char* sql : {"INSERT INTO t (a, Nombre) VALUES (9, '123456789012345678901')",
+                            "INSERT INTO Nueva (c) VALUES ('abc')", "INSERT INTO dbo.Nueva (c) VALUES ('abc')"})
+        EXPECT_EQ(errorOf([&] { cnn->Execute(QString::fromUtf8(sql)); }).Number, ado::kErrTruncation) << sql;
 }
 
 TEST_F(Dialect, IfExistsRunsTheStatementOnlyWhenTheConditionHolds) {
