@@ -267,6 +267,8 @@ TEST_F(Anulacion, AFailedVoucherReadRefusesUnlessRetrySucceeds)
 
 TEST_F(Anulacion, ABatchFailingHalfWayLeavesEveryRowAndNoTransaction)
 {
+    if (enServidor_)
+        GTEST_SKIP() << "the failure comes from a trigger of the embedded engine";
     auto sqlite = [&](const char* sql) {
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(carpeta_.file("DEMO.sqlite").toUtf8().constData(), &db), SQLITE_OK);
