@@ -413,7 +413,12 @@ private:
     // first write on this connection since the last schema change or
     // rollback (which takes temporary triggers made inside it away).
     void guardLengths(const QString& statement) {
-        const QString table = writtenTable(statement).toLower();
+        auto it = writtenTables_.constFind(statement);
+        if (it == writtenTables_.constEnd()) {
+            if (writtenTables_.size() > 2048) writtenTables_.clear();
+            it = writtenTables_.insert(statement, writtenTable(statement).toLower());
+        }
+        const QString& table = *it;
         if (table.isEmpty() || guarded_.contains(table)) return;
         guardTextLengths(db_, table);
         guarded_.insert(table);
@@ -645,6 +650,7 @@ private:
     int schemaVersion_ = -2;  // never a real version: the first look reads it
     QHash<QString, sqlite3_stmt*> stmts_;
     QSet<QString> guarded_;  // tables (lower case) whose length checks exist
+    QHash<QString, QString> writtenTables_;  // statement -> the table it writes to
 };
 
 // The server refuses a text longer than its column (error 8152) where the

@@ -34,8 +34,8 @@ int Chrome(const QLabel* l, const QFontMetrics& fm)
 constexpr int kGap = 2;  // pixels kept free between a caption and its neighbour
 
 // The room on the label's line: from the container's left edge to its right
-// edge, cut (a little before them) by the controls beside the label that share its
-// line.
+// edge, cut (a little before them) by the controls beside the label that
+// share its line.
 std::pair<int, int> Room(const QLabel* l)
 {
     const QWidget* parent = l->parentWidget();
