@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLayout>
 #include <QPointer>
 
 #include <algorithm>
@@ -60,6 +61,9 @@ std::pair<int, int> Room(const QLabel* l)
 void Fit(QLabel* l)
 {
     if (l->wordWrap() || l->text().isEmpty() || l->textFormat() == Qt::RichText || !l->parentWidget())
+        return;
+    // a layout sizes its labels itself
+    if (const QLayout* layout = l->parentWidget()->layout(); layout && layout->indexOf(l) >= 0)
         return;
     const QString text = Shown(l);
     QFontMetrics fm(l->font());

@@ -11,8 +11,8 @@ namespace ui {
 // to the left when right-aligned) as far as the room it has, which ends at
 // the next control on its line or at the edge of its container; a caption
 // wider than that room is drawn condensed until it fits (down to 80% of its
-// width). Labels that wrap, show a picture or have room to spare are left
-// as they are.
+// width). Labels that wrap, show a picture, sit in a layout or have room to
+// spare are left as they are.
 void FitLabels(QWidget* window);
 
 // Runs FitLabels on every window of the program whenever it is shown.
