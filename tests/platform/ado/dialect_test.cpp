@@ -237,6 +237,13 @@ TEST_F(Dialect, TextLongerThanItsColumnFailsAsOnTheServer) {
     for (const char* sql : {"INSERT INTO t (a, Nombre) VALUES (9, '123456789012345678901')",
                             "INSERT INTO Nueva (c) VALUES ('abc')", "INSERT INTO dbo.Nueva (c) VALUES ('abc')"})
         EXPECT_EQ(errorOf([&] { cnn->Execute(QString::fromUtf8(sql)); }).Number, ado::kErrTruncation) << sql;
+    // and on a row written back by an updatable recordset
+    cnn->Execute(QStringLiteral("CREATE TABLE Otra (c VARCHAR(2) COLLATE SRVTEXT)"));
+    auto rs = std::make_shared<ado::Recordset>();
+    rs->Open(QStringLiteral("SELECT * FROM Otra"), cnn, ado::adOpenKeyset, ado::adLockOptimistic);
+    rs->AddNew();
+    rs->Fields("c").setValue(Variant(QStringLiteral("abc")));
+    EXPECT_EQ(errorOf([&] { rs->Update(); }).Number, ado::kErrTruncation);
 }
 
 TEST_F(Dialect, IfExistsRunsTheStatementOnlyWhenTheConditionHolds) {
