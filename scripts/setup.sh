@@ -7,7 +7,7 @@ build=${1:-$here/build}
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libsqlite3-dev
           unixodbc-dev tdsodbc libsqliteodbc libgtest-dev googletest
-          nlohmann-json3-dev fonts-dejavu-core fonts-liberation2)
+          nlohmann-json3-dev fonts-dejavu-core fonts-liberation2 clang)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -4,6 +4,7 @@
 // straight through the SQLite library. Several rounds, alternating which
 // goes first; prints both times and the ratio (target: at most 1.2).
 #include "platform/ado/ado.h"
+#include "platform/ado/sqlite_support.h"
 #include "platform/legacy/program.h"
 #include "platform/legacy/vberror.h"
 

@@ -52,35 +52,11 @@ bool ModGlobal::ExisteRegistro(const QString& Tabla, const QString& ValorBuscado
                     Condicion;
     }
 
-    bool resultado = false;
     legacy::ErrorTrap trap(QStringLiteral("ExisteRegistro"), [](const legacy::VbError& e, const QString&) {
         return ui::MsgBox(e.Description, ui::vbAbortRetryIgnore + ui::vbCritical, QStringLiteral("Aviso al Operador"));
     });
     trap([&] { sentencia = db.SS_TSinonimos(sentencia); });
-    if (!LRCS) {
-        auto rs = std::make_shared<ado::Recordset>();
-        trap([&] { rs->Open(sentencia, db.gCnn, ado::adOpenForwardOnly, ado::adLockReadOnly, -1); });
-        trap([&] { resultado = !rs->Bof(); });
-        trap([&] {
-            if (rs->State() != ado::adStateClosed)
-                rs->Close();
-        });
-        return resultado;
-    }
-    trap([&] {
-        if (!*LRCS)
-            *LRCS = std::make_shared<ado::Recordset>();
-        if ((*LRCS)->State() != ado::adStateClosed)
-            (*LRCS)->Close();
-    });
-    trap([&] {
-        if (SoloLectura)
-            (*LRCS)->Open(sentencia, db.gCnn, ado::adOpenForwardOnly, ado::adLockReadOnly);
-        else
-            (*LRCS)->Open(sentencia, db.gCnn, (*LRCS)->CursorType(), (*LRCS)->LockType());
-    });
-    trap([&] { resultado = !(*LRCS)->Bof(); });
-    return resultado;
+    return db.HayFilas(trap, sentencia, db.gCnn, LRCS, SoloLectura);
 }
 
 bool ModGlobal::ExisteCuenta(QString& Codigo, std::shared_ptr<ado::Recordset>& LRCS, bool SoloLectura,

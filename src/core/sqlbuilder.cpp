@@ -2,6 +2,7 @@
 
 #include "core/tratamientoerrores.h"
 #include "db/db_dll.h"
+#include "db/db_oracle.h"
 #include "db/lineaerrores.h"
 #include "db/modglobal_db.h"
 #include "platform/kapores2/funciones.h"
@@ -129,18 +130,8 @@ QString AdaptaSQLOracle(const QString& SQL)
     if (kapores2::Funciones::CuentaPalabras(SQL) < 2)
         return Replace(SQL, QStringLiteral("LEN"), QStringLiteral("LENGTH"), 1, -1, vbTextCompare);
 
-    if (InStr(SQL, QStringLiteral("top "), vbTextCompare) == 0)
-        return SQL;
-    const long p = InStr(SQL, QStringLiteral("top"), vbTextCompare);
-    const QString antes = Left(SQL, p - 1);
-    const QString resto = Mid(SQL, p + 3);
-    const long asterisco = InStr(resto, QStringLiteral("*"));
-    // A TOP without a column list cannot be rewritten; the text goes as it is.
-    if (asterisco == 0)
-        return SQL;
-    const QString n = Left(resto, asterisco - 1);
-    const QString despues = Mid(resto, asterisco + 1);
-    return antes + QStringLiteral(" * ") + despues + QStringLiteral(" WHERE ROWNUM <= ") + n;
+    // The row limit is the database class's own Oracle rule.
+    return db_oracle::LimiteDeFilas(SQL);
 }
 
 int BuscaEnArray(const QStringList& Lista, const QString& Texto, int Desde)

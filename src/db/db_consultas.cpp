@@ -133,6 +133,14 @@ bool DB_Dll::ExisteEnTablaComun(bool conTop, const QString& Tabla, const QString
 
     if (conTop)
         trap([&] { sentencia = SS_TSinonimos(sentencia); });
+    resultado = HayFilas(trap, LRCS || !conTop ? sentencia : ORACLE_Dicc(sentencia), conexion, LRCS, SoloLectura);
+    return resultado;
+}
+
+bool DB_Dll::HayFilas(legacy::ErrorTrap& trap, const QString& sentencia, const std::shared_ptr<ado::Connection>& conexion,
+                      std::shared_ptr<ado::Recordset>* LRCS, bool SoloLectura)
+{
+    bool resultado = false;
     if (LRCS) {
         trap([&] {
             if (!*LRCS)
@@ -141,25 +149,21 @@ bool DB_Dll::ExisteEnTablaComun(bool conTop, const QString& Tabla, const QString
                 (*LRCS)->Close();
         });
         trap([&] {
-            // Without SoloLectura the cursor and lock the caller set stay.
             if (SoloLectura)
                 (*LRCS)->Open(sentencia, conexion, ado::adOpenForwardOnly, ado::adLockReadOnly);
             else
                 (*LRCS)->Open(sentencia, conexion, (*LRCS)->CursorType(), (*LRCS)->LockType());
         });
         trap([&] { resultado = !(*LRCS)->Bof(); });
-    } else {
-        auto rs = std::make_shared<ado::Recordset>();
-        trap([&] {
-            rs->Open(conTop ? ORACLE_Dicc(sentencia) : sentencia, conexion, ado::adOpenForwardOnly,
-                     ado::adLockReadOnly, -1);
-        });
-        trap([&] { resultado = !rs->Bof(); });
-        trap([&] {
-            if (rs->State() != ado::adStateClosed)
-                rs->Close();
-        });
+        return resultado;
     }
+    auto rs = std::make_shared<ado::Recordset>();
+    trap([&] { rs->Open(sentencia, conexion, ado::adOpenForwardOnly, ado::adLockReadOnly, -1); });
+    trap([&] { resultado = !rs->Bof(); });
+    trap([&] {
+        if (rs->State() != ado::adStateClosed)
+            rs->Close();
+    });
     return resultado;
 }
 

@@ -74,6 +74,13 @@ public:
                         int LockType = 1, int Options = -1, bool ConvOracle = true);
     // Closes an open recordset; a null or closed one is left alone.
     void CierraRecordset(std::shared_ptr<ado::Recordset>& LrcsTemp);
+    // Whether `sentencia` gives a row on `conexion`, each step run in the
+    // caller's trap. With `LRCS` the rows stay in the caller's recordset
+    // (created when null, closed first when open), opened forward-only and
+    // read-only with `SoloLectura`, else with the cursor and lock it had;
+    // without it a recordset of its own is opened and closed again.
+    bool HayFilas(legacy::ErrorTrap& trap, const QString& sentencia, const std::shared_ptr<ado::Connection>& conexion,
+                  std::shared_ptr<ado::Recordset>* LRCS, bool SoloLectura);
 
     // --- recovery of a lost connection --------------------------------------
     bool AsegurarConexion();

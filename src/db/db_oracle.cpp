@@ -32,10 +32,15 @@ long PosicionTop(const QString& valor)
     return m.hasMatch() ? long(m.capturedStart(1)) + 1 : 0;
 }
 
+}  // namespace
+
 // "SELECT TOP n ..." becomes a ROWNUM condition placed before the grouping
 // and ordering clauses.
-QString LimiteDeFilas(const QString& valor, long k)
+QString db_oracle::LimiteDeFilas(const QString& valor)
 {
+    const long k = PosicionTop(valor);
+    if (k == 0)
+        return valor;
     const QString cabeza = legacy::Left(valor, k - 1);
     const QString resto = legacy::Trim(legacy::Mid(valor, k + 3));
     const long blanco = InStr(resto, QStringLiteral(" "));
@@ -57,6 +62,8 @@ QString LimiteDeFilas(const QString& valor, long k)
     return cabeza + QStringLiteral(" ") + cuerpo + QStringLiteral(" ") + limite + QStringLiteral(" ") + colaGrupo +
            QStringLiteral(" ") + colaOrden;
 }
+
+namespace {
 
 // A quoted text is taken for a date only when it spells a whole calendar
 // date: day, month and year ("15/03/2024", "15-03-24", "15.3.2024") or the
@@ -201,8 +208,7 @@ QString DB_Dll::ORACLE_Dicc(const QString& Valor)
     if (kapores2::Funciones::CuentaPalabras(Valor) < 2)
         return Valor.toUpper() == u"LEN" ? QStringLiteral("LENGTH") : Valor;
 
-    if (const long k = PosicionTop(Valor); k > 0)
-        t = LimiteDeFilas(Valor, k);
+    t = db_oracle::LimiteDeFilas(Valor);
     for (const char* len : {" LEN(", " LEN (", " LEN  (", " LEN   (", " LEN    ("})
         t = ReemplazaTodo(t, QString::fromLatin1(len), QStringLiteral(" LENGTH("));
     t = ReemplazaTodo(t, QStringLiteral("["), QStringLiteral("\""));

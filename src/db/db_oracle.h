@@ -1,9 +1,18 @@
 #pragma once
-// The script splitter of the Oracle script runner (DB_Dll::EjecutaScriptOracle),
+// The row limit of the Oracle rewrite, shared with the statement builder, and
+// the script splitter of the Oracle script runner (DB_Dll::EjecutaScriptOracle),
 // open to the tests of the database class.
 #include <QString>
 
 namespace db_oracle {
+
+// The row limit of a statement for Oracle: the first TOP right after SELECT
+// or DISTINCT ("SELECT TOP n body") becomes "SELECT  body  WHERE ROWNUM <= n"
+// (" AND ROWNUM <= n" when the statement has a WHERE), put before the
+// statement's GROUP BY or, without one, its ORDER BY tail. A statement
+// without such a TOP comes back unchanged; a limit not followed by a blank
+// raises the invalid-argument error.
+QString LimiteDeFilas(const QString& valor);
 
 // Position (1-based, `desde` or later) of the first statement keyword of a
 // cleaned-up script (INSERT, DELETE, UPDATE, CREATE, DROP, ALTER, SET

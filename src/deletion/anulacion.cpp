@@ -60,6 +60,16 @@ QString Sql(const QString& valor)
     return ModGlobal::DuplicaApostrofes(valor);
 }
 
+// A field as typed, without control characters (NUL included): "FP" and a
+// NUL would not be a sales type here, while a server whose collation ignores
+// the NUL would still find the voucher "FP".
+QString Campo(const QLineEdit* caja)
+{
+    QString texto = caja->text();
+    texto.removeIf([](QChar c) { return c.unicode() < 32; });
+    return Trim(texto);
+}
+
 // The complement: the number the text begins with (0 when none), written
 // back as text with "." as the decimal point so it reads as a number in SQL.
 QString NumeroComplemento(const QString& texto)
@@ -140,11 +150,11 @@ void Form1::CmdAceptar_Click()
     if (!trap([&] { usuarioWindows = ModGlobal::gEntorno().UsuarioWindows(); })) return;
     if (!trap([&] { nombrePC = ModGlobal::gEntorno().NombrePC(); })) return;
     if (!trap([&] { fecha = legacy::CStr(legacy::Variant(legacy::Now())); })) return;
-    if (!trap([&] { tc = ModGlobal::gUtilidades().RellenaCodigo(Trim(txtTC->text()), 4); })) return;
-    if (!trap([&] { sucursal = legacy::Format(legacy::Variant(Trim(txtSUC->text())), QStringLiteral("0000")); })) return;
-    if (!trap([&] { numero = legacy::Format(legacy::Variant(Trim(txtNRO->text())), QStringLiteral("00000000")); })) return;
-    if (!trap([&] { letra = Trim(txtLetra->text()); })) return;
-    if (!trap([&] { complemento = NumeroComplemento(txtComplemento->text()); })) return;
+    if (!trap([&] { tc = ModGlobal::gUtilidades().RellenaCodigo(Campo(txtTC), 4); })) return;
+    if (!trap([&] { sucursal = legacy::Format(legacy::Variant(Campo(txtSUC)), QStringLiteral("0000")); })) return;
+    if (!trap([&] { numero = legacy::Format(legacy::Variant(Campo(txtNRO)), QStringLiteral("00000000")); })) return;
+    if (!trap([&] { letra = Campo(txtLetra); })) return;
+    if (!trap([&] { complemento = NumeroComplemento(Campo(txtComplemento)); })) return;
     idComprobante = sucursal + numero + letra;
 
     // 2-4. The type check.
@@ -196,7 +206,10 @@ void Form1::CmdAceptar_Click()
 
     // 6. The batch. Every typed value has its apostrophes doubled; the
     // complement is a number. XACT_ABORT makes the server abort the whole
-    // batch at a failing statement instead of committing the others.
+    // batch at a failing statement instead of committing the others. The
+    // rows found by branch, number and letter or by id alone are shared by
+    // every complement of the voucher: they go only when no voucher of the
+    // type and id with another complement is left.
     const QString porId = QStringLiteral(" WHERE TC = '") + Sql(tc) + QStringLiteral("' AND IDCOMPROBANTE = '") +
                           Sql(idComprobante) + QStringLiteral("' AND IdComplemento = ") + complemento;
     const QString porNumero = QStringLiteral(" WHERE TC = '") + Sql(tc) + QStringLiteral("' AND SUCURSAL = '") +
@@ -210,6 +223,10 @@ void Form1::CmdAceptar_Click()
             lote += QStringLiteral("DELETE V_MV_CPTETAREAS") + porId + CR;
             lote += QStringLiteral("DELETE V_MV_CPTE_OBSERV") + porId + QStringLiteral(" AND TIPO_OBS = 'OC'") + CR;
             lote += QStringLiteral("DELETE V_MV_CPTE") + porId + CR;
+            lote += QStringLiteral("IF NOT EXISTS (SELECT * FROM V_MV_CPTE WHERE TC = '") + Sql(tc) +
+                    QStringLiteral("' AND IDCOMPROBANTE = '") + Sql(idComprobante) +
+                    QStringLiteral("' AND IdComplemento <> ") + complemento + QStringLiteral(")") + CR;
+            lote += QStringLiteral("BEGIN") + CR;
             lote += QStringLiteral("DELETE MV_APLICACION WHERE TCO_ORIGEN = '") + Sql(tc) +
                     QStringLiteral("' AND SUCURSAL_ORIGEN = '") + Sql(sucursal) +
                     QStringLiteral("' AND NUMERO_ORIGEN = '") + Sql(numero) + QStringLiteral("' AND LETRA_ORIGEN = '") +
@@ -225,6 +242,7 @@ void Form1::CmdAceptar_Click()
             if (Trim(tc).compare(QLatin1String("FC"), Qt::CaseInsensitive) == 0)
                 lote += QStringLiteral("UPDATE V_MV_MUTUALES SET FACTURA=NULL WHERE FACTURA= '") +
                         Sql(idComprobante) + QStringLiteral("'") + CR;
+            lote += QStringLiteral("END") + CR;
         }))
         return;
     QString accion;
@@ -286,7 +304,8 @@ void Form1::CmdAceptar_Click()
         }))
         return;
     trap([&] {
-        ModGlobal::RegistraAccionComprobante(tc, idComprobante, QStringLiteral("0"), false, false, true,
+        // The row names the deleted voucher, its complement included.
+        ModGlobal::RegistraAccionComprobante(tc, idComprobante, complemento, false, false, true,
                                              QStringLiteral("Eliminado"), QString(), false);
     });
 }

@@ -23,6 +23,7 @@
 #include <QPushButton>
 
 #include <exception>
+#include <type_traits>
 
 using ui::twipsToPixels;
 
@@ -138,10 +139,11 @@ void Form1::CreaControles()
         const char* texto;
         int arriba;
         int ancho;
-    } etiquetas[std::size(Label1)] = {{this, "PassWord", 120, 735},   {FrmDetalle, "TC", 240, 735},
-                                      {FrmDetalle, "SUC", 600, 735},  {FrmDetalle, "NRO", 960, 735},
-                                      {FrmDetalle, "LETRA", 1320, 735}, {FrmDetalle, "COMPLEMENTO", 1680, 1455}};
-    for (std::size_t i = 0; i < std::size(Label1); ++i) {
+    } etiquetas[std::extent_v<decltype(Label1)>] = {
+        {this, "PassWord", 120, 735},     {FrmDetalle, "TC", 240, 735},  {FrmDetalle, "SUC", 600, 735},
+        {FrmDetalle, "NRO", 960, 735},    {FrmDetalle, "LETRA", 1320, 735},
+        {FrmDetalle, "COMPLEMENTO", 1680, 1455}};
+    for (std::size_t i = 0; i < std::size(etiquetas); ++i) {
         Label1[i] = etiqueta(etiquetas[i].padre, etiquetas[i].texto);
         Coloca(Label1[i], 240, etiquetas[i].arriba, etiquetas[i].ancho, 255);
     }

@@ -146,11 +146,18 @@ TEST_F(SqlBuilder, AdaptaSQLOracle)
     EXPECT_EQ(AdaptaSQLOracle(top), top);  // not an Oracle connection
 
     gDB().gConnString = QStringLiteral("Provider=OraOLEDB.Oracle.1;Data Source=X;");
-    EXPECT_EQ(AdaptaSQLOracle(top), QStringLiteral("Select  *  from T WHERE ROWNUM <=  1 "));
+    // The row limit of the database class's Oracle rewrite, for both.
+    const char* casos[][2] = {
+        {"Select TOP 1 * from T", "Select  * from T  WHERE ROWNUM <= 1  "},
+        {"select top 5 a from T WHERE b = 1 ORDER BY a", "select  a from T WHERE b = 1    AND ROWNUM <= 5  ORDER BY a"},
+        {"select a from T", "select a from T"},
+        {"select a from DESKTOP t", "select a from DESKTOP t"},
+    };
+    for (const auto& [sql, oracle] : casos) {
+        EXPECT_EQ(AdaptaSQLOracle(QString::fromLatin1(sql)), QString::fromLatin1(oracle));
+        EXPECT_EQ(gDB().ORACLE_Dicc(QString::fromLatin1(sql)), QString::fromLatin1(oracle));
+    }
     EXPECT_EQ(AdaptaSQLOracle(QStringLiteral("len(x)")), QStringLiteral("LENGTH(x)"));
-    EXPECT_EQ(AdaptaSQLOracle(QStringLiteral("select a from T")), QStringLiteral("select a from T"));
-    // A TOP without a column list stays as it is instead of failing.
-    EXPECT_EQ(AdaptaSQLOracle(QStringLiteral("select top 5 a from T")), QStringLiteral("select top 5 a from T"));
 }
 
 TEST_F(SqlBuilder, BusquedasEnListas)

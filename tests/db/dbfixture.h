@@ -7,7 +7,7 @@
 #include "db/frmacceso.h"
 #include "db/frmreconectar.h"
 #include "db/modglobal_db.h"
-#include "platform/ado/fault_injection.h"
+#include "support/fault_injection.h"
 #include "platform/legacy/program.h"
 #include "platform/ui/scripted.h"
 #include "support/conexion_principal.h"

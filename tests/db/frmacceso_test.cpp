@@ -3,10 +3,13 @@
 #include "dbfixture.h"
 
 #include "db/bases.h"
+#include "db/frmreconectar.h"
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/textfile.h"
+#include "support/layout_check.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -45,6 +48,22 @@ TEST_F(AccesoTest, LayoutInTwips)
     EXPECT_EQ(w.TxtPuerto->text(), QStringLiteral("1433"));
     EXPECT_EQ(w.TxtUserPassword->echoMode(), QLineEdit::Password);
     EXPECT_EQ(&frmAcceso::Default(), &w) << "one window, kept loaded";
+}
+
+// The access and reconnect windows as shown, to <build>/frmacceso.png and
+// frmreconectar.png: every label whole and inside its window.
+TEST_F(AccesoTest, PicturesOfTheWindows)
+{
+    const std::pair<QWidget*, const char*> ventanas[] = {{&frmAcceso::Default(), "frmacceso.png"},
+                                                         {&frmReconectar::Default(), "frmreconectar.png"}};
+    for (const auto& [w, archivo] : ventanas) {
+        SCOPED_TRACE(archivo);
+        w->show();
+        const QString ruta = QDir(QStringLiteral(VORDANE_BINARY_DIR)).filePath(QString::fromLatin1(archivo));
+        EXPECT_TRUE(w->grab().save(ruta));
+        testutil::ExpectWholeLabels(*w);
+        w->hide();
+    }
 }
 
 TEST_F(AccesoTest, RetryOnACutRegistryListsEachNameOnce)

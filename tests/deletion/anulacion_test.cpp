@@ -3,7 +3,7 @@
 // after, a failed voucher read, and a batch that fails half way.
 #include "entorno_anulacion.h"
 
-#include "platform/ado/fault_injection.h"
+#include "support/fault_injection.h"
 #include "platform/ado/sqlite_support.h"
 
 #include <QRegularExpression>
@@ -154,6 +154,92 @@ TEST_F(Anulacion, EveryPathLeavesExactlyTheRowsItShould)
     }
 }
 
+// Two complements of one number share the rows found by branch, number and
+// letter or by id alone: deleting one leaves them to the other, deleting the
+// last takes them. Both orders.
+TEST_F(Anulacion, TwoComplementsOfOneNumberKeepTheirSharedRowsUntilTheLast)
+{
+    const char* porComplemento[] = {"V_MV_CPTE", "V_MV_CPTEINSUMOS", "V_MV_CPTETAREAS", "V_MV_CPTE_OBSERV", "V_MV_STOCK"};
+    const char* compartidas[] = {"MV_APLICACION", "MV_ASIENTOS", "V_MV_CTROL_CPTE", "V_MV_RESERVAS"};
+    const auto cond = kFP100.Condiciones();
+    auto filas = [&](const char* t, const QString& extra = {}) {
+        return Ordenadas(QStringLiteral("SELECT * FROM %1 WHERE %2%3").arg(t, cond[t], extra));
+    };
+    for (const auto& orden : {std::pair{"1", "0"}, std::pair{"0", "1"}}) {
+        SCOPED_TRACE(orden.first);
+        Reinicia();
+        Carga();
+        // Complement 1: a copy of complement 0's own rows.
+        for (const char* t : porComplemento) {
+            QStringList columnas;
+            auto rs = ModGlobal::gDB().gCnn->OpenSchema(ado::adSchemaColumns, {{}, {}, QString::fromLatin1(t)});
+            for (; !rs->Eof(); rs->MoveNext())
+                columnas << rs->Fields("COLUMN_NAME").Value().toString();
+            columnas.removeIf([](const QString& c) { return c.compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0; });
+            QStringList valores = columnas;
+            valores.replaceInStrings(QRegularExpression(QStringLiteral("^(?i)idcomplemento$")), QStringLiteral("1"));
+            Ejecuta(QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM %1 WHERE %4 AND IdComplemento = 0")
+                        .arg(t, columnas.join(u','), valores.join(u','), cond[t]));
+        }
+        QMap<QString, QStringList> compartidasAntes;
+        for (const char* t : compartidas)
+            compartidasAntes[t] = filas(t);
+        for (const char* complemento : {orden.first, orden.second}) {
+            SCOPED_TRACE(complemento);
+            const bool ultimo = complemento == orden.second;
+            QMap<QString, QStringList> otro;
+            for (const char* t : porComplemento)
+                otro[t] = filas(t, QStringLiteral(" AND IdComplemento <> %1").arg(complemento));
+            Prepara("FP", "1", "100", "A", complemento);
+            ui::ScriptedSession dlg;
+            dlg.expectMsgBox(Exito(ultimo ? 14 : 8));
+            Acepta(dlg);
+            for (const char* t : porComplemento)
+                EXPECT_EQ(filas(t), otro[t]) << t;
+            for (const char* t : compartidas)
+                EXPECT_EQ(filas(t), ultimo ? QStringList() : compartidasAntes[t]) << t;
+            EXPECT_EQ(Filas(QStringLiteral("SELECT Tipo_accion FROM V_MV_CPTEACCIONES WHERE IdComprobante = "
+                                           "'000100000100A' AND IdComplemento = %1 ORDER BY ID")
+                                .arg(complemento)),
+                      QStringList({"E", "B"}));
+        }
+    }
+}
+
+// Control characters typed or pasted into a field are not part of it.
+TEST_F(Anulacion, ControlCharactersAreRemovedFromTheFields)
+{
+    const QChar nul(0);
+    const struct Caso {
+        const char* nombre;
+        QString tc, suc, nro, letra, complemento;
+        bool borra;  // else refused as a live sales voucher
+    } casos[] = {
+        {"NUL after the type of a live voucher", QStringLiteral("FP") + nul, "1", "101", "A", "0", false},
+        {"tab inside the type of a live voucher", "F\tP", "1", "101", "A", "0", false},
+        {"NUL and line ends in every field", QStringLiteral("FP\r"), QStringLiteral("1") + nul, "10\n0",
+         QStringLiteral("A") + nul, QStringLiteral("0") + nul, true},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Reinicia();
+        Prepara(c.tc, c.suc, c.nro, c.letra, c.complemento);
+        ASSERT_EQ(ventana_->txtTC->text(), c.tc) << "the box keeps what was typed";
+        ui::ScriptedSession dlg;
+        if (c.borra)
+            dlg.expectMsgBox(Exito(14));
+        else
+            dlg.expectMsgBox(kVenta).title("Aviso al operador");
+        Acepta(dlg);
+        if (c.borra)
+            EXPECT_TRUE(LineasLog().value(0).endsWith(
+                QStringLiteral(" TC: FP   Sucursal:0001 Numero: 00000100 Letra: A Complemento: 0")))
+                << LineasLog().value(0).toStdString();
+        else
+            EXPECT_EQ(Filas("SELECT COUNT(*) FROM V_MV_CPTE WHERE IDCOMPROBANTE = '000100000101A'"), QStringList({"1"}));
+    }
+}
+
 TEST_F(Anulacion, AFailedVoucherReadRefusesUnlessRetrySucceeds)
 {
     const ado::Error falla{ado::kErrSyntax, 102, "42000", "Lectura provocada", "prueba"};
@@ -172,12 +258,17 @@ TEST_F(Anulacion, AFailedVoucherReadRefusesUnlessRetrySucceeds)
             dlg.expectMsgBox(Exito(14));
         ado::testing::FailNextExecute(*ModGlobal::gDB().gCnn, falla);
         Acepta(dlg);
-        EXPECT_EQ(Fotografia() == antes, respuesta != ui::vbRetry);
+        if (respuesta == ui::vbRetry)
+            EXPECT_NE(Fotografia(), antes);
+        else
+            EXPECT_EQ(Fotografia(), antes);
     }
 }
 
 TEST_F(Anulacion, ABatchFailingHalfWayLeavesEveryRowAndNoTransaction)
 {
+    if (enServidor_)
+        GTEST_SKIP() << "the failure comes from a trigger of the embedded engine";
     auto sqlite = [&](const char* sql) {
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(carpeta_.file("DEMO.sqlite").toUtf8().constData(), &db), SQLITE_OK);

@@ -1,13 +1,15 @@
 #pragma once
-// Form1 on the embedded engine: a program folder with fresh DEMO and
-// KD_REGISTROSVAR databases, the demo parameter string as the command line,
-// the window loaded through the real start-up, and snapshots of every table.
+// Form1 on the embedded engine (or the server of VORDANE_TEST_MSSQL): a
+// program folder with fresh DEMO and KD_REGISTROSVAR databases, the demo
+// parameter string as the command line, the window loaded through the real
+// start-up, and snapshots of every table.
 #include "core/support/entorno_core.h"
 #include "deletion/form1.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/recordset.h"
 #include "platform/legacy/textfile.h"
 #include "platform/ui/scripted.h"
+#include "support/servidor.h"
 
 #include <QFile>
 #include <QGroupBox>
@@ -24,11 +26,23 @@ using Foto = QMap<QString, QStringList>;  // table -> its rows, sorted
 
 class EntornoAnulacion : public coretest::EntornoCore {
 protected:
+    // On the embedded engine, or on the SQL Server that VORDANE_TEST_MSSQL
+    // names: its database and KD_REGISTROSVAR there are filled afresh with
+    // the demo data for every case.
     void SetUp() override
     {
         EntornoCore::SetUp();
-        legacy::App().commandLine = QStringLiteral("@server=(sqlite);@dbname=DEMO;@usuario=DEMO;@Password=DEMO;");
-        CreaBases();
+        if (const auto servidor = testdb::servidorDePrueba()) {
+            legacy::App().commandLine = servidor->parametros;
+            const std::pair<QString, QString> bases[] = {{QStringLiteral("DEMO"), servidor->base},
+                                                         {QStringLiteral("KD_REGISTROSVAR"), QStringLiteral("KD_REGISTROSVAR")}};
+            for (const auto& [nombre, base] : bases)
+                testdb::creaEnServidor(*testdb::conectaServidor(*servidor, base), nombre, true);
+            enServidor_ = true;
+        } else {
+            legacy::App().commandLine = QStringLiteral("@server=(sqlite);@dbname=DEMO;@usuario=DEMO;@Password=DEMO;");
+            CreaBases();
+        }
         QFile::remove(Log());  // cases that start afresh in a loop share the folder
     }
     void TearDown() override
@@ -92,6 +106,7 @@ protected:
     QStringList LineasLog() const { return legacy::FileExists(Log()) ? legacy::ReadLines(Log()) : QStringList(); }
 
     std::unique_ptr<Form1> ventana_;
+    bool enServidor_ = false;
 };
 
 }  // namespace anulaciontest

@@ -3,6 +3,7 @@
 #include "entorno_anulacion.h"
 
 #include "platform/ui/colors.h"
+#include "support/layout_check.h"
 
 #include <QApplication>
 #include <QDir>
@@ -104,6 +105,10 @@ TEST_F(Ventana, PictureOfTheWindow)
     f.txtSUC->setFocus();
     const QString archivo = QDir(QStringLiteral(VORDANE_BINARY_DIR)).filePath(QStringLiteral("form1.png"));
     EXPECT_TRUE(f.grab().save(archivo)) << archivo.toStdString();
+    testutil::ExpectWholeLabels(f);
+    // the boxes keep their place in twips
+    EXPECT_EQ(f.txtPassWord->geometry(), QRect(80, 8, 153, 19));
+    EXPECT_EQ(f.txtComplemento->geometry(), QRect(104, 112, 25, 19));
 }
 
 }  // namespace

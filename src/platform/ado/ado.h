@@ -5,4 +5,3 @@
 #include "platform/ado/error.h"
 #include "platform/ado/field.h"
 #include "platform/ado/recordset.h"
-#include "platform/ado/sqlite_support.h"

@@ -1,7 +1,6 @@
 #include "platform/ado/connection.h"
 
 #include "platform/ado/engine.h"
-#include "platform/ado/fault_injection.h"
 #include "platform/legacy/program.h"
 #include "platform/legacy/vberror.h"
 
@@ -161,12 +160,18 @@ void Connection::Open(const QString& connectionString, const QString& userId, co
         }
     }
     if (!engine_) raiseFirstError();
+    if (decorator_) engine_ = decorator_(std::move(engine_));
     engine_->setCommandTimeout(commandTimeout_);
     if (isolationLevel_ != adXactReadCommitted && !engine_->setIsolationLevel(isolationLevel_, errors_)) {
         engine_.reset();
         raiseFirstError();
     }
     transactionLevel_ = 0;
+}
+
+void Connection::setEngineDecorator(EngineDecorator decorator) {
+    decorator_ = std::move(decorator);
+    if (engine_ && decorator_) engine_ = decorator_(std::move(engine_));
 }
 
 void Connection::Close() {
@@ -182,12 +187,10 @@ void Connection::Close() {
 RecordsetPtr Connection::Execute(const QString& commandText, int* recordsAffected, int) {
     errors_.Clear();
     if (!engine_) raise(adErrInvalidConnection);
-    testing::BeforeExecute(*this);
     Engine::Result r;
     const bool ok = engine_->execute(commandText, r, errors_);
     if (recordsAffected) *recordsAffected = r.affected;
     if (!ok) raiseFirstError();
-    testing::AfterExecute(*this);
     auto self = std::static_pointer_cast<Connection>(weak_from_this().lock());
     return Recordset::fromData(std::move(r.rows), self);
 }

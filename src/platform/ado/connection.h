@@ -28,6 +28,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace ado {
@@ -107,12 +108,18 @@ public:
     Engine* engine() const { return engine_.get(); }
     // Fails with the first error of Errors() (called after filling it).
     [[noreturn]] void raiseFirstError();
+    // Wraps the engine of every opening from now on (the open one at once):
+    // the decorator receives the engine and returns what the connection uses.
+    using EngineDecorator = std::function<std::unique_ptr<Engine>(std::unique_ptr<Engine>)>;
+    void setEngineDecorator(EngineDecorator decorator);
+    bool hasEngineDecorator() const { return bool(decorator_); }
 
 private:
     // CommitTrans and RollbackTrans: the same checks, then the engine's call.
     void endTransaction(bool commit);
 
     std::unique_ptr<Engine> engine_;
+    EngineDecorator decorator_;
     ErrorCollection errors_;
     QString connectionString_;
     int connectionTimeout_ = 15;

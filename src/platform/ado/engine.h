@@ -96,7 +96,15 @@ public:
     virtual bool hasRowids() const { return false; }
     // The primary key columns of a table (empty when unknown).
     virtual QStringList primaryKey(const QString& table) { (void)table; return {}; }
+    // The WHERE clause (with its leading blank) that finds row `row` of an
+    // updatable recordset again, its values appended to `params`: by default
+    // the key columns (or every column but the long ones) and their values.
+    virtual QString rowCondition(const RecordsetData& d, size_t row, Params& params) const;
 };
+
+// A name as it goes into SQL text: plain when it is a plain identifier,
+// else in brackets.
+QString quoteName(const QString& name);
 
 // ---------------------------------------------------------------------------
 // The error mapping, one table for both engines.

@@ -12,6 +12,33 @@ const Error& ErrorCollection::Item(int index) const {
     return items_[index];
 }
 
+QString quoteName(const QString& name) {
+    bool plain = !name.isEmpty() && (name[0].isLetter() || name[0] == u'_');
+    for (QChar c : name)
+        if (!(c.isLetterOrNumber() || c == u'_')) plain = false;
+    return plain ? name : u'[' + name + u']';
+}
+
+QString Engine::rowCondition(const RecordsetData& d, size_t row, Params& params) const {
+    QStringList parts;
+    std::vector<int> cols = d.keyColumns;
+    if (cols.empty())
+        for (size_t c = 0; c < d.columns.size(); ++c) cols.push_back(int(c));
+    for (int ci : cols) {
+        const size_t c = size_t(ci);
+        const int t = d.columns[c].type;
+        if (t == adLongVarChar || t == adLongVarWChar || t == adLongVarBinary || t == adBinary || t == adVarBinary) continue;
+        const legacy::Variant& v = d.rows[row][c];
+        if (v.IsNull()) {
+            parts << quoteName(d.columns[c].name) + QStringLiteral(" IS NULL");
+        } else {
+            parts << quoteName(d.columns[c].name) + QStringLiteral(" = ?");
+            params.push_back(v);
+        }
+    }
+    return QStringLiteral(" WHERE ") + parts.join(QStringLiteral(" AND "));
+}
+
 Error makeError(Failure f, const QString& description, const QString& source, int native, const QString& sqlState) {
     Error e;
     e.Description = description;

@@ -2,7 +2,7 @@
 // the machine has. Text goes through the wide-character calls, so accented
 // letters arrive as they are.
 #include "platform/ado/engine.h"
-#include "platform/ado/sql_text.h"
+#include "platform/ado/sql_lexer.h"
 
 #include <sql.h>
 #include <sqlext.h>

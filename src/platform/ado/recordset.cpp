@@ -2,7 +2,6 @@
 
 #include "platform/ado/connection.h"
 #include "platform/ado/engine.h"
-#include "platform/ado/fault_injection.h"
 #include "platform/ado/sql_text.h"
 #include "platform/legacy/vberror.h"
 
@@ -18,17 +17,6 @@ const QString kFieldSource = QStringLiteral("ADODB.Field");
 }
 
 bool isDateType(int t) { return t == adDate || t == adDBDate || t == adDBTimeStamp; }
-bool isLongType(int t) {
-    return t == adLongVarChar || t == adLongVarWChar || t == adLongVarBinary || t == adBinary || t == adVarBinary;
-}
-
-// A name as it goes into SQL text: plain when it is a plain identifier.
-QString quoteName(const QString& name) {
-    bool plain = !name.isEmpty() && (name[0].isLetter() || name[0] == u'_');
-    for (QChar c : name)
-        if (!(c.isLetterOrNumber() || c == u'_')) plain = false;
-    return plain ? name : u'[' + name + u']';
-}
 
 // A value assigned to a column, in the form the column keeps: texts given to
 // date columns are read day first, as the program writes them.
@@ -70,7 +58,6 @@ void Recordset::Open(const QString& source, const std::shared_ptr<Connection>& c
     if (!connection) raise(adErrInvalidConnection);
     connection->Errors().Clear();
     if (connection->State() != adStateOpen || !connection->engine()) raise(adErrInvalidConnection);
-    testing::BeforeExecute(*connection);
     if (cursorType != adOpenUnspecified) cursorType_ = cursorType;
     if (lockType != adLockUnspecified) lockType_ = lockType;
     QString text = source;
@@ -96,7 +83,6 @@ void Recordset::Open(const QString& source, const std::shared_ptr<Connection>& c
             d_->keyColumns.push_back(found);
         }
     }
-    testing::AfterExecute(*connection);
 }
 
 void Recordset::Close() {
@@ -233,29 +219,10 @@ void Recordset::CancelUpdate() {
     d.changed.clear();
 }
 
-// The WHERE clause that finds the current row again, and its parameters.
+// The WHERE clause that finds the current row again, and its parameters:
+// the engine's own.
 static QString rowCondition(const RecordsetData& d, Engine& engine, Params& params) {
-    const size_t r = size_t(d.pos);
-    if (engine.hasRowids() && r < d.rowids.size() && d.rowids[r] >= 0) {
-        params.push_back(legacy::Variant((long long)d.rowids[r]));
-        return QStringLiteral(" WHERE rowid = ?");
-    }
-    QStringList parts;
-    std::vector<int> cols = d.keyColumns;
-    if (cols.empty())
-        for (size_t c = 0; c < d.columns.size(); ++c) cols.push_back(int(c));
-    for (int ci : cols) {
-        const size_t c = size_t(ci);
-        if (isLongType(d.columns[c].type)) continue;
-        const legacy::Variant& v = d.rows[r][c];
-        if (v.IsNull()) {
-            parts << quoteName(d.columns[c].name) + QStringLiteral(" IS NULL");
-        } else {
-            parts << quoteName(d.columns[c].name) + QStringLiteral(" = ?");
-            params.push_back(v);
-        }
-    }
-    return QStringLiteral(" WHERE ") + parts.join(QStringLiteral(" AND "));
+    return engine.rowCondition(d, size_t(d.pos), params);
 }
 
 void Recordset::Update() {

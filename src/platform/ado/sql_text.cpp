@@ -1,8 +1,14 @@
+// The rewrite of the server's dialect for the embedded engine: one handler
+// per construct of a statement (literals, "+", TOP, table hints, function
+// calls ...), the IF shapes, day-first dates and the row id form of a
+// one-table SELECT. Everything works on the tokens of sql_lexer.h, so quotes,
+// brackets and comments are never mistaken for keywords.
 #include "platform/ado/sql_text.h"
 
 #include "platform/ado/sqlite_support.h"
 
 #include <QDate>
+#include <QHash>
 #include <QSet>
 
 #include <map>
@@ -12,245 +18,7 @@ namespace ado::sql {
 
 namespace {
 const char* const kTextCollationName = kTextCollation;
-}
-
-bool Token::isWord(const char* upperWord) const {
-    return kind == TokKind::Word && text.compare(QLatin1String(upperWord), Qt::CaseInsensitive) == 0;
-}
-
-namespace {
-
-bool isWordStart(QChar c) { return c.isLetter() || c == u'_' || c == u'@' || c == u'#'; }
-bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'@' || c == u'#' || c == u'$'; }
-
 }  // namespace
-
-std::vector<Token> tokenize(const QString& s) {
-    std::vector<Token> out;
-    const qsizetype n = s.size();
-    qsizetype i = 0;
-    auto push = [&](TokKind k, qsizetype from, qsizetype to) { out.push_back({k, s.mid(from, to - from)}); };
-    while (i < n) {
-        const QChar c = s[i];
-        const qsizetype start = i;
-        if (c.isSpace()) {
-            while (i < n && s[i].isSpace()) ++i;
-            push(TokKind::Space, start, i);
-        } else if (c == u'-' && i + 1 < n && s[i + 1] == u'-') {
-            while (i < n && s[i] != u'\n' && s[i] != u'\r') ++i;
-            push(TokKind::Comment, start, i);
-        } else if (c == u'/' && i + 1 < n && s[i + 1] == u'*') {
-            i += 2;
-            while (i < n && !(s[i] == u'*' && i + 1 < n && s[i + 1] == u'/')) ++i;
-            i = qMin(n, i + 2);
-            push(TokKind::Comment, start, i);
-        } else if (c == u'\'' || ((c == u'N' || c == u'n') && i + 1 < n && s[i + 1] == u'\'')) {
-            if (c != u'\'') ++i;
-            ++i;
-            while (i < n) {
-                if (s[i] == u'\'') {
-                    if (i + 1 < n && s[i + 1] == u'\'') { i += 2; continue; }
-                    ++i;
-                    break;
-                }
-                ++i;
-            }
-            push(TokKind::String, start, i);
-        } else if (c == u'[') {
-            while (i < n && s[i] != u']') ++i;
-            i = qMin(n, i + 1);
-            push(TokKind::Quoted, start, i);
-        } else if (c == u'"') {
-            ++i;
-            while (i < n && s[i] != u'"') ++i;
-            i = qMin(n, i + 1);
-            push(TokKind::Quoted, start, i);
-        } else if (c.isDigit() || (c == u'.' && i + 1 < n && s[i + 1].isDigit())) {
-            while (i < n && (s[i].isDigit() || s[i] == u'.')) ++i;
-            if (i < n && (s[i] == u'e' || s[i] == u'E') && i + 1 < n &&
-                (s[i + 1].isDigit() || ((s[i + 1] == u'+' || s[i + 1] == u'-') && i + 2 < n && s[i + 2].isDigit()))) {
-                i += 2;
-                while (i < n && s[i].isDigit()) ++i;
-            }
-            push(TokKind::Number, start, i);
-        } else if (isWordStart(c)) {
-            while (i < n && isWordChar(s[i])) ++i;
-            push(TokKind::Word, start, i);
-        } else {
-            if (i + 1 < n) {
-                const QChar d = s[i + 1];
-                if ((c == u'<' && (d == u'=' || d == u'>')) || (c == u'>' && d == u'=') || (c == u'!' && d == u'=') ||
-                    (c == u'|' && d == u'|')) {
-                    i += 2;
-                    push(TokKind::Punct, start, i);
-                    continue;
-                }
-            }
-            ++i;
-            push(TokKind::Punct, start, i);
-        }
-    }
-    return out;
-}
-
-QString join(const std::vector<Token>& tokens) {
-    QString r;
-    for (const auto& t : tokens) r += t.text;
-    return r;
-}
-
-// ---------------------------------------------------------------------------
-// Statement kinds and the batch splitter
-
-namespace {
-
-const QSet<QString>& statementStarters() {
-    static const QSet<QString> s = {
-        QStringLiteral("SELECT"), QStringLiteral("INSERT"), QStringLiteral("UPDATE"), QStringLiteral("DELETE"),
-        QStringLiteral("BEGIN"),  QStringLiteral("COMMIT"), QStringLiteral("ROLLBACK"), QStringLiteral("SET"),
-        QStringLiteral("IF"),     QStringLiteral("CREATE"), QStringLiteral("DROP"),   QStringLiteral("ALTER"),
-        QStringLiteral("DECLARE"), QStringLiteral("EXEC"),  QStringLiteral("EXECUTE"), QStringLiteral("PRINT"),
-        QStringLiteral("TRUNCATE"), QStringLiteral("USE"),  QStringLiteral("SAVE"),   QStringLiteral("GRANT"),
-    };
-    return s;
-}
-
-QString upperWord(const Token& t) { return t.kind == TokKind::Word ? t.text.toUpper() : QString(); }
-
-}  // namespace
-
-StmtKind statementKind(const QString& statement) {
-    const auto toks = tokenize(statement);
-    for (const auto& t : toks) {
-        if (!t.significant()) continue;
-        const QString w = upperWord(t);
-        if (w == u"SELECT") return StmtKind::Select;
-        if (w == u"INSERT") return StmtKind::Insert;
-        if (w == u"UPDATE") return StmtKind::Update;
-        if (w == u"DELETE") return StmtKind::Delete;
-        if (w == u"BEGIN") return StmtKind::Begin;
-        if (w == u"COMMIT") return StmtKind::Commit;
-        if (w == u"ROLLBACK") return StmtKind::Rollback;
-        return StmtKind::Other;
-    }
-    return StmtKind::Empty;
-}
-
-QStringList splitBatch(const QString& batch) {
-    const auto toks = tokenize(batch);
-    QStringList out;
-    QString cur;
-    int depth = 0;
-    QString kind;            // first keyword of the current statement (of the IF body once it began)
-    bool sawSet = false;     // UPDATE: its SET came
-    bool sawValues = false;  // INSERT: VALUES or its SELECT came
-    bool ifPending = false;  // IF: waiting for the body
-    bool ifCondDone = false; // IF: the condition's parentheses closed
-    bool newlineSinceLast = true;
-    QString prevWord;        // previous significant word (upper case)
-    QString object;          // CREATE / ALTER: what is made (TABLE, VIEW, TRIGGER ...)
-    auto flush = [&] {
-        const QString t = cur.trimmed();
-        if (!t.isEmpty()) out << t;
-        cur.clear();
-        kind.clear();
-        sawSet = sawValues = ifPending = ifCondDone = false;
-        prevWord.clear();
-        object.clear();
-    };
-    for (const auto& t : toks) {
-        if (t.kind == TokKind::Space) {
-            if (t.text.contains(u'\n') || t.text.contains(u'\r')) newlineSinceLast = true;
-            cur += t.text;
-            continue;
-        }
-        if (t.kind == TokKind::Comment) {
-            if (t.text.startsWith(u"--")) newlineSinceLast = true;
-            cur += t.text;
-            continue;
-        }
-        if (t.isPunct(';') && depth == 0) {
-            flush();
-            newlineSinceLast = true;
-            continue;
-        }
-        if (t.isPunct('(')) ++depth;
-        if (t.isPunct(')')) {
-            depth = qMax(0, depth - 1);
-            if (ifPending && depth == 0) ifCondDone = true;
-        }
-        const QString w = upperWord(t);
-        if (depth == 0 && t.kind == TokKind::Word && statementStarters().contains(w)) {
-            bool starts = kind.isEmpty();
-            if (!starts && newlineSinceLast) {
-                starts = true;
-                if (ifPending) {
-                    if (ifCondDone && w != u"SET") {
-                        // the body of IF [NOT] EXISTS (...)
-                        ifPending = false;
-                        kind = w;
-                        sawSet = sawValues = false;
-                        starts = false;
-                        cur += t.text;
-                        prevWord = w;
-                        newlineSinceLast = false;
-                        continue;
-                    }
-                    starts = false;
-                } else if (w == u"SELECT" && (kind == u"INSERT" && !sawValues)) {
-                    starts = false;
-                } else if (w == u"SELECT" && (prevWord == u"UNION" || prevWord == u"ALL" || prevWord == u"EXCEPT" ||
-                                              prevWord == u"INTERSECT")) {
-                    starts = false;
-                } else if (w == u"SET" && kind == u"UPDATE" && !sawSet) {
-                    starts = false;
-                } else if ((kind == u"BEGIN" || kind == u"COMMIT" || kind == u"ROLLBACK") &&
-                           (prevWord == u"BEGIN" || prevWord == u"COMMIT" || prevWord == u"ROLLBACK")) {
-                    starts = true;
-                } else if ((kind == u"CREATE" || kind == u"ALTER") &&
-                           (object == u"VIEW" || object == u"TRIGGER" || object == u"PROCEDURE" || object == u"PROC" ||
-                            object == u"FUNCTION")) {
-                    // a view's SELECT, a trigger's body
-                    starts = w != u"SELECT" && w != u"INSERT" && w != u"UPDATE" && w != u"DELETE" &&
-                             w != u"BEGIN" && w != u"SET" && w != u"IF";
-                }
-            } else if (!starts && ifPending && ifCondDone && w != u"SET") {
-                // IF EXISTS (...) UPDATE ... on one line
-                ifPending = false;
-                kind = w;
-                sawSet = sawValues = false;
-                cur += t.text;
-                prevWord = w;
-                newlineSinceLast = false;
-                continue;
-            }
-            if (starts && !kind.isEmpty()) flush();
-            if (kind.isEmpty()) {
-                kind = w;
-                if (w == u"IF") ifPending = true;
-            }
-        }
-        if (depth == 0 && t.kind == TokKind::Word) {
-            if (w == u"SET" && kind == u"UPDATE") sawSet = true;
-            if ((w == u"VALUES" || w == u"SELECT" || w == u"DEFAULT") && kind == u"INSERT" && prevWord != u"INSERT" &&
-                prevWord != u"INTO")
-                sawValues = true;
-        }
-        if (t.kind == TokKind::Word && object.isEmpty() && (prevWord == u"CREATE" || prevWord == u"ALTER" || prevWord == u"OR" ||
-                                                            prevWord == u"UNIQUE" || prevWord == u"CLUSTERED" ||
-                                                            prevWord == u"NONCLUSTERED" || prevWord == u"TEMP" ||
-                                                            prevWord == u"TEMPORARY") &&
-            (kind == u"CREATE" || kind == u"ALTER") && w != u"OR" && w != u"ALTER" && w != u"UNIQUE" && w != u"CLUSTERED" &&
-            w != u"NONCLUSTERED" && w != u"TEMP" && w != u"TEMPORARY")
-            object = w;
-        if (t.kind == TokKind::Word) prevWord = w;
-        else if (t.significant()) prevWord = QStringLiteral("?");
-        cur += t.text;
-        newlineSinceLast = false;
-    }
-    flush();
-    return out;
-}
 
 // ---------------------------------------------------------------------------
 // Day-first dates
@@ -305,28 +73,6 @@ namespace {
 
 using Toks = std::vector<Token>;
 
-// Index of the next significant token at or after i (size() when none).
-size_t nextSig(const Toks& t, size_t i) {
-    while (i < t.size() && !t[i].significant()) ++i;
-    return i;
-}
-// Index of the previous significant token before i (npos when none).
-size_t prevSig(const Toks& t, size_t i) {
-    while (i > 0) {
-        --i;
-        if (t[i].significant()) return i;
-    }
-    return size_t(-1);
-}
-// Index of the ')' matching the '(' at i (size() when unbalanced).
-size_t matchParen(const Toks& t, size_t i) {
-    int depth = 0;
-    for (size_t k = i; k < t.size(); ++k) {
-        if (t[k].isPunct('(')) ++depth;
-        else if (t[k].isPunct(')') && --depth == 0) return k;
-    }
-    return t.size();
-}
 
 Token word(const QString& s) { return {TokKind::Word, s}; }
 Token punct(const QString& s) { return {TokKind::Punct, s}; }
@@ -790,264 +536,314 @@ std::vector<std::pair<int, QString>> statedColumnTypes(const Toks& t) {
     return out;
 }
 
-// The token-level rewrite of one statement (no IF handling).
-void rewriteTokens(Toks& t, SchemaInfo* schema) {
-    struct PendingTop { int depth; QString limit; };
-    ColumnFinder finder(t, schema);
-    std::vector<PendingTop> tops;
-    int depth = 0;
-    bool concatChain = false;
-    Toks out;
-    out.reserve(t.size() + 8);
-    for (size_t i = 0; i < t.size(); ++i) {
-        Token tok = t[i];
-        if (tok.kind == TokKind::String) {
-            if (tok.text.startsWith(u'N') || tok.text.startsWith(u'n')) tok.text.remove(0, 1);
-            const QString inner = tok.text.mid(1, tok.text.size() - 2);
-            bool isDate = false;
-            if (inner.size() >= 6 && inner.size() <= 20 && inner.contains(u'/')) {
-                const QString iso = dayFirstToIso(inner);
-                // a date text stored into or compared with a text column stays as written
-                if (!iso.isEmpty() && finder.kindAt(i) != ColumnKind::Text) {
-                    tok.text = QLatin1Char('\'') + iso + QLatin1Char('\'');
-                    isDate = true;
-                }
-            }
-            out.push_back(tok);
-            // A text compared with an expression ("LTRIM(RTRIM(Codigo)) = 'fp'")
-            // compares as the server compares texts; a column keeps its own
-            // collation, which is the same one.
-            const size_t p = prevSig(t, i);
-            if (!isDate && p != size_t(-1) && t[p].kind == TokKind::Punct &&
-                (t[p].text == u"=" || t[p].text == u"<>" || t[p].text == u"!=" || t[p].text == u"<" ||
-                 t[p].text == u">" || t[p].text == u"<=" || t[p].text == u">=")) {
-                out.push_back(space());
-                out.push_back(word(QStringLiteral("COLLATE ") + QString::fromLatin1(kTextCollationName)));
-            }
-            continue;
+void rewriteTokens(Toks& t, SchemaInfo* schema);
+
+// The token-level rewrite of one statement (no IF handling): the tokens go
+// through in order; each construct of the server's dialect has its handler,
+// which writes its rewrite to `out_`, moves `i` to its last token and
+// answers true; a token no handler takes goes through unchanged.
+class Rewriter {
+public:
+    Rewriter(const Toks& t, SchemaInfo* schema) : t_(t), schema_(schema), finder_(t, schema) {}
+
+    Toks run() {
+        out_.reserve(t_.size() + 8);
+        for (size_t i = 0; i < t_.size(); ++i) {
+            if (literal(i) || concatenation(i)) continue;
+            endConcatenation(t_[i]);
+            if (parenthesis(i) || ownerPrefix(i) || word(i)) continue;
+            out_.push_back(t_[i]);
         }
-        if (tok.isPunct('+')) {
-            // "'a' + x + y" concatenates texts on the server: once one operand
-            // of a chain is a text literal, the whole chain is a concatenation
-            const size_t p = prevSig(t, i);
-            const size_t n = nextSig(t, i + 1);
-            if (concatChain || (p != size_t(-1) && t[p].kind == TokKind::String) ||
-                (n < t.size() && t[n].kind == TokKind::String)) {
-                tok.text = QStringLiteral("||");
-                concatChain = true;
-            }
-            out.push_back(tok);
-            continue;
-        }
-        if (tok.kind == TokKind::Punct && !tok.isPunct('.')) concatChain = false;
-        if (tok.kind == TokKind::Word && chainBreakers().contains(tok.text.toUpper())) concatChain = false;
-        if (tok.isPunct('(')) {
-            // a bare table hint "(NOLOCK)" right after a table name
-            const size_t p = prevSig(t, i);
-            if (p != size_t(-1) && (t[p].kind == TokKind::Word || t[p].kind == TokKind::Quoted)) {
-                const QString pw = t[p].text.toUpper();
-                const size_t close = hintList(t, i);
-                const size_t inner = nextSig(t, i + 1);
-                if (close != size_t(-1) && inner < t.size() && t[inner].isWord("NOLOCK") && pw != u"WITH") {
-                    i = close;
-                    continue;
-                }
-            }
-            ++depth;
-            out.push_back(tok);
-            continue;
-        }
-        if (tok.isPunct(')')) {
-            while (!tops.empty() && tops.back().depth == depth) {
-                if (!tops.back().limit.isEmpty()) {
-                    out.push_back(space());
-                    out.push_back(word(QStringLiteral("LIMIT")));
-                    out.push_back(space());
-                    out.push_back({TokKind::Number, tops.back().limit});
-                }
-                tops.pop_back();
-            }
-            --depth;
-            out.push_back(tok);
-            continue;
-        }
-        if (tok.kind == TokKind::Quoted && tok.text.compare(QLatin1String("[dbo]"), Qt::CaseInsensitive) == 0) {
-            const size_t n = nextSig(t, i + 1);
-            if (n < t.size() && t[n].isPunct('.')) { i = n; continue; }
-        }
-        if (tok.kind != TokKind::Word) {
-            out.push_back(tok);
-            continue;
-        }
-        const QString w = tok.text.toUpper();
-        const size_t n = nextSig(t, i + 1);
-        const bool callFollows = n < t.size() && t[n].isPunct('(');
-        if (w == u"DBO" && n < t.size() && t[n].isPunct('.')) {
-            i = n;
-            continue;
-        }
-        if (w == u"IN" && callFollows) {
-            // "expr IN (...)" compares with the collation of its left side:
-            // a column has the server-like one, an expression or a literal
-            // gets it here (a column keeps its own so its index still serves)
-            size_t left = prevSig(t, i);
-            if (left != npos && t[left].isWord("NOT")) left = prevSig(t, left);
-            if (left != npos && (t[left].isPunct(')') || t[left].kind == TokKind::String || t[left].isWord("END"))) {
-                size_t at = out.size();
-                while (at > 0 && !out[at - 1].significant()) --at;
-                if (at > 0 && out[at - 1].isWord("NOT")) {
-                    --at;
-                    while (at > 0 && !out[at - 1].significant()) --at;
-                }
-                if (at > 0 && !out[at - 1].text.startsWith(QLatin1String("COLLATE"), Qt::CaseInsensitive)) {
-                    const Token collate = word(QStringLiteral("COLLATE ") + QString::fromLatin1(kTextCollationName));
-                    out.insert(out.begin() + long(at), {space(), collate});
-                }
-            }
-            out.push_back(tok);
-            continue;
-        }
-        if (w == u"WITH" && callFollows) {
-            const size_t close = hintList(t, n);
-            if (close != size_t(-1)) {
-                // drop the blank written before the hint as well
-                while (!out.empty() && out.back().kind == TokKind::Space) out.pop_back();
-                i = close;
-                const size_t after = i + 1;
-                if (after < t.size() && t[after].kind != TokKind::Space) out.push_back(space());
-                continue;
-            }
-        }
-        if (w == u"SELECT") {
-            out.push_back(tok);
-            // SELECT [ALL | DISTINCT] TOP n [PERCENT] [WITH TIES]
-            size_t k = n;
-            if (k < t.size() && (t[k].isWord("DISTINCT") || t[k].isWord("ALL"))) {
-                for (size_t j = i + 1; j <= k; ++j) out.push_back(t[j]);
-                i = k;
-                k = nextSig(t, k + 1);
-            }
-            if (k < t.size() && t[k].isWord("TOP")) {
-                size_t v = nextSig(t, k + 1);
-                QString limit;
-                size_t last = v;
-                if (v < t.size() && t[v].isPunct('(')) {
-                    const size_t close = matchParen(t, v);
-                    for (size_t j = v + 1; j < close && j < t.size(); ++j) limit += t[j].text;
-                    limit = limit.trimmed();
-                    last = close;
-                } else if (v < t.size()) {
-                    limit = t[v].text;
-                }
-                size_t after = nextSig(t, last + 1);
-                if (after < t.size() && t[after].isWord("PERCENT")) {
-                    limit.clear();  // TOP 100 PERCENT: every row
-                    last = after;
-                    after = nextSig(t, after + 1);
-                }
-                if (after < t.size() && t[after].isWord("WITH")) {
-                    const size_t ties = nextSig(t, after + 1);
-                    if (ties < t.size() && t[ties].isWord("TIES")) last = ties;
-                }
-                tops.push_back({depth, limit});
-                i = last;
-                // keep one blank between SELECT and the select list
-                if (i + 1 < t.size() && t[i + 1].kind == TokKind::Space && !out.empty() &&
-                    out.back().kind == TokKind::Space)
-                    ++i;
-            }
-            continue;
-        }
-        if (w == u"DELETE") {
-            out.push_back(tok);
-            if (n < t.size() && !t[n].isWord("FROM") && (t[n].kind == TokKind::Word || t[n].kind == TokKind::Quoted)) {
-                out.push_back(space());
-                out.push_back(word(QStringLiteral("FROM")));
-            }
-            continue;
-        }
-        if (callFollows) {
-            if (w == u"ISNULL") { tok.text = QStringLiteral("IFNULL"); out.push_back(tok); continue; }
-            if (w == u"LEFT") { tok.text = QStringLiteral("SRV_LEFT"); out.push_back(tok); continue; }
-            if (w == u"RIGHT") { tok.text = QStringLiteral("SRV_RIGHT"); out.push_back(tok); continue; }
-            if (w == u"SCOPE_IDENTITY") { tok.text = QStringLiteral("last_insert_rowid"); out.push_back(tok); continue; }
-            if (w == u"DATEADD" || w == u"DATEDIFF" || w == u"DATEPART" || w == u"DATENAME") {
-                // the first argument is a date part name: pass it as text
-                out.push_back(tok);
-                size_t a = nextSig(t, n + 1);
-                for (size_t j = i + 1; j < a; ++j) out.push_back(t[j]);
-                ++depth;
-                if (a < t.size() && t[a].kind == TokKind::Word && datePartNames().contains(t[a].text.toUpper()))
-                    out.push_back(str(t[a].text.toLower()));
-                else if (a < t.size())
-                    out.push_back(t[a]);
-                i = a;
-                continue;
-            }
-            if (w == u"CONVERT") {
-                // CONVERT(type[(n[,m])], expr[, style]) -> SRV_CONVERT('type', expr[, style]);
-                // exact numbers that are compared or sorted -> SRV_CONVERT_NUM
-                size_t last = npos;
-                const QString type = convertTypeAt(t, i, &last);
-                if (!type.isEmpty()) {
-                    const bool number = isDecimalTypeName(baseType(type)) && comparedOrSorted(t, i, matchParen(t, n));
-                    out.push_back(word(number ? QStringLiteral("SRV_CONVERT_NUM") : QStringLiteral("SRV_CONVERT")));
-                    out.push_back(punct(QStringLiteral("(")));
-                    out.push_back(str(type));
-                    ++depth;
-                    i = last;
-                    continue;
-                }
-            }
-            if (w == u"CAST") {
-                // CAST(x AS DATETIME) -> SRV_CONVERT('DATETIME', x): the engine has no date
-                // type; CAST(x AS DECIMAL(p,s)) the same, to stay exact
-                const size_t close = matchParen(t, n);
-                size_t as = t.size();
-                const QString type = castTypeAt(t, i, &as);
-                if (as < close) {
-                    const QString base = baseType(type);
-                    const bool date = isDateTypeName(base);
-                    if (date || isDecimalTypeName(base)) {
-                        Toks inner(t.begin() + long(n) + 1, t.begin() + long(as));
-                        rewriteTokens(inner, schema);
-                        const bool number = !date && comparedOrSorted(t, i, close);
-                        out.push_back(word(number ? QStringLiteral("SRV_CONVERT_NUM") : QStringLiteral("SRV_CONVERT")));
-                        out.push_back(punct(QStringLiteral("(")));
-                        out.push_back(str(date ? base : type));
-                        out.push_back(punct(QStringLiteral(",")));
-                        out.push_back(space());
-                        for (auto& x : inner) out.push_back(x);
-                        while (!out.empty() && out.back().kind == TokKind::Space) out.pop_back();
-                        out.push_back(punct(QStringLiteral(")")));
-                        i = close;
-                        continue;
-                    }
-                }
-            }
-        }
-        if (w == u"@@TRANCOUNT") {
-            out.push_back(word(QStringLiteral("SRV_TRANCOUNT()")));
-            continue;
-        }
-        if (w == u"@@IDENTITY") {
-            out.push_back(word(QStringLiteral("last_insert_rowid()")));
-            continue;
-        }
-        out.push_back(tok);
-    }
-    while (!tops.empty()) {
-        if (!tops.back().limit.isEmpty()) {
+        while (!tops_.empty()) {
             // after a trailing "-- comment" the limit would be commented out
-            while (!out.empty() && !out.back().significant()) out.pop_back();
-            out.push_back(space());
-            out.push_back(word(QStringLiteral("LIMIT")));
-            out.push_back(space());
-            out.push_back({TokKind::Number, tops.back().limit});
+            if (!tops_.back().limit.isEmpty())
+                while (!out_.empty() && !out_.back().significant()) out_.pop_back();
+            closeTop();
         }
-        tops.pop_back();
+        return std::move(out_);
     }
-    t = std::move(out);
+
+private:
+    struct PendingTop { int depth; QString limit; };
+
+    // N'...' is '...'; a day-first date text becomes ISO text unless it
+    // meets a text column; a text compared with an expression compares as
+    // the server compares texts.
+    bool literal(size_t i) {
+        if (t_[i].kind != TokKind::String) return false;
+        Token tok = t_[i];
+        if (tok.text.startsWith(u'N') || tok.text.startsWith(u'n')) tok.text.remove(0, 1);
+        const QString inner = tok.text.mid(1, tok.text.size() - 2);
+        bool isDate = false;
+        if (inner.size() >= 6 && inner.size() <= 20 && inner.contains(u'/')) {
+            const QString iso = dayFirstToIso(inner);
+            if (!iso.isEmpty() && finder_.kindAt(i) != ColumnKind::Text) {
+                tok.text = QLatin1Char('\'') + iso + QLatin1Char('\'');
+                isDate = true;
+            }
+        }
+        out_.push_back(tok);
+        // ("LTRIM(RTRIM(Codigo)) = 'fp'"); a column keeps its own collation,
+        // which is the same one
+        const size_t p = prevSig(t_, i);
+        if (!isDate && p != npos && isComparison(t_[p])) {
+            out_.push_back(space());
+            out_.push_back(collate());
+        }
+        return true;
+    }
+
+    // "'a' + x + y" concatenates texts on the server: once one operand of a
+    // chain is a text literal, the whole chain is a concatenation.
+    bool concatenation(size_t i) {
+        if (!t_[i].isPunct('+')) return false;
+        Token tok = t_[i];
+        const size_t p = prevSig(t_, i);
+        const size_t n = nextSig(t_, i + 1);
+        if (concatChain_ || (p != npos && t_[p].kind == TokKind::String) || (n < t_.size() && t_[n].kind == TokKind::String)) {
+            tok.text = QStringLiteral("||");
+            concatChain_ = true;
+        }
+        out_.push_back(tok);
+        return true;
+    }
+    void endConcatenation(const Token& tok) {
+        if (tok.kind == TokKind::Punct && !tok.isPunct('.')) concatChain_ = false;
+        if (tok.kind == TokKind::Word && chainBreakers().contains(tok.text.toUpper())) concatChain_ = false;
+    }
+
+    // A bare table hint "(NOLOCK)" after a table name goes; a ')' ends the
+    // TOPs opened at its depth.
+    bool parenthesis(size_t& i) {
+        if (t_[i].isPunct('(')) {
+            const size_t p = prevSig(t_, i);
+            if (p != npos && isName(t_[p])) {
+                const size_t close = hintList(t_, i);
+                const size_t inner = nextSig(t_, i + 1);
+                if (close != npos && inner < t_.size() && t_[inner].isWord("NOLOCK") && !t_[p].isWord("WITH")) {
+                    i = close;
+                    return true;
+                }
+            }
+            ++depth_;
+            out_.push_back(t_[i]);
+            return true;
+        }
+        if (t_[i].isPunct(')')) {
+            while (!tops_.empty() && tops_.back().depth == depth_) closeTop();
+            --depth_;
+            out_.push_back(t_[i]);
+            return true;
+        }
+        return false;
+    }
+
+    // "dbo." and "[dbo]." before a name go.
+    bool ownerPrefix(size_t& i) {
+        const bool dbo = (t_[i].kind == TokKind::Quoted && t_[i].text.compare(QLatin1String("[dbo]"), Qt::CaseInsensitive) == 0) ||
+                         t_[i].isWord("DBO");
+        const size_t n = nextSig(t_, i + 1);
+        if (!dbo || !(n < t_.size() && t_[n].isPunct('.'))) return false;
+        i = n;
+        return true;
+    }
+
+    bool word(size_t& i) {
+        if (t_[i].kind != TokKind::Word) return false;
+        const QString w = t_[i].text.toUpper();
+        const size_t n = nextSig(t_, i + 1);
+        const bool callFollows = n < t_.size() && t_[n].isPunct('(');
+        if (callFollows && w == u"IN") return inList(i);
+        if (callFollows && w == u"WITH" && tableHint(i, n)) return true;
+        if (w == u"SELECT") return top(i, n);
+        if (w == u"DELETE") return deleteFrom(i, n);
+        if (callFollows && functionCall(i, n, w)) return true;
+        return globalVariable(w);
+    }
+
+    // "expr IN (...)" compares with the collation of its left side: a column
+    // has the server-like one, an expression or a literal gets it here (a
+    // column keeps its own so its index still serves).
+    bool inList(size_t i) {
+        size_t left = prevSig(t_, i);
+        if (left != npos && t_[left].isWord("NOT")) left = prevSig(t_, left);
+        if (left != npos && (t_[left].isPunct(')') || t_[left].kind == TokKind::String || t_[left].isWord("END"))) {
+            size_t at = out_.size();
+            while (at > 0 && !out_[at - 1].significant()) --at;
+            if (at > 0 && out_[at - 1].isWord("NOT")) {
+                --at;
+                while (at > 0 && !out_[at - 1].significant()) --at;
+            }
+            if (at > 0 && !out_[at - 1].text.startsWith(QLatin1String("COLLATE"), Qt::CaseInsensitive))
+                out_.insert(out_.begin() + long(at), {space(), collate()});
+        }
+        out_.push_back(t_[i]);
+        return true;
+    }
+
+    // "WITH (NOLOCK, ...)" goes, with the blank written before it.
+    bool tableHint(size_t& i, size_t open) {
+        const size_t close = hintList(t_, open);
+        if (close == npos) return false;
+        while (!out_.empty() && out_.back().kind == TokKind::Space) out_.pop_back();
+        i = close;
+        if (i + 1 < t_.size() && t_[i + 1].kind != TokKind::Space) out_.push_back(space());
+        return true;
+    }
+
+    // SELECT [ALL | DISTINCT] TOP n [PERCENT] [WITH TIES]: the limit goes to
+    // the end of the SELECT (closeTop).
+    bool top(size_t& i, size_t n) {
+        out_.push_back(t_[i]);
+        size_t k = n;
+        if (k < t_.size() && (t_[k].isWord("DISTINCT") || t_[k].isWord("ALL"))) {
+            for (size_t j = i + 1; j <= k; ++j) out_.push_back(t_[j]);
+            i = k;
+            k = nextSig(t_, k + 1);
+        }
+        if (!(k < t_.size() && t_[k].isWord("TOP"))) return true;
+        const size_t v = nextSig(t_, k + 1);
+        QString limit;
+        size_t last = v;
+        if (v < t_.size() && t_[v].isPunct('(')) {
+            const size_t close = matchParen(t_, v);
+            for (size_t j = v + 1; j < close && j < t_.size(); ++j) limit += t_[j].text;
+            limit = limit.trimmed();
+            last = close;
+        } else if (v < t_.size()) {
+            limit = t_[v].text;
+        }
+        size_t after = nextSig(t_, last + 1);
+        if (after < t_.size() && t_[after].isWord("PERCENT")) {
+            limit.clear();  // TOP 100 PERCENT: every row
+            last = after;
+            after = nextSig(t_, after + 1);
+        }
+        if (after < t_.size() && t_[after].isWord("WITH")) {
+            const size_t ties = nextSig(t_, after + 1);
+            if (ties < t_.size() && t_[ties].isWord("TIES")) last = ties;
+        }
+        tops_.push_back({depth_, limit});
+        i = last;
+        // keep one blank between SELECT and the select list
+        if (i + 1 < t_.size() && t_[i + 1].kind == TokKind::Space && !out_.empty() && out_.back().kind == TokKind::Space)
+            ++i;
+        return true;
+    }
+    void closeTop() {
+        if (!tops_.back().limit.isEmpty()) {
+            out_.push_back(space());
+            out_.push_back(sql::word(QStringLiteral("LIMIT")));
+            out_.push_back(space());
+            out_.push_back({TokKind::Number, tops_.back().limit});
+        }
+        tops_.pop_back();
+    }
+
+    // "DELETE table" is "DELETE FROM table".
+    bool deleteFrom(size_t i, size_t n) {
+        out_.push_back(t_[i]);
+        if (n < t_.size() && !t_[n].isWord("FROM") && isName(t_[n])) {
+            out_.push_back(space());
+            out_.push_back(sql::word(QStringLiteral("FROM")));
+        }
+        return true;
+    }
+
+    // The server's functions the engine knows by another name or form.
+    bool functionCall(size_t& i, size_t n, const QString& w) {
+        static const QHash<QString, QString> renamed = {
+            {QStringLiteral("ISNULL"), QStringLiteral("IFNULL")},
+            {QStringLiteral("LEFT"), QStringLiteral("SRV_LEFT")},
+            {QStringLiteral("RIGHT"), QStringLiteral("SRV_RIGHT")},
+            {QStringLiteral("SCOPE_IDENTITY"), QStringLiteral("last_insert_rowid")},
+        };
+        if (auto it = renamed.constFind(w); it != renamed.constEnd()) {
+            Token tok = t_[i];
+            tok.text = *it;
+            out_.push_back(tok);
+            return true;
+        }
+        if (w == u"DATEADD" || w == u"DATEDIFF" || w == u"DATEPART" || w == u"DATENAME") return datePartCall(i, n);
+        if (w == u"CONVERT") return convertCall(i, n);
+        if (w == u"CAST") return castCall(i, n);
+        return false;
+    }
+
+    // The first argument is a date part name: it goes as text.
+    bool datePartCall(size_t& i, size_t n) {
+        out_.push_back(t_[i]);
+        const size_t a = nextSig(t_, n + 1);
+        for (size_t j = i + 1; j < a; ++j) out_.push_back(t_[j]);
+        ++depth_;
+        if (a < t_.size() && t_[a].kind == TokKind::Word && datePartNames().contains(t_[a].text.toUpper()))
+            out_.push_back(str(t_[a].text.toLower()));
+        else if (a < t_.size())
+            out_.push_back(t_[a]);
+        i = a;
+        return true;
+    }
+
+    // CONVERT(type[(n[,m])], expr[, style]) -> SRV_CONVERT('type', expr[, style]);
+    // exact numbers that are compared or sorted -> SRV_CONVERT_NUM.
+    bool convertCall(size_t& i, size_t n) {
+        size_t last = npos;
+        const QString type = convertTypeAt(t_, i, &last);
+        if (type.isEmpty()) return false;
+        const bool number = isDecimalTypeName(baseType(type)) && comparedOrSorted(t_, i, matchParen(t_, n));
+        out_.push_back(sql::word(number ? QStringLiteral("SRV_CONVERT_NUM") : QStringLiteral("SRV_CONVERT")));
+        out_.push_back(punct(QStringLiteral("(")));
+        out_.push_back(str(type));
+        ++depth_;
+        i = last;
+        return true;
+    }
+
+    // CAST(x AS DATETIME) -> SRV_CONVERT('DATETIME', x): the engine has no
+    // date type; CAST(x AS DECIMAL(p,s)) the same, to stay exact.
+    bool castCall(size_t& i, size_t n) {
+        const size_t close = matchParen(t_, n);
+        size_t as = t_.size();
+        const QString type = castTypeAt(t_, i, &as);
+        if (as >= close) return false;
+        const QString base = baseType(type);
+        const bool date = isDateTypeName(base);
+        if (!date && !isDecimalTypeName(base)) return false;
+        Toks inner(t_.begin() + long(n) + 1, t_.begin() + long(as));
+        rewriteTokens(inner, schema_);
+        const bool number = !date && comparedOrSorted(t_, i, close);
+        out_.push_back(sql::word(number ? QStringLiteral("SRV_CONVERT_NUM") : QStringLiteral("SRV_CONVERT")));
+        out_.push_back(punct(QStringLiteral("(")));
+        out_.push_back(str(date ? base : type));
+        out_.push_back(punct(QStringLiteral(",")));
+        out_.push_back(space());
+        for (auto& x : inner) out_.push_back(x);
+        while (!out_.empty() && out_.back().kind == TokKind::Space) out_.pop_back();
+        out_.push_back(punct(QStringLiteral(")")));
+        i = close;
+        return true;
+    }
+
+    bool globalVariable(const QString& w) {
+        if (w == u"@@TRANCOUNT") out_.push_back(sql::word(QStringLiteral("SRV_TRANCOUNT()")));
+        else if (w == u"@@IDENTITY") out_.push_back(sql::word(QStringLiteral("last_insert_rowid()")));
+        else return false;
+        return true;
+    }
+
+    static Token collate() { return sql::word(QStringLiteral("COLLATE ") + QString::fromLatin1(kTextCollationName)); }
+
+    const Toks& t_;
+    SchemaInfo* schema_;
+    ColumnFinder finder_;
+    std::vector<PendingTop> tops_;
+    int depth_ = 0;
+    bool concatChain_ = false;
+    Toks out_;
+};
+
+void rewriteTokens(Toks& t, SchemaInfo* schema) {
+    t = Rewriter(t, schema).run();
 }
 
 QString trimmedJoin(const Toks& t, size_t from, size_t to) {
@@ -1137,6 +933,13 @@ std::optional<Rewritten> rewriteIf(const Toks& t, size_t ifAt, SchemaInfo* schem
     rewriteTokens(sub, schema);
     const QString cond = (negated ? QStringLiteral("NOT EXISTS ") : QStringLiteral("EXISTS ")) + join(sub).trimmed();
     const QString bodyText = trimmedJoin(t, close + 1, t.size());
+    if (bodyText.compare(u"BEGIN", Qt::CaseInsensitive) == 0) {
+        // the head of a block: its statements run when the condition holds
+        Rewritten r;
+        r.kind = StmtKind::BlockBegin;
+        r.guard = QStringLiteral("SELECT ") + cond;
+        return r;
+    }
     Rewritten body = rewriteForSqlite(bodyText, schema);
     if (body.kind == StmtKind::Empty) return body;
     Toks b = tokenize(body.sql);
@@ -1243,6 +1046,10 @@ Rewritten rewriteForSqlite(const QString& statement, SchemaInfo* schema) {
         r.sql = QStringLiteral("ROLLBACK");
         return r;
     }
+    if (w == u"END" && second >= t.size()) {
+        r.kind = StmtKind::BlockEnd;
+        return r;
+    }
     if (w == u"IF") {
         if (auto f = rewriteIf(t, first, schema)) return *f;
     }
@@ -1268,45 +1075,6 @@ ColumnKind columnKindOfType(const QString& declaredType) {
         return ColumnKind::Text;
     if (isDateTypeName(d) || d == u"TIMESTAMP" || d == u"SMALLDATETIME") return ColumnKind::Date;
     return ColumnKind::Other;
-}
-
-// ---------------------------------------------------------------------------
-// Single-table SELECTs
-
-QString singleTableOf(const QString& select) {
-    const Toks t = tokenize(select);
-    const size_t first = nextSig(t, 0);
-    if (first >= t.size() || !t[first].isWord("SELECT")) return {};
-    int d = 0;
-    size_t from = t.size();
-    for (size_t j = first + 1; j < t.size(); ++j) {
-        if (t[j].isPunct('(')) ++d;
-        else if (t[j].isPunct(')')) --d;
-        else if (d == 0 && (t[j].isWord("DISTINCT") || t[j].isWord("UNION") || t[j].isWord("GROUP"))) return {};
-        else if (d == 0 && t[j].isWord("FROM")) { from = j; break; }
-    }
-    if (from >= t.size()) return {};
-    size_t name = nextSig(t, from + 1);
-    if (name >= t.size() || !(t[name].kind == TokKind::Word || t[name].kind == TokKind::Quoted)) return {};
-    QString table = t[name].text;
-    size_t k = nextSig(t, name + 1);
-    while (k < t.size() && t[k].isPunct('.')) {  // owner.table
-        const size_t nn = nextSig(t, k + 1);
-        if (nn >= t.size()) return {};
-        table = t[nn].text;
-        k = nextSig(t, nn + 1);
-    }
-    if (table.startsWith(u'[') || table.startsWith(u'"')) table = table.mid(1, table.size() - 2);
-    // the rest may hold hints, an alias, WHERE and ORDER BY, but no second table
-    d = 0;
-    for (size_t j = k; j < t.size(); ++j) {
-        if (t[j].isPunct('(')) ++d;
-        else if (t[j].isPunct(')')) --d;
-        else if (d == 0 && (t[j].isPunct(',') || t[j].isWord("JOIN") || t[j].isWord("UNION") ||
-                            t[j].isWord("GROUP") || t[j].isWord("HAVING")))
-            return {};
-    }
-    return table;
 }
 
 QString withRowid(const QString& select, const QString& alias) {

@@ -1,8 +1,9 @@
 #pragma once
-// Reading SQL text the way the server reads it: a tokenizer, the batch
-// splitter and the rewrite of the server's dialect for the embedded engine.
-// Everything here works on tokens, so quotes, brackets and comments are never
-// mistaken for keywords.
+// The rewrite of the server's dialect for the embedded engine, on the tokens
+// of sql_lexer.h, so quotes, brackets and comments are never mistaken for
+// keywords.
+#include "platform/ado/sql_lexer.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,48 +11,6 @@
 #include <vector>
 
 namespace ado::sql {
-
-enum class TokKind {
-    Space,    // blanks, tabs, line ends
-    Comment,  // -- to the end of the line, /* ... */
-    Word,     // identifiers, keywords, @variables, @@globals, #temp names
-    Quoted,   // [bracketed] or "double-quoted" names
-    String,   // '...' (with '' inside); N'...' too
-    Number,
-    Punct,    // one character, or <= >= <> != ||
-};
-
-struct Token {
-    TokKind kind;
-    QString text;
-    bool isWord(const char* upperWord) const;  // a Word equal to it, letter case ignored
-    bool isPunct(char c) const { return kind == TokKind::Punct && text.size() == 1 && text[0] == QLatin1Char(c); }
-    bool significant() const { return kind != TokKind::Space && kind != TokKind::Comment; }
-};
-
-std::vector<Token> tokenize(const QString& text);
-QString join(const std::vector<Token>& tokens);
-
-// Splits a batch into its statements: at ";" and where a new statement
-// begins on a new line (SELECT, INSERT, UPDATE, DELETE, BEGIN, COMMIT,
-// ROLLBACK, SET, IF, CREATE, DROP, ALTER, ...), never inside quotes,
-// brackets, parentheses or comments, and not where the keyword continues the
-// statement (the SELECT of INSERT ... SELECT, the SET of UPDATE, the body of
-// IF EXISTS (...), a SELECT after UNION). Statements come back trimmed;
-// empty ones are dropped.
-QStringList splitBatch(const QString& batch);
-
-enum class StmtKind {
-    Empty,     // nothing to run (SET NOCOUNT, PRINT, ...): accepted and ignored
-    Select,
-    Insert,
-    Update,
-    Delete,
-    Begin,
-    Commit,
-    Rollback,
-    Other,     // DDL and the rest
-};
 
 struct Rewritten {
     QString sql;     // the statement for the embedded engine
@@ -86,8 +45,6 @@ public:
     virtual const std::vector<Column>* columnsOf(const QString& table) = 0;
 };
 
-// The kind of a statement from its first keyword (server dialect).
-StmtKind statementKind(const QString& statement);
 
 // Rewrites one statement of the server's dialect for the embedded engine.
 // Without a schema every day-first date text becomes ISO text; with one, a
@@ -101,10 +58,6 @@ Rewritten rewriteForSqlite(const QString& statement, SchemaInfo* schema);
 // 1930-1999, as the server reads them). Empty when the text is not such a date.
 QString dayFirstToIso(const QString& text);
 
-// For an updatable recordset: the table of "SELECT ... FROM table [WHERE ...]
-// [ORDER BY ...]" when the statement reads one table only (no join, no
-// grouping, no DISTINCT, no UNION); empty otherwise.
-QString singleTableOf(const QString& select);
 // The same SELECT with "rowid AS <alias>, " put first in its select list.
 QString withRowid(const QString& select, const QString& alias);
 

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 #include <optional>
 #include <utility>
@@ -202,6 +203,9 @@ private:
     QHash<QString, std::optional<std::vector<Column>>> tables_;
 };
 
+void guardTextLengths(sqlite3* db, const QString& table);
+QString writtenTable(const QString& statement);
+
 class SqliteEngine final : public Engine {
 public:
     SqliteEngine(sqlite3* db, QString path, QString name)
@@ -218,18 +222,46 @@ public:
     bool embedded() const override { return true; }
     bool serverDialect() const override { return false; }
     bool hasRowids() const override { return true; }
+    // Rows read with their row id are found by it.
+    QString rowCondition(const RecordsetData& d, size_t row, Params& params) const override {
+        if (row < d.rowids.size() && d.rowids[row] >= 0) {
+            params.push_back(legacy::Variant((long long)d.rowids[row]));
+            return QStringLiteral(" WHERE rowid = ?");
+        }
+        return Engine::rowCondition(d, row, params);
+    }
 
     bool execute(const QString& text, Result& result, ErrorCollection& errors) override {
         const QStringList& parts = split(text);
         const bool wasAutocommit = sqlite3_get_autocommit(db_) != 0;
         startClock();
         checkSchema();
+        int skipped = 0;  // depth of IF blocks whose condition did not hold
         for (const QString& statement : parts) {
             const sql::Rewritten rw = rewrite(statement);
-            if (!runRewritten(rw, result, errors)) {
+            if (rw.kind == sql::StmtKind::BlockEnd) {
+                if (skipped > 0) --skipped;
+                continue;
+            }
+            if (skipped > 0) {
+                if (rw.kind == sql::StmtKind::BlockBegin) ++skipped;
+                continue;
+            }
+            bool ok = true;
+            if (rw.kind == sql::StmtKind::BlockBegin) {
+                bool holds = true;
+                ok = guardHolds(rw.guard, holds, errors);
+                if (ok && !holds) skipped = 1;
+            } else {
+                ok = runRewritten(rw, result, errors);
+            }
+            if (!ok) {
                 // a transaction the batch opened is not left half done
                 if (wasAutocommit && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-                if (sqlite3_get_autocommit(db_)) level_ = 0;
+                if (sqlite3_get_autocommit(db_)) {
+                    level_ = 0;
+                    guarded_.clear();
+                }
                 return false;
             }
         }
@@ -263,6 +295,8 @@ public:
     bool run(const QString& text, const Params& params, int& affected, qint64* lastRowid,
              ErrorCollection& errors) override {
         startClock();
+        checkSchema();
+        guardLengths(text);
         sqlite3_stmt* st = prepare(text, errors);
         if (!st) return false;
         for (size_t i = 0; i < params.size(); ++i) bind(st, int(i) + 1, params[i]);
@@ -375,6 +409,21 @@ private:
         return *rowidForms_.insert(select, {table, table.isEmpty() ? QString() : sql::withRowid(select, kRowidAlias)});
     }
 
+    // The length checks of the table a statement writes to, made at its
+    // first write on this connection since the last schema change or
+    // rollback (which takes temporary triggers made inside it away).
+    void guardLengths(const QString& statement) {
+        auto it = writtenTables_.constFind(statement);
+        if (it == writtenTables_.constEnd()) {
+            if (writtenTables_.size() > 2048) writtenTables_.clear();
+            it = writtenTables_.insert(statement, writtenTable(statement).toLower());
+        }
+        const QString& table = *it;
+        if (table.isEmpty() || guarded_.contains(table)) return;
+        guardTextLengths(db_, table);
+        guarded_.insert(table);
+    }
+
     // Forgets the column types and the rewrites made with them when the
     // schema changed since the last look (this connection or another one).
     void checkSchema(bool force = false) {
@@ -383,6 +432,7 @@ private:
         schemaVersion_ = v;
         schema_->clear();
         rewrites_.clear();
+        guarded_.clear();
         // the library prepares its statements again by itself, but only at
         // their next step: the column types read before it would be old ones
         for (auto* st : stmts_) sqlite3_finalize(st);
@@ -437,6 +487,7 @@ private:
                 return false;
             }
             level_ = 0;
+            guarded_.clear();
             if (!plain("ROLLBACK", errors)) return false;
             checkSchema();  // a CREATE or ALTER undone
             return true;
@@ -459,23 +510,31 @@ private:
         return true;
     }
 
+    // Runs the SELECT of an IF; false (with the error) when it fails.
+    bool guardHolds(const QString& guard, bool& holds, ErrorCollection& errors) {
+        sqlite3_stmt* g = prepare(guard, errors);
+        if (!g) return false;
+        const int rc = sqlite3_step(g);
+        if (rc != SQLITE_ROW) {
+            addError(errors, rc);
+            sqlite3_reset(g);
+            return false;
+        }
+        holds = sqlite3_column_int(g, 0) != 0;
+        sqlite3_reset(g);
+        return true;
+    }
+
     bool runRewritten(const sql::Rewritten& rw, Result& result, ErrorCollection& errors) {
         if (rw.kind == sql::StmtKind::Empty || rw.sql.isEmpty()) return true;
         if (!rw.guard.isEmpty()) {
-            sqlite3_stmt* g = prepare(rw.guard, errors);
-            if (!g) return false;
-            const int rc = sqlite3_step(g);
-            if (rc != SQLITE_ROW) {
-                addError(errors, rc);
-                sqlite3_reset(g);
-                return false;
-            }
-            const bool go = sqlite3_column_int(g, 0) != 0;
-            sqlite3_reset(g);
+            bool go = false;
+            if (!guardHolds(rw.guard, go, errors)) return false;
             if (!go) return true;
         }
         if (rw.kind == sql::StmtKind::Begin || rw.kind == sql::StmtKind::Commit || rw.kind == sql::StmtKind::Rollback)
             return transaction(rw.kind, errors);
+        if (rw.kind == sql::StmtKind::Insert || rw.kind == sql::StmtKind::Update) guardLengths(rw.sql);
         sqlite3_stmt* st = prepare(rw.sql, errors);
         if (!st) return false;
         const int nCols = sqlite3_column_count(st);
@@ -590,49 +649,65 @@ private:
     std::unique_ptr<SchemaCache> schema_;
     int schemaVersion_ = -2;  // never a real version: the first look reads it
     QHash<QString, sqlite3_stmt*> stmts_;
+    QSet<QString> guarded_;  // tables (lower case) whose length checks exist
+    QHash<QString, QString> writtenTables_;  // statement -> the table it writes to
 };
 
 // The server refuses a text longer than its column (error 8152) where the
 // library would keep it whole: temporary triggers of this connection check
-// the declared lengths of the text columns of every table, ignoring trailing
-// blanks as the server does.
-void guardTextLengths(sqlite3* db) {
-    std::vector<QString> tables;
-    {
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'",
-                               -1, &st, nullptr) != SQLITE_OK)
-            return;
-        while (sqlite3_step(st) == SQLITE_ROW) tables.push_back(textOf(st, 0));
-        sqlite3_finalize(st);
+// the declared lengths of the text columns of a table, ignoring trailing
+// blanks as the server does. They are made for a table just before the
+// first statement of the connection that writes to it (see
+// SqliteEngine::guardLengths), so opening a connection costs nothing.
+void guardTextLengths(sqlite3* db, const QString& table) {
+    QString quotedTable = table;
+    quotedTable.replace(u'"', QStringLiteral("\"\""));
+    sqlite3_stmt* st = nullptr;
+    const QByteArray q = ("PRAGMA main.table_info(\"" + quotedTable + "\")").toUtf8();
+    if (sqlite3_prepare_v2(db, q.constData(), -1, &st, nullptr) != SQLITE_OK) return;
+    QStringList checks;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        const QByteArray decl = textOf(st, 2).toLatin1();
+        const ColumnInfo c = columnFromDecl(textOf(st, 1), decl.constData());
+        const bool text = c.type == adChar || c.type == adVarChar || c.type == adWChar || c.type == adVarWChar;
+        if (!text || c.definedSize <= 0 || c.definedSize >= 8000) continue;
+        QString col = c.name;
+        col.replace(u'"', QStringLiteral("\"\""));
+        checks << QStringLiteral("length(rtrim(NEW.\"%1\", ' ')) > %2").arg(col).arg(c.definedSize);
     }
+    sqlite3_finalize(st);
     QString script;
-    for (const QString& table : tables) {
-        QString quotedTable = table;
-        quotedTable.replace(u'"', QStringLiteral("\"\""));
-        sqlite3_stmt* st = nullptr;
-        const QByteArray q = ("PRAGMA table_info(\"" + quotedTable + "\")").toUtf8();
-        if (sqlite3_prepare_v2(db, q.constData(), -1, &st, nullptr) != SQLITE_OK) continue;
-        QStringList checks;
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            const QByteArray decl = textOf(st, 2).toLatin1();
-            const ColumnInfo c = columnFromDecl(textOf(st, 1), decl.constData());
-            const bool text = c.type == adChar || c.type == adVarChar || c.type == adWChar || c.type == adVarWChar;
-            if (!text || c.definedSize <= 0 || c.definedSize >= 8000) continue;
-            QString col = c.name;
-            col.replace(u'"', QStringLiteral("\"\""));
-            checks << QStringLiteral("length(rtrim(NEW.\"%1\", ' ')) > %2").arg(col).arg(c.definedSize);
-        }
-        sqlite3_finalize(st);
-        if (checks.isEmpty()) continue;
-        const QString when = checks.join(QStringLiteral(" OR "));
-        for (const char* op : {"INSERT", "UPDATE"}) {
-            script += QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS \"__len_%1_%2\" BEFORE %2 ON main.\"%3\" WHEN %4 "
+    for (const char* op : {"INSERT", "UPDATE"}) {
+        // made again after a schema change: the columns may have changed
+        script += QStringLiteral("DROP TRIGGER IF EXISTS temp.\"__len_%1_%2\";").arg(quotedTable, QString::fromLatin1(op));
+        if (!checks.isEmpty())
+            script += QStringLiteral("CREATE TEMP TRIGGER \"__len_%1_%2\" BEFORE %2 ON main.\"%1\" WHEN %3 "
                                      "BEGIN SELECT RAISE(ABORT, 'String or binary data would be truncated.'); END;")
-                          .arg(QString(quotedTable), QString::fromLatin1(op), quotedTable, when);
-        }
+                          .arg(quotedTable, QString::fromLatin1(op), checks.join(QStringLiteral(" OR ")));
     }
-    if (!script.isEmpty()) sqlite3_exec(db, script.toUtf8().constData(), nullptr, nullptr, nullptr);
+    sqlite3_exec(db, script.toUtf8().constData(), nullptr, nullptr, nullptr);
+}
+
+// The table an INSERT or UPDATE writes to (its last name part); empty for
+// other statements.
+QString writtenTable(const QString& statement) {
+    const auto toks = sql::tokenize(statement);
+    std::vector<const sql::Token*> sig;
+    for (const auto& t : toks)
+        if (t.significant()) sig.push_back(&t);
+    size_t i = 0;
+    if (sig.empty() || !(sig[0]->isWord("INSERT") || sig[0]->isWord("UPDATE") || sig[0]->isWord("REPLACE"))) return {};
+    ++i;
+    if (i + 1 < sig.size() && sig[i]->isWord("OR")) i += 2;
+    if (i < sig.size() && sig[i]->isWord("INTO")) ++i;
+    QString name;
+    while (i < sig.size() && (sig[i]->kind == sql::TokKind::Word || sig[i]->kind == sql::TokKind::Quoted)) {
+        const QString& t = sig[i]->text;
+        name = sig[i]->kind == sql::TokKind::Quoted ? t.mid(1, t.size() - 2) : t;
+        if (!(i + 1 < sig.size() && sig[i + 1]->isPunct('.'))) break;
+        i += 2;
+    }
+    return name;
 }
 
 }  // namespace
@@ -670,7 +745,6 @@ std::unique_ptr<Engine> openSqliteEngine(const QString& path, bool fileDatabase,
     }
     RegisterSqliteExtensions(db);
     sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
-    guardTextLengths(db);
     sqlite3_busy_timeout(db, 30000);
     return std::make_unique<SqliteEngine>(db, fi.absoluteFilePath(), databaseName);
 }

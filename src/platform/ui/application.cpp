@@ -1,5 +1,7 @@
 #include "platform/ui/application.h"
 
+#include "platform/ui/labels.h"
+
 #include <QFont>
 #include <QStringList>
 
@@ -17,6 +19,8 @@ void PrepareApplication()
                                  QStringLiteral("DejaVu Sans Condensed")};
     for (const char* windows : {"Segoe UI", "MS Sans Serif", "Microsoft Sans Serif", "Tahoma", "Arial", "Verdana"})
         QFont::insertSubstitutions(QString::fromLatin1(windows), sustitutos);
+    // Their captions may still need more room than the windows give them.
+    FitLabelsOnShow();
 }
 
 }  // namespace ui

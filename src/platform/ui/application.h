@@ -8,7 +8,8 @@ namespace ui {
 //   own regional rules live in legacy::Regional(); the C library keeps "C".
 // - Fonts: the suite's windows name Windows fonts ("Segoe UI", "MS Sans
 //   Serif", "Tahoma", "Arial"); each is mapped to an installed font of close
-//   width, so that captions laid out for them still fit.
+//   width, and every window fits its labels to their captions whenever it is
+//   shown (labels.h).
 void PrepareApplication();
 
 }  // namespace ui

@@ -2,6 +2,7 @@
 // Fresh database files for the data-access tests, and the connection strings
 // that reach them through either engine.
 #include "platform/ado/ado.h"
+#include "platform/ado/sqlite_support.h"
 #include "platform/legacy/program.h"
 #include "platform/legacy/vberror.h"
 
@@ -18,9 +19,13 @@
 
 namespace adotest {
 
-enum class EngineKind { Embedded, Odbc };
+// SqlServer: the server of VORDANE_TEST_MSSQL (support/servidor.h), skipped
+// when it is not set.
+enum class EngineKind { Embedded, Odbc, SqlServer };
 
-inline const char* engineName(EngineKind k) { return k == EngineKind::Embedded ? "Embedded" : "Odbc"; }
+inline const char* engineName(EngineKind k) {
+    return k == EngineKind::Embedded ? "Embedded" : k == EngineKind::Odbc ? "Odbc" : "SqlServer";
+}
 
 // Creates `path` and runs `ddl` on it. With `collation` the server functions
 // and the text collation are registered first (the embedded schema declares it

@@ -111,15 +111,34 @@ TEST_F(Dialect, SplitterKnowsWhereStatementsBegin) {
         QStringLiteral("UPDATE t\n SET a = 1"),
         QStringLiteral("if exists(select * from u)\n UPDATE u SET y=1"),
         QStringLiteral("SELECT 1 UNION\nSELECT 2"),
-        QStringLiteral("SELECT 'a;\rSELECT' AS [x\ry]\r-- DELETE t\r/* UPDATE\r */COMMIT TRANSACTION"),
+        QStringLiteral("SELECT 'a;\rSELECT' AS [x\ry]\r-- DELETE t\r/* UPDATE\r */"),
+        QStringLiteral("COMMIT TRANSACTION"),
     };
-    // the comments stay with the statement before the next keyword; what
-    // matters is that the quoted and bracketed parts are never split
-    QStringList got = ado::sql::splitBatch(batch);
-    ASSERT_GE(got.size(), 7);
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(got[i], expected[i]) << i;
-    EXPECT_TRUE(got[6].startsWith(QStringLiteral("SELECT 'a;\rSELECT' AS [x\ry]")));
-    EXPECT_TRUE(got.last().endsWith(QStringLiteral("COMMIT TRANSACTION")));
+    // the comments stay with the statement before the next keyword; the
+    // quoted and bracketed parts are never split
+    EXPECT_EQ(ado::sql::splitBatch(batch), expected);
+}
+
+// IF [NOT] EXISTS (...) BEGIN ... END: the head, each statement of the
+// block, its END; a CASE ... END inside the block is no block end.
+TEST_F(Dialect, IfBlocksRunOrSkipAsAWhole) {
+    const QString batch = QStringLiteral(
+        "BEGIN TRANSACTION\rDELETE t WHERE a = 1\rIF NOT EXISTS (SELECT * FROM t WHERE a = %1)\rBEGIN\r"
+        "UPDATE t SET Nombre = CASE WHEN a = 2 THEN 'x' END\rINSERT INTO t (a) VALUES (9)\rEND\rCOMMIT TRANSACTION");
+    EXPECT_EQ(ado::sql::splitBatch(batch.arg(5)),
+              QStringList({"BEGIN TRANSACTION", "DELETE t WHERE a = 1", "IF NOT EXISTS (SELECT * FROM t WHERE a = 5)\rBEGIN",
+                           "UPDATE t SET Nombre = CASE WHEN a = 2 THEN 'x' END", "INSERT INTO t (a) VALUES (9)", "END",
+                           "COMMIT TRANSACTION"}));
+    const struct { int a; int affected; long nines; } cases[] = {{5, 1 + 2 + 1, 1}, {2, 1, 0}};
+    for (const auto& c : cases) {
+        cnn->Execute(QStringLiteral("DELETE t"));
+        cnn->Execute(QStringLiteral("INSERT INTO t (a) VALUES (1)\rINSERT INTO t (a) VALUES (2)\rINSERT INTO t (a) VALUES (3)"));
+        int affected = -1;
+        cnn->Execute(batch.arg(c.a), &affected);
+        EXPECT_EQ(affected, c.affected) << c.a;
+        EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM t WHERE a = 9")).toLong(), c.nines) << c.a;
+        EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM t WHERE a = 1")).toLong(), 0) << c.a;
+    }
 }
 
 TEST_F(Dialect, DayFirstDatesBecomeIsoText) {
@@ -211,6 +230,20 @@ TEST_F(Dialect, TextLongerThanItsColumnFailsAsOnTheServer) {
         EXPECT_EQ(cnn->Errors()(0).NativeError, ado::kNativeTruncation);
     }
     EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM Familias WHERE IdFamilia = 'F1'")).toLong(), 1);
+    // also after a rollback that undid the table's first write, and on a
+    // table made after the connection opened
+    cnn->Execute(QStringLiteral("BEGIN TRANSACTION\rUPDATE t SET Nombre = 'x'\rROLLBACK TRANSACTION"));
+    cnn->Execute(QStringLiteral("CREATE TABLE Nueva (c VARCHAR(2) COLLATE SRVTEXT)"));
+    for (const char* sql : {"INSERT INTO t (a, Nombre) VALUES (9, '123456789012345678901')",
+                            "INSERT INTO Nueva (c) VALUES ('abc')", "INSERT INTO dbo.Nueva (c) VALUES ('abc')"})
+        EXPECT_EQ(errorOf([&] { cnn->Execute(QString::fromUtf8(sql)); }).Number, ado::kErrTruncation) << sql;
+    // and on a row written back by an updatable recordset
+    cnn->Execute(QStringLiteral("CREATE TABLE Otra (c VARCHAR(2) COLLATE SRVTEXT)"));
+    auto rs = std::make_shared<ado::Recordset>();
+    rs->Open(QStringLiteral("SELECT * FROM Otra"), cnn, ado::adOpenKeyset, ado::adLockOptimistic);
+    rs->AddNew();
+    rs->Fields("c").setValue(Variant(QStringLiteral("abc")));
+    EXPECT_EQ(errorOf([&] { rs->Update(); }).Number, ado::kErrTruncation);
 }
 
 TEST_F(Dialect, IfExistsRunsTheStatementOnlyWhenTheConditionHolds) {

@@ -88,6 +88,7 @@ TEST(ErrorTrap, SettingATrapClearsErrAndRaiseSetsIt)
 {
     try {
         Err().Raise(53, QStringLiteral("Mod"));
+        FAIL() << "Raise did not throw";
     } catch (const VbError& e) {
         EXPECT_EQ(e.Number, 53);
         EXPECT_EQ(e.Source, u"Mod");

@@ -11,6 +11,11 @@
 using namespace legacy;
 using testutil::errorOf;
 
+namespace legacy {
+// Failures show the values.
+void PrintTo(const Decimal& d, std::ostream* os) { *os << d.toString().toStdString(); }
+}  // namespace legacy
+
 namespace {
 
 Decimal dec(const char* text)
@@ -145,10 +150,11 @@ TEST(Decimal, Arithmetic)
 
 TEST(Decimal, ComparisonIgnoresScaleAndSignOfZero)
 {
-    EXPECT_TRUE(dec("1.50") == dec("1.5"));
-    EXPECT_TRUE(dec("-0") == dec("0.000"));
-    EXPECT_TRUE(dec("-2") < dec("-1.99"));
-    EXPECT_TRUE(dec("10") > dec("9.9999999999999999999999999"));
+    EXPECT_EQ(dec("1.50"), dec("1.5"));
+    EXPECT_EQ(dec("-0"), dec("0.000"));
+    EXPECT_NE(dec("1.5"), dec("1.51"));
+    EXPECT_LT(dec("-2"), dec("-1.99"));
+    EXPECT_GT(dec("10"), dec("9.9999999999999999999999999"));
 }
 
 TEST(Decimal, ConversionsToOtherTypes)

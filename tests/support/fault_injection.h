@@ -1,9 +1,10 @@
 #pragma once
-// A test seam: makes the next statements or recordset openings on one
-// connection fail as the server would have failed them (a lost network link,
-// native error 11; a truncation warning, native error 8152; ...), so the
-// recovery paths above this layer can be driven without a real server.
-// Nothing is pending unless a test asks for it.
+// Makes the next statements or recordset openings on one connection fail as
+// the server would have failed them (a lost network link, native error 11; a
+// truncation warning, native error 8152; ...), so the recovery paths above
+// the data-access layer can be driven without a real server. The connection
+// gets an engine of the tests wrapped around its own; what is pending stays
+// with the connection across reopenings.
 #include "platform/ado/error.h"
 
 #include <QList>
@@ -24,13 +25,6 @@ void FailNextExecute(Connection& connection, const Error& error, int times = 1);
 void ClearInjectedFailures();
 // How many injected failures are still pending on `connection`.
 int PendingFailures(const Connection& connection);
-
-// --- for the connection and the recordset ---------------------------------
-// At the top of Execute / Recordset::Open: raises a pending failure.
-void BeforeExecute(Connection& connection);
-// At the end of a successful Execute / Recordset::Open: leaves pending
-// warnings in the error list.
-void AfterExecute(Connection& connection);
 
 }  // namespace testing
 }  // namespace ado

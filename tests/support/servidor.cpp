@@ -1,0 +1,134 @@
+#include "support/servidor.h"
+
+#include "mkdb/mkdb.h"
+#include "platform/ado/connection.h"
+#include "platform/ado/recordset.h"
+#include "platform/ado/sql_lexer.h"
+#include "platform/legacy/vberror.h"
+
+#include <QFile>
+
+#include <stdexcept>
+
+namespace testdb {
+
+std::optional<Servidor> servidorDePrueba()
+{
+    const QString valor = qEnvironmentVariable("VORDANE_TEST_MSSQL").trimmed();
+    if (valor.isEmpty())
+        return std::nullopt;
+    Servidor s;
+    s.parametros = valor;
+    for (const QString& parte : valor.split(u';', Qt::SkipEmptyParts)) {
+        const qsizetype igual = parte.indexOf(u'=');
+        if (igual < 0)
+            continue;
+        const QString clave = parte.left(igual).trimmed().toLower();
+        const QString dato = parte.mid(igual + 1).trimmed();
+        if (clave == u"@server") s.servidor = dato;
+        else if (clave == u"@dbname") s.base = dato;
+        else if (clave == u"@usuario") s.usuario = dato;
+        else if (clave == u"@password") s.clave = dato;
+    }
+    if (s.servidor.isEmpty() || s.base.isEmpty() || s.servidor.compare(u"(sqlite)", Qt::CaseInsensitive) == 0)
+        throw std::runtime_error("VORDANE_TEST_MSSQL must name a server (@server=) and a database (@dbname=)");
+    return s;
+}
+
+QString sinServidor()
+{
+    return QStringLiteral("VORDANE_TEST_MSSQL is not set: no SQL Server to run against (see README, \"Tests against "
+                          "a SQL Server\")");
+}
+
+QString cadenaConexion(const Servidor& s, const QString& base)
+{
+    return QStringLiteral("PROVIDER=SQLOLEDB;Server=%1;Database=%2;UId=%3;Pwd=%4;Connect Timeout=15;")
+        .arg(s.servidor, base.isEmpty() ? s.base : base, s.usuario, s.clave);
+}
+
+std::shared_ptr<ado::Connection> conectaServidor(const Servidor& s, const QString& base)
+{
+    auto cnn = std::make_shared<ado::Connection>();
+    try {
+        cnn->Open(cadenaConexion(s, base));
+    } catch (const legacy::VbError& e) {
+        throw std::runtime_error(("VORDANE_TEST_MSSQL: cannot open " + (base.isEmpty() ? s.base : base) + " on " +
+                                  s.servidor + ": " + e.Description)
+                                     .toStdString());
+    }
+    return cnn;
+}
+
+namespace {
+
+void ejecuta(ado::Connection& cnn, const QString& sql)
+{
+    try {
+        cnn.Execute(sql);
+    } catch (const legacy::VbError& e) {
+        throw std::runtime_error(("server: " + e.Description + " in: " + sql.left(300)).toStdString());
+    }
+}
+
+// A statement of the embedded schema as the server takes it.
+QString ParaServidor(const QString& sentencia)
+{
+    const auto t = ado::sql::tokenize(sentencia);
+    QString out;
+    for (size_t i = 0; i < t.size(); ++i) {
+        const size_t n = ado::sql::nextSig(t, i + 1);
+        if (t[i].isWord("COLLATE") && n < t.size()) {
+            i = n;  // the server's own collation
+            continue;
+        }
+        if (t[i].isWord("INTEGER") && n < t.size() && t[n].isWord("PRIMARY")) {
+            out += QStringLiteral("INT IDENTITY(1,1)");
+            continue;
+        }
+        out += t[i].text;
+    }
+    return out.trimmed();
+}
+
+}  // namespace
+
+void creaEnServidor(ado::Connection& cnn, const QString& name, bool withDemoData)
+{
+    // views first, then tables
+    for (const char* tipo : {"V", "U"}) {
+        auto rs = cnn.Execute(QStringLiteral("SELECT name FROM sys.objects WHERE type = '%1' AND is_ms_shipped = 0")
+                                  .arg(QString::fromLatin1(tipo)));
+        QStringList nombres;
+        for (; rs && rs->State() == ado::adStateOpen && !rs->Eof(); rs->MoveNext())
+            nombres << rs->Fields(0).Value().toString();
+        for (const QString& n : nombres)
+            ejecuta(cnn, (tipo[0] == 'V' ? QStringLiteral("DROP VIEW [") : QStringLiteral("DROP TABLE [")) + n + u']');
+    }
+    QString error;
+    const QStringList files =
+        mkdb::databaseFiles(QStringLiteral(VORDANE_SOURCE_DIR "/data"), name, withDemoData, &error);
+    if (files.isEmpty())
+        throw std::runtime_error("testdb: " + error.toStdString());
+    for (const QString& file : files) {
+        QFile f(file);
+        if (!f.open(QIODevice::ReadOnly))
+            throw std::runtime_error("testdb: cannot read " + file.toStdString());
+        // one statement at a time: the server wants CREATE VIEW alone
+        QString sentencia;
+        for (const auto& tok : ado::sql::tokenize(QString::fromUtf8(f.readAll()))) {
+            if (!tok.isPunct(';')) {
+                if (tok.kind != ado::sql::TokKind::Comment)
+                    sentencia += tok.text;
+                continue;
+            }
+            if (!sentencia.trimmed().isEmpty())
+                ejecuta(cnn, ParaServidor(sentencia));
+            sentencia.clear();
+        }
+        if (!sentencia.trimmed().isEmpty())
+            ejecuta(cnn, ParaServidor(sentencia));
+    }
+}
+
+}  // namespace testdb
