@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QStringBuilder>
 
 using kapores2::Funciones;
 using legacy::ErrorTrap;
@@ -30,6 +31,24 @@ using lookup::PonTwips;
 namespace {
 
 constexpr Qt::CaseSensitivity sinCaso = Qt::CaseInsensitive;
+
+// texto.startsWith(inicio, Qt::CaseInsensitive), without the general
+// comparison while both are plain ASCII (codes are).
+bool EmpiezaCon(const QString& texto, const QString& inicio)
+{
+    if (inicio.size() > texto.size()) return false;
+    const QChar* a = texto.constData();
+    const QChar* b = inicio.constData();
+    for (qsizetype i = 0; i < inicio.size(); ++i) {
+        char16_t x = a[i].unicode(), y = b[i].unicode();
+        if (x == y) continue;
+        if (x >= 0x80 || y >= 0x80) return texto.startsWith(inicio, sinCaso);
+        if (x >= u'A' && x <= u'Z') x += u'a' - u'A';
+        if (y >= u'A' && y <= u'Z') y += u'a' - u'A';
+        if (x != y) return false;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -138,17 +157,43 @@ QList<legacy::VariantList> Lib_FrmCons3Tree::LeeFilas()
     return filas;
 }
 
-bool Lib_FrmCons3Tree::Agrega(ui::Node* padre, const QString& clave, const QString& texto)
+bool Lib_FrmCons3Tree::Agrega(ui::Node* padre, const QString& clave, const QString& mayusculas, const QString& texto)
 {
     // A code that is already in the tree (two rows with one code) is left
     // out; the rest of the tree is still built.
-    const QString mayusculas = clave.toUpper();
-    if (claves_.contains(mayusculas)) return false;
-    if (!padre) padre = claves_.value(QStringLiteral("A"));
-    ui::Node& nodo = TreeV->Nodes().Add(padre, ui::tvwChild, clave, texto);
-    claves_.insert(mayusculas, &nodo);
-    ultimo_ = &nodo;
+    ui::Node*& lugar = claves_[mayusculas];
+    if (lugar) return false;
+    try {
+        if (!padre) padre = claves_.value(QStringLiteral("A"));
+        lugar = &TreeV->Nodes().Add(padre, ui::tvwChild, clave, texto);
+    } catch (...) {
+        claves_.remove(mayusculas);
+        throw;
+    }
+    ultimo_ = lugar;
     return true;
+}
+
+void Lib_FrmCons3Tree::AgregaFila(const Variant& campoCodigo, const Variant& campoDescripcion)
+{
+    const QString codigo = Funciones::ValorNoNulo(campoCodigo).toString();
+    const QString clave = QStringLiteral("A") + codigo;
+    const QString mayusculas = clave.toUpper();
+    // The parent is the longest key already in the tree that begins this
+    // key (the root "A" begins every key; of equal keys the first). Rows in
+    // code order find it on the chain of the node added last; only longer
+    // keys than that one are then looked up.
+    ui::Node* padre = ultimo_;
+    while (padre && !EmpiezaCon(clave, padre->Key())) padre = padre->Parent();
+    const int desde = padre ? int(padre->Key().size()) : 0;
+    for (int largo = int(clave.size()) - 1; largo > desde; --largo) {
+        if (ui::Node* otro = claves_.value(QString::fromRawData(mayusculas.constData(), largo))) {
+            padre = otro;
+            break;
+        }
+    }
+    Agrega(padre, clave, mayusculas,
+           QString(codigo % QStringLiteral(" - ") % Funciones::ValorNoNulo(campoDescripcion).toString()));
 }
 
 void Lib_FrmCons3Tree::ArmarTreeVFamilias()
@@ -165,13 +210,15 @@ void Lib_FrmCons3Tree::ArmarTreeVFamilias()
     if (!trap([&] { filas = LeeFilas(); })) return;
     if (filas.size() < 3) return;
     const int n = int(filas[0].size());
+    claves_.reserve(n + 1);
     for (int r = 0; r < n; ++r) {
         if (!trap([&] {
                 const QString codigo = filas[0][r].toString();
                 const Variant relativo = filas[2][r];
                 // A parent left out of a narrowed statement: under the root.
                 ui::Node* padre = relativo.IsNull() ? nullptr : TreeV->Nodes().find(QStringLiteral("A") + relativo.toString());
-                Agrega(padre, QStringLiteral("A") + codigo,
+                const QString clave = QStringLiteral("A") + codigo;
+                Agrega(padre, clave, clave.toUpper(),
                        codigo + QStringLiteral(" - ") + Funciones::ValorNoNulo(filas[1][r]).toString());
             }))
             return;
@@ -186,28 +233,15 @@ void Lib_FrmCons3Tree::ArmarTreeVAutomatico()
     if (!trap([&] { filas = LeeFilas(); })) return;
     if (filas.size() < 2) return;
     const int n = int(filas[0].size());
-    for (int r = 0; r < n; ++r) {
-        if (!trap([&] {
-                const QString codigo = Funciones::ValorNoNulo(filas[0][r]).toString();
-                const QString clave = QStringLiteral("A") + codigo;
-                const QString mayusculas = clave.toUpper();
-                // The parent is the longest key already in the tree that
-                // begins this key (the root "A" begins every key; of equal
-                // keys the first). Rows in code order find it on the chain
-                // of the node added last; only longer keys than that one
-                // are then looked up.
-                ui::Node* padre = ultimo_;
-                while (padre && !clave.startsWith(padre->Key(), sinCaso)) padre = padre->Parent();
-                const int desde = padre ? int(padre->Key().size()) : 0;
-                for (int largo = int(clave.size()) - 1; largo > desde; --largo) {
-                    if (ui::Node* otro = claves_.value(mayusculas.left(largo))) {
-                        padre = otro;
-                        break;
-                    }
-                }
-                Agrega(padre, clave, codigo + QStringLiteral(" - ") + Funciones::ValorNoNulo(filas[1][r]).toString());
-            }))
-            return;
+    claves_.reserve(n + 1);
+    // One step per row; the step holds only what fits in the trap's step
+    // without an allocation.
+    struct Fila {
+        const QList<legacy::VariantList>* filas;
+        int r;
+    } fila{&filas, 0};
+    for (; fila.r < n; ++fila.r) {
+        if (!trap([this, f = &fila] { AgregaFila((*f->filas)[0][f->r], (*f->filas)[1][f->r]); })) return;
     }
 }
 

@@ -84,8 +84,10 @@ private:
     // The rows of the statement as [field][row]; empty when none.
     QList<legacy::VariantList> LeeFilas();
     // Adds the node under `padre` (the root when it is not in the tree);
-    // false when its key is already there.
-    bool Agrega(ui::Node* padre, const QString& clave, const QString& texto);
+    // false when its key (`mayusculas` in capitals) is already there.
+    bool Agrega(ui::Node* padre, const QString& clave, const QString& mayusculas, const QString& texto);
+    // One row of the general builder, under its parent by the code.
+    void AgregaFila(const legacy::Variant& campoCodigo, const legacy::Variant& campoDescripcion);
 
     QHash<QString, ui::Node*> claves_;  // key in capitals -> the first node of that key
     ui::Node* ultimo_ = nullptr;        // the node added last

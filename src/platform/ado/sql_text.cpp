@@ -589,6 +589,9 @@ private:
         if (!isDate && p != npos && isComparison(t_[p])) {
             out_.push_back(space());
             out_.push_back(collate());
+            // "'RMC 'AND ...": the server needs no blank after a literal, the
+            // collation name does.
+            if (i + 1 < t_.size() && t_[i + 1].kind == TokKind::Word) out_.push_back(space());
         }
         return true;
     }

@@ -16,7 +16,9 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 #include <numeric>
+#include <string>
 
 namespace ui {
 
@@ -729,6 +731,90 @@ void ListView::ensureSorted() const
     const_cast<ListView*>(this)->sortNow();
 }
 
+namespace {
+
+const QCollator& listCollator()
+{
+    static const QCollator collator = [] {
+        QCollator c(QLocale(QLocale::Spanish, QLocale::Spain));
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    return collator;
+}
+
+// The place of each printable ASCII character in the collation (0 for the
+// rest), taken from the collator itself: characters the collation holds
+// equal (a letter and its capital) share a place. Texts made only of these
+// characters compare as their strings of places do, without the collator.
+const std::array<char, 128>& asciiPlaces()
+{
+    static const std::array<char, 128> places = [] {
+        const QCollator& c = listCollator();
+        std::vector<char16_t> chars;
+        for (char16_t ch = 0x20; ch < 0x7f; ++ch) chars.push_back(ch);
+        auto text = [](char16_t ch) { return QString(QChar(ch)); };
+        std::stable_sort(chars.begin(), chars.end(),
+                         [&](char16_t a, char16_t b) { return c.compare(text(a), text(b)) < 0; });
+        std::array<char, 128> p{};
+        char place = 1;
+        for (size_t i = 0; i < chars.size(); ++i) {
+            if (i > 0 && c.compare(text(chars[i - 1]), text(chars[i])) != 0) ++place;
+            p[chars[i]] = place;
+        }
+        return p;
+    }();
+    return places;
+}
+
+// The text's string of places; false when it holds a character outside
+// printable ASCII.
+bool asciiKey(const QString& text, std::string& key)
+{
+    const std::array<char, 128>& places = asciiPlaces();
+    key.resize(size_t(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t ch = text[i].unicode();
+        if (ch >= 128 || places[ch] == 0) return false;
+        key[size_t(i)] = places[ch];
+    }
+    return true;
+}
+
+// The order of `texts` as the list sorts them: by the collation, equal
+// texts keeping their order. Sort keys are made once per text; a column of
+// plain ASCII texts (codes, numbers, dates) needs no collator at all.
+template <class Key>
+std::vector<int> sortedOrder(const std::vector<Key>& keys, bool descending)
+{
+    const size_t n = keys.size();
+    std::vector<int> order(n);
+    std::iota(order.begin(), order.end(), 0);
+    auto before = [&](int a, int b) {
+        const int r = keys[size_t(a)].compare(keys[size_t(b)]);
+        return descending ? r > 0 : r < 0;
+    };
+    // Rows read in order (a table in the order of its key) need no sort.
+    bool inOrder = true;
+    for (size_t i = 1; i < n && inOrder; ++i) inOrder = !before(int(i), int(i - 1));
+    if (!inOrder) std::stable_sort(order.begin(), order.end(), before);
+    return order;
+}
+
+std::vector<int> listSortOrder(const std::vector<const QString*>& texts, bool descending)
+{
+    std::vector<std::string> ascii(texts.size());
+    bool allAscii = true;
+    for (size_t i = 0; i < texts.size() && allAscii; ++i) allAscii = asciiKey(*texts[i], ascii[i]);
+    if (allAscii) return sortedOrder(ascii, descending);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(texts.size());
+    for (const QString* t : texts) keys.push_back(listCollator().sortKey(*t));
+    return sortedOrder(keys, descending);
+}
+
+}  // namespace
+
 // Sorted as the texts read, by the collation of the suite's language and
 // without regard to case: dates and amounts sort as text. Items of equal
 // text keep their order.
@@ -737,25 +823,18 @@ void ListView::sortNow()
     sortPending_ = false;
     announceRows();
     if (rows_.size() < 2) return;
-    static const QCollator collator = [] {
-        QCollator c(QLocale(QLocale::Spanish, QLocale::Spain));
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
     const size_t n = rows_.size();
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(n);
+    static const QString none;
+    std::vector<const QString*> texts;
+    texts.reserve(n);
     for (const auto& item : rows_) {
         const ListItem::Cell* c = item->cellIf(sortKey_);
-        keys.push_back(collator.sortKey(c ? c->text : QString()));
+        texts.push_back(c ? &c->text : &none);
     }
-    std::vector<int> order(n);
-    std::iota(order.begin(), order.end(), 0);
-    const bool descending = sortOrder_ == lvwDescending;
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const int r = keys[size_t(a)].compare(keys[size_t(b)]);
-        return descending ? r > 0 : r < 0;
-    });
+    const std::vector<int> order = listSortOrder(texts, sortOrder_ == lvwDescending);
+    bool moved = false;
+    for (size_t i = 0; i < n && !moved; ++i) moved = order[i] != int(i);
+    if (!moved) return;
 
     emit model_->layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList persistent = model_->persistentIndexList();

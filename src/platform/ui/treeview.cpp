@@ -6,8 +6,11 @@
 #include <QAbstractItemModel>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace ui {
 
@@ -19,6 +22,8 @@ public:
     {
         return parent ? parent->children_ : tree_->roots_;
     }
+    // The children the view knows of.
+    int shown(const Node* parent) const { return parent ? parent->shown_ : tree_->rootsShown_; }
     Node* node(const QModelIndex& index) const { return static_cast<Node*>(index.internalPointer()); }
     QModelIndex indexOf(const Node* n) const
     {
@@ -28,9 +33,9 @@ public:
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override
     {
         if (column != 0 || row < 0) return {};
-        const std::vector<Node*>& list = siblings(parent.isValid() ? node(parent) : nullptr);
-        if (size_t(row) >= list.size()) return {};
-        return createIndex(row, 0, list[size_t(row)]);
+        const Node* p = parent.isValid() ? node(parent) : nullptr;
+        if (row >= shown(p)) return {};
+        return createIndex(row, 0, siblings(p)[size_t(row)]);
     }
     QModelIndex parent(const QModelIndex& index) const override
     {
@@ -39,7 +44,7 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override
     {
         if (parent.isValid() && parent.column() != 0) return 0;
-        return int(siblings(parent.isValid() ? node(parent) : nullptr).size());
+        return shown(parent.isValid() ? node(parent) : nullptr);
     }
     int columnCount(const QModelIndex& = {}) const override { return 1; }
 
@@ -112,14 +117,27 @@ public:
     }
 
 protected:
+    // Input and painting work on the whole tree.
+    bool viewportEvent(QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) tree_->announceNodes();
+        return QTreeView::viewportEvent(event);
+    }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        tree_->announceNodes();
+        QTreeView::mousePressEvent(event);
+    }
     void keyPressEvent(QKeyEvent* event) override
     {
+        tree_->announceNodes();
         QPointer<TreeView> guard(tree_);
         if (runKeyHandlers(*event, tree_->onKeyDown, {}) || !guard) return;
         QTreeView::keyPressEvent(event);
     }
     void mouseReleaseEvent(QMouseEvent* event) override
     {
+        tree_->announceNodes();
         QPointer<TreeView> guard(tree_);
         const QModelIndex at = indexAt(event->position().toPoint());
         QTreeView::mouseReleaseEvent(event);
@@ -128,6 +146,7 @@ protected:
     }
     void mouseDoubleClickEvent(QMouseEvent* event) override
     {
+        tree_->announceNodes();
         QPointer<TreeView> guard(tree_);
         QTreeView::mouseDoubleClickEvent(event);
         if (guard && event->button() == Qt::LeftButton && tree_->onDblClick) tree_->onDblClick();
@@ -159,11 +178,13 @@ void Node::setChecked(bool checked)
 
 bool Node::Expanded() const
 {
+    tree_->announceNodes();
     return tree_->view_->isExpanded(tree_->model_->indexOf(this));
 }
 
 void Node::setExpanded(bool expanded)
 {
+    tree_->announceNodes();
     tree_->view_->setExpanded(tree_->model_->indexOf(this), expanded);
 }
 
@@ -200,6 +221,7 @@ void Node::setImage(int index)
 void Node::EnsureVisible()
 {
     for (Node* p = parent_; p; p = p->parent_) p->setExpanded(true);
+    tree_->announceNodes();
     tree_->view_->scrollTo(tree_->model_->indexOf(this));
 }
 
@@ -207,8 +229,16 @@ Node& Nodes::Add(Node* relative, int relationship, const QString& key, const QSt
 {
     TreeView& t = *tree_;
     if (relative && relative->tree_ != tree_) raiseControlError(errElementNotFound);
-    if (!key.isEmpty() && t.byKey_.contains(key)) raiseControlError(errKeyNotUnique);
-    if (relationship < tvwFirst || relationship > tvwChild) raiseControlError(errInvalidPropertyValue);
+    // The key's place in the hash, taken at once (one look-up per node).
+    Node** slot = nullptr;
+    if (!key.isEmpty()) {
+        slot = &t.byKey_[key];
+        if (*slot) raiseControlError(errKeyNotUnique);
+    }
+    if (relationship < tvwFirst || relationship > tvwChild) {
+        if (slot) t.byKey_.remove(key);
+        raiseControlError(errInvalidPropertyValue);
+    }
 
     Node* parent = nullptr;
     size_t pos = 0;
@@ -231,13 +261,23 @@ Node& Nodes::Add(Node* relative, int relationship, const QString& key, const QSt
     Node* n = owned.get();
     n->image_ = image;
     n->index_ = int(t.all_.size() + 1);
-    std::vector<Node*>& list = parent ? parent->children_ : t.roots_;
-    t.model_->beginInsertRows(t.model_->indexOf(parent), int(pos), int(pos));
-    list.insert(list.begin() + std::ptrdiff_t(pos), n);
-    for (size_t i = pos; i < list.size(); ++i) list[i]->row_ = int(i);
+    std::vector<Node*>& list = t.siblings(parent);
+    if (pos == list.size()) {
+        // Appended: the view hears of it later, with its siblings.
+        n->row_ = int(pos);
+        list.push_back(n);
+        t.announceSoon(parent);
+    } else {
+        // Inserted before others: the rows after it move now.
+        t.announceNodes();
+        t.model_->beginInsertRows(t.model_->indexOf(parent), int(pos), int(pos));
+        list.insert(list.begin() + std::ptrdiff_t(pos), n);
+        for (size_t i = pos; i < list.size(); ++i) list[i]->row_ = int(i);
+        ++t.shownChildren(parent);
+        t.model_->endInsertRows();
+    }
     t.all_.push_back(std::move(owned));
-    if (!key.isEmpty()) t.byKey_.insert(key, n);
-    t.model_->endInsertRows();
+    if (slot) *slot = n;
     return *n;
 }
 
@@ -253,6 +293,8 @@ void Nodes::Clear()
     TreeView& t = *tree_;
     t.model_->beginResetModel();
     t.roots_.clear();
+    t.rootsShown_ = 0;
+    t.unannounced_.clear();
     t.byKey_.clear();
     t.all_.clear();
     t.model_->endResetModel();
@@ -313,6 +355,7 @@ void TreeView::setSelectedItem(Node* node)
         sel->clearSelection();
         return;
     }
+    announceNodes();
     sel->setCurrentIndex(model_->indexOf(node), QItemSelectionModel::ClearAndSelect);
 }
 
@@ -355,6 +398,7 @@ QWidget* TreeView::viewport() const
 
 QRect TreeView::nodeRect(const Node& node) const
 {
+    const_cast<TreeView*>(this)->announceNodes();
     return view_->visualRect(model_->indexOf(&node));
 }
 
@@ -370,7 +414,49 @@ void TreeView::applyStyle()
 
 void TreeView::nodeChanged(Node* node)
 {
-    model_->changed(node);
+    if (isShown(node)) model_->changed(node);
+}
+
+bool TreeView::isShown(const Node* node) const
+{
+    for (; node; node = node->parent_)
+        if (node->row_ >= (node->parent_ ? node->parent_->shown_ : rootsShown_)) return false;
+    return true;
+}
+
+void TreeView::announceSoon(Node* parent)
+{
+    // Listed once: when it gets its first child the view has not seen.
+    if (shownChildren(parent) == int(siblings(parent).size()) - 1) unannounced_.push_back(parent);
+    if (announcePending_) return;
+    announcePending_ = true;
+    QTimer::singleShot(0, this, [this] { announceNodes(); });
+}
+
+void TreeView::announceNodes()
+{
+    announcePending_ = false;
+    if (unannounced_.empty()) return;
+    std::vector<Node*> parents = std::move(unannounced_);
+    unannounced_.clear();
+    // A parent is added before its children: in the order of adding, every
+    // parent is in the view before its new children are announced.
+    std::sort(parents.begin(), parents.end(),
+              [](const Node* a, const Node* b) { return (a ? a->index_ : 0) < (b ? b->index_ : 0); });
+    for (Node* parent : parents) {
+        int& shown = shownChildren(parent);
+        const int count = int(siblings(parent).size());
+        if (shown >= count) continue;
+        model_->beginInsertRows(model_->indexOf(parent), shown, count - 1);
+        shown = count;
+        model_->endInsertRows();
+    }
+}
+
+// A picture of the whole tree (a grab) shows the nodes not yet announced.
+void TreeView::paintEvent(QPaintEvent*)
+{
+    announceNodes();
 }
 
 }  // namespace ui

@@ -83,7 +83,8 @@ private:
     QString key_;
     QString text_;
     int index_ = 0;
-    int row_ = 0;  // position among its siblings
+    int row_ = 0;    // position among its siblings
+    int shown_ = 0;  // children the view has been told of
     int image_ = 0;
     bool checked_ = false;
 };
@@ -160,10 +161,26 @@ private:
     friend class TreeViewWidget;
     void applyStyle();
     void nodeChanged(Node* node);
+    std::vector<Node*>& siblings(Node* parent) { return parent ? parent->children_ : roots_; }
+    int& shownChildren(Node* parent) { return parent ? parent->shown_ : rootsShown_; }
+    bool isShown(const Node* node) const;
+    void announceSoon(Node* parent);
+    void announceNodes();
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
     ui::Nodes nodes_;
     std::vector<std::unique_ptr<Node>> all_;  // in order of adding
     std::vector<Node*> roots_;
+    // Nodes appended since the view last heard of them are announced to it
+    // in one go per parent (when the event loop runs, and at once before
+    // anything that needs their place in the view or a picture of the
+    // tree), so that building a big tree costs little more than storing it.
+    int rootsShown_ = 0;
+    std::vector<Node*> unannounced_;  // parents with children not yet shown (nullptr: the top level)
+    bool announcePending_ = false;
     QHash<QString, Node*> byKey_;
     TreeViewModel* model_;
     TreeViewWidget* view_;

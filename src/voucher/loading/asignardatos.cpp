@@ -168,7 +168,11 @@ void CargaComprobante::Ejecuta()
         Abre(cabeza + QStringLiteral("MV_CPTETAREAS  ") + Condicion + WhrTareas + QStringLiteral(" ORDER BY ID "),
              rsTareas);
     });
+    // An order becoming an invoice has a statement of its own, which replaces
+    // the first choice (that one is then not opened at all).
     paso([&] {
+        if (pedidoAFactura)
+            return;
         const QString base = cabeza + QStringLiteral("MV_CPTEINSUMOS  ") + Condicion;
         if (FacturaNPPreparadas && Igual(TC, QStringLiteral("NP")) && !EsCompras)
             Abre(base + QStringLiteral(" ORDER BY  ID"), rsInsumos);

@@ -62,7 +62,7 @@ struct CargaComprobante {
     QString Condicion;  // " WHERE ..." of the voucher's rows
     QString Letra;      // the destination letter
 
-    RecordsetPtr rsCpte, rsTareas, rsInsumos, rsObserv, rsArticulo, rsCuenta, rsLista, rsAux;
+    RecordsetPtr rsCpte, rsTareas, rsInsumos, rsObserv, rsArticulo, rsCuenta, rsLista;
 
     legacy::ErrorTrap trap;
 
@@ -96,6 +96,9 @@ struct CargaComprobante {
     void AcumulaFilaRepetida();
 
     // --- helpers ----------------------------------------------------------------
+    // The line is of an order, taken in another unit of an article kept in
+    // kilograms, and comes over in kilograms.
+    bool PedidoEnKilos();
     // One statement of the load; false once the load has been left.
     bool paso(const std::function<void()>& sentencia) { return trap(sentencia); }
     ui::MSFlexGrid& G1();

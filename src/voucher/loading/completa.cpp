@@ -68,14 +68,7 @@ void CargaComprobante::Completa()
     }
 
     // From here on the row is the merged one when the line was merged.
-    paso([&] {
-        const QString kg = Trim(ModGlobal::UnidadMedidaKG);
-        if (Igual(Texto(rsInsumos, "TC"), QStringLiteral("NP")) && Igual(Texto(rsInsumos, "IdUnidadBase"), kg) &&
-            !Igual(Texto(rsInsumos, "IdUnidad"), kg) && !esModificacion && !NoConvertirBLaKG)
-            Pon(66, Leido(rsInsumos, "Equiv_UDBase").toString());
-        else
-            Pon(66, Leido(rsInsumos, "Cant_BL").toString());
-    });
+    paso([&] { Pon(66, Leido(rsInsumos, PedidoEnKilos() ? "Equiv_UDBase" : "Cant_BL").toString()); });
     paso([&] {
         Pon(67, Leido(rsInsumos, "CANT_KG").toString());
         Pon(65, Leido(rsInsumos, "CANT_M3").toString());
@@ -140,7 +133,8 @@ void CargaComprobante::AcumulaFilaRepetida()
         const legacy::Currency importes = Nc(i, 17) * Nc(i, 8) + Nc(r, 17) * Nc(r, 8);
         const QString precio = Variant(legacy::Currency::fromDouble(importes.toDouble() / cantidad.toDouble())).toString();
         const legacy::Currency total = Nc(r, 18) + Nc(i, 18);
-        // The total with taxes adds up like the total.
+        // The total with taxes adds up like the total; cost, taxes and ITC
+        // are per unit of the same article and stay the earlier row's.
         const legacy::Currency totalConImpuestos = Nc(r, 21) + Nc(i, 21);
         g.setTextMatrix(i, 8, Variant(cantidad).toString());
         g.setTextMatrix(i, 17, precio);

@@ -153,6 +153,7 @@ void CargaComprobante::PendientesEIdentidad(bool& sigue)
     // A delivery order never takes the same article twice.
     bool duplicado = false;
     paso([&] {
+        // The stored type is four characters wide: it is compared trimmed.
         if (Programa("QUELMONTARI_DASPEROLICA") || !IgualNum(Leido(rsCpte, "IdReparto"), Variant(-1)) ||
             Igual(Texto(rsCpte, "TC"), QStringLiteral("PR")))
             return;
@@ -211,6 +212,8 @@ void CargaComprobante::PendientesEIdentidad(bool& sigue)
                 aplicado = cantidad - pendiente;
             }
         } else if (!Compras) {
+            // Other types take the pending quantity as it comes (never
+            // below 0), not capped at the line's quantity.
             if (repartoMenosUno && !DescargaStockRemitos) {
                 pendiente = cls.CantRepartoPend(TC, SucNroLetra, codigo);
                 aplicado = cantidad - pendiente;
@@ -266,14 +269,7 @@ void CargaComprobante::PendientesEIdentidad(bool& sigue)
 
     paso([&] { Pon(0, Texto(rsInsumos, "IdArticulo")); });
     paso([&] { Pon(1, Texto(rsInsumos, "Descripcion")); });
-    paso([&] {
-        const QString kg = Trim(ModGlobal::UnidadMedidaKG);
-        if (Igual(Texto(rsInsumos, "TC"), QStringLiteral("NP")) && Igual(Texto(rsInsumos, "IdUnidadBase"), kg) &&
-            !Igual(Texto(rsInsumos, "IdUnidad"), kg) && !esModificacion && !NoConvertirBLaKG)
-            Pon(5, Texto(rsInsumos, "IdUnidadBase"));
-        else
-            Pon(5, Texto(rsInsumos, "IdUnidad"));
-    });
+    paso([&] { Pon(5, Texto(rsInsumos, PedidoEnKilos() ? "IdUnidadBase" : "IdUnidad")); });
     paso([&] { Pon(70, Texto(rsInsumos, "IdUnidad")); });
     paso([&] { Pon(98, Texto(rsInsumos, "Secuencia")); });
     paso([&] {
@@ -287,12 +283,11 @@ void CargaComprobante::PendientesEIdentidad(bool& sigue)
     });
 }
 
-// An order line taken in another unit of an article kept in kilograms.
-static bool PedidoEnKilos(CargaComprobante& c)
+bool CargaComprobante::PedidoEnKilos()
 {
     const QString kg = Trim(ModGlobal::UnidadMedidaKG);
-    return Igual(Texto(c.rsInsumos, "TC"), QStringLiteral("NP")) && Igual(Texto(c.rsInsumos, "IdUnidadBase"), kg) &&
-           !Igual(Texto(c.rsInsumos, "IdUnidad"), kg) && !c.esModificacion && !c.NoConvertirBLaKG;
+    return Igual(Texto(rsInsumos, "TC"), QStringLiteral("NP")) && Igual(Texto(rsInsumos, "IdUnidadBase"), kg) &&
+           !Igual(Texto(rsInsumos, "IdUnidad"), kg) && !esModificacion && !NoConvertirBLaKG;
 }
 
 void CargaComprobante::CantidadesYPrecios()
@@ -305,7 +300,7 @@ void CargaComprobante::CantidadesYPrecios()
         }
         if (Programa("Solvarineta"))
             Pon(8, T(Variant(pendiente)));
-        else if (PedidoEnKilos(*this)) {
+        else if (PedidoEnKilos()) {
             Pon(8, Texto(rsInsumos, "CANT_KG"));
             Pon(12, Texto(rsInsumos, "CANT_KG"));
         } else if (Funciones::EstaEnLista(Variant(TC), QStringList{QStringLiteral("FC"), QStringLiteral("FP"),

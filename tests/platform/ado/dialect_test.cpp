@@ -36,6 +36,7 @@ const RewriteCase kRewrites[] = {
     {"UPDATE t SET Fecha = '05/03/24' WHERE Fecha > '01/01/2024'",
      "UPDATE t SET Fecha = '2024-03-05 00:00:00' WHERE Fecha > '2024-01-01 00:00:00'"},
     {"SELECT a FROM t WHERE Nombre = 'it''s 01/02/2024'", "SELECT a FROM t WHERE Nombre = 'it''s 01/02/2024' COLLATE SRVTEXT"},
+    {"SELECT a FROM t WHERE Nombre = 'RMC 'AND a = 1", "SELECT a FROM t WHERE Nombre = 'RMC ' COLLATE SRVTEXT AND a = 1"},
     {"SELECT CONVERT(NVARCHAR, Fecha, 103), CONVERT(INT, '12'), CONVERT(VARCHAR(10), Nombre) FROM t",
      "SELECT SRV_CONVERT('NVARCHAR', Fecha, 103), SRV_CONVERT('INT', '12'), SRV_CONVERT('VARCHAR(10)', Nombre) FROM t"},
     {"SELECT DATEADD(dd, 1, Fecha), DATEDIFF(day, Fecha, GETDATE()) FROM t",

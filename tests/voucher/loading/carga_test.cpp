@@ -28,6 +28,9 @@ TEST_F(Carga, OrderIntoInvoiceWithPendingQuantities)
     Linea("NP", id, {{"Secuencia", "=2"}, {"IdArticulo", Art("1002")}, {"Descripcion", "Taco"}, {"Cantidad", "=5"},
                      {"IdUnidad", "CJ"}, {"IdUnidadBase", "UN"}, {"CantidadUD", "=2.5"}, {"Equiv_UDBase", "=0.5"},
                      {"Importe", "=60"}, {"Importe_S_IVA", "=60"}, {"Total", "=300"}, {"Costo", "=30"}});
+    // In boxes of an article kept in kilograms: it comes over in kilograms.
+    Linea("NP", id, {{"Secuencia", "=3"}, {"IdArticulo", Art("PINT-LATEX-20")}, {"Cantidad", "=2"}, {"IdUnidad", "CJ"},
+                     {"IdUnidadBase", "KG"}, {"CANT_KG", "=12"}, {"Equiv_UDBase", "=6"}, {"Importe", "=1"}});
     Movimiento("NP", id, "1001", 4);
 
     ClsCmnCptes cls;
@@ -47,14 +50,25 @@ TEST_F(Carga, OrderIntoInvoiceWithPendingQuantities)
     EXPECT_EQ(otros()->Rows(), 4);
     Verifica(otros(), {{1, 0, "4.1.99 Flete"}, {1, 2, "121,00"}, {1, 1, "100,00"}, {1, 3, "4.1.99"},
                        {2, 0, "1.0 Titulo"}, {2, 3, ""}});
-    EXPECT_EQ(articulos()->Rows(), 4);
+    EXPECT_EQ(articulos()->Rows(), 5);
     // Pending 6 of 10 (4 moved); the second line is in boxes of half a unit
     // and has no VAT rate (the general one applies).
     Verifica(articulos(), {{1, 0, "1001"}, {1, 1, "Tornillo"}, {1, 5, "UN"}, {1, 8, "6"}, {1, 10, "1"},
                            {1, 11, "UN"}, {1, 12, "10"}, {1, 17, "100"}, {1, 18, "1210"}, {1, 21, "1210"},
                            {1, 26, "6"}, {1, 36, "21"}, {1, 41, "120"}, {1, 72, id}, {1, 80, "7790001001001"},
                            {1, 98, "1"}, {2, 0, "1002"}, {2, 5, "CJ"}, {2, 8, "5"}, {2, 10, "0,5"}, {2, 12, "2,5"},
-                           {2, 17, "60"}, {2, 26, "5"}, {2, 36, "21"}, {2, 41, "30"}, {3, 0, ""}});
+                           {2, 17, "60"}, {2, 26, "5"}, {2, 36, "21"}, {2, 41, "30"}, {3, 5, "KG"}, {3, 70, "CJ"},
+                           {3, 8, "12"}, {3, 12, "12"}, {4, 0, ""}});
+}
+
+TEST_F(Carga, DemoOrderIntoInvoice)
+{
+    ClsCmnCptes cls;
+    Cargar(cls, "NP", "000300000950A", "FC");
+    EXPECT_EQ(articulos()->Rows(), 4);
+    Verifica(articulos(), {{1, 0, "1001"}, {1, 8, "10"}, {2, 0, "1002"}, {2, 8, "5"}});
+    Verifica(tareas(), {{1, 1, "Instalacion"}, {1, 3, "2500,00"}});
+    Verifica(otros(), {{1, 0, "4.1.01 Flete a obra"}, {1, 3, "4.1.01"}});
 }
 
 TEST_F(Carga, DeliveryNoteIntoCreditNoteIsNegated)

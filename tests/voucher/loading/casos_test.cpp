@@ -1,4 +1,4 @@
-// The sibling-program switches, the repaired faults of the load, and the
+// The sibling-program switches, the guarded cases of the load, and the
 // related-voucher, charge and pending-quantity members.
 #include "voucher/loading/entorno_carga.h"
 
@@ -91,9 +91,18 @@ TEST_F(Casos, OrderRepairUnderBranch9999)
 {
     const QString id = QStringLiteral("9999000000011");
     Ejecuta(QStringLiteral("UPDATE V_MA_ARTICULOS SET Impuestos = 5"));
-    Cabecera("NP", id);
+    Cabecera("NP", id, {{"CondicionIva", "1"}});
     Linea("NP", id, {{"IdArticulo", Art("1001")}, {"Cantidad", "=1"}, {"Impuestos", "=0"}});
     Linea("NP", id, {{"IdArticulo", Art("1002")}, {"Cantidad", "=1"}, {"Impuestos", "=0"}});
+    // Final prices grossed up from a net price (letter A), and the quantity
+    // to invoice lowered to the prepared one.
+    Config(QStringLiteral("PreciosFinales"), "SI");
+    Config(QStringLiteral("FacturaNPPreparadas"), "SI");
+    Config(QStringLiteral("CONDIVA"), "1");
+    Linea("NP", id, {{"IdArticulo", Art("PINT-LATEX-20")}, {"Cantidad", "=2"}, {"Impuestos", "=5"}, {"Importe", "=100"},
+                     {"Importe_S_IVA", "=100"}, {"AlicIVA", "=21"}, {"CANTIDADAFACTURAR", "=2"}});
+    Inserta("MV_PREPARACION_DETALLES", {{"TC", "NP"}, {"IDCOMPROBANTE", id}, {"IDARTICULO", Art("PINT-LATEX-20")},
+                                        {"Cantidadpreparada", "=1"}});
     // The first line's update is refused by the database.
     sqlite3* directo = nullptr;
     ASSERT_EQ(sqlite3_open(carpeta_.file("DEMO.sqlite").toUtf8().constData(), &directo), SQLITE_OK);
@@ -109,15 +118,15 @@ TEST_F(Casos, OrderRepairUnderBranch9999)
     Cargar(compras, "NP", id, {}, [&](ClsCmnCptes& c, QString&) {
         c.AsignarDatosComprobante("NP", id, "0", tareas(), articulos(), otros(), false, nullptr, true, "C0001");
     });
-    EXPECT_EQ(Filas("SELECT Impuestos FROM V_MV_CPTEINSUMOS WHERE IDCOMPROBANTE = '" + id + "' ORDER BY ID"),
-              QStringList({"0", "0"}));
+    const QString lineas = "SELECT Impuestos, Importe, Total, CANTIDADAFACTURAR FROM V_MV_CPTEINSUMOS WHERE "
+                           "IDCOMPROBANTE = '" + id + "' ORDER BY ID";
+    EXPECT_EQ(Filas(lineas), QStringList({"0|<null>|<null>|<null>", "0|<null>|<null>|<null>", "5|100|<null>|2"}));
     // The refused update shows its own error once; the next one goes through.
     dlg.expectMsgBox("linea bloqueada");
     ClsCmnCptes ventas;
     Cargar(ventas, "NP", id);
     dlg.verifyDone();
-    EXPECT_EQ(Filas("SELECT Impuestos FROM V_MV_CPTEINSUMOS WHERE IDCOMPROBANTE = '" + id + "' ORDER BY ID"),
-              QStringList({"0", "5"}));
+    EXPECT_EQ(Filas(lineas), QStringList({"0|<null>|<null>|<null>", "5|<null>|<null>|<null>", "5|121|242|1"}));
     Verifica(articulos(), {{1, 43, "0"}, {2, 43, "5"}});
 }
 
@@ -135,6 +144,31 @@ TEST_F(Casos, DeliveryOrderRefusesRepeatedArticles)
     Cargar(cls, "RM", id, "FC");
     EXPECT_EQ(articulos()->Rows(), 6);
     Verifica(articulos(), {{1, 1, "Texto libre"}, {2, 0, "1001"}, {3, 0, "1002"}, {4, 0, "PINT-LATEX-20"}, {5, 0, ""}});
+}
+
+TEST_F(Casos, ArticlesOfAnotherBusinessUnitAreLeftOut)
+{
+    const QString id = QStringLiteral("0001000000451");
+    Programa("QUELMONTARI");
+    ModGlobal::RazonSocialPorUneg = true;
+    ModGlobal::gUNegocio = QStringLiteral("   1");
+    Ejecuta(QStringLiteral("UPDATE V_MA_ARTICULOS SET idTipo = '   1'"));
+    Ejecuta(QStringLiteral("UPDATE V_MA_ARTICULOS SET idTipo = '   2' WHERE IDARTICULO = '%1'").arg(Art("1002")));
+    Cabecera("FC", id);
+    for (const char* art : {"1001", "1002", "PINT-LATEX-20"})
+        Linea("FC", id, {{"IdArticulo", Art(art)}, {"Cantidad", "=1"}});
+    // The next line takes the left-out line's row; pro-forma vouchers keep it.
+    const struct {
+        const char* destino;
+        long filas;
+        const char* segunda;
+    } casos[] = {{"NC", 4, "PINT-LATEX-20"}, {"FP", 5, "1002"}};
+    for (const auto& c : casos) {
+        ClsCmnCptes cls;
+        Cargar(cls, "FC", id, c.destino);
+        EXPECT_EQ(articulos()->Rows(), c.filas) << c.destino;
+        EXPECT_EQ(articulos()->TextMatrix(2, 0), c.segunda) << c.destino;
+    }
 }
 
 TEST_F(Casos, FinalPricesAndNegatedLoads)
@@ -157,6 +191,30 @@ TEST_F(Casos, FinalPricesAndNegatedLoads)
                            {2, 18, "50"}});
 }
 
+TEST_F(Casos, ProformaAndExemptMarks)
+{
+    const QString id = QStringLiteral("0001000000551");
+    Ejecuta(QStringLiteral("UPDATE V_MA_ARTICULOS SET Descripabrev = 'PROFORMA' WHERE IDARTICULO = '%1'").arg(Art("1001")));
+    Ejecuta(QStringLiteral("UPDATE V_MA_ARTICULOS SET Descripabrev = 'PROFORMA 21', Exento = NULL WHERE IDARTICULO = '%1'")
+                .arg(Art("1002")));
+    Ejecuta(QStringLiteral("UPDATE V_MA_ARTICULOS SET procedencia = 'EXENTO LEY' WHERE IDARTICULO = '%1'")
+                .arg(Art("PINT-LATEX-20")));
+    Cabecera("FC", id, {{"CondicionIva", "3"}, {"Cotizacion", "=NULL"}});
+    // The last article is not stored: its row is loaded without its data.
+    for (const char* art : {"1001", "1002", "PINT-LATEX-20", "7777"})
+        Linea("FC", id, {{"IdArticulo", Art(art)}, {"Cantidad", "=1"}, {"Importe", "=10"}});
+    Config(QStringLiteral("PreciosFinales"), "SI");
+    ClsCmnCptes cls;
+    Cargar(cls, "FC", id, "FP", [&](ClsCmnCptes& c, QString& l) {
+        c.AsignarDatosComprobante("FC", id, "0", tareas(), articulos(), otros(), false, nullptr, false, {}, &reparto,
+                                  true, {}, "FP", &l);
+    });
+    // A Null exemption of the article is no exemption; without an exchange
+    // rate the converted final price stays empty.
+    Verifica(articulos(), {{1, 19, "1"}, {2, 19, "0"}, {2, 36, " 21"}, {3, 19, "1"}, {4, 0, "7777"}, {4, 19, "0"},
+                           {1, 30, ""}, {5, 0, ""}});
+}
+
 TEST_F(Casos, RelatedVouchersAndCharges)
 {
     const QString origen = QStringLiteral("0001000000601");
@@ -168,8 +226,8 @@ TEST_F(Casos, RelatedVouchersAndCharges)
     hijo("0001000000603", "=1", "=0", "=NULL");
     hijo("0001000000604", "=0", "=1", "=999");
     hijo("0001000000605", "=2", "=1", "=5");
-    Inserta("V_MV_CargosAplicados", {{"CUENTA", "C0001"}, {"SALDO", "=30.5"}});
-    Inserta("V_MV_CargosAplicados", {{"CUENTA", "C0001"}, {"SALDO", "=-10"}});
+    Inserta("V_MV_CargosAplicados", {{"CUENTA", "C0099"}, {"SALDO", "=30.5"}});
+    Inserta("V_MV_CargosAplicados", {{"CUENTA", "C0099"}, {"SALDO", "=-10"}});
     ClsCmnCptes cls;
     const struct {
         QString complemento;
@@ -179,9 +237,10 @@ TEST_F(Casos, RelatedVouchersAndCharges)
         EXPECT_EQ(cls.EstaRelacionadoAOtroComprobante(" NP", " " + origen + " ", r.complemento, r.anulados),
                   r.relacionado)
             << r.complemento.toStdString() << r.anulados;
+    EXPECT_TRUE(cls.EstaRelacionadoAOtroComprobante("NP", origen));  // complement 0, annulled ones left out
     EXPECT_EQ(cls.ObtieneImporteCptesAsociados("NP", origen), legacy::Currency(100));
     EXPECT_EQ(cls.ObtieneImporteCptesAsociados("FC", origen), legacy::Currency(0));
-    EXPECT_EQ(cls.ImporteCargosReales(" C0001 "), legacy::Currency::fromDouble(20.5));
+    EXPECT_EQ(cls.ImporteCargosReales(" C0099 "), legacy::Currency::fromDouble(20.5));
     EXPECT_EQ(cls.ImporteCargosReales("C'9"), legacy::Currency(0));
 
     ui::ModalForm ventana;
