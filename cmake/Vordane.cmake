@@ -1,22 +1,30 @@
-# The libraries of a list that exist: folders without sources give no target.
+# The libraries of a list, each of which must already be a target (or an
+# imported one, "Pkg::Name"): a misspelled name stops the configuration.
 function(_vordane_existing out)
   set(_deps)
   foreach(d IN LISTS ARGN)
-    if(TARGET ${d} OR d MATCHES "::")
-      list(APPEND _deps ${d})
+    if(NOT TARGET ${d} AND NOT d MATCHES "::")
+      message(FATAL_ERROR "vordane: '${d}' is not a library defined before its user")
     endif()
+    list(APPEND _deps ${d})
   endforeach()
   set(${out} ${_deps} PARENT_SCOPE)
 endfunction()
 
-# One static library per source folder: every .cpp of the folder (not of its
-# sub-folders) goes into it. A folder without sources yet gives no target.
-function(vordane_library target dir)
+# Every .cpp of a folder (not of its sub-folders); a folder without sources
+# stops the configuration.
+function(_vordane_sources out dir)
   file(GLOB _src CONFIGURE_DEPENDS ${dir}/*.cpp)
-  file(GLOB _hdr CONFIGURE_DEPENDS ${dir}/*.h)
   if(NOT _src)
-    return()
+    message(FATAL_ERROR "vordane: ${CMAKE_CURRENT_SOURCE_DIR}/${dir} has no sources")
   endif()
+  set(${out} ${_src} PARENT_SCOPE)
+endfunction()
+
+# One static library per source folder.
+function(vordane_library target dir)
+  _vordane_sources(_src ${dir})
+  file(GLOB _hdr CONFIGURE_DEPENDS ${dir}/*.h)
   add_library(${target} STATIC ${_src} ${_hdr})
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   _vordane_existing(_deps ${ARGN})
@@ -25,10 +33,7 @@ endfunction()
 
 # One test program per test folder, linked with the library it tests.
 function(vordane_test target dir)
-  file(GLOB _src CONFIGURE_DEPENDS ${dir}/*.cpp)
-  if(NOT _src)
-    return()
-  endif()
+  _vordane_sources(_src ${dir})
   add_executable(${target} ${_src})
   _vordane_existing(_deps ${ARGN})
   target_link_libraries(${target} PRIVATE ${_deps} GTest::gtest GTest::gtest_main)

@@ -4,6 +4,7 @@
 // definitions file in the program folder, and key and mouse helpers that
 // reach the windows as a user's input does.
 #include "core/support/entorno_core.h"
+#include "support/layout_check.h"
 #include "lookup/lib_clscons3.h"
 #include "lookup/lib_frmcons3.h"
 #include "lookup/lib_frmcons3tree.h"
@@ -84,10 +85,15 @@ protected:
             for (int i = 1; i <= c->Count(); ++i) r << c->Item(i).toString();
         return r;
     }
-    static QString Foto(QWidget& w, const char* nombre)
+    // Without `disposicion` the layout is not checked: the list window's
+    // search boxes follow the list's columns and scroll with them past the
+    // window's edge.
+    static QString Foto(QWidget& w, const char* nombre, bool disposicion = true)
     {
         const QString archivo = QDir(QStringLiteral(VORDANE_BINARY_DIR)).filePath(QString::fromLatin1(nombre));
-        w.grab().save(archivo);
+        EXPECT_TRUE(w.grab().save(archivo)) << archivo.toStdString();
+        if (disposicion)
+            testutil::ExpectWholeLabels(w);
         return archivo;
     }
 };

@@ -69,7 +69,7 @@ TEST_F(Lista, CustomersSearchSortAndAcceptThroughTheClass)
         EXPECT_EQ(Columna(f, 2), QStringList({"C0003", "C0002", "C0001"})) << "first click: descending";
         ClickCabecera(f, 3);
         EXPECT_EQ(Columna(f, 3), QStringList({"Ana Gomez", "Juan Perez", "Luis"})) << "next click flips again";
-        Foto(f, "lib_frmcons3.png");
+        Foto(f, "lib_frmcons3.png", false);
         Tecla(Vista(f.ListView1), Qt::Key_Return, QStringLiteral("\r"));
         EXPECT_TRUE(f.isHidden());
     });

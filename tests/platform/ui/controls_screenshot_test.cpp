@@ -1,6 +1,7 @@
 // One window with a grid, a list and a tree as the voucher and lookup
 // windows fill them, written to <build>/controls.png to judge their look.
 #include "platform/ui/imagelist.h"
+#include "support/layout_check.h"
 #include "platform/ui/listview.h"
 #include "platform/ui/msflexgrid.h"
 #include "platform/ui/treeview.h"
@@ -93,6 +94,7 @@ TEST(ControlsPicture, GridListAndTree)
     QCoreApplication::processEvents();
     const QString file = QDir(QStringLiteral(VORDANE_BINARY_DIR)).filePath(QStringLiteral("controls.png"));
     EXPECT_TRUE(window.grab().save(file)) << file.toStdString();
+    testutil::ExpectWholeLabels(window);
 }
 
 }  // namespace

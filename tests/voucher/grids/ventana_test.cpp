@@ -1,5 +1,6 @@
 // The stub sales window, and a picture of a sales voucher's three grids.
 #include "entorno_grillas.h"
+#include "support/layout_check.h"
 
 #include "voucher/grids/frmmvventas.h"
 
@@ -37,6 +38,7 @@ TEST_F(Ventana, StubWindowWithASalesVoucherLaidOut)
     EXPECT_EQ(f.MSFlexGrid2->Cols(), 120);
     const QString archivo = QDir(QStringLiteral(VORDANE_BINARY_DIR)).filePath(QStringLiteral("grillas_ventas.png"));
     EXPECT_TRUE(f.grab().save(archivo)) << archivo.toStdString();
+    testutil::ExpectWholeLabels(f);
 }
 
 }  // namespace

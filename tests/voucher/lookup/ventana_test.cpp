@@ -2,6 +2,7 @@
 // voucher class, the rows it lists, the accept, sorting, the keys, the touch
 // layout, the search boxes and closing it while it fills.
 #include "voucher/lookup/entorno_consulta.h"
+#include "support/layout_check.h"
 #include "voucher/lookup/frmconscomprobantes.h"
 
 #include "platform/ui/imagelist.h"
@@ -408,6 +409,7 @@ TEST_F(Ventana, PictureOfTheWindow)
     f.show();
     const QString archivo = QDir(QStringLiteral(VORDANE_BINARY_DIR)).filePath(QStringLiteral("vlookup.png"));
     EXPECT_TRUE(f.grab().save(archivo)) << archivo.toStdString();
+    testutil::ExpectWholeLabels(f);
 }
 
 }  // namespace

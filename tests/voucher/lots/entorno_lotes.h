@@ -3,6 +3,7 @@
 // a user's hands on the windows (keys into the grid and the edit box, mouse
 // clicks on cells, tool-bar buttons).
 #include "core/support/entorno_core.h"
+#include "support/layout_check.h"
 #include "platform/kapores2/funciones.h"
 #include "platform/ui/companions.h"
 #include "platform/ui/msflexgrid.h"
@@ -139,6 +140,7 @@ protected:
     {
         const QString archivo = QDir(QStringLiteral(VORDANE_BINARY_DIR)).filePath(nombre);
         EXPECT_TRUE(w.grab().save(archivo)) << archivo.toStdString();
+        testutil::ExpectWholeLabels(w);
     }
 };
 
