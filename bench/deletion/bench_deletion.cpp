@@ -8,12 +8,9 @@
 // rounds per size, alternating which goes first; prints both times and the
 // ratio per size (target: at most 1.1).
 #include "deletion/form1.h"
-#include "mkdb/mkdb.h"
-#include "platform/ado/sqlite_support.h"
-#include "platform/legacy/program.h"
 #include "platform/legacy/vberror.h"
-#include "platform/ui/application.h"
 #include "platform/ui/scripted.h"
+#include "common/banco.h"
 
 #include <sqlite3.h>
 
@@ -63,39 +60,12 @@ const char* const kCrudo[] = {
     "'vordane ','','')",
 };
 
-void exec(sqlite3* db, const char* sql)
-{
-    char* msg = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &msg) != SQLITE_OK) {
-        std::string m = msg ? msg : "?";
-        sqlite3_free(msg);
-        throw std::runtime_error(m);
-    }
-}
-
-sqlite3* abre(const QString& path)
-{
-    sqlite3* db = nullptr;
-    if (sqlite3_open(path.toUtf8().constData(), &db) != SQLITE_OK)
-        throw std::runtime_error("open");
-    ado::RegisterSqliteExtensions(db);
-    return db;
-}
-
-void creaBase(const QString& carpeta, const QString& nombre, const QString& archivo)
-{
-    QString error;
-    const QStringList archivos = mkdb::databaseFiles(QStringLiteral(VORDANE_DATA_DIR), nombre, true, &error);
-    if (archivos.isEmpty() || !mkdb::createDatabase(QDir(carpeta).filePath(archivo), archivos, true, &error))
-        throw std::runtime_error(error.toStdString());
-}
-
 // The annulled voucher with its stock rows and a tenth as many lines, among
 // the demo data.
 void llena(sqlite3* db, int stock)
 {
-    exec(db, "BEGIN");
-    exec(db, "INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, CUENTA, ANULADA) "
+    banco::exec(db, "BEGIN");
+    banco::exec(db, "INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, CUENTA, ANULADA) "
              "VALUES ('FP  ', '000100000777A', 0, 'C0001', 1)");
     auto muchas = [&](const char* sql, int n) {
         sqlite3_stmt* st = nullptr;
@@ -115,28 +85,23 @@ void llena(sqlite3* db, int stock)
     muchas("INSERT INTO V_MV_CPTEINSUMOS (TC, IDCOMPROBANTE, IDCOMPLEMENTO, CUENTA, Secuencia, IdArticulo, "
            "Descripcion, Cantidad) VALUES ('FP  ', '000100000777A', 0, 'C0001', ?1, ?2, 'Articulo de prueba', 3)",
            stock / 10);
-    exec(db, "COMMIT");
+    banco::exec(db, "COMMIT");
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    banco::plataforma();
     QApplication app(argc, argv);
-    ui::PrepareApplication();
     const int rondas = argc > 1 ? std::atoi(argv[1]) : 6;
     try {
         QTemporaryDir dir;
-        legacy::ProgramInfo info = legacy::ProgramInfo::fromProcess(app.arguments());
-        info.path = dir.path();
-        info.exeName = QStringLiteral("vordane");
-        info.commandLine = QString::fromLatin1(kLinea);
-        legacy::setApp(info);
-        creaBase(dir.path(), QStringLiteral("DEMO"), QStringLiteral("DEMO.sqlite"));
-        creaBase(dir.path(), QStringLiteral("KD_REGISTROSVAR"), QStringLiteral("KD_REGISTROSVAR.sqlite"));
-        creaBase(dir.path(), QStringLiteral("DEMO"), QStringLiteral("CRUDO.sqlite"));
+        banco::programa(app, dir.path(), QString::fromLatin1(kLinea));
+        const QDir carpeta(dir.path());
+        banco::creaBase(carpeta.filePath(QStringLiteral("DEMO.sqlite")));
+        banco::creaBase(carpeta.filePath(QStringLiteral("KD_REGISTROSVAR.sqlite")), QStringLiteral("KD_REGISTROSVAR"));
+        banco::creaBase(carpeta.filePath(QStringLiteral("CRUDO.sqlite")));
 
         ui::ScriptedSession dlg;
         Form1 form;
@@ -147,11 +112,11 @@ int main(int argc, char** argv)
         form.txtNRO->setText(QStringLiteral("777"));
         form.txtLetra->setText(QStringLiteral("A"));
 
-        sqlite3* demo = abre(QDir(dir.path()).filePath(QStringLiteral("DEMO.sqlite")));
-        sqlite3* crudo = abre(QDir(dir.path()).filePath(QStringLiteral("CRUDO.sqlite")));
+        sqlite3* demo = banco::abre(QDir(dir.path()).filePath(QStringLiteral("DEMO.sqlite")));
+        sqlite3* crudo = banco::abre(QDir(dir.path()).filePath(QStringLiteral("CRUDO.sqlite")));
         // Both sides are filled through a connection of their own, so both
         // find their page cache stale when they start deleting.
-        sqlite3* llenaCrudo = abre(QDir(dir.path()).filePath(QStringLiteral("CRUDO.sqlite")));
+        sqlite3* llenaCrudo = banco::abre(QDir(dir.path()).filePath(QStringLiteral("CRUDO.sqlite")));
 
         std::printf("deletion of an annulled voucher, %d rounds per size (target: ratio <= 1.1)\n", rondas);
         for (const int stock : {1000, 10000, 100000}) {

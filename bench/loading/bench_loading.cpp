@@ -8,14 +8,12 @@
 // and the ratio (target: at most 2, stretch 1.5).
 #include "db/db_dll.h"
 #include "db/modglobal_db.h"
-#include "mkdb/mkdb.h"
 #include "platform/ado/sqlite_support.h"
-#include "platform/legacy/program.h"
 #include "platform/legacy/vberror.h"
-#include "platform/ui/application.h"
 #include "platform/ui/msflexgrid.h"
 #include "platform/ui/scripted.h"
 #include "voucher/clscmncptes.h"
+#include "common/banco.h"
 
 #include <sqlite3.h>
 
@@ -60,32 +58,8 @@ int AlAbrir(sqlite3* db, char**, const sqlite3_api_routines*)
     return SQLITE_OK;
 }
 
-void exec(sqlite3* db, const std::string& sql)
-{
-    char* msg = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &msg) != SQLITE_OK) {
-        std::string m = msg ? msg : "?";
-        sqlite3_free(msg);
-        throw std::runtime_error(m + " in " + sql);
-    }
-}
-
-sqlite3* abre(const QString& path)
-{
-    sqlite3* db = nullptr;
-    if (sqlite3_open(path.toUtf8().constData(), &db) != SQLITE_OK)
-        throw std::runtime_error("open");
-    ado::RegisterSqliteExtensions(db);
-    return db;
-}
-
-void creaBase(const QString& carpeta, const QString& archivo)
-{
-    QString error;
-    const QStringList archivos = mkdb::databaseFiles(QStringLiteral(VORDANE_DATA_DIR), QStringLiteral("DEMO"), true, &error);
-    if (archivos.isEmpty() || !mkdb::createDatabase(QDir(carpeta).filePath(archivo), archivos, true, &error))
-        throw std::runtime_error(error.toStdString());
-}
+using banco::abre;
+using banco::exec;
 
 // The order: 200 articles, 1,000 lines, 10 tasks, 10 other concepts; no line
 // limit for the invoice.
@@ -143,20 +117,15 @@ long long Reproduce(sqlite3* db)
 
 int main(int argc, char** argv)
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    banco::plataforma();
     QApplication app(argc, argv);
-    ui::PrepareApplication();
     const int rondas = argc > 1 ? std::atoi(argv[1]) : 5;
     try {
         sqlite3_auto_extension(reinterpret_cast<void (*)()>(AlAbrir));
         QTemporaryDir dir;
-        legacy::ProgramInfo info = legacy::ProgramInfo::fromProcess(app.arguments());
-        info.path = dir.path();
-        info.exeName = QStringLiteral("vordane");
-        legacy::setApp(info);
-        creaBase(dir.path(), QStringLiteral("DEMO.sqlite"));
-        creaBase(dir.path(), QStringLiteral("CRUDO.sqlite"));
+        banco::programa(app, dir.path());
+        banco::creaBase(QDir(dir.path()).filePath(QStringLiteral("DEMO.sqlite")));
+        banco::creaBase(QDir(dir.path()).filePath(QStringLiteral("CRUDO.sqlite")));
         {
             sqlite3* a = abre(QDir(dir.path()).filePath(QStringLiteral("DEMO.sqlite")));
             sqlite3* b = abre(QDir(dir.path()).filePath(QStringLiteral("CRUDO.sqlite")));
@@ -166,14 +135,7 @@ int main(int argc, char** argv)
             sqlite3_close(b);
         }
 
-        DB_Dll& db = ModGlobal::gDB();
-        db.gServidor = QStringLiteral("(sqlite)");
-        db.gDBName = QStringLiteral("DEMO");
-        db.gUsuario = QStringLiteral("DEMO");
-        db.gUserPassWord = QStringLiteral("DEMO");
-        db.OpenServerADODB(false, 3, QString(), false, false);
-        if (!db.gOpenFlag)
-            throw std::runtime_error("the embedded database did not open");
+        DB_Dll& db = banco::abrePrincipal();
         sqlite3* crudo = abre(QDir(dir.path()).filePath(QStringLiteral("CRUDO.sqlite")));
 
         ui::ScriptedSession dlg;

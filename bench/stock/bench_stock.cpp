@@ -9,19 +9,12 @@
 #include "db/modglobal_db.h"
 #include "core/cargaconfiguracion.h"
 #include "core/modglobal.h"
-#include "mkdb/mkdb.h"
-#include "platform/ado/sqlite_support.h"
-#include "platform/legacy/program.h"
 #include "platform/legacy/vberror.h"
-#include "platform/ui/application.h"
 #include "platform/ui/msflexgrid.h"
 #include "platform/ui/scripted.h"
 #include "voucher/clscmncptes.h"
+#include "common/banco.h"
 
-#include <sqlite3.h>
-
-#include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
@@ -32,25 +25,6 @@ namespace {
 
 constexpr int kLineas = 1000;
 constexpr int kLotes = 3;
-
-void exec(sqlite3* db, const char* sql)
-{
-    char* msg = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &msg) != SQLITE_OK) {
-        std::string m = msg ? msg : "?";
-        sqlite3_free(msg);
-        throw std::runtime_error(m);
-    }
-}
-
-void creaBase(const QString& archivo)
-{
-    QString error;
-    const QStringList archivos = mkdb::databaseFiles(QStringLiteral(VORDANE_DATA_DIR), QStringLiteral("DEMO"), true,
-                                                     &error);
-    if (archivos.isEmpty() || !mkdb::createDatabase(archivo, archivos, true, &error))
-        throw std::runtime_error(error.toStdString());
-}
 
 // The voucher's articles grid: 1,000 lines of three lots each.
 void llenaGrilla(ui::MSFlexGrid& g)
@@ -90,7 +64,7 @@ qint64 crudo(sqlite3* db, int ronda)
 {
     QElapsedTimer t;
     t.start();
-    exec(db, "BEGIN");
+    banco::exec(db, "BEGIN");
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db,
                            "INSERT INTO V_MV_STOCK (TC, IdComprobante, IdComplemento, Secuencia, Fecha, IdDeposito, "
@@ -117,7 +91,7 @@ qint64 crudo(sqlite3* db, int ronda)
         }
     }
     sqlite3_finalize(st);
-    exec(db, "COMMIT");
+    banco::exec(db, "COMMIT");
     return t.nsecsElapsed();
 }
 
@@ -125,41 +99,27 @@ qint64 crudo(sqlite3* db, int ronda)
 
 int main(int argc, char** argv)
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    banco::plataforma();
     QApplication app(argc, argv);
-    ui::PrepareApplication();
     const int rondas = argc > 1 ? std::atoi(argv[1]) : 3;
     try {
         QTemporaryDir dir;
-        legacy::ProgramInfo info = legacy::ProgramInfo::fromProcess(app.arguments());
-        info.path = dir.path();
-        info.exeName = QStringLiteral("vordane");
-        legacy::setApp(info);
-        creaBase(QDir(dir.path()).filePath(QStringLiteral("DEMO.sqlite")));
-        creaBase(QDir(dir.path()).filePath(QStringLiteral("CRUDO.sqlite")));
+        banco::programa(app, dir.path());
+        banco::creaBase(QDir(dir.path()).filePath(QStringLiteral("DEMO.sqlite")));
+        banco::creaBase(QDir(dir.path()).filePath(QStringLiteral("CRUDO.sqlite")));
 
         ui::ScriptedSession dlg;
-        DB_Dll& db = ModGlobal::gDB();
-        db.gServidor = QStringLiteral("(sqlite)");
-        db.gDBName = db.gUsuario = db.gUserPassWord = QStringLiteral("DEMO");
-        db.OpenServerADODB(false, 3, QString(), false, false);
-        if (!db.gOpenFlag)
-            throw std::runtime_error("cannot open the demo database");
+        DB_Dll& db = banco::abrePrincipal();
         ModGlobal::gUNegocio = QStringLiteral("   1");
         ModGlobal::gCaja = QStringLiteral("1");
         ModGlobal::gUsuarioLogeado = QStringLiteral("DEMO");
 
-        sqlite3* base = nullptr;
-        if (sqlite3_open(QDir(dir.path()).filePath(QStringLiteral("CRUDO.sqlite")).toUtf8().constData(), &base) !=
-            SQLITE_OK)
-            throw std::runtime_error("open");
-        ado::RegisterSqliteExtensions(base);
+        sqlite3* base = banco::abre(QDir(dir.path()).filePath(QStringLiteral("CRUDO.sqlite")));
 
         ui::MSFlexGrid grilla;
         llenaGrilla(grilla);
         ClsCmnCptes cls;
-        Escritura escribe{cls, grilla};
+        Escritura escribe{cls, grilla, QString(), false};
 
         qint64 nsEjecuta = 0, nsColecta = 0, nsCrudo = 0;
         // Round 0 warms every side up and is not counted.

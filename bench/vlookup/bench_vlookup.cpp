@@ -8,16 +8,14 @@
 // ratio (target: at most 3).
 #include "db/db_dll.h"
 #include "db/modglobal_db.h"
-#include "mkdb/mkdb.h"
 #include "platform/ado/sql_text.h"
 #include "platform/ado/recordset.h"
 #include "platform/ado/sqlite_support.h"
-#include "platform/legacy/program.h"
 #include "platform/legacy/vberror.h"
-#include "platform/ui/application.h"
 #include "platform/ui/listview.h"
 #include "voucher/lookup/frmconscomprobantes.h"
 #include "voucher/lookup/sentencias.h"
+#include "common/banco.h"
 
 #include <sqlite3.h>
 
@@ -35,23 +33,11 @@ namespace {
 
 constexpr int kVales = 100000;
 
-void exec(sqlite3* db, const char* sql)
-{
-    char* msg = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &msg) != SQLITE_OK) {
-        std::string m = msg ? msg : "?";
-        sqlite3_free(msg);
-        throw std::runtime_error(m);
-    }
-}
-
 // The demo database with 100,000 FC vouchers besides its own rows.
 void llena(const QString& archivo)
 {
-    sqlite3* db = nullptr;
-    if (sqlite3_open(archivo.toUtf8().constData(), &db) != SQLITE_OK) throw std::runtime_error("open");
-    ado::RegisterSqliteExtensions(db);
-    exec(db, "BEGIN");
+    sqlite3* db = banco::abre(archivo);
+    banco::exec(db, "BEGIN");
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(db,
                        "INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, FECHA, CUENTA, Nombre, Importe, "
@@ -79,7 +65,7 @@ void llena(const QString& archivo)
         sqlite3_reset(st);
     }
     sqlite3_finalize(st);
-    exec(db, "COMMIT");
+    banco::exec(db, "COMMIT");
     sqlite3_close(db);
 }
 
@@ -93,37 +79,21 @@ QString texto(sqlite3_stmt* st, int columna)
 
 int main(int argc, char** argv)
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    banco::plataforma();
     QApplication app(argc, argv);
-    ui::PrepareApplication();
     const int rondas = std::max(1, argc > 1 ? std::atoi(argv[1]) : 5);
     try {
         QTemporaryDir dir;
-        legacy::ProgramInfo info = legacy::ProgramInfo::fromProcess(app.arguments());
-        info.path = dir.path();
-        info.exeName = QStringLiteral("vordane");
-        legacy::setApp(info);
-        QString error;
-        const QStringList archivos = mkdb::databaseFiles(QStringLiteral(VORDANE_DATA_DIR), QStringLiteral("DEMO"), true, &error);
+        banco::programa(app, dir.path());
         const QString base = QDir(dir.path()).filePath(QStringLiteral("DEMO.sqlite"));
-        if (archivos.isEmpty() || !mkdb::createDatabase(base, archivos, true, &error))
-            throw std::runtime_error(error.toStdString());
+        banco::creaBase(base);
         llena(base);
-
-        DB_Dll& db = ModGlobal::gDB();
-        db.gServidor = QStringLiteral("(sqlite)");
-        db.gDBName = QStringLiteral("DEMO");
-        db.gUsuario = QStringLiteral("DEMO");
-        db.gUserPassWord = QStringLiteral("DEMO");
-        db.OpenServerADODB(false, 3, QString(), false, false);
-        if (!db.gOpenFlag) throw std::runtime_error("no connection");
+        DB_Dll& db = banco::abrePrincipal();
 
         // The statement the window runs, as the embedded engine runs it.
         const QString sql = vlookup::SqlOtrosTipos(QStringLiteral("FC"), QStringLiteral("FC  "), {}, {}, false);
         const QByteArray crudo = ado::sql::rewriteForSqlite(sql).sql.toUtf8();
-        sqlite3* directa = nullptr;
-        if (sqlite3_open(base.toUtf8().constData(), &directa) != SQLITE_OK) throw std::runtime_error("open");
-        ado::RegisterSqliteExtensions(directa);
+        sqlite3* directa = banco::abre(base);
 
         qint64 nsVentana = -1, nsCrudo = -1;
         int filasVentana = 0, filasCrudo = 0;

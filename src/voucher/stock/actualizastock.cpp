@@ -115,16 +115,16 @@ QString Campo(const QString& tabla, const QString& valor, const char* devuelto, 
         .toString();
 }
 
-struct Corrida {
+// The routine's arguments and what it reads of its object.
+struct Argumentos {
     ClsCmnCptes& cls;
     ui::MSFlexGrid& g;
     DB_Dll& db;
     legacy::ErrorTrap& trap;
-    QString* claveAsiento = nullptr;  // the voucher's per-row seat key, cleared at every pass
-    double tasaIVAGeneral = 0;
-    int lenDesc = 100;
+    QString* claveAsiento;  // the voucher's per-row seat key, cleared at every pass
+    double tasaIVAGeneral;
+    int lenDesc;
 
-    // Arguments.
     QString TC, SucNroLetra, IdComplemento;
     QString& fecha;
     QString& IdDeposito;
@@ -147,6 +147,10 @@ struct Corrida {
     float SecuenciaFija;
     QString& ArtMoneda;
     Currency ArtCotizacion;
+};
+
+struct Corrida : Argumentos {
+    explicit Corrida(const Argumentos& a) : Argumentos(a) {}
 
     // Running state.
     int Pasada = 1, CantPasadas = 1, Signo = 0, TipoMov = 0;
@@ -992,11 +996,11 @@ void ClsCmnCptes::ActualizaStock(ui::MSFlexGrid& MSFlexGrid2, QString TC, QStrin
     // No click may reach the window being written from while the writer
     // yields: it reads the grid live.
     ui::InputBlocker bloqueo(MSFlexGrid2.window());
-    Corrida c{*this, MSFlexGrid2, db, trap, &AsientoPorFilaClave, PIVA, gLenDesc,
+    Corrida c(Argumentos{*this, MSFlexGrid2, db, trap, &AsientoPorFilaClave, PIVA, gLenDesc,
               TC, SucNroLetra, IdComplemento, fecha, IdDeposito, IdDepositoDestino, IdMotivoStock, TcOrigen,
               ComprobanteOrigen, EsTransferencia, Cuenta, GeneraSentenciaSQL, SqlTemp, HayError, IdTecnico,
               LoteFijo, Aduana, LoteOrigen, SignoRemota, MuestraCartel, IdVendedor, SecuenciaFija, ArtMoneda,
-              ArtCotizacion};
+              ArtCotizacion});
     try {
         c.Ejecuta();
     } catch (const Sale&) {

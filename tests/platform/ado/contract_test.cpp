@@ -157,7 +157,9 @@ TEST_P(Contract, ErrorNumbersFollowTheMappingTable) {
         EXPECT_EQ(e.Number, c.number);
         ASSERT_EQ(cnn->Errors().Count(), 1);
         EXPECT_EQ(cnn->Errors()(0).Number, c.number);
-        if (c.native) EXPECT_EQ(cnn->Errors()(0).NativeError, c.native);
+        if (c.native) {
+            EXPECT_EQ(cnn->Errors()(0).NativeError, c.native);
+        }
         EXPECT_FALSE(cnn->Errors()(0).Description.isEmpty());
         EXPECT_EQ(cnn->Errors()(0).SQLState.size(), 5);
     }
@@ -329,7 +331,7 @@ TEST_P(Contract, SchemaListsTablesAndColumns) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, Contract, ::testing::Values(EngineKind::Embedded, EngineKind::Odbc, EngineKind::SqlServer),
-                         [](const auto& info) { return std::string(engineName(info.param)); });
+                         [](const auto& caso) { return std::string(engineName(caso.param)); });
 
 }  // namespace
 

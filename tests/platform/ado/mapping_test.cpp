@@ -71,7 +71,9 @@ TEST(DateText, IsoTextsBecomeDatesAndBack) {
         SCOPED_TRACE(c.text);
         legacy::Date d;
         ASSERT_EQ(ado::isoToDate(QString::fromLatin1(c.text), d), c.ok);
-        if (c.ok) EXPECT_EQ(d.toDateTime(), c.expected);
+        if (c.ok) {
+            EXPECT_EQ(d.toDateTime(), c.expected);
+        }
     }
     legacy::Date d;
     ASSERT_TRUE(ado::isoToDate(QStringLiteral("2026-12-09 04:50:00"), d));

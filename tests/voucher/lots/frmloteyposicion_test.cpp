@@ -197,7 +197,7 @@ TEST_F(Posiciones, OnlyLotsWritesNoListAndNoQuantityGivesALoneBar)
     f.Deposito = "1";
     f.Articulo = "PINT-LATEX-20";
     f.CargaDatos();
-    for (long r = 1; r < f.MSFlexGrid1->Rows(); ++r) f.MSFlexGrid1->setTextMatrix(r, 4, r == 1 ? "" : "0");
+    for (long fila = 1; fila < f.MSFlexGrid1->Rows(); ++fila) f.MSFlexGrid1->setTextMatrix(fila, 4, fila == 1 ? "" : "0");
     f.CmdAceptar_Click();
     EXPECT_EQ(f.Posiciones, "|");
 }

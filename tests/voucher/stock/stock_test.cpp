@@ -290,7 +290,10 @@ TEST_F(StockTest, ExitRowsOnePerLotItemNumberedWithoutGaps)
 TEST_F(StockTest, TransferWritesEveryItemTwice)
 {
     Lineas({{{0, "A1"}, {5, "UN"}, {8, "2"}, {24, "|L1|"}, {25, "|2|"}}});
-    Escribe("TRX", "000100000011X", false, {.transferencia = true, .destino = "2"});
+    Opciones o;
+    o.transferencia = true;
+    o.destino = "2";
+    Escribe("TRX", "000100000011X", false, o);
     EXPECT_EQ(Movimientos("Secuencia, IdDeposito, IDDEPOSITO_DESTINO, NroLote, Cantidad"),
               (QStringList{QStringLiteral("1|   1|   2|%1|-2").arg(Art("L1")),
                            QStringLiteral("2|   2|   1|%1|2").arg(Art("L1"))}));
@@ -367,7 +370,10 @@ TEST_F(StockTest, ARowOfThreeLotsIsBookedOnce)
 TEST_F(StockTest, CollectedReceptionDateOfThePurchaseOrderGoesWithTheRest)
 {
     Lineas({{{0, "A1"}, {8, "1"}}});
-    const Resultado r = Escribe("FCC", "000200000023A", true, {.tcOrigen = "OC", .origen = "000200000009A"});
+    Opciones o;
+    o.tcOrigen = "OC";
+    o.origen = "000200000009A";
+    const Resultado r = Escribe("FCC", "000200000023A", true, o);
     EXPECT_TRUE(r.sql.startsWith("\rif exists(select * from c_mv_cpte  with(nolock)  where TC='OC  ' and "
                                  "IDCOMPROBANTE='000200000009A' and fecharecepcion is null)  UPDATE c_mv_cpte set "
                                  "FechaRecepcion='05/11/2026' where TC='OC  ' and IDCOMPROBANTE='000200000009A'\r"))
@@ -415,7 +421,9 @@ TEST_F(StockTest, QuotesInTheGridNeverBreakTheStatement)
 {
     Lineas({{{0, "A1"}, {1, "Caja 1/2' pulgada"}, {8, "1"}, {24, "|L'1|"}, {25, "|1|"}, {90, "Aduana O'Neil"}}});
     grilla_->setTextMatrix(1, 4, QStringLiteral("P") + QChar(0) + "1");
-    Escribe("RMX", "000100000017X", false, {.cuenta = "O'Brien"});
+    Opciones o;
+    o.cuenta = "O'Brien";
+    Escribe("RMX", "000100000017X", false, o);
     EXPECT_EQ(Movimientos("NroLote, ControladoPor, CuentaProveedor, Descripcion, IdPosicion"),
               QStringList{QStringLiteral("%1|Aduana O'Neil|O'Brien|Caja 1/2 pulgada|P1").arg(Art("L'1"))});
 }

@@ -1,0 +1,96 @@
+#pragma once
+// What the benchmarks share: the program set-up (offscreen Qt, a program
+// folder of their own), the demo database made from data/, and the raw
+// side's SQLite calls. Header only; a benchmark that makes databases
+// defines VORDANE_DATA_DIR.
+#include "platform/ado/sqlite_support.h"
+#include "platform/legacy/program.h"
+#include "platform/ui/application.h"
+
+#include <sqlite3.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QStringList>
+
+#include <stdexcept>
+#include <string>
+
+#ifdef VORDANE_DATA_DIR
+#include "db/db_dll.h"
+#include "db/modglobal_db.h"
+#include "mkdb/mkdb.h"
+#endif
+
+namespace banco {
+
+// Before the QApplication: offscreen unless a platform was asked for.
+inline void plataforma()
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+// After it: the program's application settings, and the program pointed at
+// `carpeta` as its folder (with `linea` as its command line).
+inline void programa(const QApplication& app, const QString& carpeta, const QString& linea = {})
+{
+    ui::PrepareApplication();
+    legacy::ProgramInfo info = legacy::ProgramInfo::fromProcess(app.arguments());
+    info.path = carpeta;
+    info.exeName = QStringLiteral("vordane");
+    info.commandLine = linea;
+    legacy::setApp(info);
+}
+
+inline void exec(sqlite3* db, const char* sql)
+{
+    char* msg = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &msg) != SQLITE_OK) {
+        std::string m = msg ? msg : "?";
+        sqlite3_free(msg);
+        throw std::runtime_error(m);
+    }
+}
+
+inline void exec(sqlite3* db, const std::string& sql)
+{
+    exec(db, sql.c_str());
+}
+
+// A database file opened straight through the SQLite library, with the
+// server's functions and collation the schema uses.
+inline sqlite3* abre(const QString& path)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK)
+        throw std::runtime_error("cannot open " + path.toStdString());
+    ado::RegisterSqliteExtensions(db);
+    return db;
+}
+
+#ifdef VORDANE_DATA_DIR
+// The database `nombre` (schema and demo rows) made afresh as `archivo`.
+inline void creaBase(const QString& archivo, const QString& nombre = QStringLiteral("DEMO"))
+{
+    QString error;
+    const QStringList archivos = mkdb::databaseFiles(QStringLiteral(VORDANE_DATA_DIR), nombre, true, &error);
+    if (archivos.isEmpty() || !mkdb::createDatabase(archivo, archivos, true, &error))
+        throw std::runtime_error(error.toStdString());
+}
+
+// The program's main database object on the embedded database `nombre` of
+// the program folder, as the start-up leaves it.
+inline DB_Dll& abrePrincipal(const QString& nombre = QStringLiteral("DEMO"))
+{
+    DB_Dll& db = ModGlobal::gDB();
+    db.gServidor = QStringLiteral("(sqlite)");
+    db.gDBName = db.gUsuario = db.gUserPassWord = nombre;
+    db.OpenServerADODB(false, 3, QString(), false, false);
+    if (!db.gOpenFlag)
+        throw std::runtime_error("cannot open the database " + nombre.toStdString());
+    return db;
+}
+#endif
+
+}  // namespace banco
