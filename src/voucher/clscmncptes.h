@@ -288,14 +288,8 @@ private:
     bool AsientosXStock = false;
     bool EntregadoMostrador = false;
 
-    // --- grids: private state ----------------------------------------------
-
-    // --- voucher lookup: private state -------------------------------------
-
     // --- loading: private state --------------------------------------------
     friend struct CargaComprobante;  // one load: its state and loading routines
-
-    // --- lots: private state -----------------------------------------------
 
     // --- stock: private state ----------------------------------------------
     double UltimoAsiento = 0;      // seat number last drawn or used by this object
