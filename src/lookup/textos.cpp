@@ -223,9 +223,12 @@ QString TablaDeConsulta(const QString& sql)
 {
     const long p = InStr(sql, QStringLiteral("from"), vbTextCompare);
     if (p == 0) return {};
-    long blanco = InStr(p + 5, sql, QStringLiteral(" "));
+    // The first word after FROM, however many blanks stand before it.
+    long inicio = p + 4;
+    while (inicio <= long(sql.size()) && sql.at(inicio - 1) == u' ') ++inicio;
+    long blanco = InStr(inicio, sql, QStringLiteral(" "));
     if (blanco == 0) blanco = long(sql.size()) + 1;
-    return Trim(sql.mid(p + 3, blanco - (p + 4)));
+    return Trim(sql.mid(inicio - 1, blanco - inicio));
 }
 
 int LetrasDeColumna(int tamanioDefinido, int tipoAdo, bool tablasArticulos, const QString& valoresDefault)

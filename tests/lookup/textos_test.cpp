@@ -102,6 +102,7 @@ TEST(ListTexts, TableWidthsAndDefaults)
     EXPECT_EQ(TablaDeConsulta("SELECT A FROM V_MA_ARTICULOS WHERE x "), "V_MA_ARTICULOS");
     EXPECT_EQ(TablaDeConsulta("select a from vt_clientes "), "vt_clientes");
     EXPECT_EQ(TablaDeConsulta("select 1 "), "");
+    EXPECT_EQ(TablaDeConsulta("SELECT A FROM   V_TA_RUBROS  with(nolock) "), "V_TA_RUBROS") << "blanks after FROM";
     EXPECT_EQ(LetrasDeColumna(300, 200, false, ""), 60);
     EXPECT_EQ(LetrasDeColumna(300, 200, false, "@10"), 70);
     EXPECT_EQ(LetrasDeColumna(300, 200, true, "@10"), 60);
