@@ -247,7 +247,9 @@ TEST_F(AsientoTest, ANegativeAccountAndANegativeTotalStillBalance)
               (QStringList{"5.1.01|H|10|1", "1.1.01|H|30|2", "1.1.02|D|40|3"}));
     EXPECT_EQ(Filas("SELECT SUM(CASE WHEN [DEBE-HABER] = 'D' THEN Importe ELSE -Importe END) FROM MV_ASIENTOS"),
               QStringList{"0"});
+    ui::ScriptedSession sinAvisos;
     EXPECT_EQ(Asiento("AJN", 0), "") << "the voucher already has its seat";
+    EXPECT_TRUE(sinAvisos.shown().isEmpty()) << "refused without a box";
 }
 
 TEST_F(AsientoTest, PerRowSeatsAddToTheRowsOfTheFirstAndShareItsNumber)
@@ -322,6 +324,12 @@ TEST_F(StockTest, ExitInAnotherUnitMovesExactlyTheRowQuantityOverItsLots)
     Lineas({{{0, "A1"}, {5, "CJ"}, {44, "UN"}, {10, "12"}, {8, "2"}, {24, "|L1|L2|"}, {25, "|18|6|"}}});
     Escribe("RMX", "000100000014X", false);
     EXPECT_EQ(Movimientos("Cantidad * 10"), (QStringList{"-15", "-5"}));
+
+    // An empty coefficient is no conversion: the items move their own quantities.
+    Ejecuta("DELETE FROM V_MV_STOCK");
+    grilla_->setTextMatrix(1, 10, "");
+    Escribe("RMX", "000100000024X", false);
+    EXPECT_EQ(Movimientos("Cantidad"), (QStringList{"-18", "-6"}));
 }
 
 TEST_F(StockTest, RowBuilderWritesTheStockRowColumnsInOrder)
