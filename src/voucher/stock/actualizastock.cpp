@@ -102,6 +102,13 @@ QString SinComillas(const QString& t)
     return Funciones::QuitaCaracteres(t, QStringLiteral("'"));
 }
 
+// A sequence as its number's text: whole numbers without exponent.
+QString TextoDeSecuencia(float secuencia)
+{
+    const double v = secuencia;
+    return v == std::floor(v) ? QString::number(qint64(v)) : QString::number(v, 'f', 2);
+}
+
 QString PrimerosDe(const QString& t, int n)
 {
     return Trim(t).size() > n ? t.left(n) : t;
@@ -554,7 +561,7 @@ void Corrida::ArmaFila()
     par("IdComprobante", Lit(SucNroLetra));
     if (!EsCompras)
         par("IdComplemento", Num(legacy::Variant(Blanco(IdComplemento) ? QStringLiteral("0") : Trim(IdComplemento))));
-    par("Secuencia", QString::number(double(Secuencia)));
+    par("Secuencia", TextoDeSecuencia(Secuencia));
     par("Fecha", Lit(fecha));
     if (!Blanco(ModGlobal::gCaja)) {
         ModGlobal::gCaja.remove(u'\'');
@@ -868,7 +875,7 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
         par("IdComprobante", Lit(sucNroLetraConsumo));
         if (!EsCompras)
             par("IdComplemento", Num(legacy::Variant(Blanco(IdComplemento) ? QStringLiteral("0") : Trim(IdComplemento))));
-        par("Secuencia", QString::number(double(Secuencia)));
+        par("Secuencia", TextoDeSecuencia(Secuencia));
         par("Fecha", Lit(fecha));
         if (Pasada == 3) {
             par("IdDeposito", Cod(IdDepositoDestino, 4));
