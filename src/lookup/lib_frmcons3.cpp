@@ -64,6 +64,13 @@ const QString kColumnaCantidad = QStringLiteral("**") + QStringLiteral("Cantidad
 
 DB_Dll& BaseDeLectura(bool usarUDBC) { return usarUDBC ? ModGlobal::gDB3() : ModGlobal::gDB(); }
 
+// Trim(t) and RellenaCodigo(t) without a width are t itself when it has no
+// blank at either end, as most fields have not.
+bool SinBlancosAlBorde(const QString& t)
+{
+    return t.isEmpty() || (t.front() != u' ' && t.back() != u' ');
+}
+
 }  // namespace
 
 Lib_FrmCons3::Lib_FrmCons3(QWidget* parent) : ui::ModalForm(parent)
@@ -288,7 +295,8 @@ void Lib_FrmCons3::Leer(long, int)
             color = niveles[lookup::NivelStock(pp, s) - 1].toString();
         }
         ui::ListItem& item = items.Add();
-        item.setText(Trim(texto(0)));
+        const QString primero = texto(0);
+        item.setText(SinBlancosAlBorde(primero) ? primero : Trim(primero));
         // With CampoDevuelto naming no column of the statement no row starts
         // checked (there is no value to compare).
         if (CheckBoxes && iDevuelto >= 0 && lookup::MarcadoPorDefecto(Trim(texto(iDevuelto)), ValoresDefault))
@@ -297,7 +305,8 @@ void Lib_FrmCons3::Leer(long, int)
         const ui::VbColor vb = conColor ? ui::VbColor(Variant(color).toLong()) : 0;
         // The last cell first: the row's cells are made in one go.
         for (int i = n - 1; i >= 1; --i) {
-            item.setSubItems(i, Funciones::RellenaCodigo(texto(i)));
+            const QString celda = texto(i);
+            item.setSubItems(i, SinBlancosAlBorde(celda) ? celda : Funciones::RellenaCodigo(celda));
             if (conColor) {
                 try {
                     item.setBold(true);

@@ -11,6 +11,7 @@
 #include "platform/legacy/strings.h"
 #include "platform/ui/colors.h"
 #include "platform/ui/companions.h"
+#include "platform/ui/controlsupport.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/treeview.h"
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStringBuilder>
 
 using kapores2::Funciones;
@@ -48,6 +50,20 @@ bool EmpiezaCon(const QString& texto, const QString& inicio)
         if (x != y) return false;
     }
     return true;
+}
+
+// ValorNoNulo(valor).toString(), without copying the value.
+QString TextoNoNulo(const Variant& valor)
+{
+    return valor.IsNull() ? QString() : valor.toString();
+}
+
+// clave.toUpper(), without the general mapping for plain ASCII.
+QString Mayusculas(const QString& clave)
+{
+    for (QChar c : clave)
+        if (c.unicode() >= 0x80 || (c >= u'a' && c <= u'z')) return clave.toUpper();
+    return clave;
 }
 
 }  // namespace
@@ -129,6 +145,7 @@ void Lib_FrmCons3Tree::Form_Unload(int&)
     try {
         TreeV->Nodes().Clear();
         claves_.clear();
+        largos_ = 0;
     } catch (const legacy::VbError& e) {
         ui::MsgBox(e.Description, ui::vbCritical, QStringLiteral("Aviso al Operador"));
     }
@@ -142,43 +159,69 @@ void Lib_FrmCons3Tree::ComienzoComun()
     TreeV->setStyle(ui::tvwTreelinesPlusMinusPictureText);
     ui::Node& raiz = TreeV->Nodes().Add(nullptr, ui::tvwLast, QStringLiteral("A"), QStringLiteral("Consulta..."));
     raiz.setExpanded(true);
-    claves_.insert(QStringLiteral("A"), &raiz);
+    largos_ = quint64(1) << 1;
     ultimo_ = &raiz;
 }
 
-QList<legacy::VariantList> Lib_FrmCons3Tree::LeeFilas()
+bool Lib_FrmCons3Tree::RecorreFilas(ErrorTrap& trap, int campos, void (Lib_FrmCons3Tree::*porFila)(ado::Recordset&))
 {
     DB_Dll& db = ModGlobal::gDB();
     std::shared_ptr<ado::Recordset> rs;
-    db.AbrirRecordset(sql, rs, db.gCnn, 0, 1, -1, true);
-    QList<legacy::VariantList> filas;
-    if (rs && !rs->Eof()) filas = rs->GetRows();
-    db.CierraRecordset(rs);
-    return filas;
+    const auto cierra = qScopeGuard([&] {
+        try {
+            db.CierraRecordset(rs);
+        } catch (const legacy::VbError&) {
+        }
+    });
+    if (!trap([&] { db.AbrirRecordset(sql, rs, db.gCnn, 0, 1, -1, true); })) return false;
+    bool hay = false;
+    if (!trap([&] { hay = rs && !rs->Eof() && rs->Fields().Count() >= campos; })) return false;
+    if (!hay) return true;
+    // One step per row, holding only what fits in the step without an
+    // allocation.
+    struct Paso {
+        Lib_FrmCons3Tree* ventana;
+        ado::Recordset* rs;
+        void (Lib_FrmCons3Tree::*porFila)(ado::Recordset&);
+    } paso{this, rs.get(), porFila};
+    for (; !rs->Eof(); rs->MoveNext())
+        if (!trap([p = &paso] { (p->ventana->*p->porFila)(*p->rs); })) return false;
+    return true;
+}
+
+ui::Node* Lib_FrmCons3Tree::Busca(const QString& mayusculas) const
+{
+    // A key written in capitals is its own; the tree finds it.
+    if (ui::Node* nodo = TreeV->Nodes().find(mayusculas)) return nodo;
+    return claves_.value(mayusculas);
 }
 
 bool Lib_FrmCons3Tree::Agrega(ui::Node* padre, const QString& clave, const QString& mayusculas, const QString& texto)
 {
     // A code that is already in the tree (two rows with one code) is left
-    // out; the rest of the tree is still built.
-    ui::Node*& lugar = claves_[mayusculas];
-    if (lugar) return false;
+    // out; the rest of the tree is still built. A key written in capitals
+    // is looked for by the tree itself as it adds the node.
+    const bool enMayusculas = clave == mayusculas;
+    if (claves_.contains(mayusculas) || (!enMayusculas && TreeV->Nodes().find(mayusculas))) return false;
+    if (!padre) padre = TreeV->Nodes().find(QStringLiteral("A"));
+    ui::Node* nodo = nullptr;
     try {
-        if (!padre) padre = claves_.value(QStringLiteral("A"));
-        lugar = &TreeV->Nodes().Add(padre, ui::tvwChild, clave, texto);
-    } catch (...) {
-        claves_.remove(mayusculas);
+        nodo = &TreeV->Nodes().Add(padre, ui::tvwChild, clave, texto);
+    } catch (const legacy::VbError& e) {
+        if (enMayusculas && e.Number == ui::errKeyNotUnique) return false;
         throw;
     }
-    ultimo_ = lugar;
+    if (!enMayusculas) claves_.insert(mayusculas, nodo);
+    ultimo_ = nodo;
+    largos_ |= mayusculas.size() < 64 ? quint64(1) << mayusculas.size() : 0;
     return true;
 }
 
-void Lib_FrmCons3Tree::AgregaFila(const Variant& campoCodigo, const Variant& campoDescripcion)
+void Lib_FrmCons3Tree::FilaAutomatica(ado::Recordset& rs)
 {
-    const QString codigo = Funciones::ValorNoNulo(campoCodigo).toString();
-    const QString clave = QStringLiteral("A") + codigo;
-    const QString mayusculas = clave.toUpper();
+    const QString codigo = TextoNoNulo(rs.Fields(0).Value());
+    const QString clave = QString(u'A' % codigo);
+    const QString mayusculas = Mayusculas(clave);
     // The parent is the longest key already in the tree that begins this
     // key (the root "A" begins every key; of equal keys the first). Rows in
     // code order find it on the chain of the node added last; only longer
@@ -187,13 +230,14 @@ void Lib_FrmCons3Tree::AgregaFila(const Variant& campoCodigo, const Variant& cam
     while (padre && !EmpiezaCon(clave, padre->Key())) padre = padre->Parent();
     const int desde = padre ? int(padre->Key().size()) : 0;
     for (int largo = int(clave.size()) - 1; largo > desde; --largo) {
-        if (ui::Node* otro = claves_.value(QString::fromRawData(mayusculas.constData(), largo))) {
+        if (largo < 64 && !(largos_ & (quint64(1) << largo))) continue;  // no key that long
+        if (ui::Node* otro = Busca(QString::fromRawData(mayusculas.constData(), largo))) {
             padre = otro;
             break;
         }
     }
     Agrega(padre, clave, mayusculas,
-           QString(codigo % QStringLiteral(" - ") % Funciones::ValorNoNulo(campoDescripcion).toString()));
+           QString(codigo % QStringLiteral(" - ") % TextoNoNulo(rs.Fields(1).Value())));
 }
 
 void Lib_FrmCons3Tree::ArmarTreeVFamilias()
@@ -206,43 +250,25 @@ void Lib_FrmCons3Tree::ArmarTreeVFamilias()
             if (!sql.contains(QStringLiteral("[relative]"), sinCaso)) sql = lookup::SentenciaFamilias();
         }))
         return;
-    QList<legacy::VariantList> filas;
-    if (!trap([&] { filas = LeeFilas(); })) return;
-    if (filas.size() < 3) return;
-    const int n = int(filas[0].size());
-    claves_.reserve(n + 1);
-    for (int r = 0; r < n; ++r) {
-        if (!trap([&] {
-                const QString codigo = filas[0][r].toString();
-                const Variant relativo = filas[2][r];
-                // A parent left out of a narrowed statement: under the root.
-                ui::Node* padre = relativo.IsNull() ? nullptr : TreeV->Nodes().find(QStringLiteral("A") + relativo.toString());
-                const QString clave = QStringLiteral("A") + codigo;
-                Agrega(padre, clave, clave.toUpper(),
-                       codigo + QStringLiteral(" - ") + Funciones::ValorNoNulo(filas[1][r]).toString());
-            }))
-            return;
-    }
+    RecorreFilas(trap, 3, &Lib_FrmCons3Tree::FilaFamilia);
+}
+
+void Lib_FrmCons3Tree::FilaFamilia(ado::Recordset& rs)
+{
+    const QString codigo = rs.Fields(0).Value().toString();
+    const Variant relativo = rs.Fields(2).Value();
+    // A parent left out of a narrowed statement: under the root.
+    ui::Node* padre = relativo.IsNull() ? nullptr : TreeV->Nodes().find(QStringLiteral("A") + relativo.toString());
+    const QString clave = QStringLiteral("A") + codigo;
+    Agrega(padre, clave, Mayusculas(clave),
+           codigo + QStringLiteral(" - ") + Funciones::ValorNoNulo(rs.Fields(1).Value()).toString());
 }
 
 void Lib_FrmCons3Tree::ArmarTreeVAutomatico()
 {
     ErrorTrap trap(QStringLiteral("ArmarTreeVAutomatico"), &ModGlobal::ManejadorErrores);
     if (!trap([&] { ComienzoComun(); })) return;
-    QList<legacy::VariantList> filas;
-    if (!trap([&] { filas = LeeFilas(); })) return;
-    if (filas.size() < 2) return;
-    const int n = int(filas[0].size());
-    claves_.reserve(n + 1);
-    // One step per row; the step holds only what fits in the trap's step
-    // without an allocation.
-    struct Fila {
-        const QList<legacy::VariantList>* filas;
-        int r;
-    } fila{&filas, 0};
-    for (; fila.r < n; ++fila.r) {
-        if (!trap([this, f = &fila] { AgregaFila((*f->filas)[0][f->r], (*f->filas)[1][f->r]); })) return;
-    }
+    RecorreFilas(trap, 2, &Lib_FrmCons3Tree::FilaAutomatica);
 }
 
 void Lib_FrmCons3Tree::CmdNueva_Click()

@@ -21,6 +21,12 @@ class QMenu;
 class QAction;
 class QPushButton;
 
+namespace ado {
+class Recordset;
+}
+namespace legacy {
+class ErrorTrap;
+}
 namespace ui {
 class ComboBoxArray;
 class Node;
@@ -81,16 +87,24 @@ private:
     void CreaControles();
     void ComienzoComun();
     bool EsFamilias() const;
-    // The rows of the statement as [field][row]; empty when none.
-    QList<legacy::VariantList> LeeFilas();
+    // Opens `sql` and runs `porFila` on each row, one step of `trap` per row,
+    // reading the recordset in place; nothing when it has no rows or fewer
+    // than `campos` fields. False once the routine has been left.
+    bool RecorreFilas(legacy::ErrorTrap& trap, int campos, void (Lib_FrmCons3Tree::*porFila)(ado::Recordset&));
+    // One row of each builder, under its parent.
+    void FilaFamilia(ado::Recordset& rs);
+    void FilaAutomatica(ado::Recordset& rs);
     // Adds the node under `padre` (the root when it is not in the tree);
     // false when its key (`mayusculas` in capitals) is already there.
     bool Agrega(ui::Node* padre, const QString& clave, const QString& mayusculas, const QString& texto);
-    // One row of the general builder, under its parent by the code.
-    void AgregaFila(const legacy::Variant& campoCodigo, const legacy::Variant& campoDescripcion);
 
-    QHash<QString, ui::Node*> claves_;  // key in capitals -> the first node of that key
+    // The node of a key in capitals (of equal keys the first): the tree's
+    // own for a key written in capitals, else claves_.
+    ui::Node* Busca(const QString& mayusculas) const;
+
+    QHash<QString, ui::Node*> claves_;  // keys with small letters: in capitals -> their node
     ui::Node* ultimo_ = nullptr;        // the node added last
+    quint64 largos_ = 0;                // bit n: some node's key is n long (n < 64)
 };
 
 namespace lookup {

@@ -111,6 +111,24 @@ TEST_F(Arbol, AcceptWithoutASelectionStaysOpenAndCancelReturnsNothing)
     EXPECT_EQ(f.Valores, nullptr);
 }
 
+TEST_F(Arbol, GeneralBuilderTakesCodesWhateverTheirCapitals)
+{
+    ui::ScriptedSession dlg;
+    Lib_FrmCons3Tree& f = lookup::frmCons3Tree().instance();
+    f.sql = QStringLiteral("SELECT 'ab' AS CODIGO, 'uno' AS DESCRIPCION UNION ALL SELECT 'AB', 'dos' "
+                           "UNION ALL SELECT 'x', 'tres' UNION ALL SELECT 'X', 'cuatro' "
+                           "UNION ALL SELECT 'ABc', 'cinco' UNION ALL SELECT 'abd', 'seis'");
+    f.Load();
+    // A code repeated in other capitals is left out; the parent is found
+    // whatever the capitals, on the chain of the last node or by its key.
+    const std::pair<const char*, const char*> nodos[] = {{"Aab", "A"},  {"AAB", "<none>"}, {"Ax", "A"},
+                                                         {"AX", "<none>"}, {"AABc", "Aab"}, {"Aabd", "Aab"}};
+    EXPECT_EQ(f.TreeV->Nodes().Count(), 5);
+    for (const auto& [clave, padre] : nodos) EXPECT_EQ(Padre(f, clave), padre) << clave;
+    EXPECT_TRUE(dlg.failures().isEmpty()) << dlg.failures().join(u'\n').toStdString();
+    lookup::frmCons3Tree().release();
+}
+
 class Opciones : public EntornoConsultas {};
 
 TEST_F(Opciones, CheckOptionsTickedByTheirFlag)

@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <array>
 #include <numeric>
-#include <string>
 
 namespace ui {
 
@@ -767,50 +766,67 @@ const std::array<char, 128>& asciiPlaces()
     return places;
 }
 
-// The text's string of places; false when it holds a character outside
-// printable ASCII.
-bool asciiKey(const QString& text, std::string& key)
+// Whether the text is made only of characters with a place.
+bool hasAsciiPlaces(const QString& text)
 {
     const std::array<char, 128>& places = asciiPlaces();
-    key.resize(size_t(text.size()));
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t ch = text[i].unicode();
-        if (ch >= 128 || places[ch] == 0) return false;
-        key[size_t(i)] = places[ch];
-    }
+    for (QChar c : text)
+        if (c.unicode() >= 128 || places[c.unicode()] == 0) return false;
     return true;
 }
 
-// The order of `texts` as the list sorts them: by the collation, equal
-// texts keeping their order. Sort keys are made once per text; a column of
-// plain ASCII texts (codes, numbers, dates) needs no collator at all.
-template <class Key>
-std::vector<int> sortedOrder(const std::vector<Key>& keys, bool descending)
+// Two texts of hasAsciiPlaces() by their places: below, at or above 0.
+int compareByPlaces(const QString& a, const QString& b)
 {
-    const size_t n = keys.size();
+    const std::array<char, 128>& places = asciiPlaces();
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const int d = places[a[i].unicode()] - places[b[i].unicode()];
+        if (d != 0) return d;
+    }
+    return int(a.size() > b.size()) - int(a.size() < b.size());
+}
+
+// Whether a text that compared `r` (below, at or above 0) with the one
+// before it may follow it.
+bool follows(int r, bool descending)
+{
+    return descending ? r <= 0 : r >= 0;
+}
+
+// The order of n texts as the list sorts them, by `compare(i, j)`: equal
+// texts keep their order. `inOrder`: they are known to be in order already.
+template <class Compare>
+std::vector<int> sortedOrder(size_t n, bool descending, bool inOrder, Compare compare)
+{
     std::vector<int> order(n);
     std::iota(order.begin(), order.end(), 0);
-    auto before = [&](int a, int b) {
-        const int r = keys[size_t(a)].compare(keys[size_t(b)]);
-        return descending ? r > 0 : r < 0;
-    };
-    // Rows read in order (a table in the order of its key) need no sort.
-    bool inOrder = true;
-    for (size_t i = 1; i < n && inOrder; ++i) inOrder = !before(int(i), int(i - 1));
-    if (!inOrder) std::stable_sort(order.begin(), order.end(), before);
+    if (!inOrder)
+        std::stable_sort(order.begin(), order.end(),
+                         [&](int a, int b) { return !follows(compare(size_t(a), size_t(b)), descending); });
     return order;
 }
 
+// Sort keys are made once per text; a column of plain ASCII texts (codes,
+// numbers, dates) needs no collator at all. Rows read in order (a table in
+// the order of its key) need no sort: the texts, which lie all over memory,
+// are read once to learn both.
 std::vector<int> listSortOrder(const std::vector<const QString*>& texts, bool descending)
 {
-    std::vector<std::string> ascii(texts.size());
-    bool allAscii = true;
-    for (size_t i = 0; i < texts.size() && allAscii; ++i) allAscii = asciiKey(*texts[i], ascii[i]);
-    if (allAscii) return sortedOrder(ascii, descending);
+    bool ascii = true, inOrder = true;
+    for (size_t i = 0; i < texts.size() && ascii; ++i) {
+        ascii = hasAsciiPlaces(*texts[i]);
+        if (ascii && inOrder && i > 0) inOrder = follows(compareByPlaces(*texts[i], *texts[i - 1]), descending);
+    }
+    if (ascii)
+        return sortedOrder(texts.size(), descending, inOrder,
+                           [&](size_t a, size_t b) { return compareByPlaces(*texts[a], *texts[b]); });
     std::vector<QCollatorSortKey> keys;
     keys.reserve(texts.size());
     for (const QString* t : texts) keys.push_back(listCollator().sortKey(*t));
-    return sortedOrder(keys, descending);
+    inOrder = true;
+    for (size_t i = 1; i < keys.size() && inOrder; ++i) inOrder = follows(keys[i].compare(keys[i - 1]), descending);
+    return sortedOrder(keys.size(), descending, inOrder, [&](size_t a, size_t b) { return keys[a].compare(keys[b]); });
 }
 
 }  // namespace

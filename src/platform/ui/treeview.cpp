@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <new>
 
 namespace ui {
 
@@ -229,16 +230,9 @@ Node& Nodes::Add(Node* relative, int relationship, const QString& key, const QSt
 {
     TreeView& t = *tree_;
     if (relative && relative->tree_ != tree_) raiseControlError(errElementNotFound);
-    // The key's place in the hash, taken at once (one look-up per node).
-    Node** slot = nullptr;
-    if (!key.isEmpty()) {
-        slot = &t.byKey_[key];
-        if (*slot) raiseControlError(errKeyNotUnique);
-    }
-    if (relationship < tvwFirst || relationship > tvwChild) {
-        if (slot) t.byKey_.remove(key);
-        raiseControlError(errInvalidPropertyValue);
-    }
+    const quint32 hash = key.isEmpty() ? 0 : TreeNodeKeys::hashOf(key);
+    if (!key.isEmpty() && t.byKey_.find(key, hash)) raiseControlError(errKeyNotUnique);
+    if (relationship < tvwFirst || relationship > tvwChild) raiseControlError(errInvalidPropertyValue);
 
     Node* parent = nullptr;
     size_t pos = 0;
@@ -257,10 +251,9 @@ Node& Nodes::Add(Node* relative, int relationship, const QString& key, const QSt
         case tvwPrevious: pos = size_t(relative->row_); break;
         }
     }
-    auto owned = std::unique_ptr<Node>(new Node(tree_, parent, key, text));
-    Node* n = owned.get();
+    Node* n = t.newNode(parent, key, text);
     n->image_ = image;
-    n->index_ = int(t.all_.size() + 1);
+    n->index_ = int(t.nodeCount_);
     std::vector<Node*>& list = t.siblings(parent);
     if (pos == list.size()) {
         // Appended: the view hears of it later, with its siblings.
@@ -276,8 +269,7 @@ Node& Nodes::Add(Node* relative, int relationship, const QString& key, const QSt
         ++t.shownChildren(parent);
         t.model_->endInsertRows();
     }
-    t.all_.push_back(std::move(owned));
-    if (slot) *slot = n;
+    if (!key.isEmpty()) t.byKey_.insert(n, hash);
     return *n;
 }
 
@@ -296,19 +288,19 @@ void Nodes::Clear()
     t.rootsShown_ = 0;
     t.unannounced_.clear();
     t.byKey_.clear();
-    t.all_.clear();
+    t.destroyNodes();
     t.model_->endResetModel();
 }
 
 int Nodes::Count() const
 {
-    return int(tree_->all_.size());
+    return int(tree_->nodeCount_);
 }
 
 Node& Nodes::Item(int index) const
 {
     if (index < 1 || index > Count()) raiseControlError(errIndexOutOfBounds);
-    return *tree_->all_[size_t(index - 1)];
+    return *tree_->nodeAt(size_t(index - 1));
 }
 
 Node& Nodes::Item(const QString& key) const
@@ -319,13 +311,69 @@ Node& Nodes::Item(const QString& key) const
 
 Node* Nodes::find(const QString& key) const
 {
-    return key.isEmpty() ? nullptr : tree_->byKey_.value(key);
+    return key.isEmpty() ? nullptr : tree_->byKey_.find(key, TreeNodeKeys::hashOf(key));
+}
+
+// Keys are short codes: a light hash of their characters, mixed so that
+// its low bits (the table's index) depend on all of them.
+quint32 TreeNodeKeys::hashOf(const QString& key)
+{
+    quint64 h = 1469598103934665603ull;
+    for (QChar c : key) h = (h ^ c.unicode()) * 1099511628211ull;
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    return quint32(h);
+}
+
+Node* TreeNodeKeys::find(const QString& key, quint32 hash) const
+{
+    if (slots_.empty()) return nullptr;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = hash & mask; slots_[i].index; i = (i + 1) & mask) {
+        if (slots_[i].hash != hash) continue;
+        Node* n = tree_->nodeAt(slots_[i].index - 1);
+        if (n->Key() == key) return n;
+    }
+    return nullptr;
+}
+
+void TreeNodeKeys::insert(const Node* node, quint32 hash)
+{
+    if ((count_ + 1) * 2 > slots_.size()) {
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(std::max<size_t>(64, old.size() * 2), Slot());
+        for (const Slot& s : old)
+            if (s.index) place(s);
+    }
+    place({hash, quint32(node->Index())});
+    ++count_;
+}
+
+void TreeNodeKeys::place(Slot slot)
+{
+    const size_t mask = slots_.size() - 1;
+    size_t i = slot.hash & mask;
+    while (slots_[i].index) i = (i + 1) & mask;
+    slots_[i] = slot;
+}
+
+void TreeNodeKeys::clear()
+{
+    slots_.clear();
+    slots_.shrink_to_fit();
+    count_ = 0;
 }
 
 // ---------------------------------------------------------------- tree
 
+struct TreeView::NodeBlock {
+    static constexpr size_t size = 256;
+    alignas(Node) unsigned char bytes[size * sizeof(Node)];
+};
+
 TreeView::TreeView(QWidget* parent)
-    : ControlWidget(parent), nodes_(this), model_(new TreeViewModel(this)), view_(new TreeViewWidget(this))
+    : ControlWidget(parent), nodes_(this), byKey_(this), model_(new TreeViewModel(this)), view_(new TreeViewWidget(this))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -340,6 +388,28 @@ TreeView::~TreeView()
 {
     delete view_;
     view_ = nullptr;
+    destroyNodes();
+}
+
+Node* TreeView::newNode(Node* parent, const QString& key, const QString& text)
+{
+    const size_t used = nodeCount_ % NodeBlock::size;
+    if (used == 0) blocks_.push_back(std::unique_ptr<NodeBlock>(new NodeBlock));  // left unfilled
+    Node* n = new (blocks_.back()->bytes + used * sizeof(Node)) Node(this, parent, key, text);
+    ++nodeCount_;
+    return n;
+}
+
+Node* TreeView::nodeAt(size_t i) const
+{
+    return std::launder(reinterpret_cast<Node*>(blocks_[i / NodeBlock::size]->bytes + (i % NodeBlock::size) * sizeof(Node)));
+}
+
+void TreeView::destroyNodes()
+{
+    for (size_t i = 0; i < nodeCount_; ++i) nodeAt(i)->~Node();
+    nodeCount_ = 0;
+    blocks_.clear();
 }
 
 Node* TreeView::SelectedItem() const

@@ -89,6 +89,28 @@ private:
     bool checked_ = false;
 };
 
+// The nodes by key, in one flat table of key hashes and node numbers (a
+// tree loses its nodes only all at once, so none is ever taken out alone).
+class TreeNodeKeys {
+public:
+    explicit TreeNodeKeys(const TreeView* tree) : tree_(tree) {}
+    static quint32 hashOf(const QString& key);
+    Node* find(const QString& key, quint32 hash) const;
+    // The node's key is not in the table yet.
+    void insert(const Node* node, quint32 hash);
+    void clear();
+
+private:
+    struct Slot {
+        quint32 hash = 0;
+        quint32 index = 0;  // the node's Index; 0: free
+    };
+    void place(Slot slot);
+    const TreeView* tree_;
+    std::vector<Slot> slots_;  // a power of two long, at most half full
+    size_t count_ = 0;
+};
+
 class Nodes {
 public:
     // Adds a node. With no relative it goes last at the top level (tvwFirst
@@ -172,7 +194,15 @@ protected:
 
 private:
     ui::Nodes nodes_;
-    std::vector<std::unique_ptr<Node>> all_;  // in order of adding
+    // The nodes live in blocks of the tree's own, made as the tree grows
+    // and freed when it is cleared (no allocation of its own per node).
+    Node* newNode(Node* parent, const QString& key, const QString& text);
+    void destroyNodes();
+    struct NodeBlock;
+    friend class TreeNodeKeys;
+    Node* nodeAt(size_t i) const;  // 0-based, in order of adding
+    std::vector<std::unique_ptr<NodeBlock>> blocks_;
+    size_t nodeCount_ = 0;
     std::vector<Node*> roots_;
     // Nodes appended since the view last heard of them are announced to it
     // in one go per parent (when the event loop runs, and at once before
@@ -181,7 +211,7 @@ private:
     int rootsShown_ = 0;
     std::vector<Node*> unannounced_;  // parents with children not yet shown (nullptr: the top level)
     bool announcePending_ = false;
-    QHash<QString, Node*> byKey_;
+    TreeNodeKeys byKey_;
     TreeViewModel* model_;
     TreeViewWidget* view_;
     ui::ImageList* images_ = nullptr;

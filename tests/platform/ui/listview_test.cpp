@@ -7,6 +7,7 @@
 #include "qt_app.h"
 
 #include <QApplication>
+#include <QCollator>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -14,6 +15,8 @@
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+
+#include <numeric>
 
 namespace {
 
@@ -94,6 +97,39 @@ TEST(ListView, SortsByTheTextsAsShown)
         QStringList subs;
         for (const QString& t : c.expected) subs << QStringLiteral("s%1").arg(t);
         EXPECT_EQ(l.texts(1), subs) << c.what;
+    }
+}
+
+// Plain ASCII columns are ordered without the collator: they must come out
+// as the collation orders them, punctuation and blanks included, equal
+// texts in the order they were added; a text beyond ASCII sorts the whole
+// column by the collation.
+TEST(ListView, SortMatchesTheCollationForEveryKindOfText)
+{
+    QCollator collator(QLocale(QLocale::Spanish, QLocale::Spain));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const QStringList ascii = {"a-b", "a b", "A_b", "ab", "a.b", "ab ", "AB", "10", "9", "1,5", "1.5", "$5", "(x)",
+                               "#1", "x/y", "x\\y", "~", "Zeta", "zeta", "", "a'b", "a\"b", "@a", "z9", "Z10"};
+    QStringList mixed = ascii;
+    mixed << QStringLiteral("ñandú") << QStringLiteral("nube") << QStringLiteral("Ñu") << QStringLiteral("ábaco");
+    const QStringList inOrder = {"A001", "A002", "a003", "B001"};
+    for (const QStringList& texts : {ascii, mixed, inOrder}) {
+        for (int order : {ui::lvwAscending, ui::lvwDescending}) {
+            // The expected order: by the collation, equal texts as added.
+            std::vector<int> rows(size_t(texts.size()));
+            std::iota(rows.begin(), rows.end(), 0);
+            std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+                const int r = collator.compare(texts[a], texts[b]);
+                return order == ui::lvwDescending ? r > 0 : r < 0;
+            });
+            QStringList expected;
+            for (int r : rows) expected << QStringLiteral("s%1").arg(texts[r]);
+            Lista l;
+            l.add(texts);
+            l.list.setSortOrder(order);
+            l.list.setSorted(true);
+            EXPECT_EQ(l.texts(1), expected) << texts.join(u'|').toStdString() << " order " << order;
+        }
     }
 }
 

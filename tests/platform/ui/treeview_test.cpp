@@ -119,6 +119,90 @@ TEST(TreeView, RelationshipsPlaceTheNode)
     }
 }
 
+// The tree as its view shows it: texts indented by their level.
+QStringList viewTexts(const QAbstractItemModel& m, const QModelIndex& parent = {}, const QString& indent = {})
+{
+    QStringList out;
+    for (int r = 0; r < m.rowCount(parent); ++r) {
+        const QModelIndex i = m.index(r, 0, parent);
+        out << indent + i.data().toString();
+        out << viewTexts(m, i, indent + u' ');
+    }
+    return out;
+}
+
+QStringList nodeTexts(const ui::Node* first, const QString& indent = {})
+{
+    QStringList out;
+    for (const ui::Node* n = first; n; n = n->Next()) out << indent + n->Text() << nodeTexts(n->Child(), indent + u' ');
+    return out;
+}
+
+TEST(TreeView, TheViewShowsEveryNodeInItsPlace)
+{
+    testApp();
+    ui::TreeView tree;
+    tree.show();
+    const QAbstractItemModel& view = *tree.findChild<QTreeView*>()->model();
+    ui::Nodes& nodes = tree.Nodes();
+    auto shown = [&] { return viewTexts(view) == nodeTexts(&nodes.Item(1)); };
+    // Each step adds nodes, then something that asks the view; it then
+    // shows the whole tree in order.
+    struct Step {
+        const char* what;
+        std::function<void()> add;
+        std::function<void()> ask;
+    };
+    const Step steps[] = {
+        {"appended at every level, then the event loop",
+         [&] {
+             nodes.Add(nullptr, ui::tvwLast, "R", "R").setExpanded(true);
+             for (const char* k : {"a", "b"}) nodes.Add("R", ui::tvwChild, k, k);
+             nodes.Add("a", ui::tvwChild, "a1", "a1");
+             nodes.Add("a1", ui::tvwChild, "a11", "a11");
+         },
+         [] { QApplication::processEvents(); }},
+        {"appended, then a place asked", [&] { nodes.Add("b", ui::tvwChild, "b1", "b1"); },
+         [&] { (void)tree.nodeRect(nodes.Item(QStringLiteral("b1"))); }},
+        {"appended, then put before others",
+         [&] {
+             nodes.Add("a1", ui::tvwChild, "a12", "a12");
+             nodes.Add("a", ui::tvwFirst, "p", "p");
+             nodes.Add("a12", ui::tvwPrevious, "q", "q");
+         },
+         [] {}},
+        {"appended under a node the view has not seen, then selected",
+         [&] {
+             nodes.Add("R", ui::tvwChild, "c", "c");
+             nodes.Add("c", ui::tvwChild, "c1", "c1");
+         },
+         [&] { tree.setSelectedItem(&nodes.Item(QStringLiteral("c1"))); }},
+    };
+    for (const Step& s : steps) {
+        s.add();
+        s.ask();
+        EXPECT_TRUE(shown()) << s.what << ": " << viewTexts(view).join(u',').toStdString();
+    }
+    EXPECT_EQ(tree.SelectedItem(), &nodes.Item(QStringLiteral("c1")));
+    // A text changed on a node the view already shows reaches it.
+    nodes.Item(QStringLiteral("a11")).setText(QStringLiteral("cambiado"));
+    EXPECT_TRUE(shown());
+}
+
+TEST(TreeView, ManyKeysAreEachFoundAgain)
+{
+    testApp();
+    ui::TreeView tree;
+    ui::Nodes& nodes = tree.Nodes();
+    nodes.Add(nullptr, ui::tvwLast, "A", "A");
+    for (int i = 0; i < 3000; ++i) nodes.Add("A", ui::tvwChild, QStringLiteral("k%1").arg(i), QString::number(i));
+    int found = 0;
+    for (int i = 0; i < 3000; ++i) found += nodes.Item(QStringLiteral("k%1").arg(i)).Text() == QString::number(i);
+    EXPECT_EQ(found, 3000);
+    EXPECT_EQ(nodes.find(QStringLiteral("k3000")), nullptr);
+    EXPECT_EQ(errorOf([&] { nodes.Add("A", ui::tvwChild, "k1234", "again"); }), 35602);
+}
+
 TEST(TreeView, UserChecksFireNodeCheckAndCodeChecksDoNot)
 {
     testApp();
