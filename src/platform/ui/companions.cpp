@@ -314,7 +314,7 @@ void ComboBox::focusOutEvent(QFocusEvent* event)
         owner_->onLostFocus(index_);
 }
 
-ComboBoxArray::ComboBoxArray(QWidget* parent) : parent_(parent)
+ComboBoxArray::ComboBoxArray(QWidget* parent)
 {
     items_[0] = new ComboBox(this, 0, parent);
 }

@@ -272,7 +272,6 @@ public:
     std::function<void(int Index, int& KeyAscii)> onKeyPress;
 
 private:
-    QWidget* parent_;
     std::map<int, QPointer<ComboBox>> items_;
 };
 
