@@ -8,6 +8,9 @@
 #include "platform/ui/msflexgrid.h"
 #include "platform/ui/scripted.h"
 #include "voucher/clscmncptes.h"
+#include "voucher/grids/frmmvventas.h"
+
+#include <QLineEdit>
 
 #include <map>
 
@@ -36,7 +39,6 @@ protected:
     void SetUp() override
     {
         EntornoCore::SetUp();
-        grilla_ = std::make_unique<ui::MSFlexGrid>();
         CreaBases();
         Conecta();
         ModGlobal::gUsuarioLogeado = QStringLiteral("DEMO");
@@ -65,8 +67,16 @@ protected:
         }
         Cfg("DescargaInsumosProduccion", "NO");
         Cfg("ConfirmaUDEquiv", "NO");
-        cls_ = std::make_unique<ClsCmnCptes>();
         Cfg("MotivoStockDefault", "   1");
+        cls_ = std::make_unique<ClsCmnCptes>();
+        // The articles grid of a voucher window, laid out as the window does.
+        ventana_ = std::make_unique<FrmMvVentas>();
+        for (auto& caja : cajas_)
+            caja = std::make_unique<QLineEdit>(ventana_.get());
+        cls_->InicializaGrids(ventana_->MSFlexGrid1, ventana_->MSFlexGrid2, ventana_->MSFlexGrid3, cajas_[0].get(),
+                              cajas_[1].get(), cajas_[2].get(), ventana_.get(), QStringLiteral("RMX"));
+        grilla_ = ventana_->MSFlexGrid2;
+        ASSERT_EQ(grilla_->Cols(), 120);
     }
 
     static QString Codigo(const char* tc) { return kapores2::Funciones::RellenaCodigo(QString::fromLatin1(tc), 4); }
@@ -86,13 +96,11 @@ protected:
                     .arg(clave, valor));
     }
 
-    // An articles grid of 120 columns: the title row, the lines, the empty
-    // entry row.
+    // The lines of the articles grid, and the empty entry row after them.
     void Lineas(const QList<Celdas>& lineas)
     {
-        grilla_->setCols(120);
+        grilla_->setRows(1);
         grilla_->setRows(long(lineas.size()) + 2);
-        grilla_->Clear();
         for (int f = 0; f < lineas.size(); ++f)
             for (const auto& [col, texto] : lineas[f])
                 grilla_->setTextMatrix(f + 1, col, texto);
@@ -121,7 +129,9 @@ protected:
         return Filas(QStringLiteral("SELECT %1 FROM V_MV_STOCK ORDER BY IdComprobante, Secuencia").arg(columnas));
     }
 
-    std::unique_ptr<ui::MSFlexGrid> grilla_;
+    std::unique_ptr<FrmMvVentas> ventana_;
+    std::unique_ptr<QLineEdit> cajas_[3];
+    ui::MSFlexGrid* grilla_ = nullptr;
     std::unique_ptr<ClsCmnCptes> cls_;
 };
 
