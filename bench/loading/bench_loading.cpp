@@ -135,7 +135,7 @@ int main(int argc, char** argv)
             sqlite3_close(b);
         }
 
-        DB_Dll& db = banco::abrePrincipal();
+        banco::abrePrincipal();
         sqlite3* crudo = abre(QDir(dir.path()).filePath(QStringLiteral("CRUDO.sqlite")));
 
         ui::ScriptedSession dlg;
