@@ -190,8 +190,8 @@ public:
     // Units the two lists describe: distinct serials, or distinct lots when
     // there are no serials; SinConsolidar counts every item.
     static long Cuenta_Series_Lotes(const QString& PipeSeries, const QString& PIPELotes, bool SinConsolidar = false);
-    // The lot of the first quantity above zero ("" when none); both lists come
-    // back without their Chr(255). Error 9 when the lots list ends before it.
+    // The lot of the first quantity above zero ("" when none, or when the lots
+    // list ends before it); both lists come back without their Chr(255).
     static QString ExtraeSerieLoteConValor(QString& Serie, QString& Lote);
     // The item at a 1-based position, untrimmed; "" when there is none.
     static QString ExtraeSerieLote(const QString& Serie_Lote, long QuePosicion);

@@ -143,9 +143,9 @@ QString ClsCmnCptes::ExtraeSerieLoteConValor(QString& Serie, QString& Lote)
     DescomponeSerieLote(Lote, lotes);
     for (qsizetype i = 0; i < cantidades.size(); ++i) {
         if (kapores2::Funciones::TextoANumero(legacy::Variant(Trim(cantidades[i]))) > legacy::Currency(0)) {
-            // The empty closing element is no lot: a quantity past the last
-            // lot is an out-of-range subscript, not a lot without a name.
-            if (i >= lotes.size() - 1) throw legacy::VbError(9);
+            // A quantity without a lot of its own (the lots list ends
+            // before it) names no lot: "", not an out-of-range error.
+            if (i >= lotes.size() - 1) return {};
             return lotes[i];
         }
     }

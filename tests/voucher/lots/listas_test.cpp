@@ -79,10 +79,10 @@ TEST(ListaPipe, LotWithQuantity)
         EXPECT_EQ(ClsCmnCptes::ExtraeSerieLoteConValor(q, l), lote);
         EXPECT_EQ(l, lotesOut);
     }
-    // A quantity past the last lot is an error, not a lot without a name.
+    // A quantity past the last lot names no lot, and raises no error.
     QString q = "|0|4|";
     QString l = "|L1|";
-    EXPECT_EQ(testutil::errorOf([&] { ClsCmnCptes::ExtraeSerieLoteConValor(q, l); }), 9);
+    EXPECT_EQ(testutil::errorOf([&] { EXPECT_EQ(ClsCmnCptes::ExtraeSerieLoteConValor(q, l), ""); }), 0);
 }
 
 TEST(ListaPipe, InsertSeparatorDropsOnlyALeadingBar)
