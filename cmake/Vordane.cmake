@@ -44,3 +44,18 @@ function(vordane_test target dir)
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VORDANE_SOURCE_DIR=${PROJECT_SOURCE_DIR};VORDANE_BINARY_DIR=${CMAKE_BINARY_DIR}"
     DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# One benchmark program, bench_<name> from bench_<name>.cpp of the calling
+# folder, linked with the listed libraries. DATA: it makes databases from the
+# SQL files under data/ and opens them straight through the SQLite library.
+function(vordane_bench name)
+  cmake_parse_arguments(B "DATA" "" "" ${ARGN})
+  _vordane_existing(_deps ${B_UNPARSED_ARGUMENTS})
+  add_executable(bench_${name} bench_${name}.cpp)
+  target_include_directories(bench_${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(bench_${name} PRIVATE ${_deps} Qt6::Widgets)
+  if(B_DATA)
+    target_link_libraries(bench_${name} PRIVATE vordane_mkdb_lib SQLite::SQLite3)
+    target_compile_definitions(bench_${name} PRIVATE VORDANE_DATA_DIR="${PROJECT_SOURCE_DIR}/data")
+  endif()
+endfunction()

@@ -19,16 +19,6 @@ namespace ModGlobal {
 
 QString gProcesoLote;
 
-namespace {
-
-// A text value between apostrophes, its own apostrophes doubled so that a
-// name like D'Angelo is stored as written and cannot end the literal early.
-QString Texto(const QString& valor)
-{
-    return QStringLiteral("'") + DuplicaApostrofes(valor) + QStringLiteral("'");
-}
-
-}  // namespace
 
 QString TipoAccionPorMarcas(bool lEsAlta, bool lEsModificacion)
 {
@@ -56,22 +46,22 @@ void RegistraAccionComprobante(const QString& TC, const QString& IdComprobante, 
     for (int i = 0; i < 11; ++i)
         campos[i].Campo = QString::fromLatin1(columnas[i]);
 
-    trap([&] { campos[0].Valor = Texto(Funciones::RellenaCodigo(Trim(TC), 4)); });
-    trap([&] { campos[1].Valor = Texto(IdComprobante); });
+    trap([&] { campos[0].Valor = TextoSQL(Funciones::RellenaCodigo(Trim(TC), 4)); });
+    trap([&] { campos[1].Valor = TextoSQL(IdComprobante); });
     trap([&] { campos[2].Valor = IdComplemento; });
     trap([&] {
         campos[3].Valor = u'\'' + (bError ? QStringLiteral("ER") : TipoAccionPorMarcas(lEsAlta, lEsModificacion)) + u'\'';
     });
-    trap([&] { campos[4].Valor = Texto(legacy::CStr(legacy::Variant(FechaServidor()))); });
-    trap([&] { campos[5].Valor = Texto(gUsuarioLogeado); });
-    trap([&] { campos[6].Valor = Texto(kapores2::Equipo::NombrePC()); });
-    trap([&] { campos[7].Valor = Texto(Trim(Funciones::CortaTexto(Descripcion, 255))); });
+    trap([&] { campos[4].Valor = TextoSQL(legacy::CStr(legacy::Variant(FechaServidor()))); });
+    trap([&] { campos[5].Valor = TextoSQL(gUsuarioLogeado); });
+    trap([&] { campos[6].Valor = TextoSQL(kapores2::Equipo::NombrePC()); });
+    trap([&] { campos[7].Valor = TextoSQL(Trim(Funciones::CortaTexto(Descripcion, 255))); });
     trap([&] {
         campos[8].Valor =
-            Texto(Funciones::CortaTexto(Trim(legacy::App().exeName) + QStringLiteral(" ") + gParametroAdicional, 255));
+            TextoSQL(Funciones::CortaTexto(Trim(legacy::App().exeName) + QStringLiteral(" ") + gParametroAdicional, 255));
     });
-    trap([&] { campos[9].Valor = Texto(Trim(Funciones::CortaTexto(Trim(gProcesoLote), 25))); });
-    trap([&] { campos[10].Valor = Texto(Trim(Funciones::CortaTexto(Trim(Cuenta), 15))); });
+    trap([&] { campos[9].Valor = TextoSQL(Trim(Funciones::CortaTexto(Trim(gProcesoLote), 25))); });
+    trap([&] { campos[10].Valor = TextoSQL(Trim(Funciones::CortaTexto(Trim(Cuenta), 15))); });
     gListaCampos = campos;
 
     QString sentencia = QStringLiteral(" INSERT INTO V_MV_CPTEACCIONES ");

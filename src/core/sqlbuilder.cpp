@@ -161,6 +161,11 @@ QString DuplicaApostrofes(const QString& Texto)
     return r.replace(u'\'', QStringLiteral("''"));
 }
 
+QString TextoSQL(const QString& Texto)
+{
+    return QLatin1Char('\'') + DuplicaApostrofes(Texto) + QLatin1Char('\'');
+}
+
 QString LimpiaTexto(const Variant& Valor)
 {
     return Trim(kapores2::Funciones::QuitaCaracteres(CStr(Valor), Chr(0), Chr(255), Chr(10)));

@@ -57,6 +57,9 @@ long IndiceEnLista(const QString& Texto);
 // The text ready to stand between apostrophes in a statement: every
 // apostrophe doubled ("D'Angelo" -> "D''Angelo").
 QString DuplicaApostrofes(const QString& Texto);
+// The text as a literal of a statement: between apostrophes, its own
+// apostrophes doubled, so no value can end the literal early.
+QString TextoSQL(const QString& Texto);
 
 // The value as text without Chr(0), Chr(255) and line feeds, trimmed.
 QString LimpiaTexto(const legacy::Variant& Valor);

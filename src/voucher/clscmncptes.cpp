@@ -29,12 +29,6 @@ bool EsSi(const QString& valor)
     return valor.compare(QLatin1String("SI"), Qt::CaseInsensitive) == 0;
 }
 
-// A text value between apostrophes with its own apostrophes doubled: a
-// voucher id typed as "0001'; DELETE ..." stays one literal.
-QString Literal(const QString& valor)
-{
-    return QStringLiteral("'") + ModGlobal::DuplicaApostrofes(valor) + QStringLiteral("'");
-}
 
 }  // namespace
 
@@ -68,23 +62,23 @@ void ClsCmnCptes::ActualizaBuchon(const QString& TC, const QString& SucNroLetra,
         campos[i].Campo = QString::fromLatin1(kColumnas[i]);
     QString sql = QStringLiteral(" INSERT INTO V_MV_CPTEACCIONES ");
 
-    trap([&] { campos[0].Valor = Literal(ModGlobal::gUtilidades().RellenaCodigo(Trim(TC), 4)); });
-    trap([&] { campos[1].Valor = Literal(SucNroLetra); });
+    trap([&] { campos[0].Valor = ModGlobal::TextoSQL(ModGlobal::gUtilidades().RellenaCodigo(Trim(TC), 4)); });
+    trap([&] { campos[1].Valor = ModGlobal::TextoSQL(SucNroLetra); });
     trap([&] { campos[2].Valor = IdComplemento; });
     trap([&] {
         campos[3].Valor =
-            Literal(TipoAccion.isEmpty() ? ModGlobal::TipoAccionPorMarcas(lEsAlta, lEsModificacion) : TipoAccion);
+            ModGlobal::TextoSQL(TipoAccion.isEmpty() ? ModGlobal::TipoAccionPorMarcas(lEsAlta, lEsModificacion) : TipoAccion);
     });
-    trap([&] { campos[4].Valor = Literal(legacy::Format(legacy::Variant(legacy::Now()), ModGlobal::FormatoFechaHora())); });
-    trap([&] { campos[5].Valor = Literal(ModGlobal::gUsuarioLogeado); });
-    trap([&] { campos[6].Valor = Literal(ModGlobal::gEntorno().NombrePC()); });
-    trap([&] { campos[7].Valor = Literal(legacy::App().exeName); });
+    trap([&] { campos[4].Valor = ModGlobal::TextoSQL(legacy::Format(legacy::Variant(legacy::Now()), ModGlobal::FormatoFechaHora())); });
+    trap([&] { campos[5].Valor = ModGlobal::TextoSQL(ModGlobal::gUsuarioLogeado); });
+    trap([&] { campos[6].Valor = ModGlobal::TextoSQL(ModGlobal::gEntorno().NombrePC()); });
+    trap([&] { campos[7].Valor = ModGlobal::TextoSQL(legacy::App().exeName); });
     trap([&] {
-        campos[8].Valor = Literal(
+        campos[8].Valor = ModGlobal::TextoSQL(
             ModGlobal::gUtilidades().CortaTexto(Trim(legacy::App().exeName) + QStringLiteral(" ") + ModGlobal::gParametroAdicional, 255));
     });
-    trap([&] { campos[9].Valor = Literal(Trim(ModGlobal::gUtilidades().CortaTexto(Trim(ProcesoLote), 25))); });
-    trap([&] { campos[10].Valor = Literal(Trim(ModGlobal::gUtilidades().CortaTexto(Trim(Cuenta), 15))); });
+    trap([&] { campos[9].Valor = ModGlobal::TextoSQL(Trim(ModGlobal::gUtilidades().CortaTexto(Trim(ProcesoLote), 25))); });
+    trap([&] { campos[10].Valor = ModGlobal::TextoSQL(Trim(ModGlobal::gUtilidades().CortaTexto(Trim(Cuenta), 15))); });
 
     trap([&] { ModGlobal::ArmaInsertValores(sql, campos, true); });
     trap([&] {

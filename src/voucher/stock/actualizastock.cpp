@@ -4,6 +4,7 @@
 // voucher. One routine: the row builder and the discharge share its running
 // state (Corrida).
 #include "voucher/clscmncptes.h"
+#include "voucher/stock/comun.h"
 
 #include "core/busquedas.h"
 #include "core/codigoarticulo.h"
@@ -32,6 +33,9 @@
 using kapores2::Funciones;
 using legacy::Currency;
 using legacy::Trim;
+using ModGlobal::TextoSQL;
+using stockcomun::Es;
+using stockcomun::Num;
 
 namespace {
 
@@ -39,11 +43,6 @@ const QChar kSeparador(0xFF);  // lot and serial inside one item
 
 // The routine is left (Abort on a run-time error, or a failed row).
 struct Sale {};
-
-bool Es(const QString& a, const char* b)
-{
-    return Trim(a).compare(QLatin1String(b), Qt::CaseInsensitive) == 0;
-}
 
 bool EsSi(const QString& valor)
 {
@@ -58,28 +57,6 @@ bool Blanco(const QString& t)
 QString Cod(const QString& t, int ancho)
 {
     return Funciones::RellenaCodigo(t, ancho);
-}
-
-// A text literal; apostrophes inside are doubled, so no stored text (a lot, a
-// description, an account) can end the literal early.
-QString Lit(const QString& v)
-{
-    return QStringLiteral("'") + ModGlobal::DuplicaApostrofes(v) + QStringLiteral("'");
-}
-
-QString Num(const legacy::Variant& v)
-{
-    return ModGlobal::gDB().SQLValue(v, QStringLiteral("@")).toString();
-}
-
-QString Num(double v)
-{
-    return Num(legacy::Variant(QString::number(v, 'f', 6)));
-}
-
-QString Num(const Currency& v)
-{
-    return Num(legacy::Variant(v.toString()));
 }
 
 Currency Moneda(const QString& t)
@@ -251,7 +228,7 @@ void Corrida::Prepara()
         if (Es(valor, "ELDELGRID"))
             delGrid = true;
         else
-            valor = Blanco(valor) ? QStringLiteral("NULL") : Lit(valor);
+            valor = Blanco(valor) ? QStringLiteral("NULL") : TextoSQL(valor);
     };
     origen(TcOrigen, TcOrigenDelGrid);
     origen(ComprobanteOrigen, CpteOrigenDelGrid);
@@ -265,7 +242,7 @@ void Corrida::Prepara()
             const QString sql = QStringLiteral("if exists(select * from c_mv_cpte  with(nolock)  where TC=") +
                                 TcOrigen + QStringLiteral(" and IDCOMPROBANTE=") + ComprobanteOrigen +
                                 QStringLiteral(" and fecharecepcion is null) ") +
-                                QStringLiteral(" UPDATE c_mv_cpte set FechaRecepcion=") + Lit(fecha) +
+                                QStringLiteral(" UPDATE c_mv_cpte set FechaRecepcion=") + TextoSQL(fecha) +
                                 QStringLiteral(" where TC=") + TcOrigen + QStringLiteral(" and IDCOMPROBANTE=") +
                                 ComprobanteOrigen;
             if (GeneraSentenciaSQL)
@@ -292,8 +269,8 @@ void Corrida::Prepara()
         if (Es(IdDeposito, "ELDELGRID"))
             return;
         IdDeposito = Blanco(IdDeposito)
-                         ? Lit(Cod(Trim(ModGlobal::Cfg(QStringLiteral("DepositoDefault"))), 4))
-                         : Lit(Cod(Trim(IdDeposito), 4));
+                         ? TextoSQL(Cod(Trim(ModGlobal::Cfg(QStringLiteral("DepositoDefault"))), 4))
+                         : TextoSQL(Cod(Trim(IdDeposito), 4));
     });
     S([&] {
         if (Es(IdMotivoStock, "ELDELGRID")) {
@@ -302,10 +279,10 @@ void Corrida::Prepara()
         }
         IdMotivoStock.remove(u'\'');
         IdMotivoStock = Blanco(IdMotivoStock)
-                            ? Lit(Cod(Trim(ModGlobal::Cfg(QStringLiteral("MotivoStockDefault"))), 4))
-                            : Lit(Cod(Trim(IdMotivoStock), 4));
+                            ? TextoSQL(Cod(Trim(ModGlobal::Cfg(QStringLiteral("MotivoStockDefault"))), 4))
+                            : TextoSQL(Cod(Trim(IdMotivoStock), 4));
     });
-    S([&] { IdDepositoDestino = Blanco(IdDepositoDestino) ? QStringLiteral("NULL") : Lit(Cod(Trim(IdDepositoDestino), 4)); });
+    S([&] { IdDepositoDestino = Blanco(IdDepositoDestino) ? QStringLiteral("NULL") : TextoSQL(Cod(Trim(IdDepositoDestino), 4)); });
 
     Pasada = 1;
     CantPasadas = (EsTransferencia || EsOP) ? 2 : 1;
@@ -557,15 +534,15 @@ void Corrida::ArmaFila()
     L.clear();
     const auto par = [&](const char* campo, const QString& valor) { L.append({QString::fromLatin1(campo), valor}); };
 
-    par("TC", Lit(Cod(TC, 4)));
-    par("IdComprobante", Lit(SucNroLetra));
+    par("TC", TextoSQL(Cod(TC, 4)));
+    par("IdComprobante", TextoSQL(SucNroLetra));
     if (!EsCompras)
         par("IdComplemento", Num(legacy::Variant(Blanco(IdComplemento) ? QStringLiteral("0") : Trim(IdComplemento))));
     par("Secuencia", TextoDeSecuencia(Secuencia));
-    par("Fecha", Lit(fecha));
+    par("Fecha", TextoSQL(fecha));
     if (!Blanco(ModGlobal::gCaja)) {
         ModGlobal::gCaja.remove(u'\'');
-        par("IdCaja", Lit(Cod(ModGlobal::gCaja, 4)));
+        par("IdCaja", TextoSQL(Cod(ModGlobal::gCaja, 4)));
     }
     if (Pasada == 1) {
         if (SignoRemota == 1) {
@@ -576,7 +553,7 @@ void Corrida::ArmaFila()
                 DepositoFila = IdDeposito;
             DepositoFila = Cod(DepositoFila, 4);
             if (!DepositoFila.endsWith(u'\''))
-                DepositoFila = Lit(DepositoFila);
+                DepositoFila = TextoSQL(DepositoFila);
             par("IdDeposito", DepositoFila);
         }
     } else {
@@ -588,37 +565,37 @@ void Corrida::ArmaFila()
         else
             par("IDDEPOSITO_DESTINO", Blanco(DepositoFila) ? QStringLiteral("null") : Cod(DepositoFila, 4));
     }
-    par("IdPosicion", Lit(SinComillas(Trim(Cel(4)))));
-    par("IdArticulo", Lit(Cod(Trim(Cel(0)), 25)));
+    par("IdPosicion", TextoSQL(SinComillas(Trim(Cel(4)))));
+    par("IdArticulo", TextoSQL(Cod(Trim(Cel(0)), 25)));
     QString descripcion = Trim(Cel(1));
     if (descripcion.size() > lenDesc)
         descripcion = descripcion.left(lenDesc);
-    par("Descripcion", Lit(SinComillas(descripcion)));
+    par("Descripcion", TextoSQL(SinComillas(descripcion)));
     ui::DoEvents();
 
-    par("NroLote", Blanco(NroLote) ? QStringLiteral("NULL") : Lit(PrimerosDe(NroLote, 25)));
+    par("NroLote", Blanco(NroLote) ? QStringLiteral("NULL") : TextoSQL(PrimerosDe(NroLote, 25)));
     QString controladoPorLote, idOrigenLote;
     if (!Blanco(NroLote))
         ModGlobal::DatosDespacho(NroLote, controladoPorLote, idOrigenLote);
     if (!Blanco(Cel(90)))
-        par("ControladoPor", Lit(Trim(Cel(90))));
+        par("ControladoPor", TextoSQL(Trim(Cel(90))));
     else if (Blanco(Cel(40)))
-        par("ControladoPor", Blanco(Aduana) ? Lit(controladoPorLote) : Lit(SinComillas(Trim(Aduana))));
+        par("ControladoPor", Blanco(Aduana) ? TextoSQL(controladoPorLote) : TextoSQL(SinComillas(Trim(Aduana))));
     else
-        par("ControladoPor", Lit(SinComillas(Trim(Cel(40)))));
+        par("ControladoPor", TextoSQL(SinComillas(Trim(Cel(40)))));
     if (!Blanco(Cel(39)))
-        par("IdOrigen", Lit(Cod(Trim(Cel(39)), 4)));
+        par("IdOrigen", TextoSQL(Cod(Trim(Cel(39)), 4)));
     else if (!Blanco(LoteOrigen))
-        par("IdOrigen", Lit(Cod(Trim(LoteOrigen), 4)));
+        par("IdOrigen", TextoSQL(Cod(Trim(LoteOrigen), 4)));
     else if (!Blanco(idOrigenLote))
-        par("IdOrigen", Lit(Cod(Trim(idOrigenLote), 4)));
+        par("IdOrigen", TextoSQL(Cod(Trim(idOrigenLote), 4)));
     else
         par("IdOrigen", QStringLiteral("NULL"));
     if (EsTransferencia && !PideSerie && Signo == 1)
         par("NroSerie", QStringLiteral("NULL"));
     else
-        par("NroSerie", Blanco(NroSerie) ? QStringLiteral("NULL") : Lit(PrimerosDe(NroSerie, 25)));
-    par("IdUnidad", Blanco(Cel(5)) ? QStringLiteral("NULL") : Lit(Cod(Trim(Cel(5)), 4)));
+        par("NroSerie", Blanco(NroSerie) ? QStringLiteral("NULL") : TextoSQL(PrimerosDe(NroSerie, 25)));
+    par("IdUnidad", Blanco(Cel(5)) ? QStringLiteral("NULL") : TextoSQL(Cod(Trim(Cel(5)), 4)));
 
     // Quantity.
     ui::DoEvents();
@@ -666,7 +643,7 @@ void Corrida::ArmaFila()
     const QString base = Trim(Cel(44));
     const auto ud = [&](const QString& cantidad, const QString& unidad) {
         par("CantidadUD", cantidad);
-        par("IdUnidadBase", Lit(Cod(unidad, 4)));
+        par("IdUnidadBase", TextoSQL(Cod(unidad, 4)));
     };
     const Currency signo(Signo);
     if (pesable && Blanco(base)) {
@@ -694,12 +671,12 @@ void Corrida::ArmaFila()
             CuentaLocal = QStringLiteral("NULL");
     }
     if (!Es(CuentaLocal, "NULL"))
-        par("CuentaProveedor", Lit(CuentaLocal));
+        par("CuentaProveedor", TextoSQL(CuentaLocal));
 
     if (MotivoDelGrid)
-        IdMotivoStock = Lit(Cod(Cel(89), 4));
+        IdMotivoStock = TextoSQL(Cod(Cel(89), 4));
     IdMotivoStock.remove(u'\'');
-    par("IdMotivoStock", Lit(Cod(Trim(IdMotivoStock), 4)));
+    par("IdMotivoStock", TextoSQL(Cod(Trim(IdMotivoStock), 4)));
     par("PrecioVenta", Num(Moneda(Cel(17))));
     par("Importe_S_Iva", Num(Moneda(Cel(20))));
     if (Moneda(Cel(41)) == Currency(0))
@@ -712,27 +689,27 @@ void Corrida::ArmaFila()
     if (TcOrigenDelGrid)
         TcOrigen = Trim(Cel(37).left(4));
     TcOrigen.remove(u'\'');
-    par("Tc_Origen", Lit(TcOrigen));
+    par("Tc_Origen", TextoSQL(TcOrigen));
     if (CpteOrigenDelGrid)
-        ComprobanteOrigen = Lit(Trim(Cel(37).mid(4, 13)));
+        ComprobanteOrigen = TextoSQL(Trim(Cel(37).mid(4, 13)));
     par("IdComprobante_Origen", ComprobanteOrigen);
     par("Id_Origen", Num(Moneda(Cel(38))));
     const bool exento = std::lround(Moneda(Cel(19)).toDouble()) == -1;
     par("IVARI", Moneda(Cel(36)) == Currency(0) && !exento ? Num(tasaIVAGeneral) : Num(Moneda(Cel(36))));
     par("IVARNI", Num(Moneda(Cel(48))));
     if (!Es(IdTecnico, "NULL"))
-        par("IdTecnico", Lit(Cod(IdTecnico, 4)));
+        par("IdTecnico", TextoSQL(Cod(IdTecnico, 4)));
     if (Cel(10).isEmpty())
         PoneCel(10, QStringLiteral("1"));
     par("EQUIV_UDBASE", Num(legacy::Variant(Cel(10))));
     par("IDINSERT", Num(legacy::Variant(Cel(83))));
     par("IDCOMPULSA", Num(legacy::Variant(Cel(84))));
     par("Oferta", Num(legacy::Variant(Cel(88))));
-    par("IdVendedor", Lit(IdVendedor));
+    par("IdVendedor", TextoSQL(IdVendedor));
     par("Importe_Ud", Num(legacy::Variant(Cel(16))));
-    par("Ud_Pr", Lit(Cod(Cel(15), 4)));
-    par("UNEGOCIO", Lit(Cod(Trim(ModGlobal::gUNegocio), 4)));
-    par("ARTMONEDA", Lit(Cod(ArtMoneda, 4)));
+    par("Ud_Pr", TextoSQL(Cod(Cel(15), 4)));
+    par("UNEGOCIO", TextoSQL(Cod(Trim(ModGlobal::gUNegocio), 4)));
+    par("ARTMONEDA", TextoSQL(Cod(ArtMoneda, 4)));
     par("ARTCOTIZACION", Num(ArtCotizacion));
     par("EnComodato", Num(legacy::Variant(Cel(91))));
     if (!HayComodato)
@@ -871,12 +848,12 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
                 }
             }
         }
-        par("TC", Lit(Cod(QStringLiteral("PE"), 4)));
-        par("IdComprobante", Lit(sucNroLetraConsumo));
+        par("TC", TextoSQL(Cod(QStringLiteral("PE"), 4)));
+        par("IdComprobante", TextoSQL(sucNroLetraConsumo));
         if (!EsCompras)
             par("IdComplemento", Num(legacy::Variant(Blanco(IdComplemento) ? QStringLiteral("0") : Trim(IdComplemento))));
         par("Secuencia", TextoDeSecuencia(Secuencia));
-        par("Fecha", Lit(fecha));
+        par("Fecha", TextoSQL(fecha));
         if (Pasada == 3) {
             par("IdDeposito", Cod(IdDepositoDestino, 4));
         } else {
@@ -884,9 +861,9 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
             if (Blanco(d))
                 d = IdDeposito;
             d = Cod(d, 4);
-            par("IdDeposito", d.endsWith(u'\'') ? d : Lit(d));
+            par("IdDeposito", d.endsWith(u'\'') ? d : TextoSQL(d));
         }
-        par("IdArticulo", Lit(Cod(compuesto ? Trim(Cel(0)) : Trim(codigoInsumo), 25)));
+        par("IdArticulo", TextoSQL(Cod(compuesto ? Trim(Cel(0)) : Trim(codigoInsumo), 25)));
         QString descripcion;
         if (compuesto)
             descripcion = Trim(Cel(1));
@@ -895,37 +872,37 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
         else
             descripcion = SinComillas(Trim(Campo(QStringLiteral("V_MA_ARTICULOS"), codigoInsumo, "DESCRIPCION",
                                                  "IDARTICULO", true)));
-        par("Descripcion", Lit(descripcion.left(lenDesc)));
+        par("Descripcion", TextoSQL(descripcion.left(lenDesc)));
         if (lote) {
             NroLote = Cod(Funciones::TextoDeCampoFijo(lote->Codigo.texto()), 25);
-            par("NroLote", Lit(NroLote));
+            par("NroLote", TextoSQL(NroLote));
         }
         if (compuesto)
-            par("IdUnidad", Lit(Cod(Cel(5), 4)));
+            par("IdUnidad", TextoSQL(Cod(Cel(5), 4)));
         else
-            par("IdUnidad", unidadInsumo.isEmpty() ? QStringLiteral("NULL") : Lit(Cod(unidadInsumo, 4)));
+            par("IdUnidad", unidadInsumo.isEmpty() ? QStringLiteral("NULL") : TextoSQL(Cod(unidadInsumo, 4)));
         if (compuesto) {
             // The composite row's units carry the sign of its quantity.
             const Currency signo(Signo);
             if (Bandera(Trim(Cel(79)))) {
                 par("CantidadUD", Num(signo * Moneda(Cel(77))));
-                par("IdUnidadBase", Lit(Cod(Trim(Cel(44)), 4)));
-            } else if (EsSi(ModGlobal::Cfg(QStringLiteral("ConfirmaUDEquiv")))) {
+                par("IdUnidadBase", TextoSQL(Cod(Trim(Cel(44)), 4)));
+            } else if (ConfirmaEquiv) {  // the switch read at entry
                 par("CantidadUD", Num(signo * Moneda(Cel(12))));
-                par("IdUnidadBase", Lit(Cod(Trim(Cel(11)), 4)));
+                par("IdUnidadBase", TextoSQL(Cod(Trim(Cel(11)), 4)));
             } else {
                 par("CantidadUd", Num(signo * Moneda(Cel(8))));
-                par("IdUnidadBase", Lit(Cod(Trim(Cel(44)), 4)));
+                par("IdUnidadBase", TextoSQL(Cod(Trim(Cel(44)), 4)));
             }
         } else {
             par("CantidadUd", Num(unidades));
-            par("IdUnidadBase", Lit(Cod(unidadFila, 4)));
+            par("IdUnidadBase", TextoSQL(Cod(unidadFila, 4)));
         }
         par("equiv_udbase", Num(coeficiente));
         par("Cantidad", Num(cantidadMovida));
         if (!Blanco(ModGlobal::gCaja)) {
             ModGlobal::gCaja.remove(u'\'');
-            par("IdCaja", Lit(Cod(ModGlobal::gCaja, 4)));
+            par("IdCaja", TextoSQL(Cod(ModGlobal::gCaja, 4)));
         }
         CuentaLocal = Trim(Cuenta);
         if (Es(CuentaLocal, "PorDefault")) {
@@ -936,9 +913,9 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
                 CuentaLocal = QStringLiteral("NULL");
         }
         if (!Es(CuentaLocal, "NULL"))
-            par("CuentaProveedor", Lit(CuentaLocal));
+            par("CuentaProveedor", TextoSQL(CuentaLocal));
         IdMotivoStock.remove(u'\'');
-        par("IdMotivoStock", Lit(Cod(Trim(IdMotivoStock), 4)));
+        par("IdMotivoStock", TextoSQL(Cod(Trim(IdMotivoStock), 4)));
         par("PrecioVenta", Num(legacy::Variant(QStringLiteral("0"))));
         par("Importe_S_iva", Num(legacy::Variant(QStringLiteral("0"))));
         if (compuesto)
@@ -948,12 +925,12 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
         else
             par("Costo", Num(Moneda(Campo(QStringLiteral("V_MA_ARTICULOS"), codigoInsumo, "Costo", "idarticulo", true))));
         if (TcOrigenDelGrid)
-            TcOrigen = Lit(Trim(Cel(37).left(4)));
-        par("Tc_Origen", Lit(TC));
-        par("IdComprobante_Origen", Lit(SucNroLetra));
-        par("ControladoPor", Lit(idArticulo));
-        par("Unegocio", Es(ModGlobal::gUNegocio, "Null") ? ModGlobal::gUNegocio : Lit(ModGlobal::gUNegocio));
-        par("ARTMONEDA", Lit(Cod(ArtMoneda, 4)));
+            TcOrigen = TextoSQL(Trim(Cel(37).left(4)));
+        par("Tc_Origen", TextoSQL(TC));
+        par("IdComprobante_Origen", TextoSQL(SucNroLetra));
+        par("ControladoPor", TextoSQL(idArticulo));
+        par("Unegocio", Es(ModGlobal::gUNegocio, "Null") ? ModGlobal::gUNegocio : TextoSQL(ModGlobal::gUNegocio));
+        par("ARTMONEDA", TextoSQL(Cod(ArtMoneda, 4)));
         par("ARTCOTIZACION", Num(ArtCotizacion));
         Inserta(sql);
     });

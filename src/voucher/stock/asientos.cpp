@@ -1,6 +1,7 @@
 // The accounting seat of a stock movement: the statements that insert, or add
 // to, the rows of MV_ASIENTOS. Nothing is executed here.
 #include "voucher/clscmncptes.h"
+#include "voucher/stock/comun.h"
 
 #include "core/cargaconfiguracion.h"
 #include "core/configuracion.h"
@@ -32,21 +33,6 @@ namespace {
 bool EnLista(const QString& tc, const char* lista)
 {
     return Funciones::EstaEnLista(legacy::Variant(Trim(tc)), QString::fromLatin1(lista).split(u','));
-}
-
-bool Igual(const QString& a, const char* b)
-{
-    return Trim(a).compare(QLatin1String(b), Qt::CaseInsensitive) == 0;
-}
-
-QString Comillas(const QString& valor)
-{
-    return QStringLiteral("'") + valor + QStringLiteral("'");
-}
-
-QString Numero(const Currency& importe)
-{
-    return ModGlobal::gDB().SQLValue(legacy::Variant(importe.toString()), QStringLiteral("@")).toString();
 }
 
 int MesDe(const QString& fecha)
@@ -90,7 +76,7 @@ QString ClsCmnCptes::GeneraAsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoSt
             EsDebito = (TipoMov <= 3) == grillaPropia;
         } else if (TipoMov == 99) {
             // step 6 below
-        } else if (Igual(TC, "RMC")) {
+        } else if (stockcomun::Es(TC, "RMC")) {
             colCosto = 20;
             motivoConfigurado("MotivoStockRecepcionOC");
             EsDebito = !grillaPropia;
@@ -251,19 +237,26 @@ QString ClsCmnCptes::GeneraAsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoSt
                               condicion +
                               QStringLiteral(") and not cuentacontableC is null group by cuentacontableC"),
                           rs, nullptr, 0, 1, -1, true);
-        for (; !rs->Eof(); rs->MoveNext()) {
-            const QString cuenta = Funciones::ValorNoNulo(rs->Fields("cuentacontableC")).toString();
+        for (; !rs->Eof(); rs->MoveNext())
+            cuentas << Funciones::ValorNoNulo(rs->Fields("cuentacontableC")).toString();
+        if (cuentas.isEmpty())
+            return;
+        // Each article's account, read once (not once per account).
+        QStringList cuentaDe;
+        QList<bool> existe;
+        for (const QString& literal : literales) {
+            std::shared_ptr<ado::Recordset> art;
+            db.AbrirRecordset(QStringLiteral("select cuentacontableC, costo from v_ma_articulos where idarticulo=") +
+                                  db.SQLValue(legacy::Variant(literal), QStringLiteral("'")).toString(),
+                              art, nullptr, 0, 1, -1, true);
+            existe << !art->Eof();
+            cuentaDe << (art->Eof() ? QString() : Trim(Funciones::ValorNoNulo(art->Fields("cuentacontableC")).toString()));
+        }
+        for (const QString& cuenta : cuentas) {
             Currency suma;
-            for (int i = 0; i < articulos.size(); ++i) {
-                std::shared_ptr<ado::Recordset> art;
-                db.AbrirRecordset(QStringLiteral("select cuentacontableC, costo from v_ma_articulos where idarticulo=") +
-                                      db.SQLValue(legacy::Variant(literales[i]), QStringLiteral("'")).toString(),
-                                  art, nullptr, 0, 1, -1, true);
-                if (!art->Eof() && Trim(Funciones::ValorNoNulo(art->Fields("cuentacontableC")).toString())
-                                           .compare(Trim(cuenta), Qt::CaseInsensitive) == 0)
+            for (int i = 0; i < articulos.size(); ++i)
+                if (existe[i] && cuentaDe[i].compare(Trim(cuenta), Qt::CaseInsensitive) == 0)
                     suma += importes[i];
-            }
-            cuentas << cuenta;
             montos << suma;
         }
     });
@@ -273,10 +266,10 @@ QString ClsCmnCptes::GeneraAsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoSt
     // One statement per row of the seat.
     const QString unegocio = ModGlobal::gUNegocio.compare(QLatin1String("Null"), Qt::CaseInsensitive) == 0
                                  ? ModGlobal::gUNegocio
-                                 : Comillas(ModGlobal::DuplicaApostrofes(ModGlobal::gUNegocio));
+                                 : ModGlobal::TextoSQL(ModGlobal::gUNegocio);
     const QString caja = Trim(ModGlobal::gCaja).isEmpty()
                              ? QStringLiteral("NULL")
-                             : Comillas(ModGlobal::DuplicaApostrofes(Funciones::RellenaCodigo(Trim(ModGlobal::gCaja), 4)));
+                             : ModGlobal::TextoSQL(Funciones::RellenaCodigo(Trim(ModGlobal::gCaja), 4));
     const QString ahora = db.SQLValue(legacy::Variant(legacy::Format(legacy::Variant(legacy::Date::now()),
                                                                      ModGlobal::FormatoFechaHora())),
                                       QStringLiteral("'"))
@@ -291,37 +284,36 @@ QString ClsCmnCptes::GeneraAsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoSt
             return;
         const QString lado = debe ? QStringLiteral("D") : QStringLiteral("H");
         const QString q = QStringLiteral("'");
-        const auto lit = [&](const QString& v) { return Comillas(ModGlobal::DuplicaApostrofes(v)); };
         QList<CampoValor>& campos = ModGlobal::gListaCampos;
         campos.clear();
         const auto par = [&](const char* campo, const QString& valor) { campos.append({QString::fromLatin1(campo), valor}); };
-        par("Cuenta", lit(cuenta));
-        par("Secuencia", lit(QString::number(sec)));
-        par("Mes_Operativo", lit(QString::number(mes)));
-        par("[Numero Asiento]", lit(QString::number(qint64(UltimoAsiento))));
-        par("Fecha", lit(fecha));
-        par("FechaSubDiario", lit(fecha));
-        par("Detalle", lit(descripcionMotivo));
-        par("TC", lit(TC));
-        par("SUCURSAL", lit(Suc));
-        par("NUMERO", lit(Nro));
-        par("LETRA", lit(Letra));
-        par("PERIODO", lit(periodo));
-        par("Tipo_Reg", lit(tipoReg));
+        par("Cuenta", ModGlobal::TextoSQL(cuenta));
+        par("Secuencia", ModGlobal::TextoSQL(QString::number(sec)));
+        par("Mes_Operativo", ModGlobal::TextoSQL(QString::number(mes)));
+        par("[Numero Asiento]", ModGlobal::TextoSQL(QString::number(qint64(UltimoAsiento))));
+        par("Fecha", ModGlobal::TextoSQL(fecha));
+        par("FechaSubDiario", ModGlobal::TextoSQL(fecha));
+        par("Detalle", ModGlobal::TextoSQL(descripcionMotivo));
+        par("TC", ModGlobal::TextoSQL(TC));
+        par("SUCURSAL", ModGlobal::TextoSQL(Suc));
+        par("NUMERO", ModGlobal::TextoSQL(Nro));
+        par("LETRA", ModGlobal::TextoSQL(Letra));
+        par("PERIODO", ModGlobal::TextoSQL(periodo));
+        par("Tipo_Reg", ModGlobal::TextoSQL(tipoReg));
         par("[DEBE-HABER]", q + lado + q);
         par("FechaHora_Grabacion", ahora);
-        par("USUARIO_LOGEADO", lit(ModGlobal::gUsuarioLogeado));
-        par("Importe", Numero(importe));
+        par("USUARIO_LOGEADO", ModGlobal::TextoSQL(ModGlobal::gUsuarioLogeado));
+        par("Importe", stockcomun::Num(importe));
         par("Moneda", QStringLiteral("'   1'"));
         par("Cotizacion", QStringLiteral("1"));
-        par("CABImporte", Numero(total < Currency(0) ? -total : total));
-        par("CABCuenta", lit(Trim(cuentaMotivo)));
-        par("CABNombre", lit(eMotivoStock));
+        par("CABImporte", stockcomun::Num(total < Currency(0) ? -total : total));
+        par("CABCuenta", ModGlobal::TextoSQL(Trim(cuentaMotivo)));
+        par("CABNombre", ModGlobal::TextoSQL(eMotivoStock));
         par("Unegocio", unegocio);
         par("IdCajas", caja);
         if (TipoMov == 99) {
-            par("TC_ORIGEN", lit(tcOrigen));
-            par("CPTE_ORIGEN", lit(cpteOrigen));
+            par("TC_ORIGEN", ModGlobal::TextoSQL(tcOrigen));
+            par("CPTE_ORIGEN", ModGlobal::TextoSQL(cpteOrigen));
         }
         QString sql = QStringLiteral("INSERT INTO MV_ASIENTOS ");
         if (SoloRegistro > 0) {
@@ -335,7 +327,7 @@ QString ClsCmnCptes::GeneraAsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoSt
             db.AbrirRecordset(QStringLiteral("SELECT * FROM MV_ASIENTOS  with(nolock) ") + donde, rs, nullptr, 0, 1,
                               -1, true);
             if (!rs->Eof()) {
-                sentencias << QStringLiteral("UPDATE MV_ASIENTOS SET IMPORTE = IMPORTE + ") + Numero(importe) + donde;
+                sentencias << QStringLiteral("UPDATE MV_ASIENTOS SET IMPORTE = IMPORTE + ") + stockcomun::Num(importe) + donde;
                 return;
             }
         }

@@ -1,5 +1,6 @@
 // The voucher-type sign, the automatic lot and the open-production test.
 #include "voucher/clscmncptes.h"
+#include "voucher/stock/comun.h"
 
 #include "core/modglobal.h"
 #include "db/db_dll.h"
@@ -17,14 +18,7 @@ using legacy::Trim;
 
 namespace {
 
-bool EsUno(const QString& tc, std::initializer_list<const char*> lista)
-{
-    const QString tipo = Trim(tc);
-    for (const char* t : lista)
-        if (tipo.compare(QLatin1String(t), Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
+using stockcomun::EsUno;
 
 QString Texto(ado::Recordset& rs, const char* campo)
 {
