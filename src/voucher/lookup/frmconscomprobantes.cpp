@@ -161,9 +161,8 @@ void FrmConsComprobantes::Form_Load()
 {
     ConsultaCptes();
     if (!Alive()) return;  // closed while the list was filling
-    QString aux;
-    const QString clave = QStringLiteral("ZUNT_USATOUCH_") + ModGlobal::gEntorno().NombrePC();
-    modoTouch_ = Igual(ModGlobal::Cfg(clave, aux, QStringLiteral("DATOS")), QStringLiteral("SI"));
+    modoTouch_ = Igual(ModGlobal::Cfg(QStringLiteral("ZUNT_USATOUCH_") + ModGlobal::gEntorno().NombrePC()),
+                       QStringLiteral("SI"));
     if (modoTouch_) ConfiguraModoTouch();
 }
 

@@ -23,10 +23,13 @@ QString YFiltro(const QString& filtro) { return NoEnBlanco(filtro) ? QStringLite
 
 bool EsSi(const QString& valor) { return Igual(valor, QStringLiteral("SI")); }
 
-QString Cfg(const char* clave)
+QString Cfg(const char* clave) { return ModGlobal::Cfg(QString::fromLatin1(clave)); }
+
+// The observations, or the comments when there are none, under both names.
+QString ObservacionesYComentarios()
 {
-    QString aux;
-    return ModGlobal::Cfg(QString::fromLatin1(clave), aux, QStringLiteral("DATOS"));
+    const QString caso = QStringLiteral("CASE WHEN OBSERVACIONES IS NULL THEN  COMENTARIOS ELSE OBSERVACIONES END AS ");
+    return caso + QStringLiteral("OBSERVACIONES ,") + caso + QStringLiteral("COMENTARIOS");
 }
 
 }  // namespace
@@ -174,11 +177,9 @@ QString SqlRemitosPendientes(const QString& tcRelleno, const QString& busqueda, 
                tcRelleno + QStringLiteral("' ") + busqueda + QStringLiteral(" AND ") + filtro +
                QStringLiteral(" ORDER BY IDCOMPROBANTE DESC");
     if (NoEnBlanco(filtro))
-        return QStringLiteral(" SELECT CUENTA , ANULADA, Nombre, APROBADO, TC,IDCOMPROBANTE, ID,FECHA, Importe, CASE "
-                              "WHEN OBSERVACIONES IS NULL THEN  COMENTARIOS ELSE OBSERVACIONES END AS OBSERVACIONES "
-                              ",CASE WHEN OBSERVACIONES IS NULL THEN  COMENTARIOS ELSE OBSERVACIONES END AS "
-                              "COMENTARIOS ,FechaHora_Grabacion FROM V_MV_CPTE with(nolock) WHERE COMPLEMENTARIO = 0 "
-                              "AND TC = '") +
+        return QStringLiteral(" SELECT CUENTA , ANULADA, Nombre, APROBADO, TC,IDCOMPROBANTE, ID,FECHA, Importe, ") +
+               ObservacionesYComentarios() +
+               QStringLiteral(" ,FechaHora_Grabacion FROM V_MV_CPTE with(nolock) WHERE COMPLEMENTARIO = 0 AND TC = '") +
                tcRelleno + QStringLiteral("'") + busqueda + QStringLiteral(" AND ") + filtro +
                QStringLiteral("  AND FINALIZADA = 0 AND BLOQUEADA = 0 ORDER BY IDCOMPROBANTE DESC");
     if (usaRemitoContado && !entregaParcialRemito)
@@ -249,18 +250,16 @@ QString SqlNPPendientes(const QString& tcRelleno, const QString& busqueda, const
     const bool conFiltro = NoEnBlanco(filtro);
     if (!facturaNPPreparadas && conFiltro)
         return QStringLiteral(" SELECT CUENTA , ANULADA, Nombre, APROBADO, TC,IDCOMPROBANTE,IDCOMPLEMENTO, ID,FECHA, "
-                              "Importe, FechaPreparacion, fechahora_grabacion,IdPalm,CASE WHEN OBSERVACIONES IS NULL "
-                              "THEN  COMENTARIOS ELSE OBSERVACIONES END AS OBSERVACIONES ,CASE WHEN OBSERVACIONES IS "
-                              "NULL THEN  COMENTARIOS ELSE OBSERVACIONES END AS COMENTARIOS "
-                              ",Fechahora_grabacion,fechahora_modificacion FROM V_MV_CPTE  with(nolock)  WHERE TC = '") +
+                              "Importe, FechaPreparacion, fechahora_grabacion,IdPalm,") +
+               ObservacionesYComentarios() +
+               QStringLiteral(" ,Fechahora_grabacion,fechahora_modificacion FROM V_MV_CPTE  with(nolock)  WHERE TC = '") +
                tcRelleno + QStringLiteral("'") + busqueda + QStringLiteral(" AND ") + filtro +
                QStringLiteral(" AND FINALIZADA = 0 and anulada = 0 ORDER BY IDCOMPROBANTE DESC");
     if (!facturaNPPreparadas)
         return QStringLiteral(" SELECT CUENTA , ANULADA, Nombre, APROBADO, TC,IDCOMPROBANTE,IDCOMPLEMENTO, ID,FECHA, "
                               "Importe,FechaPreparacion,fechahora_grabacion,IdPalm,Observaciones,Fechahora_grabacion,"
-                              "fechahora_modificacion,CASE WHEN OBSERVACIONES IS NULL THEN  COMENTARIOS ELSE "
-                              "OBSERVACIONES END AS OBSERVACIONES ,CASE WHEN OBSERVACIONES IS NULL THEN  COMENTARIOS "
-                              "ELSE OBSERVACIONES END AS COMENTARIOS  FROM V_MV_CPTE with(nolock) WHERE TC = '") +
+                              "fechahora_modificacion,") +
+               ObservacionesYComentarios() + QStringLiteral("  FROM V_MV_CPTE with(nolock) WHERE TC = '") +
                tcRelleno + QStringLiteral("'") + busqueda +
                QStringLiteral(" AND FINALIZADA = 0 and anulada = 0 ORDER BY IDCOMPROBANTE DESC");
     if (conFiltro)

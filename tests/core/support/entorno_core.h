@@ -63,6 +63,16 @@ protected:
     // Opens gDB on the embedded DEMO database without asking anything.
     void Conecta() { testdb::openMain(QStringLiteral("DEMO")); }
 
+    // The demo company alone (no statistics database), connected; with a
+    // user, logged in as that user.
+    void ConectaDemo(const QString& usuario = {})
+    {
+        CreaBases(true, false);
+        Conecta();
+        if (!usuario.isEmpty())
+            ModGlobal::gUsuarioLogeado = usuario;
+    }
+
     // The rows of a query, each row's fields joined by "|".
     QStringList Filas(const QString& sql, DB_Dll& db = ModGlobal::gDB())
     {

@@ -20,8 +20,7 @@ protected:
     void SetUp() override
     {
         EntornoCore::SetUp();
-        CreaBases(true, false);
-        Conecta();
+        ConectaDemo();
         forma = std::make_unique<QWidget>();
         forma->setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
         for (int i = 0; i < 4; ++i) {

@@ -13,9 +13,7 @@ protected:
     void SetUp() override
     {
         EntornoCore::SetUp();
-        CreaBases(true, false);
-        Conecta();
-        ModGlobal::gUsuarioLogeado = QStringLiteral("DEMO");
+        ConectaDemo(QStringLiteral("DEMO"));
         const char* limpieza[] = {
             "DELETE FROM V_MV_CPTE WHERE IDCOMPROBANTE NOT LIKE '0057%'",
             "DELETE FROM C_MV_CPTE WHERE IDCOMPROBANTE NOT LIKE '0057%'",

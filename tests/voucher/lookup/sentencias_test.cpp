@@ -254,12 +254,14 @@ TEST_F(Sentencias, EveryShapeIsItsTextAndListsItsRows)
          R"(SELECT * FROM V_MV_CPTE  with(nolock)  WHERE   TC = '{T}'{B} ORDER BY  fecha DESC, idcomprobante desc  )",
          "PR  ", "", "", {}, false, "IDCOMPROBANTE", ids({"0011X", "0009X", "0010X"})},
     };
-    for (const Forma_& c : casos) {
+    const auto comprueba = [&](const Forma_& c) {
         SCOPED_TRACE(c.nombre);
         const QString sql = c.arma();
         EXPECT_EQ(sql, Rellena(QString::fromUtf8(c.plantilla), c));
         EXPECT_EQ(Columna(sql, c.campo), c.filas);
-    }
+    };
+    for (const Forma_& c : casos)
+        comprueba(c);
 
     // The two shapes that always joined the caller's condition leave it out
     // when there is none: " AND " right before ORDER BY made them fail.
@@ -271,11 +273,8 @@ TEST_F(Sentencias, EveryShapeIsItsTextAndListsItsRows)
          R"( SELECT CUENTA , ANULADA, Nombre, APROBADO, TC,IDCOMPROBANTE, IDCOMPlemento,ID,FECHA, Importe,FechaHora_Grabacion,FechaHOra_Modificacion FROM V_OT_Pendientes with(nolock) WHERE TC = '{T}'{B} ORDER BY IDCOMPROBANTE DESC)",
          "OT  ", "", "", {}, false, "IDCOMPROBANTE", ids({"0004X"})},
     };
-    for (const Forma_& c : sinFiltro) {
-        SCOPED_TRACE(c.nombre);
-        EXPECT_EQ(c.arma(), Rellena(QString::fromUtf8(c.plantilla), c));
-        EXPECT_EQ(Columna(c.arma(), c.campo), c.filas);
-    }
+    for (const Forma_& c : sinFiltro)
+        comprueba(c);
 }
 
 TEST_F(Sentencias, ConfigurationSwitchesChooseTheVariant)
