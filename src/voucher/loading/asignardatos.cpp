@@ -41,11 +41,7 @@ bool Programa(const char* nombre) { return Igual(legacy::App().exeName, QString:
 
 QString Q(const QString& valor) { return ModGlobal::DuplicaApostrofes(valor); }
 
-QString Cfg(const QString& clave)
-{
-    QString aux;
-    return ModGlobal::Cfg(clave, aux, QStringLiteral("DATOS"));
-}
+QString Cfg(const QString& clave) { return ModGlobal::Cfg(clave); }
 
 bool CfgSi(const QString& clave) { return Igual(Trim(Cfg(clave)), QStringLiteral("SI")); }
 
@@ -113,6 +109,8 @@ void CargaComprobante::Ejecuta()
     paso([&] { FacturaNPPreparadas = CfgSi(QStringLiteral("FacturaNPPreparadas")); });
     paso([&] { PreciosFinales = CfgSi(QStringLiteral("PreciosFinales")); });
     paso([&] { DescargaStockRemitos = CfgSi(QStringLiteral("DescargaStockRemitos")); });
+    paso([&] { pideDeposito = CfgSi(QStringLiteral("PideDepositoEnCptes")); });
+    paso([&] { CondIva = Cfg(QStringLiteral("CONDIVA")); });
     paso([&] { Negativos = IdRepartoRM && *IdRepartoRM == -98; });
 
     // An order becoming an invoice without a letter becomes letter "A"; the
@@ -273,7 +271,7 @@ void CargaComprobante::NormalizaPedidoApp()
             if (!PreciosFinales || exento.IsNull() || exento.toBool())
                 return;
             const QString letra = Stock::ObtieneLetraComprobante(
-                Cfg(QStringLiteral("CONDIVA")), Funciones::ValorNoNulo(rsCpte->Fields("CondicionIva").Value()).toString());
+                CondIva, Funciones::ValorNoNulo(rsCpte->Fields("CondicionIva").Value()).toString());
             finales = Igual(letra, QStringLiteral("A")) &&
                       IgualNum(Crudo(rsLineas, "Importe_S_IVA"), Crudo(rsLineas, "Importe"));
         });

@@ -57,6 +57,8 @@ struct CargaComprobante {
     bool Negativos = false;  // the article lines come over with negated quantities
     bool EntregaParcialRemito = true;
     bool EsCompras = false;  // the voucher type's system is purchases
+    bool pideDeposito = false;  // the lines ask for their warehouse
+    QString CondIva;            // the configured VAT condition (key CONDIVA)
     std::int16_t LineasLimite = 9999;
     QString Prefijo;    // "V_" or "C_"
     QString Condicion;  // " WHERE ..." of the voucher's rows
@@ -74,7 +76,6 @@ struct CargaComprobante {
     // --- the article line being loaded ----------------------------------------
     double pendiente = 0;
     double aplicado = 0;
-    bool pideDeposito = false;
     bool articuloHallado = false;
     long filaFusion = -1;  // the row the line was merged into, -1 while none
 

@@ -148,7 +148,6 @@ void CargaComprobante::PendientesEIdentidad(bool& sigue)
         if (contador != 0)
             --contador;
     };
-    paso([&] { pideDeposito = CfgSi(QStringLiteral("PideDepositoEnCptes")); });
 
     // A delivery order never takes the same article twice.
     bool duplicado = false;
@@ -337,7 +336,7 @@ void CargaComprobante::CantidadesYPrecios()
         const Variant exento = Crudo(rsInsumos, "Exento");
         if (exento.IsNull() || exento.toBool())
             return;
-        const QString letra = Stock::ObtieneLetraComprobante(Cfg(QStringLiteral("CONDIVA")),
+        const QString letra = Stock::ObtieneLetraComprobante(CondIva,
                                                              Leido(rsCpte, "CondicionIva").toString());
         if (!Igual(letra, QStringLiteral("B")) && !PreciosFinales)
             return;

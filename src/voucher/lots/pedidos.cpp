@@ -57,23 +57,35 @@ void Devuelve(legacy::ErrorTrap& trap, bool aceptado, const QString& uno, const 
     });
 }
 
+// A request of one entry window for a line's two lists: none for a zero
+// quantity; else the window filled by `llena`, shown modal, and its lists
+// `uno` and `otro` handed back.
+template <class Form>
+void PideDosListas(ui::DefaultInstance<Form>& frm, double Cantidad, const QString& rotulo,
+                   const std::function<void()>& llena, QString Form::*uno, const QString& unoAnt, QString& unoNvo,
+                   QString Form::*otro, const QString& otroAnt, QString& otroNvo, bool* Aceptado)
+{
+    if (Aceptado) *Aceptado = false;
+    if (Cantidad == 0) {
+        unoNvo.clear();
+        otroNvo.clear();
+        return;
+    }
+    LiberaAlSalir<Form> libera{frm};
+    legacy::ErrorTrap trap = TrampaPedido();
+    if (Muestra(*frm, trap, llena, rotulo, [&] { frm->ShowModal(); }))
+        Devuelve(trap, frm->Aceptado, (*frm).*uno, unoAnt, unoNvo, (*frm).*otro, otroAnt, otroNvo, Aceptado);
+}
+
 }  // namespace
 
 void ClsCmnCptes::PideSerieLote(const QString& Articulo, double Cantidad, const QString& SerieAnt,
                                 const QString& LoteAnt, QString& SerieNvo, QString& LoteNvo, bool Serie, bool Lote,
                                 bool Talle, bool* Aceptado)
 {
-    if (Aceptado) *Aceptado = false;
-    if (Cantidad == 0) {
-        SerieNvo.clear();
-        LoteNvo.clear();
-        return;
-    }
     auto& frm = lots::frmCargaLotesySeries();
-    LiberaAlSalir<lots::FrmCargaLotesySeries> libera{frm};
-    legacy::ErrorTrap trap = TrampaPedido();
-    const bool mostrada = Muestra(
-        *frm, trap,
+    PideDosListas(
+        frm, Cantidad, Articulo,
         [&] {
             frm->Cantidad = Cantidad;
             frm->EsSerie = Serie;
@@ -83,8 +95,8 @@ void ClsCmnCptes::PideSerieLote(const QString& Articulo, double Cantidad, const 
             frm->SeriesAnteriores = SerieAnt;
             frm->LotesAnteriores = LoteAnt;
         },
-        Articulo, [&] { frm->ShowModal(); });
-    if (mostrada) Devuelve(trap, frm->Aceptado, frm->Series, SerieAnt, SerieNvo, frm->Lotes, LoteAnt, LoteNvo, Aceptado);
+        &lots::FrmCargaLotesySeries::Series, SerieAnt, SerieNvo, &lots::FrmCargaLotesySeries::Lotes, LoteAnt, LoteNvo,
+        Aceptado);
 }
 
 void ClsCmnCptes::PideSerieLote_Salidas(ui::MSFlexGrid* Grilla, const QString& Articulo, const QString& Descripcion,
@@ -152,17 +164,9 @@ void ClsCmnCptes::PidePosicionLote(const QString& Articulo, const QString& IdUni
                                    const QString& Deposito, const QString& PosicionAnt, const QString& LoteAnt,
                                    QString& PosicionNVO, QString& LoteNvo, bool Posicion, bool Lote, bool* Aceptado)
 {
-    if (Aceptado) *Aceptado = false;
-    if (Cantidad == 0) {
-        PosicionNVO.clear();
-        LoteNvo.clear();
-        return;
-    }
     auto& frm = lots::frmLoteyPosicion();
-    LiberaAlSalir<lots::FrmLoteyPosicion> libera{frm};
-    legacy::ErrorTrap trap = TrampaPedido();
-    const bool mostrada = Muestra(
-        *frm, trap,
+    PideDosListas(
+        frm, Cantidad, Articulo,
         [&] {
             frm->Cantidad1 = Cantidad;
             frm->EsConsultaDePosicionLote = !PosicionAnt.isEmpty() || !LoteAnt.isEmpty();
@@ -174,8 +178,6 @@ void ClsCmnCptes::PidePosicionLote(const QString& Articulo, const QString& IdUni
             frm->PosicionesAnteriores = PosicionAnt;
             frm->LotesAnteriores = LoteAnt;
         },
-        Articulo, [&] { frm->ShowModal(); });
-    if (mostrada)
-        Devuelve(trap, frm->Aceptado, frm->Posiciones, PosicionAnt, PosicionNVO, frm->Lotes, LoteAnt, LoteNvo,
-                 Aceptado);
+        &lots::FrmLoteyPosicion::Posiciones, PosicionAnt, PosicionNVO, &lots::FrmLoteyPosicion::Lotes, LoteAnt, LoteNvo,
+        Aceptado);
 }
