@@ -426,13 +426,20 @@ private:
 
     // Forgets the column types and the rewrites made with them when the
     // schema changed since the last look (this connection or another one).
+    // Inside a transaction the version read first holds until it ends (no
+    // other connection changes the schema under it; changes of this one
+    // force a look), so it is read once per transaction there.
     void checkSchema(bool force = false) {
+        if (!force && versionReadInTransaction_ && !sqlite3_get_autocommit(db_)) return;
         const int v = schema_->version();
+        versionReadInTransaction_ = !sqlite3_get_autocommit(db_);
         if (!force && v == schemaVersion_ && v != -1) return;
+        // the length checks stay while the main schema is the same (a
+        // forced look after a temporary table or a trigger changes nothing)
+        if (v != schemaVersion_ || v == -1) guarded_.clear();
         schemaVersion_ = v;
         schema_->clear();
         rewrites_.clear();
-        guarded_.clear();
         // the library prepares its statements again by itself, but only at
         // their next step: the column types read before it would be old ones
         for (auto* st : stmts_) sqlite3_finalize(st);
@@ -464,6 +471,7 @@ private:
     // the outermost COMMIT commits, any ROLLBACK undoes everything.
     bool transaction(sql::StmtKind kind, ErrorCollection& errors) {
         if (sqlite3_get_autocommit(db_)) level_ = 0;
+        versionReadInTransaction_ = false;
         switch (kind) {
         case sql::StmtKind::Begin:
             if (level_ == 0 && !plain("BEGIN", errors)) return false;
@@ -648,6 +656,7 @@ private:
     QHash<QString, std::pair<QString, QString>> rowidForms_;
     std::unique_ptr<SchemaCache> schema_;
     int schemaVersion_ = -2;  // never a real version: the first look reads it
+    bool versionReadInTransaction_ = false;  // schemaVersion_ read inside the open transaction
     QHash<QString, sqlite3_stmt*> stmts_;
     QSet<QString> guarded_;  // tables (lower case) whose length checks exist
     QHash<QString, QString> writtenTables_;  // statement -> the table it writes to

@@ -160,6 +160,29 @@ TEST_F(DialectTypesRun, CachedRewritesFollowSchemaChanges) {
     EXPECT_EQ(value(select).VarType(), legacy::vbDate);
 }
 
+// The length checks stay while the main schema stays (a temporary table, a
+// transaction) and are made anew for a column another connection widened.
+TEST_F(DialectTypesRun, LengthChecksFollowTheMainSchema) {
+    const auto refused = [&](int length) {
+        const QString update = QStringLiteral("UPDATE t SET Nombre = '%1' WHERE a = 3").arg(QString(length, u'x'));
+        return errorOf([&] { cnn->Execute(update); }).Number == ado::kErrTruncation;
+    };
+    EXPECT_TRUE(refused(21));
+    cnn->Execute(QStringLiteral("CREATE TEMP TABLE Y (c INT)"));
+    EXPECT_TRUE(refused(21));
+    cnn->Execute(QStringLiteral("BEGIN TRANSACTION"));
+    EXPECT_EQ(count("a = 3"), 1);
+    EXPECT_TRUE(refused(21));
+    cnn->Execute(QStringLiteral("COMMIT TRANSACTION"));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "DROP TABLE t; CREATE TABLE t (a INT, Nombre VARCHAR(30)); INSERT INTO t (a) VALUES (3)",
+                           nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_FALSE(refused(21));
+    EXPECT_TRUE(refused(31));
+}
+
 TEST_F(DialectTypesRun, ConversionsToExactNumbersAreExact) {
     struct C { const char* expr; const char* expected; int type; };
     const C cases[] = {
