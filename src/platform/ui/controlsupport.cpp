@@ -2,6 +2,7 @@
 
 #include "platform/ui/colors.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/textwidth.h"
 
 #include <QKeyEvent>
 
@@ -22,20 +23,18 @@ void raiseControlError(int number)
 }
 
 namespace {
-int px(double twips)
-{
-    return twipsToPixels((long long)(twips >= 0 ? twips + 0.5 : twips - 0.5));
-}
+// Twips as a whole number, rounded half away from zero.
+long whole(double twips) { return long(twips >= 0 ? twips + 0.5 : twips - 0.5); }
 }  // namespace
 
-double ControlWidget::Left() const { return double(pixelsToTwips(x())); }
-void ControlWidget::setLeft(double twips) { move(px(twips), y()); }
-double ControlWidget::Top() const { return double(pixelsToTwips(y())); }
-void ControlWidget::setTop(double twips) { move(x(), px(twips)); }
-double ControlWidget::Width() const { return double(pixelsToTwips(width())); }
-void ControlWidget::setWidth(double twips) { resize(std::max(0, px(twips)), height()); }
-double ControlWidget::Height() const { return double(pixelsToTwips(height())); }
-void ControlWidget::setHeight(double twips) { resize(width(), std::max(0, px(twips))); }
+double ControlWidget::Left() const { return double(twipsLeft(*this)); }
+void ControlWidget::setLeft(double twips) { setTwipsLeft(*this, whole(twips)); }
+double ControlWidget::Top() const { return double(twipsTop(*this)); }
+void ControlWidget::setTop(double twips) { setTwipsTop(*this, whole(twips)); }
+double ControlWidget::Width() const { return double(twipsWidth(*this)); }
+void ControlWidget::setWidth(double twips) { setTwipsWidth(*this, whole(twips)); }
+double ControlWidget::Height() const { return double(twipsHeight(*this)); }
+void ControlWidget::setHeight(double twips) { setTwipsHeight(*this, whole(twips)); }
 
 void applyHideSelection(QWidget* view, const QPalette& base, bool hide)
 {
