@@ -6,6 +6,7 @@
 // which keeps that window short; nothing here locks.
 #include "numbering/ast.h"
 
+#include "core/sqlbuilder.h"
 #include "db/db_dll.h"
 #include "db/modglobal_db.h"
 #include "numbering/comunes.h"
@@ -42,7 +43,7 @@ QString ast::ObtieneTipoRegCont(const QString& TC)
         const Variant codigo = tipo->Fields("Subdiario").Value();
         if (codigo.IsNull())
             throw legacy::VbError(94, QStringLiteral("Invalid use of Null"));
-        sql = QStringLiteral("SELECT * FROM MA_SUBDIARIOS  with(nolock)  WHERE CODIGO = '") + Texto(codigo.toString()) +
+        sql = QStringLiteral("SELECT * FROM MA_SUBDIARIOS  with(nolock)  WHERE CODIGO = '") + ModGlobal::DuplicaApostrofes(codigo.toString()) +
               QStringLiteral("'");
     });
     trap([&] { hay = Abre(sql, subdiario); });
@@ -68,7 +69,7 @@ std::int32_t ast::ValidaTCRegistraciones(const Variant& MesOperativo, const Vari
         w = QStringLiteral(" WITH(NOLOCK) WHERE MES_OPERATIVO = ") + mes +
             (tr.isEmpty() ? QStringLiteral(" AND (TIPO_REG = '") + legacy::Chr(255) +
                                 QStringLiteral("RS' OR TIPO_REG = '')")
-                          : QStringLiteral(" AND TIPO_REG = '") + Texto(tr) + QStringLiteral("'")) +
+                          : QStringLiteral(" AND TIPO_REG = '") + ModGlobal::DuplicaApostrofes(tr) + QStringLiteral("'")) +
             QStringLiteral(" AND PERIODO = ") + periodo;
     });
     std::int32_t n = 0;

@@ -20,11 +20,6 @@ QString Codigo(const QString& valor, int ancho)
     return ModGlobal::DuplicaApostrofes(Funciones::RellenaCodigo(valor, ancho));
 }
 
-QString Texto(const QString& valor)
-{
-    return ModGlobal::DuplicaApostrofes(valor);
-}
-
 bool Igual(const QString& a, const QString& b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;

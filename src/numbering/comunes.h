@@ -16,8 +16,6 @@ using RS = std::shared_ptr<ado::Recordset>;
 
 // A code in its stored width, ready to stand between apostrophes.
 QString Codigo(const QString& valor, int ancho);
-// A value ready to stand between apostrophes.
-QString Texto(const QString& valor);
 
 // Texts equal without regard to letter case (untrimmed).
 bool Igual(const QString& a, const QString& b);

@@ -9,6 +9,7 @@
 #include "numbering/stock.h"
 
 #include "core/cargaconfiguracion.h"
+#include "core/sqlbuilder.h"
 #include "db/db_dll.h"
 #include "db/modglobal_db.h"
 #include "numbering/ast.h"
@@ -36,9 +37,9 @@ void PasaElUltimoId(const QString& tabla, const QString& TC, const QString& Sucu
                     const QString& Letra)
 {
     RS rs;
-    const QString tc = Texto(TC), suc = Texto(Sucursal), letra = Texto(Letra);
+    const QString tc = ModGlobal::DuplicaApostrofes(TC), suc = ModGlobal::DuplicaApostrofes(Sucursal), letra = ModGlobal::DuplicaApostrofes(Letra);
     if (Abre(QStringLiteral("SELECT * From ") + tabla + QStringLiteral("  with(nolock)  WHERE TC = '") + tc +
-                 QStringLiteral("' AND IDCOMPROBANTE = '") + suc + Texto(Numero) + letra + QStringLiteral("'"),
+                 QStringLiteral("' AND IDCOMPROBANTE = '") + suc + ModGlobal::DuplicaApostrofes(Numero) + letra + QStringLiteral("'"),
              rs) &&
         Abre(QStringLiteral("SELECT MAX(idcomprobante) AS ULTIMO From ") + tabla + QStringLiteral(" WHERE TC = '") +
                  tc + QStringLiteral("' AND SUBSTRING(IDCOMPROBANTE,1,4)= '") + suc +
@@ -80,7 +81,7 @@ void Stock::Obtener_Nro_Comprobante(const QString& TC, QString& Sucursal, QStrin
         return;
 
     const QString tope = QStringLiteral("99999999");
-    const QString tc = Texto(TC), suc = Texto(Sucursal), letra = Texto(Letra);
+    const QString tc = ModGlobal::DuplicaApostrofes(TC), suc = ModGlobal::DuplicaApostrofes(Sucursal), letra = ModGlobal::DuplicaApostrofes(Letra);
     if (EsUno(TC, {"VJ"})) {
         trap([&] { PasaElUltimoId(QStringLiteral("MV_VIAJES"), TC, Sucursal, Numero, Letra); });
         return;
@@ -128,7 +129,7 @@ void Stock::Obtener_Nro_Comprobante(const QString& TC, QString& Sucursal, QStrin
     if (EsUno(TC, {"OC"})) {
         trap([&] {
             if (!Abre(QStringLiteral("SELECT * From C_MV_CPTE  with(nolock)  WHERE TC = '") + tc +
-                          QStringLiteral("' AND IDCOMPROBANTE = '") + suc + Texto(Numero) + letra + QStringLiteral("'"),
+                          QStringLiteral("' AND IDCOMPROBANTE = '") + suc + ModGlobal::DuplicaApostrofes(Numero) + letra + QStringLiteral("'"),
                       rs))
                 return;
             Abre(QStringLiteral("SELECT MAX(NUMERO) AS ULTIMO From C_MV_CPTE  with(nolock) WHERE TC = '") + tc +
@@ -146,7 +147,7 @@ void Stock::Obtener_Nro_Comprobante(const QString& TC, QString& Sucursal, QStrin
         int filas = 0;
         db.EjecutaConsultaSQL(QStringLiteral("DELETE V_MV_CTROL_CPTE WHERE TC = '") + tc +
                                   QStringLiteral("' AND SUCURSAL = '") + suc + QStringLiteral("' AND NUMERO = '") +
-                                  Texto(Numero) + QStringLiteral("' AND LETRA = '") + letra + QStringLiteral("'"),
+                                  ModGlobal::DuplicaApostrofes(Numero) + QStringLiteral("' AND LETRA = '") + letra + QStringLiteral("'"),
                               &filas);
     });
 }
@@ -167,7 +168,7 @@ Variant Stock::AsignarNumeroComprobante(const QString& TC, QString& Sucursal, QS
         }))
         return {};
     RS rs;
-    const QString tc = Texto(TC), suc = Texto(Sucursal), letra = Texto(Letra);
+    const QString tc = ModGlobal::DuplicaApostrofes(TC), suc = ModGlobal::DuplicaApostrofes(Sucursal), letra = ModGlobal::DuplicaApostrofes(Letra);
     if (!trap([&] {
             if (!Abre(QStringLiteral("SELECT TC,IDCOMPROBANTE From V_MV_STOCK  with(nolock) WHERE TC = '") + tc +
                           QStringLiteral("' AND IDCOMPROBANTE = '") + suc + numero + letra + QStringLiteral("'"),

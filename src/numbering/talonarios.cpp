@@ -5,6 +5,7 @@
 #include "core/configuracion.h"
 #include "core/busquedas.h"
 #include "core/formato.h"
+#include "core/sqlbuilder.h"
 #include "db/db_dll.h"
 #include "db/modglobal_db.h"
 #include "numbering/comunes.h"
@@ -91,12 +92,12 @@ void ast::Obtener_Nro_Comprobante_Contable(const QString& TC, QString& Sucursal,
         Letra = QStringLiteral("X");
     if (Trim(Letra).size() > 1 && Letra.startsWith(u'*')) {
         Letra = Letra.mid(1);
-        condicion = QStringLiteral(" AND (LETRAs LIKE('%") + Texto(Letra) + QStringLiteral("%')) ");
+        condicion = QStringLiteral(" AND (LETRAs LIKE('%") + ModGlobal::DuplicaApostrofes(Letra) + QStringLiteral("%')) ");
     }
     trap([&] {
         if (Trim(Sucursal).size() > 1 && Sucursal.startsWith(u'*')) {
             Sucursal = Sucursal.mid(1);
-            condicion = QStringLiteral(" AND A_SUC_DEFAULT = '") + Texto(Sucursal) + QStringLiteral("'");
+            condicion = QStringLiteral(" AND A_SUC_DEFAULT = '") + ModGlobal::DuplicaApostrofes(Sucursal) + QStringLiteral("'");
             db.AbrirRecordset(QStringLiteral("SELECT * FROM V_TA_CPTE  WHERE CODIGO = '") + rc +
                                   QStringLiteral("' ") + condicion,
                               rs, db.gCnn, 0, 1, -1, true);
@@ -283,13 +284,13 @@ void ast::ActualizaNumeracionComprobante(const QString& TC, const QString& Nombr
         if (hay)
             return;
         db.AbrirRecordset(QStringLiteral("SELECT * FROM TA_Comprobantes WHERE CODIGO = '") + rc +
-                              QStringLiteral("' AND SISTEMA = '") + Texto(Trim(NombreSistema)) +
+                              QStringLiteral("' AND SISTEMA = '") + ModGlobal::DuplicaApostrofes(Trim(NombreSistema)) +
                               QStringLiteral("' AND TALONARIO = ") + QString::number(gTalonario),
                           rs, db.gCnn, 2, 3, -1, true);
         hay = !rs->Bof();
         libro = {QStringLiteral("TA_Comprobantes"),
                  QStringLiteral(" WHERE CODIGO = '") + rc + QStringLiteral("' AND SISTEMA = '") +
-                     Texto(Trim(NombreSistema)) + QStringLiteral("' AND TALONARIO = ") + QString::number(gTalonario),
+                     ModGlobal::DuplicaApostrofes(Trim(NombreSistema)) + QStringLiteral("' AND TALONARIO = ") + QString::number(gTalonario),
                  false};
     });
     if (trap.left())
@@ -371,7 +372,7 @@ void ast::ActualizaNumeracionComprobante(const QString& TC, const QString& Nombr
                                     QStringLiteral("','") +
                                     legacy::Format(Variant(Funciones::TextoANumero(Variant(Numero)) - legacy::Currency(1)),
                                                    QStringLiteral("00000000")) +
-                                    QStringLiteral("','") + Texto(Letra) + QStringLiteral("')\r\n");
+                                    QStringLiteral("','") + ModGlobal::DuplicaApostrofes(Letra) + QStringLiteral("')\r\n");
             });
         } else {
             trap([&] {

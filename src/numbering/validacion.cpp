@@ -4,6 +4,7 @@
 
 #include "core/fechaservidor.h"
 #include "core/formato.h"
+#include "core/sqlbuilder.h"
 #include "db/db_dll.h"
 #include "db/modglobal_db.h"
 #include "numbering/ast.h"
@@ -70,7 +71,7 @@ bool Stock::ValidaNumeracionComprobante(const QString& TC, const QString& Sucurs
     }
     Letra = letra;
 
-    const Variant externo = db.DatosTabla(QStringLiteral("V_TA_CPTE"), Texto(Trim(TC)), QStringLiteral("EXTERNO"),
+    const Variant externo = db.DatosTabla(QStringLiteral("V_TA_CPTE"), ModGlobal::DuplicaApostrofes(Trim(TC)), QStringLiteral("EXTERNO"),
                                           QStringLiteral("CODIGO"), Variant(8), QString(), true, false);
     if (!Funciones::ValorNoNulo(externo).toString().isEmpty() &&
         ModGlobal::TextoABooleano(externo.toString(), true)) {
@@ -166,15 +167,15 @@ bool Stock::ExisteAsientoComprobante(const QString& TC, const QString& Sucursal,
     if (EsUno(TC, {"OC"}))
         return false;
     const QString cuenta =
-        Cuenta.isEmpty() ? QString() : QStringLiteral(" AND CUENTA = '") + Texto(Cuenta) + QStringLiteral("'");
+        Cuenta.isEmpty() ? QString() : QStringLiteral(" AND CUENTA = '") + ModGlobal::DuplicaApostrofes(Cuenta) + QStringLiteral("'");
     // Without the option the seats are read without waiting for writers, as
     // every caller asks and as the program reads everywhere else.
     const bool nolock = ConNolock.value_or(true);
     const QString sql = (nolock ? QStringLiteral("SELECT * FROM MV_ASIENTOS  with(nolock)  WHERE TC = '")
                                 : QStringLiteral("SELECT * FROM MV_ASIENTOS WHERE TC = '")) +
-                        Codigo(TC, 4) + QStringLiteral("' AND SUCURSAL = '") + Texto(Sucursal) +
-                        QStringLiteral("' AND NUMERO = '") + Texto(Numero) + QStringLiteral("' AND LETRA = '") +
-                        Texto(Letra) + QStringLiteral("'") + cuenta;
+                        Codigo(TC, 4) + QStringLiteral("' AND SUCURSAL = '") + ModGlobal::DuplicaApostrofes(Sucursal) +
+                        QStringLiteral("' AND NUMERO = '") + ModGlobal::DuplicaApostrofes(Numero) + QStringLiteral("' AND LETRA = '") +
+                        ModGlobal::DuplicaApostrofes(Letra) + QStringLiteral("'") + cuenta;
     RS rs;
     if (!Abre(sql, rs))
         return false;
