@@ -3,7 +3,9 @@
 // sources other than SQL Server) and by the rewrite of the embedded engine.
 #include "platform/ado/sql_lexer.h"
 
-#include <QSet>
+#include <array>
+#include <cstring>
+#include <iterator>
 
 namespace ado::sql {
 
@@ -18,71 +20,83 @@ bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'@'
 
 }  // namespace
 
-std::vector<Token> tokenize(const QString& s) {
-    std::vector<Token> out;
+bool Lexer::next(Lexeme& out) {
+    const QStringView s = text_;
     const qsizetype n = s.size();
-    qsizetype i = 0;
-    auto push = [&](TokKind k, qsizetype from, qsizetype to) { out.push_back({k, s.mid(from, to - from)}); };
-    while (i < n) {
-        const QChar c = s[i];
-        const qsizetype start = i;
-        if (c.isSpace()) {
-            while (i < n && s[i].isSpace()) ++i;
-            push(TokKind::Space, start, i);
-        } else if (c == u'-' && i + 1 < n && s[i + 1] == u'-') {
-            while (i < n && s[i] != u'\n' && s[i] != u'\r') ++i;
-            push(TokKind::Comment, start, i);
-        } else if (c == u'/' && i + 1 < n && s[i + 1] == u'*') {
-            i += 2;
-            while (i < n && !(s[i] == u'*' && i + 1 < n && s[i + 1] == u'/')) ++i;
-            i = qMin(n, i + 2);
-            push(TokKind::Comment, start, i);
-        } else if (c == u'\'' || ((c == u'N' || c == u'n') && i + 1 < n && s[i + 1] == u'\'')) {
-            if (c != u'\'') ++i;
-            ++i;
-            while (i < n) {
-                if (s[i] == u'\'') {
-                    if (i + 1 < n && s[i + 1] == u'\'') { i += 2; continue; }
-                    ++i;
-                    break;
-                }
+    qsizetype i = at_;
+    if (i >= n) return false;
+    const QChar c = s[i];
+    const qsizetype start = i;
+    TokKind kind = TokKind::Punct;
+    if (c.isSpace()) {
+        while (i < n && s[i].isSpace()) ++i;
+        kind = TokKind::Space;
+    } else if (c == u'-' && i + 1 < n && s[i + 1] == u'-') {
+        while (i < n && s[i] != u'\n' && s[i] != u'\r') ++i;
+        kind = TokKind::Comment;
+    } else if (c == u'/' && i + 1 < n && s[i + 1] == u'*') {
+        i += 2;
+        while (i < n && !(s[i] == u'*' && i + 1 < n && s[i + 1] == u'/')) ++i;
+        i = qMin(n, i + 2);
+        kind = TokKind::Comment;
+    } else if (c == u'\'' || ((c == u'N' || c == u'n') && i + 1 < n && s[i + 1] == u'\'')) {
+        if (c != u'\'') ++i;
+        ++i;
+        while (i < n) {
+            if (s[i] == u'\'') {
+                if (i + 1 < n && s[i + 1] == u'\'') { i += 2; continue; }
                 ++i;
-            }
-            push(TokKind::String, start, i);
-        } else if (c == u'[') {
-            while (i < n && s[i] != u']') ++i;
-            i = qMin(n, i + 1);
-            push(TokKind::Quoted, start, i);
-        } else if (c == u'"') {
-            ++i;
-            while (i < n && s[i] != u'"') ++i;
-            i = qMin(n, i + 1);
-            push(TokKind::Quoted, start, i);
-        } else if (c.isDigit() || (c == u'.' && i + 1 < n && s[i + 1].isDigit())) {
-            while (i < n && (s[i].isDigit() || s[i] == u'.')) ++i;
-            if (i < n && (s[i] == u'e' || s[i] == u'E') && i + 1 < n &&
-                (s[i + 1].isDigit() || ((s[i + 1] == u'+' || s[i + 1] == u'-') && i + 2 < n && s[i + 2].isDigit()))) {
-                i += 2;
-                while (i < n && s[i].isDigit()) ++i;
-            }
-            push(TokKind::Number, start, i);
-        } else if (isWordStart(c)) {
-            while (i < n && isWordChar(s[i])) ++i;
-            push(TokKind::Word, start, i);
-        } else {
-            if (i + 1 < n) {
-                const QChar d = s[i + 1];
-                if ((c == u'<' && (d == u'=' || d == u'>')) || (c == u'>' && d == u'=') || (c == u'!' && d == u'=') ||
-                    (c == u'|' && d == u'|')) {
-                    i += 2;
-                    push(TokKind::Punct, start, i);
-                    continue;
-                }
+                break;
             }
             ++i;
-            push(TokKind::Punct, start, i);
         }
+        kind = TokKind::String;
+    } else if (c == u'[') {
+        while (i < n && s[i] != u']') ++i;
+        i = qMin(n, i + 1);
+        kind = TokKind::Quoted;
+    } else if (c == u'"') {
+        ++i;
+        while (i < n && s[i] != u'"') ++i;
+        i = qMin(n, i + 1);
+        kind = TokKind::Quoted;
+    } else if (c.isDigit() || (c == u'.' && i + 1 < n && s[i + 1].isDigit())) {
+        while (i < n && (s[i].isDigit() || s[i] == u'.')) ++i;
+        if (i < n && (s[i] == u'e' || s[i] == u'E') && i + 1 < n &&
+            (s[i + 1].isDigit() || ((s[i + 1] == u'+' || s[i + 1] == u'-') && i + 2 < n && s[i + 2].isDigit()))) {
+            i += 2;
+            while (i < n && s[i].isDigit()) ++i;
+        }
+        kind = TokKind::Number;
+    } else if (isWordStart(c)) {
+        while (i < n && isWordChar(s[i])) ++i;
+        kind = TokKind::Word;
+    } else {
+        const QChar d = i + 1 < n ? s[i + 1] : QChar();
+        if ((c == u'<' && (d == u'=' || d == u'>')) || (c == u'>' && d == u'=') || (c == u'!' && d == u'=') ||
+            (c == u'|' && d == u'|'))
+            i += 2;
+        else
+            ++i;
     }
+    at_ = i;
+    out = {kind, start, i - start};
+    return true;
+}
+
+void lex(QStringView s, std::vector<Lexeme>& out) {
+    out.clear();
+    Lexer lexer(s);
+    Lexeme l;
+    while (lexer.next(l)) out.push_back(l);
+}
+
+std::vector<Token> tokenize(const QString& s) {
+    std::vector<Lexeme> lx;
+    lex(s, lx);
+    std::vector<Token> out;
+    out.reserve(lx.size());
+    for (const Lexeme& l : lx) out.push_back({l.kind, s.mid(l.pos, l.len)});
     return out;
 }
 
@@ -97,15 +111,54 @@ QString join(const std::vector<Token>& tokens) {
 
 namespace {
 
-const QSet<QString>& statementStarters() {
-    static const QSet<QString> s = {
-        QStringLiteral("SELECT"), QStringLiteral("INSERT"), QStringLiteral("UPDATE"), QStringLiteral("DELETE"),
-        QStringLiteral("BEGIN"),  QStringLiteral("COMMIT"), QStringLiteral("ROLLBACK"), QStringLiteral("SET"),
-        QStringLiteral("IF"),     QStringLiteral("CREATE"), QStringLiteral("DROP"),   QStringLiteral("ALTER"),
-        QStringLiteral("DECLARE"), QStringLiteral("EXEC"),  QStringLiteral("EXECUTE"), QStringLiteral("PRINT"),
-        QStringLiteral("TRUNCATE"), QStringLiteral("USE"),  QStringLiteral("SAVE"),   QStringLiteral("GRANT"),
-    };
-    return s;
+// The keywords the splitter looks at; the statement starters come first.
+enum class Kw : unsigned char {
+    None, NonWord, Other,
+    SELECT, INSERT, UPDATE, DELETE, BEGIN, COMMIT, ROLLBACK, SET, IF, CREATE, DROP, ALTER, DECLARE, EXEC, EXECUTE,
+    PRINT, TRUNCATE, USE, SAVE, GRANT,
+    CASE, END, UNION, ALL, EXCEPT, INTERSECT, VALUES, DEFAULT, INTO, TRAN, TRANSACTION, VIEW, TRIGGER, PROCEDURE,
+    PROC, FUNCTION, OR, UNIQUE, CLUSTERED, NONCLUSTERED, TEMP, TEMPORARY,
+};
+constexpr const char* kKeywords[] = {
+    "SELECT", "INSERT", "UPDATE", "DELETE", "BEGIN", "COMMIT", "ROLLBACK", "SET", "IF", "CREATE", "DROP", "ALTER",
+    "DECLARE", "EXEC", "EXECUTE", "PRINT", "TRUNCATE", "USE", "SAVE", "GRANT",
+    "CASE", "END", "UNION", "ALL", "EXCEPT", "INTERSECT", "VALUES", "DEFAULT", "INTO", "TRAN", "TRANSACTION", "VIEW",
+    "TRIGGER", "PROCEDURE", "PROC", "FUNCTION", "OR", "UNIQUE", "CLUSTERED", "NONCLUSTERED", "TEMP", "TEMPORARY",
+};
+constexpr int kFirstKeyword = int(Kw::SELECT);
+bool startsStatement(Kw k) { return k >= Kw::SELECT && k <= Kw::GRANT; }
+
+// The keyword a word is, compared in upper case as the server does.
+Kw keywordOf(QStringView w) {
+    constexpr qsizetype kLongest = 12;
+    char up[kLongest + 1];
+    qsizetype n = w.size();
+    if (n > kLongest) return Kw::Other;
+    bool ascii = true;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = w[i].unicode();
+        if (c >= 128) { ascii = false; break; }
+        up[i] = char(c >= 'a' && c <= 'z' ? c - 32 : c);
+    }
+    if (!ascii) {
+        // letters beyond ASCII may become ASCII ones in upper case
+        const QString u = w.toString().toUpper();
+        if (u.size() > kLongest) return Kw::Other;
+        n = u.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            if (u[i].unicode() >= 128) return Kw::Other;
+            up[i] = char(u[i].unicode());
+        }
+    }
+    // the keywords by length, so a word is compared only with those of its own
+    static const auto byLength = [] {
+        std::array<std::vector<int>, kLongest + 1> t;
+        for (int k = 0; k < int(std::size(kKeywords)); ++k) t[std::strlen(kKeywords[k])].push_back(k);
+        return t;
+    }();
+    for (const int k : byLength[size_t(n)])
+        if (std::memcmp(kKeywords[k], up, size_t(n)) == 0) return Kw(k + kFirstKeyword);
+    return Kw::Other;
 }
 
 QString upperWord(const Token& t) { return t.kind == TokKind::Word ? t.text.toUpper() : QString(); }
@@ -130,150 +183,151 @@ StmtKind statementKind(const QString& statement) {
 }
 
 QStringList splitBatch(const QString& batch) {
-    const auto toks = tokenize(batch);
+    Lexer lexer(batch);
+    const auto text = [&](const Lexeme& t) { return QStringView(batch).mid(t.pos, t.len); };
     QStringList out;
-    QString cur;
+    qsizetype curStart = 0;  // the current statement is the text from here to the token at hand
     int depth = 0;
-    QString kind;            // first keyword of the current statement (of the IF body once it began)
+    Kw kind = Kw::None;      // first keyword of the current statement (of the IF body once it began)
     bool sawSet = false;     // UPDATE: its SET came
     bool sawValues = false;  // INSERT: VALUES or its SELECT came
     bool ifPending = false;  // IF: waiting for the body
     bool ifCondDone = false; // IF: the condition's parentheses closed
     bool newlineSinceLast = true;
-    QString prevWord;        // previous significant word (upper case)
-    QString object;          // CREATE / ALTER: what is made (TABLE, VIEW, TRIGGER ...)
+    Kw prevWord = Kw::None;  // previous significant token (NonWord when not a word)
+    Kw object = Kw::None;    // CREATE / ALTER: what is made (TABLE, VIEW, TRIGGER ...)
     int blocks = 0;          // IF ... BEGIN blocks open
     int cases = 0;           // CASE expressions open in the statement
-    auto flush = [&] {
-        const QString t = cur.trimmed();
+    auto flush = [&](qsizetype end, qsizetype next) {
+        const QString t = batch.mid(curStart, end - curStart).trimmed();
         if (!t.isEmpty()) out << t;
-        cur.clear();
-        kind.clear();
+        curStart = next;
+        kind = Kw::None;
         sawSet = sawValues = ifPending = ifCondDone = false;
-        prevWord.clear();
-        object.clear();
+        prevWord = Kw::None;
+        object = Kw::None;
         cases = 0;
     };
-    // The BEGIN at `i` opens a block (it is not BEGIN TRAN[SACTION]).
-    auto opensBlock = [&](size_t i) {
-        size_t j = i + 1;
-        while (j < toks.size() && !toks[j].significant()) ++j;
-        return !(j < toks.size() && (toks[j].isWord("TRAN") || toks[j].isWord("TRANSACTION")));
+    // The BEGIN just read opens a block (it is not BEGIN TRAN[SACTION]).
+    auto opensBlock = [&] {
+        Lexer ahead = lexer;
+        Lexeme l;
+        bool more;
+        while ((more = ahead.next(l)) && (l.kind == TokKind::Space || l.kind == TokKind::Comment)) {
+        }
+        if (!more || l.kind != TokKind::Word) return true;
+        const Kw k = keywordOf(text(l));
+        return k != Kw::TRAN && k != Kw::TRANSACTION;
     };
-    for (size_t i = 0; i < toks.size(); ++i) {
-        const Token& t = toks[i];
+    Lexeme t;
+    while (lexer.next(t)) {
+        const QStringView tx = text(t);
         if (t.kind == TokKind::Space) {
-            if (t.text.contains(u'\n') || t.text.contains(u'\r')) newlineSinceLast = true;
-            cur += t.text;
+            if (tx.contains(u'\n') || tx.contains(u'\r')) newlineSinceLast = true;
             continue;
         }
         if (t.kind == TokKind::Comment) {
-            if (t.text.startsWith(u"--")) newlineSinceLast = true;
-            cur += t.text;
+            if (tx.startsWith(u"--")) newlineSinceLast = true;
             continue;
         }
-        if (t.isPunct(';') && depth == 0) {
-            flush();
+        const bool punct1 = t.kind == TokKind::Punct && t.len == 1;
+        if (punct1 && tx[0] == u';' && depth == 0) {
+            flush(t.pos, t.pos + 1);
             newlineSinceLast = true;
             continue;
         }
-        if (t.isPunct('(')) ++depth;
-        if (t.isPunct(')')) {
+        if (punct1 && tx[0] == u'(') ++depth;
+        if (punct1 && tx[0] == u')') {
             depth = qMax(0, depth - 1);
             if (ifPending && depth == 0) ifCondDone = true;
         }
-        const QString w = upperWord(t);
-        if (depth == 0 && w == u"CASE") ++cases;
-        if (depth == 0 && w == u"END") {
+        const bool isWord = t.kind == TokKind::Word;
+        const Kw w = isWord ? keywordOf(tx) : Kw::NonWord;
+        if (depth == 0 && w == Kw::CASE) ++cases;
+        if (depth == 0 && w == Kw::END) {
             if (cases > 0) {
                 --cases;
             } else if (blocks > 0) {
                 // the END of an IF block stands alone
-                flush();
-                out << t.text;
+                flush(t.pos, t.pos + t.len);
+                out << tx.toString();
                 --blocks;
                 newlineSinceLast = true;
                 continue;
             }
         }
-        if (depth == 0 && w == u"BEGIN" && ifPending && ifCondDone && opensBlock(i)) {
+        if (depth == 0 && w == Kw::BEGIN && ifPending && ifCondDone && opensBlock()) {
             // IF [NOT] EXISTS (...) BEGIN: the head of a block, whose
             // statements follow one by one up to its END
-            cur += t.text;
-            flush();
+            flush(t.pos + t.len, t.pos + t.len);
             ++blocks;
             newlineSinceLast = true;
             continue;
         }
-        if (depth == 0 && t.kind == TokKind::Word && statementStarters().contains(w)) {
-            bool starts = kind.isEmpty();
+        if (depth == 0 && isWord && startsStatement(w)) {
+            bool starts = kind == Kw::None;
             if (!starts && newlineSinceLast) {
                 starts = true;
                 if (ifPending) {
-                    if (ifCondDone && w != u"SET") {
+                    if (ifCondDone && w != Kw::SET) {
                         // the body of IF [NOT] EXISTS (...)
                         ifPending = false;
                         kind = w;
                         sawSet = sawValues = false;
-                        starts = false;
-                        cur += t.text;
                         prevWord = w;
                         newlineSinceLast = false;
                         continue;
                     }
                     starts = false;
-                } else if (w == u"SELECT" && (kind == u"INSERT" && !sawValues)) {
+                } else if (w == Kw::SELECT && (kind == Kw::INSERT && !sawValues)) {
                     starts = false;
-                } else if (w == u"SELECT" && (prevWord == u"UNION" || prevWord == u"ALL" || prevWord == u"EXCEPT" ||
-                                              prevWord == u"INTERSECT")) {
+                } else if (w == Kw::SELECT && (prevWord == Kw::UNION || prevWord == Kw::ALL || prevWord == Kw::EXCEPT ||
+                                               prevWord == Kw::INTERSECT)) {
                     starts = false;
-                } else if (w == u"SET" && kind == u"UPDATE" && !sawSet) {
+                } else if (w == Kw::SET && kind == Kw::UPDATE && !sawSet) {
                     starts = false;
-                } else if ((kind == u"BEGIN" || kind == u"COMMIT" || kind == u"ROLLBACK") &&
-                           (prevWord == u"BEGIN" || prevWord == u"COMMIT" || prevWord == u"ROLLBACK")) {
+                } else if ((kind == Kw::BEGIN || kind == Kw::COMMIT || kind == Kw::ROLLBACK) &&
+                           (prevWord == Kw::BEGIN || prevWord == Kw::COMMIT || prevWord == Kw::ROLLBACK)) {
                     starts = true;
-                } else if ((kind == u"CREATE" || kind == u"ALTER") &&
-                           (object == u"VIEW" || object == u"TRIGGER" || object == u"PROCEDURE" || object == u"PROC" ||
-                            object == u"FUNCTION")) {
+                } else if ((kind == Kw::CREATE || kind == Kw::ALTER) &&
+                           (object == Kw::VIEW || object == Kw::TRIGGER || object == Kw::PROCEDURE || object == Kw::PROC ||
+                            object == Kw::FUNCTION)) {
                     // a view's SELECT, a trigger's body
-                    starts = w != u"SELECT" && w != u"INSERT" && w != u"UPDATE" && w != u"DELETE" &&
-                             w != u"BEGIN" && w != u"SET" && w != u"IF";
+                    starts = w != Kw::SELECT && w != Kw::INSERT && w != Kw::UPDATE && w != Kw::DELETE &&
+                             w != Kw::BEGIN && w != Kw::SET && w != Kw::IF;
                 }
-            } else if (!starts && ifPending && ifCondDone && w != u"SET") {
+            } else if (!starts && ifPending && ifCondDone && w != Kw::SET) {
                 // IF EXISTS (...) UPDATE ... on one line
                 ifPending = false;
                 kind = w;
                 sawSet = sawValues = false;
-                cur += t.text;
                 prevWord = w;
                 newlineSinceLast = false;
                 continue;
             }
-            if (starts && !kind.isEmpty()) flush();
-            if (kind.isEmpty()) {
+            if (starts && kind != Kw::None) flush(t.pos, t.pos);
+            if (kind == Kw::None) {
                 kind = w;
-                if (w == u"IF") ifPending = true;
+                if (w == Kw::IF) ifPending = true;
             }
         }
-        if (depth == 0 && t.kind == TokKind::Word) {
-            if (w == u"SET" && kind == u"UPDATE") sawSet = true;
-            if ((w == u"VALUES" || w == u"SELECT" || w == u"DEFAULT") && kind == u"INSERT" && prevWord != u"INSERT" &&
-                prevWord != u"INTO")
+        if (depth == 0 && isWord) {
+            if (w == Kw::SET && kind == Kw::UPDATE) sawSet = true;
+            if ((w == Kw::VALUES || w == Kw::SELECT || w == Kw::DEFAULT) && kind == Kw::INSERT && prevWord != Kw::INSERT &&
+                prevWord != Kw::INTO)
                 sawValues = true;
         }
-        if (t.kind == TokKind::Word && object.isEmpty() && (prevWord == u"CREATE" || prevWord == u"ALTER" || prevWord == u"OR" ||
-                                                            prevWord == u"UNIQUE" || prevWord == u"CLUSTERED" ||
-                                                            prevWord == u"NONCLUSTERED" || prevWord == u"TEMP" ||
-                                                            prevWord == u"TEMPORARY") &&
-            (kind == u"CREATE" || kind == u"ALTER") && w != u"OR" && w != u"ALTER" && w != u"UNIQUE" && w != u"CLUSTERED" &&
-            w != u"NONCLUSTERED" && w != u"TEMP" && w != u"TEMPORARY")
+        if (isWord && object == Kw::None &&
+            (prevWord == Kw::CREATE || prevWord == Kw::ALTER || prevWord == Kw::OR || prevWord == Kw::UNIQUE ||
+             prevWord == Kw::CLUSTERED || prevWord == Kw::NONCLUSTERED || prevWord == Kw::TEMP ||
+             prevWord == Kw::TEMPORARY) &&
+            (kind == Kw::CREATE || kind == Kw::ALTER) && w != Kw::OR && w != Kw::ALTER && w != Kw::UNIQUE &&
+            w != Kw::CLUSTERED && w != Kw::NONCLUSTERED && w != Kw::TEMP && w != Kw::TEMPORARY)
             object = w;
-        if (t.kind == TokKind::Word) prevWord = w;
-        else if (t.significant()) prevWord = QStringLiteral("?");
-        cur += t.text;
+        prevWord = w;
         newlineSinceLast = false;
     }
-    flush();
+    flush(batch.size(), batch.size());
     return out;
 }
 

@@ -26,6 +26,23 @@ struct Token {
     bool significant() const { return kind != TokKind::Space && kind != TokKind::Comment; }
 };
 
+// A token by its place in the text: the lexer's own output, which the
+// splitter and the engine's statement shapes read without copying texts.
+struct Lexeme {
+    TokKind kind;
+    qsizetype pos;
+    qsizetype len;
+};
+class Lexer {
+public:
+    explicit Lexer(QStringView text) : text_(text) {}
+    bool next(Lexeme& out);  // false at the end
+private:
+    QStringView text_;
+    qsizetype at_ = 0;
+};
+void lex(QStringView text, std::vector<Lexeme>& out);
+
 std::vector<Token> tokenize(const QString& text);
 QString join(const std::vector<Token>& tokens);
 

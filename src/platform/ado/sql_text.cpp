@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 
@@ -23,10 +24,14 @@ const char* const kTextCollationName = kTextCollation;
 // ---------------------------------------------------------------------------
 // Day-first dates
 
-QString dayFirstToIso(const QString& text) {
-    // d/m/yy[yy][ h:mm[:ss]] with one or two digits for day, month, hour.
-    const QString s = text.trimmed();
-    int pos = 0;
+namespace {
+
+struct DayFirst { int y, m, d, hh = 0, mi = 0, ss = 0; };
+
+// d/m/yy[yy][ h:mm[:ss]] with one or two digits for day, month, hour.
+std::optional<DayFirst> readDayFirst(QStringView text) {
+    const QStringView s = text.trimmed();
+    qsizetype pos = 0;
     auto number = [&](int minDigits, int maxDigits, int& value) {
         int digits = 0;
         value = 0;
@@ -41,29 +46,37 @@ QString dayFirstToIso(const QString& text) {
         if (pos < s.size() && s[pos] == c) { ++pos; return true; }
         return false;
     };
-    int d, m, y, hh = 0, mi = 0, ss = 0;
-    if (!number(1, 2, d) || !expect(u'/') || !number(1, 2, m) || !expect(u'/')) return {};
-    const int yStart = pos;
-    if (!number(2, 4, y)) return {};
-    const int yDigits = pos - yStart;
-    if (yDigits == 3) return {};
-    if (yDigits == 2) y += y < 30 ? 2000 : 1900;
+    DayFirst r{};
+    if (!number(1, 2, r.d) || !expect(u'/') || !number(1, 2, r.m) || !expect(u'/')) return std::nullopt;
+    const qsizetype yStart = pos;
+    if (!number(2, 4, r.y)) return std::nullopt;
+    const qsizetype yDigits = pos - yStart;
+    if (yDigits == 3) return std::nullopt;
+    if (yDigits == 2) r.y += r.y < 30 ? 2000 : 1900;
     if (pos < s.size()) {
-        if (!expect(u' ')) return {};
+        if (!expect(u' ')) return std::nullopt;
         while (pos < s.size() && s[pos] == u' ') ++pos;
-        if (!number(1, 2, hh) || !expect(u':') || !number(2, 2, mi)) return {};
-        if (expect(u':') && !number(2, 2, ss)) return {};
-        if (pos != s.size()) return {};
-        if (hh > 23 || mi > 59 || ss > 59) return {};
+        if (!number(1, 2, r.hh) || !expect(u':') || !number(2, 2, r.mi)) return std::nullopt;
+        if (expect(u':') && !number(2, 2, r.ss)) return std::nullopt;
+        if (pos != s.size()) return std::nullopt;
+        if (r.hh > 23 || r.mi > 59 || r.ss > 59) return std::nullopt;
     }
-    if (!QDate::isValid(y, m, d)) return {};
+    if (!QDate::isValid(r.y, r.m, r.d)) return std::nullopt;
+    return r;
+}
+
+}  // namespace
+
+QString dayFirstToIso(const QString& text) {
+    const std::optional<DayFirst> r = readDayFirst(text);
+    if (!r) return {};
     return QStringLiteral("%1-%2-%3 %4:%5:%6")
-        .arg(y, 4, 10, QLatin1Char('0'))
-        .arg(m, 2, 10, QLatin1Char('0'))
-        .arg(d, 2, 10, QLatin1Char('0'))
-        .arg(hh, 2, 10, QLatin1Char('0'))
-        .arg(mi, 2, 10, QLatin1Char('0'))
-        .arg(ss, 2, 10, QLatin1Char('0'));
+        .arg(r->y, 4, 10, QLatin1Char('0'))
+        .arg(r->m, 2, 10, QLatin1Char('0'))
+        .arg(r->d, 2, 10, QLatin1Char('0'))
+        .arg(r->hh, 2, 10, QLatin1Char('0'))
+        .arg(r->mi, 2, 10, QLatin1Char('0'))
+        .arg(r->ss, 2, 10, QLatin1Char('0'));
 }
 
 // ---------------------------------------------------------------------------
@@ -146,6 +159,9 @@ bool isDecimalTypeName(const QString& upper) {
 }
 
 constexpr size_t npos = size_t(-1);
+
+// The texts the rewrite reads as day-first dates where they meet no text column.
+bool mayBeDate(QStringView inner) { return inner.size() >= 6 && inner.size() <= 20 && inner.contains(u'/'); }
 
 bool isComparison(const Token& t) {
     return t.kind == TokKind::Punct && (t.text == u"=" || t.text == u"<>" || t.text == u"!=" || t.text == u"<" ||
@@ -575,7 +591,7 @@ private:
         if (tok.text.startsWith(u'N') || tok.text.startsWith(u'n')) tok.text.remove(0, 1);
         const QString inner = tok.text.mid(1, tok.text.size() - 2);
         bool isDate = false;
-        if (inner.size() >= 6 && inner.size() <= 20 && inner.contains(u'/')) {
+        if (mayBeDate(inner)) {
             const QString iso = dayFirstToIso(inner);
             if (!iso.isEmpty() && finder_.kindAt(i) != ColumnKind::Text) {
                 tok.text = QLatin1Char('\'') + iso + QLatin1Char('\'');
@@ -1089,6 +1105,219 @@ QString withRowid(const QString& select, const QString& alias) {
     out.push_back(word(QStringLiteral("rowid AS ") + alias + QStringLiteral(",")));
     out.insert(out.end(), t.begin() + long(first) + 1, t.end());
     return join(out);
+}
+
+// ---------------------------------------------------------------------------
+// Statements with their literals as parameters
+
+namespace {
+
+bool isComparisonText(QStringView t) {
+    return t == u"=" || t == u"<>" || t == u"!=" || t == u"<" || t == u">" || t == u"<=" || t == u">=";
+}
+
+// How the engine reads a number literal: whole (no point, no exponent, at
+// most 18 digits, so it fits), another number, or none it reads as written.
+enum class NumberForm { None, Whole, Other };
+NumberForm numberForm(QStringView n) {
+    qsizetype i = 0, digits = 0;
+    bool point = false, exponent = false;
+    while (i < n.size() && n[i].isDigit()) ++i, ++digits;
+    if (i < n.size() && n[i] == u'.') {
+        point = true;
+        for (++i; i < n.size() && n[i].isDigit(); ++i) ++digits;
+    }
+    if (digits == 0) return NumberForm::None;
+    if (i < n.size() && (n[i] == u'e' || n[i] == u'E')) {
+        exponent = true;
+        ++i;
+        if (i < n.size() && (n[i] == u'+' || n[i] == u'-')) ++i;
+        const qsizetype from = i;
+        while (i < n.size() && n[i].isDigit()) ++i;
+        if (i == from) return NumberForm::None;
+    }
+    if (i != n.size()) return NumberForm::None;
+    return !point && !exponent && digits <= 18 ? NumberForm::Whole : NumberForm::Other;
+}
+
+// The quoted part of a text literal (N'...' loses its N).
+QStringView unprefixed(QStringView literal) {
+    return literal.startsWith(u'N') || literal.startsWith(u'n') ? literal.mid(1) : literal;
+}
+
+// Number probes stand in for number slots while the rewrite runs: nineteen
+// digits beginning with these, which no statement given a slot holds.
+const QLatin1String kProbeDigits("9123456789012345");
+constexpr int kMaxSlots = 999;
+
+}  // namespace
+
+QString textOfSlot(QStringView literal) {
+    const QStringView q = unprefixed(literal);
+    QString r = q.mid(1, q.size() - 2).toString();
+    r.replace(QLatin1String("''"), QLatin1String("'"));
+    return r;
+}
+
+std::optional<Parameterised> parameterise(const QString& s) {
+    if (s.contains(u'\x01') || s.contains(kProbeDigits)) return std::nullopt;
+    // the significant tokens (a buffer kept for the next statement)
+    static thread_local std::vector<Lexeme> sig;
+    sig.clear();
+    Lexer lexer(s);
+    for (Lexeme l; lexer.next(l);)
+        if (l.kind != TokKind::Space && l.kind != TokKind::Comment) sig.push_back(l);
+    if (sig.empty()) return std::nullopt;
+    const auto at = [&](size_t k) -> const Lexeme& { return sig[k]; };
+    const auto text = [&](size_t k) { return QStringView(s).mid(at(k).pos, at(k).len); };
+    const auto isWord = [&](size_t k, const char* w) {
+        return k < sig.size() && at(k).kind == TokKind::Word && text(k).compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
+    };
+    const auto isPunct = [&](size_t k, char16_t c) {
+        return k < sig.size() && at(k).kind == TokKind::Punct && at(k).len == 1 && text(k)[0] == c;
+    };
+    const bool insert = isWord(0, "INSERT"), select = isWord(0, "SELECT");
+    if (!insert && !select && !isWord(0, "UPDATE") && !isWord(0, "DELETE")) return std::nullopt;
+    int selects = 0;
+    for (size_t k = 0; k < sig.size(); ++k) selects += isWord(k, "SELECT") ? 1 : 0;
+
+    Parameterised p;
+    // The slot of a literal at k (and of "-" before a number there); false
+    // when the literal is none.
+    const auto slotAt = [&](size_t k, bool numbers, int column) -> bool {
+        qsizetype from = at(k).pos;
+        size_t number = k;
+        if (isPunct(k, u'-') && k + 1 < sig.size() && at(k + 1).kind == TokKind::Number && at(k + 1).pos == at(k).pos + 1)
+            number = k + 1;
+        if (number == k && at(k).kind == TokKind::String) {
+            const QStringView q = unprefixed(text(k));
+            const QStringView inner = q.mid(1, q.size() - 2);
+            if (q.size() < 2 || !q.endsWith(u'\'') || (mayBeDate(inner) && readDayFirst(inner)))
+                return false;
+            p.literals.push_back({LiteralSlot::Text, from, at(k).len, column});
+            return true;
+        }
+        if (at(number).kind != TokKind::Number) return false;
+        const NumberForm f = numberForm(text(number));
+        if (f == NumberForm::None || (f == NumberForm::Other && !numbers)) return false;
+        p.literals.push_back({f == NumberForm::Whole ? LiteralSlot::Integer : LiteralSlot::Number, from,
+                           at(number).pos + at(number).len - from, column});
+        return true;
+    };
+
+    if (insert) {
+        // INSERT [INTO] name[.name] [(c1, c2 ...)] VALUES (v1, v2 ...) and nothing after
+        if (selects > 0) return std::nullopt;
+        size_t k = isWord(1, "INTO") ? 2 : 1;
+        for (;;) {
+            if (k >= sig.size() || (at(k).kind != TokKind::Word && at(k).kind != TokKind::Quoted)) return std::nullopt;
+            const QStringView n = text(k);
+            p.table = (at(k).kind == TokKind::Quoted ? n.mid(1, n.size() - 2) : n).toString();
+            if (!isPunct(++k, u'.')) break;
+            ++k;
+        }
+        if (isPunct(k, u'(')) {
+            for (++k; k < sig.size() && !isPunct(k, u')'); ++k) {
+                if (at(k).kind == TokKind::Word) p.columns.push_back({at(k).pos, at(k).len});
+                else if (at(k).kind == TokKind::Quoted) p.columns.push_back({at(k).pos + 1, at(k).len - 2});
+                else return std::nullopt;
+                if (isPunct(k + 1, u',')) ++k;
+            }
+            ++k;
+        }
+        if (!isWord(k, "VALUES") || !isPunct(k + 1, u'(')) return std::nullopt;
+        k += 2;
+        int column = 0, depth = 0;
+        size_t itemFrom = k;
+        for (; k < sig.size(); ++k) {
+            const bool close = isPunct(k, u')');
+            if (isPunct(k, u'(')) ++depth;
+            else if (close && depth > 0) --depth;
+            else if ((close || isPunct(k, u',')) && depth == 0) {
+                const size_t len = k - itemFrom;
+                if (len == 1 || (len == 2 && isPunct(itemFrom, u'-'))) slotAt(itemFrom, true, column);
+                ++column;
+                itemFrom = k + 1;
+                if (close) break;
+            }
+        }
+        if (k + 1 != sig.size()) return std::nullopt;  // unclosed, or more rows after
+    } else {
+        if (select && selects != 1) return std::nullopt;
+        size_t from = 0;
+        if (select) {
+            int depth = 0;
+            for (from = 1; from < sig.size(); ++from) {
+                if (isPunct(from, u'(')) ++depth;
+                else if (isPunct(from, u')')) --depth;
+                else if (depth == 0 && isWord(from, "FROM")) break;
+            }
+        }
+        for (size_t k = from + 1; k < sig.size(); ++k)
+            if (at(k - 1).kind == TokKind::Punct && isComparisonText(text(k - 1))) slotAt(k, false, -1);
+    }
+    if (p.literals.empty() || p.literals.size() > size_t(kMaxSlots)) return std::nullopt;
+
+    p.skeleton.reserve(s.size());
+    qsizetype done = 0;
+    for (const LiteralSlot& l : p.literals) {
+        p.skeleton += QStringView(s).mid(done, l.pos - done);
+        p.skeleton += u'\x01';
+        p.skeleton += QLatin1Char(char(l.kind));
+        done = l.pos + l.len;
+    }
+    p.skeleton += QStringView(s).mid(done);
+    return p;
+}
+
+std::optional<Rewritten> rewriteParameterised(const QString& statement, const Parameterised& p, const Rewritten& plain,
+                                              SchemaInfo* schema) {
+    if (!plain.guard.isEmpty()) return std::nullopt;
+    const auto probe = [](const LiteralSlot& l, size_t k) {
+        return l.kind == LiteralSlot::Text ? QStringLiteral("'\x02%1\x03'").arg(k)
+                                           : kProbeDigits + QStringLiteral("%1").arg(k, 3, 10, QLatin1Char('0'));
+    };
+    QString probed;
+    qsizetype done = 0;
+    for (size_t k = 0; k < p.literals.size(); ++k) {
+        probed += QStringView(statement).mid(done, p.literals[k].pos - done);
+        probed += probe(p.literals[k], k);
+        done = p.literals[k].pos + p.literals[k].len;
+    }
+    probed += QStringView(statement).mid(done);
+    Rewritten r = rewriteForSqlite(probed, schema);
+    if (r.kind != plain.kind || !r.guard.isEmpty()) return std::nullopt;
+
+    // each probe once in the rewrite, where its literal goes
+    struct Place { qsizetype pos, len; size_t slot; };
+    std::vector<Place> places;
+    for (size_t k = 0; k < p.literals.size(); ++k) {
+        const QString pr = probe(p.literals[k], k);
+        const qsizetype pos = r.sql.indexOf(pr);
+        if (pos < 0 || r.sql.indexOf(pr, pos + 1) >= 0) return std::nullopt;
+        places.push_back({pos, pr.size(), k});
+    }
+    std::sort(places.begin(), places.end(), [](const Place& a, const Place& b) { return a.pos < b.pos; });
+    QString shaped, expected;
+    done = 0;
+    for (const Place& pl : places) {
+        if (pl.pos < done) return std::nullopt;
+        const QStringView between = QStringView(r.sql).mid(done, pl.pos - done);
+        shaped += between;
+        expected += between;
+        const LiteralSlot& l = p.literals[pl.slot];
+        const QStringView literal = QStringView(statement).mid(l.pos, l.len);
+        shaped += u'?' + QString::number(pl.slot + 1);
+        expected += l.kind == LiteralSlot::Text ? unprefixed(literal) : literal;
+        done = pl.pos + pl.len;
+    }
+    shaped += QStringView(r.sql).mid(done);
+    expected += QStringView(r.sql).mid(done);
+    // the rewrite treats these literals by their place alone: with the
+    // statement's own literals it gives the statement's own rewrite
+    if (expected != plain.sql) return std::nullopt;
+    r.sql = shaped;
+    return r;
 }
 
 }  // namespace ado::sql

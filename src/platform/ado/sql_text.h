@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -57,6 +58,43 @@ Rewritten rewriteForSqlite(const QString& statement, SchemaInfo* schema);
 // 'yyyy-mm-dd hh:mm:ss' (two-digit years: 00-29 are 2000-2029, 30-99 are
 // 1930-1999, as the server reads them). Empty when the text is not such a date.
 QString dayFirstToIso(const QString& text);
+
+// A statement's literals that the engine can pass as parameters, so that
+// statements differing only in them share one prepared statement: texts
+// (not day-first dates, which the rewrite reads by their column) and whole
+// numbers compared with something (col = 'x', col <> 5; in a SELECT only
+// after its FROM, and only in a SELECT without sub-queries, so no result
+// column's name changes), and the single-literal values of an
+// INSERT ... VALUES of one row (there also other numbers, which the engine
+// passes only into numeric columns, where the value is the same).
+struct LiteralSlot {
+    enum Kind : char { Text = 'T', Integer = 'I', Number = 'N' };
+    Kind kind;
+    qsizetype pos;  // in the statement; a leading minus sign belongs to the number
+    qsizetype len;
+    int column = -1;  // INSERT values: the place in the column list
+};
+struct Parameterised {
+    // the statement with each slot cut out (a mark of its kind left), the
+    // key of the prepared statement
+    QString skeleton;
+    std::vector<LiteralSlot> literals;
+    // INSERT: the table and the places of the columns as written (none:
+    // all, in order)
+    QString table;
+    struct Span { qsizetype pos, len; };
+    std::vector<Span> columns;
+};
+std::optional<Parameterised> parameterise(const QString& statement);
+
+// The rewrite of a parameterised statement with ?1, ?2 ... for its literals,
+// checked against `plain` (the rewrite of the statement itself): nullopt
+// when the two do not agree literal for literal.
+std::optional<Rewritten> rewriteParameterised(const QString& statement, const Parameterised& p, const Rewritten& plain,
+                                              SchemaInfo* schema);
+
+// What a text slot stands for: the text between its quotes, with '' read as '.
+QString textOfSlot(QStringView literal);
 
 // The same SELECT with "rowid AS <alias>, " put first in its select list.
 QString withRowid(const QString& select, const QString& alias);

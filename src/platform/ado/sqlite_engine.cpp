@@ -238,6 +238,16 @@ public:
         checkSchema();
         int skipped = 0;  // depth of IF blocks whose condition did not hold
         for (const QString& statement : parts) {
+            bool ran = true;
+            if (skipped == 0 && shaped(statement, result, errors, ran)) {
+                if (ran) continue;
+                if (wasAutocommit && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+                if (sqlite3_get_autocommit(db_)) {
+                    level_ = 0;
+                    guarded_.clear();
+                }
+                return false;
+            }
             const sql::Rewritten rw = rewrite(statement);
             if (rw.kind == sql::StmtKind::BlockEnd) {
                 if (skipped > 0) --skipped;
@@ -271,6 +281,13 @@ public:
     bool query(const QString& text, bool updatable, Result& result, ErrorCollection& errors) override {
         startClock();
         checkSchema();
+        if (!updatable) {
+            bool ran = true;
+            if (shaped(text, result, errors, ran)) {
+                if (ran && !result.rows) result.rows = std::make_unique<RecordsetData>();
+                return ran;
+            }
+        }
         const sql::Rewritten rw = rewrite(text);
         if (updatable && rw.kind == sql::StmtKind::Select && rw.guard.isEmpty()) {
             const auto [table, withIdSql] = rowidForm(rw.sql);
@@ -440,6 +457,7 @@ private:
         schemaVersion_ = v;
         schema_->clear();
         rewrites_.clear();
+        shapes_.clear();
         // the library prepares its statements again by itself, but only at
         // their next step: the column types read before it would be old ones
         for (auto* st : stmts_) sqlite3_finalize(st);
@@ -545,6 +563,12 @@ private:
         if (rw.kind == sql::StmtKind::Insert || rw.kind == sql::StmtKind::Update) guardLengths(rw.sql);
         sqlite3_stmt* st = prepare(rw.sql, errors);
         if (!st) return false;
+        return runPrepared(st, rw, result, errors);
+    }
+
+    // Steps a prepared statement (its parameters bound) to its end, the rows
+    // it gives into the result.
+    bool runPrepared(sqlite3_stmt* st, const sql::Rewritten& rw, Result& result, ErrorCollection& errors) {
         const int nCols = sqlite3_column_count(st);
         std::unique_ptr<RecordsetData> data;
         if (nCols > 0) {
@@ -571,9 +595,11 @@ private:
         if (rc != SQLITE_DONE) {
             addError(errors, rc);
             sqlite3_reset(st);
+            sqlite3_clear_bindings(st);
             return false;
         }
         sqlite3_reset(st);
+        sqlite3_clear_bindings(st);
         if (rw.kind == sql::StmtKind::Insert || rw.kind == sql::StmtKind::Update || rw.kind == sql::StmtKind::Delete)
             result.affected += sqlite3_changes(db_);
         // CREATE, ALTER, DROP (also of temporary tables, which the main
@@ -584,6 +610,78 @@ private:
                 if (c.type == adEmpty) { c.type = adVarChar; c.definedSize = 255; }
             result.rows = std::move(data);
         }
+        return true;
+    }
+
+    // Statements that differ only in their literals (the rows of a voucher,
+    // a lookup by code) share one prepared statement, the literals bound as
+    // its parameters: the statement's shape is made from the first of them
+    // (which runs as written) and used from the second on. False when the
+    // statement has no usable shape and runs as written; otherwise `ran`
+    // tells whether it ran without error.
+    bool shaped(const QString& statement, Result& result, ErrorCollection& errors, bool& ran) {
+        std::optional<sql::Parameterised> p = sql::parameterise(statement);
+        if (!p) return false;
+        auto it = shapes_.constFind(p->skeleton);
+        if (it == shapes_.constEnd()) {
+            if (shapes_.size() > 512) shapes_.clear();
+            shapes_.insert(p->skeleton, makeShape(statement, *p));
+            return false;
+        }
+        const Shape& shape = *it;
+        if (!shape.usable) return false;
+        if (shape.rw.kind == sql::StmtKind::Insert || shape.rw.kind == sql::StmtKind::Update) guardLengths(shape.rw.sql);
+        sqlite3_stmt* st = prepare(shape.rw.sql, errors);
+        if (!st) {
+            ran = false;
+            return true;
+        }
+        for (size_t k = 0; k < p->literals.size(); ++k) {
+            const sql::LiteralSlot& l = p->literals[k];
+            const QStringView literal = QStringView(statement).mid(l.pos, l.len);
+            if (l.kind == sql::LiteralSlot::Integer) sqlite3_bind_int64(st, int(k) + 1, literal.toLongLong());
+            else bindText(st, int(k) + 1, l.kind == sql::LiteralSlot::Text ? sql::textOfSlot(literal) : literal.toString());
+        }
+        ran = runPrepared(st, shape.rw, result, errors);
+        return true;
+    }
+
+    struct Shape {
+        bool usable = false;
+        sql::Rewritten rw;  // its sql with the parameters
+    };
+    Shape makeShape(const QString& statement, const sql::Parameterised& p) {
+        Shape shape;
+        const sql::Rewritten plain = rewrite(statement);
+        if (plain.kind != sql::StmtKind::Select && plain.kind != sql::StmtKind::Insert &&
+            plain.kind != sql::StmtKind::Update && plain.kind != sql::StmtKind::Delete)
+            return shape;
+        // A number other than a whole one goes in as its text, which only a
+        // numeric column reads the way the engine reads the literal.
+        for (const sql::LiteralSlot& l : p.literals)
+            if (l.kind == sql::LiteralSlot::Number &&
+                (l.column < 0 || size_t(l.column) >= p.columns.size() ||
+                 !numericColumn(p.table, statement.mid(p.columns[size_t(l.column)].pos, p.columns[size_t(l.column)].len))))
+                return shape;
+        std::optional<sql::Rewritten> rw = sql::rewriteParameterised(statement, p, plain, schema_.get());
+        if (!rw) return shape;
+        shape.rw = std::move(*rw);
+        shape.usable = true;
+        return shape;
+    }
+
+    // Whether the engine gives the column numeric affinity (its declared
+    // type names no text, blob or nothing), so that a number's text stored
+    // there becomes the number the literal is.
+    bool numericColumn(const QString& table, const QString& column) {
+        const char* decl = nullptr;
+        if (sqlite3_table_column_metadata(db_, "main", table.toUtf8().constData(), column.toUtf8().constData(), &decl,
+                                          nullptr, nullptr, nullptr, nullptr) != SQLITE_OK ||
+            !decl)
+            return false;
+        const QByteArray d = QByteArray(decl).toUpper();
+        if (d.contains("INT")) return true;
+        if (d.isEmpty() || d.contains("CHAR") || d.contains("CLOB") || d.contains("TEXT") || d.contains("BLOB")) return false;
         return true;
     }
 
@@ -653,6 +751,7 @@ private:
     QElapsedTimer clock_;
     QHash<QString, QStringList> splits_;
     QHash<QString, sql::Rewritten> rewrites_;
+    QHash<QString, Shape> shapes_;  // by the statements' skeleton
     QHash<QString, std::pair<QString, QString>> rowidForms_;
     std::unique_ptr<SchemaCache> schema_;
     int schemaVersion_ = -2;  // never a real version: the first look reads it
