@@ -147,7 +147,7 @@ int main(int argc, char** argv)
         banco::creaBase(QDir(dir.path()).filePath(QStringLiteral("DEMO.sqlite")));
         banco::creaBase(QDir(dir.path()).filePath(QStringLiteral("CRUDO.sqlite")));
 
-        ui::ScriptedSession dlg;
+        banco::Sesion dlg;
         DB_Dll& db = banco::abrePrincipal();
         ModGlobal::gUNegocio = QStringLiteral("   1");
         ModGlobal::gCaja = QStringLiteral("1");

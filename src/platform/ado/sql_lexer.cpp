@@ -15,21 +15,35 @@ bool Token::isWord(const char* upperWord) const {
 
 namespace {
 
-bool isWordStart(QChar c) { return c.isLetter() || c == u'_' || c == u'@' || c == u'#'; }
-bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'@' || c == u'#' || c == u'$'; }
+// What an ASCII character is to the lexer (the rest asks QChar).
+enum : unsigned char { kSpace = 1, kDigit = 2, kWordStart = 4, kWordChar = 8 };
+constexpr std::array<unsigned char, 128> kClasses = [] {
+    std::array<unsigned char, 128> t{};
+    for (int c = 9; c <= 13; ++c) t[size_t(c)] = kSpace;
+    t[' '] = kSpace;
+    for (int c = '0'; c <= '9'; ++c) t[size_t(c)] = kDigit | kWordChar;
+    for (int c = 'A'; c <= 'Z'; ++c) t[size_t(c)] = t[size_t(c + 32)] = kWordStart | kWordChar;
+    for (char c : {'_', '@', '#'}) t[size_t(c)] = kWordStart | kWordChar;
+    t['$'] = kWordChar;
+    return t;
+}();
+inline bool isSpaceChar(char16_t c) { return c < 128 ? (kClasses[c] & kSpace) != 0 : QChar(c).isSpace(); }
+inline bool isDigitChar(char16_t c) { return c < 128 ? (kClasses[c] & kDigit) != 0 : QChar(c).isDigit(); }
+inline bool isWordStart(char16_t c) { return c < 128 ? (kClasses[c] & kWordStart) != 0 : QChar(c).isLetter(); }
+inline bool isWordChar(char16_t c) { return c < 128 ? (kClasses[c] & kWordChar) != 0 : QChar(c).isLetterOrNumber(); }
 
 }  // namespace
 
 bool Lexer::next(Lexeme& out) {
-    const QStringView s = text_;
-    const qsizetype n = s.size();
+    const char16_t* s = text_.utf16();
+    const qsizetype n = text_.size();
     qsizetype i = at_;
     if (i >= n) return false;
-    const QChar c = s[i];
+    const char16_t c = s[i];
     const qsizetype start = i;
     TokKind kind = TokKind::Punct;
-    if (c.isSpace()) {
-        while (i < n && s[i].isSpace()) ++i;
+    if (isSpaceChar(c)) {
+        while (i < n && isSpaceChar(s[i])) ++i;
         kind = TokKind::Space;
     } else if (c == u'-' && i + 1 < n && s[i + 1] == u'-') {
         while (i < n && s[i] != u'\n' && s[i] != u'\r') ++i;
@@ -60,19 +74,19 @@ bool Lexer::next(Lexeme& out) {
         while (i < n && s[i] != u'"') ++i;
         i = qMin(n, i + 1);
         kind = TokKind::Quoted;
-    } else if (c.isDigit() || (c == u'.' && i + 1 < n && s[i + 1].isDigit())) {
-        while (i < n && (s[i].isDigit() || s[i] == u'.')) ++i;
+    } else if (isDigitChar(c) || (c == u'.' && i + 1 < n && isDigitChar(s[i + 1]))) {
+        while (i < n && (isDigitChar(s[i]) || s[i] == u'.')) ++i;
         if (i < n && (s[i] == u'e' || s[i] == u'E') && i + 1 < n &&
-            (s[i + 1].isDigit() || ((s[i + 1] == u'+' || s[i + 1] == u'-') && i + 2 < n && s[i + 2].isDigit()))) {
+            (isDigitChar(s[i + 1]) || ((s[i + 1] == u'+' || s[i + 1] == u'-') && i + 2 < n && isDigitChar(s[i + 2])))) {
             i += 2;
-            while (i < n && s[i].isDigit()) ++i;
+            while (i < n && isDigitChar(s[i])) ++i;
         }
         kind = TokKind::Number;
     } else if (isWordStart(c)) {
         while (i < n && isWordChar(s[i])) ++i;
         kind = TokKind::Word;
     } else {
-        const QChar d = i + 1 < n ? s[i + 1] : QChar();
+        const char16_t d = i + 1 < n ? s[i + 1] : u'\0';
         if ((c == u'<' && (d == u'=' || d == u'>')) || (c == u'>' && d == u'=') || (c == u'!' && d == u'=') ||
             (c == u'|' && d == u'|'))
             i += 2;
@@ -199,8 +213,8 @@ QStringList splitBatch(const QString& batch) {
     int blocks = 0;          // IF ... BEGIN blocks open
     int cases = 0;           // CASE expressions open in the statement
     auto flush = [&](qsizetype end, qsizetype next) {
-        const QString t = batch.mid(curStart, end - curStart).trimmed();
-        if (!t.isEmpty()) out << t;
+        const QStringView t = QStringView(batch).mid(curStart, end - curStart).trimmed();
+        if (!t.isEmpty()) out << t.toString();
         curStart = next;
         kind = Kw::None;
         sawSet = sawValues = ifPending = ifCondDone = false;

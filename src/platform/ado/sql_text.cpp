@@ -1170,16 +1170,17 @@ std::optional<Parameterised> parameterise(const QString& s) {
     if (sig.empty()) return std::nullopt;
     const auto at = [&](size_t k) -> const Lexeme& { return sig[k]; };
     const auto text = [&](size_t k) { return QStringView(s).mid(at(k).pos, at(k).len); };
-    const auto isWord = [&](size_t k, const char* w) {
-        return k < sig.size() && at(k).kind == TokKind::Word && text(k).compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
+    const auto isWord = [&](size_t k, QLatin1String w) {
+        return k < sig.size() && at(k).kind == TokKind::Word && at(k).len == w.size() &&
+               text(k).compare(w, Qt::CaseInsensitive) == 0;
     };
     const auto isPunct = [&](size_t k, char16_t c) {
         return k < sig.size() && at(k).kind == TokKind::Punct && at(k).len == 1 && text(k)[0] == c;
     };
-    const bool insert = isWord(0, "INSERT"), select = isWord(0, "SELECT");
-    if (!insert && !select && !isWord(0, "UPDATE") && !isWord(0, "DELETE")) return std::nullopt;
+    const bool insert = isWord(0, QLatin1String("INSERT")), select = isWord(0, QLatin1String("SELECT"));
+    if (!insert && !select && !isWord(0, QLatin1String("UPDATE")) && !isWord(0, QLatin1String("DELETE"))) return std::nullopt;
     int selects = 0;
-    for (size_t k = 0; k < sig.size(); ++k) selects += isWord(k, "SELECT") ? 1 : 0;
+    for (size_t k = 0; k < sig.size(); ++k) selects += isWord(k, QLatin1String("SELECT")) ? 1 : 0;
 
     Parameterised p;
     // The slot of a literal at k (and of "-" before a number there); false
@@ -1208,7 +1209,7 @@ std::optional<Parameterised> parameterise(const QString& s) {
     if (insert) {
         // INSERT [INTO] name[.name] [(c1, c2 ...)] VALUES (v1, v2 ...) and nothing after
         if (selects > 0) return std::nullopt;
-        size_t k = isWord(1, "INTO") ? 2 : 1;
+        size_t k = isWord(1, QLatin1String("INTO")) ? 2 : 1;
         for (;;) {
             if (k >= sig.size() || (at(k).kind != TokKind::Word && at(k).kind != TokKind::Quoted)) return std::nullopt;
             const QStringView n = text(k);
@@ -1225,7 +1226,7 @@ std::optional<Parameterised> parameterise(const QString& s) {
             }
             ++k;
         }
-        if (!isWord(k, "VALUES") || !isPunct(k + 1, u'(')) return std::nullopt;
+        if (!isWord(k, QLatin1String("VALUES")) || !isPunct(k + 1, u'(')) return std::nullopt;
         k += 2;
         int column = 0, depth = 0;
         size_t itemFrom = k;
@@ -1250,7 +1251,7 @@ std::optional<Parameterised> parameterise(const QString& s) {
             for (from = 1; from < sig.size(); ++from) {
                 if (isPunct(from, u'(')) ++depth;
                 else if (isPunct(from, u')')) --depth;
-                else if (depth == 0 && isWord(from, "FROM")) break;
+                else if (depth == 0 && isWord(from, QLatin1String("FROM"))) break;
             }
         }
         for (size_t k = from + 1; k < sig.size(); ++k)

@@ -215,6 +215,9 @@ public:
     }
     ~SqliteEngine() override {
         for (auto* st : stmts_) sqlite3_finalize(st);
+        clearShapes();
+        sqlite3_finalize(begin_);
+        sqlite3_finalize(commit_);
         schema_.reset();
         sqlite3_close_v2(db_);
     }
@@ -280,13 +283,23 @@ public:
 
     bool query(const QString& text, bool updatable, Result& result, ErrorCollection& errors) override {
         startClock();
-        checkSchema();
         if (!updatable) {
+            // Outside a transaction the look at the schema and the rows would
+            // each lock and free the file: a SELECT does both in one read.
+            const bool oneRead = sqlite3_get_autocommit(db_) && startsWithSelect(text) && step(begin_, "BEGIN");
+            checkSchema();
             bool ran = true;
-            if (shaped(text, result, errors, ran)) {
+            const bool wasShaped = shaped(text, result, errors, ran);
+            if (oneRead) {
+                step(commit_, "COMMIT");
+                versionReadInTransaction_ = false;
+            }
+            if (wasShaped) {
                 if (ran && !result.rows) result.rows = std::make_unique<RecordsetData>();
                 return ran;
             }
+        } else {
+            checkSchema();
         }
         const sql::Rewritten rw = rewrite(text);
         if (updatable && rw.kind == sql::StmtKind::Select && rw.guard.isEmpty()) {
@@ -457,7 +470,7 @@ private:
         schemaVersion_ = v;
         schema_->clear();
         rewrites_.clear();
-        shapes_.clear();
+        clearShapes();
         // the library prepares its statements again by itself, but only at
         // their next step: the column types read before it would be old ones
         for (auto* st : stmts_) sqlite3_finalize(st);
@@ -568,21 +581,31 @@ private:
 
     // Steps a prepared statement (its parameters bound) to its end, the rows
     // it gives into the result.
-    bool runPrepared(sqlite3_stmt* st, const sql::Rewritten& rw, Result& result, ErrorCollection& errors) {
+    // The result columns of a prepared statement as its rows are read.
+    static std::vector<ColumnInfo> resultColumns(sqlite3_stmt* st, const sql::Rewritten& rw) {
+        const int nCols = sqlite3_column_count(st);
+        std::vector<ColumnInfo> columns;
+        columns.reserve(size_t(nCols));
+        for (int i = 0; i < nCols; ++i)
+            columns.push_back(columnFromDecl(QString::fromUtf8(sqlite3_column_name(st, i)), sqlite3_column_decltype(st, i)));
+        // a conversion the statement states (CONVERT(DECIMAL(18,2), x)) gives its column's type
+        for (const auto& [index, type] : rw.columnTypes) {
+            if (index < 0 || index >= nCols) continue;
+            const QByteArray decl = type.toLatin1();
+            auto& c = columns[size_t(index)];
+            c = columnFromDecl(c.name, decl.constData());
+        }
+        return columns;
+    }
+
+    // `columns`: the statement's result columns when already known.
+    bool runPrepared(sqlite3_stmt* st, const sql::Rewritten& rw, Result& result, ErrorCollection& errors,
+                     const std::vector<ColumnInfo>* columns = nullptr) {
         const int nCols = sqlite3_column_count(st);
         std::unique_ptr<RecordsetData> data;
         if (nCols > 0) {
             data = std::make_unique<RecordsetData>();
-            data->columns.reserve(size_t(nCols));
-            for (int i = 0; i < nCols; ++i)
-                data->columns.push_back(columnFromDecl(QString::fromUtf8(sqlite3_column_name(st, i)), sqlite3_column_decltype(st, i)));
-            // a conversion the statement states (CONVERT(DECIMAL(18,2), x)) gives its column's type
-            for (const auto& [index, type] : rw.columnTypes) {
-                if (index < 0 || index >= nCols) continue;
-                const QByteArray decl = type.toLatin1();
-                auto& c = data->columns[size_t(index)];
-                c = columnFromDecl(c.name, decl.constData());
-            }
+            data->columns = columns ? *columns : resultColumns(st, rw);
         }
         int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
@@ -613,6 +636,20 @@ private:
         return true;
     }
 
+    static bool startsWithSelect(const QString& text) {
+        qsizetype i = 0;
+        while (i < text.size() && text[i].isSpace()) ++i;
+        return QStringView(text).mid(i, 7).startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive) &&
+               (i + 6 == text.size() || !text[i + 6].isLetterOrNumber());
+    }
+    // Runs a statement without parameters or rows, prepared once.
+    bool step(sqlite3_stmt*& st, const char* sqlText) {
+        if (!st && sqlite3_prepare_v3(db_, sqlText, -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK) return false;
+        const bool ok = sqlite3_step(st) == SQLITE_DONE;
+        sqlite3_reset(st);
+        return ok;
+    }
+
     // Statements that differ only in their literals (the rows of a voucher,
     // a lookup by code) share one prepared statement, the literals bound as
     // its parameters: the statement's shape is made from the first of them
@@ -622,34 +659,47 @@ private:
     bool shaped(const QString& statement, Result& result, ErrorCollection& errors, bool& ran) {
         std::optional<sql::Parameterised> p = sql::parameterise(statement);
         if (!p) return false;
-        auto it = shapes_.constFind(p->skeleton);
-        if (it == shapes_.constEnd()) {
-            if (shapes_.size() > 512) shapes_.clear();
+        auto it = shapes_.find(p->skeleton);
+        if (it == shapes_.end()) {
+            if (shapes_.size() > 512) clearShapes();
             shapes_.insert(p->skeleton, makeShape(statement, *p));
             return false;
         }
-        const Shape& shape = *it;
+        Shape& shape = *it;
         if (!shape.usable) return false;
-        if (shape.rw.kind == sql::StmtKind::Insert || shape.rw.kind == sql::StmtKind::Update) guardLengths(shape.rw.sql);
-        sqlite3_stmt* st = prepare(shape.rw.sql, errors);
-        if (!st) {
-            ran = false;
-            return true;
+        if (!shape.written.isEmpty() && !guarded_.contains(shape.written)) guardLengths(shape.rw.sql);
+        if (!shape.st) {
+            const QByteArray u = shape.rw.sql.toUtf8();
+            const int rc = sqlite3_prepare_v3(db_, u.constData(), int(u.size()), SQLITE_PREPARE_PERSISTENT, &shape.st, nullptr);
+            if (rc != SQLITE_OK || !shape.st) {
+                addError(errors, rc);
+                ran = false;
+                return true;
+            }
         }
+        sqlite3_stmt* st = shape.st;
+        if (!shape.columns) shape.columns = resultColumns(st, shape.rw);
         for (size_t k = 0; k < p->literals.size(); ++k) {
             const sql::LiteralSlot& l = p->literals[k];
             const QStringView literal = QStringView(statement).mid(l.pos, l.len);
             if (l.kind == sql::LiteralSlot::Integer) sqlite3_bind_int64(st, int(k) + 1, literal.toLongLong());
-            else bindText(st, int(k) + 1, l.kind == sql::LiteralSlot::Text ? sql::textOfSlot(literal) : literal.toString());
+            else bindLiteral(st, int(k) + 1, literal, l.kind == sql::LiteralSlot::Text);
         }
-        ran = runPrepared(st, shape.rw, result, errors);
+        ran = runPrepared(st, shape.rw, result, errors, &*shape.columns);
         return true;
     }
 
     struct Shape {
         bool usable = false;
-        sql::Rewritten rw;  // its sql with the parameters
+        sql::Rewritten rw;          // its sql with the parameters
+        QString written;            // the table it writes to (lower case), for the length checks
+        sqlite3_stmt* st = nullptr; // prepared at the first use, finalized with the shape
+        std::optional<std::vector<ColumnInfo>> columns;  // its result columns, read with the first rows
     };
+    void clearShapes() {
+        for (Shape& s : shapes_) sqlite3_finalize(s.st);
+        shapes_.clear();
+    }
     Shape makeShape(const QString& statement, const sql::Parameterised& p) {
         Shape shape;
         const sql::Rewritten plain = rewrite(statement);
@@ -666,6 +716,8 @@ private:
         std::optional<sql::Rewritten> rw = sql::rewriteParameterised(statement, p, plain, schema_.get());
         if (!rw) return shape;
         shape.rw = std::move(*rw);
+        if (shape.rw.kind == sql::StmtKind::Insert || shape.rw.kind == sql::StmtKind::Update)
+            shape.written = writtenTable(shape.rw.sql).toLower();
         shape.usable = true;
         return shape;
     }
@@ -714,6 +766,37 @@ private:
         if (auto x = v.get<QString>()) { bindText(st, i, *x); return; }
         bindText(st, i, v.toString());
     }
+    // A literal's value as text: a text's content ('' read as ') or a number
+    // as written. Written as UTF-8 into a buffer kept for the next one (the
+    // library copies it); a text with surrogates goes the long way.
+    void bindLiteral(sqlite3_stmt* st, int i, QStringView literal, bool text) {
+        if (text) {
+            if (literal.startsWith(u'N') || literal.startsWith(u'n')) literal = literal.mid(1);
+            literal = literal.mid(1, literal.size() - 2);
+        }
+        std::string& b = bindBuffer_;
+        b.clear();
+        for (qsizetype k = 0; k < literal.size(); ++k) {
+            const char16_t c = literal[k].unicode();
+            if (c < 0x80) {
+                b += char(c);
+                if (text && c == u'\'' && k + 1 < literal.size() && literal[k + 1] == u'\'') ++k;
+            } else if (c < 0x800) {
+                b += char(0xC0 | (c >> 6));
+                b += char(0x80 | (c & 0x3F));
+            } else if (c >= 0xD800 && c <= 0xDFFF) {
+                QString whole = literal.toString();
+                if (text) whole.replace(QLatin1String("''"), QLatin1String("'"));
+                bindText(st, i, whole);
+                return;
+            } else {
+                b += char(0xE0 | (c >> 12));
+                b += char(0x80 | ((c >> 6) & 0x3F));
+                b += char(0x80 | (c & 0x3F));
+            }
+        }
+        sqlite3_bind_text(st, i, b.data(), int(b.size()), SQLITE_TRANSIENT);
+    }
     static void bindText(sqlite3_stmt* st, int i, const QString& s) {
         const QByteArray u = s.toUtf8();
         sqlite3_bind_text(st, i, u.constData(), int(u.size()), SQLITE_TRANSIENT);
@@ -752,6 +835,9 @@ private:
     QHash<QString, QStringList> splits_;
     QHash<QString, sql::Rewritten> rewrites_;
     QHash<QString, Shape> shapes_;  // by the statements' skeleton
+    std::string bindBuffer_;
+    sqlite3_stmt* begin_ = nullptr;
+    sqlite3_stmt* commit_ = nullptr;
     QHash<QString, std::pair<QString, QString>> rowidForms_;
     std::unique_ptr<SchemaCache> schema_;
     int schemaVersion_ = -2;  // never a real version: the first look reads it

@@ -67,7 +67,8 @@ TEST(StatementShapes, BoundValuesAreStoredAndFoundAsTheLiterals) {
     const char* values[] = {"0",     "-7",     "007",       "123456789012345678", "1234567890123456789",
                             "99999999999999999999", "12.5", "-0.10", "1.",        ".5",
                             "1e3",   "2.50E-1", "'x'",      "'O''Brien'",         "N'ñandú'",
-                            "'12.5'", "' 5 '",  "''",       "'NULL'",             "NULL"};
+                            "'12.5'", "' 5 '",  "''",       "'NULL'",             "NULL",
+                            "'€ ''x'''", "N'😀'''"};
     int id = 0;
     for (const char* column : {"i", "d", "f", "c", "b", "x", "t"})
         for (const char* value : values)
