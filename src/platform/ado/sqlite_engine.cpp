@@ -867,7 +867,7 @@ void guardTextLengths(sqlite3* db, const QString& table) {
         if (!text || c.definedSize <= 0 || c.definedSize >= 8000) continue;
         QString col = c.name;
         col.replace(u'"', QStringLiteral("\"\""));
-        checks << QStringLiteral("length(rtrim(NEW.\"%1\", ' ')) > %2").arg(col).arg(c.definedSize);
+        checks << QStringLiteral("length(NEW.\"%1\") > %2 AND length(rtrim(NEW.\"%1\", ' ')) > %2").arg(col).arg(c.definedSize);
     }
     sqlite3_finalize(st);
     QString script;
