@@ -40,9 +40,10 @@ std::vector<std::string> grabadas;
 
 int Traza(unsigned, void*, void* p, void*)
 {
-    // The engine's own schema checks are not statements of the load.
-    if (grabando &&
-        std::string(sqlite3_sql(static_cast<sqlite3_stmt*>(p))).rfind("PRAGMA", 0) != 0) {
+    // The engine's own schema checks and the read transactions it puts
+    // around a query are not statements of the load.
+    const std::string texto = sqlite3_sql(static_cast<sqlite3_stmt*>(p));
+    if (grabando && texto.rfind("PRAGMA", 0) != 0 && texto != "BEGIN" && texto != "COMMIT") {
         char* sql = sqlite3_expanded_sql(static_cast<sqlite3_stmt*>(p));
         if (sql) {
             grabadas.emplace_back(sql);
