@@ -346,6 +346,21 @@ QStringList splitBatch(const QString& batch) {
 }
 
 
+// Without a line end or ";" no statement after the first one begins, and
+// one beginning with these keywords opens no IF block.
+bool isSingleStatement(QStringView text) {
+    for (const QChar c : text)
+        if (c == u'\n' || c == u'\r' || c == u';') return false;
+    Lexer lexer(text);
+    Lexeme l{TokKind::Space, 0, 0};
+    bool more;
+    while ((more = lexer.next(l)) && (l.kind == TokKind::Space || l.kind == TokKind::Comment)) {
+    }
+    if (!more || l.kind != TokKind::Word) return false;
+    const Kw k = keywordOf(text.mid(l.pos, l.len));
+    return k == Kw::SELECT || k == Kw::INSERT || k == Kw::UPDATE || k == Kw::DELETE;
+}
+
 size_t nextSig(const std::vector<Token>& t, size_t i) {
     while (i < t.size() && !t[i].significant()) ++i;
     return i;

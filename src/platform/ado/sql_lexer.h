@@ -55,6 +55,9 @@ QString join(const std::vector<Token>& tokens);
 // comes back as one statement, the statements of its block one by one and
 // its END alone. Statements come back trimmed; empty ones are dropped.
 QStringList splitBatch(const QString& batch);
+// Whether splitBatch gives the text back as one statement, told without
+// splitting: a SELECT, INSERT, UPDATE or DELETE on one line, without ";".
+bool isSingleStatement(QStringView text);
 
 enum class StmtKind {
     Empty,     // nothing to run (SET NOCOUNT, PRINT, ...): accepted and ignored

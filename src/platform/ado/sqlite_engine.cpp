@@ -235,7 +235,9 @@ public:
     }
 
     bool execute(const QString& text, Result& result, ErrorCollection& errors) override {
-        const QStringList& parts = split(text);
+        QStringList single;
+        if (sql::isSingleStatement(text)) single << text.trimmed();
+        const QStringList& parts = single.isEmpty() ? split(text) : single;
         const bool wasAutocommit = sqlite3_get_autocommit(db_) != 0;
         startClock();
         checkSchema();

@@ -320,4 +320,27 @@ TEST(BatchSplitter, StatementsPerBatch) {
         EXPECT_EQ(ado::sql::splitBatch(QString::fromUtf8(c.batch)).size(), c.statements) << c.batch;
 }
 
+// What the engine takes as one statement without splitting is what the
+// splitter gives back whole.
+TEST(BatchSplitter, SingleStatementsToldWithoutSplitting) {
+    struct C { const char* text; bool single; };
+    const C cases[] = {
+        {"  INSERT INTO t (a) VALUES ('x;y')  ", false},  // a ";" anywhere: split
+        {"INSERT INTO t (a) VALUES (1) /* c */", true},
+        {"update t set a = 1 -- note", true},
+        {"SELECT 1 SELECT 2", true},
+        {"DELETE FROM t WHERE a IN (SELECT b FROM u) BEGIN TRAN", true},
+        {"IF EXISTS (SELECT 1 FROM t) BEGIN UPDATE t SET a = 1 END", false},
+        {"BEGIN TRAN", false},
+        {"SELECT 1\nSELECT 2", false},
+        {"", false},
+        {" -- only a comment", false},
+    };
+    for (const C& c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        EXPECT_EQ(ado::sql::isSingleStatement(text), c.single) << c.text;
+        if (c.single) EXPECT_EQ(ado::sql::splitBatch(text), QStringList{text.trimmed()}) << c.text;
+    }
+}
+
 }  // namespace
