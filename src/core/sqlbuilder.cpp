@@ -83,14 +83,20 @@ void ArmaSentenciaSQL(const QList<CampoValor>& Campos, QStringList& Sentencias, 
 
 void ArmaInsertValores(QString& SQL, const QList<CampoValor>& Campos, bool Limpiar)
 {
-    QStringList columnas;
-    QStringList valores;
-    for (const CampoValor& c : Campos) {
-        columnas << c.Campo;
-        valores << c.Valor;
+    // Appended piece by piece: no list or joined copy per statement.
+    SQL += u'(';
+    for (qsizetype i = 0; i < Campos.size(); ++i) {
+        if (i > 0)
+            SQL += u',';
+        SQL += Campos[i].Campo;
     }
-    SQL += QStringLiteral("(") + columnas.join(u',') + QStringLiteral(")") + QStringLiteral(" VALUES (") +
-           valores.join(u',') + QStringLiteral(")");
+    SQL += QLatin1String(") VALUES (");
+    for (qsizetype i = 0; i < Campos.size(); ++i) {
+        if (i > 0)
+            SQL += u',';
+        SQL += Campos[i].Valor;
+    }
+    SQL += u')';
     if (Limpiar)
         gListaCampos.clear();
 }
@@ -163,7 +169,13 @@ QString DuplicaApostrofes(const QString& Texto)
 
 QString TextoSQL(const QString& Texto)
 {
-    return QLatin1Char('\'') + DuplicaApostrofes(Texto) + QLatin1Char('\'');
+    const QString cuerpo = DuplicaApostrofes(Texto);
+    QString r;
+    r.reserve(cuerpo.size() + 2);
+    r += u'\'';
+    r += cuerpo;
+    r += u'\'';
+    return r;
 }
 
 QString LimpiaTexto(const Variant& Valor)

@@ -34,7 +34,10 @@ using kapores2::Funciones;
 using legacy::Currency;
 using legacy::Trim;
 using ModGlobal::TextoSQL;
+using namespace Qt::Literals::StringLiterals;
+using stockcomun::Doble;
 using stockcomun::Es;
+using stockcomun::Moneda;
 using stockcomun::Num;
 
 namespace {
@@ -51,22 +54,12 @@ bool EsSi(const QString& valor)
 
 bool Blanco(const QString& t)
 {
-    return Trim(t).isEmpty();
+    return stockcomun::Recortado(t).isEmpty();
 }
 
 QString Cod(const QString& t, int ancho)
 {
     return Funciones::RellenaCodigo(t, ancho);
-}
-
-Currency Moneda(const QString& t)
-{
-    return Funciones::TextoANumero(legacy::Variant(t));
-}
-
-double Doble(const QString& t)
-{
-    return Funciones::TextoADoble(legacy::Variant(t));
 }
 
 bool Bandera(const QString& t)
@@ -98,6 +91,27 @@ QString Campo(const QString& tabla, const QString& valor, const char* devuelto, 
                                                               legacy::Variant(8), QString(), trim, false))
         .toString();
 }
+
+// The last result of a text function of one text, given again while that
+// text stays the same: what a movement row takes from the voucher's own
+// values, and from its grid row for every item of it.
+class Memo {
+public:
+    template <class F>
+    const QString& operator()(const QString& entrada, F&& f)
+    {
+        if (!listo_ || entrada != entrada_) {
+            salida_ = f(entrada);
+            entrada_ = entrada;
+            listo_ = true;
+        }
+        return salida_;
+    }
+
+private:
+    bool listo_ = false;
+    QString entrada_, salida_;
+};
 
 // The routine's arguments and what it reads of its object.
 struct Argumentos {
@@ -149,6 +163,10 @@ struct Corrida : Argumentos {
          IrObligatorio = false;
     long filaConAsiento = 0;   // grid row whose seat this pass already asked for
     double repartido = 0;      // share of the row quantity given to earlier items (exits, see Cantidad)
+    struct {
+        Memo tc, complemento, fecha, caja, posicion, articulo, descripcion, unidad, udPr, unegocio, moneda, tecnico,
+            vendedor;
+    } memo;
 
     // One step of the routine's error trap; leaving the trap leaves the routine.
     void S(const std::function<void()>& paso)
@@ -182,9 +200,14 @@ struct Corrida : Argumentos {
 // carries a NUL character (fixed-length fields of lot records have them).
 void Corrida::Inserta(QString& sql)
 {
-    for (CampoValor& c : ModGlobal::gListaCampos)
+    qsizetype largo = 40;
+    for (CampoValor& c : ModGlobal::gListaCampos) {
         c.Valor.remove(QChar(0));
-    sql = QStringLiteral("INSERT INTO V_MV_STOCK");
+        largo += c.Campo.size() + c.Valor.size() + 2;
+    }
+    sql.clear();
+    sql.reserve(largo);
+    sql += QLatin1String("INSERT INTO V_MV_STOCK");
     ModGlobal::ArmaInsertValores(sql, ModGlobal::gListaCampos, true);
 }
 
@@ -198,7 +221,8 @@ void Corrida::FallaFila()
 void Corrida::EjecutaOAgrega(const QString& sql, const QString& asiento)
 {
     if (GeneraSentenciaSQL) {
-        SqlTemp += QStringLiteral("\r") + sql;
+        SqlTemp += u'\r';
+        SqlTemp += sql;
         return;
     }
     S([&] { db.EjecutaConsultaSQL(asiento.isEmpty() ? sql : sql + QStringLiteral("\r\n ") + asiento); });
@@ -532,21 +556,27 @@ void Corrida::ArmaFila()
 {
     QList<CampoValor>& L = ModGlobal::gListaCampos;
     L.clear();
-    const auto par = [&](const char* campo, const QString& valor) { L.append({QString::fromLatin1(campo), valor}); };
+    const auto par = [&](const QString& campo, const QString& valor) { L.append({campo, valor}); };
 
-    par("TC", TextoSQL(Cod(TC, 4)));
-    par("IdComprobante", TextoSQL(SucNroLetra));
+    const auto literal = [](const QString& t) { return TextoSQL(t); };
+    const auto codigo4 = [](const QString& t) { return TextoSQL(Cod(t, 4)); };
+    const auto codigo4Recortado = [](const QString& t) { return TextoSQL(Cod(Trim(t), 4)); };
+
+    par(u"TC"_s, memo.tc(TC, codigo4));
+    par(u"IdComprobante"_s, TextoSQL(SucNroLetra));
     if (!EsCompras)
-        par("IdComplemento", Num(legacy::Variant(Blanco(IdComplemento) ? QStringLiteral("0") : Trim(IdComplemento))));
-    par("Secuencia", TextoDeSecuencia(Secuencia));
-    par("Fecha", TextoSQL(fecha));
+        par(u"IdComplemento"_s, memo.complemento(IdComplemento, [](const QString& t) {
+                return Num(Blanco(t) ? QStringLiteral("0") : Trim(t));
+            }));
+    par(u"Secuencia"_s, TextoDeSecuencia(Secuencia));
+    par(u"Fecha"_s, memo.fecha(fecha, literal));
     if (!Blanco(ModGlobal::gCaja)) {
         ModGlobal::gCaja.remove(u'\'');
-        par("IdCaja", TextoSQL(Cod(ModGlobal::gCaja, 4)));
+        par(u"IdCaja"_s, memo.caja(ModGlobal::gCaja, codigo4));
     }
     if (Pasada == 1) {
         if (SignoRemota == 1) {
-            par("IdDeposito", IdDeposito);
+            par(u"IdDeposito"_s, IdDeposito);
         } else {
             DepositoFila = Trim(Cel(6));
             if (Blanco(DepositoFila))
@@ -554,48 +584,53 @@ void Corrida::ArmaFila()
             DepositoFila = Cod(DepositoFila, 4);
             if (!DepositoFila.endsWith(u'\''))
                 DepositoFila = TextoSQL(DepositoFila);
-            par("IdDeposito", DepositoFila);
+            par(u"IdDeposito"_s, DepositoFila);
         }
     } else {
-        par("IdDeposito", IdDepositoDestino);
+        par(u"IdDeposito"_s, IdDepositoDestino);
     }
     if (EsTransferencia) {
         if (Pasada == 1)
-            par("IDDEPOSITO_DESTINO", Blanco(IdDepositoDestino) ? QStringLiteral("null") : Cod(IdDepositoDestino, 4));
+            par(u"IDDEPOSITO_DESTINO"_s,
+                Blanco(IdDepositoDestino) ? QStringLiteral("null") : Cod(IdDepositoDestino, 4));
         else
-            par("IDDEPOSITO_DESTINO", Blanco(DepositoFila) ? QStringLiteral("null") : Cod(DepositoFila, 4));
+            par(u"IDDEPOSITO_DESTINO"_s, Blanco(DepositoFila) ? QStringLiteral("null") : Cod(DepositoFila, 4));
     }
-    par("IdPosicion", TextoSQL(SinComillas(Trim(Cel(4)))));
-    par("IdArticulo", TextoSQL(Cod(Trim(Cel(0)), 25)));
-    QString descripcion = Trim(Cel(1));
-    if (descripcion.size() > lenDesc)
-        descripcion = descripcion.left(lenDesc);
-    par("Descripcion", TextoSQL(SinComillas(descripcion)));
+    par(u"IdPosicion"_s, memo.posicion(Cel(4), [](const QString& t) { return TextoSQL(SinComillas(Trim(t))); }));
+    par(u"IdArticulo"_s, memo.articulo(Cel(0), [](const QString& t) { return TextoSQL(Cod(Trim(t), 25)); }));
+    par(u"Descripcion"_s, memo.descripcion(Cel(1), [&](const QString& t) {
+            QString descripcion = Trim(t);
+            if (descripcion.size() > lenDesc)
+                descripcion = descripcion.left(lenDesc);
+            return TextoSQL(SinComillas(descripcion));
+        }));
     ui::DoEvents();
 
-    par("NroLote", Blanco(NroLote) ? QStringLiteral("NULL") : TextoSQL(PrimerosDe(NroLote, 25)));
+    par(u"NroLote"_s, Blanco(NroLote) ? QStringLiteral("NULL") : TextoSQL(PrimerosDe(NroLote, 25)));
     QString controladoPorLote, idOrigenLote;
     if (!Blanco(NroLote))
         ModGlobal::DatosDespacho(NroLote, controladoPorLote, idOrigenLote);
     if (!Blanco(Cel(90)))
-        par("ControladoPor", TextoSQL(Trim(Cel(90))));
+        par(u"ControladoPor"_s, TextoSQL(Trim(Cel(90))));
     else if (Blanco(Cel(40)))
-        par("ControladoPor", Blanco(Aduana) ? TextoSQL(controladoPorLote) : TextoSQL(SinComillas(Trim(Aduana))));
+        par(u"ControladoPor"_s, Blanco(Aduana) ? TextoSQL(controladoPorLote) : TextoSQL(SinComillas(Trim(Aduana))));
     else
-        par("ControladoPor", TextoSQL(SinComillas(Trim(Cel(40)))));
+        par(u"ControladoPor"_s, TextoSQL(SinComillas(Trim(Cel(40)))));
     if (!Blanco(Cel(39)))
-        par("IdOrigen", TextoSQL(Cod(Trim(Cel(39)), 4)));
+        par(u"IdOrigen"_s, TextoSQL(Cod(Trim(Cel(39)), 4)));
     else if (!Blanco(LoteOrigen))
-        par("IdOrigen", TextoSQL(Cod(Trim(LoteOrigen), 4)));
+        par(u"IdOrigen"_s, TextoSQL(Cod(Trim(LoteOrigen), 4)));
     else if (!Blanco(idOrigenLote))
-        par("IdOrigen", TextoSQL(Cod(Trim(idOrigenLote), 4)));
+        par(u"IdOrigen"_s, TextoSQL(Cod(Trim(idOrigenLote), 4)));
     else
-        par("IdOrigen", QStringLiteral("NULL"));
+        par(u"IdOrigen"_s, QStringLiteral("NULL"));
     if (EsTransferencia && !PideSerie && Signo == 1)
-        par("NroSerie", QStringLiteral("NULL"));
+        par(u"NroSerie"_s, QStringLiteral("NULL"));
     else
-        par("NroSerie", Blanco(NroSerie) ? QStringLiteral("NULL") : TextoSQL(PrimerosDe(NroSerie, 25)));
-    par("IdUnidad", Blanco(Cel(5)) ? QStringLiteral("NULL") : TextoSQL(Cod(Trim(Cel(5)), 4)));
+        par(u"NroSerie"_s, Blanco(NroSerie) ? QStringLiteral("NULL") : TextoSQL(PrimerosDe(NroSerie, 25)));
+    par(u"IdUnidad"_s, memo.unidad(Cel(5), [&](const QString& t) {
+            return Blanco(t) ? QStringLiteral("NULL") : codigo4Recortado(t);
+        }));
 
     // Quantity.
     ui::DoEvents();
@@ -632,7 +667,7 @@ void Corrida::ArmaFila()
     }
     ui::DoEvents();
     movimiento *= Signo;
-    par("Cantidad", Num(movimiento));
+    par(u"Cantidad"_s, Num(movimiento));
     CantidadItem = 0;
 
     // Secondary quantity and base unit.
@@ -642,8 +677,8 @@ void Corrida::ArmaFila()
     const bool pesable = Bandera(Trim(Cel(79)));
     const QString base = Trim(Cel(44));
     const auto ud = [&](const QString& cantidad, const QString& unidad) {
-        par("CantidadUD", cantidad);
-        par("IdUnidadBase", TextoSQL(Cod(unidad, 4)));
+        par(u"CantidadUD"_s, cantidad);
+        par(u"IdUnidadBase"_s, TextoSQL(Cod(unidad, 4)));
     };
     const Currency signo(Signo);
     if (pesable && Blanco(base)) {
@@ -671,50 +706,51 @@ void Corrida::ArmaFila()
             CuentaLocal = QStringLiteral("NULL");
     }
     if (!Es(CuentaLocal, "NULL"))
-        par("CuentaProveedor", TextoSQL(CuentaLocal));
+        par(u"CuentaProveedor"_s, TextoSQL(CuentaLocal));
 
     if (MotivoDelGrid)
         IdMotivoStock = TextoSQL(Cod(Cel(89), 4));
     IdMotivoStock.remove(u'\'');
-    par("IdMotivoStock", TextoSQL(Cod(Trim(IdMotivoStock), 4)));
-    par("PrecioVenta", Num(Moneda(Cel(17))));
-    par("Importe_S_Iva", Num(Moneda(Cel(20))));
+    par(u"IdMotivoStock"_s, TextoSQL(Cod(Trim(IdMotivoStock), 4)));
+    par(u"PrecioVenta"_s, Num(Moneda(Cel(17))));
+    par(u"Importe_S_Iva"_s, Num(Moneda(Cel(20))));
     if (Moneda(Cel(41)) == Currency(0))
-        par("Costo", Num(Moneda(Campo(QStringLiteral("V_MA_ARTICULOS"), Cod(Trim(Cel(0)), 25), "Costo", "idarticulo",
-                                      false))));
+        par(u"Costo"_s, Num(Moneda(Campo(QStringLiteral("V_MA_ARTICULOS"), Cod(Trim(Cel(0)), 25), "Costo",
+                                         "idarticulo", false))));
     else
-        par("Costo", Num(Moneda(Cel(41))));
-    par("Impuestos", Num(Moneda(Cel(43)) + Moneda(Cel(96))));
-    par("DtoItem", Num(Moneda(Cel(14))));
+        par(u"Costo"_s, Num(Moneda(Cel(41))));
+    par(u"Impuestos"_s, Num(Moneda(Cel(43)) + Moneda(Cel(96))));
+    par(u"DtoItem"_s, Num(Moneda(Cel(14))));
     if (TcOrigenDelGrid)
         TcOrigen = Trim(Cel(37).left(4));
     TcOrigen.remove(u'\'');
-    par("Tc_Origen", TextoSQL(TcOrigen));
+    par(u"Tc_Origen"_s, TextoSQL(TcOrigen));
     if (CpteOrigenDelGrid)
         ComprobanteOrigen = TextoSQL(Trim(Cel(37).mid(4, 13)));
-    par("IdComprobante_Origen", ComprobanteOrigen);
-    par("Id_Origen", Num(Moneda(Cel(38))));
+    par(u"IdComprobante_Origen"_s, ComprobanteOrigen);
+    par(u"Id_Origen"_s, Num(Moneda(Cel(38))));
     const bool exento = std::lround(Moneda(Cel(19)).toDouble()) == -1;
-    par("IVARI", Moneda(Cel(36)) == Currency(0) && !exento ? Num(tasaIVAGeneral) : Num(Moneda(Cel(36))));
-    par("IVARNI", Num(Moneda(Cel(48))));
+    par(u"IVARI"_s, Moneda(Cel(36)) == Currency(0) && !exento ? Num(tasaIVAGeneral) : Num(Moneda(Cel(36))));
+    par(u"IVARNI"_s, Num(Moneda(Cel(48))));
     if (!Es(IdTecnico, "NULL"))
-        par("IdTecnico", TextoSQL(Cod(IdTecnico, 4)));
+        par(u"IdTecnico"_s, memo.tecnico(IdTecnico, codigo4));
     if (Cel(10).isEmpty())
         PoneCel(10, QStringLiteral("1"));
-    par("EQUIV_UDBASE", Num(legacy::Variant(Cel(10))));
-    par("IDINSERT", Num(legacy::Variant(Cel(83))));
-    par("IDCOMPULSA", Num(legacy::Variant(Cel(84))));
-    par("Oferta", Num(legacy::Variant(Cel(88))));
-    par("IdVendedor", TextoSQL(IdVendedor));
-    par("Importe_Ud", Num(legacy::Variant(Cel(16))));
-    par("Ud_Pr", TextoSQL(Cod(Cel(15), 4)));
-    par("UNEGOCIO", TextoSQL(Cod(Trim(ModGlobal::gUNegocio), 4)));
-    par("ARTMONEDA", TextoSQL(Cod(ArtMoneda, 4)));
-    par("ARTCOTIZACION", Num(ArtCotizacion));
-    par("EnComodato", Num(legacy::Variant(Cel(91))));
+    par(u"EQUIV_UDBASE"_s, Num(legacy::Variant(Cel(10))));
+    par(u"IDINSERT"_s, Num(legacy::Variant(Cel(83))));
+    par(u"IDCOMPULSA"_s, Num(legacy::Variant(Cel(84))));
+    par(u"Oferta"_s, Num(legacy::Variant(Cel(88))));
+    par(u"IdVendedor"_s, memo.vendedor(IdVendedor, literal));
+    par(u"Importe_Ud"_s, Num(legacy::Variant(Cel(16))));
+    par(u"Ud_Pr"_s, memo.udPr(Cel(15), codigo4));
+    par(u"UNEGOCIO"_s, memo.unegocio(ModGlobal::gUNegocio, codigo4Recortado));
+    par(u"ARTMONEDA"_s, memo.moneda(ArtMoneda, codigo4));
+    par(u"ARTCOTIZACION"_s, Num(ArtCotizacion));
+    par(u"EnComodato"_s, Num(legacy::Variant(Cel(91))));
     if (!HayComodato)
         HayComodato = legacy::Val(Cel(91)) == 1;
-    for (const auto& [campo, col] : {std::pair{"CANT_BL", 66}, std::pair{"CANT_KG", 67}, std::pair{"CANT_M3", 65}}) {
+    for (const auto& [campo, col] :
+         {std::pair{u"CANT_BL"_s, 66}, std::pair{u"CANT_KG"_s, 67}, std::pair{u"CANT_M3"_s, 65}}) {
         const std::int32_t entero = legacy::CLng(legacy::Variant(Doble(Cel(col))));
         par(campo, Num(legacy::Variant(QString::number(qint64(entero) * Signo))));
     }

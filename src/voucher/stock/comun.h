@@ -13,9 +13,20 @@
 
 namespace stockcomun {
 
+// The text without its leading and trailing blanks, as legacy::Trim cuts it.
+inline QStringView Recortado(const QString& t)
+{
+    qsizetype i = 0, n = t.size();
+    while (i < n && t[i] == u' ')
+        ++i;
+    while (n > i && t[n - 1] == u' ')
+        --n;
+    return QStringView(t).mid(i, n - i);
+}
+
 inline bool Es(const QString& valor, const char* palabra)
 {
-    return legacy::Trim(valor).compare(QLatin1String(palabra), Qt::CaseInsensitive) == 0;
+    return Recortado(valor).compare(QLatin1String(palabra), Qt::CaseInsensitive) == 0;
 }
 
 inline bool EsUno(const QString& valor, std::initializer_list<const char*> palabras)
@@ -26,20 +37,16 @@ inline bool EsUno(const QString& valor, std::initializer_list<const char*> palab
     return false;
 }
 
-// A number as the statement writes it: at most four decimals, "." as point.
-inline QString Num(const legacy::Variant& v)
-{
-    return ModGlobal::gDB().SQLValue(v, QStringLiteral("@")).toString();
-}
+// A number as the statement writes it: at most four decimals, "." as point
+// (the number literal of the database class: the value read as an amount).
+QString Num(const QString& texto);
+QString Num(const legacy::Variant& v);
+QString Num(const legacy::Currency& v);
+QString Num(double v);  // through its text with six decimals
 
-inline QString Num(const legacy::Currency& v)
-{
-    return Num(legacy::Variant(v.toString()));
-}
-
-inline QString Num(double v)
-{
-    return Num(legacy::Variant(QString::number(v, 'f', 6)));
-}
+// A grid text read as an amount and as a double, as the general readers of
+// the suite read it.
+legacy::Currency Moneda(const QString& t);
+double Doble(const QString& t);
 
 }  // namespace stockcomun
