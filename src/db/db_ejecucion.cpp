@@ -39,8 +39,13 @@ void OlvidaTruncamiento(ado::ErrorCollection& errores, const QString& sentencia)
 void DB_Dll::RescribeMarcas(QString& sentencia) const
 {
     const QString marca = QStringLiteral("@Admin_");
+    // no "@", no mark: the text is not searched again
+    const auto quitaMarca = [&] {
+        if (sentencia.contains(u'@'))
+            sentencia = ReemplazaTodo(sentencia, marca, QString());
+    };
     if (!(Contiene(sentencia, QStringLiteral("CREATE")) && Contiene(sentencia, QStringLiteral("DROP")))) {
-        sentencia = ReemplazaTodo(sentencia, marca, QString());
+        quitaMarca();
         return;
     }
     if (Contiene(sentencia, QStringLiteral("DELETE"))) {

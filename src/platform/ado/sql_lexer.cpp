@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstring>
+#include <functional>
 #include <iterator>
 
 namespace ado::sql {
@@ -197,9 +198,33 @@ StmtKind statementKind(const QString& statement) {
 }
 
 QStringList splitBatch(const QString& batch) {
+    QStringList out;
+    splitBatch(batch, [&](Statement& s) {
+        out << std::move(s.text);
+        return true;
+    });
+    return out;
+}
+
+bool splitBatch(const QString& batch, const std::function<bool(Statement&)>& take) {
     Lexer lexer(batch);
     const auto text = [&](const Lexeme& t) { return QStringView(batch).mid(t.pos, t.len); };
-    QStringList out;
+    Statement st;
+    bool going = true;
+    // the significant tokens of the statement at hand, placed in the batch
+    std::vector<Lexeme> tokens;
+    tokens.reserve(256);
+    const auto deliver = [&](qsizetype from, qsizetype end) {
+        const QStringView whole = QStringView(batch).mid(from, end - from);
+        const QStringView t = whole.trimmed();
+        if (t.isEmpty() || !going) return;
+        const qsizetype at = from + (t.data() - whole.data());
+        st.text = t.toString();
+        st.tokens.clear();
+        // (an unclosed quote or comment at the end loses the blanks trimmed off)
+        for (const Lexeme& l : tokens) st.tokens.push_back({l.kind, l.pos - at, qMin(l.len, at + t.size() - l.pos)});
+        going = take(st);
+    };
     qsizetype curStart = 0;  // the current statement is the text from here to the token at hand
     int depth = 0;
     Kw kind = Kw::None;      // first keyword of the current statement (of the IF body once it began)
@@ -213,8 +238,8 @@ QStringList splitBatch(const QString& batch) {
     int blocks = 0;          // IF ... BEGIN blocks open
     int cases = 0;           // CASE expressions open in the statement
     auto flush = [&](qsizetype end, qsizetype next) {
-        const QStringView t = QStringView(batch).mid(curStart, end - curStart).trimmed();
-        if (!t.isEmpty()) out << t.toString();
+        deliver(curStart, end);
+        tokens.clear();
         curStart = next;
         kind = Kw::None;
         sawSet = sawValues = ifPending = ifCondDone = false;
@@ -234,7 +259,7 @@ QStringList splitBatch(const QString& batch) {
         return k != Kw::TRAN && k != Kw::TRANSACTION;
     };
     Lexeme t;
-    while (lexer.next(t)) {
+    while (going && lexer.next(t)) {
         const QStringView tx = text(t);
         if (t.kind == TokKind::Space) {
             if (tx.contains(u'\n') || tx.contains(u'\r')) newlineSinceLast = true;
@@ -263,8 +288,9 @@ QStringList splitBatch(const QString& batch) {
                 --cases;
             } else if (blocks > 0) {
                 // the END of an IF block stands alone
-                flush(t.pos, t.pos + t.len);
-                out << tx.toString();
+                flush(t.pos, t.pos);
+                tokens.push_back(t);
+                flush(t.pos + t.len, t.pos + t.len);
                 --blocks;
                 newlineSinceLast = true;
                 continue;
@@ -273,6 +299,7 @@ QStringList splitBatch(const QString& batch) {
         if (depth == 0 && w == Kw::BEGIN && ifPending && ifCondDone && opensBlock()) {
             // IF [NOT] EXISTS (...) BEGIN: the head of a block, whose
             // statements follow one by one up to its END
+            tokens.push_back(t);
             flush(t.pos + t.len, t.pos + t.len);
             ++blocks;
             newlineSinceLast = true;
@@ -290,6 +317,7 @@ QStringList splitBatch(const QString& batch) {
                         sawSet = sawValues = false;
                         prevWord = w;
                         newlineSinceLast = false;
+                        tokens.push_back(t);
                         continue;
                     }
                     starts = false;
@@ -317,6 +345,7 @@ QStringList splitBatch(const QString& batch) {
                 sawSet = sawValues = false;
                 prevWord = w;
                 newlineSinceLast = false;
+                tokens.push_back(t);
                 continue;
             }
             if (starts && kind != Kw::None) flush(t.pos, t.pos);
@@ -340,9 +369,10 @@ QStringList splitBatch(const QString& batch) {
             object = w;
         prevWord = w;
         newlineSinceLast = false;
+        tokens.push_back(t);
     }
     flush(batch.size(), batch.size());
-    return out;
+    return going;
 }
 
 

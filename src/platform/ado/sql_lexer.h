@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 namespace ado::sql {
@@ -55,6 +56,14 @@ QString join(const std::vector<Token>& tokens);
 // comes back as one statement, the statements of its block one by one and
 // its END alone. Statements come back trimmed; empty ones are dropped.
 QStringList splitBatch(const QString& batch);
+// The same, giving the statements one by one with their significant tokens
+// (placed within the statement's text) to `take`; its false stops the
+// split. False when it was stopped.
+struct Statement {
+    QString text;
+    std::vector<Lexeme> tokens;
+};
+bool splitBatch(const QString& batch, const std::function<bool(Statement&)>& take);
 // Whether splitBatch gives the text back as one statement, told without
 // splitting: a SELECT, INSERT, UPDATE or DELETE on one line, without ";".
 bool isSingleStatement(QStringView text);

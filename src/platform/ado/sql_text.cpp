@@ -1159,23 +1159,28 @@ QString textOfSlot(QStringView literal) {
     return r;
 }
 
-std::optional<Parameterised> parameterise(const QString& s) {
+std::optional<Parameterised> parameterise(const QString& s, const std::vector<Lexeme>* tokens) {
     if (s.contains(u'\x01') || s.contains(kProbeDigits)) return std::nullopt;
     // the significant tokens (a buffer kept for the next statement)
-    static thread_local std::vector<Lexeme> sig;
-    sig.clear();
-    Lexer lexer(s);
-    for (Lexeme l; lexer.next(l);)
-        if (l.kind != TokKind::Space && l.kind != TokKind::Comment) sig.push_back(l);
+    static thread_local std::vector<Lexeme> own;
+    if (!tokens) {
+        own.clear();
+        own.reserve(size_t(s.size() / 2) + 8);
+        Lexer lexer(s);
+        for (Lexeme l; lexer.next(l);)
+            if (l.kind != TokKind::Space && l.kind != TokKind::Comment) own.push_back(l);
+    }
+    const std::vector<Lexeme>& sig = tokens ? *tokens : own;
     if (sig.empty()) return std::nullopt;
     const auto at = [&](size_t k) -> const Lexeme& { return sig[k]; };
-    const auto text = [&](size_t k) { return QStringView(s).mid(at(k).pos, at(k).len); };
+    const char16_t* const data = QStringView(s).utf16();
+    const auto text = [&](size_t k) { return QStringView(data + at(k).pos, at(k).len); };
     const auto isWord = [&](size_t k, QLatin1String w) {
         return k < sig.size() && at(k).kind == TokKind::Word && at(k).len == w.size() &&
                text(k).compare(w, Qt::CaseInsensitive) == 0;
     };
     const auto isPunct = [&](size_t k, char16_t c) {
-        return k < sig.size() && at(k).kind == TokKind::Punct && at(k).len == 1 && text(k)[0] == c;
+        return k < sig.size() && at(k).kind == TokKind::Punct && at(k).len == 1 && data[at(k).pos] == c;
     };
     const bool insert = isWord(0, QLatin1String("INSERT")), select = isWord(0, QLatin1String("SELECT"));
     if (!insert && !select && !isWord(0, QLatin1String("UPDATE")) && !isWord(0, QLatin1String("DELETE"))) return std::nullopt;

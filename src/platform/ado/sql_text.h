@@ -85,7 +85,8 @@ struct Parameterised {
     struct Span { qsizetype pos, len; };
     std::vector<Span> columns;
 };
-std::optional<Parameterised> parameterise(const QString& statement);
+// `tokens`: the statement's significant tokens when the splitter has them.
+std::optional<Parameterised> parameterise(const QString& statement, const std::vector<Lexeme>* tokens = nullptr);
 
 // The rewrite of a parameterised statement with ?1, ?2 ... for its literals,
 // checked against `plain` (the rewrite of the statement itself): nullopt

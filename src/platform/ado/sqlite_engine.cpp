@@ -235,52 +235,42 @@ public:
     }
 
     bool execute(const QString& text, Result& result, ErrorCollection& errors) override {
-        QStringList single;
-        if (sql::isSingleStatement(text)) single << text.trimmed();
-        const QStringList& parts = single.isEmpty() ? split(text) : single;
         const bool wasAutocommit = sqlite3_get_autocommit(db_) != 0;
         startClock();
         checkSchema();
         int skipped = 0;  // depth of IF blocks whose condition did not hold
-        for (const QString& statement : parts) {
+        // One statement of the batch (its tokens when the splitter has them);
+        // false when it failed.
+        const auto run = [&](const QString& statement, const std::vector<sql::Lexeme>* tokens) {
             bool ran = true;
-            if (skipped == 0 && shaped(statement, result, errors, ran)) {
-                if (ran) continue;
-                if (wasAutocommit && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-                if (sqlite3_get_autocommit(db_)) {
-                    level_ = 0;
-                    guarded_.clear();
-                }
-                return false;
-            }
+            if (skipped == 0 && shaped(statement, result, errors, ran, tokens)) return ran;
             const sql::Rewritten rw = rewrite(statement);
             if (rw.kind == sql::StmtKind::BlockEnd) {
                 if (skipped > 0) --skipped;
-                continue;
+                return true;
             }
             if (skipped > 0) {
                 if (rw.kind == sql::StmtKind::BlockBegin) ++skipped;
-                continue;
+                return true;
             }
-            bool ok = true;
-            if (rw.kind == sql::StmtKind::BlockBegin) {
-                bool holds = true;
-                ok = guardHolds(rw.guard, holds, errors);
-                if (ok && !holds) skipped = 1;
-            } else {
-                ok = runRewritten(rw, result, errors);
-            }
-            if (!ok) {
-                // a transaction the batch opened is not left half done
-                if (wasAutocommit && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-                if (sqlite3_get_autocommit(db_)) {
-                    level_ = 0;
-                    guarded_.clear();
-                }
-                return false;
+            if (rw.kind != sql::StmtKind::BlockBegin) return runRewritten(rw, result, errors);
+            bool holds = true;
+            if (!guardHolds(rw.guard, holds, errors)) return false;
+            if (!holds) skipped = 1;
+            return true;
+        };
+        const bool ok = sql::isSingleStatement(text)
+                            ? run(text.trimmed(), nullptr)
+                            : sql::splitBatch(text, [&](sql::Statement& s) { return run(s.text, &s.tokens); });
+        if (!ok) {
+            // a transaction the batch opened is not left half done
+            if (wasAutocommit && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            if (sqlite3_get_autocommit(db_)) {
+                level_ = 0;
+                guarded_.clear();
             }
         }
-        return true;
+        return ok;
     }
 
     bool query(const QString& text, bool updatable, Result& result, ErrorCollection& errors) override {
@@ -414,13 +404,6 @@ private:
         return e->timeoutMs_ > 0 && e->clock_.isValid() && e->clock_.elapsed() > e->timeoutMs_ ? 1 : 0;
     }
     void startClock() { clock_.start(); }
-
-    const QStringList& split(const QString& text) {
-        auto it = splits_.constFind(text);
-        if (it != splits_.constEnd()) return *it;
-        if (splits_.size() > 256) splits_.clear();
-        return *splits_.insert(text, sql::splitBatch(text));
-    }
 
     // Rewrites depend on the schema (the declared column types): the cache
     // holds those made under the schema version seen last.
@@ -658,8 +641,9 @@ private:
     // (which runs as written) and used from the second on. False when the
     // statement has no usable shape and runs as written; otherwise `ran`
     // tells whether it ran without error.
-    bool shaped(const QString& statement, Result& result, ErrorCollection& errors, bool& ran) {
-        std::optional<sql::Parameterised> p = sql::parameterise(statement);
+    bool shaped(const QString& statement, Result& result, ErrorCollection& errors, bool& ran,
+                const std::vector<sql::Lexeme>* tokens = nullptr) {
+        std::optional<sql::Parameterised> p = sql::parameterise(statement, tokens);
         if (!p) return false;
         auto it = shapes_.find(p->skeleton);
         if (it == shapes_.end()) {
@@ -681,6 +665,10 @@ private:
         }
         sqlite3_stmt* st = shape.st;
         if (!shape.columns) shape.columns = resultColumns(st, shape.rw);
+        // every value's UTF-8 fits (three bytes at most for each character of
+        // the statement): nothing moves while the statement runs with them
+        bindBuffer_.clear();
+        bindBuffer_.reserve(size_t(statement.size()) * 3);
         for (size_t k = 0; k < p->literals.size(); ++k) {
             const sql::LiteralSlot& l = p->literals[k];
             const QStringView literal = QStringView(statement).mid(l.pos, l.len);
@@ -769,15 +757,16 @@ private:
         bindText(st, i, v.toString());
     }
     // A literal's value as text: a text's content ('' read as ') or a number
-    // as written. Written as UTF-8 into a buffer kept for the next one (the
-    // library copies it); a text with surrogates goes the long way.
+    // as written, appended as UTF-8 to the statement's buffer, which stays as
+    // it is until the statement has run (a text with surrogates goes the
+    // long way).
     void bindLiteral(sqlite3_stmt* st, int i, QStringView literal, bool text) {
         if (text) {
             if (literal.startsWith(u'N') || literal.startsWith(u'n')) literal = literal.mid(1);
             literal = literal.mid(1, literal.size() - 2);
         }
         std::string& b = bindBuffer_;
-        b.clear();
+        const size_t from = b.size();
         for (qsizetype k = 0; k < literal.size(); ++k) {
             const char16_t c = literal[k].unicode();
             if (c < 0x80) {
@@ -787,6 +776,7 @@ private:
                 b += char(0xC0 | (c >> 6));
                 b += char(0x80 | (c & 0x3F));
             } else if (c >= 0xD800 && c <= 0xDFFF) {
+                b.resize(from);
                 QString whole = literal.toString();
                 if (text) whole.replace(QLatin1String("''"), QLatin1String("'"));
                 bindText(st, i, whole);
@@ -797,7 +787,7 @@ private:
                 b += char(0x80 | (c & 0x3F));
             }
         }
-        sqlite3_bind_text(st, i, b.data(), int(b.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, i, b.data() + from, int(b.size() - from), SQLITE_STATIC);
     }
     static void bindText(sqlite3_stmt* st, int i, const QString& s) {
         const QByteArray u = s.toUtf8();
@@ -834,10 +824,9 @@ private:
     qint64 timeoutMs_ = 30000;
     int level_ = 0;  // transaction nesting (@@TRANCOUNT)
     QElapsedTimer clock_;
-    QHash<QString, QStringList> splits_;
     QHash<QString, sql::Rewritten> rewrites_;
     QHash<QString, Shape> shapes_;  // by the statements' skeleton
-    std::string bindBuffer_;
+    std::string bindBuffer_;  // the values bound to the shape that runs
     sqlite3_stmt* begin_ = nullptr;
     sqlite3_stmt* commit_ = nullptr;
     QHash<QString, std::pair<QString, QString>> rowidForms_;

@@ -339,7 +339,9 @@ TEST(BatchSplitter, SingleStatementsToldWithoutSplitting) {
     for (const C& c : cases) {
         const QString text = QString::fromUtf8(c.text);
         EXPECT_EQ(ado::sql::isSingleStatement(text), c.single) << c.text;
-        if (c.single) EXPECT_EQ(ado::sql::splitBatch(text), QStringList{text.trimmed()}) << c.text;
+        if (c.single) {
+            EXPECT_EQ(ado::sql::splitBatch(text), QStringList{text.trimmed()}) << c.text;
+        }
     }
 }
 
