@@ -5,8 +5,8 @@
 // against the same statements prepared and run straight through the SQLite
 // library on an identical database: the voucher read, the batch with the
 // test for other complements, the server date and the 'B' row. Several
-// rounds per size, alternating which goes first; prints both times and the
-// ratio per size (target: at most 1.1).
+// rounds per size, alternating which goes first; prints the best round of
+// each side and the ratio per size (target: at most 1.1).
 #include "deletion/form1.h"
 #include "platform/legacy/vberror.h"
 #include "platform/ui/scripted.h"
@@ -21,6 +21,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -103,7 +104,7 @@ int main(int argc, char** argv)
         banco::creaBase(carpeta.filePath(QStringLiteral("KD_REGISTROSVAR.sqlite")), QStringLiteral("KD_REGISTROSVAR"));
         banco::creaBase(carpeta.filePath(QStringLiteral("CRUDO.sqlite")));
 
-        ui::ScriptedSession dlg;
+        banco::Sesion dlg;
         Form1 form;
         form.Form_Load();
         form.txtPassWord->setText(Form1::ClaveAcceso());
@@ -118,9 +119,11 @@ int main(int argc, char** argv)
         // find their page cache stale when they start deleting.
         sqlite3* llenaCrudo = banco::abre(QDir(dir.path()).filePath(QStringLiteral("CRUDO.sqlite")));
 
-        std::printf("deletion of an annulled voucher, %d rounds per size (target: ratio <= 1.1)\n", rondas);
+        std::printf("deletion of an annulled voucher, best of %d rounds per size (target: ratio <= 1.1)\n", rondas);
         for (const int stock : {1000, 10000, 100000}) {
             qint64 nsVentana = 0, nsCrudo = 0;
+            // the best round of each side, so that a busy machine disturbs the ratio least
+            const auto mejor = [](qint64& m, qint64 v) { m = m == 0 ? v : std::min(m, v); };
             int filasCrudo = 0;
             QString mensaje;
             // Round 0 warms both up (and creates the window's voucher object)
@@ -134,7 +137,7 @@ int main(int argc, char** argv)
                     t.start();
                     form.CmdAceptar_Click();
                     if (ronda > 0)
-                        nsVentana += t.nsecsElapsed();
+                        mejor(nsVentana, t.nsecsElapsed());
                     dlg.verifyDone();
                     mensaje = dlg.shownPrompts().last();
                 };
@@ -156,7 +159,7 @@ int main(int argc, char** argv)
                         sqlite3_finalize(st);
                     }
                     if (ronda > 0)
-                        nsCrudo += t.nsecsElapsed();
+                        mejor(nsCrudo, t.nsecsElapsed());
                     filasCrudo = filas;
                 };
                 if (ronda % 2 == 0) {
@@ -167,8 +170,8 @@ int main(int argc, char** argv)
                     ventana();
                 }
             }
-            const double msVentana = nsVentana / 1e6 / rondas;
-            const double msCrudo = nsCrudo / 1e6 / rondas;
+            const double msVentana = nsVentana / 1e6;
+            const double msCrudo = nsCrudo / 1e6;
             std::printf("%6d stock rows, %5d lines\n", stock, stock / 10);
             std::printf("  click handler (Form1, embedded engine): %8.2f ms   \"%s\"\n", msVentana,
                         mensaje.trimmed().toUtf8().constData());

@@ -139,7 +139,7 @@ int main(int argc, char** argv)
         banco::abrePrincipal();
         sqlite3* crudo = abre(QDir(dir.path()).filePath(QStringLiteral("CRUDO.sqlite")));
 
-        ui::ScriptedSession dlg;
+        banco::Sesion dlg;
         QWidget forma;
         ui::MSFlexGrid* grillas[4];
         for (auto*& g : grillas) {
