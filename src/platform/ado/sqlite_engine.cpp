@@ -564,8 +564,6 @@ private:
         return runPrepared(st, rw, result, errors);
     }
 
-    // Steps a prepared statement (its parameters bound) to its end, the rows
-    // it gives into the result.
     // The result columns of a prepared statement as its rows are read.
     static std::vector<ColumnInfo> resultColumns(sqlite3_stmt* st, const sql::Rewritten& rw) {
         const int nCols = sqlite3_column_count(st);
@@ -583,7 +581,8 @@ private:
         return columns;
     }
 
-    // `columns`: the statement's result columns when already known.
+    // Steps a prepared statement (its parameters bound) to its end, the rows
+    // it gives into the result; `columns`: its result columns when known.
     bool runPrepared(sqlite3_stmt* st, const sql::Rewritten& rw, Result& result, ErrorCollection& errors,
                      const std::vector<ColumnInfo>* columns = nullptr) {
         const int nCols = sqlite3_column_count(st);
