@@ -636,10 +636,11 @@ private:
 
     // Statements that differ only in their literals (the rows of a voucher,
     // a lookup by code) share one prepared statement, the literals bound as
-    // its parameters: the statement's shape is made from the first of them
-    // (which runs as written) and used from the second on. False when the
-    // statement has no usable shape and runs as written; otherwise `ran`
-    // tells whether it ran without error.
+    // its parameters: the first of them runs as written, the shape is made
+    // from the second (a statement that comes once costs nothing more) and
+    // serves it and those after. False when the statement has no usable
+    // shape and runs as written; otherwise `ran` tells whether it ran
+    // without error.
     bool shaped(const QString& statement, Result& result, ErrorCollection& errors, bool& ran,
                 const std::vector<sql::Lexeme>* tokens = nullptr) {
         std::optional<sql::Parameterised> p = sql::parameterise(statement, tokens);
@@ -647,10 +648,11 @@ private:
         auto it = shapes_.find(p->skeleton);
         if (it == shapes_.end()) {
             if (shapes_.size() > 512) clearShapes();
-            shapes_.insert(p->skeleton, makeShape(statement, *p));
+            shapes_.insert(p->skeleton, Shape{});
             return false;
         }
         Shape& shape = *it;
+        if (!shape.made) shape = makeShape(statement, *p);
         if (!shape.usable) return false;
         if (!shape.written.isEmpty() && !guarded_.contains(shape.written)) guardLengths(shape.rw.sql);
         if (!shape.st) {
@@ -679,6 +681,7 @@ private:
     }
 
     struct Shape {
+        bool made = false;          // false: its statements came once so far
         bool usable = false;
         sql::Rewritten rw;          // its sql with the parameters
         QString written;            // the table it writes to (lower case), for the length checks
@@ -691,6 +694,7 @@ private:
     }
     Shape makeShape(const QString& statement, const sql::Parameterised& p) {
         Shape shape;
+        shape.made = true;
         const sql::Rewritten plain = rewrite(statement);
         if (plain.kind != sql::StmtKind::Select && plain.kind != sql::StmtKind::Insert &&
             plain.kind != sql::StmtKind::Update && plain.kind != sql::StmtKind::Delete)
