@@ -1160,7 +1160,7 @@ QString textOfSlot(QStringView literal) {
 }
 
 std::optional<Parameterised> parameterise(const QString& s, const std::vector<Lexeme>* tokens) {
-    if (s.contains(u'\x01') || s.contains(kProbeDigits)) return std::nullopt;
+    if (s.contains(u'\x01')) return std::nullopt;  // the skeleton's mark
     // the significant tokens (a buffer kept for the next statement)
     static thread_local std::vector<Lexeme> own;
     if (!tokens) {
@@ -1217,8 +1217,8 @@ std::optional<Parameterised> parameterise(const QString& s, const std::vector<Le
         size_t k = isWord(1, QLatin1String("INTO")) ? 2 : 1;
         for (;;) {
             if (k >= sig.size() || (at(k).kind != TokKind::Word && at(k).kind != TokKind::Quoted)) return std::nullopt;
-            const QStringView n = text(k);
-            p.table = (at(k).kind == TokKind::Quoted ? n.mid(1, n.size() - 2) : n).toString();
+            p.table = at(k).kind == TokKind::Quoted ? Parameterised::Span{at(k).pos + 1, at(k).len - 2}
+                                                    : Parameterised::Span{at(k).pos, at(k).len};
             if (!isPunct(++k, u'.')) break;
             ++k;
         }
@@ -1264,21 +1264,48 @@ std::optional<Parameterised> parameterise(const QString& s, const std::vector<Le
     }
     if (p.literals.empty() || p.literals.size() > size_t(kMaxSlots)) return std::nullopt;
 
-    p.skeleton.reserve(s.size());
+    size_t h = 0;
     qsizetype done = 0;
     for (const LiteralSlot& l : p.literals) {
-        p.skeleton += QStringView(s).mid(done, l.pos - done);
-        p.skeleton += u'\x01';
-        p.skeleton += QLatin1Char(char(l.kind));
+        h = qHash(QStringView(data + done, l.pos - done), h) * 31 + size_t(l.kind);
         done = l.pos + l.len;
     }
-    p.skeleton += QStringView(s).mid(done);
+    p.hash = qHash(QStringView(data + done, s.size() - done), h);
     return p;
+}
+
+QString skeletonOf(const QString& s, const Parameterised& p) {
+    QString skeleton;
+    skeleton.reserve(s.size());
+    qsizetype done = 0;
+    for (const LiteralSlot& l : p.literals) {
+        skeleton += QStringView(s).mid(done, l.pos - done);
+        skeleton += u'\x01';
+        skeleton += QLatin1Char(char(l.kind));
+        done = l.pos + l.len;
+    }
+    skeleton += QStringView(s).mid(done);
+    return skeleton;
+}
+
+bool hasSkeleton(const QString& s, const Parameterised& p, const QString& skeleton) {
+    const QStringView k(skeleton);
+    qsizetype done = 0, at = 0;
+    for (const LiteralSlot& l : p.literals) {
+        const qsizetype n = l.pos - done;
+        if (at + n + 2 > k.size() || k.mid(at, n) != QStringView(s).mid(done, n) || k[at + n] != u'\x01' ||
+            k[at + n + 1] != QLatin1Char(char(l.kind)))
+            return false;
+        at += n + 2;
+        done = l.pos + l.len;
+    }
+    return k.mid(at) == QStringView(s).mid(done);
 }
 
 std::optional<Rewritten> rewriteParameterised(const QString& statement, const Parameterised& p, const Rewritten& plain,
                                               SchemaInfo* schema) {
-    if (!plain.guard.isEmpty()) return std::nullopt;
+    // (a statement holding a probe's digits could not tell it from its own)
+    if (!plain.guard.isEmpty() || statement.contains(kProbeDigits)) return std::nullopt;
     const auto probe = [](const LiteralSlot& l, size_t k) {
         return l.kind == LiteralSlot::Text ? QStringLiteral("'\x02%1\x03'").arg(k)
                                            : kProbeDigits + QStringLiteral("%1").arg(k, 3, 10, QLatin1Char('0'));

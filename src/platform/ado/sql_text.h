@@ -75,18 +75,22 @@ struct LiteralSlot {
     int column = -1;  // INSERT values: the place in the column list
 };
 struct Parameterised {
-    // the statement with each slot cut out (a mark of its kind left), the
-    // key of the prepared statement
-    QString skeleton;
     std::vector<LiteralSlot> literals;
-    // INSERT: the table and the places of the columns as written (none:
-    // all, in order)
-    QString table;
+    // a hash of the statement's skeleton (see skeletonOf), the key of its
+    // prepared statement
+    size_t hash = 0;
+    // INSERT: the places of the table's name and of the columns as written
+    // (none: all, in order)
     struct Span { qsizetype pos, len; };
+    Span table{0, 0};
     std::vector<Span> columns;
 };
 // `tokens`: the statement's significant tokens when the splitter has them.
 std::optional<Parameterised> parameterise(const QString& statement, const std::vector<Lexeme>* tokens = nullptr);
+// The statement with each slot cut out and a mark of its kind left; whether
+// a statement has a given one, compared piece by piece.
+QString skeletonOf(const QString& statement, const Parameterised& p);
+bool hasSkeleton(const QString& statement, const Parameterised& p, const QString& skeleton);
 
 // The rewrite of a parameterised statement with ?1, ?2 ... for its literals,
 // checked against `plain` (the rewrite of the statement itself): nullopt

@@ -276,9 +276,26 @@ public:
     bool query(const QString& text, bool updatable, Result& result, ErrorCollection& errors) override {
         startClock();
         if (!updatable) {
+            const bool select = startsWithSelect(text);
+            if (select && sqlite3_get_autocommit(db_)) {
+                // A SELECT whose shape is prepared runs at once, in the one
+                // read of the file it needs. Had the schema changed since,
+                // the library prepared it again by itself: then the schema
+                // is looked at and the query made again the long way.
+                ErrorCollection attempt;
+                Result r;
+                bool ran = true;
+                reprepared_ = false;
+                if (shaped(text, r, attempt, ran, nullptr, true) && !reprepared_) {
+                    for (const Error& e : attempt) errors.add(e);
+                    result = std::move(r);
+                    if (ran && !result.rows) result.rows = std::make_unique<RecordsetData>();
+                    return ran;
+                }
+            }
             // Outside a transaction the look at the schema and the rows would
             // each lock and free the file: a SELECT does both in one read.
-            const bool oneRead = sqlite3_get_autocommit(db_) && startsWithSelect(text) && step(begin_, "BEGIN");
+            const bool oneRead = select && sqlite3_get_autocommit(db_) && step(begin_, "BEGIN");
             checkSchema();
             bool ran = true;
             const bool wasShaped = shaped(text, result, errors, ran);
@@ -589,7 +606,7 @@ private:
         std::unique_ptr<RecordsetData> data;
         if (nCols > 0) {
             data = std::make_unique<RecordsetData>();
-            data->columns = columns ? *columns : resultColumns(st, rw);
+            data->columns = columns && columns->size() == size_t(nCols) ? *columns : resultColumns(st, rw);
         }
         int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
@@ -641,18 +658,25 @@ private:
     // serves it and those after. False when the statement has no usable
     // shape and runs as written; otherwise `ran` tells whether it ran
     // without error.
+    // `preparedOnly`: only a shape whose statement is prepared runs
+    // (reprepared_ then tells whether the library prepared it again).
     bool shaped(const QString& statement, Result& result, ErrorCollection& errors, bool& ran,
-                const std::vector<sql::Lexeme>* tokens = nullptr) {
+                const std::vector<sql::Lexeme>* tokens = nullptr, bool preparedOnly = false) {
         std::optional<sql::Parameterised> p = sql::parameterise(statement, tokens);
         if (!p) return false;
-        auto it = shapes_.find(p->skeleton);
+        auto it = shapes_.find(p->hash);
         if (it == shapes_.end()) {
             if (shapes_.size() > 512) clearShapes();
-            shapes_.insert(p->skeleton, Shape{});
+            Shape seen;
+            seen.skeleton = sql::skeletonOf(statement, *p);
+            shapes_.insert(p->hash, seen);
             return false;
         }
         Shape& shape = *it;
-        if (!shape.made) shape = makeShape(statement, *p);
+        // another skeleton of the same hash runs as written
+        if (!sql::hasSkeleton(statement, *p, shape.skeleton)) return false;
+        if (preparedOnly && !shape.st) return false;
+        if (!shape.made) shape = makeShape(statement, *p, shape.skeleton);
         if (!shape.usable) return false;
         if (!shape.written.isEmpty() && !guarded_.contains(shape.written)) guardLengths(shape.rw.sql);
         if (!shape.st) {
@@ -676,11 +700,14 @@ private:
             if (l.kind == sql::LiteralSlot::Integer) sqlite3_bind_int64(st, int(k) + 1, literal.toLongLong());
             else bindLiteral(st, int(k) + 1, literal, l.kind == sql::LiteralSlot::Text);
         }
+        const int prepared = sqlite3_stmt_status(st, SQLITE_STMTSTATUS_REPREPARE, 0);
         ran = runPrepared(st, shape.rw, result, errors, &*shape.columns);
+        reprepared_ = sqlite3_stmt_status(st, SQLITE_STMTSTATUS_REPREPARE, 0) != prepared;
         return true;
     }
 
     struct Shape {
+        QString skeleton;           // what its statements have in common
         bool made = false;          // false: its statements came once so far
         bool usable = false;
         sql::Rewritten rw;          // its sql with the parameters
@@ -692,8 +719,9 @@ private:
         for (Shape& s : shapes_) sqlite3_finalize(s.st);
         shapes_.clear();
     }
-    Shape makeShape(const QString& statement, const sql::Parameterised& p) {
+    Shape makeShape(const QString& statement, const sql::Parameterised& p, const QString& skeleton) {
         Shape shape;
+        shape.skeleton = skeleton;
         shape.made = true;
         const sql::Rewritten plain = rewrite(statement);
         if (plain.kind != sql::StmtKind::Select && plain.kind != sql::StmtKind::Insert &&
@@ -704,7 +732,8 @@ private:
         for (const sql::LiteralSlot& l : p.literals)
             if (l.kind == sql::LiteralSlot::Number &&
                 (l.column < 0 || size_t(l.column) >= p.columns.size() ||
-                 !numericColumn(p.table, statement.mid(p.columns[size_t(l.column)].pos, p.columns[size_t(l.column)].len))))
+                 !numericColumn(statement.mid(p.table.pos, p.table.len),
+                                statement.mid(p.columns[size_t(l.column)].pos, p.columns[size_t(l.column)].len))))
                 return shape;
         std::optional<sql::Rewritten> rw = sql::rewriteParameterised(statement, p, plain, schema_.get());
         if (!rw) return shape;
@@ -828,8 +857,9 @@ private:
     int level_ = 0;  // transaction nesting (@@TRANCOUNT)
     QElapsedTimer clock_;
     QHash<QString, sql::Rewritten> rewrites_;
-    QHash<QString, Shape> shapes_;  // by the statements' skeleton
+    QHash<size_t, Shape> shapes_;  // by the hash of their skeleton
     std::string bindBuffer_;  // the values bound to the shape that runs
+    bool reprepared_ = false;  // the library prepared the last shape run again (the schema had changed)
     sqlite3_stmt* begin_ = nullptr;
     sqlite3_stmt* commit_ = nullptr;
     QHash<QString, std::pair<QString, QString>> rowidForms_;

@@ -33,11 +33,22 @@ TEST(StatementShapes, LiteralsTakenAsParameters) {
         {"EXEC p 'x'", ""},
     };
     for (const C& c : cases) {
-        const auto p = ado::sql::parameterise(QString::fromUtf8(c.statement));
-        QString skeleton = p ? p->skeleton : QString();
+        const QString statement = QString::fromUtf8(c.statement);
+        const auto p = ado::sql::parameterise(statement);
+        QString skeleton = p ? ado::sql::skeletonOf(statement, *p) : QString();
+        if (p) {
+            EXPECT_TRUE(ado::sql::hasSkeleton(statement, *p, ado::sql::skeletonOf(statement, *p)));
+        }
         skeleton.replace(u'\x01', u'#');
         EXPECT_EQ(skeleton, QString::fromUtf8(c.skeleton)) << c.statement;
     }
+    // a skeleton is told from another piece by piece, whatever their hashes
+    const QString a = QStringLiteral("UPDATE t SET c = 'a' WHERE n = 5"), b = QStringLiteral("UPDATE t SET c = 'a' WHERE m = 5");
+    const auto pa = ado::sql::parameterise(a), pb = ado::sql::parameterise(b);
+    ASSERT_TRUE(pa && pb);
+    EXPECT_FALSE(ado::sql::hasSkeleton(b, *pb, ado::sql::skeletonOf(a, *pa)));
+    EXPECT_TRUE(ado::sql::hasSkeleton(QStringLiteral("UPDATE t SET c = 'bb' WHERE n = -17"), *ado::sql::parameterise(
+        QStringLiteral("UPDATE t SET c = 'bb' WHERE n = -17")), ado::sql::skeletonOf(a, *pa)));
 }
 
 const char* kTabla =
@@ -118,6 +129,34 @@ TEST(StatementShapes, BoundValuesAreRefusedAsTheLiterals) {
     ASSERT_GT(cnn->Errors().Count(), 0);
     EXPECT_EQ(cnn->Errors().Item(0).NativeError, ado::kNativeDuplicateKey);
     EXPECT_EQ(firstValue(cnn, QStringLiteral("SELECT COUNT(*) FROM v")).toLong(), 2);
+}
+
+// A lookup whose shape is prepared follows a change another connection made
+// to its table.
+TEST(StatementShapes, PreparedLookupsFollowTheSchema) {
+    ProgramFolder folder;
+    const QString path = folder.file(QStringLiteral("A.sqlite"));
+    createDatabase(path, QStringLiteral("CREATE TABLE w (id INT, c VARCHAR(10) COLLATE SRVTEXT);"
+                                        "INSERT INTO w VALUES (1, 'a'); INSERT INTO w VALUES (2, 'b')"),
+                   true);
+    auto cnn = std::make_shared<ado::Connection>();
+    cnn->Open(QStringLiteral("PROVIDER=SQLOLEDB;Server=(sqlite);Database=A;UId=x;Pwd=x;"));
+    const auto fields = [&](const char* code) {
+        auto rs = std::make_shared<ado::Recordset>();
+        rs->Open(QStringLiteral("SELECT * FROM w WHERE c = '%1'").arg(QLatin1String(code)), cnn, ado::adOpenForwardOnly,
+                 ado::adLockReadOnly);
+        QStringList r;
+        for (int k = 0; k < rs->Fields().Count(); ++k) r << rs->Fields(k).Name() + u'=' + rs->Fields(k).Value().toString();
+        return r.join(u' ');
+    };
+    for (const char* code : {"a", "b", "a"}) fields(code);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "ALTER TABLE w ADD COLUMN d INT; UPDATE w SET d = id * 7", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(other);
+    EXPECT_EQ(fields("b"), QStringLiteral("id=2 c=b d=14"));
+    EXPECT_EQ(fields("a"), QStringLiteral("id=1 c=a d=7"));
 }
 
 }  // namespace
