@@ -99,19 +99,10 @@ bool Lexer::next(Lexeme& out) {
     return true;
 }
 
-void lex(QStringView s, std::vector<Lexeme>& out) {
-    out.clear();
-    Lexer lexer(s);
-    Lexeme l;
-    while (lexer.next(l)) out.push_back(l);
-}
-
 std::vector<Token> tokenize(const QString& s) {
-    std::vector<Lexeme> lx;
-    lex(s, lx);
     std::vector<Token> out;
-    out.reserve(lx.size());
-    for (const Lexeme& l : lx) out.push_back({l.kind, s.mid(l.pos, l.len)});
+    Lexer lexer(s);
+    for (Lexeme l; lexer.next(l);) out.push_back({l.kind, s.mid(l.pos, l.len)});
     return out;
 }
 

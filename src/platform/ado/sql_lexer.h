@@ -42,7 +42,6 @@ private:
     QStringView text_;
     qsizetype at_ = 0;
 };
-void lex(QStringView text, std::vector<Lexeme>& out);
 
 std::vector<Token> tokenize(const QString& text);
 QString join(const std::vector<Token>& tokens);

@@ -1152,13 +1152,6 @@ constexpr int kMaxSlots = 999;
 
 }  // namespace
 
-QString textOfSlot(QStringView literal) {
-    const QStringView q = unprefixed(literal);
-    QString r = q.mid(1, q.size() - 2).toString();
-    r.replace(QLatin1String("''"), QLatin1String("'"));
-    return r;
-}
-
 std::optional<Parameterised> parameterise(const QString& s, const std::vector<Lexeme>* tokens) {
     if (s.contains(u'\x01')) return std::nullopt;  // the skeleton's mark
     // the significant tokens (a buffer kept for the next statement)

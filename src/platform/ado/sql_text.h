@@ -98,9 +98,6 @@ bool hasSkeleton(const QString& statement, const Parameterised& p, const QString
 std::optional<Rewritten> rewriteParameterised(const QString& statement, const Parameterised& p, const Rewritten& plain,
                                               SchemaInfo* schema);
 
-// What a text slot stands for: the text between its quotes, with '' read as '.
-QString textOfSlot(QStringView literal);
-
 // The same SELECT with "rowid AS <alias>, " put first in its select list.
 QString withRowid(const QString& select, const QString& alias);
 
