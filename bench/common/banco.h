@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QStringList>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -93,6 +94,26 @@ inline DB_Dll& abrePrincipal(const QString& nombre = QStringLiteral("DEMO"))
     return db;
 }
 #endif
+
+// A side's time: the best (shortest) round timed so far, 0 before the
+// first, so that a busy machine disturbs the ratios as little as it can.
+inline void mejor(qint64& ns, qint64 ronda)
+{
+    ns = ns == 0 ? ronda : std::min(ns, ronda);
+}
+
+// Both sides of a round, the other one first every second round.
+template <class A, class B>
+void alterna(int ronda, A&& a, B&& b)
+{
+    if (ronda % 2 == 0) {
+        a();
+        b();
+    } else {
+        b();
+        a();
+    }
+}
 
 // Scripted boxes (a benchmark that shows one reports it as a failure) with
 // the program's own yields, so that what is timed is what the program does.

@@ -122,8 +122,6 @@ int main(int argc, char** argv)
         std::printf("deletion of an annulled voucher, best of %d rounds per size (target: ratio <= 1.1)\n", rondas);
         for (const int stock : {1000, 10000, 100000}) {
             qint64 nsVentana = 0, nsCrudo = 0;
-            // the best round of each side, so that a busy machine disturbs the ratio least
-            const auto mejor = [](qint64& m, qint64 v) { m = m == 0 ? v : std::min(m, v); };
             int filasCrudo = 0;
             QString mensaje;
             // Round 0 warms both up (and creates the window's voucher object)
@@ -137,7 +135,7 @@ int main(int argc, char** argv)
                     t.start();
                     form.CmdAceptar_Click();
                     if (ronda > 0)
-                        mejor(nsVentana, t.nsecsElapsed());
+                        banco::mejor(nsVentana, t.nsecsElapsed());
                     dlg.verifyDone();
                     mensaje = dlg.shownPrompts().last();
                 };
@@ -159,16 +157,10 @@ int main(int argc, char** argv)
                         sqlite3_finalize(st);
                     }
                     if (ronda > 0)
-                        mejor(nsCrudo, t.nsecsElapsed());
+                        banco::mejor(nsCrudo, t.nsecsElapsed());
                     filasCrudo = filas;
                 };
-                if (ronda % 2 == 0) {
-                    ventana();
-                    directo();
-                } else {
-                    directo();
-                    ventana();
-                }
+                banco::alterna(ronda, ventana, directo);
             }
             const double msVentana = nsVentana / 1e6;
             const double msCrudo = nsCrudo / 1e6;

@@ -153,8 +153,7 @@ int main(int argc, char** argv)
 
         banco::Sesion dlg;
         qint64 nsLista = 0, nsListaCrudo = 0, nsArbol = 0, nsArbolCrudo = 0;
-        // the best round of each side, so that a busy machine disturbs the ratios least
-        const auto mejor = [](qint64& m, qint64 v) { m = m == 0 ? v : std::min(m, v); };
+        using banco::mejor;
         int filasLista = 0, filasCrudo = 0, nodos = 0, nodosCrudo = 0;
         // Round 0 warms both sides up and is not counted.
         for (int ronda = 0; ronda <= rondas; ++ronda) {
@@ -193,15 +192,13 @@ int main(int argc, char** argv)
                     mejor(nsArbolCrudo, a);
                 }
             };
-            if (ronda % 2 == 0) {
-                lista();
-                arbol();
-                crudos();
-            } else {
-                crudos();
-                lista();
-                arbol();
-            }
+            banco::alterna(
+                ronda,
+                [&] {
+                    lista();
+                    arbol();
+                },
+                crudos);
             QApplication::processEvents();
         }
         sqlite3_close(crudo);

@@ -205,15 +205,12 @@ int main(int argc, char** argv)
             banco::exec(base, "COMMIT");
             const qint64 comoTexto = t.nsecsElapsed();
 
-            // The best round of each side, so that a busy machine disturbs
-            // the ratios as little as it can.
             if (ronda > 0) {
-                const auto mejor = [&](qint64& m, qint64 v) { m = m == 0 ? v : std::min(m, v); };
-                mejor(nsEjecuta, ejecuta);
-                mejor(nsColecta, colecta);
-                mejor(nsEscritor, escritor);
-                mejor(nsPreparado, directo);
-                mejor(nsTextos, comoTexto);
+                banco::mejor(nsEjecuta, ejecuta);
+                banco::mejor(nsColecta, colecta);
+                banco::mejor(nsEscritor, escritor);
+                banco::mejor(nsPreparado, directo);
+                banco::mejor(nsTextos, comoTexto);
             }
         }
         sqlite3_close(base);

@@ -95,7 +95,7 @@ int main(int argc, char** argv)
         const QByteArray crudo = ado::sql::rewriteForSqlite(sql).sql.toUtf8();
         sqlite3* directa = banco::abre(base);
 
-        qint64 nsVentana = -1, nsCrudo = -1;
+        qint64 nsVentana = 0, nsCrudo = 0;
         int filasVentana = 0, filasCrudo = 0;
         for (int ronda = 0; ronda <= rondas; ++ronda) {  // round 0 warms up and is not counted
             auto ventana = [&] {
@@ -104,7 +104,7 @@ int main(int argc, char** argv)
                 QElapsedTimer t;
                 t.start();
                 f->Load();
-                if (ronda > 0 && (nsVentana < 0 || t.nsecsElapsed() < nsVentana)) nsVentana = t.nsecsElapsed();
+                if (ronda > 0) banco::mejor(nsVentana, t.nsecsElapsed());
                 filasVentana = f->ListView1->ListItems().Count();
                 f->Release();
                 QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -130,27 +130,21 @@ int main(int argc, char** argv)
                     ++filas;
                 }
                 sqlite3_finalize(st);
-                if (ronda > 0 && (nsCrudo < 0 || t.nsecsElapsed() < nsCrudo)) nsCrudo = t.nsecsElapsed();
+                if (ronda > 0) banco::mejor(nsCrudo, t.nsecsElapsed());
                 filasCrudo = filas;
             };
-            if (ronda % 2 == 0) {
-                ventana();
-                directo();
-            } else {
-                directo();
-                ventana();
-            }
+            banco::alterna(ronda, ventana, directo);
         }
         sqlite3_close(directa);
         // What the data layer alone takes to open that result (it reads
         // every column of every row at once), for the share of the window.
-        qint64 nsApertura = -1;
+        qint64 nsApertura = 0;
         for (int k = 0; k < 3; ++k) {
             QElapsedTimer t;
             t.start();
             std::shared_ptr<ado::Recordset> rs;
             db.AbrirRecordset(sql, rs, nullptr, 0, 1, -1, true);
-            if (nsApertura < 0 || t.nsecsElapsed() < nsApertura) nsApertura = t.nsecsElapsed();
+            banco::mejor(nsApertura, t.nsecsElapsed());
             db.CierraRecordset(rs);
         }
 
