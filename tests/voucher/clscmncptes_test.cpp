@@ -17,9 +17,7 @@ protected:
     void SetUp() override
     {
         EntornoCore::SetUp();
-        CreaBases();
-        Conecta();
-        ModGlobal::gUsuarioLogeado = QStringLiteral("DEMO");
+        ConectaDemo(QStringLiteral("DEMO"));
     }
 };
 

@@ -167,25 +167,25 @@ Kw keywordOf(QStringView w) {
     return Kw::Other;
 }
 
-QString upperWord(const Token& t) { return t.kind == TokKind::Word ? t.text.toUpper() : QString(); }
-
 }  // namespace
 
-StmtKind statementKind(const QString& statement) {
-    const auto toks = tokenize(statement);
-    for (const auto& t : toks) {
-        if (!t.significant()) continue;
-        const QString w = upperWord(t);
-        if (w == u"SELECT") return StmtKind::Select;
-        if (w == u"INSERT") return StmtKind::Insert;
-        if (w == u"UPDATE") return StmtKind::Update;
-        if (w == u"DELETE") return StmtKind::Delete;
-        if (w == u"BEGIN") return StmtKind::Begin;
-        if (w == u"COMMIT") return StmtKind::Commit;
-        if (w == u"ROLLBACK") return StmtKind::Rollback;
-        return StmtKind::Other;
+StmtKind statementKind(QStringView statement) {
+    Lexer lexer(statement);
+    Lexeme l;
+    bool more;
+    while ((more = lexer.next(l)) && (l.kind == TokKind::Space || l.kind == TokKind::Comment)) {
     }
-    return StmtKind::Empty;
+    if (!more) return StmtKind::Empty;
+    switch (l.kind == TokKind::Word ? keywordOf(statement.mid(l.pos, l.len)) : Kw::NonWord) {
+    case Kw::SELECT: return StmtKind::Select;
+    case Kw::INSERT: return StmtKind::Insert;
+    case Kw::UPDATE: return StmtKind::Update;
+    case Kw::DELETE: return StmtKind::Delete;
+    case Kw::BEGIN: return StmtKind::Begin;
+    case Kw::COMMIT: return StmtKind::Commit;
+    case Kw::ROLLBACK: return StmtKind::Rollback;
+    default: return StmtKind::Other;
+    }
 }
 
 QStringList splitBatch(const QString& batch) {
@@ -298,19 +298,19 @@ bool splitBatch(const QString& batch, const std::function<bool(Statement&)>& tak
         }
         if (depth == 0 && isWord && startsStatement(w)) {
             bool starts = kind == Kw::None;
+            if (!starts && ifPending && ifCondDone && w != Kw::SET) {
+                // the body of IF [NOT] EXISTS (...), on its line or the next
+                ifPending = false;
+                kind = w;
+                sawSet = sawValues = false;
+                prevWord = w;
+                newlineSinceLast = false;
+                tokens.push_back(t);
+                continue;
+            }
             if (!starts && newlineSinceLast) {
                 starts = true;
                 if (ifPending) {
-                    if (ifCondDone && w != Kw::SET) {
-                        // the body of IF [NOT] EXISTS (...)
-                        ifPending = false;
-                        kind = w;
-                        sawSet = sawValues = false;
-                        prevWord = w;
-                        newlineSinceLast = false;
-                        tokens.push_back(t);
-                        continue;
-                    }
                     starts = false;
                 } else if (w == Kw::SELECT && (kind == Kw::INSERT && !sawValues)) {
                     starts = false;
@@ -329,15 +329,6 @@ bool splitBatch(const QString& batch, const std::function<bool(Statement&)>& tak
                     starts = w != Kw::SELECT && w != Kw::INSERT && w != Kw::UPDATE && w != Kw::DELETE &&
                              w != Kw::BEGIN && w != Kw::SET && w != Kw::IF;
                 }
-            } else if (!starts && ifPending && ifCondDone && w != Kw::SET) {
-                // IF EXISTS (...) UPDATE ... on one line
-                ifPending = false;
-                kind = w;
-                sawSet = sawValues = false;
-                prevWord = w;
-                newlineSinceLast = false;
-                tokens.push_back(t);
-                continue;
             }
             if (starts && kind != Kw::None) flush(t.pos, t.pos);
             if (kind == Kw::None) {
@@ -372,14 +363,8 @@ bool splitBatch(const QString& batch, const std::function<bool(Statement&)>& tak
 bool isSingleStatement(QStringView text) {
     for (const QChar c : text)
         if (c == u'\n' || c == u'\r' || c == u';') return false;
-    Lexer lexer(text);
-    Lexeme l{TokKind::Space, 0, 0};
-    bool more;
-    while ((more = lexer.next(l)) && (l.kind == TokKind::Space || l.kind == TokKind::Comment)) {
-    }
-    if (!more || l.kind != TokKind::Word) return false;
-    const Kw k = keywordOf(text.mid(l.pos, l.len));
-    return k == Kw::SELECT || k == Kw::INSERT || k == Kw::UPDATE || k == Kw::DELETE;
+    const StmtKind k = statementKind(text);
+    return k == StmtKind::Select || k == StmtKind::Insert || k == StmtKind::Update || k == StmtKind::Delete;
 }
 
 size_t nextSig(const std::vector<Token>& t, size_t i) {

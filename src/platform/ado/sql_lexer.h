@@ -82,7 +82,7 @@ enum class StmtKind {
 };
 
 // The kind of a statement from its first keyword (server dialect).
-StmtKind statementKind(const QString& statement);
+StmtKind statementKind(QStringView statement);
 
 // Index of the next significant token at or after i (size() when none), of
 // the previous one before i (size_t(-1) when none), and of the ')' matching

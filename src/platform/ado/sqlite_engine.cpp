@@ -243,7 +243,10 @@ public:
         // false when it failed.
         const auto run = [&](const QString& statement, const std::vector<sql::Lexeme>* tokens) {
             bool ran = true;
-            if (skipped == 0 && shaped(statement, result, errors, ran, tokens)) return ran;
+            if (skipped == 0) {
+                const std::optional<sql::Parameterised> p = sql::parameterise(statement, tokens);
+                if (p && shaped(statement, *p, result, errors, ran)) return ran;
+            }
             const sql::Rewritten rw = rewrite(statement);
             if (rw.kind == sql::StmtKind::BlockEnd) {
                 if (skipped > 0) --skipped;
@@ -276,7 +279,8 @@ public:
     bool query(const QString& text, bool updatable, Result& result, ErrorCollection& errors) override {
         startClock();
         if (!updatable) {
-            const bool select = startsWithSelect(text);
+            const bool select = sql::statementKind(text) == sql::StmtKind::Select;
+            const std::optional<sql::Parameterised> p = sql::parameterise(text);
             if (select && sqlite3_get_autocommit(db_)) {
                 // A SELECT whose shape is prepared runs at once, in the one
                 // read of the file it needs. Had the schema changed since,
@@ -286,7 +290,7 @@ public:
                 Result r;
                 bool ran = true;
                 reprepared_ = false;
-                if (shaped(text, r, attempt, ran, nullptr, true) && !reprepared_) {
+                if (p && shaped(text, *p, r, attempt, ran, true) && !reprepared_) {
                     for (const Error& e : attempt) errors.add(e);
                     result = std::move(r);
                     if (ran && !result.rows) result.rows = std::make_unique<RecordsetData>();
@@ -298,7 +302,7 @@ public:
             const bool oneRead = select && sqlite3_get_autocommit(db_) && step(begin_, "BEGIN");
             checkSchema();
             bool ran = true;
-            const bool wasShaped = shaped(text, result, errors, ran);
+            const bool wasShaped = p && shaped(text, *p, result, errors, ran);
             if (oneRead) {
                 step(commit_, "COMMIT");
                 versionReadInTransaction_ = false;
@@ -637,12 +641,6 @@ private:
         return true;
     }
 
-    static bool startsWithSelect(const QString& text) {
-        qsizetype i = 0;
-        while (i < text.size() && text[i].isSpace()) ++i;
-        return QStringView(text).mid(i, 7).startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive) &&
-               (i + 6 == text.size() || !text[i + 6].isLetterOrNumber());
-    }
     // Runs a statement without parameters or rows, prepared once.
     bool step(sqlite3_stmt*& st, const char* sqlText) {
         if (!st && sqlite3_prepare_v3(db_, sqlText, -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK) return false;
@@ -660,23 +658,22 @@ private:
     // without error.
     // `preparedOnly`: only a shape whose statement is prepared runs
     // (reprepared_ then tells whether the library prepared it again).
-    bool shaped(const QString& statement, Result& result, ErrorCollection& errors, bool& ran,
-                const std::vector<sql::Lexeme>* tokens = nullptr, bool preparedOnly = false) {
-        std::optional<sql::Parameterised> p = sql::parameterise(statement, tokens);
-        if (!p) return false;
-        auto it = shapes_.find(p->hash);
+    bool shaped(const QString& statement, const sql::Parameterised& p, Result& result, ErrorCollection& errors,
+                bool& ran, bool preparedOnly = false) {
+        auto it = shapes_.find(p.hash);
         if (it == shapes_.end()) {
+            if (preparedOnly) return false;
             if (shapes_.size() > 512) clearShapes();
             Shape seen;
-            seen.skeleton = sql::skeletonOf(statement, *p);
-            shapes_.insert(p->hash, seen);
+            seen.skeleton = sql::skeletonOf(statement, p);
+            shapes_.insert(p.hash, seen);
             return false;
         }
         Shape& shape = *it;
         // another skeleton of the same hash runs as written
-        if (!sql::hasSkeleton(statement, *p, shape.skeleton)) return false;
+        if (!sql::hasSkeleton(statement, p, shape.skeleton)) return false;
         if (preparedOnly && !shape.st) return false;
-        if (!shape.made) shape = makeShape(statement, *p, shape.skeleton);
+        if (!shape.made) shape = makeShape(statement, p, shape.skeleton);
         if (!shape.usable) return false;
         if (!shape.written.isEmpty() && !guarded_.contains(shape.written)) guardLengths(shape.rw.sql);
         if (!shape.st) {
@@ -694,8 +691,8 @@ private:
         // the statement): nothing moves while the statement runs with them
         bindBuffer_.clear();
         bindBuffer_.reserve(size_t(statement.size()) * 3);
-        for (size_t k = 0; k < p->literals.size(); ++k) {
-            const sql::LiteralSlot& l = p->literals[k];
+        for (size_t k = 0; k < p.literals.size(); ++k) {
+            const sql::LiteralSlot& l = p.literals[k];
             const QStringView literal = QStringView(statement).mid(l.pos, l.len);
             if (l.kind == sql::LiteralSlot::Integer) sqlite3_bind_int64(st, int(k) + 1, literal.toLongLong());
             else bindLiteral(st, int(k) + 1, literal, l.kind == sql::LiteralSlot::Text);

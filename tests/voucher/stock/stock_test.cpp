@@ -39,9 +39,7 @@ protected:
     void SetUp() override
     {
         EntornoCore::SetUp();
-        CreaBases();
-        Conecta();
-        ModGlobal::gUsuarioLogeado = QStringLiteral("DEMO");
+        ConectaDemo(QStringLiteral("DEMO"));
         ModGlobal::gUNegocio = QStringLiteral("   1");
         ModGlobal::gCaja = QStringLiteral("1");
         ModGlobal::Periodo = 2026;
