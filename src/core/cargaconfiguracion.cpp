@@ -4,6 +4,7 @@
 #include "core/empresa.h"
 #include "core/sqlbuilder.h"
 #include "db/db_dll.h"
+#include "db/db_texto.h"
 #include "db/modglobal_db.h"
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/errortrap.h"
@@ -71,7 +72,7 @@ namespace {
 constexpr std::int32_t RGB(int r, int g, int b) { return r + g * 256 + b * 65536; }
 
 // The reading rules of the settings.
-bool ReglaSI(const QString& v) { return StrComp(v, QStringLiteral("SI"), vbTextCompare) == 0; }
+bool ReglaSI(const QString& v) { return db_texto::EsSi(v); }
 bool ReglaTrimSI(const QString& v) { return ReglaSI(Trim(v)); }
 bool ReglaNoNO(const QString& v) { return StrComp(Trim(v), QStringLiteral("NO"), vbTextCompare) != 0; }
 bool ReglaPuestoNoNO(const QString& v)

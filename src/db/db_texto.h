@@ -22,6 +22,12 @@ inline bool Iguales(const QString& a, const QString& b)
     return legacy::StrComp(a, b, legacy::vbTextCompare) == 0;
 }
 
+// A configuration value that says yes ("SI", letter case ignored, nothing trimmed).
+inline bool EsSi(const QString& valor)
+{
+    return Iguales(valor, QStringLiteral("SI"));
+}
+
 inline const QString CRLF = QStringLiteral("\r\n");
 inline const QString CR = QStringLiteral("\r");
 

@@ -2,6 +2,7 @@
 
 #include "core/consultasvrk.h"
 #include "core/sqlbuilder.h"
+#include "db/db_texto.h"
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/strings.h"
 
@@ -20,7 +21,7 @@ using legacy::vbTextCompare;
 constexpr Qt::CaseSensitivity sinCaso = Qt::CaseInsensitive;
 
 bool Contiene(const QString& texto, const QString& parte) { return texto.contains(parte, sinCaso); }
-bool Igual(const QString& a, const QString& b) { return a.compare(b, sinCaso) == 0; }
+using db_texto::Iguales;
 
 bool EsLetraDePalabra(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'@' || c == u'#'; }
 
@@ -126,7 +127,7 @@ std::optional<Definicion> BuscaDefinicion(const QString& ruta, const QString& ta
         if (bytes.isEmpty()) break;
         const ModGlobal::RegistroConsulta r =
             ModGlobal::RegistroConsulta::desdeBytes(bytes.leftJustified(largo, ' '));
-        if (Igual(Limpio(r.Tabla), buscada))
+        if (Iguales(Limpio(r.Tabla), buscada))
             return Definicion{Limpio(r.Tabla), r.Campos, Limpio(r.Condicion)};
     }
     return std::nullopt;
@@ -147,9 +148,9 @@ QString ConsultaDefinicion(const Definicion& d, int limite, QString& campoBusque
     // A condition of the definition takes precedence over the caller's.
     QString condicion = d.Condicion;
     if (condicion.isEmpty() && !Trim(where).isEmpty()) condicion = where;
-    if (Igual(tabla, QStringLiteral("VT_PROVEEDORES")) || Igual(tabla, QStringLiteral("VT_CLIENTES"))) {
+    if (Iguales(tabla, QStringLiteral("VT_PROVEEDORES")) || Iguales(tabla, QStringLiteral("VT_CLIENTES"))) {
         if (condicion.isEmpty()) condicion = QStringLiteral("Dada_De_Baja = 0");
-    } else if (Igual(tabla, QStringLiteral("V_MA_ARTICULOS"))) {
+    } else if (Iguales(tabla, QStringLiteral("V_MA_ARTICULOS"))) {
         tabla = QStringLiteral("VT_MA_ARTICULOS");
         if (condicion.isEmpty()) condicion = QStringLiteral("SUSPENDIDO = 0");
     }
@@ -173,7 +174,7 @@ bool ListaFija(const QString& tabla, QString& campos, QString& campoBusqueda)
                                  {"V_TA_DEPOSITO", "Descripcion,Unidad,IdDeposito,", "IdDeposito"},
                                  {"V_TA_STATUS", "Descripcion,Tipo,CodigoEstado,", "CodigoEstado"}};
     for (const Fija& f : fijas) {
-        if (Igual(Trim(tabla), QString::fromLatin1(f.tabla))) {
+        if (Iguales(Trim(tabla), QString::fromLatin1(f.tabla))) {
             campos = QString::fromLatin1(f.campos);
             campoBusqueda = QString::fromLatin1(f.busqueda);
             return true;
@@ -184,8 +185,8 @@ bool ListaFija(const QString& tabla, QString& campos, QString& campoBusqueda)
 
 QString ListaDeColumnas(const QString& tabla, const QStringList& columnas, QString& campoBusqueda)
 {
-    const bool conMarcas = Igual(Trim(tabla), QStringLiteral("v_mv_mutuales")) ||
-                           Igual(Trim(tabla), QStringLiteral("V_MV_TROPA_STOCK"));
+    const bool conMarcas = Iguales(Trim(tabla), QStringLiteral("v_mv_mutuales")) ||
+                           Iguales(Trim(tabla), QStringLiteral("V_MV_TROPA_STOCK"));
     QString lista;
     for (const QString& n : columnas) {
         const QString N = n.toUpper();
@@ -236,7 +237,7 @@ int LetrasDeColumna(int tamanioDefinido, int tipoAdo, bool tablasArticulos, cons
     int w = tamanioDefinido;
     if (tipoAdo == 6 || tipoAdo == 131) w = 12;  // currency, numeric
     if (w >= 60) w = 60;
-    if (!tablasArticulos && Igual(valoresDefault, QStringLiteral("@10"))) w += 10;
+    if (!tablasArticulos && Iguales(valoresDefault, QStringLiteral("@10"))) w += 10;
     return w;
 }
 
@@ -247,7 +248,7 @@ bool MarcadoPorDefecto(const QString& valor, const QString& valoresDefault)
     for (const QChar sep : {u'|', u',', u';'}) {
         if (!valoresDefault.contains(sep)) continue;
         for (const QString& item : valoresDefault.split(sep))
-            if (Igual(Trim(item), v)) return true;
+            if (Iguales(Trim(item), v)) return true;
         return false;
     }
     return Contiene(valoresDefault, v);
@@ -302,7 +303,7 @@ std::optional<QString> ConsultaOrdenadaPorFecha(const QString& sql, const QStrin
 {
     if (Contiene(sql, QStringLiteral("order"))) return std::nullopt;
     QString texto = sql + QStringLiteral(" order by ") + columna;
-    if (Igual(columna, QStringLiteral("fechahorafinromaneo"))) texto += QStringLiteral(" desc ");
+    if (Iguales(columna, QStringLiteral("fechahorafinromaneo"))) texto += QStringLiteral(" desc ");
     return texto;
 }
 
@@ -352,7 +353,7 @@ QString TextoCantidad(double valor, int decimales) { return QString::number(valo
 Programa ProgramaMantenimiento(const QString& tablaConsulta)
 {
     const QString t = Trim(tablaConsulta);
-    auto es = [&](const char* nombre) { return Igual(t, QString::fromLatin1(nombre)); };
+    auto es = [&](const char* nombre) { return Iguales(t, QString::fromLatin1(nombre)); };
     if (es("V_TA_RUBROS") || es("V_TA_UNIDAD")) return {QStringLiteral("SHELL:PARSIMOLENO"), t};
     if (es("VT_CLIENTES")) return {QStringLiteral("SHELL:BROMELIANTURO"), QStringLiteral("1")};
     if (es("VT_PROVEEDORES")) return {QStringLiteral("SHELL:BROMELIANTURO"), QStringLiteral("0")};

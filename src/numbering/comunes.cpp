@@ -20,16 +20,11 @@ QString Codigo(const QString& valor, int ancho)
     return ModGlobal::DuplicaApostrofes(Funciones::RellenaCodigo(valor, ancho));
 }
 
-bool Igual(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 bool EsUno(const QString& valor, std::initializer_list<const char*> palabras)
 {
     const QString v = legacy::Trim(valor);
     for (const char* p : palabras)
-        if (Igual(v, QString::fromLatin1(p)))
+        if (Iguales(v, QString::fromLatin1(p)))
             return true;
     return false;
 }

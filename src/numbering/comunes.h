@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the numbering and stock modules (not part of their
 // interface).
+#include "db/db_texto.h"
 #include "platform/ado/recordset.h"
 #include "platform/legacy/variant.h"
 
@@ -17,8 +18,7 @@ using RS = std::shared_ptr<ado::Recordset>;
 // A code in its stored width, ready to stand between apostrophes.
 QString Codigo(const QString& valor, int ancho);
 
-// Texts equal without regard to letter case (untrimmed).
-bool Igual(const QString& a, const QString& b);
+using db_texto::Iguales;  // texts equal without regard to letter case (untrimmed)
 // Trim(valor) is one of the words (letter case ignored).
 bool EsUno(const QString& valor, std::initializer_list<const char*> palabras);
 

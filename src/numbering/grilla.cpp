@@ -10,7 +10,7 @@
 
 using kapores2::Funciones;
 using legacy::Trim;
-using numeracion::Igual;
+using numeracion::Iguales;
 
 namespace {
 
@@ -40,10 +40,10 @@ void Stock::CalculaCantidadesEquivalentes(ui::MSFlexGrid& Grilla)
 
     if (celda(kPideEquivalencia) != u"-1")
         Grilla.setTextMatrix(r, kCantidadBL,
-                             Igual(equiv, ModGlobal::UnidadMedidaBL) ? celda(kCantidadEquiv) : conv(ModGlobal::UnidadMedidaBL));
+                             Iguales(equiv, ModGlobal::UnidadMedidaBL) ? celda(kCantidadEquiv) : conv(ModGlobal::UnidadMedidaBL));
     const auto propia = [&](long columna, const QString& unidad) {
-        if (Igual(equiv, unidad))
-            Grilla.setTextMatrix(r, columna, Igual(equiv, celda(kUnidad)) ? celda(kCantidad) : celda(kCantidadEquiv));
+        if (Iguales(equiv, unidad))
+            Grilla.setTextMatrix(r, columna, Iguales(equiv, celda(kUnidad)) ? celda(kCantidad) : celda(kCantidadEquiv));
         else
             Grilla.setTextMatrix(r, columna, conv(unidad));
     };

@@ -38,7 +38,7 @@ double CantidadDeFila(const RS& rs)
 bool Stock::ArticuloTieneLotes(const QString& IdArticulo, const QString& IdDeposito, ListaLoteCantidad& Lotes,
                                double Cantidad)
 {
-    if (Igual(IdDeposito, QStringLiteral("ELDELGRID")))
+    if (Iguales(IdDeposito, QStringLiteral("ELDELGRID")))
         return false;
     legacy::ErrorTrap trap(QStringLiteral("ArticuloTieneLotes"), ModGlobal::gDB().errorHandler());
     // The deposit is quoted as in every other deposit comparison: unquoted,

@@ -145,7 +145,7 @@ void ast::Obtener_Nro_Comprobante_Contable(const QString& TC, QString& Sucursal,
         trap([&] {
             const Variant letras = rs->Fields("Letras").Value();
             if (!letras.IsNull() && legacy::InStr(1, letras.toString(), Letra, legacy::vbTextCompare) == 0 &&
-                !Igual(tc, QStringLiteral("OT")))
+                !Iguales(tc, QStringLiteral("OT")))
                 Letra = legacy::Left(letras.toString(), 1);
             if (Trim(Letra).isEmpty())
                 Letra = QStringLiteral("X");
@@ -191,7 +191,7 @@ void ast::Obtener_Nro_Comprobante_Contable(const QString& TC, QString& Sucursal,
         Sucursal = sucursalCandidata;
         Numero = numeroCandidato;
     }
-    if (todosUtilizados && !Igual(legacy::App().exeName, QStringLiteral("v_mv_stock")))
+    if (todosUtilizados && !Iguales(legacy::App().exeName, QStringLiteral("v_mv_stock")))
         ui::MsgBox(QStringLiteral("Todos los talonarios del comprobante ") + TC +
                        QStringLiteral(" se encuentran utilizados, debe dar de alta un nuevo talonario para el comprobante ") +
                        TC,
@@ -363,8 +363,8 @@ void ast::ActualizaNumeracionComprobante(const QString& TC, const QString& Nombr
             });
             trap([&] {
                 const bool contable =
-                    Igual(Funciones::ValorNoNulo(rs->Fields("Sistema").Value()).toString(), QStringLiteral("Contable"));
-                if (contable || EsContable || Igual(alias, QStringLiteral("OC")))
+                    Iguales(Funciones::ValorNoNulo(rs->Fields("Sistema").Value()).toString(), QStringLiteral("Contable"));
+                if (contable || EsContable || Iguales(alias, QStringLiteral("OC")))
                     SentenciaSQL += QStringLiteral("\r\n INSERT INTO V_MV_CTROL_CPTE (TC,SUCURSAL,NUMERO,LETRA) VALUES ('") +
                                     Codigo(alias, 4) + QStringLiteral("','") +
                                     legacy::Format(Variant(Funciones::TextoANumero(Variant(Sucursal))),

@@ -72,7 +72,7 @@ bool Stock::IdArticuloTieneEquivalencias(const QString& IdArticulo, const QStrin
         return encontrado;
     if (!ruta(UdEquivBuscada, UdBase, "*") || encontrado)
         return encontrado;
-    if (!Igual(UdEquivBuscada, ModGlobal::UnidadMedidaKG))
+    if (!Iguales(UdEquivBuscada, ModGlobal::UnidadMedidaKG))
         return false;
     // The kilogram route: from UdBase to the article's base unit, then from
     // the kilogram unit to that base unit; the coefficient is the product.
@@ -85,7 +85,7 @@ bool Stock::IdArticuloTieneEquivalencias(const QString& IdArticulo, const QStrin
                   rs))
             return;
         base = Funciones::ValorNoNulo(rs->Fields("IdUnidad").Value()).toString();
-        sigue = !Igual(UdBase, base);
+        sigue = !Iguales(UdBase, base);
     });
     if (!sigue)
         return false;
@@ -120,7 +120,7 @@ struct Equivalencia {
 // is taken as no equivalence rather than divided by.
 std::optional<Equivalencia> Busca(const QString& articulo, QString& udBase, double cantidad, const QString& buscada)
 {
-    if (cantidad == 0 || Igual(udBase, buscada))
+    if (cantidad == 0 || Iguales(udBase, buscada))
         return std::nullopt;
     Equivalencia e;
     bool sinUnidad = false;

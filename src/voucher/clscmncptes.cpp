@@ -2,10 +2,11 @@
 
 #include "core/configuracion.h"
 #include "core/formato.h"
+#include "core/modglobal.h"
 #include "core/sqlbuilder.h"
 #include "db/db_dll.h"
+#include "db/db_texto.h"
 #include "db/modglobal_db.h"
-#include "core/modglobal.h"
 #include "platform/kapores2/equipo.h"
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/errortrap.h"
@@ -24,10 +25,7 @@ QString LeeCfg(const QString& clave)
     return ModGlobal::Cfg(clave, aux, QStringLiteral("DATOS"));
 }
 
-bool EsSi(const QString& valor)
-{
-    return valor.compare(QLatin1String("SI"), Qt::CaseInsensitive) == 0;
-}
+using db_texto::EsSi;
 
 
 }  // namespace

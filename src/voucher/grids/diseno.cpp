@@ -1,5 +1,6 @@
 #include "voucher/grids/diseno.h"
 
+#include "db/db_texto.h"
 #include "platform/legacy/strings.h"
 
 #include <cmath>
@@ -8,15 +9,8 @@ namespace grillas {
 
 namespace {
 
-bool Igual(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-bool EsSi(const QString& valor)
-{
-    return Igual(valor, QStringLiteral("SI"));
-}
+using db_texto::EsSi;
+using db_texto::Iguales;
 
 // The width of n letters X.
 double X(const MideTexto& mide, int n)
@@ -57,12 +51,12 @@ void SwitchesDeTipo(HechosComprobante& h, const QString& pideDeposito,
 {
     h.deposito = EsSi(pideDeposito);
     h.ocultaImportes = false;
-    if (Igual(h.tc, QStringLiteral("OP"))) {
+    if (Iguales(h.tc, QStringLiteral("OP"))) {
         h.ocultaImportes = true;
-    } else if (Igual(h.tc, QStringLiteral("OT"))) {
+    } else if (Iguales(h.tc, QStringLiteral("OT"))) {
         h.ocultaImportes = EsSi(noMostrarImportesEnOT());
         h.deposito = false;
-    } else if (Igual(h.tc, QStringLiteral("PR"))) {
+    } else if (Iguales(h.tc, QStringLiteral("PR"))) {
         h.deposito = false;
     }
 }
@@ -95,7 +89,7 @@ DisenoGrilla DisenoTareas(const HechosComprobante& h, const MideTexto& mide)
     d.pon(4, QStringLiteral("Total"), X(mide, 11));
     if (h.ocultaImportes) {
         d.pasaAnchos({3, 4}, 1);
-        if (Igual(legacy::Trim(h.tc), QStringLiteral("OT")))
+        if (Iguales(legacy::Trim(h.tc), QStringLiteral("OT")))
             d.pasaAnchos({2}, 1);
     }
     static const char* const kClaves[] = {
@@ -138,9 +132,9 @@ DisenoGrilla DisenoTotales(const MideTexto& mide)
 DisenoGrilla DisenoArticulos(const HechosComprobante& h, const SwitchesArticulos& s, const MideTexto& mide,
                              double anchoGrilla)
 {
-    const bool stock = Igual(h.sistema, QStringLiteral("STOCK"));
-    const bool ventas = Igual(h.sistema, QStringLiteral("VENTAS"));
-    const bool compras = Igual(h.sistema, QStringLiteral("Compras"));
+    const bool stock = Iguales(h.sistema, QStringLiteral("STOCK"));
+    const bool ventas = Iguales(h.sistema, QStringLiteral("VENTAS"));
+    const bool compras = Iguales(h.sistema, QStringLiteral("Compras"));
     const bool listaPorItem = s.listaPorItem && ventas;
     const bool maderera = s.maderera && ventas;
     const auto x = [&](int n) { return X(mide, n); };
@@ -188,8 +182,8 @@ DisenoGrilla DisenoArticulos(const HechosComprobante& h, const SwitchesArticulos
 
     d.pon(6, QStringLiteral("Dep."), h.deposito ? x(4) : 0);
 
-    const bool entrega = s.entregadoMostrador && (Igual(h.tc, QStringLiteral("FC")) || Igual(h.tc, QStringLiteral("FP")) ||
-                                                  Igual(h.tc, QStringLiteral("RM")));
+    const bool entrega = s.entregadoMostrador && (Iguales(h.tc, QStringLiteral("FC")) || Iguales(h.tc, QStringLiteral("FP")) ||
+                                                  Iguales(h.tc, QStringLiteral("RM")));
     d.pon(9, QStringLiteral("Entregado"), entrega ? x(8) : 0);
 
     d.pon(17, QStringLiteral("Importe"), x(11));
@@ -233,7 +227,7 @@ DisenoGrilla DisenoArticulos(const HechosComprobante& h, const SwitchesArticulos
     d.pon(23, QStringLiteral("AuxPidelote"), 0);
     anchos0(d, {49, 64, 97, 71, 89, 90});
 
-    if (!Igual(h.tc, QStringLiteral("DVPE"))) {
+    if (!Iguales(h.tc, QStringLiteral("DVPE"))) {
         d.pon(25, QStringLiteral("AuxNroSerie"), 0);
         d.pon(24, QStringLiteral("AuxNroLote"), 0);
     } else {

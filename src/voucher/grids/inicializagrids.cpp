@@ -6,6 +6,7 @@
 #include "core/configuracion.h"
 #include "core/sqlbuilder.h"
 #include "db/db_dll.h"
+#include "db/db_texto.h"
 #include "db/modglobal_db.h"
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/program.h"
@@ -21,10 +22,7 @@ using legacy::Trim;
 
 namespace {
 
-bool EsSi(const QString& valor)
-{
-    return valor.compare(QLatin1String("SI"), Qt::CaseInsensitive) == 0;
-}
+using db_texto::EsSi;
 
 QString Cfg(const char* clave)
 {

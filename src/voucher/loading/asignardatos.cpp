@@ -35,15 +35,13 @@ QString T(const Variant& valor) { return Trim(valor.toString()); }
 
 QString Texto(const RecordsetPtr& rs, const char* campo) { return T(Leido(rs, campo)); }
 
-bool Igual(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
-
-bool Programa(const char* nombre) { return Igual(legacy::App().exeName, QString::fromLatin1(nombre)); }
+bool Programa(const char* nombre) { return Iguales(legacy::App().exeName, QString::fromLatin1(nombre)); }
 
 QString Q(const QString& valor) { return ModGlobal::DuplicaApostrofes(valor); }
 
 QString Cfg(const QString& clave) { return ModGlobal::Cfg(clave); }
 
-bool CfgSi(const QString& clave) { return Igual(Trim(Cfg(clave)), QStringLiteral("SI")); }
+bool CfgSi(const QString& clave) { return Iguales(Trim(Cfg(clave)), QStringLiteral("SI")); }
 
 QString Moneda(const Variant& valor) { return ModGlobal::FmtMoneda(T(valor), -1, false, 0); }
 
@@ -93,7 +91,7 @@ namespace {
 
 bool EsFacturaDestino(const QString& destino)
 {
-    return Igual(destino, QStringLiteral("FC")) || Igual(destino, QStringLiteral("FP"));
+    return Iguales(destino, QStringLiteral("FC")) || Iguales(destino, QStringLiteral("FP"));
 }
 
 }  // namespace
@@ -102,7 +100,7 @@ void CargaComprobante::Ejecuta()
 {
     DB_Dll& db = ModGlobal::gDB();
     Letra = LetraDestino ? *LetraDestino : QString();
-    const bool pedidoAFactura = Igual(TC, QStringLiteral("NP")) && EsFacturaDestino(CpteDestino);
+    const bool pedidoAFactura = Iguales(TC, QStringLiteral("NP")) && EsFacturaDestino(CpteDestino);
 
     paso([&] { PideBultosAPP = CfgSi(QStringLiteral("PideBultosAPP")); });
     paso([&] { NoConvertirBLaKG = CfgSi(QStringLiteral("NoConvertirBLaKG")); });
@@ -148,11 +146,11 @@ void CargaComprobante::Ejecuta()
             Condicion += QStringLiteral(" AND IdComplemento = ") + Variant(legacy::Val(IdComplemento)).toString();
     });
     // The repair writes the sales lines: it is for sales orders only.
-    if (Igual(TC, QStringLiteral("NP")) && legacy::Left(SucNroLetra, 4) == QLatin1String("9999") &&
+    if (Iguales(TC, QStringLiteral("NP")) && legacy::Left(SucNroLetra, 4) == QLatin1String("9999") &&
         Prefijo == QLatin1String("V_"))
         NormalizaPedidoApp();
     paso([&] {
-        EsCompras = Igual(db.DatosTabla(QStringLiteral("V_TA_CPTE"), Q(TC), QStringLiteral("SISTEMA"),
+        EsCompras = Iguales(db.DatosTabla(QStringLiteral("V_TA_CPTE"), Q(TC), QStringLiteral("SISTEMA"),
                                         QStringLiteral("Codigo"), Variant(8), QString(), true, false)
                               .toString(),
                           QStringLiteral("COMPRAS"));
@@ -172,7 +170,7 @@ void CargaComprobante::Ejecuta()
         if (pedidoAFactura)
             return;
         const QString base = cabeza + QStringLiteral("MV_CPTEINSUMOS  ") + Condicion;
-        if (FacturaNPPreparadas && Igual(TC, QStringLiteral("NP")) && !EsCompras)
+        if (FacturaNPPreparadas && Iguales(TC, QStringLiteral("NP")) && !EsCompras)
             Abre(base + QStringLiteral(" ORDER BY  ID"), rsInsumos);
         else if (CfgSi(QStringLiteral("OrdenaPorCodigo")))
             Abre(base + WhrInsumos + QStringLiteral(" ORDER BY IDARTICULO "), rsInsumos);
@@ -272,7 +270,7 @@ void CargaComprobante::NormalizaPedidoApp()
                 return;
             const QString letra = Stock::ObtieneLetraComprobante(
                 CondIva, Funciones::ValorNoNulo(rsCpte->Fields("CondicionIva").Value()).toString());
-            finales = Igual(letra, QStringLiteral("A")) &&
+            finales = Iguales(letra, QStringLiteral("A")) &&
                       IgualNum(Crudo(rsLineas, "Importe_S_IVA"), Crudo(rsLineas, "Importe"));
         });
         if (finales) {
@@ -290,7 +288,7 @@ void CargaComprobante::NormalizaPedidoApp()
         Variant preparada;
         paso([&] {
             if (!FacturaNPPreparadas || esModificacion ||
-                !Igual(T(Funciones::ValorNoNulo(rsLineas->Fields("TC").Value())), QStringLiteral("NP")))
+                !Iguales(T(Funciones::ValorNoNulo(rsLineas->Fields("TC").Value())), QStringLiteral("NP")))
                 return;
             RecordsetPtr rs;
             Abre(QStringLiteral("select * from MV_PREPARACION_DETALLES ") + QStringLiteral(" where tc = '") +

@@ -8,6 +8,7 @@
 // routine runs as a step of `trap`, so Retry repeats that statement and
 // Ignore goes on with the next one inside whichever routine failed; any
 // other answer leaves the whole load.
+#include "db/db_texto.h"
 #include "platform/ado/recordset.h"
 #include "platform/legacy/errortrap.h"
 #include "platform/legacy/variant.h"
@@ -121,8 +122,7 @@ legacy::Variant Leido(const RecordsetPtr& rs, const char* campo);
 legacy::Variant Crudo(const RecordsetPtr& rs, const char* campo);
 // Trim of a field read null-safe, as text.
 QString Texto(const RecordsetPtr& rs, const char* campo);
-// Text comparison without regard to letter case.
-bool Igual(const QString& a, const QString& b);
+using db_texto::Iguales;  // text comparison without regard to letter case
 // The running program is the sibling program `nombre`.
 bool Programa(const char* nombre);
 // A value with its apostrophes doubled, for a quoted SQL literal.

@@ -50,7 +50,7 @@ void CargaComprobante::Completa()
             paso([&] { Pon(4, Texto(rsInsumos, "Ancho")); });
             paso([&] { Pon(70, Texto(rsInsumos, "IdUnidad")); });
             paso([&] {
-                if (Igual(Celda(5), ModGlobal::UnidadMaderaTiras))
+                if (Iguales(Celda(5), ModGlobal::UnidadMaderaTiras))
                     Pon(10, Texto(rsInsumos, "Equiv_UDBase"));
             });
             blanco(10);
@@ -76,22 +76,22 @@ void CargaComprobante::Completa()
     // The article's row is read only when the article was found.
     paso([&] {
         if (!articuloHallado ||
-            !(Igual(CpteDestino, QStringLiteral("FP")) || Igual(CpteDestino, QStringLiteral("NCFP"))))
+            !(Iguales(CpteDestino, QStringLiteral("FP")) || Iguales(CpteDestino, QStringLiteral("NCFP"))))
             return;
         const QString abrev = Texto(rsArticulo, "Descripabrev");
-        if (Igual(abrev, QStringLiteral("PROFORMA")))
+        if (Iguales(abrev, QStringLiteral("PROFORMA")))
             Pon(19, QStringLiteral("1"));
-        else if (abrev.size() > 8 && Igual(abrev.left(8), QStringLiteral("PROFORMA")))
+        else if (abrev.size() > 8 && Iguales(abrev.left(8), QStringLiteral("PROFORMA")))
             Pon(36, abrev.mid(8));
     });
     paso([&] {
         if (articuloHallado && Texto(rsCpte, "CondicionIva") == QLatin1String("3") &&
-            Igual(Texto(rsArticulo, "procedencia"), QStringLiteral("EXENTO LEY")))
+            Iguales(Texto(rsArticulo, "procedencia"), QStringLiteral("EXENTO LEY")))
             Pon(19, QStringLiteral("1"));
     });
     // Stored types are four characters wide: the order test trims them.
     paso([&] {
-        if (Igual(Texto(rsInsumos, "TC"), QStringLiteral("NP")) && N(Celda(41)) == legacy::Currency(0))
+        if (Iguales(Texto(rsInsumos, "TC"), QStringLiteral("NP")) && N(Celda(41)) == legacy::Currency(0))
             Pon(41, costoArticulo(QStringLiteral("Costo")));
     });
     paso([&] {
@@ -110,7 +110,7 @@ void CargaComprobante::AcumulaFilaRepetida()
         ui::MSFlexGrid& g = G2();
         const long r = g.Rows() - 1;
         const long ultima = r - 1;
-        const auto igual = [&](long i, long col) { return Igual(Trim(g.TextMatrix(i, col)), Trim(g.TextMatrix(r, col))); };
+        const auto igual = [&](long i, long col) { return Iguales(Trim(g.TextMatrix(i, col)), Trim(g.TextMatrix(r, col))); };
         if (Trim(g.TextMatrix(r, 0)) == QLatin1String("*"))
             return;
         long i = 1;

@@ -76,13 +76,13 @@ void CargaComprobante::DatosArticulo()
             Pon(36, Leido(rsInsumos, "AlicIVA").toString());
             if (Numero(Celda(36)) != 0)
                 return;
-            if (Igual(TC, QStringLiteral("NP")) && Programa("XU_QUELMONTARI_TEKO"))
+            if (Iguales(TC, QStringLiteral("NP")) && Programa("XU_QUELMONTARI_TEKO"))
                 Pon(36, Leido(rsArticulo, "TasaIVA").toString());
             else
                 Pon(36, Variant(cls.PIVA).toString());
         });
         paso([&] {
-            if (Igual(TC, QStringLiteral("FP")) && Igual(CpteDestino, QStringLiteral("NCFP")))
+            if (Iguales(TC, QStringLiteral("FP")) && Iguales(CpteDestino, QStringLiteral("NCFP")))
                 Pon(36, Leido(rsInsumos, "AlicIVA").toString());
         });
         paso([&] { Pon(81, Texto(rsInsumos, "Importe_S_IVA")); });
@@ -101,7 +101,7 @@ void CargaComprobante::DatosArticulo()
         }
         const Variant base = Crudo(rsInsumos, "IdUnidadBase");
         const Variant unidad = Crudo(rsInsumos, "IdUnidad");
-        if (!base.IsNull() && !unidad.IsNull() && !Igual(base.toString(), unidad.toString()))
+        if (!base.IsNull() && !unidad.IsNull() && !Iguales(base.toString(), unidad.toString()))
             Pon(10, Texto(rsInsumos, "Equiv_UDBase"));
     });
 }
@@ -172,7 +172,7 @@ void CargaComprobante::Importes()
                 Pon(29, Bandera(Crudo(rsLista, "ConIva")));
         });
         paso([&] {
-            if (Igual(Trim(CpteDestino), QStringLiteral("NC")) && Igual(Trim(TC), QStringLiteral("FC")))
+            if (Iguales(Trim(CpteDestino), QStringLiteral("NC")) && Iguales(Trim(TC), QStringLiteral("FC")))
                 return;
             const Variant totalFinal = Crudo(rsInsumos, "TotalFinal");
             const Variant totalLinea = Crudo(rsInsumos, "Total");
@@ -198,7 +198,7 @@ void CargaComprobante::Importes()
             } else {
                 Pon(17, Moneda(Variant(Texto(rsInsumos, "TotalFinal"))));
             }
-        } else if (Texto(rsInsumos, "Total").isEmpty() && Igual(TC, QStringLiteral("NP"))) {
+        } else if (Texto(rsInsumos, "Total").isEmpty() && Iguales(TC, QStringLiteral("NP"))) {
             Pon(18, Moneda(Funciones::ValorNoNulo(Crudo(rsInsumos, "Importe") * Crudo(rsInsumos, "Cantidad"))));
         }
     });
@@ -207,7 +207,7 @@ void CargaComprobante::Importes()
 void CargaComprobante::LotesEImpuestos()
 {
     DB_Dll& db = ModGlobal::gDB();
-    if (!Igual(Trim(TC), QStringLiteral("NP"))) {
+    if (!Iguales(Trim(TC), QStringLiteral("NP"))) {
         paso([&] { Pon(24, Texto(rsInsumos, "Nro_Lote")); });
         paso([&] {
             if (Celda(49) == QLatin1String("-1") && EsCompras && Trim(Celda(24)).isEmpty())
@@ -246,7 +246,7 @@ void CargaComprobante::LotesEImpuestos()
             return;
         Pon(82, ConvertirMoneda ? (lista * Leido(rsCpte, "Cotizacion")).toString() : lista.toString());
     });
-    paso([&] { Pon(21, Igual(TC, QStringLiteral("FCC")) ? Leido(rsInsumos, "Total").toString() : conImpuestos()); });
+    paso([&] { Pon(21, Iguales(TC, QStringLiteral("FCC")) ? Leido(rsInsumos, "Total").toString() : conImpuestos()); });
     paso([&] { Pon(78, Leido(rsInsumos, "CodigoArtProveedor").toString()); });
     paso([&] { Pon(117, Variant(N(Celda(8)) * N(Celda(43))).toString()); });
     paso([&] { Pon(118, Variant(N(Celda(21)) - N(Celda(117))).toString()); });

@@ -17,9 +17,9 @@ using namespace carga;
 
 namespace {
 
-bool EsFactura(const QString& tc) { return Igual(tc, QStringLiteral("FC")) || Igual(tc, QStringLiteral("FP")); }
+bool EsFactura(const QString& tc) { return Iguales(tc, QStringLiteral("FC")) || Iguales(tc, QStringLiteral("FP")); }
 
-bool EsProforma(const QString& tc) { return Igual(tc, QStringLiteral("FP")) || Igual(tc, QStringLiteral("NCFP")); }
+bool EsProforma(const QString& tc) { return Iguales(tc, QStringLiteral("FP")) || Iguales(tc, QStringLiteral("NCFP")); }
 
 }  // namespace
 
@@ -34,7 +34,7 @@ void CargaComprobante::CargaInsumos()
     primeraFila = true;
     paso([&] {
         const int lineas = rsInsumos->RecordCount();
-        if (lineas > LineasLimite && EsFactura(CpteDestino) && Igual(TC, QStringLiteral("NP")) &&
+        if (lineas > LineasLimite && EsFactura(CpteDestino) && Iguales(TC, QStringLiteral("NP")) &&
             LineasLimite != 9999 && LineasLimite != 0) {
             cls.NPP_Cliente = Crudo(rsCpte, "Cuenta").toString();
             cls.NPP_IDCpte = Crudo(rsCpte, "IdComprobante").toString();
@@ -154,11 +154,11 @@ void CargaComprobante::PendientesEIdentidad(bool& sigue)
     paso([&] {
         // The stored type is four characters wide: it is compared trimmed.
         if (Programa("QUELMONTARI_DASPEROLICA") || !IgualNum(Leido(rsCpte, "IdReparto"), Variant(-1)) ||
-            Igual(Texto(rsCpte, "TC"), QStringLiteral("PR")))
+            Iguales(Texto(rsCpte, "TC"), QStringLiteral("PR")))
             return;
         const QString codigo = Texto(rsInsumos, "IdArticulo");
         for (const QString& item : articulosCargados.split(u',')) {
-            if (!Trim(item).isEmpty() && Igual(Trim(item), codigo)) {
+            if (!Trim(item).isEmpty() && Iguales(Trim(item), codigo)) {
                 duplicado = true;
                 return;
             }
@@ -186,12 +186,12 @@ void CargaComprobante::PendientesEIdentidad(bool& sigue)
             if (pendiente > cantidad)
                 pendiente = cantidad;
         };
-        if ((Igual(tc, QStringLiteral("RM")) || Igual(tc, QStringLiteral("NP"))) && EntregaParcialRemito && !Compras &&
+        if ((Iguales(tc, QStringLiteral("RM")) || Iguales(tc, QStringLiteral("NP"))) && EntregaParcialRemito && !Compras &&
             !DescargaStockRemitos) {
             if (repartoMenosUno) {
                 double movido = 0;
                 pendiente = cls.CantRepartoPend(TC, SucNroLetra, codigo, &movido);
-                if (Igual(TC, QStringLiteral("RM")) && cantidad < 0 && pendiente == 0) {
+                if (Iguales(TC, QStringLiteral("RM")) && cantidad < 0 && pendiente == 0) {
                     aplicado = 0;
                     pendiente = cantidad;
                 } else if (Programa("Solvarineta")) {
@@ -203,7 +203,7 @@ void CargaComprobante::PendientesEIdentidad(bool& sigue)
             } else {
                 aplicado = AplicacionesDeLinea(*this);
             }
-        } else if ((Igual(tc, QStringLiteral("FP")) || Igual(tc, QStringLiteral("FC"))) && !Compras) {
+        } else if ((Iguales(tc, QStringLiteral("FP")) || Iguales(tc, QStringLiteral("FC"))) && !Compras) {
             pendiente = cantidad;
             if (repartoMenosUno) {
                 pendiente = cls.CantRepartoPend(TC, SucNroLetra, codigo);
@@ -216,7 +216,7 @@ void CargaComprobante::PendientesEIdentidad(bool& sigue)
             if (repartoMenosUno && !DescargaStockRemitos) {
                 pendiente = cls.CantRepartoPend(TC, SucNroLetra, codigo);
                 aplicado = cantidad - pendiente;
-            } else if (repartoMenosUno && Igual(TC, QStringLiteral("PR"))) {
+            } else if (repartoMenosUno && Iguales(TC, QStringLiteral("PR"))) {
                 if (!preparada.IsNull()) {
                     pendiente = cantidad - preparada.toDouble();
                     tope();
@@ -242,8 +242,8 @@ void CargaComprobante::PendientesEIdentidad(bool& sigue)
         }
     });
     paso([&] {
-        if (Programa("QUELMONTARI_DASPEROLICA") && Igual(TC, QStringLiteral("RM")) &&
-            Igual(CpteDestino, QStringLiteral("FC")))
+        if (Programa("QUELMONTARI_DASPEROLICA") && Iguales(TC, QStringLiteral("RM")) &&
+            Iguales(CpteDestino, QStringLiteral("FC")))
             aplicado = AplicacionesDeLinea(*this);
     });
 
@@ -276,8 +276,8 @@ void CargaComprobante::PendientesEIdentidad(bool& sigue)
             Pon(9, Texto(rsInsumos, "EntregadoMOstrador"));
     });
     paso([&] {
-        if (Igual(TC, QStringLiteral("RM")) &&
-            (Igual(CpteDestino, QStringLiteral("NC")) || Igual(CpteDestino, QStringLiteral("NCFP"))))
+        if (Iguales(TC, QStringLiteral("RM")) &&
+            (Iguales(CpteDestino, QStringLiteral("NC")) || Iguales(CpteDestino, QStringLiteral("NCFP"))))
             Negativos = true;
     });
 }
@@ -285,8 +285,8 @@ void CargaComprobante::PendientesEIdentidad(bool& sigue)
 bool CargaComprobante::PedidoEnKilos()
 {
     const QString kg = Trim(ModGlobal::UnidadMedidaKG);
-    return Igual(Texto(rsInsumos, "TC"), QStringLiteral("NP")) && Igual(Texto(rsInsumos, "IdUnidadBase"), kg) &&
-           !Igual(Texto(rsInsumos, "IdUnidad"), kg) && !esModificacion && !NoConvertirBLaKG;
+    return Iguales(Texto(rsInsumos, "TC"), QStringLiteral("NP")) && Iguales(Texto(rsInsumos, "IdUnidadBase"), kg) &&
+           !Iguales(Texto(rsInsumos, "IdUnidad"), kg) && !esModificacion && !NoConvertirBLaKG;
 }
 
 void CargaComprobante::CantidadesYPrecios()
@@ -305,13 +305,13 @@ void CargaComprobante::CantidadesYPrecios()
         } else if (Funciones::EstaEnLista(Variant(TC), QStringList{QStringLiteral("FC"), QStringLiteral("FP"),
                                                                    QStringLiteral("TK"), QStringLiteral("TKFC")}))
             Pon(8, Texto(rsInsumos, "Cantidad"));
-        else if (Igual(Texto(rsInsumos, "TC"), QStringLiteral("NP")) && FacturaNPPreparadas && !esModificacion)
+        else if (Iguales(Texto(rsInsumos, "TC"), QStringLiteral("NP")) && FacturaNPPreparadas && !esModificacion)
             Pon(8, Texto(rsInsumos, "CANTIDADAFACTURAR"));
         else
             Pon(8, T(Leido(rsInsumos, "Cantidad") - Variant(aplicado)));
         // A returned quantity of a delivery note with nothing applied keeps its sign.
         if (N(Celda(8)) < legacy::Currency(0) &&
-            !(Igual(TC, QStringLiteral("RM")) && Menor(Crudo(rsInsumos, "Cantidad"), Variant(0)) && aplicado == 0))
+            !(Iguales(TC, QStringLiteral("RM")) && Menor(Crudo(rsInsumos, "Cantidad"), Variant(0)) && aplicado == 0))
             Pon(8, QStringLiteral("0"));
     });
     paso([&] { Pon(11, Texto(rsInsumos, "IdUnidadBase")); });
@@ -321,12 +321,12 @@ void CargaComprobante::CantidadesYPrecios()
         else if (Programa("QUELMONTARI_DASPEROLICA"))
             Pon(12, Celda(8));
         else if (N(Celda(12)) == legacy::Currency(0))
-            Pon(12, Igual(Trim(Celda(5)), Trim(Celda(11))) ? Texto(rsInsumos, "Cantidad") : Texto(rsInsumos, "CantidadUD"));
+            Pon(12, Iguales(Trim(Celda(5)), Trim(Celda(11))) ? Texto(rsInsumos, "Cantidad") : Texto(rsInsumos, "CantidadUD"));
     });
     paso([&] {
         if (ConvertirMoneda)
             Pon(17, T(Leido(rsInsumos, "Importe") * Leido(rsCpte, "Cotizacion")));
-        else if (Igual(Texto(rsCpte, "CondicionIva"), QStringLiteral("1")) &&
+        else if (Iguales(Texto(rsCpte, "CondicionIva"), QStringLiteral("1")) &&
                  Mayor(Crudo(rsInsumos, "Importe"), Crudo(rsInsumos, "Importe_S_IVA")) && !PreciosFinales)
             Pon(17, Texto(rsInsumos, "Importe_S_IVA"));
         else
@@ -338,7 +338,7 @@ void CargaComprobante::CantidadesYPrecios()
             return;
         const QString letra = Stock::ObtieneLetraComprobante(CondIva,
                                                              Leido(rsCpte, "CondicionIva").toString());
-        if (!Igual(letra, QStringLiteral("B")) && !PreciosFinales)
+        if (!Iguales(letra, QStringLiteral("B")) && !PreciosFinales)
             return;
         if (ConvertirMoneda) {
             // A voucher without an exchange rate shows no converted price.

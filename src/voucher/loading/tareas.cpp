@@ -83,8 +83,8 @@ void CargaComprobante::CargaFilaObservacion()
     const auto pon = [&](long col, const QString& texto) { G3().setTextMatrix(G3().Rows() - 1, col, texto); };
     bool salta = false;
     paso([&] {
-        salta = Programa("QUELMONTARI_DASPEROLICA") && Igual(TC, QStringLiteral("RM")) &&
-                Igual(Texto(rsObserv, "NroViaje"), QStringLiteral("TROPA"));
+        salta = Programa("QUELMONTARI_DASPEROLICA") && Iguales(TC, QStringLiteral("RM")) &&
+                Iguales(Texto(rsObserv, "NroViaje"), QStringLiteral("TROPA"));
     });
     if (salta)
         return;

@@ -21,7 +21,7 @@
 #include <vector>
 
 using vlookup::EnGrupo;
-using vlookup::Igual;
+using vlookup::Iguales;
 
 namespace {
 
@@ -122,7 +122,7 @@ void FrmConsComprobantes::ConsultaCptes()
         TC = modo.TC;
     });
     trap([&] {
-        if (Igual(TC, QStringLiteral("OC"))) ListView1->setCheckboxes(true);
+        if (Iguales(TC, QStringLiteral("OC"))) ListView1->setCheckboxes(true);
     });
     trap([&] { Encolumnar(); });
     trap([&] { kapores2::Funciones::PreparaFormulario(this, false); });
@@ -249,7 +249,7 @@ void FrmConsComprobantes::LlenaFila(Llenado& l)
         return valor;
     };
 
-    if (Igual(TC, QStringLiteral("RM")) && ModoTransporte) {
+    if (Iguales(TC, QStringLiteral("RM")) && ModoTransporte) {
         agrega(true);
         trap([&] { item().setText(QString()); });
         sub([&] { return texto("IdComprobante"); });
@@ -258,7 +258,7 @@ void FrmConsComprobantes::LlenaFila(Llenado& l)
         sub([&] { return texto("CuentaProveedor"); });
         return;
     }
-    if (Igual(TC, QStringLiteral("T3"))) {
+    if (Iguales(TC, QStringLiteral("T3"))) {
         agrega(true);
         trap([&] { item().setText(texto("id")); });
         sub(fecha);
@@ -297,7 +297,7 @@ void FrmConsComprobantes::LlenaFila(Llenado& l)
         sub([&] { return texto("Importe"); });
         return;
     }
-    if (Igual(TC, QStringLiteral("PR"))) {
+    if (Iguales(TC, QStringLiteral("PR"))) {
         empieza(true);
         sub([&] { return texto("IdComprobante"); });
         sub([&] { return texto("nombre"); });
@@ -306,7 +306,7 @@ void FrmConsComprobantes::LlenaFila(Llenado& l)
         sub([&] { return texto("Importe"); });
         return;
     }
-    if (Igual(TC, QStringLiteral("OC"))) {
+    if (Iguales(TC, QStringLiteral("OC"))) {
         empieza(true, true);
         sub([&] { return texto("Cuenta") + QStringLiteral(" ") + texto("nombre"); });
         sub([&] { return texto("IdComprobante"); });
@@ -335,11 +335,11 @@ void FrmConsComprobantes::LlenaFila(Llenado& l)
         else if (Verdadero(campo("APROBADO")))
             l.indiceImagen = l.aprobado;
     });
-    const bool np = Igual(TC, QStringLiteral("NP"));
+    const bool np = Iguales(TC, QStringLiteral("NP"));
     bool omitida = false;
     trap([&] {
         // The stored type is padded to its column's width ("NP  ").
-        if (np && ModoPendientes && Igual(legacy::Trim(texto("TC")), QStringLiteral("NP"))) {
+        if (np && ModoPendientes && Iguales(legacy::Trim(texto("TC")), QStringLiteral("NP"))) {
             if (crudo("FechaPreparacion").Value().IsNull())
                 omitida = true;
             else
@@ -357,12 +357,12 @@ void FrmConsComprobantes::LlenaFila(Llenado& l)
     });
     sub([&] { return texto("IdComprobante"); });
     sub([&] {
-        return (Igual(TC, QStringLiteral("OT")) || Igual(TC, QStringLiteral("FC")) || np) ? texto("IdComplemento")
+        return (Iguales(TC, QStringLiteral("OT")) || Iguales(TC, QStringLiteral("FC")) || np) ? texto("IdComplemento")
                                                                                          : QString();
     });
     sub([&] { return texto("nombre"); });
-    const bool resaltado = np || Igual(TC, QStringLiteral("FC"));
-    if (resaltado || Igual(TC, QStringLiteral("RM"))) {
+    const bool resaltado = np || Iguales(TC, QStringLiteral("FC"));
+    if (resaltado || Iguales(TC, QStringLiteral("RM"))) {
         const int i = n;
         sub([&] {
             const QString comentarios = texto("comentarios");

@@ -25,7 +25,7 @@
 
 using ui::twipsToPixels;
 using vlookup::EnGrupo;
-using vlookup::Igual;
+using vlookup::Iguales;
 
 namespace {
 
@@ -161,7 +161,7 @@ void FrmConsComprobantes::Form_Load()
 {
     ConsultaCptes();
     if (!Alive()) return;  // closed while the list was filling
-    modoTouch_ = Igual(ModGlobal::Cfg(QStringLiteral("ZUNT_USATOUCH_") + ModGlobal::gEntorno().NombrePC()),
+    modoTouch_ = Iguales(ModGlobal::Cfg(QStringLiteral("ZUNT_USATOUCH_") + ModGlobal::gEntorno().NombrePC()),
                        QStringLiteral("SI"));
     if (modoTouch_) ConfiguraModoTouch();
 }
@@ -179,7 +179,7 @@ void FrmConsComprobantes::Form_Unload(int& Cancel)
 void FrmConsComprobantes::CmdAceptar_Click()
 {
     ui::ListItem* elegido = ListView1->SelectedItem();
-    const bool ordenes = Igual(TC, QStringLiteral("OC"));
+    const bool ordenes = Iguales(TC, QStringLiteral("OC"));
     // Purchase orders: the checked rows are the answer whenever there are
     // any, whether a row is selected or not (a check box can be ticked
     // without selecting its row).
@@ -204,10 +204,10 @@ void FrmConsComprobantes::CmdAceptar_Click()
     } else if (EnGrupo(TC, vlookup::GrupoCompras())) {
         NroComprobante = elegido->SubItems(1);
         Proveedor = elegido->SubItems(2);
-    } else if (Igual(TC, QStringLiteral("PR"))) {
+    } else if (Iguales(TC, QStringLiteral("PR"))) {
         NroComprobante = elegido->SubItems(1);
         IdComplemento = QStringLiteral("0");
-    } else if (Igual(TC, QStringLiteral("T3"))) {
+    } else if (Iguales(TC, QStringLiteral("T3"))) {
         NroComprobante = elegido->Text();
         IdComplemento = QStringLiteral("0");
     } else if (ordenes) {
@@ -334,17 +334,17 @@ void FrmConsComprobantes::Encolumnar()
     trap([&] { ListView1->ColumnHeaders().Clear(); });
     const Juego* juego = &otros;
     trap([&] {
-        if (Igual(TC, QStringLiteral("RM-T")))
+        if (Iguales(TC, QStringLiteral("RM-T")))
             juego = &transporte;
         else if (EnGrupo(TC, vlookup::GrupoVentas()))
             juego = &ventas;
         else if (EnGrupo(TC, vlookup::GrupoCompras()))
             juego = &compras;
-        else if (Igual(TC, QStringLiteral("PR")))
+        else if (Iguales(TC, QStringLiteral("PR")))
             juego = &presupuestos;
-        else if (Igual(TC, QStringLiteral("T3")))
+        else if (Iguales(TC, QStringLiteral("T3")))
             juego = &terceros;
-        else if (Igual(TC, QStringLiteral("OC")))
+        else if (Iguales(TC, QStringLiteral("OC")))
             juego = &ordenes;
         else
             juego = &otros;
@@ -362,7 +362,7 @@ int FrmConsComprobantes::ObtieneIndiceImagen(const QString& tc) const
         const QString buscada = legacy::Trim(etiqueta);
         const int n = ImageList1->ListImages().Count();
         for (int i = 1; i <= n; ++i)
-            if (Igual(buscada, legacy::Trim(ImageList1->ListImages().Item(i).Tag()))) return i;
+            if (Iguales(buscada, legacy::Trim(ImageList1->ListImages().Item(i).Tag()))) return i;
         return -1;
     };
     const int indice = busca(tc);

@@ -21,7 +21,7 @@ QString Rellena(const QString& tc) { return kapores2::Funciones::RellenaCodigo(l
 // " AND " and the caller's condition, only when there is a condition.
 QString YFiltro(const QString& filtro) { return NoEnBlanco(filtro) ? QStringLiteral(" AND ") + filtro : QString(); }
 
-bool EsSi(const QString& valor) { return Igual(valor, QStringLiteral("SI")); }
+using db_texto::EsSi;
 
 QString Cfg(const char* clave) { return ModGlobal::Cfg(QString::fromLatin1(clave)); }
 
@@ -55,12 +55,10 @@ const QStringList& GrupoAsientos()
     return g;
 }
 
-bool Igual(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
-
 bool EnGrupo(const QString& tc, const QStringList& grupo)
 {
     for (const QString& t : grupo)
-        if (Igual(tc, t)) return true;
+        if (Iguales(tc, t)) return true;
     return false;
 }
 
@@ -79,13 +77,13 @@ Modo NormalizaModo(const QString& tc)
         {"RM/TRANSPORTE", "RM-T", false, true},       {"FP/PENDIENTES", "FP", false, false},
     };
     for (const Fila& f : tabla)
-        if (Igual(tc, QString::fromLatin1(f.palabra))) return {QString::fromLatin1(f.tipo), f.pendientes, f.transporte};
+        if (Iguales(tc, QString::fromLatin1(f.palabra))) return {QString::fromLatin1(f.tipo), f.pendientes, f.transporte};
     return {tc, false, false};
 }
 
 Forma EligeForma(const QString& tc, bool pendientes, bool transporte)
 {
-    auto es = [&](const char* t) { return Igual(tc, QString::fromLatin1(t)); };
+    auto es = [&](const char* t) { return Iguales(tc, QString::fromLatin1(t)); };
     if (es("RMC") && pendientes) return Forma::RemitosCompraPendientes;
     if (es("RM") && pendientes) return Forma::RemitosPendientes;
     if (es("T3")) return Forma::Terceros;
@@ -111,7 +109,7 @@ QString MarcaNumero() { return QStringLiteral("Buscar por Numero..."); }
 QString FiltroBusqueda(const QString& nombre, const QString& numero)
 {
     QString filtro;
-    auto lleno = [](const QString& caja, const QString& marca) { return !caja.isEmpty() && !Igual(caja, marca); };
+    auto lleno = [](const QString& caja, const QString& marca) { return !caja.isEmpty() && !Iguales(caja, marca); };
     auto valor = [](const QString& caja) { return ModGlobal::DuplicaApostrofes(legacy::Trim(caja)); };
     if (lleno(nombre, MarcaNombre())) filtro = QStringLiteral("AND NOMBRE LIKE '%") + valor(nombre) + QStringLiteral("%' ");
     if (lleno(numero, MarcaNumero()))
@@ -333,8 +331,8 @@ QString SqlTransporte(const QString& filtro)
 QString SqlOtrosTipos(const QString& tc, const QString& tcRelleno, const QString& busqueda, const QString& filtro,
                       bool facturaNPPreparadas)
 {
-    const bool rm = Igual(tc, QStringLiteral("RM"));
-    const bool np = Igual(tc, QStringLiteral("NP"));
+    const bool rm = Iguales(tc, QStringLiteral("RM"));
+    const bool np = Iguales(tc, QStringLiteral("NP"));
     const QString tipo = tcRelleno + QStringLiteral("'") + busqueda;
     if (NoEnBlanco(filtro)) {
         if (!rm && !np)
@@ -395,7 +393,7 @@ Opciones LeeOpciones(Forma forma)
     case Forma::OtrosTipos: o.FacturaNPPreparadas = EsSi(legacy::Trim(Cfg("FacturaNPPreparadas"))); break;
     case Forma::PRPendientes:
         o.LimiteVigencia = LimiteVigencia(Cfg("VigenciaPresupuestos"), ModGlobal::FechaServidor());
-        o.SoloAprobados = Igual(Cfg("NPSinAprobar"), QStringLiteral("NO"));
+        o.SoloAprobados = Iguales(Cfg("NPSinAprobar"), QStringLiteral("NO"));
         break;
     default: break;
     }

@@ -9,6 +9,7 @@
 // width, `busqueda` the search-box condition (FiltroBusqueda) and `filtro`
 // the caller's condition as stored; "not blank" means the trimmed filtro is
 // not empty.
+#include "db/db_texto.h"
 #include "platform/legacy/date.h"
 
 #include <QString>
@@ -24,8 +25,7 @@ const QStringList& GrupoComprasConsulta();  // FCC NCC LNCC NCCP NDC LNDC RMC
 const QStringList& GrupoAsientos();         // NCPE NDPR
 // `tc` is one of `grupo`, letter case ignored, nothing trimmed.
 bool EnGrupo(const QString& tc, const QStringList& grupo);
-// Equal ignoring letter case, nothing trimmed (the window's text comparison).
-bool Igual(const QString& a, const QString& b);
+using db_texto::Iguales;  // the window's text comparison: letter case ignored, nothing trimmed
 
 // A mode word brought to its plain type code with the two mode flags.
 struct Modo {

@@ -6,6 +6,7 @@
 #include "core/estilos.h"
 #include "core/sqlbuilder.h"
 #include "db/db_dll.h"
+#include "db/db_texto.h"
 #include "db/modglobal_db.h"
 #include "numbering/stock.h"
 #include "platform/ado/recordset.h"
@@ -25,10 +26,7 @@ using kapores2::Funciones;
 namespace lots {
 
 namespace {
-bool Iguales(const QString& a, const QString& b)
-{
-    return legacy::StrComp(a, b, legacy::vbTextCompare) == 0;
-}
+using db_texto::Iguales;
 }  // namespace
 
 ui::DefaultInstance<FrmLoteyPosicion>& frmLoteyPosicion()

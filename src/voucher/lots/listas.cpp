@@ -3,6 +3,7 @@
 #include "voucher/clscmncptes.h"
 
 #include "db/db_dll.h"
+#include "db/db_texto.h"
 #include "db/modglobal_db.h"
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/errortrap.h"
@@ -21,10 +22,7 @@ const QChar kChr255 = QChar(0x00FF);  // Chr(255) in Windows-1252
 
 // Items are compared as the system compares texts (case ignored, letters
 // beyond the plain alphabet folded by their Unicode case, so "Ñ" = "ñ").
-bool Iguales(const QString& a, const QString& b)
-{
-    return legacy::StrComp(a, b, legacy::vbTextCompare) == 0;
-}
+using db_texto::Iguales;
 
 // How a reader closes an unclosed last item.
 enum class Cierre { Ninguno, Barra };
