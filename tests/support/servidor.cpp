@@ -1,6 +1,6 @@
 #include "support/servidor.h"
 
-#include "mkdb/mkdb.h"
+#include "support/testdb.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/recordset.h"
 #include "platform/ado/sql_lexer.h"
@@ -105,11 +105,7 @@ void creaEnServidor(ado::Connection& cnn, const QString& name, bool withDemoData
         for (const QString& n : nombres)
             ejecuta(cnn, (tipo[0] == 'V' ? QStringLiteral("DROP VIEW [") : QStringLiteral("DROP TABLE [")) + n + u']');
     }
-    QString error;
-    const QStringList files =
-        mkdb::databaseFiles(QStringLiteral(VORDANE_SOURCE_DIR "/data"), name, withDemoData, &error);
-    if (files.isEmpty())
-        throw std::runtime_error("testdb: " + error.toStdString());
+    const QStringList files = testdb::dataFiles(name, withDemoData);
     for (const QString& file : files) {
         QFile f(file);
         if (!f.open(QIODevice::ReadOnly))

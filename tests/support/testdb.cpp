@@ -8,12 +8,17 @@
 
 namespace testdb {
 
-QString createDatabase(const QString& folder, const QString& name, bool withDemoData) {
+QStringList dataFiles(const QString& name, bool withDemoData) {
     QString error;
-    const QString dataDir = QStringLiteral(VORDANE_SOURCE_DIR "/data");
-    const QStringList files = mkdb::databaseFiles(dataDir, name, withDemoData, &error);
+    const QStringList files = mkdb::databaseFiles(QStringLiteral(VORDANE_SOURCE_DIR "/data"), name, withDemoData, &error);
     if (files.isEmpty())
         throw std::runtime_error("testdb: " + error.toStdString());
+    return files;
+}
+
+QString createDatabase(const QString& folder, const QString& name, bool withDemoData) {
+    const QStringList files = dataFiles(name, withDemoData);
+    QString error;
     const QString path = QDir(folder).filePath(name + QStringLiteral(".sqlite"));
     if (!mkdb::createDatabase(path, files, /*overwrite=*/true, &error))
         throw std::runtime_error("testdb: " + error.toStdString());

@@ -12,6 +12,8 @@ namespace testdb {
 // a folder of its own). Returns the file's path. Throws std::runtime_error
 // when the files cannot be read or a statement fails.
 QString createDatabase(const QString& folder, const QString& name, bool withDemoData);
+// The schema and data files of that database, in the order they run.
+QStringList dataFiles(const QString& name, bool withDemoData);
 
 // A scratch folder removed with everything in it when the object goes.
 class TempFolder {
