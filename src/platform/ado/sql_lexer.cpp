@@ -211,9 +211,13 @@ bool splitBatch(const QString& batch, const std::function<bool(Statement&)>& tak
         if (t.isEmpty() || !going) return;
         const qsizetype at = from + (t.data() - whole.data());
         st.text = t.toString();
-        st.tokens.clear();
-        // (an unclosed quote or comment at the end loses the blanks trimmed off)
-        for (const Lexeme& l : tokens) st.tokens.push_back({l.kind, l.pos - at, qMin(l.len, at + t.size() - l.pos)});
+        // the statement's tokens change hands (the flush empties what comes back)
+        st.tokens.swap(tokens);
+        for (Lexeme& l : st.tokens) {
+            // (an unclosed quote or comment at the end loses the blanks trimmed off)
+            l.len = qMin(l.len, at + t.size() - l.pos);
+            l.pos -= at;
+        }
         going = take(st);
     };
     qsizetype curStart = 0;  // the current statement is the text from here to the token at hand

@@ -163,10 +163,10 @@ constexpr size_t npos = size_t(-1);
 // The texts the rewrite reads as day-first dates where they meet no text column.
 bool mayBeDate(QStringView inner) { return inner.size() >= 6 && inner.size() <= 20 && inner.contains(u'/'); }
 
-bool isComparison(const Token& t) {
-    return t.kind == TokKind::Punct && (t.text == u"=" || t.text == u"<>" || t.text == u"!=" || t.text == u"<" ||
-                                        t.text == u">" || t.text == u"<=" || t.text == u">=");
+bool isComparisonText(QStringView t) {
+    return t == u"=" || t == u"<>" || t == u"!=" || t == u"<" || t == u">" || t == u"<=" || t == u">=";
 }
+bool isComparison(const Token& t) { return t.kind == TokKind::Punct && isComparisonText(t.text); }
 bool isName(const Token& t) { return t.kind == TokKind::Word || t.kind == TokKind::Quoted; }
 QString bareName(const Token& t) { return t.kind == TokKind::Quoted ? t.text.mid(1, t.text.size() - 2) : t.text; }
 
@@ -1111,10 +1111,6 @@ QString withRowid(const QString& select, const QString& alias) {
 // Statements with their literals as parameters
 
 namespace {
-
-bool isComparisonText(QStringView t) {
-    return t == u"=" || t == u"<>" || t == u"!=" || t == u"<" || t == u">" || t == u"<=" || t == u">=";
-}
 
 // How the engine reads a number literal: whole (no point, no exponent, at
 // most 18 digits, so it fits), another number, or none it reads as written.
