@@ -3,6 +3,7 @@
 #include "core/configuracion.h"
 #include "core/lanzador.h"
 #include "db/db_dll.h"
+#include "db/db_texto.h"
 #include "db/modglobal_db.h"
 #include "lookup/lib_frmcons3.h"
 #include "lookup/lib_frmcons3tree.h"
@@ -45,7 +46,7 @@ Lib_ClsCons3::Lib_ClsCons3()
     trap([&] { StkNivel2 = Nivel("Stk_Nivel2"); });
     trap([&] { StkNivel3 = Nivel("Stk_Nivel3"); });
     trap([&] { StkNivel4 = Nivel("Stk_Nivel4"); });
-    trap([&] { usaLike_ = ModGlobal::Cfg(QStringLiteral("UsaConsultaLike")).compare(QStringLiteral("SI"), sinCaso) == 0; });
+    trap([&] { usaLike_ = db_texto::EsSi(ModGlobal::Cfg(QStringLiteral("UsaConsultaLike"))); });
 }
 
 Lib_ClsCons3::~Lib_ClsCons3()

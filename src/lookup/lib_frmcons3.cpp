@@ -4,6 +4,7 @@
 #include "core/lanzador.h"
 #include "core/tratamientoerrores.h"
 #include "db/db_dll.h"
+#include "db/db_texto.h"
 #include "db/modglobal_db.h"
 #include "lookup/anchos.h"
 #include "lookup/geometria.h"
@@ -279,12 +280,8 @@ void Lib_FrmCons3::Leer(long, int)
         if (iDevuelto < 0 && nombre.compare(CampoDevuelto, sinCaso) == 0) iDevuelto = i;
     }
     const Variant niveles[4] = {StkNivel1, StkNivel2, StkNivel3, StkNivel4};
-    const bool colorea = MuestraStock.compare(QStringLiteral("SI"), sinCaso) == 0 && esConsultaArticulos_;
-    // A field's text with Null as "" (what ValorNoNulo gives for it).
-    auto texto = [&](int i) {
-        const Variant v = rs.Fields(i).Value();
-        return v.IsNull() ? QString() : v.toString();
-    };
+    const bool colorea = db_texto::EsSi(MuestraStock) && esConsultaArticulos_;
+    auto texto = [&](int i) { return lookup::TextoNoNulo(rs.Fields(i).Value()); };
     ui::ListItems& items = ListView1->ListItems();
     while (!rs.Eof()) {
         // A statement without the reorder point or the stock colours nothing.
@@ -303,14 +300,17 @@ void Lib_FrmCons3::Leer(long, int)
             item.setChecked(true);
         const bool conColor = colorea && !Trim(color).isEmpty();
         const ui::VbColor vb = conColor ? ui::VbColor(Variant(color).toLong()) : 0;
+        // a row of one column stays plain
+        if (conColor && n > 1) {
+            item.setBold(true);
+            item.setForeColor(vb);
+        }
         // The last cell first: the row's cells are made in one go.
         for (int i = n - 1; i >= 1; --i) {
             const QString celda = texto(i);
             item.setSubItems(i, SinBlancosAlBorde(celda) ? celda : Funciones::RellenaCodigo(celda));
             if (conColor) {
                 try {
-                    item.setBold(true);
-                    item.setForeColor(vb);
                     item.ListSubItems(i).setBold(true);
                     item.ListSubItems(i).setForeColor(vb);
                 } catch (const legacy::VbError&) {

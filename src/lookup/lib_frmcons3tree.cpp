@@ -52,11 +52,7 @@ bool EmpiezaCon(const QString& texto, const QString& inicio)
     return true;
 }
 
-// ValorNoNulo(valor).toString(), without copying the value.
-QString TextoNoNulo(const Variant& valor)
-{
-    return valor.IsNull() ? QString() : valor.toString();
-}
+using lookup::TextoNoNulo;
 
 // clave.toUpper(), without the general mapping for plain ASCII.
 QString Mayusculas(const QString& clave)

@@ -4,6 +4,8 @@
 // and the statement of a stock-shortage row. Plain functions, no widgets and
 // no database: the class and the windows are thin over them. Every text
 // comparison ignores letter case.
+#include "platform/legacy/variant.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -11,6 +13,13 @@
 #include <optional>
 
 namespace lookup {
+
+// A field's text with Null as "" (ValorNoNulo(valor).toString() without
+// copying the value).
+inline QString TextoNoNulo(const legacy::Variant& valor)
+{
+    return valor.IsNull() ? QString() : valor.toString();
+}
 
 // --- query builder ------------------------------------------------------------
 

@@ -19,12 +19,6 @@ using legacy::Trim;
 
 namespace {
 
-QString LeeCfg(const QString& clave)
-{
-    QString aux;
-    return ModGlobal::Cfg(clave, aux, QStringLiteral("DATOS"));
-}
-
 using db_texto::EsSi;
 
 
@@ -32,13 +26,13 @@ using db_texto::EsSi;
 
 ClsCmnCptes::ClsCmnCptes()
 {
-    PIVA = ModGlobal::gUtilidades().TextoANumero(legacy::Variant(LeeCfg(QStringLiteral("PIVA")))).toDouble();
-    PIVARec = ModGlobal::gUtilidades().TextoANumero(legacy::Variant(LeeCfg(QStringLiteral("PIVARec")))).toDouble();
-    AsientosXStock = EsSi(LeeCfg(QStringLiteral("AsientosXStock")));
-    EntregadoMostrador = EsSi(LeeCfg(QStringLiteral("entregado_mostrador")));
+    PIVA = ModGlobal::gUtilidades().TextoANumero(legacy::Variant(ModGlobal::Cfg(QStringLiteral("PIVA")))).toDouble();
+    PIVARec = ModGlobal::gUtilidades().TextoANumero(legacy::Variant(ModGlobal::Cfg(QStringLiteral("PIVARec")))).toDouble();
+    AsientosXStock = EsSi(ModGlobal::Cfg(QStringLiteral("AsientosXStock")));
+    EntregadoMostrador = EsSi(ModGlobal::Cfg(QStringLiteral("entregado_mostrador")));
     // The leading number of the text, rounded half to even; error 6 when it
     // does not fit an Integer.
-    gLenDesc = legacy::CInt(legacy::Variant(legacy::Val(LeeCfg(QStringLiteral("LenDescripcion")))));
+    gLenDesc = legacy::CInt(legacy::Variant(legacy::Val(ModGlobal::Cfg(QStringLiteral("LenDescripcion")))));
     if (gLenDesc == 0)
         gLenDesc = 100;
 }

@@ -13,7 +13,6 @@
 // relative key 35601, an index out of range 35600.
 #include "platform/ui/controlsupport.h"
 
-#include <QHash>
 #include <QString>
 #include <QWidget>
 

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <cstring>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -115,7 +116,7 @@ void FrmConsComprobantes::ConsultaCptes()
         // plain type the previous search left in TC, so that a search in
         // "RM/PENDIENTES" still lists only pending delivery notes. A TC set
         // anew from outside starts a new mode.
-        if (!tcEscritoValido_ || TC != tcEscrito_) modoPedido_ = TC;
+        if (TC != tcEscrito_) modoPedido_ = TC;
         const vlookup::Modo modo = vlookup::NormalizaModo(modoPedido_);
         ModoPendientes = modo.Pendientes;
         ModoTransporte = modo.Transporte;
@@ -130,7 +131,6 @@ void FrmConsComprobantes::ConsultaCptes()
     trap([&] {
         if (ModoTransporte) TC = QStringLiteral("RM");
         tcEscrito_ = TC;
-        tcEscritoValido_ = true;
     });
     trap([&] { busqueda = vlookup::FiltroBusqueda(TxtNombre->text(), TxtNumero->text()); });
     vlookup::Forma forma = vlookup::Forma::OtrosTipos;
@@ -180,7 +180,7 @@ void FrmConsComprobantes::LlenaFila(Llenado& l)
     auto trap = [&l](auto&& paso) { return l.trap(std::ref(paso)); };
     auto columna = [&](const char* nombre) {
         for (const auto& [n, i] : l.columnas)
-            if (n == nombre) return i;
+            if (std::strcmp(n, nombre) == 0) return i;
         int indice = -1;
         const QString buscado = QString::fromLatin1(nombre);
         for (int i = 0; i < RsConsulta->Fields().Count() && indice < 0; ++i)

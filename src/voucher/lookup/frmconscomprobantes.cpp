@@ -6,6 +6,7 @@
 #include "core/configuracion.h"
 #include "core/modglobal.h"
 #include "db/db_dll.h"
+#include "db/db_texto.h"
 #include "platform/legacy/errortrap.h"
 #include "platform/legacy/strings.h"
 #include "platform/ui/colors.h"
@@ -161,8 +162,7 @@ void FrmConsComprobantes::Form_Load()
 {
     ConsultaCptes();
     if (!Alive()) return;  // closed while the list was filling
-    modoTouch_ = Iguales(ModGlobal::Cfg(QStringLiteral("ZUNT_USATOUCH_") + ModGlobal::gEntorno().NombrePC()),
-                       QStringLiteral("SI"));
+    modoTouch_ = db_texto::EsSi(ModGlobal::Cfg(QStringLiteral("ZUNT_USATOUCH_") + ModGlobal::gEntorno().NombrePC()));
     if (modoTouch_) ConfiguraModoTouch();
 }
 

@@ -92,8 +92,7 @@ private:
     // The caller's type or mode word, kept apart from TC (which the query
     // rewrites to the plain type) so that every search keeps the mode.
     QString modoPedido_;
-    QString tcEscrito_;  // what the query last wrote into TC
-    bool tcEscritoValido_ = false;
+    QString tcEscrito_;  // what the query last wrote into TC (empty, as the mode, before the first)
 };
 
 // The window's default instance: created by the first use, released by the
