@@ -146,12 +146,6 @@ DisenoGrilla DisenoArticulos(const HechosComprobante& h, const SwitchesArticulos
         for (int c : cols)
             g.ponAncho(c, 0);
     };
-    const auto rango = [](int desde, int hasta) {
-        std::vector<int> v;
-        for (int c = desde; c <= hasta; ++c)
-            v.push_back(c);
-        return v;
-    };
 
     DisenoGrilla d(120, 2);
     d.alineaSeleccion = true;
@@ -225,7 +219,6 @@ DisenoGrilla DisenoArticulos(const HechosComprobante& h, const SwitchesArticulos
 
     d.pon(22, QStringLiteral("AuxPideSerie"), 0);
     d.pon(23, QStringLiteral("AuxPidelote"), 0);
-    anchos0(d, {49, 64, 97, 71, 89, 90});
 
     if (!Iguales(h.tc, QStringLiteral("DVPE"))) {
         d.pon(25, QStringLiteral("AuxNroSerie"), 0);
@@ -240,7 +233,6 @@ DisenoGrilla DisenoArticulos(const HechosComprobante& h, const SwitchesArticulos
     if (stock) {
         d.ponAncho(1, d.ancho(1) + (d.ancho(17) - 480));
         d.ponAncho(17, 0);
-        d.ponAncho(36, 0);
         d.ponAncho(5, d.ancho(5) + x(4));
         d.ponAncho(8, d.ancho(8) + x(7));
     }
@@ -257,10 +249,8 @@ DisenoGrilla DisenoArticulos(const HechosComprobante& h, const SwitchesArticulos
     d.pon(35, QStringLiteral("AuxStockMinimo"), 0);
 
     d.pon(36, QStringLiteral("IVA"), x(10));
-    if (stock) {
+    if (stock)
         d.pon(36, QString(), 0);
-        d.pon(43, QString(), 0);
-    }
 
     d.pon(37, QStringLiteral("AuxCpteOrigen"), 0);
     d.pon(38, QStringLiteral("AuxIdCpteOrigen"), 0);
@@ -268,14 +258,14 @@ DisenoGrilla DisenoArticulos(const HechosComprobante& h, const SwitchesArticulos
     d.pon(39, QStringLiteral("Lote_Origen"), 0);
     d.pon(40, QStringLiteral("Lote_Aduana"), 0);
     vacias(d, {41, 42, 44, 45, 46, 47, 48, 49});
-    for (int c : rango(50, 63))
+    for (int c = 50; c <= 63; ++c)
         d.pon(c, QString(), 0);
     vacias(d, {64, 97, 71, 89, 90});
 
     d.pon(66, QStringLiteral("Bl/Pq"), x(5));
     d.pon(100, QStringLiteral("Cod.Proveedor"), x(11));
     vacias(d, {65, 67, 68, 69, 70});
-    for (int c : rango(72, 85))
+    for (int c = 72; c <= 85; ++c)
         d.pon(c, QString(), 0);
 
     if (maderera) {

@@ -41,7 +41,7 @@ QString Q(const QString& valor) { return ModGlobal::DuplicaApostrofes(valor); }
 
 QString Cfg(const QString& clave) { return ModGlobal::Cfg(clave); }
 
-bool CfgSi(const QString& clave) { return Iguales(Trim(Cfg(clave)), QStringLiteral("SI")); }
+bool CfgSi(const QString& clave) { return db_texto::EsSi(Trim(Cfg(clave))); }
 
 QString Moneda(const Variant& valor) { return ModGlobal::FmtMoneda(T(valor), -1, false, 0); }
 
@@ -86,6 +86,13 @@ QString CargaComprobante::Celda(long col) { return G2().TextMatrix(Fila(), col);
 void CargaComprobante::Pon(long col, const QString& texto) { G2().setTextMatrix(Fila(), col, texto); }
 
 void CargaComprobante::Pon(long col, const Variant& valor) { Pon(col, valor.toString()); }
+
+QString CargaComprobante::LetraPara(const QString& condicionIva)
+{
+    if (!letraHallada || letraHallada->first != condicionIva)
+        letraHallada.emplace(condicionIva, Stock::ObtieneLetraComprobante(CondIva, condicionIva));
+    return letraHallada->second;
+}
 
 namespace {
 
@@ -268,8 +275,7 @@ void CargaComprobante::NormalizaPedidoApp()
             const Variant exento = Crudo(rsLineas, "Exento");
             if (!PreciosFinales || exento.IsNull() || exento.toBool())
                 return;
-            const QString letra = Stock::ObtieneLetraComprobante(
-                CondIva, Funciones::ValorNoNulo(rsCpte->Fields("CondicionIva").Value()).toString());
+            const QString letra = LetraPara(Funciones::ValorNoNulo(rsCpte->Fields("CondicionIva").Value()).toString());
             finales = Iguales(letra, QStringLiteral("A")) &&
                       IgualNum(Crudo(rsLineas, "Importe_S_IVA"), Crudo(rsLineas, "Importe"));
         });

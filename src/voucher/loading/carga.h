@@ -17,6 +17,9 @@
 
 #include <QString>
 
+#include <optional>
+#include <utility>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -60,6 +63,10 @@ struct CargaComprobante {
     bool EsCompras = false;  // the voucher type's system is purchases
     bool pideDeposito = false;  // the lines ask for their warehouse
     QString CondIva;            // the configured VAT condition (key CONDIVA)
+    // The voucher's letter for a receiver's VAT condition, worked out once
+    // per load and condition (it may ask the server's date).
+    QString LetraPara(const QString& condicionIva);
+    std::optional<std::pair<QString, QString>> letraHallada;  // condition, letter
     std::int16_t LineasLimite = 9999;
     QString Prefijo;    // "V_" or "C_"
     QString Condicion;  // " WHERE ..." of the voucher's rows

@@ -336,8 +336,7 @@ void CargaComprobante::CantidadesYPrecios()
         const Variant exento = Crudo(rsInsumos, "Exento");
         if (exento.IsNull() || exento.toBool())
             return;
-        const QString letra = Stock::ObtieneLetraComprobante(CondIva,
-                                                             Leido(rsCpte, "CondicionIva").toString());
+        const QString letra = LetraPara(Leido(rsCpte, "CondicionIva").toString());
         if (!Iguales(letra, QStringLiteral("B")) && !PreciosFinales)
             return;
         if (ConvertirMoneda) {

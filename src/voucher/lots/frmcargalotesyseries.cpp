@@ -5,6 +5,7 @@
 #include "core/configuracion.h"
 #include "core/estilos.h"
 #include "core/sqlbuilder.h"
+#include "db/db_texto.h"
 #include "db/db_dll.h"
 #include "db/modglobal_db.h"
 #include "platform/ado/recordset.h"
@@ -54,10 +55,7 @@ void FrmCargaLotesySeries::Form_Load()
 {
     Funciones::PreparaFormulario(this, false);
     ModGlobal::AsignaIconoFormulario(this);
-    QString aux;
-    FormatoSerieAsterisco = legacy::StrComp(ModGlobal::Cfg(QStringLiteral("ART_FormatoSerieAsterisco"), aux,
-                                                           QStringLiteral("DATOS")),
-                                            QStringLiteral("SI"), legacy::vbTextCompare) == 0;
+    FormatoSerieAsterisco = db_texto::EsSi(ModGlobal::Cfg(QStringLiteral("ART_FormatoSerieAsterisco")));
 }
 
 void FrmCargaLotesySeries::CargaDatos()

@@ -6,6 +6,7 @@
 #include "core/sqlbuilder.h"
 #include "db/db_dll.h"
 #include "db/modglobal_db.h"
+#include "numbering/comunes.h"
 #include "numbering/stock.h"
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/errortrap.h"
@@ -30,11 +31,7 @@ bool Filtra(const QString& valor)
     return !Trim(valor).isEmpty() && !Ignora(valor);
 }
 
-// A code in its stored width, ready to sit between apostrophes.
-QString Codigo(const QString& valor, int ancho)
-{
-    return ModGlobal::DuplicaApostrofes(Funciones::RellenaCodigo(valor, ancho));
-}
+using numeracion::Codigo;  // a code in its stored width, ready to sit between apostrophes
 
 QString Suma(const QString& sentencia)
 {
