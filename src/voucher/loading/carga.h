@@ -17,12 +17,11 @@
 
 #include <QString>
 
-#include <optional>
-#include <utility>
-
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 using RecordsetPtr = std::shared_ptr<ado::Recordset>;
 
@@ -80,7 +79,7 @@ struct CargaComprobante {
     std::int16_t contador = 0;      // lines loaded, against the line limit
     bool primeraFila = false;       // the grid's last row takes the next line
     std::int16_t estadoUNegocio = 0;  // 2: the last line's article is of another business unit
-    QString articulosCargados;      // ",code" of every line of a delivery order
+    QStringList articulosCargados;  // the codes of the lines of a delivery order, trimmed
     // --- the article line being loaded ----------------------------------------
     double pendiente = 0;
     double aplicado = 0;

@@ -157,13 +157,17 @@ void CargaComprobante::PendientesEIdentidad(bool& sigue)
             Iguales(Texto(rsCpte, "TC"), QStringLiteral("PR")))
             return;
         const QString codigo = Texto(rsInsumos, "IdArticulo");
-        for (const QString& item : articulosCargados.split(u',')) {
-            if (!Trim(item).isEmpty() && Iguales(Trim(item), codigo)) {
+        for (const QString& item : articulosCargados) {
+            if (Iguales(item, codigo)) {
                 duplicado = true;
                 return;
             }
         }
-        articulosCargados += QStringLiteral(",") + codigo;
+        // (a code holding a comma counts as its pieces, as in a list written ",code,code")
+        for (const QString& pieza : codigo.split(u',')) {
+            const QString item = Trim(pieza);
+            if (!item.isEmpty()) articulosCargados << item;
+        }
     });
     if (duplicado) {
         paso([&] { G2().setRows(G2().Rows() - 1); });

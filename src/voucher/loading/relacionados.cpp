@@ -10,6 +10,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/modalform.h"
 #include "voucher/grids/comun.h"
+#include "voucher/loading/carga.h"
 
 #include <QWidget>
 
@@ -18,12 +19,12 @@ using legacy::Trim;
 
 namespace {
 
-QString Q(const QString& valor) { return ModGlobal::DuplicaApostrofes(valor); }
+using carga::Q;
 
 std::shared_ptr<ado::Recordset> Abre(const QString& sql)
 {
     std::shared_ptr<ado::Recordset> rs;
-    ModGlobal::gDB().AbrirRecordset(sql, rs, nullptr, 0, 1, -1, true);
+    carga::Abre(sql, rs);
     return rs;
 }
 
