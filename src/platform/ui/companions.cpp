@@ -13,22 +13,6 @@
 
 namespace ui {
 
-namespace {
-
-[[noreturn]] void vbRaise(long number)
-{
-    switch (number) {
-    case 340: throw legacy::VbError(340, QStringLiteral("El elemento de la matriz de controles no existe"));
-    case 360: throw legacy::VbError(360, QStringLiteral("El objeto ya está cargado"));
-    case 362: throw legacy::VbError(362, QStringLiteral("No se pueden descargar controles creados en tiempo de diseño"));
-    case 381: throw legacy::VbError(381, QStringLiteral("Subíndice fuera del intervalo"));
-    default: raiseControlError(int(number));
-    }
-}
-
-
-}  // namespace
-
 // ---------------------------------------------------------------- status bar
 
 QString Panel::Text() const { return label_->text(); }
@@ -83,7 +67,7 @@ SSTab::SSTab(QWidget* parent) : QTabWidget(parent)
 void SSTab::checkIndex(int index) const
 {
     if (index < 0 || index >= count())
-        vbRaise(381);
+        raiseControlError(errSubscriptOutOfRange);
 }
 
 int SSTab::Tabs() const { return count(); }
@@ -91,7 +75,7 @@ int SSTab::Tabs() const { return count(); }
 void SSTab::setTabs(int n)
 {
     if (n < 1)
-        vbRaise(380);
+        raiseControlError(errInvalidPropertyValue);
     while (count() < n)
         addTab(new QWidget, QStringLiteral("Tab %1").arg(count()));
     while (count() > n) {
@@ -205,7 +189,7 @@ int HScrollBar::Value() const { return value(); }
 void HScrollBar::setValue(int v)
 {
     if (v < minimum() || v > maximum())
-        vbRaise(380);
+        raiseControlError(errInvalidPropertyValue);
     QScrollBar::setValue(v);
 }
 
@@ -263,7 +247,7 @@ int ComboBox::ListIndex() const { return currentIndex(); }
 void ComboBox::setListIndex(int index)
 {
     if (index < -1 || index >= count())
-        vbRaise(380);
+        raiseControlError(errInvalidPropertyValue);
     setCurrentIndex(index);
 }
 
@@ -333,7 +317,7 @@ ComboBox& ComboBoxArray::operator()(int index) const
 {
     auto it = items_.find(index);
     if (it == items_.end() || !it->second)
-        vbRaise(340);
+        raiseControlError(errControlArrayElement);
     return *it->second;
 }
 
@@ -342,9 +326,9 @@ bool ComboBoxArray::IsLoaded(int index) const { return items_.count(index) != 0;
 void ComboBoxArray::Load(int index)
 {
     if (index < 0)
-        vbRaise(340);
+        raiseControlError(errControlArrayElement);
     if (IsLoaded(index))
-        vbRaise(360);
+        raiseControlError(errAlreadyLoaded);
     const ComboBox& first = *items_.begin()->second;
     auto* box = new ComboBox(this, index, first.parentWidget());
     box->setFont(first.font());
@@ -359,9 +343,9 @@ void ComboBoxArray::Load(int index)
 void ComboBoxArray::Unload(int index)
 {
     if (!IsLoaded(index))
-        vbRaise(340);
+        raiseControlError(errControlArrayElement);
     if (index == 0)
-        vbRaise(362);
+        raiseControlError(errDesignTimeControl);
     ComboBox* box = items_[index];
     items_.erase(index);
     box->owner_ = nullptr;

@@ -14,6 +14,10 @@ void raiseControlError(int number)
 {
     QString text;
     switch (number) {
+    case errControlArrayElement: text = QStringLiteral("El elemento de la matriz de controles no existe"); break;
+    case errAlreadyLoaded: text = QStringLiteral("El objeto ya está cargado"); break;
+    case errDesignTimeControl: text = QStringLiteral("No se pueden descargar controles creados en tiempo de diseño"); break;
+    case errSubscriptOutOfRange: text = QStringLiteral("Subíndice fuera del intervalo"); break;
     case errInvalidPropertyValue: text = QStringLiteral("El valor de la propiedad no es válido"); break;
     case errIndexOutOfBounds: text = QStringLiteral("Índice fuera de los límites"); break;
     case errElementNotFound: text = QStringLiteral("No se encontró el elemento"); break;

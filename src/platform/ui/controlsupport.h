@@ -14,7 +14,11 @@ class QKeyEvent;
 namespace ui {
 
 enum ControlError : int {
+    errControlArrayElement = 340,
+    errAlreadyLoaded = 360,
+    errDesignTimeControl = 362,
     errInvalidPropertyValue = 380,
+    errSubscriptOutOfRange = 381,
     errIndexOutOfBounds = 35600,
     errElementNotFound = 35601,
     errKeyNotUnique = 35602,

@@ -41,7 +41,7 @@ struct RowData {
 
 [[noreturn]] void outOfRange()
 {
-    throw legacy::VbError(381, QStringLiteral("Subíndice fuera del intervalo"));
+    raiseControlError(errSubscriptOutOfRange);
 }
 
 [[noreturn]] void invalidValue()
