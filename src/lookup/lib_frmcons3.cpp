@@ -258,7 +258,7 @@ void Lib_FrmCons3::Encolumnar()
                     titulo = ModGlobal::Cfg(QStringLiteral("NOM_PCLASE") + nombre[6]);
             }
             const int w = lookup::LetrasDeColumna(campo.DefinedSize(), campo.Type(), tablasArticulos, ValoresDefault);
-            ListView1->ColumnHeaders().Add(0, QString(), titulo, double(ui::TextWidth(QString(w, u'X'), font())));
+            ListView1->ColumnHeaders().Add(0, QString(), titulo, double(ui::TextWidthX(w, font())));
         } catch (const legacy::VbError& e) {
             ui::MsgBox(e.Description);
             return;

@@ -10,8 +10,10 @@ namespace ui {
 
 // The width of a text written in a font, in twips: what a window's
 // TextWidth gives in that window's font. Column widths written "n X" are
-// TextWidth(QString(n, 'X'), font) in the window's font.
+// TextWidthX(n, font) in the window's font.
 long TextWidth(const QString& text, const QFont& font);
+// A width written "n X": n letters X.
+inline long TextWidthX(long n, const QFont& font) { return TextWidth(QString(qsizetype(n), u'X'), font); }
 
 // A widget's position within its parent and its size, in twips. Twips are
 // rounded to the nearest pixel when set.

@@ -120,7 +120,7 @@ void ClsCmnCptes::SetColVisible(ui::MSFlexGrid* grd, std::int16_t ColIndex, bool
         // the form's font instead, as the other voucher columns are measured.
         long ancho = 0;
         if (Visible)
-            ancho = (anchoChars > 0 && obj) ? ui::TextWidth(QString(anchoChars, u'X'), obj->font()) : 1000;
+            ancho = (anchoChars > 0 && obj) ? ui::TextWidthX(anchoChars, obj->font()) : 1000;
         grillas::Objeto(grd).setColWidth(ColIndex, ancho);
     });
     trap([&] { grillas::Objeto(grd).setRedraw(true); });

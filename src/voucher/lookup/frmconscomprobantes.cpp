@@ -352,7 +352,7 @@ void FrmConsComprobantes::Encolumnar()
     for (const Columna& c : juego->columnas)
         trap([&] {
             ListView1->ColumnHeaders().Add(0, QString(), QString::fromUtf8(c.titulo),
-                                           double(ui::TextWidth(QString(c.letras, u'X'), font())));
+                                           double(ui::TextWidthX(c.letras, font())));
         });
 }
 

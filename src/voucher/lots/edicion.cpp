@@ -145,7 +145,7 @@ QString VentanaLotes::MayusculaInicial(const QString& texto)
 
 long VentanaLotes::AnchoX(long n) const
 {
-    return ui::TextWidth(QString(int(n), u'X'), font());
+    return ui::TextWidthX(n, font());
 }
 
 void VentanaLotes::AjustaAnchoColumnas()
