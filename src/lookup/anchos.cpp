@@ -8,6 +8,9 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace lookup {
 
@@ -32,6 +35,18 @@ QString Entrecomillado(const QString& s) { return u'"' + s + u'"'; }
 [[noreturn]] void FallaArchivo(const QString& ruta)
 {
     throw legacy::VbError(75, QStringLiteral("Error de acceso a la ruta o el archivo: ") + ruta);
+}
+
+// The table and widths of each line of the widths file; nothing when it
+// cannot be read.
+std::optional<std::vector<std::pair<QString, QString>>> LineasAnchos(const QString& ruta)
+{
+    QFile archivo(ruta);
+    if (!archivo.open(QIODevice::ReadOnly)) return std::nullopt;
+    std::vector<std::pair<QString, QString>> lineas;
+    for (const QString& linea : legacy::fromWin1252(archivo.readAll()).split(QStringLiteral("\r\n")))
+        if (!linea.isEmpty()) lineas.push_back(CamposDeLinea(linea));
+    return lineas;
 }
 
 }  // namespace
@@ -69,12 +84,9 @@ void LeeAnchos(const QString& carpeta, const QString& tabla, int columnas,
 {
     const QString ruta = ArchivoAnchos(carpeta);
     if (!QFileInfo(ruta).isFile()) return;
-    QFile archivo(ruta);
-    if (!archivo.open(QIODevice::ReadOnly)) return;
-    const QStringList lineas = legacy::fromWin1252(archivo.readAll()).split(QStringLiteral("\r\n"));
-    for (const QString& linea : lineas) {
-        if (linea.isEmpty()) continue;
-        auto [nombre, texto] = CamposDeLinea(linea);
+    const auto lineas = LineasAnchos(ruta);
+    if (!lineas) return;
+    for (auto [nombre, texto] : *lineas) {
         if (nombre.compare(tabla, Qt::CaseInsensitive) != 0) continue;
         for (int c = 1; c <= columnas; ++c) {
             const int barra = int(texto.indexOf(u'|'));
@@ -96,16 +108,12 @@ void GrabaAnchos(const QString& carpeta, const QString& tabla, const std::vector
     const QString ruta = ArchivoAnchos(carpeta);
     const QString aux = ArchivoAnchosAux(carpeta);
     QString texto;
-    QFile viejo(ruta);
     if (QFileInfo(ruta).isFile()) {
-        if (!viejo.open(QIODevice::ReadOnly)) FallaArchivo(ruta);
-        for (const QString& linea : legacy::fromWin1252(viejo.readAll()).split(QStringLiteral("\r\n"))) {
-            if (linea.isEmpty()) continue;
-            auto [nombre, anchosLinea] = CamposDeLinea(linea);
+        const auto lineas = LineasAnchos(ruta);
+        if (!lineas) FallaArchivo(ruta);
+        for (const auto& [nombre, anchosLinea] : *lineas)
             if (nombre.compare(tabla, Qt::CaseInsensitive) != 0)
                 texto += Entrecomillado(nombre) + u',' + Entrecomillado(anchosLinea) + QStringLiteral("\r\n");
-        }
-        viejo.close();
     }
     QString lista;
     for (double a : anchos) lista += QString::number(a, 'g', 15) + u'|';
