@@ -6,11 +6,17 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
+#include <cerrno>
 #include <cstdio>
 #include <optional>
 #include <utility>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace lookup {
 
@@ -37,16 +43,81 @@ QString Entrecomillado(const QString& s) { return u'"' + s + u'"'; }
     throw legacy::VbError(75, QStringLiteral("Error de acceso a la ruta o el archivo: ") + ruta);
 }
 
+// A width wider than this is no width a screen can show (10,000 pixels at
+// 15 twips a pixel, past the widest screens): a stored one counts as no
+// stored width, so a damaged line cannot make a column, its search box and
+// the window millions of twips wide.
+constexpr double kAnchoMaximo = 150000;
+
 // The table and widths of each line of the widths file; nothing when it
-// cannot be read.
+// cannot be read. Lines end in CR LF or in LF alone (a file edited on
+// Linux).
 std::optional<std::vector<std::pair<QString, QString>>> LineasAnchos(const QString& ruta)
 {
     QFile archivo(ruta);
     if (!archivo.open(QIODevice::ReadOnly)) return std::nullopt;
     std::vector<std::pair<QString, QString>> lineas;
-    for (const QString& linea : legacy::fromWin1252(archivo.readAll()).split(QStringLiteral("\r\n")))
+    for (QString linea : legacy::fromWin1252(archivo.readAll()).split(u'\n')) {
+        if (linea.endsWith(u'\r')) linea.chop(1);
         if (!linea.isEmpty()) lineas.push_back(CamposDeLinea(linea));
+    }
     return lineas;
+}
+
+// The lock of the widths file, taken for the whole read-change-replace of
+// a writer (other writers wait for it): "CONSULTASLEN.LCK" beside the file.
+// The lock is on a file of its own because the widths file itself is
+// replaced by every writer.
+class Candado {
+public:
+    explicit Candado(const QString& carpeta)
+    {
+        const QString ruta = kapores2::Funciones::CompletaRuta(carpeta) + QStringLiteral("CONSULTASLEN.LCK");
+        fd_ = ::open(QFile::encodeName(ruta).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd_ < 0) FallaArchivo(ruta);
+        while (::flock(fd_, LOCK_EX) != 0) {
+            if (errno == EINTR) continue;
+            ::close(fd_);
+            FallaArchivo(ruta);
+        }
+    }
+    ~Candado() { ::close(fd_); }  // closing releases the lock
+    Candado(const Candado&) = delete;
+    Candado& operator=(const Candado&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+// Writes `bytes` to a new temporary file of this writer in the folder,
+// flushed to disk; its path. Nothing is left behind on a failure.
+QString EscribeTemporal(const QString& carpeta, const QByteArray& bytes)
+{
+    const QString base = kapores2::Funciones::CompletaRuta(carpeta) + QStringLiteral("CONSULTASLEN.");
+    for (int intento = 0; intento < 100; ++intento) {
+        const QString ruta = base + QString::number(::getpid()) + u'-' +
+                             QString::number(QRandomGenerator::global()->generate(), 16) + QStringLiteral(".AUX");
+        const QByteArray nombre = QFile::encodeName(ruta);
+        const int fd = ::open(nombre.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            FallaArchivo(ruta);
+        }
+        qsizetype hecho = 0;
+        while (hecho < bytes.size()) {
+            const ssize_t n = ::write(fd, bytes.constData() + hecho, size_t(bytes.size() - hecho));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            hecho += n;
+        }
+        const bool escrito = hecho == bytes.size() && ::fsync(fd) == 0;
+        if (::close(fd) != 0 || !escrito) {
+            ::unlink(nombre.constData());
+            FallaArchivo(ruta);
+        }
+        return ruta;
+    }
+    FallaArchivo(base + QStringLiteral("AUX"));
 }
 
 }  // namespace
@@ -54,11 +125,6 @@ std::optional<std::vector<std::pair<QString, QString>>> LineasAnchos(const QStri
 QString ArchivoAnchos(const QString& carpeta)
 {
     return kapores2::Funciones::CompletaRuta(carpeta) + QStringLiteral("CONSULTASLEN.VRK");
-}
-
-QString ArchivoAnchosAux(const QString& carpeta)
-{
-    return kapores2::Funciones::CompletaRuta(carpeta) + QStringLiteral("CONSULTASLEN.AUX");
 }
 
 std::pair<QString, QString> CamposDeLinea(const QString& linea)
@@ -97,7 +163,7 @@ void LeeAnchos(const QString& carpeta, const QString& tabla, int columnas,
             } catch (const legacy::VbError&) {
                 return;
             }
-            aplica(c, ancho);
+            if (ancho <= kAnchoMaximo) aplica(c, ancho);
             texto = texto.mid(barra + 1);
         }
     }
@@ -106,7 +172,9 @@ void LeeAnchos(const QString& carpeta, const QString& tabla, int columnas,
 void GrabaAnchos(const QString& carpeta, const QString& tabla, const std::vector<double>& anchos)
 {
     const QString ruta = ArchivoAnchos(carpeta);
-    const QString aux = ArchivoAnchosAux(carpeta);
+    // Read, change and replace under the lock, so that the lines another
+    // window writes meanwhile are read before this rewrite and kept.
+    const Candado candado(carpeta);
     QString texto;
     if (QFileInfo(ruta).isFile()) {
         const auto lineas = LineasAnchos(ruta);
@@ -119,15 +187,10 @@ void GrabaAnchos(const QString& carpeta, const QString& tabla, const std::vector
     for (double a : anchos) lista += QString::number(a, 'g', 15) + u'|';
     texto += Entrecomillado(tabla) + u',' + Entrecomillado(lista) + QStringLiteral("\r\n");
 
-    QFile nuevo(aux);
-    if (!nuevo.open(QIODevice::WriteOnly | QIODevice::Truncate)) FallaArchivo(aux);
-    const QByteArray bytes = legacy::toWin1252(texto);
-    const bool escrito = nuevo.write(bytes) == bytes.size() && nuevo.flush();
-    nuevo.close();
-    if (!escrito) {
-        QFile::remove(aux);
-        FallaArchivo(aux);
-    }
+    // The new text goes to a temporary file of this writer, on disk before
+    // it takes the file's name in one step: the file is never seen empty
+    // or partial.
+    const QString aux = EscribeTemporal(carpeta, legacy::toWin1252(texto));
     if (!Renombra(aux, ruta)) {
         QFile::remove(aux);
         FallaArchivo(ruta);

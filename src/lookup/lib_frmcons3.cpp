@@ -248,6 +248,9 @@ void Lib_FrmCons3::Encolumnar()
                 }
             }
             ui::ComboBox& caja = (*CmbSearch)(i);
+            // Each box follows the one before it in the Tab order; what
+            // followed box 0 follows the last box.
+            if (i != 0) QWidget::setTabOrder(&(*CmbSearch)(i - 1), &caja);
             caja.setTag(campo.Name());
             caja.setVisible(true);
             QString titulo = campo.Name();
@@ -525,13 +528,13 @@ void Lib_FrmCons3::ListView1_KeyDown(int& KeyCode, int Shift)
             respuesta = ui::InputBox(QStringLiteral("Ingrese la Cantidad del Articulo..."), QStringLiteral("Carga de Datos"),
                                      seleccionada().SubItems(ColumnaCantidad()));
         });
-        // An answer worth nothing (empty, cancelled, not a number) leaves
-        // the row as Delete does: "0.00" and unchecked.
+        // The row is checked whatever the answer; an answer worth nothing
+        // (empty, cancelled, not a number) shows "0.00".
         trap([&] {
             ui::ListItem& item = seleccionada();
             const double v = Funciones::TextoANumero(Variant(respuesta)).toDouble();
-            item.setSubItems(ColumnaCantidad(), lookup::TextoCantidad(std::max(0.0, v), 2));
-            item.setChecked(v > 0);
+            item.setSubItems(ColumnaCantidad(), lookup::TextoCantidad(v, 2));
+            item.setChecked(true);
         });
         break;
     }

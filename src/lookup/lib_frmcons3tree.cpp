@@ -192,25 +192,20 @@ ui::Node* Lib_FrmCons3Tree::Busca(const QString& mayusculas) const
     return claves_.value(mayusculas);
 }
 
-bool Lib_FrmCons3Tree::Agrega(ui::Node* padre, const QString& clave, const QString& mayusculas, const QString& texto)
+void Lib_FrmCons3Tree::Agrega(ui::Node* padre, const QString& clave, const QString& mayusculas, const QString& texto)
 {
-    // A code that is already in the tree (two rows with one code) is left
-    // out; the rest of the tree is still built. A key written in capitals
-    // is looked for by the tree itself as it adds the node.
+    // A code that is already in the tree, in any capitals (two rows with one
+    // code), fails as a key that is not unique; the builder's error box
+    // decides whether the rest is built. A key written in capitals is looked
+    // for by the tree itself as it adds the node.
     const bool enMayusculas = clave == mayusculas;
-    if (claves_.contains(mayusculas) || (!enMayusculas && TreeV->Nodes().find(mayusculas))) return false;
+    if (claves_.contains(mayusculas) || (!enMayusculas && TreeV->Nodes().find(mayusculas)))
+        throw legacy::VbError(ui::errKeyNotUnique, QStringLiteral("La clave no es única en la colección"));
     if (!padre) padre = TreeV->Nodes().find(QStringLiteral("A"));
-    ui::Node* nodo = nullptr;
-    try {
-        nodo = &TreeV->Nodes().Add(padre, ui::tvwChild, clave, texto);
-    } catch (const legacy::VbError& e) {
-        if (enMayusculas && e.Number == ui::errKeyNotUnique) return false;
-        throw;
-    }
+    ui::Node* nodo = &TreeV->Nodes().Add(padre, ui::tvwChild, clave, texto);
     if (!enMayusculas) claves_.insert(mayusculas, nodo);
     ultimo_ = nodo;
     largos_ |= mayusculas.size() < 64 ? quint64(1) << mayusculas.size() : 0;
-    return true;
 }
 
 void Lib_FrmCons3Tree::FilaAutomatica(ado::Recordset& rs)
@@ -269,8 +264,14 @@ void Lib_FrmCons3Tree::ArmarTreeVAutomatico()
 
 void Lib_FrmCons3Tree::CmdNueva_Click()
 {
-    if (EsFamilias()) ArmarTreeVFamilias();
-    else ArmarTreeVAutomatico();
+    // A new search of the families starts from their whole tree again: the
+    // conditions F5 added to the family statement go.
+    if (EsFamilias()) {
+        sql = lookup::SentenciaFamilias();
+        ArmarTreeVFamilias();
+    } else {
+        ArmarTreeVAutomatico();
+    }
 }
 
 void Lib_FrmCons3Tree::CmbSearch_KeyDown(int Index, int& KeyCode, int)
@@ -351,10 +352,16 @@ void Lib_FrmCons3Tree::CmdAceptar_Click()
             }
         });
     } else {
-        // Nothing selected: the window stays open and nothing changes.
-        ui::Node* nodo = TreeV->SelectedItem();
-        if (!nodo) return;
-        const QString codigo = nodo->Key().mid(1);
+        // Nothing selected fails like any other accept: the error box
+        // decides (Ignore goes on with an empty code, Abort leaves the
+        // window open).
+        QString codigo;
+        if (!trap([&] {
+                ui::Node* nodo = TreeV->SelectedItem();
+                if (!nodo) throw legacy::VbError(91);
+                codigo = nodo->Key().mid(1);
+            }))
+            return;
         trap([&] {
             Variant valor = QString();
             if (pedido == u"IDFAMILIA") {

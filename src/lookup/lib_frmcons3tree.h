@@ -95,8 +95,8 @@ private:
     void FilaFamilia(ado::Recordset& rs);
     void FilaAutomatica(ado::Recordset& rs);
     // Adds the node under `padre` (the root when it is not in the tree);
-    // false when its key (`mayusculas` in capitals) is already there.
-    bool Agrega(ui::Node* padre, const QString& clave, const QString& mayusculas, const QString& texto);
+    // raises 35602 when its key (`mayusculas` in capitals) is already there.
+    void Agrega(ui::Node* padre, const QString& clave, const QString& mayusculas, const QString& texto);
 
     // The node of a key in capitals (of equal keys the first): the tree's
     // own for a key written in capitals, else claves_.

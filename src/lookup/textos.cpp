@@ -243,15 +243,10 @@ int LetrasDeColumna(int tamanioDefinido, int tipoAdo, bool tablasArticulos, cons
 
 bool MarcadoPorDefecto(const QString& valor, const QString& valoresDefault)
 {
-    const QString v = Trim(valor);
-    if (v.isEmpty() || valoresDefault.isEmpty()) return false;
-    for (const QChar sep : {u'|', u',', u';'}) {
-        if (!valoresDefault.contains(sep)) continue;
-        for (const QString& item : valoresDefault.split(sep))
-            if (Iguales(Trim(item), v)) return true;
-        return false;
-    }
-    return Contiene(valoresDefault, v);
+    // The value is looked for anywhere inside the defaults, so a caller's
+    // list in any form ("'C0001','C0002'", "C0001|C0002") ticks its rows; an
+    // empty value occurs in any text that is not empty itself.
+    return !valoresDefault.isEmpty() && Contiene(valoresDefault, Trim(valor));
 }
 
 int NivelStock(double pp, double s)
@@ -315,17 +310,24 @@ TeclaLista TeclaEnLista(int keyCode, int shift, const QString& texto, bool check
     if (keyCode == 45 && shift == 1 && usaCantidades) { t.accion = TeclaLista::CantidadTecleada; return t; }
     if (keyCode == 45 && shift == 0 && usaCantidades) { t.accion = TeclaLista::SumaUno; return t; }
     if (keyCode == 46 && shift == 0 && usaCantidades) { t.accion = TeclaLista::RestaUno; return t; }
-    // Backspace takes the last character of the search box away (it used to
-    // append the key's own code as a character).
+    // Backspace takes the last character of the search box away.
     if (keyCode == 8) { t.accion = TeclaLista::BorraEnBuscador; return t; }
-    if (keyCode >= 33 && keyCode <= 46) return t;   // page, cursor, Insert, Delete
-    if (keyCode >= 112 && keyCode <= 135) return t; // function keys
-    // The typed character goes to the search box; numpad digits type digits
-    // even when the key event carries no text.
-    QString c = texto;
-    if (c.isEmpty() && keyCode == 32) c = QStringLiteral(" ");
-    if (c.isEmpty() && keyCode >= 96 && keyCode <= 105) c = QString(QChar(u'0' + (keyCode - 96)));
-    if (c.size() != 1 || !c[0].isPrint()) return t;
+    const bool escribe = keyCode == 32 || (keyCode >= 47 && keyCode <= 93) || (keyCode >= 97 && keyCode <= 125);
+    if (!escribe) return t;
+    // The codes from 112 on are the function keys: they type nothing. The
+    // numeric keypad's keys (97 to 111) type their own character, a digit
+    // or a sign, not the letter their code stands for; every other key its
+    // code's character.
+    if (keyCode >= 112) return t;
+    QString c;
+    if (keyCode >= 97) {
+        static const char signos[] = "*+,-./";
+        c = texto.size() == 1 && texto[0].isPrint() ? texto
+            : keyCode <= 105                         ? QString(QChar(u'0' + (keyCode - 96)))
+                                                     : QString(QChar::fromLatin1(signos[keyCode - 106]));
+    } else {
+        c = QString(QChar(keyCode));
+    }
     t.accion = TeclaLista::AlBuscador;
     t.agregado = c;
     return t;

@@ -88,9 +88,9 @@ QString TablaDeConsulta(const QString& sql);
 // the article tables.
 int LetrasDeColumna(int tamanioDefinido, int tipoAdo, bool tablasArticulos, const QString& valoresDefault);
 
-// Whether a row's returned value starts checked. An empty value never does.
-// With a separator ("|", "," or ";") in the defaults the value must equal
-// one of the items (trimmed); otherwise it must occur inside the text.
+// Whether a row's returned value starts checked: the trimmed value occurs
+// anywhere inside the defaults (an empty value in any defaults but empty
+// ones).
 bool MarcadoPorDefecto(const QString& valor, const QString& valoresDefault);
 
 // The stock level (1 to 4) of an article row from its reorder point and stock.

@@ -7,7 +7,12 @@
 #include "support/testutil.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -59,22 +64,32 @@ class Anchos : public ::testing::Test {
 protected:
     void TearDown() override { setRenombradoAnchos({}); }
     QString Texto() { return legacy::fromWin1252([&] {
-        QFile f(ArchivoAnchos(dir_.path()));
+        QFile f(ArchivoAnchos(carpeta_));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }()); }
     void Escribe(const QString& texto)
     {
-        QFile f(ArchivoAnchos(dir_.path()));
+        QFile f(ArchivoAnchos(carpeta_));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(legacy::toWin1252(texto));
     }
     std::vector<double> Lee(const QString& tabla, int columnas)
     {
         std::vector<double> r(columnas, -1);
-        LeeAnchos(dir_.path(), tabla, columnas, [&](int c, double w) { r[c - 1] = w; });
+        LeeAnchos(carpeta_, tabla, columnas, [&](int c, double w) { r[c - 1] = w; });
+        return r;
+    }
+    // The files of the folder but the widths file and its lock: a writer
+    // leaves no temporary file behind.
+    QStringList Restos()
+    {
+        QStringList r = QDir(carpeta_).entryList(QDir::Files);
+        r.removeAll(QStringLiteral("CONSULTASLEN.VRK"));
+        r.removeAll(QStringLiteral("CONSULTASLEN.LCK"));
         return r;
     }
     testdb::TempFolder dir_;
+    QString carpeta_ = dir_.path();
 };
 
 TEST_F(Anchos, RoundTripKeepsOtherTablesInOrder)
@@ -86,7 +101,7 @@ TEST_F(Anchos, RoundTripKeepsOtherTablesInOrder)
     GrabaAnchos(dir_.path(), "b", {7, 8});
     EXPECT_EQ(Texto(), "\"A\",\"1|2|\"\r\n\"C\",\"5|6|\"\r\n\"b\",\"7|8|\"\r\n");
     EXPECT_EQ(Lee("B", 2), (std::vector<double>{7, 8})) << "letter case ignored";
-    EXPECT_FALSE(QFile::exists(ArchivoAnchosAux(dir_.path())));
+    EXPECT_EQ(Restos(), QStringList());
 }
 
 TEST_F(Anchos, ShortLongAndRepeatedLines)
@@ -104,5 +119,59 @@ TEST_F(Anchos, FailedRenameKeepsTheOldFile)
     setRenombradoAnchos([](const QString&, const QString&) { return false; });
     EXPECT_EQ(testutil::errorOf([&] { GrabaAnchos(dir_.path(), "B", {3}); }), 75);
     EXPECT_EQ(Texto(), "\"A\",\"1|2|\"\r\n");
-    EXPECT_FALSE(QFile::exists(ArchivoAnchosAux(dir_.path())));
+    EXPECT_EQ(Restos(), QStringList());
+}
+
+TEST_F(Anchos, LfLinesAndWidthsBeyondAnyScreen)
+{
+    // Lines ended by LF alone read as CR LF lines do; a width no screen can
+    // show counts as no stored width (the column keeps its own).
+    Escribe("\"A\",\"1|2|\"\n\"T\",\"3000000000|2147483647|150001|400|\"\n\"B\",\"5|\"\n");
+    EXPECT_EQ(Lee("T", 4), (std::vector<double>{-1, -1, -1, 400}));
+    EXPECT_EQ(Lee("B", 1), (std::vector<double>{5}));
+    GrabaAnchos(dir_.path(), "A", {7});
+    EXPECT_EQ(Texto(), "\"T\",\"3000000000|2147483647|150001|400|\"\r\n\"B\",\"5|\"\r\n\"A\",\"7|\"\r\n");
+}
+
+TEST_F(Anchos, ConcurrentWritersKeepEveryTableAndTheFileWhole)
+{
+    // Two writers rewrite the widths of their own table over and over while
+    // the file is read: every read finds the whole file, and at the end each
+    // table holds its last widths and the unrelated line is still there.
+    // On a memory file system where there is one, so that the flush to disk
+    // of every rewrite does not make thousands of them take minutes.
+    QTemporaryDir memoria(QStringLiteral("/dev/shm/vordane-anchos-XXXXXX"));
+    if (memoria.isValid()) carpeta_ = memoria.path();
+    Escribe("\"OTRA\",\"1|2|\"\r\n");
+    constexpr int veces = 2000;
+    std::atomic<int> fallas{0};
+    std::atomic<int> listos{0};
+    auto escritor = [&](QString tabla) {
+        for (int i = 1; i <= veces; ++i) {
+            try {
+                GrabaAnchos(carpeta_, tabla, {double(i), double(i + 1)});
+            } catch (const legacy::VbError&) {
+                ++fallas;
+            }
+        }
+        ++listos;
+    };
+    QElapsedTimer reloj;
+    reloj.start();
+    std::thread uno(escritor, QStringLiteral("UNO")), dos(escritor, QStringLiteral("DOS"));
+    int lecturas = 0, rotas = 0;
+    while (listos < 2) {
+        const QString t = Texto();
+        ++lecturas;
+        if (!t.startsWith("\"") || !t.endsWith("\r\n") || !t.contains("\"OTRA\",\"1|2|\"\r\n")) ++rotas;
+    }
+    uno.join();
+    dos.join();
+    EXPECT_LT(reloj.elapsed(), 20000);
+    EXPECT_EQ(fallas, 0);
+    EXPECT_EQ(rotas, 0) << "of " << lecturas << " reads";
+    EXPECT_EQ(Lee("UNO", 2), (std::vector<double>{veces, veces + 1}));
+    EXPECT_EQ(Lee("DOS", 2), (std::vector<double>{veces, veces + 1}));
+    EXPECT_EQ(Lee("OTRA", 2), (std::vector<double>{1, 2}));
+    EXPECT_EQ(Restos(), QStringList());
 }

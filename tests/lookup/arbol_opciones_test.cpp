@@ -46,6 +46,10 @@ TEST_F(Arbol, FamiliesParentsSearchF5AndAccept)
         Tecla(&caja, Qt::Key_F5);
         EXPECT_EQ(f.TreeV->Nodes().Count(), 2) << "the condition applies to the family tree";
         EXPECT_EQ(Padre(f, "A0102"), "A") << "its parent was left out";
+        f.CmdNueva->click();
+        EXPECT_EQ(f.TreeV->Nodes().Count(), 7) << "a new search shows every family again";
+        EXPECT_FALSE(f.sql.contains("like", Qt::CaseInsensitive)) << f.sql.toStdString();
+        EXPECT_EQ(Padre(f, "A0102"), "A01");
         f.TreeV->setSelectedItem(&f.TreeV->Nodes().Item(QStringLiteral("A0102")));
         f.CmdAceptar->click();
     });
@@ -55,7 +59,7 @@ TEST_F(Arbol, FamiliesParentsSearchF5AndAccept)
     EXPECT_EQ(c.CampoDevuelto, "");
 }
 
-TEST_F(Arbol, GeneralBuilderChecksWholeBranchesAndSkipsRepeatedCodes)
+TEST_F(Arbol, GeneralBuilderChecksWholeBranches)
 {
     Ejecuta(QStringLiteral("DELETE FROM TA_CCOSTO"));
     const char* codigos[] = {"13", "1", "11", "111", "1111", "11111", "111111", "1111111", "11111111", "12", "2"};
@@ -67,9 +71,10 @@ TEST_F(Arbol, GeneralBuilderChecksWholeBranchesAndSkipsRepeatedCodes)
     c.Checks = true;
     c.CampoDevuelto = QStringLiteral("CODIGO");
     ui::ScriptedSession dlg;
+    dlg.expectMsgBox(QString(), ui::vbIgnore).title("ArmarTreeVAutomatico");
     dlg.onModal(QStringLiteral("Lib_FrmCons3Tree"), [&](QWidget* w) {
         auto& f = static_cast<Lib_FrmCons3Tree&>(*w);
-        EXPECT_EQ(f.TreeV->Nodes().Count(), 12) << "the repeated code is left out";
+        EXPECT_EQ(f.TreeV->Nodes().Count(), 12) << "Ignore leaves the repeated code out";
         EXPECT_EQ(Padre(f, "A13"), "A");
         EXPECT_EQ(Padre(f, "A1"), "A");
         EXPECT_EQ(Padre(f, "A12"), "A1");
@@ -89,7 +94,7 @@ TEST_F(Arbol, GeneralBuilderChecksWholeBranchesAndSkipsRepeatedCodes)
     EXPECT_FALSE(c.Checks);
 }
 
-TEST_F(Arbol, AcceptWithoutASelectionStaysOpenAndCancelReturnsNothing)
+TEST_F(Arbol, AcceptWithoutASelectionGoesToTheErrorBoxAndCancelReturnsNothing)
 {
     ui::ScriptedSession dlg;
     Lib_FrmCons3Tree& f = lookup::frmCons3Tree().instance();
@@ -97,9 +102,19 @@ TEST_F(Arbol, AcceptWithoutASelectionStaysOpenAndCancelReturnsNothing)
     f.CampoDevuelto = QStringLiteral("codigo");
     f.Load();
     f.show();
-    f.TreeV->setSelectedItem(nullptr);
-    f.CmdAceptar->click();
-    EXPECT_TRUE(f.isVisible());
+    // Abort leaves the accept with the window open; Ignore goes on with an
+    // empty code, which no account has.
+    const std::pair<int, bool> respuestas[] = {{ui::vbAbort, true}, {ui::vbIgnore, false}};
+    for (const auto& [respuesta, abierta] : respuestas) {
+        f.ValorDevuelto = QStringLiteral("antes");
+        f.TreeV->setSelectedItem(nullptr);
+        dlg.expectMsgBox(QString(), respuesta).title("HScroll1_Change");
+        f.CmdAceptar->click();
+        EXPECT_TRUE(dlg.remaining().isEmpty()) << respuesta;
+        EXPECT_EQ(f.isVisible(), abierta) << respuesta;
+        EXPECT_EQ(f.ValorDevuelto.toString(), abierta ? "antes" : "") << respuesta;
+        f.show();
+    }
     f.TreeV->setSelectedItem(&f.TreeV->Nodes().Item(QStringLiteral("A1.1.01")));
     EXPECT_EQ(f.TreeV->Nodes().Item(QStringLiteral("A1.1.01")).Parent()->Key(), "A1");
     f.CmdAceptar->click();
@@ -111,22 +126,27 @@ TEST_F(Arbol, AcceptWithoutASelectionStaysOpenAndCancelReturnsNothing)
     EXPECT_EQ(f.Valores, nullptr);
 }
 
-TEST_F(Arbol, GeneralBuilderTakesCodesWhateverTheirCapitals)
+TEST_F(Arbol, ARepeatedCodeInAnyCapitalsGoesToTheErrorBox)
 {
-    ui::ScriptedSession dlg;
-    Lib_FrmCons3Tree& f = lookup::frmCons3Tree().instance();
-    f.sql = QStringLiteral("SELECT 'ab' AS CODIGO, 'uno' AS DESCRIPCION UNION ALL SELECT 'AB', 'dos' "
-                           "UNION ALL SELECT 'x', 'tres' UNION ALL SELECT 'X', 'cuatro' "
-                           "UNION ALL SELECT 'ABc', 'cinco' UNION ALL SELECT 'abd', 'seis'");
-    f.Load();
-    // A code repeated in other capitals is left out; the parent is found
-    // whatever the capitals, on the chain of the last node or by its key.
-    const std::pair<const char*, const char*> nodos[] = {{"Aab", "A"},  {"AAB", "<none>"}, {"Ax", "A"},
-                                                         {"AX", "<none>"}, {"AABc", "Aab"}, {"Aabd", "Aab"}};
-    EXPECT_EQ(f.TreeV->Nodes().Count(), 5);
-    for (const auto& [clave, padre] : nodos) EXPECT_EQ(Padre(f, clave), padre) << clave;
-    EXPECT_TRUE(dlg.failures().isEmpty()) << dlg.failures().join(u'\n').toStdString();
-    lookup::frmCons3Tree().release();
+    // Ignore goes on with the next row; Abort stops the building there.
+    const std::tuple<int, int, std::vector<std::pair<const char*, const char*>>> casos[] = {
+        {ui::vbIgnore, 5, {{"Aab", "A"}, {"AAB", "<none>"}, {"Ax", "A"}, {"AABc", "Aab"}, {"Aabd", "Aab"}}},
+        {ui::vbAbort, 2, {{"Aab", "A"}, {"Ax", "<none>"}}},
+    };
+    for (const auto& [respuesta, nodos, padres] : casos) {
+        ui::ScriptedSession dlg;
+        dlg.expectMsgBox(QString(), respuesta).title("ArmarTreeVAutomatico");
+        if (respuesta == ui::vbIgnore) dlg.expectMsgBox(QString(), respuesta).title("ArmarTreeVAutomatico");
+        Lib_FrmCons3Tree& f = lookup::frmCons3Tree().instance();
+        f.sql = QStringLiteral("SELECT 'ab' AS CODIGO, 'uno' AS DESCRIPCION UNION ALL SELECT 'AB', 'dos' "
+                               "UNION ALL SELECT 'x', 'tres' UNION ALL SELECT 'X', 'cuatro' "
+                               "UNION ALL SELECT 'ABc', 'cinco' UNION ALL SELECT 'abd', 'seis'");
+        f.Load();
+        EXPECT_TRUE(dlg.remaining().isEmpty()) << respuesta;
+        EXPECT_EQ(f.TreeV->Nodes().Count(), nodos) << respuesta;
+        for (const auto& [clave, padre] : padres) EXPECT_EQ(Padre(f, clave), padre) << clave;
+        lookup::frmCons3Tree().release();
+    }
 }
 
 class Opciones : public EntornoConsultas {};

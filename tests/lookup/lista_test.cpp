@@ -120,10 +120,9 @@ TEST_F(Lista, ChecksAndQuantitiesReachValoresAndCantidades)
         Tecla(vista, Qt::Key_Delete);
         EXPECT_EQ(tres.SubItems(2), "0.00");
         EXPECT_FALSE(tres.Checked());
-        tres.setChecked(true);
         Tecla(vista, Qt::Key_Insert, {}, Qt::ShiftModifier);
-        EXPECT_EQ(tres.SubItems(2), "0.00") << "an answer worth nothing is written as Delete writes it";
-        EXPECT_FALSE(tres.Checked());
+        EXPECT_EQ(tres.SubItems(2), "0.00") << "an answer worth nothing shows 0.00";
+        EXPECT_TRUE(tres.Checked()) << "a typed quantity checks the row whatever it is";
         f.CmdAceptar->click();
     });
     dlg.expectInputBox(QStringLiteral("Ingrese la Cantidad del Articulo..."), QStringLiteral("3,5")).title("Carga de Datos");
@@ -131,18 +130,18 @@ TEST_F(Lista, ChecksAndQuantitiesReachValoresAndCantidades)
     c.ConsultaSearch(QStringLiteral(
         "SELECT CODIGO, RAZON_SOCIAL, '0.00' AS [**Cantidad**] FROM VT_CLIENTES ORDER BY CODIGO"));
     EXPECT_TRUE(dlg.remaining().isEmpty());
-    EXPECT_EQ(Textos(c.Valores), QStringList({"C0001", "C0002"}));
-    EXPECT_EQ(Textos(c.Cantidades), QStringList({"2.0", "3.50"})) << "in the order of Valores";
+    EXPECT_EQ(Textos(c.Valores), QStringList({"C0001", "C0002", "C0003"}));
+    EXPECT_EQ(Textos(c.Cantidades), QStringList({"2.0", "3.50", "0.00"})) << "in the order of Valores";
     EXPECT_FALSE(c.Checks);
 }
 
-TEST_F(Lista, DefaultChecksMatchWholeItemsAndNeverAnEmptyValue)
+TEST_F(Lista, DefaultChecksTickEveryRowWhoseValueOccursInTheDefaults)
 {
     AgregaCliente("C0003", "Sin contacto", "");
     const std::tuple<const char*, const char*, QStringList> casos[] = {
-        {"CONTACTO", "Juan Perez|Ana", {"C0001"}},
-        {"CONTACTO", "Juan Perez y Ana Gomez", {"C0001", "C0002"}},
-        {"NO_HAY", "C0001 Juan Perez", {}},  // a column that is not there checks nothing
+        {"CODIGO", "'C0001','C0002'", {"C0001", "C0002"}},
+        {"CONTACTO", "Juan Perez", {"C0001", "C0003"}},  // the empty contact occurs in any text
+        {"NO_HAY", "C0001 Juan Perez", {}},              // a column that is not there checks nothing
     };
     for (const auto& [campo, defaults, marcados] : casos) {
         Lib_FrmCons3& f = lookup::frmCons3().instance();
@@ -151,12 +150,12 @@ TEST_F(Lista, DefaultChecksMatchWholeItemsAndNeverAnEmptyValue)
         f.CampoDevuelto = QString::fromLatin1(campo);
         f.ValoresDefault = QString::fromLatin1(defaults);
         f.Load();
-        QStringList r;
-        for (int i = 1; i <= f.ListView1->ListItems().Count(); ++i)
-            if (f.ListView1->ListItems().Item(i).Checked()) r << f.ListView1->ListItems().Item(i).Text();
-        EXPECT_EQ(r, marcados) << defaults;
         f.CmdTodos->click();
         EXPECT_EQ(f.ListView1->ListItems().Item(1).Checked(), !marcados.contains("C0001")) << "Marcar inverts";
+        f.CmdTodos->click();
+        f.CampoDevuelto = QStringLiteral("CODIGO");  // the codes of the checked rows come back
+        f.CmdAceptar->click();
+        EXPECT_EQ(Textos(f.Valores), marcados) << defaults << ": accepted as shown";
         lookup::frmCons3().release();
     }
 }
@@ -240,14 +239,31 @@ TEST_F(Lista, TypingInTheListGoesToTheSearchBox)
     Tecla(vista, Qt::Key_Down);
     EXPECT_EQ(caja.Text(), "") << "function and cursor keys type nothing";
     Tecla(vista, Qt::Key_P, QStringLiteral("p"));
-    EXPECT_EQ(caja.Text(), "p");
+    EXPECT_EQ(caja.Text(), "P") << "the key's own letter";
     EXPECT_EQ(f.ListView1->SelectedItem()->Text(), "Pinturerias del Sur");
     Tecla(vista, Qt::Key_1, QStringLiteral("1"), Qt::KeypadModifier);
-    EXPECT_EQ(caja.Text(), "p1");
+    EXPECT_EQ(caja.Text(), "P1");
     Tecla(vista, Qt::Key_Backspace, QStringLiteral("\b"));
-    EXPECT_EQ(caja.Text(), "p");
+    EXPECT_EQ(caja.Text(), "P");
     EXPECT_TRUE(caja.hasFocus() || caja.isAncestorOf(QApplication::focusWidget()));
     EXPECT_TRUE(dlg.shown().isEmpty()) << "F12 outside an article lookup shows nothing";
+}
+
+TEST_F(Lista, TabGoesFromEachSearchBoxToTheNext)
+{
+    ui::ScriptedSession dlg;
+    Lib_FrmCons3& f = Abre(QStringLiteral("SELECT CODIGO, RAZON_SOCIAL, CONTACTO FROM VT_CLIENTES"));
+    auto enCaja = [&](int i) {
+        QWidget* foco = QApplication::focusWidget();
+        return foco && (foco == &(*f.CmbSearch)(i) || (*f.CmbSearch)(i).isAncestorOf(foco));
+    };
+    (*f.CmbSearch)(0).SetFocus();
+    for (int i = 1; i <= 2; ++i) {
+        Tecla(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_TRUE(enCaja(i)) << i;
+    }
+    Tecla(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(f.ListView1->isAncestorOf(QApplication::focusWidget())) << "after the last box, the list";
 }
 
 TEST_F(Lista, F12ReportsTheSelectedArticleAsAShortage)

@@ -111,8 +111,10 @@ TEST(ListTexts, TableWidthsAndDefaults)
         const char* valor;
         const char* defaults;
         bool marcado;
-    } casos[] = {{"10", "10", true}, {"1", "10", true},     {"1", "10|20", false}, {"10", "5,10", true},
-                 {"ab", "X;AB", true}, {"", "10", false},   {"", "", false},       {"7", "", false}};
+    } casos[] = {{"C0001", "'C0001','C0002'", true}, {" c0002 ", "'C0001','C0002'", true},
+                 {"C0003", "'C0001','C0002'", false},  {"1", "10|20", true},
+                 {"", "10", true},                     {"", "", false},
+                 {"7", "", false}};
     for (const Caso& c : casos) EXPECT_EQ(MarcadoPorDefecto(c.valor, c.defaults), c.marcado) << c.valor << c.defaults;
     EXPECT_EQ(NivelStock(0, 5), 1);
     EXPECT_EQ(NivelStock(10, 12), 2);
@@ -165,11 +167,12 @@ TEST(ListTexts, ListKeys)
         {13, 0, "\r", false, false, T::Aceptar, ""},    {45, 1, "", false, true, T::CantidadTecleada, ""},
         {45, 0, "", false, true, T::SumaUno, ""},       {46, 0, "", false, true, T::RestaUno, ""},
         {46, 1, "", false, true, T::Nada, ""},          {45, 2, "", false, true, T::Nada, ""},
-        {45, 0, "", false, false, T::Nada, ""},         {65, 0, "a", false, false, T::AlBuscador, "a"},
-        {65, 1, "A", false, false, T::AlBuscador, "A"}, {116, 0, "", false, false, T::Nada, ""},  // F5
+        {45, 0, "", false, false, T::Nada, ""},         {65, 0, "a", false, false, T::AlBuscador, "A"},
+        {49, 1, "!", false, false, T::AlBuscador, "1"}, {116, 0, "", false, false, T::Nada, ""},  // F5
         {97, 0, "1", false, false, T::AlBuscador, "1"}, {97, 0, "", false, false, T::AlBuscador, "1"},
+        {109, 0, "", false, false, T::AlBuscador, "-"}, {96, 0, "0", false, false, T::Nada, ""},
         {40, 0, "", false, false, T::Nada, ""},         {8, 0, "\b", false, false, T::BorraEnBuscador, ""},
-        {190, 0, ".", false, false, T::AlBuscador, "."},
+        {0, 0, ".", false, false, T::Nada, ""},          {190, 0, ".", false, false, T::Nada, ""},
     };
     for (const Caso& c : casos) {
         const T t = TeclaEnLista(c.key, c.shift, c.texto, c.checks, c.cantidades);
