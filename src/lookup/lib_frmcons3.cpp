@@ -31,6 +31,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QTreeView>
 
 using kapores2::Funciones;
 using legacy::ErrorTrap;
@@ -48,9 +50,9 @@ constexpr double kBordeAncho = 120;
 constexpr double kBordeAlto = 400;
 
 // Designed sizes (twips).
-constexpr double kAltoFila = 360;       // the title row over the panel
+constexpr double kAltoFila = 360;       // the title row, above the panel
 constexpr double kAltoCaja = 315;
-constexpr double kTopLista = 720;
+constexpr double kTopLista = 360;       // in the panel, under the search boxes
 constexpr double kAltoFrame = 615;
 constexpr double kAltoBoton = 375;
 constexpr double kAnchoAceptar = 1740;
@@ -97,7 +99,7 @@ void Lib_FrmCons3::CreaControles()
     CmbSearch = std::make_unique<ui::ComboBoxArray>(picFields);
     ui::ComboBox& caja0 = (*CmbSearch)(0);
     caja0.setToolTipText(QStringLiteral("F5 realiza nueva busqueda"));
-    PonTwips(&caja0, 0, kAltoFila, 1200, kAltoCaja);
+    PonTwips(&caja0, 0, 0, 1200, kAltoCaja);
     ListView1 = new ui::ListView(picFields);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setView(ui::lvwReport);
@@ -105,6 +107,13 @@ void Lib_FrmCons3::CreaControles()
     ListView1->setGridLines(true);
     ListView1->setHideSelection(false);
     ListView1->setTop(kTopLista);
+    // HScroll1 is the list's one horizontal scroll bar: the rows' own stays
+    // hidden, and the search boxes follow the rows however they scroll.
+    filas_ = ListView1->findChild<QTreeView*>();
+    if (filas_) {
+        filas_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        connect(filas_->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { PonCajas(); });
+    }
     lblFieldName = new QLabel(picFields);
     lblFieldName->hide();
 
@@ -331,11 +340,8 @@ void Lib_FrmCons3::CalcularAncho()
     for (int c = 1; c <= cabeceras.Count(); ++c)
         columnas.push_back({cabeceras.Item(c).Left(), cabeceras.Item(c).Width()});
     const lookup::AnchoCalculado r = lookup::CalcularAncho(columnas, AnchoPantalla());
-    for (int c = 0; c < int(r.cajas.size()); ++c) {
-        if (!CmbSearch->IsLoaded(c)) continue;
-        (*CmbSearch)(c).setLeft(std::lround(r.cajas[c].left));
-        (*CmbSearch)(c).setWidth(std::lround(r.cajas[c].width));
-    }
+    cajas_.clear();
+    for (int c = 0; c < int(r.cajas.size()); ++c) PonCaja(c, r.cajas[c].left, r.cajas[c].width);
     ListView1->setWidth(r.anchoLista);
     ui::setTwipsWidth(*picFields, std::lround(r.anchoPanel));
     HScroll1->setWidth(std::lround(r.anchoBarra));
@@ -364,22 +370,57 @@ void Lib_FrmCons3::Form_Resize()
     const double W = double(ui::pixelsToTwips(width())) + kBordeAncho;
     const double H = double(ui::pixelsToTwips(height())) + kBordeAlto;
     const lookup::Disposicion r = lookup::Disponer(W, H, d);
-    PonTwips(picFields, ui::pixelsToTwips(picFields->x()), 0, r.panel.width, r.panel.height);
+    const double cliente = W - kBordeAncho;
+    // The panel sits under the title row and ends above the scroll bar, so
+    // that it covers neither.
+    PonTwips(picFields, 0, kAltoFila, r.panel.width, std::max(0.0, r.barra.top - kAltoFila));
     ListView1->setHeight(std::max(0.0, r.lista.height));
     ListView1->setWidth(std::max(0.0, r.lista.width));
-    PonTwips(Frame1, r.frame.left, r.frame.top, r.frame.width, r.frame.height);
+    // The bar is as wide as the window's inside, not its outer width: the
+    // frame's right edge would be cut off.
+    PonTwips(Frame1, r.frame.left, r.frame.top, std::min(r.frame.width, cliente), r.frame.height);
     PonTwips(HScroll1, 0, r.barra.top, r.barra.width, r.barra.height);
     PonTwips(CmdAceptar, r.leftAceptar, 120, r.anchoAceptar, kAltoBoton);
     PonTwips(CmdCancelar, r.leftCancelar, 120, r.anchoCancelar, kAltoBoton);
     PonTwips(CmdNueva, r.leftNueva, 120, kAnchoNueva, kAltoBoton);
-    PonTwips(Label1, 60, 30, r.anchoLabel, 300);
-    PonTwips(CmdNuevo, 60 + r.anchoLabel, 0, kAnchoNuevo, 345);
-    PonTwips(CmdTodos, 60 + r.anchoLabel - kAnchoTodos - 60, 0, kAnchoTodos, 345);
-    Label1->raise();
-    CmdTodos->raise();
-    CmdNuevo->raise();
-    Frame1->raise();
+    // "N&uevo" ends at the list's right edge and "&Marcar" stands before it;
+    // the title takes the room left of them (the list's width less the
+    // buttons), so that neither button is cut by the window's edge nor
+    // covers the title.
+    const double leftNuevo = r.lista.width - kAnchoNuevo;
+    const double leftTodos = leftNuevo - kAnchoTodos - 60;
+    PonTwips(CmdNuevo, leftNuevo, 0, kAnchoNuevo, 345);
+    PonTwips(CmdTodos, leftTodos, 0, kAnchoTodos, 345);
+    PonTwips(Label1, 60, 30, std::min(r.anchoLabel, leftTodos - 120), 300);
+    PonCajas();
     disponiendo_ = false;
+}
+
+void Lib_FrmCons3::PonCaja(int index, double left, double width)
+{
+    cajas_[index] = {left, width};
+    PonCajas();
+}
+
+void Lib_FrmCons3::PonCajas()
+{
+    if (!CmbSearch || !picFields) return;
+    const double desplazado = filas_ ? double(ui::pixelsToTwips(filas_->horizontalScrollBar()->value())) : 0;
+    const double panel = double(ui::pixelsToTwips(picFields->width()));
+    for (const auto& [index, caja] : cajas_) {
+        if (!CmbSearch->IsLoaded(index)) continue;
+        ui::ComboBox& c = (*CmbSearch)(index);
+        const double desde = std::max(0.0, caja.first - desplazado);
+        const double hasta = std::min(panel, caja.first - desplazado + caja.second);
+        PonTwips(&c, desde, 0, std::max(0.0, hasta - desde), kAltoCaja);
+        c.setVisible(hasta > desde);
+    }
+    // A box placed by its caller (the option choosers' one box) is only
+    // kept inside the panel.
+    if (!cajas_.count(0)) {
+        ui::ComboBox& c = (*CmbSearch)(0);
+        if (c.x() + c.width() > picFields->width()) c.resize(std::max(0, picFields->width() - c.x()), c.height());
+    }
 }
 
 // --- column widths file ------------------------------------------------------------------
@@ -393,10 +434,7 @@ void Lib_FrmCons3::LeerAnchos()
     ui::ColumnHeaders& cabeceras = ListView1->ColumnHeaders();
     lookup::LeeAnchos(carpeta, tablaConsulta_, cabeceras.Count(), [&](int c, double ancho) {
         cabeceras.Item(c).setWidth(ancho);
-        if (CmbSearch->IsLoaded(c - 1)) {
-            (*CmbSearch)(c - 1).setLeft(std::lround(cabeceras.Item(c).Left()));
-            (*CmbSearch)(c - 1).setWidth(std::lround(ancho));
-        }
+        PonCaja(c - 1, cabeceras.Item(c).Left(), ancho);
     });
 }
 
@@ -573,8 +611,14 @@ void Lib_FrmCons3::ListView1_KeyDown(int& KeyCode, int Shift)
 
 void Lib_FrmCons3::HScroll1_Change()
 {
+    // The rows slide sideways by the bar's value (twips) inside the panel,
+    // which stays in the window, and the search boxes slide with them (the
+    // panel itself is no wider than the window: sliding it would show
+    // nothing new).
     ErrorTrap trap = ErrorTrap::ResumeNext(QStringLiteral("HScroll1_Change"));
-    trap([&] { picFields->move(-ui::twipsToPixels(HScroll1->Value()), picFields->y()); });
+    trap([&] {
+        if (filas_) filas_->horizontalScrollBar()->setValue(ui::twipsToPixels(HScroll1->Value()));
+    });
 }
 
 void Lib_FrmCons3::CmdAceptar_Click()

@@ -16,6 +16,7 @@
 
 #include <QString>
 
+#include <map>
 #include <memory>
 
 class QAction;
@@ -23,6 +24,7 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QTreeView;
 
 namespace ui {
 class ColumnHeader;
@@ -132,6 +134,11 @@ private:
     QString Celda(ui::ListItem& item, int posicion) const;
     int ColumnaCantidad();
     void ConectaBuscador(int index);
+    // Each search box above its column, as far as the panel shows it: the
+    // columns scrolled by the list's own offset, a box cut at the panel's
+    // edge and hidden when its column is out of view.
+    void PonCajas();
+    void PonCaja(int index, double left, double width);
 
     bool esConsultaArticulos_ = false;
     QString sentenciaOriginal_;
@@ -141,6 +148,8 @@ private:
     int indiceBusqueda_ = 0;
     std::shared_ptr<ado::Recordset> rsConsulta_;
     QString textoTecla_;      // the text of the key being handled in the list
+    std::map<int, std::pair<double, double>> cajas_;  // box -> its left and width over the columns (twips)
+    QTreeView* filas_ = nullptr;  // the list's rows, scrolled sideways by HScroll1
     bool disponiendo_ = false;
 };
 

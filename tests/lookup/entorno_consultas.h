@@ -85,15 +85,11 @@ protected:
             for (int i = 1; i <= c->Count(); ++i) r << c->Item(i).toString();
         return r;
     }
-    // Without `disposicion` the layout is not checked: the list window's
-    // search boxes follow the list's columns and scroll with them past the
-    // window's edge.
-    static QString Foto(QWidget& w, const char* nombre, bool disposicion = true)
+    static QString Foto(QWidget& w, const char* nombre)
     {
         const QString archivo = QDir(QStringLiteral(VORDANE_BINARY_DIR)).filePath(QString::fromLatin1(nombre));
         EXPECT_TRUE(w.grab().save(archivo)) << archivo.toStdString();
-        if (disposicion)
-            testutil::ExpectWholeLabels(w);
+        testutil::ExpectWholeLabels(w);
         return archivo;
     }
 };

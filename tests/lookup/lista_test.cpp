@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QThread>
 
 using consultastest::EntornoConsultas;
@@ -29,6 +30,23 @@ protected:
         f.show();
         QApplication::setActiveWindow(&f);
         return f;
+    }
+    // Every control shown lies inside the window's client area, and one
+    // horizontal scroll bar is shown.
+    static void DentroDeLaVentana(Lib_FrmCons3& f, const char* cuando)
+    {
+        for (QWidget* w : f.findChildren<QWidget*>()) {
+            if (w->window() != &f || !w->isVisibleTo(&f)) continue;
+            const QRect r(w->mapTo(&f, QPoint(0, 0)), w->size());
+            const auto* boton = qobject_cast<QAbstractButton*>(w);
+            EXPECT_TRUE(f.rect().contains(r)) << cuando << ": " << w->objectName().toStdString() << " "
+                                              << w->metaObject()->className() << " "
+                                              << (boton ? boton->text().toStdString() : std::string());
+        }
+        int barras = 0;
+        for (QScrollBar* b : f.findChildren<QScrollBar*>())
+            if (b->orientation() == Qt::Horizontal && b->isVisibleTo(&f)) ++barras;
+        EXPECT_EQ(barras, 1) << cuando << ": horizontal scroll bars";
     }
     void AgregaCliente(const char* codigo, const char* razon, const char* contacto, int baja = 0)
     {
@@ -69,7 +87,23 @@ TEST_F(Lista, CustomersSearchSortAndAcceptThroughTheClass)
         EXPECT_EQ(Columna(f, 2), QStringList({"C0003", "C0002", "C0001"})) << "first click: descending";
         ClickCabecera(f, 3);
         EXPECT_EQ(Columna(f, 3), QStringList({"Ana Gomez", "Juan Perez", "Luis"})) << "next click flips again";
-        Foto(f, "lib_frmcons3.png", false);
+        DentroDeLaVentana(f, "first size");
+        Foto(f, "lib_frmcons3.png");
+        // The one scroll bar brings the last column and its search box into
+        // view together.
+        f.HScroll1->setValue(f.HScroll1->Max());
+        ui::ComboBox& ultima = (*f.CmbSearch)(2);
+        EXPECT_TRUE(ultima.isVisible());
+        EXPECT_LE(ultima.x() + ultima.width(), f.picFields->width()) << "inside the panel";
+        EXPECT_NEAR(ultima.mapTo(&f, QPoint(0, 0)).x(),
+                    Vista(f.ListView1)->header()->sectionViewportPosition(2) +
+                        Vista(f.ListView1)->viewport()->mapTo(&f, QPoint(0, 0)).x(),
+                    2)
+            << "over its column";
+        DentroDeLaVentana(f, "scrolled");
+        f.HScroll1->setValue(0);
+        f.resize(f.width() * 2 / 3, f.height() + 60);
+        DentroDeLaVentana(f, "after a resize");
         Tecla(Vista(f.ListView1), Qt::Key_Return, QStringLiteral("\r"));
         EXPECT_TRUE(f.isHidden());
     });
