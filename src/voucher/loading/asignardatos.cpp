@@ -118,15 +118,8 @@ void CargaComprobante::Ejecuta()
     paso([&] { CondIva = Cfg(QStringLiteral("CONDIVA")); });
     paso([&] { Negativos = IdRepartoRM && *IdRepartoRM == -98; });
 
-    // An order becoming an invoice without a letter becomes letter "A"; the
-    // line limit is the one of that letter, the letter the invoice will use.
-    paso([&] {
-        if (pedidoAFactura && Trim(Letra).isEmpty()) {
-            Letra = QStringLiteral("A");
-            if (LetraDestino)
-                *LetraDestino = Letra;
-        }
-    });
+    // The line limit is the one of the destination letter as the caller
+    // passes it (an order without a letter gets "A" only further on).
     paso([&] {
         RecordsetPtr rs;
         Abre(QStringLiteral("SELECT CANTLINEAS FROM TA_CONFIG_IMP_CPTE WHERE TC='") + Q(CpteDestino) +
@@ -164,18 +157,11 @@ void CargaComprobante::Ejecuta()
     });
     const QString cabeza = QStringLiteral("SELECT * FROM ") + Prefijo;
     paso([&] { Abre(cabeza + QStringLiteral("MV_CPTE  ") + Condicion + QStringLiteral(" ORDER BY ID "), rsCpte); });
-    // A voucher that is not stored loads nothing.
-    if (trap.left() || !rsCpte || rsCpte->Bof())
-        return;
     paso([&] {
         Abre(cabeza + QStringLiteral("MV_CPTETAREAS  ") + Condicion + WhrTareas + QStringLiteral(" ORDER BY ID "),
              rsTareas);
     });
-    // An order becoming an invoice has a statement of its own, which replaces
-    // the first choice (that one is then not opened at all).
     paso([&] {
-        if (pedidoAFactura)
-            return;
         const QString base = cabeza + QStringLiteral("MV_CPTEINSUMOS  ") + Condicion;
         if (FacturaNPPreparadas && Iguales(TC, QStringLiteral("NP")) && !EsCompras)
             Abre(base + QStringLiteral(" ORDER BY  ID"), rsInsumos);
@@ -183,6 +169,15 @@ void CargaComprobante::Ejecuta()
             Abre(base + WhrInsumos + QStringLiteral(" ORDER BY IDARTICULO "), rsInsumos);
         else
             Abre(base + WhrInsumos + QStringLiteral(" ORDER BY ID "), rsInsumos);
+    });
+    // An order becoming an invoice takes the letter "A" when it has none,
+    // and its lines are read again with a statement of their own.
+    paso([&] {
+        if (pedidoAFactura && Trim(Letra).isEmpty()) {
+            Letra = QStringLiteral("A");
+            if (LetraDestino)
+                *LetraDestino = Letra;
+        }
     });
     paso([&] {
         if (!pedidoAFactura)
@@ -200,10 +195,14 @@ void CargaComprobante::Ejecuta()
                  QStringLiteral(" ORDER BY ID "),
              rsObserv);
     });
+    // A sales voucher without its header row fails here (no current row).
     paso([&] {
-        if (!EsCompras && IdRepartoRM)
-            *IdRepartoRM = Variant(legacy::Val(Funciones::ValorNoNulo(rsCpte->Fields("IdReparto").Value()).toString()))
-                               .toInteger();
+        if (EsCompras)
+            return;
+        const std::int16_t reparto =
+            Variant(legacy::Val(Funciones::ValorNoNulo(Crudo(rsCpte, "IdReparto")).toString())).toInteger();
+        if (IdRepartoRM)
+            *IdRepartoRM = reparto;
     });
 
     CargaTareas();

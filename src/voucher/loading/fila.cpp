@@ -87,22 +87,22 @@ void CargaComprobante::DatosArticulo()
         });
         paso([&] { Pon(81, Texto(rsInsumos, "Importe_S_IVA")); });
     }
-    // The coefficient is the line's equivalence to its base unit, for sales
-    // as for purchases (the base-unit quantity is not a coefficient).
+    // The coefficient of a line in another unit than its base unit: the
+    // equivalence for purchases, the quantity in base units for sales.
     paso([&] {
         if (EsCompras && !Crudo(rsInsumos, "PorcDto").IsNull())
             Pon(14, Texto(rsInsumos, "PorcDto"));
     });
     paso([&] {
-        const Variant equivalencia = Crudo(rsInsumos, "Equiv_UDBase");
-        if (equivalencia.IsNull()) {
+        const char* campo = EsCompras ? "Equiv_UDBase" : "CantidadUD";
+        if (Crudo(rsInsumos, campo).IsNull()) {
             Pon(10, QStringLiteral("1"));
             return;
         }
         const Variant base = Crudo(rsInsumos, "IdUnidadBase");
         const Variant unidad = Crudo(rsInsumos, "IdUnidad");
         if (!base.IsNull() && !unidad.IsNull() && !Iguales(base.toString(), unidad.toString()))
-            Pon(10, Texto(rsInsumos, "Equiv_UDBase"));
+            Pon(10, Texto(rsInsumos, campo));
     });
 }
 

@@ -169,9 +169,10 @@ void CargaComprobante::PendientesEIdentidad(bool& sigue)
             if (!item.isEmpty()) articulosCargados << item;
         }
     });
+    // The refused line gives its row back but keeps its count.
     if (duplicado) {
         paso([&] { G2().setRows(G2().Rows() - 1); });
-        fin();
+        sigue = false;
         return;
     }
     paso([&] {

@@ -112,12 +112,9 @@ void FrmConsComprobantes::ConsultaCptes()
     trap([&] { ListView1->setMultiSelect(false); });
     trap([&] { ListView1->setCheckboxes(false); });
     trap([&] {
-        // The mode is taken from the caller's word every time, not from the
-        // plain type the previous search left in TC, so that a search in
-        // "RM/PENDIENTES" still lists only pending delivery notes. A TC set
-        // anew from outside starts a new mode.
-        if (TC != tcEscrito_) modoPedido_ = TC;
-        const vlookup::Modo modo = vlookup::NormalizaModo(modoPedido_);
+        // The mode word gives way to its plain type in TC: a later search
+        // lists that type.
+        const vlookup::Modo modo = vlookup::NormalizaModo(TC);
         ModoPendientes = modo.Pendientes;
         ModoTransporte = modo.Transporte;
         TC = modo.TC;
@@ -130,7 +127,6 @@ void FrmConsComprobantes::ConsultaCptes()
     trap([&] { ModGlobal::AsignaIconoFormulario(this); });
     trap([&] {
         if (ModoTransporte) TC = QStringLiteral("RM");
-        tcEscrito_ = TC;
     });
     trap([&] { busqueda = vlookup::FiltroBusqueda(TxtNombre->text(), TxtNumero->text()); });
     vlookup::Forma forma = vlookup::Forma::OtrosTipos;

@@ -179,24 +179,8 @@ void FrmConsComprobantes::Form_Unload(int& Cancel)
 void FrmConsComprobantes::CmdAceptar_Click()
 {
     ui::ListItem* elegido = ListView1->SelectedItem();
-    const bool ordenes = Iguales(TC, QStringLiteral("OC"));
-    // Purchase orders: the checked rows are the answer whenever there are
-    // any, whether a row is selected or not (a check box can be ticked
-    // without selecting its row).
-    QString marcadas;
-    if (ordenes && ListView1->Checkboxes()) {
-        const int n = ListView1->ListItems().Count();
-        for (int i = 1; i <= n; ++i) {
-            ui::ListItem& it = ListView1->ListItems().Item(i);
-            if (!it.Checked()) continue;
-            if (!marcadas.isEmpty()) marcadas += u',';
-            marcadas += it.SubItems(2);
-        }
-    }
-    if (!marcadas.isEmpty()) {
-        NroComprobante = marcadas;
-        IdComplemento = QStringLiteral("0");
-    } else if (!elegido) {
+    if (!elegido) {
+        // Nothing selected: nothing chosen, in every mode.
         NroComprobante.clear();
     } else if (EnGrupo(TC, vlookup::GrupoVentas())) {
         NroComprobante = elegido->SubItems(1);
@@ -210,8 +194,18 @@ void FrmConsComprobantes::CmdAceptar_Click()
     } else if (Iguales(TC, QStringLiteral("T3"))) {
         NroComprobante = elegido->Text();
         IdComplemento = QStringLiteral("0");
-    } else if (ordenes) {
-        NroComprobante = elegido->SubItems(2);
+    } else if (Iguales(TC, QStringLiteral("OC"))) {
+        // Purchase orders: the checked rows in list order, or the selected
+        // row when none is checked.
+        NroComprobante.clear();
+        const int n = ListView1->ListItems().Count();
+        for (int i = 1; i <= n; ++i) {
+            ui::ListItem& it = ListView1->ListItems().Item(i);
+            if (!it.Checked()) continue;
+            if (!NroComprobante.isEmpty()) NroComprobante += u',';
+            NroComprobante += it.SubItems(2);
+        }
+        if (NroComprobante.isEmpty()) NroComprobante = elegido->SubItems(2);
         IdComplemento = QStringLiteral("0");
     } else {
         NroComprobante = elegido->SubItems(1);

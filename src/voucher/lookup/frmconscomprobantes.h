@@ -89,10 +89,6 @@ private:
     bool ModoTransporte = false;
     std::shared_ptr<ado::Recordset> RsConsulta;
     ui::ListItem* ItemActual = nullptr;
-    // The caller's type or mode word, kept apart from TC (which the query
-    // rewrites to the plain type) so that every search keeps the mode.
-    QString modoPedido_;
-    QString tcEscrito_;  // what the query last wrote into TC (empty, as the mode, before the first)
 };
 
 // The window's default instance: created by the first use, released by the

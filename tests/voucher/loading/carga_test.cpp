@@ -13,8 +13,9 @@ class Carga : public EntornoCarga {};
 TEST_F(Carga, OrderIntoInvoiceWithPendingQuantities)
 {
     const QString id = QStringLiteral("0001000000051");
-    Limite("FC", "A", 10);
-    Limite("FC", "B", 1);  // the letter that is not used would stop at one line
+    // The order gets letter "A"; the limit is the one of the letter passed
+    // (none), so the one-line limit of "A" stops nothing.
+    Limite("FC", "A", 1);
     Inserta("MA_CUENTAS", {{"CODIGO", "4.1.99"}, {"DESCRIPCION", "Fletes"}, {"Titulo", "=0"}});
     Inserta("MA_CUENTAS", {{"CODIGO", "1.0"}, {"DESCRIPCION", "Activo"}, {"Titulo", "=1"}});
     Cabecera("NP", id, {{"IdReparto", "=-1"}, {"CondicionIva", "1"}, {"Cotizacion", "=1"}});
@@ -51,13 +52,13 @@ TEST_F(Carga, OrderIntoInvoiceWithPendingQuantities)
     Verifica(otros(), {{1, 0, "4.1.99 Flete"}, {1, 2, "121,00"}, {1, 1, "100,00"}, {1, 3, "4.1.99"},
                        {2, 0, "1.0 Titulo"}, {2, 3, ""}});
     EXPECT_EQ(articulos()->Rows(), 5);
-    // Pending 6 of 10 (4 moved); the second line is in boxes of half a unit
-    // and has no VAT rate (the general one applies).
+    // Pending 6 of 10 (4 moved); the second line is in boxes (2.5 base units
+    // in all) and has no VAT rate (the general one applies).
     Verifica(articulos(), {{1, 0, "1001"}, {1, 1, "Tornillo"}, {1, 5, "UN"}, {1, 8, "6"}, {1, 10, "1"},
                            {1, 11, "UN"}, {1, 12, "10"}, {1, 17, "100"}, {1, 18, "1210"}, {1, 21, "1210"},
                            {1, 26, "6"}, {1, 36, "21"}, {1, 41, "120"}, {1, 72, id}, {1, 80, "7790001001001"},
-                           {1, 98, "1"}, {2, 0, "1002"}, {2, 5, "CJ"}, {2, 8, "5"}, {2, 10, "0,5"}, {2, 12, "2,5"},
-                           {2, 17, "60"}, {2, 26, "5"}, {2, 36, "21"}, {2, 41, "30"}, {3, 5, "KG"}, {3, 70, "CJ"},
+                           {1, 98, "1"}, {2, 0, "1002"}, {2, 5, "CJ"}, {2, 8, "5"}, {2, 10, "2,5"}, {2, 12, "2,5"},
+                           {2, 17, "60"}, {2, 26, "5"}, {2, 36, "21"}, {2, 41, "30"}, {3, 5, "KG"}, {3, 70, "CJ"}, {3, 10, "1"},
                            {3, 8, "12"}, {3, 12, "12"}, {4, 0, ""}});
 }
 
@@ -175,6 +176,7 @@ TEST_F(Carga, LineLimitStopsOrderWithSheetsMessage)
                      "configurado 2 por hoja)")
         .title("Aviso al operador");
     ClsCmnCptes cls;
+    letraInicial = QStringLiteral("A");
     Cargar(cls, "NP", id, "FC");
     dlg.verifyDone();
     EXPECT_EQ(cls.NPP_Cliente, "C0001");
@@ -183,6 +185,35 @@ TEST_F(Carga, LineLimitStopsOrderWithSheetsMessage)
     // stays as the one entry row.
     EXPECT_EQ(articulos()->Rows(), 4);
     Verifica(articulos(), {{1, 0, "1002"}, {2, 0, "PINT-LATEX-20"}, {3, 0, ""}});
+}
+
+// The limit is read with the letter as the caller passes it; an order
+// without a letter becomes "A" only afterwards.
+TEST_F(Carga, LineLimitOfTheLetterPassed)
+{
+    const QString id = QStringLiteral("0001000000111");
+    Limite("FC", "A", 2);
+    Cabecera("NP", id, {{"IdReparto", "=0"}});
+    for (const char* art : {"1001", "1002", "PINT-LATEX-20", "7777"})
+        Linea("NP", id, {{"IdArticulo", Art(art)}, {"Cantidad", "=1"}});
+    const struct {
+        const char* pasada;
+        bool aviso;
+        long filas;
+        const char* ultima;  // the last line loaded
+    } casos[] = {{"", false, 6, "7777"}, {"A", true, 4, "1002"}};
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.pasada);
+        if (c.aviso)
+            dlg.expectMsgBox("necesita 2 Hojas (El sistema tiene configurado 2 por hoja)");
+        ClsCmnCptes cls;
+        letraInicial = QString::fromLatin1(c.pasada);
+        Cargar(cls, "NP", id, "FC");
+        dlg.verifyDone();
+        EXPECT_EQ(letra, "A");
+        EXPECT_EQ(articulos()->Rows(), c.filas);
+        EXPECT_EQ(articulos()->TextMatrix(c.filas - 2, 0), c.ultima);
+    }
 }
 
 }  // namespace

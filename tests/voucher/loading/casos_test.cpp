@@ -2,6 +2,7 @@
 // related-voucher, charge and pending-quantity members.
 #include "voucher/loading/entorno_carga.h"
 
+#include "platform/ado/recordset.h"
 #include "platform/legacy/vberror.h"
 #include "platform/ui/modalform.h"
 
@@ -68,23 +69,35 @@ TEST_F(Casos, UnstoredOrUnsafeKeysLoadNothing)
     Cabecera("FC", "0001000000301");
     Linea("FC", "0001000000301", {{"IdArticulo", Art("1001")}, {"Cantidad", "=1"}});
     // Not stored, an apostrophe in every quoted value (sales and purchases),
-    // a complement that is not a number.
+    // a complement that is not a number. A voucher of a sales type without
+    // its header is an error of the load (here abandoned), also when read
+    // from the purchase tables; a purchase type's loads nothing.
     const struct {
         const char *tc, *id, *complemento;
-        bool compras;
-    } casos[] = {{"FC", "0001000000999", "", false},
-                 {"F'C", "0001'00000301", "0", false},
-                 {"F'C", "0001'00000301", "0", true},
-                 {"FC", "0001000000301", "1 OR 1=1", false}};
+        bool compras, error;
+    } casos[] = {{"FC", "0001000000999", "", false, true},
+                 {"F'C", "0001'00000301", "0", false, true},
+                 {"F'C", "0001'00000301", "0", true, true},
+                 {"FCC", "0001'00000301", "0", true, false},
+                 {"FC", "0001000000301", "1 OR 1=1", false, true}};
     for (const auto& c : casos) {
+        SCOPED_TRACE(std::string(c.tc) + " " + c.id + " " + c.complemento);
+        if (c.error)
+            dlg.expectMsgBox("", ui::vbAbort).title("AsignarDatosPresupuesto");
         ClsCmnCptes cls;
         Inicializa(cls, "FC");
         QString l = QStringLiteral("'");
-        cls.AsignarDatosComprobante(c.tc, c.id, c.complemento, tareas(), articulos(), otros(), false, nullptr,
+        reparto = 7;
+        legacy::Variant cabecera(std::make_shared<ado::Recordset>());
+        cls.AsignarDatosComprobante(c.tc, c.id, c.complemento, tareas(), articulos(), otros(), false, &cabecera,
                                     c.compras, "C'1", &reparto, false, {}, "N'C", &l);
-        EXPECT_EQ(articulos()->Rows(), 2) << c.id << " " << c.complemento;
+        dlg.verifyDone();
+        EXPECT_EQ(articulos()->Rows(), 2);
+        EXPECT_EQ(reparto, 7);
+        // An abandoned load hands no header back; a finished one hands its
+        // (empty) header recordset.
+        EXPECT_EQ(cabecera.as<ado::Recordset>()->State() != 0, !c.error);
     }
-    EXPECT_TRUE(dlg.shown().isEmpty());
 }
 
 TEST_F(Casos, OrderRepairUnderBranch9999)
@@ -132,18 +145,70 @@ TEST_F(Casos, OrderRepairUnderBranch9999)
 
 TEST_F(Casos, DeliveryOrderRefusesRepeatedArticles)
 {
-    const QString id = QStringLiteral("0001000000401");
-    Limite("FC", "A", 4);
-    Cabecera("RM", id, {{"IdReparto", "=-1"}});
-    // A text line without a code, then A, A again, B and C: the repeated
-    // line neither loads nor counts against the limit of 4.
-    Linea("RM", id, {{"Descripcion", "Texto libre"}, {"Cantidad", "=0"}});
-    for (const char* art : {"1001", " 1001", "1002", "PINT-LATEX-20"})
-        Linea("RM", id, {{"IdArticulo", Art(art)}, {"Cantidad", "=1"}});
+    // A refused repeated line still counts against the limit; a text line
+    // without a code is never refused.
+    const struct {
+        const char* id;
+        int limite;
+        std::vector<const char*> lineas;  // article codes ("" a text line)
+        std::vector<const char*> cargadas;
+    } casos[] = {{"0001000000401", 2, {"1001", "1001", "1002", "PINT-LATEX-20"}, {"1001"}},
+                 {"0001000000402", 4, {"", "1001", " 1001", "1002", "PINT-LATEX-20"}, {"", "1001", "1002"}}};
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.id);
+        Limite("FC", "B", c.limite);
+        Cabecera("RM", c.id, {{"IdReparto", "=-1"}});
+        for (const char* art : c.lineas)
+            Linea("RM", c.id, {{"IdArticulo", *art ? Art(art) : QStringLiteral("=NULL")}, {"Descripcion", "Linea"},
+                               {"Cantidad", "=1"}});
+        ClsCmnCptes cls;
+        letraInicial = QStringLiteral("B");
+        Cargar(cls, "RM", c.id, "FC");
+        EXPECT_EQ(letra, "B");
+        // The line that reaches the limit leaves the one entry row.
+        const long filas = long(c.cargadas.size()) + 2;
+        ASSERT_EQ(articulos()->Rows(), filas);
+        for (long i = 0; i < long(c.cargadas.size()); ++i) {
+            EXPECT_EQ(articulos()->TextMatrix(i + 1, 0), c.cargadas[i]);
+            EXPECT_EQ(articulos()->TextMatrix(i + 1, 1), "Linea");
+        }
+        EXPECT_EQ(articulos()->TextMatrix(filas - 1, 1), "");
+    }
+}
+
+// The unit coefficient of a line in another unit: its equivalence for
+// purchases, its quantity in base units otherwise.
+TEST_F(Casos, CoefficientOfASalesLine)
+{
+    const QString id = QStringLiteral("0001000000421");
+    Cabecera("FC", id);
+    Linea("FC", id, {{"IdArticulo", Art("1001")}, {"Cantidad", "=3"}, {"IdUnidad", "CJ"}, {"IdUnidadBase", "UN"},
+                     {"Equiv_UDBase", "=12"}, {"CantidadUD", "=36"}});
+    Linea("FC", id, {{"IdArticulo", Art("1002")}, {"Cantidad", "=3"}, {"IdUnidad", "UN"}, {"IdUnidadBase", "UN"},
+                     {"Equiv_UDBase", "=12"}, {"CantidadUD", "=36"}});
+    Linea("FC", id, {{"IdArticulo", Art("1001")}, {"Cantidad", "=3"}, {"IdUnidad", "CJ"}, {"IdUnidadBase", "UN"},
+                     {"Equiv_UDBase", "=12"}});
     ClsCmnCptes cls;
-    Cargar(cls, "RM", id, "FC");
-    EXPECT_EQ(articulos()->Rows(), 6);
-    Verifica(articulos(), {{1, 1, "Texto libre"}, {2, 0, "1001"}, {3, 0, "1002"}, {4, 0, "PINT-LATEX-20"}, {5, 0, ""}});
+    Cargar(cls, "FC", id);
+    Verifica(articulos(), {{1, 10, "36"}, {2, 10, "1"}, {3, 10, "1"}});
+}
+
+// An order turned into an invoice runs its first statement of lines too
+// (with the caller's condition) before the invoice's own replaces it.
+TEST_F(Casos, OrderIntoInvoiceOpensBothLineStatements)
+{
+    const QString id = QStringLiteral("0001000000431");
+    Cabecera("NP", id, {{"IdReparto", "=0"}});
+    for (const char* art : {"1001", "1002"})
+        Linea("NP", id, {{"IdArticulo", Art(art)}, {"Cantidad", "=1"}});
+    dlg.expectMsgBox("NO_EXISTE", ui::vbIgnore).title("AbrirRecordset");
+    ClsCmnCptes cls;
+    Cargar(cls, "NP", id, "FC", [&](ClsCmnCptes& c, QString& l) {
+        c.AsignarDatosComprobante("NP", id, "0", tareas(), articulos(), otros(), false, nullptr, false, {}, &reparto,
+                                  false, {}, "FC", &l, false, " AND NO_EXISTE = 1");
+    });
+    dlg.verifyDone();
+    Verifica(articulos(), {{1, 0, "1001"}, {2, 0, "1002"}, {3, 0, ""}});
 }
 
 TEST_F(Casos, ArticlesOfAnotherBusinessUnitAreLeftOut)

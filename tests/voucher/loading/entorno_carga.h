@@ -106,7 +106,7 @@ protected:
                const std::function<void(ClsCmnCptes&, QString&)>& llamada = {})
     {
         Inicializa(cls, destino.isEmpty() ? tc : destino);
-        letra.clear();
+        letra = letraInicial;
         if (llamada)
             llamada(cls, letra);
         else
@@ -123,6 +123,7 @@ protected:
     ui::ScriptedSession dlg;
     std::int16_t reparto = 0;
     QString letra;
+    QString letraInicial;  // the destination letter the caller passes
 
 private:
     void Completa(const QString& tabla, const QString& tc, const QString& id, Campos extra)

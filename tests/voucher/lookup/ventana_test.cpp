@@ -121,10 +121,12 @@ TEST_F(Ventana, AcceptHandsBackNumberComplementAndSupplier)
              f.ListView1->setSelectedItem(Fila(f, QStringLiteral("5701")));
              f.CmdAceptar_Click();
          }, "5701", "0", ""},
-        {"OC", marca({"0021X", "0022X"}, nullptr), "005700000022X,005700000021X", "0", ""},
+        {"OC", marca({"0021X", "0022X"}, "0021X"), "005700000022X,005700000021X", "0", ""},
         {"OC", marca({}, "0021X"), "005700000021X", "0", ""},
-        // Checked rows count whether a row is selected or not.
+        // With a row selected the checked rows are the answer; with none
+        // selected nothing is chosen, checked rows or not.
         {"OC", marca({"0022X"}, "0021X"), "005700000022X", "0", ""},
+        {"OC", marca({"0021X", "0022X"}, nullptr), "", "", ""},
         {"OC", marca({}, nullptr), "", "", ""},
         {"FC", [](FrmConsComprobantes& f) {
              f.ListView1->setSelectedItem(nullptr);
@@ -251,15 +253,16 @@ TEST_F(Ventana, HeaderClicksSortAsTextFirstColumnExcepted)
     EXPECT_EQ(f.ListView1->SortOrder(), int(ui::lvwAscending));
 }
 
-TEST_F(Ventana, SearchKeepsTheModeAndItsWordsCannotChangeTheStatement)
+TEST_F(Ventana, SearchListsThePlainTypeAndItsWordsCannotChangeTheStatement)
 {
-    // A search in a pending mode still lists only pending remittances (the
-    // plain type would also list 0002R, already invoiced), while TC reads
-    // the plain type for the accept.
+    // The load lists the pending remittances and leaves the plain type in
+    // TC; a search then lists every remittance of that type (0002R, already
+    // invoiced, too).
     FrmConsComprobantes& rm = Abre(QStringLiteral("RM/PENDIENTES"));
     EXPECT_EQ(Listados(rm), QStringList{N("0001R")});
+    EXPECT_EQ(rm.TC, QStringLiteral("RM"));
     rm.CmdBuscar_Click();
-    EXPECT_EQ(Listados(rm), QStringList{N("0001R")});
+    EXPECT_EQ(Listados(rm), (QStringList{N("0002R"), N("0001R")}));
     EXPECT_EQ(rm.TC, QStringLiteral("RM"));
     rm.Release();
 
