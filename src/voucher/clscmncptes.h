@@ -190,14 +190,15 @@ public:
     // Units the two lists describe: distinct serials, or distinct lots when
     // there are no serials; SinConsolidar counts every item.
     static long Cuenta_Series_Lotes(const QString& PipeSeries, const QString& PIPELotes, bool SinConsolidar = false);
-    // The lot of the first quantity above zero ("" when none, or when the lots
-    // list ends before it); both lists come back without their Chr(255).
+    // The lot of the first quantity above zero ("" when none); both lists come
+    // back without their Chr(255). Error 9 when the lots list ends before it.
     static QString ExtraeSerieLoteConValor(QString& Serie, QString& Lote);
     // The item at a 1-based position, untrimmed; "" when there is none.
     static QString ExtraeSerieLote(const QString& Serie_Lote, long QuePosicion);
     // The number of items, blank and repeated ones included.
     static long Cantidad_Series_Lotes(const QString& Pipes);
-    // Every item followed by Chr(255) (a lot with an empty serial).
+    // Every item followed by Chr(255) (a lot with an empty serial); the first
+    // character, the leading bar, is dropped whatever it is.
     static QString InsertaCHR255(const QString& iPipe);
     // 1-based position of the first item equal to QueSerieLote (trimmed, case
     // ignored); items + 1 when absent; 0 when the text holds no bar.

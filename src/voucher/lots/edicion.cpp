@@ -153,17 +153,8 @@ void VentanaLotes::AjustaAnchoColumnas()
     ui::MSFlexGrid& g = *MSFlexGrid1;
     for (long c = 0; c < g.Cols(); ++c) {
         long largo = 0;
-        QString mayor;
-        for (long r = 0; r < g.Rows(); ++r) {
-            const QString t = g.TextMatrix(r, c);
-            if (t.size() > largo) {
-                largo = t.size();
-                mayor = t;
-            }
-        }
-        // n "X" wide, and never narrower than the longest text itself in the
-        // grid's font with the cell's margins, so no title is cut.
-        if (largo > 0) g.setColWidth(c, std::max(AnchoX(largo), ui::TextWidth(mayor, g.font()) + 150));
+        for (long r = 0; r < g.Rows(); ++r) largo = std::max<long>(largo, g.TextMatrix(r, c).size());
+        if (largo > 0) g.setColWidth(c, AnchoX(largo));
     }
 }
 

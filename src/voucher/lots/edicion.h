@@ -105,8 +105,8 @@ protected:
                  const std::function<void()>& cancela, const std::function<void(long indice)>& boton);
     // Width of a text of n "X" in the window's font, twips.
     long AnchoX(long n) const;
-    // Each column as wide as its longest text (title row included); a
-    // column without text keeps its width.
+    // Each column n "X" wide, n the length of its longest text (title row
+    // included); a column without text keeps its width.
     void AjustaAnchoColumnas();
     // The sum against the requested quantity at accept: true when the lists
     // may be written (equal, or the user agreed to take the sum as the new

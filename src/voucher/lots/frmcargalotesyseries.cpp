@@ -22,7 +22,6 @@
 #include <QShortcut>
 
 #include <cmath>
-#include <map>
 
 using legacy::Trim;
 using kapores2::Funciones;
@@ -107,8 +106,10 @@ void FrmCargaLotesySeries::InicializaGrid()
         return;
     }
     // One row per unit: a negative quantity, or one too large to enter unit
-    // by unit, gets no rows and a message instead.
-    if (!(Cantidad >= 0 && Cantidad <= MaximoUnidades)) {
+    // by unit, gets no rows and a message, and the accept leaves the line's
+    // earlier lists as they were.
+    SinFilas = !(Cantidad >= 0 && Cantidad <= MaximoUnidades);
+    if (SinFilas) {
         g.setRows(1);
         ui::MsgBox(QStringLiteral("La Cantidad debe estar entre 0 y %1 para informar Números de Serie o de Lote")
                        .arg(MaximoUnidades, 0, 'f', 0),
@@ -178,17 +179,21 @@ void FrmCargaLotesySeries::VerificaAnteriores()
     }
     ModGlobal::gDB().CierraRecordset(rs);
 
-    // Lots of the earlier pick that the stock no longer holds.
+    // Items of the earlier pick that the stock no longer holds. An item names
+    // its row by lot and serial, as the accept writes it, so a pick shown and
+    // accepted again comes back as it was; a missing one gets a row of its
+    // own with its lot and its serial in their columns.
     QStringList items;
     ClsCmnCptes::DescomponeSerieLote(Lotes, items);
     QStringList claves;
-    for (long r = 1; r < g.Rows(); ++r) claves << Trim(g.TextMatrix(r, 0)) + kChr255;
+    for (long r = 1; r < g.Rows(); ++r) claves << Trim(g.TextMatrix(r, 0)) + kChr255 + Trim(g.TextMatrix(r, 1));
     for (qsizetype i = 0; i + 1 < items.size(); ++i) {
         if (items[i] == kChr255 || ModGlobal::BuscaEnArray(claves, items[i], 0) >= 0) continue;
+        const qsizetype corte = items[i].indexOf(kChr255);
         const long r = g.Rows();
         g.setRows(r + 1);
-        g.setTextMatrix(r, 0, Funciones::QuitaCaracteres(items[i], kChr255));
-        g.setTextMatrix(r, 1, QString());
+        g.setTextMatrix(r, 0, corte < 0 ? items[i] : Trim(items[i].left(corte)));
+        g.setTextMatrix(r, 1, corte < 0 ? QString() : Trim(items[i].mid(corte + 1)));
         g.setTextMatrix(r, 2, QStringLiteral("0"));
         g.setTextMatrix(r, 3, QStringLiteral("0"));
     }
@@ -216,28 +221,24 @@ void FrmCargaLotesySeries::VerificaExistenciasEnGrilla()
             ClsCmnCptes::DescomponeSerieLote(LotesExistentes, items);
             ClsCmnCptes::DescomponeSerieLote(SeriesExistentes, cantidades);
             for (long r = 1; r < g.Rows(); ++r) claves << Trim(g.TextMatrix(r, 0)) + kChr255;
-            // What the voucher's lines take of each row, this line's own
-            // earlier pick included when the line is being edited again.
-            std::map<long, double> tomado;
-            for (qsizetype i = 0; i + 1 < items.size(); ++i) {
+            // What the voucher's lines take of each row.
+            const auto quita = [&](qsizetype i, double signo) {
                 const int j = ModGlobal::BuscaEnArray(claves, items[i], 0);
-                if (j < 0) continue;
+                if (j < 0) return;
                 const double q = LeeCantidad(cantidades.value(i));
-                tomado[j + 1] += q;
-                g.setTextMatrix(j + 1, 2, TextoCantidad(LeeCantidad(g.TextMatrix(j + 1, 2)) - q));
-            }
-            // This line's own earlier pick is still free for it: it goes back
-            // to the stock it shows, up to what was taken off for that row.
+                g.setTextMatrix(j + 1, 2, TextoCantidad(LeeCantidad(g.TextMatrix(j + 1, 2)) - signo * q));
+            };
+            for (qsizetype i = 0; i + 1 < items.size(); ++i) quita(i, 1);
+            // A line edited again is among those lines: its row of the
+            // articles grid holds its earlier pick, a run of items and
+            // quantities equal to it. What was taken off for that run is
+            // still free for this line and goes back; a pick that no row
+            // holds was never taken off.
             QStringList propios, propiasCant;
             ClsCmnCptes::DescomponeSerieLote(Lotes, propios);
             ClsCmnCptes::DescomponeSerieLote(Series, propiasCant);
-            for (qsizetype i = 0; i + 1 < propios.size(); ++i) {
-                const int j = ModGlobal::BuscaEnArray(claves, propios[i], 0);
-                if (j < 0 || tomado[j + 1] <= 0) continue;
-                const double q = std::min(LeeCantidad(propiasCant.value(i)), tomado[j + 1]);
-                tomado[j + 1] -= q;
-                g.setTextMatrix(j + 1, 2, TextoCantidad(LeeCantidad(g.TextMatrix(j + 1, 2)) + q));
-            }
+            const qsizetype desde = TramoPropio(items, cantidades, propios, propiasCant);
+            for (qsizetype t = 0; desde >= 0 && t + 1 < propios.size(); ++t) quita(desde + t, -1);
         });
     }
     if (!Lotes.isEmpty()) return;
@@ -245,6 +246,23 @@ void FrmCargaLotesySeries::VerificaExistenciasEnGrilla()
         for (long r = 1; r < g.Rows(); ++r) g.setTextMatrix(r, 3, QStringLiteral("0"));
     });
     trap([&] { ProponeCantidades(); });
+}
+
+qsizetype FrmCargaLotesySeries::TramoPropio(const QStringList& items, const QStringList& cantidades,
+                                            const QStringList& propios, const QStringList& propiasCant)
+{
+    // Both pairs come from DescomponeSerieLote: trimmed items, and one empty
+    // element after the last.
+    const qsizetype n = propios.size() - 1;
+    if (n <= 0) return -1;
+    for (qsizetype k = 0; k + n < items.size(); ++k) {
+        qsizetype t = 0;
+        while (t < n && db_texto::Iguales(items[k + t], propios[t]) &&
+               Redondea4(LeeCantidad(cantidades.value(k + t))) == Redondea4(LeeCantidad(propiasCant.value(t))))
+            ++t;
+        if (t == n) return k;
+    }
+    return -1;
 }
 
 void FrmCargaLotesySeries::ProponeCantidades()
@@ -349,6 +367,9 @@ void FrmCargaLotesySeries::CmdAceptar_Click()
                 [&g](long r) { return Trim(g.TextMatrix(r, 0)) + kChr255 + Trim(g.TextMatrix(r, 1)); });
         });
         trap([&] { Series = ArmaListaGrilla(celda(3)); });
+    } else if (SinFilas) {
+        Series = SeriesAnteriores;
+        Lotes = LotesAnteriores;
     } else {
         trap([&] { CompletaTodoIgual(); });
         if (EsSerie && FormatoSerieAsterisco) {

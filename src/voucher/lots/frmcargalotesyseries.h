@@ -9,6 +9,7 @@
 #include "voucher/lots/edicion.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace lots {
 
@@ -71,7 +72,14 @@ private:
     QString ArmaListaGrilla(const std::function<QString(long fila)>& item) const;
     void CargaListaEnColumna(const QString& lista, long col);
 
+    // Where the line's earlier pick (items and quantities) stands as a run in
+    // the gathered lists of the voucher's lines; -1 when it does not.
+    static qsizetype TramoPropio(const QStringList& items, const QStringList& cantidades, const QStringList& propios,
+                                 const QStringList& propiasCant);
+
     bool FormatoSerieAsterisco = false;
+    // Entry mode with a quantity that gets no rows.
+    bool SinFilas = false;
 };
 
 // The window's default instance.

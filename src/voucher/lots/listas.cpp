@@ -141,9 +141,9 @@ QString ClsCmnCptes::ExtraeSerieLoteConValor(QString& Serie, QString& Lote)
     DescomponeSerieLote(Lote, lotes);
     for (qsizetype i = 0; i < cantidades.size(); ++i) {
         if (kapores2::Funciones::TextoANumero(legacy::Variant(Trim(cantidades[i]))) > legacy::Currency(0)) {
-            // A quantity without a lot of its own (the lots list ends
-            // before it) names no lot: "", not an out-of-range error.
-            if (i >= lotes.size() - 1) return {};
+            // The empty closing element is no lot: a quantity past the last
+            // lot is an out-of-range subscript, not a lot without a name.
+            if (i >= lotes.size() - 1) throw legacy::VbError(9);
             return lotes[i];
         }
     }
@@ -169,8 +169,9 @@ long ClsCmnCptes::Cantidad_Series_Lotes(const QString& Pipes)
 
 QString ClsCmnCptes::InsertaCHR255(const QString& iPipe)
 {
-    // Only a leading bar is dropped: the first item of "A|B|" keeps its "A".
-    const QString cuerpo = iPipe.startsWith(kBarra) ? iPipe.mid(1) : iPipe;
+    // The first character stands for the leading bar every writer puts
+    // there, and is dropped whatever it is.
+    const QString cuerpo = iPipe.mid(1);
     QString resultado(kBarra);
     for (const QChar c : cuerpo) {
         if (c == kBarra) resultado += kChr255;

@@ -5,6 +5,8 @@
 
 #include "entorno_lotes.h"
 
+#include "platform/ui/textwidth.h"
+
 #include <QLabel>
 #include <QPushButton>
 
@@ -151,6 +153,90 @@ TEST_F(SeriesYLotes, EditingTheLineAgainCountsItsOwnPickAsFreeStock)
     EXPECT_EQ(s.cantidad, 3);
 }
 
+// A line's own earlier pick is free stock for it only when it is one of the
+// lines gathered from the articles grid (so it was taken off there).
+TEST_F(SeriesYLotes, OnlyAPickTakenOffInTheGridGoesBackToTheStockShown)
+{
+    const QString pick = "|L1" + Y + "|" + Y + "|";
+    const std::pair<QList<QStringList>, QStringList> casos[] = {
+        {{{"ART-L", "|L1" + Y + "|", "|2|"}, {"ART-L", pick, "|1|0|"}}, {"1", "5", "2", "0"}},
+        {{{"ART-L", "|L1" + Y + "|", "|3|"}}, {"0", "5", "2", ""}},
+    };
+    for (const auto& [otras, stock] : casos) {
+        SCOPED_TRACE(otras.size());
+        const Salida s = Pide(
+            1, otras,
+            [&](FrmCargaLotesySeries& f) {
+                EXPECT_EQ(Columna(f, 2), stock);
+                EXPECT_EQ(Columna(f, 3), (QStringList{"1", "0", "0", "0"}));
+                if (stock.first() == "0") Aviso("La Cantidad supera", ui::vbCritical, "Aviso al Operador");
+                Escribe(f, 1, 3, "1");
+                EXPECT_EQ(f.TxtEdit->Visible(), stock.first() == "0");
+                f.CmdCancelar->click();
+            },
+            pick, "|1|0|");
+        EXPECT_EQ(s.lotes, pick);
+    }
+}
+
+// Opened and accepted unchanged, however often, a pick comes back as it was:
+// every earlier item finds its stock row by lot and serial.
+TEST_F(SeriesYLotes, AnUnchangedPickComesBackUnchanged)
+{
+    Stock("ART-S", "", "S1", 1);
+    Stock("ART-S", "", "S2", 1);
+    Stock("ART-LS", "L1", "S9", 2);
+    Stock("ART-LS", "L2", "", 3);
+    struct Caso {
+        QString articulo;
+        bool lote, serie;
+        QString lotes, cantidades;
+        double cantidad;
+    };
+    const Caso casos[] = {
+        {"ART-S", false, true, "|" + Y + "S1|" + Y + "S2|" + Y + "|", "|1|0|0|", 1},
+        {"ART-LS", true, false, "|L1" + Y + "S9|L2" + Y + "|" + Y + "|", "|1|2|0|", 3},
+    };
+    for (const Caso& c : casos) {
+        QString lotes = c.lotes, cantidades = c.cantidades;
+        for (int vez = 1; vez <= 3; ++vez) {
+            SCOPED_TRACE(c.articulo.toStdString() + " " + std::to_string(vez));
+            Articulos grilla({{c.articulo, lotes, cantidades}});
+            dlg.onModal("FrmCargaLotesySeries", [](QWidget* w) {
+                auto& f = *static_cast<FrmCargaLotesySeries*>(w);
+                EXPECT_EQ(f.MSFlexGrid1->Rows(), 4) << "two stock rows and the empty one";
+                f.CmdAceptar->click();
+            });
+            double cantidad = c.cantidad;
+            QString deposito = "1", nuevos, nuevas;
+            ClsCmnCptes().PideSerieLote_Salidas(&grilla.grilla, c.articulo, "", cantidad, lotes, cantidades, nuevos,
+                                                nuevas, c.lote, c.serie, false, &deposito, true);
+            EXPECT_EQ(nuevos, c.lotes);
+            EXPECT_EQ(nuevas, c.cantidades);
+            EXPECT_TRUE(dlg.remaining().isEmpty());
+            lotes = nuevos;
+            cantidades = nuevas;
+        }
+    }
+}
+
+// Each column is n letters X wide, n the length of its longest text, title
+// included, whatever letters the text holds.
+TEST_F(SeriesYLotes, ColumnsAreAsWideAsTheirLongestTextInLettersX)
+{
+    Stock("ART-W", "WWWWWWWWWWWWWWWWWWWW", "", 1);
+    FrmCargaLotesySeries f;
+    f.EsConsultaDeSerieLote = true;
+    f.EsLote = true;
+    f.Articulo = "ART-W";
+    f.Deposito = "   1";
+    f.Cantidad = 1;
+    f.CargaDatos();
+    ASSERT_EQ(Columna(f, 0), (QStringList{"WWWWWWWWWWWWWWWWWWWW", ""}));
+    EXPECT_EQ(f.MSFlexGrid1->ColWidth(0), ui::TextWidthX(20, f.font()));
+    EXPECT_EQ(f.MSFlexGrid1->ColWidth(2), ui::TextWidthX(11, f.font()));  // "CANT. STOCK"
+}
+
 TEST_F(SeriesYLotes, WithoutTheWindowTheAcceptDecidesAlone)
 {
     Salida s = Pide(6, {}, nullptr, {}, {}, false);
@@ -235,18 +321,23 @@ TEST_F(SeriesYLotes, EntryModeFillsRowsTypedAndHandsBackOneList)
     }
 }
 
+// No rows to enter into: the line keeps the lists it had.
 TEST_F(SeriesYLotes, EntryModeRefusesAQuantityItCannotGiveRowsTo)
 {
-    for (const double cantidad : {-2.0, 1e9}) {
+    const std::tuple<double, bool, QString, QString> casos[] = {
+        {-2.0, true, "|S1|S2|", ""}, {1e9, true, "", ""}, {-1.0, false, "", "|L1|L2|"}};
+    for (const auto& [cantidad, serial, serieAnt, loteAnt] : casos) {
+        SCOPED_TRACE(cantidad);
         Aviso("La Cantidad debe estar entre 0 y 100000", ui::vbCritical, "Aviso al Operador");
         dlg.onModal("FrmCargaLotesySeries", [](QWidget* w) {
             auto& f = *static_cast<FrmCargaLotesySeries*>(w);
             EXPECT_EQ(f.MSFlexGrid1->Rows(), 1);
             f.CmdAceptar->click();
         });
-        QString serie, lote;
-        ClsCmnCptes().PideSerieLote("ART-L", cantidad, "", "", serie, lote, true);
-        EXPECT_EQ(serie, "");
+        QString serie = "x", lote = "y";
+        ClsCmnCptes().PideSerieLote("ART-L", cantidad, serieAnt, loteAnt, serie, lote, serial, !serial);
+        EXPECT_EQ(serie, serieAnt);
+        EXPECT_EQ(lote, loteAnt);
         EXPECT_TRUE(dlg.remaining().isEmpty());
     }
 }

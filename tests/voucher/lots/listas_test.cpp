@@ -79,16 +79,17 @@ TEST(ListaPipe, LotWithQuantity)
         EXPECT_EQ(ClsCmnCptes::ExtraeSerieLoteConValor(q, l), lote);
         EXPECT_EQ(l, lotesOut);
     }
-    // A quantity past the last lot names no lot, and raises no error.
+    // A quantity past the last lot is an out-of-range subscript for the
+    // caller's error handling, not a lot without a name.
     QString q = "|0|4|";
     QString l = "|L1|";
-    EXPECT_EQ(testutil::errorOf([&] { EXPECT_EQ(ClsCmnCptes::ExtraeSerieLoteConValor(q, l), ""); }), 0);
+    EXPECT_EQ(testutil::errorOf([&] { ClsCmnCptes::ExtraeSerieLoteConValor(q, l); }), 9);
 }
 
-TEST(ListaPipe, InsertSeparatorDropsOnlyALeadingBar)
+TEST(ListaPipe, InsertSeparatorDropsTheFirstCharacter)
 {
     const std::pair<QString, QString> casos[] = {
-        {"|A|B|", "|A" + Y + "|B" + Y + "|"}, {"A|B|", "|A" + Y + "|B" + Y + "|"}, {"", "|"}, {"|", "|"}};
+        {"|A|B|", "|A" + Y + "|B" + Y + "|"}, {"A|B|", "|" + Y + "|B" + Y + "|"}, {"", "|"}, {"|", "|"}};
     for (const auto& [lista, res] : casos) EXPECT_EQ(ClsCmnCptes::InsertaCHR255(lista), res);
 }
 
