@@ -97,9 +97,9 @@ QString FmtMoneda(const QString& Valor, int Decimales, bool SeparaMiles, std::in
         d = long(Val(CantidadDecimales));
     if (d == 0) {
         // The regional profile's currency digits; a profile without them
-        // means the usual two.
+        // gives none.
         const int digitos = legacy::Regional().currencyDigits;
-        d = digitos < 0 ? 2 : digitos;
+        d = digitos < 0 ? 0 : digitos;
     }
     if (d == -2)
         d = 0;

@@ -287,9 +287,8 @@ private:
                 throw ProgramEnd(0);
 
             if (Valida()) {
-                // A box that still shows its hint counts as empty.
-                const QString base = frmAcceso::Texto(ventana->TxtDbName);
-                const QString servidor = frmAcceso::Texto(ventana->TxtServidor);
+                const QString base = ventana->TxtDbName->text();
+                const QString servidor = ventana->TxtServidor->text();
                 if (StrComp(base, gDB().gDBName, vbTextCompare) == 0 &&
                     StrComp(servidor, gDB().gServidor, vbTextCompare) == 0)
                     return;

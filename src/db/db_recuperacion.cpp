@@ -52,13 +52,11 @@ bool DB_Dll::ReintentaConectar()
     gOpenFlag = false;
     try {
         QString texto;
-        // What the connection was tuned to: a reopened connection keeps it,
-        // so long statements of the rest of the run do not start timing out.
-        int tiempoComandos = -1;
+        // The isolation level is a property of the connection object and
+        // outlives its closing; the command time-out becomes 10 seconds.
         int aislamiento = -1;
         if (gCnn) {
             texto = gConnString;
-            tiempoComandos = gCnn->CommandTimeout();
             aislamiento = gCnn->IsolationLevel();
             try {
                 if (gCnn->State() != ado::adStateClosed)
@@ -77,8 +75,7 @@ bool DB_Dll::ReintentaConectar()
             if (!Contiene(texto, QStringLiteral("Connect Timeout=")))
                 texto += QStringLiteral(";Connect Timeout=5");
             gCnn->setConnectionTimeout(5);
-            if (tiempoComandos >= 0)
-                gCnn->setCommandTimeout(tiempoComandos);
+            gCnn->setCommandTimeout(10);
             gCnn->Open(texto, QString(), QString(), -1);
             if (aislamiento >= 0 && gCnn->IsolationLevel() != aislamiento)
                 gCnn->setIsolationLevel(aislamiento);

@@ -172,14 +172,6 @@ frmAcceso::frmAcceso(QWidget* parent) : QDialog(parent)
     SkinFramework1 = new QObject(this);
     SkinFramework1->setObjectName(QStringLiteral("SkinFramework1"));
 
-    // Typed text in the colour of the hints (RGB 2, 0, 0), hints themselves
-    // in the placeholder colour.
-    for (QLineEdit* t : {TxtServidor, TxtDbName, TxtUserId, TxtUserPassword}) {
-        QPalette p = t->palette();
-        p.setColor(QPalette::Text, ui::toQColor(ui::RGB(2, 0, 0)));
-        t->setPalette(p);
-        t->setPlaceholderText(Sugerencia(t->objectName()));
-    }
 
     setTabOrder(lstBases, CboPlataformaDB);
     setTabOrder(CboPlataformaDB, TxtServidor);
@@ -340,26 +332,21 @@ QString frmAcceso::Sugerencia(const QString& nombreControl)
     return QString();
 }
 
-QString frmAcceso::Texto(const QLineEdit* ObjTxt)
-{
-    const QString texto = ObjTxt->text();
-    const QString sugerencia = Sugerencia(ObjTxt->objectName());
-    if (!sugerencia.isEmpty() && Trim(texto) == sugerencia)
-        return QString();
-    return texto;
-}
-
 void frmAcceso::MensajeInicial(QLineEdit* ObjTxt)
 {
     if (!ObjTxt)
         return;
     const QString sugerencia = Sugerencia(ObjTxt->objectName());
-    ObjTxt->setPlaceholderText(sugerencia);
     const QString recortado = Trim(ObjTxt->text());
-    // An empty box shows its hint; the hint is never the box's text, so it
-    // cannot be taken for a typed value.
-    if ((recortado.isEmpty() || (!sugerencia.isEmpty() && recortado == sugerencia)) && !ObjTxt->text().isEmpty())
-        ObjTxt->setText(QString());
+    if (!recortado.isEmpty() && recortado != sugerencia)
+        return;
+    // An empty box shows its hint as its text, selected, so that typing
+    // replaces it.
+    ObjTxt->setText(sugerencia);
+    QPalette p = ObjTxt->palette();
+    p.setColor(QPalette::Text, ui::toQColor(ui::RGB(2, 0, 0)));
+    ObjTxt->setPalette(p);
+    ObjTxt->setSelection(0, int(Trim(ObjTxt->text()).size()));
     ObjTxt->update();
 }
 
@@ -371,8 +358,8 @@ void frmAcceso::RegistrarBases()
 
 void frmAcceso::bcAceptar_Click()
 {
-    ModGlobal::gUsuarioLogeado = Texto(TxtUserId);
-    ModGlobal::gPassword = Texto(TxtUserPassword);
+    ModGlobal::gUsuarioLogeado = TxtUserId->text();
+    ModGlobal::gPassword = TxtUserPassword->text();
     Aceptar = true;
     RegistrarBases();
     hide();

@@ -5,8 +5,8 @@
 // must ask for connection data. It stays loaded and is hidden when it closes.
 //
 // Callers set the four boxes and CboPlataformaDB, show it with ui::ShowModal,
-// then read Aceptar and the boxes. A box that still shows its hint reads as
-// empty: hints are shown as placeholder text and never become the box's text.
+// then read Aceptar and the boxes. An empty box shows its hint as its text;
+// a box left with its hint passes the hint on.
 #include "platform/legacy/errortrap.h"
 #include "platform/legacy/variant.h"
 
@@ -73,12 +73,11 @@ public:
     void llenarlist();
     void DatosBase(const QString& nombre);
     void AsignarDatosBase();
-    // Shows the box's hint while the box is empty (or holds just the hint).
+    // An empty box (or one holding just its hint) gets its hint as text, in
+    // the hint colour and selected.
     void MensajeInicial(QLineEdit* ObjTxt);
     // The hint of a box by its name ("" for none).
     static QString Sugerencia(const QString& nombreControl);
-    // The box's text, "" while it only shows its hint.
-    static QString Texto(const QLineEdit* ObjTxt);
 
     void bcAceptar_Click();
     void bcCancelar_Click();

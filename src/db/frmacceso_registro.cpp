@@ -49,10 +49,28 @@ QString CarpetaPrograma()
     return Funciones::CompletaRuta(legacy::App().path);
 }
 
+// A text value of the launcher file on one line: backslashes doubled and
+// line breaks and tabs written as the file's escapes, so that no value can
+// start a line or a key of its own.
+QString ValorLanzador(const QString& valor)
+{
+    QString escapado;
+    for (const QChar c : valor) {
+        switch (c.unicode()) {
+        case u'\\': escapado += QStringLiteral("\\\\"); break;
+        case u'\r': escapado += QStringLiteral("\\r"); break;
+        case u'\n': escapado += QStringLiteral("\\n"); break;
+        case u'\t': escapado += QStringLiteral("\\t"); break;
+        default: escapado += c;
+        }
+    }
+    return escapado;
+}
+
 // One argument of a launcher's command line: between double quotes, with the
 // characters that are special there escaped, then written as the file's
-// string value (backslashes doubled) with "%" doubled, which the launcher
-// would otherwise take for a field code.
+// text value with "%" doubled, which the launcher would otherwise take for a
+// field code.
 QString ArgumentoLanzador(const QString& argumento)
 {
     QString escapado;
@@ -61,19 +79,18 @@ QString ArgumentoLanzador(const QString& argumento)
             escapado += u'\\';
         escapado += c;
     }
-    QString valor = QStringLiteral("\"") + escapado + QStringLiteral("\"");
-    valor.replace(QStringLiteral("\\"), QStringLiteral("\\\\"));
+    QString valor = ValorLanzador(QStringLiteral("\"") + escapado + QStringLiteral("\""));
     valor.replace(QStringLiteral("%"), QStringLiteral("%%"));
     return valor;
 }
 
-// A text value of the launcher file on one line.
-QString ValorLanzador(QString valor)
+// Control characters the launcher file has no escape for.
+bool SinEscape(const QString& valor)
 {
-    valor.replace(QStringLiteral("\\"), QStringLiteral("\\\\"));
-    valor.replace(QStringLiteral("\r"), QStringLiteral("\\r"));
-    valor.replace(QStringLiteral("\n"), QStringLiteral("\\n"));
-    return valor;
+    for (const QChar c : valor)
+        if (c.category() == QChar::Other_Control && c != u'\r' && c != u'\n' && c != u'\t')
+            return true;
+    return false;
 }
 
 }  // namespace
@@ -132,14 +149,18 @@ void frmAcceso::CmdRegistrar_Click()
     // goes on with the helper program.
     const std::function<bool()> pasos[] = {
         [&] {
-            QString parteServidor = UCase(Trim(Texto(TxtServidor)));
+            QString parteServidor = UCase(Trim(TxtServidor->text()));
             if (const long dosPuntos = legacy::InStr(parteServidor, QStringLiteral(":")); dosPuntos > 0)
                 parteServidor = legacy::Left(parteServidor, dosPuntos - 1);
-            nombre = UCase(Trim(Texto(TxtDbName))) + QStringLiteral(" / ") + parteServidor;
+            nombre = UCase(Trim(TxtDbName->text())) + QStringLiteral(" / ") + parteServidor;
             return true;
         },
         [&] {
-            if (LBM_Common::BuscaBase(LBM_Common::RutaBases(), nombre)) {
+            // DatosBase reports a registry it cannot read itself; the name
+            // then counts as not registered.
+            servidor_.clear();
+            DatosBase(nombre);
+            if (!servidor_.isEmpty()) {
                 ui::MsgBox(QStringLiteral("La conexion que intenta registrar ya existe "), ui::vbInformation,
                            QStringLiteral("Atencion"));
                 return false;
@@ -154,24 +175,24 @@ void frmAcceso::CmdRegistrar_Click()
         [&] {
             for (QLineEdit* caja : {TxtServidor, TxtUserId, TxtUserPassword, TxtDbName})
                 caja->setText(Trim(caja->text()));
-            servidor = Texto(TxtServidor);
+            servidor = TxtServidor->text();
             return true;
         },
         [&] {
-            const QString base = UCase(Texto(TxtDbName));
+            const QString base = UCase(TxtDbName->text());
             prueba.gServidor = servidor;
-            prueba.gDBName = Texto(TxtDbName);
+            prueba.gDBName = TxtDbName->text();
             if (ExisteBaseDeDatos(servidor, base, base, base, QStringLiteral("SQLOLEDB"))) {
-                LBM_Common::RegistraBaseEnArchivo(nombre, Texto(TxtDbName), Texto(TxtDbName), Texto(TxtDbName),
+                LBM_Common::RegistraBaseEnArchivo(nombre, TxtDbName->text(), TxtDbName->text(), TxtDbName->text(),
                                                   servidor, false);
                 return true;
             }
             // The typed login, on the test connection.
             CierraSiAbierta(prueba);
             prueba.gServidor = servidor;
-            prueba.gUsuario = Texto(TxtUserId);
-            prueba.gUserPassWord = Texto(TxtUserPassword);
-            prueba.gDBName = Texto(TxtDbName);
+            prueba.gUsuario = TxtUserId->text();
+            prueba.gUserPassWord = TxtUserPassword->text();
+            prueba.gDBName = TxtDbName->text();
             prueba.OpenServerADODB(false, 3, QString(), false, true);
             if (!prueba.gOpenFlag) {
                 ui::MsgBox(QStringLiteral("NO SE PUDO CONECTAR AL SERVIDOR ") + servidor +
@@ -179,7 +200,7 @@ void frmAcceso::CmdRegistrar_Click()
                            ui::vbInformation, QStringLiteral("AVISO AL OPERADOR"));
                 return false;
             }
-            LBM_Common::RegistraBaseEnArchivo(nombre, Texto(TxtDbName), Texto(TxtDbName), Texto(TxtDbName), servidor,
+            LBM_Common::RegistraBaseEnArchivo(nombre, TxtDbName->text(), TxtDbName->text(), TxtDbName->text(), servidor,
                                               false);
             return true;
         },
@@ -231,29 +252,35 @@ void frmAcceso::CmdLineaComando_Click()
         ui::MsgBox(QStringLiteral("El acceso directo ya existe."), ui::vbInformation, QStringLiteral("Acceso Directo"));
         return;
     }
-    const QString argumentos = QStringLiteral(" ; @server=") + Texto(TxtServidor) + QStringLiteral("; @dbname=") +
-                               Texto(TxtDbName) + QStringLiteral("; @usuario=") + Texto(TxtUserId) +
+    const QString argumentos = QStringLiteral(" ; @server=") + TxtServidor->text() + QStringLiteral("; @dbname=") +
+                               TxtDbName->text() + QStringLiteral("; @usuario=") + TxtUserId->text() +
                                QStringLiteral("; @Password=; @ParametroAdicional=; gurm@ ; @UsuarioLogeado = ; @Caja=;");
 
     // A shortcut that could not be written is reported as such, never as
-    // created.
+    // created. A value with a control character the file cannot escape is
+    // refused whole.
     QString error;
-    QDir().mkpath(escritorio);
-    QFile f(archivo);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        error = f.errorString();
-    } else {
-        const QByteArray contenido = ContenidoAccesoDirecto(nombre, programa, argumentos).toUtf8();
-        if (f.write(contenido) != contenido.size() || !f.flush())
+    for (const QString& valor : {nombre, programa, argumentos})
+        if (SinEscape(valor))
+            error = QStringLiteral("El texto contiene un caracter de control");
+    if (error.isEmpty()) {
+        QDir().mkpath(escritorio);
+        QFile f(archivo);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             error = f.errorString();
-        f.close();
-        if (error.isEmpty() &&
-            !f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                              QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                              QFileDevice::ExeOther))
-            error = f.errorString();
-        if (!error.isEmpty())
-            f.remove();
+        } else {
+            const QByteArray contenido = ContenidoAccesoDirecto(nombre, programa, argumentos).toUtf8();
+            if (f.write(contenido) != contenido.size() || !f.flush())
+                error = f.errorString();
+            f.close();
+            if (error.isEmpty() &&
+                !f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                  QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                  QFileDevice::ExeOther))
+                error = f.errorString();
+            if (!error.isEmpty())
+                f.remove();
+        }
     }
     if (!error.isEmpty()) {
         ui::MsgBox(QStringLiteral("Se ha producido un error: ") + error, ui::vbCritical, QStringLiteral("Error"));

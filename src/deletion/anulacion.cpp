@@ -25,8 +25,13 @@
 #include "platform/legacy/textfile.h"
 #include "platform/legacy/variant.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/modalform.h"
 
+#include <QCursor>
 #include <QLineEdit>
+#include <QPointer>
+
+#include <optional>
 
 
 using legacy::Trim;
@@ -110,6 +115,44 @@ bool TodasAnuladas(const QString& tc, const QString& id)
     return anuladas;
 }
 
+// The window while a deletion runs: it takes no input (the database calls
+// yield to the event loop, and a second click must not start a deletion
+// inside this one) and shows the wait cursor, its controls too. Boxes shown
+// meanwhile are windows of their own and take input as usual.
+class VentanaOcupada {
+public:
+    explicit VentanaOcupada(QWidget* ventana) : bloqueo_(ventana)
+    {
+        QList<QWidget*> controles = ventana->findChildren<QWidget*>();
+        controles.prepend(ventana);
+        for (QWidget* w : controles) {
+            if (w != ventana && w->isWindow())
+                continue;
+            if (w != ventana && !w->testAttribute(Qt::WA_SetCursor))
+                continue;  // shows its parent's cursor
+            cursores_.append({w, w->testAttribute(Qt::WA_SetCursor) ? std::optional(w->cursor()) : std::nullopt});
+            w->setCursor(Qt::WaitCursor);
+        }
+    }
+    ~VentanaOcupada()
+    {
+        for (const auto& [w, cursor] : cursores_) {
+            if (!w)
+                continue;
+            if (cursor)
+                w->setCursor(*cursor);
+            else
+                w->unsetCursor();
+        }
+    }
+    VentanaOcupada(const VentanaOcupada&) = delete;
+    VentanaOcupada& operator=(const VentanaOcupada&) = delete;
+
+private:
+    ui::InputBlocker bloqueo_;
+    QList<std::pair<QPointer<QWidget>, std::optional<QCursor>>> cursores_;
+};
+
 }  // namespace
 
 void Form1::DeshaceTransaccionAbierta()
@@ -127,6 +170,7 @@ void Form1::DeshaceTransaccionAbierta()
 
 void Form1::CmdAceptar_Click()
 {
+    const VentanaOcupada ocupada(this);
     QString usuarioWindows, nombrePC, fecha;
     QString tc, sucursal, numero, letra, complemento, idComprobante;
     bool continua = false;
@@ -304,8 +348,8 @@ void Form1::CmdAceptar_Click()
         }))
         return;
     trap([&] {
-        // The row names the deleted voucher, its complement included.
-        ModGlobal::RegistraAccionComprobante(tc, idComprobante, complemento, false, false, true,
+        // The row names the voucher's type and id; its complement is always 0.
+        ModGlobal::RegistraAccionComprobante(tc, idComprobante, QStringLiteral("0"), false, false, true,
                                              QStringLiteral("Eliminado"), QString(), false);
     });
 }

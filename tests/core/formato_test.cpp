@@ -99,10 +99,12 @@ TEST_F(FmtMonedaTest, ConfiguredAndRegionalDecimals)
     p.currencyDigits = 3;
     legacy::setRegional(p);
     EXPECT_EQ(ModGlobal::FmtMoneda(QStringLiteral("10.5"), 0, false, 0), QStringLiteral("10,500"));
-    // A profile without currency digits means two.
+    // A profile without currency digits gives a whole number (a half goes to
+    // the even neighbour).
     p.currencyDigits = -1;
     legacy::setRegional(p);
-    EXPECT_EQ(ModGlobal::FmtMoneda(QStringLiteral("10.5"), 0, false, 0), QStringLiteral("10,50"));
+    EXPECT_EQ(ModGlobal::FmtMoneda(QStringLiteral("10.5"), 0, false, 0), QStringLiteral("10"));
+    EXPECT_EQ(ModGlobal::FmtMoneda(QStringLiteral("11.5"), 0, true, 0), QStringLiteral("12"));
     // With no decimals the separator that would end the text is dropped,
     // whichever the profile uses.
     p.decimalSeparator = u'.';

@@ -149,8 +149,8 @@ TEST_F(Inicio, PasswordIgualALaBaseSeBuscaEnLaTabla)
         auto* f = qobject_cast<frmAcceso*>(w);
         EXPECT_EQ(f->TxtUserId->text(), QStringLiteral("NADIE"));
         EXPECT_EQ(f->TxtUserPassword->text(), QStringLiteral("* *"));
-        EXPECT_EQ(frmAcceso::Texto(f->TxtDbName), QStringLiteral("DEMO"));
-        EXPECT_EQ(frmAcceso::Texto(f->TxtServidor), QStringLiteral("(sqlite)"));
+        EXPECT_EQ(f->TxtDbName->text(), QStringLiteral("DEMO"));
+        EXPECT_EQ(f->TxtServidor->text(), QStringLiteral("(sqlite)"));
         f->bcCancelar_Click();
     });
     EXPECT_TRUE(Inicia(Linea(QStringLiteral("DEMO"), QStringLiteral("NADIE"))));
@@ -236,7 +236,7 @@ TEST_F(Inicio, CambiarDeBaseNoReiniciaLaCuentaDeIntentos)
     // 3: wrong again; that is the third attempt and the end.
     dlg.onModal(QStringLiteral("frmAcceso"), [](QWidget* w) {
         auto* f = qobject_cast<frmAcceso*>(w);
-        EXPECT_EQ(frmAcceso::Texto(f->TxtDbName), QStringLiteral("OTRA"));
+        EXPECT_EQ(f->TxtDbName->text(), QStringLiteral("OTRA"));
         f->TxtUserPassword->setText(QStringLiteral("mal"));
         f->bcAceptar_Click();
     });

@@ -6,6 +6,7 @@
 #include "db/frmreconectar.h"
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/textfile.h"
+#include "platform/ui/colors.h"
 #include "support/layout_check.h"
 
 #include <QComboBox>
@@ -90,7 +91,7 @@ TEST_F(AccesoTest, RegisteredConnectionsFillTheBoxes)
     EXPECT_EQ(w.lstBases->currentRow(), 0);
     EXPECT_EQ(w.TxtServidor->text(), QStringLiteral("srv1"));
     EXPECT_EQ(w.TxtDbName->text(), QStringLiteral("VENTAS"));
-    EXPECT_EQ(w.TxtUserId->text(), QString());
+    EXPECT_EQ(w.TxtUserId->text(), QStringLiteral("Ingrese el usuario")) << "emptied, then given its hint by the load";
     EXPECT_EQ(w.TxtPuerto->text(), QString()) << "no port kept yet replaces 1433";
     EXPECT_EQ(w.claveBuscada(), QStringLiteral("pw"));
 
@@ -116,29 +117,28 @@ TEST_F(AccesoTest, RegisteredConnectionsFillTheBoxes)
     EXPECT_EQ(w.TxtDbName->text(), QStringLiteral("COMPRAS"));
 }
 
-TEST_F(AccesoTest, HintsNeverBecomeValues)
+TEST_F(AccesoTest, AnEmptyBoxShowsItsHintSelectedAndPassesIt)
 {
     frmAcceso& w = frmAcceso::Default();
-    EXPECT_EQ(w.TxtUserId->placeholderText(), QStringLiteral("Ingrese el usuario"));
-    EXPECT_EQ(w.TxtDbName->placeholderText(), QStringLiteral("ingrese el nombre de la base de datos"));
-    EXPECT_EQ(w.TxtServidor->placeholderText(), QStringLiteral("ingrese el nombre del servidor e instancia"));
-    EXPECT_EQ(w.TxtUserPassword->placeholderText(), QString());
-    EXPECT_EQ(w.TxtUserId->text(), QString());
+    EXPECT_EQ(w.TxtUserId->text(), QStringLiteral("Ingrese el usuario"));
+    EXPECT_EQ(w.TxtDbName->text(), QStringLiteral("ingrese el nombre de la base de datos"));
+    EXPECT_EQ(w.TxtServidor->text(), QStringLiteral("ingrese el nombre del servidor e instancia"));
+    EXPECT_EQ(w.TxtUserPassword->text(), QString());
 
-    // A box given only blanks, or its own hint, is empty again.
+    // Typing replaces the selected hint; clearing the box (or leaving only
+    // blanks) brings it back, selected.
+    w.TxtServidor->setSelection(0, w.TxtServidor->text().size());
+    w.TxtServidor->insert(QStringLiteral("SRV"));
+    EXPECT_EQ(w.TxtServidor->text(), QStringLiteral("SRV"));
     w.TxtServidor->setText(QStringLiteral("   "));
-    EXPECT_EQ(w.TxtServidor->text(), QString());
-    w.TxtDbName->setText(QStringLiteral("ingrese el nombre de la base de datos"));
-    EXPECT_EQ(w.TxtDbName->text(), QString());
-    w.TxtDbName->setText(QStringLiteral("VENTAS"));
-    EXPECT_EQ(w.TxtDbName->text(), QStringLiteral("VENTAS"));
+    EXPECT_EQ(w.TxtServidor->text(), QStringLiteral("ingrese el nombre del servidor e instancia"));
+    EXPECT_EQ(w.TxtServidor->selectedText(), w.TxtServidor->text());
+    EXPECT_EQ(w.TxtServidor->palette().color(QPalette::Text), ui::toQColor(ui::RGB(2, 0, 0)));
 
-    // Conectar with the user box showing its hint passes no user.
-    w.TxtUserId->setText(QStringLiteral("Ingrese el usuario"));
+    // Conectar with the user box still showing its hint passes the hint.
     w.TxtUserPassword->setText(QStringLiteral("x"));
-    ModGlobal::gUsuarioLogeado = QStringLiteral("ANTES");
     w.bcAceptar->click();
-    EXPECT_EQ(ModGlobal::gUsuarioLogeado, QString());
+    EXPECT_EQ(ModGlobal::gUsuarioLogeado, QStringLiteral("Ingrese el usuario"));
     EXPECT_EQ(ModGlobal::gPassword, QStringLiteral("x"));
     EXPECT_EQ(QFileInfo(tmp_.file(QStringLiteral("BASES.TXT"))).size(), 0) << "nothing registered";
 }

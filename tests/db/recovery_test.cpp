@@ -59,7 +59,7 @@ TEST_F(Recovery, DroppedConnectionIsReopenedSilently)
     EXPECT_TRUE(dlg.remaining().isEmpty());
 }
 
-TEST_F(Recovery, ReopenedConnectionKeepsItsTuning)
+TEST_F(Recovery, ReopenedConnectionKeepsItsIsolationWithTenSecondCommands)
 {
     DrivenDialogs dlg;
     DB_Dll& db = OpenMain();
@@ -69,7 +69,7 @@ TEST_F(Recovery, ReopenedConnectionKeepsItsTuning)
     db.gCnn->Close();
     EXPECT_TRUE(db.ReintentaConectar());
     EXPECT_TRUE(db.gOpenFlag);
-    EXPECT_EQ(db.gCnn->CommandTimeout(), 120);
+    EXPECT_EQ(db.gCnn->CommandTimeout(), 10);
     EXPECT_EQ(db.gCnn->IsolationLevel(), int(ado::adXactReadUncommitted));
     EXPECT_EQ(db.gConnString, antes);
     EXPECT_EQ(db.gCnn->ConnectionTimeout(), 5);

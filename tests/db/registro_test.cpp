@@ -134,6 +134,30 @@ TEST_F(RegistroTest, StartsOdbcHelperWithoutExtensionAndPortDefaults)
     EXPECT_TRUE(dlg.shown().isEmpty());
 }
 
+// A registry whose last record is cut: the duplicate lookup reports its own
+// error and finds nothing, so the connection is still registered.
+TEST_F(RegistroTest, ACutRegistryStillTakesANewConnection)
+{
+    frmAcceso& w = Ventana(QStringLiteral("(sqlite)"), QStringLiteral("PRUEBA"));
+    {
+        QFile f(Bases());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("VIEJA / SRV,VIEJA,VIEJA,K00,SRV\r\nCORTADA / SRV,CORT");
+    }
+    ui::ScriptedSession dlg;
+    dlg.expectMsgBox(QStringLiteral("Ha ocurrido el Siguiente Error (62)"), ui::vbAbort).title(QStringLiteral("DatosBase"));
+    dlg.expectMsgBox(QStringLiteral("Ha ocurrido el Siguiente Error (62)"), ui::vbAbort).title(QStringLiteral("FormLoad"));
+    w.CmdRegistrar->click();
+    EXPECT_TRUE(dlg.remaining().isEmpty());
+    for (const QString& p : dlg.shownPrompts())
+        EXPECT_FALSE(p.contains(QStringLiteral("SQL Server start failed"))) << p.toStdString();
+    const QString texto = legacy::ReadAllText(Bases());
+    EXPECT_TRUE(texto.startsWith(QStringLiteral("VIEJA / SRV,VIEJA,VIEJA,K00,SRV\r\nCORTADA / SRV,CORT\rPRUEBA / (SQLITE),"
+                                                "PRUEBA,PRUEBA,")))
+        << texto.toStdString();
+    EXPECT_TRUE(texto.endsWith(QStringLiteral(",(sqlite)\r\n"))) << texto.toStdString();
+}
+
 TEST_F(RegistroTest, UnreachableConnectionIsReportedAndNotRegistered)
 {
     ui::ScriptedSession dlg;
@@ -243,6 +267,51 @@ TEST_F(AccesoDirectoTest, FallsBackToHomeDesktopAndReportsFailures)
     w.CmdLineaComando->click();
     EXPECT_TRUE(dlg.remaining().isEmpty());
     EXPECT_EQ(dlg.shownPrompts().size(), 2);
+}
+
+// Whatever is typed, the shortcut keeps one line per key: line breaks and
+// tabs are written as the file's escapes, other control characters refused.
+TEST_F(AccesoDirectoTest, TypedControlCharactersNeverAddALineOrAKey)
+{
+    legacy::App().title = QStringLiteral("Anulacion");
+    const QString archivo = home_.file(QStringLiteral("Desktop/Anulacion.desktop"));
+    const struct {
+        const char* nombre;
+        QString servidor, base, usuario;
+        const char* enExec;  // in the Exec line as written; null: refused
+    } casos[] = {
+        {"line feed in the server", QStringLiteral("srv\nExec=/bin/evil"), "DB", "ANA",
+         "@server=srv\\nExec=/bin/evil;"},
+        {"CR LF in the database", "SRV", QStringLiteral("DB\r\nName=x"), "ANA", "@dbname=DB\\r\\nName=x;"},
+        {"tab in the user", "SRV", "DB", QStringLiteral("A\tNA"), "@usuario=A\\tNA;"},
+        {"vertical tab in the user", "SRV", "DB", QStringLiteral("A\vNA"), nullptr},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        QFile::remove(archivo);
+        ui::ScriptedSession dlg;
+        if (c.enExec)
+            dlg.expectMsgBox(QStringLiteral("Acceso directo creado correctamente"));
+        else
+            dlg.expectMsgBox(QStringLiteral("Se ha producido un error: ")).title(QStringLiteral("Error"));
+        frmAcceso& w = frmAcceso::Default();
+        w.TxtServidor->setText(c.servidor);
+        w.TxtDbName->setText(c.base);
+        w.TxtUserId->setText(c.usuario);
+        w.CmdLineaComando->click();
+        EXPECT_TRUE(dlg.remaining().isEmpty());
+        if (!c.enExec) {
+            EXPECT_FALSE(QFileInfo::exists(archivo));
+            continue;
+        }
+        const QStringList lineas = Leer(archivo).split(u'\n', Qt::SkipEmptyParts);
+        QStringList claves;
+        for (const QString& l : lineas.mid(1))
+            claves << l.section(u'=', 0, 0);
+        EXPECT_EQ(lineas.value(0), QStringLiteral("[Desktop Entry]"));
+        EXPECT_EQ(claves, QStringList({"Type", "Version", "Name", "Exec", "Path", "Terminal"}));
+        EXPECT_TRUE(lineas.value(4).contains(QString::fromUtf8(c.enExec))) << lineas.value(4).toStdString();
+    }
 }
 
 }  // namespace

@@ -6,7 +6,15 @@
 #include "support/fault_injection.h"
 #include "platform/ado/sqlite_support.h"
 
+#include "platform/ui/modalform.h"
+
+#include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QRegularExpression>
+
+#include <chrono>
+#include <future>
+#include <thread>
 
 #include <sqlite3.h>
 
@@ -198,10 +206,15 @@ TEST_F(Anulacion, TwoComplementsOfOneNumberKeepTheirSharedRowsUntilTheLast)
                 EXPECT_EQ(filas(t), otro[t]) << t;
             for (const char* t : compartidas)
                 EXPECT_EQ(filas(t), ultimo ? QStringList() : compartidasAntes[t]) << t;
-            EXPECT_EQ(Filas(QStringLiteral("SELECT Tipo_accion FROM V_MV_CPTEACCIONES WHERE IdComprobante = "
-                                           "'000100000100A' AND IdComplemento = %1 ORDER BY ID")
-                                .arg(complemento)),
-                      QStringList({"E", "B"}));
+            // The batch's 'E' row names the complement; the 'B' row after it
+            // always carries 0.
+            EXPECT_EQ(Filas(QStringLiteral("SELECT IdComplemento FROM V_MV_CPTEACCIONES WHERE IdComprobante = "
+                                           "'000100000100A' AND Tipo_accion = 'E' ORDER BY ID"))
+                          .last(),
+                      QString::fromLatin1(complemento));
+            EXPECT_EQ(Filas(QStringLiteral("SELECT IdComplemento FROM V_MV_CPTEACCIONES WHERE IdComprobante = "
+                                           "'000100000100A' AND Tipo_accion = 'B' ORDER BY ID")),
+                      QStringList(ultimo ? 2 : 1, QStringLiteral("0")));
         }
     }
 }
@@ -307,6 +320,69 @@ TEST_F(Anulacion, ABatchFailingHalfWayLeavesEveryRowAndNoTransaction)
     EXPECT_TRUE(bytes.endsWith("\r\nRegistros Anulados 14 Usuario Sistema: JOS\xC9\r\n"));
     EXPECT_EQ(Filas("SELECT Tipo_accion FROM V_MV_CPTEACCIONES WHERE IdComprobante = '000100000100A' ORDER BY ID"),
               QStringList({"E", "B"}));
+}
+
+// Another station holds the database's write lock while the operator clicks
+// "&Aceptar" twice: the second click reaches a window that takes no input
+// (the first deletion yields while it waits), so one deletion runs, its log
+// lines in order; meanwhile the window shows the wait cursor.
+TEST_F(Anulacion, TwoClicksWhileAnotherStationWritesDeleteOnce)
+{
+    if (enServidor_)
+        GTEST_SKIP() << "the lock is taken on the embedded database file";
+    Prepara("FP", "1", "100", "A");
+    ventana_->show();
+
+    std::promise<void> tomado;
+    std::thread otraEstacion([&, ruta = carpeta_.file("DEMO.sqlite").toUtf8()] {
+        sqlite3* db = nullptr;
+        sqlite3_open(ruta.constData(), &db);
+        const int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        tomado.set_value();
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        if (rc == SQLITE_OK)
+            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    });
+    tomado.get_future().wait();
+
+    struct Sesion : ui::ScriptedSession {
+        Form1* ventana = nullptr;
+        QList<std::pair<Qt::CursorShape, bool>> durante;  // cursor, input blocked
+        int msgBox(const QString& prompt, int style, const QString& title) override
+        {
+            durante.append({ventana->cursor().shape(), ui::InputBlocker::isBlocked(ventana->CmdAceptar)});
+            return ScriptedSession::msgBox(prompt, style, title);
+        }
+    } dlg;
+    dlg.ventana = ventana_.get();
+    dlg.expectMsgBox(Exito(14));
+    QElapsedTimer reloj;
+    reloj.start();
+    QPushButton* boton = ventana_->CmdAceptar;
+    const QPointF centro(boton->width() / 2.0, boton->height() / 2.0);
+    for (int i = 0; i < 2; ++i)
+        for (const auto tipo : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QCoreApplication::postEvent(boton, new QMouseEvent(tipo, centro, boton->mapToGlobal(centro), Qt::LeftButton,
+                                                               tipo == QEvent::MouseButtonPress ? Qt::LeftButton
+                                                                                                : Qt::NoButton,
+                                                               Qt::NoModifier));
+    QCoreApplication::processEvents();
+    otraEstacion.join();
+
+    EXPECT_GE(reloj.elapsed(), 300) << "the deletion waited for the other station";
+    EXPECT_TRUE(dlg.failures().isEmpty()) << dlg.failures().join(u'\n').toStdString();
+    EXPECT_TRUE(dlg.remaining().isEmpty());
+    const QStringList log = LineasLog();
+    ASSERT_EQ(log.size(), 2) << log.join(u'\n').toStdString();
+    EXPECT_TRUE(log[0].startsWith(QStringLiteral("PC: ")));
+    EXPECT_TRUE(log[1].startsWith(QStringLiteral("Registros Anulados 14 ")));
+    ASSERT_EQ(dlg.durante.size(), 1);
+    EXPECT_EQ(dlg.durante[0].first, Qt::WaitCursor);
+    EXPECT_TRUE(dlg.durante[0].second);
+    // Afterwards the window is itself again.
+    EXPECT_NE(ventana_->cursor().shape(), Qt::WaitCursor);
+    EXPECT_FALSE(ui::InputBlocker::isBlocked(boton));
 }
 
 }  // namespace

@@ -67,12 +67,14 @@ public:
         removeFilterWhenIdle();
     }
     // The nearest of the widget and its parents that is either let through
-    // or blocked decides.
+    // or blocked decides, within the widget's own window: a box or window
+    // that a blocked window owns is a window of its own and takes input.
     bool blocked(const QWidget* w) const
     {
         for (; w; w = w->parentWidget()) {
             if (allowed_.contains(w)) return false;
             if (counts_.contains(w)) return true;
+            if (w->isWindow()) break;
         }
         return false;
     }

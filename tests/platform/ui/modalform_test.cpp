@@ -9,6 +9,7 @@
 #include "qt_app.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -250,6 +251,15 @@ TEST(ModalForm, InputIsBlockedWhileCodeYieldsForTheWindow)
     EXPECT_FALSE(ui::InputBlocker::isBlocked(f.boton));
     click(f.boton);
     EXPECT_EQ(f.clicks, 2);
+    // A box the blocked window owns (a message box shown meanwhile) takes
+    // input; the window itself does not.
+    {
+        ui::InputBlocker busy(&f);
+        QDialog caja(&f);
+        auto* aceptar = new QPushButton(QStringLiteral("Aceptar"), &caja);
+        EXPECT_FALSE(ui::InputBlocker::isBlocked(aceptar));
+        EXPECT_TRUE(ui::InputBlocker::isBlocked(f.boton));
+    }
     f.Unload();
 }
 
