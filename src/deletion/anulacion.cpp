@@ -348,8 +348,8 @@ void Form1::CmdAceptar_Click()
         }))
         return;
     trap([&] {
-        // The row names the voucher's type and id; its complement is always 0.
-        ModGlobal::RegistraAccionComprobante(tc, idComprobante, QStringLiteral("0"), false, false, true,
+        // The row names the deleted voucher, its complement included.
+        ModGlobal::RegistraAccionComprobante(tc, idComprobante, complemento, false, false, true,
                                              QStringLiteral("Eliminado"), QString(), false);
     });
 }
