@@ -29,8 +29,9 @@ QString ObtieneTCNumeracion(const QString& TC);
 // has any; Letra "" = "X", "*" & text = the books whose letters hold the
 // text. For OT, FC, NC and ND an empty branch takes the logged-in user's
 // default branch and letter. A type without books gives "1", "1", "X"; when
-// every book is used up the operator is told so (not in the program named
-// "v_mv_stock"). Failing steps go to the database error box
+// every book is used up the operator is told which ones they are and, with
+// no usable book, Sucursal and Numero come back "" (a number brought in is
+// dropped). Failing steps go to the database error box
 // ("Obtener_Nro_Comprobante_Contable").
 void Obtener_Nro_Comprobante_Contable(const QString& TC, QString& Sucursal, QString& Numero, QString& Letra,
                                       bool& ModificaNumeracion, const QString& Fecha, const QString& UNegocio,

@@ -77,7 +77,9 @@ void Stock::Obtener_Nro_Comprobante(const QString& TC, QString& Sucursal, QStrin
         ast::Obtener_Nro_Comprobante_Contable(alias, Sucursal, Numero, Letra, ModificaNumeracion, QString(), UNegocio,
                                               tope);
     });
-    if (trap.left() || !Verificar)
+    // No number from the books (every one used up, the operator told):
+    // nothing to verify and nothing to write.
+    if (trap.left() || !Verificar || Numero.isEmpty())
         return;
 
     const QString tope = QStringLiteral("99999999");
@@ -161,11 +163,16 @@ Variant Stock::AsignarNumeroComprobante(const QString& TC, QString& Sucursal, QS
     if (!trap([&] {
             Obtener_Nro_Comprobante(TC, Sucursal, numero, Letra, modifica, true, QString(), ModGlobal::gUNegocio,
                                     false);
+            if (numero.isEmpty())
+                return;
             // The id has a fixed form whatever the book gave (a type without
             // books proposes "1", "1", "X"): branch of 4 digits, number of 8.
             Sucursal = Sucursal4(Variant(Sucursal));
             numero = Numero8(Variant(numero));
         }))
+        return {};
+    // Every book used up: no id (the operator has been told).
+    if (numero.isEmpty())
         return {};
     RS rs;
     const QString tc = ModGlobal::DuplicaApostrofes(TC), suc = ModGlobal::DuplicaApostrofes(Sucursal), letra = ModGlobal::DuplicaApostrofes(Letra);

@@ -26,8 +26,9 @@ inline const QString LetrasComprobante = QStringLiteral("A,B,C,E,R,X,M");
 // with Verificar the number is moved past the vouchers already stored for
 // the type (trips, stock vouchers, seats, purchase orders) and the control
 // row of the proposed number is dropped for the other types. An empty TC
-// changes nothing. The unnamed text is not read. Failing steps go to the
-// database error box ("Obtener_Nro_Comprobante").
+// changes nothing; used-up books give Numero "" and nothing is verified or
+// written. The unnamed text is not read. Failing steps go to the database
+// error box ("Obtener_Nro_Comprobante").
 void Obtener_Nro_Comprobante(const QString& TC, QString& Sucursal, QString& Numero, QString& Letra,
                              bool& ModificaNumeracion, bool Verificar, const QString& = {},
                              const QString& UNegocio = {}, bool SinAlias = false);
@@ -35,7 +36,8 @@ void Obtener_Nro_Comprobante(const QString& TC, QString& Sucursal, QString& Nume
 // The 13-character id of a new stock voucher of TC for the user's business
 // unit: branch "0000", number "00000000" one above the highest stored when
 // the proposed id is taken in V_MV_STOCK, letter. Sucursal and Letra come
-// back as used. Empty when left after an error.
+// back as used. Empty when every book is used up or when left after an
+// error.
 legacy::Variant AsignarNumeroComprobante(const QString& TC, QString& Sucursal, QString& Letra);
 
 // Whether Numero may be used for TC in Sucursal and Letra on Fecha ("" skips
@@ -116,7 +118,8 @@ bool IdArticuloTieneEquivalencias(const QString& IdArticulo, const QString& UdEq
                                   QString& UdBase, double& Coeficiente, bool& SinUnidad);
 
 // Cantidad of UdBase in UdEquivBuscada, rounded to four decimals; 0 without
-// an equivalence. An empty UdBase comes back holding the base unit.
+// an equivalence. An empty UdBase comes back holding the base unit. Both
+// conversions raise error 11 where they would divide by a coefficient of 0.
 double ConvierteCantidadUnidad(const QString& IdArticulo, QString& UdBase, double Cantidad,
                                const QString& UdEquivBuscada);
 double ConvierteCantidadUnidad(const QString& IdArticulo, const QString& UdBase, double Cantidad,

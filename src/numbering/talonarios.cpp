@@ -14,7 +14,6 @@
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/errortrap.h"
 #include "platform/legacy/format.h"
-#include "platform/legacy/program.h"
 #include "platform/legacy/strings.h"
 #include "platform/ui/dialogs.h"
 
@@ -71,6 +70,7 @@ void ast::Obtener_Nro_Comprobante_Contable(const QString& TC, QString& Sucursal,
     const QString rc = Codigo(tc, 4);
     bool todosUtilizados = false;
     QString condicion, sucursalCandidata, numeroCandidato;
+    QStringList agotados;  // the used-up books met, for the operator
     RS usuario, rs;
 
     trap([&] {
@@ -156,6 +156,8 @@ void ast::Obtener_Nro_Comprobante_Contable(const QString& TC, QString& Sucursal,
             const Variant hasta = rs->Fields(Columna(l, QStringLiteral("_NRO_HASTA"))).Value();
             if (!Menor(ultimo, hasta)) {
                 todosUtilizados = true;
+                agotados << QString::number(
+                    Funciones::TextoAEntero(Funciones::ValorNoNulo(rs->Fields("Talonario").Value())));
                 return;
             }
             const QString vence = FormaOrdenable(Funciones::ValorNoNulo(rs->Fields(ColumnaVence(l)).Value()));
@@ -191,11 +193,20 @@ void ast::Obtener_Nro_Comprobante_Contable(const QString& TC, QString& Sucursal,
         Sucursal = sucursalCandidata;
         Numero = numeroCandidato;
     }
-    if (todosUtilizados && !Iguales(legacy::App().exeName, QStringLiteral("v_mv_stock")))
+    // Used-up books hand out no number, not even the one the caller brought
+    // (a number of no book, that would be written as if it were one), and
+    // the operator is told in every program which books they are.
+    if (todosUtilizados) {
+        if (numeroCandidato.isEmpty()) {
+            Sucursal.clear();
+            Numero.clear();
+        }
         ui::MsgBox(QStringLiteral("Todos los talonarios del comprobante ") + TC +
-                       QStringLiteral(" se encuentran utilizados, debe dar de alta un nuevo talonario para el comprobante ") +
-                       TC,
-                   ui::vbOKOnly);
+                       QStringLiteral(" se encuentran utilizados (Nro de Control: ") + agotados.join(QStringLiteral(", ")) +
+                       QStringLiteral(", letra ") + Letra +
+                       QStringLiteral("), debe dar de alta un nuevo talonario para el comprobante ") + TC,
+                   ui::vbOKOnly + ui::vbExclamation, QStringLiteral("Aviso al Operador"));
+    }
     trap([&] { db.CierraRecordset(rs); });
 }
 
@@ -217,13 +228,22 @@ struct Libro {
 // read, takes the row's write lock inside a transaction first. When it finds
 // no such row another station changed the book since it was read, and the
 // write fails with an error that the routine reports (nothing is written).
+// Inside a transaction the caller has begun, the write is part of it: a
+// savepoint marks where a failed write goes back to, and the caller's
+// transaction goes on; alone, the write has a transaction of its own.
 void GrabaConControl(DB_Dll& db, const RS& rs, const Libro& libro, const QString& columna, const QString& Numero)
 {
     const Variant leido = rs->Fields(columna).OriginalValue();
     const QString comparacion =
         leido.IsNull() ? columna + QStringLiteral(" IS NULL")
                        : columna + QStringLiteral(" = ") + Funciones::TextoANumero(leido).toString();
-    db.gCnn->BeginTrans();
+    const QString marca = QStringLiteral("ActualizaNumeracion");
+    const bool delLlamador =
+        legacy::CLng(db.gCnn->Execute(QStringLiteral("SELECT @@TRANCOUNT AS N"))->Fields("N").Value()) > 0;
+    if (delLlamador)
+        db.gCnn->Execute(QStringLiteral("SAVE TRANSACTION ") + marca);
+    else
+        db.gCnn->BeginTrans();
     try {
         int filas = 0;
         db.gCnn->Execute(QStringLiteral("UPDATE ") + libro.tabla + QStringLiteral(" SET ") + columna +
@@ -237,11 +257,15 @@ void GrabaConControl(DB_Dll& db, const RS& rs, const Libro& libro, const QString
         rs->Fields("fechahora_modificacion") =
             Variant(legacy::Format(Variant(legacy::Now()), ModGlobal::FormatoFechaHora()));
         rs->Update();
-        db.gCnn->CommitTrans();
+        if (!delLlamador)
+            db.gCnn->CommitTrans();
     } catch (...) {
         if (rs->EditMode() != ado::adEditNone)
             rs->CancelUpdate();
-        db.gCnn->RollbackTrans();
+        if (delLlamador)
+            db.gCnn->Execute(QStringLiteral("ROLLBACK TRANSACTION ") + marca);
+        else
+            db.gCnn->RollbackTrans();
         throw;
     }
 }

@@ -8,6 +8,7 @@
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/errortrap.h"
 #include "platform/legacy/strings.h"
+#include "platform/legacy/vberror.h"
 
 #include <optional>
 
@@ -111,22 +112,30 @@ bool Stock::IdArticuloTieneEquivalencias(const QString& IdArticulo, const QStrin
 namespace {
 
 struct Equivalencia {
+    bool hay = false;
     QString operador;
-    double coeficiente = 0;  // 0: no equivalence
+    double coeficiente = 0;
 };
 
 // What both conversions look up: nothing when the quantity stays as it is
-// (0, or the same unit on both sides). A coefficient of 0 links nothing: it
-// is taken as no equivalence rather than divided by.
+// (0, or the same unit on both sides).
 std::optional<Equivalencia> Busca(const QString& articulo, QString& udBase, double cantidad, const QString& buscada)
 {
     if (cantidad == 0 || Iguales(udBase, buscada))
         return std::nullopt;
     Equivalencia e;
     bool sinUnidad = false;
-    if (!Stock::IdArticuloTieneEquivalencias(articulo, buscada, e.operador, udBase, e.coeficiente, sinUnidad))
-        e.coeficiente = 0;
+    e.hay = Stock::IdArticuloTieneEquivalencias(articulo, buscada, e.operador, udBase, e.coeficiente, sinUnidad);
     return e;
+}
+
+// A quantity divided by a coefficient; a coefficient of 0 is error 11
+// (division by zero), which reaches the caller.
+double Divide(double cantidad, double coeficiente)
+{
+    if (coeficiente == 0)
+        throw legacy::VbError(11);
+    return cantidad / coeficiente;
 }
 
 }  // namespace
@@ -137,9 +146,13 @@ double Stock::ConvierteCantidadUnidad(const QString& IdArticulo, QString& UdBase
     const auto e = Busca(IdArticulo, UdBase, Cantidad, UdEquivBuscada);
     if (!e)
         return Cantidad;
-    if (e->coeficiente == 0)
+    if (!e->hay)
         return 0;
-    const double r = e->operador == u"*" ? Cantidad / e->coeficiente : e->coeficiente * Cantidad;
+    double r = 0;
+    if (e->operador == u"*")
+        r = Divide(Cantidad, e->coeficiente);
+    else if (e->operador == u"/")
+        r = e->coeficiente * Cantidad;
     return legacy::Currency::fromDouble(r).toDouble();
 }
 
@@ -154,9 +167,13 @@ double Stock::ConvierteCantidadUnidadInversa(const QString& IdArticulo, QString&
                                              const QString& UdEquivBuscada)
 {
     const auto e = Busca(IdArticulo, UdBase, Cantidad, UdEquivBuscada);
-    if (!e || e->coeficiente == 0)
+    if (!e || !e->hay)
         return Cantidad;
-    return e->operador == u"*" ? e->coeficiente * Cantidad : Cantidad / e->coeficiente;
+    if (e->operador == u"*")
+        return e->coeficiente * Cantidad;
+    if (e->operador == u"/")
+        return Divide(Cantidad, e->coeficiente);
+    return 0;
 }
 
 double Stock::ConvierteCantidadUnidadInversa(const QString& IdArticulo, const QString& UdBase, double Cantidad,

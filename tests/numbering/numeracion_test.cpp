@@ -1,6 +1,7 @@
 // Next voucher numbers, stock voucher ids, sub-journals and seat numbers.
 #include "numbering/entorno_numeracion.h"
 
+#include "platform/legacy/program.h"
 #include "platform/legacy/strings.h"
 
 using numtest::EntornoNumeracion;
@@ -120,6 +121,33 @@ TEST_F(Numeracion, StockVoucherIds)
     letra.clear();
     EXPECT_EQ(Stock::AsignarNumeroComprobante("ZY", suc, letra).toString(), "000100000001X");
     EXPECT_EQ(QStringList({suc, letra}), QStringList({"0001", "X"}));
+}
+
+TEST_F(Numeracion, UsedUpBookHandsOutNoNumber)
+{
+    // Every number of book 5 given out: no id and no number, in every
+    // program, one box naming the type and the book, nothing written.
+    Libro("ZU", 5, "X", "1", "1", "60", "0", "X_SUC_DEFAULT = 1, X_NRO_DESDE = 1, X_NRO_HASTA = 60, X_ULTIMO_NRO = 60");
+    Id("V_MV_STOCK", "ZU  ", "000000000000X");
+    Ejecuta("INSERT INTO V_MV_CTROL_CPTE (TC, SUCURSAL, NUMERO, LETRA) VALUES ('ZU  ', '0001', '00000007', 'X')");
+    const QString aviso = QStringLiteral("Todos los talonarios del comprobante ZU se encuentran utilizados (Nro de "
+                                         "Control: 5, letra X), debe dar de alta un nuevo talonario para el "
+                                         "comprobante ZU");
+    for (const char* programa : {"vordane", "V_MV_STOCK"}) {
+        SCOPED_TRACE(programa);
+        legacy::App().exeName = QString::fromLatin1(programa);
+        dlg().expectMsgBox(aviso).title("Aviso al Operador").style(ui::vbOKOnly + ui::vbExclamation);
+        QString suc = "0001", letra = "X";
+        EXPECT_EQ(Stock::AsignarNumeroComprobante("ZU", suc, letra).toString(), "");
+        // A number the caller already holds is not one of the book's.
+        dlg().expectMsgBox(aviso).title("Aviso al Operador");
+        Numero n{"0001", "00000007", "X"};
+        bool modifica = false;
+        Stock::Obtener_Nro_Comprobante("ZU", n.suc, n.num, n.letra, modifica, true);
+        EXPECT_EQ(QStringList({n.suc, n.num}), QStringList({"", ""}));
+    }
+    EXPECT_EQ(Filas("SELECT NUMERO FROM V_MV_CTROL_CPTE WHERE TC = 'ZU'"), QStringList({"00000007"}));
+    EXPECT_EQ(Ultimo("ZU", 5, "X"), "60");
 }
 
 TEST_F(Numeracion, SubJournalsAndSeatNumbers)

@@ -147,6 +147,52 @@ TEST_F(Registro, RecordsetModeMovesTheStoredRowAndWritesNoControlRow)
     EXPECT_EQ(Filas("SELECT COUNT(*) FROM V_MV_CTROL_CPTE"), controles);
 }
 
+// Recording a number inside a transaction the caller has begun: the write
+// is part of that transaction, and a failed write undoes only itself.
+TEST_F(Registro, RecordsetModeInsideTheCallersTransaction)
+{
+    Libro("ZK", 5, "A", "1", "1", "100", "12");
+    auto cnn = ModGlobal::gDB().gCnn;
+    cnn->BeginTrans();
+    Graba("ZK", "20");
+    cnn->CommitTrans();
+    EXPECT_EQ(Ultimo("ZK", 5), "20");
+    cnn->BeginTrans();
+    Graba("ZK", "25");
+    EXPECT_EQ(Ultimo("ZK", 5), "25");
+    cnn->RollbackTrans();
+    EXPECT_EQ(Ultimo("ZK", 5), "20") << "undone with the caller's transaction";
+
+    // The book changes between its read and the write: the write fails and
+    // is reported; the caller's own work and its transaction go on.
+    ui::ScriptedSession& estacion = dlg();
+    const int antes = estacion.doEventsCount();
+    cnn->BeginTrans();
+    Graba("ZK", "21");
+    cnn->RollbackTrans();
+    const int cedidas = estacion.doEventsCount() - antes;
+    ASSERT_GT(cedidas, 0);
+    struct Cede : ui::ScriptedSession {
+        int cuando = 0;
+        void doEvents() override
+        {
+            ScriptedSession::doEvents();
+            if (doEventsCount() == cuando)
+                ModGlobal::gDB().gCnn->Execute("UPDATE V_TA_CPTE SET A_ULTIMO_NRO = 30 WHERE CODIGO = 'ZK'");
+        }
+    } cede;
+    cede.cuando = cede.doEventsCount() + cedidas;
+    cede.expectMsgBox("otra estacion", ui::vbIgnore).title("ConsultaComprobante");
+    cnn->BeginTrans();
+    Ejecuta("INSERT INTO V_MV_CTROL_CPTE (TC, SUCURSAL, NUMERO, LETRA) VALUES ('ZK  ', '0001', '00000040', 'A')");
+    Graba("ZK", "40");
+    cnn->CommitTrans();
+    EXPECT_EQ(Ultimo("ZK", 5), "30");
+    EXPECT_EQ(Filas("SELECT NUMERO FROM V_MV_CTROL_CPTE WHERE TC = 'ZK'"), QStringList({"00000040"}));
+    EXPECT_EQ(cede.remaining(), QStringList());
+    EXPECT_EQ(cede.failures(), QStringList());
+}
+
 // A station whose yields to the message loop let another station act.
 class EstacionQueCede : public ui::ScriptedSession {
 public:

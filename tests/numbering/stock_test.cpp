@@ -4,6 +4,7 @@
 
 #include "core/cargaconfiguracion.h"
 #include "platform/legacy/variant.h"
+#include "platform/legacy/vberror.h"
 #include "platform/ui/msflexgrid.h"
 
 using numtest::EntornoNumeracion;
@@ -100,12 +101,29 @@ TEST_F(StockNum, UnitConversions)
     const Caso casos[] = {
         {"UN", "CJ", 10, 5, 20},       {"CJ", "UN", 10, 20, 5},        {"un", "UN", 7, 7, 7},
         {"UN", "CJ", 0, 0, 0},         {"UN", "KG", 10, 0, 10},        {"UN", "TR", 1, 0.3333, 3},
-        {"UN", "T3", 1, 0.3, 1 / 0.3}, {"UN", "BX", 10, 0, 10},
+        {"UN", "T3", 1, 0.3, 1 / 0.3},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(std::string(c.de) + ">" + c.a);
         EXPECT_DOUBLE_EQ(Stock::ConvierteCantidadUnidad("ZEQ", QString(c.de), c.cantidad, c.a), c.directa);
         EXPECT_DOUBLE_EQ(Stock::ConvierteCantidadUnidadInversa("ZEQ", QString(c.de), c.cantidad, c.a), c.inversa);
+    }
+    // A coefficient of 0 multiplies to 0, and dividing by it is error 11:
+    // a direct row UN > BX, a reverse row BZ > UN (-1: the error).
+    Equiv("ZEQ", "BZ", "UN", 0);
+    const std::tuple<const char*, bool, double> ceros[] = {
+        {"BX", false, 0}, {"BX", true, -1}, {"BZ", false, -1}, {"BZ", true, 0}};
+    for (const auto& [a, inversa, esperado] : ceros) {
+        SCOPED_TRACE(std::string(a) + (inversa ? " inverse" : " direct"));
+        double r = -2;
+        long error = 0;
+        try {
+            r = inversa ? Stock::ConvierteCantidadUnidadInversa("ZEQ", QStringLiteral("UN"), 10, a)
+                        : Stock::ConvierteCantidadUnidad("ZEQ", QStringLiteral("UN"), 10, a);
+        } catch (const legacy::VbError& e) {
+            error = e.Number;
+        }
+        EXPECT_EQ(esperado < 0 ? error : r, esperado < 0 ? 11 : esperado);
     }
     QString op, ud;
     double coef = -1;

@@ -100,16 +100,20 @@ TEST_F(Talonarios, UserDefaultsAndUsedUpBooks)
     ModGlobal::gUsuarioLogeado = QStringLiteral("O'Brien");
     EXPECT_EQ(Elige("FC").num, "00000005");
 
-    // Used up: the message, except in the stock program; with no incoming
-    // number the branch and number come back empty.
+    // Used up: the box names the type and the used-up books, in every
+    // program; no branch and no number come back, whatever came in.
     Libro("ZF", 1, "A", "1", "1", "100", "100");
-    dlg().expectMsgBox("Todos los talonarios del comprobante ZF se encuentran utilizados, debe dar de alta un nuevo "
-                       "talonario para el comprobante ZF")
-        .style(ui::vbOKOnly);
+    Libro("ZF", 3, "A", "1", "1", "100", "NULL", {}, true);
+    const QString aviso = QStringLiteral("Todos los talonarios del comprobante ZF se encuentran utilizados (Nro de "
+                                         "Control: 1, 3, letra A), debe dar de alta un nuevo talonario para el "
+                                         "comprobante ZF");
+    dlg().expectMsgBox(aviso).title("Aviso al Operador").style(ui::vbOKOnly + ui::vbExclamation);
     p = Elige("ZF", "", "A");
     EXPECT_EQ(QStringList({p.suc, p.num}), QStringList({"", ""}));
     legacy::App().exeName = QStringLiteral("V_MV_STOCK");
-    Elige("ZF", "", "A");
+    dlg().expectMsgBox(aviso).title("Aviso al Operador");
+    p = Elige("ZF", "0001", "A", {}, {}, "00000007");
+    EXPECT_EQ(QStringList({p.suc, p.num}), QStringList({"", ""}));
 }
 
 TEST_F(Talonarios, ValidationOfLetterAndRange)

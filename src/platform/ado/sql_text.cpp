@@ -1060,6 +1060,16 @@ Rewritten rewriteForSqlite(const QString& statement, SchemaInfo* schema) {
         r.sql = QStringLiteral("COMMIT");
         return r;
     }
+    // A savepoint inside a transaction, and the rollback to it, which leaves
+    // the transaction open: SAVE TRAN[SACTION] name, ROLLBACK TRAN[SACTION] name.
+    if ((w == u"SAVE" || w == u"ROLLBACK") && (w2 == u"TRAN" || w2 == u"TRANSACTION")) {
+        if (const size_t name = nextSig(t, second + 1); name < t.size()) {
+            r.kind = StmtKind::Other;
+            r.sql = (w == u"SAVE" ? QStringLiteral("SAVEPOINT ") : QStringLiteral("ROLLBACK TO SAVEPOINT ")) +
+                    t[name].text;
+            return r;
+        }
+    }
     if (w == u"ROLLBACK" && (w2.isEmpty() || w2 == u"TRAN" || w2 == u"TRANSACTION" || w2 == u"WORK")) {
         r.kind = StmtKind::Rollback;
         r.sql = QStringLiteral("ROLLBACK");

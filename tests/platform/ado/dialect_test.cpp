@@ -293,6 +293,21 @@ TEST_F(Dialect, TransactionsNestAsOnTheServer) {
     EXPECT_EQ(cnn->Errors()(0).NativeError, 3902);
 }
 
+TEST_F(Dialect, SavepointsUndoOnlyTheirOwnWork) {
+    EXPECT_EQ(ado::sql::rewriteForSqlite(QStringLiteral("SAVE TRANSACTION Marca")).sql, QStringLiteral("SAVEPOINT Marca"));
+    EXPECT_EQ(ado::sql::rewriteForSqlite(QStringLiteral("rollback tran Marca")).sql,
+              QStringLiteral("ROLLBACK TO SAVEPOINT Marca"));
+    cnn->BeginTrans();
+    cnn->Execute(QStringLiteral("DELETE FROM u"));
+    cnn->Execute(QStringLiteral("SAVE TRANSACTION Marca"));
+    cnn->Execute(QStringLiteral("INSERT INTO u (a, y) VALUES (8, 8)"));
+    cnn->Execute(QStringLiteral("ROLLBACK TRANSACTION Marca"));
+    EXPECT_EQ(value(QStringLiteral("SELECT @@TRANCOUNT")).toLong(), 1);
+    cnn->Execute(QStringLiteral("INSERT INTO u (a, y) VALUES (9, 9)"));
+    cnn->CommitTrans();
+    EXPECT_EQ(value(QStringLiteral("SELECT SUM(a) FROM u")).toLong(), 9) << "the delete and the later insert kept";
+}
+
 }  // namespace
 
 namespace {
