@@ -69,7 +69,11 @@ int Estacion(const QString& carpeta, int vueltas) {
     CajasContadas cajas;
     ui::DialogsGuard guarda(&cajas);
     DB_Dll& db = testdb::openMain(QStringLiteral("DEMO"));
-    if (!db.gOpenFlag) return 2;
+    if (!db.gOpenFlag) {
+        for (int i = 0; i < db.gCnn->Errors().Count(); ++i)
+            std::fprintf(stderr, "apertura %s\n", qPrintable(db.gCnn->Errors()(i).Description));
+        return 2;
+    }
     ModGlobal::gUsuarioLogeado = QStringLiteral("DEMO");
     ModGlobal::gUNegocio = QStringLiteral("   1");
 

@@ -11,7 +11,6 @@
 #include <QHash>
 #include <QSet>
 
-#include <limits>
 #include <optional>
 #include <utility>
 
@@ -67,6 +66,26 @@ ColumnInfo columnFromDecl(const QString& name, const char* decl) {
     else set(adVarChar, 255);
     return c;
 }
+
+// Waiting for a file that another station holds. The library's own wait
+// looks again at growing intervals, up to 100 ms apart; between the commits
+// of stations that write without pause the file is free to others only for
+// moments, which such a wait keeps missing (a station could not even open
+// while two others wrote). This one looks again every millisecond, until its
+// limit.
+struct BusyWait {
+    qint64 limitMs = 30000;  // negative: without a limit
+    QElapsedTimer since;
+
+    static int handler(void* self, int count) {
+        auto* w = static_cast<BusyWait*>(self);
+        if (count == 0) w->since.start();
+        if (w->limitMs >= 0 && w->since.elapsed() >= w->limitMs) return 0;
+        sqlite3_sleep(1);
+        return 1;
+    }
+    void install(sqlite3* db) { sqlite3_busy_handler(db, &BusyWait::handler, this); }
+};
 
 // A statement's text as the library is handed it, with its length. The
 // library's reader ends a statement at a NUL character whatever length it is
@@ -239,8 +258,9 @@ QString writtenTable(const QString& statement);
 
 class SqliteEngine final : public Engine {
 public:
-    SqliteEngine(sqlite3* db, QString path, QString name)
-        : db_(db), path_(std::move(path)), name_(std::move(name)), schema_(std::make_unique<SchemaCache>(db)) {
+    SqliteEngine(sqlite3* db, std::unique_ptr<BusyWait> busy, QString path, QString name)
+        : db_(db), busy_(std::move(busy)), path_(std::move(path)), name_(std::move(name)),
+          schema_(std::make_unique<SchemaCache>(db)) {
         sqlite3_progress_handler(db_, 1000, &SqliteEngine::progress, this);
         sqlite3_create_function_v2(db_, "SRV_TRANCOUNT", 0, SQLITE_UTF8, this, &SqliteEngine::tranCount, nullptr, nullptr, nullptr);
     }
@@ -402,7 +422,10 @@ public:
                              kSource));
         return false;
     }
-    void setCommandTimeout(int seconds) override { timeoutMs_ = qint64(seconds) * 1000; sqlite3_busy_timeout(db_, seconds > 0 ? seconds * 1000 : 60000); }
+    void setCommandTimeout(int seconds) override {
+        timeoutMs_ = qint64(seconds) * 1000;
+        busy_->limitMs = seconds > 0 ? qint64(seconds) * 1000 : 60000;
+    }
     bool setIsolationLevel(int level, ErrorCollection&) override {
         sqlite3_exec(db_, level == adXactReadUncommitted ? "PRAGMA read_uncommitted = 1" : "PRAGMA read_uncommitted = 0",
                      nullptr, nullptr, nullptr);
@@ -892,6 +915,7 @@ private:
     }
 
     sqlite3* db_;
+    std::unique_ptr<BusyWait> busy_;  // the connection's wait for a busy file
     QString path_;
     QString name_;
     qint64 timeoutMs_ = 30000;
@@ -1000,7 +1024,9 @@ std::unique_ptr<Engine> openSqliteEngine(const QString& path, bool fileDatabase,
     // limit), and a file still busy then is a time-out, never a missing
     // database. A file that is not a database fails here rather than at the
     // first statement.
-    sqlite3_busy_timeout(db, connectTimeout > 0 ? connectTimeout * 1000 : std::numeric_limits<int>::max());
+    auto busy = std::make_unique<BusyWait>();
+    busy->limitMs = connectTimeout > 0 ? qint64(connectTimeout) * 1000 : -1;
+    busy->install(db);
     if (const int first = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
         first != SQLITE_OK) {
         const QString m = QString::fromUtf8(sqlite3_errmsg(db));
@@ -1019,8 +1045,8 @@ std::unique_ptr<Engine> openSqliteEngine(const QString& path, bool fileDatabase,
     }
     RegisterSqliteExtensions(db);
     sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
-    sqlite3_busy_timeout(db, 30000);  // the command time-out's default until the connection sets its own
-    return std::make_unique<SqliteEngine>(db, fi.absoluteFilePath(), databaseName);
+    busy->limitMs = 30000;  // the command time-out's default until the connection sets its own
+    return std::make_unique<SqliteEngine>(db, std::move(busy), fi.absoluteFilePath(), databaseName);
 }
 
 }  // namespace ado

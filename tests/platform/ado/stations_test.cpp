@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <future>
 #include <thread>
 
@@ -128,6 +129,41 @@ TEST_F(Stations, WriteTransactionsWaitForEachOther) {
         EXPECT_GE(t.elapsed(), 300) << "A waited for B";
         EXPECT_EQ(count(a), 2);
     }
+}
+
+// Two stations write without pause; a third opens and writes meanwhile,
+// again and again, each time well within its time-outs.
+TEST_F(Stations, AStationGetsItsTurnWhileOthersWriteWithoutPause) {
+    std::atomic<bool> stop = false;
+    std::atomic<int> written = 0;
+    const auto writer = [&] {
+        ado::ConnectionPtr w = station();
+        while (!stop) {
+            w->BeginTrans();
+            w->Execute(QStringLiteral("INSERT INTO Numeros (Estacion) VALUES ('W')"));
+            w->CommitTrans();
+            ++written;
+        }
+    };
+    auto w1 = std::async(std::launch::async, writer), w2 = std::async(std::launch::async, writer);
+    while (written < 20) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    int failures = 0;
+    for (int i = 0; i < 10; ++i) {
+        const auto e = errorOf([&] {
+            ado::ConnectionPtr a = station(1);
+            a->setCommandTimeout(1);
+            a->BeginTrans();
+            a->Execute(QStringLiteral("INSERT INTO Numeros (Estacion) VALUES ('A')"));
+            a->CommitTrans();
+        });
+        if (e.Number != 0) ++failures;
+    }
+    stop = true;
+    EXPECT_EQ(errorOf([&] { w1.get(); }).Number, 0);
+    EXPECT_EQ(errorOf([&] { w2.get(); }).Number, 0);
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(firstValue(station(), QStringLiteral("SELECT COUNT(*) FROM Numeros WHERE Estacion = 'A'")).toLong(),
+              10 - failures);
 }
 
 // Reads outside a transaction never wait for a station's open write
