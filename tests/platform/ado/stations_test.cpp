@@ -146,7 +146,9 @@ TEST_F(Stations, AStationGetsItsTurnWhileOthersWriteWithoutPause) {
         }
     };
     auto w1 = std::async(std::launch::async, writer), w2 = std::async(std::launch::async, writer);
-    while (written < 20) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    QElapsedTimer started;
+    started.start();
+    while (written < 20 && started.elapsed() < 10000) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     int failures = 0;
     for (int i = 0; i < 5; ++i) {
         const auto e = errorOf([&] {
