@@ -124,7 +124,7 @@ void Connection::Open(const QString& connectionString, const QString& userId, co
     } else if (provider.startsWith(u"MICROSOFT.JET.OLEDB") || provider.startsWith(u"MICROSOFT.ACE.OLEDB")) {
         // the local database file of this platform
         const QString path = firstOf(parts, {"DATA SOURCE", "DBQ"});
-        engine_ = openSqliteEngine(path, true, QFileInfo(path).completeBaseName(), errors_);
+        engine_ = openSqliteEngine(path, true, QFileInfo(path).completeBaseName(), timeout, errors_);
     } else if (provider.startsWith(u"ORAOLEDB") || provider.startsWith(u"MSDAORA")) {
         const QString dsn = firstOf(parts, {"DATA SOURCE"});
         if (dsn.trimmed().isEmpty()) {
@@ -144,7 +144,7 @@ void Connection::Open(const QString& connectionString, const QString& userId, co
         const QString pass = password.isEmpty() ? firstOf(parts, {"PWD", "PASSWORD"}) : password;
         if (server.compare(u"(sqlite)", Qt::CaseInsensitive) == 0) {
             const QString path = QDir(legacy::App().path).filePath(database + QStringLiteral(".sqlite"));
-            engine_ = openSqliteEngine(path, false, database, errors_);
+            engine_ = openSqliteEngine(path, false, database, timeout, errors_);
         } else {
             QString host = server;
             QString port;

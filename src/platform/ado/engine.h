@@ -147,9 +147,10 @@ bool isoToDate(const QString& text, legacy::Date& out);
 // The Date as 'yyyy-mm-dd hh:mm:ss'.
 QString dateToIso(legacy::Date d);
 
-// Engines.
+// Engines. `connectTimeout` (seconds, 0 without a limit): how long opening
+// waits for a file that another connection holds.
 std::unique_ptr<Engine> openSqliteEngine(const QString& path, bool fileDatabase, const QString& databaseName,
-                                         ErrorCollection& errors);
+                                         int connectTimeout, ErrorCollection& errors);
 // The ODBC driver for SQL Server: "FreeTDS" when registered, else its library.
 QString freeTdsDriver();
 std::unique_ptr<Engine> openOdbcEngine(const QString& odbcString, int loginTimeout, bool sqlServer,

@@ -67,6 +67,56 @@ ColumnInfo columnFromDecl(const QString& name, const char* decl) {
     return c;
 }
 
+// Waiting for a file that another station holds. The library's own wait
+// looks again at growing intervals, up to 100 ms apart; between the commits
+// of stations that write without pause the file is free to others only for
+// moments, which such a wait keeps missing (a station could not even open
+// while two others wrote). This one looks again every millisecond, until its
+// limit.
+struct BusyWait {
+    qint64 limitMs = 30000;  // negative: without a limit
+    QElapsedTimer since;
+
+    static int handler(void* self, int count) {
+        auto* w = static_cast<BusyWait*>(self);
+        if (count == 0) w->since.start();
+        if (w->limitMs >= 0 && w->since.elapsed() >= w->limitMs) return 0;
+        sqlite3_sleep(1);
+        return 1;
+    }
+    void install(sqlite3* db) { sqlite3_busy_handler(db, &BusyWait::handler, this); }
+};
+
+// A statement's text as the library is handed it, with its length. The
+// library's reader ends a statement at a NUL character whatever length it is
+// given, so a NUL inside a text literal (a typed text may hold one) goes in
+// as char(0) joined to the rest of the literal.
+QByteArray engineText(const QString& statement) {
+    const QChar nul(0);
+    if (!statement.contains(nul)) return statement.toUtf8();
+    QString out;
+    out.reserve(statement.size() + 32);
+    qsizetype copied = 0;
+    sql::Lexer lexer(statement);
+    sql::Lexeme l;
+    while (lexer.next(l)) {
+        if (l.kind != sql::TokKind::String) continue;
+        QStringView literal = QStringView(statement).mid(l.pos, l.len);
+        if (!literal.contains(nul)) continue;
+        out += QStringView(statement).mid(copied, l.pos - copied);
+        if (literal.startsWith(u'N') || literal.startsWith(u'n')) literal = literal.mid(1);
+        out += u'(';
+        for (const QChar c : literal) {
+            if (c == nul) out += QLatin1String("'||char(0)||'");
+            else out += c;
+        }
+        out += u')';
+        copied = l.pos + l.len;
+    }
+    out += QStringView(statement).mid(copied);
+    return out.toUtf8();
+}
+
 QString textOf(sqlite3_stmt* st, int i) {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
     return p ? QString::fromUtf8(p, sqlite3_column_bytes(st, i)) : QString();
@@ -208,8 +258,9 @@ QString writtenTable(const QString& statement);
 
 class SqliteEngine final : public Engine {
 public:
-    SqliteEngine(sqlite3* db, QString path, QString name)
-        : db_(db), path_(std::move(path)), name_(std::move(name)), schema_(std::make_unique<SchemaCache>(db)) {
+    SqliteEngine(sqlite3* db, std::unique_ptr<BusyWait> busy, QString path, QString name)
+        : db_(db), busy_(std::move(busy)), path_(std::move(path)), name_(std::move(name)),
+          schema_(std::make_unique<SchemaCache>(db)) {
         sqlite3_progress_handler(db_, 1000, &SqliteEngine::progress, this);
         sqlite3_create_function_v2(db_, "SRV_TRANCOUNT", 0, SQLITE_UTF8, this, &SqliteEngine::tranCount, nullptr, nullptr, nullptr);
     }
@@ -371,7 +422,10 @@ public:
                              kSource));
         return false;
     }
-    void setCommandTimeout(int seconds) override { timeoutMs_ = qint64(seconds) * 1000; sqlite3_busy_timeout(db_, seconds > 0 ? seconds * 1000 : 60000); }
+    void setCommandTimeout(int seconds) override {
+        timeoutMs_ = qint64(seconds) * 1000;
+        busy_->limitMs = seconds > 0 ? qint64(seconds) * 1000 : 60000;
+    }
     bool setIsolationLevel(int level, ErrorCollection&) override {
         sqlite3_exec(db_, level == adXactReadUncommitted ? "PRAGMA read_uncommitted = 1" : "PRAGMA read_uncommitted = 0",
                      nullptr, nullptr, nullptr);
@@ -487,7 +541,7 @@ private:
     sqlite3_stmt* prepare(const QString& text, ErrorCollection& errors) {
         auto it = stmts_.constFind(text);
         if (it != stmts_.constEnd()) return *it;
-        const QByteArray u = text.toUtf8();
+        const QByteArray u = engineText(text);
         sqlite3_stmt* st = nullptr;
         const char* tail = nullptr;
         const int rc = sqlite3_prepare_v3(db_, u.constData(), int(u.size()), SQLITE_PREPARE_PERSISTENT, &st, &tail);
@@ -506,12 +560,23 @@ private:
 
     // Transactions nest as on the server: an inner BEGIN and COMMIT only count,
     // the outermost COMMIT commits, any ROLLBACK undoes everything.
+    //
+    // Several stations write to one file. A transaction takes the file's
+    // write lock when it begins (waiting for another station's transaction
+    // up to the command time-out): one that only took it at its first write,
+    // after reading, would be refused at once whenever another station
+    // writes, since the library cannot wait there without risking that both
+    // wait for each other. Reads outside a transaction take no write lock and
+    // go on while another station writes. The file keeps its rollback
+    // journal: a write-ahead log would let readers run during a commit too,
+    // but it needs memory shared by every connection of the file, which the
+    // stations that open it from a shared program folder do not have.
     bool transaction(sql::StmtKind kind, ErrorCollection& errors) {
         if (sqlite3_get_autocommit(db_)) level_ = 0;
         versionReadInTransaction_ = false;
         switch (kind) {
         case sql::StmtKind::Begin:
-            if (level_ == 0 && !plain("BEGIN", errors)) return false;
+            if (level_ == 0 && !plain("BEGIN IMMEDIATE", errors)) return false;
             ++level_;
             return true;
         case sql::StmtKind::Commit:
@@ -546,10 +611,12 @@ private:
 
     bool plain(const char* sqlText, ErrorCollection& errors) {
         char* msg = nullptr;
-        if (sqlite3_exec(db_, sqlText, nullptr, nullptr, &msg) != SQLITE_OK) {
+        if (const int rc = sqlite3_exec(db_, sqlText, nullptr, nullptr, &msg); rc != SQLITE_OK) {
             const QString m = QString::fromUtf8(msg ? msg : "");
             sqlite3_free(msg);
-            errors.add(makeError(Failure::Generic, m, kSource, sqlite3_extended_errcode(db_)));
+            // a file still held by another station after the wait is a time-out
+            if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) addError(errors, rc);
+            else errors.add(makeError(Failure::Generic, m, kSource, sqlite3_extended_errcode(db_)));
             return false;
         }
         return true;
@@ -677,7 +744,7 @@ private:
         if (!shape.usable) return false;
         if (!shape.written.isEmpty() && !guarded_.contains(shape.written)) guardLengths(shape.rw.sql);
         if (!shape.st) {
-            const QByteArray u = shape.rw.sql.toUtf8();
+            const QByteArray u = engineText(shape.rw.sql);
             const int rc = sqlite3_prepare_v3(db_, u.constData(), int(u.size()), SQLITE_PREPARE_PERSISTENT, &shape.st, nullptr);
             if (rc != SQLITE_OK || !shape.st) {
                 addError(errors, rc);
@@ -848,6 +915,7 @@ private:
     }
 
     sqlite3* db_;
+    std::unique_ptr<BusyWait> busy_;  // the connection's wait for a busy file
     QString path_;
     QString name_;
     qint64 timeoutMs_ = 30000;
@@ -928,7 +996,7 @@ QString writtenTable(const QString& statement) {
 }  // namespace
 
 std::unique_ptr<Engine> openSqliteEngine(const QString& path, bool fileDatabase, const QString& databaseName,
-                                         ErrorCollection& errors) {
+                                         int connectTimeout, ErrorCollection& errors) {
     const QFileInfo fi(path);
     if (!fi.isFile()) {
         // never create a database by opening it
@@ -951,17 +1019,34 @@ std::unique_ptr<Engine> openSqliteEngine(const QString& path, bool fileDatabase,
         errors.add(makeError(fileDatabase ? Failure::MissingFile : Failure::MissingDatabase, m, kSource));
         return nullptr;
     }
-    // A file that is not a database fails here rather than at the first statement.
-    if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    // Another station may hold the file while it writes: the first look at
+    // it waits for the file up to the connection's time-out (0: without a
+    // limit), and a file still busy then is a time-out, never a missing
+    // database. A file that is not a database fails here rather than at the
+    // first statement.
+    auto busy = std::make_unique<BusyWait>();
+    busy->limitMs = connectTimeout > 0 ? qint64(connectTimeout) * 1000 : -1;
+    busy->install(db);
+    if (const int first = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+        first != SQLITE_OK) {
         const QString m = QString::fromUtf8(sqlite3_errmsg(db));
         sqlite3_close_v2(db);
-        errors.add(makeError(fileDatabase ? Failure::MissingFile : Failure::MissingDatabase, m, kSource));
+        if ((first & 0xff) == SQLITE_BUSY || (first & 0xff) == SQLITE_LOCKED)
+            errors.add(makeError(Failure::Timeout,
+                                 QStringLiteral("Tiempo de espera agotado: la base de datos '%1' sigue ocupada por otra "
+                                                "estación después de %2 segundos (%3).")
+                                     .arg(databaseName)
+                                     .arg(connectTimeout)
+                                     .arg(m),
+                                 kSource));
+        else
+            errors.add(makeError(fileDatabase ? Failure::MissingFile : Failure::MissingDatabase, m, kSource));
         return nullptr;
     }
     RegisterSqliteExtensions(db);
     sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
-    sqlite3_busy_timeout(db, 30000);
-    return std::make_unique<SqliteEngine>(db, fi.absoluteFilePath(), databaseName);
+    busy->limitMs = 30000;  // the command time-out's default until the connection sets its own
+    return std::make_unique<SqliteEngine>(db, std::move(busy), fi.absoluteFilePath(), databaseName);
 }
 
 }  // namespace ado

@@ -1,0 +1,224 @@
+// Several stations on one database file of the embedded engine: each station
+// a connection of its own, on a thread of its own where two must run at once.
+#include "ado_test_util.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <thread>
+
+using namespace adotest;
+
+namespace {
+
+const QString kNul(QChar(0));
+
+class Stations : public ::testing::Test {
+protected:
+    void SetUp() override {
+        createDatabase(folder.file(QStringLiteral("PRUEBA.sqlite")),
+                       QStringLiteral("CREATE TABLE Numeros (Id INTEGER PRIMARY KEY, Estacion VARCHAR(10) COLLATE %1);")
+                           .arg(QString::fromLatin1(ado::kTextCollation)),
+                       true);
+    }
+
+    ado::ConnectionPtr station(int connectTimeout = 5) {
+        auto cnn = std::make_shared<ado::Connection>();
+        cnn->Open(QStringLiteral("PROVIDER=SQLOLEDB;Server=(sqlite);Database=PRUEBA;UId=a;Pwd=a;Connect Timeout=%1;")
+                      .arg(connectTimeout));
+        return cnn;
+    }
+
+    int count(const ado::ConnectionPtr& cnn) {
+        return firstValue(cnn, QStringLiteral("SELECT COUNT(*) FROM Numeros")).toLong();
+    }
+
+    // The file opened straight through the library, as another program would.
+    sqlite3* raw() {
+        sqlite3* db = nullptr;
+        sqlite3_open(folder.file(QStringLiteral("PRUEBA.sqlite")).toUtf8().constData(), &db);
+        return db;
+    }
+
+    ProgramFolder folder;
+};
+
+// Another program writes with the whole file locked for `holdMs`; the
+// station opens meanwhile with its connection time-out.
+TEST_F(Stations, OpeningWaitsForABusyFileUpToTheConnectionTimeout) {
+    struct Case {
+        int holdMs;
+        int connectTimeout;
+        bool opens;
+    };
+    for (const Case c : {Case{500, 5, true}, Case{2000, 1, false}}) {
+        SCOPED_TRACE(c.holdMs);
+        sqlite3* other = raw();
+        ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE; INSERT INTO Numeros (Estacion) VALUES ('X')", nullptr, nullptr,
+                               nullptr),
+                  SQLITE_OK);
+        std::thread release([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(c.holdMs));
+            sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+        });
+        QElapsedTimer t;
+        t.start();
+        ado::ConnectionPtr cnn = std::make_shared<ado::Connection>();
+        const auto e = errorOf([&] {
+            cnn->Open(QStringLiteral("PROVIDER=SQLOLEDB;Server=(sqlite);Database=PRUEBA;Connect Timeout=%1;")
+                          .arg(c.connectTimeout));
+        });
+        const qint64 waited = t.elapsed();
+        release.join();
+        sqlite3_close(other);
+        if (c.opens) {
+            EXPECT_EQ(e.Number, 0) << e.Description.toStdString();
+            EXPECT_GE(waited, 400);
+            if (e.Number == 0) EXPECT_EQ(count(cnn), 1);
+        } else {
+            // a time-out, never a missing or damaged database
+            EXPECT_EQ(e.Number, ado::kErrTimeout) << e.Description.toStdString();
+            EXPECT_GE(waited, 900);
+            EXPECT_LT(waited, 1900);
+            ASSERT_EQ(cnn->Errors().Count(), 1);
+            EXPECT_NE(cnn->Errors()(0).NativeError, ado::kNativeCannotOpenDatabase);
+            EXPECT_EQ(cnn->State(), ado::adStateClosed);
+        }
+    }
+}
+
+// Station B holds a write transaction for a while; station A reads, then
+// writes, inside a transaction of its own: A waits for B instead of failing
+// at its first write, whether it began through the member or in batch text.
+TEST_F(Stations, WriteTransactionsWaitForEachOther) {
+    const std::vector<std::function<void(ado::Connection&)>> ways = {
+        [](ado::Connection& a) {
+            a.BeginTrans();
+            a.Execute(QStringLiteral("SELECT COUNT(*) FROM Numeros"));
+            a.Execute(QStringLiteral("INSERT INTO Numeros (Estacion) VALUES ('A')"));
+            a.CommitTrans();
+        },
+        [](ado::Connection& a) {
+            a.Execute(QStringLiteral("BEGIN TRANSACTION\rSELECT COUNT(*) FROM Numeros\r"
+                                     "INSERT INTO Numeros (Estacion) VALUES ('A')\rCOMMIT TRANSACTION"));
+        },
+    };
+    for (size_t w = 0; w < ways.size(); ++w) {
+        SCOPED_TRACE(w);
+        ado::ConnectionPtr a = station(), b = station();
+        a->Execute(QStringLiteral("DELETE FROM Numeros"));
+        std::promise<void> written;
+        std::future<void> bWrote = written.get_future();
+        auto bDone = std::async(std::launch::async, [&] {
+            b->BeginTrans();
+            b->Execute(QStringLiteral("INSERT INTO Numeros (Estacion) VALUES ('B')"));
+            written.set_value();
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            return errorOf([&] { b->CommitTrans(); });
+        });
+        bWrote.wait();
+        QElapsedTimer t;
+        t.start();
+        const auto e = errorOf([&] { ways[w](*a); });
+        if (e.Number != 0) errorOf([&] { a->RollbackTrans(); });  // frees B
+        EXPECT_EQ(e.Number, 0) << e.Description.toStdString();
+        EXPECT_EQ(bDone.get().Number, 0);
+        EXPECT_GE(t.elapsed(), 300) << "A waited for B";
+        EXPECT_EQ(count(a), 2);
+    }
+}
+
+// Two stations write without pause; a third opens and writes meanwhile,
+// again and again, each time within its time-outs.
+TEST_F(Stations, AStationGetsItsTurnWhileOthersWriteWithoutPause) {
+    std::atomic<bool> stop = false;
+    std::atomic<int> written = 0;
+    const auto writer = [&] {
+        ado::ConnectionPtr w = station();
+        while (!stop) {
+            w->BeginTrans();
+            w->Execute(QStringLiteral("INSERT INTO Numeros (Estacion) VALUES ('W')"));
+            w->CommitTrans();
+            ++written;
+        }
+    };
+    auto w1 = std::async(std::launch::async, writer), w2 = std::async(std::launch::async, writer);
+    QElapsedTimer started;
+    started.start();
+    while (written < 20 && started.elapsed() < 10000) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    int failures = 0;
+    for (int i = 0; i < 5; ++i) {
+        const auto e = errorOf([&] {
+            ado::ConnectionPtr a = station(5);
+            a->setCommandTimeout(5);
+            a->BeginTrans();
+            a->Execute(QStringLiteral("INSERT INTO Numeros (Estacion) VALUES ('A')"));
+            a->CommitTrans();
+        });
+        if (e.Number != 0) ++failures;
+    }
+    stop = true;
+    EXPECT_EQ(errorOf([&] { w1.get(); }).Number, 0);
+    EXPECT_EQ(errorOf([&] { w2.get(); }).Number, 0);
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(firstValue(station(), QStringLiteral("SELECT COUNT(*) FROM Numeros WHERE Estacion = 'A'")).toLong(),
+              5 - failures);
+}
+
+// Reads outside a transaction never wait for a station's open write
+// transaction (they see the rows as they were), and the file keeps its
+// rollback journal.
+TEST_F(Stations, ReadsGoOnWhileAnotherStationWrites) {
+    ado::ConnectionPtr a = station(), b = station();
+    a->setCommandTimeout(2);
+    b->BeginTrans();
+    b->Execute(QStringLiteral("INSERT INTO Numeros (Estacion) VALUES ('B')"));
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(count(a), 0);
+    EXPECT_EQ(firstValue(a, QStringLiteral("SELECT COUNT(*) FROM Numeros WHERE Estacion = 'B'")).toLong(), 0);
+    EXPECT_LT(t.elapsed(), 1000);
+    b->CommitTrans();
+    EXPECT_EQ(count(a), 1);
+
+    sqlite3* db = raw();
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &st, nullptr);
+    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)), "delete");
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+}
+
+// A typed text holding a NUL character, written and searched for: as
+// written the first time, through the prepared shape of its statement after.
+TEST_F(Stations, TextWithANulCharacterIsAnOrdinaryValue) {
+    ado::ConnectionPtr cnn = station();
+    const auto e = errorOf([&] {
+    const QString value = QStringLiteral("a") + kNul + QStringLiteral("b'c");
+    const QString quoted = QString(value).replace(u'\'', QStringLiteral("''"));
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        cnn->Execute(QStringLiteral("INSERT INTO Numeros (Estacion) VALUES ('%1')").arg(quoted));
+        EXPECT_EQ(firstValue(cnn, QStringLiteral("SELECT COUNT(*) FROM Numeros WHERE Estacion = '%1'").arg(quoted)).toLong(),
+                  round + 1);
+        EXPECT_EQ(firstValue(cnn, QStringLiteral("SELECT COUNT(*) FROM Numeros WHERE Estacion LIKE N'%%1%' AND Id > %2")
+                                       .arg(kNul)
+                                       .arg(round))
+                      .toLong(),
+                  1);
+    }
+    EXPECT_EQ(firstValue(cnn, QStringLiteral("SELECT MAX(Estacion) FROM Numeros")).toString(), value);
+    // a batch with the text in an IF guard and its block
+    cnn->Execute(QStringLiteral("IF EXISTS (SELECT * FROM Numeros WHERE Estacion = '%1') BEGIN\r"
+                                "DELETE FROM Numeros WHERE Estacion = '%1'\rEND")
+                     .arg(quoted));
+    EXPECT_EQ(count(cnn), 0);
+    });
+    EXPECT_EQ(e.Number, 0) << e.Description.toStdString();
+}
+
+}  // namespace

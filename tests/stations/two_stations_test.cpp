@@ -1,0 +1,223 @@
+// Two stations, each a process of its own, write stock vouchers on one copy
+// of the demo database at the same time, as the suite's voucher windows do:
+// in one transaction, the next number of the book, the stock rows, and the
+// book moved on. The program runs itself as each station:
+//   test_stations --estacion <folder> <name> <vouchers>
+// A station prints one line "intentos=N errores=E cajas=B" and every box it
+// was shown on its error output. VORDANE_ESTACIONES_VUELTAS sets the number
+// of vouchers per station for a longer run.
+#include "core/modglobal.h"
+#include "db/db_dll.h"
+#include "numbering/ast.h"
+#include "numbering/stock.h"
+#include "platform/kapores2/funciones.h"
+#include "platform/legacy/program.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/msflexgrid.h"
+#include "platform/ui/scripted.h"
+#include "support/conexion_principal.h"
+#include "support/testdb.h"
+#include "support/testutil.h"
+#include "voucher/clscmncptes.h"
+#include "voucher/grids/frmmvventas.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+const QString kTipo = QStringLiteral("AJP ");
+const QString kArticulo = kapores2::Funciones::RellenaCodigo(QStringLiteral("EST1"), 25);
+
+// Every box a station is shown is counted and left at once (the error
+// dialog's Abort, any other box's default button).
+class CajasContadas : public ui::Dialogs {
+public:
+    int msgBox(const QString& prompt, int style, const QString& title) override {
+        ++cajas;
+        std::fprintf(stderr, "caja [%s] %s\n", qPrintable(title), qPrintable(QString(prompt).simplified()));
+        return (style & 0xF) == ui::vbAbortRetryIgnore ? int(ui::vbAbort) : ui::msgBoxDefaultAnswer(style);
+    }
+    QString inputBox(const QString& prompt, const QString& title, const QString&) override {
+        msgBox(prompt, ui::vbOKOnly, title);
+        return {};
+    }
+    QString openFile(const ui::OpenFileRequest& r) override {
+        msgBox(r.title, ui::vbOKOnly, {});
+        return {};
+    }
+    void showModal(QWidget* w) override { msgBox(w->objectName(), ui::vbOKOnly, {}); }
+    void doEvents() override {}
+    void wait(int) override {}
+    void sendTab(QWidget*) override {}
+    int cajas = 0;
+};
+
+// One station: `vueltas` stock vouchers of the type, one grid line each.
+int Estacion(const QString& carpeta, int vueltas) {
+    testutil::testApp();
+    legacy::ProgramInfo info = legacy::App();
+    info.path = carpeta;
+    info.exeName = QStringLiteral("vordane");
+    legacy::setApp(info);
+    CajasContadas cajas;
+    ui::DialogsGuard guarda(&cajas);
+    DB_Dll& db = testdb::openMain(QStringLiteral("DEMO"));
+    if (!db.gOpenFlag) {
+        for (int i = 0; i < db.gCnn->Errors().Count(); ++i)
+            std::fprintf(stderr, "apertura %s\n", qPrintable(db.gCnn->Errors()(i).Description));
+        return 2;
+    }
+    ModGlobal::gUsuarioLogeado = QStringLiteral("DEMO");
+    ModGlobal::gUNegocio = QStringLiteral("   1");
+
+    ClsCmnCptes cls;
+    FrmMvVentas ventana;
+    QLineEdit cajasGrilla[3];
+    cls.InicializaGrids(ventana.MSFlexGrid1, ventana.MSFlexGrid2, ventana.MSFlexGrid3, &cajasGrilla[0],
+                        &cajasGrilla[1], &cajasGrilla[2], &ventana, kTipo);
+    ui::MSFlexGrid& grilla = *ventana.MSFlexGrid2;
+    grilla.setRows(3);
+    grilla.setTextMatrix(1, 0, kArticulo);
+    grilla.setTextMatrix(1, 8, QStringLiteral("1"));
+
+    int errores = 0;
+    for (int i = 0; i < vueltas; ++i) {
+        try {
+            db.gCnn->BeginTrans();
+            QString sucursal, letra;
+            const QString id = Stock::AsignarNumeroComprobante(kTipo, sucursal, letra).toString();
+            QString fecha = QStringLiteral("05/11/2026"), deposito = QStringLiteral("1"), destino, motivo, tcOrigen,
+                    origen, cuenta, sql, tecnico = QStringLiteral("NULL"), loteFijo, aduana, loteOrigen, vendedor,
+                    moneda = QStringLiteral("1");
+            bool hayError = false;
+            cls.ActualizaStock(grilla, kTipo, id, QStringLiteral("0"), fecha, deposito, destino, motivo, tcOrigen,
+                               origen, false, cuenta, false, sql, hayError, tecnico, loteFijo, aduana, loteOrigen, 0,
+                               false, vendedor, 0, moneda, legacy::Currency(1));
+            QString letraLibro = id.mid(12, 1), libro;
+            ast::ActualizaNumeracionComprobante(kTipo, QStringLiteral("STOCK"), id.mid(0, 4),
+                                                QStringLiteral(" ") + QString::number(id.mid(4, 8).toLongLong() + 1),
+                                                letraLibro, true, libro, false, false);
+            if (!libro.trimmed().isEmpty()) db.gCnn->Execute(libro);
+            if (hayError) throw legacy::VbError(1, QStringLiteral("stock"));
+            db.gCnn->CommitTrans();
+        } catch (const legacy::VbError& e) {
+            ++errores;
+            std::fprintf(stderr, "error %ld %s\n", long(e.Number), qPrintable(e.Description));
+            try {
+                db.gCnn->RollbackTrans();
+            } catch (const legacy::VbError&) {
+            }
+        }
+    }
+    std::printf("intentos=%d errores=%d cajas=%d\n", vueltas, errores, cajas.cajas);
+    return 0;
+}
+
+class DosEstaciones : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testutil::testApp();
+        guardado_ = legacy::App();
+        legacy::ProgramInfo info = guardado_;
+        info.path = carpeta_.path();
+        legacy::setApp(info);
+        testdb::createDatabase(carpeta_.path(), QStringLiteral("DEMO"), true);
+        DB_Dll& db = testdb::openMain(QStringLiteral("DEMO"));
+        const auto ejecuta = [&](const QString& sql) { db.gCnn->Execute(sql); };
+        ejecuta(QStringLiteral("DELETE FROM V_TA_CPTE WHERE CODIGO = '%1'").arg(kTipo));
+        ejecuta(QStringLiteral("INSERT INTO V_TA_CPTE (CODIGO, Talonario, Letras, Sistema, ES, X_SUC_DEFAULT, "
+                               "X_NRO_DESDE, X_NRO_HASTA, X_ULTIMO_NRO) VALUES ('%1', 1, 'X', 'STOCK', 'E', 1, 1, "
+                               "99999999, 1)")
+                    .arg(kTipo));
+        ejecuta(QStringLiteral("DELETE FROM V_MV_STOCK WHERE TC = '%1'").arg(kTipo));
+        ejecuta(QStringLiteral("DELETE FROM V_MA_ARTICULOS WHERE IDARTICULO = '%1'").arg(kArticulo));
+        ejecuta(QStringLiteral("INSERT INTO V_MA_ARTICULOS (IDARTICULO, DESCRIPCION, IDUNIDAD, Costo) VALUES ('%1', "
+                               "'Estaciones', 'UN  ', 1)")
+                    .arg(kArticulo));
+        for (const auto& [clave, valor] : {std::pair{"DescargaInsumosProduccion", "NO"}, std::pair{"ConfirmaUDEquiv", "NO"},
+                                           std::pair{"MotivoStockDefault", "   1"}, std::pair{"AsientosXStock", "NO"}}) {
+            ejecuta(QStringLiteral("DELETE FROM TA_CONFIGURACION WHERE Clave = '%1'").arg(clave));
+            ejecuta(QStringLiteral("INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor) VALUES ('%1', 'DATOS', '%2')")
+                        .arg(clave, valor));
+        }
+        ModGlobal::ResetDatabaseObjects();
+    }
+    void TearDown() override {
+        ModGlobal::ResetDatabaseObjects();
+        legacy::setApp(guardado_);
+    }
+
+    QStringList Filas(const QString& sql) {
+        DB_Dll& db = testdb::openMain(QStringLiteral("DEMO"));
+        QStringList filas;
+        auto rs = db.gCnn->Execute(sql);
+        for (; !rs->Eof(); rs->MoveNext()) filas << rs->Fields(0).Value().toString();
+        ModGlobal::ResetDatabaseObjects();
+        return filas;
+    }
+
+    testdb::TempFolder carpeta_;
+    legacy::ProgramInfo guardado_;
+};
+
+TEST_F(DosEstaciones, StockVouchersInATransactionNeverCollide) {
+    const int vueltas = qEnvironmentVariableIntValue("VORDANE_ESTACIONES_VUELTAS") > 0
+                            ? qEnvironmentVariableIntValue("VORDANE_ESTACIONES_VUELTAS")
+                            : 300;
+    const int estaciones = 2;
+    std::vector<std::unique_ptr<QProcess>> procesos;
+    for (int e = 0; e < estaciones; ++e) {
+        auto p = std::make_unique<QProcess>();
+        p->setProgram(QCoreApplication::applicationFilePath());
+        p->setArguments({QStringLiteral("--estacion"), carpeta_.path(), QString::number(vueltas)});
+        p->start();
+        ASSERT_TRUE(p->waitForStarted());
+        procesos.push_back(std::move(p));
+    }
+    int intentos = 0, errores = 0, cajas = 0;
+    for (auto& p : procesos) {
+        ASSERT_TRUE(p->waitForFinished(600000));
+        const QString salida = QString::fromLocal8Bit(p->readAllStandardOutput());
+        const QString avisos = QString::fromLocal8Bit(p->readAllStandardError());
+        const auto m = QRegularExpression(QStringLiteral("intentos=(\\d+) errores=(\\d+) cajas=(\\d+)")).match(salida);
+        ASSERT_TRUE(m.hasMatch()) << salida.toStdString() << avisos.toStdString();
+        intentos += m.captured(1).toInt();
+        errores += m.captured(2).toInt();
+        cajas += m.captured(3).toInt();
+        EXPECT_EQ(m.captured(2).toInt() + m.captured(3).toInt(), 0) << avisos.left(2000).toStdString();
+    }
+    const int filas = Filas(QStringLiteral("SELECT COUNT(*) FROM V_MV_STOCK WHERE TC = '%1'").arg(kTipo)).value(0).toInt();
+    const int repetidos = Filas(QStringLiteral("SELECT COUNT(*) FROM (SELECT IdComprobante FROM V_MV_STOCK WHERE TC = '%1' "
+                                               "GROUP BY IdComprobante HAVING COUNT(*) > 1) d")
+                                    .arg(kTipo))
+                              .value(0)
+                              .toInt();
+    const QString mayor = Filas(QStringLiteral("SELECT MAX(IdComprobante) FROM V_MV_STOCK WHERE TC = '%1'").arg(kTipo)).value(0);
+    const QString libro = Filas(QStringLiteral("SELECT X_ULTIMO_NRO FROM V_TA_CPTE WHERE CODIGO = '%1'").arg(kTipo)).value(0);
+    std::printf("intentos=%d duplicados=%d errores=%d cajas=%d lineas perdidas=%d\n", intentos, repetidos, errores,
+                cajas, intentos - errores - filas);
+    EXPECT_EQ(intentos, estaciones * vueltas);
+    EXPECT_EQ(filas, intentos) << "one stock row per voucher, none lost";
+    EXPECT_EQ(repetidos, 0);
+    // the numbers run from 1 without a gap, and the book stands after the highest
+    EXPECT_EQ(mayor, QStringLiteral("0001%1X").arg(intentos, 8, 10, QLatin1Char('0')));
+    EXPECT_EQ(libro.toLongLong(), intentos + 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--estacion") {
+        QCoreApplication::setApplicationName(QStringLiteral("vordane-estacion"));
+        return Estacion(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
