@@ -609,6 +609,8 @@ void Corrida::ArmaFila()
 
     par(u"TC"_s, memo.tc(TC, codigo4));
     par(u"IdComprobante"_s, TextoSQL(SucNroLetra));
+    // The complement goes in as a number, 0 when blank: pasted as typed, a
+    // blank one or a text would break the statement.
     if (!EsCompras)
         par(u"IdComplemento"_s, memo.complemento(IdComplemento, [](const QString& t) {
                 return Num(Blanco(t) ? QStringLiteral("0") : Trim(t));
