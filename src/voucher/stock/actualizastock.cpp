@@ -62,6 +62,26 @@ QString Cod(const QString& t, int ancho)
     return Funciones::RellenaCodigo(t, ancho);
 }
 
+// A deposit already made a statement literal (between apostrophes) is pasted
+// as it is; any other code is made one, its own apostrophes doubled.
+QString LiteralDeDeposito(const QString& deposito)
+{
+    const bool literal = deposito.size() >= 2 && deposito.startsWith(u'\'') && deposito.endsWith(u'\'');
+    return literal ? deposito : TextoSQL(deposito);
+}
+
+// The number of items of a lot or serial list, blank and repeated ones
+// included ("|L1||L3|" has three).
+long ItemsDe(const QString& lista)
+{
+    QStringView v(lista);
+    if (v.startsWith(u'|'))
+        v = v.mid(1);
+    if (v.endsWith(u'|'))
+        v.chop(1);
+    return v.isEmpty() ? 0 : long(v.count(u'|')) + 1;
+}
+
 bool Bandera(const QString& t)
 {
     return ModGlobal::TextoABooleano(t, true);
@@ -77,6 +97,16 @@ QString TextoDeSecuencia(float secuencia)
 {
     const double v = secuencia;
     return v == std::floor(v) ? QString::number(qint64(v)) : QString::number(v, 'f', 2);
+}
+
+// A voucher id a number book gave: branch of 4 digits, number of 8 and the
+// letter, neither number 0.
+bool EsIdDeTalonario(const QString& id)
+{
+    if (id.size() != 13)
+        return false;
+    bool sucursal = false, numero = false;
+    return id.left(4).toInt(&sucursal) > 0 && sucursal && id.mid(4, 8).toLongLong(&numero) > 0 && numero;
 }
 
 QString PrimerosDe(const QString& t, int n)
@@ -191,8 +221,9 @@ struct Corrida : Argumentos {
     void FallaFila();
     void Descarga();
     void FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, const Stock::LoteCantidad* lote, const QString& idArticulo,
-                      const QString& unidadFila, const QString& codigoInsumo, const QString& textoInsumo,
-                      double cantidadInsumo, bool porPorcentaje, const QString& sucNroLetraConsumo);
+                      const QString& unidadFila, const QString& codigoInsumo, const QString& codigoGuardado,
+                      const QString& textoInsumo, double cantidadInsumo, bool porPorcentaje,
+                      const QString& sucNroLetraConsumo);
     void CierreAsiento();
 };
 
@@ -390,6 +421,11 @@ void Corrida::Renglon()
                 CantItems = ClsCmnCptes::Cuenta_Series_Lotes(Cel(25), Cel(24), PideSerie);
         } else if (Signo == -1) {
             CantItems = ClsCmnCptes::Cuenta_Series_Lotes(Cel(24), QString(), false);
+            // An exit walks every item of its list, each leaving with its own
+            // quantity: counting only the distinct lots would stop before the
+            // items that follow a blank or repeated one.
+            if (CantItems > 0)
+                CantItems = ItemsDe(Cel(24));
         }
     });
     Item = 0;
@@ -509,8 +545,17 @@ bool Corrida::Salida()
         return CantidadItem != 0;
     }
     ItemTexto = ItemDe(24);
-    if (Blanco(ItemTexto))
-        return true;
+    if (Blanco(ItemTexto)) {
+        // No lot and no serial. A row without a list moves its own quantity;
+        // a blank item of a list moves the quantity beside it, and none when
+        // that is 0, never another item's lot or the whole row again.
+        NroLote.clear();
+        NroSerie.clear();
+        if (CantItems == 0)
+            return true;
+        CantidadItem = Doble(ItemDe(25));
+        return CantidadItem != 0;
+    }
     QString lote = ItemTexto, serie;
     Parte(ItemTexto, lote, serie);
     NroLote = Cod(Trim(lote), 25);
@@ -564,6 +609,8 @@ void Corrida::ArmaFila()
 
     par(u"TC"_s, memo.tc(TC, codigo4));
     par(u"IdComprobante"_s, TextoSQL(SucNroLetra));
+    // The complement goes in as a number, 0 when blank: pasted as typed, a
+    // blank one or a text would break the statement.
     if (!EsCompras)
         par(u"IdComplemento"_s, memo.complemento(IdComplemento, [](const QString& t) {
                 return Num(Blanco(t) ? QStringLiteral("0") : Trim(t));
@@ -581,9 +628,7 @@ void Corrida::ArmaFila()
             DepositoFila = Trim(Cel(6));
             if (Blanco(DepositoFila))
                 DepositoFila = IdDeposito;
-            DepositoFila = Cod(DepositoFila, 4);
-            if (!DepositoFila.endsWith(u'\''))
-                DepositoFila = TextoSQL(DepositoFila);
+            DepositoFila = LiteralDeDeposito(Cod(DepositoFila, 4));
             par(u"IdDeposito"_s, DepositoFila);
         }
     } else {
@@ -650,14 +695,20 @@ void Corrida::ArmaFila()
         if ((CantidadItem > 0 || conLoteOSerie) && !otraUnidad) {
             movimiento = CantidadItem;
             PoneCel(77, QString::number(CantidadItem, 'g', 15));
-        } else if (otraUnidad && conLoteOSerie && CantItems > 1) {
-            // The lot quantities are base units: the row quantity is shared
-            // among the items in their proportion, the last taking the rest,
-            // so that the items together move exactly the row quantity.
+        } else if (otraUnidad && CantItems > 1) {
+            // The item quantities are base units: the row quantity is shared
+            // among the items in their proportion, the last one with a
+            // quantity taking the rest, so that the items together move
+            // exactly the row quantity.
             double total = 0;
-            for (long i = 1; i <= CantItems; ++i)
-                total += Doble(ClsCmnCptes::ExtraeSerieLote(Cel(25), i));
-            if (Item >= CantItems || total == 0) {
+            long ultimo = 0;
+            for (long i = 1; i <= CantItems; ++i) {
+                const double q = Doble(ClsCmnCptes::ExtraeSerieLote(Cel(25), i));
+                total += q;
+                if (q != 0)
+                    ultimo = i;
+            }
+            if (Item >= ultimo || total == 0) {
                 movimiento = CantidadFila - repartido;
             } else {
                 movimiento = std::round(CantidadFila * CantidadItem / total * 10000.0) / 10000.0;
@@ -797,16 +848,26 @@ void Corrida::Descarga()
         });
         if (!toma)
             continue;
-        if (consumo.isEmpty())
+        if (consumo.isEmpty()) {
             S([&] {
                 QString sucursal = QStringLiteral("0001"), letra = QStringLiteral("X");
                 consumo = Stock::AsignarNumeroComprobante(QStringLiteral("PE"), sucursal, letra).toString();
             });
+            // No number (a used-up book, told to the operator where it was
+            // asked for): the consumption voucher is not written under an id
+            // that no book gave, and the caller learns the voucher is not
+            // complete.
+            if (!EsIdDeTalonario(consumo)) {
+                HayError = true;
+                throw Sale{};
+            }
+        }
         if (porPorcentaje)
-            FilaDescarga(true, nullptr, nullptr, idArticulo, unidadFila, QString(), QString(), CantidadFila, true,
-                         consumo);
+            FilaDescarga(true, nullptr, nullptr, idArticulo, unidadFila, QString(), QString(), QString(), CantidadFila,
+                         true, consumo);
         for (const Stock::LoteCantidad& insumo : insumos) {
-            QString codigo = ModGlobal::LimpiaTexto(legacy::Variant(insumo.Codigo.texto()));
+            const QString guardado = ModGlobal::LimpiaTexto(legacy::Variant(insumo.Codigo.texto()));
+            QString codigo = guardado;
             if (codigo.isEmpty())
                 continue;
             QString texto;
@@ -828,16 +889,16 @@ void Corrida::Descarga()
             bool conLotes = false;
             S([&] { conLotes = Stock::ArticuloTieneLotes(codigo, IdDeposito, lotes, cantidad); });
             if (!conLotes) {
-                FilaDescarga(false, &insumo, nullptr, idArticulo, unidadFila, codigo, texto, cantidad, porPorcentaje,
-                             consumo);
+                FilaDescarga(false, &insumo, nullptr, idArticulo, unidadFila, codigo, guardado, texto, cantidad,
+                             porPorcentaje, consumo);
                 continue;
             }
             for (const Stock::LoteCantidad& lote : lotes) {
                 // The list may end in unset records: nothing to move.
                 if (Blanco(ModGlobal::LimpiaTexto(legacy::Variant(lote.Codigo.texto()))) && lote.Cantidad == 0)
                     continue;
-                FilaDescarga(false, &insumo, &lote, idArticulo, unidadFila, codigo, texto, cantidad, porPorcentaje,
-                             consumo);
+                FilaDescarga(false, &insumo, &lote, idArticulo, unidadFila, codigo, guardado, texto, cantidad,
+                             porPorcentaje, consumo);
             }
         }
     }
@@ -854,8 +915,8 @@ void Corrida::Descarga()
 
 void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, const Stock::LoteCantidad* lote,
                            const QString& idArticulo, const QString& unidadFila, const QString& codigoInsumo,
-                           const QString& textoInsumo, double cantidadInsumo, bool porPorcentaje,
-                           const QString& sucNroLetraConsumo)
+                           const QString& codigoGuardado, const QString& textoInsumo, double cantidadInsumo,
+                           bool porPorcentaje, const QString& sucNroLetraConsumo)
 {
     Secuencia += 1;
     QString sql;
@@ -866,23 +927,21 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
         const QString unidadInsumo = insumo ? Trim(ModGlobal::LimpiaTexto(legacy::Variant(insumo->Unidad.texto()))) : QString();
         const double cantidadMovida = (compuesto ? CantidadFila : (lote ? lote->Cantidad : cantidadInsumo)) * Signo;
         double unidades = cantidadMovida;
-        // A row converts with the equivalence of its own input, or not at all.
+        // The coefficient written is that of the row's own equivalence
+        // lookup; a row that needs none (the composite article's, or an
+        // input in the line's unit) writes 1, no conversion.
         double coeficiente = 1;
         if (!compuesto && unidadInsumo.compare(unidadFila, Qt::CaseInsensitive) != 0) {
-            QString operador, base = unidadFila;
-            bool sinUnidad = false;
-            double c = 0;
-            if (Stock::IdArticuloTieneEquivalencias(Cod(codigoInsumo, 25), unidadInsumo, operador, base, c,
-                                                    sinUnidad) &&
-                c != 0) {
-                if (operador == QLatin1String("*")) {
-                    unidades /= c;
-                    coeficiente = c;
-                } else if (operador == QLatin1String("/")) {
-                    unidades *= c;
-                    coeficiente = c;
-                }
-            }
+            // From the line's unit to the input's: "/" multiplies by the
+            // coefficient, "*" divides (a coefficient of 0 converts nothing).
+            QString operador, equivalente = unidadInsumo;
+            bool mismaUnidad = false;
+            const bool hay = Stock::IdArticuloTieneEquivalencias(Cod(codigoInsumo, 25), unidadFila, operador,
+                                                                 equivalente, coeficiente, mismaUnidad);
+            if (hay && operador == QLatin1String("*") && coeficiente != 0)
+                unidades /= coeficiente;
+            else if (hay && operador == QLatin1String("/"))
+                unidades *= coeficiente;
         }
         par("TC", TextoSQL(Cod(QStringLiteral("PE"), 4)));
         par("IdComprobante", TextoSQL(sucNroLetraConsumo));
@@ -896,8 +955,7 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
             QString d = Trim(Cel(6));
             if (Blanco(d))
                 d = IdDeposito;
-            d = Cod(d, 4);
-            par("IdDeposito", d.endsWith(u'\'') ? d : TextoSQL(d));
+            par("IdDeposito", LiteralDeDeposito(Cod(d, 4)));
         }
         par("IdArticulo", TextoSQL(Cod(compuesto ? Trim(Cel(0)) : Trim(codigoInsumo), 25)));
         QString descripcion;
@@ -906,9 +964,9 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
         else if (codigoInsumo == QLatin1String("*"))
             descripcion = textoInsumo;
         else
-            descripcion = SinComillas(Trim(Campo(QStringLiteral("V_MA_ARTICULOS"), codigoInsumo, "DESCRIPCION",
+            descripcion = SinComillas(Trim(Campo(QStringLiteral("V_MA_ARTICULOS"), codigoGuardado, "DESCRIPCION",
                                                  "IDARTICULO", true)));
-        par("Descripcion", TextoSQL(descripcion.left(lenDesc)));
+        par("Descripcion", TextoSQL(descripcion));
         if (lote) {
             NroLote = Cod(Funciones::TextoDeCampoFijo(lote->Codigo.texto()), 25);
             par("NroLote", TextoSQL(NroLote));
@@ -918,8 +976,9 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
         else
             par("IdUnidad", unidadInsumo.isEmpty() ? QStringLiteral("NULL") : TextoSQL(Cod(unidadInsumo, 4)));
         if (compuesto) {
-            // The composite row's units carry the sign of its quantity.
-            const Currency signo(Signo);
+            // The composite row's units carry the sign opposite to its
+            // quantity's.
+            const Currency signo(Signo == -1 ? 1 : -1);
             if (Bandera(Trim(Cel(79)))) {
                 par("CantidadUD", Num(signo * Moneda(Cel(77))));
                 par("IdUnidadBase", TextoSQL(Cod(Trim(Cel(44)), 4)));
@@ -942,7 +1001,7 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
         }
         CuentaLocal = Trim(Cuenta);
         if (Es(CuentaLocal, "PorDefault")) {
-            const QString articuloCuenta = (compuesto || porPorcentaje) ? Trim(Cel(0)) : codigoInsumo;
+            const QString articuloCuenta = (compuesto || porPorcentaje) ? Trim(Cel(0)) : Trim(codigoGuardado);
             CuentaLocal = Trim(Campo(QStringLiteral("V_MA_ARTICULOS"), Cod(articuloCuenta, 25), "CUENTAPROVEEDOR",
                                      "IDARTICULO", true));
             if (CuentaLocal.isEmpty())
@@ -959,7 +1018,8 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
         else if (codigoInsumo == QLatin1String("*"))
             par("Costo", Num(Currency(0)));
         else
-            par("Costo", Num(Moneda(Campo(QStringLiteral("V_MA_ARTICULOS"), codigoInsumo, "Costo", "idarticulo", true))));
+            par("Costo", Num(Moneda(Campo(QStringLiteral("V_MA_ARTICULOS"), Trim(codigoGuardado), "Costo",
+                                          "idarticulo", true))));
         if (TcOrigenDelGrid)
             TcOrigen = TextoSQL(Trim(Cel(37).left(4)));
         par("Tc_Origen", TextoSQL(TC));

@@ -54,8 +54,7 @@ QString ClsCmnCptes::GeneraAsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoSt
     legacy::ErrorTrap trap(QStringLiteral("GenerarAsientoStock"), db.errorHandler());
 
     eMotivoStock.remove(u'\'');
-    // Both spellings of the ticket-invoice type carry no stock seat of their own.
-    if (TipoMov != 99 && EnLista(TC, "FC,TK,FKFC,TKFC,FP,NC,NCP,ND"))
+    if (TipoMov != 99 && EnLista(TC, "FC,TK,FKFC,FP,NC,NCP,ND"))
         return resultado;
     if (EnLista(TC, "FCC,FPC,NCC,LNCC,NCCP,NDC,LNDC"))
         return resultado;
@@ -279,7 +278,13 @@ QString ClsCmnCptes::GeneraAsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoSt
         total += m;
     QStringList sentencias;
     int secuencia = Secuencia ? *Secuencia : 0;
-    const auto fila = [&](const QString& cuenta, Currency importe, bool debe, int sec) {
+    // The seat's total, on every row. When a per-row seat adds to the motive
+    // row already stored, the total grows with it and every row of the seat
+    // is brought to the new one.
+    Currency totalAsiento = total < Currency(0) ? -total : total;
+    bool sumaAlGuardado = false;
+    QString dondeComprobante;
+    const auto fila = [&](const QString& cuenta, Currency importe, bool debe, int sec, bool motivo) {
         if (importe <= Currency(0))
             return;
         const QString lado = debe ? QStringLiteral("D") : QStringLiteral("H");
@@ -306,7 +311,7 @@ QString ClsCmnCptes::GeneraAsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoSt
         par("Importe", stockcomun::Num(importe));
         par("Moneda", QStringLiteral("'   1'"));
         par("Cotizacion", QStringLiteral("1"));
-        par("CABImporte", stockcomun::Num(total < Currency(0) ? -total : total));
+        par("CABImporte", stockcomun::Num(totalAsiento));
         par("CABCuenta", ModGlobal::TextoSQL(Trim(cuentaMotivo)));
         par("CABNombre", ModGlobal::TextoSQL(eMotivoStock));
         par("Unegocio", unegocio);
@@ -317,16 +322,23 @@ QString ClsCmnCptes::GeneraAsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoSt
         }
         QString sql = QStringLiteral("INSERT INTO MV_ASIENTOS ");
         if (SoloRegistro > 0) {
-            const QString donde = QStringLiteral(" WHERE TC = '") + ModGlobal::DuplicaApostrofes(Funciones::RellenaCodigo(TC, 4)) +
-                                  QStringLiteral("' AND SUCURSAL = '") + ModGlobal::DuplicaApostrofes(Suc) +
-                                  QStringLiteral("' AND NUMERO = '") + ModGlobal::DuplicaApostrofes(Nro) +
-                                  QStringLiteral("' AND LETRA = '") + ModGlobal::DuplicaApostrofes(Letra) +
-                                  QStringLiteral("' AND CUENTA = '") + ModGlobal::DuplicaApostrofes(cuenta) +
-                                  QStringLiteral("' AND [DEBE-HABER] = '") + lado + QStringLiteral("'");
+            dondeComprobante = QStringLiteral(" WHERE TC = '") +
+                               ModGlobal::DuplicaApostrofes(Funciones::RellenaCodigo(TC, 4)) +
+                               QStringLiteral("' AND SUCURSAL = '") + ModGlobal::DuplicaApostrofes(Suc) +
+                               QStringLiteral("' AND NUMERO = '") + ModGlobal::DuplicaApostrofes(Nro) +
+                               QStringLiteral("' AND LETRA = '") + ModGlobal::DuplicaApostrofes(Letra) +
+                               QStringLiteral("'");
+            const QString donde = dondeComprobante + QStringLiteral(" AND CUENTA = '") +
+                                  ModGlobal::DuplicaApostrofes(cuenta) + QStringLiteral("' AND [DEBE-HABER] = '") +
+                                  lado + QStringLiteral("'");
             std::shared_ptr<ado::Recordset> rs;
             db.AbrirRecordset(QStringLiteral("SELECT * FROM MV_ASIENTOS  with(nolock) ") + donde, rs, nullptr, 0, 1,
                               -1, true);
             if (!rs->Eof()) {
+                if (motivo) {
+                    totalAsiento = Funciones::TextoANumero(Funciones::ValorNoNulo(rs->Fields("IMPORTE"))) + importe;
+                    sumaAlGuardado = true;
+                }
                 sentencias << QStringLiteral("UPDATE MV_ASIENTOS SET IMPORTE = IMPORTE + ") + stockcomun::Num(importe) + donde;
                 return;
             }
@@ -338,12 +350,15 @@ QString ClsCmnCptes::GeneraAsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoSt
         // A negative total goes, as its absolute amount, to the other side, so
         // that the seat balances whatever the signs of its account rows.
         const bool motivoDebe = total < Currency(0) ? !EsDebito : EsDebito;
-        fila(cuentaMotivo, total < Currency(0) ? -total : total, motivoDebe, secuencia);
+        fila(cuentaMotivo, total < Currency(0) ? -total : total, motivoDebe, secuencia, true);
         for (int i = 0; i < cuentas.size(); ++i) {
             ++secuencia;
             const bool negativo = montos[i] < Currency(0);
-            fila(cuentas[i], negativo ? -montos[i] : montos[i], negativo ? EsDebito : !EsDebito, secuencia);
+            fila(cuentas[i], negativo ? -montos[i] : montos[i], negativo ? EsDebito : !EsDebito, secuencia, false);
         }
+        if (sumaAlGuardado)
+            sentencias << QStringLiteral("UPDATE MV_ASIENTOS SET CABImporte = ") + stockcomun::Num(totalAsiento) +
+                              dondeComprobante;
     });
     for (const QString& s : sentencias)
         resultado += QStringLiteral("\r\n") + s;

@@ -198,6 +198,15 @@ TEST_F(StockTest, LotBalancesByTheFiltersGiven)
     EXPECT_EQ(cls_->ObtieneStockLOTE("A1", "1", "L7"), 4.0);
     EXPECT_EQ(cls_->ObtieneStockLOTE("A1", "1", ""), 3.0) << "empty or null lot";
     EXPECT_EQ(cls_->ObtieneStockLOTE("A1", "9", "L7"), 0.0);
+    Cfg("DepositoDefault", "1");
+    Ejecuta(QStringLiteral("INSERT INTO V_MA_ARTICULOS (IDARTICULO, IDUNIDAD) VALUES ('%1', 'UN  ')")
+                .arg(ModGlobal::DuplicaApostrofes(Art("A'3"))));
+    Ejecuta(QStringLiteral("INSERT INTO STK_SALDOS_UNIDADES (IDARTICULO, EQUIVALENCIA, IDDEPOSITO, STOCK) VALUES "
+                           "('%1', 'UN  ', '   1', 8)")
+                .arg(ModGlobal::DuplicaApostrofes(Art("A'3"))));
+    ui::ScriptedSession sinAvisos;
+    EXPECT_EQ(cls_->ObtieneStock("A'3"), 8.0) << "the default deposit in the article's unit";
+    EXPECT_TRUE(sinAvisos.shown().isEmpty()) << sinAvisos.failures().join("; ").toStdString();
     EXPECT_EQ(ClsCmnCptes::SentenciaStockDetalle("A1", "1", "L'7", "Ignorar", "Ignorar", true, false),
               QStringLiteral(" SELECT SUM(CANTIDAD) AS SaldoStock FROM STK_SERIES_Y_LOTES  WHERE IDARTICULO = '%1' AND "
                              "IdDeposito = '   1'  AND NroLote = '%2'  AND NroLote is NULL ")
@@ -235,10 +244,13 @@ protected:
 
 TEST_F(AsientoTest, VoucherTypesThatBookNoStockSeat)
 {
-    for (const char* tc : {"FC", "TK", "FKFC", "TKFC", "FP", "NC", "NCP", "ND", "NCC", "FCC", "NDC"}) {
+    for (const char* tc : {"FC", "TK", "FKFC", "FP", "NC", "NCP", "ND", "NCC", "FCC", "NDC"}) {
         SCOPED_TRACE(tc);
         EXPECT_EQ(Asiento(tc, 0), "");
     }
+    Ejecuta("DELETE FROM V_TA_CPTE WHERE CODIGO = 'TKFC'");
+    Tipo("TKFC", "S", "Ventas");
+    EXPECT_TRUE(Asiento("TKFC", 0).contains("INSERT INTO MV_ASIENTOS")) << "only its cost-of-goods list names TKFC";
     EXPECT_EQ(Asiento("RM", 99), "") << "not a sales type of the cost of goods";
     Cfg("AsientosXStock", "NO");
     asientos_ = std::make_unique<ClsCmnCptes>();
@@ -266,9 +278,10 @@ TEST_F(AsientoTest, PerRowSeatsAddToTheRowsOfTheFirstAndShareItsNumber)
             "2026, '')");
     Ejecuta(Asiento("AJN", 0, 1));
     Ejecuta(Asiento("AJN", 0, 3));
-    EXPECT_EQ(Filas("SELECT Cuenta, [DEBE-HABER], Importe, [Numero Asiento] FROM MV_ASIENTOS WHERE TC = 'AJN ' "
-                    "ORDER BY Cuenta"),
-              (QStringList{"1.1.01|H|30|42", "5.1.01|D|30|42"})) << "row 3 added to row 1's rows";
+    EXPECT_EQ(Filas("SELECT Cuenta, [DEBE-HABER], Importe, [Numero Asiento], CABImporte FROM MV_ASIENTOS WHERE TC = "
+                    "'AJN ' ORDER BY Cuenta"),
+              (QStringList{"1.1.01|H|30|42|30", "5.1.01|D|30|42|30"}))
+        << "row 3 added to row 1's rows, and the seat's total with them";
     EXPECT_EQ(Filas("SELECT DISTINCT [Numero Asiento] FROM MV_ASIENTOS WHERE TC = 'AJN '"), QStringList{"42"});
 }
 
@@ -414,7 +427,7 @@ TEST_F(StockTest, CollectedVoucherRunsAsOneBatchAllOrNothing)
     EXPECT_EQ(Movimientos("Secuencia, IdArticulo"), QStringList{"2|<null>"});
 }
 
-TEST_F(StockTest, FailuresAreReportedAndWriteNothing)
+TEST_F(StockTest, FailuresAreReportedAndAFailingRowStopsTheVoucher)
 {
     Lineas({{{0, "A1"}, {8, "1"}}, {{0, "A2"}, {8, "2"}}});
     ui::ScriptedSession dialogos;
@@ -435,13 +448,17 @@ TEST_F(StockTest, FailuresAreReportedAndWriteNothing)
 
 TEST_F(StockTest, QuotesInTheGridNeverBreakTheStatement)
 {
-    Lineas({{{0, "A1"}, {1, "Caja 1/2' pulgada"}, {8, "1"}, {24, "|L'1|"}, {25, "|1|"}, {90, "Aduana O'Neil"}}});
+    Lineas({{{0, "A1"}, {1, "Caja 1/2' pulgada"}, {6, "DEP'"}, {8, "1"}, {24, "|L'1|"}, {25, "|1|"},
+             {90, "Aduana O'Neil"}}});
     grilla_->setTextMatrix(1, 4, QStringLiteral("P") + QChar(0) + "1");
     Opciones o;
     o.cuenta = "O'Brien";
-    Escribe("RMX", "000100000017X", false, o);
-    EXPECT_EQ(Movimientos("NroLote, ControladoPor, CuentaProveedor, Descripcion, IdPosicion"),
-              QStringList{QStringLiteral("%1|Aduana O'Neil|O'Brien|Caja 1/2 pulgada|P1").arg(Art("L'1"))});
+    ui::ScriptedSession sinAvisos;
+    EXPECT_FALSE(Escribe("RMX", "000100000017X", false, o).hayError);
+    EXPECT_TRUE(sinAvisos.shown().isEmpty()) << sinAvisos.failures().join("; ").toStdString();
+    EXPECT_EQ(Movimientos("NroLote, ControladoPor, CuentaProveedor, Descripcion, IdPosicion, IdDeposito"),
+              QStringList{QStringLiteral("%1|Aduana O'Neil|O'Brien|Caja 1/2 pulgada|P1|%2")
+                              .arg(Art("L'1"), kapores2::Funciones::RellenaCodigo("DEP'", 4))});
 }
 
 TEST_F(StockTest, CompositeArticlesDischargeTheirInputsAsAConsumptionVoucher)
@@ -450,16 +467,86 @@ TEST_F(StockTest, CompositeArticlesDischargeTheirInputsAsAConsumptionVoucher)
     Ejecuta(QStringLiteral("INSERT INTO V_MA_INSUMOS (IDARTICULO, IdArticuloInsumo, IdUnidadInsumo, Cantidad) VALUES "
                            "('%1', '%2', 'UN  ', 30), ('%1', '%3', 'UN  ', 70), ('%1', '*Mano de obra', 'UN  ', 1)")
                 .arg(Art("K1"), Art("I1"), Art("I2")));
+    Cfg("LenDescripcion", "2");
+    cls_ = std::make_unique<ClsCmnCptes>();
     Lineas({{{0, "K1"}, {1, "Kit"}, {5, "UN"}, {8, "10"}, {71, "-1"}}});
     const Resultado r = Escribe("RMX", "000100000018X", false);
     EXPECT_FALSE(r.hayError);
+    EXPECT_EQ(Filas("SELECT Descripcion FROM V_MV_STOCK WHERE TC = 'RMX '"), QStringList{"Ki"});
     const QStringList pe = Filas("SELECT Secuencia, IdArticulo, Cantidad * 10, CantidadUD * 10, ControladoPor, Descripcion "
                                  "FROM V_MV_STOCK WHERE TC = 'PE  ' ORDER BY Secuencia");
-    EXPECT_EQ(pe, (QStringList{QStringLiteral("1|%1|-100|-100|K1|Kit").arg(Art("K1")),
+    EXPECT_EQ(pe, (QStringList{QStringLiteral("1|%1|-100|100|K1|Kit").arg(Art("K1")),
                                QStringLiteral("2|%1|-30|-30|K1|Art I1").arg(Art("I1")),
                                QStringLiteral("3|%1|-70|-70|K1|Art I2").arg(Art("I2")),
                                QStringLiteral("4|%1|-1|-1|K1|Mano de obra").arg(Art("*"))}));
     EXPECT_TRUE(r.sql.contains("UPDATE V_TA_CPTE SET X_ULTIMO_NRO")) << "the number book statement is left";
+}
+
+TEST_F(StockTest, DischargeInputRowsConvertFromTheLineUnitAndReadTheStoredCode)
+{
+    Ejecuta("DELETE FROM V_MA_INSUMOS");
+    Ejecuta("DELETE FROM S_TA_EQUIV");
+    Ejecuta(QStringLiteral("UPDATE V_MA_ARTICULOS SET codigobarra = 'BARRA-I2' WHERE IDARTICULO = '%1'").arg(Art("I2")));
+    // I1 in boxes of 12 units; I2 stored by its bar code; A1 in a unit
+    // without equivalence.
+    Ejecuta(QStringLiteral("INSERT INTO V_MA_INSUMOS (IDARTICULO, IdArticuloInsumo, IdUnidadInsumo, Cantidad) VALUES "
+                           "('%1', '%2', 'CAJ ', 1), ('%1', 'BARRA-I2', 'UN  ', 3), ('%1', '%3', 'LT  ', 1)")
+                .arg(Art("K1"), Art("I1"), Art("A1")));
+    Ejecuta(QStringLiteral("INSERT INTO S_TA_EQUIV (IdArticulo, IDUNIDAD, IDUNIDAD_EQUIV, Coeficiente) VALUES "
+                           "('%1', 'CAJ ', 'UN  ', 12)")
+                .arg(Art("I1")));
+    Lineas({{{0, "K1"}, {1, "Kit"}, {5, "UN"}, {8, "2"}}});
+    Opciones o;
+    o.cuenta = "PorDefault";
+    EXPECT_FALSE(Escribe("RMX", "000100000019X", false, o).hayError);
+    EXPECT_EQ(Filas("SELECT IdArticulo, IdUnidad, Cantidad, CantidadUd, IdUnidadBase, equiv_udbase, Descripcion, "
+                    "Costo, CuentaProveedor FROM V_MV_STOCK WHERE TC = 'PE  ' ORDER BY Secuencia"),
+              (QStringList{QStringLiteral("%1|CAJ |-2|-24|UN  |12|Art I1|2|P-I1").arg(Art("I1")),
+                           QStringLiteral("%1|UN  |-6|-6|UN  |1||0|<null>").arg(Art("I2")),
+                           QStringLiteral("%1|LT  |-2|-2|UN  |0|Art A1|10|P-A1").arg(Art("A1"))}))
+        << "the article found moves; description, cost and account are read by the code as stored";
+}
+
+TEST_F(StockTest, ABlankLotItemOfAnExitMovesOnlyTheQuantityBesideIt)
+{
+    struct Caso {
+        const char* lotes;
+        const char* cantidades;
+        QStringList filas;  // sequence|lot|quantity, the lot as typed
+    };
+    const Caso casos[] = {
+        {"|L1||L3|", "|1|0|5|", {"1|L1|-1", "2|L3|-5"}},
+        {"|L1||", "|1|5|", {"1|L1|-1", "2|<null>|-5"}},
+        {"|L1|L1|", "|2|4|", {"1|L1|-2", "2|L1|-4"}},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.lotes);
+        Ejecuta("DELETE FROM V_MV_STOCK");
+        Lineas({{{0, "A2"}, {5, "UN"}, {8, "6"}, {24, c.lotes}, {25, c.cantidades}}});
+        EXPECT_FALSE(Escribe("RMX", "000100000026X", false).hayError);
+        EXPECT_EQ(Filas("SELECT Secuencia, RTRIM(NroLote), Cantidad FROM V_MV_STOCK ORDER BY Secuencia"), c.filas);
+    }
+}
+
+TEST_F(StockTest, AUsedUpConsumptionBookWritesNoConsumptionRowsAndIsReported)
+{
+    Ejecuta("DELETE FROM V_MA_INSUMOS");
+    Ejecuta(QStringLiteral("INSERT INTO V_MA_INSUMOS (IDARTICULO, IdArticuloInsumo, IdUnidadInsumo, Cantidad) VALUES "
+                           "('%1', '%2', 'UN  ', 1)")
+                .arg(Art("K1"), Art("I1")));
+    Ejecuta("UPDATE V_TA_CPTE SET X_ULTIMO_NRO = 60, X_NRO_HASTA = 60 WHERE CODIGO = 'PE  '");
+    Lineas({{{0, "K1"}, {5, "UN"}, {8, "2"}}});
+    ui::ScriptedSession dialogos;
+    // The numbering names the used-up book to the operator, once per request.
+    dialogos.expectMsgBox("");
+    dialogos.expectMsgBox("");
+    for (const bool colecta : {false, true}) {
+        SCOPED_TRACE(colecta ? "collecting" : "executing");
+        const Resultado r = Escribe("RMX", "000100000027X", colecta);
+        EXPECT_TRUE(r.hayError);
+        EXPECT_FALSE(r.sql.contains("'PE  '")) << r.sql.toStdString();
+    }
+    EXPECT_EQ(Filas("SELECT COUNT(*) FROM V_MV_STOCK WHERE TC = 'PE  '"), QStringList{"0"});
 }
 
 }  // namespace
