@@ -2,6 +2,7 @@
 
 #include "mkdb/mkdb.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -356,14 +357,13 @@ bool llenaProduccion(const QString& archivo, std::uint64_t semilla, const Volume
 bool creaProduccion(const QString& salida, const QStringList& archivos, std::uint64_t semilla,
                     const Volumenes& v, QString* error, const std::function<void(const QString&)>& avance)
 {
-    const QString parcial = salida + QStringLiteral(".gen");
+    const QString parcial = salida + QStringLiteral(".gen%1").arg(QCoreApplication::applicationPid());
     if (!createDatabase(parcial, archivos, true, error)) return false;
     if (!llenaProduccion(parcial, semilla, v, error, avance)) {
         QFile::remove(parcial);
         return false;
     }
-    QFile::remove(salida);
-    if (!QFile::rename(parcial, salida)) {
+    if (std::rename(QFile::encodeName(parcial).constData(), QFile::encodeName(salida).constData()) != 0) {
         QFile::remove(parcial);
         if (error) *error = QStringLiteral("cannot write %1").arg(salida);
         return false;

@@ -13,6 +13,10 @@
 
 namespace mkdb {
 
+// Changes whenever the generator makes other rows, so that a kept copy made
+// by an older generator is not taken for a current one.
+constexpr int kVersionProduccion = 1;
+
 struct Volumenes {
     int articulos = 100000;
     int clientes = 50000;
@@ -34,7 +38,8 @@ bool llenaProduccion(const QString& archivo, std::uint64_t semilla, const Volume
 
 // The production database made afresh: `archivos` (the schema and data files
 // as databaseFiles gives them) run, then the generated rows added; built under
-// a temporary name and renamed into place when complete.
+// a temporary name of this process and renamed into place when complete, so
+// that two processes making it at once never see a half-made file.
 bool creaProduccion(const QString& salida, const QStringList& archivos, std::uint64_t semilla,
                     const Volumenes& v, QString* error,
                     const std::function<void(const QString&)>& avance = {});
