@@ -53,7 +53,35 @@ CREATE TABLE V_MA_ARTICULOS (
   SUSPENDIDO         BIT DEFAULT 0
 );
 CREATE INDEX IX_V_MA_ARTICULOS_BARRA ON V_MA_ARTICULOS (codigobarra);
+-- The other bar codes of an article: an item typed by a bar code is looked
+-- for in each of them.
+CREATE INDEX IX_V_MA_ARTICULOS_BARRADUN ON V_MA_ARTICULOS (CODIGOBARRADUN);
+CREATE INDEX IX_V_MA_ARTICULOS_BARRA1 ON V_MA_ARTICULOS (CODIGOBARRA1);
+CREATE INDEX IX_V_MA_ARTICULOS_BARRA2 ON V_MA_ARTICULOS (CODIGOBARRA2);
+CREATE INDEX IX_V_MA_ARTICULOS_BARRA3 ON V_MA_ARTICULOS (CODIGOBARRA3);
+CREATE INDEX IX_V_MA_ARTICULOS_BARRA4 ON V_MA_ARTICULOS (CODIGOBARRA4);
+
+-- The supplier's own code of an article, always looked for with a value.
+-- Most articles have none: the embedded engine leaves those out of the
+-- index, or its statistics (one huge group of NULLs) would make a scan
+-- look cheaper than the index.
+-- engine: embedded
+CREATE INDEX IX_V_MA_ARTICULOS_PROV ON V_MA_ARTICULOS (CodigoArtProveedor, CUENTAPROVEEDOR)
+  WHERE CodigoArtProveedor IS NOT NULL;
+-- engine: server
 CREATE INDEX IX_V_MA_ARTICULOS_PROV ON V_MA_ARTICULOS (CodigoArtProveedor, CUENTAPROVEEDOR);
+
+-- Article lookups compare the code without its blanks
+-- ("LTRIM(RTRIM(IdArticulo)) = '...'"). The embedded engine indexes that
+-- expression under the collation the comparison takes; the server indexes
+-- a computed column of the same expression, which it matches to the
+-- statement by itself. The computed column comes last in "SELECT *".
+-- engine: embedded
+CREATE INDEX IX_V_MA_ARTICULOS_RECORTADO ON V_MA_ARTICULOS (LTRIM(RTRIM(IDARTICULO)) COLLATE SRVTEXT);
+-- engine: server
+ALTER TABLE V_MA_ARTICULOS ADD IDARTICULO_RECORTADO AS LTRIM(RTRIM(IDARTICULO));
+-- engine: server
+CREATE INDEX IX_V_MA_ARTICULOS_RECORTADO ON V_MA_ARTICULOS (IDARTICULO_RECORTADO);
 
 -- Price lists ('V' sales, 'C' purchases).
 CREATE TABLE V_MA_PRECIOS (
