@@ -53,23 +53,18 @@ CREATE TABLE V_MA_ARTICULOS (
   SUSPENDIDO         BIT DEFAULT 0
 );
 CREATE INDEX IX_V_MA_ARTICULOS_BARRA ON V_MA_ARTICULOS (codigobarra);
--- The other bar codes of an article: an item typed by a bar code is looked
--- for in each of them.
-CREATE INDEX IX_V_MA_ARTICULOS_BARRADUN ON V_MA_ARTICULOS (CODIGOBARRADUN);
-CREATE INDEX IX_V_MA_ARTICULOS_BARRA1 ON V_MA_ARTICULOS (CODIGOBARRA1);
-CREATE INDEX IX_V_MA_ARTICULOS_BARRA2 ON V_MA_ARTICULOS (CODIGOBARRA2);
-CREATE INDEX IX_V_MA_ARTICULOS_BARRA3 ON V_MA_ARTICULOS (CODIGOBARRA3);
-CREATE INDEX IX_V_MA_ARTICULOS_BARRA4 ON V_MA_ARTICULOS (CODIGOBARRA4);
-
--- The supplier's own code of an article, always looked for with a value.
--- Most articles have none: the embedded engine leaves those out of the
--- index, or its statistics (one huge group of NULLs) would make a scan
--- look cheaper than the index.
--- engine: embedded
+-- The other bar codes of an article (an item typed by a bar code is looked
+-- for in each of them) and the supplier's own code are always looked for
+-- with a value, and most articles have none: the indexes leave those out,
+-- or the embedded engine's statistics (one huge group of NULLs) would make
+-- a scan look cheaper than the index.
+CREATE INDEX IX_V_MA_ARTICULOS_BARRADUN ON V_MA_ARTICULOS (CODIGOBARRADUN) WHERE CODIGOBARRADUN IS NOT NULL;
+CREATE INDEX IX_V_MA_ARTICULOS_BARRA1 ON V_MA_ARTICULOS (CODIGOBARRA1) WHERE CODIGOBARRA1 IS NOT NULL;
+CREATE INDEX IX_V_MA_ARTICULOS_BARRA2 ON V_MA_ARTICULOS (CODIGOBARRA2) WHERE CODIGOBARRA2 IS NOT NULL;
+CREATE INDEX IX_V_MA_ARTICULOS_BARRA3 ON V_MA_ARTICULOS (CODIGOBARRA3) WHERE CODIGOBARRA3 IS NOT NULL;
+CREATE INDEX IX_V_MA_ARTICULOS_BARRA4 ON V_MA_ARTICULOS (CODIGOBARRA4) WHERE CODIGOBARRA4 IS NOT NULL;
 CREATE INDEX IX_V_MA_ARTICULOS_PROV ON V_MA_ARTICULOS (CodigoArtProveedor, CUENTAPROVEEDOR)
   WHERE CodigoArtProveedor IS NOT NULL;
--- engine: server
-CREATE INDEX IX_V_MA_ARTICULOS_PROV ON V_MA_ARTICULOS (CodigoArtProveedor, CUENTAPROVEEDOR);
 
 -- Article lookups compare the code without its blanks
 -- ("LTRIM(RTRIM(IdArticulo)) = '...'"). The embedded engine indexes that

@@ -44,12 +44,9 @@ CREATE TABLE V_MV_CPTE (
 );
 CREATE INDEX IX_V_MV_CPTE_KEY ON V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO);
 -- The vouchers made from a voucher, always looked for with an origin. Most
--- vouchers have none: the embedded engine leaves those out of the index, or
--- its statistics (one huge group of NULLs) would make a scan look cheaper.
--- engine: embedded
+-- vouchers have none: the index leaves those out, or the embedded engine's
+-- statistics (one huge group of NULLs) would make a scan look cheaper.
 CREATE INDEX IX_V_MV_CPTE_ORIGEN ON V_MV_CPTE (TCORIGEN, COMPROBANTEORIGEN) WHERE TCORIGEN IS NOT NULL;
--- engine: server
-CREATE INDEX IX_V_MV_CPTE_ORIGEN ON V_MV_CPTE (TCORIGEN, COMPROBANTEORIGEN);
 -- The last number of a type, branch and letter (branch and letter are
 -- parts of the id), as on the stock rows.
 -- engine: embedded
