@@ -56,6 +56,7 @@ function(vordane_bench name)
   target_link_libraries(bench_${name} PRIVATE ${_deps} Qt6::Widgets)
   if(B_DATA)
     target_link_libraries(bench_${name} PRIVATE vordane_mkdb_lib SQLite::SQLite3)
-    target_compile_definitions(bench_${name} PRIVATE VORDANE_DATA_DIR="${PROJECT_SOURCE_DIR}/data")
+    target_compile_definitions(bench_${name} PRIVATE VORDANE_DATA_DIR="${PROJECT_SOURCE_DIR}/data"
+                                                      VORDANE_BENCH_CACHE="${CMAKE_BINARY_DIR}/bench-cache")
   endif()
 endfunction()

@@ -17,11 +17,16 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #ifdef VORDANE_DATA_DIR
 #include "db/db_dll.h"
 #include "db/modglobal_db.h"
 #include "mkdb/mkdb.h"
+#include "mkdb/produccion.h"
+
+#include <QFileInfo>
+#include <cstdio>
 #endif
 
 namespace banco {
@@ -81,6 +86,28 @@ inline void creaBase(const QString& archivo, const QString& nombre = QStringLite
         throw std::runtime_error(error.toStdString());
 }
 
+// The production-size database (the demo rows and the generated volumes of
+// a mid-sized company after several years) copied as `archivo`. The
+// generator runs once per build folder and seed (about two minutes); later
+// runs copy the kept file.
+inline void creaProduccion(const QString& archivo, quint64 semilla = 1)
+{
+    const QString guardada = QStringLiteral(VORDANE_BENCH_CACHE "/PROD-%1-v%2.sqlite")
+                                 .arg(semilla)
+                                 .arg(mkdb::kVersionProduccion);
+    if (!QFileInfo::exists(guardada)) {
+        std::fprintf(stderr, "making the production-size database once (%s)...\n", qPrintable(guardada));
+        QDir().mkpath(QStringLiteral(VORDANE_BENCH_CACHE));
+        QString error;
+        const QStringList archivos = mkdb::databaseFiles(QStringLiteral(VORDANE_DATA_DIR), QStringLiteral("DEMO"), true, &error);
+        if (archivos.isEmpty() || !mkdb::creaProduccion(guardada, archivos, semilla, mkdb::Volumenes{}, &error))
+            throw std::runtime_error(error.toStdString());
+    }
+    QFile::remove(archivo);
+    if (!QFile::copy(guardada, archivo))
+        throw std::runtime_error("cannot copy " + guardada.toStdString());
+}
+
 // The program's main database object on the embedded database `nombre` of
 // the program folder, as the start-up leaves it.
 inline DB_Dll& abrePrincipal(const QString& nombre = QStringLiteral("DEMO"))
@@ -100,6 +127,30 @@ inline DB_Dll& abrePrincipal(const QString& nombre = QStringLiteral("DEMO"))
 inline void mejor(qint64& ns, qint64 ronda)
 {
     ns = ns == 0 ? ronda : std::min(ns, ronda);
+}
+
+// The rounds of one side after the warm-up round; judged on their median.
+class Rondas {
+public:
+    void agrega(qint64 ns) { ns_.push_back(ns); }
+    qint64 mediana() const
+    {
+        if (ns_.empty()) return 0;
+        std::vector<qint64> v = ns_;
+        std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+        return v[v.size() / 2];
+    }
+
+private:
+    std::vector<qint64> ns_;
+};
+
+// One operation timed on both databases: the demo-size one and the
+// production-size one, with their ratio against `meta`.
+inline void imprimeTamanos(const char* que, double msDemo, double msProduccion, double meta)
+{
+    std::printf("  %-44s demo %9.3f ms  production %9.3f ms  ratio %.2f (target <= %.1f)\n", que, msDemo,
+                msProduccion, msDemo > 0 ? msProduccion / msDemo : 0.0, meta);
 }
 
 // Both sides of a round, the other one first every second round.

@@ -5,6 +5,10 @@
 //       defaults to NAME.sqlite in the current folder
 //   vordane-mkdb [--force] -o FILE FILE.sql...
 //       the given SQL files, in order
+//   vordane-mkdb --production [--seed N] [--name NAME] [-o FILE]
+//       the database NAME (DEMO by default) with the generated volumes of a
+//       mid-sized company after several years added (see produccion.h);
+//       the file defaults to PROD.sqlite
 #include <cstdio>
 #include <cstring>
 
@@ -12,13 +16,17 @@
 #include <QStringList>
 
 #include "mkdb/mkdb.h"
+#include "mkdb/produccion.h"
+
+#include <QElapsedTimer>
 
 namespace {
 
 int usage() {
     std::fputs(
         "usage: vordane-mkdb [--force] [--no-data] [--data-dir DIR] --name NAME [-o FILE]\n"
-        "       vordane-mkdb [--force] -o FILE FILE.sql...\n",
+        "       vordane-mkdb [--force] -o FILE FILE.sql...\n"
+        "       vordane-mkdb --production [--seed N] [--name NAME] [-o FILE]\n",
         stderr);
     return 2;
 }
@@ -28,6 +36,8 @@ int usage() {
 int main(int argc, char** argv) {
     bool force = false;
     bool withData = true;
+    bool production = false;
+    QString seed = QStringLiteral("1");
     QString dataDir;
     QString name;
     QString output;
@@ -42,6 +52,10 @@ int main(int argc, char** argv) {
         };
         if (!std::strcmp(a, "--force")) {
             force = true;
+        } else if (!std::strcmp(a, "--production")) {
+            production = true;
+        } else if (!std::strcmp(a, "--seed")) {
+            if (!value(&seed)) return usage();
         } else if (!std::strcmp(a, "--no-data")) {
             withData = false;
         } else if (!std::strcmp(a, "--data-dir")) {
@@ -61,6 +75,27 @@ int main(int argc, char** argv) {
     }
 
     QString error;
+    if (production) {
+        if (!files.isEmpty()) return usage();
+        bool ok = false;
+        const qulonglong semilla = seed.toULongLong(&ok);
+        if (!ok) return usage();
+        if (name.isEmpty()) name = QStringLiteral("DEMO");
+        if (output.isEmpty()) output = QStringLiteral("PROD.sqlite");
+        if (dataDir.isEmpty()) dataDir = QStringLiteral(VORDANE_DATA_DIR);
+        files = mkdb::databaseFiles(dataDir, name, withData, &error);
+        QElapsedTimer reloj;
+        reloj.start();
+        const auto avance = [&](const QString& tabla) {
+            std::fprintf(stderr, "%6.1f s  %s\n", reloj.elapsed() / 1000.0, qPrintable(tabla));
+        };
+        if (files.isEmpty() || !mkdb::creaProduccion(output, files, semilla, mkdb::Volumenes{}, &error, avance)) {
+            std::fprintf(stderr, "vordane-mkdb: %s\n", qPrintable(error));
+            return 1;
+        }
+        std::fprintf(stderr, "%6.1f s  done\n", reloj.elapsed() / 1000.0);
+        return 0;
+    }
     if (!name.isEmpty()) {
         if (!files.isEmpty()) return usage();
         if (dataDir.isEmpty()) dataDir = QStringLiteral(VORDANE_DATA_DIR);

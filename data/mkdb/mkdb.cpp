@@ -6,6 +6,9 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
+#include <string>
+
 #include "platform/ado/sqlite_support.h"
 
 namespace mkdb {
@@ -40,6 +43,17 @@ bool readSchemaList(const QString& path, QStringList* names, QString* error) {
     return true;
 }
 
+// Where the statement starting at `at` ends: after the ";" that completes
+// it, or at the end of the text.
+const char* statementEnd(const char* at) {
+    for (const char* p = at; *p; ++p) {
+        if (*p != ';') continue;
+        const std::string head(at, p + 1);
+        if (sqlite3_complete(head.c_str())) return p + 1;
+    }
+    return at + std::strlen(at);
+}
+
 int lineOf(const char* start, const char* at) {
     int line = 1;
     for (const char* p = start; p < at; ++p)
@@ -63,6 +77,10 @@ bool runFile(sqlite3* db, const QString& path, QString* error) {
         while (*tail == ' ' || *tail == '\t' || *tail == '\r' || *tail == '\n') ++tail;
         if (!*tail) break;
         const char* stmtStart = tail;
+        if (statementEngine(QByteArrayView(stmtStart, statementEnd(stmtStart) - stmtStart)) == Engine::Server) {
+            tail = statementEnd(stmtStart);
+            continue;
+        }
         sqlite3_stmt* stmt = nullptr;
         int rc = sqlite3_prepare_v2(db, stmtStart, -1, &stmt, &tail);
         if (rc == SQLITE_OK && stmt) {
@@ -93,6 +111,30 @@ bool exec(sqlite3* db, const char* sql, QString* error) {
 }
 
 }  // namespace
+
+Engine statementEngine(QByteArrayView text) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    const auto blank = [&](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    for (;;) {
+        while (i < n && blank(text[i])) ++i;
+        if (i + 1 < n && text[i] == '/' && text[i + 1] == '*') {
+            const qsizetype close = text.indexOf(QByteArrayView("*/"), i + 2);
+            if (close < 0) return Engine::Both;
+            i = close + 2;
+            continue;
+        }
+        if (!(i + 1 < n && text[i] == '-' && text[i + 1] == '-')) return Engine::Both;
+        qsizetype end = text.indexOf('\n', i);
+        if (end < 0) end = n;
+        QByteArray line;
+        for (qsizetype k = i + 2; k < end; ++k)
+            if (!blank(text[k])) line += char(text[k] >= 'A' && text[k] <= 'Z' ? text[k] + ('a' - 'A') : text[k]);
+        if (line == "engine:embedded") return Engine::Embedded;
+        if (line == "engine:server") return Engine::Server;
+        i = end;
+    }
+}
 
 QStringList databaseFiles(const QString& dataDir, const QString& name, bool withData,
                           QString* error) {

@@ -4,10 +4,27 @@
 // its data files (data/demo/<NAME>/*.sql). Used by the vordane-mkdb tool,
 // by the build (the demo databases next to the executable) and by the tests
 // (fresh databases).
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
 namespace mkdb {
+
+// The engines a statement of the schema files is written for. Most
+// statements serve both; one that only one engine takes (an index on an
+// expression for the embedded engine, a computed column for the server) is
+// led by a comment line naming its engine, among the comments right before
+// it:
+//   -- engine: embedded
+//   -- engine: server
+// Letter case and blanks inside the line do not matter. createDatabase runs
+// the statements for the embedded engine and skips those for the server;
+// the tests that build a database on a server do the opposite.
+enum class Engine { Both, Embedded, Server };
+
+// The engine of the statement at the start of `text` (its leading comments
+// and white space included), from those leading comments.
+Engine statementEngine(QByteArrayView text);
 
 // The files that make the database `name`, in the order they must run:
 // the schema files, then the data files when `withData` is set.

@@ -53,7 +53,30 @@ CREATE TABLE V_MA_ARTICULOS (
   SUSPENDIDO         BIT DEFAULT 0
 );
 CREATE INDEX IX_V_MA_ARTICULOS_BARRA ON V_MA_ARTICULOS (codigobarra);
-CREATE INDEX IX_V_MA_ARTICULOS_PROV ON V_MA_ARTICULOS (CodigoArtProveedor, CUENTAPROVEEDOR);
+-- The other bar codes of an article (an item typed by a bar code is looked
+-- for in each of them) and the supplier's own code are always looked for
+-- with a value, and most articles have none: the indexes leave those out,
+-- or the embedded engine's statistics (one huge group of NULLs) would make
+-- a scan look cheaper than the index.
+CREATE INDEX IX_V_MA_ARTICULOS_BARRADUN ON V_MA_ARTICULOS (CODIGOBARRADUN) WHERE CODIGOBARRADUN IS NOT NULL;
+CREATE INDEX IX_V_MA_ARTICULOS_BARRA1 ON V_MA_ARTICULOS (CODIGOBARRA1) WHERE CODIGOBARRA1 IS NOT NULL;
+CREATE INDEX IX_V_MA_ARTICULOS_BARRA2 ON V_MA_ARTICULOS (CODIGOBARRA2) WHERE CODIGOBARRA2 IS NOT NULL;
+CREATE INDEX IX_V_MA_ARTICULOS_BARRA3 ON V_MA_ARTICULOS (CODIGOBARRA3) WHERE CODIGOBARRA3 IS NOT NULL;
+CREATE INDEX IX_V_MA_ARTICULOS_BARRA4 ON V_MA_ARTICULOS (CODIGOBARRA4) WHERE CODIGOBARRA4 IS NOT NULL;
+CREATE INDEX IX_V_MA_ARTICULOS_PROV ON V_MA_ARTICULOS (CodigoArtProveedor, CUENTAPROVEEDOR)
+  WHERE CodigoArtProveedor IS NOT NULL;
+
+-- Article lookups compare the code without its blanks
+-- ("LTRIM(RTRIM(IdArticulo)) = '...'"). The embedded engine indexes that
+-- expression under the collation the comparison takes; the server indexes
+-- a computed column of the same expression, which it matches to the
+-- statement by itself. The computed column comes last in "SELECT *".
+-- engine: embedded
+CREATE INDEX IX_V_MA_ARTICULOS_RECORTADO ON V_MA_ARTICULOS (LTRIM(RTRIM(IDARTICULO)) COLLATE SRVTEXT);
+-- engine: server
+ALTER TABLE V_MA_ARTICULOS ADD IDARTICULO_RECORTADO AS LTRIM(RTRIM(IDARTICULO));
+-- engine: server
+CREATE INDEX IX_V_MA_ARTICULOS_RECORTADO ON V_MA_ARTICULOS (IDARTICULO_RECORTADO);
 
 -- Price lists ('V' sales, 'C' purchases).
 CREATE TABLE V_MA_PRECIOS (

@@ -60,6 +60,26 @@ CREATE INDEX IX_V_MV_STOCK_KEY ON V_MV_STOCK (TC, IdComprobante, IdComplemento);
 -- voucher's key: each complement numbers its own rows.
 CREATE UNIQUE INDEX UX_V_MV_STOCK_SECUENCIA ON V_MV_STOCK (TC, IdComprobante, IdComplemento, Secuencia);
 CREATE INDEX IX_V_MV_STOCK_ART ON V_MV_STOCK (IdArticulo, IdDeposito, NroLote);
+-- The last number of a type, branch and letter
+-- ("MAX(IdComprobante) ... WHERE TC = '...' AND SUBSTRING(IDCOMPROBANTE,1,4) = '...'
+-- AND SUBSTRING(IDCOMPROBANTE,13,1) = '...'"): branch and letter are parts
+-- of the id. The embedded engine indexes those expressions; the server,
+-- computed columns of the same expressions (last in "SELECT *").
+-- engine: embedded
+CREATE INDEX IX_V_MV_STOCK_NUMERACION ON V_MV_STOCK
+  (TC, SUBSTRING(IdComprobante, 1, 4) COLLATE SRVTEXT, SUBSTRING(IdComprobante, 13, 1) COLLATE SRVTEXT, IdComprobante);
+-- engine: server
+ALTER TABLE V_MV_STOCK ADD SUCURSAL_ID AS SUBSTRING(IdComprobante, 1, 4), LETRA_ID AS SUBSTRING(IdComprobante, 13, 1);
+-- engine: server
+CREATE INDEX IX_V_MV_STOCK_NUMERACION ON V_MV_STOCK (TC, SUCURSAL_ID, LETRA_ID, IdComprobante);
+-- The highest automatic lot, the lots that start with a blank
+-- ("MAX(NroLote) ... WHERE (SUBSTRING(NroLote, 1, 1) = ' ')").
+-- engine: embedded
+CREATE INDEX IX_V_MV_STOCK_LOTE_INICIAL ON V_MV_STOCK (SUBSTRING(NroLote, 1, 1) COLLATE SRVTEXT, NroLote);
+-- engine: server
+ALTER TABLE V_MV_STOCK ADD NROLOTE_INICIAL AS SUBSTRING(NroLote, 1, 1);
+-- engine: server
+CREATE INDEX IX_V_MV_STOCK_LOTE_INICIAL ON V_MV_STOCK (NROLOTE_INICIAL, NroLote);
 
 -- Stock held per article, deposit, lot, serial and position.
 CREATE TABLE STK_SERIES_Y_LOTES (
@@ -82,6 +102,14 @@ CREATE TABLE STK_DESPACHOS (
   IdOrigen      CHAR(4)      COLLATE SRVTEXT
 );
 CREATE INDEX IX_STK_DESPACHOS_LOTE ON STK_DESPACHOS (NroLote);
+-- A lot's dispatch data is looked for by the lot without its blanks
+-- ("ltrim(rtrim(NroLote)) = '...'"), as lots may be stored as typed.
+-- engine: embedded
+CREATE INDEX IX_STK_DESPACHOS_LOTE_RECORTADO ON STK_DESPACHOS (LTRIM(RTRIM(NroLote)) COLLATE SRVTEXT);
+-- engine: server
+ALTER TABLE STK_DESPACHOS ADD NROLOTE_RECORTADO AS LTRIM(RTRIM(NroLote));
+-- engine: server
+CREATE INDEX IX_STK_DESPACHOS_LOTE_RECORTADO ON STK_DESPACHOS (NROLOTE_RECORTADO);
 
 -- Balance per article and deposit in units and kilograms.
 CREATE TABLE STK_STOCK_UDKG (

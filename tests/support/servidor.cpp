@@ -1,6 +1,7 @@
 #include "support/servidor.h"
 
 #include "support/testdb.h"
+#include "mkdb/mkdb.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/recordset.h"
 #include "platform/ado/sql_lexer.h"
@@ -110,20 +111,26 @@ void creaEnServidor(ado::Connection& cnn, const QString& name, bool withDemoData
         QFile f(file);
         if (!f.open(QIODevice::ReadOnly))
             throw std::runtime_error("testdb: cannot read " + file.toStdString());
-        // one statement at a time: the server wants CREATE VIEW alone
-        QString sentencia;
+        // one statement at a time: the server wants CREATE VIEW alone; a
+        // statement led by "-- engine: embedded" is not for the server
+        QString sentencia, conComentarios;
+        const auto termina = [&] {
+            if (!sentencia.trimmed().isEmpty() &&
+                mkdb::statementEngine(conComentarios.toUtf8()) != mkdb::Engine::Embedded)
+                ejecuta(cnn, ParaServidor(sentencia));
+            sentencia.clear();
+            conComentarios.clear();
+        };
         for (const auto& tok : ado::sql::tokenize(QString::fromUtf8(f.readAll()))) {
             if (!tok.isPunct(';')) {
                 if (tok.kind != ado::sql::TokKind::Comment)
                     sentencia += tok.text;
+                conComentarios += tok.text;
                 continue;
             }
-            if (!sentencia.trimmed().isEmpty())
-                ejecuta(cnn, ParaServidor(sentencia));
-            sentencia.clear();
+            termina();
         }
-        if (!sentencia.trimmed().isEmpty())
-            ejecuta(cnn, ParaServidor(sentencia));
+        termina();
     }
 }
 
