@@ -5,6 +5,9 @@
 //       defaults to NAME.sqlite in the current folder
 //   vordane-mkdb [--force] -o FILE FILE.sql...
 //       the given SQL files, in order
+//   vordane-mkdb --query FILE SQL
+//       runs SQL on the database FILE as the program sees it (with its text
+//       collation and server functions) and prints the rows
 #include <cstdio>
 #include <cstring>
 
@@ -18,7 +21,8 @@ namespace {
 int usage() {
     std::fputs(
         "usage: vordane-mkdb [--force] [--no-data] [--data-dir DIR] --name NAME [-o FILE]\n"
-        "       vordane-mkdb [--force] -o FILE FILE.sql...\n",
+        "       vordane-mkdb [--force] -o FILE FILE.sql...\n"
+        "       vordane-mkdb --query FILE SQL\n",
         stderr);
     return 2;
 }
@@ -31,6 +35,7 @@ int main(int argc, char** argv) {
     QString dataDir;
     QString name;
     QString output;
+    QString queried;
     QStringList files;
 
     for (int i = 1; i < argc; ++i) {
@@ -48,6 +53,8 @@ int main(int argc, char** argv) {
             if (!value(&dataDir)) return usage();
         } else if (!std::strcmp(a, "--name")) {
             if (!value(&name)) return usage();
+        } else if (!std::strcmp(a, "--query")) {
+            if (!value(&queried)) return usage();
         } else if (!std::strcmp(a, "-o") || !std::strcmp(a, "--output")) {
             if (!value(&output)) return usage();
         } else if (!std::strcmp(a, "-h") || !std::strcmp(a, "--help")) {
@@ -61,6 +68,17 @@ int main(int argc, char** argv) {
     }
 
     QString error;
+    if (!queried.isEmpty()) {
+        if (files.size() != 1 || !name.isEmpty() || !output.isEmpty()) return usage();
+        QString rows;
+        const bool ok = mkdb::runQuery(queried, files.first(), &rows, &error);
+        std::fputs(rows.toLocal8Bit().constData(), stdout);
+        if (!ok) {
+            std::fprintf(stderr, "vordane-mkdb: %s\n", qPrintable(error));
+            return 1;
+        }
+        return 0;
+    }
     if (!name.isEmpty()) {
         if (!files.isEmpty()) return usage();
         if (dataDir.isEmpty()) dataDir = QStringLiteral(VORDANE_DATA_DIR);
