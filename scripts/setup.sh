@@ -23,5 +23,8 @@ fi
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${VORDANE_CMAKE_ARGS:-} >/dev/null
 fi
-cmake --build "$build" -- -l "$(nproc)" | grep -v -E '^\[[0-9]+/[0-9]+\] ' || true
+# Ninja's progress lines and its "no work to do.", and the status lines of
+# CMake configuring itself again, are left out: only the compiler's own
+# messages, warnings and a failure come through.
+cmake --build "$build" -- -l "$(nproc)" | grep -v -E '^(\[[0-9]+/[0-9]+\] |ninja: no work to do\.$|-- )' || true
 test "${PIPESTATUS[0]}" -eq 0

@@ -9,6 +9,9 @@
 //       the database NAME (DEMO by default) with the generated volumes of a
 //       mid-sized company after several years added (see produccion.h);
 //       the file defaults to PROD.sqlite
+//   vordane-mkdb --query FILE SQL
+//       runs SQL on the database FILE as the program sees it (with its text
+//       collation and server functions) and prints the rows
 #include <cstdio>
 #include <cstring>
 
@@ -26,7 +29,8 @@ int usage() {
     std::fputs(
         "usage: vordane-mkdb [--force] [--no-data] [--data-dir DIR] --name NAME [-o FILE]\n"
         "       vordane-mkdb [--force] -o FILE FILE.sql...\n"
-        "       vordane-mkdb --production [--seed N] [--name NAME] [-o FILE]\n",
+        "       vordane-mkdb --production [--seed N] [--name NAME] [-o FILE]\n"
+        "       vordane-mkdb --query FILE SQL\n",
         stderr);
     return 2;
 }
@@ -41,6 +45,7 @@ int main(int argc, char** argv) {
     QString dataDir;
     QString name;
     QString output;
+    QString queried;
     QStringList files;
 
     for (int i = 1; i < argc; ++i) {
@@ -62,6 +67,8 @@ int main(int argc, char** argv) {
             if (!value(&dataDir)) return usage();
         } else if (!std::strcmp(a, "--name")) {
             if (!value(&name)) return usage();
+        } else if (!std::strcmp(a, "--query")) {
+            if (!value(&queried)) return usage();
         } else if (!std::strcmp(a, "-o") || !std::strcmp(a, "--output")) {
             if (!value(&output)) return usage();
         } else if (!std::strcmp(a, "-h") || !std::strcmp(a, "--help")) {
@@ -94,6 +101,17 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::fprintf(stderr, "%6.1f s  done\n", reloj.elapsed() / 1000.0);
+        return 0;
+    }
+    if (!queried.isEmpty()) {
+        if (files.size() != 1 || !name.isEmpty() || !output.isEmpty()) return usage();
+        QString rows;
+        const bool ok = mkdb::runQuery(queried, files.first(), &rows, &error);
+        std::fputs(rows.toLocal8Bit().constData(), stdout);
+        if (!ok) {
+            std::fprintf(stderr, "vordane-mkdb: %s\n", qPrintable(error));
+            return 1;
+        }
         return 0;
     }
     if (!name.isEmpty()) {

@@ -228,4 +228,46 @@ bool createDatabase(const QString& output, const QStringList& sqlFiles, bool ove
     return true;
 }
 
+bool runQuery(const QString& path, const QString& sql, QString* out, QString* error) {
+    sqlite3* db = nullptr;
+    const QByteArray file = QFile::encodeName(path);
+    if (sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        setError(error, QStringLiteral("cannot open %1: %2").arg(path, QString::fromUtf8(sqlite3_errmsg(db))));
+        sqlite3_close(db);
+        return false;
+    }
+    ado::RegisterSqliteExtensions(db);
+    const QByteArray text = sql.toUtf8();
+    const char* tail = text.constData();
+    bool ok = true;
+    while (ok && *tail) {
+        const char* start = tail;
+        sqlite3_stmt* stmt = nullptr;
+        int rc = sqlite3_prepare_v2(db, start, -1, &stmt, &tail);
+        if (rc == SQLITE_OK && stmt) {
+            const int columns = sqlite3_column_count(stmt);
+            QStringList line;
+            for (int i = 0; i < columns; ++i) line << QString::fromUtf8(sqlite3_column_name(stmt, i));
+            if (columns > 0 && out) *out += line.join(QLatin1Char('|')) + QLatin1Char('\n');
+            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+                line.clear();
+                for (int i = 0; i < columns; ++i)
+                    line << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)));
+                if (out) *out += line.join(QLatin1Char('|')) + QLatin1Char('\n');
+            }
+            if (rc == SQLITE_DONE) rc = SQLITE_OK;
+        }
+        if (rc != SQLITE_OK) {
+            setError(error, QStringLiteral("%1 in: %2")
+                                .arg(QString::fromUtf8(sqlite3_errmsg(db)),
+                                     QString::fromUtf8(start, int(tail > start ? tail - start : std::strlen(start)))
+                                         .trimmed()));
+            ok = false;
+        }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return ok;
+}
+
 }  // namespace mkdb

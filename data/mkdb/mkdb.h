@@ -49,4 +49,12 @@ QStringList databaseFiles(const QString& dataDir, const QString& name, bool with
 bool createDatabase(const QString& output, const QStringList& sqlFiles, bool overwrite,
                     QString* error = nullptr);
 
+// Runs the statements of `sql` on the existing database file `path` with the
+// server collation and functions registered, as the program sees the file.
+// The rows of each statement that returns columns are appended to `out`, one
+// line each, the column names first, the values separated by "|" (NULL as an
+// empty value). Statements that change rows are committed. Errors name the
+// failing statement.
+bool runQuery(const QString& path, const QString& sql, QString* out, QString* error = nullptr);
+
 }  // namespace mkdb

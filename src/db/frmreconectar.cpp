@@ -43,13 +43,15 @@ frmReconectar::frmReconectar(QWidget* parent) : QWidget(parent, Qt::Dialog)
     prgIntentos->setRange(0, 100);
     prgIntentos->setTextVisible(false);
 
+    // Two buttons of one width, side by side around the window's middle,
+    // wide enough for "Cerrar Sistema" with room to spare.
     CmdReintentar = new QPushButton(QStringLiteral("Reintentar"), this);
     CmdReintentar->setObjectName(QStringLiteral("CmdReintentar"));
-    CmdReintentar->setGeometry(twips(1560, 1740, 1335, 420));
+    CmdReintentar->setGeometry(twips(1110, 1740, 1785, 420));
 
     cmdCancelar = new QPushButton(QStringLiteral("Cerrar Sistema"), this);
     cmdCancelar->setObjectName(QStringLiteral("cmdCancelar"));
-    cmdCancelar->setGeometry(twips(3105, 1740, 1335, 420));
+    cmdCancelar->setGeometry(twips(3105, 1740, 1785, 420));
 
     connect(CmdReintentar, &QPushButton::clicked, this, [this] { CmdReintentar_Click(); });
     connect(cmdCancelar, &QPushButton::clicked, this, [this] { cmdCancelar_Click(); });

@@ -21,7 +21,9 @@
 #include <QPixmap>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleOptionFrame>
 
+#include <algorithm>
 #include <exception>
 #include <type_traits>
 
@@ -33,6 +35,36 @@ namespace {
 void Coloca(QWidget* w, int izquierda, int arriba, int ancho, int alto)
 {
     w->setGeometry(twipsToPixels(izquierda), twipsToPixels(arriba), twipsToPixels(ancho), twipsToPixels(alto));
+}
+
+constexpr int kHolgura = 4;  // pixels between a caption and its box
+
+// What a caption takes on screen in its label's font.
+int AnchoTitulo(const QLabel* l)
+{
+    QString t = l->text();
+    t.remove(u'&');
+    return QFontMetrics(l->font()).horizontalAdvance(t) + l->width() - l->contentsRect().width();
+}
+
+// The width a box needs to show the longest text it takes whole: as many of
+// its font's widest capital letter or digit as its length allows, with the
+// frame, margins and cursor the box keeps around its text.
+int AnchoCaja(const QLineEdit* t)
+{
+    const QFontMetrics fm(t->font());
+    QChar letra = u'0';
+    for (const char16_t c : u"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789")
+        if (c && fm.horizontalAdvance(QChar(c)) > fm.horizontalAdvance(letra))
+            letra = QChar(c);
+    QStyleOptionFrame opcion;
+    opcion.initFrom(t);
+    opcion.rect = t->rect();
+    opcion.lineWidth = t->hasFrame() ? t->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opcion, t) : 0;
+    const QRect texto = t->style()->subElementRect(QStyle::SE_LineEditContents, &opcion, t);
+    const QMargins m = t->textMargins();
+    constexpr int margenYCursor = 2 + 2 + 1;
+    return fm.horizontalAdvance(QString(t->maxLength(), letra)) + t->width() - texto.width() + m.left() + m.right() + margenYCursor;
 }
 
 // The password box shows "*" for every character, whatever the desktop
@@ -188,6 +220,31 @@ void Form1::Form_Load()
     } catch (const legacy::VbError& e) {
         ModGlobal::gUtilidades().MuestraError(e, ui::vbOKOnly + ui::vbCritical, QStringLiteral("Form_Load"));
     }
+    AjustaAFuente();
+}
+
+// The window keeps its positions in twips where the user's font fits them.
+// Where it does not, the five voucher boxes move right together, past the
+// widest of their captions, and each box grows to the right until the
+// longest text it takes shows whole; the captions end before their boxes.
+// The password box moves past its caption in the same way.
+void Form1::AjustaAFuente()
+{
+    QLineEdit* cajas[] = {txtTC, txtSUC, txtNRO, txtLetra, txtComplemento};
+    int columna = txtTC->x();
+    for (std::size_t i = 1; i < std::size(Label1); ++i)
+        columna = std::max(columna, Label1[i]->x() + AnchoTitulo(Label1[i]) + kHolgura);
+    const int derecha = FrmDetalle->contentsRect().right() - kHolgura;
+    for (QLineEdit* t : cajas)
+        t->setGeometry(columna, t->y(), std::max(1, std::min(std::max(t->width(), AnchoCaja(t)), derecha - columna)),
+                       t->height());
+    for (std::size_t i = 1; i < std::size(Label1); ++i)
+        Label1[i]->resize(std::min(Label1[i]->width(), columna - kHolgura - Label1[i]->x()), Label1[i]->height());
+
+    const int clave = std::max(txtPassWord->x(), Label1[0]->x() + AnchoTitulo(Label1[0]) + kHolgura);
+    txtPassWord->setGeometry(clave, txtPassWord->y(), txtPassWord->width() - (clave - txtPassWord->x()),
+                             txtPassWord->height());
+    Label1[0]->resize(std::min(Label1[0]->width(), clave - kHolgura - Label1[0]->x()), Label1[0]->height());
 }
 
 void Form1::txtPassWord_Change()

@@ -78,6 +78,8 @@ protected:
 
 private:
     void CreaControles();
+    // Fits the fields to the font the window was given (see form1.cpp).
+    void AjustaAFuente();
     // Runs a handler for a click; a legacy::ProgramEnd it throws ends the
     // program without crossing the event loop.
     void Despacha(const std::function<void()>& handler);

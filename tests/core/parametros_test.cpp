@@ -58,6 +58,12 @@ const CasoParametros kCasos[] = {
     {"DbNameSinCierreDejaLaBaseVacia", "@server=S; @usuario=U; @dbname=D", "S", "", "U", "U", "PREV-P", "1", "", 1},
 };
 
+// A failing case names itself and its line.
+void PrintTo(const CasoParametros& c, std::ostream* os)
+{
+    *os << c.nombre << " \"" << c.linea << '"';
+}
+
 class ParametrosTabla : public ::testing::TestWithParam<CasoParametros> {};
 
 TEST_P(ParametrosTabla, LeeLasOchoClaves)
@@ -82,6 +88,11 @@ TEST_P(ParametrosTabla, LeeLasOchoClaves)
 
 INSTANTIATE_TEST_SUITE_P(Ejemplos, ParametrosTabla, ::testing::ValuesIn(kCasos),
                          [](const ::testing::TestParamInfo<CasoParametros>& i) { return std::string(i.param.nombre); });
+
+TEST(ParametrosTabla, UnCasoQueFallaSeNombraConSuLinea)
+{
+    EXPECT_EQ(::testing::PrintToString(kCasos[10]), "SinClaves \"\"");
+}
 
 TEST(ValorParametro, ClaveSinCierreEsError5SalvoElAdicional)
 {

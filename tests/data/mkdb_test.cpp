@@ -284,6 +284,31 @@ TEST_F(DemoDatabase, LoginAndStartUpRows) {
     EXPECT_EQ(db.count("SELECT COUNT(*) FROM TA_CONFIGURACION GROUP BY CLAVE HAVING COUNT(*) > 1"), 0);
 }
 
+// The query of the README: the file read as the program reads it, texts
+// compared and sorted without regard to case or trailing blanks.
+TEST_F(DemoDatabase, QueryRunsWithTheProgramsCollationAndPrintsRows) {
+    QString out, error;
+    EXPECT_TRUE(mkdb::runQuery(*demo_,
+                               "SELECT TC, IDCOMPROBANTE, ANULADA FROM V_MV_CPTE WHERE TC = 'fp' AND IDCOMPROBANTE LIKE '0001%' "
+                               "ORDER BY IDCOMPROBANTE;"
+                               "SELECT COUNT(*) AS N FROM V_MV_CPTE WHERE TC = 'ajp'",
+                               &out, &error))
+        << error.toStdString();
+    EXPECT_EQ(out.toStdString(), "TC|IDCOMPROBANTE|ANULADA\nFP  |000100000100A|1\nFP  |000100000101A|0\nN\n1\n");
+
+    const std::pair<QString, const char*> failures[] = {
+        {*demo_ + ".nope", "cannot open"},  // no file is created
+        {*demo_, "no such table: NOPE in: SELECT * FROM NOPE"},
+    };
+    for (const auto& [file, message] : failures) {
+        out.clear();
+        EXPECT_FALSE(mkdb::runQuery(file, "SELECT 1 AS A; SELECT * FROM NOPE", &out, &error));
+        EXPECT_TRUE(error.contains(message)) << error.toStdString();
+    }
+    EXPECT_EQ(out.toStdString(), "A\n1\n") << "the rows before the failing statement are printed";
+    EXPECT_FALSE(QFileInfo::exists(*demo_ + ".nope"));
+}
+
 TEST(Mkdb, RefusesToOverwriteUnlessTold) {
     testdb::TempFolder folder;
     const QString out = folder.file("X.sqlite");

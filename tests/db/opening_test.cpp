@@ -16,6 +16,11 @@ struct StringCase {
     const char* expected;
 };
 
+void PrintTo(const StringCase& c, std::ostream* os)
+{
+    *os << "server \"" << c.servidor << "\", extended \"" << c.extended << '"';
+}
+
 class ConnectionStrings : public DbTest, public ::testing::WithParamInterface<StringCase> {};
 
 TEST_P(ConnectionStrings, BuiltFromTheObjectsFields)
@@ -46,6 +51,11 @@ INSTANTIATE_TEST_SUITE_P(
         // time-out, no extension.
         StringCase{"#ORA", "App=X;", "Provider=OraOLEDB.Oracle.1;Data Source=PRUEBA;User Id=usr;Password=pwd;"},
         StringCase{"ORA#", "", "Provider=OraOLEDB.Oracle.1;Data Source=PRUEBA;User Id=usr;Password=pwd;"}));
+
+TEST(ConnectionStringCases, PrintTheirTexts)
+{
+    EXPECT_EQ(::testing::PrintToString(StringCase{"S", "App=X;", "-"}), "server \"S\", extended \"App=X;\"");
+}
 
 TEST_F(DbTest, GivenStringIsUsedUnchangedAndOpens)
 {

@@ -11,6 +11,11 @@ struct DiccCase {
     const char* out;
 };
 
+void PrintTo(const DiccCase& c, std::ostream* os)
+{
+    *os << '"' << c.in << "\" -> \"" << c.out << '"';
+}
+
 class OracleDicc : public ::testing::TestWithParam<DiccCase> {};
 
 TEST_P(OracleDicc, Rewrite)
@@ -61,6 +66,11 @@ INSTANTIATE_TEST_SUITE_P(
         DiccCase{"SELECT * FROM T WHERE F = '15/03/2024 10:30'", "SELECT * FROM T WHERE F = '15/03/2024 10:30'"},
         DiccCase{"SELECT * FROM T WHERE F = '31/02/2024'", "SELECT * FROM T WHERE F = '31/02/2024'"},
         DiccCase{"SELECT * FROM T WHERE F = '15/03-2024'", "SELECT * FROM T WHERE F = '15/03-2024'"}));
+
+TEST(OracleCases, PrintTheirTexts)
+{
+    EXPECT_EQ(::testing::PrintToString(DiccCase{"len", "LENGTH"}), "\"len\" -> \"LENGTH\"");
+}
 
 TEST(OracleDicc, OtherConnectionsAreLeftAlone)
 {

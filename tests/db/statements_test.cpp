@@ -12,6 +12,11 @@ struct RewriteCase {
     const char* out;
 };
 
+void PrintTo(const RewriteCase& c, std::ostream* os)
+{
+    *os << (c.admin ? "administrator" : "user") << ": \"" << c.in << "\" -> \"" << c.out << '"';
+}
+
 // Both execution members return the statement as they sent it.
 class MarkerRewrite : public DbTest, public ::testing::WithParamInterface<RewriteCase> {};
 
@@ -53,6 +58,11 @@ struct SynonymCase {
     const char* in;
     const char* out;
 };
+
+void PrintTo(const SynonymCase& c, std::ostream* os)
+{
+    *os << '"' << c.in << "\" -> \"" << c.out << '"';
+}
 
 class Synonyms : public DbTest, public ::testing::WithParamInterface<SynonymCase> {};
 
@@ -238,6 +248,13 @@ TEST_F(DbTest, RecordsetOnAnotherConnectionAndRetryAnswer)
     db.AbrirRecordset(sql, rs);
     EXPECT_EQ(rs->State(), ado::adStateClosed);
     EXPECT_TRUE(dlg.remaining().isEmpty());
+}
+
+// A failing case names its statements.
+TEST(StatementCases, PrintTheirTexts)
+{
+    EXPECT_EQ(::testing::PrintToString(RewriteCase{true, "A", "B"}), "administrator: \"A\" -> \"B\"");
+    EXPECT_EQ(::testing::PrintToString(SynonymCase{"A", "B"}), "\"A\" -> \"B\"");
 }
 
 }  // namespace

@@ -106,9 +106,13 @@ TEST_F(Ventana, PictureOfTheWindow)
     const QString archivo = QDir(QStringLiteral(VORDANE_BINARY_DIR)).filePath(QStringLiteral("form1.png"));
     EXPECT_TRUE(f.grab().save(archivo)) << archivo.toStdString();
     testutil::ExpectWholeLabels(f);
-    // the boxes keep their place in twips
+    // the password box keeps its place in twips; the voucher boxes keep
+    // their lines and share one column, moved past "COMPLEMENTO"
     EXPECT_EQ(f.txtPassWord->geometry(), QRect(80, 8, 153, 19));
-    EXPECT_EQ(f.txtComplemento->geometry(), QRect(104, 112, 25, 19));
+    const QLineEdit* cajas[] = {f.txtTC, f.txtSUC, f.txtNRO, f.txtLetra, f.txtComplemento};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(QRect(cajas[i]->x(), cajas[i]->y(), 1, cajas[i]->height()), QRect(f.txtTC->x(), 16 + 24 * i, 1, 19));
+    EXPECT_GT(f.txtTC->x(), f.Label1[5]->geometry().right());
 }
 
 }  // namespace

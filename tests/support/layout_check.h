@@ -1,53 +1,247 @@
 #pragma once
 // What a person sees of a window's layout, for the screenshot tests of every
 // window: call ExpectWholeLabels(window) once the window is shown.
+#include <QAbstractButton>
 #include <QFontMetrics>
+#include <QFrame>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 namespace testutil {
 
-// Fails for every label of `window` (and, with `window` itself, for every
-// control) that
-// - shows a caption wider than the label (in the label's own font),
-// - has its caption covered by a control stacked above it,
-// - lies partly outside its container or outside the window.
+namespace layout {
+
+// Pixels a label's caption keeps free from the control beside it.
+inline constexpr int kGap = 4;
+// Pixels a button's caption keeps free from each side of its button.
+inline constexpr int kButtonGap = 2;
+
+// A control as a failure names it: its name, or its caption when it has no
+// name, and its class.
+inline std::string Name(const QWidget* w)
+{
+    QString name = w->objectName();
+    if (name.isEmpty()) {
+        if (const auto* b = qobject_cast<const QAbstractButton*>(w))
+            name = u'"' + b->text() + u'"';
+        else if (const auto* l = qobject_cast<const QLabel*>(w))
+            name = u'"' + l->text() + u'"';
+    }
+    return (name + u' ' + QString::fromLatin1(w->metaObject()->className())).toStdString();
+}
+
+// A caption as drawn: "&&" is one "&", a single "&" marks the access key.
+inline QString Shown(QString text)
+{
+    return text.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(u'&').replace(u'\x01', u'&');
+}
+
+// The controls a person places: the window's own children and those of the
+// plain containers in it (panels, frames, group boxes); the parts a compound
+// control is built of (a list's view, a scroll area's bars, a combo box's
+// edit) are that control's business.
+inline bool IsContainer(const QWidget* w, const QWidget& window)
+{
+    if (w == &window)
+        return true;
+    if (w->objectName().startsWith(QLatin1String("qt_")))
+        return false;
+    const QMetaObject* m = w->metaObject();
+    return m == &QWidget::staticMetaObject || m == &QFrame::staticMetaObject || m == &QGroupBox::staticMetaObject;
+}
+
+// A control stacked above a panel, frame or group box that is not its
+// container, wholly inside the panel's border (and below a group box's
+// title): it looks as if it were in it.
+inline bool LiesOn(const QWidget& above, const QWidget& panel, const QWidget& window)
+{
+    if (&panel == &window || !IsContainer(&panel, window))
+        return false;
+    const QObjectList& order = panel.parentWidget()->children();
+    if (order.indexOf(const_cast<QWidget*>(&above)) < order.indexOf(const_cast<QWidget*>(&panel)))
+        return false;
+    QRect inside = panel.geometry();
+    if (const auto* g = qobject_cast<const QGroupBox*>(&panel)) {
+        inside.adjust(3, 3, -3, -3);
+        if (!g->title().isEmpty())
+            inside.setTop(inside.top() + QFontMetrics(g->font()).height());
+    } else if (const auto* f = qobject_cast<const QFrame*>(&panel)) {
+        inside.adjust(f->frameWidth(), f->frameWidth(), -f->frameWidth(), -f->frameWidth());
+    }
+    return inside.contains(above.geometry());
+}
+
+// A label without frame or background shows nothing but its caption, which
+// is checked on its own.
+inline bool OnlyCaption(const QWidget& w)
+{
+    const auto* l = qobject_cast<const QLabel*>(&w);
+    return l && l->frameShape() == QFrame::NoFrame && !l->autoFillBackground();
+}
+
+inline bool Shows(const QWidget* w, const QWidget& window)
+{
+    return !w->isWindow() && w->isVisibleTo(&window) && !w->objectName().startsWith(QLatin1String("qt_"));
+}
+
+// The longest text the box takes, in its widest plain form: as many of the
+// font's widest capital letter or digit as its length allows (boxes without
+// a set length are not checked).
+inline void ExpectWholeText(const QLineEdit& t)
+{
+    if (t.maxLength() >= 32767 || t.echoMode() != QLineEdit::Normal)
+        return;
+    QStyleOptionFrame opt;
+    opt.initFrom(&t);
+    opt.rect = t.rect();
+    opt.lineWidth = t.hasFrame() ? t.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, &t) : 0;
+    opt.midLineWidth = 0;
+    opt.state |= QStyle::State_Sunken;
+    opt.features = QStyleOptionFrame::None;
+    const QMargins m = t.textMargins();
+    // the edit keeps 2 pixels free on each side of its text, and 1 for the cursor
+    const int room = t.style()->subElementRect(QStyle::SE_LineEditContents, &opt, &t).width() - m.left() - m.right() - 4 - 1;
+    const QFontMetrics fm(t.font());
+    QChar widest = u'0';
+    for (const char16_t c : u"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789")
+        if (c && fm.horizontalAdvance(QChar(c)) > fm.horizontalAdvance(widest))
+            widest = QChar(c);
+    const QString longest(t.maxLength(), widest);
+    const int width = fm.horizontalAdvance(longest);
+    EXPECT_LE(width, room) << Name(&t) << ": \"" << longest.toStdString() << "\" (" << t.maxLength()
+                           << " characters) needs " << width << " pixels, the box has " << room;
+}
+
+// A button's caption lies within the part of the button the style leaves
+// for it, with a little room on each side.
+inline void ExpectWholeCaption(const QPushButton& b)
+{
+    if (b.text().isEmpty())
+        return;
+    QStyleOptionButton opt;
+    opt.initFrom(&b);
+    opt.rect = b.rect();
+    opt.text = b.text();
+    opt.icon = b.icon();
+    opt.iconSize = b.iconSize();
+    opt.features = b.isFlat() ? QStyleOptionButton::Flat : QStyleOptionButton::None;
+    if (b.autoDefault())
+        opt.features |= QStyleOptionButton::AutoDefaultButton;
+    if (b.isDefault())
+        opt.features |= QStyleOptionButton::DefaultButton;
+    const QRect inside = b.style()->subElementRect(QStyle::SE_PushButtonContents, &opt, &b);
+    const QString shown = Shown(b.text());
+    const QFontMetrics fm(b.font());
+    int width = fm.horizontalAdvance(shown) + 2 * kButtonGap;
+    if (!b.icon().isNull())
+        width += b.iconSize().width() + 4;
+    EXPECT_LE(width, inside.width()) << Name(&b) << " \"" << shown.toStdString() << "\" fills its button edge to edge or is cut";
+    EXPECT_LE(fm.height(), inside.height()) << Name(&b) << " \"" << shown.toStdString() << "\" is cut at the top or bottom";
+}
+
+// A label's caption: whole, and clear of the controls beside and above it.
+inline void ExpectWholeCaption(const QLabel& l, const QWidget& window)
+{
+    if (l.wordWrap() || l.text().isEmpty() || l.textFormat() == Qt::RichText)
+        return;
+    const QString shown = Shown(l.text());
+    const std::string name = Name(&l);
+    const int width = QFontMetrics(l.font()).horizontalAdvance(shown);
+    const QRect text = l.contentsRect();
+    EXPECT_LE(width, text.width()) << name << " \"" << shown.toStdString() << "\" is cut";
+    // the caption as drawn, in the container's coordinates, with the room
+    // it keeps free around it
+    const bool right = l.alignment() & Qt::AlignRight;
+    const QRect drawn(l.mapToParent(QPoint(right ? text.right() + 1 - width : text.left(), text.top())),
+                      QSize(width, text.height()));
+    const QRect clear = drawn.adjusted(-kGap, 0, kGap, 0);
+    for (const QObject* o : l.parentWidget()->children()) {
+        const auto* other = qobject_cast<const QWidget*>(o);
+        if (other && other != &l && !other->isWindow() && !other->isHidden() && !LiesOn(l, *other, window)) {
+            EXPECT_FALSE(other->geometry().intersects(clear))
+                << name << " \"" << shown.toStdString() << "\" runs into " << Name(other);
+        }
+    }
+}
+
+// Two horizontal (or two vertical) scroll bars side by side for one view.
+inline void ExpectOneScrollBarPerDirection(const QWidget& window)
+{
+    std::vector<std::pair<const QScrollBar*, QRect>> bars;
+    for (const QScrollBar* s : window.findChildren<QScrollBar*>())
+        if (s->window() == &window && s->isVisibleTo(&window))
+            bars.emplace_back(s, QRect(s->mapTo(&window, QPoint(0, 0)), s->size()));
+    for (std::size_t i = 0; i < bars.size(); ++i) {
+        for (std::size_t j = i + 1; j < bars.size(); ++j) {
+            const auto& [a, ra] = bars[i];
+            const auto& [b, rb] = bars[j];
+            if (a->orientation() != b->orientation())
+                continue;
+            const bool horizontal = a->orientation() == Qt::Horizontal;
+            const int thick = horizontal ? std::max(ra.height(), rb.height()) : std::max(ra.width(), rb.width());
+            // each bar grown by its own thickness across: does it reach the other?
+            const QRect near = horizontal ? ra.adjusted(0, -thick, 0, thick) : ra.adjusted(-thick, 0, thick, 0);
+            EXPECT_FALSE(near.intersects(rb)) << Name(a) << " and " << Name(b) << " are stacked: two scroll bars for one direction";
+        }
+    }
+}
+
+}  // namespace layout
+
+// Fails for every visible control of `window` that
+// - lies partly outside its container or outside the window,
+// - overlaps a sibling control,
+// - is a label whose caption is wider than the label (in the label's own
+//   font) or comes within a few pixels of another control,
+// - is a button whose caption does not fit inside it with a little room,
+// - is a text box too narrow for the longest text it takes,
+// and for two scroll bars of one direction stacked together.
 inline void ExpectWholeLabels(const QWidget& window)
 {
     const QRect inWindow(QPoint(0, 0), window.size());
     for (const QWidget* w : window.findChildren<QWidget*>()) {
-        if (w->window() != &window || w->isHidden())
+        if (w->window() != &window || !w->isVisibleTo(&window))
             continue;
-        const std::string name = (w->objectName() + u' ' + QString::fromLatin1(w->metaObject()->className())).toStdString();
+        const std::string name = layout::Name(w);
         const QRect r(w->mapTo(&window, QPoint(0, 0)), w->size());
-        EXPECT_TRUE(inWindow.contains(r)) << name << " lies outside the window";
-        if (const QWidget* p = w->parentWidget(); p && p != &window) {
+        EXPECT_TRUE(inWindow.contains(r)) << name << " lies outside the window: " << r.x() << ',' << r.y() << ' '
+                                          << r.width() << 'x' << r.height() << " in " << inWindow.width() << 'x'
+                                          << inWindow.height();
+        const QWidget* p = w->parentWidget();
+        if (p != &window) {
             EXPECT_TRUE(QRect(QPoint(0, 0), p->size()).contains(w->geometry())) << name << " lies outside its container";
         }
-
-        const auto* l = qobject_cast<const QLabel*>(w);
-        if (!l || l->wordWrap() || l->text().isEmpty())
-            continue;
-        QString shown = l->text();
-        shown.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(u'&').replace(u'\x01', u'&');
-        const int width = QFontMetrics(l->font()).horizontalAdvance(shown);
-        const QRect text = l->contentsRect();
-        EXPECT_LE(width, text.width()) << name << " \"" << shown.toStdString() << "\" is cut";
-        // the caption as drawn, in the container's coordinates
-        const bool right = l->alignment() & Qt::AlignRight;
-        const QRect drawn(l->mapToParent(QPoint(right ? text.right() + 1 - width : text.left(), text.top())),
-                          QSize(width, text.height()));
-        const QObjectList& siblings = l->parentWidget()->children();
-        for (qsizetype i = siblings.indexOf(const_cast<QLabel*>(l)) + 1; i < siblings.size(); ++i) {
-            const auto* above = qobject_cast<const QWidget*>(siblings[i]);
-            if (above && !above->isWindow() && !above->isHidden()) {
-                EXPECT_FALSE(above->geometry().intersects(drawn))
-                    << name << " \"" << shown.toStdString() << "\" runs under " << above->objectName().toStdString();
+        if (layout::IsContainer(p, window) && layout::Shows(w, window)) {
+            const QObjectList& siblings = p->children();
+            for (qsizetype i = siblings.indexOf(const_cast<QWidget*>(w)) + 1; i < siblings.size(); ++i) {
+                const auto* other = qobject_cast<const QWidget*>(siblings[i]);
+                if (other && layout::Shows(other, window) && !layout::OnlyCaption(*w) && !layout::OnlyCaption(*other) &&
+                    !layout::LiesOn(*other, *w, window)) {
+                    EXPECT_FALSE(other->geometry().intersects(w->geometry())) << name << " overlaps " << layout::Name(other);
+                }
             }
         }
+        if (const auto* l = qobject_cast<const QLabel*>(w))
+            layout::ExpectWholeCaption(*l, window);
+        else if (const auto* b = qobject_cast<const QPushButton*>(w))
+            layout::ExpectWholeCaption(*b);
+        else if (const auto* t = qobject_cast<const QLineEdit*>(w))
+            layout::ExpectWholeText(*t);
     }
+    layout::ExpectOneScrollBarPerDirection(window);
 }
 
 }  // namespace testutil

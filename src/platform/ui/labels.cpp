@@ -32,7 +32,7 @@ int Chrome(const QLabel* l, const QFontMetrics& fm)
     return l->width() - l->contentsRect().width() + 2 * l->margin() + indent;
 }
 
-constexpr int kGap = 2;  // pixels kept free between a caption and its neighbour
+constexpr int kGap = 4;  // pixels kept free between a caption and its neighbour
 
 // The room on the label's line: from the container's left edge to its right
 // edge, cut (a little before them) by the controls beside the label that

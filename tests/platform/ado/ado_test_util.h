@@ -26,6 +26,7 @@ enum class EngineKind { Embedded, Odbc, SqlServer };
 inline const char* engineName(EngineKind k) {
     return k == EngineKind::Embedded ? "Embedded" : k == EngineKind::Odbc ? "Odbc" : "SqlServer";
 }
+inline void PrintTo(EngineKind k, std::ostream* os) { *os << engineName(k); }
 
 // Creates `path` and runs `ddl` on it. With `collation` the server functions
 // and the text collation are registered first (the embedded schema declares it

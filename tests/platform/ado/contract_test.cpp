@@ -330,6 +330,8 @@ TEST_P(Contract, SchemaListsTablesAndColumns) {
     EXPECT_EQ(cols, (QStringList{QStringLiteral("Id"), QStringLiteral("Codigo"), QStringLiteral("Cantidad")}));
 }
 
+TEST(EngineKinds, PrintTheirNames) { EXPECT_EQ(::testing::PrintToString(EngineKind::SqlServer), "SqlServer"); }
+
 INSTANTIATE_TEST_SUITE_P(Engines, Contract, ::testing::Values(EngineKind::Embedded, EngineKind::Odbc, EngineKind::SqlServer),
                          [](const auto& caso) { return std::string(engineName(caso.param)); });
 

@@ -1,6 +1,7 @@
 #include "platform/ui/keys.h"
 #include "platform/ui/msflexgrid.h"
 #include "platform/ui/textwidth.h"
+#include "support/layout_check.h"
 #include "qt_app.h"
 
 #include <QDir>
@@ -279,6 +280,7 @@ TEST_F(FlexGrid, PaintsHeadersColoursAndHiddenColumns)
     g.show();
     const QImage img = g.grab().toImage();
     img.save(QDir(QStringLiteral(VORDANE_BINARY_DIR)).filePath(QStringLiteral("msflexgrid.png")));
+    testutil::ExpectWholeLabels(g);
 
     auto pixelAt = [&](long r, long c) {
         g.setRow(r);
