@@ -103,7 +103,9 @@ TEST_F(Lista, CustomersSearchSortAndAcceptThroughTheClass)
         DentroDeLaVentana(f, "scrolled");
         f.HScroll1->setValue(0);
         f.resize(f.width() * 2 / 3, f.height() + 60);
+        QCoreApplication::processEvents();
         DentroDeLaVentana(f, "after a resize");
+        testutil::ExpectWholeLabels(f);
         Tecla(Vista(f.ListView1), Qt::Key_Return, QStringLiteral("\r"));
         EXPECT_TRUE(f.isHidden());
     });
