@@ -12,7 +12,9 @@
 // collecting mode; then each mode's production time against its demo time
 // (target: at most 1.5). Judged on the median of the rounds after a warm-up
 // round. Arguments: the counted rounds (default 5), and "demo" or
-// "production" to time one size alone.
+// "production" to time one size alone. With BENCH_STOCK_PROFILE set, the
+// time each statement text took on every connection (the engine's and the
+// baseline's), summed per size, goes to stderr (the slowest first).
 #include "db/db_dll.h"
 #include "db/modglobal_db.h"
 #include "core/cargaconfiguracion.h"
@@ -28,6 +30,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <map>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -37,6 +40,33 @@
 namespace {
 
 constexpr int kLineas = 1000;
+
+// The statements' time by text (as prepared, values bound apart), summed.
+std::map<std::string, std::pair<qint64, long>> perfil;
+
+int AlPerfilar(unsigned, void*, void* p, void* x)
+{
+    auto& e = perfil[sqlite3_sql(static_cast<sqlite3_stmt*>(p))];
+    e.first += qint64(*static_cast<sqlite3_uint64*>(x));
+    ++e.second;
+    return 0;
+}
+
+int PerfilAlAbrir(sqlite3* db, char**, const sqlite3_api_routines*)
+{
+    sqlite3_trace_v2(db, SQLITE_TRACE_PROFILE, AlPerfilar, nullptr);
+    return SQLITE_OK;
+}
+
+void imprimePerfil()
+{
+    std::vector<std::pair<qint64, std::string>> v;
+    for (const auto& [texto, e] : perfil)
+        v.emplace_back(e.first, QStringLiteral("%1 runs: ").arg(e.second).toStdString() + texto.substr(0, 200));
+    std::sort(v.rbegin(), v.rend());
+    for (size_t i = 0; i < v.size() && i < 15; ++i)
+        std::fprintf(stderr, "%10.1f ms  %s\n", v[i].first / 1e6, v[i].second.c_str());
+}
 constexpr int kLotes = 3;
 
 // The voucher's articles grid: 1,000 lines of three lots each.
@@ -223,6 +253,8 @@ int main(int argc, char** argv)
         banco::programa(app, dir.path());
         const QDir carpeta(dir.path());
         banco::creaAmbas(carpeta, QStringLiteral("CRUDO"));
+        const bool perfila = qEnvironmentVariableIsSet("BENCH_STOCK_PROFILE");
+        if (perfila) sqlite3_auto_extension(reinterpret_cast<void (*)()>(PerfilAlAbrir));
 
         banco::Sesion dlg;
         ModGlobal::gUNegocio = QStringLiteral("   1");
@@ -236,7 +268,12 @@ int main(int argc, char** argv)
         for (int k = 0; k < 2; ++k) {
             const banco::Tamano& tam = banco::kTamanos[k];
             if (!solo.isEmpty() && solo != QLatin1String(tam.titulo)) continue;
+            perfil.clear();
             t[k] = midePorTamano(carpeta, tam, rondas);
+            if (perfila) {
+                std::fprintf(stderr, "statements on the %s-size database, slowest first:\n", tam.titulo);
+                imprimePerfil();
+            }
             const auto linea = [&](const char* que, const banco::Rondas& r) {
                 std::printf("  %-48s %8.1f ms  %6.1f us/row\n", que, r.ms(), r.ms() * 1000 / filas);
             };
