@@ -12,9 +12,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QStringList>
 
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -22,6 +24,7 @@
 #ifdef VORDANE_DATA_DIR
 #include "db/db_dll.h"
 #include "db/modglobal_db.h"
+#include "platform/ado/connection.h"
 #include "mkdb/mkdb.h"
 #include "mkdb/produccion.h"
 
@@ -108,13 +111,42 @@ inline void creaProduccion(const QString& archivo, quint64 semilla = 1)
         throw std::runtime_error("cannot copy " + guardada.toStdString());
 }
 
+// The two databases every benchmark runs on, by the names the program
+// opens them under in its folder: the demo-size one and the production-size one.
+struct Tamano {
+    const char* nombre;  // the database's name: <folder>/<name>.sqlite
+    const char* titulo;
+};
+constexpr Tamano kTamanos[] = {{"DEMO", "demo"}, {"PROD", "production"}};
+
+// Both databases made in `carpeta` under the names of kTamanos, each with a
+// twin named with `gemelo` before it (the baseline side's copy) when given.
+inline void creaAmbas(const QDir& carpeta, const QString& gemelo = {})
+{
+    for (const QString& prefijo : gemelo.isEmpty() ? QStringList{QString()} : QStringList{QString(), gemelo}) {
+        creaBase(carpeta.filePath(prefijo + QStringLiteral("DEMO.sqlite")));
+        creaProduccion(carpeta.filePath(prefijo + QStringLiteral("PROD.sqlite")));
+    }
+}
+
+// The program's main connection closed, as at a fresh start: the start-up
+// connects only when it finds it closed.
+inline void cierraPrincipal()
+{
+    DB_Dll& db = ModGlobal::gDB();
+    if (db.gCnn && db.gCnn->State() != 0) db.gCnn->Close();
+    db.gOpenFlag = false;
+}
+
 // The program's main database object on the embedded database `nombre` of
-// the program folder, as the start-up leaves it.
+// the program folder, as the start-up leaves it (user DEMO); an open one
+// is closed and opened again on `nombre`.
 inline DB_Dll& abrePrincipal(const QString& nombre = QStringLiteral("DEMO"))
 {
     DB_Dll& db = ModGlobal::gDB();
     db.gServidor = QStringLiteral("(sqlite)");
-    db.gDBName = db.gUsuario = db.gUserPassWord = nombre;
+    db.gDBName = nombre;
+    db.gUsuario = db.gUserPassWord = QStringLiteral("DEMO");
     db.OpenServerADODB(false, 3, QString(), false, false);
     if (!db.gOpenFlag)
         throw std::runtime_error("cannot open the database " + nombre.toStdString());
@@ -122,14 +154,8 @@ inline DB_Dll& abrePrincipal(const QString& nombre = QStringLiteral("DEMO"))
 }
 #endif
 
-// A side's time: the best (shortest) round timed so far, 0 before the
-// first, so that a busy machine disturbs the ratios as little as it can.
-inline void mejor(qint64& ns, qint64 ronda)
-{
-    ns = ns == 0 ? ronda : std::min(ns, ronda);
-}
-
-// The rounds of one side after the warm-up round; judged on their median.
+// The rounds of one side after the warm-up round; judged on their median,
+// which a busy machine moves less than any single round.
 class Rondas {
 public:
     void agrega(qint64 ns) { ns_.push_back(ns); }
@@ -140,17 +166,55 @@ public:
         std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
         return v[v.size() / 2];
     }
+    double ms() const { return mediana() / 1e6; }
+    int cuenta() const { return int(ns_.size()); }
 
 private:
     std::vector<qint64> ns_;
 };
 
-// One operation timed on both databases: the demo-size one and the
-// production-size one, with their ratio against `meta`.
-inline void imprimeTamanos(const char* que, double msDemo, double msProduccion, double meta)
+// The round timer: `ronda` 0 is the warm-up and is not counted.
+template <class F>
+void mide(Rondas& r, int ronda, F&& f)
 {
-    std::printf("  %-44s demo %9.3f ms  production %9.3f ms  ratio %.2f (target <= %.1f)\n", que, msDemo,
-                msProduccion, msDemo > 0 ? msProduccion / msDemo : 0.0, meta);
+    QElapsedTimer t;
+    t.start();
+    f();
+    const qint64 ns = t.nsecsElapsed();
+    if (ronda > 0) r.agrega(ns);
+}
+
+inline const char* veredicto(double razon, double meta)
+{
+    return razon <= meta ? "met" : "NOT MET";
+}
+
+// A ratio against the benchmark's own baseline, with its target.
+inline void imprimeRazon(const char* que, double razon, double meta)
+{
+    std::printf("  %-52s ratio %6.2f (target <= %.1f) %s\n", que, razon, meta, veredicto(razon, meta));
+}
+
+// The target of the production-size time against the demo-size one.
+constexpr double kMetaTamano = 1.5;
+
+// One operation timed on both databases: the demo-size one and the
+// production-size one, with their ratio against `meta`. `filasDemo` and
+// `filasProduccion` (windows that list a whole table) turn both times into
+// time per row listed before the ratio is taken.
+inline void imprimeTamanos(const char* que, double msDemo, double msProduccion, double meta = kMetaTamano,
+                           long long filasDemo = 0, long long filasProduccion = 0)
+{
+    const bool porFila = filasDemo > 0 && filasProduccion > 0;
+    const double d = porFila ? msDemo * 1000 / filasDemo : msDemo;
+    const double p = porFila ? msProduccion * 1000 / filasProduccion : msProduccion;
+    const double razon = d > 0 ? p / d : 0.0;
+    if (porFila)
+        std::printf("  %-44s demo %9.3f us/row  production %9.3f us/row  ratio %.2f (target <= %.1f) %s\n", que,
+                    d, p, razon, meta, veredicto(razon, meta));
+    else
+        std::printf("  %-44s demo %9.3f ms  production %9.3f ms  ratio %.2f (target <= %.1f) %s\n", que, d, p,
+                    razon, meta, veredicto(razon, meta));
 }
 
 // Both sides of a round, the other one first every second round.

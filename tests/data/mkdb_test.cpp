@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include "mkdb/mkdb.h"
+#include "mkdb/produccion.h"
 #include "platform/ado/sqlite_support.h"
 #include "platform/kapores2/funciones.h"
 #include "support/testdb.h"
@@ -380,3 +381,103 @@ TEST(TestDb, ReplacesAnOldDatabase) {
 }
 
 }  // namespace
+
+// The production-size generator at tiny volumes: the same seed makes the same
+// file, keys never repeat, and every line, stock row and seat belongs to a
+// generated voucher whose article and customer exist.
+class Produccion : public ::testing::Test {
+protected:
+    static mkdb::Volumenes Pequenos() {
+        mkdb::Volumenes v;
+        v.articulos = 120;
+        v.clientes = 40;
+        v.comprobantes = 250;
+        v.lineasPorComprobante = 3;
+        v.movimientosPorLinea = 2;
+        v.lotes = 90;
+        v.despachos = 60;
+        v.asientosPorComprobante = 4;
+        v.comprobantesCompra = 15;
+        return v;
+    }
+    static QString Crea(const testdb::TempFolder& folder, const QString& nombre, quint64 semilla) {
+        QString error;
+        const QString out = folder.file(nombre);
+        const QStringList files = mkdb::databaseFiles(VORDANE_SOURCE_DIR "/data", "DEMO", true, &error);
+        EXPECT_TRUE(mkdb::creaProduccion(out, files, semilla, Pequenos(), &error)) << error.toStdString();
+        return out;
+    }
+    static QByteArray Contenido(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+TEST_F(Produccion, SameSeedSameFileOtherSeedOtherRows) {
+    testdb::TempFolder folder;
+    const QString a = Crea(folder, "A.sqlite", 7), b = Crea(folder, "B.sqlite", 7), c = Crea(folder, "C.sqlite", 8);
+    const QByteArray contenidoA = Contenido(a);
+    ASSERT_FALSE(contenidoA.isEmpty());
+    EXPECT_EQ(contenidoA, Contenido(b));
+    EXPECT_NE(contenidoA, Contenido(c));
+    // Only the finished file is left: no partial one of this process.
+    EXPECT_EQ(QDir(folder.path()).entryList({"*.gen*"}, QDir::Files).size(), 0);
+}
+
+TEST_F(Produccion, VolumesKeysAndOwnership) {
+    testdb::TempFolder folder;
+    const QString demo = testdb::createDatabase(folder.path(), "DEMO", true);
+    const Db base(demo);
+    const Db prod(Crea(folder, "P.sqlite", 3));
+    const mkdb::Volumenes v = Pequenos();
+    const long long lineas = (long long)v.comprobantes * v.lineasPorComprobante;
+    struct Volumen {
+        const char* tabla;
+        long long filas;
+    } const volumenes[] = {
+        {"V_MA_ARTICULOS", v.articulos},
+        {"VT_CLIENTES", v.clientes},
+        {"V_MV_CPTE", v.comprobantes},
+        {"V_MV_CPTEINSUMOS", lineas},
+        {"V_MV_STOCK", lineas * v.movimientosPorLinea},
+        {"STK_SERIES_Y_LOTES", v.lotes},
+        {"STK_DESPACHOS", v.despachos},
+        {"MV_ASIENTOS", (long long)(v.comprobantes / 2) * v.asientosPorComprobante},
+        {"C_MV_CPTE", v.comprobantesCompra},
+    };
+    for (const Volumen& x : volumenes) {
+        const QString cuenta = QStringLiteral("SELECT COUNT(*) FROM %1").arg(x.tabla);
+        EXPECT_EQ(prod.count(cuenta) - base.count(cuenta), x.filas) << x.tabla;
+    }
+
+    // Keys: each query counts rows whose key another row shares (0 expected).
+    const char* const comprobaciones[] = {
+        "SELECT COUNT(*) FROM (SELECT IDARTICULO FROM V_MA_ARTICULOS GROUP BY IDARTICULO HAVING COUNT(*) > 1)",
+        "SELECT COUNT(*) FROM (SELECT CODIGO FROM VT_CLIENTES GROUP BY CODIGO HAVING COUNT(*) > 1)",
+        "SELECT COUNT(*) FROM (SELECT 1 FROM V_MV_CPTE GROUP BY TC, IDCOMPROBANTE, IDCOMPLEMENTO HAVING COUNT(*) > 1)",
+        "SELECT COUNT(*) FROM (SELECT 1 FROM V_MV_CPTEINSUMOS GROUP BY TC, IDCOMPROBANTE, IDCOMPLEMENTO, Secuencia "
+        "HAVING COUNT(*) > 1)",
+        "SELECT COUNT(*) FROM (SELECT 1 FROM STK_SERIES_Y_LOTES GROUP BY IdArticulo, IdDeposito, NroLote, NroSerie "
+        "HAVING COUNT(*) > 1)",
+        "SELECT COUNT(*) FROM (SELECT 1 FROM C_MV_CPTE GROUP BY TC, IDCOMPROBANTE HAVING COUNT(*) > 1)",
+        // Ownership: rows without their voucher, article or customer.
+        "SELECT COUNT(*) FROM V_MV_CPTEINSUMOS l WHERE l.IDCOMPROBANTE >= '0100' AND NOT EXISTS (SELECT 1 FROM "
+        "V_MV_CPTE c WHERE c.TC = l.TC AND c.IDCOMPROBANTE = l.IDCOMPROBANTE AND c.IDCOMPLEMENTO = l.IDCOMPLEMENTO)",
+        "SELECT COUNT(*) FROM V_MV_STOCK s WHERE NOT EXISTS (SELECT 1 FROM V_MV_CPTE c WHERE c.TC = s.TC AND "
+        "c.IDCOMPROBANTE = s.IdComprobante AND c.IDCOMPLEMENTO = s.IdComplemento) AND s.IdComprobante >= '0100'",
+        // Every generated voucher has its lines.
+        "SELECT COUNT(*) FROM V_MV_CPTE c WHERE c.IDCOMPROBANTE >= '0100' AND NOT EXISTS (SELECT 1 FROM "
+        "V_MV_CPTEINSUMOS l WHERE l.TC = c.TC AND l.IDCOMPROBANTE = c.IDCOMPROBANTE)",
+        "SELECT COUNT(*) FROM MV_ASIENTOS a WHERE a.SUCURSAL >= '0100' AND NOT EXISTS (SELECT 1 FROM V_MV_CPTE c "
+        "WHERE c.TC = a.TC AND c.IDCOMPROBANTE = a.SUCURSAL || a.NUMERO || a.LETRA)",
+        "SELECT COUNT(*) FROM V_MV_CPTEINSUMOS l WHERE l.IDCOMPROBANTE >= '0100' AND NOT EXISTS (SELECT 1 FROM "
+        "V_MA_ARTICULOS a WHERE a.IDARTICULO = l.IdArticulo)",
+        "SELECT COUNT(*) FROM V_MV_CPTE c WHERE c.IDCOMPROBANTE >= '0100' AND NOT EXISTS (SELECT 1 FROM VT_CLIENTES "
+        "k WHERE k.CODIGO = c.CUENTA)",
+        // Codes padded as the program writes them.
+        "SELECT COUNT(*) FROM V_MV_STOCK WHERE IdComprobante >= '0100' AND (length(IdArticulo) <> 25 OR "
+        "length(TC) <> 4 OR length(IdComprobante) <> 13)",
+    };
+    for (const char* sql : comprobaciones)
+        EXPECT_EQ(prod.count(sql), 0) << sql;
+}
