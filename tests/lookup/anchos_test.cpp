@@ -156,8 +156,6 @@ TEST_F(Anchos, ConcurrentWritersKeepEveryTableAndTheFileWhole)
         }
         ++listos;
     };
-    QElapsedTimer reloj;
-    reloj.start();
     std::thread uno(escritor, QStringLiteral("UNO")), dos(escritor, QStringLiteral("DOS"));
     int lecturas = 0, rotas = 0;
     while (listos < 2) {
@@ -167,7 +165,6 @@ TEST_F(Anchos, ConcurrentWritersKeepEveryTableAndTheFileWhole)
     }
     uno.join();
     dos.join();
-    EXPECT_LT(reloj.elapsed(), 20000);
     EXPECT_EQ(fallas, 0);
     EXPECT_EQ(rotas, 0) << "of " << lecturas << " reads";
     EXPECT_EQ(Lee("UNO", 2), (std::vector<double>{veces, veces + 1}));

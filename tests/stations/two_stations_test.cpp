@@ -6,7 +6,14 @@
 // A station prints one line "intentos=N errores=E cajas=B" and every box it
 // was shown on its error output. VORDANE_ESTACIONES_VUELTAS sets the number
 // of vouchers per station for a longer run.
+//
+// Two windows of two programs also rewrite the column widths file of one
+// program folder at the same time, each for its own table:
+//   test_stations --anchos <folder> <table> <rewrites>
+// prints "reescrituras=N errores=E"; VORDANE_ANCHOS_VUELTAS sets the number
+// of rewrites for a longer run.
 #include "core/modglobal.h"
+#include "lookup/anchos.h"
 #include "db/db_dll.h"
 #include "numbering/ast.h"
 #include "numbering/stock.h"
@@ -25,6 +32,9 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -120,6 +130,22 @@ int Estacion(const QString& carpeta, int vueltas) {
     return 0;
 }
 
+// One window's rewrites of the widths of `tabla`, the i-th writing i and i + 1.
+int Anchos(const QString& carpeta, const QString& tabla, int vueltas) {
+    testutil::testApp();
+    int errores = 0;
+    for (int i = 1; i <= vueltas; ++i) {
+        try {
+            lookup::GrabaAnchos(carpeta, tabla, {double(i), double(i + 1)});
+        } catch (const legacy::VbError& e) {
+            ++errores;
+            std::fprintf(stderr, "error %ld %s\n", long(e.Number), qPrintable(e.Description));
+        }
+    }
+    std::printf("reescrituras=%d errores=%d\n", vueltas, errores);
+    return 0;
+}
+
 class DosEstaciones : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -211,9 +237,78 @@ TEST_F(DosEstaciones, StockVouchersInATransactionNeverCollide) {
     EXPECT_EQ(libro.toLongLong(), intentos + 1);
 }
 
+// Two programs rewrite the widths of their own tables in one widths file
+// while it is read: every read finds the file whole, each table ends with its
+// last widths, and a third table's line is never lost.
+TEST(DosVentanas, WidthsRewrittenByTwoProgramsKeepEveryLine) {
+    testutil::testApp();
+    // On a memory file system where there is one: each rewrite is flushed
+    // to disk before it replaces the file.
+    QTemporaryDir memoria(QStringLiteral("/dev/shm/vordane-anchos-XXXXXX"));
+    testdb::TempFolder disco;
+    const QString carpeta = memoria.isValid() ? memoria.path() : disco.path();
+    const QString archivo = lookup::ArchivoAnchos(carpeta);
+    const auto lee = [&] {
+        QFile f(archivo);
+        return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+    };
+    {
+        QFile f(archivo);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("\"OTRA\",\"1|2|\"\r\n");
+    }
+    const int vueltas = qEnvironmentVariableIntValue("VORDANE_ANCHOS_VUELTAS") > 0
+                            ? qEnvironmentVariableIntValue("VORDANE_ANCHOS_VUELTAS")
+                            : 2000;
+    std::vector<std::unique_ptr<QProcess>> procesos;
+    for (const char* tabla : {"UNO", "DOS"}) {
+        auto p = std::make_unique<QProcess>();
+        p->setProgram(QCoreApplication::applicationFilePath());
+        p->setArguments({QStringLiteral("--anchos"), carpeta, QString::fromLatin1(tabla), QString::number(vueltas)});
+        p->start();
+        ASSERT_TRUE(p->waitForStarted());
+        procesos.push_back(std::move(p));
+    }
+    int lecturas = 0, rotas = 0;
+    const auto corriendo = [&] {
+        for (auto& p : procesos)
+            if (p->state() != QProcess::NotRunning) return true;
+        return false;
+    };
+    while (corriendo()) {
+        const QString t = lee();
+        ++lecturas;
+        if (!t.startsWith(u'"') || !t.endsWith(QStringLiteral("\r\n")) || !t.contains(QStringLiteral("\"OTRA\",\"1|2|\"\r\n")))
+            ++rotas;
+        for (auto& p : procesos) p->waitForFinished(0);
+    }
+    int errores = 0;
+    for (auto& p : procesos) {
+        const QString salida = QString::fromLocal8Bit(p->readAllStandardOutput());
+        const auto m = QRegularExpression(QStringLiteral("reescrituras=(\\d+) errores=(\\d+)")).match(salida);
+        ASSERT_TRUE(m.hasMatch()) << salida.toStdString() << p->readAllStandardError().toStdString();
+        errores += m.captured(2).toInt();
+    }
+    const QString fin = lee();
+    const auto linea = [&](const char* tabla, int a, int b) {
+        return QStringLiteral("\"%1\",\"%2|%3|\"\r\n").arg(QString::fromLatin1(tabla)).arg(a).arg(b);
+    };
+    int perdidas = 0;
+    for (const QString& l : {linea("UNO", vueltas, vueltas + 1), linea("DOS", vueltas, vueltas + 1), linea("OTRA", 1, 2)})
+        if (!fin.contains(l)) ++perdidas;
+    std::printf("reescrituras=%d errores=%d lecturas=%d rotas=%d lineas perdidas=%d\n", 2 * vueltas, errores, lecturas,
+                rotas, perdidas);
+    EXPECT_EQ(errores, 0);
+    EXPECT_EQ(rotas, 0) << "of " << lecturas << " reads";
+    EXPECT_EQ(perdidas, 0) << fin.toStdString();
+    EXPECT_EQ(QDir(carpeta).entryList({QStringLiteral("*.AUX")}, QDir::Files), QStringList());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 5 && std::string(argv[1]) == "--anchos")
+        return Anchos(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), std::atoi(argv[4]));
     if (argc == 4 && std::string(argv[1]) == "--estacion") {
         QCoreApplication::setApplicationName(QStringLiteral("vordane-estacion"));
         return Estacion(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
