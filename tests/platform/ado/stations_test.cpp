@@ -54,7 +54,7 @@ TEST_F(Stations, OpeningWaitsForABusyFileUpToTheConnectionTimeout) {
         int connectTimeout;
         bool opens;
     };
-    for (const Case c : {Case{500, 5, true}, Case{2000, 1, false}}) {
+    for (const Case c : {Case{500, 5, true}, Case{3000, 1, false}}) {
         SCOPED_TRACE(c.holdMs);
         sqlite3* other = raw();
         ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE; INSERT INTO Numeros (Estacion) VALUES ('X')", nullptr, nullptr,
@@ -82,7 +82,7 @@ TEST_F(Stations, OpeningWaitsForABusyFileUpToTheConnectionTimeout) {
             // a time-out, never a missing or damaged database
             EXPECT_EQ(e.Number, ado::kErrTimeout) << e.Description.toStdString();
             EXPECT_GE(waited, 900);
-            EXPECT_LT(waited, 1900);
+            EXPECT_LT(waited, 2500) << "gave up at its time-out, before the other station let go";
             ASSERT_EQ(cnn->Errors().Count(), 1);
             EXPECT_NE(cnn->Errors()(0).NativeError, ado::kNativeCannotOpenDatabase);
             EXPECT_EQ(cnn->State(), ado::adStateClosed);
@@ -176,11 +176,9 @@ TEST_F(Stations, ReadsGoOnWhileAnotherStationWrites) {
     a->setCommandTimeout(2);
     b->BeginTrans();
     b->Execute(QStringLiteral("INSERT INTO Numeros (Estacion) VALUES ('B')"));
-    QElapsedTimer t;
-    t.start();
+    // B never lets go before these reads end: a read that waited would fail
     EXPECT_EQ(count(a), 0);
     EXPECT_EQ(firstValue(a, QStringLiteral("SELECT COUNT(*) FROM Numeros WHERE Estacion = 'B'")).toLong(), 0);
-    EXPECT_LT(t.elapsed(), 1000);
     b->CommitTrans();
     EXPECT_EQ(count(a), 1);
 
