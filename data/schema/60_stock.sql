@@ -60,6 +60,18 @@ CREATE INDEX IX_V_MV_STOCK_KEY ON V_MV_STOCK (TC, IdComprobante, IdComplemento);
 -- voucher's key: each complement numbers its own rows.
 CREATE UNIQUE INDEX UX_V_MV_STOCK_SECUENCIA ON V_MV_STOCK (TC, IdComprobante, IdComplemento, Secuencia);
 CREATE INDEX IX_V_MV_STOCK_ART ON V_MV_STOCK (IdArticulo, IdDeposito, NroLote);
+-- The movements made from an origin voucher, always looked for by the
+-- origin's id, its type and their own type (the receptions of a purchase
+-- order, the production exits of an order). Most movements have no origin:
+-- the index leaves those out, as the vouchers' origin index does.
+CREATE INDEX IX_V_MV_STOCK_ORIGEN ON V_MV_STOCK (IdComprobante_Origen, Tc_Origen, TC)
+  WHERE IdComprobante_Origen IS NOT NULL;
+-- The transport remittances still to be reviewed are listed by trip and
+-- type, grouped per voucher (the voucher's key follows, or the embedded
+-- engine would rather read the whole type in the key's order); the rows of
+-- no trip (all that this program writes) are left out.
+CREATE INDEX IX_V_MV_STOCK_VIAJE ON V_MV_STOCK (IDVIAJE, TC, IdComprobante, IdComplemento)
+  WHERE IDVIAJE IS NOT NULL;
 -- The last number of a type, branch and letter
 -- ("MAX(IdComprobante) ... WHERE TC = '...' AND SUBSTRING(IDCOMPROBANTE,1,4) = '...'
 -- AND SUBSTRING(IDCOMPROBANTE,13,1) = '...'"): branch and letter are parts

@@ -31,6 +31,21 @@ const char* const kFilas[] = {
     " ('IR  ', '000100000007A', 0, 1, ' 41', 1), ('ir', '000100000009a', 0, 1, '  7', 1),"
     " ('IR  ', '000200000099A', 0, 1, 'L1', 1), ('IR', '000100000003B', 0, 1, '', 1),"
     " ('TR  ', '000100000050A', 0, 1, NULL, 1), ('IR  ', '000100000009A', 1, 1, 'l9', 1)",
+    // movements made from an origin voucher, and transport remittances
+    "INSERT INTO V_MV_STOCK (TC, IdComprobante, IdComplemento, Secuencia, Tc_Origen, IdComprobante_Origen, IDVIAJE,"
+    " Revisado, Fecha, CuentaProveedor, Cantidad) VALUES"
+    " ('ir', '000500000001A', 0, 1, 'oc  ', '000100000001a', NULL, 0, NULL, NULL, 1),"
+    " ('RM  ', '000500000002A', 0, 1, 'OC  ', '000100000001A', NULL, 0, NULL, NULL, 1),"
+    " ('IR  ', '000500000003A', 0, 1, 'OC  ', '000100000003A', NULL, 0, NULL, NULL, 1),"
+    " ('SPNL', '000500000004A', 0, 1, 'OP  ', '000100000002A', NULL, 0, NULL, NULL, 1),"
+    " ('spnl', '000500000004A', 0, 2, 'op', '000100000002a ', NULL, 0, NULL, NULL, 1),"
+    " ('SPNL', '000500000005A', 0, 1, 'OC  ', '000100000002A', NULL, 0, NULL, NULL, 1),"
+    " ('FC  ', '000500000006A', 0, 1, 'OP  ', '000100000002A', NULL, 0, NULL, NULL, 1),"
+    " ('RM  ', '000100000001A', 0, 1, NULL, NULL, 'TTE', 0, '2024-03-01', 'C0001', 1),"
+    " ('RM  ', '000100000001A', 0, 2, NULL, NULL, 'TTE', 0, '2024-03-01', 'C0001', 2),"
+    " ('rm', '000100000002A', 0, 1, NULL, NULL, 'tte ', 0, '2024-03-02', 'C0002', 1),"
+    " ('RM  ', '000100000004A', 0, 1, NULL, NULL, 'TTE', 1, '2024-03-03', 'C0001', 1),"
+    " ('RM  ', '000100000005A', 0, 1, NULL, NULL, 'OTRO', 0, '2024-03-04', 'C0001', 1)",
     "INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, TCORIGEN, COMPROBANTEORIGEN, ANULADA) VALUES"
     " ('CBFP', '000100000004A', 0, 'RM  ', '000100000001A', 0), ('cbfp', '000100000006a', 0, 'rm', '000100000001a', 0),"
     " ('CBFP', '000300000008A', 0, NULL, NULL, 0), ('FC  ', '000100000001A', 0, 'RM', '000100000001A ', 1)",
@@ -59,6 +74,8 @@ const char* const kSinIndices[] = {
     "CREATE INDEX IX_V_MA_ARTICULOS_PROV ON V_MA_ARTICULOS (CodigoArtProveedor, CUENTAPROVEEDOR)",
     "DROP INDEX IX_V_MV_STOCK_NUMERACION",
     "DROP INDEX IX_V_MV_STOCK_LOTE_INICIAL",
+    "DROP INDEX IX_V_MV_STOCK_ORIGEN",
+    "DROP INDEX IX_V_MV_STOCK_VIAJE",
     "DROP INDEX IX_V_MV_CPTE_NUMERACION",
     "DROP INDEX IX_V_MV_CPTE_ORIGEN",
     "CREATE INDEX IX_V_MV_CPTE_ORIGEN ON V_MV_CPTE (TCORIGEN, COMPROBANTEORIGEN)",
@@ -111,6 +128,23 @@ const Sentencia kSentencias[] = {
     // the highest automatic lot
     {"SELECT MAX(NroLote) AS Maximo From v_mv_stock WHERE (SUBSTRING(NroLote, 1, 1) = ' ') ",
      "IX_V_MV_STOCK_LOTE_INICIAL"},
+    // the receptions of a purchase order, the production exits of an order
+    {"SELECT TOP 1 * FROM v_mv_stock with(nolock)  WHERE LTRIM(RTRIM(TC_origen)) ='OC'  AND  TC = 'IR' AND TC_ORIGEN "
+     "= 'OC' AND IDCOMPROBANTE_ORIGEN ='000100000001A'",
+     "IX_V_MV_STOCK_ORIGEN"},
+    {"Select * from v_mv_stock where tc = 'spnl' and tc_origen = 'OP' and idcomprobante_origen = '000100000002A'",
+     "IX_V_MV_STOCK_ORIGEN"},
+    // the transport remittances to review
+    {"SELECT dbo.V_MV_Stock.TC, dbo.V_MV_Stock.IDCOMPROBANTE, dbo.V_MV_Stock.IDCOMPLEMENTO, "
+     "dbo.V_MV_Stock.FECHA,dbo.V_MV_Stock.CUENTAPROVEEDOR  FROM         dbo.V_MV_Stock LEFT OUTER JOIN "
+     "dbo.MV_APLICACION ON dbo.V_MV_Stock.IDCOMPROBANTE = dbo.MV_APLICACION.IDComprobante_Origen AND "
+     "dbo.V_MV_Stock.TC = dbo.MV_APLICACION.Tco_Origen WHERE     (dbo.V_MV_Stock.TC = N'RM') AND "
+     "(dbo.V_MV_Stock.IDVIAJE = N'TTE') AND (dbo.V_MV_Stock.Revisado = 0) AND (dbo.MV_APLICACION.TC = N'FC' OR "
+     "dbo.MV_APLICACION.TC = N'TKFC' OR dbo.MV_APLICACION.TC = N'TK')  GROUP BY "
+     "dbo.V_MV_Stock.TC,dbo.V_MV_Stock.IDCOMPROBANTE,dbo.V_MV_Stock.IDCOMPLEMENTO,dbo.V_MV_Stock.FECHA,"
+     "dbo.V_MV_Stock.CUENTAPROVEEDOR ORDER BY dbo.V_MV_Stock.FECHA DESC,dbo.V_MV_Stock.IDCOMPROBANTE,"
+     "dbo.V_MV_Stock.IDCOMPLEMENTO",
+     "IX_V_MV_STOCK_VIAJE"},
     // the vouchers made from a voucher
     {"SELECT * FROM V_MV_CPTE  with(nolock)  WHERE TCORIGEN = 'RM  ' AND COMPROBANTEORIGEN = '000100000001A'",
      "IX_V_MV_CPTE_ORIGEN"},

@@ -53,6 +53,7 @@ public:
     bool begin(ErrorCollection& errors) override { return inner_->begin(errors); }
     bool commit(ErrorCollection& errors) override { return inner_->commit(errors); }
     bool rollback(ErrorCollection& errors) override { return inner_->rollback(errors); }
+    bool inTransaction() const override { return inner_->inTransaction(); }
     QString defaultDatabase() override { return inner_->defaultDatabase(); }
     bool setDefaultDatabase(const QString& name, ErrorCollection& errors) override
     {

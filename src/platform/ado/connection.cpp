@@ -209,8 +209,12 @@ void Connection::endTransaction(bool commit) {
     errors_.Clear();
     if (!engine_) raise(adErrInvalidConnection);
     if (transactionLevel_ == 0) raise(kErrProvider, QStringLiteral("No hay ninguna transacción activa."));
-    transactionLevel_ = 0;
-    if (!(commit ? engine_->commit(errors_) : engine_->rollback(errors_))) raiseFirstError();
+    const bool ended = commit ? engine_->commit(errors_) : engine_->rollback(errors_);
+    // A commit the engine refused (on the embedded engine: another station
+    // still reading the file after the whole wait) leaves the transaction
+    // open and counted: the caller commits it again or rolls it back.
+    if (ended || !engine_->inTransaction()) transactionLevel_ = 0;
+    if (!ended) raiseFirstError();
 }
 
 void Connection::CommitTrans() { endTransaction(true); }

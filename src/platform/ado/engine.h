@@ -74,8 +74,13 @@ public:
                      ErrorCollection& errors) = 0;
 
     virtual bool begin(ErrorCollection& errors) = 0;
+    // A commit that fails may leave the transaction open (the embedded
+    // engine's, while another station still reads the file): it can then be
+    // committed again or rolled back.
     virtual bool commit(ErrorCollection& errors) = 0;
     virtual bool rollback(ErrorCollection& errors) = 0;
+    // A transaction is open on the connection.
+    virtual bool inTransaction() const = 0;
 
     virtual QString defaultDatabase() = 0;
     virtual bool setDefaultDatabase(const QString& name, ErrorCollection& errors) = 0;

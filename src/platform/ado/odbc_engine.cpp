@@ -256,6 +256,7 @@ public:
     }
     bool commit(ErrorCollection& errors) override { return endTran(SQL_COMMIT, errors); }
     bool rollback(ErrorCollection& errors) override { return endTran(SQL_ROLLBACK, errors); }
+    bool inTransaction() const override { return inTransaction_; }
 
     QString defaultDatabase() override {
         SQLWCHAR buf[512] = {};

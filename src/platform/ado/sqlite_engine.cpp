@@ -410,6 +410,7 @@ public:
     bool begin(ErrorCollection& errors) override { return transaction(sql::StmtKind::Begin, errors); }
     bool commit(ErrorCollection& errors) override { return transaction(sql::StmtKind::Commit, errors); }
     bool rollback(ErrorCollection& errors) override { return transaction(sql::StmtKind::Rollback, errors); }
+    bool inTransaction() const override { return !sqlite3_get_autocommit(db_); }
 
     QString defaultDatabase() override { return name_; }
     bool setDefaultDatabase(const QString& name, ErrorCollection& errors) override {

@@ -2,6 +2,8 @@
 // a connection of its own, on a thread of its own where two must run at once.
 #include "ado_test_util.h"
 
+#include "platform/legacy/errortrap.h"
+
 #include <QElapsedTimer>
 
 #include <gtest/gtest.h>
@@ -189,6 +191,112 @@ TEST_F(Stations, ReadsGoOnWhileAnotherStationWrites) {
     EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)), "delete");
     sqlite3_finalize(st);
     sqlite3_close(db);
+}
+
+// Another program reads the file inside a transaction of its own (holding
+// its read lock) until it is told to let go.
+class Reader {
+public:
+    explicit Reader(const QString& path) {
+        std::promise<void> holding;
+        auto held = holding.get_future();
+        thread_ = std::thread([this, path, &holding] {
+            sqlite3* db = nullptr;
+            sqlite3_open(path.toUtf8().constData(), &db);
+            sqlite3_exec(db, "BEGIN; SELECT COUNT(*) FROM Numeros", nullptr, nullptr, nullptr);
+            holding.set_value();
+            released_.get_future().wait();
+            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+        });
+        held.wait();
+    }
+    ~Reader() { release(); }
+    void release() {
+        if (!thread_.joinable()) return;
+        released_.set_value();
+        thread_.join();
+    }
+
+private:
+    std::promise<void> released_;
+    std::thread thread_;
+};
+
+// A station's commit meets a reader that holds the file past the station's
+// command time-out: the commit fails as a time-out and the transaction stays
+// open, whether begun through the members or in batch text. The operator's
+// answer comes once the reader has let go: Retry commits the row, Abort has
+// the caller roll back and nothing is written. Either way the file is then
+// free for the next station.
+TEST_F(Stations, ACommitRefusedByAReaderLeavesTheTransactionOpen) {
+    struct Way {
+        const char* name;
+        std::function<void(ado::Connection&)> begin, commit, rollback;
+    };
+    const std::vector<Way> ways = {
+        {"members", [](ado::Connection& a) { a.BeginTrans(); }, [](ado::Connection& a) { a.CommitTrans(); },
+         [](ado::Connection& a) { a.RollbackTrans(); }},
+        {"batch text", [](ado::Connection& a) { a.Execute(QStringLiteral("BEGIN TRANSACTION")); },
+         [](ado::Connection& a) { a.Execute(QStringLiteral("COMMIT TRANSACTION")); },
+         [](ado::Connection& a) { a.Execute(QStringLiteral("ROLLBACK TRANSACTION")); }},
+    };
+    for (const Way& way : ways) {
+        for (const int answer : {4, 3}) {
+            SCOPED_TRACE(std::string(way.name) + " answer " + std::to_string(answer));
+            ado::ConnectionPtr a = station();
+            a->Execute(QStringLiteral("DELETE FROM Numeros"));
+            a->setCommandTimeout(1);
+            Reader reader(folder.file(QStringLiteral("PRUEBA.sqlite")));
+            way.begin(*a);
+            a->Execute(QStringLiteral("INSERT INTO Numeros (Estacion) VALUES ('A')"));
+            int asked = 0;
+            legacy::ErrorTrap trap(QStringLiteral("Graba"), [&](const legacy::VbError& e, const QString&) {
+                ++asked;
+                EXPECT_EQ(e.Number, ado::kErrTimeout);
+                EXPECT_EQ(firstValue(a, QStringLiteral("SELECT @@TRANCOUNT")).toLong(), 1);
+                reader.release();
+                return asked == 1 ? answer : 3;
+            });
+            trap([&] { way.commit(*a); });
+            EXPECT_EQ(asked, 1);
+            if (trap.left()) {
+                const auto e = errorOf([&] { way.rollback(*a); });
+                EXPECT_EQ(e.Number, 0) << e.Description.toStdString();
+            }
+            EXPECT_EQ(firstValue(a, QStringLiteral("SELECT @@TRANCOUNT")).toLong(), 0);
+            ado::ConnectionPtr b = station();
+            b->setCommandTimeout(1);
+            const auto eb = errorOf([&] {
+                EXPECT_EQ(count(b), answer == 4 ? 1 : 0);
+                b->BeginTrans();
+                b->Execute(QStringLiteral("INSERT INTO Numeros (Estacion) VALUES ('B')"));
+                b->CommitTrans();
+            });
+            EXPECT_EQ(eb.Number, 0) << eb.Description.toStdString();
+            errorOf([&] { a->Execute(QStringLiteral("IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION")); });
+        }
+    }
+}
+
+// A batch that begins and commits its own transaction is all or nothing when
+// its commit is refused: nothing is written and nothing stays locked.
+TEST_F(Stations, ABatchWhoseCommitIsRefusedLeavesNothing) {
+    ado::ConnectionPtr a = station();
+    a->setCommandTimeout(1);
+    {
+        Reader reader(folder.file(QStringLiteral("PRUEBA.sqlite")));
+        EXPECT_EQ(errorOf([&] {
+                      a->Execute(QStringLiteral("BEGIN TRANSACTION\rINSERT INTO Numeros (Estacion) VALUES ('A')\r"
+                                                "COMMIT TRANSACTION"));
+                  }).Number,
+                  ado::kErrTimeout);
+        EXPECT_EQ(firstValue(a, QStringLiteral("SELECT @@TRANCOUNT")).toLong(), 0);
+    }
+    ado::ConnectionPtr b = station();
+    b->setCommandTimeout(1);
+    EXPECT_EQ(count(b), 0);
+    EXPECT_EQ(errorOf([&] { b->Execute(QStringLiteral("INSERT INTO Numeros (Estacion) VALUES ('B')")); }).Number, 0);
 }
 
 // A typed text holding a NUL character, written and searched for: as
