@@ -5,6 +5,7 @@
 // state (Corrida).
 #include "voucher/clscmncptes.h"
 #include "voucher/stock/comun.h"
+#include "voucher/stock/despachos.h"
 
 #include "core/busquedas.h"
 #include "core/codigoarticulo.h"
@@ -191,6 +192,7 @@ struct Corrida : Argumentos {
     bool TcOrigenDelGrid = false, CpteOrigenDelGrid = false, MotivoDelGrid = false;
     bool LoteAutoING = false, LoteAutoOP = false, ConfirmaEquiv = false, CargaInsumosProd = false,
          IrObligatorio = false;
+    stockcomun::DespachosDeLotes despachos;  // the dispatch data of the voucher's lots
     long filaConAsiento = 0;   // grid row whose seat this pass already asked for
     double repartido = 0;      // share of the row quantity given to earlier items (exits, see Cantidad)
     struct {
@@ -654,7 +656,7 @@ void Corrida::ArmaFila()
     par(u"NroLote"_s, Blanco(NroLote) ? QStringLiteral("NULL") : TextoSQL(PrimerosDe(NroLote, 25)));
     QString controladoPorLote, idOrigenLote;
     if (!Blanco(NroLote))
-        ModGlobal::DatosDespacho(NroLote, controladoPorLote, idOrigenLote);
+        despachos.Datos(g, LoteFijo, NroLote, controladoPorLote, idOrigenLote);
     if (!Blanco(Cel(90)))
         par(u"ControladoPor"_s, TextoSQL(Trim(Cel(90))));
     else if (Blanco(Cel(40)))
