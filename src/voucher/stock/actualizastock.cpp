@@ -620,8 +620,9 @@ void Corrida::EscribeItem()
 
 void Corrida::ArmaFila()
 {
-    columnas.clear();
-    valores.clear();
+    // Emptied keeping their room: a row is built without growing them again.
+    columnas.resize(0);
+    valores.resize(0);
     const auto par = [&](const QString& campo, const QString& valor) {
         if (!columnas.isEmpty()) {
             columnas += u',';

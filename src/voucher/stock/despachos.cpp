@@ -37,8 +37,8 @@ void DespachosDeLotes::Lee(const ui::MSFlexGrid& g, const QString& LoteFijo)
 {
     // The lots the writer may look up: each item of the lot list, whole, up
     // to a lot and serial separator and without its last character, the
-    // lot part of the serial items, the whole cell, and the fixed lot, each
-    // in its code form.
+    // lot part of the serial items, a cell that is no list, and the fixed
+    // lot, each in its code form.
     QStringList pedidos;
     QHash<QString, std::optional<Dato>> lotes;
     const auto pide = [&](const QString& t) {
@@ -56,7 +56,7 @@ void DespachosDeLotes::Lee(const ui::MSFlexGrid& g, const QString& LoteFijo)
     for (long f = 1; f < g.Rows(); ++f) {
         for (const long col : {24L, 25L}) {
             const QString celda = g.TextMatrix(f, col);
-            if (col == 24)
+            if (col == 24 && !celda.contains(u'|'))
                 pide(celda);
             for (const QString& item : celda.split(u'|', Qt::SkipEmptyParts)) {
                 const qsizetype s = item.indexOf(separador);
