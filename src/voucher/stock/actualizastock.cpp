@@ -5,6 +5,7 @@
 // state (Corrida).
 #include "voucher/clscmncptes.h"
 #include "voucher/stock/comun.h"
+#include "voucher/stock/despachos.h"
 
 #include "core/busquedas.h"
 #include "core/codigoarticulo.h"
@@ -191,6 +192,10 @@ struct Corrida : Argumentos {
     bool TcOrigenDelGrid = false, CpteOrigenDelGrid = false, MotivoDelGrid = false;
     bool LoteAutoING = false, LoteAutoOP = false, ConfirmaEquiv = false, CargaInsumosProd = false,
          IrObligatorio = false;
+    // The columns and values of the movement row ArmaFila builds, in order
+    // (kept between rows for their room).
+    QString columnas, valores;
+    stockcomun::DespachosDeLotes despachos;  // the dispatch data of the voucher's lots
     long filaConAsiento = 0;   // grid row whose seat this pass already asked for
     double repartido = 0;      // share of the row quantity given to earlier items (exits, see Cantidad)
     struct {
@@ -217,6 +222,7 @@ struct Corrida : Argumentos {
     void EscribeItem();
     void ArmaFila();
     void Inserta(QString& sql);
+    void InsertaFila(QString& sql);
     void EjecutaOAgrega(const QString& sql, const QString& asiento);
     void FallaFila();
     void Descarga();
@@ -240,6 +246,21 @@ void Corrida::Inserta(QString& sql)
     sql.reserve(largo);
     sql += QLatin1String("INSERT INTO V_MV_STOCK");
     ModGlobal::ArmaInsertValores(sql, ModGlobal::gListaCampos, true);
+}
+
+// The statement of the movement row ArmaFila built, as Inserta makes it
+// from the field list; the shared list is left empty as Inserta leaves it.
+void Corrida::InsertaFila(QString& sql)
+{
+    valores.remove(QChar(0));
+    sql.clear();
+    sql.reserve(columnas.size() + valores.size() + 40);
+    sql += QLatin1String("INSERT INTO V_MV_STOCK(");
+    sql += columnas;
+    sql += QLatin1String(") VALUES (");
+    sql += valores;
+    sql += u')';
+    ModGlobal::gListaCampos.clear();
 }
 
 void Corrida::FallaFila()
@@ -568,7 +589,7 @@ void Corrida::EscribeItem()
 {
     QString sql;
     S([&] { ArmaFila(); });
-    S([&] { Inserta(sql); });
+    S([&] { InsertaFila(sql); });
     ui::DoEvents();
     if (MuestraCartel)
         S([&] {
@@ -599,9 +620,17 @@ void Corrida::EscribeItem()
 
 void Corrida::ArmaFila()
 {
-    QList<CampoValor>& L = ModGlobal::gListaCampos;
-    L.clear();
-    const auto par = [&](const QString& campo, const QString& valor) { L.append({campo, valor}); };
+    // Emptied keeping their room: a row is built without growing them again.
+    columnas.resize(0);
+    valores.resize(0);
+    const auto par = [&](const QString& campo, const QString& valor) {
+        if (!columnas.isEmpty()) {
+            columnas += u',';
+            valores += u',';
+        }
+        columnas += campo;
+        valores += valor;
+    };
 
     const auto literal = [](const QString& t) { return TextoSQL(t); };
     const auto codigo4 = [](const QString& t) { return TextoSQL(Cod(t, 4)); };
@@ -654,7 +683,7 @@ void Corrida::ArmaFila()
     par(u"NroLote"_s, Blanco(NroLote) ? QStringLiteral("NULL") : TextoSQL(PrimerosDe(NroLote, 25)));
     QString controladoPorLote, idOrigenLote;
     if (!Blanco(NroLote))
-        ModGlobal::DatosDespacho(NroLote, controladoPorLote, idOrigenLote);
+        despachos.Datos(g, LoteFijo, NroLote, controladoPorLote, idOrigenLote);
     if (!Blanco(Cel(90)))
         par(u"ControladoPor"_s, TextoSQL(Trim(Cel(90))));
     else if (Blanco(Cel(40)))

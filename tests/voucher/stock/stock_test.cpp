@@ -549,4 +549,45 @@ TEST_F(StockTest, AUsedUpConsumptionBookWritesNoConsumptionRowsAndIsReported)
     EXPECT_EQ(Filas("SELECT COUNT(*) FROM V_MV_STOCK WHERE TC = 'PE  '"), QStringList{"0"});
 }
 
+// The dispatch data of every lot item: as the one-lot lookup gives it, with
+// the lot stored with blanks or in another case, several rows per lot (the
+// one with the lowest id wins), a blank description (no origin), a quote, a
+// lot of the line without dispatch data and a lot found only as the fixed
+// lot of the voucher.
+TEST_F(StockTest, EveryLotItemCarriesItsDispatchDataAsTheOneLotLookupGivesIt)
+{
+    Ejecuta("DELETE FROM STK_DESPACHOS");
+    Ejecuta(QStringLiteral("INSERT INTO STK_DESPACHOS (ID, NroLote, Descripcion, ControladoPor, IdOrigen) VALUES "
+                           "(20, 'd1 ', 'Segundo', 'ADUANA TARDE', '   9'), (10, '  D1', 'Primero', 'ADUANA BS AS', "
+                           "'   1'), (30, 'D2', '  ', 'SENASA', '   2'), (40, 'D''3', 'Con comilla', 'ANMAT', '   3'), "
+                           "(50, '%1', 'Numerico', 'ADUANA 77', '   7')")
+                .arg(Art("77")));
+    Lineas({{{0, "A1"}, {5, "UN"}, {8, "6"}, {24, "|D1|d2|D'3|SIN|77|"}, {25, "|1|1|1|1|2|"}},
+            {{0, "A2"}, {5, "UN"}, {8, "1"}, {24, "| d1 |"}, {25, "|1|"}},
+            {{0, "A2"}, {5, "UN"}, {8, "1"}, {39, "5"}, {24, "|D1|"}, {25, "|1|"}}});
+    ui::ScriptedSession sinAvisos;
+    EXPECT_FALSE(Escribe("RMX", "000100000028X", false).hayError);
+    EXPECT_TRUE(sinAvisos.shown().isEmpty()) << sinAvisos.failures().join("; ").toStdString();
+    const QStringList escritas = Movimientos("RTRIM(NroLote), ControladoPor, IdOrigen");
+    EXPECT_EQ(escritas, (QStringList{"D1|ADUANA BS AS|   1", "d2|SENASA|<null>", "D'3|ANMAT|   3", "SIN||<null>",
+                                     Art("77") + "|ADUANA 77|   7", "d1|ADUANA BS AS|   1",
+                                     "D1|ADUANA BS AS|   5"}));
+    // Row by row the same as the lookup of that one lot.
+    const QStringList lotes = Movimientos("NroLote");
+    ASSERT_EQ(lotes.size(), escritas.size());
+    for (qsizetype i = 0; i + 1 < lotes.size(); ++i) {
+        QString controlado, origen;
+        ModGlobal::DatosDespacho(lotes[i], controlado, origen);
+        EXPECT_EQ(escritas[i].section(u'|', 1),
+                  controlado + u'|' + (origen.isEmpty() ? "<null>" : kapores2::Funciones::RellenaCodigo(origen, 4)))
+            << i;
+    }
+
+    // Collected, the same values go into the statements.
+    const Resultado r = Escribe("RMX", "000100000029X", true);
+    EXPECT_EQ(r.sql.count("'ADUANA BS AS','   1'"), 2);
+    EXPECT_EQ(r.sql.count("'ADUANA BS AS','   5'"), 1);
+    EXPECT_EQ(r.sql.count("'SENASA',NULL"), 1);
+}
+
 }  // namespace
