@@ -5,6 +5,7 @@
 // defines VORDANE_DATA_DIR.
 #include "platform/ado/sqlite_support.h"
 #include "platform/legacy/program.h"
+#include "platform/legacy/vberror.h"
 #include "platform/ui/application.h"
 #include "platform/ui/scripted.h"
 
@@ -215,6 +216,23 @@ inline void imprimeTamanos(const char* que, double msDemo, double msProduccion, 
     else
         std::printf("  %-44s demo %9.3f ms  production %9.3f ms  ratio %.2f (target <= %.1f) %s\n", que, d, p,
                     razon, meta, veredicto(razon, meta));
+}
+
+// A benchmark's body with its failures printed under the benchmark's name:
+// what the body returns, or 1 when it failed.
+template <class F>
+int corre(const char* nombre, F&& cuerpo)
+{
+    try {
+        return cuerpo();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s\n", nombre, e.what());
+    } catch (const legacy::VbError& e) {
+        std::fprintf(stderr, "%s: error %ld %s\n", nombre, long(e.Number), qPrintable(e.Description));
+    } catch (const legacy::ProgramEnd& e) {
+        std::fprintf(stderr, "%s: the start-up ended the program (%d)\n", nombre, e.code);
+    }
+    return 1;
 }
 
 // Both sides of a round, the other one first every second round.

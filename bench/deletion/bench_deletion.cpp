@@ -173,7 +173,7 @@ int main(int argc, char** argv)
     banco::plataforma();
     QApplication app(argc, argv);
     const int rondas = std::max(1, argc > 1 ? std::atoi(argv[1]) : 5);
-    try {
+    return banco::corre("bench_deletion", [&] {
         QTemporaryDir dir;
         const QDir carpeta(dir.path());
         banco::programa(app, dir.path());
@@ -200,12 +200,5 @@ int main(int argc, char** argv)
             banco::imprimeTamanos("click handler:", m[0][k].ventana.ms(), m[1][k].ventana.ms());
         }
         return 0;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "bench_deletion: %s\n", e.what());
-    } catch (const legacy::VbError& e) {
-        std::fprintf(stderr, "bench_deletion: error %ld %s\n", e.Number, qPrintable(e.Description));
-    } catch (const legacy::ProgramEnd& e) {
-        std::fprintf(stderr, "bench_deletion: the start-up ended the program (%d)\n", e.code);
-    }
-    return 1;
+    });
 }

@@ -180,7 +180,7 @@ int main(int argc, char** argv)
     banco::plataforma();
     QApplication app(argc, argv);
     const int rondas = std::max(1, argc > 1 ? std::atoi(argv[1]) : 5);
-    try {
+    return banco::corre("bench_loading", [&] {
         sqlite3_auto_extension(reinterpret_cast<void (*)()>(AlAbrir));
         QTemporaryDir dir;
         const QDir carpeta(dir.path());
@@ -210,10 +210,5 @@ int main(int argc, char** argv)
         }
         banco::imprimeTamanos("voucher loaded:", m[0].carga.ms(), m[1].carga.ms());
         return 0;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "bench_loading: %s\n", e.what());
-    } catch (const legacy::VbError& e) {
-        std::fprintf(stderr, "bench_loading: error %ld %s\n", e.Number, qPrintable(e.Description));
-    }
-    return 1;
+    });
 }

@@ -179,7 +179,7 @@ int main(int argc, char** argv)
     const int rondas = std::max(1, argc > 1 ? std::atoi(argv[1]) : 7);
     const QString solo = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     const bool conLista = solo != u"tree", conArbol = solo != u"list";
-    try {
+    return banco::corre("bench_lookup", [&] {
         QTemporaryDir dir;
         const QDir carpeta(dir.path());
         banco::programa(app, dir.path());
@@ -218,10 +218,5 @@ int main(int argc, char** argv)
             banco::imprimeTamanos("tree window, per node listed:", m[0].arbol.ms(), m[1].arbol.ms(),
                                   banco::kMetaTamano, m[0].nodos, m[1].nodos);
         return 0;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "bench_lookup: %s\n", e.what());
-    } catch (const legacy::VbError& e) {
-        std::fprintf(stderr, "bench_lookup: error %ld %s\n", e.Number, qPrintable(e.Description));
-    }
-    return 1;
+    });
 }

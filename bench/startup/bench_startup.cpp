@@ -60,7 +60,7 @@ int main(int argc, char** argv)
     banco::plataforma();
     QApplication app(argc, argv);
     const int rondas = std::max(1, argc > 1 ? std::atoi(argv[1]) : 9);
-    try {
+    return banco::corre("bench_startup", [&] {
         QTemporaryDir dir;
         const QDir carpeta(dir.path());
         banco::programa(app, dir.path());
@@ -76,12 +76,5 @@ int main(int argc, char** argv)
         std::printf("start-up, Form1 from its load to its first paint, median of %d rounds after a warm-up\n", rondas);
         banco::imprimeTamanos("start-up to the painted window:", r[0].ms(), r[1].ms());
         return 0;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "bench_startup: %s\n", e.what());
-    } catch (const legacy::VbError& e) {
-        std::fprintf(stderr, "bench_startup: error %ld %s\n", e.Number, qPrintable(e.Description));
-    } catch (const legacy::ProgramEnd& e) {
-        std::fprintf(stderr, "bench_startup: the start-up ended the program (%d)\n", e.code);
-    }
-    return 1;
+    });
 }

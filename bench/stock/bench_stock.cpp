@@ -248,7 +248,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const int rondas = std::max(1, argc > 1 ? std::atoi(argv[1]) : 5);
     const QString solo = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
-    try {
+    return banco::corre("bench_stock", [&] {
         QTemporaryDir dir;
         banco::programa(app, dir.path());
         const QDir carpeta(dir.path());
@@ -294,10 +294,5 @@ int main(int argc, char** argv)
             banco::imprimeTamanos("collecting mode:", t[0].colecta.ms(), t[1].colecta.ms());
         }
         return 0;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "bench_stock: %s\n", e.what());
-    } catch (const legacy::VbError& e) {
-        std::fprintf(stderr, "bench_stock: error %ld %s\n", e.Number, qPrintable(e.Description));
-    }
-    return 1;
+    });
 }

@@ -148,7 +148,7 @@ int main(int argc, char** argv)
     banco::plataforma();
     QApplication app(argc, argv);
     const int rondas = std::max(1, argc > 1 ? std::atoi(argv[1]) : 5);
-    try {
+    return banco::corre("bench_vlookup", [&] {
         QTemporaryDir dir;
         const QDir carpeta(dir.path());
         banco::programa(app, dir.path());
@@ -175,10 +175,5 @@ int main(int argc, char** argv)
         banco::imprimeTamanos("voucher picker, per row listed:", m[0].ventana.ms(), m[1].ventana.ms(),
                               banco::kMetaTamano, m[0].filasVentana, m[1].filasVentana);
         return 0;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "bench_vlookup: %s\n", e.what());
-    } catch (const legacy::VbError& e) {
-        std::fprintf(stderr, "bench_vlookup: error %ld %s\n", e.Number, qPrintable(e.Description));
-    }
-    return 1;
+    });
 }
