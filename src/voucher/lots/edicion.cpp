@@ -234,11 +234,11 @@ void VentanaLotes::EditKeyCode(ui::MSFlexGrid& MsFlexGrid, CajaEdicion& Edt, int
     case 40:
         trap(alGrid);
         trap([&] {
-            // Down goes to the next row's entry column: the fixed column 0
-            // would take typed keys nowhere.
+            // Down goes to the next row, in the column being typed into: the
+            // fixed column 0 would take typed keys nowhere.
             if (MsFlexGrid.Row() < MsFlexGrid.Rows() - 1) {
                 MsFlexGrid.setRow(MsFlexGrid.Row() + 1);
-                MsFlexGrid.setCol(ColumnaEntrada());
+                if (!AbreEnColumna(MsFlexGrid.Col())) MsFlexGrid.setCol(ColumnaEntrada());
             }
         });
         break;
@@ -327,7 +327,10 @@ void VentanaLotes::ProponeDesdeStock(long colStock)
     }
     for (long r = 1; r < g.Rows(); ++r) {
         const double q = LeeCantidad(g.TextMatrix(r, col));
-        const double d = LeeCantidad(g.TextMatrix(r, colStock));
+        // A row of which the voucher's other lines take more than is there
+        // has nothing free: it gives nothing, and a negative take would
+        // become a movement into stock.
+        const double d = std::max(0.0, LeeCantidad(g.TextMatrix(r, colStock)));
         if (Redondea4(q + resto) <= Redondea4(d)) {
             g.setTextMatrix(r, col, TextoCantidad(resto + q));
             resto = 0;
@@ -337,6 +340,22 @@ void VentanaLotes::ProponeDesdeStock(long colStock)
         }
         if (Redondea4(resto) <= 0) break;
     }
+}
+
+QList<long> VentanaLotes::FilasDeItems(long desde, long hasta, qsizetype items,
+                                       const std::function<bool(long fila, qsizetype item)>& iguales)
+{
+    QList<long> filas(items, 0);
+    QList<bool> ocupada(std::max(0L, hasta - desde), false);
+    for (qsizetype i = 0; i < items; ++i) {
+        for (long r = desde; r < hasta; ++r) {
+            if (ocupada[r - desde] || !iguales(r, i)) continue;
+            ocupada[r - desde] = true;
+            filas[i] = r;
+            break;
+        }
+    }
+    return filas;
 }
 
 bool VentanaLotes::ControlaSuma(bool ofrecerAjuste, const QString& avisoMenor)

@@ -7,6 +7,7 @@
 #include "platform/ui/modalform.h"
 
 #include <QLineEdit>
+#include <QList>
 #include <QString>
 
 #include <cmath>
@@ -117,14 +118,21 @@ protected:
     // order, each row up to the stock of column colStock; a grid of one data
     // row takes it whole, whatever its stock.
     void ProponeDesdeStock(long colStock);
+    // Earlier items back into the rows they came from: the n-th item of a key
+    // fills the n-th row of that key (rows `desde` to `hasta` - 1), so rows
+    // that share a key each get their own item back. For each item, its row,
+    // or 0 when its key has no row left.
+    static QList<long> FilasDeItems(long desde, long hasta, qsizetype items,
+                                    const std::function<bool(long fila, qsizetype item)>& iguales);
     // The box's text written into the current cell, and the box hidden; a
     // value that the checks refuse never reaches the cell.
     void CierraCaja();
 
     // --- what each window says --------------------------------------------------
-    // The column the user types into (the box opens on no other).
+    // The column the user types into (the box opens on no other, unless the
+    // window says so).
     virtual long ColumnaEntrada() const = 0;
-    bool AbreEnColumna(long col) const { return col == ColumnaEntrada(); }
+    virtual bool AbreEnColumna(long col) const { return col == ColumnaEntrada(); }
     virtual bool EsColumnaCantidad(long col) const = 0;
     virtual long ColumnaCantidad() const = 0;
     virtual long ColumnaTodoIgual() const = 0;

@@ -117,9 +117,18 @@ void FrmCargaLotesySeries::InicializaGrid()
         return;
     }
     g.setRows(long(std::nearbyint(Cantidad + 1)));
-    if (EsSerie) {
-        g.setTextMatrix(0, 1, QStringLiteral("Número de Serie"));
+    // Lots and serials together are entered side by side, each unit's lot in
+    // column 1 and its serial in column 2, and come back as the line's two
+    // parallel lists; a lot typed on row 1 goes to every unit, as in lots
+    // alone, while each unit gets its own serial.
+    if (EntradaDoble()) {
+        g.setCols(3);
+        g.setTextMatrix(0, 1, QStringLiteral("Número de Lote"));
         g.setColWidth(1, AnchoX(25));
+    }
+    if (EsSerie) {
+        g.setTextMatrix(0, ColumnaSerie(), QStringLiteral("Número de Serie"));
+        g.setColWidth(ColumnaSerie(), AnchoX(25));
     }
     g.setColWidth(0, 0);
 }
@@ -145,13 +154,12 @@ void FrmCargaLotesySeries::VerificaAnteriores()
 {
     ui::MSFlexGrid& g = *MSFlexGrid1;
     if (!EsConsultaDeSerieLote) {
-        // Lots and serials together have one entry column, which comes back
-        // as the serials (see CmdAceptar_Click): the earlier serials are
-        // shown in it again, the earlier lots have no column to go to.
-        if (EsSerieYLote)
-            CargaListaEnColumna(SeriesAnteriores, 1);
-        else
+        if (EntradaDoble()) {
+            CargaListaEnColumna(LotesAnteriores, 1);
+            CargaListaEnColumna(SeriesAnteriores, ColumnaSerie());
+        } else {
             CargaListaEnColumna(SeriesAnteriores + LotesAnteriores, 1);
+        }
         return;
     }
     const QString codigo = Funciones::RellenaCodigo(Articulo, 25);
@@ -185,10 +193,11 @@ void FrmCargaLotesySeries::VerificaAnteriores()
     // own with its lot and its serial in their columns.
     QStringList items;
     ClsCmnCptes::DescomponeSerieLote(Lotes, items);
-    QStringList claves;
-    for (long r = 1; r < g.Rows(); ++r) claves << Trim(g.TextMatrix(r, 0)) + kChr255 + Trim(g.TextMatrix(r, 1));
-    for (qsizetype i = 0; i + 1 < items.size(); ++i) {
-        if (items[i] == kChr255 || ModGlobal::BuscaEnArray(claves, items[i], 0) >= 0) continue;
+    items.removeLast();
+    const auto iguales = [&](long r, qsizetype i) { return db_texto::Iguales(ClaveFila(r), items[i]); };
+    const QList<long> enStock = FilasDeItems(1, g.Rows(), items.size(), iguales);
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (items[i] == kChr255 || enStock[i] > 0) continue;
         const qsizetype corte = items[i].indexOf(kChr255);
         const long r = g.Rows();
         g.setRows(r + 1);
@@ -203,11 +212,21 @@ void FrmCargaLotesySeries::VerificaAnteriores()
         CompletaCantidades();
         return;
     }
-    for (long r = 1; r < g.Rows(); ++r) {
-        const QString clave = Trim(g.TextMatrix(r, 0)) + kChr255 + Trim(g.TextMatrix(r, 1));
-        const long pos = ClsCmnCptes::Busca_Lotes_Series(Lotes, clave);
-        if (pos != 0) g.setTextMatrix(r, 3, TextoCantidad(LeeCantidad(ClsCmnCptes::ExtraeSerieLote(Series, pos))));
-    }
+    // A list without a bar names no row.
+    if (!Lotes.contains(u'|')) return;
+    // Each row gets the quantity of its own item: the stock without lot and
+    // the empty last row share one key, and each takes the item it wrote.
+    for (long r = 1; r < g.Rows(); ++r) g.setTextMatrix(r, 3, QStringLiteral("0"));
+    const QList<long> filas = FilasDeItems(1, g.Rows(), items.size(), iguales);
+    for (qsizetype i = 0; i < items.size(); ++i)
+        if (filas[i] > 0)
+            g.setTextMatrix(filas[i], 3, TextoCantidad(LeeCantidad(ClsCmnCptes::ExtraeSerieLote(Series, long(i) + 1))));
+}
+
+QString FrmCargaLotesySeries::ClaveFila(long fila) const
+{
+    const ui::MSFlexGrid& g = *MSFlexGrid1;
+    return Trim(g.TextMatrix(fila, 0)) + kChr255 + Trim(g.TextMatrix(fila, 1));
 }
 
 void FrmCargaLotesySeries::VerificaExistenciasEnGrilla()
@@ -220,7 +239,9 @@ void FrmCargaLotesySeries::VerificaExistenciasEnGrilla()
             QStringList items, cantidades, claves;
             ClsCmnCptes::DescomponeSerieLote(LotesExistentes, items);
             ClsCmnCptes::DescomponeSerieLote(SeriesExistentes, cantidades);
-            for (long r = 1; r < g.Rows(); ++r) claves << Trim(g.TextMatrix(r, 0)) + kChr255;
+            // An item names its row by lot and serial together: a serial
+            // that another line took is off the stock of its own row.
+            for (long r = 1; r < g.Rows(); ++r) claves << ClaveFila(r);
             // What the voucher's lines take of each row.
             const auto quita = [&](qsizetype i, double signo) {
                 const int j = ModGlobal::BuscaEnArray(claves, items[i], 0);
@@ -375,7 +396,7 @@ void FrmCargaLotesySeries::CmdAceptar_Click()
         if (EsSerie && FormatoSerieAsterisco) {
             trap([&] {
                 for (long r = 1; r < g.Rows() && sigue; ++r) {
-                    const QString s = Trim(g.TextMatrix(r, 1));
+                    const QString s = Trim(g.TextMatrix(r, ColumnaSerie()));
                     if (!s.isEmpty() && !s.contains(u'*')) {
                         ui::MsgBox(QStringLiteral("Segun configuracion del sistema, debe informar NRODESERIE * CANTIDAD "
                                                   "\r\nVerifique la configuracion del sistema - Stock / Otros"));
@@ -386,9 +407,9 @@ void FrmCargaLotesySeries::CmdAceptar_Click()
             if (!sigue) return;
         }
         trap([&] {
-            if (EsSerieYLote) {
-                Lotes.clear();
-                Series = ArmaListaGrilla(celda(1));
+            if (EntradaDoble()) {
+                Lotes = ArmaListaGrilla(celda(1));
+                Series = ArmaListaGrilla(celda(ColumnaSerie()));
             } else if (EsLote) {
                 Lotes = ArmaListaGrilla(celda(1));
                 Series.clear();

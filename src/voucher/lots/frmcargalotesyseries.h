@@ -56,6 +56,10 @@ protected:
     // Stock pick edits only the quantity: the lot and serial columns are the
     // stock's own keys, and a changed one would name stock that is not there.
     long ColumnaEntrada() const override { return EsConsultaDeSerieLote ? 3 : 1; }
+    bool AbreEnColumna(long col) const override
+    {
+        return col == ColumnaEntrada() || (EntradaDoble() && col == ColumnaSerie());
+    }
     bool EsColumnaCantidad(long col) const override;
     long ColumnaCantidad() const override { return 3; }
     long ColumnaTodoIgual() const override { return 1; }
@@ -71,6 +75,12 @@ private:
     // One list from the data rows, an item per row ("-" for a blank one).
     QString ArmaListaGrilla(const std::function<QString(long fila)>& item) const;
     void CargaListaEnColumna(const QString& lista, long col);
+    // Stock pick: the row's lot Chr(255) serial, as the accept writes it.
+    QString ClaveFila(long fila) const;
+    // Entry mode with lots and serials: a lot column and a serial column.
+    bool EntradaDoble() const { return !EsConsultaDeSerieLote && EsSerieYLote; }
+    // Entry mode: where the serials are typed.
+    long ColumnaSerie() const { return EntradaDoble() ? 2 : 1; }
 
     // Where the line's earlier pick (items and quantities) stands as a run in
     // the gathered lists of the voucher's lines; -1 when it does not.

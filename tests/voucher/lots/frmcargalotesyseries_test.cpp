@@ -33,14 +33,15 @@ protected:
         bool aceptado = false;
     };
     Salida Pide(double cantidad, const QList<QStringList>& otras, const std::function<void(FrmCargaLotesySeries&)>& mano,
-                const QString& lotesAnt = {}, const QString& cantAnt = {}, bool mostrar = true)
+                const QString& lotesAnt = {}, const QString& cantAnt = {}, bool mostrar = true,
+                const QString& articulo = QStringLiteral("ART-L"))
     {
         Articulos grilla(otras);
         Salida s;
         s.cantidad = cantidad;
         if (mano)
             dlg.onModal("FrmCargaLotesySeries", [&](QWidget* w) { mano(*static_cast<FrmCargaLotesySeries*>(w)); });
-        ClsCmnCptes().PideSerieLote_Salidas(&grilla.grilla, "ART-L", "pintura latex", s.cantidad, lotesAnt, cantAnt,
+        ClsCmnCptes().PideSerieLote_Salidas(&grilla.grilla, articulo, "pintura latex", s.cantidad, lotesAnt, cantAnt,
                                             s.lotes, s.cantidades, true, false, false, &s.deposito, mostrar,
                                             &s.aceptado);
         EXPECT_TRUE(dlg.remaining().isEmpty()) << dlg.remaining().join("; ").toStdString();
@@ -153,29 +154,47 @@ TEST_F(SeriesYLotes, EditingTheLineAgainCountsItsOwnPickAsFreeStock)
     EXPECT_EQ(s.cantidad, 3);
 }
 
-// A line's own earlier pick is free stock for it only when it is one of the
+// What the voucher's other lines take is off the stock shown and proposed;
+// a line's own earlier pick is free stock for it only when it is one of the
 // lines gathered from the articles grid (so it was taken off there).
-TEST_F(SeriesYLotes, OnlyAPickTakenOffInTheGridGoesBackToTheStockShown)
+TEST_F(SeriesYLotes, WhatOtherLinesTakeIsOffTheStockShownAndProposed)
 {
+    Stock("ART-N", "L1", "", 2);
+    Stock("ART-N", "L2", "", 10);
+    Stock("ART-S9", "L1", "S9", 1);
+    Stock("ART-S9", "L2", "", 4);
     const QString pick = "|L1" + Y + "|" + Y + "|";
-    const std::pair<QList<QStringList>, QStringList> casos[] = {
-        {{{"ART-L", "|L1" + Y + "|", "|2|"}, {"ART-L", pick, "|1|0|"}}, {"1", "5", "2", "0"}},
-        {{{"ART-L", "|L1" + Y + "|", "|3|"}}, {"0", "5", "2", ""}},
+    struct Caso {
+        QString articulo;
+        QList<QStringList> otras;
+        QString pick, cantPick;
+        double cantidad;
+        QStringList stock, propuesta;
     };
-    for (const auto& [otras, stock] : casos) {
-        SCOPED_TRACE(otras.size());
+    const Caso casos[] = {
+        {"ART-L", {{"ART-L", "|L1" + Y + "|", "|2|"}, {"ART-L", pick, "|1|0|"}}, pick, "|1|0|", 1,
+         {"1", "5", "2", "0"}, {"1", "0", "0", "0"}},
+        {"ART-L", {{"ART-L", "|L1" + Y + "|", "|3|"}}, pick, "|1|0|", 1, {"0", "5", "2", ""}, {"1", "0", "0", "0"}},
+        // More of L1 taken than is left: nothing of it is free.
+        {"ART-N", {{"ART-N", "|L1" + Y + "|", "|3|"}}, "", "", 4, {"-1", "10", ""}, {"0", "4", "0"}},
+        // The unit S9 is taken: its row is empty and cannot be taken again.
+        {"ART-S9", {{"ART-S9", "|L1" + Y + "S9|", "|1|"}}, "", "", 1, {"0", "4", ""}, {"0", "1", "0"}},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.articulo.toStdString() + " " + std::to_string(c.otras.size()));
         const Salida s = Pide(
-            1, otras,
+            c.cantidad, c.otras,
             [&](FrmCargaLotesySeries& f) {
-                EXPECT_EQ(Columna(f, 2), stock);
-                EXPECT_EQ(Columna(f, 3), (QStringList{"1", "0", "0", "0"}));
-                if (stock.first() == "0") Aviso("La Cantidad supera", ui::vbCritical, "Aviso al Operador");
+                EXPECT_EQ(Columna(f, 2), c.stock);
+                EXPECT_EQ(Columna(f, 3), c.propuesta);
+                const bool libre = lots::VentanaLotes::LeeCantidad(c.stock.first()) >= 1;
+                if (!libre) Aviso("La Cantidad supera", ui::vbCritical, "Aviso al Operador");
                 Escribe(f, 1, 3, "1");
-                EXPECT_EQ(f.TxtEdit->Visible(), stock.first() == "0");
+                EXPECT_EQ(f.TxtEdit->Visible(), !libre);
                 f.CmdCancelar->click();
             },
-            pick, "|1|0|");
-        EXPECT_EQ(s.lotes, pick);
+            c.pick, c.cantPick, true, c.articulo);
+        EXPECT_EQ(s.lotes, c.pick);
     }
 }
 
@@ -187,6 +206,8 @@ TEST_F(SeriesYLotes, AnUnchangedPickComesBackUnchanged)
     Stock("ART-S", "", "S2", 1);
     Stock("ART-LS", "L1", "S9", 2);
     Stock("ART-LS", "L2", "", 3);
+    Stock("ART-U", "", "", 5);
+    Stock("ART-U", "L1", "", 3);
     struct Caso {
         QString articulo;
         bool lote, serie;
@@ -196,15 +217,18 @@ TEST_F(SeriesYLotes, AnUnchangedPickComesBackUnchanged)
     const Caso casos[] = {
         {"ART-S", false, true, "|" + Y + "S1|" + Y + "S2|" + Y + "|", "|1|0|0|", 1},
         {"ART-LS", true, false, "|L1" + Y + "S9|L2" + Y + "|" + Y + "|", "|1|2|0|", 3},
+        // The stock without lot and the empty last row share their key.
+        {"ART-U", true, false, "|" + Y + "|L1" + Y + "|" + Y + "|", "|2|0|0|", 2},
     };
     for (const Caso& c : casos) {
         QString lotes = c.lotes, cantidades = c.cantidades;
         for (int vez = 1; vez <= 3; ++vez) {
             SCOPED_TRACE(c.articulo.toStdString() + " " + std::to_string(vez));
             Articulos grilla({{c.articulo, lotes, cantidades}});
-            dlg.onModal("FrmCargaLotesySeries", [](QWidget* w) {
+            dlg.onModal("FrmCargaLotesySeries", [&](QWidget* w) {
                 auto& f = *static_cast<FrmCargaLotesySeries*>(w);
                 EXPECT_EQ(f.MSFlexGrid1->Rows(), 4) << "two stock rows and the empty one";
+                EXPECT_EQ(Columna(f, 3), c.cantidades.mid(1).chopped(1).split(u'|'));
                 f.CmdAceptar->click();
             });
             double cantidad = c.cantidad;
@@ -297,14 +321,29 @@ TEST_F(SeriesYLotes, EntryModeFillsRowsTypedAndHandsBackOneList)
              f.CmdAceptar->click();
          },
          "", "|-|", true},
-        // Lots and serials: the one entry column holds the serials.
+        // Lots and serials: each unit's lot beside its serial, shown again
+        // and handed back as they came.
         {2, true, true, "|S1|S2|", "|L1|L1|",
          [](FrmCargaLotesySeries& f) {
              EXPECT_EQ(f.windowTitle(), "Números de Lote y Serie (Deposito: )");
-             EXPECT_EQ(Columna(f, 1), (QStringList{"S1", "S2"}));
+             EXPECT_EQ(Columna(f, 1), (QStringList{"L1", "L1"}));
+             EXPECT_EQ(Columna(f, 2), (QStringList{"S1", "S2"}));
+             Foto(f, "frmcargalotesyseries_entrada.png");
              f.CmdAceptar->click();
          },
-         "|S1|S2|", "", true},
+         "|S1|S2|", "|L1|L1|", true},
+        // The lot of row 1 goes to every unit; Enter goes on to the serials.
+        {2, true, true, "", "",
+         [](FrmCargaLotesySeries& f) {
+             Escribe(f, 1, 1, "L5");
+             EXPECT_EQ(Columna(f, 1), (QStringList{"L5", "L5"}));
+             EXPECT_EQ(f.MSFlexGrid1->Col(), 2);
+             Escribe(f, 1, 2, "S1");
+             EXPECT_EQ(f.MSFlexGrid1->Row(), 2);
+             Escribe(f, 2, 2, "S2");
+             f.CmdAceptar->click();
+         },
+         "|S1|S2|", "|L5|L5|", true},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.cantidad);
