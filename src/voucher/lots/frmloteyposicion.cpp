@@ -115,14 +115,24 @@ void FrmLoteyPosicion::LlenaFilas(bool conLotes)
         g.setTextMatrix(r, 0, Trim(Funciones::ValorNoNulo(rs->Fields("idposicion").Value()).toString()));
         if (conLotes) g.setTextMatrix(r, 1, Trim(Funciones::ValorNoNulo(rs->Fields("nrolote").Value()).toString()));
         g.setTextMatrix(r, 2, IUNIDAD);
-        const double disponible = Funciones::TextoADoble(Funciones::ValorNoNulo(rs->Fields("disponible").Value()));
-        const QString unidad =
-            Funciones::RellenaCodigo(Funciones::ValorNoNulo(rs->Fields("idunidadbase").Value()).toString(), 4);
-        g.setTextMatrix(r, 3, TextoCantidad(Stock::ConvierteCantidadUnidadInversa(articulo, unidad, disponible, IUNIDAD)));
+        g.setTextMatrix(r, 3, TextoCantidad(EnUnidadDeLinea(articulo, rs->Fields("idunidadbase").Value(),
+                                                            rs->Fields("disponible").Value())));
         if (conLotes) g.setTextMatrix(r, 4, QStringLiteral("0"));
         rs->MoveNext();
     }
     ModGlobal::gDB().CierraRecordset(rs);
+}
+
+double FrmLoteyPosicion::EnUnidadDeLinea(const QString& articulo, const legacy::Variant& unidadBase,
+                                         const legacy::Variant& saldo) const
+{
+    const QString base = Funciones::RellenaCodigo(Funciones::ValorNoNulo(unidadBase).toString(), 4);
+    // The balance is a quantity of the base unit and is shown in the line's
+    // unit: it is that quantity given in the base unit and taken back into
+    // IUNIDAD (36 UN are 3 boxes of 12), and stays as it is when the two
+    // units have no equivalence.
+    return Stock::ConvierteCantidadUnidadInversa(articulo, IUNIDAD, Funciones::TextoADoble(Funciones::ValorNoNulo(saldo)),
+                                                 base);
 }
 
 void FrmLoteyPosicion::AgregaFilaDeposito()
@@ -143,10 +153,7 @@ void FrmLoteyPosicion::AgregaFilaDeposito()
     // each converted to the line's unit like the rows above it.
     double saldo = 0;
     while (!rs->Eof()) {
-        const QString unidad =
-            Funciones::RellenaCodigo(Funciones::ValorNoNulo(rs->Fields("IDUNIDADBASE").Value()).toString(), 4);
-        saldo += Stock::ConvierteCantidadUnidadInversa(
-            articulo, unidad, Funciones::TextoADoble(Funciones::ValorNoNulo(rs->Fields("SALDO").Value())), IUNIDAD);
+        saldo += EnUnidadDeLinea(articulo, rs->Fields("IDUNIDADBASE").Value(), rs->Fields("SALDO").Value());
         rs->MoveNext();
     }
     ModGlobal::gDB().CierraRecordset(rs);
@@ -176,22 +183,19 @@ void FrmLoteyPosicion::VerificaAnteriores()
         DescomponeAnteriores(PosicionesAnteriores, LotesAnteriores, posiciones, cantidades, lotes);
         LlenaFilas(EsPosicionYLote);
         AgregaFilaDeposito();
-        for (qsizetype i = 0; i + 1 < posiciones.size(); ++i) {
-            // An item without position is the stock without position: it goes
-            // to the DEPOSITO row, and is dropped when the deposit has none.
-            if (posiciones[i].isEmpty()) {
-                if (filaDeposito_ > 0) g.setTextMatrix(filaDeposito_, 4, cantidades.value(i));
-                continue;
-            }
-            for (long r = 1; r < g.Rows(); ++r) {
-                if (r == filaDeposito_) continue;
-                const bool es = Iguales(g.TextMatrix(r, 0), posiciones[i]) &&
-                                (!EsPosicionYLote || Iguales(g.TextMatrix(r, 1), lotes.value(i)));
-                if (es) {
-                    g.setTextMatrix(r, 4, cantidades.value(i));
-                    break;
-                }
-            }
+        // A position holding two lots gives two rows of one position (of one
+        // position and lot when a lot has two units): each earlier item
+        // goes back to its own row. An item without position is the stock
+        // without position: it goes to the DEPOSITO row, and is dropped when
+        // the deposit has none; so is an item whose row is gone.
+        const QList<long> filas =
+            FilasDeItems(1, g.Rows(), posiciones.size() - 1, [&](long r, qsizetype i) {
+                return r != filaDeposito_ && !posiciones[i].isEmpty() && Iguales(g.TextMatrix(r, 0), posiciones[i]) &&
+                       (!EsPosicionYLote || Iguales(g.TextMatrix(r, 1), lotes.value(i)));
+            });
+        for (qsizetype i = 0; i < filas.size(); ++i) {
+            const long r = posiciones[i].isEmpty() ? filaDeposito_ : filas[i];
+            if (r > 0) g.setTextMatrix(r, 4, cantidades.value(i));
         }
         return;
     }

@@ -6,6 +6,7 @@
 // quantity per row and the window hands back a list of position*quantity
 // items and its parallel lots list.
 #include "platform/ui/modalform.h"
+#include "platform/legacy/variant.h"
 #include "voucher/lots/edicion.h"
 
 #include <QString>
@@ -60,6 +61,9 @@ protected:
 private:
     void LlenaFilas(bool conLotes);
     void AgregaFilaDeposito();
+    // A balance (of the unit unidadBase) in the line's unit IUNIDAD.
+    double EnUnidadDeLinea(const QString& articulo, const legacy::Variant& unidadBase,
+                           const legacy::Variant& saldo) const;
     void DescomponeAnteriores(const QString& Posicion_Lote, const QString& PIPELotes, QStringList& ArrPosiciones,
                               QStringList& ArrCantidades, QStringList& ArrLote);
     void ProponeCantidades();

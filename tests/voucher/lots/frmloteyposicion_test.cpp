@@ -154,27 +154,72 @@ TEST_F(Posiciones, WithoutDepositRowTheLastPositionKeepsItsName)
     EXPECT_EQ(r.lotes, "");
 }
 
-TEST_F(Posiciones, DepositRowSumsEveryBalanceWithoutPositionInTheLineUnit)
+// Every balance is shown in the line's unit, the stock without position
+// (all its balance rows) too, and a typed quantity is checked against it.
+TEST_F(Posiciones, BalancesAreShownAndCheckedInTheLineUnit)
 {
     Saldo("1001", "B-02-01", "LA", 8);
     Saldo("1001", QString(), "LA", 4);
     Saldo("1001", QString(), "LB", 6);
-    const QString art = kapores2::Funciones::RellenaCodigo("1001", 25);
-    const auto enCajas = [&](double q) {
-        return lots::VentanaLotes::TextoCantidad(Stock::ConvierteCantidadUnidadInversa(art, "UN  ", q, "CJ  "));
+    Ejecuta("INSERT INTO S_TA_EQUIV (IdArticulo, IDUNIDAD, IDUNIDAD_EQUIV, Coeficiente) VALUES ('" +
+            kapores2::Funciones::RellenaCodigo("ART-CJ", 25) + "', 'CJ  ', 'UN  ', 12)");
+    Saldo("ART-CJ", "A-01-01", "L1", 36);
+    Saldo("ART-CJ", QString(), "L1", 24);
+    const std::tuple<QString, QStringList, QString> casos[] = {
+        {"1001", {"4", "5"}, "4,5"},    // 1 UN = 0.5 CJ: 8 UN, and 4 + 6 UN
+        {"ART-CJ", {"3", "2"}, "3,5"},  // 1 CJ = 12 UN: 36 UN, and 24 UN
     };
-    const double deposito = Stock::ConvierteCantidadUnidadInversa(art, "UN  ", 4, "CJ  ") +
-                            Stock::ConvierteCantidadUnidadInversa(art, "UN  ", 6, "CJ  ");
-    Pide(
-        "1001", 1, true, "", "",
-        [&](FrmLoteyPosicion& f) {
-            EXPECT_EQ(Columna(f, 0), (QStringList{"B-02-01", "DEPOSITO    1"}));
-            EXPECT_EQ(Columna(f, 2), (QStringList{"CJ  ", "CJ  "}));
-            EXPECT_EQ(Columna(f, 3), (QStringList{enCajas(8), lots::VentanaLotes::TextoCantidad(deposito)}));
-            EXPECT_EQ(f.FilaDeposito(), 2);
-            f.CmdCancelar->click();
-        },
-        "CJ  ");
+    for (const auto& [articulo, disponible, demas] : casos) {
+        SCOPED_TRACE(articulo.toStdString());
+        Pide(
+            articulo, 1, true, "", "",
+            [&](FrmLoteyPosicion& f) {
+                EXPECT_EQ(Columna(f, 0).last(), "DEPOSITO    1");
+                EXPECT_EQ(Columna(f, 2), (QStringList{"CJ  ", "CJ  "}));
+                EXPECT_EQ(Columna(f, 3), disponible);
+                EXPECT_EQ(f.FilaDeposito(), 2);
+                Aviso("No hay disponible para esa posicion", ui::vbCritical, "Aviso al Operador");
+                Escribe(f, 1, 4, demas);
+                Tecla(f.TxtEdit, Qt::Key_Escape);
+                Escribe(f, 1, 4, disponible.first());
+                EXPECT_EQ(f.MSFlexGrid1->TextMatrix(1, 4), disponible.first());
+                f.CmdCancelar->click();
+            },
+            "CJ  ");
+    }
+}
+
+// Opened and accepted unchanged, however often, the lists come back as they
+// were: each earlier item finds its own row, also where rows share a key.
+TEST_F(Posiciones, AnUnchangedEntryComesBackUnchanged)
+{
+    Saldo("ART-Q", "A-01-01", "L1", 5);
+    Saldo("ART-Q", "A-01-01", "L2", 5);
+    struct Caso {
+        QString articulo;
+        bool conLote;
+        QString posiciones, lotes;
+        double cantidad;
+        QStringList cantidades;
+    };
+    const Caso casos[] = {
+        {"ART-Q", false, "|A-01-01*2|A-01-01*2|", "", 4, {"2", "2"}},
+        {"PINT-LATEX-20", true, "|A-01-01*6|A-01-02*1|*1|", "|L2026-001|L2026-001||", 8, {"6", "1", "1"}},
+    };
+    for (const Caso& c : casos) {
+        QString posiciones = c.posiciones, lotes = c.lotes;
+        for (int vez = 1; vez <= 3; ++vez) {
+            SCOPED_TRACE(c.articulo.toStdString() + " " + std::to_string(vez));
+            const Resultado r = Pide(c.articulo, c.cantidad, c.conLote, posiciones, lotes, [&](FrmLoteyPosicion& f) {
+                EXPECT_EQ(Columna(f, 4), c.cantidades);
+                f.CmdAceptar->click();
+            });
+            EXPECT_EQ(r.posiciones, c.posiciones);
+            EXPECT_EQ(r.lotes, c.lotes);
+            posiciones = r.posiciones;
+            lotes = r.lotes;
+        }
+    }
 }
 
 TEST_F(Posiciones, OnlyLotsWritesNoListAndNoQuantityGivesALoneBar)
