@@ -183,9 +183,9 @@ void FrmLoteyPosicion::VerificaAnteriores()
         DescomponeAnteriores(PosicionesAnteriores, LotesAnteriores, posiciones, cantidades, lotes);
         LlenaFilas(EsPosicionYLote);
         AgregaFilaDeposito();
-        // A position holding two lots gives two rows of one position (of one
-        // position and lot when a lot has two units): each earlier item
-        // goes back to its own row. An item without position is the stock
+        // A position holding two lots gives two rows of one position (and a
+        // lot with two balance rows at one position two rows of one position
+        // and lot): each earlier item goes back to its own row. An item without position is the stock
         // without position: it goes to the DEPOSITO row, and is dropped when
         // the deposit has none; so is an item whose row is gone.
         const QList<long> filas =
