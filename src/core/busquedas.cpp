@@ -38,10 +38,10 @@ bool ModGlobal::ExisteRegistro(const QString& Tabla, const QString& ValorBuscado
             sentencia = cabeza + QStringLiteral("LTRIM(RTRIM(") + Campo + QStringLiteral(")) ='") +
                         DuplicaApostrofes(ValorBuscado) + QStringLiteral("'");
         else if (EsTipo(Tipodato, 7))
-            sentencia = cabeza + Campo + QStringLiteral(" = ") + Trim(ValorBuscado) + QStringLiteral(" ");
+            sentencia = cabeza + Campo + QStringLiteral(" = ") + db.ComparacionFecha(ValorBuscado, false) +
+                        QStringLiteral(" ");
         else if (EsTipo(Tipodato, 3) || EsTipo(Tipodato, 5) || EsTipo(Tipodato, 4))
-            // The number with "." as the decimal point, whatever the regional profile.
-            sentencia = cabeza + Campo + QStringLiteral(" = ") + legacy::DoubleToText(legacy::Val(ValorBuscado), u'.');
+            sentencia = cabeza + Campo + QStringLiteral(" = ") + DB_Dll::ComparacionNumero(ValorBuscado);
         else
             sentencia = cabeza + Campo + QStringLiteral(" = ") + ValorBuscado;
     } else {

@@ -5,6 +5,7 @@
 #include "db/db_texto.h"
 #include "db/modglobal_db.h"
 #include "platform/kapores2/funciones.h"
+#include "platform/legacy/textconv.h"
 #include "platform/ui/dialogs.h"
 
 using namespace db_texto;
@@ -29,13 +30,6 @@ FormaClave FormaDe(const Variant& tipodato)
     return FormaClave::Otra;
 }
 
-// The number read from the start of the text, as the default conversion
-// writes it.
-QString Numero(const QString& valor)
-{
-    return legacy::Trim(Variant(legacy::Val(valor)).toString());
-}
-
 // The first row's number in `campo` of an aggregate query (Empty when it
 // gives no row); the recordset is closed again.
 Variant ValorAgregado(const QString& sentencia, const std::shared_ptr<ado::Connection>& conexion,
@@ -57,8 +51,8 @@ bool DB_Dll::EsArchivoLocal() const
     return gCnn && Contiene(gCnn->ConnectionString(), QStringLiteral("Jet.OLEDB"));
 }
 
-// A date key. Only a local database file reads a bare date (or one between
-// "#"); every server needs it between apostrophes.
+// Only a local database file reads a bare date (or one between "#"); every
+// server needs it between apostrophes.
 QString DB_Dll::ComparacionFecha(const QString& valor, bool conNumerales) const
 {
     const QString v = legacy::Trim(valor);
@@ -67,6 +61,12 @@ QString DB_Dll::ComparacionFecha(const QString& valor, bool conNumerales) const
     if (v.startsWith(u'\''))
         return v;
     return QStringLiteral("'") + v + QStringLiteral("'");
+}
+
+// The server refuses a decimal comma ("Cantidad = -3,5").
+QString DB_Dll::ComparacionNumero(const QString& valor)
+{
+    return legacy::DoubleToText(legacy::Val(valor), u'.');
 }
 
 bool DB_Dll::ExisteEnTabla(const QString& Tabla, const QString& ValorBuscado, const QString& Campo,
@@ -111,7 +111,7 @@ bool DB_Dll::ExisteEnTablaComun(bool conTop, const QString& Tabla, const QString
                         ComparacionFecha(ValorBuscado, false) + QStringLiteral(" ");
             break;
         case FormaClave::Numero:
-            sentencia = inicio + Tabla + bloqueo + Campo + QStringLiteral(" = ") + Numero(ValorBuscado);
+            sentencia = inicio + Tabla + bloqueo + Campo + QStringLiteral(" = ") + ComparacionNumero(ValorBuscado);
             break;
         case FormaClave::Otra:
             sentencia = inicio + Tabla + bloqueo + Campo + QStringLiteral(" = ") + ValorBuscado;
@@ -184,18 +184,20 @@ legacy::Variant DB_Dll::DatosTabla(const QString& Tabla, const QString& ValorBus
 
     const QString inicio = QStringLiteral("SELECT TOP 1 * FROM ") + Tabla + QStringLiteral(" with(nolock)  WHERE ");
     const QString condicion = legacy::Trim(Condicion).isEmpty() ? QString() : QStringLiteral(" AND ") + Condicion;
+    // A text key goes between apostrophes: one inside it (O'NEIL) is doubled.
+    const auto texto = [](const QString& v) { return QString(v).replace(u'\'', QStringLiteral("''")); };
     QString sentencia;
     switch (FormaDe(Tipodato)) {
     case FormaClave::Texto:
         sentencia = UsaTrim ? inicio + QStringLiteral("LTRIM(RTRIM(") + Campo + QStringLiteral(")) ='") +
-                                  legacy::Trim(ValorBuscado) + QStringLiteral("' ")
-                            : inicio + Campo + QStringLiteral(" ='") + ValorBuscado + QStringLiteral("' ");
+                                  texto(legacy::Trim(ValorBuscado)) + QStringLiteral("' ")
+                            : inicio + Campo + QStringLiteral(" ='") + texto(ValorBuscado) + QStringLiteral("' ");
         break;
     case FormaClave::Fecha:
         sentencia = inicio + Campo + QStringLiteral(" = ") + ComparacionFecha(ValorBuscado, true) + QStringLiteral(" ");
         break;
     case FormaClave::Numero:
-        sentencia = inicio + Campo + QStringLiteral(" = ") + Numero(ValorBuscado);
+        sentencia = inicio + Campo + QStringLiteral(" = ") + ComparacionNumero(ValorBuscado);
         break;
     case FormaClave::Otra:
         sentencia = inicio + Campo + QStringLiteral(" = ") + ValorBuscado;

@@ -156,11 +156,8 @@ void DB_Dll::OpenServerADODB(bool PideParametrosSQL, int lCursor, const QString&
             return;
         }
         legacy::Variant tipo(8);
-        // The user name goes between apostrophes: one inside it (D'Angelo)
-        // is doubled so the lookup stays one valid statement.
-        const QString usuario = QString(ModGlobal::gUsuarioLogeado).replace(u'\'', QStringLiteral("''"));
         const legacy::Variant valor =
-            ModGlobal::gDB().DatosTabla(QStringLiteral("ta_usuarios"), usuario,
+            ModGlobal::gDB().DatosTabla(QStringLiteral("ta_usuarios"), ModGlobal::gUsuarioLogeado,
                                         QStringLiteral("Administrador"), QStringLiteral("nombre"), tipo, QString(),
                                         true, false);
         // The flag column is a number on some databases and a bit on others;

@@ -53,6 +53,13 @@ public:
     QString pJETOLEDB35() const { return QStringLiteral("Microsoft.Jet.OLEDB.3.51"); }
     QString pSQLOLEDB() const { return QStringLiteral("SQLOLEDB"); }
 
+    // The key of a lookup as the statement compares it: a date between
+    // apostrophes (bare, or between "#" with `conNumerales`, on a local
+    // database file); a number read from the start of the text and written
+    // with "." as the decimal point whatever the regional profile.
+    QString ComparacionFecha(const QString& valor, bool conNumerales) const;
+    static QString ComparacionNumero(const QString& valor);
+
     // --- statements and recordsets -----------------------------------------
     // SentenciaSQL comes back rewritten (markers removed or synonyms applied).
     // A failing statement does not raise: its errors stay in gCnn->Errors().
@@ -179,7 +186,6 @@ private:
     bool ReconectaTrasErrorRed(int& intentos, bool formaB);
     int PreguntaConexionPerdida();
     bool EsArchivoLocal() const;
-    QString ComparacionFecha(const QString& valor, bool conNumerales) const;
     bool ExisteEnTablaComun(bool conTop, const QString& Tabla, const QString& ValorBuscado, const QString& Campo,
                             std::shared_ptr<ado::Recordset>* LRCS, const legacy::Variant& Tipodato,
                             const QString& Condicion, bool SoloLectura);

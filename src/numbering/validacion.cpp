@@ -71,7 +71,7 @@ bool Stock::ValidaNumeracionComprobante(const QString& TC, const QString& Sucurs
     }
     Letra = letra;
 
-    const Variant externo = db.DatosTabla(QStringLiteral("V_TA_CPTE"), ModGlobal::DuplicaApostrofes(Trim(TC)), QStringLiteral("EXTERNO"),
+    const Variant externo = db.DatosTabla(QStringLiteral("V_TA_CPTE"), Trim(TC), QStringLiteral("EXTERNO"),
                                           QStringLiteral("CODIGO"), Variant(8), QString(), true, false);
     if (!Funciones::ValorNoNulo(externo).toString().isEmpty() &&
         ModGlobal::TextoABooleano(externo.toString(), true)) {

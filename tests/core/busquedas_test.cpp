@@ -34,11 +34,14 @@ TEST_F(BusquedasTest, ExisteRegistro)
                                            QStringLiteral("CodigoOpcional"), nullptr, texto));
     EXPECT_TRUE(ModGlobal::ExisteRegistro(QStringLiteral("MA_CUENTAS"), QStringLiteral("1abc"),
                                           QStringLiteral("Titulo"), nullptr, numero));
-    // A number with decimals goes into the SQL with ".", whatever the regional comma.
-    Ejecuta(QStringLiteral("CREATE TABLE T_NUMEROS (V DECIMAL(10,2))"));
-    Ejecuta(QStringLiteral("INSERT INTO T_NUMEROS (V) VALUES (1.5)"));
+    // A number with decimals goes into the SQL with ".", whatever the regional
+    // comma; a date between apostrophes.
+    Ejecuta(QStringLiteral("CREATE TABLE T_NUMEROS (V DECIMAL(10,2), F DATETIME)"));
+    Ejecuta(QStringLiteral("INSERT INTO T_NUMEROS (V, F) VALUES (1.5, '02/11/2026')"));
     EXPECT_TRUE(ModGlobal::ExisteRegistro(QStringLiteral("T_NUMEROS"), QStringLiteral("1.5"), QStringLiteral("V"),
                                           nullptr, legacy::Variant(5)));
+    EXPECT_TRUE(ModGlobal::ExisteRegistro(QStringLiteral("T_NUMEROS"), QStringLiteral(" 02/11/2026"),
+                                          QStringLiteral("F"), nullptr, legacy::Variant(7)));
     // A condition, with or without its own WHERE.
     EXPECT_TRUE(ModGlobal::ExisteRegistro(QStringLiteral("MA_CUENTAS"), {}, {}, nullptr, {},
                                           QStringLiteral("CodigoOpcional = 'PEXT'")));

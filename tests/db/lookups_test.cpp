@@ -13,9 +13,10 @@ protected:
         DbTest::SetUp();
         DB_Dll& db = OpenMain();
         Run(db, QStringLiteral("CREATE TABLE CLIENTES (CODIGO VARCHAR(10) COLLATE SRVTEXT, NOMBRE VARCHAR(50) "
-                               "COLLATE SRVTEXT, ALTA DATETIME, NUMERO INT)"));
-        Run(db, QStringLiteral("INSERT INTO CLIENTES VALUES ('  C1 ', 'Ana', '15/03/2024', 7)"));
-        Run(db, QStringLiteral("INSERT INTO CLIENTES VALUES ('C2', 'Luis', NULL, 8)"));
+                               "COLLATE SRVTEXT, ALTA DATETIME, NUMERO INT, SALDO DECIMAL(10,2))"));
+        Run(db, QStringLiteral("INSERT INTO CLIENTES VALUES ('  C1 ', 'Ana', '15/03/2024', 7, 0)"));
+        Run(db, QStringLiteral("INSERT INTO CLIENTES VALUES ('C2', 'Luis', NULL, 8, -3.5)"));
+        Run(db, QStringLiteral("INSERT INTO CLIENTES VALUES ('O''B', 'Bea', NULL, NULL, NULL)"));
     }
     DB_Dll& db() { return ModGlobal::gDB(); }
     const QString T = QStringLiteral("CLIENTES");
@@ -37,6 +38,7 @@ TEST_F(Lookups, ExistenceByKeyType)
         {"7abc", "NUMERO", 3, true, true},     // the number read from the start
         {"8", "NUMERO", 5, true, true},
         {"9", "NUMERO", 4, false, false},
+        {"-3.5", "SALDO", 5, true, true},      // written with "." whatever the regional comma
         {"7", "NUMERO", 202, true, true},      // other codes compare bare
         {"15/03/2024", "ALTA", 7, true, true}, // dates go between apostrophes on a server
         {"16/03/2024", "ALTA", 7, false, false},
@@ -102,6 +104,9 @@ TEST_F(Lookups, OneFieldOfTheRow)
         {"C2", "CODIGO", 8, "   ", true, "Luis"},
         {"8", "NUMERO", 3, "", true, "Luis"},
         {"7", "NUMERO", 3, "CODIGO = 'C2'", true, ""},
+        {"-3.5", "SALDO", 4, "", true, "Luis"},
+        {"O'B", "CODIGO", 8, "", true, "Bea"},  // the apostrophe of a text key is doubled
+        {"O'B", "CODIGO", 8, "", false, "Bea"},
         {" 15/03/2024 ", "ALTA", 7, "", true, "Ana"},
     };
     for (const Case& c : cases)

@@ -183,7 +183,7 @@ void ClsCmnCptes::TotalizadorControl(ui::MSFlexGrid* MSFlexGrid1, ui::MSFlexGrid
                     const QString buscado =
                         Trim(Funciones::QuitaCaracteres(claves[i].Campo, legacy::Chr(255), legacy::Chr(0)));
                     descripcion = ModGlobal::gDB()
-                                      .DatosTabla(tabla, ModGlobal::DuplicaApostrofes(buscado),
+                                      .DatosTabla(tabla, buscado,
                                                   QStringLiteral("Descripcion"), campo, legacy::Variant(8), {}, true,
                                                   false)
                                       .toString();

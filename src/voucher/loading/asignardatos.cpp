@@ -150,7 +150,7 @@ void CargaComprobante::Ejecuta()
         Prefijo == QLatin1String("V_"))
         NormalizaPedidoApp();
     paso([&] {
-        EsCompras = Iguales(db.DatosTabla(QStringLiteral("V_TA_CPTE"), Q(TC), QStringLiteral("SISTEMA"),
+        EsCompras = Iguales(db.DatosTabla(QStringLiteral("V_TA_CPTE"), TC, QStringLiteral("SISTEMA"),
                                         QStringLiteral("Codigo"), Variant(8), QString(), true, false)
                               .toString(),
                           QStringLiteral("COMPRAS"));
@@ -170,10 +170,11 @@ void CargaComprobante::Ejecuta()
         else
             Abre(base + WhrInsumos + QStringLiteral(" ORDER BY ID "), rsInsumos);
     });
-    // An order becoming an invoice takes the letter "A" when it has none,
-    // and its lines are read again with a statement of their own.
+    // An order becoming an invoice takes the letter "A" when it has none (a
+    // blank letter is one), and its lines are read again with a statement
+    // of their own.
     paso([&] {
-        if (pedidoAFactura && Trim(Letra).isEmpty()) {
+        if (pedidoAFactura && Letra.isEmpty()) {
             Letra = QStringLiteral("A");
             if (LetraDestino)
                 *LetraDestino = Letra;

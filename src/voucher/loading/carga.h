@@ -15,6 +15,7 @@
 #include "platform/ui/msflexgrid.h"
 #include "voucher/clscmncptes.h"
 
+#include <QHash>
 #include <QString>
 
 #include <cstdint>
@@ -85,6 +86,7 @@ struct CargaComprobante {
     double aplicado = 0;
     bool articuloHallado = false;
     long filaFusion = -1;  // the row the line was merged into, -1 while none
+    QHash<long, QString> fusionPrevia;  // columns of that row as they stood before the merge
 
     // --- routines (each in its own file) -------------------------------------
     void NormalizaPedidoApp();
@@ -107,6 +109,8 @@ struct CargaComprobante {
     // The line is of an order, taken in another unit of an article kept in
     // kilograms, and comes over in kilograms.
     bool PedidoEnKilos();
+    // The line's quantity, negated in a negated load.
+    legacy::Variant CantidadLinea();
     // One statement of the load; false once the load has been left.
     bool paso(const std::function<void()>& sentencia) { return trap(sentencia); }
     ui::MSFlexGrid& G1();

@@ -18,14 +18,14 @@ void CargaComprobante::Completa()
 {
     DB_Dll& db = ModGlobal::gDB();
     const auto costoArticulo = [&](const QString& campo) {
-        return db.DatosTabla(QStringLiteral("V_MA_ARTICULOS"), Q(Crudo(rsInsumos, "IdArticulo").toString()), campo,
+        return db.DatosTabla(QStringLiteral("V_MA_ARTICULOS"), Crudo(rsInsumos, "IdArticulo").toString(), campo,
                              QStringLiteral("IdArticulo"), Variant(8), QString(), true, false);
     };
     paso([&] {
         if (Programa("Solvarineta"))
             Pon(26, T(Variant(pendiente)));
         else
-            Pon(26, T(Leido(rsInsumos, "Cantidad") - Variant(aplicado)));
+            Pon(26, T(CantidadLinea() - Variant(aplicado)));
     });
     paso([&] { Pon(72, Trim(SucNroLetra)); });
 
@@ -67,11 +67,19 @@ void CargaComprobante::Completa()
         AcumulaFilaRepetida();
     }
 
-    // From here on the row is the merged one when the line was merged.
-    paso([&] { Pon(66, Leido(rsInsumos, PedidoEnKilos() ? "Equiv_UDBase" : "Cant_BL").toString()); });
+    // From here on the row is the merged one when the line was merged: it
+    // carries the bundles, kilograms and cubic metres of both lines.
+    const auto cantidad = [&](long col, const char* campo) {
+        const Variant valor = Leido(rsInsumos, campo);
+        if (filaFusion < 0)
+            Pon(col, valor.toString());
+        else
+            Pon(col, Variant(N(fusionPrevia.value(col)) + N(valor)).toString());
+    };
+    paso([&] { cantidad(66, PedidoEnKilos() ? "Equiv_UDBase" : "Cant_BL"); });
     paso([&] {
-        Pon(67, Leido(rsInsumos, "CANT_KG").toString());
-        Pon(65, Leido(rsInsumos, "CANT_M3").toString());
+        cantidad(67, "CANT_KG");
+        cantidad(65, "CANT_M3");
     });
     // The article's row is read only when the article was found.
     paso([&] {
@@ -100,7 +108,7 @@ void CargaComprobante::Completa()
     });
     paso([&] {
         if (PideBultosAPP)
-            Pon(66, Leido(rsInsumos, "Cant_BL").toString());
+            cantidad(66, "Cant_BL");
     });
 }
 
@@ -136,11 +144,18 @@ void CargaComprobante::AcumulaFilaRepetida()
         // The total with taxes adds up like the total; cost, taxes and ITC
         // are per unit of the same article and stay the earlier row's.
         const legacy::Currency totalConImpuestos = Nc(r, 21) + Nc(i, 21);
+        // What is still to apply adds up like the quantity; the line's
+        // bundles, kilograms and cubic metres, written further on, are added
+        // to the ones the kept row carries now.
+        const legacy::Currency resto = Nc(r, 26) + Nc(i, 26);
+        for (long col : {65L, 66L, 67L})
+            fusionPrevia.insert(col, g.TextMatrix(i, col));
         g.setTextMatrix(i, 8, Variant(cantidad).toString());
         g.setTextMatrix(i, 17, precio);
         g.setTextMatrix(i, 18, Variant(total).toString());
         g.setTextMatrix(i, 20, precio);
         g.setTextMatrix(i, 21, Variant(totalConImpuestos).toString());
+        g.setTextMatrix(i, 26, Variant(resto).toString());
         g.setRows(g.Rows() - 1);
         filaFusion = i;
     });

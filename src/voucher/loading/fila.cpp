@@ -47,7 +47,7 @@ void CargaComprobante::DatosArticulo()
     });
     if (articuloHallado) {
         paso([&] {
-            Pon(62, db.DatosTabla(QStringLiteral("V_TA_TipoArticulo"), Q(Leido(rsArticulo, "idTipo").toString()),
+            Pon(62, db.DatosTabla(QStringLiteral("V_TA_TipoArticulo"), Leido(rsArticulo, "idTipo").toString(),
                                   QStringLiteral("Descripcion"), QStringLiteral("IdTipo"), Variant(8), QString(),
                                   false, false));
         });
@@ -137,7 +137,7 @@ void CargaComprobante::Importes()
     }
     paso([&] {
         if (EsCompras)
-            Pon(41, db.DatosTabla(QStringLiteral("V_MA_ARTICULOS"), Q(Crudo(rsInsumos, "IdArticulo").toString()),
+            Pon(41, db.DatosTabla(QStringLiteral("V_MA_ARTICULOS"), Crudo(rsInsumos, "IdArticulo").toString(),
                                   QStringLiteral("Costo"), QStringLiteral("IdArticulo"), Variant(8), QString(), true,
                                   false));
         else
@@ -211,7 +211,7 @@ void CargaComprobante::LotesEImpuestos()
         paso([&] { Pon(24, Texto(rsInsumos, "Nro_Lote")); });
         paso([&] {
             if (Celda(49) == QLatin1String("-1") && EsCompras && Trim(Celda(24)).isEmpty())
-                Pon(24, db.DatosTabla(QStringLiteral("V_MV_STOCK"), Q(Funciones::RellenaCodigo(Trim(Celda(0)), 25)),
+                Pon(24, db.DatosTabla(QStringLiteral("V_MV_STOCK"), Funciones::RellenaCodigo(Trim(Celda(0)), 25),
                                       QStringLiteral("NROLOTE"), QStringLiteral("idarticulo"), Variant(8),
                                       QStringLiteral(" TC = '") + Q(TC) + QStringLiteral("' AND IDCOMPROBANTE = '") +
                                           Q(SucNroLetra) + QStringLiteral("'"),
@@ -246,7 +246,16 @@ void CargaComprobante::LotesEImpuestos()
             return;
         Pon(82, ConvertirMoneda ? (lista * Leido(rsCpte, "Cotizacion")).toString() : lista.toString());
     });
-    paso([&] { Pon(21, Iguales(TC, QStringLiteral("FCC")) ? Leido(rsInsumos, "Total").toString() : conImpuestos()); });
+    // A purchase invoice's stored total is in its own currency, converted
+    // like every other amount of the row.
+    paso([&] {
+        if (!Iguales(TC, QStringLiteral("FCC")))
+            Pon(21, conImpuestos());
+        else if (ConvertirMoneda)
+            Pon(21, (Leido(rsInsumos, "Total") * Leido(rsCpte, "Cotizacion")).toString());
+        else
+            Pon(21, Leido(rsInsumos, "Total").toString());
+    });
     paso([&] { Pon(78, Leido(rsInsumos, "CodigoArtProveedor").toString()); });
     paso([&] { Pon(117, Variant(N(Celda(8)) * N(Celda(43))).toString()); });
     paso([&] { Pon(118, Variant(N(Celda(21)) - N(Celda(117))).toString()); });

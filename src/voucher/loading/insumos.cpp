@@ -183,7 +183,9 @@ void CargaComprobante::PendientesEIdentidad(bool& sigue)
     paso([&] {
         const QString tc = Trim(TC);
         const double cantidad = Leido(rsInsumos, "Cantidad").toDouble();
-        const Variant reparto = Leido(rsCpte, "IdReparto");
+        // A voucher without a delivery run (Null) takes none of the rules
+        // that ask for one, not even the one of run 0.
+        const Variant reparto = Crudo(rsCpte, "IdReparto");
         const bool repartoMenosUno = IgualNum(reparto, Variant(-1));
         const QString codigo = Leido(rsInsumos, "IdArticulo").toString();
         const Variant preparada = Crudo(rsInsumos, "Cantidadpreparada");
@@ -287,6 +289,12 @@ void CargaComprobante::PendientesEIdentidad(bool& sigue)
     });
 }
 
+Variant CargaComprobante::CantidadLinea()
+{
+    const Variant cantidad = Leido(rsInsumos, "Cantidad");
+    return Negativos ? cantidad * Variant(-1) : cantidad;
+}
+
 bool CargaComprobante::PedidoEnKilos()
 {
     const QString kg = Trim(ModGlobal::UnidadMedidaKG);
@@ -299,7 +307,7 @@ void CargaComprobante::CantidadesYPrecios()
     paso([&] {
         if (Negativos) {
             aplicado = -aplicado;
-            Pon(8, T(Leido(rsInsumos, "Cantidad") * Variant(-1) - Variant(aplicado)));
+            Pon(8, T(CantidadLinea() - Variant(aplicado)));
             return;
         }
         if (Programa("Solvarineta"))

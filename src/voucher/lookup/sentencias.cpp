@@ -122,8 +122,20 @@ QString QuitaWhere(const QString& filtro)
     static const QRegularExpression palabra(QStringLiteral("(?<![\\w])where(?![\\w])"),
                                             QRegularExpression::CaseInsensitiveOption |
                                                 QRegularExpression::UseUnicodePropertiesOption);
-    QString s = filtro;
-    return s.remove(palabra);
+    // The text between apostrophes is a value ('' inside it closes and opens
+    // again, so it stays inside): only the pieces outside lose the word.
+    QString resultado;
+    qsizetype desde = 0;
+    bool literal = false;
+    while (desde < filtro.size()) {
+        const qsizetype apostrofe = filtro.indexOf(u'\'', desde);
+        const qsizetype hasta = apostrofe < 0 ? filtro.size() : apostrofe + 1;
+        QString pieza = filtro.mid(desde, hasta - desde);
+        resultado += literal ? pieza : pieza.remove(palabra);
+        literal = !literal;
+        desde = hasta;
+    }
+    return resultado;
 }
 
 bool NoEnBlanco(const QString& filtro) { return !legacy::Trim(filtro).isEmpty(); }

@@ -68,7 +68,8 @@ QString MarcaNumero();  // "Buscar por Numero..."
 // literal; LIKE's own wildcards (% and _) keep working.
 QString FiltroBusqueda(const QString& nombre, const QString& numero);
 // The caller's condition without the word "where" where it stands as a whole
-// word (any letter case); "where" inside a longer word stays.
+// word (any letter case); "where" inside a longer word or inside a quoted
+// value stays.
 QString QuitaWhere(const QString& filtro);
 bool NoEnBlanco(const QString& filtro);
 

@@ -117,7 +117,7 @@ QString PrimerosDe(const QString& t, int n)
 
 QString Campo(const QString& tabla, const QString& valor, const char* devuelto, const char* clave, bool trim)
 {
-    return Funciones::ValorNoNulo(ModGlobal::gDB().DatosTabla(tabla, ModGlobal::DuplicaApostrofes(valor),
+    return Funciones::ValorNoNulo(ModGlobal::gDB().DatosTabla(tabla, valor,
                                                               QString::fromLatin1(devuelto), QString::fromLatin1(clave),
                                                               legacy::Variant(8), QString(), trim, false))
         .toString();

@@ -94,7 +94,7 @@ double ClsCmnCptes::ObtieneStock(const QString& IdArticulo, QString& IdDeposito,
         trap([&] {
             if (Ignora(IdUnidad)) {
                 const legacy::Variant unidad =
-                    db.DatosTabla(QStringLiteral("v_ma_articulos"), ModGlobal::DuplicaApostrofes(IdArticulo),
+                    db.DatosTabla(QStringLiteral("v_ma_articulos"), IdArticulo,
                                   QStringLiteral("IdUnidad"),
                                   QStringLiteral("IdArticulo"), legacy::Variant(8), QString(), true, false);
                 IdUnidad = Funciones::RellenaCodigo(Trim(Funciones::ValorNoNulo(unidad).toString()), 4);

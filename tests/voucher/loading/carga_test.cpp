@@ -76,15 +76,16 @@ TEST_F(Carga, DeliveryNoteIntoCreditNoteIsNegated)
 {
     const QString id = QStringLiteral("0001000000061");
     Cabecera("RM", id, {{"IdReparto", "=0"}});
-    Linea("RM", id, {{"IdArticulo", Art("1001")}, {"Cantidad", "=3"}, {"IdUnidad", "UN"}, {"IdUnidadBase", "UN"}});
+    Linea("RM", id, {{"IdArticulo", Art("1001")}, {"Cantidad", "=10"}, {"IdUnidad", "UN"}, {"IdUnidadBase", "UN"}});
     Linea("RM", id, {{"IdArticulo", Art("1002")}, {"Cantidad", "=5"}, {"IdUnidad", "UN"}, {"IdUnidadBase", "UN"}});
-    // One unit of the first line was applied; the second has no application row.
+    // Four units of the first line were applied; the second has no application row.
     Inserta("MV_APLICACION", {{"TCO_ORIGEN", "RM"}, {"IDComprobante_Origen", id}, {"IDARTICULO", Art("1001")},
-                              {"CANTIDAD", "=1"}});
+                              {"CANTIDAD", "=4"}});
     ClsCmnCptes cls;
     Cargar(cls, "RM", id, "NC");
     EXPECT_EQ(articulos()->Rows(), 4);
-    Verifica(articulos(), {{1, 8, "-2"}, {1, 26, "4"}, {2, 8, "-5"}, {2, 26, "5"}});
+    // What is still to apply carries the row's sign.
+    Verifica(articulos(), {{1, 8, "-6"}, {1, 26, "-6"}, {2, 8, "-5"}, {2, 26, "-5"}});
 }
 
 TEST_F(Carga, PurchaseVoucher)
@@ -115,6 +116,17 @@ TEST_F(Carga, PurchaseVoucher)
     Verifica(articulos(), {{1, 8, "4"}, {1, 10, "0,5"}, {1, 12, "2"}, {1, 14, "5"}, {1, 17, "100"}, {1, 18, "400"},
                            {1, 21, "400"}, {1, 24, "L-77"}, {1, 26, "4"}, {1, 41, "120"}, {1, 43, "2"}, {1, 49, "-1"},
                            {1, 78, "PROV-1"}, {1, 82, "110"}, {1, 117, "8"}, {1, 118, "392"}, {2, 0, ""}});
+
+    // Converted at 3: the stored total with taxes as every other amount.
+    const QString dolares = QStringLiteral("0001000000072");
+    Cabecera("FCC", dolares, {{"Cotizacion", "=3"}}, C);
+    Linea("FCC", dolares, {{"IdArticulo", Art("1002")}, {"Cantidad", "=1"}, {"Total", "=40"}, {"Impuestos", "=2"}}, C);
+    ClsCmnCptes convertida;
+    Cargar(convertida, "FCC", dolares, {}, [&](ClsCmnCptes& c, QString& l) {
+        c.AsignarDatosComprobante("FCC", dolares, "", tareas(), articulos(), otros(), false, nullptr, true, "C0001",
+                                  &reparto, true, {}, {}, &l);
+    });
+    Verifica(articulos(), {{1, 18, "120"}, {1, 21, "120"}, {1, 43, "6"}, {1, 117, "6"}, {1, 118, "114"}});
 }
 
 TEST_F(Carga, TimberLinesMerge)
@@ -131,15 +143,15 @@ TEST_F(Carga, TimberLinesMerge)
                          {"Espesor", "=2"}, {"Ancho", "=4"}, {"Equiv_UDBase", largo}, {"Ud_Pr", "P2"},
                          {"Importe_Ud", "=10"}, {"Importe", importe}, {"Total", total}, {"Cant_BL", bultos}});
     };
-    tabla("1001", "=1", "=2", "=20", "=20", "=7");
+    tabla("1001", "=1", "=2", "=20", "=20", "=2");
     tabla("1002", "=2", "=3", "=30", "=60", "=8");
-    tabla("1001", "=3", "=4", "=40", "=120", "=9");   // merges into the first row
+    tabla("1001", "=3", "=4", "=40", "=120", "=5");   // merges into the first row
     tabla("1002", "=-2", "=3", "=30", "=-60", "=1");  // cancels the second: kept apart
     ClsCmnCptes cls;
     Cargar(cls, "RM", id);
     EXPECT_EQ(articulos()->Rows(), 5);
     Verifica(articulos(), {{1, 0, "1001"}, {1, 8, "4"}, {1, 10, "3,5"}, {1, 87, "3,5"}, {1, 12, "4"}, {1, 17, "35"},
-                           {1, 20, "35"}, {1, 18, "140"}, {1, 21, "140"}, {1, 66, "9"}, {1, 86, "1"},
+                           {1, 20, "35"}, {1, 18, "140"}, {1, 21, "140"}, {1, 26, "4"}, {1, 66, "7"}, {1, 86, "1"},
                            {2, 0, "1002"}, {2, 8, "2"}, {2, 66, "8"}, {3, 0, "1002"}, {3, 8, "-2"}, {3, 26, "-2"},
                            {4, 0, ""}});
 }
@@ -188,7 +200,7 @@ TEST_F(Carga, LineLimitStopsOrderWithSheetsMessage)
 }
 
 // The limit is read with the letter as the caller passes it; an order
-// without a letter becomes "A" only afterwards.
+// without a letter becomes "A" only afterwards (a blank letter is one).
 TEST_F(Carga, LineLimitOfTheLetterPassed)
 {
     const QString id = QStringLiteral("0001000000111");
@@ -198,10 +210,11 @@ TEST_F(Carga, LineLimitOfTheLetterPassed)
         Linea("NP", id, {{"IdArticulo", Art(art)}, {"Cantidad", "=1"}});
     const struct {
         const char* pasada;
+        const char* devuelta;
         bool aviso;
         long filas;
         const char* ultima;  // the last line loaded
-    } casos[] = {{"", false, 6, "7777"}, {"A", true, 4, "1002"}};
+    } casos[] = {{"", "A", false, 6, "7777"}, {"A", "A", true, 4, "1002"}, {" ", " ", false, 6, "7777"}};
     for (const auto& c : casos) {
         SCOPED_TRACE(c.pasada);
         if (c.aviso)
@@ -210,7 +223,7 @@ TEST_F(Carga, LineLimitOfTheLetterPassed)
         letraInicial = QString::fromLatin1(c.pasada);
         Cargar(cls, "NP", id, "FC");
         dlg.verifyDone();
-        EXPECT_EQ(letra, "A");
+        EXPECT_EQ(letra, c.devuelta);
         EXPECT_EQ(articulos()->Rows(), c.filas);
         EXPECT_EQ(articulos()->TextMatrix(c.filas - 2, 0), c.ultima);
     }

@@ -33,6 +33,12 @@ TEST_F(Casos, ProgramSwitches)
     Cabecera("NP", np, {{"IdReparto", "=0"}});
     Linea("NP", np, {{"IdArticulo", Art("1001")}, {"Cantidad", "=1"}, {"AlicIVA", "=0"}});
     Ejecuta(QStringLiteral("UPDATE V_MA_ARTICULOS SET TasaIVA = 10.5"));
+    // An estimate of 10 with 4 prepared, of delivery run 0 and of none (Null).
+    const QString pr0 = QStringLiteral("0001000000204"), prNulo = QStringLiteral("0001000000205");
+    for (const QString& pr : {pr0, prNulo}) {
+        Cabecera("PR", pr, {{"IdReparto", pr == pr0 ? "=0" : "=NULL"}});
+        Linea("PR", pr, {{"IdArticulo", Art("1001")}, {"Cantidad", "=10"}, {"Cantidadpreparada", "=4"}});
+    }
 
     struct Caso {
         const char* programa;
@@ -53,6 +59,9 @@ TEST_F(Casos, ProgramSwitches)
         // An order line without VAT takes the article's rate.
         {"XU_QUELMONTARI_TEKO", "NP", np, "", 1, 3, {{1, 36, "10,5"}}},
         {"vordane", "NP", np, "", 1, 3, {{1, 36, "21"}}},
+        // Run 0 takes the prepared quantity off; no run takes no rule.
+        {"vordane", "PR", pr0, "", 1, 3, {{1, 8, "6"}, {1, 26, "6"}}},
+        {"vordane", "PR", prNulo, "", 1, 3, {{1, 8, "10"}, {1, 26, "10"}}},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(std::string(c.programa) + " " + c.id.toStdString());

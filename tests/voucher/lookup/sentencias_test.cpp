@@ -74,6 +74,9 @@ TEST(ModoConsulta, SearchBoxesAndTheWordWhere)
         {"WHERE a = 1 Where b = 2", " a = 1  b = 2"},
         {"CUENTA = 'elsewhere' AND NOWHERE_X = 1", "CUENTA = 'elsewhere' AND NOWHERE_X = 1"},
         {"(where)x", "()x"},
+        // Quoted values keep the word, a doubled apostrophe included.
+        {"where NOMBRE = 'Where House SA'", " NOMBRE = 'Where House SA'"},
+        {"NOMBRE = 'O''where' where x = 1", "NOMBRE = 'O''where'  x = 1"},
     };
     for (const auto& [filtro, esperado] : filtros)
         EXPECT_EQ(QuitaWhere(QString::fromLatin1(filtro)), QString::fromLatin1(esperado)) << filtro;

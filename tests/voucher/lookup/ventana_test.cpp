@@ -164,12 +164,18 @@ TEST_F(Ventana, RowsOfEachGroupCarryTheirCellsAndIcons)
         int icono;
         QStringList celdas;  // item text, then sub-items
     };
+    // A supplier whose account holds an apostrophe.
+    Ejecuta(QStringLiteral("INSERT INTO VT_PROVEEDORES (CODIGO, RAZON_SOCIAL) VALUES ('O''NEIL', 'O''Neil Hnos')"));
+    Ejecuta(QStringLiteral("INSERT INTO MV_ASIENTOS (Cuenta, Secuencia, Fecha, Detalle, TC, SUCURSAL, NUMERO, LETRA, "
+                           "Importe) VALUES ('O''NEIL', 1, '2026-11-19 00:00:00', 'Devolucion', 'NCPE', '0057', "
+                           "'00000027', 'A', 80.0)"));
     const Celdas casos[] = {
         {"RM/TRANSPORTE", "005700000015R", 0, {"", "005700000015R", "0", "24/11/26", "T0001"}},
         {"T3", "5702", 0, {"5702", "20/11/26", "005700000028A", "1", "21/11/2026", ""}},
         {"FCC", "005700000020A", 2, {"12/11/26", "005700000020A", "P0002", "Quimica Pinturas S.A.", "", "5000"}},
         {"NCPE", "005700000025A", 8,
          {"17/11/26", "005700000025A", "P0001", "Bulonera Industrial S.R.L.", "Nota de credito por devolucion", "450"}},
+        {"NCPE", "005700000027A", 8, {"19/11/26", "005700000027A", "O'NEIL", "O'Neil Hnos", "Devolucion", "80"}},
         {"PR", "005700000010X", 1, {"01/10/26", "005700000010X", "Pintureria Centro", "", "A confirmar", "1200"}},
         {"OC", "005700000021X", 11, {"13/11/26", "P0001 Bulonera Industrial S.R.L.", "005700000021X", "7000", "Bulones", ""}},
         {"OC", "005700000022X", 10, {"14/11/26", "P0002 Quimica Pinturas S.A.", "005700000022X", "3500", "Latex", "005700000024X"}},
