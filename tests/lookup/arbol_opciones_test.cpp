@@ -196,6 +196,16 @@ TEST_F(Opciones, MenuOfOneOptionAndFileLines)
     });
     EXPECT_EQ(c.ConsultaDesdeArchivo(QStringLiteral("Lineas"), archivo), "segunda");
 
+    // A blank title keeps the pick (an empty text would read as Cancelar).
+    for (int vez = 0; vez < 2; ++vez)
+        dlg.onModal(QStringLiteral("Lib_FrmCons3"), [&](QWidget* w) {
+            auto& f = static_cast<Lib_FrmCons3&>(*w);
+            f.ListView1->setSelectedItem(&f.ListView1->ListItems().Item(2));
+            f.CmdAceptar->click();
+        });
+    EXPECT_EQ(c.MenuOpciones(QString(), {"Uno", "Dos"}), "Dos");
+    EXPECT_EQ(c.ConsultaDesdeArchivo(QString(), archivo), "segunda");
+
     dlg.expectMsgBox(QStringLiteral("No existe el archivo /no/hay.txt que desea consultar consulta "))
         .style(ui::vbOKOnly);
     EXPECT_EQ(c.ConsultaDesdeArchivo(QStringLiteral("Lineas"), QStringLiteral("/no/hay.txt")), "");
