@@ -261,6 +261,19 @@ TEST_F(Lista, F5NarrowsNuevaBusquedaRestoresAndTheDateSortAsksTheServer)
     EXPECT_EQ(Columna(o, 1), QStringList({"C0002"})) << o.sql.toStdString();
 }
 
+TEST_F(Lista, OneShortColumnKeepsItsButtonsWhole)
+{
+    // The columns alone would make the window narrower than its buttons and
+    // title row: at its first size and made narrower still, they show whole.
+    ui::ScriptedSession dlg;
+    Lib_FrmCons3& f = Abre(QStringLiteral("SELECT CODIGO FROM VT_CLIENTES"));
+    Foto(f, "lib_frmcons3_estrecha.png");
+    f.resize(1, f.height());
+    QCoreApplication::processEvents();
+    DentroDeLaVentana(f, "made narrower");
+    testutil::ExpectWholeLabels(f);
+}
+
 TEST_F(Lista, ThirdDatabaseNotConnectedIsReportedByTheLoad)
 {
     ui::ScriptedSession dlg;

@@ -105,6 +105,8 @@ inline void ExpectWholeText(const QLineEdit& t)
     if (t.echoMode() != QLineEdit::Normal)
         return;
     const bool sinLargo = t.maxLength() >= 32767;
+    if (sinLargo && t.text().isEmpty())
+        return;
     QStyleOptionFrame opt;
     opt.initFrom(&t);
     opt.rect = t.rect();
