@@ -274,6 +274,42 @@ TEST_F(Lista, OneShortColumnKeepsItsButtonsWhole)
     testutil::ExpectWholeLabels(f);
 }
 
+TEST_F(Lista, EveryLookupWindowWholeInTheSmallestAndTheLargestFont)
+{
+    // The windows take the program's font: each one pictured at its first
+    // size in 8 and in 12 points, to <build>/lib_frmcons3*_8.png and _12.png.
+    const QFont antes = QApplication::font();
+    for (const int puntos : {8, 12}) {
+        SCOPED_TRACE(puntos);
+        QFont f = antes;
+        f.setPointSize(puntos);
+        QApplication::setFont(f);
+        auto nombre = [&](const char* base) {
+            return QStringLiteral("%1_%2.png").arg(QLatin1String(base)).arg(puntos).toLatin1();
+        };
+        const std::pair<const char*, const char*> listas[] = {
+            {"SELECT RAZON_SOCIAL, CODIGO, CONTACTO FROM VT_CLIENTES", "lib_frmcons3"},
+            {"SELECT CODIGO FROM VT_CLIENTES", "lib_frmcons3_estrecha"}};
+        for (const auto& [sql, base] : listas) {
+            Foto(Abre(QString::fromLatin1(sql)), nombre(base).constData());
+            lookup::frmCons3().release();
+        }
+        ui::ScriptedSession dlg;
+        dlg.onModal(QStringLiteral("Lib_FrmCons3"), [&](QWidget* w) {
+            Foto(*w, nombre("lib_frmcons3_opciones").constData());
+            static_cast<Lib_FrmCons3*>(w)->CmdCancelar->click();
+        });
+        lookup::Consulta().CheckOpciones(QStringLiteral("Color"), nullptr, {"1Rojo", "0Verde"});
+        Lib_FrmCons3Tree& t = lookup::frmCons3Tree().instance();
+        t.sql = QStringLiteral("SELECT CODIGO, DESCRIPCION FROM MA_CUENTAS");
+        t.Load();
+        t.show();
+        Foto(t, nombre("lib_frmcons3tree").constData());
+        lookup::frmCons3Tree().release();
+    }
+    QApplication::setFont(antes);
+}
+
 TEST_F(Lista, ThirdDatabaseNotConnectedIsReportedByTheLoad)
 {
     ui::ScriptedSession dlg;
