@@ -126,10 +126,11 @@ public:
     static double AnchoPantalla();
 
     // The narrowest outer width (twips) at which the title, the buttons and
-    // `textos` (in the list's font, with a check box's room) show whole in
-    // the fonts in use: the window is never made narrower (a wider size
-    // stays). Without `textos` the option texts set earlier stay counted.
+    // the option texts show whole in the fonts in use.
     double AnchoMinimo() const;
+    // Makes AnchoMinimo the window's minimum width: it is never made
+    // narrower (a wider size stays). `textos` (the option texts, in the
+    // list's font with a check box's room) join those given before.
     void FijaAnchoMinimo(const QStringList& textos = {});
 
 protected:

@@ -125,6 +125,20 @@ QString CondicionAgrupada(const QString& cabeza)
     return cabeza.left(desde) + condicion.left(antes) + u'(' + t + u')' + condicion.mid(antes + t.size());
 }
 
+namespace {
+
+// The joiner of an F5 condition: " and " when the statement holds "where"
+// anywhere, its own condition then put in parentheses in `cabeza`; else
+// " where ".
+QString UnionF5(const QString& sql, QString& cabeza)
+{
+    if (!Contiene(sql, QStringLiteral("where"))) return QStringLiteral(" where ");
+    cabeza = CondicionAgrupada(cabeza);
+    return QStringLiteral(" and ");
+}
+
+}  // namespace
+
 QString AgregaCondicion(const QString& sql, QString& where)
 {
     if (Trim(where).isEmpty()) return sql;
@@ -319,9 +333,7 @@ QString FiltroF5(const QString& sql, QString& sentenciaBase, QString& sentenciaO
     }
     if (Contiene(sentenciaBase, QStringLiteral("stk_ma_articulos."))) prefijo = QStringLiteral("stk_ma_articulos.");
     if (Contiene(sentenciaBase, QStringLiteral("v_ma_articulos."))) prefijo = QStringLiteral("v_ma_articulos.");
-    const bool conWhere = Contiene(sql, QStringLiteral("where"));
-    const QString union_ = conWhere ? QStringLiteral(" and ") : QStringLiteral(" where ");
-    if (conWhere) sentenciaBase = CondicionAgrupada(sentenciaBase);
+    const QString union_ = UnionF5(sql, sentenciaBase);
     QString nueva;
     if (usaLike) {
         const QString patron = ModGlobal::DuplicaApostrofes(textoCaja).replace(u' ', u'%');
@@ -438,9 +450,7 @@ QString FiltroArbol(const QString& sql, const QString& texto)
         cabeza = sql.left(p);
         cola = sql.mid(p);
     }
-    const bool conWhere = Contiene(sql, QStringLiteral("where"));
-    const QString union_ = conWhere ? QStringLiteral(" and ") : QStringLiteral(" where ");
-    if (conWhere) cabeza = CondicionAgrupada(cabeza);
+    const QString union_ = UnionF5(sql, cabeza);
     // An apostrophe typed in the box is doubled, so it is searched for and
     // cannot end the text early.
     return cabeza + union_ + QStringLiteral("Descripcion like '%") + ModGlobal::DuplicaApostrofes(texto) +

@@ -1,6 +1,8 @@
 #pragma once
 // What a person sees of a window's layout, for the screenshot tests of every
 // window: call ExpectWholeLabels(window) once the window is shown.
+#include "platform/ui/fitting.h"
+
 #include <QAbstractButton>
 #include <QFontMetrics>
 #include <QFrame>
@@ -134,17 +136,7 @@ inline void ExpectWholeCaption(const QPushButton& b)
 {
     if (b.text().isEmpty())
         return;
-    QStyleOptionButton opt;
-    opt.initFrom(&b);
-    opt.rect = b.rect();
-    opt.text = b.text();
-    opt.icon = b.icon();
-    opt.iconSize = b.iconSize();
-    opt.features = b.isFlat() ? QStyleOptionButton::Flat : QStyleOptionButton::None;
-    if (b.autoDefault())
-        opt.features |= QStyleOptionButton::AutoDefaultButton;
-    if (b.isDefault())
-        opt.features |= QStyleOptionButton::DefaultButton;
+    const QStyleOptionButton opt = ui::ButtonStyleOption(b);
     const QRect inside = b.style()->subElementRect(QStyle::SE_PushButtonContents, &opt, &b);
     const QString shown = Shown(b.text());
     const QFontMetrics fm(b.font());

@@ -12,9 +12,7 @@
 
 namespace ui {
 
-namespace {
-
-QStyleOptionButton ButtonOption(const QPushButton& b)
+QStyleOptionButton ButtonStyleOption(const QPushButton& b)
 {
     QStyleOptionButton opt;
     opt.initFrom(&b);
@@ -29,6 +27,8 @@ QStyleOptionButton ButtonOption(const QPushButton& b)
         opt.features |= QStyleOptionButton::DefaultButton;
     return opt;
 }
+
+namespace {
 
 // The caption as drawn: "&&" is one "&", a single "&" marks the access key.
 QString Shown(QString text)
@@ -55,7 +55,7 @@ private:
 
 QSize CaptionSize(const QPushButton& b)
 {
-    const QStyleOptionButton opt = ButtonOption(b);
+    const QStyleOptionButton opt = ButtonStyleOption(b);
     const QRect inside = b.style()->subElementRect(QStyle::SE_PushButtonContents, &opt, &b);
     const QFontMetrics fm(b.font());
     int width = fm.horizontalAdvance(Shown(b.text())) + 2 * kCaptionRoom;

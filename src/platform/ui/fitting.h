@@ -7,10 +7,16 @@
 #include <QSize>
 #include <QString>
 
+#include <QStyleOptionButton>
+
 class QLineEdit;
 class QPushButton;
 
 namespace ui {
+
+// The style option a button is drawn with (its rect, caption, icon and
+// default-button features), to ask its style where the caption goes.
+QStyleOptionButton ButtonStyleOption(const QPushButton& button);
 
 // Pixels a button keeps free on each side of its caption.
 inline constexpr int kCaptionRoom = 2;
