@@ -9,6 +9,7 @@
 #include "platform/legacy/textfile.h"
 #include "platform/legacy/vberror.h"
 #include "platform/ui/colors.h"
+#include "platform/ui/fitting.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -22,6 +23,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <algorithm>
 #include <memory>
 
 using legacy::Trim;
@@ -145,7 +147,7 @@ frmAcceso::frmAcceso(QWidget* parent) : QDialog(parent)
 
     Label3 = etiqueta(framAcceso, "Label3", QStringLiteral("Contraseña"));
     TxtUserPassword = caja(framAcceso, "TxtUserPassword", QStringLiteral("Ingrese la contraseña"));
-    TxtUserPassword->setEchoMode(QLineEdit::Password);
+    ui::setPasswordChar(*TxtUserPassword, u'*');
     fila(4, Label3, TxtUserPassword);
 
     CmdRegistrar = boton(framAcceso, "CmdRegistrar", QStringLiteral("Registrar"));
@@ -244,10 +246,7 @@ QString frmAcceso::DireccionWeb()
 
 void frmAcceso::Form_Load()
 {
-    if (const QScreen* pantalla = QGuiApplication::primaryScreen()) {
-        const QRect r = pantalla->geometry();
-        move(r.left() + (r.width() - width()) / 2, r.top() + (r.height() - height()) / 2);
-    }
+    Centra();
     llenarlist();
     MensajeInicial(TxtUserId);
     MensajeInicial(TxtUserPassword);
@@ -256,6 +255,51 @@ void frmAcceso::Form_Load()
     MensajeInicial(TxtServidor);
     if (aplicaEstilo())
         aplicaEstilo()(this, true);
+    AjustaAFuente();
+}
+
+void frmAcceso::Centra()
+{
+    if (const QScreen* pantalla = QGuiApplication::primaryScreen()) {
+        const QRect r = pantalla->geometry();
+        move(r.left() + (r.width() - width()) / 2, r.top() + (r.height() - height()) / 2);
+    }
+}
+
+// The window keeps its positions in twips where the font in use fits them.
+// A box with a hint grows to the right until its hint shows whole (the port
+// box moves along with the server box); the frame and the window widen by
+// what the boxes took, the line and the two buttons under the frame moving
+// with the window's right edge. A button whose caption does not fit grows
+// to it.
+void frmAcceso::AjustaAFuente()
+{
+    // The boxes of the frame share one right edge; the server box ends where
+    // the port box, which keeps its width, begins.
+    const int margen = framAcceso->width() - (TxtDbName->x() + TxtDbName->width());
+    const int puerto = TxtPuerto->x() - (TxtServidor->x() + TxtServidor->width()) + TxtPuerto->width();
+    auto necesita = [](QLineEdit* t) { return ui::TextBoxWidth(*t, Sugerencia(t->objectName())); };
+    const int ancho =
+        std::max({TxtDbName->width(), necesita(TxtDbName), necesita(TxtUserId), necesita(TxtServidor) + puerto});
+    for (QWidget* w : {static_cast<QWidget*>(CboPlataformaDB), static_cast<QWidget*>(TxtDbName),
+                       static_cast<QWidget*>(TxtUserId), static_cast<QWidget*>(TxtUserPassword)})
+        w->resize(ancho, w->height());
+    TxtServidor->resize(ancho - puerto, TxtServidor->height());
+    const int derecha = TxtDbName->x() + ancho;
+    TxtPuerto->move(derecha - TxtPuerto->width(), TxtPuerto->y());
+    const int crece = std::max(0, derecha + margen - framAcceso->width());
+    if (crece > 0) {
+        framAcceso->resize(framAcceso->width() + crece, framAcceso->height());
+        Line1->resize(Line1->width() + crece, Line1->height());
+        for (QWidget* w : {static_cast<QWidget*>(bcAceptar), static_cast<QWidget*>(bcCancelar)})
+            w->move(w->x() + crece, w->y());
+        setFixedSize(width() + crece, height());
+        Centra();
+    }
+
+    // The frame has widened for the hints, so a button grows to the right.
+    for (QPushButton* b : {bcAceptar, bcCancelar, CmdRegistrar, CmdLineaComando})
+        ui::GrowToCaption(*b);
 }
 
 void frmAcceso::llenarlist()

@@ -118,6 +118,10 @@ protected:
 
 private:
     legacy::ErrorHandler manejador() const;
+    // Centred on the screen.
+    void Centra();
+    // Fits the boxes and buttons to the font the window was given.
+    void AjustaAFuente();
 
     QString rutaBases_;
     QString servidor_, base_, usuario_, clave_;

@@ -9,6 +9,7 @@
 #include "platform/legacy/vberror.h"
 #include "platform/ui/colors.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/fitting.h"
 #include "platform/ui/keys.h"
 
 #include <QApplication>
@@ -19,9 +20,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
-#include <QProxyStyle>
 #include <QPushButton>
-#include <QStyleOptionFrame>
 
 #include <algorithm>
 #include <exception>
@@ -46,39 +45,6 @@ int AnchoTitulo(const QLabel* l)
     t.remove(u'&');
     return QFontMetrics(l->font()).horizontalAdvance(t) + l->width() - l->contentsRect().width();
 }
-
-// The width a box needs to show the longest text it takes whole: as many of
-// its font's widest capital letter or digit as its length allows, with the
-// frame, margins and cursor the box keeps around its text.
-int AnchoCaja(const QLineEdit* t)
-{
-    const QFontMetrics fm(t->font());
-    QChar letra = u'0';
-    for (const char16_t c : u"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789")
-        if (c && fm.horizontalAdvance(QChar(c)) > fm.horizontalAdvance(letra))
-            letra = QChar(c);
-    QStyleOptionFrame opcion;
-    opcion.initFrom(t);
-    opcion.rect = t->rect();
-    opcion.lineWidth = t->hasFrame() ? t->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opcion, t) : 0;
-    const QRect texto = t->style()->subElementRect(QStyle::SE_LineEditContents, &opcion, t);
-    const QMargins m = t->textMargins();
-    constexpr int margenYCursor = 2 + 2 + 1;
-    return fm.horizontalAdvance(QString(t->maxLength(), letra)) + t->width() - texto.width() + m.left() + m.right() + margenYCursor;
-}
-
-// The password box shows "*" for every character, whatever the desktop
-// style would show.
-class EstiloClave : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override
-    {
-        if (hint == SH_LineEdit_PasswordCharacter)
-            return '*';
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
 
 // The window's own icon: a red sheet crossed out, drawn here so the program
 // needs no image file.
@@ -143,10 +109,7 @@ void Form1::CreaControles()
     };
 
     txtPassWord = caja(this, "txtPassWord", 0);
-    txtPassWord->setEchoMode(QLineEdit::Password);
-    auto* estilo = new EstiloClave;
-    estilo->setParent(txtPassWord);
-    txtPassWord->setStyle(estilo);
+    ui::setPasswordChar(*txtPassWord, u'*');
     Coloca(txtPassWord, 1200, 120, 2295, 285);
 
     FrmDetalle = new QGroupBox(this);
@@ -227,7 +190,8 @@ void Form1::Form_Load()
 // Where it does not, the five voucher boxes move right together, past the
 // widest of their captions, and each box grows to the right until the
 // longest text it takes shows whole; the captions end before their boxes.
-// The password box moves past its caption in the same way.
+// The password box moves past its caption in the same way, and a button
+// whose caption does not fit grows to it.
 void Form1::AjustaAFuente()
 {
     QLineEdit* cajas[] = {txtTC, txtSUC, txtNRO, txtLetra, txtComplemento};
@@ -235,9 +199,11 @@ void Form1::AjustaAFuente()
     for (std::size_t i = 1; i < std::size(Label1); ++i)
         columna = std::max(columna, Label1[i]->x() + AnchoTitulo(Label1[i]) + kHolgura);
     const int derecha = FrmDetalle->contentsRect().right() - kHolgura;
-    for (QLineEdit* t : cajas)
-        t->setGeometry(columna, t->y(), std::max(1, std::min(std::max(t->width(), AnchoCaja(t)), derecha - columna)),
+    for (QLineEdit* t : cajas) {
+        const int ancho = ui::TextBoxWidth(*t, ui::WidestText(*t, t->maxLength()));
+        t->setGeometry(columna, t->y(), std::max(1, std::min(std::max(t->width(), ancho), derecha - columna)),
                        t->height());
+    }
     for (std::size_t i = 1; i < std::size(Label1); ++i)
         Label1[i]->resize(std::min(Label1[i]->width(), columna - kHolgura - Label1[i]->x()), Label1[i]->height());
 
@@ -245,6 +211,9 @@ void Form1::AjustaAFuente()
     txtPassWord->setGeometry(clave, txtPassWord->y(), txtPassWord->width() - (clave - txtPassWord->x()),
                              txtPassWord->height());
     Label1[0]->resize(std::min(Label1[0]->width(), clave - kHolgura - Label1[0]->x()), Label1[0]->height());
+
+    for (QPushButton* b : {CmdAceptar, CmdCancelar})
+        ui::GrowToCaption(*b);
 }
 
 void Form1::txtPassWord_Change()

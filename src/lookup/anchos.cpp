@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstdio>
@@ -48,6 +49,10 @@ QString Entrecomillado(const QString& s) { return u'"' + s + u'"'; }
 // stored width, so a damaged line cannot make a column, its search box and
 // the window millions of twips wide.
 constexpr double kAnchoMaximo = 150000;
+
+// A stored width as the writer writes it: digits, with a decimal point or
+// comma for a fractional one.
+const QRegularExpression kNumero(QStringLiteral("^\\+?(\\d+([.,]\\d*)?|[.,]\\d+)$"));
 
 // The table and widths of each line of the widths file; nothing when it
 // cannot be read. Lines end in CR LF or in LF alone (a file edited on
@@ -157,9 +162,14 @@ void LeeAnchos(const QString& carpeta, const QString& tabla, int columnas,
         for (int c = 1; c <= columnas; ++c) {
             const int barra = int(texto.indexOf(u'|'));
             if (barra < 0) return;  // the widths ran out: the reading ends here
+            // A width that is no number (the library reads "abc" as 0) or a
+            // negative one is damage: the reading ends, so that no column
+            // is hidden or squeezed by it.
+            const QString valor = texto.left(barra).trimmed();
+            if (!kNumero.match(valor).hasMatch()) return;
             double ancho = 0;
             try {
-                ancho = kapores2::Funciones::TextoANumero(legacy::Variant(texto.left(barra))).toDouble();
+                ancho = kapores2::Funciones::TextoANumero(legacy::Variant(valor)).toDouble();
             } catch (const legacy::VbError&) {
                 return;
             }

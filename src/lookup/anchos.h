@@ -20,8 +20,8 @@ std::pair<QString, QString> CamposDeLinea(const QString& linea);
 // Reads the file and hands every width of the table's lines (letter case
 // ignored, file order, so a later line wins) to `aplica` with its 1-based
 // column; at most `columnas` per line. Any fault (unreadable file, a widths
-// text short of "|", a width that does not convert) ends the reading
-// quietly; what was applied stays. A missing file does nothing. A width
+// text short of "|", a width that is no number or is negative) ends the
+// reading quietly; what was applied stays and later lines are not read. A missing file does nothing. A width
 // wider than any screen is not handed on (the column keeps its own).
 void LeeAnchos(const QString& carpeta, const QString& tabla, int columnas,
                const std::function<void(int columna, double ancho)>& aplica);

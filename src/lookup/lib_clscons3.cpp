@@ -158,11 +158,14 @@ void Lib_ClsCons3::ConsultaSearch(const QString& sql, ColeccionPtr* CmpsDevuelto
             lista.Valores = Valores;
             lista.Cantidades = Cantidades;
         });
+        // The earlier ticks are cleared and the rows of ValoresDefault ticked
+        // again: clearing alone would drop the defaults the load ticked.
         trap([&] {
             if (!Checks) return;
             lista.Load();
             ui::ListItems& items = lista.ListView1->ListItems();
             for (int i = 1; i <= items.Count(); ++i) items.Item(i).setChecked(false);
+            lista.MarcaPorDefecto();
         });
         trap([&] { lista.ShowModal(); });
         Checks = false;
@@ -228,6 +231,13 @@ QString Lib_ClsCons3::Elige(const QString& Titulo, const QStringList& opciones, 
         f.gConnString.clear();
         f.CampoDevuelto = Titulo;
         f.CheckBoxes = conChecks;
+        // A blank title names no column the accept returns; the one column
+        // is then named as a collected one, whose cell the accept returns
+        // when CampoDevuelto is blank, so the pick is not lost.
+        if (!conChecks && Trim(Titulo).isEmpty()) {
+            f.CmpsDevueltos = std::make_shared<legacy::Collection>();
+            f.CmpsDevueltos->Add(Titulo);
+        }
     });
     trap([&] { f.ListView1->setCheckboxes(conChecks); });
     trap([&] { (*f.CmbSearch)(0).setWidth(long(f.ListView1->Width())); });
@@ -245,6 +255,8 @@ QString Lib_ClsCons3::Elige(const QString& Titulo, const QStringList& opciones, 
             largo = std::max(largo, long(opcion.size()));
         });
     }
+    // Never narrower than the buttons, the title and the options need.
+    trap([&] { f.FijaAnchoMinimo(QStringList(opciones) << Titulo); });
     trap([&] {
         const double ancho = double(largo) * 120;
         const double pantalla = Lib_FrmCons3::AnchoPantalla();

@@ -19,6 +19,7 @@
 #include "platform/ui/colors.h"
 #include "platform/ui/companions.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/fitting.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/listview.h"
 #include "platform/ui/textwidth.h"
@@ -87,6 +88,52 @@ double Lib_FrmCons3::AnchoPantalla()
 {
     const QScreen* s = QGuiApplication::primaryScreen();
     return s ? double(ui::pixelsToTwips(s->availableGeometry().width())) : 15360.0;
+}
+
+double Lib_FrmCons3::AnchoBoton(QPushButton* b, double disenio) const
+{
+    return std::max(disenio, double(ui::pixelsToTwips(ui::CaptionSize(*b).width())));
+}
+
+double Lib_FrmCons3::AnchoBotones() const
+{
+    return std::max({AnchoBoton(CmdAceptar, kAnchoAceptar), AnchoBoton(CmdCancelar, kAnchoCancelar),
+                     AnchoBoton(CmdNueva, kAnchoNueva)});
+}
+
+double Lib_FrmCons3::AnchoMinimo() const
+{
+    // The bar: "&Aceptar" from 100, "&Cancelar" in the middle and "&Nueva
+    // Busqueda" 150 from the right edge, 60 apart; without "&Nueva
+    // Busqueda", the two buttons side by side at their own widths (the
+    // halving of a narrow bar never comes into play).
+    constexpr double separacion = 60;
+    const double b = AnchoBotones();
+    const double barra = CmdNueva->isHidden() ? 2 * b + 400 : 3 * b + 300 + 2 * separacion;
+    // The title row: the title from 60, then "&Marcar" and "N&uevo" ending
+    // at the list's right edge (the window's width less 140).
+    const double titulo = double(ui::TextWidth(Label1->text(), Label1->font())) + 2 * separacion;
+    const double fila = titulo + AnchoBoton(CmdNuevo, kAnchoNuevo) + AnchoBoton(CmdTodos, kAnchoTodos) + 320;
+    // The option texts: a check box and the cell's margins beside them,
+    // inside the list's border.
+    const double textos = anchoTextos_ > 0 ? anchoTextos_ + 600 + 140 : 0;
+    return std::max({barra, fila, textos});
+}
+
+void Lib_FrmCons3::FijaAnchoMinimo(const QStringList& textos)
+{
+    for (const QString& t : textos)
+        anchoTextos_ = std::max(anchoTextos_, double(ui::TextWidth(t, ListView1->font())));
+    setMinimumWidth(ui::twipsToPixels(std::llround(AnchoMinimo() - kBordeAncho)));
+}
+
+void Lib_FrmCons3::changeEvent(QEvent* event)
+{
+    ui::ModalForm::changeEvent(event);
+    if (event->type() == QEvent::FontChange && Frame1) {
+        FijaAnchoMinimo();
+        Form_Resize();
+    }
 }
 
 void Lib_FrmCons3::CreaControles()
@@ -166,6 +213,7 @@ void Lib_FrmCons3::CreaControles()
     PonTwips(CmdCancelar, 0, 120, kAnchoCancelar, kAltoBoton);
     PonTwips(CmdNueva, 0, 120, kAnchoNueva, kAltoBoton);
     PonTwips(this, 0, 0, kAnchoInicial - kBordeAncho, kAltoVentana - kBordeAlto);
+    FijaAnchoMinimo();
     Form_Resize();
 }
 
@@ -333,6 +381,20 @@ void Lib_FrmCons3::Leer(long, int)
     }
 }
 
+void Lib_FrmCons3::MarcaPorDefecto()
+{
+    if (!CheckBoxes) return;
+    // The returned column is found by its field name, which its search box
+    // keeps, as the load found it among the fields.
+    int columna = 0;
+    for (int i = 0; i < ListView1->ColumnHeaders().Count() && columna == 0; ++i)
+        if (CmbSearch->IsLoaded(i) && (*CmbSearch)(i).Tag().compare(CampoDevuelto, sinCaso) == 0) columna = i + 1;
+    if (columna == 0) return;
+    ui::ListItems& items = ListView1->ListItems();
+    for (int i = 1; i <= items.Count(); ++i)
+        if (lookup::MarcadoPorDefecto(Trim(Celda(items.Item(i), columna)), ValoresDefault)) items.Item(i).setChecked(true);
+}
+
 void Lib_FrmCons3::CalcularAncho()
 {
     std::vector<lookup::Columna> columnas;
@@ -346,6 +408,7 @@ void Lib_FrmCons3::CalcularAncho()
     ui::setTwipsWidth(*picFields, std::lround(r.anchoPanel));
     HScroll1->setWidth(std::lround(r.anchoBarra));
     HScroll1->setMax(r.maximoBarra);
+    FijaAnchoMinimo();
     resize(std::max(1, ui::twipsToPixels(std::llround(r.anchoVentana - kBordeAncho))), height());
     Form_Resize();
 }
@@ -363,9 +426,10 @@ void Lib_FrmCons3::Form_Resize()
     lookup::Disenio d;
     d.altoFrame = kAltoFrame;
     d.altoBarra = double(HScroll1->Height());
-    d.anchoAceptar = kAnchoAceptar;
-    d.anchoCancelar = kAnchoCancelar;
-    d.anchoNuevo = kAnchoNuevo;
+    const double botones = AnchoBotones();
+    d.anchoAceptar = botones;
+    d.anchoCancelar = botones;
+    d.anchoNuevo = AnchoBoton(CmdNuevo, kAnchoNuevo);
     d.nuevaVisible = !CmdNueva->isHidden();
     const double W = double(ui::pixelsToTwips(width())) + kBordeAncho;
     const double H = double(ui::pixelsToTwips(height())) + kBordeAlto;
@@ -382,15 +446,16 @@ void Lib_FrmCons3::Form_Resize()
     PonTwips(HScroll1, 0, r.barra.top, r.barra.width, r.barra.height);
     PonTwips(CmdAceptar, r.leftAceptar, 120, r.anchoAceptar, kAltoBoton);
     PonTwips(CmdCancelar, r.leftCancelar, 120, r.anchoCancelar, kAltoBoton);
-    PonTwips(CmdNueva, r.leftNueva, 120, kAnchoNueva, kAltoBoton);
+    PonTwips(CmdNueva, r.leftNueva, 120, botones, kAltoBoton);
     // "N&uevo" ends at the list's right edge and "&Marcar" stands before it;
     // the title takes the room left of them (the list's width less the
     // buttons), so that neither button is cut by the window's edge nor
     // covers the title.
-    const double leftNuevo = r.lista.width - kAnchoNuevo;
-    const double leftTodos = leftNuevo - kAnchoTodos - 60;
-    PonTwips(CmdNuevo, leftNuevo, 0, kAnchoNuevo, 345);
-    PonTwips(CmdTodos, leftTodos, 0, kAnchoTodos, 345);
+    const double anchoTodos = AnchoBoton(CmdTodos, kAnchoTodos);
+    const double leftNuevo = r.lista.width - d.anchoNuevo;
+    const double leftTodos = leftNuevo - anchoTodos - 60;
+    PonTwips(CmdNuevo, leftNuevo, 0, d.anchoNuevo, 345);
+    PonTwips(CmdTodos, leftTodos, 0, anchoTodos, 345);
     PonTwips(Label1, 60, 30, std::min(r.anchoLabel, leftTodos - 120), 300);
     PonCajas();
     disponiendo_ = false;

@@ -15,6 +15,7 @@
 #include "platform/ui/modalform.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <map>
 #include <memory>
@@ -89,6 +90,9 @@ public:
     void Leer(long Cdesde, int Cuantas);
     void CalcularAncho();
     void Form_Resize();
+    // With CheckBoxes, ticks every row whose CampoDevuelto value occurs in
+    // ValoresDefault, as the load does (other ticks are left as they are).
+    void MarcaPorDefecto();
 
     // --- searching, sorting, returning ---------------------------------------------
     long Busqueda(long Clave, const QString& QueValor);
@@ -121,7 +125,16 @@ public:
     // The screen width in twips that the window sizes itself against.
     static double AnchoPantalla();
 
+    // The narrowest outer width (twips) at which the title, the buttons and
+    // the option texts show whole in the fonts in use.
+    double AnchoMinimo() const;
+    // Makes AnchoMinimo the window's minimum width: it is never made
+    // narrower (a wider size stays). `textos` (the option texts, in the
+    // list's font with a check box's room) join those given before.
+    void FijaAnchoMinimo(const QStringList& textos = {});
+
 protected:
+    void changeEvent(QEvent* event) override;
     void Form_Load() override;
     void Form_Unload(int& Cancel) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -151,6 +164,11 @@ private:
     std::map<int, std::pair<double, double>> cajas_;  // box -> its left and width over the columns (twips)
     QTreeView* filas_ = nullptr;  // the list's rows, scrolled sideways by HScroll1
     bool disponiendo_ = false;
+    double anchoTextos_ = 0;  // the widest option text, twips
+    // The buttons of the bar are alike: as wide as designed, or as the
+    // widest of their captions needs; those of the title row likewise.
+    double AnchoBotones() const;
+    double AnchoBoton(QPushButton* b, double disenio) const;
 };
 
 namespace lookup {

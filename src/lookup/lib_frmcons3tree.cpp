@@ -13,9 +13,11 @@
 #include "platform/ui/companions.h"
 #include "platform/ui/controlsupport.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/fitting.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/treeview.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
@@ -100,9 +102,7 @@ void Lib_FrmCons3Tree::CreaControles()
     CmdAceptar = new QPushButton(QStringLiteral("&Aceptar"), Frame1);
     CmdCancelar = new QPushButton(QStringLiteral("&Cancelar"), Frame1);
     CmdNueva = new QPushButton(QStringLiteral("&Nueva Busqueda"), Frame1);
-    PonTwips(CmdAceptar, 120, 240, 1335, 375);
-    PonTwips(CmdCancelar, 2272, 240, 1335, 375);
-    PonTwips(CmdNueva, 3945, 240, 1815, 375);
+    PonBotones();
 
     MNU_Emergente = new QMenu(this);
     MNU_Llena = MNU_Emergente->addAction(QStringLiteral("Llenar Con Posibles Valores"));
@@ -117,6 +117,20 @@ void Lib_FrmCons3Tree::CreaControles()
     CmbSearch->onChange = [this](int i) { CmbSearch_Change(i); };
     CmbSearch->onClick = [this](int i) { CmbSearch_Click(i); };
     CmbSearch->onKeyDown = [this](int i, int& k, int s) { CmbSearch_KeyDown(i, k, s); };
+}
+
+void Lib_FrmCons3Tree::PonBotones()
+{
+    PonTwips(CmdAceptar, 120, 240, 1335, 375);
+    PonTwips(CmdCancelar, 2272, 240, 1335, 375);
+    PonTwips(CmdNueva, 3945, 240, 1815, 375);
+    for (QPushButton* b : {CmdAceptar, CmdCancelar, CmdNueva}) ui::GrowToCaption(*b);
+}
+
+void Lib_FrmCons3Tree::changeEvent(QEvent* event)
+{
+    ui::ModalForm::changeEvent(event);
+    if (event->type() == QEvent::FontChange && CmdNueva) PonBotones();
 }
 
 bool Lib_FrmCons3Tree::EsFamilias() const

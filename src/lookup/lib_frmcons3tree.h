@@ -80,11 +80,15 @@ public:
     void cmdCancelar_Click();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void Form_Load() override;
     void Form_Unload(int& Cancel) override;
 
 private:
     void CreaControles();
+    // The buttons at their designed places, each grown to its caption where
+    // the font in use needs more room.
+    void PonBotones();
     void ComienzoComun();
     bool EsFamilias() const;
     // Opens `sql` and runs `porFila` on each row, one step of `trap` per row,

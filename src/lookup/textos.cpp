@@ -87,6 +87,58 @@ int PalabraExterior(const QString& sql, const QString& palabra)
     return hallado;
 }
 
+namespace {
+
+// Whether the text is one group in parentheses from its first character to
+// its last ("(a OR b)", not "(a) OR (b)"). Quoted texts and bracketed names
+// do not count.
+bool UnSoloParentesis(const QString& t)
+{
+    if (!t.startsWith(u'(')) return false;
+    int nivel = 0;
+    for (int i = 0; i < int(t.size()); ++i) {
+        const QChar c = t[i];
+        if (c == u'\'' || c == u'"' || c == u'[') {
+            const int fin = int(t.indexOf(c == u'[' ? QChar(u']') : c, i + 1));
+            if (fin < 0) return false;
+            i = fin;
+        } else if (c == u'(') {
+            ++nivel;
+        } else if (c == u')' && --nivel == 0) {
+            return i == int(t.size()) - 1;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+QString CondicionAgrupada(const QString& cabeza)
+{
+    const int p = PalabraExterior(cabeza, QStringLiteral("WHERE"));
+    if (p < 0) return cabeza;
+    const int desde = p + 5;
+    const QString condicion = cabeza.mid(desde);
+    const QString t = condicion.trimmed();
+    if (t.isEmpty() || UnSoloParentesis(t)) return cabeza;
+    const int antes = int(condicion.indexOf(t));
+    return cabeza.left(desde) + condicion.left(antes) + u'(' + t + u')' + condicion.mid(antes + t.size());
+}
+
+namespace {
+
+// The joiner of an F5 condition: " and " when the statement holds "where"
+// anywhere, its own condition then put in parentheses in `cabeza`; else
+// " where ".
+QString UnionF5(const QString& sql, QString& cabeza)
+{
+    if (!Contiene(sql, QStringLiteral("where"))) return QStringLiteral(" where ");
+    cabeza = CondicionAgrupada(cabeza);
+    return QStringLiteral(" and ");
+}
+
+}  // namespace
+
 QString AgregaCondicion(const QString& sql, QString& where)
 {
     if (Trim(where).isEmpty()) return sql;
@@ -100,8 +152,10 @@ QString AgregaCondicion(const QString& sql, QString& where)
     const int dondeWhere = PalabraExterior(sql, QStringLiteral("WHERE"));
     const bool tieneWhere = dondeWhere >= 0 && (cola < 0 || dondeWhere < cola);
     where = (tieneWhere ? QStringLiteral(" AND ") : QStringLiteral(" WHERE ")) + where;
-    if (cola < 0) return sql + where;
-    return sql.left(cola) + where + QStringLiteral(" ") + sql.mid(cola);
+    const QString cabeza = cola < 0 ? sql : sql.left(cola);
+    const QString propia = tieneWhere ? CondicionAgrupada(cabeza) : cabeza;
+    if (cola < 0) return propia + where;
+    return propia + where + QStringLiteral(" ") + sql.mid(cola);
 }
 
 QString ConsultaSelect(const QString& sql, QString& where)
@@ -279,7 +333,7 @@ QString FiltroF5(const QString& sql, QString& sentenciaBase, QString& sentenciaO
     }
     if (Contiene(sentenciaBase, QStringLiteral("stk_ma_articulos."))) prefijo = QStringLiteral("stk_ma_articulos.");
     if (Contiene(sentenciaBase, QStringLiteral("v_ma_articulos."))) prefijo = QStringLiteral("v_ma_articulos.");
-    const QString union_ = Contiene(sql, QStringLiteral("where")) ? QStringLiteral(" and ") : QStringLiteral(" where ");
+    const QString union_ = UnionF5(sql, sentenciaBase);
     QString nueva;
     if (usaLike) {
         const QString patron = ModGlobal::DuplicaApostrofes(textoCaja).replace(u' ', u'%');
@@ -396,7 +450,7 @@ QString FiltroArbol(const QString& sql, const QString& texto)
         cabeza = sql.left(p);
         cola = sql.mid(p);
     }
-    const QString union_ = Contiene(sql, QStringLiteral("where")) ? QStringLiteral(" and ") : QStringLiteral(" where ");
+    const QString union_ = UnionF5(sql, cabeza);
     // An apostrophe typed in the box is doubled, so it is searched for and
     // cannot end the text early.
     return cabeza + union_ + QStringLiteral("Descripcion like '%") + ModGlobal::DuplicaApostrofes(texto) +

@@ -35,11 +35,19 @@ int LimiteFilas(const QString& valorConfigurado);
 // such occurrence; -1 when none. Words inside longer words do not count.
 int PalabraExterior(const QString& sql, const QString& palabra);
 
+// The statement (without its trailing ORDER BY or GROUP BY) with the
+// condition of its outer WHERE in parentheses, so that a condition joined
+// after it with AND binds to the whole of it, not to its last OR branch. A
+// statement without an outer WHERE, or whose condition is one group in
+// parentheses already, is returned as it is.
+QString CondicionAgrupada(const QString& cabeza);
+
 // A caller's condition added to a complete SELECT text. A condition that
 // holds "where" itself is appended as it is. Otherwise it is joined with
-// " AND " to the statement's own outer WHERE, or with " WHERE " when there
-// is none, and it goes before a trailing ORDER BY or GROUP BY. `where`
-// receives the piece added (" WHERE (x) ", " AND (x) ").
+// " AND " to the statement's own outer WHERE (its condition put in
+// parentheses first), or with " WHERE " when there is none, and it goes
+// before a trailing ORDER BY or GROUP BY. `where` receives the piece added
+// (" WHERE (x) ", " AND (x) ").
 QString AgregaCondicion(const QString& sql, QString& where);
 
 // The SELECT path: the article table replaced by its view, then the
@@ -99,7 +107,8 @@ int NivelStock(double puntoPedido, double stock);
 // F5 in a search box: the statement narrowed by the box's column. The
 // window's base and tail texts are updated; `textoCaja` is what the box
 // shows before it is emptied (its "*" turned into "%" without the LIKE
-// search). Apostrophes in the typed text are doubled.
+// search). Apostrophes in the typed text are doubled; the statement's own
+// condition is put in parentheses before " and " joins the new one.
 QString FiltroF5(const QString& sql, QString& sentenciaBase, QString& sentenciaOrden, const QString& campo,
                  QString& textoCaja, bool usaLike);
 
@@ -138,7 +147,8 @@ QString FechaHoraConexion();
 // --- tree window ----------------------------------------------------------------------
 
 // F5 in the tree: " and "/" where " Descripcion like '%text%' before the
-// statement's outer ORDER BY.
+// statement's outer ORDER BY, the statement's own condition in parentheses
+// before " and ".
 QString FiltroArbol(const QString& sql, const QString& texto);
 
 // The statement of the family tree.

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
 
 #include <gtest/gtest.h>
 
@@ -44,27 +45,53 @@ TEST_F(AccesoTest, LayoutInTwips)
 {
     frmAcceso& w = frmAcceso::Default();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Control de Acceso"));
-    EXPECT_EQ(w.size(), QSize(560, 368));  // 8400 x 5520 twips
-    EXPECT_EQ(w.bcAceptar->geometry(), QRect(336, 316, 100, 30));
+    // 8400 x 5520 twips, wider by what the server box takes for its hint
+    const int crece = w.TxtServidor->width() - 136;
+    EXPECT_GT(crece, 0);
+    EXPECT_EQ(w.size(), QSize(560 + crece, 368));
+    EXPECT_EQ(w.bcAceptar->geometry(), QRect(336 + crece, 316, 100, 30));
     EXPECT_EQ(w.TxtPuerto->text(), QStringLiteral("1433"));
     EXPECT_EQ(w.TxtUserPassword->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(w.TxtUserPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, w.TxtUserPassword),
+              '*');
     EXPECT_EQ(&frmAcceso::Default(), &w) << "one window, kept loaded";
 }
 
 // The access and reconnect windows as shown, to <build>/frmacceso.png and
-// frmreconectar.png: every label whole and inside its window.
+// frmreconectar.png, and the access window styled in the smallest and the
+// largest size the user's font takes (frmacceso_8.png, frmacceso_12.png):
+// every control whole and inside its window, the hints of the empty boxes
+// whole.
 TEST_F(AccesoTest, PicturesOfTheWindows)
 {
-    const std::pair<QWidget*, const char*> ventanas[] = {{&frmAcceso::Default(), "frmacceso.png"},
-                                                         {&frmReconectar::Default(), "frmreconectar.png"}};
-    for (const auto& [w, archivo] : ventanas) {
-        SCOPED_TRACE(archivo);
+    auto foto = [](QWidget* w, const QString& archivo) {
+        SCOPED_TRACE(archivo.toStdString());
         w->show();
-        const QString ruta = QDir(QStringLiteral(VORDANE_BINARY_DIR)).filePath(QString::fromLatin1(archivo));
+        const QString ruta = QDir(QStringLiteral(VORDANE_BINARY_DIR)).filePath(archivo);
         EXPECT_TRUE(w->grab().save(ruta));
         testutil::ExpectWholeLabels(*w);
         w->hide();
+    };
+    foto(&frmAcceso::Default(), QStringLiteral("frmacceso.png"));
+    foto(&frmReconectar::Default(), QStringLiteral("frmreconectar.png"));
+    for (const int puntos : {8, 12}) {
+        // as the styling gives the window's controls the user's size
+        frmAcceso::setAplicaEstilo([puntos](QWidget* w, bool) {
+            for (QWidget* c : w->findChildren<QWidget*>()) {
+                QFont f = c->font();
+                if (f.pointSizeF() > 12)
+                    continue;
+                f.setPointSizeF(puntos);
+                c->setFont(f);
+            }
+        });
+        frmAcceso::Unload();
+        frmAcceso& w = frmAcceso::Default();
+        EXPECT_EQ(w.TxtServidor->text(), QStringLiteral("ingrese el nombre del servidor e instancia"));
+        foto(&w, QStringLiteral("frmacceso_%1.png").arg(puntos));
     }
+    frmAcceso::setAplicaEstilo({});
+    frmAcceso::Unload();
 }
 
 TEST_F(AccesoTest, RetryOnACutRegistryListsEachNameOnce)

@@ -2,6 +2,8 @@
 // Cancelar, and a picture of the window to look at its layout.
 #include "entorno_anulacion.h"
 
+#include "platform/kapores2/equipo.h"
+#include "platform/legacy/textfile.h"
 #include "platform/ui/colors.h"
 #include "support/layout_check.h"
 
@@ -97,22 +99,40 @@ TEST_F(Ventana, CancelarEndsTheProgram)
 }
 
 // Writes the window as the operator sees it, unlocked with a voucher typed,
-// to <build>/form1.png, to look at the layout.
+// to <build>/form1.png in the default font and to form1_8.png and
+// form1_12.png in the smallest and the largest size the user's font takes,
+// to look at the layout.
 TEST_F(Ventana, PictureOfTheWindow)
 {
-    Muestra();
-    Form1& f = Prepara("FP", "1", "100", "A");
-    f.txtSUC->setFocus();
-    const QString archivo = QDir(QStringLiteral(VORDANE_BINARY_DIR)).filePath(QStringLiteral("form1.png"));
-    EXPECT_TRUE(f.grab().save(archivo)) << archivo.toStdString();
-    testutil::ExpectWholeLabels(f);
-    // the password box keeps its place in twips; the voucher boxes keep
-    // their lines and share one column, moved past "COMPLEMENTO"
-    EXPECT_EQ(f.txtPassWord->geometry(), QRect(80, 8, 153, 19));
-    const QLineEdit* cajas[] = {f.txtTC, f.txtSUC, f.txtNRO, f.txtLetra, f.txtComplemento};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(QRect(cajas[i]->x(), cajas[i]->y(), 1, cajas[i]->height()), QRect(f.txtTC->x(), 16 + 24 * i, 1, 19));
-    EXPECT_GT(f.txtTC->x(), f.Label1[5]->geometry().right());
+    for (const int puntos : {0, 8, 12}) {
+        SCOPED_TRACE(puntos);
+        Reinicia();
+        if (puntos > 0)
+            legacy::WriteAllText(carpeta_.file(QStringLiteral("QM410TX.INI")),
+                                 QStringLiteral("[%1_DEMOFontSize]\r\nFontSize=%2\r\n")
+                                     .arg(kapores2::Equipo::UsuarioWindows().toUpper())
+                                     .arg(puntos));
+        Muestra();
+        Form1& f = Prepara("FP", "1", "100", "A");
+        f.txtSUC->setFocus();
+        const QString archivo = QDir(QStringLiteral(VORDANE_BINARY_DIR))
+                                    .filePath(puntos ? QStringLiteral("form1_%1.png").arg(puntos) : QStringLiteral("form1.png"));
+        EXPECT_TRUE(f.grab().save(archivo)) << archivo.toStdString();
+        testutil::ExpectWholeLabels(f);
+        // the voucher boxes keep their lines and share one column, moved
+        // past "COMPLEMENTO"
+        const QLineEdit* cajas[] = {f.txtTC, f.txtSUC, f.txtNRO, f.txtLetra, f.txtComplemento};
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(QRect(cajas[i]->x(), cajas[i]->y(), 1, cajas[i]->height()), QRect(f.txtTC->x(), 16 + 24 * i, 1, 19));
+        EXPECT_GT(f.txtTC->x(), f.Label1[5]->geometry().right());
+        if (puntos == 0) {
+            // where the font fits, the password box and the buttons keep
+            // their places in twips
+            EXPECT_EQ(f.txtPassWord->geometry(), QRect(80, 8, 153, 19));
+            EXPECT_EQ(f.CmdAceptar->geometry(), QRect(72, 136, 89, 17));
+            EXPECT_EQ(f.CmdCancelar->geometry(), QRect(248, 168, 89, 17));
+        }
+    }
 }
 
 }  // namespace

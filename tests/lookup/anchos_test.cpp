@@ -106,11 +106,16 @@ TEST_F(Anchos, RoundTripKeepsOtherTablesInOrder)
 
 TEST_F(Anchos, ShortLongAndRepeatedLines)
 {
-    Escribe("\"T\",\"100|200|\"\r\n\"U\",\"1|2|3|4|5|6|\"\r\n\"V\",\"9|9|\"\r\n\"V\",\"8|\"\r\n\"W\",\"1|x|3\"\r\n");
+    Escribe("\"T\",\"100|200|\"\r\n\"U\",\"1|2|3|4|5|6|\"\r\n\"V\",\"9|9|\"\r\n\"V\",\"8|\"\r\n\"W\",\"1|x|3\"\r\n"
+            "\"X\",\"1|-5|3|\"\r\n\"X\",\"7|\"\r\n\"Y\",\"2,5||4|\"\r\n");
     EXPECT_EQ(Lee("T", 4), (std::vector<double>{100, 200, -1, -1})) << "the others keep their widths";
     EXPECT_EQ(Lee("U", 4), (std::vector<double>{1, 2, 3, 4}));
     EXPECT_EQ(Lee("V", 2), (std::vector<double>{8, 9})) << "a later line wins, a short one stops the reading";
-    EXPECT_EQ(Lee("W", 3), (std::vector<double>{1, 0, -1}));
+    // A width that is no number, a negative or an empty one ends the reading:
+    // later lines are not read either.
+    EXPECT_EQ(Lee("W", 3), (std::vector<double>{1, -1, -1}));
+    EXPECT_EQ(Lee("X", 3), (std::vector<double>{1, -1, -1}));
+    EXPECT_EQ(Lee("Y", 3), (std::vector<double>{2.5, -1, -1}));
 }
 
 TEST_F(Anchos, FailedRenameKeepsTheOldFile)

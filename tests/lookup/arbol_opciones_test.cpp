@@ -160,7 +160,11 @@ TEST_F(Opciones, CheckOptionsTickedByTheirFlag)
         EXPECT_EQ(f.windowTitle(), "Color");
         EXPECT_TRUE(f.CmdNueva->isHidden());
         EXPECT_EQ(Columna(f, 1), QStringList({"Rojo", "Verde", "Azul"}));
-        EXPECT_EQ(f.width(), ui::twipsToPixels(6 * 120 - 120)) << "the longest option, flag included";
+        // 6 x 120 twips for the longest option, flag included, is narrower
+        // than the buttons and the title row need: the window takes what
+        // they need.
+        EXPECT_GT(f.width(), ui::twipsToPixels(6 * 120 - 120));
+        Foto(f, "lib_frmcons3_opciones.png");
         ui::ListItems& items = f.ListView1->ListItems();
         EXPECT_TRUE(items.Item(1).Checked());
         EXPECT_FALSE(items.Item(2).Checked());
@@ -186,15 +190,28 @@ TEST_F(Opciones, MenuOfOneOptionAndFileLines)
     EXPECT_EQ(c.MenuOpciones(QStringLiteral("Menu"), {legacy::Variant::fromArray({"Unica"})}), "Unica");
 
     const QString archivo = carpeta_.file(QStringLiteral("lineas.txt"));
-    legacy::WriteAllText(archivo, QStringLiteral("primera\r\nsegunda\r\n"));
+    const QString larga(70, u'l');
+    legacy::WriteAllText(archivo, QStringLiteral("primera\r\nsegunda\r\n") + larga + QStringLiteral("\r\n"));
     dlg.onModal(QStringLiteral("Lib_FrmCons3"), [&](QWidget* w) {
         auto& f = static_cast<Lib_FrmCons3&>(*w);
-        EXPECT_EQ(Columna(f, 1), QStringList({"primera", "segunda"}));
-        EXPECT_EQ(f.width(), ui::twipsToPixels(std::min(7 * 120.0, Lib_FrmCons3::AnchoPantalla()) - 120));
+        EXPECT_EQ(Columna(f, 1), QStringList({"primera", "segunda", larga}));
+        EXPECT_EQ(f.width(), ui::twipsToPixels(std::min(70 * 120.0, Lib_FrmCons3::AnchoPantalla()) - 120))
+            << "a width wider than the controls need stays";
+        testutil::ExpectWholeLabels(f);
         f.ListView1->setSelectedItem(&f.ListView1->ListItems().Item(2));
         f.CmdAceptar->click();
     });
     EXPECT_EQ(c.ConsultaDesdeArchivo(QStringLiteral("Lineas"), archivo), "segunda");
+
+    // A blank title keeps the pick (an empty text would read as Cancelar).
+    for (int vez = 0; vez < 2; ++vez)
+        dlg.onModal(QStringLiteral("Lib_FrmCons3"), [&](QWidget* w) {
+            auto& f = static_cast<Lib_FrmCons3&>(*w);
+            f.ListView1->setSelectedItem(&f.ListView1->ListItems().Item(2));
+            f.CmdAceptar->click();
+        });
+    EXPECT_EQ(c.MenuOpciones(QString(), {"Uno", "Dos"}), "Dos");
+    EXPECT_EQ(c.ConsultaDesdeArchivo(QString(), archivo), "segunda");
 
     dlg.expectMsgBox(QStringLiteral("No existe el archivo /no/hay.txt que desea consultar consulta "))
         .style(ui::vbOKOnly);

@@ -15,7 +15,7 @@ namespace {
 class Clase : public EntornoConsultas {
 protected:
     // The statement the list window received for a lookup, the window
-    // closed with Cancelar.
+    // closed with Cancelar; its first column's rows go to filas_.
     QString Sentencia(const QString& sql, QString* campo = nullptr, QString* where = nullptr,
                       const QString& opcional = {})
     {
@@ -24,11 +24,13 @@ protected:
         dlg.onModal(QStringLiteral("Lib_FrmCons3"), [&](QWidget* w) {
             auto& f = static_cast<Lib_FrmCons3&>(*w);
             recibida = f.SentenciaOriginal();
+            filas_ = Columna(f, 1);
             f.CmdCancelar->click();
         });
         lookup::Consulta().ConsultaSearch(sql, nullptr, QString(), campo, where, opcional);
         return recibida;
     }
+    QStringList filas_;
 };
 
 TEST_F(Clase, QueriesFromColumnsDefinitionsAndSelectTexts)
@@ -40,11 +42,15 @@ TEST_F(Clase, QueriesFromColumnsDefinitionsAndSelectTexts)
     EXPECT_EQ(campo, "Descripcion") << "the columns' search column replaces the caller's";
     EXPECT_EQ(where, " (IdRubro > '0') ");
 
+    // The caller's condition binds to the whole of the statement's own.
     campo.clear();
-    where = QStringLiteral("CODIGO <> ''");
-    EXPECT_EQ(Sentencia(QStringLiteral("SELECT CODIGO, RAZON_SOCIAL FROM VT_CLIENTES WHERE Dada_De_Baja = 0 ORDER BY CODIGO"),
+    where = QStringLiteral("CONTACTO = 'Ana Gomez'");
+    EXPECT_EQ(Sentencia(QStringLiteral("SELECT CODIGO, CONTACTO FROM VT_CLIENTES WHERE CODIGO = 'C0001' OR CODIGO = "
+                                       "'C0002' ORDER BY CODIGO"),
                         &campo, &where),
-              "SELECT CODIGO, RAZON_SOCIAL FROM VT_CLIENTES WHERE Dada_De_Baja = 0  AND  (CODIGO <> '')  ORDER BY CODIGO ");
+              "SELECT CODIGO, CONTACTO FROM VT_CLIENTES WHERE (CODIGO = 'C0001' OR CODIGO = 'C0002')  AND  (CONTACTO = "
+              "'Ana Gomez')  ORDER BY CODIGO ");
+    EXPECT_EQ(filas_, QStringList({"C0002"}));
     EXPECT_EQ(Sentencia(QStringLiteral("V_TA_RUBROS"), nullptr, nullptr, QStringLiteral("SELECT IdRubro FROM V_TA_RUBROS")),
               "SELECT IdRubro FROM V_TA_RUBROS ");
 

@@ -87,6 +87,8 @@ protected:
     }
     static QString Foto(QWidget& w, const char* nombre)
     {
+        // as a person sees it: once the rows added have reached the list
+        QCoreApplication::processEvents();
         const QString archivo = QDir(QStringLiteral(VORDANE_BINARY_DIR)).filePath(QString::fromLatin1(nombre));
         EXPECT_TRUE(w.grab().save(archivo)) << archivo.toStdString();
         testutil::ExpectWholeLabels(w);

@@ -179,20 +179,25 @@ TEST_F(Lista, DefaultChecksTickEveryRowWhoseValueOccursInTheDefaults)
         {"CONTACTO", "Juan Perez", {"C0001", "C0003"}},  // the empty contact occurs in any text
         {"NO_HAY", "C0001 Juan Perez", {}},              // a column that is not there checks nothing
     };
+    // Through the lookup class, which clears the ticks the window had and
+    // ticks the defaults again.
+    lookup::Lib_ClsCons3& c = lookup::Consulta();
     for (const auto& [campo, defaults, marcados] : casos) {
-        Lib_FrmCons3& f = lookup::frmCons3().instance();
-        f.sql = QStringLiteral("SELECT CODIGO, CONTACTO FROM VT_CLIENTES ORDER BY CODIGO");
-        f.CheckBoxes = true;
-        f.CampoDevuelto = QString::fromLatin1(campo);
-        f.ValoresDefault = QString::fromLatin1(defaults);
-        f.Load();
-        f.CmdTodos->click();
-        EXPECT_EQ(f.ListView1->ListItems().Item(1).Checked(), !marcados.contains("C0001")) << "Marcar inverts";
-        f.CmdTodos->click();
-        f.CampoDevuelto = QStringLiteral("CODIGO");  // the codes of the checked rows come back
-        f.CmdAceptar->click();
-        EXPECT_EQ(Textos(f.Valores), marcados) << defaults << ": accepted as shown";
-        lookup::frmCons3().release();
+        c.Checks = true;
+        c.CampoDevuelto = QString::fromLatin1(campo);
+        ui::ScriptedSession dlg;
+        dlg.onModal(QStringLiteral("Lib_FrmCons3"), [&](QWidget* w) {
+            auto& f = static_cast<Lib_FrmCons3&>(*w);
+            f.CmdTodos->click();
+            EXPECT_EQ(f.ListView1->ListItems().Item(1).Checked(), !marcados.contains("C0001")) << "Marcar inverts";
+            f.CmdTodos->click();
+            f.CampoDevuelto = QStringLiteral("CODIGO");  // the codes of the checked rows come back
+            f.CmdAceptar->click();
+        });
+        c.ConsultaSearch(QStringLiteral("SELECT CODIGO, CONTACTO FROM VT_CLIENTES ORDER BY CODIGO"), nullptr, QString(),
+                         nullptr, nullptr, QString(), false, QString::fromLatin1(defaults));
+        EXPECT_TRUE(dlg.remaining().isEmpty());
+        EXPECT_EQ(Textos(c.Valores), marcados) << defaults << ": accepted as shown";
     }
 }
 
@@ -247,6 +252,62 @@ TEST_F(Lista, F5NarrowsNuevaBusquedaRestoresAndTheDateSortAsksTheServer)
     EXPECT_EQ(f.sql, antes);
     EXPECT_FALSE(f.OrdenarPorLwv);
     EXPECT_FALSE(f.ListView1->Sorted());
+    lookup::frmCons3().release();
+    // The condition typed binds to the whole of the statement's own.
+    Lib_FrmCons3& o = Abre(QStringLiteral("SELECT CODIGO, RAZON_SOCIAL FROM VT_CLIENTES WHERE CODIGO = 'C0001' OR "
+                                          "CODIGO = 'C0002' ORDER BY CODIGO"));
+    (*o.CmbSearch)(1).setText(QStringLiteral("pin"));
+    Tecla(&(*o.CmbSearch)(1), Qt::Key_F5);
+    EXPECT_EQ(Columna(o, 1), QStringList({"C0002"})) << o.sql.toStdString();
+}
+
+TEST_F(Lista, OneShortColumnKeepsItsButtonsWhole)
+{
+    // The columns alone would make the window narrower than its buttons and
+    // title row: at its first size and made narrower still, they show whole.
+    ui::ScriptedSession dlg;
+    Lib_FrmCons3& f = Abre(QStringLiteral("SELECT CODIGO FROM VT_CLIENTES"));
+    Foto(f, "lib_frmcons3_estrecha.png");
+    f.resize(1, f.height());
+    QCoreApplication::processEvents();
+    DentroDeLaVentana(f, "made narrower");
+    testutil::ExpectWholeLabels(f);
+}
+
+TEST_F(Lista, EveryLookupWindowWholeInTheSmallestAndTheLargestFont)
+{
+    // The windows take the program's font: each one pictured at its first
+    // size in 8 and in 12 points, to <build>/lib_frmcons3*_8.png and _12.png.
+    const QFont antes = QApplication::font();
+    for (const int puntos : {8, 12}) {
+        SCOPED_TRACE(puntos);
+        QFont f = antes;
+        f.setPointSize(puntos);
+        QApplication::setFont(f);
+        auto nombre = [&](const char* base) {
+            return QStringLiteral("%1_%2.png").arg(QLatin1String(base)).arg(puntos).toLatin1();
+        };
+        const std::pair<const char*, const char*> listas[] = {
+            {"SELECT RAZON_SOCIAL, CODIGO, CONTACTO FROM VT_CLIENTES", "lib_frmcons3"},
+            {"SELECT CODIGO FROM VT_CLIENTES", "lib_frmcons3_estrecha"}};
+        for (const auto& [sql, base] : listas) {
+            Foto(Abre(QString::fromLatin1(sql)), nombre(base).constData());
+            lookup::frmCons3().release();
+        }
+        ui::ScriptedSession dlg;
+        dlg.onModal(QStringLiteral("Lib_FrmCons3"), [&](QWidget* w) {
+            Foto(*w, nombre("lib_frmcons3_opciones").constData());
+            static_cast<Lib_FrmCons3*>(w)->CmdCancelar->click();
+        });
+        lookup::Consulta().CheckOpciones(QStringLiteral("Color"), nullptr, {"1Rojo", "0Verde"});
+        Lib_FrmCons3Tree& t = lookup::frmCons3Tree().instance();
+        t.sql = QStringLiteral("SELECT CODIGO, DESCRIPCION FROM MA_CUENTAS");
+        t.Load();
+        t.show();
+        Foto(t, nombre("lib_frmcons3tree").constData());
+        lookup::frmCons3Tree().release();
+    }
+    QApplication::setFont(antes);
 }
 
 TEST_F(Lista, ThirdDatabaseNotConnectedIsReportedByTheLoad)
@@ -366,6 +427,12 @@ TEST_F(Lista, WidthsAreSavedOnUnloadAndAppliedOnLoad)
     Lib_FrmCons3& g = Abre(QStringLiteral("select codigo, razon_social from vt_clientes"));
     EXPECT_EQ(g.ListView1->ColumnHeaders().Item(1).Width(), 2010);
     EXPECT_EQ((*g.CmbSearch)(0).Width(), 1965) << "the box follows its column";
+    lookup::frmCons3().release();
+    // A damaged width ends the reading: both columns keep their own widths.
+    legacy::WriteAllText(lookup::ArchivoAnchos(carpeta_.path()), QStringLiteral("\"VT_CLIENTES\",\"abc|2500|\"\r\n"));
+    Lib_FrmCons3& h = Abre(QStringLiteral("SELECT CODIGO, RAZON_SOCIAL FROM VT_CLIENTES"));
+    EXPECT_EQ(h.ListView1->ColumnHeaders().Item(1).Width(), 1845);
+    EXPECT_EQ(h.ListView1->ColumnHeaders().Item(2).Width(), 7395);
 }
 
 }  // namespace

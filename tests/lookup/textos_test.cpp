@@ -29,14 +29,20 @@ TEST(QueryBuilder, SelectPathJoinsTheCallersCondition)
         const char* esperado;
     } casos[] = {
         {"SELECT * FROM T", " (a=1) ", "SELECT * FROM T WHERE  (a=1) "},
-        // An outer WHERE takes " AND "; the condition goes before the tail.
-        {"SELECT * FROM T WHERE b=2", " (a=1) ", "SELECT * FROM T WHERE b=2 AND  (a=1) "},
-        {"SELECT * FROM T WHERE b=2 ORDER BY c", " (a=1) ", "SELECT * FROM T WHERE b=2  AND  (a=1)  ORDER BY c"},
+        // An outer WHERE takes " AND " after its own condition, put in
+        // parentheses; the condition goes before the tail.
+        {"SELECT * FROM T WHERE b=2", " (a=1) ", "SELECT * FROM T WHERE (b=2) AND  (a=1) "},
+        {"SELECT * FROM T WHERE b=2 ORDER BY c", " (a=1) ", "SELECT * FROM T WHERE (b=2)  AND  (a=1)  ORDER BY c"},
+        {"SELECT * FROM T WHERE b=1 OR b=2 ORDER BY c", " (a=1) ",
+         "SELECT * FROM T WHERE (b=1 OR b=2)  AND  (a=1)  ORDER BY c"},
+        {"SELECT * FROM T WHERE (b=1 OR b=2)", " (a=1) ", "SELECT * FROM T WHERE (b=1 OR b=2) AND  (a=1) "},
+        {"SELECT * FROM T WHERE (b=1) OR (b=2)", " (a=1) ", "SELECT * FROM T WHERE ((b=1) OR (b=2)) AND  (a=1) "},
+        {"SELECT * FROM T WHERE b=')' OR b='('", " (a=1) ", "SELECT * FROM T WHERE (b=')' OR b='(') AND  (a=1) "},
         {"SELECT c, count(*) FROM T GROUP BY c ORDER BY c", " (a=1) ",
          "SELECT c, count(*) FROM T  WHERE  (a=1)  GROUP BY c ORDER BY c"},
         // A WHERE inside a sub-query is not the statement's own.
         {"SELECT * FROM T WHERE x IN (SELECT y FROM U WHERE z=1)", " (a=1) ",
-         "SELECT * FROM T WHERE x IN (SELECT y FROM U WHERE z=1) AND  (a=1) "},
+         "SELECT * FROM T WHERE (x IN (SELECT y FROM U WHERE z=1)) AND  (a=1) "},
         {"SELECT * FROM (SELECT * FROM U WHERE z=1 ORDER BY z) q", " (a=1) ",
          "SELECT * FROM (SELECT * FROM U WHERE z=1 ORDER BY z) q WHERE  (a=1) "},
         // A condition with its own "where" is appended as it is.
@@ -128,8 +134,8 @@ TEST(ListTexts, F5Narrowing)
 {
     QString sql = "SELECT * FROM T WHERE a=1 ORDER BY Nombre ", base = sql, orden, caja = "juan perez";
     EXPECT_EQ(FiltroF5(sql, base, orden, "Nombre", caja, true),
-              "SELECT * FROM T WHERE a=1  and Nombre like '%juan%perez%' ORDER BY Nombre ");
-    EXPECT_EQ(base, "SELECT * FROM T WHERE a=1  and Nombre like '%juan%perez%' ORDER BY Nombre ");
+              "SELECT * FROM T WHERE (a=1)  and Nombre like '%juan%perez%' ORDER BY Nombre ");
+    EXPECT_EQ(base, "SELECT * FROM T WHERE (a=1)  and Nombre like '%juan%perez%' ORDER BY Nombre ");
 
     sql = "SELECT * FROM T ";
     base = sql;
@@ -139,7 +145,11 @@ TEST(ListTexts, F5Narrowing)
     caja = "d'a";
     sql = base;
     EXPECT_EQ(FiltroF5(sql, base, orden, "D", caja, false),
-              "SELECT * FROM T  where C like 'ab%cd%'  and D like 'd''a%' ");
+              "SELECT * FROM T  where (C like 'ab%cd%')  and D like 'd''a%' ");
+    sql = "SELECT * FROM T WHERE a=1 OR a=2 ";
+    base = sql;
+    caja = "pin";
+    EXPECT_EQ(FiltroF5(sql, base, orden, "R", caja, false), "SELECT * FROM T WHERE (a=1 OR a=2)  and R like 'pin%' ");
 
     sql = "select v_ma_articulos.idarticulo from v_ma_articulos group by x order by y ";
     base = sql;
@@ -206,8 +216,8 @@ TEST(ListTexts, MaintenanceProgramsAndShortageRow)
 TEST(TreeTexts, F5CutsAtTheOuterOrderBy)
 {
     EXPECT_EQ(FiltroArbol("SELECT a, b FROM T", "d'x"), "SELECT a, b FROM T where Descripcion like '%d''x%' ");
-    EXPECT_EQ(FiltroArbol("SELECT a FROM T WHERE z=1 ORDER BY a", "x"),
-              "SELECT a FROM T WHERE z=1  and Descripcion like '%x%' ORDER BY a");
+    EXPECT_EQ(FiltroArbol("SELECT a FROM T WHERE z=1 OR z=2 ORDER BY a", "x"),
+              "SELECT a FROM T WHERE (z=1 OR z=2)  and Descripcion like '%x%' ORDER BY a");
     const QString f = FiltroArbol(SentenciaFamilias(), "beb");
-    EXPECT_TRUE(f.endsWith("Where IdFamilia<>''  and Descripcion like '%beb%' ORDER BY IdFamilia")) << f.toStdString();
+    EXPECT_TRUE(f.endsWith("Where (IdFamilia<>'')  and Descripcion like '%beb%' ORDER BY IdFamilia")) << f.toStdString();
 }

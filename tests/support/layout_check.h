@@ -1,6 +1,8 @@
 #pragma once
 // What a person sees of a window's layout, for the screenshot tests of every
 // window: call ExpectWholeLabels(window) once the window is shown.
+#include "platform/ui/fitting.h"
+
 #include <QAbstractButton>
 #include <QFontMetrics>
 #include <QFrame>
@@ -98,11 +100,14 @@ inline bool Shows(const QWidget* w, const QWidget& window)
 }
 
 // The longest text the box takes, in its widest plain form: as many of the
-// font's widest capital letter or digit as its length allows (boxes without
-// a set length are not checked).
+// font's widest capital letter or digit as its length allows; a box without
+// a set length shows the text it holds (a hint shown as its text) whole.
 inline void ExpectWholeText(const QLineEdit& t)
 {
-    if (t.maxLength() >= 32767 || t.echoMode() != QLineEdit::Normal)
+    if (t.echoMode() != QLineEdit::Normal)
+        return;
+    const bool sinLargo = t.maxLength() >= 32767;
+    if (sinLargo && t.text().isEmpty())
         return;
     QStyleOptionFrame opt;
     opt.initFrom(&t);
@@ -119,9 +124,9 @@ inline void ExpectWholeText(const QLineEdit& t)
     for (const char16_t c : u"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789")
         if (c && fm.horizontalAdvance(QChar(c)) > fm.horizontalAdvance(widest))
             widest = QChar(c);
-    const QString longest(t.maxLength(), widest);
+    const QString longest = sinLargo ? t.text() : QString(t.maxLength(), widest);
     const int width = fm.horizontalAdvance(longest);
-    EXPECT_LE(width, room) << Name(&t) << ": \"" << longest.toStdString() << "\" (" << t.maxLength()
+    EXPECT_LE(width, room) << Name(&t) << ": \"" << longest.toStdString() << "\" (" << longest.size()
                            << " characters) needs " << width << " pixels, the box has " << room;
 }
 
@@ -131,17 +136,7 @@ inline void ExpectWholeCaption(const QPushButton& b)
 {
     if (b.text().isEmpty())
         return;
-    QStyleOptionButton opt;
-    opt.initFrom(&b);
-    opt.rect = b.rect();
-    opt.text = b.text();
-    opt.icon = b.icon();
-    opt.iconSize = b.iconSize();
-    opt.features = b.isFlat() ? QStyleOptionButton::Flat : QStyleOptionButton::None;
-    if (b.autoDefault())
-        opt.features |= QStyleOptionButton::AutoDefaultButton;
-    if (b.isDefault())
-        opt.features |= QStyleOptionButton::DefaultButton;
+    const QStyleOptionButton opt = ui::ButtonStyleOption(b);
     const QRect inside = b.style()->subElementRect(QStyle::SE_PushButtonContents, &opt, &b);
     const QString shown = Shown(b.text());
     const QFontMetrics fm(b.font());
@@ -207,7 +202,8 @@ inline void ExpectOneScrollBarPerDirection(const QWidget& window)
 // - is a label whose caption is wider than the label (in the label's own
 //   font) or comes within a few pixels of another control,
 // - is a button whose caption does not fit inside it with a little room,
-// - is a text box too narrow for the longest text it takes,
+// - is a text box too narrow for the longest text it takes (or, without a
+//   set length, for the text it shows),
 // and for two scroll bars of one direction stacked together.
 inline void ExpectWholeLabels(const QWidget& window)
 {
