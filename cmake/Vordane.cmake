@@ -39,9 +39,15 @@ function(vordane_test target dir)
   target_link_libraries(${target} PRIVATE ${_deps} GTest::gtest GTest::gtest_main)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  set(_env "QT_QPA_PLATFORM=offscreen;VORDANE_SOURCE_DIR=${PROJECT_SOURCE_DIR};VORDANE_BINARY_DIR=${CMAKE_BINARY_DIR}")
+  if(VORDANE_SANITIZE)
+    # What the system libraries keep for the life of the process is not
+    # reported as a leak (see the file).
+    list(APPEND _env "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
+  endif()
   gtest_discover_tests(${target}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VORDANE_SOURCE_DIR=${PROJECT_SOURCE_DIR};VORDANE_BINARY_DIR=${CMAKE_BINARY_DIR}"
+    PROPERTIES ENVIRONMENT "${_env}"
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
