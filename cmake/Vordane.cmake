@@ -47,8 +47,17 @@ function(vordane_test target dir)
   endif()
   gtest_discover_tests(${target}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES ENVIRONMENT "${_env}"
+    TEST_LIST ${target}_TESTS
     DISCOVERY_TIMEOUT 60)
+  # The environment is given to the discovered tests by a file CTest reads
+  # after their list: passed through the discovery, a list of variables
+  # would reach the tests as its first item only.
+  set(_envfile ${CMAKE_CURRENT_BINARY_DIR}/${target}_environment.cmake)
+  file(WRITE ${_envfile}
+    "if(${target}_TESTS)\n"
+    "  set_tests_properties(\${${target}_TESTS} PROPERTIES ENVIRONMENT \"${_env}\")\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${_envfile})
 endfunction()
 
 # One benchmark program, bench_<name> from bench_<name>.cpp of the calling
