@@ -206,27 +206,23 @@ TEST_F(Anulacion, ComplementsOfOneNumberTakeTheirOwnRowsAndTheLastTheShared)
                         .arg(t, columnas.join(u','), valores.join(u','), cond[t]));
         }
         if (c.v == &kFP80) {
+            const char* propias[] = {
+                "V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, ANULADA) VALUES ('FP  ', '%1', %2, 1)",
+                "V_MV_STOCK (TC, IdComprobante, IdComplemento, Cantidad) VALUES ('FP  ', '%1', %2, -5), ('FP  ', '%1', %2, -1)",
+                "V_MV_CPTEINSUMOS (TC, IDCOMPROBANTE, IDCOMPLEMENTO, Cantidad) VALUES ('FP  ', '%1', %2, 5)",
+                "V_MV_CPTETAREAS (TC, IDCOMPROBANTE, IDCOMPLEMENTO) VALUES ('FP  ', '%1', %2)",
+                "V_MV_CPTE_OBSERV (TC, IDCOMPROBANTE, IDCOMPLEMENTO, TIPO_OBS) VALUES ('FP  ', '%1', %2, 'OC'), ('FP  ', '%1', %2, 'OB')",
+                "MV_APLICACION (TC, SUCURSAL, NUMERO, LETRA, IdComplemento, TCO_ORIGEN, SUCURSAL_ORIGEN, NUMERO_ORIGEN, "
+                "LETRA_ORIGEN, IDComprobante_Origen, IdComplemento_Origen, CANTIDAD) VALUES ('FP  ', '0077', '00000080', "
+                "'A', %2, 'NP  ', '0077', '00000070', 'A', '007700000070A', 0, 5), ('RC  ', '0077', '0000060%2', 'A', 0, "
+                "'FP  ', '0077', '00000080', 'A', '%1', %2, NULL)",
+                "V_MV_RESERVAS (TC, IDCOMPROBANTE, IDCOMPLEMENTO) VALUES ('FP  ', '%1', %2)"};
             for (int k : {0, 1})
-                Ejecuta(QStringLiteral(
-                            "INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, ANULADA) VALUES ('FP  ', '%1', %2, 1);"
-                            "INSERT INTO V_MV_STOCK (TC, IdComprobante, IdComplemento, Secuencia, Cantidad) VALUES "
-                            "('FP  ', '%1', %2, 1, -5), ('FP  ', '%1', %2, 2, -1);"
-                            "INSERT INTO V_MV_CPTEINSUMOS (TC, IDCOMPROBANTE, IDCOMPLEMENTO, Secuencia, Cantidad) "
-                            "VALUES ('FP  ', '%1', %2, 1, 5);"
-                            "INSERT INTO V_MV_CPTETAREAS (TC, IDCOMPROBANTE, IDCOMPLEMENTO, Horas) VALUES ('FP  ', '%1', %2, 60);"
-                            "INSERT INTO V_MV_CPTE_OBSERV (TC, IDCOMPROBANTE, IDCOMPLEMENTO, TIPO_OBS) VALUES "
-                            "('FP  ', '%1', %2, 'OC'), ('FP  ', '%1', %2, 'OB');"
-                            "INSERT INTO MV_APLICACION (TC, SUCURSAL, NUMERO, LETRA, IDComprobante, IdComplemento, "
-                            "TCO_ORIGEN, SUCURSAL_ORIGEN, NUMERO_ORIGEN, LETRA_ORIGEN, IDComprobante_Origen, "
-                            "IdComplemento_Origen, CANTIDAD) VALUES "
-                            "('FP  ', '0077', '00000080', 'A', '%1', %2, 'NP  ', '0077', '00000070', 'A', '007700000070A', 0, 5), "
-                            "('RC  ', '0077', '0000060%2', 'A', '00770000060%2A', 0, 'FP  ', '0077', '00000080', 'A', '%1', %2, NULL);"
-                            "INSERT INTO V_MV_RESERVAS (TC, IDCOMPROBANTE, IDCOMPLEMENTO, Cantidad) VALUES ('FP  ', '%1', %2, 5)")
-                            .arg(c.v->id())
-                            .arg(k));
-            Ejecuta(QStringLiteral("INSERT INTO MV_ASIENTOS (TC, SUCURSAL, NUMERO, LETRA, Secuencia) VALUES "
-                                   "('FP  ', '0077', '00000080', 'A', 1), ('FP  ', '0077', '00000080', 'A', 2);"
-                                   "INSERT INTO V_MV_CTROL_CPTE (TC, SUCURSAL, NUMERO, LETRA) VALUES ('FP  ', '0077', '00000080', 'A')"));
+                for (const char* fila : propias)
+                    Ejecuta(QStringLiteral("INSERT INTO ") + QString::fromLatin1(fila).arg(c.v->id()).arg(k));
+            Ejecuta(QStringLiteral("INSERT INTO MV_ASIENTOS (TC, SUCURSAL, NUMERO, LETRA) VALUES ('FP  ', '0077', '00000080', "
+                                   "'A'), ('FP  ', '0077', '00000080', 'A')"));
+            Ejecuta(QStringLiteral("INSERT INTO V_MV_CTROL_CPTE (TC, SUCURSAL, NUMERO, LETRA) VALUES ('FP  ', '0077', '00000080', 'A')"));
         }
         for (const char* complemento : {c.primero, c.segundo}) {
             SCOPED_TRACE(complemento);
