@@ -39,10 +39,25 @@ function(vordane_test target dir)
   target_link_libraries(${target} PRIVATE ${_deps} GTest::gtest GTest::gtest_main)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  set(_env "QT_QPA_PLATFORM=offscreen;VORDANE_SOURCE_DIR=${PROJECT_SOURCE_DIR};VORDANE_BINARY_DIR=${CMAKE_BINARY_DIR}")
+  if(VORDANE_SANITIZE)
+    # What the system libraries keep for the life of the process is not
+    # reported as a leak (see the file).
+    list(APPEND _env "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
+  endif()
   gtest_discover_tests(${target}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VORDANE_SOURCE_DIR=${PROJECT_SOURCE_DIR};VORDANE_BINARY_DIR=${CMAKE_BINARY_DIR}"
+    TEST_LIST ${target}_TESTS
     DISCOVERY_TIMEOUT 60)
+  # The environment is given to the discovered tests by a file CTest reads
+  # after their list: passed through the discovery, a list of variables
+  # would reach the tests as its first item only.
+  set(_envfile ${CMAKE_CURRENT_BINARY_DIR}/${target}_environment.cmake)
+  file(WRITE ${_envfile}
+    "if(${target}_TESTS)\n"
+    "  set_tests_properties(\${${target}_TESTS} PROPERTIES ENVIRONMENT \"${_env}\")\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${_envfile})
 endfunction()
 
 # One benchmark program, bench_<name> from bench_<name>.cpp of the calling

@@ -87,8 +87,12 @@ QString LeeClave(DB_Dll& db, const QString& sql, const QString& Clave, QString& 
 }
 
 // The common write of GrabaCfg and GrabaCfgJQ: every failing step is skipped.
+// RecortaAux trims the auxiliary value whatever Recortar says; either way
+// only an auxiliary value that is not "" is written (blanks written trimmed
+// clear the old one).
 void GrabaClave(DB_Dll& db, const QString& sql, const QString& Clave, const Variant& Valor,
-                const QString& ValorAux, bool PoliticaNegocio, const QString& Grupo, int Recortar, int Modo)
+                const QString& ValorAux, bool PoliticaNegocio, const QString& Grupo, int Recortar, int Modo,
+                bool RecortaAux = false)
 {
     ErrorTrap trap = ErrorTrap::ResumeNext(QStringLiteral("GrabaCfg"));
     std::shared_ptr<ado::Recordset> rs;
@@ -125,7 +129,7 @@ void GrabaClave(DB_Dll& db, const QString& sql, const QString& Clave, const Vari
         });
         trap([&] { rs->Fields("PoliticaNegocio") = Funciones::ValorNoNulo(Variant(PoliticaNegocio)); });
         if (!ValorAux.isEmpty())
-            trap([&] { rs->Fields("valoraux") = Variant(Recortar != 0 ? Trim(ValorAux) : ValorAux); });
+            trap([&] { rs->Fields("valoraux") = Variant(Recortar != 0 || RecortaAux ? Trim(ValorAux) : ValorAux); });
         trap([&] { rs->Update(); });
     }
     trap([&] {
@@ -188,8 +192,7 @@ void GrabaCfgJQ(const QString& Clave, const Variant& Valor, const QString& Valor
                 const QString& Grupo, int Recortar)
 {
     const QString sql = QStringLiteral("SELECT * FROM ") + kTablaPorDefecto + DondeClave(Clave, kDatos, {});
-    // The auxiliary value is always trimmed here, whatever Recortar says.
-    GrabaClave(gDB2(), sql, Clave, Valor, Trim(ValorAux), PoliticaNegocio, Grupo, Recortar, 0);
+    GrabaClave(gDB2(), sql, Clave, Valor, ValorAux, PoliticaNegocio, Grupo, Recortar, 0, true);
 }
 
 QString LeeTimeOut()
@@ -217,7 +220,9 @@ QString LeeTimeOut()
             GrabaCfgJQ(QStringLiteral("TimeOut"), Variant(gTimeOut), QString(), false,
                        QStringLiteral("BaseDeDatos"), 1);
     }
-    if (gTimeOut == 0)
+    // Only a positive count of seconds is a time-out the connection takes
+    // (0 would wait for ever, a negative one is refused).
+    if (gTimeOut <= 0)
         gTimeOut = 45;
     return QString();
 }

@@ -129,13 +129,20 @@ QString FmtMoneda(const QString& Valor, int Decimales, bool SeparaMiles, int Anc
 
 namespace {
 
+// A number of the time text: the regional decimal comma reads as the point
+// ("1,5" hours are 90 minutes).
+double NumeroDeHora(const QString& texto)
+{
+    return Val(texto.contains(u'.') ? texto : QString(texto).replace(u',', u'.'));
+}
+
 // Hours before the first ":" and minutes after it (no ":": decimal hours).
 double PartesDeHora(const QString& texto)
 {
     const long p = legacy::InStr(texto, QStringLiteral(":"));
     if (p == 0)
-        return Val(texto) * 60;
-    return Val(legacy::Left(texto, p - 1)) * 60 + Val(legacy::Mid(texto, p + 1));
+        return NumeroDeHora(texto) * 60;
+    return NumeroDeHora(legacy::Left(texto, p - 1)) * 60 + NumeroDeHora(legacy::Mid(texto, p + 1));
 }
 
 }  // namespace

@@ -151,11 +151,12 @@ int BuscaEnArray(const QStringList& Lista, const QString& Texto, int Desde)
 
 long IndiceEnLista(const QString& Texto)
 {
-    const QString buscado = Trim(Texto);
+    // The sought key is cleaned as the stored ones are: a key that keeps its
+    // Chr(255) still finds the group it started.
+    const auto limpia = [](const QString& t) { return Trim(kapores2::Funciones::QuitaCaracteres(t, Chr(255), Chr(0))); };
+    const QString buscado = limpia(Texto);
     for (qsizetype i = 0; i < gClavesTotalizador.size(); ++i) {
-        const QString clave =
-            Trim(kapores2::Funciones::QuitaCaracteres(gClavesTotalizador[i].Campo, Chr(255), Chr(0)));
-        if (StrComp(clave, buscado, vbTextCompare) == 0)
+        if (StrComp(limpia(gClavesTotalizador[i].Campo), buscado, vbTextCompare) == 0)
             return long(i);
     }
     return -1;

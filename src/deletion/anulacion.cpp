@@ -205,21 +205,25 @@ void Form1::CmdAceptar_Click()
     continua = true;
     lote.clear();
     if (EnLista(tc, kVentas)) {
-        // A read that fails counts as "not annulled": only a Retry that
-        // succeeds lets the deletion go on.
+        // Only a read that succeeds (at once or on Retry) lets the deletion
+        // go on. After a failed read the operator has seen the error box:
+        // whatever the answer, the voucher stays and nothing more is said
+        // (the voucher may well be annulled).
         bool anulado = false;
-        const bool leido = trap([&] { anulado = TodasAnuladas(tc, idComprobante); });
+        bool leido = false;
+        trap([&] {
+            anulado = TodasAnuladas(tc, idComprobante);
+            leido = true;
+        });
+        if (!leido)
+            return;
         if (!anulado) {
             continua = false;
-            const QString aviso = QStringLiteral("Para eliminar fisicamente este comprobante, primero debe darlo de "
-                                                 "baja desde Ventas, Anulaciones");
-            // Also when the operator left the failed read: the voucher stays,
-            // and the operator is told why.
-            if (!leido) {
-                ui::MsgBox(aviso, ui::vbInformation, QStringLiteral("Aviso al operador"));
-                return;
-            }
-            if (!trap([&] { ui::MsgBox(aviso, ui::vbInformation, QStringLiteral("Aviso al operador")); }))
+            if (!trap([&] {
+                    ui::MsgBox(QStringLiteral("Para eliminar fisicamente este comprobante, primero debe darlo de "
+                                              "baja desde Ventas, Anulaciones"),
+                               ui::vbInformation, QStringLiteral("Aviso al operador"));
+                }))
                 return;
         }
     } else if (EnLista(tc, kCompras)) {
@@ -250,15 +254,26 @@ void Form1::CmdAceptar_Click()
 
     // 6. The batch. Every typed value has its apostrophes doubled; the
     // complement is a number. XACT_ABORT makes the server abort the whole
-    // batch at a failing statement instead of committing the others. The
-    // rows found by branch, number and letter or by id alone are shared by
-    // every complement of the voucher: they go only when no voucher of the
-    // type and id with another complement is left.
-    const QString porId = QStringLiteral(" WHERE TC = '") + Sql(tc) + QStringLiteral("' AND IDCOMPROBANTE = '") +
-                          Sql(idComprobante) + QStringLiteral("' AND IdComplemento = ") + complemento;
+    // batch at a failing statement instead of committing the others.
+    // Rows that name the complement in a column of their own (its
+    // applications, as destination or as origin, and its reservations) go
+    // with it. The rows found by branch, number and letter or by id alone
+    // (seats, number control) are shared by every complement of the
+    // voucher: they go only when no row of another complement is left in
+    // any table that keeps the voucher's complement rows.
+    const QString porTipoId = QStringLiteral(" WHERE TC = '") + Sql(tc) + QStringLiteral("' AND IDCOMPROBANTE = '") +
+                              Sql(idComprobante) + QStringLiteral("' AND IdComplemento");
+    const QString porId = porTipoId + QStringLiteral(" = ") + complemento;
     const QString porNumero = QStringLiteral(" WHERE TC = '") + Sql(tc) + QStringLiteral("' AND SUCURSAL = '") +
                               Sql(sucursal) + QStringLiteral("' AND NUMERO = '") + Sql(numero) +
                               QStringLiteral("' AND LETRA = '") + Sql(letra) + QStringLiteral("'");
+    const QString porOrigen = QStringLiteral(" WHERE TCO_ORIGEN = '") + Sql(tc) +
+                              QStringLiteral("' AND SUCURSAL_ORIGEN = '") + Sql(sucursal) +
+                              QStringLiteral("' AND NUMERO_ORIGEN = '") + Sql(numero) +
+                              QStringLiteral("' AND LETRA_ORIGEN = '") + Sql(letra) + QStringLiteral("'");
+    const QString reservas = QStringLiteral("V_MV_RESERVAS WHERE TC = '") + Sql(tc) +
+                             QStringLiteral("' AND IDCOMPROBANTE='") + Sql(idComprobante) + QStringLiteral("'");
+    const QString otro = QStringLiteral(" <> ") + complemento;
     if (!trap([&] {
             lote = QStringLiteral("SET XACT_ABORT ON") + CR;
             lote += QStringLiteral("BEGIN TRANSACTION") + CR;
@@ -267,19 +282,32 @@ void Form1::CmdAceptar_Click()
             lote += QStringLiteral("DELETE V_MV_CPTETAREAS") + porId + CR;
             lote += QStringLiteral("DELETE V_MV_CPTE_OBSERV") + porId + QStringLiteral(" AND TIPO_OBS = 'OC'") + CR;
             lote += QStringLiteral("DELETE V_MV_CPTE") + porId + CR;
-            lote += QStringLiteral("IF NOT EXISTS (SELECT * FROM V_MV_CPTE WHERE TC = '") + Sql(tc) +
-                    QStringLiteral("' AND IDCOMPROBANTE = '") + Sql(idComprobante) +
-                    QStringLiteral("' AND IdComplemento <> ") + complemento + QStringLiteral(")") + CR;
+            lote += QStringLiteral("DELETE MV_APLICACION") + porOrigen + QStringLiteral(" AND IdComplemento_Origen = ") +
+                    complemento + CR;
+            lote += QStringLiteral("DELETE MV_APLICACION") + porNumero + QStringLiteral(" AND IdComplemento = ") +
+                    complemento + CR;
+            lote += QStringLiteral("DELETE ") + reservas + QStringLiteral(" AND IDCOMPLEMENTO = ") + complemento + CR;
+            // Another complement still has rows: the same tables the
+            // statements above clear for one complement ('OB' notes stay
+            // with every complement and say nothing).
+            lote += QStringLiteral("IF NOT EXISTS (SELECT IdComplemento FROM V_MV_CPTE") + porTipoId + otro +
+                    QStringLiteral(" UNION ALL SELECT IdComplemento FROM V_MV_STOCK") + porTipoId + otro +
+                    QStringLiteral(" UNION ALL SELECT IdComplemento FROM V_MV_CPTEINSUMOS") + porTipoId + otro +
+                    QStringLiteral(" UNION ALL SELECT IdComplemento FROM V_MV_CPTETAREAS") + porTipoId + otro +
+                    QStringLiteral(" UNION ALL SELECT IdComplemento FROM V_MV_CPTE_OBSERV") + porTipoId + otro +
+                    QStringLiteral(" AND TIPO_OBS = 'OC'") +
+                    QStringLiteral(" UNION ALL SELECT IdComplemento_Origen FROM MV_APLICACION") + porOrigen +
+                    QStringLiteral(" AND IdComplemento_Origen") + otro +
+                    QStringLiteral(" UNION ALL SELECT IdComplemento FROM MV_APLICACION") + porNumero +
+                    QStringLiteral(" AND IdComplemento") + otro +
+                    QStringLiteral(" UNION ALL SELECT IDCOMPLEMENTO FROM ") + reservas +
+                    QStringLiteral(" AND IDCOMPLEMENTO") + otro + QStringLiteral(")") + CR;
             lote += QStringLiteral("BEGIN") + CR;
-            lote += QStringLiteral("DELETE MV_APLICACION WHERE TCO_ORIGEN = '") + Sql(tc) +
-                    QStringLiteral("' AND SUCURSAL_ORIGEN = '") + Sql(sucursal) +
-                    QStringLiteral("' AND NUMERO_ORIGEN = '") + Sql(numero) + QStringLiteral("' AND LETRA_ORIGEN = '") +
-                    Sql(letra) + QStringLiteral("'") + CR;
+            lote += QStringLiteral("DELETE MV_APLICACION") + porOrigen + CR;
             lote += QStringLiteral("DELETE MV_APLICACION") + porNumero + CR;
             lote += QStringLiteral("DELETE MV_ASIENTOS") + porNumero + CR;
             lote += QStringLiteral("DELETE V_MV_CTROL_CPTE") + porNumero + CR;
-            lote += QStringLiteral("DELETE V_MV_RESERVAS WHERE TC = '") + Sql(tc) + QStringLiteral("' AND IDCOMPROBANTE='") +
-                    Sql(idComprobante) + QStringLiteral("'") + CR;
+            lote += QStringLiteral("DELETE ") + reservas + CR;
             if (Trim(tc).compare(QLatin1String("NC"), Qt::CaseInsensitive) == 0)
                 lote += QStringLiteral("UPDATE V_MV_BONOS_DETALLE SET IDNC=NULL WHERE IDNC = '") + Sql(idComprobante) +
                         QStringLiteral("'") + CR;

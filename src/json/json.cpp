@@ -160,7 +160,7 @@ public:
     }
 
     // The walk shared by objects and arrays, from just past the opening
-    // character: blanks, an optional comma before each member, the closing
+    // character: blanks, optional commas before each member, the closing
     // character, or "Missing" at the end of the text. `member` reads one
     // member and answers false to stop.
     template <class Member>
@@ -176,8 +176,11 @@ public:
                 return;
             }
             if (i_ < n_ && s_[i_] == u',') {
-                ++i_;
-                skipBlanks();
+                // A comma may be repeated: each one is passed over.
+                do {
+                    ++i_;
+                    skipBlanks();
+                } while (i_ < n_ && s_[i_] == u',');
             } else if (i_ >= n_) {
                 if (canReport())
                     report(QStringLiteral("Missing '") + QChar(close) + QStringLiteral("': ") + text_.right(20));

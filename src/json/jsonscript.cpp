@@ -57,6 +57,13 @@ std::optional<QString> plainText(const Variant& v)
     return v.toString();
 }
 
+// A number as the script writes it: the regional decimal comma becomes a
+// point.
+QString numberText(const Variant& v)
+{
+    return v.toString().replace(u',', u'.');
+}
+
 // A script's output is text for a message or a value, never megabytes: a
 // script whose texts keep doubling (a variable set to itself twice, again
 // and again) stops with "out of memory" long before it takes the machine's.
@@ -116,7 +123,7 @@ QString cJSONScript::ExecCommand(const Variant& node)
 
     // Numbers: the regional decimal comma becomes a point.
     if (legacy::IsNumberType(node.VarType()))
-        return node.toString().replace(u',', u'.');
+        return numberText(node);
     switch (node.VarType()) {
     case legacy::vbNull:
         return QStringLiteral("null");
@@ -179,7 +186,11 @@ QString cJSONScript::runCommand(const QString& key, const Variant& argument)
             objectRequired();
         for (int i = 1; i <= list->Count(); ++i) {
             const Variant& item = list->Item(i);
-            std::optional<QString> itemCase = plainText(member(item, QStringLiteral("case")));
+            // A number case is written as the evaluated case is, so 1.5
+            // matches 1.5 whatever the regional decimal sign.
+            const Variant caseNode = member(item, QStringLiteral("case"));
+            std::optional<QString> itemCase =
+                legacy::IsNumberType(caseNode.VarType()) ? numberText(caseNode) : plainText(caseNode);
             if (itemCase && itemCase->toLower() == wanted)
                 return ExecCommand(member(item, QStringLiteral("return")));
         }

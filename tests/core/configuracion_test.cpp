@@ -128,6 +128,26 @@ TEST_F(Configuracion, LeeTimeOutDeLaBaseDeEstadisticas)
     LeeTimeOut();
     EXPECT_EQ(gTimeOut, 45);
     EXPECT_EQ(Filas(QStringLiteral("SELECT COUNT(*) FROM TA_CONFIGURACION"), gDB2()), QStringList{QStringLiteral("1")});
+
+    // A stored value that is no count of seconds gives 45 and stays stored.
+    const struct {
+        const char* guardado;
+        int segundos;
+    } casos[] = {{"-5", 45}, {"99999", 45}, {"2.5", 2}};
+    for (const auto& c : casos) {
+        Ejecuta(QStringLiteral("UPDATE TA_CONFIGURACION SET Valor = '%1'").arg(c.guardado), gDB2());
+        LeeTimeOut();
+        EXPECT_EQ(gTimeOut, c.segundos) << c.guardado;
+        EXPECT_EQ(CfgJQ(QStringLiteral("TimeOut")), QString::fromLatin1(c.guardado));
+    }
+
+    // The auxiliary value is written trimmed; blanks clear the old one.
+    for (const auto& [aux, guardado] : {std::pair{" viejo ", "viejo"}, std::pair{"   ", ""}}) {
+        GrabaCfgJQ(QStringLiteral("TimeOut"), legacy::Variant(30), QString::fromLatin1(aux), false,
+                   QStringLiteral("BaseDeDatos"), 0);
+        EXPECT_EQ(Filas(QStringLiteral("SELECT Valor, valoraux FROM TA_CONFIGURACION"), gDB2()),
+                  QStringList{QStringLiteral("30|") + guardado});
+    }
 }
 
 TEST_F(Configuracion, LeeTimeOutSinBaseDeEstadisticas)

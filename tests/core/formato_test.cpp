@@ -144,7 +144,7 @@ TEST(HoraAMinutos, DurationsAndTimesOfDay)
         {"25:30", "", "", false, 1530},   {"25:30", "", "", true, 1530},  {"3", "", "", true, 180},
         {"", "1", "15", false, 75},       {"  ", "", "20", false, 20},    {"", "0", "0", false, 0},
         {"", "1", "15", true, 0},         {"14:05:30", "", "", false, 845}, {"1.25", "", "", true, 75},
-        {"0:45", "", "", true, 45},
+        {"0:45", "", "", true, 45},       {"1,5", "", "", true, 90},      {"0:7,5", "", "", true, 7.5},
     };
     for (const Caso& c : casos)
         EXPECT_DOUBLE_EQ(ModGlobal::HoraAMinutos(QString::fromUtf8(c.texto), QString::fromUtf8(c.horas),

@@ -174,6 +174,7 @@ TEST_F(SqlBuilder, BusquedasEnListas)
     EXPECT_EQ(IndiceEnLista(QStringLiteral("iva ")), 1);
     EXPECT_EQ(IndiceEnLista(QStringLiteral("neto")), 0);
     EXPECT_EQ(IndiceEnLista(QStringLiteral("total")), -1);
+    EXPECT_EQ(IndiceEnLista(QStringLiteral("IVA") + QChar(0xFF)), 1);  // sought key cleaned too
 
     EXPECT_EQ(LimpiaTexto(legacy::Variant(QStringLiteral("  a\nb") + QChar(0) + QChar(0xFF) + QStringLiteral(" "))),
               QStringLiteral("ab"));

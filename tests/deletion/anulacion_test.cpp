@@ -162,23 +162,39 @@ TEST_F(Anulacion, EveryPathLeavesExactlyTheRowsItShould)
     }
 }
 
-// Two complements of one number share the rows found by branch, number and
-// letter or by id alone: deleting one leaves them to the other, deleting the
-// last takes them. Both orders.
-TEST_F(Anulacion, TwoComplementsOfOneNumberKeepTheirSharedRowsUntilTheLast)
+// The complements of one number: each takes its own rows, those that name
+// it in a column of their own (its applications as destination or origin,
+// its reservation) included; the seats and number-control rows are shared
+// and go with the last complement left in any table of complement rows.
+TEST_F(Anulacion, ComplementsOfOneNumberTakeTheirOwnRowsAndTheLastTheShared)
 {
-    const char* porComplemento[] = {"V_MV_CPTE", "V_MV_CPTEINSUMOS", "V_MV_CPTETAREAS", "V_MV_CPTE_OBSERV", "V_MV_STOCK"};
-    const char* compartidas[] = {"MV_APLICACION", "MV_ASIENTOS", "V_MV_CTROL_CPTE", "V_MV_RESERVAS"};
-    const auto cond = kFP100.Condiciones();
-    auto filas = [&](const char* t, const QString& extra = {}) {
-        return Ordenadas(QStringLiteral("SELECT * FROM %1 WHERE %2%3").arg(t, cond[t], extra));
+    const Voucher kFP80{"FP  ", "0077", "00000080", "A"};
+    const QList<const char*> todas = {"V_MV_CPTE", "V_MV_CPTEINSUMOS", "V_MV_CPTETAREAS", "V_MV_CPTE_OBSERV", "V_MV_STOCK"};
+    const struct Caso {
+        const char* nombre;
+        const Voucher* v;
+        QList<const char*> copiadas;  // FP 100: complement 1 copies complement 0's rows of these
+        const char* primero, *segundo;
+        int registros1, registros2;
+    } casos[] = {
+        {"a full copy, 1 first", &kFP100, todas, "1", "0", 8, 14},
+        {"a full copy, 0 first: its applications and reservation go", &kFP100, todas, "0", "1", 11, 11},
+        {"complement 1 in the stock rows only, 0 first", &kFP100, {"V_MV_STOCK"}, "0", "1", 11, 6},
+        {"complement 1 in the stock rows only, 1 first", &kFP100, {"V_MV_STOCK"}, "1", "0", 3, 14},
+        // Each complement: header, 2 stock rows, a line, a task, an 'OC' and
+        // an 'OB' observation, 5 of order NP 0077-00000070-A applied, a
+        // receipt applying it and a reservation; 2 seats and a control row.
+        {"both with their own applications", &kFP80, {}, "1", "0", 10, 13},
     };
-    for (const auto& orden : {std::pair{"1", "0"}, std::pair{"0", "1"}}) {
-        SCOPED_TRACE(orden.first);
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
         Reinicia();
         Carga();
-        // Complement 1: a copy of complement 0's own rows.
-        for (const char* t : porComplemento) {
+        const auto cond = c.v->Condiciones();
+        auto filas = [&](const char* t, const QString& extra = {}) {
+            return Ordenadas(QStringLiteral("SELECT * FROM %1 WHERE (%2)%3").arg(t, cond[t], extra));
+        };
+        for (const char* t : c.copiadas) {
             QStringList columnas;
             auto rs = ModGlobal::gDB().gCnn->OpenSchema(ado::adSchemaColumns, {{}, {}, QString::fromLatin1(t)});
             for (; !rs->Eof(); rs->MoveNext())
@@ -189,26 +205,56 @@ TEST_F(Anulacion, TwoComplementsOfOneNumberKeepTheirSharedRowsUntilTheLast)
             Ejecuta(QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM %1 WHERE %4 AND IdComplemento = 0")
                         .arg(t, columnas.join(u','), valores.join(u','), cond[t]));
         }
-        QMap<QString, QStringList> compartidasAntes;
-        for (const char* t : compartidas)
-            compartidasAntes[t] = filas(t);
-        for (const char* complemento : {orden.first, orden.second}) {
+        if (c.v == &kFP80) {
+            const char* propias[] = {
+                "V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, ANULADA) VALUES ('FP  ', '%1', %2, 1)",
+                "V_MV_STOCK (TC, IdComprobante, IdComplemento, Cantidad) VALUES ('FP  ', '%1', %2, -5), ('FP  ', '%1', %2, -1)",
+                "V_MV_CPTEINSUMOS (TC, IDCOMPROBANTE, IDCOMPLEMENTO, Cantidad) VALUES ('FP  ', '%1', %2, 5)",
+                "V_MV_CPTETAREAS (TC, IDCOMPROBANTE, IDCOMPLEMENTO) VALUES ('FP  ', '%1', %2)",
+                "V_MV_CPTE_OBSERV (TC, IDCOMPROBANTE, IDCOMPLEMENTO, TIPO_OBS) VALUES ('FP  ', '%1', %2, 'OC'), ('FP  ', '%1', %2, 'OB')",
+                "MV_APLICACION (TC, SUCURSAL, NUMERO, LETRA, IdComplemento, TCO_ORIGEN, SUCURSAL_ORIGEN, NUMERO_ORIGEN, "
+                "LETRA_ORIGEN, IDComprobante_Origen, IdComplemento_Origen, CANTIDAD) VALUES ('FP  ', '0077', '00000080', "
+                "'A', %2, 'NP  ', '0077', '00000070', 'A', '007700000070A', 0, 5), ('RC  ', '0077', '0000060%2', 'A', 0, "
+                "'FP  ', '0077', '00000080', 'A', '%1', %2, NULL)",
+                "V_MV_RESERVAS (TC, IDCOMPROBANTE, IDCOMPLEMENTO) VALUES ('FP  ', '%1', %2)"};
+            for (int k : {0, 1})
+                for (const char* fila : propias)
+                    Ejecuta(QStringLiteral("INSERT INTO ") + QString::fromLatin1(fila).arg(c.v->id()).arg(k));
+            Ejecuta(QStringLiteral("INSERT INTO MV_ASIENTOS (TC, SUCURSAL, NUMERO, LETRA) VALUES ('FP  ', '0077', '00000080', "
+                                   "'A'), ('FP  ', '0077', '00000080', 'A')"));
+            Ejecuta(QStringLiteral("INSERT INTO V_MV_CTROL_CPTE (TC, SUCURSAL, NUMERO, LETRA) VALUES ('FP  ', '0077', '00000080', 'A')"));
+        }
+        for (const char* complemento : {c.primero, c.segundo}) {
             SCOPED_TRACE(complemento);
-            const bool ultimo = complemento == orden.second;
-            QMap<QString, QStringList> otro;
-            for (const char* t : porComplemento)
-                otro[t] = filas(t, QStringLiteral(" AND IdComplemento <> %1").arg(complemento));
-            Prepara("FP", "1", "100", "A", complemento);
+            const bool ultimo = complemento == c.segundo;
+            // What must be left: the other complement's rows, and the shared
+            // ones until the last.
+            QMap<QString, QStringList> quedan;
+            for (const char* t : todas)
+                quedan[t] = filas(t, QStringLiteral(" AND IdComplemento <> %1").arg(complemento));
+            quedan["MV_APLICACION"] = filas("MV_APLICACION", QStringLiteral(" AND NOT ((TC = 'FP  ' AND IdComplemento = %1) OR "
+                                                                             "(TCO_ORIGEN = 'FP  ' AND IdComplemento_Origen = %1))")
+                                                                  .arg(complemento));
+            quedan["V_MV_RESERVAS"] = filas("V_MV_RESERVAS", QStringLiteral(" AND IDCOMPLEMENTO <> %1").arg(complemento));
+            for (const char* t : {"MV_ASIENTOS", "V_MV_CTROL_CPTE"})
+                quedan[t] = filas(t);
+            if (ultimo)
+                for (const char* t : {"MV_APLICACION", "V_MV_RESERVAS", "MV_ASIENTOS", "V_MV_CTROL_CPTE"})
+                    quedan[t].clear();
+            Prepara("FP", c.v->suc, c.v->nro, c.v->letra, complemento);
             ui::ScriptedSession dlg;
-            dlg.expectMsgBox(Exito(ultimo ? 14 : 8));
+            dlg.expectMsgBox(Exito(ultimo ? c.registros2 : c.registros1));
             Acepta(dlg);
-            for (const char* t : porComplemento)
-                EXPECT_EQ(filas(t), otro[t]) << t;
-            for (const char* t : compartidas)
-                EXPECT_EQ(filas(t), ultimo ? QStringList() : compartidasAntes[t]) << t;
+            for (auto it = quedan.begin(); it != quedan.end(); ++it)
+                EXPECT_EQ(filas(it.key().toLatin1().constData()), it.value()) << it.key().toStdString();
+            if (c.v == &kFP80 && !ultimo)
+                EXPECT_EQ(Filas("SELECT SUM(CANTIDAD) FROM MV_APLICACION WHERE TCO_ORIGEN = 'NP  ' AND "
+                                "IDComprobante_Origen = '007700000070A'"),
+                          QStringList({"5"}))
+                    << "the order shows what complement 0 applied";
             EXPECT_EQ(Filas(QStringLiteral("SELECT Tipo_accion FROM V_MV_CPTEACCIONES WHERE IdComprobante = "
-                                           "'000100000100A' AND IdComplemento = %1 ORDER BY ID")
-                                .arg(complemento)),
+                                           "'%1' AND IdComplemento = %2 ORDER BY ID")
+                                .arg(c.v->id(), complemento)),
                       QStringList({"E", "B"}));
         }
     }
@@ -248,6 +294,9 @@ TEST_F(Anulacion, ControlCharactersAreRemovedFromTheFields)
     }
 }
 
+// After a failed read the operator has seen the error box: the voucher
+// stays and no further box follows, whatever the answer; only a Retry that
+// reads deletes.
 TEST_F(Anulacion, AFailedVoucherReadRefusesUnlessRetrySucceeds)
 {
     const ado::Error falla{ado::kErrSyntax, 102, "42000", "Lectura provocada", "prueba"};
@@ -260,8 +309,6 @@ TEST_F(Anulacion, AFailedVoucherReadRefusesUnlessRetrySucceeds)
         ui::ScriptedSession dlg;
         dlg.expectMsgBox("Lectura provocada", ui::vbAbort).title("AbrirRecordset");
         dlg.expectMsgBox("Ha ocurrido el Siguiente Error", respuesta).title("CmdAceptar");
-        if (respuesta != ui::vbRetry)
-            dlg.expectMsgBox(kVenta);
         if (respuesta == ui::vbRetry)
             dlg.expectMsgBox(Exito(14));
         ado::testing::FailNextExecute(*ModGlobal::gDB().gCnn, falla);

@@ -59,7 +59,9 @@ TEST(JsonParser, LenientObjects)
         {"{a:1, 'b' : 'x', 'c d': true}", R"({a:1,b:"x",cd:true})", ""},
         {"{\"a\":1 \"b\":2}", "{a:1,b:2}", ""},  // no comma needed
         {"{,a:1}", "{a:1}", ""},
-        {"{a:1,,b:2}", "{a:1,,b:2}", ""},  // the second comma is read into the key
+        {"{a:1,,b:2}", "{a:1,b:2}", ""},  // a comma may be repeated
+        {"[1,,2]", "[1,2]", ""},
+        {"[, ,1]", "[1]", ""},
         {"{'a:b': 1}", "{a:b:1}", ""},     // ":" inside quotes belongs to the key
         {"{\"x\ty\": 1}", "{xy:1}", ""},   // blanks dropped even inside quotes
         {"{ key\n : null }", "{key:null}", ""},

@@ -74,6 +74,7 @@ TEST_F(JsonScript, TextsNullsAndContainers)
         {"[{'lista': ['a', 'b']}]", "<%LISTA()%>"},
         {"[{'set': {'name': 'n', 'value': '1'}, 'get': {'name': 'n'}}]", "1"},  // members in the order written
         {"[{'RETURN': 'upper case command'}]", "upper case command"},
+        {"[{'set': {'name': 'x',, 'value': 'v'}}, {'get': {'name': 'x'}}]", "v"},  // repeated comma
     };
     for (const Case& c : cases)
         EXPECT_EQ(run(c.script), c.output) << c.script;
@@ -138,6 +139,8 @@ TEST_F(JsonScript, SwitchPicksTheFirstMatchingCase)
     EXPECT_EQ(run("[{'switch': {'case': 'z', 'items': []}}]"), "");
     EXPECT_EQ(run("[{'switch': {'case': '1', 'items': [{'case': null, 'return': 'n'}, {'case': 1, 'return': 'one'}]}}]"),
               "one");
+    // A decimal case matches under the decimal-comma profile.
+    EXPECT_EQ(run("[{'switch': {'default': 'no', 'case': 1.5, 'items': [{'case': 1.5, 'return': 'yes'}]}}]"), "yes");
     // The default is worked out first, even when a case matches.
     dialogs.expectMsgBox("default ran");
     EXPECT_EQ(run("[{'switch': {'default': {'alert': {'message': 'default ran'}}, 'case': 'a',"

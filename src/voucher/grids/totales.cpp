@@ -99,15 +99,18 @@ void ClsCmnCptes::TotalizadorControl(ui::MSFlexGrid* MSFlexGrid1, ui::MSFlexGrid
         trap([&] { t = SSTab1->TabCaption(tab); });
         return t;
     };
-    // The rows 1 to Rows - 1 of a voucher grid, each read as one step.
+    // The counted lines of rows 1 to Rows - 1 of a voucher grid. A line runs
+    // as steps of its own: after an Ignore the line goes on with its next
+    // step, the figure that failed counting as 0.
     const auto recorre = [&](ui::MSFlexGrid* g, const std::function<void(const ui::MSFlexGrid&, long)>& linea) {
         long filas = 0;
         trap([&] { filas = grillas::Objeto(g).Rows(); });
-        for (long r = 1; r < filas && !trap.left(); ++r)
-            trap([&] {
-                if (grillas::LineaLlena(*g, r))
-                    linea(*g, r);
-            });
+        for (long r = 1; r < filas && !trap.left(); ++r) {
+            bool llena = false;
+            trap([&] { llena = grillas::LineaLlena(*g, r); });
+            if (llena && !trap.left())
+                linea(*g, r);
+        }
     };
 
     // Titles and one empty row: the cells a former call wrote in row 1 go too.
@@ -121,15 +124,21 @@ void ClsCmnCptes::TotalizadorControl(ui::MSFlexGrid* MSFlexGrid1, ui::MSFlexGrid
         double totalMinutos = 0;
         bool sinPartes = false;
         recorre(MSFlexGrid1, [&](const ui::MSFlexGrid& g, long r) {
-            const double m = ModGlobal::HoraAMinutos(g.TextMatrix(r, 2), QStringLiteral("HHHH"), QStringLiteral("MM"), true);
-            std::int32_t h = std::numeric_limits<std::int32_t>::min(), mi = 0;
-            ModGlobal::MinutosAHora(m, h, mi, false);
-            if (h == std::numeric_limits<std::int32_t>::min())
-                sinPartes = true;  // decimal hours: no parts
-            else
-                horas += h, minutos += mi;
-            totalMinutos += m;
-            ++cuenta;
+            double m = 0;
+            trap([&] {
+                m = ModGlobal::HoraAMinutos(g.TextMatrix(r, 2), QStringLiteral("HHHH"), QStringLiteral("MM"), true);
+            });
+            trap([&] {
+                std::int32_t h = std::numeric_limits<std::int32_t>::min(), mi = 0;
+                ModGlobal::MinutosAHora(m, h, mi, false);
+                if (h == std::numeric_limits<std::int32_t>::min())
+                    sinPartes = true;  // decimal hours: no parts
+                else
+                    horas += h, minutos += mi;
+                totalMinutos += m;
+            });
+            if (!trap.left())
+                ++cuenta;
         });
         // The minutes of the sum past 59 go into the hours ("3:90" is 4:30).
         // With decimal hours configured (separator ".") the line times have
@@ -162,17 +171,21 @@ void ClsCmnCptes::TotalizadorControl(ui::MSFlexGrid* MSFlexGrid1, ui::MSFlexGrid
         long cuenta = 0;
         double total = 0;
         recorre(MSFlexGrid2, [&](const ui::MSFlexGrid& g, long r) {
-            const QString clave = Trim(g.TextMatrix(r, columnaClave));
-            const double cantidad = Funciones::TextoADoble(legacy::Variant(g.TextMatrix(r, 8)));
-            const long i = ModGlobal::IndiceEnLista(clave);
-            if (i < 0) {
-                claves.append(CampoValor{clave, Numero(cantidad)});
-                descripciones.append(Trim(g.TextMatrix(r, 1)));
-            } else {
-                claves[i].Valor = Numero(cantidad + Funciones::TextoADoble(legacy::Variant(claves[i].Valor)));
-            }
-            total += cantidad;
-            ++cuenta;
+            QString clave;
+            double cantidad = 0;
+            trap([&] { clave = Trim(g.TextMatrix(r, columnaClave)); });
+            trap([&] { cantidad = Funciones::TextoADoble(legacy::Variant(g.TextMatrix(r, 8))); });
+            trap([&] {
+                const long i = ModGlobal::IndiceEnLista(clave);
+                if (i < 0) {
+                    claves.append(CampoValor{clave, Numero(cantidad)});
+                    descripciones.append(Trim(g.TextMatrix(r, 1)));
+                } else {
+                    claves[i].Valor = Numero(cantidad + Funciones::TextoADoble(legacy::Variant(claves[i].Valor)));
+                }
+            });
+            if (!trap.left())
+                total += cantidad, ++cuenta;
         });
         if (!trap.left())
             fila(titulo(1), QString::number(cuenta), Numero(total), kFilaTotal);

@@ -78,11 +78,25 @@ TEST_F(Totales, BlocksPerVisibleTab)
         EXPECT_EQ(Filas(), c.filas);
     }
 
-    // An articles tab without counted lines: the total row alone.
-    Llena(*articulos(), {{{0, " "}, {8, "3"}}});
+    // By rubro, on lines of their own.
+    const QString pint = QStringLiteral("PINT") + QChar(0xFF);
+    const struct Lineas {
+        const char* nombre;
+        std::vector<std::vector<std::pair<int, QString>>> lineas;
+        QStringList filas;
+    } otras[] = {
+        {"no counted line: the total row alone", {{{0, " "}, {8, "3"}}},
+         {"Articulos | 0 | 0 | C0FFFF", " |  |  | FF0000"}},
+        {"a key keeping its Chr(255) finds its group", {{{0, "A1"}, {8, "2"}, {28, pint}}, {{0, "A2"}, {8, "3"}, {28, pint}}},
+         {"Articulos | 2 | 5 | C0FFFF", "- |  |  | C0E0FF", pint + "-Pinturas |  | 5 | C0E0FF", " |  |  | FF0000"}},
+    };
     Solapas(false, true, false);
-    cls.TotalizadorControl(tareas(), articulos(), otros(), totales(), solapas, true);
-    EXPECT_EQ(Filas(), QStringList({"Articulos | 0 | 0 | C0FFFF", " |  |  | FF0000"}));
+    for (const Lineas& c : otras) {
+        SCOPED_TRACE(c.nombre);
+        Llena(*articulos(), c.lineas);
+        cls.TotalizadorControl(tareas(), articulos(), otros(), totales(), solapas, true);
+        EXPECT_EQ(Filas(), c.filas);
+    }
     EXPECT_TRUE(dlg.shown().isEmpty());
 }
 
@@ -94,6 +108,9 @@ TEST_F(Totales, TaskTimeTotal)
         cls.TotalizadorControl(tareas(), nullptr, nullptr, totales(), solapas);
         return totales()->TextMatrix(1, 2);
     };
+    // Hours typed with the decimal comma keep their fraction.
+    Llena(*tareas(), {{{0, "T1"}, {2, "1,5"}}});
+    EXPECT_EQ(total(), QStringLiteral("1:30"));
     // Minutes past 59 go into the hours.
     Llena(*tareas(), {{{0, "T1"}, {2, "1:45"}}, {{0, "T2"}, {2, "1:45"}}, {{0, "T3"}, {2, "0:05"}}});
     EXPECT_EQ(total(), QStringLiteral("3:35"));
@@ -115,6 +132,18 @@ TEST_F(Totales, VisibleTabWithoutItsGridGoesToTheErrorBox)
     EXPECT_EQ(totales()->TextMatrix(1, 0) + totales()->TextMatrix(1, 1) + totales()->TextMatrix(1, 2),
               QStringLiteral("Tareas00:0"));
     EXPECT_EQ(totales()->Rows(), 3);
+
+    // Ignore to a time past the hours' range and to a quantity past a
+    // Double's: each line still counts, its key is grouped, adding 0.
+    Llena(*tareas(), {{{0, "T1"}, {2, "1:00"}}, {{0, "T2"}, {2, "99999999999:00"}}});
+    Llena(*articulos(), {{{0, "A1"}, {8, "2"}}, {{0, "A2"}, {8, "1e400"}}});
+    Solapas(true, true, false);
+    dlg.expectMsgBox(QString(), ui::vbIgnore);
+    dlg.expectMsgBox(QString(), ui::vbIgnore);
+    cls.TotalizadorControl(tareas(), articulos(), otros(), totales(), solapas);
+    EXPECT_EQ(dlg.shown().size(), 3);
+    EXPECT_EQ(Filas(), QStringList({"Tareas | 2 | 1:0 | C0FFFF", "Articulos | 2 | 2 | C0FFFF", "- |  |  | C0E0FF",
+                                    "A1- |  | 2 | C0E0FF", "A2- |  | 0 | C0E0FF", " |  |  | FF0000"}));
 }
 
 TEST_F(Totales, DetailPanels)
