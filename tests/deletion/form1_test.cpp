@@ -101,7 +101,10 @@ TEST_F(Ventana, CancelarEndsTheProgram)
 // Writes the window as the operator sees it, unlocked with a voucher typed,
 // to <build>/form1.png in the default font and to form1_8.png and
 // form1_12.png in the smallest and the largest size the user's font takes,
-// to look at the layout.
+// to look at the layout. The styling sets any size above 0 and up to 12
+// points; below 8 points no text of the suite is legible, so 8 is the
+// smallest size the windows are laid out for (decision), here and in the
+// pictures of the access and lookup windows.
 TEST_F(Ventana, PictureOfTheWindow)
 {
     for (const int puntos : {0, 8, 12}) {
