@@ -7,9 +7,12 @@
 #include "entorno_lotes.h"
 #include "platform/ado/ado_test_util.h"
 #include "platform/legacy/textfile.h"
+#include "platform/ui/modalform.h"
 
 #include <QLabel>
 #include <QPushButton>
+
+#include <functional>
 
 namespace {
 
@@ -109,6 +112,58 @@ TEST_F(Pedidos, WhatEachRequestPassesAndTheDefaultsOfItsOptions)
         EXPECT_EQ(lo, anteriores ? "|L|" : "");
     }
     EXPECT_TRUE(dlg.remaining().isEmpty());
+}
+
+// A request that arrives while another of the same object is under way (a
+// second click that got through) opens no window and answers as a cancel;
+// the grid's window takes no input meanwhile, and the object takes the next
+// request once the first is over.
+TEST_F(Pedidos, ARequestArrivingDuringAnotherIsRefusedAsACancel)
+{
+    Stock("ART-L", "L1", "", 4, "   2");
+    ClsCmnCptes cls;
+    Articulos g({});
+    struct Pedido {
+        const char* ventana;
+        std::function<void(QString&, QString&, bool*)> pide;
+        bool conGrilla;
+        const char* anteriores;  // the earlier lists it passes
+    };
+    const Pedido pedidos[] = {
+        {"FrmCargaLotesySeries",
+         [&](QString& a, QString& b, bool* ok) { cls.PideSerieLote("ART-L", 1, "|S|", "|L|", a, b, true, false, false, ok); },
+         false, "|S||L|"},
+        {"FrmCargaLotesySeries",
+         [&](QString& a, QString& b, bool* ok) {
+             double cantidad = 4;
+             QString deposito = "2";
+             cls.PideSerieLote_Salidas(&g.grilla, "ART-L", "", cantidad, "|S|", "|L|", a, b, true, false, false,
+                                       &deposito, true, ok);
+         },
+         true, "|S||L|"},
+        {"FrmLoteyPosicion",
+         [&](QString& a, QString& b, bool* ok) {
+             cls.PidePosicionLote("PINT-LATEX-20", "UN  ", 3, "1", "|P*3|", "|L|", a, b, true, false, ok);
+         },
+         false, "|P*3||L|"},
+    };
+    for (const Pedido& p : pedidos) {
+        SCOPED_TRACE(p.ventana);
+        QString a2 = "a", b2 = "b";
+        bool aceptado2 = true, bloqueada = false;
+        dlg.onModal(p.ventana, [&](QWidget* w) {
+            p.pide(a2, b2, &aceptado2);
+            bloqueada = ui::InputBlocker::isBlocked(&g.grilla);
+            w->findChild<QPushButton*>("CmdCancelar")->click();
+        });
+        QString a, b;
+        p.pide(a, b, nullptr);
+        EXPECT_EQ(a2 + b2, p.anteriores);
+        EXPECT_FALSE(aceptado2);
+        EXPECT_EQ(bloqueada, p.conGrilla);
+        EXPECT_TRUE(dlg.remaining().isEmpty());
+        EXPECT_TRUE(dlg.failures().isEmpty()) << dlg.failures().join("; ").toStdString();
+    }
 }
 
 TEST_F(Pedidos, AnErrorInTheWindowGoesToTheErrorBoxAndTheWindowIsUnloaded)
