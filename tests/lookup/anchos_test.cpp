@@ -6,6 +6,8 @@
 #include "support/testdb.h"
 #include "support/testutil.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -120,6 +122,35 @@ TEST_F(Anchos, FailedRenameKeepsTheOldFile)
     EXPECT_EQ(testutil::errorOf([&] { GrabaAnchos(dir_.path(), "B", {3}); }), 75);
     EXPECT_EQ(Texto(), "\"A\",\"1|2|\"\r\n");
     EXPECT_EQ(Restos(), QStringList());
+}
+
+TEST_F(Anchos, TemporaryFilesOfDeadWritersAreRemoved)
+{
+    // What writers that died on the way left: a process that no longer
+    // exists (no process has the largest number), a live one (this), and
+    // either of them more than a day ago.
+    const QString vivo = QString::number(QCoreApplication::applicationPid());
+    struct Resto {
+        QString nombre;
+        int horas;
+        bool queda;
+    };
+    const Resto restos[] = {{"CONSULTASLEN.2147483647-a.AUX", 0, false},
+                            {"CONSULTASLEN." + vivo + "-b.AUX", 0, true},
+                            {"CONSULTASLEN." + vivo + "-c.AUX", 25, false},
+                            {"CONSULTASLEN.X.AUX", 1, true},
+                            {"OTRO.2147483647-d.AUX", 0, true}};
+    QStringList quedan;
+    for (const Resto& r : restos) {
+        QFile f(QDir(carpeta_).filePath(r.nombre));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.setFileTime(QDateTime::currentDateTime().addSecs(-3600 * r.horas), QFileDevice::FileModificationTime);
+        if (r.queda) quedan << r.nombre;
+    }
+    GrabaAnchos(carpeta_, "A", {1});
+    quedan.sort();
+    EXPECT_EQ(Restos(), quedan);
+    EXPECT_EQ(Texto(), "\"A\",\"1|\"\r\n");
 }
 
 TEST_F(Anchos, LfLinesAndWidthsBeyondAnyScreen)
