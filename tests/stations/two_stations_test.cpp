@@ -5,7 +5,8 @@
 //   test_stations --estacion <folder> <name> <vouchers>
 // A station prints one line "intentos=N errores=E cajas=B" and every box it
 // was shown on its error output. VORDANE_ESTACIONES_VUELTAS sets the number
-// of vouchers per station for a longer run.
+// of vouchers per station for a longer run, VORDANE_ESTACIONES the number of
+// stations (two by default).
 //
 // A station under faults meets other stations, each a process:
 //   test_stations --lector <folder> <ms>
