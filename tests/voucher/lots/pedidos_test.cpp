@@ -123,46 +123,35 @@ TEST_F(Pedidos, ARequestArrivingDuringAnotherIsRefusedAsACancel)
     Stock("ART-L", "L1", "", 4, "   2");
     ClsCmnCptes cls;
     Articulos g({});
-    struct Pedido {
-        const char* ventana;
-        std::function<void(QString&, QString&, bool*)> pide;
-        bool conGrilla;
-        const char* anteriores;  // the earlier lists it passes
-    };
-    const Pedido pedidos[] = {
-        {"FrmCargaLotesySeries",
-         [&](QString& a, QString& b, bool* ok) { cls.PideSerieLote("ART-L", 1, "|S|", "|L|", a, b, true, false, false, ok); },
-         false, "|S||L|"},
-        {"FrmCargaLotesySeries",
-         [&](QString& a, QString& b, bool* ok) {
+    using Pide = std::function<void(QString&, QString&, bool*)>;
+    const std::tuple<const char*, Pide, bool, QString> pedidos[] = {
+        {"FrmCargaLotesySeries", [&](QString& a, QString& b, bool* ok) {
+             cls.PideSerieLote("ART-L", 1, "|S|", "|L|", a, b, true, false, false, ok);
+         }, false, "|S||L|"},
+        {"FrmCargaLotesySeries", [&](QString& a, QString& b, bool* ok) {
              double cantidad = 4;
              QString deposito = "2";
              cls.PideSerieLote_Salidas(&g.grilla, "ART-L", "", cantidad, "|S|", "|L|", a, b, true, false, false,
                                        &deposito, true, ok);
-         },
-         true, "|S||L|"},
-        {"FrmLoteyPosicion",
-         [&](QString& a, QString& b, bool* ok) {
+         }, true, "|S||L|"},
+        {"FrmLoteyPosicion", [&](QString& a, QString& b, bool* ok) {
              cls.PidePosicionLote("PINT-LATEX-20", "UN  ", 3, "1", "|P*3|", "|L|", a, b, true, false, ok);
-         },
-         false, "|P*3||L|"},
+         }, false, "|P*3||L|"},
     };
-    for (const Pedido& p : pedidos) {
-        SCOPED_TRACE(p.ventana);
-        QString a2 = "a", b2 = "b";
+    for (const auto& [ventana, pide, conGrilla, anteriores] : pedidos) {
+        SCOPED_TRACE(ventana);
+        QString a2, b2, a, b;
         bool aceptado2 = true, bloqueada = false;
-        dlg.onModal(p.ventana, [&](QWidget* w) {
-            p.pide(a2, b2, &aceptado2);
+        dlg.onModal(ventana, [&](QWidget* w) {
+            pide(a2, b2, &aceptado2);
             bloqueada = ui::InputBlocker::isBlocked(&g.grilla);
             w->findChild<QPushButton*>("CmdCancelar")->click();
         });
-        QString a, b;
-        p.pide(a, b, nullptr);
-        EXPECT_EQ(a2 + b2, p.anteriores);
+        pide(a, b, nullptr);
+        EXPECT_EQ(a2 + b2, anteriores);
         EXPECT_FALSE(aceptado2);
-        EXPECT_EQ(bloqueada, p.conGrilla);
-        EXPECT_TRUE(dlg.remaining().isEmpty());
-        EXPECT_TRUE(dlg.failures().isEmpty()) << dlg.failures().join("; ").toStdString();
+        EXPECT_EQ(bloqueada, conGrilla);
+        EXPECT_TRUE(dlg.remaining().isEmpty() && dlg.failures().isEmpty()) << dlg.failures().join("; ").toStdString();
     }
 }
 
