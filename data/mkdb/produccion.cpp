@@ -3,12 +3,14 @@
 #include "mkdb/mkdb.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <sqlite3.h>
 
 #include "platform/ado/sqlite_support.h"
+#include "platform/legacy/program.h"
 
 #include <cstdio>
 #include <map>
@@ -358,6 +360,16 @@ bool creaProduccion(const QString& salida, const QStringList& archivos, std::uin
                     const Volumenes& v, QString* error, const std::function<void(const QString&)>& avance)
 {
     const QString parcial = salida + QStringLiteral(".gen%1").arg(QCoreApplication::applicationPid());
+    // What a generation interrupted on the way left beside its file (the
+    // partial file and its journal): removed once its process is gone. A
+    // generation still running elsewhere keeps its own.
+    const QFileInfo destino(salida);
+    for (const QFileInfo& f : destino.dir().entryInfoList({QStringLiteral("*.gen*")}, QDir::Files)) {
+        const QString nombre = f.fileName();
+        bool esNumero = false;
+        const qint64 pid = nombre.mid(nombre.lastIndexOf(QStringLiteral(".gen")) + 4).section(u'-', 0, 0).toLongLong(&esNumero);
+        if (esNumero && legacy::ProcessGone(pid)) QFile::remove(f.filePath());
+    }
     if (!createDatabase(parcial, archivos, true, error)) return false;
     if (!llenaProduccion(parcial, semilla, v, error, avance)) {
         QFile::remove(parcial);

@@ -69,11 +69,17 @@ void GActualizarDatoScript(const QStringList& Lineas, bool& bHayError, long& Nro
     } catch (const VbError&) {
     }
 
-    trap([&] {
+    // The provider's errors of the statement just run, which the execution
+    // member leaves on the connection.
+    const auto leeErrores = [&] {
         ado::ErrorCollection& errores = gDB().gCnn->Errors();
         if (errores.Count() < 1)
             return;
         nativo = errores(0).NativeError;
+        // A failure without a native number (a time-out) is known by its own
+        // number: a zero would read as no error.
+        if (nativo == 0)
+            nativo = errores(0).Number;
         bHayError = true;
         texto.clear();
         if (errores.Count() == 1) {
@@ -95,10 +101,21 @@ void GActualizarDatoScript(const QStringList& Lineas, bool& bHayError, long& Nro
             texto.clear();
         }
         errores.Clear();
-    });
+    };
+    trap(leeErrores);
     if (trap.left())
         return;
 
+    // A commit the database refuses (another station still reading the file
+    // after the whole wait) passes the execution member silently: its error
+    // is read from the connection like the batch's, and the script fails as
+    // a failed batch does, rolled back so that nothing of it stays open.
+    if (!bHayError) {
+        trap([&] { gDB().EjecutaConsultaSQL(QStringLiteral("COMMIT TRANSACTION")); });
+        trap(leeErrores);
+        if (trap.left())
+            return;
+    }
     if (bHayError) {
         EjecutaSinError(QStringLiteral("ROLLBACK TRANSACTION"));
         trap([&] {
@@ -109,8 +126,6 @@ void GActualizarDatoScript(const QStringList& Lineas, bool& bHayError, long& Nro
             if (!Trim(texto).isEmpty() && bMuestraMensaje)
                 ui::MsgBox(texto, ui::vbCritical + ui::vbOKOnly, QStringLiteral("Aviso al Operador!"));
         });
-    } else {
-        trap([&] { gDB().EjecutaConsultaSQL(QStringLiteral("COMMIT TRANSACTION")); });
     }
     if (trap.left())
         return;

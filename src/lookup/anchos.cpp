@@ -1,9 +1,12 @@
 #include "lookup/anchos.h"
 
 #include "platform/kapores2/funciones.h"
+#include "platform/legacy/program.h"
 #include "platform/legacy/textfile.h"
 #include "platform/legacy/vberror.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -125,6 +128,23 @@ QString EscribeTemporal(const QString& carpeta, const QByteArray& bytes)
     FallaArchivo(base + QStringLiteral("AUX"));
 }
 
+// Removes the temporary files that writers which died on the way left in
+// the folder: those of a process that no longer exists on this machine, and
+// any older than a day (the folder is shared, and a process number of
+// another machine says nothing here). Run under the lock, while no other
+// writer has a temporary file of its own.
+void QuitaTemporalesHuerfanos(const QString& carpeta)
+{
+    const QDir dir(carpeta);
+    const QDateTime ayer = QDateTime::currentDateTimeUtc().addDays(-1);
+    const QString prefijo = QStringLiteral("CONSULTASLEN.");
+    for (const QFileInfo& f : dir.entryInfoList({prefijo + QStringLiteral("*.AUX")}, QDir::Files)) {
+        bool esNumero = false;
+        const qint64 pid = f.fileName().mid(prefijo.size()).section(u'-', 0, 0).toLongLong(&esNumero);
+        if ((esNumero && legacy::ProcessGone(pid)) || f.lastModified().toUTC() < ayer) QFile::remove(f.filePath());
+    }
+}
+
 }  // namespace
 
 QString ArchivoAnchos(const QString& carpeta)
@@ -185,6 +205,7 @@ void GrabaAnchos(const QString& carpeta, const QString& tabla, const std::vector
     // Read, change and replace under the lock, so that the lines another
     // window writes meanwhile are read before this rewrite and kept.
     const Candado candado(carpeta);
+    QuitaTemporalesHuerfanos(carpeta);
     QString texto;
     if (QFileInfo(ruta).isFile()) {
         const auto lineas = LineasAnchos(ruta);

@@ -1,4 +1,5 @@
 #include "voucher/clscmncptes.h"
+#include "voucher/unallamada.h"
 
 #include "core/configuracion.h"
 #include "core/formato.h"
@@ -15,6 +16,8 @@
 #include "platform/legacy/strings.h"
 #include "platform/legacy/variant.h"
 
+#include <QApplication>
+
 using legacy::Trim;
 
 namespace {
@@ -23,6 +26,23 @@ using db_texto::EsSi;
 
 
 }  // namespace
+
+ClsCmnCptes::UnaLlamada::UnaLlamada(ClsCmnCptes& cls, const QWidget* control)
+    : cls_(cls), concedida_(!cls.llamadaEnCurso_)
+{
+    if (!concedida_)
+        return;
+    cls_.llamadaEnCurso_ = true;
+    QWidget* ventana = control ? control->window() : QApplication::activeWindow();
+    if (ventana)
+        bloqueo_.emplace(ventana);
+}
+
+ClsCmnCptes::UnaLlamada::~UnaLlamada()
+{
+    if (concedida_)
+        cls_.llamadaEnCurso_ = false;
+}
 
 ClsCmnCptes::ClsCmnCptes()
 {

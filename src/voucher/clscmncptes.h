@@ -292,6 +292,14 @@ private:
     // --- loading: private state --------------------------------------------
     friend struct CargaComprobante;  // one load: its state and loading routines
 
+    // --- one call at a time (voucher/unallamada.h) ------------------------
+    class UnaLlamada;
+    bool llamadaEnCurso_ = false;
+    // The seat statements, for the stock writer, whose call holds the turn.
+    QString AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, QString& TC, QString& Suc, QString& Nro,
+                         QString& Letra, const QString& fecha, bool EsDebito, int TipoMov, long SoloRegistro,
+                         int* Secuencia);
+
     // --- stock: private state ----------------------------------------------
     double UltimoAsiento = 0;      // seat number last drawn or used by this object
     QString UltimoAsientoMes;      // its operating month and period

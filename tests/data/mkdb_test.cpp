@@ -415,13 +415,20 @@ protected:
 
 TEST_F(Produccion, SameSeedSameFileOtherSeedOtherRows) {
     testdb::TempFolder folder;
+    // What generations left: one interrupted (no process has the largest
+    // number), its journal, and one still running (process 1).
+    for (const char* resto : {"V.sqlite.gen2147483647", "V.sqlite.gen2147483647-journal", "W.sqlite.gen1"}) {
+        QFile f(folder.file(resto));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
     const QString a = Crea(folder, "A.sqlite", 7), b = Crea(folder, "B.sqlite", 7), c = Crea(folder, "C.sqlite", 8);
     const QByteArray contenidoA = Contenido(a);
     ASSERT_FALSE(contenidoA.isEmpty());
     EXPECT_EQ(contenidoA, Contenido(b));
     EXPECT_NE(contenidoA, Contenido(c));
-    // Only the finished file is left: no partial one of this process.
-    EXPECT_EQ(QDir(folder.path()).entryList({"*.gen*"}, QDir::Files).size(), 0);
+    // Only the finished file is left: no partial one of this process, nor
+    // of the interrupted one.
+    EXPECT_EQ(QDir(folder.path()).entryList({"*.gen*"}, QDir::Files), QStringList{"W.sqlite.gen1"});
 }
 
 TEST_F(Produccion, VolumesKeysAndOwnership) {

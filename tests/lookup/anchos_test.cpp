@@ -6,6 +6,8 @@
 #include "support/testdb.h"
 #include "support/testutil.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -125,6 +127,27 @@ TEST_F(Anchos, FailedRenameKeepsTheOldFile)
     EXPECT_EQ(testutil::errorOf([&] { GrabaAnchos(dir_.path(), "B", {3}); }), 75);
     EXPECT_EQ(Texto(), "\"A\",\"1|2|\"\r\n");
     EXPECT_EQ(Restos(), QStringList());
+}
+
+TEST_F(Anchos, TemporaryFilesOfDeadWritersAreRemoved)
+{
+    // Left by writers that died: of a process that no longer exists (none has
+    // the largest number) or of this live one, now or more than a day ago.
+    const QString vivo = QString::number(QCoreApplication::applicationPid());
+    const std::tuple<QString, int, bool> restos[] = {{"CONSULTASLEN.2147483647-a.AUX", 0, false},
+                                                     {"CONSULTASLEN." + vivo + "-b.AUX", 0, true},
+                                                     {"CONSULTASLEN." + vivo + "-c.AUX", 25, false},
+                                                     {"OTRO.2147483647-d.AUX", 0, true}};
+    QStringList quedan;
+    for (const auto& [nombre, horas, queda] : restos) {
+        QFile f(QDir(carpeta_).filePath(nombre));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.setFileTime(QDateTime::currentDateTime().addSecs(-3600 * horas), QFileDevice::FileModificationTime);
+        if (queda) quedan << nombre;
+    }
+    GrabaAnchos(carpeta_, "A", {1});
+    quedan.sort();
+    EXPECT_EQ(Restos(), quedan);
 }
 
 TEST_F(Anchos, LfLinesAndWidthsBeyondAnyScreen)

@@ -5,7 +5,18 @@
 //   test_stations --estacion <folder> <name> <vouchers>
 // A station prints one line "intentos=N errores=E cajas=B" and every box it
 // was shown on its error output. VORDANE_ESTACIONES_VUELTAS sets the number
-// of vouchers per station for a longer run.
+// of vouchers per station for a longer run, VORDANE_ESTACIONES the number of
+// stations (two by default).
+//
+// A station under faults meets other stations, each a process:
+//   test_stations --lector <folder> <ms>
+// holds a read of the database file for <ms>, as another program reading;
+// it prints "leyendo" once it holds it.
+//   test_stations --consulta <folder> <sql> <ms>
+// opens the query three times on its own connection (time-out 1 s: as
+// written, then through its prepared shape), prints the last outcome
+// ("valor=<first value>" or "error <number> <description>") and keeps its
+// connection <ms> more, as a station whose operator looks at the result.
 //
 // Two windows of two programs also rewrite the column widths file of one
 // program folder at the same time, each for its own table:
@@ -13,11 +24,15 @@
 // prints "reescrituras=N errores=E"; VORDANE_ANCHOS_VUELTAS sets the number
 // of rewrites for a longer run.
 #include "core/modglobal.h"
+#include "core/scripts.h"
 #include "lookup/anchos.h"
 #include "db/db_dll.h"
 #include "numbering/ast.h"
 #include "numbering/stock.h"
+#include "platform/ado/constants.h"
+#include "platform/ado/recordset.h"
 #include "platform/kapores2/funciones.h"
+#include "platform/legacy/errortrap.h"
 #include "platform/legacy/program.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/msflexgrid.h"
@@ -38,7 +53,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -146,6 +165,45 @@ int Anchos(const QString& carpeta, const QString& tabla, int vueltas) {
     return 0;
 }
 
+// Another program reading the file for `ms`.
+int Lector(const QString& carpeta, int ms) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open(QFile::encodeName(carpeta + QStringLiteral("/DEMO.sqlite")).constData(), &db) != SQLITE_OK ||
+        sqlite3_exec(db, "BEGIN; SELECT COUNT(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return 2;
+    std::printf("leyendo\n");
+    std::fflush(stdout);
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return 0;
+}
+
+// A station that runs one statement and keeps its connection `ms` more.
+int Consulta(const QString& carpeta, const QString& sql, int ms) {
+    testutil::testApp();
+    legacy::ProgramInfo info = legacy::App();
+    info.path = carpeta;
+    legacy::setApp(info);
+    DB_Dll& db = testdb::openMain(QStringLiteral("DEMO"));
+    if (!db.gOpenFlag) return 2;
+    db.gCnn->setCommandTimeout(1);
+    QString linea;
+    for (int vez = 0; vez < 3; ++vez) {
+        try {
+            auto rs = std::make_shared<ado::Recordset>();
+            rs->Open(sql, db.gCnn, ado::adOpenForwardOnly, ado::adLockReadOnly);
+            linea = QStringLiteral("valor=") + rs->Fields(0).Value().toString();
+        } catch (const legacy::VbError& e) {
+            linea = QStringLiteral("error %1 %2").arg(e.Number).arg(e.Description);
+        }
+    }
+    std::printf("%s\n", qPrintable(linea));
+    std::fflush(stdout);
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    return 0;
+}
+
 class DosEstaciones : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -189,6 +247,22 @@ protected:
         return filas;
     }
 
+    // Another station of this test program, started.
+    std::unique_ptr<QProcess> Arranca(const QStringList& argumentos) {
+        auto p = std::make_unique<QProcess>();
+        p->setProgram(QCoreApplication::applicationFilePath());
+        p->setArguments(argumentos);
+        p->start();
+        EXPECT_TRUE(p->waitForStarted());
+        return p;
+    }
+    // The next line the station prints.
+    static QString Linea(QProcess& p) {
+        while (!p.canReadLine() && p.waitForReadyRead(10000)) {
+        }
+        return QString::fromLocal8Bit(p.readLine()).trimmed();
+    }
+
     testdb::TempFolder carpeta_;
     legacy::ProgramInfo guardado_;
 };
@@ -197,7 +271,9 @@ TEST_F(DosEstaciones, StockVouchersInATransactionNeverCollide) {
     const int vueltas = qEnvironmentVariableIntValue("VORDANE_ESTACIONES_VUELTAS") > 0
                             ? qEnvironmentVariableIntValue("VORDANE_ESTACIONES_VUELTAS")
                             : 300;
-    const int estaciones = 2;
+    const int estaciones = qEnvironmentVariableIntValue("VORDANE_ESTACIONES") > 0
+                               ? qEnvironmentVariableIntValue("VORDANE_ESTACIONES")
+                               : 2;
     std::vector<std::unique_ptr<QProcess>> procesos;
     for (int e = 0; e < estaciones; ++e) {
         auto p = std::make_unique<QProcess>();
@@ -235,6 +311,99 @@ TEST_F(DosEstaciones, StockVouchersInATransactionNeverCollide) {
     // the numbers run from 1 without a gap, and the book stands after the highest
     EXPECT_EQ(mayor, QStringLiteral("0001%1X").arg(intentos, 8, 10, QLatin1Char('0')));
     EXPECT_EQ(libro.toLongLong(), intentos + 1);
+}
+
+// A script's commit meets another program reading past the time-out: the
+// script fails (flag, number, box), nothing of it is stored and nothing stays
+// open; the next script, once the reader is gone, commits its own.
+TEST_F(DosEstaciones, AScriptWhoseCommitIsRefusedFailsAndTheNextCommitsItsOwn) {
+    auto lector = Arranca({QStringLiteral("--lector"), carpeta_.path(), QStringLiteral("2500")});
+    ASSERT_EQ(Linea(*lector), QStringLiteral("leyendo"));
+    DB_Dll& db = testdb::openMain(QStringLiteral("DEMO"));
+    db.gCnn->setCommandTimeout(1);
+    const auto alta = [](const char* maquina) {
+        return QStringList{QStringLiteral("INSERT INTO Control_Acceso (Maquina, Usuario) VALUES ('%1', 'ANA')")
+                               .arg(QString::fromLatin1(maquina))};
+    };
+    struct Caso {
+        const char* maquina;
+        bool falla;
+        long numero;
+    };
+    for (const Caso c : {Caso{"A", true, ado::kErrTimeout}, Caso{"B", false, 0}}) {
+        SCOPED_TRACE(c.maquina);
+        if (!c.falla) {
+            ASSERT_TRUE(lector->waitForFinished(10000));
+        }
+        ui::ScriptedSession dlg;
+        if (c.falla) dlg.expectMsgBox(QStringLiteral("No se grabó"), ui::vbOK).title(QStringLiteral("Aviso al Operador!"));
+        bool hayError = !c.falla;
+        long nro = -1;
+        QString sentencia, error;
+        ModGlobal::GActualizarDatoScript(alta(c.maquina), hayError, nro, false, false, sentencia, error, true);
+        EXPECT_EQ(hayError, c.falla);
+        EXPECT_EQ(nro, c.numero);
+        EXPECT_NO_THROW(dlg.verifyDone());
+        EXPECT_EQ(db.gCnn->Execute(QStringLiteral("SELECT @@TRANCOUNT"))->Fields(0).Value().toString(),
+                  QStringLiteral("0"));
+    }
+    ModGlobal::ResetDatabaseObjects();
+    EXPECT_EQ(Filas(QStringLiteral("SELECT Maquina FROM Control_Acceso WHERE Usuario = 'ANA'")),
+              QStringList{QStringLiteral("B")});
+}
+
+// A station's commit is refused while another program reads: while its
+// operator looks at the error box, a third station reads within its
+// time-out; Retry, once the reader is gone, stores the row.
+TEST_F(DosEstaciones, ABoxOverARefusedCommitKeepsNoStationFromReading) {
+    auto lector = Arranca({QStringLiteral("--lector"), carpeta_.path(), QStringLiteral("2000")});
+    ASSERT_EQ(Linea(*lector), QStringLiteral("leyendo"));
+    DB_Dll& db = testdb::openMain(QStringLiteral("DEMO"));
+    db.gCnn->setCommandTimeout(1);
+    db.gCnn->BeginTrans();
+    db.gCnn->Execute(QStringLiteral("INSERT INTO Control_Acceso (Maquina, Usuario) VALUES ('C', 'ANA')"));
+    QString leido;
+    int preguntas = 0;
+    legacy::ErrorTrap trap(QStringLiteral("Graba"), [&](const legacy::VbError&, const QString&) {
+        ++preguntas;
+        auto otra = Arranca({QStringLiteral("--consulta"), carpeta_.path(),
+                             QStringLiteral("SELECT COUNT(*) FROM Control_Acceso WHERE Usuario = 'ANA'"),
+                             QStringLiteral("0")});
+        leido = Linea(*otra);
+        otra->waitForFinished(10000);
+        lector->waitForFinished(10000);
+        return preguntas == 1 ? 4 : 3;
+    });
+    trap([&] { db.gCnn->CommitTrans(); });
+    EXPECT_EQ(preguntas, 1);
+    EXPECT_EQ(leido, QStringLiteral("valor=0"));
+    ModGlobal::ResetDatabaseObjects();
+    EXPECT_EQ(Filas(QStringLiteral("SELECT Maquina FROM Control_Acceso WHERE Usuario = 'ANA'")),
+              QStringList{QStringLiteral("C")});
+}
+
+// A station reads an amount beyond the currency's range (another program
+// wrote it): it gets error 6 each time and, while it stays open, another
+// station stores a row within its time-out.
+TEST_F(DosEstaciones, AValueThatCannotBeReadLocksNoOtherStationOut) {
+    {
+        DB_Dll& db = testdb::openMain(QStringLiteral("DEMO"));
+        db.gCnn->Execute(QStringLiteral("UPDATE V_MA_ARTICULOS SET Costo = 1000000000000000 WHERE IDARTICULO = '%1'")
+                             .arg(kArticulo));
+    }
+    auto otra = Arranca({QStringLiteral("--consulta"), carpeta_.path(),
+                         QStringLiteral("SELECT Costo FROM V_MA_ARTICULOS WHERE IDARTICULO = '%1'").arg(kArticulo),
+                         QStringLiteral("1500")});
+    EXPECT_TRUE(Linea(*otra).startsWith(QStringLiteral("error 6 ")));
+    DB_Dll& db = testdb::openMain(QStringLiteral("DEMO"));
+    db.gCnn->setCommandTimeout(1);
+    const auto e = testutil::errorOf([&] {
+        db.gCnn->BeginTrans();
+        db.gCnn->Execute(QStringLiteral("INSERT INTO Control_Acceso (Maquina, Usuario) VALUES ('D', 'ANA')"));
+        db.gCnn->CommitTrans();
+    });
+    EXPECT_EQ(e, 0);
+    EXPECT_TRUE(otra->waitForFinished(10000));
 }
 
 // Two programs rewrite the widths of their own tables in one widths file
@@ -309,6 +478,9 @@ TEST(DosVentanas, WidthsRewrittenByTwoProgramsKeepEveryLine) {
 int main(int argc, char** argv) {
     if (argc == 5 && std::string(argv[1]) == "--anchos")
         return Anchos(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), std::atoi(argv[4]));
+    if (argc == 4 && std::string(argv[1]) == "--lector") return Lector(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
+    if (argc == 5 && std::string(argv[1]) == "--consulta")
+        return Consulta(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), std::atoi(argv[4]));
     if (argc == 4 && std::string(argv[1]) == "--estacion") {
         QCoreApplication::setApplicationName(QStringLiteral("vordane-estacion"));
         return Estacion(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));

@@ -75,8 +75,8 @@ public:
 
     virtual bool begin(ErrorCollection& errors) = 0;
     // A commit that fails may leave the transaction open (the embedded
-    // engine's, while another station still reads the file): it can then be
-    // committed again or rolled back.
+    // engine's, while another station still reads the file, holding no lock
+    // of the file meanwhile): it can then be committed again or rolled back.
     virtual bool commit(ErrorCollection& errors) = 0;
     virtual bool rollback(ErrorCollection& errors) = 0;
     // A transaction is open on the connection.

@@ -3,6 +3,7 @@
 #include "platform/ado/engine.h"
 #include "platform/ado/sql_text.h"
 #include "platform/ado/sqlite_support.h"
+#include "platform/legacy/vberror.h"
 
 #include <sqlite3.h>
 
@@ -286,6 +287,54 @@ public:
     }
 
     bool execute(const QString& text, Result& result, ErrorCollection& errors) override {
+        if (parked_ && endsParked(text)) {
+            dropParked();
+            return true;
+        }
+        if (parked_ && !resume(errors)) return false;
+        return journaled({Step::Execute, text}, [&] { return executeNow(text, result, errors); }, &result);
+    }
+    bool query(const QString& text, bool updatable, Result& result, ErrorCollection& errors) override {
+        if (parked_ && !resume(errors)) return false;
+        Step s{Step::Query, text};
+        s.updatable = updatable;
+        return journaled(std::move(s), [&] { return queryNow(text, updatable, result, errors); }, &result);
+    }
+    bool run(const QString& text, const Params& params, int& affected, qint64* lastRowid,
+             ErrorCollection& errors) override {
+        if (parked_ && !resume(errors)) return false;
+        Step s{Step::Run, text};
+        s.params = params;
+        qint64 rowid = 0;
+        const bool ok = journaled(std::move(s), [&] { return runNow(text, params, affected, &rowid, errors); }, nullptr,
+                                  &affected, sql::statementKind(text) == sql::StmtKind::Insert ? &rowid : nullptr);
+        if (lastRowid) *lastRowid = rowid;
+        return ok;
+    }
+
+    bool begin(ErrorCollection& errors) override {
+        if (parked_ && !resume(errors)) return false;
+        return journaled({Step::Begin, {}}, [&] { return transaction(sql::StmtKind::Begin, errors); }, nullptr);
+    }
+    bool commit(ErrorCollection& errors) override {
+        if (parked_ && !resume(errors)) return false;
+        const bool ok = transaction(sql::StmtKind::Commit, errors);
+        if (sqlite3_get_autocommit(db_) && !parked_) journal_.clear();
+        return ok;
+    }
+    bool rollback(ErrorCollection& errors) override {
+        if (parked_) {
+            dropParked();
+            return true;
+        }
+        const bool ok = transaction(sql::StmtKind::Rollback, errors);
+        journal_.clear();
+        return ok;
+    }
+    bool inTransaction() const override { return parked_ || !sqlite3_get_autocommit(db_); }
+
+private:
+    bool executeNow(const QString& text, Result& result, ErrorCollection& errors) {
         const bool wasAutocommit = sqlite3_get_autocommit(db_) != 0;
         startClock();
         checkSchema();
@@ -313,21 +362,30 @@ public:
             if (!holds) skipped = 1;
             return true;
         };
-        const bool ok = sql::isSingleStatement(text)
-                            ? run(text.trimmed(), nullptr)
-                            : sql::splitBatch(text, [&](sql::Statement& s) { return run(s.text, &s.tokens); });
-        if (!ok) {
-            // a transaction the batch opened is not left half done
+        // A transaction the batch opened is not left half done, whether a
+        // statement failed or a value could not be read.
+        const auto unwind = [&] {
+            if (wasAutocommit && parked_) dropParked();
             if (wasAutocommit && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-            if (sqlite3_get_autocommit(db_)) {
+            if (sqlite3_get_autocommit(db_) && !parked_) {
                 level_ = 0;
                 guarded_.clear();
             }
+        };
+        bool ok = false;
+        try {
+            ok = sql::isSingleStatement(text)
+                     ? run(text.trimmed(), nullptr)
+                     : sql::splitBatch(text, [&](sql::Statement& s) { return run(s.text, &s.tokens); });
+        } catch (...) {
+            unwind();
+            throw;
         }
+        if (!ok) unwind();
         return ok;
     }
 
-    bool query(const QString& text, bool updatable, Result& result, ErrorCollection& errors) override {
+    bool queryNow(const QString& text, bool updatable, Result& result, ErrorCollection& errors) {
         startClock();
         if (!updatable) {
             const bool select = sql::statementKind(text) == sql::StmtKind::Select;
@@ -351,13 +409,23 @@ public:
             // Outside a transaction the look at the schema and the rows would
             // each lock and free the file: a SELECT does both in one read.
             const bool oneRead = select && sqlite3_get_autocommit(db_) && step(begin_, "BEGIN");
-            checkSchema();
-            bool ran = true;
-            const bool wasShaped = p && shaped(text, *p, result, errors, ran);
-            if (oneRead) {
+            // the read ends however the rows were read (a value that cannot
+            // be read raises on the way)
+            const auto endRead = [&] {
+                if (!oneRead) return;
                 step(commit_, "COMMIT");
                 versionReadInTransaction_ = false;
+            };
+            bool ran = true;
+            bool wasShaped = false;
+            try {
+                checkSchema();
+                wasShaped = p && shaped(text, *p, result, errors, ran);
+            } catch (...) {
+                endRead();
+                throw;
             }
+            endRead();
             if (wasShaped) {
                 if (ran && !result.rows) result.rows = std::make_unique<RecordsetData>();
                 return ran;
@@ -386,8 +454,7 @@ public:
         return true;
     }
 
-    bool run(const QString& text, const Params& params, int& affected, qint64* lastRowid,
-             ErrorCollection& errors) override {
+    bool runNow(const QString& text, const Params& params, int& affected, qint64* lastRowid, ErrorCollection& errors) {
         startClock();
         checkSchema();
         guardLengths(text);
@@ -407,11 +474,7 @@ public:
         return true;
     }
 
-    bool begin(ErrorCollection& errors) override { return transaction(sql::StmtKind::Begin, errors); }
-    bool commit(ErrorCollection& errors) override { return transaction(sql::StmtKind::Commit, errors); }
-    bool rollback(ErrorCollection& errors) override { return transaction(sql::StmtKind::Rollback, errors); }
-    bool inTransaction() const override { return !sqlite3_get_autocommit(db_); }
-
+public:
     QString defaultDatabase() override { return name_; }
     bool setDefaultDatabase(const QString& name, ErrorCollection& errors) override {
         const QString n = name.trimmed();
@@ -587,7 +650,11 @@ private:
                                      kSource, 3902, QStringLiteral("25000")));
                 return false;
             }
-            if (level_ == 1 && !plain("COMMIT", errors)) return false;
+            if (level_ == 1 && !plain("COMMIT", errors)) {
+                if (!sqlite3_get_autocommit(db_) && errors.Count() > 0 && errors(errors.Count() - 1).Number == kErrTimeout)
+                    park(errors);
+                return false;
+            }
             --level_;
             return true;
         default:
@@ -603,6 +670,177 @@ private:
             checkSchema();  // a CREATE or ALTER undone
             return true;
         }
+    }
+
+    // A commit refused because other stations still read the file after the
+    // whole wait. The library would keep the lock it took to commit, which
+    // lets no station begin a read, for as long as the caller takes to
+    // decide (an operator looking at the error box): so the attempt ends at
+    // once, undone, and the lock goes. The transaction stays open for the
+    // caller, parked: its work is kept as the statements that did it and
+    // their results. The caller's next statement, a commit again among
+    // them, first stores the same work again in a new transaction and goes
+    // on only when every statement gives the results it gave the first time
+    // (the rows read, the rows changed, the new row ids): work that another
+    // station made stale meanwhile is not stored at all, and the transaction
+    // then takes nothing but its rollback. A rollback just forgets the work.
+    // The file keeps its rollback journal (see transaction()).
+    void park(ErrorCollection& errors) {
+        const Error refused = errors(errors.Count() - 1);
+        plain("ROLLBACK", errors);
+        guarded_.clear();
+        checkSchema();
+        parked_ = true;
+        long long rows = 0;
+        for (const Step& s : journal_) rows += s.outcome.affected;
+        errors.Clear();
+        errors.add(makeError(Failure::Timeout,
+                             QStringLiteral("Tiempo de espera agotado: otra estación sigue leyendo la base de datos y la "
+                                            "transacción no se confirmó. No se grabó ninguna de sus %1 filas; la "
+                                            "transacción sigue abierta, para grabarla de nuevo o deshacerla (%2).")
+                                 .arg(rows)
+                                 .arg(refused.Description),
+                             kSource));
+    }
+    void dropParked() {
+        parked_ = stale_ = false;
+        journal_.clear();
+        level_ = 0;
+    }
+    // A rollback of the whole transaction (also IF @@TRANCOUNT > 0 ...).
+    bool endsParked(const QString& text) {
+        if (sql::statementKind(text) != sql::StmtKind::Rollback && !text.contains(u"TRANCOUNT", Qt::CaseInsensitive))
+            return false;
+        const QString one = text.trimmed();
+        if (one.contains(u'\r') || one.contains(u'\n') || one.contains(u';')) return false;
+        const sql::Rewritten rw = rewrite(one);
+        return rw.kind == sql::StmtKind::Rollback &&
+               (rw.guard.isEmpty() || rw.guard.contains(u"TRANCOUNT", Qt::CaseInsensitive));
+    }
+    // Stores the parked work again (see park); false, with the error, when
+    // it could not: still parked after a time-out; otherwise the work is
+    // gone and, as on the server for a transaction that can no longer
+    // commit, every statement fails until the caller rolls back.
+    bool resume(ErrorCollection& errors) {
+        const Error stale = makeError(Failure::Generic,
+                                      QStringLiteral("La transacción no se grabó: otra estación cambió los datos que "
+                                                     "leyó mientras esperaba confirmarse. No se grabó ninguna de sus "
+                                                     "filas; debe deshacerse."),
+                                      kSource, 3930, QStringLiteral("25000"));
+        if (stale_) {
+            errors.add(stale);
+            return false;
+        }
+        std::vector<Step> steps = std::move(journal_);
+        const int level = level_;
+        journal_.clear();
+        parked_ = false;
+        level_ = 0;
+        replaying_ = true;
+        ErrorCollection replay;
+        bool same = true;
+        for (const Step& s : steps) {
+            if (perform(s, replay) != s.outcome) {
+                same = false;
+                break;
+            }
+        }
+        replaying_ = false;
+        if (same && !sqlite3_get_autocommit(db_) && level_ == level) {
+            journal_ = std::move(steps);
+            return true;
+        }
+        const bool busy = replay.Count() > 0 && replay(replay.Count() - 1).Number == kErrTimeout;
+        if (!sqlite3_get_autocommit(db_)) plain("ROLLBACK", replay);
+        guarded_.clear();
+        checkSchema();
+        if (busy) {
+            journal_ = std::move(steps);
+            parked_ = true;
+            level_ = level;
+            errors.add(replay(replay.Count() - 1));
+            return false;
+        }
+        parked_ = stale_ = true;
+        level_ = level;
+        errors.add(stale);
+        return false;
+    }
+
+    // What a statement of a transaction gave: whether it ran, the rows it
+    // changed, the new row id and a digest of the rows it read.
+    struct Outcome {
+        bool ok = false;
+        long long affected = 0;
+        qint64 rowid = 0;
+        size_t rows = 0;
+        bool operator==(const Outcome&) const = default;
+    };
+    struct Step {
+        enum Kind { Execute, Query, Run, Begin } kind;
+        Step(Kind k, QString t) : kind(k), text(std::move(t)) {}
+        QString text;
+        bool updatable = false;
+        Params params;
+        Outcome outcome;
+    };
+    static size_t digest(const RecordsetData* d) {
+        if (!d) return 0;
+        size_t h = qHashMulti(0, d->columns.size(), d->rows.size());
+        for (const Row& r : d->rows)
+            for (const legacy::Variant& v : r) h = v.IsNull() ? qHashMulti(h, -1) : qHashMulti(h, v.toString());
+        for (const qint64 id : d->rowids) h = qHashMulti(h, id);
+        return h;
+    }
+    // Runs a call of the connection; inside a transaction it is kept in the
+    // transaction's work (a call that raised counts as failed).
+    template <class Call>
+    bool journaled(Step s, Call&& call, const Result* result, const int* affected = nullptr,
+                   const qint64* rowid = nullptr) {
+        const auto note = [&](bool ok) {
+            if (replaying_) return;
+            if (sqlite3_get_autocommit(db_)) {
+                if (!parked_) journal_.clear();
+                return;
+            }
+            s.outcome.ok = ok;
+            if (result) {
+                s.outcome.affected = result->affected;
+                s.outcome.rows = digest(result->rows.get());
+            }
+            if (affected) s.outcome.affected = *affected;
+            if (rowid) s.outcome.rowid = *rowid;
+            journal_.push_back(std::move(s));
+        };
+        bool ok = false;
+        try {
+            ok = call();
+        } catch (...) {
+            note(false);
+            throw;
+        }
+        note(ok);
+        return ok;
+    }
+    Outcome perform(const Step& s, ErrorCollection& errors) {
+        Outcome o;
+        Result r;
+        int affected = 0;
+        try {
+            switch (s.kind) {
+            case Step::Execute: o.ok = executeNow(s.text, r, errors); break;
+            case Step::Query: o.ok = queryNow(s.text, s.updatable, r, errors); break;
+            case Step::Run: o.ok = runNow(s.text, s.params, affected, &o.rowid, errors); break;
+            case Step::Begin: o.ok = transaction(sql::StmtKind::Begin, errors); break;
+            }
+        } catch (const legacy::VbError&) {
+            o.ok = false;
+        }
+        // the connection's last new row id means something after an INSERT only
+        if (s.kind == Step::Run && sql::statementKind(s.text) != sql::StmtKind::Insert) o.rowid = 0;
+        o.affected = s.kind == Step::Run ? affected : r.affected;
+        o.rows = digest(r.rows.get());
+        return o;
     }
 
     static void tranCount(sqlite3_context* ctx, int, sqlite3_value**) {
@@ -681,12 +919,20 @@ private:
             data->columns = columns && columns->size() == size_t(nCols) ? *columns : resultColumns(st, rw);
         }
         int rc;
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-            if (!data) continue;
-            Row row;
-            row.reserve(size_t(nCols));
-            for (int i = 0; i < nCols; ++i) row.push_back(readValue(st, i, data->columns[size_t(i)]));
-            data->rows.push_back(std::move(row));
+        try {
+            while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+                if (!data) continue;
+                Row row;
+                row.reserve(size_t(nCols));
+                for (int i = 0; i < nCols; ++i) row.push_back(readValue(st, i, data->columns[size_t(i)]));
+                data->rows.push_back(std::move(row));
+            }
+        } catch (...) {
+            // a value that cannot be read (a currency beyond its range)
+            // leaves the statement reset: it holds no read of the file
+            sqlite3_reset(st);
+            sqlite3_clear_bindings(st);
+            throw;
         }
         if (rc != SQLITE_DONE) {
             addError(errors, rc);
@@ -917,6 +1163,10 @@ private:
 
     sqlite3* db_;
     std::unique_ptr<BusyWait> busy_;  // the connection's wait for a busy file
+    std::vector<Step> journal_;  // the work of the open transaction
+    bool parked_ = false;        // its commit was refused and undone: see park()
+    bool replaying_ = false;     // resume() stores it again
+    bool stale_ = false;         // parked work that could not be stored again
     QString path_;
     QString name_;
     qint64 timeoutMs_ = 30000;

@@ -5,7 +5,11 @@
 #include <QFileInfo>
 #include <QSysInfo>
 
+#include <cerrno>
+#include <limits>
+
 #include <pwd.h>
+#include <signal.h>
 #include <unistd.h>
 
 namespace legacy {
@@ -78,6 +82,12 @@ void setApp(const ProgramInfo& info)
 QString Command()
 {
     return App().commandLine;
+}
+
+bool ProcessGone(qint64 pid)
+{
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return false;
+    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
 }
 
 }  // namespace legacy

@@ -23,5 +23,9 @@ ProgramInfo& App();
 void setApp(const ProgramInfo& info);
 // Command$.
 QString Command();
+// No process of that number exists on this machine (any longer): what a
+// temporary file named after its writer's process tells once the writer
+// died on the way.
+bool ProcessGone(qint64 pid);
 
 }  // namespace legacy

@@ -1,6 +1,7 @@
 // The requests of a voucher window for the serials, lots and positions of a
 // line: they fill an entry window, show it and read its lists back.
 #include "voucher/clscmncptes.h"
+#include "voucher/unallamada.h"
 
 #include "core/configuracion.h"
 #include "db/db_dll.h"
@@ -77,12 +78,24 @@ void PideDosListas(ui::DefaultInstance<Form>& frm, double Cantidad, const QStrin
         Devuelve(trap, frm->Aceptado, (*frm).*uno, unoAnt, unoNvo, (*frm).*otro, otroAnt, otroNvo, Aceptado);
 }
 
+// A request refused because another is under way answers as a cancel: the
+// line's earlier lists.
+void ComoCancelada(const QString& unoAnt, QString& unoNvo, const QString& otroAnt, QString& otroNvo, bool* Aceptado)
+{
+    unoNvo = Trim(unoAnt);
+    otroNvo = Trim(otroAnt);
+    if (Aceptado) *Aceptado = false;
+}
+
 }  // namespace
 
 void ClsCmnCptes::PideSerieLote(const QString& Articulo, double Cantidad, const QString& SerieAnt,
                                 const QString& LoteAnt, QString& SerieNvo, QString& LoteNvo, bool Serie, bool Lote,
                                 bool Talle, bool* Aceptado)
 {
+    const UnaLlamada turno(*this, nullptr);
+    if (!turno.concedida())
+        return ComoCancelada(SerieAnt, SerieNvo, LoteAnt, LoteNvo, Aceptado);
     auto& frm = lots::frmCargaLotesySeries();
     PideDosListas(
         frm, Cantidad, Articulo,
@@ -104,6 +117,9 @@ void ClsCmnCptes::PideSerieLote_Salidas(ui::MSFlexGrid* Grilla, const QString& A
                                         QString& SeriesLoteNvo, QString& CantidadesNvo, bool Lote, bool Serie,
                                         bool Talle, QString* Deposito, bool MostrarForm, bool* Aceptado)
 {
+    const UnaLlamada turno(*this, Grilla);
+    if (!turno.concedida())
+        return ComoCancelada(SeriesLoteAnt, SeriesLoteNvo, CantidadANT, CantidadesNvo, Aceptado);
     if (Aceptado) *Aceptado = false;
     QString sinDeposito;
     QString& deposito = Deposito ? *Deposito : sinDeposito;
@@ -164,6 +180,9 @@ void ClsCmnCptes::PidePosicionLote(const QString& Articulo, const QString& IdUni
                                    const QString& Deposito, const QString& PosicionAnt, const QString& LoteAnt,
                                    QString& PosicionNVO, QString& LoteNvo, bool Posicion, bool Lote, bool* Aceptado)
 {
+    const UnaLlamada turno(*this, nullptr);
+    if (!turno.concedida())
+        return ComoCancelada(PosicionAnt, PosicionNVO, LoteAnt, LoteNvo, Aceptado);
     auto& frm = lots::frmLoteyPosicion();
     PideDosListas(
         frm, Cantidad, Articulo,

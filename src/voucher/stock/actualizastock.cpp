@@ -4,6 +4,7 @@
 // voucher. One routine: the row builder and the discharge share its running
 // state (Corrida).
 #include "voucher/clscmncptes.h"
+#include "voucher/unallamada.h"
 #include "voucher/stock/comun.h"
 #include "voucher/stock/despachos.h"
 
@@ -29,6 +30,7 @@
 #include "platform/ui/msflexgrid.h"
 
 #include <cmath>
+#include <functional>
 #include <memory>
 
 using kapores2::Funciones;
@@ -144,6 +146,10 @@ private:
     QString entrada_, salida_;
 };
 
+// The seat statements of the object, asked for by its writer's call.
+using Asiento = std::function<QString(ui::MSFlexGrid&, QString&, QString&, QString&, QString&, QString&,
+                                      const QString&, bool, int, long, int*)>;
+
 // The routine's arguments and what it reads of its object.
 struct Argumentos {
     ClsCmnCptes& cls;
@@ -151,6 +157,7 @@ struct Argumentos {
     DB_Dll& db;
     legacy::ErrorTrap& trap;
     QString* claveAsiento;  // the voucher's per-row seat key, cleared at every pass
+    const Asiento& pideAsiento;
     double tasaIVAGeneral;
     int lenDesc;
 
@@ -611,8 +618,7 @@ void Corrida::EscribeItem()
         S([&] {
             QString tc = TC, suc = SucNroLetra.mid(0, 4), nro = SucNroLetra.mid(4, 8), letra = SucNroLetra.mid(12, 1);
             int secuencia = 1;
-            asiento = cls.GeneraAsientoStock(g, IdMotivoStock, tc, suc, nro, letra, fecha, true, TipoMov, Fila,
-                                             &secuencia);
+            asiento = pideAsiento(g, IdMotivoStock, tc, suc, nro, letra, fecha, true, TipoMov, Fila, &secuencia);
         });
     }
     EjecutaOAgrega(sql, asiento);
@@ -1080,8 +1086,8 @@ void Corrida::CierreAsiento()
             TipoMov = 1;
         QString tc = TC, suc = SucNroLetra.mid(0, 4), nro = SucNroLetra.mid(4, 8), letra = SucNroLetra.mid(12, 1);
         int secuencia = 1;
-        SqlTemp += QStringLiteral("\r") + cls.GeneraAsientoStock(g, IdMotivoStock, tc, suc, nro, letra, fecha, true,
-                                                                 TipoMov, 0, &secuencia);
+        SqlTemp += QStringLiteral("\r") + pideAsiento(g, IdMotivoStock, tc, suc, nro, letra, fecha, true, TipoMov, 0,
+                                                       &secuencia);
     });
     ui::DoEvents();
 }
@@ -1104,8 +1110,17 @@ void ClsCmnCptes::ActualizaStock(ui::MSFlexGrid& MSFlexGrid2, QString TC, QStrin
     });
     // No click may reach the window being written from while the writer
     // yields: it reads the grid live.
-    ui::InputBlocker bloqueo(MSFlexGrid2.window());
-    Corrida c(Argumentos{*this, MSFlexGrid2, db, trap, &AsientoPorFilaClave, PIVA, gLenDesc,
+    const UnaLlamada turno(*this, &MSFlexGrid2);
+    if (!turno.concedida()) {
+        HayError = true;
+        return;
+    }
+    const Asiento asiento = [this](ui::MSFlexGrid& g, QString& motivo, QString& tc, QString& suc, QString& nro,
+                                   QString& letra, const QString& f, bool debito, int tipoMov, long soloRegistro,
+                                   int* secuencia) {
+        return AsientoStock(g, motivo, tc, suc, nro, letra, f, debito, tipoMov, soloRegistro, secuencia);
+    };
+    Corrida c(Argumentos{*this, MSFlexGrid2, db, trap, &AsientoPorFilaClave, asiento, PIVA, gLenDesc,
               TC, SucNroLetra, IdComplemento, fecha, IdDeposito, IdDepositoDestino, IdMotivoStock, TcOrigen,
               ComprobanteOrigen, EsTransferencia, Cuenta, GeneraSentenciaSQL, SqlTemp, HayError, IdTecnico,
               LoteFijo, Aduana, LoteOrigen, SignoRemota, MuestraCartel, IdVendedor, SecuenciaFija, ArtMoneda,

@@ -1,6 +1,7 @@
 // The accounting seat of a stock movement: the statements that insert, or add
 // to, the rows of MV_ASIENTOS. Nothing is executed here.
 #include "voucher/clscmncptes.h"
+#include "voucher/unallamada.h"
 #include "voucher/stock/comun.h"
 
 #include "core/cargaconfiguracion.h"
@@ -45,6 +46,18 @@ int MesDe(const QString& fecha)
 QString ClsCmnCptes::GeneraAsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, QString& TC, QString& Suc,
                                         QString& Nro, QString& Letra, const QString& fecha, bool EsDebito,
                                         int TipoMov, long SoloRegistro, int* Secuencia)
+{
+    // An empty result would read as "no seat due": a refused call raises,
+    // so that no voucher is stored without its seat.
+    const UnaLlamada turno(*this, &Grid);
+    if (!turno.concedida())
+        throw legacy::VbError(5, QStringLiteral("El asiento del comprobante ya se está generando; no se generó otro."));
+    return AsientoStock(Grid, eMotivoStock, TC, Suc, Nro, Letra, fecha, EsDebito, TipoMov, SoloRegistro, Secuencia);
+}
+
+QString ClsCmnCptes::AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, QString& TC, QString& Suc, QString& Nro,
+                                  QString& Letra, const QString& fecha, bool EsDebito, int TipoMov, long SoloRegistro,
+                                  int* Secuencia)
 {
     QString resultado;
     if (!AsientosXStock)

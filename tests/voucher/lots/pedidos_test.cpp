@@ -7,9 +7,12 @@
 #include "entorno_lotes.h"
 #include "platform/ado/ado_test_util.h"
 #include "platform/legacy/textfile.h"
+#include "platform/ui/modalform.h"
 
 #include <QLabel>
 #include <QPushButton>
+
+#include <functional>
 
 namespace {
 
@@ -109,6 +112,47 @@ TEST_F(Pedidos, WhatEachRequestPassesAndTheDefaultsOfItsOptions)
         EXPECT_EQ(lo, anteriores ? "|L|" : "");
     }
     EXPECT_TRUE(dlg.remaining().isEmpty());
+}
+
+// A request that arrives while another of the same object is under way (a
+// second click that got through) opens no window and answers as a cancel;
+// the grid's window takes no input meanwhile, and the object takes the next
+// request once the first is over.
+TEST_F(Pedidos, ARequestArrivingDuringAnotherIsRefusedAsACancel)
+{
+    Stock("ART-L", "L1", "", 4, "   2");
+    ClsCmnCptes cls;
+    Articulos g({});
+    using Pide = std::function<void(QString&, QString&, bool*)>;
+    const std::tuple<const char*, Pide, bool, QString> pedidos[] = {
+        {"FrmCargaLotesySeries", [&](QString& a, QString& b, bool* ok) {
+             cls.PideSerieLote("ART-L", 1, "|S|", "|L|", a, b, true, false, false, ok);
+         }, false, "|S||L|"},
+        {"FrmCargaLotesySeries", [&](QString& a, QString& b, bool* ok) {
+             double cantidad = 4;
+             QString deposito = "2";
+             cls.PideSerieLote_Salidas(&g.grilla, "ART-L", "", cantidad, "|S|", "|L|", a, b, true, false, false,
+                                       &deposito, true, ok);
+         }, true, "|S||L|"},
+        {"FrmLoteyPosicion", [&](QString& a, QString& b, bool* ok) {
+             cls.PidePosicionLote("PINT-LATEX-20", "UN  ", 3, "1", "|P*3|", "|L|", a, b, true, false, ok);
+         }, false, "|P*3||L|"},
+    };
+    for (const auto& [ventana, pide, conGrilla, anteriores] : pedidos) {
+        SCOPED_TRACE(ventana);
+        QString a2, b2, a, b;
+        bool aceptado2 = true, bloqueada = false;
+        dlg.onModal(ventana, [&](QWidget* w) {
+            pide(a2, b2, &aceptado2);
+            bloqueada = ui::InputBlocker::isBlocked(&g.grilla);
+            w->findChild<QPushButton*>("CmdCancelar")->click();
+        });
+        pide(a, b, nullptr);
+        EXPECT_EQ(a2 + b2, anteriores);
+        EXPECT_FALSE(aceptado2);
+        EXPECT_EQ(bloqueada, conGrilla);
+        EXPECT_TRUE(dlg.remaining().isEmpty() && dlg.failures().isEmpty()) << dlg.failures().join("; ").toStdString();
+    }
 }
 
 TEST_F(Pedidos, AnErrorInTheWindowGoesToTheErrorBoxAndTheWindowIsUnloaded)

@@ -5,12 +5,15 @@
 #include "core/modglobal.h"
 #include "core/support/entorno_core.h"
 #include "platform/kapores2/funciones.h"
+#include "platform/ui/modalform.h"
 #include "platform/ui/msflexgrid.h"
 #include "platform/ui/scripted.h"
+#include "support/testutil.h"
 #include "voucher/clscmncptes.h"
 #include "voucher/grids/frmmvventas.h"
 
 #include <QLineEdit>
+#include <QTimer>
 
 #include <map>
 
@@ -292,6 +295,40 @@ TEST_F(AsientoTest, ClosingSeatOfADifferencesGridKeepsItsMotiveOnTheCreditSide)
     EXPECT_TRUE(propio.contains("'5.1.09'")) << propio.toStdString();
     Ejecuta(Asiento("RM", 1, 0, "MSFlexGridDif"));
     EXPECT_EQ(Filas("SELECT Cuenta, [DEBE-HABER] FROM MV_ASIENTOS WHERE Cuenta = '5.1.01'"), QStringList{"5.1.01|H"});
+}
+
+// A second click while the writer or the seat waits for the database runs
+// nothing inside the first call: the window takes no input meanwhile, and a
+// call that still arrives is refused (the writer reports it was not written,
+// the seat raises, never an empty seat), while the first goes on whole.
+TEST_F(AsientoTest, ACallArrivingDuringAnotherOfTheWindowIsRefused)
+{
+    struct Caso {
+        const char* nombre;
+        std::function<long()> llama;  // 0 done; else how it was refused
+        long rechazo;
+    };
+    const Caso casos[] = {
+        {"writer", [&] { return Escribe("RMX", "000100000010X", false).hayError ? 1L : 0L; }, 1},
+        {"seat", [&] { return testutil::errorOf([&] { EXPECT_NE(Asiento("AJN", 0), ""); }); }, 5},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Ejecuta("DELETE FROM V_MV_STOCK");
+        ui::ScriptedSession dlg;
+        long segunda = -1;
+        bool bloqueada = false;
+        QTimer::singleShot(0, [&] {
+            bloqueada = ui::InputBlocker::isBlocked(grilla_);
+            segunda = c.llama();
+        });
+        EXPECT_EQ(c.llama(), 0);
+        EXPECT_TRUE(bloqueada) << "the window takes no input while the call works";
+        EXPECT_EQ(segunda, c.rechazo);
+        EXPECT_EQ(Filas("SELECT COUNT(*) FROM V_MV_STOCK"), QStringList{c.rechazo == 1 ? "3" : "0"})
+            << "the first voucher's rows, once";
+        EXPECT_TRUE(dlg.shown().isEmpty());
+    }
 }
 
 TEST_F(StockTest, ExitRowsOnePerLotItemNumberedWithoutGaps)
