@@ -879,11 +879,13 @@ public:
             if (tok.isWord("UNION") || tok.isWord("EXCEPT") || tok.isWord("INTERSECT")) compound_ = true;
         for (size_t i = 0; i < t_.size(); ++i) {
             if (!t_[i].significant()) continue;
-            if (isComparison(t_[i]) || t_[i].isWord("BETWEEN")) comparison(i);
+            if (isComparison(t_[i]) || t_[i].isWord("BETWEEN") || t_[i].isWord("IS")) comparison(i);
+            else if (t_[i].kind == TokKind::String && isWordAt(prevSig(t_, i), "WHEN")) mark(i);  // CASE x WHEN 'a
             else if (t_[i].isWord("SELECT")) selectList(i);
             else if ((t_[i].isWord("ORDER") || t_[i].isWord("GROUP")) && isWordAt(nextSig(t_, i + 1), "BY"))
                 orderOrGroup(nextSig(t_, i + 1));
-            else if (t_[i].isWord("MIN") || t_[i].isWord("MAX")) extreme(i);
+            else if (t_[i].isWord("MIN") || t_[i].isWord("MAX") || t_[i].isWord("COUNT") || t_[i].isWord("NULLIF"))
+                argument(i);
         }
         if (marks_.empty()) return;
         std::sort(marks_.begin(), marks_.end(), [](const Mark& a, const Mark& b) { return a.after < b.after; });
@@ -996,11 +998,16 @@ private:
         if (!collatedAfter(after)) marks_.push_back({after, alias});
     }
 
-    // "a = b", "a BETWEEN b AND c": the left side gets the collation when
+    // "a = b", "a IS b", "a BETWEEN b AND c": the left side gets the collation when
     // it is an expression (or a literal) and the right side no plain column
     // or literal (which decide themselves); BETWEEN compares by its left side.
     void comparison(size_t op) {
         size_t left = prevSig(t_, op);
+        size_t right = nextSig(t_, op + 1);
+        if (t_[op].isWord("IS")) {
+            if (isWordAt(right, "NOT")) right = nextSig(t_, right + 1);
+            if (isWordAt(right, "NULL")) return;
+        }
         if (t_[op].isWord("BETWEEN") && isWordAt(left, "NOT")) left = prevSig(t_, left);
         if (left == npos) return;
         const bool literal = t_[left].kind == TokKind::String;
@@ -1009,7 +1016,7 @@ private:
             if (!literal) mark(left);
             return;
         }
-        if (!plainStartingAt(nextSig(t_, op + 1))) mark(left);
+        if (!plainStartingAt(right)) mark(left);
     }
 
     // The items of the list starting at `from` up to a word of `ends` (or a
@@ -1054,14 +1061,16 @@ private:
         }
     }
 
-    // MIN(expr), MAX(expr) compare the values of their argument.
-    void extreme(size_t name) {
+    // MIN(expr), MAX(expr), COUNT(DISTINCT expr) and NULLIF(expr, ...)
+    // compare the values of their (first) argument.
+    void argument(size_t name) {
         const size_t open = nextSig(t_, name + 1);
         if (open >= t_.size() || !t_[open].isPunct('(')) return;
-        const size_t close = matchParen(t_, open);
-        if (close >= t_.size()) return;
-        const size_t last = prevSig(t_, close);
-        if (last != npos && last > open && expressionEndingAt(last)) mark(last);
+        if (t_[name].isWord("COUNT") && !isWordAt(nextSig(t_, open + 1), "DISTINCT")) return;
+        const auto args = items(open + 1, [](const Token&) { return false; });
+        if (args.empty()) return;
+        const size_t last = t_[name].isWord("NULLIF") ? args.front().second : args.back().second;
+        if (expressionEndingAt(last)) mark(last);
     }
 
     // Whether a select-list item of the statement is named so (as an

@@ -246,6 +246,9 @@ TEST_F(DialectTypesRun, InListsAndLikeCompareAsTheServer) {
         {"LTRIM(Nombre) BETWEEN 'a' AND 'b'", 2},
         {"Nombre BETWEEN 'A' AND 'Z'", 3},
         {"(SELECT MIN(Nombre) FROM t) = 'ÁBACO'", 3},
+        {"LTRIM(Nombre) IS UPPER(Nombre)", 3},
+        {"CASE LTRIM(Nombre) WHEN 'abc' THEN 1 ELSE 0 END = 1", 1},
+        {"NULLIF(LTRIM(Nombre), 'ÁBACO') IS NULL", 1},
     };
     for (const C& c : cases) EXPECT_EQ(count(c.where), c.expected) << c.where;
 }
@@ -273,6 +276,7 @@ TEST_F(DialectTypesRun, ExpressionsTypeCompareAndSortAsTheServer) {
         {"SELECT COUNT(*) FROM S GROUP BY LTRIM(Codigo) ORDER BY 1", "1;3"},
         {"SELECT DISTINCT UPPER(LTRIM(Codigo)) FROM S ORDER BY 1", "X;Y"},
         {"SELECT COUNT(*) FROM (SELECT DISTINCT LTRIM(Codigo) AS c FROM S) d", "2"},
+        {"SELECT COUNT(DISTINCT LTRIM(Codigo)) FROM S", "2"},
         {"SELECT COUNT(*) FROM (SELECT LTRIM(Codigo) FROM S WHERE Orden = 3 UNION SELECT UPPER(Codigo) FROM S) u", "3"},
         {"SELECT p FROM W ORDER BY p", "Ábaco;Abeja;nube;Ñandú;oso;Zapato"},
         {"SELECT LTRIM(p) AS q FROM W ORDER BY q DESC", "Zapato;oso;Ñandú;nube;Abeja;Ábaco"},
