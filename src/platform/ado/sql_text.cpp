@@ -775,7 +775,7 @@ private:
             {QStringLiteral("ISNULL"), QStringLiteral("IFNULL")},
             {QStringLiteral("LEFT"), QStringLiteral("SRV_LEFT")},
             {QStringLiteral("RIGHT"), QStringLiteral("SRV_RIGHT")},
-            {QStringLiteral("SCOPE_IDENTITY"), QStringLiteral("LAST_INSERT_ROWID")},
+            {QStringLiteral("SCOPE_IDENTITY"), QStringLiteral("last_insert_rowid")},
         };
         if (auto it = renamed.constFind(w); it != renamed.constEnd()) {
             Token tok = t_[i];
@@ -875,17 +875,15 @@ public:
     explicit ExpressionCollation(Toks& t) : t_(t) {}
 
     void run() {
-        for (const Token& tok : t_)
-            if (tok.isWord("UNION") || tok.isWord("EXCEPT") || tok.isWord("INTERSECT")) compound_ = true;
         for (size_t i = 0; i < t_.size(); ++i) {
-            if (!t_[i].significant()) continue;
-            if (isComparison(t_[i]) || t_[i].isWord("BETWEEN") || t_[i].isWord("IS")) comparison(i);
-            else if (t_[i].kind == TokKind::String && isWordAt(prevSig(t_, i), "WHEN")) mark(i);  // CASE x WHEN 'a
-            else if (t_[i].isWord("SELECT")) selectList(i);
-            else if ((t_[i].isWord("ORDER") || t_[i].isWord("GROUP")) && isWordAt(nextSig(t_, i + 1), "BY"))
-                orderOrGroup(nextSig(t_, i + 1));
-            else if (t_[i].isWord("MIN") || t_[i].isWord("MAX") || t_[i].isWord("COUNT") || t_[i].isWord("NULLIF"))
-                argument(i);
+            const Token& tok = t_[i];
+            if (tok.kind == TokKind::Punct) {
+                if (isComparison(tok)) comparison(i);
+            } else if (tok.kind == TokKind::String) {
+                if (isWordAt(prevSig(t_, i), "WHEN")) mark(i);  // CASE x WHEN 'a'
+            } else if (tok.kind == TokKind::Word) {
+                keyword(i);
+            }
         }
         if (marks_.empty()) return;
         std::sort(marks_.begin(), marks_.end(), [](const Mark& a, const Mark& b) { return a.after < b.after; });
@@ -920,6 +918,35 @@ private:
         size_t after;   // the collation goes after this token
         QString alias;  // and this name, for a result column that had none
     };
+
+    // The words that start what is looked at, told by their first letter
+    // first (most words of a statement are names).
+    void keyword(size_t i) {
+        const Token& tok = t_[i];
+        switch (tok.text[0].toUpper().unicode()) {
+        case 'B':
+            if (tok.isWord("BETWEEN")) comparison(i);
+            break;
+        case 'I':
+            if (tok.isWord("IS")) comparison(i);
+            break;
+        case 'S':
+            if (tok.isWord("SELECT")) selectList(i);
+            break;
+        case 'O':
+        case 'G':
+            if ((tok.isWord("ORDER") || tok.isWord("GROUP")) && isWordAt(nextSig(t_, i + 1), "BY"))
+                orderOrGroup(nextSig(t_, i + 1));
+            break;
+        case 'M':
+        case 'C':
+        case 'N':
+            if (tok.isWord("MIN") || tok.isWord("MAX") || tok.isWord("COUNT") || tok.isWord("NULLIF")) argument(i);
+            break;
+        default:
+            break;
+        }
+    }
 
     bool isWordAt(size_t i, const char* w) const { return i < t_.size() && t_[i].isWord(w); }
     static bool isConcat(const Token& tok) { return tok.kind == TokKind::Punct && tok.text == u"||"; }
@@ -1092,7 +1119,14 @@ private:
     void selectList(size_t select) {
         size_t from = nextSig(t_, select + 1);
         const bool distinct = isWordAt(from, "DISTINCT");
-        if (!distinct && !compound_) return;
+        if (!distinct) {
+            if (compound_ < 0) {
+                compound_ = 0;
+                for (const Token& tok : t_)
+                    if (tok.isWord("UNION") || tok.isWord("EXCEPT") || tok.isWord("INTERSECT")) compound_ = 1;
+            }
+            if (compound_ == 0) return;
+        }
         if (distinct || isWordAt(from, "ALL")) from = nextSig(t_, from + 1);
         size_t end = t_.size();
         const auto list = items(from, [](const Token& tok) { return tok.isWord("FROM") || tok.isWord("UNION") ||
@@ -1144,7 +1178,7 @@ private:
     }
 
     Toks& t_;
-    bool compound_ = false;  // the statement has a UNION, EXCEPT or INTERSECT
+    int compound_ = -1;  // the statement has a UNION, EXCEPT or INTERSECT (-1: not looked at yet)
     std::vector<Mark> marks_;
 };
 

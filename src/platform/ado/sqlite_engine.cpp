@@ -235,7 +235,8 @@ private:
             int longest = 0;
             each([&](legacy::Variant& v) {
                 legacy::Date date;
-                if (!v.IsString()) v = v.toString();
+                if (auto x = v.get<legacy::Decimal>()) v = x->toString();  // the number as written, never regional
+                else if (!v.IsString()) v = v.toString();
                 const QString& t = *v.get<QString>();
                 longest = qMax(longest, int(t.size()));
                 if (dates && !isoToDate(t, date)) dates = false;
