@@ -891,7 +891,8 @@ public:
         out.reserve(t_.size() + 3 * marks_.size());
         size_t m = 0;
         for (size_t i = 0; i < t_.size(); ++i) {
-            out.push_back(t_[i]);
+            const TokKind next = i + 1 < t_.size() ? t_[i + 1].kind : TokKind::Space;
+            out.push_back(std::move(t_[i]));
             for (; m < marks_.size() && marks_[m].after == i; ++m) {
                 if (m > 0 && marks_[m - 1].after == i) continue;  // one collation is enough
                 out.push_back(space());
@@ -905,8 +906,7 @@ public:
                     out.push_back({TokKind::Quoted, QLatin1Char('"') + name + QLatin1Char('"')});
                 }
                 // "x COLLATE SRVTEXT AND ...": the name needs a blank after it
-                if (i + 1 < t_.size() && (t_[i + 1].kind == TokKind::Word || t_[i + 1].kind == TokKind::Quoted ||
-                                          t_[i + 1].kind == TokKind::String || t_[i + 1].kind == TokKind::Number))
+                if (next == TokKind::Word || next == TokKind::Quoted || next == TokKind::String || next == TokKind::Number)
                     out.push_back(space());
             }
         }
@@ -920,35 +920,44 @@ private:
     };
 
     // The words that start what is looked at, told by their first letter
-    // first (most words of a statement are names).
+    // before their text (most words of a statement are names).
     void keyword(size_t i) {
         const Token& tok = t_[i];
-        switch (tok.text[0].toUpper().unicode()) {
-        case 'B':
-            if (tok.isWord("BETWEEN")) comparison(i);
+        switch (tok.text[0].unicode() | 0x20) {
+        case 'b':
+            if (kw(tok, "BETWEEN")) comparison(i);
             break;
-        case 'I':
-            if (tok.isWord("IS")) comparison(i);
+        case 'i':
+            if (kw(tok, "IS")) comparison(i);
             break;
-        case 'S':
-            if (tok.isWord("SELECT")) selectList(i);
+        case 's':
+            if (kw(tok, "SELECT")) selectList(i);
             break;
-        case 'O':
-        case 'G':
-            if ((tok.isWord("ORDER") || tok.isWord("GROUP")) && isWordAt(nextSig(t_, i + 1), "BY"))
-                orderOrGroup(nextSig(t_, i + 1));
+        case 'o':
+        case 'g':
+            if ((kw(tok, "ORDER") || kw(tok, "GROUP")) && isWordAt(nextSig(t_, i + 1), "BY")) orderOrGroup(nextSig(t_, i + 1));
             break;
-        case 'M':
-        case 'C':
-        case 'N':
-            if (tok.isWord("MIN") || tok.isWord("MAX") || tok.isWord("COUNT") || tok.isWord("NULLIF")) argument(i);
+        case 'm':
+        case 'c':
+        case 'n':
+            if (kw(tok, "MIN") || kw(tok, "MAX") || kw(tok, "COUNT") || kw(tok, "NULLIF")) argument(i);
             break;
         default:
             break;
         }
     }
 
-    bool isWordAt(size_t i, const char* w) const { return i < t_.size() && t_[i].isWord(w); }
+    bool isWordAt(size_t i, const char* w) const { return i < t_.size() && kw(t_[i], w); }
+    // A keyword (letters only), letter case ignored; told without QString's
+    // comparison, which the pass would otherwise call for most tokens.
+    static bool kw(const Token& tok, const char* w) {
+        if (tok.kind != TokKind::Word) return false;
+        const qsizetype n = tok.text.size();
+        qsizetype k = 0;
+        for (; k < n && w[k]; ++k)
+            if ((tok.text[k].unicode() | 0x20) != (char16_t(w[k]) | 0x20)) return false;
+        return k == n && !w[k];
+    }
     static bool isConcat(const Token& tok) { return tok.kind == TokKind::Punct && tok.text == u"||"; }
 
     // The first token of the name ("t.col", "[t].[col]") ending at i; npos
@@ -978,7 +987,7 @@ private:
     bool expressionEndingAt(size_t last) const {
         if (last >= t_.size()) return false;
         if (t_[last].isPunct(')')) return !numberCall(last);
-        if (t_[last].isWord("END")) return true;
+        if (kw(t_[last], "END")) return true;
         const size_t first = nameStart(last);
         if (first == npos) return false;
         const size_t p = prevSig(t_, first);
@@ -1012,7 +1021,7 @@ private:
             const size_t n = nextSig(t_, first + 1);
             return !(n < t_.size() && isConcat(t_[n]));
         }
-        if (!isName(t_[first]) || t_[first].isWord("CASE") || t_[first].isWord("NOT") || t_[first].isWord("EXISTS"))
+        if (!isName(t_[first]) || kw(t_[first], "CASE") || kw(t_[first], "NOT") || kw(t_[first], "EXISTS"))
             return false;
         const size_t n = nextSig(t_, nameEnd(first) + 1);
         return !(n < t_.size() && (t_[n].isPunct('(') || isConcat(t_[n])));
@@ -1031,15 +1040,15 @@ private:
     void comparison(size_t op) {
         size_t left = prevSig(t_, op);
         size_t right = nextSig(t_, op + 1);
-        if (t_[op].isWord("IS")) {
+        if (kw(t_[op], "IS")) {
             if (isWordAt(right, "NOT")) right = nextSig(t_, right + 1);
             if (isWordAt(right, "NULL")) return;
         }
-        if (t_[op].isWord("BETWEEN") && isWordAt(left, "NOT")) left = prevSig(t_, left);
+        if (kw(t_[op], "BETWEEN") && isWordAt(left, "NOT")) left = prevSig(t_, left);
         if (left == npos) return;
         const bool literal = t_[left].kind == TokKind::String;
         if (!literal && !expressionEndingAt(left)) return;
-        if (t_[op].isWord("BETWEEN")) {
+        if (kw(t_[op], "BETWEEN")) {
             if (!literal) mark(left);
             return;
         }
@@ -1076,12 +1085,15 @@ private:
     // GROUP BY and ORDER BY items; a name there is a result column's alias
     // when the statement gives one that name.
     void orderOrGroup(size_t by) {
-        static const QSet<QString> ends = {QStringLiteral("HAVING"), QStringLiteral("ORDER"),  QStringLiteral("LIMIT"),
-                                           QStringLiteral("UNION"),  QStringLiteral("EXCEPT"), QStringLiteral("INTERSECT"),
-                                           QStringLiteral("OFFSET"), QStringLiteral("WINDOW"), QStringLiteral("FOR"),
-                                           QStringLiteral("OPTION")};
-        for (auto [first, last] : items(by + 1, [](const Token& tok) { return ends.contains(tok.text.toUpper()); })) {
-            if (t_[last].isWord("ASC") || t_[last].isWord("DESC")) last = prevSig(t_, last);
+        static const char* const ends[] = {"HAVING", "ORDER",  "LIMIT",  "UNION", "EXCEPT",
+                                           "INTERSECT", "OFFSET", "WINDOW", "FOR", "OPTION"};
+        const auto ending = [](const Token& tok) {
+            for (const char* e : ends)
+                if (kw(tok, e)) return true;
+            return false;
+        };
+        for (auto [first, last] : items(by + 1, ending)) {
+            if (kw(t_[last], "ASC") || kw(t_[last], "DESC")) last = prevSig(t_, last);
             if (last == npos || last < first) continue;
             if (expressionEndingAt(last) || (first == last && isName(t_[first]) && aliased(bareName(t_[first]))))
                 mark(last);
@@ -1093,10 +1105,10 @@ private:
     void argument(size_t name) {
         const size_t open = nextSig(t_, name + 1);
         if (open >= t_.size() || !t_[open].isPunct('(')) return;
-        if (t_[name].isWord("COUNT") && !isWordAt(nextSig(t_, open + 1), "DISTINCT")) return;
+        if (kw(t_[name], "COUNT") && !isWordAt(nextSig(t_, open + 1), "DISTINCT")) return;
         const auto args = items(open + 1, [](const Token&) { return false; });
         if (args.empty()) return;
-        const size_t last = t_[name].isWord("NULLIF") ? args.front().second : args.back().second;
+        const size_t last = kw(t_[name], "NULLIF") ? args.front().second : args.back().second;
         if (expressionEndingAt(last)) mark(last);
     }
 
@@ -1104,7 +1116,7 @@ private:
     // expression's alias: "LTRIM(a) AS codigo").
     bool aliased(const QString& name) const {
         for (size_t i = 0; i + 1 < t_.size(); ++i) {
-            if (!t_[i].isWord("AS")) continue;
+            if (!kw(t_[i], "AS")) continue;
             const size_t n = nextSig(t_, i + 1);
             if (n < t_.size() && isName(t_[n]) && bareName(t_[n]).compare(name, Qt::CaseInsensitive) == 0 &&
                 expressionEndingAt(prevSig(t_, i)))
@@ -1123,14 +1135,14 @@ private:
             if (compound_ < 0) {
                 compound_ = 0;
                 for (const Token& tok : t_)
-                    if (tok.isWord("UNION") || tok.isWord("EXCEPT") || tok.isWord("INTERSECT")) compound_ = 1;
+                    if (kw(tok, "UNION") || kw(tok, "EXCEPT") || kw(tok, "INTERSECT")) compound_ = 1;
             }
             if (compound_ == 0) return;
         }
         if (distinct || isWordAt(from, "ALL")) from = nextSig(t_, from + 1);
         size_t end = t_.size();
-        const auto list = items(from, [](const Token& tok) { return tok.isWord("FROM") || tok.isWord("UNION") ||
-                                                                     tok.isWord("EXCEPT") || tok.isWord("INTERSECT"); },
+        const auto list = items(from, [](const Token& tok) { return kw(tok, "FROM") || kw(tok, "UNION") ||
+                                                                     kw(tok, "EXCEPT") || kw(tok, "INTERSECT"); },
                                 &end);
         if (!distinct && !inCompound(select, end)) return;
         for (auto [first, last] : list) {
@@ -1138,10 +1150,10 @@ private:
             bool named = false;
             if (isName(t_[last]) && nameStart(last) == last) {
                 const size_t p = prevSig(t_, last);
-                if (p != npos && p >= first && t_[p].isWord("AS")) {
+                if (p != npos && p >= first && kw(t_[p], "AS")) {
                     value = prevSig(t_, p);
                     named = true;
-                } else if (p != npos && p >= first && (t_[p].isPunct(')') || t_[p].isWord("END"))) {
+                } else if (p != npos && p >= first && (t_[p].isPunct(')') || kw(t_[p], "END"))) {
                     value = p;
                     named = true;
                 }
@@ -1159,8 +1171,8 @@ private:
     // EXCEPT or INTERSECT at its own depth, before or after it.
     bool inCompound(size_t select, size_t end) const {
         const auto removesDuplicates = [&](size_t k) {
-            if (t_[k].isWord("EXCEPT") || t_[k].isWord("INTERSECT")) return true;
-            return t_[k].isWord("UNION") && !isWordAt(nextSig(t_, k + 1), "ALL");
+            if (kw(t_[k], "EXCEPT") || kw(t_[k], "INTERSECT")) return true;
+            return kw(t_[k], "UNION") && !isWordAt(nextSig(t_, k + 1), "ALL");
         };
         int depth = 0;
         for (size_t k = end; k < t_.size() && depth >= 0; ++k) {
