@@ -878,11 +878,14 @@ public:
         for (size_t i = 0; i < t_.size(); ++i) {
             const Token& tok = t_[i];
             if (tok.kind == TokKind::Punct) {
-                if (isComparison(tok)) comparison(i);
+                const char16_t c = tok.text[0].unicode();
+                if ((c == u'=' || c == u'<' || c == u'>' || c == u'!') && isComparison(tok)) comparison(i);
             } else if (tok.kind == TokKind::String) {
                 if (isWordAt(prevSig(t_, i), "WHEN")) mark(i);  // CASE x WHEN 'a'
             } else if (tok.kind == TokKind::Word) {
-                keyword(i);
+                const char16_t c = tok.text[0].unicode() | 0x20;
+                if (c == u'b' || c == u'i' || c == u's' || c == u'o' || c == u'g' || c == u'm' || c == u'c' || c == u'n')
+                    keyword(i, c);
             }
         }
         if (marks_.empty()) return;
@@ -919,11 +922,11 @@ private:
         QString alias;  // and this name, for a result column that had none
     };
 
-    // The words that start what is looked at, told by their first letter
-    // before their text (most words of a statement are names).
-    void keyword(size_t i) {
+    // The words that start what is looked at (`first`: the word's first
+    // letter, lower case, which tells most names apart before their text).
+    void keyword(size_t i, char16_t first) {
         const Token& tok = t_[i];
-        switch (tok.text[0].unicode() | 0x20) {
+        switch (first) {
         case 'b':
             if (kw(tok, "BETWEEN")) comparison(i);
             break;
@@ -1134,8 +1137,12 @@ private:
         if (!distinct) {
             if (compound_ < 0) {
                 compound_ = 0;
-                for (const Token& tok : t_)
-                    if (kw(tok, "UNION") || kw(tok, "EXCEPT") || kw(tok, "INTERSECT")) compound_ = 1;
+                for (const Token& tok : t_) {
+                    if (tok.kind != TokKind::Word || tok.text.size() < 5) continue;
+                    const char16_t c = tok.text[0].unicode() | 0x20;
+                    if ((c == u'u' && kw(tok, "UNION")) || (c == u'e' && kw(tok, "EXCEPT")) || (c == u'i' && kw(tok, "INTERSECT")))
+                        compound_ = 1;
+                }
             }
             if (compound_ == 0) return;
         }
