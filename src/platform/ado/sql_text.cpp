@@ -889,7 +889,10 @@ public:
             }
         }
         if (marks_.empty()) return;
-        std::sort(marks_.begin(), marks_.end(), [](const Mark& a, const Mark& b) { return a.after < b.after; });
+        // in the order of the tokens; of two at one token the one with a name
+        std::sort(marks_.begin(), marks_.end(), [](const Mark& a, const Mark& b) {
+            return a.after != b.after ? a.after < b.after : !a.alias.isEmpty() && b.alias.isEmpty();
+        });
         Toks out;
         out.reserve(t_.size() + 3 * marks_.size());
         size_t m = 0;

@@ -755,12 +755,14 @@ int userVersion(sqlite3* db) {
 // that opens it with the new order, inside a write transaction so that
 // stations opening it at the same time do it only once; a file it cannot
 // write (busy past the wait, read-only) is tried again at its next opening.
-// A new file (no tables yet) is only marked.
+// A new file (no tables yet) is only marked; one marked with a later order
+// is left as it is.
 void keepTextIndexesInOrder(sqlite3* db) {
-    if (userVersion(db) == kTextCollationVersion) return;
+    const int seen = userVersion(db);
+    if (seen < 0 || seen >= kTextCollationVersion) return;
     if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return;
     bool ok = true;
-    if (userVersion(db) != kTextCollationVersion) {
+    if (userVersion(db) < kTextCollationVersion) {
         const QByteArray script = QByteArray("REINDEX ") + kTextCollation + "; PRAGMA user_version = " +
                                   QByteArray::number(kTextCollationVersion);
         ok = sqlite3_exec(db, script.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
