@@ -269,6 +269,10 @@ TEST_F(DialectTypesRun, ExpressionsTypeCompareAndSortAsTheServer) {
     struct C { const char* sql; const char* rows; };
     const C cases[] = {
         {"SELECT isnull(S.saldo,0) as disponible FROM S ORDER BY Orden", "5;2.5;0;7"},
+        // the same shape again and again: its statement prepared once, its rows typed each time
+        {"SELECT isnull(saldo,0) FROM S WHERE Codigo <> 'y' ORDER BY Orden", "5;2.5;0"},
+        {"SELECT isnull(saldo,0) FROM S WHERE Codigo <> 'x' ORDER BY Orden", "0;7"},
+        {"SELECT isnull(saldo,0) FROM S WHERE Codigo <> 'z' ORDER BY Orden", "5;2.5;0;7"},
         {"SELECT SUM(saldo) FROM S GROUP BY Orden ORDER BY Orden", "5;2.5;NULL;7"},
         {"SELECT CASE WHEN Orden = 1 THEN 5 ELSE saldo END FROM S ORDER BY Orden", "5;2.5;NULL;7"},
         {"SELECT (SELECT s2.saldo FROM S s2 WHERE s2.Orden = S.Orden) FROM S ORDER BY Orden", "5;2.5;NULL;7"},
