@@ -1,6 +1,7 @@
 // What the dialect rewrite decides from the types involved: a day-first date
 // text stays text where it meets a text column, conversions to exact numbers
-// stay exact, and IN lists and LIKE compare texts as the server does.
+// stay exact, IN lists and LIKE compare texts as the server does, and so do
+// expressions, which also come back with the server's types.
 #include "ado_test_util.h"
 #include "platform/ado/sql_text.h"
 
