@@ -27,7 +27,7 @@ ColumnInfo columnFromDecl(const QString& name, const char* decl) {
     ColumnInfo c;
     c.name = name;
     if (!decl) {
-        c.type = adEmpty;  // decided from the values
+        c.type = adEmpty;  // an expression: decided from its values (ExpressionColumns)
         return c;
     }
     QString d = QString::fromLatin1(decl).trimmed().toUpper();
@@ -168,40 +168,112 @@ legacy::Variant readValue(sqlite3_stmt* st, int i, ColumnInfo& c) {
         if (isoToDate(t, d)) return d;
         return t;
     }
-    case adEmpty: {
-        // an expression: its value decides
-        if (storage == SQLITE_INTEGER) {
-            c.type = adInteger;
-            c.definedSize = 4;
-            return legacy::Variant((long long)sqlite3_column_int64(st, i));
-        }
-        if (storage == SQLITE_FLOAT) {
-            // sums and products of decimal columns: the library's 15-digit
-            // text drops the binary noise (0.1 + 0.2 reads 0.3), as the
-            // server's exact decimals would give
-            c.type = adNumeric;
-            c.definedSize = 19;
-            c.precision = 28;
-            if (auto d = legacy::Decimal::parse(textOf(st, i))) return *d;
-            return sqlite3_column_double(st, i);
-        }
-        const QString t = textOf(st, i);
-        legacy::Date d;
-        if (isoToDate(t, d)) {
-            c.type = adDBTimeStamp;
-            c.definedSize = 16;
-            return d;
-        }
-        c.type = adVarChar;
-        c.definedSize = qMax<int>(255, int(t.size()));
-        return t;
-    }
+    case adEmpty:
+        return legacy::Variant::Null();  // an expression: see ExpressionColumns
     default:
         if (storage == SQLITE_INTEGER && (c.type == adVarChar || c.type == adChar))
             return QString::number(sqlite3_column_int64(st, i));
         return textOf(st, i);
     }
 }
+
+// The result columns without a declared type (ISNULL(...), SUM(...), CASE,
+// a sub-query) take one type for all their rows, as on the server, decided
+// from all of them once they are read: never from the first row alone, so
+// that a whole first value does not cut the fractions of the rows after it.
+class ExpressionColumns {
+public:
+    // The expression columns among `columns`.
+    explicit ExpressionColumns(const std::vector<ColumnInfo>& columns) {
+        for (size_t i = 0; i < columns.size(); ++i)
+            if (columns[i].type == adEmpty) seen_.push_back({int(i), 0});
+    }
+    bool any() const { return !seen_.empty(); }
+
+    // Reads the values of the expression columns of the current row as the
+    // library holds them: whole numbers, other numbers (exact from the
+    // library's 15-digit text: 0.1 + 0.2 reads 0.3) and texts.
+    void read(sqlite3_stmt* st, Row& row) {
+        for (auto& [i, kinds] : seen_) {
+            legacy::Variant& v = row[size_t(i)];
+            switch (sqlite3_column_type(st, i)) {
+            case SQLITE_INTEGER:
+                kinds |= kWhole;
+                v = legacy::Variant((long long)sqlite3_column_int64(st, i));
+                break;
+            case SQLITE_FLOAT:
+                kinds |= kFraction;
+                if (auto d = legacy::Decimal::parse(textOf(st, i))) v = *d;
+                else v = sqlite3_column_double(st, i);
+                break;
+            case SQLITE_NULL:
+                break;
+            default:
+                kinds |= kText;
+                v = textOf(st, i);
+                break;
+            }
+        }
+    }
+
+    // Gives each expression column its type and its values that type.
+    void decide(RecordsetData& d) const {
+        for (const auto& [i, kinds] : seen_) decide(d, size_t(i), kinds);
+    }
+
+private:
+    enum : unsigned char { kWhole = 1, kFraction = 2, kText = 4 };
+
+    static void decide(RecordsetData& d, size_t i, unsigned char kinds) {
+        ColumnInfo& c = d.columns[i];
+        const auto each = [&](auto&& f) {
+            for (Row& r : d.rows)
+                if (!r[i].IsNull()) f(r[i]);
+        };
+        if (kinds & kText) {
+            // texts, or dates when every value is a date's text
+            bool dates = kinds == kText;
+            int longest = 0;
+            each([&](legacy::Variant& v) {
+                legacy::Date date;
+                if (auto x = v.get<legacy::Decimal>()) v = x->toString();  // the number as written, never regional
+                else if (!v.IsString()) v = v.toString();
+                const QString& t = *v.get<QString>();
+                longest = qMax(longest, int(t.size()));
+                if (dates && !isoToDate(t, date)) dates = false;
+            });
+            if (dates) {
+                c.type = adDBTimeStamp;
+                c.definedSize = 16;
+                each([](legacy::Variant& v) {
+                    legacy::Date date;
+                    isoToDate(*v.get<QString>(), date);
+                    v = date;
+                });
+            } else {
+                c.type = adVarChar;
+                c.definedSize = qMax(255, longest);
+            }
+        } else if (kinds & kFraction) {
+            // numbers with fractions: exact numbers, the whole ones too
+            c.type = adNumeric;
+            c.definedSize = 19;
+            c.precision = 28;
+            each([&](legacy::Variant& v) {
+                if (!v.get<legacy::Decimal>() && !v.get<double>()) v = v.toDecimal();
+                if (auto x = v.get<legacy::Decimal>()) c.scale = qMax(c.scale, x->scale());
+            });
+        } else if (kinds & kWhole) {
+            c.type = adInteger;
+            c.definedSize = 4;
+        } else {
+            c.type = adVarChar;  // no value but NULL
+            c.definedSize = 255;
+        }
+    }
+
+    std::vector<std::pair<int, unsigned char>> seen_;  // column, the kinds of value it had
+};
 
 // The declared column types of the database, for the dialect rewrite (a
 // day-first date text stays text where it meets a text column). Read table by
@@ -918,6 +990,8 @@ private:
             data = std::make_unique<RecordsetData>();
             data->columns = columns && columns->size() == size_t(nCols) ? *columns : resultColumns(st, rw);
         }
+        std::optional<ExpressionColumns> expressions;
+        if (data) expressions.emplace(data->columns);
         int rc;
         try {
             while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
@@ -925,6 +999,7 @@ private:
                 Row row;
                 row.reserve(size_t(nCols));
                 for (int i = 0; i < nCols; ++i) row.push_back(readValue(st, i, data->columns[size_t(i)]));
+                if (expressions->any()) expressions->read(st, row);
                 data->rows.push_back(std::move(row));
             }
         } catch (...) {
@@ -948,8 +1023,7 @@ private:
         // schema's version does not count) change what later rewrites see
         if (rw.kind == sql::StmtKind::Other) checkSchema(true);
         if (data) {
-            for (auto& c : data->columns)
-                if (c.type == adEmpty) { c.type = adVarChar; c.definedSize = 255; }
+            expressions->decide(*data);
             result.rows = std::move(data);
         }
         return true;

@@ -18,11 +18,68 @@ namespace ado {
 namespace {
 
 // ---------------------------------------------------------------------------
-// Collation: letter case ignored, trailing blanks ignored. Plain ASCII is
-// compared byte by byte (the common case, and the one the indexes meet);
-// anything else goes through Unicode case folding.
+// Collation: the server's Spanish dictionary order. Letter case ignored,
+// trailing blanks ignored; an accented letter sorts with its plain letter and
+// its accent counts only between texts otherwise the same ("Ábaco" before
+// "Abeja", "a" <> "á"); "ñ" is a letter of its own between "n" and "o".
+// Plain ASCII is compared byte by byte (the common case, and the one the
+// indexes meet); from the first other character on the rest is compared by
+// the weights below.
 
 int lowerAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
+
+// UTF-8 (as the library hands it over, well formed) into code points.
+void decodeUtf8(const unsigned char* p, int n, std::u32string& out) {
+    out.clear();
+    for (int i = 0; i < n;) {
+        const unsigned char c = p[i];
+        char32_t cp;
+        int len;
+        if (c < 0x80) { cp = c; len = 1; }
+        else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; len = 2; }
+        else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; len = 3; }
+        else { cp = c & 0x07; len = 4; }
+        for (int k = 1; k < len && i + k < n; ++k) cp = (cp << 6) | (p[i + k] & 0x3F);
+        out.push_back(cp);
+        i += len;
+    }
+}
+
+// A character's place in the order: `letter` first (the plain letter, four
+// apart so that "ñ" fits after "n"; characters outside ASCII that are no
+// accented letter come after all of ASCII), then `accent` (0 for none, else
+// the folded character, which keeps every character distinct).
+struct Weight {
+    quint32 letter;
+    quint32 accent;
+};
+Weight weightOf(char32_t c) {
+    if (c < 128) return {quint32(lowerAscii(static_cast<unsigned char>(c))) << 2, 0};
+    const char32_t f = QChar::toCaseFolded(c);
+    if (f == U'\u00F1') return {(quint32('n') << 2) | 2, 0};
+    if (QChar::decompositionTag(f) == QChar::Canonical) {
+        const QString d = QChar::decomposition(f);
+        if (!d.isEmpty() && d[0].unicode() < 128 && d[0].isLetter())
+            return {quint32(lowerAscii(static_cast<unsigned char>(d[0].unicode()))) << 2, quint32(f)};
+    }
+    return {(0x80u + quint32(f)) << 2, 0};
+}
+
+int compareWeighted(const unsigned char* a, int na, const unsigned char* b, int nb) {
+    thread_local std::u32string ua, ub;
+    decodeUtf8(a, na, ua);
+    decodeUtf8(b, nb, ub);
+    int accents = 0;
+    const size_t n = ua.size() < ub.size() ? ua.size() : ub.size();
+    for (size_t k = 0; k < n; ++k) {
+        if (ua[k] == ub[k]) continue;
+        const Weight x = weightOf(ua[k]), y = weightOf(ub[k]);
+        if (x.letter != y.letter) return x.letter < y.letter ? -1 : 1;
+        if (accents == 0 && x.accent != y.accent) accents = x.accent < y.accent ? -1 : 1;
+    }
+    if (ua.size() != ub.size()) return ua.size() < ub.size() ? -1 : 1;
+    return accents;
+}
 
 int srvTextCompare(void*, int n1, const void* p1, int n2, const void* p2) {
     auto a = static_cast<const unsigned char*>(p1);
@@ -32,13 +89,7 @@ int srvTextCompare(void*, int n1, const void* p1, int n2, const void* p2) {
     const int n = n1 < n2 ? n1 : n2;
     for (int i = 0; i < n; ++i) {
         const unsigned char x = a[i], y = b[i];
-        if ((x | y) & 0x80) {
-            // non-ASCII from here on: compare the rest as Unicode text
-            const QString qa = QString::fromUtf8(reinterpret_cast<const char*>(a + i), n1 - i);
-            const QString qb = QString::fromUtf8(reinterpret_cast<const char*>(b + i), n2 - i);
-            const int c = qa.compare(qb, Qt::CaseInsensitive);
-            return c < 0 ? -1 : (c > 0 ? 1 : 0);
-        }
+        if ((x | y) & 0x80) return compareWeighted(a + i, n1 - i, b + i, n2 - i);
         const int lx = lowerAscii(x), ly = lowerAscii(y);
         if (lx != ly) return lx < ly ? -1 : 1;
     }
@@ -546,23 +597,6 @@ char32_t fold(char32_t c) {
     return QChar::toCaseFolded(c);
 }
 
-// UTF-8 (as the library hands it over, well formed) into code points.
-void decodeUtf8(const unsigned char* p, int n, std::u32string& out) {
-    out.clear();
-    for (int i = 0; i < n;) {
-        const unsigned char c = p[i];
-        char32_t cp;
-        int len;
-        if (c < 0x80) { cp = c; len = 1; }
-        else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; len = 2; }
-        else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; len = 3; }
-        else { cp = c & 0x07; len = 4; }
-        for (int k = 1; k < len && i + k < n; ++k) cp = (cp << 6) | (p[i + k] & 0x3F);
-        out.push_back(cp);
-        i += len;
-    }
-}
-
 // Where a letter falls in a range "[a-f]": the server orders letters by its
 // collation, an accented letter right after its plain one ("á" between "a"
 // and "b", "ñ" between "n" and "o"), not by code point.
@@ -706,6 +740,36 @@ void reg(sqlite3* db, const char* name, int nArg, void (*fn)(sqlite3_context*, i
     sqlite3_create_function_v2(db, name, nArg, flags, nullptr, fn, nullptr, nullptr, nullptr);
 }
 
+int userVersion(sqlite3* db) {
+    sqlite3_stmt* st = nullptr;
+    int v = -1;
+    if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        v = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    return v;
+}
+
+// The file's header keeps the version of the text order its indexes were
+// built with (the user version). A file made before the order last changed
+// has its indexes on text columns built again, once, by the first program
+// that opens it with the new order, inside a write transaction so that
+// stations opening it at the same time do it only once; a file it cannot
+// write (busy past the wait, read-only) is tried again at its next opening.
+// A new file (no tables yet) is only marked; one marked with a later order
+// is left as it is.
+void keepTextIndexesInOrder(sqlite3* db) {
+    const int seen = userVersion(db);
+    if (seen < 0 || seen >= kTextCollationVersion) return;
+    if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return;
+    bool ok = true;
+    if (userVersion(db) < kTextCollationVersion) {
+        const QByteArray script = QByteArray("REINDEX ") + kTextCollation + "; PRAGMA user_version = " +
+                                  QByteArray::number(kTextCollationVersion);
+        ok = sqlite3_exec(db, script.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    sqlite3_exec(db, ok ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 }  // namespace
 
 void RegisterSqliteExtensions(sqlite3* db) {
@@ -738,6 +802,7 @@ void RegisterSqliteExtensions(sqlite3* db) {
     reg(db, "CEILING", 1, fnCeiling);
     reg(db, "FLOOR", 1, fnFloor);
     reg(db, "ISNUMERIC", 1, fnIsNumeric);
+    keepTextIndexesInOrder(db);
 }
 
 }  // namespace ado

@@ -12,10 +12,15 @@ namespace ado {
 // trailing blanks ("abc" = "ABC  "). Declare it as
 //   Codigo TEXT COLLATE SRVTEXT
 inline constexpr const char* kTextCollation = "SRVTEXT";
+// The version of that order, kept in each file's header (its user version):
+// 1 compared texts outside ASCII by code point, 2 is the Spanish dictionary
+// order (accented letters with their plain one, "ñ" after "n").
+inline constexpr int kTextCollationVersion = 2;
 
 // Registers the collation above and the server functions (GETDATE, LEN,
 // LEFT, RIGHT, CHARINDEX, SPACE, REPLICATE, STR, DATEADD, DATEDIFF, YEAR,
-// MONTH, DAY, the CONVERT forms, ...) on `db`.
+// MONTH, DAY, the CONVERT forms, ...) on `db`, and builds the file's indexes
+// on text columns again when they were built in an older text order.
 void RegisterSqliteExtensions(sqlite3* db);
 
 }  // namespace ado
