@@ -568,6 +568,9 @@ TEST_F(StockTest, EachRowOfALineMovesItsOwnItemFromItsOwnLine)
         {"perishable reception of two lots", "IRX",
          {{{0, "A2"}, {5, "UN"}, {8, "5"}, {49, "-1"}, {24, "|V1|V2|"}, {25, "|2|3|"}}}, lotes,
          {"V1|<null>|2", "V2|<null>|3"}},
+        {"transfer of a repeated lot and a blank item", "TRX",
+         {{{0, "A2"}, {5, "UN"}, {8, "6"}, {24, "|L1|L1||"}, {25, "|1|2|3|"}}}, "Secuencia, RTRIM(NroLote), Cantidad",
+         {"1|L1|-1", "2|L1|-2", "3|<null>|-3", "4|L1|1", "5|L1|2", "6|<null>|3"}, transferencia},
         // A line without deposit takes the default one.
         {"transfer from per-line deposits", "TRX",
          {{{0, "A1"}, {6, "2"}, {8, "1"}}, {{0, "A2"}, {6, "3"}, {8, "2"}}, {{0, "A1"}, {8, "4"}}},
