@@ -439,15 +439,16 @@ void Corrida::Renglon()
         PideSerie = Bandera(Trim(Cel(22)));
         PideLote = Bandera(Trim(Cel(23)));
         if (Signo == 1) {
-            if (PideTalle || EsTransferencia)
+            if (PideTalle || (PideSerie && EsTransferencia))
                 CantItems = ClsCmnCptes::Cuenta_Series_Lotes(Cel(24), QString(), false);
+            else if (PideSerie)
+                CantItems = ClsCmnCptes::Cuenta_Series_Lotes(Cel(25), Cel(24), true);
             else
-                CantItems = ClsCmnCptes::Cuenta_Series_Lotes(Cel(25), Cel(24), PideSerie);
-            // The items of a lot list are its lots, each entering its own
-            // quantity (a transfer's as they left): counting distinct texts
-            // would stop before a lot whose quantity or name an earlier item
-            // has, or that follows a blank one.
-            if (!PideTalle && !PideSerie && ItemsDe(Cel(24)) > 0)
+                // The items of any other article are the lots of its list,
+                // each entering its own quantity (a transfer's as they
+                // left): counting distinct texts would stop before a lot
+                // whose quantity or name an earlier item has, or that
+                // follows a blank one. Without a list, one row.
                 CantItems = ItemsDe(Cel(24));
         } else if (Signo == -1) {
             CantItems = ClsCmnCptes::Cuenta_Series_Lotes(Cel(24), QString(), false);
