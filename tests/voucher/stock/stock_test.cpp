@@ -58,7 +58,7 @@ protected:
         for (const auto& [codigo, cuenta, costo, procedencia] :
              {std::tuple{"A1", "1.1.01", "10", ""}, std::tuple{"A2", "1.1.02", "5", ""},
               std::tuple{"K1", "1.1.01", "0", ""}, std::tuple{"I1", "1.1.03", "2", ""},
-              std::tuple{"I2", "", "3", ""}}) {
+              std::tuple{"I2", "", "3", ""}, std::tuple{"77", "", "0", "PRODUCCION"}}) {
             Ejecuta(QStringLiteral("DELETE FROM V_MA_ARTICULOS WHERE IDARTICULO = '%1'").arg(Art(codigo)));
             Ejecuta(QStringLiteral("INSERT INTO V_MA_ARTICULOS (IDARTICULO, DESCRIPCION, IDUNIDAD, cuentacontableC, "
                                    "Costo, CUENTAPROVEEDOR, procedencia) VALUES ('%1', 'Art %2', 'UN  ', %3, %4, "
@@ -590,14 +590,7 @@ TEST_F(StockTest, EachRowOfALineMovesItsOwnItemFromItsOwnLine)
          {"PE  |I1|-2|   3", "PE  |I2|-1|   3", "RMX |K1|-1|   3", "RMX |A1|-1|   5"}, motivoPorLinea,
          [&] { insumos("K1", {{"I1", "2"}, {"I2", "1"}}); }},
         {"produced article with a numeric code", "RMX", {{{0, "77"}, {5, "UN"}, {8, "2"}}},
-         "TC, LTRIM(RTRIM(IdArticulo)), Cantidad", {"RMX |77|-2"}, {},
-         [&] {
-             Ejecuta(QStringLiteral("DELETE FROM V_MA_ARTICULOS WHERE IDARTICULO = '%1'").arg(Art("77")));
-             Ejecuta(QStringLiteral("INSERT INTO V_MA_ARTICULOS (IDARTICULO, DESCRIPCION, IDUNIDAD, procedencia) "
-                                    "VALUES ('%1', 'Art 77', 'UN  ', 'PRODUCCION')")
-                         .arg(Art("77")));
-             insumos("77", {{"I1", "1"}});
-         }},
+         "TC, LTRIM(RTRIM(IdArticulo)), Cantidad", {"RMX |77|-2"}, {}, [&] { insumos("77", {{"I1", "1"}}); }},
         // One box of I1 (12 units) per unit of K1; I1 in lots M1 (2) and M2 (5).
         {"inputs taken from their lots", "RMX", {{{0, "K1"}, {5, "UN"}, {8, "3"}}},
          "TC, LTRIM(RTRIM(IdArticulo)), RTRIM(NroLote), Cantidad, CantidadUD",
