@@ -179,6 +179,18 @@ QString TextoSQL(const QString& Texto)
     return r;
 }
 
+bool EsLiteralSQL(const QString& Texto)
+{
+    return Texto.size() >= 2 && Texto.startsWith(u'\'') && Texto.endsWith(u'\'');
+}
+
+QString ValorDeLiteral(const QString& Texto)
+{
+    if (!EsLiteralSQL(Texto))
+        return Texto;
+    return Texto.mid(1, Texto.size() - 2).replace(QStringLiteral("''"), QStringLiteral("'"));
+}
+
 QString LimpiaTexto(const Variant& Valor)
 {
     return Trim(kapores2::Funciones::QuitaCaracteres(CStr(Valor), Chr(0), Chr(255), Chr(10)));

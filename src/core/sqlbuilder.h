@@ -60,6 +60,11 @@ QString DuplicaApostrofes(const QString& Texto);
 // The text as a literal of a statement: between apostrophes, its own
 // apostrophes doubled, so no value can end the literal early.
 QString TextoSQL(const QString& Texto);
+// Whether the text already is a literal of a statement (between apostrophes).
+bool EsLiteralSQL(const QString& Texto);
+// The value a literal stands for (the apostrophes around it taken off, its
+// doubled ones made single); any other text is a bare value, unchanged.
+QString ValorDeLiteral(const QString& Texto);
 
 // The value as text without Chr(0), Chr(255) and line feeds, trimmed.
 QString LimpiaTexto(const legacy::Variant& Valor);

@@ -1,6 +1,7 @@
 // Article lots with stock and article components.
 #include "numbering/stock.h"
 
+#include "core/sqlbuilder.h"
 #include "db/db_dll.h"
 #include "db/modglobal_db.h"
 #include "numbering/comunes.h"
@@ -41,11 +42,13 @@ bool Stock::ArticuloTieneLotes(const QString& IdArticulo, const QString& IdDepos
     if (Iguales(IdDeposito, QStringLiteral("ELDELGRID")))
         return false;
     legacy::ErrorTrap trap(QStringLiteral("ArticuloTieneLotes"), ModGlobal::gDB().errorHandler());
-    // The deposit is quoted as in every other deposit comparison: unquoted,
-    // the server would take it for a number.
+    // The deposit comes as a bare code or as the literal the movement writer
+    // made of it; either way it is compared quoted once, as in every other
+    // deposit comparison (unquoted, the server would take it for a number).
+    const QString deposito = ModGlobal::ValorDeLiteral(Trim(IdDeposito));
     const QString sql = QStringLiteral("SELECT * FROM STK_SERIES_Y_LOTES WHERE IdArticulo = '") +
                         Codigo(IdArticulo, 25) + QStringLiteral("' AND CANTIDAD > 0  AND IDDEPOSITO = '") +
-                        Codigo(Trim(IdDeposito), 4) + QStringLiteral("' and not nrolote is null ORDER BY NROLOTE");
+                        Codigo(Trim(deposito), 4) + QStringLiteral("' and not nrolote is null ORDER BY NROLOTE");
     RS rs;
     bool resultado = false;
     double total = 0;

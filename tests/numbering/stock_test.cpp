@@ -60,11 +60,13 @@ TEST_F(StockNum, LotsShareTheQuantityInLotOrder)
         {5, true, {"L1||3", "L2||2", "-"}},
         {7, true, {"L1||3", "L2||2", "-", "||2"}},
     };
-    for (const auto& [cantidad, tiene, esperado] : casos) {
-        Stock::ListaLoteCantidad lotes;
-        EXPECT_EQ(Stock::ArticuloTieneLotes("ZL", "A'B", lotes, cantidad), tiene) << cantidad;
-        EXPECT_EQ(Elementos(lotes), esperado) << cantidad;
-    }
+    // The deposit as a bare code and as the literal the movement writer makes of it.
+    for (const char* deposito : {"A'B", "'A''B'"})
+        for (const auto& [cantidad, tiene, esperado] : casos) {
+            Stock::ListaLoteCantidad lotes;
+            EXPECT_EQ(Stock::ArticuloTieneLotes("ZL", deposito, lotes, cantidad), tiene) << deposito << cantidad;
+            EXPECT_EQ(Elementos(lotes), esperado) << deposito << cantidad;
+        }
     Lote("ZL", "A''B ", "L3", 4);
     Stock::ListaLoteCantidad lotes;
     EXPECT_TRUE(Stock::ArticuloTieneLotes("ZL", "A'B", lotes, 5));

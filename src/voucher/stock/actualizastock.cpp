@@ -69,8 +69,7 @@ QString Cod(const QString& t, int ancho)
 // as it is; any other code is made one, its own apostrophes doubled.
 QString LiteralDeDeposito(const QString& deposito)
 {
-    const bool literal = deposito.size() >= 2 && deposito.startsWith(u'\'') && deposito.endsWith(u'\'');
-    return literal ? deposito : TextoSQL(deposito);
+    return ModGlobal::EsLiteralSQL(deposito) ? deposito : TextoSQL(deposito);
 }
 
 // The number of items of a lot or serial list, blank and repeated ones
@@ -193,7 +192,7 @@ struct Corrida : Argumentos {
     long Fila = 0, UltimaFila = 0, Item = 0, CantItems = 0;
     float Secuencia = 0;
     double CantidadItem = 0, CantidadFila = 0;
-    QString NroLote, NroSerie, ItemTexto, CuentaLocal, DepositoFila;
+    QString NroLote, NroSerie, ItemTexto, CuentaLocal;
     bool PideTalle = false, PideSerie = false, PideLote = false, HayComodato = false;
     bool EsOP = false, TieneSPNL = false, EsCompras = false;
     bool TcOrigenDelGrid = false, CpteOrigenDelGrid = false, MotivoDelGrid = false;
@@ -220,6 +219,10 @@ struct Corrida : Argumentos {
     QString Cel(long c) const { return g.TextMatrix(Fila, c); }
     void PoneCel(long c, const QString& t) { g.setTextMatrix(Fila, c, t); }
     QString ItemDe(long c) const { return ClsCmnCptes::ExtraeSerieLote(Cel(c), Item); }
+    bool TomaCantidadDelItem();
+    QString DepositoDeLinea() const;
+    QString DepositoPrimeraPasada() const;
+    QString MotivoDeLinea() const;
 
     void Ejecuta();
     void Prepara();
@@ -443,10 +446,17 @@ void Corrida::Renglon()
         PideSerie = Bandera(Trim(Cel(22)));
         PideLote = Bandera(Trim(Cel(23)));
         if (Signo == 1) {
-            if (PideTalle || (PideSerie && EsTransferencia) || EsTransferencia)
+            if (PideTalle || (PideSerie && EsTransferencia))
                 CantItems = ClsCmnCptes::Cuenta_Series_Lotes(Cel(24), QString(), false);
+            else if (PideSerie)
+                CantItems = ClsCmnCptes::Cuenta_Series_Lotes(Cel(25), Cel(24), true);
             else
-                CantItems = ClsCmnCptes::Cuenta_Series_Lotes(Cel(25), Cel(24), PideSerie);
+                // The items of any other article are the lots of its list,
+                // each entering its own quantity (a transfer's as they
+                // left): counting distinct texts would stop before a lot
+                // whose quantity or name an earlier item has, or that
+                // follows a blank one. Without a list, one row.
+                CantItems = ItemsDe(Cel(24));
         } else if (Signo == -1) {
             CantItems = ClsCmnCptes::Cuenta_Series_Lotes(Cel(24), QString(), false);
             // An exit walks every item of its list, each leaving with its own
@@ -503,16 +513,56 @@ void Parte(const QString& item, QString& lote, QString& serie)
     serie = item.mid(i + 1);
 }
 
+// The current item of a lot, serial or size list moves the quantity beside
+// it (column 25), never the whole row again; an item beside 0 moves nothing
+// (false: the item is skipped).
+bool Corrida::TomaCantidadDelItem()
+{
+    CantidadItem = Doble(ItemDe(25));
+    return CantidadItem != 0;
+}
+
+// The deposit of the current line as a literal: its own (column 6), else the
+// voucher's. A line without one when the lines name their deposits takes the
+// configured default deposit, as a voucher without deposit does: the word
+// that asks for per-line deposits is never written as a deposit.
+QString Corrida::DepositoDeLinea() const
+{
+    QString deposito = Trim(Cel(6));
+    if (Blanco(deposito))
+        deposito = Es(IdDeposito, "ELDELGRID") ? Trim(ModGlobal::Cfg(QStringLiteral("DepositoDefault"))) : IdDeposito;
+    return LiteralDeDeposito(Cod(deposito, 4));
+}
+
+// The deposit the first pass writes for the current line: the voucher's when
+// the caller imposed the entry sign, else the line's own.
+QString Corrida::DepositoPrimeraPasada() const
+{
+    return SignoRemota == 1 && !Es(IdDeposito, "ELDELGRID") ? IdDeposito : DepositoDeLinea();
+}
+
+// The stock motive of the current line without apostrophes: the line's own
+// (column 89) when each line names its own, else the voucher's.
+QString Corrida::MotivoDeLinea() const
+{
+    QString motivo = MotivoDelGrid ? TextoSQL(Cod(Cel(89), 4)) : IdMotivoStock;
+    motivo.remove(u'\'');
+    return motivo;
+}
+
 bool Corrida::Entrada()
 {
     NroLote = Cod(Trim(ItemDe(24)), 25);
-    NroSerie = Cod(Trim(ItemDe(25)), 25);
+    // Column 25 holds the serials of a serial article (outside a transfer,
+    // whose serials travel with their lots in column 24); beside the lots of
+    // any other article it holds their quantities, never a serial.
+    NroSerie = PideSerie && !EsTransferencia ? Cod(Trim(ItemDe(25)), 25) : QString();
     const QString perecedero = Blanco(Cel(49)) ? QStringLiteral("0") : Cel(49);
     if (Bandera(perecedero)) {
-        NroLote = Cod(Trim(Cel(24)), 25);
+        // Under the lot of its own item, the fixed lot when it has none.
         if (Blanco(NroLote) && !Blanco(LoteFijo))
             NroLote = Cod(Trim(LoteFijo), 25);
-        return true;
+        return CantItems > 1 ? TomaCantidadDelItem() : true;
     }
     if (PideTalle) {
         ItemTexto = ItemDe(24);
@@ -521,8 +571,7 @@ bool Corrida::Entrada()
             Parte(ItemTexto, NroLote, sinUso);
             NroLote = Cod(Trim(NroLote), 25);
             NroSerie.clear();
-            CantidadItem = Doble(ItemDe(25));
-            if (CantidadItem == 0)
+            if (!TomaCantidadDelItem())
                 return false;
         }
     } else {
@@ -545,15 +594,15 @@ bool Corrida::Entrada()
         }
         return true;
     }
-    if (LoteFijo.isEmpty()) {
-        if (Item > 1 || (EsTransferencia && PideLote))
-            CantidadItem = Doble(ItemDe(25));
-        if (CantidadItem == 0) {
-            if (PideTalle || PideSerie || PideLote)
-                return false;
-            // The quantity of this row (not of the row written last).
-            CantidadItem = Moneda(Cel(8)).toDouble();
-        }
+    // Each item of a list enters its own quantity, with the fixed or automatic
+    // lot as without it: a line's rows never enter more than the line.
+    if (CantItems > 1 || (EsTransferencia && PideLote))
+        return TomaCantidadDelItem();
+    if (LoteFijo.isEmpty() && CantidadItem == 0) {
+        if (PideTalle || PideSerie || PideLote)
+            return false;
+        // The quantity of this row (not of the row written last).
+        CantidadItem = Moneda(Cel(8)).toDouble();
     }
     return true;
 }
@@ -569,8 +618,7 @@ bool Corrida::Salida()
         Parte(lote, lote, sinUso);
         NroLote = Cod(Trim(lote), 25);
         NroSerie.clear();
-        CantidadItem = Doble(ItemDe(25));
-        return CantidadItem != 0;
+        return TomaCantidadDelItem();
     }
     ItemTexto = ItemDe(24);
     if (Blanco(ItemTexto)) {
@@ -581,15 +629,13 @@ bool Corrida::Salida()
         NroSerie.clear();
         if (CantItems == 0)
             return true;
-        CantidadItem = Doble(ItemDe(25));
-        return CantidadItem != 0;
+        return TomaCantidadDelItem();
     }
     QString lote = ItemTexto, serie;
     Parte(ItemTexto, lote, serie);
     NroLote = Cod(Trim(lote), 25);
     NroSerie = Cod(Trim(serie), 25);
-    CantidadItem = Doble(ItemDe(25));
-    return CantidadItem != 0;
+    return TomaCantidadDelItem();
 }
 
 void Corrida::EscribeItem()
@@ -656,25 +702,17 @@ void Corrida::ArmaFila()
         ModGlobal::gCaja.remove(u'\'');
         par(u"IdCaja"_s, memo.caja(ModGlobal::gCaja, codigo4));
     }
-    if (Pasada == 1) {
-        if (SignoRemota == 1) {
-            par(u"IdDeposito"_s, IdDeposito);
-        } else {
-            DepositoFila = Trim(Cel(6));
-            if (Blanco(DepositoFila))
-                DepositoFila = IdDeposito;
-            DepositoFila = LiteralDeDeposito(Cod(DepositoFila, 4));
-            par(u"IdDeposito"_s, DepositoFila);
-        }
-    } else {
-        par(u"IdDeposito"_s, IdDepositoDestino);
-    }
+    // The second pass writes the destination (a production order's own
+    // deposit), or the line's own deposit when the order's lines name theirs.
+    if (Pasada == 1)
+        par(u"IdDeposito"_s, DepositoPrimeraPasada());
+    else
+        par(u"IdDeposito"_s, Es(IdDepositoDestino, "ELDELGRID") ? DepositoDeLinea() : IdDepositoDestino);
     if (EsTransferencia) {
-        if (Pasada == 1)
-            par(u"IDDEPOSITO_DESTINO"_s,
-                Blanco(IdDepositoDestino) ? QStringLiteral("null") : Cod(IdDepositoDestino, 4));
-        else
-            par(u"IDDEPOSITO_DESTINO"_s, Blanco(DepositoFila) ? QStringLiteral("null") : Cod(DepositoFila, 4));
+        // An exit names its destination; an entry the deposit its own line
+        // left from.
+        const QString otro = Pasada == 1 ? IdDepositoDestino : DepositoPrimeraPasada();
+        par(u"IDDEPOSITO_DESTINO"_s, Blanco(otro) ? QStringLiteral("null") : Cod(otro, 4));
     }
     par(u"IdPosicion"_s, memo.posicion(Cel(4), [](const QString& t) { return TextoSQL(SinComillas(Trim(t))); }));
     par(u"IdArticulo"_s, memo.articulo(Cel(0), [](const QString& t) { return TextoSQL(Cod(Trim(t), 25)); }));
@@ -717,6 +755,10 @@ void Corrida::ArmaFila()
     CantidadFila = Moneda(Cel(8)).toDouble();
     double movimiento = CantidadFila;
     const bool conLoteOSerie = !Blanco(NroLote) || !Blanco(NroSerie);
+    // The base units of an item of an exit in another unit: its own quantity,
+    // which its list gives in the base unit.
+    bool unidadesDelItem = false;
+    double enBase = 0;
     if (Signo == 1) {
         if (Bandera(Trim(Cel(64))) || (Blanco(NroLote) && !Blanco(NroSerie)) || !(PideSerie && conLoteOSerie))
             movimiento = CantidadItem;
@@ -730,24 +772,28 @@ void Corrida::ArmaFila()
         if ((CantidadItem > 0 || conLoteOSerie) && !otraUnidad) {
             movimiento = CantidadItem;
             PoneCel(77, QString::number(CantidadItem, 'g', 15));
-        } else if (otraUnidad && CantItems > 1) {
-            // The item quantities are base units: the row quantity is shared
-            // among the items in their proportion, the last one with a
-            // quantity taking the rest, so that the items together move
-            // exactly the row quantity.
-            double total = 0;
-            long ultimo = 0;
-            for (long i = 1; i <= CantItems; ++i) {
-                const double q = Doble(ClsCmnCptes::ExtraeSerieLote(Cel(25), i));
-                total += q;
-                if (q != 0)
-                    ultimo = i;
-            }
-            if (Item >= ultimo || total == 0) {
-                movimiento = CantidadFila - repartido;
-            } else {
-                movimiento = std::round(CantidadFila * CantidadItem / total * 10000.0) / 10000.0;
-                repartido += movimiento;
+        } else if (otraUnidad && CantItems > 0) {
+            unidadesDelItem = true;
+            enBase = CantidadItem;
+            if (CantItems > 1) {
+                // The item quantities are base units: the row quantity is shared
+                // among the items in their proportion, the last one with a
+                // quantity taking the rest, so that the items together move
+                // exactly the row quantity.
+                double total = 0;
+                long ultimo = 0;
+                for (long i = 1; i <= CantItems; ++i) {
+                    const double q = Doble(ClsCmnCptes::ExtraeSerieLote(Cel(25), i));
+                    total += q;
+                    if (q != 0)
+                        ultimo = i;
+                }
+                if (Item >= ultimo || total == 0) {
+                    movimiento = CantidadFila - repartido;
+                } else {
+                    movimiento = std::round(CantidadFila * CantidadItem / total * 10000.0) / 10000.0;
+                    repartido += movimiento;
+                }
             }
         }
     }
@@ -772,6 +818,8 @@ void Corrida::ArmaFila()
         ud(Num(signo * Moneda(Cel(77))), base);
     } else if (ConfirmaEquiv) {
         ud(Num(signo * Moneda(Cel(12))), Trim(Cel(11)));
+    } else if (unidadesDelItem) {
+        ud(Num(enBase * Signo), Blanco(base) ? Trim(Cel(5)) : base);
     } else if (conLoteOSerie) {
         ud(Num(Signo == -1 ? movimiento : movimiento * Signo), Blanco(base) ? Trim(Cel(5)) : base);
     } else if (!Blanco(base) && Signo == -1) {
@@ -794,9 +842,7 @@ void Corrida::ArmaFila()
     if (!Es(CuentaLocal, "NULL"))
         par(u"CuentaProveedor"_s, TextoSQL(CuentaLocal));
 
-    if (MotivoDelGrid)
-        IdMotivoStock = TextoSQL(Cod(Cel(89), 4));
-    IdMotivoStock.remove(u'\'');
+    IdMotivoStock = MotivoDeLinea();
     par(u"IdMotivoStock"_s, TextoSQL(Cod(Trim(IdMotivoStock), 4)));
     par(u"PrecioVenta"_s, Num(Moneda(Cel(17))));
     par(u"Importe_S_Iva"_s, Num(Moneda(Cel(20))));
@@ -874,7 +920,9 @@ void Corrida::Descarga()
             porPorcentaje = Cel(71).isEmpty() ? false : Bandera(Trim(Cel(71)));
             if (porPorcentaje && Moneda(Cel(77)) > Currency(0))
                 CantidadFila = Moneda(Cel(77)).toDouble();
-            if (Es(Campo(QStringLiteral("V_MA_ARTICULOS"), idArticulo, "PROCEDENCIA", "IDARTICULO", false),
+            // Looked up by the article's stored key, as its inputs are: a
+            // numeric code is stored right-aligned.
+            if (Es(Campo(QStringLiteral("V_MA_ARTICULOS"), Cod(idArticulo, 25), "PROCEDENCIA", "IDARTICULO", false),
                    "PRODUCCION")) {
                 toma = false;
                 return;
@@ -987,10 +1035,7 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
         if (Pasada == 3) {
             par("IdDeposito", Cod(IdDepositoDestino, 4));
         } else {
-            QString d = Trim(Cel(6));
-            if (Blanco(d))
-                d = IdDeposito;
-            par("IdDeposito", LiteralDeDeposito(Cod(d, 4)));
+            par("IdDeposito", DepositoDeLinea());
         }
         par("IdArticulo", TextoSQL(Cod(compuesto ? Trim(Cel(0)) : Trim(codigoInsumo), 25)));
         QString descripcion;
@@ -1044,8 +1089,11 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
         }
         if (!Es(CuentaLocal, "NULL"))
             par("CuentaProveedor", TextoSQL(CuentaLocal));
-        IdMotivoStock.remove(u'\'');
-        par("IdMotivoStock", TextoSQL(Cod(Trim(IdMotivoStock), 4)));
+        // Each input leaves under the motive of its own line.
+        const QString motivo = MotivoDeLinea();
+        if (!MotivoDelGrid)
+            IdMotivoStock = motivo;
+        par("IdMotivoStock", TextoSQL(Cod(Trim(motivo), 4)));
         par("PrecioVenta", Num(legacy::Variant(QStringLiteral("0"))));
         par("Importe_S_iva", Num(legacy::Variant(QStringLiteral("0"))));
         if (compuesto)

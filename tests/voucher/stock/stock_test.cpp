@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include <functional>
 #include <map>
 
 namespace {
@@ -35,6 +36,8 @@ struct Opciones {
     QString cuenta;
     QString tcOrigen;
     QString origen;
+    QString motivo;
+    QString loteFijo;
 };
 
 class StockTest : public coretest::EntornoCore {
@@ -58,7 +61,7 @@ protected:
         for (const auto& [codigo, cuenta, costo, procedencia] :
              {std::tuple{"A1", "1.1.01", "10", ""}, std::tuple{"A2", "1.1.02", "5", ""},
               std::tuple{"K1", "1.1.01", "0", ""}, std::tuple{"I1", "1.1.03", "2", ""},
-              std::tuple{"I2", "", "3", ""}}) {
+              std::tuple{"I2", "", "3", ""}, std::tuple{"77", "", "0", "PRODUCCION"}}) {
             Ejecuta(QStringLiteral("DELETE FROM V_MA_ARTICULOS WHERE IDARTICULO = '%1'").arg(Art(codigo)));
             Ejecuta(QStringLiteral("INSERT INTO V_MA_ARTICULOS (IDARTICULO, DESCRIPCION, IDUNIDAD, cuentacontableC, "
                                    "Costo, CUENTAPROVEEDOR, procedencia) VALUES ('%1', 'Art %2', 'UN  ', %3, %4, "
@@ -115,9 +118,9 @@ protected:
     Resultado Escribe(const QString& tc, const QString& id, bool colecta, const Opciones& o = {})
     {
         Resultado r;
-        QString fecha = QStringLiteral("05/11/2026"), dep = o.deposito, dest = o.destino, motivo,
-                tcOrigen = o.tcOrigen, origen = o.origen, cta = o.cuenta, tecnico = QStringLiteral("NULL"), loteFijo,
-                aduana, loteOrigen, vendedor, moneda = QStringLiteral("1");
+        QString fecha = QStringLiteral("05/11/2026"), dep = o.deposito, dest = o.destino, motivo = o.motivo,
+                tcOrigen = o.tcOrigen, origen = o.origen, cta = o.cuenta, tecnico = QStringLiteral("NULL"),
+                loteFijo = o.loteFijo, aduana, loteOrigen, vendedor, moneda = QStringLiteral("1");
         cls_->ActualizaStock(*grilla_, tc, id, QStringLiteral("0"), fecha, dep, dest, motivo, tcOrigen, origen,
                              o.transferencia, cta, colecta, r.sql, r.hayError, tecnico, loteFijo, aduana, loteOrigen, 0,
                              false, vendedor, 0, moneda, legacy::Currency(1));
@@ -544,24 +547,114 @@ TEST_F(StockTest, DischargeInputRowsConvertFromTheLineUnitAndReadTheStoredCode)
         << "the article found moves; description, cost and account are read by the code as stored";
 }
 
-TEST_F(StockTest, ABlankLotItemOfAnExitMovesOnlyTheQuantityBesideIt)
+// Every row of a line moves the line's own items: each lot item its own
+// quantity (never the whole line again, in no branch), every column in its
+// unit, and the deposit and motive of its own line.
+TEST_F(StockTest, EachRowOfALineMovesItsOwnItemFromItsOwnLine)
 {
+    const auto insumos = [this](const char* articulo, std::initializer_list<std::pair<const char*, const char*>> filas,
+                                const char* unidad = "UN  ") {
+        for (const auto& [insumo, cantidad] : filas)
+            Ejecuta(QStringLiteral("INSERT INTO V_MA_INSUMOS (IDARTICULO, IdArticuloInsumo, IdUnidadInsumo, Cantidad) "
+                                   "VALUES ('%1', '%2', '%3', %4)")
+                        .arg(Art(articulo), Art(insumo), unidad, cantidad));
+    };
+    Opciones transferencia;
+    transferencia.deposito = "ELDELGRID";
+    transferencia.destino = "5";
+    transferencia.transferencia = true;
+    Opciones porLinea;
+    porLinea.deposito = "ELDELGRID";
+    Opciones motivoPorLinea;
+    motivoPorLinea.motivo = "ELDELGRID";
+    Opciones loteFijo;
+    loteFijo.loteFijo = "F1";
+    const char* lotes = "RTRIM(NroLote), NroSerie, Cantidad";
+
     struct Caso {
-        const char* lotes;
-        const char* cantidades;
-        QStringList filas;  // sequence|lot|quantity, the lot as typed
+        const char* nombre;
+        const char* tc;
+        QList<Celdas> lineas;
+        const char* columnas;
+        QStringList filas;
+        Opciones opciones = {};
+        std::function<void()> datos = {};
     };
     const Caso casos[] = {
-        {"|L1||L3|", "|1|0|5|", {"1|L1|-1", "2|L3|-5"}},
-        {"|L1||", "|1|5|", {"1|L1|-1", "2|<null>|-5"}},
-        {"|L1|L1|", "|2|4|", {"1|L1|-2", "2|L1|-4"}},
+        {"exit, blank item", "RMX", {{{0, "A2"}, {5, "UN"}, {8, "6"}, {24, "|L1||L3|"}, {25, "|1|0|5|"}}},
+         "Secuencia, RTRIM(NroLote), Cantidad", {"1|L1|-1", "2|L3|-5"}},
+        {"exit, blank last item", "RMX", {{{0, "A2"}, {5, "UN"}, {8, "6"}, {24, "|L1||"}, {25, "|1|5|"}}},
+         "Secuencia, RTRIM(NroLote), Cantidad", {"1|L1|-1", "2|<null>|-5"}},
+        {"exit, repeated lot", "RMX", {{{0, "A2"}, {5, "UN"}, {8, "6"}, {24, "|L1|L1|"}, {25, "|2|4|"}}},
+         "Secuencia, RTRIM(NroLote), Cantidad", {"1|L1|-2", "2|L1|-4"}},
+        // Base quantities of the lots, 24 units in all for 2 boxes of 12.
+        {"exit in another unit", "RMX",
+         {{{0, "A1"}, {5, "CJ"}, {44, "UN"}, {10, "12"}, {8, "2"}, {77, "24"}, {24, "|LC|LD|"}, {25, "|9|15|"}}},
+         "RTRIM(NroLote), Cantidad * 100, CantidadUD, IdUnidadBase", {"LC|-75|-9|UN  ", "LD|-125|-15|UN  "}},
+        {"exit in another unit, one lot", "RMX",
+         {{{0, "A1"}, {5, "CJ"}, {44, "UN"}, {10, "12"}, {8, "2"}, {77, "24"}, {24, "|LC|"}, {25, "|24|"}}},
+         "RTRIM(NroLote), Cantidad, CantidadUD", {"LC|-2|-24"}},
+        {"reception of two lots", "IRX", {{{0, "A2"}, {5, "UN"}, {8, "10"}, {23, "-1"}, {24, "|R1|R2|"}, {25, "|3|7|"}}},
+         lotes, {"R1|<null>|3", "R2|<null>|7"}},
+        {"reception, lots of one quantity", "IRX", {{{0, "A2"}, {5, "UN"}, {8, "6"}, {24, "|R1|R2|"}, {25, "|3|3|"}}},
+         lotes, {"R1|<null>|3", "R2|<null>|3"}},
+        {"reception with a fixed lot", "IRX", {{{0, "A2"}, {5, "UN"}, {8, "5"}, {24, "|L1|L2|"}, {25, "|2|3|"}}},
+         lotes, {"L1|<null>|2", "L2|<null>|3"}, loteFijo},
+        {"perishable reception", "IRX", {{{0, "A2"}, {5, "UN"}, {8, "5"}, {49, "-1"}, {24, "|V2027|"}, {25, "|5|"}}},
+         lotes, {"V2027|<null>|5"}},
+        {"perishable reception of two lots", "IRX",
+         {{{0, "A2"}, {5, "UN"}, {8, "5"}, {49, "-1"}, {24, "|V1|V2|"}, {25, "|2|3|"}}}, lotes,
+         {"V1|<null>|2", "V2|<null>|3"}},
+        {"transfer of a repeated lot and a blank item", "TRX",
+         {{{0, "A2"}, {5, "UN"}, {8, "6"}, {24, "|L1|L1||"}, {25, "|1|2|3|"}}}, "Secuencia, RTRIM(NroLote), Cantidad",
+         {"1|L1|-1", "2|L1|-2", "3|<null>|-3", "4|L1|1", "5|L1|2", "6|<null>|3"}, transferencia},
+        // A line without deposit takes the default one.
+        {"transfer from per-line deposits", "TRX",
+         {{{0, "A1"}, {6, "2"}, {8, "1"}}, {{0, "A2"}, {6, "3"}, {8, "2"}}, {{0, "A1"}, {8, "4"}}},
+         "Secuencia, IdDeposito, IDDEPOSITO_DESTINO, Cantidad",
+         {"1|   2|   5|-1", "2|   3|   5|-2", "3|   4|   5|-4", "4|   5|   2|1", "5|   5|   3|2", "6|   5|   4|4"},
+         transferencia, [this] { Cfg("DepositoDefault", "4"); }},
+        {"production order from per-line deposits", "OP",
+         {{{0, "A1"}, {6, "2"}, {8, "5"}, {31, "-1"}}, {{0, "A2"}, {6, "3"}, {8, "3"}}},
+         "LTRIM(RTRIM(IdArticulo)), IdDeposito, Cantidad", {"A1|   2|5", "A2|   3|-3"}, porLinea,
+         [this] {
+             Ejecuta("DELETE FROM V_TA_CPTE WHERE CODIGO = 'OP  '");
+             Tipo("OP", "", "STOCK");
+         }},
+        {"inputs under their own line's motive", "RMX",
+         {{{0, "K1"}, {5, "UN"}, {8, "1"}, {89, "3"}}, {{0, "A1"}, {5, "UN"}, {8, "1"}, {89, "5"}}},
+         "TC, LTRIM(RTRIM(IdArticulo)), Cantidad, IdMotivoStock",
+         {"PE  |I1|-2|   3", "PE  |I2|-1|   3", "RMX |K1|-1|   3", "RMX |A1|-1|   5"}, motivoPorLinea,
+         [&] { insumos("K1", {{"I1", "2"}, {"I2", "1"}}); }},
+        {"produced article with a numeric code", "RMX", {{{0, "77"}, {5, "UN"}, {8, "2"}}},
+         "TC, LTRIM(RTRIM(IdArticulo)), Cantidad", {"RMX |77|-2"}, {}, [&] { insumos("77", {{"I1", "1"}}); }},
+        // One box of I1 (12 units) per unit of K1; I1 in lots M1 (2) and M2 (5).
+        {"inputs taken from their lots", "RMX", {{{0, "K1"}, {5, "UN"}, {8, "3"}}},
+         "TC, LTRIM(RTRIM(IdArticulo)), RTRIM(NroLote), Cantidad, CantidadUD",
+         {"PE  |I1|M1|-2|-24", "PE  |I1|M2|-1|-12", "RMX |K1|<null>|-3|-3"}, {},
+         [&] {
+             insumos("K1", {{"I1", "1"}}, "CAJ ");
+             Ejecuta(QStringLiteral("INSERT INTO S_TA_EQUIV (IdArticulo, IDUNIDAD, IDUNIDAD_EQUIV, Coeficiente) VALUES "
+                                    "('%1', 'CAJ ', 'UN  ', 12)")
+                         .arg(Art("I1")));
+             Ejecuta(QStringLiteral("INSERT INTO STK_SERIES_Y_LOTES (IdArticulo, IdDeposito, NroLote, Cantidad) VALUES "
+                                    "('%1', '   1', 'M1', 2), ('%1', '   1', 'M2', 5)")
+                         .arg(Art("I1")));
+         }},
     };
     for (const Caso& c : casos) {
-        SCOPED_TRACE(c.lotes);
-        Ejecuta("DELETE FROM V_MV_STOCK");
-        Lineas({{{0, "A2"}, {5, "UN"}, {8, "6"}, {24, c.lotes}, {25, c.cantidades}}});
-        EXPECT_FALSE(Escribe("RMX", "000100000026X", false).hayError);
-        EXPECT_EQ(Filas("SELECT Secuencia, RTRIM(NroLote), Cantidad FROM V_MV_STOCK ORDER BY Secuencia"), c.filas);
+        SCOPED_TRACE(c.nombre);
+        for (const char* tabla : {"V_MV_STOCK", "V_MA_INSUMOS", "S_TA_EQUIV", "STK_SERIES_Y_LOTES"})
+            Ejecuta(QStringLiteral("DELETE FROM %1").arg(tabla));
+        if (c.datos)
+            c.datos();
+        Lineas(c.lineas);
+        ui::ScriptedSession sinAvisos;
+        EXPECT_FALSE(Escribe(c.tc, "000100000026X", false, c.opciones).hayError);
+        EXPECT_TRUE(sinAvisos.shown().isEmpty()) << sinAvisos.failures().join("; ").toStdString();
+        EXPECT_EQ(Movimientos(c.columnas), c.filas);
+        const Resultado colectado = Escribe(c.tc, "000100000030X", true, c.opciones);
+        EXPECT_FALSE(colectado.sql.contains("ELDELGRID", Qt::CaseInsensitive)) << colectado.sql.toStdString();
     }
 }
 
