@@ -42,7 +42,7 @@ const RewriteCase kRewrites[] = {
     {"SELECT DATEADD(dd, 1, Fecha), DATEDIFF(day, Fecha, GETDATE()) FROM t",
      "SELECT DATEADD('dd', 1, Fecha), DATEDIFF('day', Fecha, GETDATE()) FROM t"},
     {"SELECT CAST('31/01/2024' AS DATETIME), CAST(a AS VARCHAR(5)) FROM t",
-     "SELECT SRV_CONVERT('DATETIME', '2024-01-31 00:00:00'), CAST(a AS VARCHAR(5)) FROM t"},
+     "SELECT SRV_CONVERT('DATETIME', '2024-01-31 00:00:00'), SRV_CONVERT('VARCHAR(5)', a) FROM t"},
     {"if exists(select * from t  with(nolock)  where a=1 and Fecha is null)  UPDATE t set Fecha='01/02/2024' where a=1",
      "UPDATE t set Fecha='2024-02-01 00:00:00' where (a=1) AND EXISTS (select * from t  where a=1 and Fecha is null)"},
     {"IF EXISTS (SELECT 1 FROM u WHERE a = 1) DELETE t", "DELETE FROM t WHERE EXISTS (SELECT 1 FROM u WHERE a = 1)"},
@@ -61,7 +61,7 @@ const RewriteCase kRewrites[] = {
     {"BEGIN TRAN", "BEGIN"},
     {"ROLLBACK TRAN", "ROLLBACK"},
     {"SELECT @@TRANCOUNT", "SELECT SRV_TRANCOUNT()"},
-    {"SELECT 'a' + Nombre + Nombre + 'b', a + 1 FROM t", "SELECT 'a' || Nombre || Nombre || 'b', a + 1 FROM t"},
+    {"SELECT 'a' + Nombre + Nombre + 'b', a + 1 FROM t", "SELECT 'a' || Nombre || Nombre || 'b', SRV_ADD(a, 1, 1) FROM t"},
     {"select  getDate() as fecha", "select  getDate() as fecha"},
     {"SELECT LEN(Nombre), CHARINDEX('a', Nombre) FROM t -- TOP 5 in a comment",
      "SELECT LEN(Nombre), CHARINDEX('a', Nombre) FROM t -- TOP 5 in a comment"},
@@ -295,8 +295,7 @@ TEST_F(Dialect, TransactionsNestAsOnTheServer) {
 
 TEST_F(Dialect, SavepointsUndoOnlyTheirOwnWork) {
     EXPECT_EQ(ado::sql::rewriteForSqlite(QStringLiteral("SAVE TRANSACTION Marca")).sql, QStringLiteral("SAVEPOINT Marca"));
-    EXPECT_EQ(ado::sql::rewriteForSqlite(QStringLiteral("rollback tran Marca")).sql,
-              QStringLiteral("ROLLBACK TO SAVEPOINT Marca"));
+    EXPECT_EQ(ado::sql::rewriteForSqlite(QStringLiteral("rollback tran Marca")).transactionName, QStringLiteral("Marca"));
     cnn->BeginTrans();
     cnn->Execute(QStringLiteral("DELETE FROM u"));
     cnn->Execute(QStringLiteral("SAVE TRANSACTION Marca"));
