@@ -125,6 +125,13 @@ QString isoText(const DayFirst& r, int ms = 0) {
     return out;
 }
 
+// Whether the rewrite may write the text otherwise where it meets a date.
+bool otherDateChanges(QStringView inner) {
+    int ms = 0;
+    const std::optional<DayFirst> r = readOtherDate(inner, &ms);
+    return r && isoText(*r, ms) != inner;
+}
+
 }  // namespace
 
 QString otherDateToIso(const QString& text) {
@@ -488,6 +495,29 @@ private:
             k = nextSig(t_, close + 1);
         } else if (const auto* cols = schema_->columnsOf(table)) {
             for (const auto& c : *cols) columns << c.name;
+        }
+        if (k < t_.size() && t_[k].isWord("SELECT")) {
+            // INSERT ... SELECT 'a', x, ...: the select list's literals by place
+            int item = 0, depth = 0, sigs = 0;
+            size_t literal = npos;
+            for (size_t j = nextSig(t_, k + 1); j <= t_.size(); j = nextSig(t_, j + 1)) {
+                const bool end = j >= t_.size() ||
+                                 (depth == 0 && (t_[j].isWord("FROM") || t_[j].isWord("WHERE") || t_[j].isWord("UNION")));
+                if (end || (depth == 0 && t_[j].isPunct(','))) {
+                    if (sigs == 1 && literal != npos && item < columns.size())
+                        targets_->emplace(literal, ColumnRef{table, columns[item]});
+                    ++item;
+                    sigs = 0;
+                    literal = npos;
+                    if (end) break;
+                    continue;
+                }
+                if (t_[j].isPunct('(')) ++depth;
+                else if (t_[j].isPunct(')')) --depth;
+                ++sigs;
+                if (t_[j].kind == TokKind::String) literal = j;
+            }
+            return *targets_;
         }
         if (k >= t_.size() || !t_[k].isWord("VALUES")) return *targets_;
         size_t open = nextSig(t_, k + 1);
@@ -1760,6 +1790,43 @@ void collateTextColumns(Toks& t) {
     t = std::move(out);
 }
 
+// ALTER TABLE t ADD c type ... DEFAULT (v): the server gives the default to
+// rows made afterwards and leaves the rows already there Null, unless the
+// column is NOT NULL or the statement says WITH VALUES; the engine fills
+// them. The statement that empties them again, or "" when none is needed.
+QString nullsForNewColumn(Toks& t) {
+    size_t add = npos;
+    bool hasDefault = false, notNull = false, withValues = false;
+    int depth = 0;
+    for (size_t k = 0; k < t.size(); ++k) {
+        if (t[k].isPunct('(')) ++depth;
+        else if (t[k].isPunct(')')) --depth;
+        if (depth != 0 || t[k].kind != TokKind::Word) continue;
+        if (add == npos && t[k].isWord("ADD")) add = k;
+        else if (add != npos && t[k].isWord("DEFAULT")) hasDefault = true;
+        else if (add != npos && t[k].isWord("NULL")) {
+            const size_t p = prevSig(t, k);
+            notNull = notNull || (p != npos && t[p].isWord("NOT"));
+        } else if (t[k].isWord("VALUES")) {
+            const size_t p = prevSig(t, k);
+            if (p != npos && t[p].isWord("WITH")) {
+                withValues = true;
+                // the engine fills them by itself: the clause goes
+                for (size_t j = p; j <= k; ++j) t[j].text.clear();
+            }
+        }
+    }
+    if (add == npos || !hasDefault || notNull || withValues) return {};
+    size_t column = nextSig(t, add + 1);
+    if (column < t.size() && t[column].isWord("COLUMN")) column = nextSig(t, column + 1);
+    size_t table = nextSig(t, nextSig(t, 0) + 1);  // after TABLE
+    table = nextSig(t, table + 1);
+    if (column >= t.size() || table >= add || !isName(t[column])) return {};
+    QString name;
+    for (size_t k = table; k < add; ++k) name += t[k].text;
+    return QStringLiteral("UPDATE ") + name.trimmed() + QStringLiteral(" SET ") + t[column].text + QStringLiteral(" = NULL");
+}
+
 // IF [NOT] EXISTS (subquery) statement
 std::optional<Rewritten> rewriteIf(const Toks& t, size_t ifAt, SchemaInfo* schema) {
     size_t k = nextSig(t, ifAt + 1);
@@ -1929,6 +1996,7 @@ Rewritten rewriteForSqlite(const QString& statement, SchemaInfo* schema) {
     if ((w == u"CREATE" || w == u"ALTER") && w2 == u"TABLE") collateTextColumns(t);
     if (w == u"SELECT") r.columnTypes = statedColumnTypes(t);
     rewriteTokens(t, schema, &r.refused);
+    if (w == u"ALTER" && w2 == u"TABLE") r.followUp = nullsForNewColumn(t);
     r.sql = join(t).trimmed();
     if (w == u"SELECT") r.kind = StmtKind::Select;
     else if (w == u"INSERT") r.kind = StmtKind::Insert;
@@ -2017,7 +2085,8 @@ std::optional<Parameterised> parameterise(const QString& s, const std::vector<Le
         if (number == k && at(k).kind == TokKind::String) {
             const QStringView q = unprefixed(text(k));
             const QStringView inner = q.mid(1, q.size() - 2);
-            if (q.size() < 2 || !q.endsWith(u'\'') || (mayBeDate(inner) && readDayFirst(inner)))
+            if (q.size() < 2 || !q.endsWith(u'\'') || (mayBeDate(inner) && readDayFirst(inner)) ||
+                (mayBeOtherDate(inner) && otherDateChanges(inner)))
                 return false;
             p.literals.push_back({LiteralSlot::Text, from, at(k).len, column});
             return true;

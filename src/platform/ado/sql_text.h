@@ -27,6 +27,9 @@ struct Rewritten {
     // BEGIN TRAN name, ROLLBACK TRAN name, SAVE TRAN name: the name of the
     // transaction or savepoint.
     QString transactionName;
+    // A statement to run right after this one (ALTER TABLE ... ADD of a
+    // nullable column with a default: its rows already there go back to Null).
+    QString followUp;
     // Not empty: the engine cannot give the server's result for a construct
     // of the statement, named here, and refuses it.
     QString refused;

@@ -699,7 +699,14 @@ private:
         if (rw.kind == sql::StmtKind::Insert || rw.kind == sql::StmtKind::Update) guardLengths(rw.sql);
         sqlite3_stmt* st = prepare(rw.sql, errors);
         if (!st) return false;
-        return runPrepared(st, rw, result, errors);
+        if (!runPrepared(st, rw, result, errors)) return false;
+        if (rw.followUp.isEmpty()) return true;
+        sql::Rewritten after;
+        after.sql = rw.followUp;
+        after.kind = sql::StmtKind::Update;
+        sqlite3_stmt* f = prepare(after.sql, errors);
+        Result ignored;
+        return f && runPrepared(f, after, ignored, errors);
     }
 
     // The result columns of a prepared statement as its rows are read.
