@@ -217,6 +217,11 @@ bool isDateTypeName(const QString& upper) {
     return upper == u"DATETIME" || upper == u"SMALLDATETIME" || upper == u"DATE" || upper == u"DATETIME2";
 }
 
+bool isTextTypeName(const QString& upper) {
+    return upper == u"VARCHAR" || upper == u"NVARCHAR" || upper == u"CHAR" || upper == u"NCHAR" || upper == u"TEXT" ||
+           upper == u"NTEXT";
+}
+
 bool isDecimalTypeName(const QString& upper) {
     return upper == u"DECIMAL" || upper == u"NUMERIC" || upper == u"DEC" || upper == u"MONEY" || upper == u"SMALLMONEY";
 }
@@ -637,7 +642,7 @@ bool comparedOrSorted(const Toks& t, size_t first, size_t last) {
 }
 
 // The select-list items of a SELECT that are a conversion to an exact
-// number, by position (see Rewritten::columnTypes).
+// number or a text, by position (see Rewritten::columnTypes).
 std::vector<std::pair<int, QString>> statedColumnTypes(const Toks& t) {
     std::vector<std::pair<int, QString>> out;
     size_t k = nextSig(t, 0);
@@ -668,7 +673,7 @@ std::vector<std::pair<int, QString>> statedColumnTypes(const Toks& t) {
                 if (after < end && (isName(t[after]) || t[after].kind == TokKind::String)) after = nextSig(t, after + 1);
                 if (close < end && after >= end) {
                     const QString type = t[a].isWord("CAST") ? castTypeAt(t, a, nullptr) : convertTypeAt(t, a, nullptr);
-                    if (isDecimalTypeName(baseType(type))) out.emplace_back(item, type);
+                    if (isDecimalTypeName(baseType(type)) || isTextTypeName(baseType(type))) out.emplace_back(item, type);
                 }
             }
         }
@@ -801,13 +806,13 @@ Decision decide(bool minus, const ExprType& l, const ExprType& r) {
         d.result = {VType::Text, {}, true};
         return d;
     }
-    if (l.kind == VType::Unknown || r.kind == VType::Unknown) {
-        d.form = Decision::Runtime;
-        return d;
-    }
-    if (l.kind == VType::Date || r.kind == VType::Date) {
+    if (l.kind == VType::Date || r.kind == VType::Date) {  // whatever the other operand is
         d.form = Decision::Dates;
         d.result.kind = VType::Date;
+        return d;
+    }
+    if (l.kind == VType::Unknown || r.kind == VType::Unknown) {
+        d.form = Decision::Runtime;
         return d;
     }
     if (l.kind == VType::Text && r.kind == VType::Text) {
@@ -1133,11 +1138,6 @@ private:
 };
 
 void rewriteTokens(Toks& t, SchemaInfo* schema, QString* refused = nullptr);
-
-bool isTextTypeName(const QString& upper) {
-    return upper == u"VARCHAR" || upper == u"NVARCHAR" || upper == u"CHAR" || upper == u"NCHAR" || upper == u"TEXT" ||
-           upper == u"NTEXT";
-}
 
 // The token-level rewrite of one statement (no IF handling): the tokens go
 // through in order; each construct of the server's dialect has its handler,

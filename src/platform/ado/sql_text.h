@@ -20,9 +20,10 @@ struct Rewritten {
     // SELECT giving 0 or 1) first and the statement only when it gives 1.
     QString guard;
     // Result columns whose type the statement itself states (a select-list
-    // item that is CONVERT(DECIMAL(18,2), x) or CAST(x AS MONEY)): the
-    // column's index and the type as written ("DECIMAL(18,2)"). The engine
-    // has no such types, so the reader takes them from here.
+    // item that is CONVERT(DECIMAL(18,2), x), CAST(x AS MONEY) or a
+    // conversion to a text type): the column's index and the type as written
+    // ("DECIMAL(18,2)"). The engine has no such types, so the reader takes
+    // them from here.
     std::vector<std::pair<int, QString>> columnTypes;
     // BEGIN TRAN name, ROLLBACK TRAN name, SAVE TRAN name: the name of the
     // transaction or savepoint.

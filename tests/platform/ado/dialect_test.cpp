@@ -305,6 +305,21 @@ TEST_F(Dialect, SavepointsUndoOnlyTheirOwnWork) {
     cnn->Execute(QStringLiteral("INSERT INTO u (a, y) VALUES (9, 9)"));
     cnn->CommitTrans();
     EXPECT_EQ(value(QStringLiteral("SELECT SUM(a) FROM u")).toLong(), 9) << "the delete and the later insert kept";
+    // the outermost transaction's name undoes everything; an unknown name fails
+    cnn->Execute(QStringLiteral("BEGIN TRANSACTION Externa\rBEGIN TRANSACTION Interna\rDELETE FROM u\r"
+                                "SAVE TRANSACTION Marca\rINSERT INTO u (a, y) VALUES (7, 7)"));
+    EXPECT_NE(errorOf([&] { cnn->Execute(QStringLiteral("ROLLBACK TRANSACTION Interna")); }).Number, 0);
+    EXPECT_EQ(cnn->Errors()(0).NativeError, 6401);
+    cnn->Execute(QStringLiteral("ROLLBACK TRAN Externa"));
+    EXPECT_EQ(value(QStringLiteral("SELECT @@TRANCOUNT")).toLong(), 0);
+    EXPECT_EQ(value(QStringLiteral("SELECT SUM(a) FROM u")).toLong(), 9);
+    // a savepoint needs a transaction, and opens none
+    EXPECT_NE(errorOf([&] { cnn->Execute(QStringLiteral("SAVE TRANSACTION Marca")); }).Number, 0);
+    EXPECT_EQ(cnn->Errors()(0).NativeError, 628);
+    cnn->Execute(QStringLiteral("DELETE FROM u"));
+    EXPECT_NO_THROW(cnn->BeginTrans());
+    cnn->RollbackTrans();
+    EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM u")).toLong(), 0) << "the delete was not held in a transaction";
 }
 
 }  // namespace
