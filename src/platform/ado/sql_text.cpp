@@ -125,11 +125,11 @@ QString isoText(const DayFirst& r, int ms = 0) {
     return out;
 }
 
-// Whether the rewrite may write the text otherwise where it meets a date.
+// Whether the rewrite may write the text otherwise where it meets a date
+// (not already 'yyyy-mm-dd hh:mm:ss').
 bool otherDateChanges(QStringView inner) {
-    int ms = 0;
-    const std::optional<DayFirst> r = readOtherDate(inner, &ms);
-    return r && isoText(*r, ms) != inner;
+    if (inner.size() == 19 && inner[4] == u'-' && inner[10] == u' ') return false;
+    return readOtherDate(inner).has_value();
 }
 
 }  // namespace
@@ -230,6 +230,8 @@ constexpr size_t npos = size_t(-1);
 
 // The texts the rewrite reads as day-first dates where they meet no text column.
 bool mayBeDate(QStringView inner) { return inner.size() >= 6 && inner.size() <= 20 && inner.contains(u'/'); }
+bool mayBeOtherDate(QStringView inner) { return inner.size() >= 8 && inner.size() <= 23 && inner[0].isDigit(); }
+
 // How the engine reads a number literal: whole (no point, no exponent, at
 // most 18 digits, so it fits), another number, or none it reads as written.
 enum class NumberForm { None, Whole, Other };
@@ -253,8 +255,6 @@ NumberForm numberForm(QStringView n) {
     if (i != n.size()) return NumberForm::None;
     return !point && !exponent && digits <= 18 ? NumberForm::Whole : NumberForm::Other;
 }
-
-bool mayBeOtherDate(QStringView inner) { return inner.size() >= 8 && inner.size() <= 23 && inner[0].isDigit(); }
 
 bool isComparisonText(QStringView t) {
     return t == u"=" || t == u"<>" || t == u"!=" || t == u"<" || t == u">" || t == u"<=" || t == u">=";
@@ -473,7 +473,6 @@ public:
     }
 
 private:
-
     // INSERT INTO t [(c1, c2, ...)] VALUES (...)[, (...)]: every value that is
     // a single literal, by its token, with the column it goes into.
     const std::map<size_t, ColumnRef>& insertTargets() {
@@ -1324,10 +1323,16 @@ private:
         const auto args = typer_.arguments(i);
         if (args.size() < 2) return;
         const ExprType x = typer_.exprType(args[1].first, args[1].second);
-        if (x.kind == VType::Exact && !x.declared.isEmpty())
-            wrap(args[1].first, args[1].second, QStringLiteral("SRV_EXACT_TEXT('%1', ").arg(x.declared), QStringLiteral(")"));
-        if (args.size() == 3 && args[2].first == args[2].second && x.kind != VType::Date && x.kind != VType::Unknown)
-            replaced_[args[2].first] = QStringLiteral("NULL");
+        const bool style = args.size() == 3 && args[2].first == args[2].second;
+        if (x.kind == VType::Exact && !x.declared.isEmpty()) {
+            // money's styles: 1 with thousands separated, 2 with four decimals
+            const QString moneyStyle = style && baseType(x.declared).endsWith(QLatin1String("MONEY"))
+                                           ? QStringLiteral(", ") + t_[args[2].first].text
+                                           : QString();
+            wrap(args[1].first, args[1].second, QStringLiteral("SRV_EXACT_TEXT('%1', ").arg(x.declared),
+                 moneyStyle + QStringLiteral(")"));
+        }
+        if (style && x.kind != VType::Date && x.kind != VType::Unknown) replaced_[args[2].first] = QStringLiteral("NULL");
     }
 
     // The kind of what a text literal meets where no column tells it: the
@@ -1564,6 +1569,10 @@ private:
         QString limit = top.limit;
         if (top.compound && order != npos) {
             refuse(QStringLiteral("TOP en una de las consultas de una UNION con ORDER BY"));
+            return;
+        }
+        if (top.percent && top.ties) {
+            refuse(QStringLiteral("TOP ... PERCENT WITH TIES"));
             return;
         }
         if (top.percent) {

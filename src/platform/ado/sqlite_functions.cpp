@@ -621,13 +621,15 @@ void fnSubstring(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     resultText(ctx, to > from ? s.mid(from - 1, to - from) : QString());
 }
 
-// SRV_EXACT_TEXT(type, x): an exact number as the server writes it in a
-// text: with the scale of its type ('5.0000' for NUMERIC(18,4)), money
-// with two decimals ('12.50').
-void fnExactText(sqlite3_context* ctx, int, sqlite3_value** argv) {
+// SRV_EXACT_TEXT(type, x[, style]): an exact number as the server writes it
+// in a text: with the scale of its type ('5.0000' for NUMERIC(18,4)), money
+// with two decimals ('12.50'), with style 1 also its thousands separated
+// ('1,234.50'), with style 2 four decimals.
+void fnExactText(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[1]) == SQLITE_NULL) return sqlite3_result_null(ctx);
     QString type = argText(argv[0]).toUpper().remove(u' ');
-    int scale = 2;
+    const int style = argc > 2 ? sqlite3_value_int(argv[2]) : 0;
+    int scale = style == 2 ? 4 : 2;
     if (const qsizetype p = type.indexOf(u'('); p > 0)
         scale = type.contains(u',') ? type.mid(type.indexOf(u',') + 1).chopped(1).toInt() : 0;
     else if (type != u"MONEY" && type != u"SMALLMONEY")
@@ -636,6 +638,8 @@ void fnExactText(sqlite3_context* ctx, int, sqlite3_value** argv) {
                                                                      : argText(argv[1]);
     QString out;
     if (roundExact(in, 38, scale, out) != Exact::Ok) return sqlite3_result_value(ctx, argv[1]);
+    if (style == 1)
+        for (qsizetype k = out.indexOf(u'.') - 3, sign = out.startsWith(u'-') ? 1 : 0; k > sign; k -= 3) out.insert(k, u',');
     resultText(ctx, out);
 }
 
@@ -878,6 +882,7 @@ void RegisterSqliteExtensions(sqlite3* db) {
     reg(db, "SRV_DATE_ADD", 3, fnDateArith);
     reg(db, "SRV_SUBSTRING", 3, fnSubstring);
     reg(db, "SRV_EXACT_TEXT", 2, fnExactText);
+    reg(db, "SRV_EXACT_TEXT", 3, fnExactText);
     reg(db, "UPPER", 1, fnUpper);
     reg(db, "LOWER", 1, fnLower);
     reg(db, "CEILING", 1, fnCeiling);

@@ -189,9 +189,10 @@ const ServerRows kServerRows[] = {
     {"", "SELECT LEN(CONVERT(VARCHAR, REPLICATE('x', 40))), LEN(CAST(REPLICATE('x', 40) AS VARCHAR)), CONVERT(VARCHAR(3), "
          "'abcdef'), CAST('abcdef' AS CHAR(2))",
      "30|30|abc|ab"},
-    {"", "SELECT CONVERT(VARCHAR, Precio), CONVERT(VARCHAR(20), Cant), CAST(Cant AS VARCHAR(10)), CONVERT(VARCHAR, 5.10) FROM m "
-         "WHERE id < 4 ORDER BY id",
-     "3.00|5.0000|5.0000|5.10;12.50|2.5000|2.5000|5.10;0.00|7.0000|7.0000|5.10"},
+    {"", "SELECT CONVERT(VARCHAR, Precio), CONVERT(VARCHAR(20), Cant), CAST(Cant AS VARCHAR(10)), CONVERT(VARCHAR, 5.10), "
+         "CONVERT(VARCHAR, Precio, 2), CONVERT(VARCHAR(20), CONVERT(MONEY, -1234567.5), 1) FROM m WHERE id < 4 ORDER BY id",
+     "3.00|5.0000|5.0000|5.10|3.0000|-1,234,567.50;12.50|2.5000|2.5000|5.10|12.5000|-1,234,567.50;"
+     "0.00|7.0000|7.0000|5.10|0.0000|-1,234,567.50"},
     // SUBSTRING counts the positions before the first character
     {"", "SELECT SUBSTRING('abcdef', 0, 3), SUBSTRING('abcdef', -1, 3), SUBSTRING('abcdef', 2, 3), SUBSTRING('abc', -5, 3)",
      "ab|a|bcd|"},
