@@ -1006,7 +1006,10 @@ public:
             const QStringView q = x.text.startsWith(u'N') || x.text.startsWith(u'n') ? QStringView(x.text).mid(1) : QStringView(x.text);
             const qsizetype quotes = q.count(QLatin1String("''"));
             const QStringView inner = q.mid(1, q.size() - 2);
-            const bool letters = std::any_of(inner.begin(), inner.end(), [](QChar c) {
+            // (a literal after a comparison may be a parameter of a shared
+            // statement, whose rewrite must not depend on its text)
+            const size_t p = prevSig(t_, s);
+            const bool letters = !(p != npos && isComparison(t_[p])) && std::any_of(inner.begin(), inner.end(), [](QChar c) {
                 return !(c.isDigit() || c == u' ' || c == u'+' || c == u'-' || c == u'.' || c == u',' || c == u'$' ||
                          c == u':' || c == u'/');
             });
@@ -1199,6 +1202,18 @@ private:
             if (!isArithmetic(t_[i]) || !typer_.binaryAt(i)) continue;
             if (t_[i].isPunct('/')) planDivision(i);
             else if (t_[i].isPunct('+') || t_[i].isPunct('-')) planSum(i, chains);
+        }
+        // a date compared with a number compares with the date that many
+        // days after 1 January 1900 ("GETDATE() - Fecha > 30")
+        for (size_t i = 0; i < t_.size(); ++i) {
+            if (!isComparison(t_[i])) continue;
+            const size_t l = prevSig(t_, i), r = nextSig(t_, i + 1);
+            const size_t re = typer_.exprEnd(r), ls = typer_.exprStart(l);
+            if (re == npos || ls == npos) continue;
+            const auto number = [&](size_t a, size_t b) { return a == b && t_[a].kind == TokKind::Number; };
+            const QString days = QStringLiteral("SRV_DATE_ADD(");
+            if (number(r, re) && typer_.exprType(ls, l).kind == VType::Date) wrap(r, re, days, QStringLiteral(", 0, 1)"));
+            else if (number(ls, l) && typer_.exprType(r, re).kind == VType::Date) wrap(ls, l, days, QStringLiteral(", 0, 1)"));
         }
         // calls after the operators: their wrapping goes around what the
         // operators of their arguments made

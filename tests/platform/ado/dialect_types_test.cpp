@@ -163,6 +163,7 @@ const ServerRows kServerRows[] = {
     {"", "SELECT CONVERT(VARCHAR(19), Alta + 1, 120), CONVERT(VARCHAR(19), Alta - 0.5, 120) FROM m WHERE id < 4 ORDER BY id",
      "2026-11-11 00:00:00|2026-11-09 12:00:00;NULL|NULL;2026-12-01 10:00:00|2026-11-29 22:00:00"},
     {"", "SELECT id FROM m WHERE Alta >= CONVERT(DATETIME, '01/12/2026') - 5 OR Alta + 20 < '01/12/2026'", "1;3;4"},
+    {"", "SELECT id FROM m WHERE CONVERT(DATETIME, '01/12/2026') - Alta > 20 AND id < 10", "1;4"},
     // day-first texts meeting no date column stay texts
     {"INSERT INTO TA_CONFIGURACION (Clave, Valor) SELECT 'F2', '31/12/2026'",
      "SELECT Nota + '01/02/2026', (SELECT Valor FROM TA_CONFIGURACION WHERE Clave = 'F2') FROM m WHERE LTRIM(Nota) = '31/12/2026'",
