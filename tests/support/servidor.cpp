@@ -59,7 +59,7 @@ void compruebaOpciones(ado::Connection& cnn, const Servidor& s)
     for (const auto& [nombre, valor] : opciones) {
         if (sql.size() > 7)
             sql += QStringLiteral(", ");
-        sql += QStringLiteral("CONVERT(INT, SESSIONPROPERTY('%1')) AS %1").arg(QString::fromLatin1(nombre));
+        sql += QStringLiteral("CONVERT(INT, SESSIONPROPERTY('%1')) AS [%1]").arg(QString::fromLatin1(nombre));
     }
     std::shared_ptr<ado::Recordset> rs;
     try {
