@@ -230,30 +230,11 @@ constexpr size_t npos = size_t(-1);
 
 // The texts the rewrite reads as day-first dates where they meet no text column.
 bool mayBeDate(QStringView inner) { return inner.size() >= 6 && inner.size() <= 20 && inner.contains(u'/'); }
-bool mayBeOtherDate(QStringView inner) { return inner.size() >= 8 && inner.size() <= 23 && inner[0].isDigit(); }
-
-// How the engine reads a number literal: whole (no point, no exponent, at
-// most 18 digits, so it fits), another number, or none it reads as written.
-enum class NumberForm { None, Whole, Other };
-NumberForm numberForm(QStringView n) {
-    qsizetype i = 0, digits = 0;
-    bool point = false, exponent = false;
-    while (i < n.size() && n[i].isDigit()) ++i, ++digits;
-    if (i < n.size() && n[i] == u'.') {
-        point = true;
-        for (++i; i < n.size() && n[i].isDigit(); ++i) ++digits;
-    }
-    if (digits == 0) return NumberForm::None;
-    if (i < n.size() && (n[i] == u'e' || n[i] == u'E')) {
-        exponent = true;
-        ++i;
-        if (i < n.size() && (n[i] == u'+' || n[i] == u'-')) ++i;
-        const qsizetype from = i;
-        while (i < n.size() && n[i].isDigit()) ++i;
-        if (i == from) return NumberForm::None;
-    }
-    if (i != n.size()) return NumberForm::None;
-    return !point && !exponent && digits <= 18 ? NumberForm::Whole : NumberForm::Other;
+// The same for the other forms, told from a few characters ('yyyy-' or
+// 'yyyymmdd' alone or before a blank; no year begins with 0).
+bool mayBeOtherDate(QStringView inner) {
+    if (inner.size() < 8 || inner.size() > 23 || inner[0].unicode() < '1' || inner[0].unicode() > '9') return false;
+    return inner[4] == u'-' || inner.size() == 8 || inner[8] == u' ';
 }
 
 bool isComparisonText(QStringView t) {
@@ -846,7 +827,7 @@ public:
         return x.kind == TokKind::Word && !operandlessWords().contains(x.text.toUpper());
     }
     // An arithmetic operator between two operands (not a sign).
-    bool binaryAt(size_t i) const { return isArithmetic(t_[i]) && operandEnds(prevSig(t_, i)); }
+    bool binaryAt(size_t i) const { return i < t_.size() && isArithmetic(t_[i]) && operandEnds(prevSig(t_, i)); }
     bool additiveAt(size_t i) const { return i != npos && i < t_.size() && (t_[i].isPunct('+') || t_[i].isPunct('-')) && binaryAt(i); }
     bool multiplicativeAt(size_t i) const {
         return i != npos && i < t_.size() && (t_[i].isPunct('*') || t_[i].isPunct('/') || t_[i].isPunct('%')) && binaryAt(i);
@@ -1208,12 +1189,18 @@ private:
         for (size_t i = 0; i < t_.size(); ++i) {
             if (!isComparison(t_[i])) continue;
             const size_t l = prevSig(t_, i), r = nextSig(t_, i + 1);
-            const size_t re = typer_.exprEnd(r), ls = typer_.exprStart(l);
-            if (re == npos || ls == npos) continue;
-            const auto number = [&](size_t a, size_t b) { return a == b && t_[a].kind == TokKind::Number; };
-            const QString days = QStringLiteral("SRV_DATE_ADD(");
-            if (number(r, re) && typer_.exprType(ls, l).kind == VType::Date) wrap(r, re, days, QStringLiteral(", 0, 1)"));
-            else if (number(ls, l) && typer_.exprType(r, re).kind == VType::Date) wrap(ls, l, days, QStringLiteral(", 0, 1)"));
+            // a number standing alone on one side
+            const auto alone = [&](size_t k) {
+                return k < t_.size() && t_[k].kind == TokKind::Number && !typer_.binaryAt(nextSig(t_, k + 1)) &&
+                       !(prevSig(t_, k) != npos && typer_.binaryAt(prevSig(t_, k)));
+            };
+            const bool right = alone(r);
+            if (!right && !(l != npos && alone(l))) continue;
+            const size_t first = right ? typer_.exprStart(l) : r;
+            const size_t last = right ? l : typer_.exprEnd(r);
+            if (first == npos || last == npos || typer_.exprType(first, last).kind != VType::Date) continue;
+            const size_t n = right ? r : l;
+            wrap(n, n, QStringLiteral("SRV_DATE_ADD("), QStringLiteral(", 0, 1)"));
         }
         // calls after the operators: their wrapping goes around what the
         // operators of their arguments made
@@ -1651,8 +1638,11 @@ private:
             // the engine's own counts a start below 1 from the end; a whole
             // positive start written as a number it takes as the server does
             const auto args = typer_.arguments(i);
-            if (args.size() == 3 && args[1].first == args[1].second && t_[args[1].first].kind == TokKind::Number &&
-                numberForm(t_[args[1].first].text) == NumberForm::Whole && t_[args[1].first].text.toLongLong() >= 1 &&
+            const auto positive = [&](size_t k) {
+                bool whole = false;
+                return t_[k].kind == TokKind::Number && t_[k].text.toLongLong(&whole) >= 1 && whole;
+            };
+            if (args.size() == 3 && args[1].first == args[1].second && positive(args[1].first) &&
                 args[2].first == args[2].second && t_[args[2].first].kind == TokKind::Number)
                 return false;
             Token tok = t_[i];
@@ -2057,6 +2047,30 @@ QString withRowid(const QString& select, const QString& alias) {
 // Statements with their literals as parameters
 
 namespace {
+
+// How the engine reads a number literal: whole (no point, no exponent, at
+// most 18 digits, so it fits), another number, or none it reads as written.
+enum class NumberForm { None, Whole, Other };
+NumberForm numberForm(QStringView n) {
+    qsizetype i = 0, digits = 0;
+    bool point = false, exponent = false;
+    while (i < n.size() && n[i].isDigit()) ++i, ++digits;
+    if (i < n.size() && n[i] == u'.') {
+        point = true;
+        for (++i; i < n.size() && n[i].isDigit(); ++i) ++digits;
+    }
+    if (digits == 0) return NumberForm::None;
+    if (i < n.size() && (n[i] == u'e' || n[i] == u'E')) {
+        exponent = true;
+        ++i;
+        if (i < n.size() && (n[i] == u'+' || n[i] == u'-')) ++i;
+        const qsizetype from = i;
+        while (i < n.size() && n[i].isDigit()) ++i;
+        if (i == from) return NumberForm::None;
+    }
+    if (i != n.size()) return NumberForm::None;
+    return !point && !exponent && digits <= 18 ? NumberForm::Whole : NumberForm::Other;
+}
 
 // The quoted part of a text literal (N'...' loses its N).
 QStringView unprefixed(QStringView literal) {
