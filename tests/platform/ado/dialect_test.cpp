@@ -151,6 +151,15 @@ TEST_F(Dialect, DayFirstDatesBecomeIsoText) {
         {"31/02/2024", ""}, {"12/2024", ""}, {"31/01/2024 25:00", ""}, {"a/b/c", ""}, {"1/1/202", ""},
     };
     for (const C& c : cases) EXPECT_EQ(ado::sql::dayFirstToIso(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
+    // the server's other forms
+    const C others[] = {
+        {"2026-11-10", "2026-11-10 00:00:00"},      {"20261109", "2026-11-09 00:00:00"},
+        {"20261109 7:05", ""},                      {"20261109 07:05", "2026-11-09 07:05:00"},
+        {"2026-11-10T10:30:15", "2026-11-10 10:30:15"}, {"2026-11-10 10:30:15.5", "2026-11-10 10:30:15.500"},
+        {"2026-11-31", ""}, {"20261301", ""}, {"17521231", ""}, {"00000123", ""}, {"2026/11/10", ""},
+        {"20261109T10:00", ""}, {"2026-11-10 24:00", ""}, {"000100000123A", ""},
+    };
+    for (const C& c : others) EXPECT_EQ(ado::sql::otherDateToIso(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
 }
 
 TEST_F(Dialect, DatesCompareSortAndReadBackAsDates) {
