@@ -1088,7 +1088,14 @@ private:
         for (const auto& [a, b] : args) {
             size_t first = a;
             if (t_[a].isWord("DISTINCT") || t_[a].isWord("ALL")) first = nextSig(t_, a + 1);
-            const ExprType r = exprType(first, b);
+            ExprType r = exprType(first, b);
+            // these change the scale of an exact number other than money
+            if ((f == u"AVG" || f == u"FLOOR" || f == u"CEILING") && r.kind == VType::Exact && !r.declared.isEmpty() &&
+                !baseType(r.declared).endsWith(QLatin1String("MONEY"))) {
+                const qsizetype comma = r.declared.indexOf(u',');
+                const int scale = comma < 0 ? 0 : r.declared.mid(comma + 1).chopped(1).toInt();
+                r.declared = QStringLiteral("NUMERIC(38,%1)").arg(f == u"AVG" ? qMax(scale, 6) : 0);
+            }
             if (r.kind != VType::Null || !(f == u"ISNULL" || f == u"COALESCE")) return r;
         }
         return {};

@@ -206,6 +206,9 @@ const ServerRows kServerRows[] = {
          "CONVERT(VARCHAR, Precio, 2), CONVERT(VARCHAR(20), CONVERT(MONEY, -1234567.5), 1) FROM m WHERE id < 4 ORDER BY id",
      "3.00|5.0000|5.0000|5.10|3.0000|-1,234,567.50;12.50|2.5000|2.5000|5.10|12.5000|-1,234,567.50;"
      "0.00|7.0000|7.0000|5.10|0.0000|-1,234,567.50"},
+    {"", "SELECT CONVERT(VARCHAR, FLOOR(Cant)), CONVERT(VARCHAR, CEILING(Cant)), CONVERT(VARCHAR, SUM(Cant)), "
+         "CONVERT(VARCHAR, AVG(Cant)), CONVERT(VARCHAR, MAX(Precio)) FROM m WHERE id = 2",
+     "2|3|2.5000|2.500000|12.50"},
     // SUBSTRING counts the positions before the first character
     {"", "SELECT SUBSTRING('abcdef', 0, 3), SUBSTRING('abcdef', -1, 3), SUBSTRING('abcdef', 2, 3), SUBSTRING('abc', -5, 3)",
      "ab|a|bcd|"},
