@@ -1178,9 +1178,12 @@ private:
     // go through (see Typer): text put before and after a token, or in its
     // place. Left empty for a statement without any of them.
     void plan() {
+        // (the words told by their length first: most statements have neither)
+        const auto isNullAt = [&](size_t i) { return t_[i].text.size() == 6 && t_[i].isWord("ISNULL"); };
+        const auto convertAt = [&](size_t i) { return t_[i].text.size() == 7 && t_[i].isWord("CONVERT"); };
         bool any = false;
-        for (const Token& x : t_)
-            if (isArithmetic(x) || x.isWord("ISNULL") || x.isWord("CONVERT")) { any = true; break; }
+        for (size_t i = 0; i < t_.size() && !any; ++i)
+            any = (isArithmetic(t_[i]) && typer_.binaryAt(i)) || isNullAt(i) || convertAt(i);
         if (!any) return;
         pre_.assign(t_.size(), QString());
         post_.assign(t_.size(), QString());
@@ -1193,7 +1196,7 @@ private:
         }
         // a date compared with a number compares with the date that many
         // days after 1 January 1900 ("GETDATE() - Fecha > 30")
-        for (size_t i = 0; i < t_.size(); ++i) {
+        for (size_t i = 0; i < t_.size() && !chains.empty(); ++i) {
             if (!isComparison(t_[i])) continue;
             const size_t l = prevSig(t_, i), r = nextSig(t_, i + 1);
             // a number standing alone on one side
@@ -1212,10 +1215,12 @@ private:
         // calls after the operators: their wrapping goes around what the
         // operators of their arguments made
         for (size_t i = 0; i < t_.size(); ++i) {
+            const bool isNull = isNullAt(i);
+            if (!isNull && !convertAt(i)) continue;
             const size_t open = nextSig(t_, i + 1);
             if (open >= t_.size() || !t_[open].isPunct('(')) continue;
-            if (t_[i].isWord("ISNULL")) planIsNull(i);
-            else if (t_[i].isWord("CONVERT")) planConvert(i);
+            if (isNull) planIsNull(i);
+            else planConvert(i);
         }
     }
 
