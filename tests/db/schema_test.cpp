@@ -85,6 +85,13 @@ TEST_F(DbTest, ColumnsAreAddedWhenAsked)
     db.gCnn->Execute(QStringLiteral("INSERT INTO TA_USUARIOS (NOMBRE) VALUES ('X')"));
     auto rs = db.gCnn->Execute(QStringLiteral("SELECT NIVEL FROM TA_USUARIOS"));
     EXPECT_EQ(rs->Fields("NIVEL").Value().toString(), QStringLiteral("B"));
+    // a column that takes Nulls leaves the rows already there Null, as the server does
+    db.AddField(t, QStringLiteral("ZONA"), QStringLiteral("VARCHAR(5)"), true, legacy::Variant(QStringLiteral("'N'")));
+    db.gCnn->Execute(QStringLiteral("INSERT INTO TA_USUARIOS (NOMBRE) VALUES ('Y')"));
+    rs = db.gCnn->Execute(QStringLiteral("SELECT COUNT(*) AS n, COUNT(ZONA) AS z, MAX(ZONA) AS m FROM TA_USUARIOS"));
+    EXPECT_GT(rs->Fields("n").Value().toLong(), 1);
+    EXPECT_EQ(rs->Fields("z").Value().toLong(), 1) << "only the new row has the default";
+    EXPECT_EQ(rs->Fields("m").Value().toString(), QStringLiteral("N"));
 
     // A table that does not exist: true, and nothing happens.
     EXPECT_TRUE(db.VerCampoDB(QStringLiteral("NO_EXISTE"), QStringLiteral("A"), true, QStringLiteral("INT"), true));

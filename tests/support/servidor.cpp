@@ -10,6 +10,7 @@
 #include <QFile>
 
 #include <stdexcept>
+#include <utility>
 
 namespace testdb {
 
@@ -42,6 +43,48 @@ QString sinServidor()
                           "a SQL Server\")");
 }
 
+namespace {
+
+// The filtered indexes and the indexes on computed columns of the schema
+// refuse every write unless the session has these options as listed: the
+// first connection says at once which one the server or its login has
+// otherwise.
+void compruebaOpciones(ado::Connection& cnn, const Servidor& s)
+{
+    static const std::pair<const char*, int> opciones[] = {
+        {"ANSI_NULLS", 1}, {"ANSI_PADDING", 1},            {"ANSI_WARNINGS", 1},     {"ARITHABORT", 1},
+        {"CONCAT_NULL_YIELDS_NULL", 1}, {"QUOTED_IDENTIFIER", 1}, {"NUMERIC_ROUNDABORT", 0},
+    };
+    QString sql = QStringLiteral("SELECT ");
+    for (const auto& [nombre, valor] : opciones) {
+        if (sql.size() > 7)
+            sql += QStringLiteral(", ");
+        sql += QStringLiteral("CONVERT(INT, SESSIONPROPERTY('%1')) AS [%1]").arg(QString::fromLatin1(nombre));
+    }
+    std::shared_ptr<ado::Recordset> rs;
+    try {
+        rs = cnn.Execute(sql);
+    } catch (const legacy::VbError& e) {
+        throw std::runtime_error(("VORDANE_TEST_MSSQL: cannot read the session options on " + s.servidor + ": " +
+                                  e.Description)
+                                     .toStdString());
+    }
+    if (!rs || rs->State() != ado::adStateOpen || rs->Eof())
+        throw std::runtime_error(("VORDANE_TEST_MSSQL: " + s.servidor + " gave no session options").toStdString());
+    for (const auto& [nombre, valor] : opciones) {
+        const legacy::Variant v = rs->Fields(QString::fromLatin1(nombre)).Value();
+        if (v.IsNull() || v.toLong() != valor)
+            throw std::runtime_error(QStringLiteral("VORDANE_TEST_MSSQL: the session option %1 is %2 on %3; the schema's "
+                                                    "indexes need it %4")
+                                         .arg(QString::fromLatin1(nombre),
+                                              v.IsNull() ? QStringLiteral("unknown") : (v.toLong() ? QStringLiteral("ON") : QStringLiteral("OFF")),
+                                              s.servidor, valor ? QStringLiteral("ON") : QStringLiteral("OFF"))
+                                         .toStdString());
+    }
+}
+
+}  // namespace
+
 QString cadenaConexion(const Servidor& s, const QString& base)
 {
     return QStringLiteral("PROVIDER=SQLOLEDB;Server=%1;Database=%2;UId=%3;Pwd=%4;Connect Timeout=15;")
@@ -58,6 +101,7 @@ std::shared_ptr<ado::Connection> conectaServidor(const Servidor& s, const QStrin
                                   s.servidor + ": " + e.Description)
                                      .toStdString());
     }
+    compruebaOpciones(*cnn, s);
     return cnn;
 }
 

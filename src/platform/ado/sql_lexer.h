@@ -76,6 +76,7 @@ enum class StmtKind {
     Begin,
     Commit,
     Rollback,
+    Save,      // SAVE TRAN[SACTION] name
     Other,     // DDL and the rest
     BlockBegin,  // IF [NOT] EXISTS (...) BEGIN: `guard` decides whether the block runs
     BlockEnd,    // the END of that block

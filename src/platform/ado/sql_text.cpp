@@ -65,7 +65,80 @@ std::optional<DayFirst> readDayFirst(QStringView text) {
     return r;
 }
 
+// The server's other date literals: 'yyyy-mm-dd' and 'yyyymmdd', each
+// optionally with ' hh:mm[:ss[.fff]]' ('T' instead of the blank after the
+// dashed form). Years from 1753, as the server's datetime holds them.
+std::optional<DayFirst> readOtherDate(QStringView s, int* msOut = nullptr) {
+    if (s.size() < 8 || s.size() > 23) return std::nullopt;
+    for (int k = 0; k < 4; ++k)
+        if (!s[k].isDigit()) return std::nullopt;
+    const auto digits = [&](qsizetype at, int n, int& value) {
+        if (at + n > s.size()) return false;
+        value = 0;
+        for (qsizetype k = at; k < at + n; ++k) {
+            if (!s[k].isDigit()) return false;
+            value = value * 10 + s[k].digitValue();
+        }
+        return true;
+    };
+    DayFirst r{};
+    qsizetype pos = 0;
+    const bool dashed = s[4] == u'-';
+    if (dashed) {
+        if (!digits(0, 4, r.y) || !digits(5, 2, r.m) || s.size() < 10 || s[7] != u'-' || !digits(8, 2, r.d)) return std::nullopt;
+        pos = 10;
+    } else {
+        if (!digits(0, 4, r.y) || !digits(4, 2, r.m) || !digits(6, 2, r.d)) return std::nullopt;
+        pos = 8;
+    }
+    int ms = 0;
+    if (pos < s.size()) {
+        if (!(s[pos] == u' ' || (dashed && s[pos] == u'T'))) return std::nullopt;
+        ++pos;
+        if (!digits(pos, 2, r.hh) || pos + 2 >= s.size() || s[pos + 2] != u':' || !digits(pos + 3, 2, r.mi)) return std::nullopt;
+        pos += 5;
+        if (pos < s.size()) {
+            if (s[pos] != u':' || !digits(pos + 1, 2, r.ss)) return std::nullopt;
+            pos += 3;
+        }
+        if (pos < s.size()) {
+            if (s[pos] != u'.' || pos + 1 >= s.size() || s.size() - pos - 1 > 3 || !digits(pos + 1, int(s.size() - pos - 1), ms))
+                return std::nullopt;
+            for (qsizetype k = s.size() - pos - 1; k < 3; ++k) ms *= 10;
+        }
+        if (r.hh > 23 || r.mi > 59 || r.ss > 59) return std::nullopt;
+    }
+    if (r.y < 1753 || !QDate::isValid(r.y, r.m, r.d)) return std::nullopt;
+    if (msOut) *msOut = ms;
+    return r;
+}
+
+QString isoText(const DayFirst& r, int ms = 0) {
+    QString out = QStringLiteral("%1-%2-%3 %4:%5:%6")
+                      .arg(r.y, 4, 10, QLatin1Char('0'))
+                      .arg(r.m, 2, 10, QLatin1Char('0'))
+                      .arg(r.d, 2, 10, QLatin1Char('0'))
+                      .arg(r.hh, 2, 10, QLatin1Char('0'))
+                      .arg(r.mi, 2, 10, QLatin1Char('0'))
+                      .arg(r.ss, 2, 10, QLatin1Char('0'));
+    if (ms) out += QStringLiteral(".%1").arg(ms, 3, 10, QLatin1Char('0'));
+    return out;
+}
+
+// Whether the rewrite may write the text otherwise where it meets a date
+// (not already 'yyyy-mm-dd hh:mm:ss').
+bool otherDateChanges(QStringView inner) {
+    if (inner.size() == 19 && inner[4] == u'-' && inner[10] == u' ') return false;
+    return readOtherDate(inner).has_value();
+}
+
 }  // namespace
+
+QString otherDateToIso(const QString& text) {
+    int ms = 0;
+    const std::optional<DayFirst> r = readOtherDate(QStringView(text).trimmed(), &ms);
+    return r ? isoText(*r, ms) : QString();
+}
 
 QString dayFirstToIso(const QString& text) {
     const std::optional<DayFirst> r = readDayFirst(text);
@@ -126,16 +199,6 @@ size_t hintList(const Toks& t, size_t i) {
     return any ? close : size_t(-1);
 }
 
-const QSet<QString>& chainBreakers() {
-    static const QSet<QString> s = {
-        QStringLiteral("FROM"), QStringLiteral("WHERE"), QStringLiteral("AND"), QStringLiteral("OR"),
-        QStringLiteral("AS"),   QStringLiteral("THEN"),  QStringLiteral("ELSE"), QStringLiteral("WHEN"),
-        QStringLiteral("END"),  QStringLiteral("ON"),    QStringLiteral("SET"), QStringLiteral("VALUES"),
-        QStringLiteral("SELECT"), QStringLiteral("ORDER"), QStringLiteral("GROUP"), QStringLiteral("LIKE"),
-    };
-    return s;
-}
-
 const QSet<QString>& datePartNames() {
     static const QSet<QString> s = {
         QStringLiteral("YEAR"),   QStringLiteral("YY"),   QStringLiteral("YYYY"), QStringLiteral("QUARTER"),
@@ -154,6 +217,11 @@ bool isDateTypeName(const QString& upper) {
     return upper == u"DATETIME" || upper == u"SMALLDATETIME" || upper == u"DATE" || upper == u"DATETIME2";
 }
 
+bool isTextTypeName(const QString& upper) {
+    return upper == u"VARCHAR" || upper == u"NVARCHAR" || upper == u"CHAR" || upper == u"NCHAR" || upper == u"TEXT" ||
+           upper == u"NTEXT";
+}
+
 bool isDecimalTypeName(const QString& upper) {
     return upper == u"DECIMAL" || upper == u"NUMERIC" || upper == u"DEC" || upper == u"MONEY" || upper == u"SMALLMONEY";
 }
@@ -162,6 +230,12 @@ constexpr size_t npos = size_t(-1);
 
 // The texts the rewrite reads as day-first dates where they meet no text column.
 bool mayBeDate(QStringView inner) { return inner.size() >= 6 && inner.size() <= 20 && inner.contains(u'/'); }
+// The same for the other forms, told from a few characters ('yyyy-' or
+// 'yyyymmdd' alone or before a blank; no year begins with 0).
+bool mayBeOtherDate(QStringView inner) {
+    if (inner.size() < 8 || inner.size() > 23 || inner[0].unicode() < '1' || inner[0].unicode() > '9') return false;
+    return inner[4] == u'-' || inner.size() == 8 || inner[8] == u' ';
+}
 
 bool isComparisonText(QStringView t) {
     return t == u"=" || t == u"<>" || t == u"!=" || t == u"<" || t == u">" || t == u"<=" || t == u">=";
@@ -351,6 +425,35 @@ private:
         return *tables_;
     }
 
+public:
+    // The declared column a reference names (a column standing alone: the
+    // tables of the statement that have it must agree on its type); nullptr
+    // when it cannot be told.
+    const SchemaInfo::Column* columnOf(const ColumnRef& r) {
+        if (!schema_) return nullptr;
+        const auto in = [&](const QString& table) -> const SchemaInfo::Column* {
+            const auto* cols = schema_->columnsOf(table);
+            if (!cols) return nullptr;
+            for (const auto& c : *cols)
+                if (c.name.compare(r.name, Qt::CaseInsensitive) == 0) return &c;
+            return nullptr;
+        };
+        if (!r.qualifier.isEmpty()) {
+            for (const auto& tr : tables())
+                if (tr.alias.compare(r.qualifier, Qt::CaseInsensitive) == 0) return in(tr.name);
+            return in(r.qualifier);
+        }
+        const SchemaInfo::Column* found = nullptr;
+        for (const auto& tr : tables()) {
+            const auto* c = in(tr.name);
+            if (!c) continue;
+            if (found && (found->kind != c->kind || found->type.compare(c->type, Qt::CaseInsensitive) != 0)) return nullptr;
+            found = c;
+        }
+        return found;
+    }
+
+private:
     // INSERT INTO t [(c1, c2, ...)] VALUES (...)[, (...)]: every value that is
     // a single literal, by its token, with the column it goes into.
     const std::map<size_t, ColumnRef>& insertTargets() {
@@ -377,6 +480,29 @@ private:
             k = nextSig(t_, close + 1);
         } else if (const auto* cols = schema_->columnsOf(table)) {
             for (const auto& c : *cols) columns << c.name;
+        }
+        if (k < t_.size() && t_[k].isWord("SELECT")) {
+            // INSERT ... SELECT 'a', x, ...: the select list's literals by place
+            int item = 0, depth = 0, sigs = 0;
+            size_t literal = npos;
+            for (size_t j = nextSig(t_, k + 1); j <= t_.size(); j = nextSig(t_, j + 1)) {
+                const bool end = j >= t_.size() ||
+                                 (depth == 0 && (t_[j].isWord("FROM") || t_[j].isWord("WHERE") || t_[j].isWord("UNION")));
+                if (end || (depth == 0 && t_[j].isPunct(','))) {
+                    if (sigs == 1 && literal != npos && item < columns.size())
+                        targets_->emplace(literal, ColumnRef{table, columns[item]});
+                    ++item;
+                    sigs = 0;
+                    literal = npos;
+                    if (end) break;
+                    continue;
+                }
+                if (t_[j].isPunct('(')) ++depth;
+                else if (t_[j].isPunct(')')) --depth;
+                ++sigs;
+                if (t_[j].kind == TokKind::String) literal = j;
+            }
+            return *targets_;
         }
         if (k >= t_.size() || !t_[k].isWord("VALUES")) return *targets_;
         size_t open = nextSig(t_, k + 1);
@@ -496,7 +622,7 @@ bool comparedOrSorted(const Toks& t, size_t first, size_t last) {
 }
 
 // The select-list items of a SELECT that are a conversion to an exact
-// number, by position (see Rewritten::columnTypes).
+// number or a text, by position (see Rewritten::columnTypes).
 std::vector<std::pair<int, QString>> statedColumnTypes(const Toks& t) {
     std::vector<std::pair<int, QString>> out;
     size_t k = nextSig(t, 0);
@@ -527,7 +653,7 @@ std::vector<std::pair<int, QString>> statedColumnTypes(const Toks& t) {
                 if (after < end && (isName(t[after]) || t[after].kind == TokKind::String)) after = nextSig(t, after + 1);
                 if (close < end && after >= end) {
                     const QString type = t[a].isWord("CAST") ? castTypeAt(t, a, nullptr) : convertTypeAt(t, a, nullptr);
-                    if (isDecimalTypeName(baseType(type))) out.emplace_back(item, type);
+                    if (isDecimalTypeName(baseType(type)) || isTextTypeName(baseType(type))) out.emplace_back(item, type);
                 }
             }
         }
@@ -552,7 +678,456 @@ std::vector<std::pair<int, QString>> statedColumnTypes(const Toks& t) {
     return out;
 }
 
-void rewriteTokens(Toks& t, SchemaInfo* schema);
+// ---------------------------------------------------------------------------
+// The types of expressions, as the server gives them, from the literals, the
+// declared column types and the functions; they decide what '+', '-' and '/'
+// do: '+' joins texts and adds numbers, a text meeting a number becomes a
+// number, a date moves by days, a division of exact numbers keeps its
+// fraction.
+
+enum class VType : char { Unknown, Null, Text, Date, Int, Exact, Float };
+struct ExprType {
+    VType kind = VType::Unknown;
+    QString declared;  // "VARCHAR(20)", "NUMERIC(18,4)", "MONEY" when known
+    // a text that holds a character no number has (a literal's, or one
+    // joined to it): '+' with it joins texts or fails on the server
+    bool letters = false;
+};
+
+ExprType typeOfDeclared(const QString& declared) {
+    QString d = declared.trimmed().toUpper();
+    if (const qsizetype close = d.indexOf(u')'); close >= 0) d.truncate(close + 1);
+    else d = d.section(u' ', 0, 0);
+    d.remove(u' ');
+    const QString base = baseType(d);
+    ExprType r;
+    r.declared = d;
+    if (base == u"CHAR" || base == u"VARCHAR" || base == u"NCHAR" || base == u"NVARCHAR" || base == u"TEXT" ||
+        base == u"NTEXT" || base == u"SYSNAME" || base == u"CHARACTER")
+        r.kind = VType::Text;
+    else if (isDateTypeName(base)) r.kind = VType::Date;
+    else if (base == u"INT" || base == u"INTEGER" || base == u"SMALLINT" || base == u"TINYINT" || base == u"BIGINT" ||
+             base == u"BIT")
+        r.kind = VType::Int;
+    else if (isDecimalTypeName(base)) r.kind = VType::Exact;
+    else if (base == u"FLOAT" || base == u"REAL" || base == u"DOUBLE") r.kind = VType::Float;
+    else r.declared.clear();
+    return r;
+}
+
+// The length of a text type ("VARCHAR(20)": 20); -1 when none is written or MAX.
+int textLength(const QString& declared) {
+    const qsizetype open = declared.indexOf(u'(');
+    if (open < 0) return -1;
+    bool ok = false;
+    const int n = declared.mid(open + 1, declared.size() - open - 2).toInt(&ok);
+    return ok ? n : -1;
+}
+
+// Words after which an operand begins (a '+' or '-' there is a sign), and
+// which begin no operand themselves.
+const QSet<QString>& operandlessWords() {
+    static const QSet<QString> s = {
+        QStringLiteral("SELECT"), QStringLiteral("WHERE"), QStringLiteral("AND"),     QStringLiteral("OR"),
+        QStringLiteral("NOT"),    QStringLiteral("ON"),    QStringLiteral("WHEN"),    QStringLiteral("THEN"),
+        QStringLiteral("ELSE"),   QStringLiteral("SET"),   QStringLiteral("BY"),      QStringLiteral("IN"),
+        QStringLiteral("IS"),     QStringLiteral("LIKE"),  QStringLiteral("BETWEEN"), QStringLiteral("CASE"),
+        QStringLiteral("TOP"),    QStringLiteral("DISTINCT"), QStringLiteral("ALL"),  QStringLiteral("VALUES"),
+        QStringLiteral("HAVING"), QStringLiteral("EXISTS"), QStringLiteral("ESCAPE"), QStringLiteral("RETURN"),
+        QStringLiteral("AS"),     QStringLiteral("FROM"),  QStringLiteral("JOIN"),    QStringLiteral("UNION"),
+        QStringLiteral("PERCENT"), QStringLiteral("INTO"), QStringLiteral("ORDER"),   QStringLiteral("GROUP"),
+        QStringLiteral("COLLATE"), QStringLiteral("WITH"), QStringLiteral("TIES"),    QStringLiteral("ASC"),
+        QStringLiteral("DESC"),   QStringLiteral("UPDATE"), QStringLiteral("DELETE"), QStringLiteral("INSERT"),
+        QStringLiteral("EXCEPT"), QStringLiteral("INTERSECT"), QStringLiteral("INNER"), QStringLiteral("OUTER"),
+        QStringLiteral("CROSS"),  QStringLiteral("IF"),
+    };
+    return s;
+}
+
+size_t matchParenBack(const Toks& t, size_t close) {
+    int depth = 0;
+    for (size_t k = close + 1; k-- > 0;) {
+        if (t[k].isPunct(')')) ++depth;
+        else if (t[k].isPunct('(') && --depth == 0) return k;
+    }
+    return npos;
+}
+
+bool isArithmetic(const Token& t) {
+    return t.kind == TokKind::Punct && t.text.size() == 1 &&
+           (t.text[0] == u'+' || t.text[0] == u'-' || t.text[0] == u'*' || t.text[0] == u'/' || t.text[0] == u'%');
+}
+
+// What '+' or '-' becomes for two operand types.
+struct Decision {
+    enum Form { Keep, Concat, Dates, NumberLeft, NumberRight, Runtime } form = Keep;
+    ExprType result;
+};
+
+int precedence(VType k) {
+    switch (k) {
+    case VType::Date: return 5;
+    case VType::Float: return 4;
+    case VType::Exact: return 3;
+    case VType::Int: return 2;
+    case VType::Text: return 1;
+    default: return 0;
+    }
+}
+
+Decision decide(bool minus, const ExprType& l, const ExprType& r) {
+    Decision d;
+    if (l.kind == VType::Null || r.kind == VType::Null) {
+        d.result = l.kind == VType::Null ? r : l;  // Null either way
+        return d;
+    }
+    if (!minus && ((l.letters && r.kind == VType::Unknown) || (r.letters && l.kind == VType::Unknown))) {
+        d.form = Decision::Concat;
+        d.result = {VType::Text, {}, true};
+        return d;
+    }
+    if (l.kind == VType::Date || r.kind == VType::Date) {  // whatever the other operand is
+        d.form = Decision::Dates;
+        d.result.kind = VType::Date;
+        return d;
+    }
+    if (l.kind == VType::Unknown || r.kind == VType::Unknown) {
+        d.form = Decision::Runtime;
+        return d;
+    }
+    if (l.kind == VType::Text && r.kind == VType::Text) {
+        d.form = minus ? Decision::Runtime : Decision::Concat;  // '-' of texts fails as on the server
+        d.result.kind = VType::Text;
+        d.result.letters = l.letters || r.letters;
+        return d;
+    }
+    if (l.kind == VType::Text) {
+        d.form = Decision::NumberLeft;
+        d.result = r;
+        return d;
+    }
+    if (r.kind == VType::Text) {
+        d.form = Decision::NumberRight;
+        d.result = l;
+        return d;
+    }
+    d.result.kind = precedence(l.kind) >= precedence(r.kind) ? l.kind : r.kind;
+    return d;
+}
+
+class Typer {
+public:
+    Typer(const Toks& t, ColumnFinder& finder) : t_(t), finder_(finder) {}
+
+    // The token at k ends an operand.
+    bool operandEnds(size_t k) const {
+        if (k == npos || k >= t_.size()) return false;
+        const Token& x = t_[k];
+        if (x.kind == TokKind::String || x.kind == TokKind::Number || x.kind == TokKind::Quoted || x.isPunct(')')) return true;
+        return x.kind == TokKind::Word && !operandlessWords().contains(x.text.toUpper());
+    }
+    // An arithmetic operator between two operands (not a sign).
+    bool binaryAt(size_t i) const { return i < t_.size() && isArithmetic(t_[i]) && operandEnds(prevSig(t_, i)); }
+    bool additiveAt(size_t i) const { return i != npos && i < t_.size() && (t_[i].isPunct('+') || t_[i].isPunct('-')) && binaryAt(i); }
+    bool multiplicativeAt(size_t i) const {
+        return i != npos && i < t_.size() && (t_[i].isPunct('*') || t_[i].isPunct('/') || t_[i].isPunct('%')) && binaryAt(i);
+    }
+
+    // The last token of the operand (literal, column, call, parenthesis,
+    // CASE ... END) that begins at k; npos when none begins there.
+    size_t primaryEnd(size_t k) const {
+        if (k >= t_.size()) return npos;
+        const Token& x = t_[k];
+        if (x.kind == TokKind::String || x.kind == TokKind::Number) return k;
+        if (x.isPunct('(')) {
+            const size_t c = matchParen(t_, k);
+            return c < t_.size() ? c : npos;
+        }
+        if (x.isWord("CASE")) {
+            int depth = 0;
+            for (size_t j = k; j < t_.size(); ++j) {
+                if (t_[j].isWord("CASE")) ++depth;
+                else if (t_[j].isWord("END") && --depth == 0) return j;
+            }
+            return npos;
+        }
+        if (!isName(x) || (x.kind == TokKind::Word && operandlessWords().contains(x.text.toUpper()))) return npos;
+        size_t j = k;
+        for (size_t dot = nextSig(t_, j + 1); dot < t_.size() && t_[dot].isPunct('.');) {
+            const size_t n = nextSig(t_, dot + 1);
+            if (n >= t_.size() || !isName(t_[n])) return npos;
+            j = n;
+            dot = nextSig(t_, j + 1);
+        }
+        const size_t open = nextSig(t_, j + 1);
+        if (open < t_.size() && t_[open].isPunct('(')) {
+            const size_t c = matchParen(t_, open);
+            return c < t_.size() ? c : npos;
+        }
+        return j;
+    }
+    // The first token of the operand that ends at e.
+    size_t primaryStart(size_t e) const {
+        if (e == npos || e >= t_.size()) return npos;
+        const Token& x = t_[e];
+        if (x.kind == TokKind::String || x.kind == TokKind::Number) return e;
+        if (x.isPunct(')')) {
+            const size_t open = matchParenBack(t_, e);
+            if (open == npos) return npos;
+            const size_t f = prevSig(t_, open);
+            if (f != npos && isName(t_[f]) && !(t_[f].kind == TokKind::Word && operandlessWords().contains(t_[f].text.toUpper())))
+                return nameStart(f);
+            return open;
+        }
+        if (x.isWord("END")) {
+            int depth = 0;
+            for (size_t j = e + 1; j-- > 0;) {
+                if (t_[j].isWord("END")) ++depth;
+                else if (t_[j].isWord("CASE") && --depth == 0) return j;
+            }
+            return npos;
+        }
+        if (!operandEnds(e)) return npos;
+        return nameStart(e);
+    }
+
+    // A term: operands joined by '*', '/', '%', each with its signs.
+    size_t termEnd(size_t k) const {
+        while (k < t_.size() && (t_[k].isPunct('+') || t_[k].isPunct('-'))) k = nextSig(t_, k + 1);
+        size_t e = primaryEnd(k);
+        while (e != npos) {
+            const size_t n = nextSig(t_, e + 1);
+            if (n < t_.size() && t_[n].isWord("COLLATE")) {
+                e = nextSig(t_, n + 1);
+                if (e >= t_.size()) return npos;
+                continue;
+            }
+            if (!multiplicativeAt(n)) break;
+            size_t f = nextSig(t_, n + 1);
+            while (f < t_.size() && (t_[f].isPunct('+') || t_[f].isPunct('-'))) f = nextSig(t_, f + 1);
+            const size_t fe = primaryEnd(f);
+            if (fe == npos) break;
+            e = fe;
+        }
+        return e;
+    }
+    size_t termStart(size_t e) const {
+        for (;;) {
+            if (e == npos) return npos;
+            const size_t c = prevSig(t_, e);
+            if (c != npos && t_[c].isWord("COLLATE")) e = prevSig(t_, c);
+            size_t s = primaryStart(e);
+            if (s == npos) return npos;
+            for (size_t p = prevSig(t_, s); p != npos && (t_[p].isPunct('+') || t_[p].isPunct('-')) && !binaryAt(p);
+                 p = prevSig(t_, s))
+                s = p;
+            const size_t op = prevSig(t_, s);
+            if (!multiplicativeAt(op)) return s;
+            e = prevSig(t_, op);
+        }
+    }
+    // An expression: terms joined by '+' and '-'.
+    size_t exprEnd(size_t k) const {
+        size_t e = termEnd(k);
+        for (size_t n = e == npos ? npos : nextSig(t_, e + 1); e != npos && additiveAt(n); n = nextSig(t_, e + 1))
+            e = termEnd(nextSig(t_, n + 1));
+        return e;
+    }
+    size_t exprStart(size_t e) const {
+        size_t s = termStart(e);
+        for (size_t p = s == npos ? npos : prevSig(t_, s); s != npos && additiveAt(p); p = prevSig(t_, s))
+            s = termStart(prevSig(t_, p));
+        return s;
+    }
+
+    ExprType exprType(size_t s, size_t e) {
+        size_t te = termEnd(s);
+        if (te == npos || te > e) return {};
+        ExprType l = termType(s, te);
+        while (te < e) {
+            const size_t op = nextSig(t_, te + 1);
+            if (!additiveAt(op)) return {};
+            const size_t rs = nextSig(t_, op + 1);
+            const size_t re = termEnd(rs);
+            if (re == npos || re > e) return {};
+            l = decide(t_[op].isPunct('-'), l, termType(rs, re)).result;
+            te = re;
+        }
+        return l;
+    }
+
+    ExprType termType(size_t s, size_t e) {
+        size_t k = s;
+        while (k < t_.size() && (t_[k].isPunct('+') || t_[k].isPunct('-'))) k = nextSig(t_, k + 1);
+        size_t pe = primaryEnd(k);
+        if (pe == npos) return {};
+        ExprType r = primaryType(k, pe);
+        for (size_t n = nextSig(t_, pe + 1); pe < e; n = nextSig(t_, pe + 1)) {
+            if (n < t_.size() && t_[n].isWord("COLLATE")) {
+                pe = nextSig(t_, n + 1);
+                continue;
+            }
+            if (!multiplicativeAt(n)) return {};
+            size_t f = nextSig(t_, n + 1);
+            while (f < t_.size() && (t_[f].isPunct('+') || t_[f].isPunct('-'))) f = nextSig(t_, f + 1);
+            pe = primaryEnd(f);
+            if (pe == npos) return {};
+            const ExprType o = primaryType(f, pe);
+            if (r.kind == VType::Unknown || o.kind == VType::Unknown) return {};
+            if (o.kind == VType::Null) r = o;
+            else if (r.kind != VType::Null) r = ExprType{precedence(o.kind) > precedence(r.kind) ? o.kind : r.kind, {}};
+            if (r.kind == VType::Text) r.kind = VType::Int;
+        }
+        return r;
+    }
+
+    ExprType primaryType(size_t s, size_t e) {
+        const Token& x = t_[s];
+        if (x.kind == TokKind::String) {
+            const QStringView q = x.text.startsWith(u'N') || x.text.startsWith(u'n') ? QStringView(x.text).mid(1) : QStringView(x.text);
+            const qsizetype quotes = q.count(QLatin1String("''"));
+            const QStringView inner = q.mid(1, q.size() - 2);
+            // (a literal after a comparison may be a parameter of a shared
+            // statement, whose rewrite must not depend on its text)
+            const size_t p = prevSig(t_, s);
+            const bool letters = !(p != npos && isComparison(t_[p])) && std::any_of(inner.begin(), inner.end(), [](QChar c) {
+                return !(c.isDigit() || c == u' ' || c == u'+' || c == u'-' || c == u'.' || c == u',' || c == u'$' ||
+                         c == u':' || c == u'/');
+            });
+            return {VType::Text, QStringLiteral("VARCHAR(%1)").arg(qMax<qsizetype>(1, q.size() - 2 - quotes)), letters};
+        }
+        if (x.kind == TokKind::Number) {
+            if (x.text.contains(u'e') || x.text.contains(u'E')) return {VType::Float, {}};
+            const qsizetype dot = x.text.indexOf(u'.');
+            if (dot < 0) return {VType::Int, {}};
+            const qsizetype scale = x.text.size() - dot - 1;
+            return {VType::Exact, QStringLiteral("NUMERIC(%1,%2)").arg(qMax<qsizetype>(x.text.size() - 1, 1)).arg(scale)};
+        }
+        if (x.isWord("NULL")) return {VType::Null, {}};
+        if (x.isPunct('(')) {
+            const size_t in = nextSig(t_, s + 1);
+            if (in >= e || t_[in].isWord("SELECT")) return {};
+            return exprType(in, prevSig(t_, e));
+        }
+        if (x.isWord("CASE")) return caseType(s, e);
+        if (!isName(x)) return {};
+        if (t_[e].isPunct(')')) return callType(s, e);
+        if (x.text.startsWith(u'@')) return {};
+        const auto ref = columnEndingAt(t_, e);
+        const SchemaInfo::Column* c = ref ? finder_.columnOf(*ref) : nullptr;
+        if (!c) return {};
+        if (!c->type.isEmpty()) return typeOfDeclared(c->type);
+        return {c->kind == ColumnKind::Text ? VType::Text : c->kind == ColumnKind::Date ? VType::Date : VType::Unknown, {}};
+    }
+
+    // The arguments of the call whose name is at s: (first, last) token of each.
+    std::vector<std::pair<size_t, size_t>> arguments(size_t s) const {
+        std::vector<std::pair<size_t, size_t>> out;
+        const size_t open = nextSig(t_, s + 1);
+        const size_t close = matchParen(t_, open);
+        if (close >= t_.size()) return out;
+        int depth = 0;
+        size_t from = nextSig(t_, open + 1);
+        for (size_t j = open + 1; j <= close; ++j) {
+            if (t_[j].isPunct('(')) ++depth;
+            else if (t_[j].isPunct(')') && depth > 0) --depth;
+            else if ((t_[j].isPunct(',') && depth == 0) || j == close) {
+                const size_t last = prevSig(t_, j);
+                if (from < j && last != npos && last >= from) out.emplace_back(from, last);
+                from = nextSig(t_, j + 1);
+            }
+        }
+        return out;
+    }
+
+private:
+    size_t nameStart(size_t e) const {
+        size_t s = e;
+        for (size_t dot = prevSig(t_, s); dot != npos && t_[dot].isPunct('.');) {
+            const size_t q = prevSig(t_, dot);
+            if (q == npos || !isName(t_[q])) break;
+            s = q;
+            dot = prevSig(t_, s);
+        }
+        return s;
+    }
+
+    ExprType callType(size_t s, size_t e) {
+        (void)e;
+        size_t nameAt = s;
+        for (size_t n = nextSig(t_, s + 1); n < t_.size() && t_[n].isPunct('.'); n = nextSig(t_, nameAt + 1))
+            nameAt = nextSig(t_, n + 1);
+        const QString f = bareName(t_[nameAt]).toUpper();
+        static const QSet<QString> texts = {
+            QStringLiteral("LTRIM"), QStringLiteral("RTRIM"), QStringLiteral("TRIM"), QStringLiteral("UPPER"),
+            QStringLiteral("LOWER"), QStringLiteral("SUBSTRING"), QStringLiteral("LEFT"), QStringLiteral("RIGHT"),
+            QStringLiteral("REPLACE"), QStringLiteral("REPLICATE"), QStringLiteral("SPACE"), QStringLiteral("STR"),
+            QStringLiteral("CHAR"), QStringLiteral("NCHAR"), QStringLiteral("REVERSE"), QStringLiteral("STUFF"),
+            QStringLiteral("QUOTENAME"), QStringLiteral("DATENAME"),
+        };
+        static const QSet<QString> ints = {
+            QStringLiteral("LEN"), QStringLiteral("DATALENGTH"), QStringLiteral("CHARINDEX"), QStringLiteral("PATINDEX"),
+            QStringLiteral("DATEDIFF"), QStringLiteral("DATEPART"), QStringLiteral("YEAR"), QStringLiteral("MONTH"),
+            QStringLiteral("DAY"), QStringLiteral("COUNT"), QStringLiteral("ASCII"), QStringLiteral("UNICODE"),
+            QStringLiteral("ISNUMERIC"), QStringLiteral("ISDATE"),
+        };
+        static const QSet<QString> dates = {QStringLiteral("GETDATE"), QStringLiteral("GETUTCDATE"), QStringLiteral("DATEADD"),
+                                            QStringLiteral("SYSDATETIME")};
+        static const QSet<QString> asArgument = {
+            QStringLiteral("ISNULL"), QStringLiteral("COALESCE"), QStringLiteral("NULLIF"), QStringLiteral("ABS"),
+            QStringLiteral("ROUND"), QStringLiteral("FLOOR"), QStringLiteral("CEILING"), QStringLiteral("SUM"),
+            QStringLiteral("MIN"), QStringLiteral("MAX"), QStringLiteral("AVG"),
+        };
+        if (f == u"CONVERT") return typeOfDeclared(convertTypeAt(t_, nameAt, nullptr));
+        if (f == u"CAST") return typeOfDeclared(castTypeAt(t_, nameAt, nullptr));
+        if (texts.contains(f)) return {VType::Text, {}};
+        if (ints.contains(f)) return {VType::Int, {}};
+        if (dates.contains(f)) return {VType::Date, {}};
+        if (!asArgument.contains(f)) return {};
+        const auto args = arguments(nameAt);
+        for (const auto& [a, b] : args) {
+            size_t first = a;
+            if (t_[a].isWord("DISTINCT") || t_[a].isWord("ALL")) first = nextSig(t_, a + 1);
+            ExprType r = exprType(first, b);
+            // these change the scale of an exact number other than money
+            if ((f == u"AVG" || f == u"FLOOR" || f == u"CEILING") && r.kind == VType::Exact && !r.declared.isEmpty() &&
+                !baseType(r.declared).endsWith(QLatin1String("MONEY"))) {
+                const qsizetype comma = r.declared.indexOf(u',');
+                const int scale = comma < 0 ? 0 : r.declared.mid(comma + 1).chopped(1).toInt();
+                r.declared = QStringLiteral("NUMERIC(38,%1)").arg(f == u"AVG" ? qMax(scale, 6) : 0);
+            }
+            if (r.kind != VType::Null || !(f == u"ISNULL" || f == u"COALESCE")) return r;
+        }
+        return {};
+    }
+
+    // CASE ... END: the type of its results of highest precedence.
+    ExprType caseType(size_t s, size_t e) {
+        ExprType r{VType::Null, {}};
+        int depth = 0;
+        for (size_t j = s; j < e; ++j) {
+            if (t_[j].isWord("CASE")) ++depth;
+            else if (t_[j].isWord("END")) --depth;
+            else if (depth == 1 && (t_[j].isWord("THEN") || t_[j].isWord("ELSE"))) {
+                const size_t b = nextSig(t_, j + 1);
+                const size_t be = exprEnd(b);
+                if (be == npos || be >= e) return {};
+                const ExprType x = exprType(b, be);
+                if (x.kind == VType::Unknown) return {};
+                if (x.kind == VType::Null) continue;
+                if (r.kind == VType::Null) r = x;
+                else if (precedence(x.kind) != precedence(r.kind) || x.declared != r.declared)
+                    r = ExprType{precedence(x.kind) > precedence(r.kind) ? x.kind : r.kind, {}};
+            }
+        }
+        return r;
+    }
+
+    const Toks& t_;
+    ColumnFinder& finder_;
+};
+
+void rewriteTokens(Toks& t, SchemaInfo* schema, QString* refused = nullptr);
 
 // The token-level rewrite of one statement (no IF handling): the tokens go
 // through in order; each construct of the server's dialect has its handler,
@@ -560,15 +1135,24 @@ void rewriteTokens(Toks& t, SchemaInfo* schema);
 // answers true; a token no handler takes goes through unchanged.
 class Rewriter {
 public:
-    Rewriter(const Toks& t, SchemaInfo* schema) : t_(t), schema_(schema), finder_(t, schema) {}
+    Rewriter(const Toks& t, SchemaInfo* schema, QString* refused)
+        : t_(t), schema_(schema), finder_(t, schema), typer_(t_, finder_), refused_(refused) {}
 
     Toks run() {
+        plan();
         out_.reserve(t_.size() + 8);
         for (size_t i = 0; i < t_.size(); ++i) {
-            if (literal(i) || concatenation(i)) continue;
-            endConcatenation(t_[i]);
-            if (parenthesis(i) || ownerPrefix(i) || word(i)) continue;
-            out_.push_back(t_[i]);
+            const size_t from = i;
+            if (!pre_.empty() && !pre_[i].isEmpty()) out_.push_back(sql::word(pre_[i]));
+            if (!replaced_.empty() && !replaced_[i].isEmpty()) {
+                if (replaced_[i] == u",")
+                    while (!out_.empty() && out_.back().kind == TokKind::Space) out_.pop_back();
+                out_.push_back({t_[i].kind, replaced_[i]});
+            }
+            else if (!(literal(i) || parenthesis(i) || ownerPrefix(i) || word(i))) out_.push_back(t_[i]);
+            if (!post_.empty())
+                for (size_t k = from; k <= i; ++k)
+                    if (!post_[k].isEmpty()) out_.push_back(sql::word(post_[k]));
         }
         while (!tops_.empty()) {
             // after a trailing "-- comment" the limit would be commented out
@@ -580,7 +1164,220 @@ public:
     }
 
 private:
-    struct PendingTop { int depth; QString limit; };
+    struct PendingTop {
+        int depth;
+        QString limit;
+        size_t selectAt = 0;     // the SELECT's place in out_
+        bool percent = false;    // TOP n PERCENT
+        bool ties = false;       // TOP n WITH TIES
+        bool distinct = false;
+        bool compound = false;   // one SELECT of a UNION, EXCEPT or INTERSECT
+    };
+
+    // What the operators and some calls become, decided before the tokens
+    // go through (see Typer): text put before and after a token, or in its
+    // place. Left empty for a statement without any of them.
+    void plan() {
+        // (the words told by their length first: most statements have neither)
+        const auto isNullAt = [&](size_t i) { return t_[i].text.size() == 6 && t_[i].isWord("ISNULL"); };
+        const auto convertAt = [&](size_t i) { return t_[i].text.size() == 7 && t_[i].isWord("CONVERT"); };
+        bool any = false;
+        for (size_t i = 0; i < t_.size() && !any; ++i)
+            any = (isArithmetic(t_[i]) && typer_.binaryAt(i)) || isNullAt(i) || convertAt(i);
+        if (!any) return;
+        pre_.assign(t_.size(), QString());
+        post_.assign(t_.size(), QString());
+        replaced_.assign(t_.size(), QString());
+        std::map<size_t, Chain> chains;  // by the operator
+        for (size_t i = 0; i < t_.size(); ++i) {
+            if (!isArithmetic(t_[i]) || !typer_.binaryAt(i)) continue;
+            if (t_[i].isPunct('/')) planDivision(i);
+            else if (t_[i].isPunct('+') || t_[i].isPunct('-')) planSum(i, chains);
+        }
+        // a date compared with a number compares with the date that many
+        // days after 1 January 1900 ("GETDATE() - Fecha > 30")
+        for (size_t i = 0; i < t_.size() && !chains.empty(); ++i) {
+            if (!isComparison(t_[i])) continue;
+            const size_t l = prevSig(t_, i), r = nextSig(t_, i + 1);
+            // a number standing alone on one side
+            const auto alone = [&](size_t k) {
+                return k < t_.size() && t_[k].kind == TokKind::Number && !typer_.binaryAt(nextSig(t_, k + 1)) &&
+                       !(prevSig(t_, k) != npos && typer_.binaryAt(prevSig(t_, k)));
+            };
+            const bool right = alone(r);
+            if (!right && !(l != npos && alone(l))) continue;
+            const size_t first = right ? typer_.exprStart(l) : r;
+            const size_t last = right ? l : typer_.exprEnd(r);
+            if (first == npos || last == npos || typer_.exprType(first, last).kind != VType::Date) continue;
+            const size_t n = right ? r : l;
+            wrap(n, n, QStringLiteral("SRV_DATE_ADD("), QStringLiteral(", 0, 1)"));
+        }
+        // calls after the operators: their wrapping goes around what the
+        // operators of their arguments made
+        for (size_t i = 0; i < t_.size(); ++i) {
+            const bool isNull = isNullAt(i);
+            if (!isNull && !convertAt(i)) continue;
+            const size_t open = nextSig(t_, i + 1);
+            if (open >= t_.size() || !t_[open].isPunct('(')) continue;
+            if (isNull) planIsNull(i);
+            else planConvert(i);
+        }
+    }
+
+    // The operands before an operator, as far as they are joined by '+' and
+    // '-': where they begin, their type, and whether they end in the
+    // engine's own '+' or '-' (which binds more loosely than '||').
+    struct Chain {
+        size_t start;
+        ExprType result;
+        bool infix = false;
+    };
+    void wrap(size_t first, size_t last, const QString& before, const QString& after) {
+        pre_[first].prepend(before);
+        post_[last].append(after);
+    }
+    void planSum(size_t i, std::map<size_t, Chain>& chains) {
+        const size_t e = prevSig(t_, i);
+        const size_t s = typer_.termStart(e);
+        const size_t rs = nextSig(t_, i + 1);
+        const size_t re = typer_.termEnd(rs);
+        if (s == npos || re == npos) return;
+        Chain left{s, {}, false};
+        if (auto it = chains.find(prevSig(t_, s)); it != chains.end()) left = it->second;
+        else left.result = typer_.termType(s, e);
+        const bool minus = t_[i].isPunct('-');
+        const ExprType right = typer_.termType(rs, re);
+        const Decision d = decide(minus, left.result, right);
+        Chain mine{left.start, d.result, false};
+        const auto numberKind = [](const ExprType& other) {
+            return other.kind == VType::Int ? QStringLiteral(", 'INT')") : QStringLiteral(", 'NUMERIC')");
+        };
+        const QString sign = minus ? QStringLiteral(", -1)") : QStringLiteral(", 1)");
+        switch (d.form) {
+        case Decision::Keep: mine.infix = true; break;
+        case Decision::Concat:
+            replaced_[i] = QStringLiteral("||");
+            if (left.infix) wrap(left.start, e, QStringLiteral("("), QStringLiteral(")"));
+            break;
+        case Decision::NumberLeft:
+            wrap(left.start, e, QStringLiteral("SRV_NUM("), numberKind(right));
+            mine.infix = true;
+            break;
+        case Decision::NumberRight:
+            wrap(rs, re, QStringLiteral("SRV_NUM("), numberKind(left.result));
+            mine.infix = true;
+            break;
+        case Decision::Dates:
+            wrap(left.start, e, QStringLiteral("SRV_DATE_ADD("), QString());
+            replaced_[i] = QStringLiteral(",");
+            post_[re].append(sign);
+            break;
+        case Decision::Runtime:
+            wrap(left.start, e, QStringLiteral("SRV_ADD("), QString());
+            replaced_[i] = QStringLiteral(",");
+            post_[re].append(sign);
+            break;
+        }
+        chains[i] = mine;
+    }
+    // An exact number divided, or divided by one, keeps its fraction (the
+    // engine divides two whole numbers as integers, and stores whole exact
+    // values as such).
+    void planDivision(size_t i) {
+        const size_t e = prevSig(t_, i);
+        const size_t s = typer_.termStart(e);
+        size_t rs = nextSig(t_, i + 1);
+        while (rs < t_.size() && (t_[rs].isPunct('+') || t_[rs].isPunct('-'))) rs = nextSig(t_, rs + 1);
+        const size_t re = typer_.primaryEnd(rs);
+        if (s == npos || re == npos) return;
+        const QString exact = QStringLiteral("1.0 * ");
+        if (pre_[s].endsWith(exact)) return;
+        if (typer_.termType(s, e).kind == VType::Exact || typer_.primaryType(rs, re).kind == VType::Exact)
+            pre_[s].append(exact);
+    }
+    // ISNULL(a, b) has the type of a (and its length): b is converted to it.
+    void planIsNull(size_t i) {
+        const auto args = typer_.arguments(i);
+        if (args.size() != 2) return;
+        const ExprType a = typer_.exprType(args[0].first, args[0].second);
+        const ExprType b = typer_.exprType(args[1].first, args[1].second);
+        if (b.kind == VType::Null || (b.kind == a.kind && b.declared == a.declared)) return;
+        QString conversion;
+        switch (a.kind) {
+        case VType::Text: {
+            const int n = textLength(a.declared);
+            const int m = b.kind == VType::Text ? textLength(b.declared) : -1;
+            if (n > 0 && !(m > 0 && m <= n)) conversion = QStringLiteral("SRV_CONVERT('VARCHAR(%1)', ").arg(n);
+            break;
+        }
+        case VType::Int:
+            if (b.kind != VType::Int)
+                conversion = QStringLiteral("SRV_CONVERT('%1', ").arg(a.declared.isEmpty() ? QStringLiteral("INT") : a.declared);
+            break;
+        case VType::Exact: {
+            if (a.declared.isEmpty() || b.kind == VType::Int) break;
+            const auto scale = [](const QString& d) {
+                if (baseType(d) == u"MONEY" || baseType(d) == u"SMALLMONEY") return 4;
+                const qsizetype comma = d.indexOf(u',');
+                return comma < 0 ? 0 : d.mid(comma + 1).chopped(1).toInt();
+            };
+            if (b.kind == VType::Exact && !b.declared.isEmpty() && scale(b.declared) <= scale(a.declared)) break;
+            conversion = QStringLiteral("SRV_CONVERT_NUM('%1', ").arg(a.declared);
+            break;
+        }
+        default: break;
+        }
+        if (!conversion.isEmpty()) wrap(args[1].first, args[1].second, conversion, QStringLiteral(")"));
+    }
+    // CONVERT(text type, x[, style]): an exact x keeps the scale of its type
+    // ('12.50' for money); a style formats dates only.
+    void planConvert(size_t i) {
+        const QString type = convertTypeAt(t_, i, nullptr);
+        if (!isTextTypeName(baseType(type))) return;
+        const auto args = typer_.arguments(i);
+        if (args.size() < 2) return;
+        const ExprType x = typer_.exprType(args[1].first, args[1].second);
+        const bool style = args.size() == 3 && args[2].first == args[2].second;
+        if (x.kind == VType::Exact && !x.declared.isEmpty()) {
+            // money's styles: 1 with thousands separated, 2 with four decimals
+            const QString moneyStyle = style && baseType(x.declared).endsWith(QLatin1String("MONEY"))
+                                           ? QStringLiteral(", ") + t_[args[2].first].text
+                                           : QString();
+            wrap(args[1].first, args[1].second, QStringLiteral("SRV_EXACT_TEXT('%1', ").arg(x.declared),
+                 moneyStyle + QStringLiteral(")"));
+        }
+        if (style && x.kind != VType::Date && x.kind != VType::Unknown) replaced_[args[2].first] = QStringLiteral("NULL");
+    }
+
+    // The kind of what a text literal meets where no column tells it: the
+    // other side of a comparison, the other operand of '+' or '-', the first
+    // argument of ISNULL.
+    ColumnKind partnerKind(size_t i) {
+        const size_t p = prevSig(t_, i);
+        const size_t n = nextSig(t_, i + 1);
+        const auto before = [&](size_t e) {
+            const size_t s = typer_.exprStart(e);
+            return s == npos ? ExprType{} : typer_.exprType(s, e);
+        };
+        ExprType other;
+        if (p != npos && (isComparison(t_[p]) || typer_.additiveAt(p))) {
+            other = before(prevSig(t_, p));
+        } else if (n < t_.size() && isComparison(t_[n])) {
+            const size_t s = nextSig(t_, n + 1);
+            const size_t e = typer_.exprEnd(s);
+            if (e != npos) other = typer_.exprType(s, e);
+        } else if (typer_.additiveAt(n)) {
+            const size_t s = nextSig(t_, n + 1);
+            const size_t e = typer_.termEnd(s);
+            if (e != npos) other = typer_.termType(s, e);
+        } else if (p != npos && t_[p].isPunct(',')) {
+            const size_t s = typer_.exprStart(prevSig(t_, p));
+            const size_t open = s == npos ? npos : prevSig(t_, s);
+            const size_t f = open == npos ? npos : prevSig(t_, open);
+            if (f != npos && t_[open].isPunct('(') && t_[f].isWord("ISNULL")) other = before(prevSig(t_, p));
+        }
+        return other.kind == VType::Text ? ColumnKind::Text : other.kind == VType::Date ? ColumnKind::Date : ColumnKind::Unknown;
+    }
 
     // N'...' is '...'; a day-first date text becomes ISO text unless it
     // meets a text column; a text compared with an expression compares as
@@ -591,9 +1388,20 @@ private:
         if (tok.text.startsWith(u'N') || tok.text.startsWith(u'n')) tok.text.remove(0, 1);
         const QString inner = tok.text.mid(1, tok.text.size() - 2);
         bool isDate = false;
+        const auto kind = [&] {
+            const ColumnKind k = finder_.kindAt(i);
+            return k == ColumnKind::Unknown ? partnerKind(i) : k;
+        };
         if (mayBeDate(inner)) {
             const QString iso = dayFirstToIso(inner);
-            if (!iso.isEmpty() && finder_.kindAt(i) != ColumnKind::Text) {
+            if (!iso.isEmpty() && kind() != ColumnKind::Text) {
+                tok.text = QLatin1Char('\'') + iso + QLatin1Char('\'');
+                isDate = true;
+            }
+        } else if (mayBeOtherDate(inner)) {
+            // the server's other date forms are dates only where they meet one
+            const QString iso = otherDateToIso(inner);
+            if (!iso.isEmpty() && iso != inner && kind() == ColumnKind::Date) {
                 tok.text = QLatin1Char('\'') + iso + QLatin1Char('\'');
                 isDate = true;
             }
@@ -610,25 +1418,6 @@ private:
             if (i + 1 < t_.size() && t_[i + 1].kind == TokKind::Word) out_.push_back(space());
         }
         return true;
-    }
-
-    // "'a' + x + y" concatenates texts on the server: once one operand of a
-    // chain is a text literal, the whole chain is a concatenation.
-    bool concatenation(size_t i) {
-        if (!t_[i].isPunct('+')) return false;
-        Token tok = t_[i];
-        const size_t p = prevSig(t_, i);
-        const size_t n = nextSig(t_, i + 1);
-        if (concatChain_ || (p != npos && t_[p].kind == TokKind::String) || (n < t_.size() && t_[n].kind == TokKind::String)) {
-            tok.text = QStringLiteral("||");
-            concatChain_ = true;
-        }
-        out_.push_back(tok);
-        return true;
-    }
-    void endConcatenation(const Token& tok) {
-        if (tok.kind == TokKind::Punct && !tok.isPunct('.')) concatChain_ = false;
-        if (tok.kind == TokKind::Word && chainBreakers().contains(tok.text.toUpper())) concatChain_ = false;
     }
 
     // A bare table hint "(NOLOCK)" after a table name goes; a ')' ends the
@@ -675,6 +1464,14 @@ private:
         if (callFollows && w == u"IN") return inList(i);
         if (callFollows && w == u"WITH" && tableHint(i, n)) return true;
         if (w == u"SELECT") return top(i, n);
+        if (w == u"UNION" || w == u"EXCEPT" || w == u"INTERSECT") {
+            // a TOP limits its own SELECT only
+            while (!tops_.empty() && tops_.back().depth == depth_) {
+                tops_.back().compound = true;
+                closeTop();
+            }
+            return false;
+        }
         if (w == u"DELETE") return deleteFrom(i, n);
         if (callFollows && functionCall(i, n, w)) return true;
         return globalVariable(w);
@@ -713,9 +1510,16 @@ private:
     // SELECT [ALL | DISTINCT] TOP n [PERCENT] [WITH TIES]: the limit goes to
     // the end of the SELECT (closeTop).
     bool top(size_t& i, size_t n) {
+        PendingTop pending{depth_, QString()};
+        pending.selectAt = out_.size();
+        if (const size_t p = prevSig(t_, i); p != npos) {
+            const size_t q = t_[p].isWord("ALL") ? prevSig(t_, p) : p;
+            pending.compound = q != npos && (t_[q].isWord("UNION") || t_[q].isWord("EXCEPT") || t_[q].isWord("INTERSECT"));
+        }
         out_.push_back(t_[i]);
         size_t k = n;
         if (k < t_.size() && (t_[k].isWord("DISTINCT") || t_[k].isWord("ALL"))) {
+            pending.distinct = t_[k].isWord("DISTINCT");
             for (size_t j = i + 1; j <= k; ++j) out_.push_back(t_[j]);
             i = k;
             k = nextSig(t_, k + 1);
@@ -734,29 +1538,87 @@ private:
         }
         size_t after = nextSig(t_, last + 1);
         if (after < t_.size() && t_[after].isWord("PERCENT")) {
-            limit.clear();  // TOP 100 PERCENT: every row
+            pending.percent = true;
+            if (limit == u"100") limit.clear();  // TOP 100 PERCENT: every row
             last = after;
             after = nextSig(t_, after + 1);
         }
         if (after < t_.size() && t_[after].isWord("WITH")) {
             const size_t ties = nextSig(t_, after + 1);
-            if (ties < t_.size() && t_[ties].isWord("TIES")) last = ties;
+            if (ties < t_.size() && t_[ties].isWord("TIES")) {
+                last = ties;
+                pending.ties = true;
+            }
         }
-        tops_.push_back({depth_, limit});
+        pending.limit = limit;
+        tops_.push_back(pending);
         i = last;
         // keep one blank between SELECT and the select list
         if (i + 1 < t_.size() && t_[i + 1].kind == TokKind::Space && !out_.empty() && out_.back().kind == TokKind::Space)
             ++i;
         return true;
     }
+    // The limit of the SELECT that began at `selectAt` in out_: a number of
+    // rows as written; for PERCENT that share of its rows, rounded up; WITH
+    // TIES also the rows that tie with the last one in its ORDER BY. One
+    // SELECT of a UNION goes into a sub-query of its own.
     void closeTop() {
-        if (!tops_.back().limit.isEmpty()) {
-            out_.push_back(space());
-            out_.push_back(sql::word(QStringLiteral("LIMIT")));
-            out_.push_back(space());
-            out_.push_back({TokKind::Number, tops_.back().limit});
-        }
+        const PendingTop top = tops_.back();
         tops_.pop_back();
+        if (top.limit.isEmpty()) return;
+        // where the FROM and the ORDER BY of this SELECT are in out_
+        size_t from = npos, order = npos;
+        int d = 0;
+        for (size_t k = top.selectAt + 1; k < out_.size(); ++k) {
+            if (out_[k].isPunct('(')) ++d;
+            else if (out_[k].isPunct(')')) --d;
+            else if (d == 0 && from == npos && out_[k].isWord("FROM")) from = k;
+            else if (d == 0 && out_[k].isWord("ORDER")) order = k;
+        }
+        const auto text = [&](size_t a, size_t b) {
+            QString r;
+            for (size_t k = a; k < b && k < out_.size(); ++k) r += out_[k].text;
+            return r.trimmed();
+        };
+        QString limit = top.limit;
+        if (top.compound && order != npos) {
+            refuse(QStringLiteral("TOP en una de las consultas de una UNION con ORDER BY"));
+            return;
+        }
+        if (top.percent && top.ties) {
+            refuse(QStringLiteral("TOP ... PERCENT WITH TIES"));
+            return;
+        }
+        if (top.percent) {
+            limit = QStringLiteral("(SELECT CAST(CEILING(COUNT(*) * (%1) / 100.0) AS INTEGER) FROM (%2))")
+                        .arg(top.limit, text(top.selectAt, order == npos ? out_.size() : order));
+        } else if (top.ties) {
+            if (order == npos || from == npos || top.distinct) {
+                refuse(QStringLiteral("TOP ... WITH TIES sin ORDER BY o con DISTINCT"));
+                return;
+            }
+            const size_t by = nextSig(out_, order + 1);
+            const QString items = text(by + 1, out_.size());
+            for (const QString& item : items.split(u','))
+                if (item.trimmed().section(u' ', 0, 0).toInt() > 0) {
+                    refuse(QStringLiteral("TOP ... WITH TIES con ORDER BY por posición"));
+                    return;
+                }
+            limit = QStringLiteral("(SELECT COUNT(*) FROM (SELECT RANK() OVER (ORDER BY %1) AS srv_rank %2) WHERE srv_rank <= (%3))")
+                        .arg(items, text(from, order), top.limit);
+        }
+        if (top.compound) {
+            while (!out_.empty() && !out_.back().significant()) out_.pop_back();
+            out_.insert(out_.begin() + long(top.selectAt), sql::word(QStringLiteral("SELECT * FROM (")));
+        }
+        out_.push_back(space());
+        out_.push_back(sql::word(QStringLiteral("LIMIT")));
+        out_.push_back(space());
+        out_.push_back({TokKind::Number, limit});
+        if (top.compound) {
+            out_.push_back(punct(QStringLiteral(")")));
+            out_.push_back(space());
+        }
     }
 
     // "DELETE table" is "DELETE FROM table".
@@ -784,6 +1646,22 @@ private:
             return true;
         }
         if (w == u"DATEADD" || w == u"DATEDIFF" || w == u"DATEPART" || w == u"DATENAME") return datePartCall(i, n);
+        if (w == u"SUBSTRING") {
+            // the engine's own counts a start below 1 from the end; a whole
+            // positive start written as a number it takes as the server does
+            const auto args = typer_.arguments(i);
+            const auto positive = [&](size_t k) {
+                bool whole = false;
+                return t_[k].kind == TokKind::Number && t_[k].text.toLongLong(&whole) >= 1 && whole;
+            };
+            if (args.size() == 3 && args[1].first == args[1].second && positive(args[1].first) &&
+                args[2].first == args[2].second && t_[args[2].first].kind == TokKind::Number)
+                return false;
+            Token tok = t_[i];
+            tok.text = QStringLiteral("SRV_SUBSTRING");
+            out_.push_back(tok);
+            return true;
+        }
         if (w == u"CONVERT") return convertCall(i, n);
         if (w == u"CAST") return castCall(i, n);
         return false;
@@ -819,7 +1697,8 @@ private:
     }
 
     // CAST(x AS DATETIME) -> SRV_CONVERT('DATETIME', x): the engine has no
-    // date type; CAST(x AS DECIMAL(p,s)) the same, to stay exact.
+    // date type; CAST(x AS DECIMAL(p,s)) the same, to stay exact, and
+    // CAST(x AS VARCHAR(n)), which the engine would not cut to its length.
     bool castCall(size_t& i, size_t n) {
         const size_t close = matchParen(t_, n);
         size_t as = t_.size();
@@ -827,16 +1706,24 @@ private:
         if (as >= close) return false;
         const QString base = baseType(type);
         const bool date = isDateTypeName(base);
-        if (!date && !isDecimalTypeName(base)) return false;
+        const bool text = isTextTypeName(base);
+        if (!date && !text && !isDecimalTypeName(base)) return false;
+        const size_t first = nextSig(t_, n + 1), last = prevSig(t_, as);
+        const ExprType x = text && first <= last ? typer_.exprType(first, last) : ExprType{};
         Toks inner(t_.begin() + long(n) + 1, t_.begin() + long(as));
         rewriteTokens(inner, schema_);
-        const bool number = !date && comparedOrSorted(t_, i, close);
+        const bool number = !date && !text && comparedOrSorted(t_, i, close);
         out_.push_back(sql::word(number ? QStringLiteral("SRV_CONVERT_NUM") : QStringLiteral("SRV_CONVERT")));
         out_.push_back(punct(QStringLiteral("(")));
         out_.push_back(str(date ? base : type));
         out_.push_back(punct(QStringLiteral(",")));
         out_.push_back(space());
-        for (auto& x : inner) out_.push_back(x);
+        // an exact number keeps the scale of its type in the text
+        const bool exact = x.kind == VType::Exact && !x.declared.isEmpty();
+        if (exact) out_.push_back(sql::word(QStringLiteral("SRV_EXACT_TEXT('%1', ").arg(x.declared)));
+        for (auto& y : inner) out_.push_back(y);
+        while (exact && !out_.empty() && out_.back().kind == TokKind::Space) out_.pop_back();
+        if (exact) out_.push_back(punct(QStringLiteral(")")));
         while (!out_.empty() && out_.back().kind == TokKind::Space) out_.pop_back();
         out_.push_back(punct(QStringLiteral(")")));
         i = close;
@@ -852,12 +1739,18 @@ private:
 
     static Token collate() { return sql::word(QStringLiteral("COLLATE ") + QString::fromLatin1(kTextCollationName)); }
 
+    void refuse(const QString& why) {
+        if (refused_ && refused_->isEmpty()) *refused_ = why;
+    }
+
     const Toks& t_;
     SchemaInfo* schema_;
     ColumnFinder finder_;
+    Typer typer_;
+    QString* refused_;
     std::vector<PendingTop> tops_;
     int depth_ = 0;
-    bool concatChain_ = false;
+    std::vector<QString> pre_, post_, replaced_;
     Toks out_;
 };
 
@@ -1204,8 +2097,8 @@ private:
     std::vector<Mark> marks_;
 };
 
-void rewriteTokens(Toks& t, SchemaInfo* schema) {
-    t = Rewriter(t, schema).run();
+void rewriteTokens(Toks& t, SchemaInfo* schema, QString* refused) {
+    t = Rewriter(t, schema, refused).run();
     ExpressionCollation(t).run();
 }
 
@@ -1265,6 +2158,43 @@ void collateTextColumns(Toks& t) {
         i = last;
     }
     t = std::move(out);
+}
+
+// ALTER TABLE t ADD c type ... DEFAULT (v): the server gives the default to
+// rows made afterwards and leaves the rows already there Null, unless the
+// column is NOT NULL or the statement says WITH VALUES; the engine fills
+// them. The statement that empties them again, or "" when none is needed.
+QString nullsForNewColumn(Toks& t) {
+    size_t add = npos;
+    bool hasDefault = false, notNull = false, withValues = false;
+    int depth = 0;
+    for (size_t k = 0; k < t.size(); ++k) {
+        if (t[k].isPunct('(')) ++depth;
+        else if (t[k].isPunct(')')) --depth;
+        if (depth != 0 || t[k].kind != TokKind::Word) continue;
+        if (add == npos && t[k].isWord("ADD")) add = k;
+        else if (add != npos && t[k].isWord("DEFAULT")) hasDefault = true;
+        else if (add != npos && t[k].isWord("NULL")) {
+            const size_t p = prevSig(t, k);
+            notNull = notNull || (p != npos && t[p].isWord("NOT"));
+        } else if (t[k].isWord("VALUES")) {
+            const size_t p = prevSig(t, k);
+            if (p != npos && t[p].isWord("WITH")) {
+                withValues = true;
+                // the engine fills them by itself: the clause goes
+                for (size_t j = p; j <= k; ++j) t[j].text.clear();
+            }
+        }
+    }
+    if (add == npos || !hasDefault || notNull || withValues) return {};
+    size_t column = nextSig(t, add + 1);
+    if (column < t.size() && t[column].isWord("COLUMN")) column = nextSig(t, column + 1);
+    size_t table = nextSig(t, nextSig(t, 0) + 1);  // after TABLE
+    table = nextSig(t, table + 1);
+    if (column >= t.size() || table >= add || !isName(t[column])) return {};
+    QString name;
+    for (size_t k = table; k < add; ++k) name += t[k].text;
+    return QStringLiteral("UPDATE ") + name.trimmed() + QStringLiteral(" SET ") + t[column].text + QStringLiteral(" = NULL");
 }
 
 // IF [NOT] EXISTS (subquery) statement
@@ -1394,9 +2324,15 @@ Rewritten rewriteForSqlite(const QString& statement, SchemaInfo* schema) {
         r.kind = StmtKind::Empty;
         return r;
     }
+    // the name of a transaction or savepoint after TRAN[SACTION]
+    const auto nameAfter = [&](size_t k) {
+        const size_t n = nextSig(t, k + 1);
+        return n < t.size() && (t[n].kind == TokKind::Word || t[n].kind == TokKind::Quoted) ? bareName(t[n]) : QString();
+    };
     if (w == u"BEGIN" && (w2 == u"TRAN" || w2 == u"TRANSACTION" || second >= t.size())) {
         r.kind = StmtKind::Begin;
         r.sql = QStringLiteral("BEGIN");
+        if (second < t.size()) r.transactionName = nameAfter(second);
         return r;
     }
     if (w == u"COMMIT" && (w2.isEmpty() || w2 == u"TRAN" || w2 == u"TRANSACTION" || w2 == u"WORK")) {
@@ -1404,19 +2340,20 @@ Rewritten rewriteForSqlite(const QString& statement, SchemaInfo* schema) {
         r.sql = QStringLiteral("COMMIT");
         return r;
     }
-    // A savepoint inside a transaction, and the rollback to it, which leaves
-    // the transaction open: SAVE TRAN[SACTION] name, ROLLBACK TRAN[SACTION] name.
-    if ((w == u"SAVE" || w == u"ROLLBACK") && (w2 == u"TRAN" || w2 == u"TRANSACTION")) {
-        if (const size_t name = nextSig(t, second + 1); name < t.size()) {
-            r.kind = StmtKind::Other;
-            r.sql = (w == u"SAVE" ? QStringLiteral("SAVEPOINT ") : QStringLiteral("ROLLBACK TO SAVEPOINT ")) +
-                    t[name].text;
-            return r;
-        }
+    // A savepoint inside a transaction: SAVE TRAN[SACTION] name. The engine
+    // decides when it runs whether ROLLBACK TRAN[SACTION] name goes back to a
+    // savepoint (the transaction stays open) or names the outermost
+    // transaction (everything is undone).
+    if (w == u"SAVE" && (w2 == u"TRAN" || w2 == u"TRANSACTION")) {
+        r.kind = StmtKind::Save;
+        r.transactionName = nameAfter(second);
+        r.sql = QStringLiteral("SAVEPOINT ") + r.transactionName;
+        return r;
     }
     if (w == u"ROLLBACK" && (w2.isEmpty() || w2 == u"TRAN" || w2 == u"TRANSACTION" || w2 == u"WORK")) {
         r.kind = StmtKind::Rollback;
         r.sql = QStringLiteral("ROLLBACK");
+        if (w2 == u"TRAN" || w2 == u"TRANSACTION") r.transactionName = nameAfter(second);
         return r;
     }
     if (w == u"END" && second >= t.size()) {
@@ -1428,7 +2365,8 @@ Rewritten rewriteForSqlite(const QString& statement, SchemaInfo* schema) {
     }
     if ((w == u"CREATE" || w == u"ALTER") && w2 == u"TABLE") collateTextColumns(t);
     if (w == u"SELECT") r.columnTypes = statedColumnTypes(t);
-    rewriteTokens(t, schema);
+    rewriteTokens(t, schema, &r.refused);
+    if (w == u"ALTER" && w2 == u"TABLE") r.followUp = nullsForNewColumn(t);
     r.sql = join(t).trimmed();
     if (w == u"SELECT") r.kind = StmtKind::Select;
     else if (w == u"INSERT") r.kind = StmtKind::Insert;
@@ -1541,7 +2479,8 @@ std::optional<Parameterised> parameterise(const QString& s, const std::vector<Le
         if (number == k && at(k).kind == TokKind::String) {
             const QStringView q = unprefixed(text(k));
             const QStringView inner = q.mid(1, q.size() - 2);
-            if (q.size() < 2 || !q.endsWith(u'\'') || (mayBeDate(inner) && readDayFirst(inner)))
+            if (q.size() < 2 || !q.endsWith(u'\'') || (mayBeDate(inner) && readDayFirst(inner)) ||
+                (mayBeOtherDate(inner) && otherDateChanges(inner)))
                 return false;
             p.literals.push_back({LiteralSlot::Text, from, at(k).len, column});
             return true;

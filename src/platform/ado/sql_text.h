@@ -20,10 +20,20 @@ struct Rewritten {
     // SELECT giving 0 or 1) first and the statement only when it gives 1.
     QString guard;
     // Result columns whose type the statement itself states (a select-list
-    // item that is CONVERT(DECIMAL(18,2), x) or CAST(x AS MONEY)): the
-    // column's index and the type as written ("DECIMAL(18,2)"). The engine
-    // has no such types, so the reader takes them from here.
+    // item that is CONVERT(DECIMAL(18,2), x), CAST(x AS MONEY) or a
+    // conversion to a text type): the column's index and the type as written
+    // ("DECIMAL(18,2)"). The engine has no such types, so the reader takes
+    // them from here.
     std::vector<std::pair<int, QString>> columnTypes;
+    // BEGIN TRAN name, ROLLBACK TRAN name, SAVE TRAN name: the name of the
+    // transaction or savepoint.
+    QString transactionName;
+    // A statement to run right after this one (ALTER TABLE ... ADD of a
+    // nullable column with a default: its rows already there go back to Null).
+    QString followUp;
+    // Not empty: the engine cannot give the server's result for a construct
+    // of the statement, named here, and refuses it.
+    QString refused;
 };
 
 // What the rewrite may know of the database: the declared type of each
@@ -39,6 +49,7 @@ public:
     struct Column {
         QString name;
         ColumnKind kind = ColumnKind::Unknown;
+        QString type;  // as declared ("DECIMAL(18,4)"); may be empty
     };
     virtual ~SchemaInfo() = default;
     // The columns of a table or view in their order; nullptr when the
@@ -58,6 +69,10 @@ Rewritten rewriteForSqlite(const QString& statement, SchemaInfo* schema);
 // 'yyyy-mm-dd hh:mm:ss' (two-digit years: 00-29 are 2000-2029, 30-99 are
 // 1930-1999, as the server reads them). Empty when the text is not such a date.
 QString dayFirstToIso(const QString& text);
+// The server's other date literals ('yyyy-mm-dd', 'yyyymmdd', each with an
+// optional ' hh:mm[:ss[.fff]]', 'T' also after the dashed form) the same
+// way; empty when the text is none.
+QString otherDateToIso(const QString& text);
 
 // A statement's literals that the engine can pass as parameters, so that
 // statements differing only in them share one prepared statement: texts

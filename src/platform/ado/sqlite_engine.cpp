@@ -313,7 +313,10 @@ private:
         const QByteArray u = table.toUtf8();
         sqlite3_bind_text(info_, 1, u.constData(), int(u.size()), SQLITE_TRANSIENT);
         std::vector<Column> cols;
-        while (sqlite3_step(info_) == SQLITE_ROW) cols.push_back({textOf(info_, 0), sql::columnKindOfType(textOf(info_, 1))});
+        while (sqlite3_step(info_) == SQLITE_ROW) {
+            const QString type = textOf(info_, 1);
+            cols.push_back({textOf(info_, 0), sql::columnKindOfType(type), type});
+        }
         sqlite3_reset(info_);
         sqlite3_clear_bindings(info_);
         if (cols.empty()) return std::nullopt;
@@ -707,14 +710,35 @@ private:
     // journal: a write-ahead log would let readers run during a commit too,
     // but it needs memory shared by every connection of the file, which the
     // stations that open it from a shared program folder do not have.
-    bool transaction(sql::StmtKind kind, ErrorCollection& errors) {
-        if (sqlite3_get_autocommit(db_)) level_ = 0;
+    //
+    // Names as the server keeps them: BEGIN TRAN name names the outermost
+    // transaction only (a name given to an inner one is ignored); ROLLBACK
+    // TRAN with that name undoes everything, with a savepoint's name only
+    // the work after the savepoint, and with any other name fails (6401).
+    // SAVE TRAN needs an open transaction (628).
+    bool transaction(sql::StmtKind kind, ErrorCollection& errors, const QString& name = {}) {
+        if (sqlite3_get_autocommit(db_)) {
+            level_ = 0;
+            savepoints_.clear();
+        }
         versionReadInTransaction_ = false;
         switch (kind) {
         case sql::StmtKind::Begin:
             if (level_ == 0 && !plain("BEGIN IMMEDIATE", errors)) return false;
+            if (level_ == 0) outerName_ = name;
             ++level_;
             return true;
+        case sql::StmtKind::Save: {
+            if (level_ == 0) {
+                errors.add(makeError(Failure::Generic,
+                                     QStringLiteral("No se puede emitir SAVE TRANSACTION si no hay ninguna transacción activa."),
+                                     kSource, 628, QStringLiteral("25000")));
+                return false;
+            }
+            if (!plain(("SAVEPOINT " + quoteName(name)).toUtf8().constData(), errors)) return false;
+            savepoints_.append(name);
+            return true;
+        }
         case sql::StmtKind::Commit:
             if (level_ == 0) {
                 errors.add(makeError(Failure::Generic,
@@ -736,7 +760,24 @@ private:
                                      kSource, 3903, QStringLiteral("25000")));
                 return false;
             }
+            if (!name.isEmpty() && name != outerName_) {
+                if (!savepoints_.contains(name, Qt::CaseInsensitive)) {
+                    errors.add(makeError(Failure::Generic,
+                                         QStringLiteral("No se puede revertir %1. No se encontró ninguna transacción ni "
+                                                        "punto de almacenamiento con ese nombre.")
+                                             .arg(name),
+                                         kSource, 6401, QStringLiteral("25000")));
+                    return false;
+                }
+                // back to the savepoint: the savepoints made after it go
+                while (savepoints_.last().compare(name, Qt::CaseInsensitive) != 0) savepoints_.removeLast();
+                guarded_.clear();
+                if (!plain(("ROLLBACK TO SAVEPOINT " + quoteName(name)).toUtf8().constData(), errors)) return false;
+                checkSchema(true);
+                return true;
+            }
             level_ = 0;
+            savepoints_.clear();
             guarded_.clear();
             if (!plain("ROLLBACK", errors)) return false;
             checkSchema();  // a CREATE or ALTER undone
@@ -949,18 +990,33 @@ private:
     }
 
     bool runRewritten(const sql::Rewritten& rw, Result& result, ErrorCollection& errors) {
+        if (!rw.refused.isEmpty()) {
+            errors.add(makeError(Failure::Generic,
+                                 QStringLiteral("La base de datos local no puede dar el resultado del servidor para: %1.")
+                                     .arg(rw.refused),
+                                 kSource));
+            return false;
+        }
         if (rw.kind == sql::StmtKind::Empty || rw.sql.isEmpty()) return true;
         if (!rw.guard.isEmpty()) {
             bool go = false;
             if (!guardHolds(rw.guard, go, errors)) return false;
             if (!go) return true;
         }
-        if (rw.kind == sql::StmtKind::Begin || rw.kind == sql::StmtKind::Commit || rw.kind == sql::StmtKind::Rollback)
-            return transaction(rw.kind, errors);
+        if (rw.kind == sql::StmtKind::Begin || rw.kind == sql::StmtKind::Commit || rw.kind == sql::StmtKind::Rollback ||
+            rw.kind == sql::StmtKind::Save)
+            return transaction(rw.kind, errors, rw.transactionName);
         if (rw.kind == sql::StmtKind::Insert || rw.kind == sql::StmtKind::Update) guardLengths(rw.sql);
         sqlite3_stmt* st = prepare(rw.sql, errors);
         if (!st) return false;
-        return runPrepared(st, rw, result, errors);
+        if (!runPrepared(st, rw, result, errors)) return false;
+        if (rw.followUp.isEmpty()) return true;
+        sql::Rewritten after;
+        after.sql = rw.followUp;
+        after.kind = sql::StmtKind::Update;
+        sqlite3_stmt* f = prepare(after.sql, errors);
+        Result ignored;
+        return f && runPrepared(f, after, ignored, errors);
     }
 
     // The result columns of a prepared statement as its rows are read.
@@ -1109,6 +1165,7 @@ private:
         shape.skeleton = skeleton;
         shape.made = true;
         const sql::Rewritten plain = rewrite(statement);
+        if (!plain.refused.isEmpty()) return shape;
         if (plain.kind != sql::StmtKind::Select && plain.kind != sql::StmtKind::Insert &&
             plain.kind != sql::StmtKind::Update && plain.kind != sql::StmtKind::Delete)
             return shape;
@@ -1245,6 +1302,8 @@ private:
     QString name_;
     qint64 timeoutMs_ = 30000;
     int level_ = 0;  // transaction nesting (@@TRANCOUNT)
+    QString outerName_;  // the name the outermost transaction was begun with
+    QStringList savepoints_;  // of the open transaction, oldest first
     QElapsedTimer clock_;
     QHash<QString, sql::Rewritten> rewrites_;
     QHash<size_t, Shape> shapes_;  // by the hash of their skeleton

@@ -1,5 +1,6 @@
 // The server functions and the text collation, registered on every embedded
 // database the program opens (and by the tools that create database files).
+#include "platform/ado/engine.h"
 #include "platform/ado/sqlite_support.h"
 #include "platform/ado/sql_text.h"
 
@@ -475,7 +476,7 @@ void fnConvert(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (argc < 2) return fail(ctx, "CONVERT", "missing arguments");
     if (sqlite3_value_type(argv[1]) == SQLITE_NULL) return sqlite3_result_null(ctx);
     QString type = argText(argv[0]).toUpper().remove(u' ');
-    int length = -1;
+    int length = 30;  // a text type written without a length holds 30 characters
     if (const qsizetype p = type.indexOf(u'('); p > 0) {
         const QString inside = type.mid(p + 1, type.size() - p - 2);
         type.truncate(p);
@@ -492,6 +493,7 @@ void fnConvert(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         return resultText(ctx, isoOf(d));
     }
     if (type == u"VARCHAR" || type == u"NVARCHAR" || type == u"CHAR" || type == u"NCHAR" || type == u"TEXT") {
+        if (type == u"TEXT") length = -1;
         QString out;
         QDateTime d;
         const bool isText = sqlite3_value_type(v) == SQLITE_TEXT;
@@ -548,6 +550,148 @@ void fnConvert(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         return sqlite3_result_double(ctx, x);
     }
     sqlite3_result_value(ctx, v);
+}
+
+// ---------------------------------------------------------------------------
+// '+' and '-' as the server reads them. The rewrite writes '||' or the
+// engine's own operator where the types of both operands are known; these
+// serve the rest.
+
+// Days since 1 January 1900 with the time as a fraction: the server's
+// arithmetic on dates.
+const QDate kDayZero(1900, 1, 1);
+bool daysOf(sqlite3_value* v, double& out) {
+    const int t = sqlite3_value_type(v);
+    if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
+        out = sqlite3_value_double(v);
+        return true;
+    }
+    QDateTime d;
+    if (!argDate(v, d)) return false;
+    out = double(kDayZero.daysTo(d.date())) + double(d.time().msecsSinceStartOfDay()) / 86400000.0;
+    return true;
+}
+void resultDays(sqlite3_context* ctx, double days) {
+    const qint64 whole = qint64(std::floor(days));
+    const qint64 ms = qint64(std::llround((days - double(whole)) * 86400000.0));
+    resultText(ctx, isoOf(QDateTime(kDayZero.addDays(whole), QTime(0, 0)).addMSecs(ms)));
+}
+
+// SRV_DATE_ADD(a, b, sign): a date plus or minus a number of days (or a
+// date, as days since 1900).
+void fnDateArith(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(2, argv)) return sqlite3_result_null(ctx);
+    double a = 0, b = 0;
+    if (!daysOf(argv[0], a) || !daysOf(argv[1], b))
+        return fail(ctx, "+", "conversion failed when converting date and/or time from character string");
+    resultDays(ctx, argc > 2 && sqlite3_value_int(argv[2]) < 0 ? a - b : a + b);
+}
+
+// A text as the number the server converts it to for arithmetic: a whole
+// number where the other operand is an int ("5.5" and "abc" fail), else any
+// number. SQLITE_NULL when it is none.
+int numberOfText(const QString& text, bool whole, qint64& i, double& d) {
+    const QString s = text.trimmed();
+    bool ok = false;
+    i = s.toLongLong(&ok);
+    if (ok) return SQLITE_INTEGER;
+    if (whole || s.isEmpty()) return SQLITE_NULL;
+    d = s.toDouble(&ok);
+    return ok ? SQLITE_FLOAT : SQLITE_NULL;
+}
+
+void failConversion(sqlite3_context* ctx, const QString& text, bool whole) {
+    const QByteArray m = (QStringLiteral("Conversion failed when converting the varchar value '%1' to data type %2.")
+                              .arg(text, whole ? QStringLiteral("int") : QStringLiteral("numeric")))
+                             .toUtf8();
+    sqlite3_result_error(ctx, m.constData(), -1);
+}
+
+// SRV_NUM(text, kind): a text operand of arithmetic with a number of that
+// kind ('INT' or another), converted as the server converts it.
+void fnNum(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) return sqlite3_result_value(ctx, argv[0]);
+    const QString text = argText(argv[0]);
+    const bool whole = argText(argv[1]) == u"INT";
+    qint64 i = 0;
+    double d = 0;
+    switch (numberOfText(text, whole, i, d)) {
+    case SQLITE_INTEGER: return sqlite3_result_int64(ctx, i);
+    case SQLITE_FLOAT: return sqlite3_result_double(ctx, d);
+    default: return failConversion(ctx, text, whole);
+    }
+}
+
+// SRV_ADD(a, b, sign) where the rewrite could not tell the operands' types:
+// two texts join ('+') , a date text with a number moves by days, a text
+// with a number becomes a number, numbers add up or subtract.
+void fnAdd(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (anyNull(2, argv)) return sqlite3_result_null(ctx);
+    const bool minus = sqlite3_value_int(argv[2]) < 0;
+    const int ta = sqlite3_value_type(argv[0]), tb = sqlite3_value_type(argv[1]);
+    const bool textA = ta == SQLITE_TEXT || ta == SQLITE_BLOB, textB = tb == SQLITE_TEXT || tb == SQLITE_BLOB;
+    legacy::Date probe;
+    const auto isDate = [&](sqlite3_value* v) { return isoToDate(argText(v).trimmed(), probe); };
+    if (textA && textB) {
+        if (!minus) {
+            QByteArray joined(reinterpret_cast<const char*>(sqlite3_value_text(argv[0])), sqlite3_value_bytes(argv[0]));
+            joined.append(reinterpret_cast<const char*>(sqlite3_value_text(argv[1])), sqlite3_value_bytes(argv[1]));
+            return sqlite3_result_text(ctx, joined.constData(), int(joined.size()), SQLITE_TRANSIENT);
+        }
+        if (isDate(argv[0]) && isDate(argv[1])) return fnDateArith(ctx, 3, argv);
+        return fail(ctx, "-", "operand data type varchar is invalid for subtract operator");
+    }
+    if ((textA && isDate(argv[0])) || (textB && isDate(argv[1]))) return fnDateArith(ctx, 3, argv);
+    qint64 ia = 0, ib = 0;
+    double da = 0, db = 0;
+    int ka = ta, kb = tb;
+    const bool wholeOther = (textA ? tb : ta) == SQLITE_INTEGER;
+    if (textA && (ka = numberOfText(argText(argv[0]), wholeOther, ia, da)) == SQLITE_NULL)
+        return failConversion(ctx, argText(argv[0]), wholeOther);
+    if (textB && (kb = numberOfText(argText(argv[1]), wholeOther, ib, db)) == SQLITE_NULL)
+        return failConversion(ctx, argText(argv[1]), wholeOther);
+    if (!textA) { ia = sqlite3_value_int64(argv[0]); da = sqlite3_value_double(argv[0]); }
+    if (!textB) { ib = sqlite3_value_int64(argv[1]); db = sqlite3_value_double(argv[1]); }
+    if (ka == SQLITE_INTEGER && kb == SQLITE_INTEGER) return sqlite3_result_int64(ctx, minus ? ia - ib : ia + ib);
+    if (ka == SQLITE_INTEGER) da = double(ia);
+    if (kb == SQLITE_INTEGER) db = double(ib);
+    sqlite3_result_double(ctx, minus ? da - db : da + db);
+}
+
+// SUBSTRING(x, start, length) with a start that may be below 1: the
+// positions before the first character count towards the length, as on the
+// server (SUBSTRING('abc', 0, 2) is 'a'); a negative length is an error.
+void fnSubstring(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    const qint64 start = sqlite3_value_int64(argv[1]);
+    const qint64 length = sqlite3_value_int64(argv[2]);
+    if (length < 0) return fail(ctx, "SUBSTRING", "Invalid length parameter passed to the substring function.");
+    const QString s = argText(argv[0]);
+    const qint64 from = qMax<qint64>(start, 1);
+    const qint64 to = qMin<qint64>(start + length, qint64(s.size()) + 1);  // one past the last
+    resultText(ctx, to > from ? s.mid(from - 1, to - from) : QString());
+}
+
+// SRV_EXACT_TEXT(type, x[, style]): an exact number as the server writes it
+// in a text: with the scale of its type ('5.0000' for NUMERIC(18,4)), money
+// with two decimals ('12.50'), with style 1 also its thousands separated
+// ('1,234.50'), with style 2 four decimals.
+void fnExactText(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[1]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    QString type = argText(argv[0]).toUpper().remove(u' ');
+    const int style = argc > 2 ? sqlite3_value_int(argv[2]) : 0;
+    int scale = style == 2 ? 4 : 2;
+    if (const qsizetype p = type.indexOf(u'('); p > 0)
+        scale = type.contains(u',') ? type.mid(type.indexOf(u',') + 1).chopped(1).toInt() : 0;
+    else if (type != u"MONEY" && type != u"SMALLMONEY")
+        scale = 0;
+    const QString in = sqlite3_value_type(argv[1]) == SQLITE_INTEGER ? QString::number(sqlite3_value_int64(argv[1]))
+                                                                     : argText(argv[1]);
+    QString out;
+    if (roundExact(in, 38, scale, out) != Exact::Ok) return sqlite3_result_value(ctx, argv[1]);
+    if (style == 1)
+        for (qsizetype k = out.indexOf(u'.') - 3, sign = out.startsWith(u'-') ? 1 : 0; k > sign; k -= 3) out.insert(k, u',');
+    resultText(ctx, out);
 }
 
 void fnTranCount(sqlite3_context* ctx, int, sqlite3_value**) {
@@ -797,6 +941,12 @@ void RegisterSqliteExtensions(sqlite3* db) {
     reg(db, "like", 2, fnLike);
     reg(db, "like", 3, fnLike);
     reg(db, "SRV_TRANCOUNT", 0, fnTranCount, false);
+    reg(db, "SRV_ADD", 3, fnAdd);
+    reg(db, "SRV_NUM", 2, fnNum);
+    reg(db, "SRV_DATE_ADD", 3, fnDateArith);
+    reg(db, "SRV_SUBSTRING", 3, fnSubstring);
+    reg(db, "SRV_EXACT_TEXT", 2, fnExactText);
+    reg(db, "SRV_EXACT_TEXT", 3, fnExactText);
     reg(db, "UPPER", 1, fnUpper);
     reg(db, "LOWER", 1, fnLower);
     reg(db, "CEILING", 1, fnCeiling);

@@ -42,7 +42,7 @@ const RewriteCase kRewrites[] = {
     {"SELECT DATEADD(dd, 1, Fecha), DATEDIFF(day, Fecha, GETDATE()) FROM t",
      "SELECT DATEADD('dd', 1, Fecha), DATEDIFF('day', Fecha, GETDATE()) FROM t"},
     {"SELECT CAST('31/01/2024' AS DATETIME), CAST(a AS VARCHAR(5)) FROM t",
-     "SELECT SRV_CONVERT('DATETIME', '2024-01-31 00:00:00'), CAST(a AS VARCHAR(5)) FROM t"},
+     "SELECT SRV_CONVERT('DATETIME', '2024-01-31 00:00:00'), SRV_CONVERT('VARCHAR(5)', a) FROM t"},
     {"if exists(select * from t  with(nolock)  where a=1 and Fecha is null)  UPDATE t set Fecha='01/02/2024' where a=1",
      "UPDATE t set Fecha='2024-02-01 00:00:00' where (a=1) AND EXISTS (select * from t  where a=1 and Fecha is null)"},
     {"IF EXISTS (SELECT 1 FROM u WHERE a = 1) DELETE t", "DELETE FROM t WHERE EXISTS (SELECT 1 FROM u WHERE a = 1)"},
@@ -61,7 +61,7 @@ const RewriteCase kRewrites[] = {
     {"BEGIN TRAN", "BEGIN"},
     {"ROLLBACK TRAN", "ROLLBACK"},
     {"SELECT @@TRANCOUNT", "SELECT SRV_TRANCOUNT()"},
-    {"SELECT 'a' + Nombre + Nombre + 'b', a + 1 FROM t", "SELECT 'a' || Nombre || Nombre || 'b', a + 1 FROM t"},
+    {"SELECT 'a' + Nombre + Nombre + 'b', a + 1 FROM t", "SELECT 'a' || Nombre || Nombre || 'b', SRV_ADD(a, 1, 1) FROM t"},
     {"select  getDate() as fecha", "select  getDate() as fecha"},
     {"SELECT LEN(Nombre), CHARINDEX('a', Nombre) FROM t -- TOP 5 in a comment",
      "SELECT LEN(Nombre), CHARINDEX('a', Nombre) FROM t -- TOP 5 in a comment"},
@@ -151,6 +151,15 @@ TEST_F(Dialect, DayFirstDatesBecomeIsoText) {
         {"31/02/2024", ""}, {"12/2024", ""}, {"31/01/2024 25:00", ""}, {"a/b/c", ""}, {"1/1/202", ""},
     };
     for (const C& c : cases) EXPECT_EQ(ado::sql::dayFirstToIso(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
+    // the server's other forms
+    const C others[] = {
+        {"2026-11-10", "2026-11-10 00:00:00"},      {"20261109", "2026-11-09 00:00:00"},
+        {"20261109 7:05", ""},                      {"20261109 07:05", "2026-11-09 07:05:00"},
+        {"2026-11-10T10:30:15", "2026-11-10 10:30:15"}, {"2026-11-10 10:30:15.5", "2026-11-10 10:30:15.500"},
+        {"2026-11-31", ""}, {"20261301", ""}, {"17521231", ""}, {"00000123", ""}, {"2026/11/10", ""},
+        {"20261109T10:00", ""}, {"2026-11-10 24:00", ""}, {"000100000123A", ""},
+    };
+    for (const C& c : others) EXPECT_EQ(ado::sql::otherDateToIso(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
 }
 
 TEST_F(Dialect, DatesCompareSortAndReadBackAsDates) {
@@ -295,8 +304,7 @@ TEST_F(Dialect, TransactionsNestAsOnTheServer) {
 
 TEST_F(Dialect, SavepointsUndoOnlyTheirOwnWork) {
     EXPECT_EQ(ado::sql::rewriteForSqlite(QStringLiteral("SAVE TRANSACTION Marca")).sql, QStringLiteral("SAVEPOINT Marca"));
-    EXPECT_EQ(ado::sql::rewriteForSqlite(QStringLiteral("rollback tran Marca")).sql,
-              QStringLiteral("ROLLBACK TO SAVEPOINT Marca"));
+    EXPECT_EQ(ado::sql::rewriteForSqlite(QStringLiteral("rollback tran Marca")).transactionName, QStringLiteral("Marca"));
     cnn->BeginTrans();
     cnn->Execute(QStringLiteral("DELETE FROM u"));
     cnn->Execute(QStringLiteral("SAVE TRANSACTION Marca"));
@@ -306,6 +314,21 @@ TEST_F(Dialect, SavepointsUndoOnlyTheirOwnWork) {
     cnn->Execute(QStringLiteral("INSERT INTO u (a, y) VALUES (9, 9)"));
     cnn->CommitTrans();
     EXPECT_EQ(value(QStringLiteral("SELECT SUM(a) FROM u")).toLong(), 9) << "the delete and the later insert kept";
+    // the outermost transaction's name undoes everything; an unknown name fails
+    cnn->Execute(QStringLiteral("BEGIN TRANSACTION Externa\rBEGIN TRANSACTION Interna\rDELETE FROM u\r"
+                                "SAVE TRANSACTION Marca\rINSERT INTO u (a, y) VALUES (7, 7)"));
+    EXPECT_NE(errorOf([&] { cnn->Execute(QStringLiteral("ROLLBACK TRANSACTION Interna")); }).Number, 0);
+    EXPECT_EQ(cnn->Errors()(0).NativeError, 6401);
+    cnn->Execute(QStringLiteral("ROLLBACK TRAN Externa"));
+    EXPECT_EQ(value(QStringLiteral("SELECT @@TRANCOUNT")).toLong(), 0);
+    EXPECT_EQ(value(QStringLiteral("SELECT SUM(a) FROM u")).toLong(), 9);
+    // a savepoint needs a transaction, and opens none
+    EXPECT_NE(errorOf([&] { cnn->Execute(QStringLiteral("SAVE TRANSACTION Marca")); }).Number, 0);
+    EXPECT_EQ(cnn->Errors()(0).NativeError, 628);
+    cnn->Execute(QStringLiteral("DELETE FROM u"));
+    EXPECT_NO_THROW(cnn->BeginTrans());
+    cnn->RollbackTrans();
+    EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM u")).toLong(), 0) << "the delete was not held in a transaction";
 }
 
 }  // namespace

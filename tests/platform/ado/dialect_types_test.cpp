@@ -81,6 +81,14 @@ const RewriteCase kTypedRewrites[] = {
      "AND Nombre IN ('d')"},
     {"SELECT a FROM t WHERE CASE WHEN a = 1 THEN Nombre END IN ('x')",
      "SELECT a FROM t WHERE CASE WHEN a = 1 THEN Nombre END COLLATE SRVTEXT IN ('x')"},
+    // '+' and '-' by the operands' types
+    {"SELECT 'A' + LTRIM(Nombre) + Nombre, Fecha + 1, Fecha - a * 2, Nombre + '1', a + 1 FROM t WHERE Fecha > GETDATE() - 30",
+     "SELECT 'A' || LTRIM(Nombre) || Nombre, SRV_DATE_ADD(Fecha, 1, 1), SRV_DATE_ADD(Fecha, a * 2, -1), Nombre || '1', "
+     "SRV_ADD(a, 1, 1) FROM t WHERE Fecha > SRV_DATE_ADD(GETDATE(), 30, -1)"},
+    // the server's other date literals become dates where they meet one
+    {"SELECT a FROM t WHERE Fecha >= '20261130' AND Nombre = '20261130' AND Fecha < '2026-12-01T08:30'",
+     "SELECT a FROM t WHERE Fecha >= '2026-11-30 00:00:00' AND Nombre = '20261130' COLLATE SRVTEXT AND Fecha < "
+     "'2026-12-01 08:30:00'"},
 };
 
 TEST(DialectTypes, RewriteWithTheSchema) {
@@ -109,7 +117,13 @@ const char* kSchema =
     "INSERT INTO t VALUES (1, 'Ñandú', '2026-12-31 00:00:00', 9.5);"
     "INSERT INTO t VALUES (2, 'ábaco  ', '2027-01-01 00:00:00', 10.25);"
     "INSERT INTO t VALUES (3, 'Abc', NULL, -5);"
-    "CREATE TABLE X (V DATETIME);";
+    "CREATE TABLE X (V DATETIME);"
+    "CREATE TABLE m (id INT, Precio MONEY, Cant NUMERIC(18,4), Codigo VARCHAR(3) COLLATE SRVTEXT, Alta DATETIME,"
+    "  Nota VARCHAR(20) COLLATE SRVTEXT);"
+    "INSERT INTO m VALUES (1, 3, 5, 'ab', '2026-11-10 00:00:00', 'x');"
+    "INSERT INTO m VALUES (2, 12.5, 2.5, NULL, NULL, NULL);"
+    "INSERT INTO m VALUES (3, 0, 7, 'xyz', '2026-11-30 10:00:00', '31/12/2026');"
+    "INSERT INTO m VALUES (4, 3, 5, 'ab', '2026-11-10 00:00:00', 'y');";
 
 class DialectTypesRun : public ::testing::Test {
 protected:
@@ -127,6 +141,121 @@ protected:
     QString path;
     ado::ConnectionPtr cnn;
 };
+
+// Statements and the rows the server gives for them (values by "|", rows by
+// ";"), each run after its set-up batch. m holds (id, Precio MONEY, Cant
+// NUMERIC(18,4), Codigo VARCHAR(3), Alta DATETIME, Nota VARCHAR(20)):
+// (1, 3, 5, 'ab', 10/11/2026, 'x'), (2, 12.5, 2.5, NULL, NULL, NULL),
+// (3, 0, 7, 'xyz', 30/11/2026 10:00, '31/12/2026'), (4, 3, 5, 'ab', 10/11/2026, 'y').
+struct ServerRows {
+    const char* setup;
+    const char* statement;
+    const char* rows;
+};
+const ServerRows kServerRows[] = {
+    // '+' joins texts wherever they stand, adds numbers, makes a text a number beside one
+    {"", "SELECT 'A' + LTRIM(Codigo) + Nota, Nota + Codigo + 'z' FROM m ORDER BY id",
+     "Aabx|xabz;NULL|NULL;Axyz31/12/2026|31/12/2026xyzz;Aaby|yabz"},
+    {"", "SELECT '5' + 3, 2 + ' 5', 'a' + 'b', 1 + 2 + '3', '1' + '2', NULL + 'a'", "8|7|ab|6|12|NULL"},
+    {"", "SELECT 2 * 3 + '4', '1' + '2' + 3, 10 - 2 + 1, Nota + 'z' + Nota, -id + 10, NULL + Nota + 'z' FROM m WHERE id = 1",
+     "10|15|9|xzx|9|NULL"},
+    // operands whose types the statement does not tell: their values decide
+    {"", "SELECT q.c + q.n, q.i + 1, CONVERT(VARCHAR(10), q.f + 1, 103), q.i + q.c2, CONVERT(VARCHAR(19), q.f - q.f, 120) FROM (SELECT Codigo AS c, "
+         "Nota AS n, id AS i, Alta AS f, '5' AS c2 FROM m WHERE id = 1) q",
+     "abx|2|11/11/2026|6|1900-01-01 00:00:00"},
+    // exact numbers divide with their fraction, integers as integers
+    {"", "SELECT Cant / 2, Precio / 2, id / 2, SUM(Cant) / COUNT(*) FROM m GROUP BY id ORDER BY id",
+     "2.5|1.5|0|5;1.25|6.25|1|2.5;3.5|0|1|7;2.5|1.5|2|5"},
+    {"", "SELECT id / Cant, Precio / Cant, Cant * 2 / 4, (Cant + 1) / 2, (id + 4) / 2 FROM m WHERE id = 1", "0.2|0.6|2.5|3|2"},
+    // a date and a number: days
+    {"", "SELECT CONVERT(VARCHAR(19), Alta + 1, 120), CONVERT(VARCHAR(19), Alta - 0.5, 120) FROM m WHERE id < 4 ORDER BY id",
+     "2026-11-11 00:00:00|2026-11-09 12:00:00;NULL|NULL;2026-12-01 10:00:00|2026-11-29 22:00:00"},
+    {"", "SELECT id FROM m WHERE Alta >= CONVERT(DATETIME, '01/12/2026') - 5 OR Alta + 20 < '01/12/2026'", "1;3;4"},
+    {"", "SELECT id FROM m WHERE CONVERT(DATETIME, '01/12/2026') - Alta > 20 AND id < 10", "1;4"},
+    {"", "SELECT CONVERT(VARCHAR(10), Alta + id, 103), CONVERT(VARCHAR(10), 1 + Alta, 103) FROM m WHERE id = 3",
+     "03/12/2026|01/12/2026"},
+    // day-first texts meeting no date column stay texts
+    {"INSERT INTO TA_CONFIGURACION (Clave, Valor) SELECT 'F2', '31/12/2026'",
+     "SELECT Nota + '01/02/2026', (SELECT Valor FROM TA_CONFIGURACION WHERE Clave = 'F2') FROM m WHERE LTRIM(Nota) = '31/12/2026'",
+     "31/12/202601/02/2026|31/12/2026"},
+    // the server's other date literals into and against a date column
+    {"INSERT INTO m (id, Alta) VALUES (10, '20261130')\rINSERT INTO m (id, Alta) VALUES (11, '2026-11-30')\r"
+     "INSERT INTO m (id, Alta) VALUES (12, '2026-11-29T23:59:59')",
+     "SELECT id, CONVERT(VARCHAR(19), Alta, 120) FROM m WHERE id >= 10 AND Alta >= '30/11/2026' AND Alta < '2026-12-01' "
+     "ORDER BY Alta, id",
+     "10|2026-11-30 00:00:00;11|2026-11-30 00:00:00"},
+    // ISNULL takes the type and length of its first argument
+    {"", "SELECT ISNULL(Codigo, 'abcdef'), ISNULL(CASE WHEN id = 2 THEN NULL ELSE id END, 2.7), ISNULL(Nota, 5) FROM m "
+         "WHERE id < 4 ORDER BY id",
+     "ab|1|x;abc|2|5;xyz|3|31/12/2026"},
+    {"", "SELECT ISNULL(CASE WHEN id = 2 THEN NULL ELSE Precio END, 1.23456), ISNULL(Codigo, 'x' + 'yzw') FROM m "
+         "WHERE id IN (2, 3) ORDER BY id",
+     "1.2346|xyz;0|xyz"},
+    // TOP n PERCENT rounds up, WITH TIES adds the rows tied with the last
+    {"", "SELECT TOP 50 PERCENT id FROM m WHERE id < 5 ORDER BY id", "1;2"},
+    {"", "SELECT TOP 26 PERCENT id FROM m WHERE id < 5 ORDER BY id DESC", "4;3"},
+    {"", "SELECT TOP 2 WITH TIES Cant FROM m WHERE id < 5 ORDER BY Cant DESC", "7;5;5"},
+    {"", "SELECT TOP 1 WITH TIES Codigo FROM m WHERE id <> 2 AND id < 5 ORDER BY Codigo", "ab;ab"},
+    // TOP on one SELECT of a UNION limits that SELECT only
+    {"", "SELECT TOP 1 id FROM m UNION ALL SELECT a FROM t", "1;1;2;3"},
+    {"", "SELECT a FROM t WHERE a = 3 UNION ALL SELECT TOP 2 id FROM m", "3;1;2"},
+    // conversions to text: 30 characters without a length, exact numbers with their scale
+    {"", "SELECT LEN(CONVERT(VARCHAR, REPLICATE('x', 40))), LEN(CAST(REPLICATE('x', 40) AS VARCHAR)), CONVERT(VARCHAR(3), "
+         "'abcdef'), CAST('abcdef' AS CHAR(2))",
+     "30|30|abc|ab"},
+    {"", "SELECT CONVERT(VARCHAR, Precio), CONVERT(VARCHAR(20), Cant), CAST(Cant AS VARCHAR(10)), CONVERT(VARCHAR, 5.10), "
+         "CONVERT(VARCHAR, Precio, 2), CONVERT(VARCHAR(20), CONVERT(MONEY, -1234567.5), 1) FROM m WHERE id < 4 ORDER BY id",
+     "3.00|5.0000|5.0000|5.10|3.0000|-1,234,567.50;12.50|2.5000|2.5000|5.10|12.5000|-1,234,567.50;"
+     "0.00|7.0000|7.0000|5.10|0.0000|-1,234,567.50"},
+    {"", "SELECT CONVERT(VARCHAR, FLOOR(Cant)), CONVERT(VARCHAR, CEILING(Cant)), CONVERT(VARCHAR, SUM(Cant)), "
+         "CONVERT(VARCHAR, AVG(Cant)), CONVERT(VARCHAR, MAX(Precio)) FROM m WHERE id = 2",
+     "2|3|2.5000|2.500000|12.50"},
+    // SUBSTRING counts the positions before the first character
+    {"", "SELECT SUBSTRING('abcdef', 0, 3), SUBSTRING('abcdef', -1, 3), SUBSTRING('abcdef', 2, 3), SUBSTRING('abc', -5, 3)",
+     "ab|a|bcd|"},
+    // a style formats dates only
+    {"", "SELECT CONVERT(VARCHAR(10), '2026-11-10', 103), CONVERT(VARCHAR(10), Alta, 103), CONVERT(VARCHAR(10), '20261110', 103) "
+         "FROM m WHERE id = 3",
+     "2026-11-10|30/11/2026|20261110"},
+    // a nullable column added with a default leaves the rows there Null; a NOT NULL one fills them
+    {"ALTER TABLE m ADD Extra INT NULL CONSTRAINT DF_m_Extra DEFAULT (7)\rALTER TABLE m ADD Otro INT NOT NULL DEFAULT (4)\r"
+     "INSERT INTO m (id) VALUES (20)",
+     "SELECT id, Extra, Otro FROM m WHERE id IN (1, 20) ORDER BY id", "1|NULL|4;20|7|4"},
+};
+
+QString rowsOf(const std::shared_ptr<ado::Recordset>& rs) {
+    QStringList rows;
+    for (; !rs->Eof(); rs->MoveNext()) {
+        QStringList values;
+        for (int i = 0; i < rs->Fields().Count(); ++i) {
+            const Variant v = rs->Fields(i).Value();
+            values << (v.IsNull() ? QStringLiteral("NULL") : v.VarType() == legacy::vbString ? v.toString() : v.toDecimal().toString());
+        }
+        rows << values.join(u'|');
+    }
+    return rows.join(u';');
+}
+
+TEST_F(DialectTypesRun, RowsAsTheServerGivesThem) {
+    for (const ServerRows& c : kServerRows) {
+        SCOPED_TRACE(c.statement);
+        if (*c.setup) cnn->Execute(QString::fromUtf8(c.setup));
+        auto rs = std::make_shared<ado::Recordset>();
+        const auto e = errorOf([&] {
+            rs->Open(QString::fromUtf8(c.statement), cnn, ado::adOpenStatic, ado::adLockReadOnly);
+            EXPECT_EQ(rowsOf(rs), QString::fromUtf8(c.rows));
+        });
+        EXPECT_EQ(e.Number, 0) << e.Description.toStdString();
+    }
+    // what the server refuses, and what the engine cannot give as the server does
+    for (const char* refused : {"SELECT '5.5' + 3", "SELECT 'a' - 'b'", "SELECT Codigo - 1 FROM m",
+                                "SELECT SUBSTRING('abc', 1, -1)", "SELECT TOP 1 WITH TIES id FROM m",
+                                "SELECT a FROM t UNION SELECT TOP 1 id FROM m ORDER BY 1",
+                                "SELECT TOP 10 PERCENT WITH TIES id FROM m ORDER BY id", "SELECT TOP 1 WITH TIES id FROM m ORDER BY 1"}) {
+        SCOPED_TRACE(refused);
+        EXPECT_NE(errorOf([&] { value(QString::fromUtf8(refused)); }).Number, 0);
+    }
+}
 
 TEST_F(DialectTypesRun, DateTextInATextColumnStaysTextAndIsFoundAgain) {
     cnn->Execute(QStringLiteral("INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor) VALUES ('FECHA', 'DATOS', '31/12/2026')"));
