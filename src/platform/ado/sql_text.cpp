@@ -621,63 +621,6 @@ bool comparedOrSorted(const Toks& t, size_t first, size_t last) {
     return n < t.size() && (isComparison(t[n]) || t[n].isWord("BETWEEN") || t[n].isWord("IN") || t[n].isWord("NOT"));
 }
 
-// The select-list items of a SELECT that are a conversion to an exact
-// number or a text, by position (see Rewritten::columnTypes).
-std::vector<std::pair<int, QString>> statedColumnTypes(const Toks& t) {
-    std::vector<std::pair<int, QString>> out;
-    size_t k = nextSig(t, 0);
-    if (k >= t.size() || !t[k].isWord("SELECT")) return out;
-    k = nextSig(t, k + 1);
-    if (k < t.size() && (t[k].isWord("DISTINCT") || t[k].isWord("ALL"))) k = nextSig(t, k + 1);
-    if (k < t.size() && t[k].isWord("TOP")) {
-        k = nextSig(t, k + 1);
-        if (k < t.size() && t[k].isPunct('(')) k = matchParen(t, k);
-        k = nextSig(t, k + 1);
-        if (k < t.size() && t[k].isWord("PERCENT")) k = nextSig(t, k + 1);
-        if (k < t.size() && t[k].isWord("WITH")) k = nextSig(t, nextSig(t, k + 1) + 1);
-    }
-    int item = 0;
-    size_t start = k;
-    auto endItem = [&](size_t end) -> bool {  // false: stop (an item of unknown width)
-        const size_t a = nextSig(t, start);
-        if (a >= end) return false;
-        if (t[a].isPunct('*')) return false;
-        for (size_t j = a; j < end; ++j)
-            if (t[j].isPunct('*') && j + 1 >= end) return false;  // t.*
-        if ((t[a].isWord("CONVERT") || t[a].isWord("CAST"))) {
-            const size_t open = nextSig(t, a + 1);
-            if (open < end && t[open].isPunct('(')) {
-                const size_t close = matchParen(t, open);
-                size_t after = nextSig(t, close + 1);
-                if (after < end && t[after].isWord("AS")) after = nextSig(t, after + 1);
-                if (after < end && (isName(t[after]) || t[after].kind == TokKind::String)) after = nextSig(t, after + 1);
-                if (close < end && after >= end) {
-                    const QString type = t[a].isWord("CAST") ? castTypeAt(t, a, nullptr) : convertTypeAt(t, a, nullptr);
-                    if (isDecimalTypeName(baseType(type)) || isTextTypeName(baseType(type))) out.emplace_back(item, type);
-                }
-            }
-        }
-        ++item;
-        return true;
-    };
-    int d = 0;
-    for (size_t j = k; j < t.size(); ++j) {
-        if (t[j].isPunct('(')) ++d;
-        else if (t[j].isPunct(')')) --d;
-        else if (d == 0 && t[j].isPunct(',')) {
-            if (!endItem(j)) return out;
-            start = j + 1;
-        } else if (d == 0 && t[j].kind == TokKind::Word &&
-                   (t[j].isWord("FROM") || t[j].isWord("INTO") || t[j].isWord("WHERE") || t[j].isWord("UNION") ||
-                    t[j].isWord("ORDER") || t[j].isWord("GROUP") || t[j].isWord("HAVING"))) {
-            endItem(j);
-            return out;
-        }
-    }
-    endItem(t.size());
-    return out;
-}
-
 // ---------------------------------------------------------------------------
 // The types of expressions, as the server gives them, from the literals, the
 // declared column types and the functions; they decide what '+', '-' and '/'
@@ -1129,6 +1072,79 @@ private:
 
 void rewriteTokens(Toks& t, SchemaInfo* schema, QString* refused = nullptr);
 
+// The select-list items of a SELECT whose type the statement decides, by
+// position (see Rewritten::columnTypes): a conversion to an exact number or
+// a text, and an expression of a declared exact type (ISNULL(saldo, 0) is
+// the column's NUMERIC(18,4) for every row, whole values too).
+std::vector<std::pair<int, QString>> statedColumnTypes(const Toks& t, SchemaInfo* schema) {
+    std::vector<std::pair<int, QString>> out;
+    ColumnFinder finder(t, schema);
+    Typer typer(t, finder);
+    size_t k = nextSig(t, 0);
+    if (k >= t.size() || !t[k].isWord("SELECT")) return out;
+    k = nextSig(t, k + 1);
+    if (k < t.size() && (t[k].isWord("DISTINCT") || t[k].isWord("ALL"))) k = nextSig(t, k + 1);
+    if (k < t.size() && t[k].isWord("TOP")) {
+        k = nextSig(t, k + 1);
+        if (k < t.size() && t[k].isPunct('(')) k = matchParen(t, k);
+        k = nextSig(t, k + 1);
+        if (k < t.size() && t[k].isWord("PERCENT")) k = nextSig(t, k + 1);
+        if (k < t.size() && t[k].isWord("WITH")) k = nextSig(t, nextSig(t, k + 1) + 1);
+    }
+    int item = 0;
+    size_t start = k;
+    auto endItem = [&](size_t end) -> bool {  // false: stop (an item of unknown width)
+        const size_t a = nextSig(t, start);
+        if (a >= end) return false;
+        if (t[a].isPunct('*')) return false;
+        for (size_t j = a; j < end; ++j)
+            if (t[j].isPunct('*') && j + 1 >= end) return false;  // t.*
+        if ((t[a].isWord("CONVERT") || t[a].isWord("CAST"))) {
+            const size_t open = nextSig(t, a + 1);
+            if (open < end && t[open].isPunct('(')) {
+                const size_t close = matchParen(t, open);
+                size_t after = nextSig(t, close + 1);
+                if (after < end && t[after].isWord("AS")) after = nextSig(t, after + 1);
+                if (after < end && (isName(t[after]) || t[after].kind == TokKind::String)) after = nextSig(t, after + 1);
+                if (close < end && after >= end) {
+                    const QString type = t[a].isWord("CAST") ? castTypeAt(t, a, nullptr) : convertTypeAt(t, a, nullptr);
+                    if (isDecimalTypeName(baseType(type)) || isTextTypeName(baseType(type))) out.emplace_back(item, type);
+                }
+            }
+        } else if (schema) {
+            // the expression without its name ("x AS n", "f(x) n")
+            size_t last = prevSig(t, end);
+            if (last != npos && last > a && isName(t[last])) {
+                const size_t p = prevSig(t, last);
+                if (t[p].isWord("AS")) last = prevSig(t, p);
+                else if (t[p].isPunct(')') || t[p].isWord("END")) last = p;
+            }
+            if (last != npos && last >= a) {
+                const ExprType x = typer.exprType(a, last);
+                if (x.kind == VType::Exact && !x.declared.isEmpty()) out.emplace_back(item, x.declared);
+            }
+        }
+        ++item;
+        return true;
+    };
+    int d = 0;
+    for (size_t j = k; j < t.size(); ++j) {
+        if (t[j].isPunct('(')) ++d;
+        else if (t[j].isPunct(')')) --d;
+        else if (d == 0 && t[j].isPunct(',')) {
+            if (!endItem(j)) return out;
+            start = j + 1;
+        } else if (d == 0 && t[j].kind == TokKind::Word &&
+                   (t[j].isWord("FROM") || t[j].isWord("INTO") || t[j].isWord("WHERE") || t[j].isWord("UNION") ||
+                    t[j].isWord("ORDER") || t[j].isWord("GROUP") || t[j].isWord("HAVING"))) {
+            endItem(j);
+            return out;
+        }
+    }
+    endItem(t.size());
+    return out;
+}
+
 // The token-level rewrite of one statement (no IF handling): the tokens go
 // through in order; each construct of the server's dialect has its handler,
 // which writes its rewrite to `out_`, moves `i` to its last token and
@@ -1342,9 +1358,9 @@ private:
             // money's styles: 1 with thousands separated, 2 with four decimals
             const QString moneyStyle = style && baseType(x.declared).endsWith(QLatin1String("MONEY"))
                                            ? QStringLiteral(", ") + t_[args[2].first].text
-                                           : QString();
+                                           : QStringLiteral(", NULL");
             wrap(args[1].first, args[1].second, QStringLiteral("SRV_EXACT_TEXT('%1', ").arg(x.declared),
-                 moneyStyle + QStringLiteral(")"));
+                 moneyStyle + QStringLiteral(", '") + type + QStringLiteral("')"));
         }
         if (style && x.kind != VType::Date && x.kind != VType::Unknown) replaced_[args[2].first] = QStringLiteral("NULL");
     }
@@ -2030,24 +2046,26 @@ private:
     void selectList(size_t select) {
         size_t from = nextSig(t_, select + 1);
         const bool distinct = isWordAt(from, "DISTINCT");
-        if (!distinct) {
-            if (compound_ < 0) {
-                compound_ = 0;
-                for (const Token& tok : t_) {
-                    if (tok.kind != TokKind::Word || tok.text.size() < 5) continue;
-                    const char16_t c = tok.text[0].unicode() | 0x20;
-                    if ((c == u'u' && kw(tok, "UNION")) || (c == u'e' && kw(tok, "EXCEPT")) || (c == u'i' && kw(tok, "INTERSECT")))
-                        compound_ = 1;
-                }
+        if (compound_ < 0) {
+            compound_ = 0;
+            for (const Token& tok : t_) {
+                if (tok.kind != TokKind::Word || tok.text.size() < 5) continue;
+                const char16_t c = tok.text[0].unicode() | 0x20;
+                if ((c == u'u' && kw(tok, "UNION")) || (c == u'e' && kw(tok, "EXCEPT")) || (c == u'i' && kw(tok, "INTERSECT")))
+                    compound_ = 1;
             }
-            if (compound_ == 0) return;
         }
+        // A literal of a nested or compound SELECT becomes a column that the
+        // statement around it may compare, sort or take the extreme of.
+        const size_t before = prevSig(t_, select);
+        const bool nested = before != npos && t_[before].isPunct('(');
+        if (!distinct && compound_ == 0 && !nested) return;
         if (distinct || isWordAt(from, "ALL")) from = nextSig(t_, from + 1);
         size_t end = t_.size();
         const auto list = items(from, [](const Token& tok) { return kw(tok, "FROM") || kw(tok, "UNION") ||
                                                                      kw(tok, "EXCEPT") || kw(tok, "INTERSECT"); },
                                 &end);
-        if (!distinct && !inCompound(select, end)) return;
+        const bool expressions = distinct || inCompound(select, end);
         for (auto [first, last] : list) {
             size_t value = last;
             bool named = false;
@@ -2056,12 +2074,15 @@ private:
                 if (p != npos && p >= first && kw(t_[p], "AS")) {
                     value = prevSig(t_, p);
                     named = true;
-                } else if (p != npos && p >= first && (t_[p].isPunct(')') || kw(t_[p], "END"))) {
+                } else if (p != npos && p >= first && (t_[p].isPunct(')') || kw(t_[p], "END") ||
+                                                       t_[p].kind == TokKind::String)) {
                     value = p;
                     named = true;
                 }
             }
-            if (value == npos || value < first || !expressionEndingAt(value)) continue;
+            if (value == npos || value < first) continue;
+            const bool literal = value == first && t_[value].kind == TokKind::String;
+            if (!literal && !(expressions && expressionEndingAt(value))) continue;
             QString text;
             if (!named)
                 for (size_t k = first; k <= value; ++k) text += t_[k].text;
@@ -2364,7 +2385,7 @@ Rewritten rewriteForSqlite(const QString& statement, SchemaInfo* schema) {
         if (auto f = rewriteIf(t, first, schema)) return *f;
     }
     if ((w == u"CREATE" || w == u"ALTER") && w2 == u"TABLE") collateTextColumns(t);
-    if (w == u"SELECT") r.columnTypes = statedColumnTypes(t);
+    if (w == u"SELECT") r.columnTypes = statedColumnTypes(t, schema);
     rewriteTokens(t, schema, &r.refused);
     if (w == u"ALTER" && w2 == u"TABLE") r.followUp = nullsForNewColumn(t);
     r.sql = join(t).trimmed();

@@ -522,6 +522,9 @@ void fnConvert(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
             out = argText(v);
         }
         if (length > 0 && out.size() > length) out.truncate(length);
+        // a fixed-length text is filled with blanks to its length
+        if ((type == u"CHAR" || type == u"NCHAR") && length > 0 && out.size() < length)
+            out += QString(length - out.size(), u' ');
         return resultText(ctx, out);
     }
     if (type == u"INT" || type == u"INTEGER" || type == u"BIGINT" || type == u"SMALLINT" || type == u"TINYINT" ||
@@ -691,6 +694,15 @@ void fnExactText(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (roundExact(in, 38, scale, out) != Exact::Ok) return sqlite3_result_value(ctx, argv[1]);
     if (style == 1)
         for (qsizetype k = out.indexOf(u'.') - 3, sign = out.startsWith(u'-') ? 1 : 0; k > sign; k -= 3) out.insert(k, u',');
+    // the text it goes into (fourth argument): an exact number that does not
+    // fit is an overflow, never a cut number
+    if (argc > 3) {
+        const QString target = argText(argv[3]).toUpper().remove(u' ');
+        const qsizetype p = target.indexOf(u'(');
+        const int length = p < 0 ? 30 : target.mid(p + 1, target.size() - p - 2).toInt();
+        if (length > 0 && out.size() > length)
+            return fail(ctx, "CONVERT", "arithmetic overflow error converting numeric to data type varchar");
+    }
     resultText(ctx, out);
 }
 
@@ -947,6 +959,7 @@ void RegisterSqliteExtensions(sqlite3* db) {
     reg(db, "SRV_SUBSTRING", 3, fnSubstring);
     reg(db, "SRV_EXACT_TEXT", 2, fnExactText);
     reg(db, "SRV_EXACT_TEXT", 3, fnExactText);
+    reg(db, "SRV_EXACT_TEXT", 4, fnExactText);
     reg(db, "UPPER", 1, fnUpper);
     reg(db, "LOWER", 1, fnLower);
     reg(db, "CEILING", 1, fnCeiling);

@@ -203,6 +203,7 @@ const ServerRows kServerRows[] = {
     {"", "SELECT LEN(CONVERT(VARCHAR, REPLICATE('x', 40))), LEN(CAST(REPLICATE('x', 40) AS VARCHAR)), CONVERT(VARCHAR(3), "
          "'abcdef'), CAST('abcdef' AS CHAR(2))",
      "30|30|abc|ab"},
+    {"", "SELECT CONVERT(CHAR(5), 'ab') + '|', CAST(Codigo AS CHAR(4)) + '|' FROM m WHERE id = 1", "ab   ||ab  |"},
     {"", "SELECT CONVERT(VARCHAR, Precio), CONVERT(VARCHAR(20), Cant), CAST(Cant AS VARCHAR(10)), CONVERT(VARCHAR, 5.10), "
          "CONVERT(VARCHAR, Precio, 2), CONVERT(VARCHAR(20), CONVERT(MONEY, -1234567.5), 1) FROM m WHERE id < 4 ORDER BY id",
      "3.00|5.0000|5.0000|5.10|3.0000|-1,234,567.50;12.50|2.5000|2.5000|5.10|12.5000|-1,234,567.50;"
@@ -249,7 +250,7 @@ TEST_F(DialectTypesRun, RowsAsTheServerGivesThem) {
     }
     // what the server refuses, and what the engine cannot give as the server does
     for (const char* refused : {"SELECT '5.5' + 3", "SELECT 'a' - 'b'", "SELECT Codigo - 1 FROM m",
-                                "SELECT SUBSTRING('abc', 1, -1)", "SELECT TOP 1 WITH TIES id FROM m",
+                                "SELECT SUBSTRING('abc', 1, -1)", "SELECT CONVERT(VARCHAR(4), Precio) FROM m WHERE id = 2", "SELECT TOP 1 WITH TIES id FROM m",
                                 "SELECT a FROM t UNION SELECT TOP 1 id FROM m ORDER BY 1",
                                 "SELECT TOP 10 PERCENT WITH TIES id FROM m ORDER BY id", "SELECT TOP 1 WITH TIES id FROM m ORDER BY 1"}) {
         SCOPED_TRACE(refused);
@@ -420,6 +421,9 @@ TEST_F(DialectTypesRun, ExpressionsTypeCompareAndSortAsTheServer) {
         {"SELECT COUNT(*) FROM W WHERE p < 'B'", "2"},
         {"SELECT COUNT(*) FROM W WHERE p = 'abaco' OR p = 'ÑANDU'", "0"},
         {"SELECT COUNT(*) FROM W WHERE p = 'ÁBACO  ' OR RTRIM(p) + ' ' = 'ñandú'", "2"},
+        // literals of a derived table compare and sort as texts of the server
+        {"SELECT MAX(x), MIN(x) FROM (SELECT 'Ábaco' AS x UNION ALL SELECT 'Zapato' UNION ALL SELECT 'Ñandú') d", "Zapato|Ábaco"},
+        {"SELECT x FROM (SELECT 'b' x UNION ALL SELECT 'A') d ORDER BY x", "A;b"},
     };
     for (const C& c : cases) {
         SCOPED_TRACE(c.sql);
@@ -440,8 +444,15 @@ TEST_F(DialectTypesRun, ExpressionsTypeCompareAndSortAsTheServer) {
         }
         EXPECT_EQ(rows.join(u';'), QString::fromUtf8(c.rows));
     }
-    // a result column without a name of its own keeps its text as its name
+    // an expression of a declared exact type has that type in every row, a
+    // whole first value too
     auto rs = std::make_shared<ado::Recordset>();
+    rs->Open(QStringLiteral("SELECT isnull(S.saldo,0) as disponible FROM S WHERE Orden IN (1, 3)"), cnn, ado::adOpenStatic,
+             ado::adLockReadOnly);
+    EXPECT_EQ(rs->Fields(0).Type(), ado::adNumeric);
+    EXPECT_EQ(rs->Fields(0).NumericScale(), 4);
+    // a result column without a name of its own keeps its text as its name
+    rs = std::make_shared<ado::Recordset>();
     rs->Open(QStringLiteral("SELECT DISTINCT UPPER(Codigo) FROM S"), cnn, ado::adOpenStatic, ado::adLockReadOnly);
     EXPECT_EQ(rs->Fields(0).Name(), QStringLiteral("UPPER(Codigo)"));
 }
