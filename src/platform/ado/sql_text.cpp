@@ -918,7 +918,13 @@ public:
             const ExprType o = primaryType(f, pe);
             if (r.kind == VType::Unknown || o.kind == VType::Unknown) return {};
             if (o.kind == VType::Null) r = o;
-            else if (r.kind != VType::Null) r = ExprType{precedence(o.kind) > precedence(r.kind) ? o.kind : r.kind, {}};
+            else if (r.kind != VType::Null) {
+                // money times or by a whole number (or money) stays money
+                const auto money = [](const ExprType& x) { return x.kind == VType::Exact && baseType(x.declared) == u"MONEY"; };
+                const bool keepsMoney = (money(r) && (money(o) || o.kind == VType::Int)) || (money(o) && r.kind == VType::Int);
+                r = keepsMoney ? ExprType{VType::Exact, QStringLiteral("MONEY")}
+                               : ExprType{precedence(o.kind) > precedence(r.kind) ? o.kind : r.kind, {}};
+            }
             if (r.kind == VType::Text) r.kind = VType::Int;
         }
         return r;

@@ -451,6 +451,11 @@ TEST_F(DialectTypesRun, ExpressionsTypeCompareAndSortAsTheServer) {
              ado::adLockReadOnly);
     EXPECT_EQ(rs->Fields(0).Type(), ado::adNumeric);
     EXPECT_EQ(rs->Fields(0).NumericScale(), 4);
+    rs = std::make_shared<ado::Recordset>();
+    rs->Open(QStringLiteral("SELECT Precio * 2, Precio / 2 FROM m WHERE id = 2"), cnn, ado::adOpenStatic, ado::adLockReadOnly);
+    EXPECT_EQ(rs->Fields(0).Type(), ado::adCurrency);
+    EXPECT_EQ(rs->Fields(0).Value().toString(), QStringLiteral("25"));
+    EXPECT_EQ(rs->Fields(1).Value().toString(), QStringLiteral("6,25"));
     // a result column without a name of its own keeps its text as its name
     rs = std::make_shared<ado::Recordset>();
     rs->Open(QStringLiteral("SELECT DISTINCT UPPER(Codigo) FROM S"), cnn, ado::adOpenStatic, ado::adLockReadOnly);
