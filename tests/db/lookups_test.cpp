@@ -39,6 +39,7 @@ TEST_F(Lookups, ExistenceByKeyType)
         {"8", "NUMERO", 5, true, true},
         {"9", "NUMERO", 4, false, false},
         {"-3.5", "SALDO", 5, true, true},      // written with "." whatever the regional comma
+        {"-3,5", "SALDO", 5, true, true},      // a number in the regional form
         {"7", "NUMERO", 202, true, true},      // other codes compare bare
         {"15/03/2024", "ALTA", 7, true, true}, // dates go between apostrophes on a server
         {"16/03/2024", "ALTA", 7, false, false},
