@@ -129,11 +129,11 @@ QString FmtMoneda(const QString& Valor, int Decimales, bool SeparaMiles, int Anc
 
 namespace {
 
-// A number of the time text: the regional decimal comma reads as the point
-// ("1,5" hours are 90 minutes).
+// A number of the time text, with either decimal sign ("1,5" hours are 90
+// minutes).
 double NumeroDeHora(const QString& texto)
 {
-    return Val(texto.contains(u'.') ? texto : QString(texto).replace(u',', u'.'));
+    return kapores2::Funciones::TextoADoble(texto);
 }
 
 // Hours before the first ":" and minutes after it (no ":": decimal hours).

@@ -149,14 +149,18 @@ int BuscaEnArray(const QStringList& Lista, const QString& Texto, int Desde)
     return -1;
 }
 
+QString ClaveLimpia(const QString& Texto)
+{
+    return Trim(kapores2::Funciones::QuitaCaracteres(Texto, Chr(255), Chr(0)));
+}
+
 long IndiceEnLista(const QString& Texto)
 {
     // The sought key is cleaned as the stored ones are: a key that keeps its
     // Chr(255) still finds the group it started.
-    const auto limpia = [](const QString& t) { return Trim(kapores2::Funciones::QuitaCaracteres(t, Chr(255), Chr(0))); };
-    const QString buscado = limpia(Texto);
+    const QString buscado = ClaveLimpia(Texto);
     for (qsizetype i = 0; i < gClavesTotalizador.size(); ++i) {
-        if (StrComp(limpia(gClavesTotalizador[i].Campo), buscado, vbTextCompare) == 0)
+        if (StrComp(ClaveLimpia(gClavesTotalizador[i].Campo), buscado, vbTextCompare) == 0)
             return long(i);
     }
     return -1;

@@ -54,6 +54,9 @@ QString AdaptaSQLOracle(const QString& SQL);
 int BuscaEnArray(const QStringList& Lista, const QString& Texto, int Desde = 0);
 // Index in gClavesTotalizador of the key Texto; -1 when none.
 long IndiceEnLista(const QString& Texto);
+// A key of the totals grid as it is compared and looked up: without Chr(255)
+// and Chr(0), trimmed.
+QString ClaveLimpia(const QString& Texto);
 // The text ready to stand between apostrophes in a statement: every
 // apostrophe doubled ("D'Angelo" -> "D''Angelo").
 QString DuplicaApostrofes(const QString& Texto);

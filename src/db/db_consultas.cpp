@@ -64,13 +64,10 @@ QString DB_Dll::ComparacionFecha(const QString& valor, bool conNumerales) const
 }
 
 // The server refuses a decimal comma ("Cantidad = -3,5"). A number that
-// reached here as text in the regional form ("-3,5", no point in it) is read
-// with its comma as the decimal sign.
+// reached here as text in the regional form is read with either decimal sign.
 QString DB_Dll::ComparacionNumero(const QString& valor)
 {
-    QString v = valor;
-    if (!v.contains(u'.')) v.replace(u',', u'.');
-    return legacy::DoubleToText(legacy::Val(v), u'.');
+    return legacy::DoubleToText(kapores2::Funciones::TextoADoble(valor), u'.');
 }
 
 bool DB_Dll::ExisteEnTabla(const QString& Tabla, const QString& ValorBuscado, const QString& Campo,

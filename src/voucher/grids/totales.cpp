@@ -193,10 +193,8 @@ void ClsCmnCptes::TotalizadorControl(ui::MSFlexGrid* MSFlexGrid1, ui::MSFlexGrid
             QString descripcion = descripciones.value(i);
             if (!tabla.isEmpty())
                 trap([&] {
-                    const QString buscado =
-                        Trim(Funciones::QuitaCaracteres(claves[i].Campo, legacy::Chr(255), legacy::Chr(0)));
                     descripcion = ModGlobal::gDB()
-                                      .DatosTabla(tabla, buscado,
+                                      .DatosTabla(tabla, ModGlobal::ClaveLimpia(claves[i].Campo),
                                                   QStringLiteral("Descripcion"), campo, legacy::Variant(8), {}, true,
                                                   false)
                                       .toString();
