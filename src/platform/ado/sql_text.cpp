@@ -1163,9 +1163,22 @@ public:
     Toks run() {
         plan();
         out_.reserve(t_.size() + 8);
+        // the planned texts go out as tokens, so that the collation pass
+        // after this one sees the calls and lists they make
+        const auto put = [&](const QString& text) {
+            for (Token& tok : sql::tokenize(text)) out_.push_back(std::move(tok));
+        };
         for (size_t i = 0; i < t_.size(); ++i) {
+            if (!castEnds_.empty()) {
+                // "CAST(x AS type)": after x, straight to its ")"
+                if (const auto it = castEnds_.find(i); it != castEnds_.end()) {
+                    while (!out_.empty() && out_.back().kind == TokKind::Space) out_.pop_back();
+                    i = it->second - 1;
+                    continue;
+                }
+            }
             const size_t from = i;
-            if (!pre_.empty() && !pre_[i].isEmpty()) out_.push_back(sql::word(pre_[i]));
+            if (!pre_.empty() && !pre_[i].isEmpty()) put(pre_[i]);
             if (!replaced_.empty() && !replaced_[i].isEmpty()) {
                 if (replaced_[i] == u",")
                     while (!out_.empty() && out_.back().kind == TokKind::Space) out_.pop_back();
@@ -1174,7 +1187,7 @@ public:
             else if (!(literal(i) || parenthesis(i) || ownerPrefix(i) || word(i))) out_.push_back(t_[i]);
             if (!post_.empty())
                 for (size_t k = from; k <= i; ++k)
-                    if (!post_[k].isEmpty()) out_.push_back(sql::word(post_[k]));
+                    if (!post_[k].isEmpty()) put(post_[k]);
         }
         while (!tops_.empty()) {
             // after a trailing "-- comment" the limit would be commented out
@@ -1203,9 +1216,10 @@ private:
         // (the words told by their length first: most statements have neither)
         const auto isNullAt = [&](size_t i) { return t_[i].text.size() == 6 && t_[i].isWord("ISNULL"); };
         const auto convertAt = [&](size_t i) { return t_[i].text.size() == 7 && t_[i].isWord("CONVERT"); };
+        const auto castAt = [&](size_t i) { return t_[i].text.size() == 4 && t_[i].isWord("CAST"); };
         bool any = false;
         for (size_t i = 0; i < t_.size() && !any; ++i)
-            any = (isArithmetic(t_[i]) && typer_.binaryAt(i)) || isNullAt(i) || convertAt(i);
+            any = (isArithmetic(t_[i]) && typer_.binaryAt(i)) || isNullAt(i) || convertAt(i) || castAt(i);
         if (!any) return;
         pre_.assign(t_.size(), QString());
         post_.assign(t_.size(), QString());
@@ -1237,11 +1251,12 @@ private:
         // calls after the operators: their wrapping goes around what the
         // operators of their arguments made
         for (size_t i = 0; i < t_.size(); ++i) {
-            const bool isNull = isNullAt(i);
-            if (!isNull && !convertAt(i)) continue;
+            const bool isNull = isNullAt(i), cast = castAt(i);
+            if (!isNull && !cast && !convertAt(i)) continue;
             const size_t open = nextSig(t_, i + 1);
             if (open >= t_.size() || !t_[open].isPunct('(')) continue;
             if (isNull) planIsNull(i);
+            else if (cast) planCast(i, open);
             else planConvert(i);
         }
     }
@@ -1362,13 +1377,27 @@ private:
         const bool style = args.size() == 3 && args[2].first == args[2].second;
         if (x.kind == VType::Exact && !x.declared.isEmpty()) {
             // money's styles: 1 with thousands separated, 2 with four decimals
-            const QString moneyStyle = style && baseType(x.declared).endsWith(QLatin1String("MONEY"))
-                                           ? QStringLiteral(", ") + t_[args[2].first].text
-                                           : QStringLiteral(", NULL");
-            wrap(args[1].first, args[1].second, QStringLiteral("SRV_EXACT_TEXT('%1', ").arg(x.declared),
-                 moneyStyle + QStringLiteral(", '") + type + QStringLiteral("')"));
+            const bool moneyStyle = style && baseType(x.declared).endsWith(QLatin1String("MONEY"));
+            exactText(args[1].first, args[1].second, x.declared, moneyStyle ? t_[args[2].first].text : QString(), type);
         }
         if (style && x.kind != VType::Date && x.kind != VType::Unknown) replaced_[args[2].first] = QStringLiteral("NULL");
+    }
+    // CAST(x AS text type): the same for an exact x.
+    void planCast(size_t i, size_t open) {
+        size_t as = t_.size();
+        const QString type = castTypeAt(t_, i, &as);
+        if (as >= matchParen(t_, open) || !isTextTypeName(baseType(type))) return;
+        const size_t first = nextSig(t_, open + 1), last = prevSig(t_, as);
+        if (first > last || last == npos) return;
+        const ExprType x = typer_.exprType(first, last);
+        if (x.kind == VType::Exact && !x.declared.isEmpty()) exactText(first, last, x.declared, QString(), type);
+    }
+    // The exact number x (first to last) as the text of `type`, with the
+    // scale of its declared type (and money's style): one that does not fit
+    // is an overflow.
+    void exactText(size_t first, size_t last, const QString& declared, const QString& style, const QString& type) {
+        wrap(first, last, QStringLiteral("SRV_EXACT_TEXT('%1', ").arg(declared),
+             QStringLiteral(", %1, '%2')").arg(style.isEmpty() ? QStringLiteral("NULL") : style, type));
     }
 
     // The kind of what a text literal meets where no column tells it: the
@@ -1636,7 +1665,7 @@ private:
         out_.push_back(space());
         out_.push_back(sql::word(QStringLiteral("LIMIT")));
         out_.push_back(space());
-        out_.push_back({TokKind::Number, limit});
+        for (Token& tok : sql::tokenize(limit)) out_.push_back(std::move(tok));
         if (top.compound) {
             out_.push_back(punct(QStringLiteral(")")));
             out_.push_back(space());
@@ -1730,25 +1759,18 @@ private:
         const bool date = isDateTypeName(base);
         const bool text = isTextTypeName(base);
         if (!date && !text && !isDecimalTypeName(base)) return false;
-        const size_t first = nextSig(t_, n + 1), last = prevSig(t_, as);
-        const ExprType x = text && first <= last ? typer_.exprType(first, last) : ExprType{};
-        Toks inner(t_.begin() + long(n) + 1, t_.begin() + long(as));
-        rewriteTokens(inner, schema_);
+        // the argument goes on through the rewrite as any other tokens (an
+        // exact one is planned as text of its scale, see planCast); from its
+        // AS the rewrite jumps to the closing parenthesis
         const bool number = !date && !text && comparedOrSorted(t_, i, close);
         out_.push_back(sql::word(number ? QStringLiteral("SRV_CONVERT_NUM") : QStringLiteral("SRV_CONVERT")));
         out_.push_back(punct(QStringLiteral("(")));
         out_.push_back(str(date ? base : type));
         out_.push_back(punct(QStringLiteral(",")));
         out_.push_back(space());
-        // an exact number keeps the scale of its type in the text
-        const bool exact = x.kind == VType::Exact && !x.declared.isEmpty();
-        if (exact) out_.push_back(sql::word(QStringLiteral("SRV_EXACT_TEXT('%1', ").arg(x.declared)));
-        for (auto& y : inner) out_.push_back(y);
-        while (exact && !out_.empty() && out_.back().kind == TokKind::Space) out_.pop_back();
-        if (exact) out_.push_back(punct(QStringLiteral(")")));
-        while (!out_.empty() && out_.back().kind == TokKind::Space) out_.pop_back();
-        out_.push_back(punct(QStringLiteral(")")));
-        i = close;
+        ++depth_;
+        castEnds_[as] = close;
+        i = n;
         return true;
     }
 
@@ -1772,6 +1794,7 @@ private:
     QString* refused_;
     std::vector<PendingTop> tops_;
     int depth_ = 0;
+    std::map<size_t, size_t> castEnds_;  // the AS of a CAST -> its ")"
     std::vector<QString> pre_, post_, replaced_;
     Toks out_;
 };
@@ -1922,7 +1945,8 @@ private:
             QStringLiteral("DATEDIFF"),        QStringLiteral("DATEPART"),  QStringLiteral("YEAR"),
             QStringLiteral("MONTH"),           QStringLiteral("DAY"),       QStringLiteral("ABS"),
             QStringLiteral("ROUND"),           QStringLiteral("CEILING"),   QStringLiteral("FLOOR"),
-            QStringLiteral("SRV_TRANCOUNT"),   QStringLiteral("ISNUMERIC"), QStringLiteral("LAST_INSERT_ROWID")};
+            QStringLiteral("SRV_TRANCOUNT"),   QStringLiteral("ISNUMERIC"), QStringLiteral("LAST_INSERT_ROWID"),
+            QStringLiteral("SRV_NUM"),         QStringLiteral("SRV_DATE_ADD")};
         int depth = 0;
         for (size_t k = close + 1; k-- > 0;) {
             if (t_[k].isPunct(')')) ++depth;

@@ -204,6 +204,10 @@ const ServerRows kServerRows[] = {
          "'abcdef'), CAST('abcdef' AS CHAR(2))",
      "30|30|abc|ab"},
     {"", "SELECT CONVERT(CHAR(5), 'ab') + '|', CAST(Codigo AS CHAR(4)) + '|' FROM m WHERE id = 1", "ab   ||ab  |"},
+    // a CAST's argument is rewritten as any other expression
+    {"", "SELECT CAST(Cant / 2 AS VARCHAR(20)), CAST(Cant / 2 AS DECIMAL(10,2)), CAST(ISNULL(Codigo, 'abcdefgh') AS VARCHAR(10)) "
+         "FROM m WHERE id = 1",
+     "2.5|2.5|ab"},
     {"", "SELECT CONVERT(VARCHAR, Precio), CONVERT(VARCHAR(20), Cant), CAST(Cant AS VARCHAR(10)), CONVERT(VARCHAR, 5.10), "
          "CONVERT(VARCHAR, Precio, 2), CONVERT(VARCHAR(20), CONVERT(MONEY, -1234567.5), 1) FROM m WHERE id < 4 ORDER BY id",
      "3.00|5.0000|5.0000|5.10|3.0000|-1,234,567.50;12.50|2.5000|2.5000|5.10|12.5000|-1,234,567.50;"
@@ -250,7 +254,7 @@ TEST_F(DialectTypesRun, RowsAsTheServerGivesThem) {
     }
     // what the server refuses, and what the engine cannot give as the server does
     for (const char* refused : {"SELECT '5.5' + 3", "SELECT 'a' - 'b'", "SELECT Codigo - 1 FROM m",
-                                "SELECT SUBSTRING('abc', 1, -1)", "SELECT CONVERT(VARCHAR(4), Precio) FROM m WHERE id = 2", "SELECT TOP 1 WITH TIES id FROM m",
+                                "SELECT SUBSTRING('abc', 1, -1)", "SELECT CONVERT(VARCHAR(4), Precio) FROM m WHERE id = 2", "SELECT CAST(Precio AS VARCHAR(4)) FROM m WHERE id = 2", "SELECT TOP 1 WITH TIES id FROM m",
                                 "SELECT a FROM t UNION SELECT TOP 1 id FROM m ORDER BY 1",
                                 "SELECT TOP 10 PERCENT WITH TIES id FROM m ORDER BY id", "SELECT TOP 1 WITH TIES id FROM m ORDER BY 1"}) {
         SCOPED_TRACE(refused);
@@ -424,6 +428,9 @@ TEST_F(DialectTypesRun, ExpressionsTypeCompareAndSortAsTheServer) {
         // literals of a derived table compare and sort as texts of the server
         {"SELECT MAX(x), MIN(x) FROM (SELECT 'Ábaco' AS x UNION ALL SELECT 'Zapato' UNION ALL SELECT 'Ñandú') d", "Zapato|Ábaco"},
         {"SELECT x FROM (SELECT 'b' x UNION ALL SELECT 'A') d ORDER BY x", "A;b"},
+        // '+' of operands the rewrite cannot type, and the limit of TOP WITH TIES
+        {"SELECT MAX(d.c + d.n) FROM (SELECT 'a' AS c, 'b' AS n UNION ALL SELECT 'B', 'a') d", "Ba"},
+        {"SELECT COUNT(*) FROM (SELECT TOP 1 WITH TIES LTRIM(Codigo) AS c FROM S ORDER BY LTRIM(Codigo)) d", "3"},
     };
     for (const C& c : cases) {
         SCOPED_TRACE(c.sql);
