@@ -142,14 +142,7 @@ QString otherDateToIso(const QString& text) {
 
 QString dayFirstToIso(const QString& text) {
     const std::optional<DayFirst> r = readDayFirst(text);
-    if (!r) return {};
-    return QStringLiteral("%1-%2-%3 %4:%5:%6")
-        .arg(r->y, 4, 10, QLatin1Char('0'))
-        .arg(r->m, 2, 10, QLatin1Char('0'))
-        .arg(r->d, 2, 10, QLatin1Char('0'))
-        .arg(r->hh, 2, 10, QLatin1Char('0'))
-        .arg(r->mi, 2, 10, QLatin1Char('0'))
-        .arg(r->ss, 2, 10, QLatin1Char('0'));
+    return r ? isoText(*r) : QString();
 }
 
 // ---------------------------------------------------------------------------
@@ -920,7 +913,9 @@ public:
             if (o.kind == VType::Null) r = o;
             else if (r.kind != VType::Null) {
                 // money times or by a whole number (or money) stays money
-                const auto money = [](const ExprType& x) { return x.kind == VType::Exact && baseType(x.declared) == u"MONEY"; };
+                const auto money = [](const ExprType& x) {
+                    return x.kind == VType::Exact && baseType(x.declared).endsWith(QLatin1String("MONEY"));
+                };
                 const bool keepsMoney = (money(r) && (money(o) || o.kind == VType::Int)) || (money(o) && r.kind == VType::Int);
                 r = keepsMoney ? ExprType{VType::Exact, QStringLiteral("MONEY")}
                                : ExprType{precedence(o.kind) > precedence(r.kind) ? o.kind : r.kind, {}};
@@ -1947,15 +1942,9 @@ private:
             QStringLiteral("ROUND"),           QStringLiteral("CEILING"),   QStringLiteral("FLOOR"),
             QStringLiteral("SRV_TRANCOUNT"),   QStringLiteral("ISNUMERIC"), QStringLiteral("LAST_INSERT_ROWID"),
             QStringLiteral("SRV_NUM"),         QStringLiteral("SRV_DATE_ADD")};
-        int depth = 0;
-        for (size_t k = close + 1; k-- > 0;) {
-            if (t_[k].isPunct(')')) ++depth;
-            else if (t_[k].isPunct('(') && --depth == 0) {
-                const size_t name = prevSig(t_, k);
-                return name != npos && t_[name].kind == TokKind::Word && numbers.contains(t_[name].text.toUpper());
-            }
-        }
-        return false;
+        const size_t open = matchParenBack(t_, close);
+        const size_t name = open < t_.size() ? prevSig(t_, open) : npos;
+        return name != npos && t_[name].kind == TokKind::Word && numbers.contains(t_[name].text.toUpper());
     }
 
     // Whether the value starting at `first` is a plain column (or a literal,
