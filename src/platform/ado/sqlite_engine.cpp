@@ -897,13 +897,29 @@ private:
         Params params;
         Outcome outcome;
     };
+    // A value's hash without writing it as text (every row read inside a
+    // transaction is hashed).
+    static size_t hashOf(const legacy::Variant& v) {
+        if (const QString* t = v.get<QString>()) return qHash(*t);
+        if (const double* x = v.get<double>()) return qHash(*x);
+        if (v.IsNull() || v.IsEmpty() || v.IsObject() || v.IsArray()) return size_t(v.VarType());
+        return qHashMulti(size_t(v.VarType()), v.toDouble());  // whole numbers, money, exact numbers, dates
+    }
     static size_t digest(const RecordsetData* d) {
         if (!d) return 0;
         size_t h = qHashMulti(0, d->columns.size(), d->rows.size());
         for (const Row& r : d->rows)
-            for (const legacy::Variant& v : r) h = v.IsNull() ? qHashMulti(h, -1) : qHashMulti(h, v.toString());
+            for (const legacy::Variant& v : r) h = qHashMulti(h, hashOf(v));
         for (const qint64 id : d->rowids) h = qHashMulti(h, id);
         return h;
+    }
+    // The rows a statement read, as a step compares them when its work is
+    // stored again: the rows of a read of the clock change by themselves and
+    // say nothing of what other stations changed, so they are not compared.
+    static size_t rowsDigest(const QString& text, const RecordsetData* d) {
+        for (const char* clock : {"GETDATE", "GETUTCDATE", "SYSDATETIME"})
+            if (text.contains(QLatin1String(clock), Qt::CaseInsensitive)) return 0;
+        return digest(d);
     }
     // Runs a call of the connection; inside a transaction it is kept in the
     // transaction's work (a call that raised counts as failed).
@@ -919,7 +935,7 @@ private:
             s.outcome.ok = ok;
             if (result) {
                 s.outcome.affected = result->affected;
-                s.outcome.rows = digest(result->rows.get());
+                s.outcome.rows = rowsDigest(s.text, result->rows.get());
             }
             if (affected) s.outcome.affected = *affected;
             if (rowid) s.outcome.rowid = *rowid;
@@ -952,7 +968,7 @@ private:
         // the connection's last new row id means something after an INSERT only
         if (s.kind == Step::Run && sql::statementKind(s.text) != sql::StmtKind::Insert) o.rowid = 0;
         o.affected = s.kind == Step::Run ? affected : r.affected;
-        o.rows = digest(r.rows.get());
+        o.rows = rowsDigest(s.text, r.rows.get());
         return o;
     }
 
@@ -1427,9 +1443,11 @@ std::unique_ptr<Engine> openSqliteEngine(const QString& path, bool fileDatabase,
             errors.add(makeError(fileDatabase ? Failure::MissingFile : Failure::MissingDatabase, m, kSource));
         return nullptr;
     }
+    // the command time-out's default until the connection sets its own,
+    // also for the rebuilding of older indexes (see RegisterSqliteExtensions)
+    busy->limitMs = 30000;
     RegisterSqliteExtensions(db);
     sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
-    busy->limitMs = 30000;  // the command time-out's default until the connection sets its own
     return std::make_unique<SqliteEngine>(db, std::move(busy), fi.absoluteFilePath(), databaseName);
 }
 

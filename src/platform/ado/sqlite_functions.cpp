@@ -912,7 +912,10 @@ int userVersion(sqlite3* db) {
 // stations opening it at the same time do it only once; a file it cannot
 // write (busy past the wait, read-only) is tried again at its next opening.
 // A new file (no tables yet) is only marked; one marked with a later order
-// is left as it is.
+// is left as it is. A commit refused (another station still reading) is
+// undone at once, so that the file is left locked by nobody. Every station
+// of a file runs the same program: one still running the older order would
+// write its indexes in that order after the rebuild.
 void keepTextIndexesInOrder(sqlite3* db) {
     const int seen = userVersion(db);
     if (seen < 0 || seen >= kTextCollationVersion) return;
@@ -923,7 +926,8 @@ void keepTextIndexesInOrder(sqlite3* db) {
                                   QByteArray::number(kTextCollationVersion);
         ok = sqlite3_exec(db, script.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     }
-    sqlite3_exec(db, ok ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
+    if (!ok || sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 }  // namespace

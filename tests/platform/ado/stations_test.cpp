@@ -248,9 +248,10 @@ TEST_F(Stations, ACommitRefusedByAReaderLocksNoOneOut) {
         bool otherWrites;  // station B writes while A's box is open
         int asked;
         int rows;          // rows in the file at the end (A's, B's)
+        bool clock = false;  // A's work read the server's clock
     };
     for (const Way& way : ways) {
-        for (const Case c : {Case{4, false, 1, 1}, Case{3, false, 1, 0}, Case{4, true, 2, 1}}) {
+        for (const Case c : {Case{4, false, 1, 1}, Case{3, false, 1, 0}, Case{4, true, 2, 1}, Case{4, false, 1, 1, true}}) {
             SCOPED_TRACE(std::string(way.name) + " answer " + std::to_string(c.answer) + (c.otherWrites ? " B" : ""));
             ado::ConnectionPtr a = station();
             a->Execute(QStringLiteral("DELETE FROM Numeros"));
@@ -261,6 +262,7 @@ TEST_F(Stations, ACommitRefusedByAReaderLocksNoOneOut) {
             way.begin(*a);
             EXPECT_EQ(count(a), 0);
             a->Execute(QStringLiteral("INSERT INTO Numeros (Estacion) VALUES ('A')"));
+            if (c.clock) firstValue(a, QStringLiteral("SELECT GETDATE() AS fecha"));
             int asked = 0;
             legacy::ErrorTrap trap(QStringLiteral("Graba"), [&](const legacy::VbError& e, const QString&) {
                 ++asked;
