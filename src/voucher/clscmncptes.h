@@ -6,6 +6,7 @@
 // member group in its own folder (grids, lookup, loading, lots, stock).
 #include "platform/legacy/numeric.h"
 
+#include <QMap>
 #include <QString>
 
 #include <cstdint>
@@ -301,7 +302,16 @@ private:
                          int* Secuencia);
 
     // --- stock: private state ----------------------------------------------
-    double UltimoAsiento = 0;      // seat number last drawn or used by this object
-    QString UltimoAsientoMes;      // its operating month and period
-    QString AsientoPorFilaClave;   // voucher and month of the per-row seat under way
+    // The seat number last drawn or used by this object, per operating
+    // month, period and sub-journal.
+    QMap<QString, double> UltimoAsiento;
+    // The per-row seat under way: its voucher and month (the writer clears it
+    // for every voucher), its number and the grid rows it books so far.
+    struct LineaAsiento {
+        QString articulo, motivo;
+        legacy::Currency importe;
+    };
+    QString AsientoPorFilaClave;
+    double AsientoPorFilaNumero = 0;
+    QMap<long, LineaAsiento> AsientoPorFilaLineas;
 };

@@ -29,6 +29,8 @@
 #include "platform/ui/modalform.h"
 #include "platform/ui/msflexgrid.h"
 
+#include <QSet>
+
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -202,7 +204,7 @@ struct Corrida : Argumentos {
     // (kept between rows for their room).
     QString columnas, valores;
     stockcomun::DespachosDeLotes despachos;  // the dispatch data of the voucher's lots
-    long filaConAsiento = 0;   // grid row whose seat this pass already asked for
+    QSet<long> filasConAsiento;  // grid rows whose seat was asked for: once per row, in any pass
     double repartido = 0;      // share of the row quantity given to earlier items (exits, see Cantidad)
     struct {
         Memo tc, complemento, fecha, caja, posicion, articulo, descripcion, unidad, udPr, unegocio, moneda, tecnico,
@@ -403,13 +405,12 @@ void Corrida::Ejecuta()
     }
     Prepara();
 
+    claveAsiento->clear();
     for (Pasada = 1; Pasada <= CantPasadas; ++Pasada) {
         if (EsTransferencia)
             Signo = Pasada == 1 ? -1 : 1;
         if (EsOP)
             Signo = Pasada == 1 ? 1 : -1;
-        claveAsiento->clear();
-        filaConAsiento = 0;
         UltimaFila = g.Rows() - 1;
         for (Fila = 1; Fila <= UltimaFila; ++Fila)
             Renglon();
@@ -657,10 +658,11 @@ void Corrida::EscribeItem()
         return;
     }
     // The row's seat is asked for once, with the row's first written item: it
-    // books the whole row, whatever the number of its lot items.
+    // books the whole row, whatever the number of its lot items, and a
+    // transfer's entry pass does not book it again.
     QString asiento;
-    if (filaConAsiento != Fila) {
-        filaConAsiento = Fila;
+    if (!filasConAsiento.contains(Fila)) {
+        filasConAsiento.insert(Fila);
         S([&] {
             QString tc = TC, suc = SucNroLetra.mid(0, 4), nro = SucNroLetra.mid(4, 8), letra = SucNroLetra.mid(12, 1);
             int secuencia = 1;
@@ -1134,8 +1136,11 @@ void Corrida::CierreAsiento()
             TipoMov = 1;
         QString tc = TC, suc = SucNroLetra.mid(0, 4), nro = SucNroLetra.mid(4, 8), letra = SucNroLetra.mid(12, 1);
         int secuencia = 1;
-        SqlTemp += QStringLiteral("\r") + pideAsiento(g, IdMotivoStock, tc, suc, nro, letra, fecha, true, TipoMov, 0,
-                                                       &secuencia);
+        // Motives per line: the rows left IdMotivoStock at the last line's;
+        // the seat takes each line's own.
+        QString motivoPorLinea = QStringLiteral("ELDELGRID");
+        SqlTemp += QStringLiteral("\r") + pideAsiento(g, MotivoDelGrid ? motivoPorLinea : IdMotivoStock, tc, suc, nro,
+                                                       letra, fecha, true, TipoMov, 0, &secuencia);
     });
     ui::DoEvents();
 }

@@ -23,6 +23,9 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/msflexgrid.h"
 
+#include <QHash>
+
+#include <algorithm>
 #include <memory>
 
 using kapores2::Funciones;
@@ -40,6 +43,8 @@ int MesDe(const QString& fecha)
 {
     return legacy::CDate(legacy::Variant(fecha)).date().month();
 }
+
+struct Sale {};  // a step left through the error box: no seat
 
 }  // namespace
 
@@ -116,50 +121,73 @@ QString ClsCmnCptes::AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, Q
             bool modifica = false;
             Stock::Obtener_Nro_Comprobante(TC, Suc, Nro, Letra, modifica, true, QString(), QString(), false);
         });
+        // Every cost-of-goods book used up (the operator has been told): no
+        // number, so no seat, never one under a blank key.
+        if (trap.left() || Trim(Suc).isEmpty() || Trim(Nro).isEmpty())
+            return resultado;
     }
 
-    QString cuentaMotivo, descripcionMotivo;
-    trap([&] {
-        const QString motivo = db.SQLValue(legacy::Variant(ModGlobal::DuplicaApostrofes(
-                                               Funciones::RellenaCodigo(eMotivoStock, 4))),
-                                           QStringLiteral("'"))
-                                   .toString();
-        std::shared_ptr<ado::Recordset> rs;
-        if (TipoMov == 99) {
-            db.AbrirRecordset(QStringLiteral("SELECT V_TA_MotivoVta.IdMotivoVta, V_TA_MotivoVta.Descripcion, ") +
-                                  QStringLiteral("V_TA_Input_Ventas.COSTO_MERCADERIA ") +
-                                  QStringLiteral("FROM V_TA_Input_Ventas INNER JOIN ") +
-                                  QStringLiteral("V_TA_MotivoVta ON V_TA_Input_Ventas.IdMotivoVta = "
-                                                 "V_TA_MotivoVta.IdMotivoVta ") +
-                                  QStringLiteral("WHERE V_TA_MotivoVta.IdMotivoVta = ") + motivo,
-                              rs, nullptr, 0, 1, -1, true);
-            if (rs->Eof()) {
-                sigue = false;
+    // The motive of a line: the voucher's, or with "ELDELGRID" the one of
+    // the line's own row (column 89, in its code form as the stock row
+    // writes it).
+    const bool motivoDelGrid = stockcomun::Es(eMotivoStock, "ELDELGRID");
+    const auto motivoDeFila = [&](long f) {
+        return motivoDelGrid ? Funciones::RellenaCodigo(Grid.TextMatrix(int(f), 89), 4).remove(u'\'') : eMotivoStock;
+    };
+
+    // The account and text of each motive, read once; a motive without a row
+    // or with a blank account books nothing.
+    struct Motivo {
+        QString cuenta, descripcion;
+    };
+    QHash<QString, Motivo> motivos;
+    const auto cuentaDeMotivo = [&](const QString& codigo) -> Motivo {
+        const QString clave = Funciones::RellenaCodigo(codigo, 4);
+        if (const auto it = motivos.constFind(clave.toUpper()); it != motivos.constEnd())
+            return *it;
+        Motivo m;
+        trap([&] {
+            const QString motivo =
+                db.SQLValue(legacy::Variant(ModGlobal::DuplicaApostrofes(clave)), QStringLiteral("'")).toString();
+            std::shared_ptr<ado::Recordset> rs;
+            if (TipoMov == 99) {
+                db.AbrirRecordset(QStringLiteral("SELECT V_TA_MotivoVta.IdMotivoVta, V_TA_MotivoVta.Descripcion, ") +
+                                      QStringLiteral("V_TA_Input_Ventas.COSTO_MERCADERIA ") +
+                                      QStringLiteral("FROM V_TA_Input_Ventas INNER JOIN ") +
+                                      QStringLiteral("V_TA_MotivoVta ON V_TA_Input_Ventas.IdMotivoVta = "
+                                                     "V_TA_MotivoVta.IdMotivoVta ") +
+                                      QStringLiteral("WHERE V_TA_MotivoVta.IdMotivoVta = ") + motivo,
+                                  rs, nullptr, 0, 1, -1, true);
+                if (rs->Eof())
+                    return;
+                m.cuenta = Trim(Funciones::ValorNoNulo(rs->Fields("COSTO_MERCADERIA")).toString());
+                m.descripcion = Funciones::ValorNoNulo(rs->Fields("Descripcion")).toString();
+                if (m.cuenta.isEmpty())
+                    ui::MsgBox(QStringLiteral("No se puede generar el asiento de Costo de mercaderia!.. no esta "
+                                              "configurada la cuenta"),
+                               ui::vbInformation, QStringLiteral("Aviso al Operador"));
                 return;
             }
-            cuentaMotivo = Trim(Funciones::ValorNoNulo(rs->Fields("COSTO_MERCADERIA")).toString());
-            descripcionMotivo = Funciones::ValorNoNulo(rs->Fields("Descripcion")).toString();
-            if (cuentaMotivo.isEmpty()) {
-                ui::MsgBox(QStringLiteral("No se puede generar el asiento de Costo de mercaderia!.. no esta "
-                                          "configurada la cuenta"),
-                           ui::vbInformation, QStringLiteral("Aviso al Operador"));
-                sigue = false;
-            }
-            return;
-        }
-        db.AbrirRecordset(QStringLiteral("SELECT CUENTACONTABLE, Descripcion FROM V_TA_MOTIVOSTOCK WHERE "
-                                         "IDMOTIVOSTOCK = ") +
-                              motivo,
-                          rs, nullptr, 0, 1, -1, true);
-        if (rs->Eof()) {
-            sigue = false;
-            return;
-        }
-        cuentaMotivo = Trim(Funciones::ValorNoNulo(rs->Fields("CuentaContable")).toString());
-        descripcionMotivo = Funciones::ValorNoNulo(rs->Fields("Descripcion")).toString();
-    });
-    if (trap.left() || !sigue || cuentaMotivo.isEmpty())
+            db.AbrirRecordset(QStringLiteral("SELECT CUENTACONTABLE, Descripcion FROM V_TA_MOTIVOSTOCK WHERE "
+                                             "IDMOTIVOSTOCK = ") +
+                                  motivo,
+                              rs, nullptr, 0, 1, -1, true);
+            if (rs->Eof())
+                return;
+            m.cuenta = Trim(Funciones::ValorNoNulo(rs->Fields("CuentaContable")).toString());
+            m.descripcion = Funciones::ValorNoNulo(rs->Fields("Descripcion")).toString();
+        });
+        if (trap.left())
+            throw Sale{};
+        motivos.insert(clave.toUpper(), m);
+        return m;
+    };
+    try {
+        if (!motivoDelGrid && cuentaDeMotivo(eMotivoStock).cuenta.isEmpty())
+            return resultado;
+    } catch (const Sale&) {
         return resultado;
+    }
 
     const QString periodo = QString::number(ModGlobal::Periodo);
     int mes = 0;
@@ -167,113 +195,132 @@ QString ClsCmnCptes::AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, Q
     if (trap.left())
         return resultado;
 
-    // The seat number. A number kept from an earlier seat of this object is
-    // only carried on within the same operating month and period, and never
-    // below the next free number the seat table gives; a per-row seat draws
-    // its number at the first per-row call of a voucher and pass (the writer
-    // clears the key at every pass) and its later rows share it.
-    trap([&] {
-        const auto libre = [&] { return double(ast::ValidaTCRegistraciones(QString::number(mes), periodo, QString())); };
-        const QString claveMes = QString::number(mes) + QStringLiteral("|") + periodo;
-        if (SoloRegistro == 0) {
-            QString descripcion;
-            if (Stock::ExisteAsientoComprobante(TC, Suc, Nro, Letra, descripcion, QString(), true)) {
-                // "El comprobante ya ha Sido Cargado. Asiento " & descripcion: the
-                // writer runs unattended, so the refusal gives an empty seat and
-                // no box, as a voucher that is booked once must be.
-                sigue = false;
-                return;
-            }
-            const double desdeBase = libre();
-            UltimoAsiento = (UltimoAsiento != 0 && UltimoAsientoMes == claveMes)
-                                ? std::max(UltimoAsiento + 1, desdeBase)
-                                : desdeBase;
-        } else {
-            const QString claveFila = Trim(TC) + u'|' + Suc + u'|' + Nro + u'|' + Letra + u'|' + claveMes;
-            if (claveFila != AsientoPorFilaClave) {
-                UltimoAsiento = libre();
-                AsientoPorFilaClave = claveFila;
-            }
-        }
-        UltimoAsientoMes = claveMes;
-    });
-    if (trap.left() || !sigue)
-        return resultado;
-
+    // The sub-journal comes first: the seat is numbered within the
+    // sub-journal it is stored under. An empty one ("No se ha informado El
+    // Tipo de Registro ...") gives no seat and no box: the writer runs
+    // unattended.
     QString tipoReg;
     trap([&] { tipoReg = ast::ObtieneTipoRegCont(TC); });
-    // An empty sub-journal ("No se ha informado El Tipo de Registro ...") gives
-    // no seat and no box, for the same reason as above.
     if (trap.left() || tipoReg.isEmpty())
         return resultado;
 
-    // The articles of the movement and their amounts (quantity x cost).
-    QStringList articulos;
-    QList<Currency> importes;
+    // The seat number: the next free one of the month, period and
+    // sub-journal, and never at or below a number this object drew there for
+    // a seat the caller may not have stored yet. A per-row seat draws it at
+    // the first row of its voucher and its later rows share it. A voucher
+    // that already has a seat ("El comprobante ya ha Sido Cargado. Asiento
+    // ...") gets no other, without a box, as a voucher booked once must.
+    const QString claveNumero = QString::number(mes) + u'|' + periodo + u'|' + Trim(tipoReg).toUpper();
+    const QString claveFila = Trim(TC) + u'|' + Suc + u'|' + Nro + u'|' + Letra + u'|' + QString::number(mes) + u'|' +
+                              periodo;
+    const bool filaDelMismoAsiento = SoloRegistro > 0 && claveFila == AsientoPorFilaClave;
+    double numero = AsientoPorFilaNumero;
     trap([&] {
-        const auto agrega = [&](long fila) {
-            Grid.setRow(int(fila));
-            const QString codigo = Funciones::RellenaCodigo(Grid.TextMatrix(int(fila), 0), 25);
-            const Currency importe = Funciones::TextoANumero(legacy::Variant(Grid.TextMatrix(int(fila), 8))) *
-                                     Funciones::TextoANumero(legacy::Variant(Grid.TextMatrix(int(fila), colCosto)));
-            for (int i = 0; i < articulos.size(); ++i)
-                if (articulos[i].compare(codigo, Qt::CaseInsensitive) == 0) {
-                    importes[i] += importe;
-                    return;
-                }
-            articulos << codigo;
-            importes << importe;
+        if (filaDelMismoAsiento)
+            return;
+        QString descripcion;
+        if (Stock::ExisteAsientoComprobante(TC, Suc, Nro, Letra, descripcion, QString(), true)) {
+            sigue = false;
+            return;
+        }
+        numero = double(ast::ValidaTCRegistraciones(QString::number(mes), periodo, tipoReg));
+        if (UltimoAsiento.contains(claveNumero))
+            numero = std::max(numero, UltimoAsiento.value(claveNumero) + 1);
+        UltimoAsiento.insert(claveNumero, numero);
+    });
+    if (trap.left() || !sigue)
+        return resultado;
+    const bool reescribe = filaDelMismoAsiento && !AsientoPorFilaLineas.isEmpty();
+    if (SoloRegistro > 0 && !filaDelMismoAsiento) {
+        AsientoPorFilaClave = claveFila;
+        AsientoPorFilaNumero = numero;
+        AsientoPorFilaLineas.clear();
+    }
+
+    // The lines of the movement (quantity x cost): every row of the grid, or
+    // the rows of the per-row seat so far, each row once however often it is
+    // asked for.
+    QList<LineaAsiento> lineas;
+    trap([&] {
+        const auto linea = [&](long f) {
+            Grid.setRow(int(f));
+            return LineaAsiento{Funciones::RellenaCodigo(Grid.TextMatrix(int(f), 0), 25), motivoDeFila(f),
+                                Funciones::TextoANumero(legacy::Variant(Grid.TextMatrix(int(f), 8))) *
+                                    Funciones::TextoANumero(legacy::Variant(Grid.TextMatrix(int(f), colCosto)))};
         };
         if (SoloRegistro == 0) {
-            for (long fila = 1; fila <= Grid.Rows() - 1; ++fila)
-                agrega(fila);
+            for (long f = 1; f <= Grid.Rows() - 1; ++f)
+                lineas << linea(f);
         } else {
-            agrega(SoloRegistro);
-        }
-    });
-    if (trap.left() || articulos.isEmpty())
-        return resultado;
-
-    // The amounts grouped by the articles' accounting accounts.
-    QStringList cuentas;
-    QList<Currency> montos;
-    trap([&] {
-        QStringList literales;
-        for (const QString& a : articulos)
-            literales << ModGlobal::DuplicaApostrofes(a);
-        const QString condicion = ModGlobal::ArmaCondicion(QStringLiteral(" idarticulo "), QStringLiteral("="),
-                                                           literales, QStringLiteral(" OR "), QStringLiteral("'"),
-                                                           false, false);
-        std::shared_ptr<ado::Recordset> rs;
-        db.AbrirRecordset(QStringLiteral("select cuentacontableC from v_ma_articulos ") + QStringLiteral("where (") +
-                              condicion +
-                              QStringLiteral(") and not cuentacontableC is null group by cuentacontableC"),
-                          rs, nullptr, 0, 1, -1, true);
-        for (; !rs->Eof(); rs->MoveNext())
-            cuentas << Funciones::ValorNoNulo(rs->Fields("cuentacontableC")).toString();
-        if (cuentas.isEmpty())
-            return;
-        // Each article's account, read once (not once per account).
-        QStringList cuentaDe;
-        QList<bool> existe;
-        for (const QString& literal : literales) {
-            std::shared_ptr<ado::Recordset> art;
-            db.AbrirRecordset(QStringLiteral("select cuentacontableC, costo from v_ma_articulos where idarticulo=") +
-                                  db.SQLValue(legacy::Variant(literal), QStringLiteral("'")).toString(),
-                              art, nullptr, 0, 1, -1, true);
-            existe << !art->Eof();
-            cuentaDe << (art->Eof() ? QString() : Trim(Funciones::ValorNoNulo(art->Fields("cuentacontableC")).toString()));
-        }
-        for (const QString& cuenta : cuentas) {
-            Currency suma;
-            for (int i = 0; i < articulos.size(); ++i)
-                if (existe[i] && cuentaDe[i].compare(Trim(cuenta), Qt::CaseInsensitive) == 0)
-                    suma += importes[i];
-            montos << suma;
+            AsientoPorFilaLineas.insert(SoloRegistro, linea(SoloRegistro));
+            lineas = AsientoPorFilaLineas.values();
         }
     });
     if (trap.left())
         return resultado;
+
+    // Each article's account, read once and compared trimmed: a NULL or blank
+    // account is no account, and its lines are in no row and not in the
+    // total. The lines are grouped by the motive's account on one side and by
+    // the article's on the other; the seat's total is the sum of the lines
+    // booked.
+    QHash<QString, QString> cuentaDe;
+    struct Grupo {
+        QString cuenta;
+        Currency importe;
+    };
+    QList<Grupo> deMotivo, deArticulo;
+    Motivo cabecera;
+    QString nombreCabecera;
+    Currency total;
+    const auto suma = [](QList<Grupo>& grupos, const QString& cuenta, Currency importe) {
+        for (Grupo& g : grupos)
+            if (g.cuenta.compare(cuenta, Qt::CaseInsensitive) == 0) {
+                g.importe += importe;
+                return;
+            }
+        grupos.append({cuenta, importe});
+    };
+    try {
+        for (const LineaAsiento& l : lineas) {
+            const QString clave = l.articulo.toUpper();
+            if (!cuentaDe.contains(clave)) {
+                QString cuenta;
+                trap([&] {
+                    std::shared_ptr<ado::Recordset> art;
+                    db.AbrirRecordset(
+                        QStringLiteral("select cuentacontableC, costo from v_ma_articulos where idarticulo=") +
+                            db.SQLValue(legacy::Variant(ModGlobal::DuplicaApostrofes(l.articulo)), QStringLiteral("'"))
+                                .toString(),
+                        art, nullptr, 0, 1, -1, true);
+                    if (!art->Eof())
+                        cuenta = Trim(Funciones::ValorNoNulo(art->Fields("cuentacontableC")).toString());
+                });
+                if (trap.left())
+                    return resultado;
+                cuentaDe.insert(clave, cuenta);
+            }
+            const QString cuenta = cuentaDe.value(clave);
+            if (cuenta.isEmpty())
+                continue;
+            const Motivo m = cuentaDeMotivo(l.motivo);
+            if (m.cuenta.isEmpty())
+                continue;
+            if (deMotivo.isEmpty()) {
+                cabecera = m;
+                nombreCabecera = l.motivo;
+            }
+            suma(deMotivo, m.cuenta, l.importe);
+            suma(deArticulo, cuenta, l.importe);
+            total += l.importe;
+        }
+    } catch (const Sale&) {
+        return resultado;
+    }
+    if (deArticulo.isEmpty() && !reescribe)
+        return resultado;
+    std::sort(deArticulo.begin(), deArticulo.end(),
+              [](const Grupo& a, const Grupo& b) { return a.cuenta.compare(b.cuenta, Qt::CaseInsensitive) < 0; });
 
     // One statement per row of the seat.
     const QString unegocio = ModGlobal::gUNegocio.compare(QLatin1String("Null"), Qt::CaseInsensitive) == 0
@@ -286,47 +333,45 @@ QString ClsCmnCptes::AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, Q
                                                                      ModGlobal::FormatoFechaHora())),
                                       QStringLiteral("'"))
                               .toString();
-    Currency total;
-    for (const Currency& m : montos)
-        total += m;
     QStringList sentencias;
     int secuencia = Secuencia ? *Secuencia : 0;
-    // The seat's total, on every row. When a per-row seat adds to the motive
-    // row already stored, the total grows with it and every row of the seat
-    // is brought to the new one.
-    Currency totalAsiento = total < Currency(0) ? -total : total;
-    bool sumaAlGuardado = false;
-    QString dondeComprobante;
-    const auto fila = [&](const QString& cuenta, Currency importe, bool debe, int sec, bool motivo) {
-        if (importe <= Currency(0))
+    // The seat's total, the same on every row.
+    const Currency totalAsiento = total < Currency(0) ? -total : total;
+    // A row of the seat. An amount below 0 goes, as its absolute amount, to
+    // the other side, so that the seat balances whatever the signs of its
+    // lines; a zero row is left out (its sequence number is still used).
+    const auto fila = [&](const QString& cuenta, Currency importe, bool debe, int sec) {
+        if (importe < Currency(0)) {
+            importe = -importe;
+            debe = !debe;
+        }
+        if (importe == Currency(0))
             return;
-        const QString lado = debe ? QStringLiteral("D") : QStringLiteral("H");
-        const QString q = QStringLiteral("'");
         QList<CampoValor>& campos = ModGlobal::gListaCampos;
         campos.clear();
         const auto par = [&](const char* campo, const QString& valor) { campos.append({QString::fromLatin1(campo), valor}); };
         par("Cuenta", ModGlobal::TextoSQL(cuenta));
         par("Secuencia", ModGlobal::TextoSQL(QString::number(sec)));
         par("Mes_Operativo", ModGlobal::TextoSQL(QString::number(mes)));
-        par("[Numero Asiento]", ModGlobal::TextoSQL(QString::number(qint64(UltimoAsiento))));
+        par("[Numero Asiento]", ModGlobal::TextoSQL(QString::number(qint64(numero))));
         par("Fecha", ModGlobal::TextoSQL(fecha));
         par("FechaSubDiario", ModGlobal::TextoSQL(fecha));
-        par("Detalle", ModGlobal::TextoSQL(descripcionMotivo));
+        par("Detalle", ModGlobal::TextoSQL(cabecera.descripcion));
         par("TC", ModGlobal::TextoSQL(TC));
         par("SUCURSAL", ModGlobal::TextoSQL(Suc));
         par("NUMERO", ModGlobal::TextoSQL(Nro));
         par("LETRA", ModGlobal::TextoSQL(Letra));
         par("PERIODO", ModGlobal::TextoSQL(periodo));
         par("Tipo_Reg", ModGlobal::TextoSQL(tipoReg));
-        par("[DEBE-HABER]", q + lado + q);
+        par("[DEBE-HABER]", debe ? QStringLiteral("'D'") : QStringLiteral("'H'"));
         par("FechaHora_Grabacion", ahora);
         par("USUARIO_LOGEADO", ModGlobal::TextoSQL(ModGlobal::gUsuarioLogeado));
         par("Importe", stockcomun::Num(importe));
         par("Moneda", QStringLiteral("'   1'"));
         par("Cotizacion", QStringLiteral("1"));
         par("CABImporte", stockcomun::Num(totalAsiento));
-        par("CABCuenta", ModGlobal::TextoSQL(Trim(cuentaMotivo)));
-        par("CABNombre", ModGlobal::TextoSQL(eMotivoStock));
+        par("CABCuenta", ModGlobal::TextoSQL(Trim(cabecera.cuenta)));
+        par("CABNombre", ModGlobal::TextoSQL(nombreCabecera));
         par("Unegocio", unegocio);
         par("IdCajas", caja);
         if (TipoMov == 99) {
@@ -334,44 +379,24 @@ QString ClsCmnCptes::AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, Q
             par("CPTE_ORIGEN", ModGlobal::TextoSQL(cpteOrigen));
         }
         QString sql = QStringLiteral("INSERT INTO MV_ASIENTOS ");
-        if (SoloRegistro > 0) {
-            dondeComprobante = QStringLiteral(" WHERE TC = '") +
-                               ModGlobal::DuplicaApostrofes(Funciones::RellenaCodigo(TC, 4)) +
-                               QStringLiteral("' AND SUCURSAL = '") + ModGlobal::DuplicaApostrofes(Suc) +
-                               QStringLiteral("' AND NUMERO = '") + ModGlobal::DuplicaApostrofes(Nro) +
-                               QStringLiteral("' AND LETRA = '") + ModGlobal::DuplicaApostrofes(Letra) +
-                               QStringLiteral("'");
-            const QString donde = dondeComprobante + QStringLiteral(" AND CUENTA = '") +
-                                  ModGlobal::DuplicaApostrofes(cuenta) + QStringLiteral("' AND [DEBE-HABER] = '") +
-                                  lado + QStringLiteral("'");
-            std::shared_ptr<ado::Recordset> rs;
-            db.AbrirRecordset(QStringLiteral("SELECT * FROM MV_ASIENTOS  with(nolock) ") + donde, rs, nullptr, 0, 1,
-                              -1, true);
-            if (!rs->Eof()) {
-                if (motivo) {
-                    totalAsiento = Funciones::TextoANumero(Funciones::ValorNoNulo(rs->Fields("IMPORTE"))) + importe;
-                    sumaAlGuardado = true;
-                }
-                sentencias << QStringLiteral("UPDATE MV_ASIENTOS SET IMPORTE = IMPORTE + ") + stockcomun::Num(importe) + donde;
-                return;
-            }
-        }
         ModGlobal::ArmaInsertValores(sql, campos, true);
         sentencias << sql;
     };
     trap([&] {
-        // A negative total goes, as its absolute amount, to the other side, so
-        // that the seat balances whatever the signs of its account rows.
-        const bool motivoDebe = total < Currency(0) ? !EsDebito : EsDebito;
-        fila(cuentaMotivo, total < Currency(0) ? -total : total, motivoDebe, secuencia, true);
-        for (int i = 0; i < cuentas.size(); ++i) {
-            ++secuencia;
-            const bool negativo = montos[i] < Currency(0);
-            fila(cuentas[i], negativo ? -montos[i] : montos[i], negativo ? EsDebito : !EsDebito, secuencia, false);
-        }
-        if (sumaAlGuardado)
-            sentencias << QStringLiteral("UPDATE MV_ASIENTOS SET CABImporte = ") + stockcomun::Num(totalAsiento) +
-                              dondeComprobante;
+        // A later row of a per-row seat rewrites the seat stored so far
+        // whole: each account netted over the rows, one total on every row.
+        if (reescribe)
+            sentencias << QStringLiteral("DELETE FROM MV_ASIENTOS WHERE TC = '") +
+                              ModGlobal::DuplicaApostrofes(Funciones::RellenaCodigo(TC, 4)) +
+                              QStringLiteral("' AND SUCURSAL = '") + ModGlobal::DuplicaApostrofes(Suc) +
+                              QStringLiteral("' AND NUMERO = '") + ModGlobal::DuplicaApostrofes(Nro) +
+                              QStringLiteral("' AND LETRA = '") + ModGlobal::DuplicaApostrofes(Letra) +
+                              QStringLiteral("'");
+        for (int i = 0; i < deMotivo.size(); ++i)
+            fila(deMotivo[i].cuenta, deMotivo[i].importe, EsDebito, secuencia + i);
+        secuencia += std::max(int(deMotivo.size()) - 1, 0);
+        for (const Grupo& g : deArticulo)
+            fila(g.cuenta, g.importe, !EsDebito, ++secuencia);
     });
     for (const QString& s : sentencias)
         resultado += QStringLiteral("\r\n") + s;

@@ -11,6 +11,7 @@
 #include "support/testutil.h"
 #include "voucher/clscmncptes.h"
 #include "voucher/grids/frmmvventas.h"
+#include "voucher/stock/reglas_asientos.h"
 
 #include <QLineEdit>
 #include <QTimer>
@@ -230,9 +231,11 @@ protected:
         Cfg("MotivoStockRemito", "2");
         Ejecuta("DELETE FROM V_TA_MOTIVOSTOCK");
         Ejecuta("INSERT INTO V_TA_MOTIVOSTOCK (IDMOTIVOSTOCK, Descripcion, CUENTACONTABLE) VALUES ('   1', 'Ventas', "
-                "'5.1.01'), ('   2', 'Remitos', '5.1.09')");
+                "'5.1.01'), ('   2', 'Remitos', '5.1.09'), ('   4', 'Roturas', '5.2.04')");
         Ejecuta("DELETE FROM MA_SUBDIARIOSCOMPROBANTES");
+        reglas::ArticulosConCuentas([this](const QString& sql) { Ejecuta(sql); });
         asientos_ = std::make_unique<ClsCmnCptes>();
+        cls_ = std::make_unique<ClsCmnCptes>();
         Lineas({{{0, "A1"}, {8, "2"}, {41, "10"}}, {{0, "A2"}, {8, "4"}, {41, "-10"}}, {{0, "A1"}, {8, "1"}, {41, "10"}}});
     }
 
@@ -298,6 +301,104 @@ TEST_F(AsientoTest, ClosingSeatOfADifferencesGridKeepsItsMotiveOnTheCreditSide)
     EXPECT_TRUE(propio.contains("'5.1.09'")) << propio.toStdString();
     Ejecuta(Asiento("RM", 1, 0, "MSFlexGridDif"));
     EXPECT_EQ(Filas("SELECT Cuenta, [DEBE-HABER] FROM MV_ASIENTOS WHERE Cuenta = '5.1.01'"), QStringList{"5.1.01|H"});
+}
+
+// The seat of each case, worked by hand, is the same in both modes of the
+// writer (row by row when executing, once for the voucher when collecting):
+// each valued line with an account booked once, one total on every row.
+TEST_F(AsientoTest, BothModesBookEachLineWithAnAccountOnceUnderOneTotal)
+{
+    Opciones transferencia;
+    transferencia.transferencia = true;
+    transferencia.destino = "9";
+    Opciones porLinea;
+    porLinea.motivo = "ELDELGRID";
+    struct Caso {
+        const char* nombre;
+        const char* tc;
+        QList<Celdas> lineas;
+        QStringList asiento;  // account|side|amount|total
+        Opciones opciones = {};
+    };
+    const QStringList veinte{"5.1.01|D|20|20", "1.3.01|H|20|20"};
+    const Caso casos[] = {
+        // 2 x 10 leaves deposit 1 and enters deposit 9: one movement of 20.
+        {"transfer", "TRX", {{{0, "P1"}, {8, "2"}, {41, "10"}}}, veinte, transferencia},
+        // 2 x 10 + 1 x 5 = 25, one account once its leading blank is cut.
+        {"account led by a blank", "AJN", {{{0, "P1"}, {8, "2"}, {41, "10"}}, {{0, "P6"}, {8, "1"}, {41, "5"}}},
+         {"5.1.01|D|25|25", "1.3.01|H|25|25"}},
+        // P5 (blank) and P4 (NULL) have no account: P1's 2 x 10 alone.
+        {"blank and NULL accounts", "AJN",
+         {{{0, "P1"}, {8, "2"}, {41, "10"}}, {{0, "P5"}, {8, "1"}, {41, "4"}}, {{0, "P4"}, {8, "1"}, {41, "6"}}}, veinte},
+        {"blank account", "AJN", {{{0, "P1"}, {8, "2"}, {41, "10"}}, {{0, "P5"}, {8, "1"}, {41, "4"}}}, veinte},
+        // 2 x 10 - 1 x 10 = 10.
+        {"negative second row", "AJN", {{{0, "P1"}, {8, "2"}, {41, "10"}}, {{0, "P1"}, {8, "-1"}, {41, "10"}}},
+         {"5.1.01|D|10|10", "1.3.01|H|10|10"}},
+        // Motive 1: 2 x 10 = 20; motive 4: 1 x 5 = 5; the seat's total 25.
+        {"motives per line", "AJN",
+         {{{0, "P1"}, {8, "2"}, {41, "10"}, {89, "1"}}, {{0, "P2"}, {8, "1"}, {41, "5"}, {89, "4"}}},
+         {"5.1.01|D|20|25", "5.2.04|D|5|25", "1.3.01|H|20|25", "1.3.02|H|5|25"}, porLinea},
+    };
+    int numero = 40;
+    for (const Caso& c : casos)
+        for (const bool colecta : {false, true}) {
+            SCOPED_TRACE(QStringLiteral("%1, %2").arg(c.nombre, colecta ? "collecting" : "executing").toStdString());
+            Ejecuta("DELETE FROM MV_ASIENTOS");
+            Lineas(c.lineas);
+            const Resultado r = Escribe(c.tc, QStringLiteral("0001%1X").arg(++numero, 8, 10, QChar(u'0')), colecta,
+                                        c.opciones);
+            ASSERT_FALSE(r.hayError);
+            if (colecta)
+                ModGlobal::gDB().EjecutaConsultaSQL(r.sql);
+            EXPECT_EQ(Filas("SELECT Cuenta, [DEBE-HABER], Importe, CABImporte FROM MV_ASIENTOS ORDER BY [DEBE-HABER], "
+                            "Cuenta"),
+                      c.asiento);
+        }
+}
+
+// November 2026 holds seat 4 without sub-journal, 6 and 7 of ST and 2 of
+// VT: the vouchers of a type stored under ST take 8, 9, 10 and 11.
+TEST_F(AsientoTest, SeatsAreNumberedWithinTheSubJournalTheyAreStoredUnder)
+{
+    Ejecuta("INSERT INTO MA_SUBDIARIOSCOMPROBANTES (TC, Subdiario) VALUES ('AJN ', 'ST  ')");
+    Ejecuta("INSERT INTO MV_ASIENTOS (Cuenta, [Numero Asiento], Mes_Operativo, PERIODO, Tipo_Reg) VALUES "
+            "('x', 4, 11, 2026, ''), ('x', 6, 11, 2026, 'ST  '), ('x', 7, 11, 2026, 'ST  '), ('x', 2, 11, 2026, 'VT  ')");
+    Lineas({{{0, "P1"}, {8, "2"}, {41, "10"}}});
+    int numero = 60;
+    for (const bool colecta : {false, false, true, true}) {
+        const Resultado r = Escribe("AJN", QStringLiteral("0001%1X").arg(++numero, 8, 10, QChar(u'0')), colecta);
+        if (colecta)
+            ModGlobal::gDB().EjecutaConsultaSQL(r.sql);
+    }
+    EXPECT_EQ(Filas("SELECT DISTINCT NUMERO, [Numero Asiento], Tipo_Reg FROM MV_ASIENTOS WHERE TC = 'AJN' ORDER BY "
+                    "NUMERO"),
+              (QStringList{"00000061|8|ST  ", "00000062|9|ST  ", "00000063|10|ST  ", "00000064|11|ST  "}));
+}
+
+// Every cost-of-goods book used up: after the box, no seat under a blank
+// key; a new book gives the next invoice its seat, 2 x 10, under the number
+// the book holds next.
+TEST_F(AsientoTest, ACostOfGoodsSeatWithoutANumberIsNotWritten)
+{
+    Ejecuta("INSERT INTO V_TA_MotivoVta (IdMotivoVta, Descripcion) VALUES ('   1', 'Mostrador')");
+    Ejecuta("INSERT INTO V_TA_Input_Ventas (IdMotivoVta, COSTO_MERCADERIA) VALUES ('   1', '5.9.01')");
+    Ejecuta("UPDATE V_TA_CPTE SET X_NRO_HASTA = 99, X_ULTIMO_NRO = 99 WHERE CODIGO = 'CMV '");
+    Lineas({{{0, "P1"}, {8, "2"}, {41, "10"}}});
+    const auto asiento = [&](const char* factura) {
+        QString motivo = "1", tc = "FC", suc = "0001", nro = factura, letra = "X";
+        int secuencia = 1;
+        return asientos_->GeneraAsientoStock(*grilla_, motivo, tc, suc, nro, letra, "05/11/2026", true, 99, 0,
+                                             &secuencia);
+    };
+    ui::ScriptedSession dialogos;
+    dialogos.expectMsgBox("Todos los talonarios del comprobante CMV");
+    EXPECT_EQ(asiento("00000070"), "");
+    dialogos.verifyDone();
+    Ejecuta("UPDATE V_TA_CPTE SET X_NRO_HASTA = 999 WHERE CODIGO = 'CMV '");
+    Ejecuta(asiento("00000071"));
+    EXPECT_EQ(Filas("SELECT Cuenta, [DEBE-HABER], Importe, SUCURSAL, NUMERO, CPTE_ORIGEN FROM MV_ASIENTOS ORDER BY "
+                    "[DEBE-HABER]"),
+              (QStringList{"5.9.01|D|20|0001|00000099|000100000071X", "1.3.01|H|20|0001|00000099|000100000071X"}));
 }
 
 // A second click while the writer or the seat waits for the database runs
