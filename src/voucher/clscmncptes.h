@@ -7,6 +7,7 @@
 #include "platform/legacy/numeric.h"
 
 #include <QMap>
+#include <QSet>
 #include <QString>
 
 #include <cstdint>
@@ -297,9 +298,11 @@ private:
     class UnaLlamada;
     bool llamadaEnCurso_ = false;
     // The seat statements, for the stock writer, whose call holds the turn.
+    // Filas, when given, limits a seat of the whole voucher to those grid rows
+    // (the rows the writer wrote).
     QString AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, QString& TC, QString& Suc, QString& Nro,
                          QString& Letra, const QString& fecha, bool EsDebito, int TipoMov, long SoloRegistro,
-                         int* Secuencia);
+                         int* Secuencia, const QSet<long>* Filas = nullptr);
 
     // --- stock: private state ----------------------------------------------
     // The seat number last drawn or used by this object, per operating

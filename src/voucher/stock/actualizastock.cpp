@@ -34,6 +34,7 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <optional>
 
 using kapores2::Funciones;
 using legacy::Currency;
@@ -149,7 +150,7 @@ private:
 
 // The seat statements of the object, asked for by its writer's call.
 using Asiento = std::function<QString(ui::MSFlexGrid&, QString&, QString&, QString&, QString&, QString&,
-                                      const QString&, bool, int, long, int*)>;
+                                      const QString&, bool, int, long, int*, const QSet<long>*)>;
 
 // The routine's arguments and what it reads of its object.
 struct Argumentos {
@@ -204,7 +205,8 @@ struct Corrida : Argumentos {
     // (kept between rows for their room).
     QString columnas, valores;
     stockcomun::DespachosDeLotes despachos;  // the dispatch data of the voucher's lots
-    QSet<long> filasConAsiento;  // grid rows whose seat was asked for: once per row, in any pass
+    QSet<long> filasEscritas;  // grid rows written, in any pass: each row's seat is asked for once
+    std::optional<QString> cuentaCtroDist;  // configuration CuentaCtroDist, read once
     double repartido = 0;      // share of the row quantity given to earlier items (exits, see Cantidad)
     struct {
         Memo tc, complemento, fecha, caja, posicion, articulo, descripcion, unidad, udPr, unegocio, moneda, tecnico,
@@ -242,6 +244,7 @@ struct Corrida : Argumentos {
                       const QString& unidadFila, const QString& codigoInsumo, const QString& codigoGuardado,
                       const QString& textoInsumo, double cantidadInsumo, bool porPorcentaje,
                       const QString& sucNroLetraConsumo);
+    int TipoMovCierre();
     void CierreAsiento();
 };
 
@@ -653,20 +656,26 @@ void Corrida::EscribeItem()
                                                legacy::Variant(QString::number(Fila) + QStringLiteral(" de ") +
                                                                QString::number(g.Rows() - 1)));
         });
+    const bool primerItem = !filasEscritas.contains(Fila);
+    filasEscritas.insert(Fila);
     if (GeneraSentenciaSQL) {
         EjecutaOAgrega(sql, QString());
         return;
     }
     // The row's seat is asked for once, with the row's first written item: it
     // books the whole row, whatever the number of its lot items, and a
-    // transfer's entry pass does not book it again.
+    // transfer's entry pass does not book it again. It is the seat the
+    // collecting mode books at the end, of the same movement kind; the seat
+    // gets a copy of the motive, so that the motive it settles for itself
+    // (a closing or reception motive) does not become the next rows'.
     QString asiento;
-    if (!filasConAsiento.contains(Fila)) {
-        filasConAsiento.insert(Fila);
+    if (primerItem) {
         S([&] {
             QString tc = TC, suc = SucNroLetra.mid(0, 4), nro = SucNroLetra.mid(4, 8), letra = SucNroLetra.mid(12, 1);
+            QString motivo = IdMotivoStock;
             int secuencia = 1;
-            asiento = pideAsiento(g, IdMotivoStock, tc, suc, nro, letra, fecha, true, TipoMov, Fila, &secuencia);
+            asiento = pideAsiento(g, motivo, tc, suc, nro, letra, fecha, true, TipoMovCierre(), Fila, &secuencia,
+                                  nullptr);
         });
     }
     EjecutaOAgrega(sql, asiento);
@@ -1118,29 +1127,38 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
     EjecutaOAgrega(sql, QString());
 }
 
+// The movement kind of the voucher's seat, from what the rows written so
+// far left (HayComodato, CuentaLocal).
+int Corrida::TipoMovCierre()
+{
+    const QString origen = Funciones::ObtieneTextoTc(TcOrigen);
+    if (Es(TC, "IR") && Es(origen, "OC"))
+        return 5;
+    if (Es(TC, "RMC"))
+        return 5;
+    if (Es(TC, "IR") && Es(origen, "RM"))
+        return 4;
+    if (!Es(TC, "RM"))
+        return 0;
+    if (HayComodato)
+        return 2;
+    if (!cuentaCtroDist)
+        cuentaCtroDist = Trim(ModGlobal::Cfg(QStringLiteral("CuentaCtroDist")));
+    return *cuentaCtroDist == Trim(CuentaLocal) ? 3 : 1;
+}
+
 void Corrida::CierreAsiento()
 {
     S([&] {
-        const QString origen = Funciones::ObtieneTextoTc(TcOrigen);
-        if (Es(TC, "IR") && Es(origen, "OC"))
-            TipoMov = 5;
-        else if (Es(TC, "RMC"))
-            TipoMov = 5;
-        else if (Es(TC, "IR") && Es(origen, "RM"))
-            TipoMov = 4;
-        else if (Es(TC, "RM") && HayComodato)
-            TipoMov = 2;
-        else if (Es(TC, "RM") && Trim(ModGlobal::Cfg(QStringLiteral("CuentaCtroDist"))) == Trim(CuentaLocal))
-            TipoMov = 3;
-        else if (Es(TC, "RM"))
-            TipoMov = 1;
+        TipoMov = TipoMovCierre();
         QString tc = TC, suc = SucNroLetra.mid(0, 4), nro = SucNroLetra.mid(4, 8), letra = SucNroLetra.mid(12, 1);
         int secuencia = 1;
         // Motives per line: the rows left IdMotivoStock at the last line's;
         // the seat takes each line's own.
         QString motivoPorLinea = QStringLiteral("ELDELGRID");
+        // Only the rows written are booked.
         SqlTemp += QStringLiteral("\r") + pideAsiento(g, MotivoDelGrid ? motivoPorLinea : IdMotivoStock, tc, suc, nro,
-                                                       letra, fecha, true, TipoMov, 0, &secuencia);
+                                                       letra, fecha, true, TipoMov, 0, &secuencia, &filasEscritas);
     });
     ui::DoEvents();
 }
@@ -1170,8 +1188,8 @@ void ClsCmnCptes::ActualizaStock(ui::MSFlexGrid& MSFlexGrid2, QString TC, QStrin
     }
     const Asiento asiento = [this](ui::MSFlexGrid& g, QString& motivo, QString& tc, QString& suc, QString& nro,
                                    QString& letra, const QString& f, bool debito, int tipoMov, long soloRegistro,
-                                   int* secuencia) {
-        return AsientoStock(g, motivo, tc, suc, nro, letra, f, debito, tipoMov, soloRegistro, secuencia);
+                                   int* secuencia, const QSet<long>* filas) {
+        return AsientoStock(g, motivo, tc, suc, nro, letra, f, debito, tipoMov, soloRegistro, secuencia, filas);
     };
     Corrida c(Argumentos{*this, MSFlexGrid2, db, trap, &AsientoPorFilaClave, asiento, PIVA, gLenDesc,
               TC, SucNroLetra, IdComplemento, fecha, IdDeposito, IdDepositoDestino, IdMotivoStock, TcOrigen,

@@ -62,7 +62,7 @@ QString ClsCmnCptes::GeneraAsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoSt
 
 QString ClsCmnCptes::AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, QString& TC, QString& Suc, QString& Nro,
                                   QString& Letra, const QString& fecha, bool EsDebito, int TipoMov, long SoloRegistro,
-                                  int* Secuencia)
+                                  int* Secuencia, const QSet<long>* Filas)
 {
     QString resultado;
     if (!AsientosXStock)
@@ -78,7 +78,9 @@ QString ClsCmnCptes::AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, Q
         return resultado;
 
     const bool grillaPropia = Grid.Name().compare(QLatin1String("MSFlexGridDif"), Qt::CaseInsensitive) != 0;
-    int colCosto = 41;
+    // A reception of a purchase order is valued at its price whatever the
+    // movement kind, so that its closing seat books what its rows do.
+    const int colCosto = stockcomun::Es(TC, "RMC") ? 20 : 41;
     bool sigue = true;
     trap([&] {
         const auto motivoConfigurado = [&](const char* clave) {
@@ -94,7 +96,6 @@ QString ClsCmnCptes::AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, Q
         } else if (TipoMov == 99) {
             // step 6 below
         } else if (stockcomun::Es(TC, "RMC")) {
-            colCosto = 20;
             motivoConfigurado("MotivoStockRecepcionOC");
             EsDebito = !grillaPropia;
         } else if (EnLista(TC, "IR,AJP,SI")) {
@@ -250,7 +251,8 @@ QString ClsCmnCptes::AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, Q
         };
         if (SoloRegistro == 0) {
             for (long f = 1; f <= Grid.Rows() - 1; ++f)
-                lineas << linea(f);
+                if (!Filas || Filas->contains(f))
+                    lineas << linea(f);
         } else {
             AsientoPorFilaLineas.insert(SoloRegistro, linea(SoloRegistro));
             lineas = AsientoPorFilaLineas.values();

@@ -39,6 +39,7 @@ struct Opciones {
     QString origen;
     QString motivo;
     QString loteFijo;
+    QString fecha = "05/11/2026";
 };
 
 class StockTest : public coretest::EntornoCore {
@@ -119,7 +120,7 @@ protected:
     Resultado Escribe(const QString& tc, const QString& id, bool colecta, const Opciones& o = {})
     {
         Resultado r;
-        QString fecha = QStringLiteral("05/11/2026"), dep = o.deposito, dest = o.destino, motivo = o.motivo,
+        QString fecha = o.fecha, dep = o.deposito, dest = o.destino, motivo = o.motivo,
                 tcOrigen = o.tcOrigen, origen = o.origen, cta = o.cuenta, tecnico = QStringLiteral("NULL"),
                 loteFijo = o.loteFijo, aduana, loteOrigen, vendedor, moneda = QStringLiteral("1");
         cls_->ActualizaStock(*grilla_, tc, id, QStringLiteral("0"), fecha, dep, dest, motivo, tcOrigen, origen,
@@ -319,6 +320,29 @@ TEST_F(AsientoTest, BothModesBookEachLineWithAnAccountOnceUnderOneTotal)
         QList<Celdas> lineas;
         QStringList asiento;  // account|side|amount|total
         Opciones opciones = {};
+        std::function<void(const QString& id)> datos = {};
+        QStringList motivos = {};  // of the stock rows, when given
+    };
+    Opciones deOrden;
+    deOrden.tcOrigen = "OC";
+    deOrden.origen = "000200000009A";
+    Opciones deRemito;
+    deRemito.tcOrigen = "RM";
+    deRemito.origen = "000100000009X";
+    Tipo("IR", "E", "STOCK");
+    Tipo("RMC", "E", "Compras");
+    Cfg("MotivoStockRecepcionOC", "4");
+    Cfg("MotivoStockTransferencias", "3");
+    Cfg("CuentaCtroDist", "9.9.99");
+    Ejecuta("INSERT INTO V_TA_MOTIVOSTOCK (IDMOTIVOSTOCK, Descripcion, CUENTACONTABLE) VALUES ('   3', 'Traslados', "
+            "'5.2.03')");
+    // A production order whose output is already stored: only its output row
+    // is written.
+    const auto ordenConSalida = [this](const QString& id) {
+        Ejecuta("DELETE FROM V_MV_STOCK");
+        Ejecuta(QStringLiteral("INSERT INTO V_MV_STOCK (TC, IdComprobante, Secuencia, Tc_Origen, IdComprobante_Origen) "
+                               "VALUES ('spnl', 'B', 1, 'OP', '%1')")
+                    .arg(id));
     };
     const QStringList veinte{"5.1.01|D|20|20", "1.3.01|H|20|20"};
     const Caso casos[] = {
@@ -338,6 +362,28 @@ TEST_F(AsientoTest, BothModesBookEachLineWithAnAccountOnceUnderOneTotal)
         {"motives per line", "AJN",
          {{{0, "P1"}, {8, "2"}, {41, "10"}, {89, "1"}}, {{0, "P2"}, {8, "1"}, {41, "5"}, {89, "4"}}},
          {"5.1.01|D|20|25", "5.2.04|D|5|25", "1.3.01|H|20|25", "1.3.02|H|5|25"}, porLinea},
+        // Motive 1: 4 x 10 = 40; motive 4: 2 x 3 = 6; the seat's total 46.
+        {"motives per line of an exit", "RMX",
+         {{{0, "P1"}, {8, "4"}, {41, "10"}, {89, "1"}}, {{0, "P2"}, {8, "2"}, {41, "3"}, {89, "4"}}},
+         {"5.1.01|D|40|46", "5.2.04|D|6|46", "1.3.01|H|40|46", "1.3.02|H|6|46"}, porLinea},
+        // The closing motives, both modes: a remit on MotivoStockRemito (2,
+        // 5.1.09), receptions from an order on MotivoStockRecepcionOC (4,
+        // 5.2.04) and from a remit on MotivoStockTransferencias (3, 5.2.03).
+        {"remit", "RM", {{{0, "P1"}, {8, "2"}, {41, "10"}}}, {"5.1.09|D|20|20", "1.3.01|H|20|20"}},
+        {"reception from an order", "IR", {{{0, "P1"}, {8, "2"}, {41, "10"}}}, {"1.3.01|D|20|20", "5.2.04|H|20|20"},
+         deOrden},
+        {"reception from a remit", "IR", {{{0, "P1"}, {8, "2"}, {41, "10"}}}, {"1.3.01|D|20|20", "5.2.03|H|20|20"},
+         deRemito},
+        // Valued at the price: (2 + 3) x 6 = 30 (at the cost 50); the rows
+        // keep motive 1.
+        {"reception of an order's goods", "RMC",
+         {{{0, "P1"}, {8, "2"}, {20, "6"}, {41, "10"}}, {{0, "P1"}, {8, "3"}, {20, "6"}, {41, "10"}}},
+         {"1.3.01|D|30|30", "5.2.04|H|30|30"}, deOrden, {}, {"   1", "   1"}},
+        // Only F1 (1 x 0) is written: no seat for the inputs never written.
+        {"production order with its output stored", "OP",
+         {{{0, "F1"}, {8, "1"}, {41, "0"}, {31, "-1"}}, {{0, "P1"}, {8, "3"}, {41, "3.333"}},
+          {{0, "P2"}, {8, "1"}, {41, "1.5"}}},
+         {}, {}, ordenConSalida},
     };
     int numero = 40;
     for (const Caso& c : casos)
@@ -345,14 +391,21 @@ TEST_F(AsientoTest, BothModesBookEachLineWithAnAccountOnceUnderOneTotal)
             SCOPED_TRACE(QStringLiteral("%1, %2").arg(c.nombre, colecta ? "collecting" : "executing").toStdString());
             Ejecuta("DELETE FROM MV_ASIENTOS");
             Lineas(c.lineas);
-            const Resultado r = Escribe(c.tc, QStringLiteral("0001%1X").arg(++numero, 8, 10, QChar(u'0')), colecta,
-                                        c.opciones);
+            const QString id = QStringLiteral("0001%1X").arg(++numero, 8, 10, QChar(u'0'));
+            if (c.datos)
+                c.datos(id);
+            const Resultado r = Escribe(c.tc, id, colecta, c.opciones);
             ASSERT_FALSE(r.hayError);
             if (colecta)
                 ModGlobal::gDB().EjecutaConsultaSQL(r.sql);
             EXPECT_EQ(Filas("SELECT Cuenta, [DEBE-HABER], Importe, CABImporte FROM MV_ASIENTOS ORDER BY [DEBE-HABER], "
                             "Cuenta"),
                       c.asiento);
+            if (!c.motivos.isEmpty())
+                EXPECT_EQ(Filas(QStringLiteral("SELECT IdMotivoStock FROM V_MV_STOCK WHERE IdComprobante = '%1' ORDER "
+                                               "BY Secuencia")
+                                    .arg(id)),
+                          c.motivos);
         }
 }
 
@@ -373,6 +426,21 @@ TEST_F(AsientoTest, SeatsAreNumberedWithinTheSubJournalTheyAreStoredUnder)
     EXPECT_EQ(Filas("SELECT DISTINCT NUMERO, [Numero Asiento], Tipo_Reg FROM MV_ASIENTOS WHERE TC = 'AJN' ORDER BY "
                     "NUMERO"),
               (QStringList{"00000061|8|ST  ", "00000062|9|ST  ", "00000063|10|ST  ", "00000064|11|ST  "}));
+
+    // December holds seats without sub-journal up to 4 and of ST up to 5: the
+    // same object numbers an IR of ST 6 and then an RM without one 5.
+    Tipo("IR", "E", "STOCK");
+    Cfg("CuentaCtroDist", "9.9.99");
+    Ejecuta("INSERT INTO MA_SUBDIARIOSCOMPROBANTES (TC, Subdiario) VALUES ('IR  ', 'ST  ')");
+    Ejecuta("INSERT INTO MV_ASIENTOS (Cuenta, [Numero Asiento], Mes_Operativo, PERIODO, Tipo_Reg) VALUES "
+            "('x', 4, 12, 2026, ''), ('x', 5, 12, 2026, 'ST  ')");
+    Opciones diciembre;
+    diciembre.fecha = "05/12/2026";
+    for (const char* tc : {"IR", "RM"})
+        ModGlobal::gDB().EjecutaConsultaSQL(Escribe(tc, "000100000070X", true, diciembre).sql);
+    EXPECT_EQ(Filas("SELECT DISTINCT TC, [Numero Asiento], Tipo_Reg FROM MV_ASIENTOS WHERE NUMERO = '00000070' "
+                    "ORDER BY TC"),
+              (QStringList{"IR|6|ST  ", "RM|5|    "}));
 }
 
 // Every cost-of-goods book used up: after the box, no seat under a blank
