@@ -272,6 +272,8 @@ QString ClsCmnCptes::AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, Q
         Currency importe;
     };
     QList<Grupo> deMotivo, deArticulo;
+    // The seat's heading (Detalle, CABCuenta, CABNombre) is that of the
+    // motive of its first line booked, in grid order, in both modes.
     Motivo cabecera;
     QString nombreCabecera;
     Currency total;
@@ -321,6 +323,8 @@ QString ClsCmnCptes::AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, Q
     }
     if (deArticulo.isEmpty() && !reescribe)
         return resultado;
+    // The account rows in the order of their accounts, as a grouped read of
+    // them gives it.
     std::sort(deArticulo.begin(), deArticulo.end(),
               [](const Grupo& a, const Grupo& b) { return a.cuenta.compare(b.cuenta, Qt::CaseInsensitive) < 0; });
 
