@@ -3,13 +3,12 @@
 // Private to the engine: the program opens it through openSqliteEngine
 // (engine.h).
 //   sqlite_engine.cpp        opening a file; running statements and batches,
-//                            reading their rows
+//                            reading their rows; statements differing only
+//                            in their literals run as one prepared statement
 //   sqlite_transactions.cpp  transactions, savepoints, and the refused commit
 //                            parked and stored again
 //   sqlite_schema.cpp        the schema as the engine reads it: column types,
 //                            the rewrite's schema, the checks of text lengths
-//   sqlite_shapes.cpp        statements differing only in their literals run
-//                            as one prepared statement
 #include "platform/ado/engine.h"
 #include "platform/ado/sql_text.h"
 #include "platform/legacy/vberror.h"
