@@ -138,7 +138,8 @@ TEST_F(Totales, ArticleSumsWhateverTheOrder)
 {
     ClsCmnCptes cls;
     Solapas(false, true, false);
-    const auto filas = [&](std::vector<QString> cantidades) {
+    // The rows of one line of A1 per quantity, in the order given.
+    const auto filas = [&](const std::vector<QString>& cantidades) {
         std::vector<std::vector<std::pair<int, QString>>> lineas;
         for (const QString& c : cantidades)
             lineas.push_back({{0, QStringLiteral("A1")}, {8, c}});
@@ -146,30 +147,28 @@ TEST_F(Totales, ArticleSumsWhateverTheOrder)
         cls.TotalizadorControl(tareas(), articulos(), otros(), totales(), solapas);
         return Filas();
     };
-    std::vector<QString> tres = {QStringLiteral("0,1"), QStringLiteral("1000"), QStringLiteral("-1000")};
-    std::sort(tres.begin(), tres.end());
-    do {
-        EXPECT_EQ(filas(tres), QStringList({"Articulos | 3 | 0,1 | C0FFFF", "- |  |  | C0E0FF", "A1- |  | 0,1 | C0E0FF",
-                                            " |  |  | FF0000"}))
-            << tres[0].toStdString() << " " << tres[1].toStdString() << " " << tres[2].toStdString();
-    } while (std::next_permutation(tres.begin(), tres.end()));
+    const auto esperado = [](long lineas, const QString& suma) {
+        return QStringList({QStringLiteral("Articulos | %1 | %2 | C0FFFF").arg(lineas).arg(suma), "- |  |  | C0E0FF",
+                            QStringLiteral("A1- |  | %1 | C0E0FF").arg(suma), " |  |  | FF0000"});
+    };
+    std::vector<QString> tres = {QStringLiteral("-1000"), QStringLiteral("0,1"), QStringLiteral("1000")};  // sorted
+    do
+        EXPECT_EQ(filas(tres), esperado(3, QStringLiteral("0,1"))) << tres[0].toStdString() << tres[1].toStdString();
+    while (std::next_permutation(tres.begin(), tres.end()));
 
-    // Any quantities of four decimals: every order gives the exact sum.
+    // Six quantities of four decimals, shuffled: the exact sum.
     std::mt19937 azar(47);
+    const auto texto = [](long long n) { return legacy::CStr(legacy::Variant(legacy::Currency::fromRaw(n))); };
     for (int vuelta = 0; vuelta < 40; ++vuelta) {
         std::vector<QString> cantidades;
-        long long diezmilesimos = 0;
+        long long suma = 0;  // in ten-thousandths
         for (int i = 0; i < 6; ++i) {
             const long long n = std::uniform_int_distribution<long long>(-99999999, 99999999)(azar);
-            diezmilesimos += n;
-            cantidades.push_back(legacy::CStr(legacy::Variant(legacy::Currency::fromRaw(n))));
+            suma += n;
+            cantidades.push_back(texto(n));
         }
-        const QString suma = legacy::CStr(legacy::Variant(legacy::Currency::fromRaw(diezmilesimos)));
-        const QStringList esperado = {QStringLiteral("Articulos | 6 | %1 | C0FFFF").arg(suma), "- |  |  | C0E0FF",
-                                      QStringLiteral("A1- |  | %1 | C0E0FF").arg(suma), " |  |  | FF0000"};
-        EXPECT_EQ(filas(cantidades), esperado);
         std::shuffle(cantidades.begin(), cantidades.end(), azar);
-        EXPECT_EQ(filas(cantidades), esperado);
+        EXPECT_EQ(filas(cantidades), esperado(6, texto(suma)));
     }
 }
 
