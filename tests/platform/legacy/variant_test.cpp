@@ -244,6 +244,8 @@ TEST_F(VariantTest, BooleanAndDateConversions)
     EXPECT_EQ(errorOf([] { CDate(Variant(1e10)); }), 6);
     EXPECT_TRUE(IsDate(Variant("31/12/1999 23:59")));
     EXPECT_FALSE(IsDate(Variant("31/02/1999")));
+    EXPECT_TRUE(IsDate(Variant("12/13/2024")));  // no date day first: month first
+    EXPECT_EQ(CDate(Variant("12/13/2024")), Date::fromParts(2024, 12, 13));
     EXPECT_FALSE(IsDate(Variant(45000)));
 }
 
