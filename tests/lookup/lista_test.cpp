@@ -171,12 +171,13 @@ TEST_F(Lista, ChecksAndQuantitiesReachValoresAndCantidades)
     EXPECT_FALSE(c.Checks);
 }
 
-TEST_F(Lista, DefaultChecksTickEveryRowWhoseValueOccursInTheDefaults)
+TEST_F(Lista, DefaultChecksTickEveryRowWhoseValueIsListed)
 {
     AgregaCliente("C0003", "Sin contacto", "");
     const std::tuple<const char*, const char*, QStringList> casos[] = {
         {"CODIGO", "'C0001','C0002'", {"C0001", "C0002"}},
-        {"CONTACTO", "Juan Perez", {"C0001", "C0003"}},  // the empty contact occurs in any text
+        {"CODIGO", "'C00011','C0002'", {"C0002"}},     // C0001 only occurs inside C00011
+        {"CONTACTO", "Juan Perez", {"C0001"}},         // the empty contact is not listed
         {"NO_HAY", "C0001 Juan Perez", {}},              // a column that is not there checks nothing
     };
     // Through the lookup class, which clears the ticks the window had and
