@@ -201,7 +201,8 @@ void CargaComprobante::Importes()
                 Pon(17, Moneda(Variant(Texto(rsInsumos, "TotalFinal"))));
             }
         } else if (Texto(rsInsumos, "Total").isEmpty() && Iguales(TC, QStringLiteral("NP"))) {
-            Pon(18, Moneda(Variant(Parte(Funciones::ValorNoNulo(Crudo(rsInsumos, "Importe") * Crudo(rsInsumos, "Cantidad"))))));
+            const Variant importe = Funciones::ValorNoNulo(Crudo(rsInsumos, "Importe") * Crudo(rsInsumos, "Cantidad"));
+            Pon(18, Moneda(Variant(Parte(importe))));
         }
     });
 }

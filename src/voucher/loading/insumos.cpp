@@ -109,6 +109,8 @@ bool CargaComprobante::CargaFilaInsumo()
     filaFusion = -1;
     pendiente = 0;
     aplicado = 0;
+    parteTomada = Variant(1);
+    parteLinea = Variant(1);
     articuloHallado = false;
     bool sigue = true;
     PendientesEIdentidad(sigue);

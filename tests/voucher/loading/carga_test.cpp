@@ -112,11 +112,12 @@ TEST_F(Carga, RowsCarryTheirShareOfTheLine)
     Movimiento("RM", a, "PINT-LATEX-20", 0.125);
     // Final prices: the stored final total 1210, without and with a price list.
     Cabecera("RM", finales, {{"IdReparto", "=-1"}});
-    Linea("RM", finales, {{"IdArticulo", Art("1001")}, {"Cantidad", "=10"}, {"Importe", "=121"}, {"TotalFinal", "=1210"}});
+    Linea("RM", finales,
+          {{"IdArticulo", Art("1001")}, {"Cantidad", "=10"}, {"Importe", "=121"}, {"TotalFinal", "=1210"}});
     Movimiento("RM", finales, "1001", 4);
     Cabecera("RM", lista, {{"IdReparto", "=-1"}});
-    Linea("RM", lista, {{"IdArticulo", Art("1001")}, {"Cantidad", "=10"}, {"Importe", "=121"}, {"Importe_S_IVA", "=121"},
-                        {"Total", "=1000"}, {"TotalFinal", "=1210"}, {"idLista", "   1"}});
+    Linea("RM", lista, {{"IdArticulo", Art("1001")}, {"Cantidad", "=10"}, {"Importe", "=121"},
+                        {"Importe_S_IVA", "=121"}, {"Total", "=1000"}, {"TotalFinal", "=1210"}, {"idLista", "   1"}});
     Movimiento("RM", lista, "1001", 4);
     // 13 + 0,3333 x 1,3 = 13,43329, kept as the Currency 13,4333; its text
     // plus 0,1111 x 1,3 = 0,14443 is the Double 13,57773.

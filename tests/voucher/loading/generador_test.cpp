@@ -159,7 +159,8 @@ protected:
             (l.cant > 0 ? positivo : devuelto)[l.art] += l.cant;
         for (const auto& [art, a] : c.aplicado) {
             const double esperado = signo * (positivo[art] - std::min(positivo[art], a) + devuelto[art]);
-            EXPECT_TRUE(Cerca(ofrecido[art], esperado)) << art.toStdString() << ": " << ofrecido[art] << " vs " << esperado;
+            EXPECT_TRUE(Cerca(ofrecido[art], esperado))
+                << art.toStdString() << ": " << ofrecido[art] << " vs " << esperado;
         }
     }
 
