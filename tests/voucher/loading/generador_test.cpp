@@ -181,7 +181,7 @@ protected:
 TEST_F(Generador, LoadsKeepQuantitiesAndAmounts)
 {
     Config(QStringLiteral("CONDIVA"), "1");
-    for (int n = 0; n < 90; ++n) {
+    for (int n = 0; n < 60; ++n) {
         const QString tc = QString::fromLatin1(std::array{"RM", "NP", "FC"}[n % 3]);
         const CpteGen c = Genera(tc, 800 + n);
         Guarda(c);
