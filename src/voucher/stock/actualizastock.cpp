@@ -833,7 +833,8 @@ void Corrida::ArmaFila()
         ud(Num(signo * Moneda(Cel(12))), Trim(Cel(11)));
     } else if (unidadesDelItem) {
         ud(Num(enBase * Signo), Blanco(base) ? Trim(Cel(5)) : base);
-    } else if (conLoteOSerie) {
+    } else if (conLoteOSerie || CantItems > 0) {
+        // An item of a list, with a lot or blank: its own quantity.
         ud(Num(Signo == -1 ? movimiento : movimiento * Signo), Blanco(base) ? Trim(Cel(5)) : base);
     } else if (!Blanco(base) && Signo == -1) {
         ud(Num(signo * Moneda(Cel(77))), base);
@@ -1004,7 +1005,7 @@ void Corrida::Descarga()
                 continue;
             }
             for (Stock::LoteCantidad lote : lotes) {
-                const double antes = std::min(lote.Cantidad, tomadoAntes);
+                const double antes = std::max(0.0, std::min(lote.Cantidad, tomadoAntes));
                 tomadoAntes -= antes;
                 lote.Cantidad -= antes;
                 // Nothing to move (an unset record, a lot nothing is taken
