@@ -256,9 +256,9 @@ TEST_F(Cantidades, LargeWholeNumbersPassAndSumsCompareToFourDecimals)
     f.Cantidad = 40001;
     f.CargaDatos();
     ASSERT_EQ(Columna(f, 1), (QStringList{"S1", "S2", ""}));
-    Escribe(f, 1, 3, "40000");  // a serial row is not held to its stock
-    Escribe(f, 2, 3, "1");
-    EXPECT_EQ(Columna(f, 3), (QStringList{"40000", "1", "0"}));
+    EXPECT_EQ(Columna(f, 3), (QStringList{"1", "1", "0"})) << "each serial gives its one unit";
+    Escribe(f, 3, 3, "39999");  // the row without lot or serial is not held to a stock
+    EXPECT_EQ(Columna(f, 3), (QStringList{"1", "1", "39999"}));
     EXPECT_TRUE(f.ValidaCantidadCantidadPedida());
 
     lots::FrmLoteyPosicion p;
