@@ -3,6 +3,8 @@
 // lists it hands back. A new rule is one more check in the loop.
 #include "entorno_lotes.h"
 
+#include "voucher/lots/frmloteyposicion.h"
+
 #include <cmath>
 #include <map>
 #include <random>
@@ -121,6 +123,47 @@ TEST_F(GeneradorPicks, APickAddsUpTakesOnlyWhatIsFreeAndComesBackTheSame)
     }
     EXPECT_TRUE(fallas.isEmpty()) << fallas.size() << " picks, first:\n"
                                   << fallas.mid(0, 5).join("\n").replace(Y, "~").toStdString();
+}
+
+// The positions window's proposal: no row above what it holds, the request
+// placed as far as the rows hold it, four decimals at most.
+TEST_F(GeneradorPicks, APositionProposalPlacesTheRequestWithinWhatEachRowHolds)
+{
+    std::mt19937 g(20261211);
+    const auto entre = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(g); };
+    const double saldos[] = {0.14, 1, 2.5, 3, 7};
+    const double pedidos[] = {0.15, 1, 3, 6, 20};
+    const char* posiciones[] = {"A-01-01", "A-01-02", "B-02-01"};
+    QStringList fallas;
+    ui::ScriptedSession dlg;
+    for (int n = 0; n < 60; ++n) {
+        const QString articulo = QStringLiteral("GQ%1").arg(n);
+        double total = 0;
+        for (int i = entre(1, 4); i > 0; --i) {
+            const double q = saldos[entre(0, 4)];
+            Saldo(articulo, entre(0, 3) == 0 ? QString() : posiciones[entre(0, 2)], QStringLiteral("L%1").arg(i), q);
+            total += q;
+        }
+        const double pedido = pedidos[entre(0, 4)];
+        const bool conLote = entre(0, 1) == 1;
+        dlg.onModal("FrmLoteyPosicion", [&](QWidget* w) {
+            auto& f = *static_cast<lots::FrmLoteyPosicion*>(w);
+            double suma = 0;
+            for (long r = 1; r < f.MSFlexGrid1->Rows(); ++r) {
+                const double q = Lee(f.MSFlexGrid1->TextMatrix(r, 4)), d = Lee(f.MSFlexGrid1->TextMatrix(r, 3));
+                suma += q;
+                if (R4(q) > R4(d) || q != R4(q))
+                    fallas << QStringLiteral("%1 asks %2: row %3 gets %4 of %5").arg(articulo).arg(pedido).arg(r)
+                                  .arg(f.MSFlexGrid1->TextMatrix(r, 4), f.MSFlexGrid1->TextMatrix(r, 3));
+            }
+            if (R4(suma) != R4(std::min(pedido, total)))
+                fallas << QStringLiteral("%1 asks %2 of %3: placed %4").arg(articulo).arg(pedido).arg(total).arg(suma);
+            f.CmdCancelar->click();
+        });
+        QString pos, lot;
+        ClsCmnCptes().PidePosicionLote(articulo, "UN  ", pedido, "   1", "", "", pos, lot, true, conLote);
+    }
+    EXPECT_TRUE(fallas.isEmpty()) << fallas.size() << " proposals, first:\n" << fallas.mid(0, 5).join("\n").toStdString();
 }
 
 }  // namespace
