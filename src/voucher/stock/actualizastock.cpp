@@ -29,8 +29,8 @@
 #include "platform/ui/modalform.h"
 #include "platform/ui/msflexgrid.h"
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <memory>
