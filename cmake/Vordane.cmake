@@ -39,7 +39,12 @@ function(vordane_test target dir)
   target_link_libraries(${target} PRIVATE ${_deps} GTest::gtest GTest::gtest_main)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  set(_env "QT_QPA_PLATFORM=offscreen;VORDANE_SOURCE_DIR=${PROJECT_SOURCE_DIR};VORDANE_BINARY_DIR=${CMAKE_BINARY_DIR}")
+  # The common error box writes JQERR.LOG to the folder TMP names when TEMP
+  # is set: each test program gets a folder of its own under the build, so
+  # its error lines stay out of the user's own log.
+  set(_errores ${CMAKE_BINARY_DIR}/tests/jqerr/${target})
+  file(MAKE_DIRECTORY ${_errores})
+  set(_env "QT_QPA_PLATFORM=offscreen;VORDANE_SOURCE_DIR=${PROJECT_SOURCE_DIR};VORDANE_BINARY_DIR=${CMAKE_BINARY_DIR};TEMP=${_errores};TMP=${_errores}")
   if(VORDANE_SANITIZE)
     # What the system libraries keep for the life of the process is not
     # reported as a leak (see the file).

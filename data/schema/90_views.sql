@@ -25,23 +25,29 @@ CREATE VIEW C_RemitosPendientes AS
 -- the voucher asked for. Same rows, same sums; the server keeps the
 -- grouped form, which it narrows by itself.
 
--- Quantities applied from each origin voucher and article.
+-- Quantities applied from each origin voucher and article. An article
+-- applied under its padded and its plain code is one article: the sum goes
+-- by the code without blanks, and the row shows its lowest stored form (the
+-- padded one when there is one).
 -- engine: server
 CREATE VIEW VT_V_MV_INSUMOS_APLICACION AS
-  SELECT TCO_ORIGEN, IDComprobante_Origen AS IdComprobanteOrigen, IDARTICULO,
+  SELECT TCO_ORIGEN, IDComprobante_Origen AS IdComprobanteOrigen, MIN(IDARTICULO) AS IDARTICULO,
          SUM(CANTIDAD) AS CantidadAplicada
     FROM MV_APLICACION
-   GROUP BY TCO_ORIGEN, IDComprobante_Origen, IDARTICULO;
+   GROUP BY TCO_ORIGEN, IDComprobante_Origen, LTRIM(RTRIM(IDARTICULO));
 -- engine: embedded
 CREATE VIEW VT_V_MV_INSUMOS_APLICACION AS
-  SELECT g.TCO_ORIGEN AS TCO_ORIGEN, g.IDComprobante_Origen AS IdComprobanteOrigen, g.IDARTICULO AS IDARTICULO,
+  SELECT g.TCO_ORIGEN AS TCO_ORIGEN, g.IDComprobante_Origen AS IdComprobanteOrigen,
+         (SELECT MIN(m.IDARTICULO) FROM MV_APLICACION m
+           WHERE m.IDComprobante_Origen IS g.IDComprobante_Origen AND m.TCO_ORIGEN IS g.TCO_ORIGEN
+             AND LTRIM(RTRIM(m.IDARTICULO)) IS LTRIM(RTRIM(g.IDARTICULO)) COLLATE SRVTEXT) AS IDARTICULO,
          (SELECT SUM(s.CANTIDAD) FROM MV_APLICACION s
            WHERE s.IDComprobante_Origen IS g.IDComprobante_Origen AND s.TCO_ORIGEN IS g.TCO_ORIGEN
-             AND s.IDARTICULO IS g.IDARTICULO) AS CantidadAplicada
+             AND LTRIM(RTRIM(s.IDARTICULO)) IS LTRIM(RTRIM(g.IDARTICULO)) COLLATE SRVTEXT) AS CantidadAplicada
     FROM MV_APLICACION g
    WHERE g.ID = (SELECT MIN(f.ID) FROM MV_APLICACION f
                   WHERE f.IDComprobante_Origen IS g.IDComprobante_Origen AND f.TCO_ORIGEN IS g.TCO_ORIGEN
-                    AND f.IDARTICULO IS g.IDARTICULO);
+                    AND LTRIM(RTRIM(f.IDARTICULO)) IS LTRIM(RTRIM(g.IDARTICULO)) COLLATE SRVTEXT);
 
 -- Line quantity per voucher and article.
 -- engine: server

@@ -5,6 +5,7 @@
 
 #include "core/sqlbuilder.h"
 #include "db/db_dll.h"
+#include "db/db_texto.h"
 #include "db/modglobal_db.h"
 #include "platform/ado/connection.h"
 #include "platform/kapores2/funciones.h"
@@ -46,7 +47,7 @@ bool ModGlobal::ExisteRegistro(const QString& Tabla, const QString& ValorBuscado
             sentencia = cabeza + Campo + QStringLiteral(" = ") + ValorBuscado;
     } else {
         sentencia = QStringLiteral("SELECT * FROM ") + Tabla + QStringLiteral(" with(nolock)  ") +
-                    (legacy::InStr(Condicion, QStringLiteral(" WHERE "), legacy::vbTextCompare) > 0
+                    (db_texto::ContieneFuera(Condicion, QStringLiteral(" WHERE "))
                          ? QStringLiteral(" ")
                          : QStringLiteral(" WHERE ")) +
                     Condicion;

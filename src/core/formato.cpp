@@ -137,12 +137,17 @@ double NumeroDeHora(const QString& texto)
 }
 
 // Hours before the first ":" and minutes after it (no ":": decimal hours).
+// A minus in front of the hours is the sign of the whole duration, as
+// MinutosAHora writes it: "-01:30" and "-00:30" are -90 and -30 minutes.
 double PartesDeHora(const QString& texto)
 {
     const long p = legacy::InStr(texto, QStringLiteral(":"));
     if (p == 0)
         return NumeroDeHora(texto) * 60;
-    return NumeroDeHora(legacy::Left(texto, p - 1)) * 60 + NumeroDeHora(legacy::Mid(texto, p + 1));
+    const QString horas = legacy::Left(texto, p - 1);
+    const double minutos = NumeroDeHora(legacy::Mid(texto, p + 1));
+    const bool negativa = Trim(horas).startsWith(u'-');
+    return NumeroDeHora(horas) * 60 + (negativa ? -std::fabs(minutos) : minutos);
 }
 
 }  // namespace
@@ -164,13 +169,6 @@ double HoraAMinutos(const QString& Texto, const QString& Horas, const QString& M
 }
 
 namespace {
-
-// "#####00": at least two digits, the sign in front.
-QString DosDigitos(long long n)
-{
-    const QString digitos = QString::number(n < 0 ? -n : n).rightJustified(2, u'0');
-    return n < 0 ? QStringLiteral("-") + digitos : digitos;
-}
 
 // "#####.00" with "." as the point: no digit before the point for values
 // under one.
@@ -208,7 +206,14 @@ QString MinutosAHora(double Minutos, std::int32_t& Horas, std::int32_t& Mins, bo
     const std::int32_t total = legacy::CLng(legacy::Variant(Minutos));
     Horas = total / 60;
     Mins = total % 60;
-    return DosDigitos(Horas) + separador + DosDigitos(Mins);
+    return MinutosATexto(total, separador, 2);
+}
+
+QString MinutosATexto(long long Minutos, const QString& Separador, int Digitos)
+{
+    const long long magnitud = Minutos < 0 ? -Minutos : Minutos;
+    const auto parte = [Digitos](long long n) { return QString::number(n).rightJustified(Digitos, u'0'); };
+    return (Minutos < 0 ? QStringLiteral("-") : QString()) + parte(magnitud / 60) + Separador + parte(magnitud % 60);
 }
 
 }  // namespace ModGlobal

@@ -36,6 +36,14 @@ double HoraAMinutos(const QString& Texto, const QString& Horas = {}, const QStri
 // A number of minutes as a time text with the configured separator
 // ("SeparadorHora", ":" when blank or UsaDosPuntos). With "." the result is
 // decimal hours and Horas / Mins are left as they were.
+// A negative number gives negative parts and the sign once in front of the
+// text: -90 is "-01:30" with Horas -1 and Mins -30.
 QString MinutosAHora(double Minutos, std::int32_t& Horas, std::int32_t& Mins, bool UsaDosPuntos = false);
+
+// Whole minutes as hours, the separator and the minutes below 60, each part
+// at least Digitos digits and the sign once in front ("-01:30" for -90 with
+// two digits, "-0:30" for -30 with one). Every signed duration shown as
+// hours and minutes is written by it.
+QString MinutosATexto(long long Minutos, const QString& Separador, int Digitos);
 
 }  // namespace ModGlobal

@@ -3,6 +3,7 @@
 #include "core/tratamientoerrores.h"
 #include "db/db_dll.h"
 #include "db/db_oracle.h"
+#include "db/db_texto.h"
 #include "db/lineaerrores.h"
 #include "db/modglobal_db.h"
 #include "platform/kapores2/funciones.h"
@@ -62,7 +63,8 @@ void ArmaSentenciaSQL(const QList<CampoValor>& Campos, QStringList& Sentencias, 
         QStringList asignaciones;
         for (const CampoValor& c : Campos)
             asignaciones << c.Campo + QStringLiteral(" = ") + c.Valor;
-        if (InStr(Condicion, QStringLiteral("WHERE"), vbTextCompare) == 0)
+        // A WHERE inside a value ('Casa Where SA') is no WHERE of the statement.
+        if (!db_texto::ContieneFuera(Condicion, QStringLiteral("WHERE")))
             Condicion = QStringLiteral(" WHERE ") + Condicion;
         sentencia = QStringLiteral("UPDATE ") + Tabla + QStringLiteral(" SET ") + asignaciones.join(u',') +
                     QStringLiteral(" ") + Condicion;
@@ -134,7 +136,7 @@ QString AdaptaSQLOracle(const QString& SQL)
         return SQL;
 
     if (kapores2::Funciones::CuentaPalabras(SQL) < 2)
-        return Replace(SQL, QStringLiteral("LEN"), QStringLiteral("LENGTH"), 1, -1, vbTextCompare);
+        return db_oracle::UnaPalabra(SQL);
 
     // The row limit is the database class's own Oracle rule.
     return db_oracle::LimiteDeFilas(SQL);
@@ -168,8 +170,7 @@ long IndiceEnLista(const QString& Texto)
 
 QString DuplicaApostrofes(const QString& Texto)
 {
-    QString r = Texto;
-    return r.replace(u'\'', QStringLiteral("''"));
+    return db_texto::DuplicaApostrofes(Texto);
 }
 
 QString TextoSQL(const QString& Texto)

@@ -30,6 +30,13 @@ FormaClave FormaDe(const Variant& tipodato)
     return FormaClave::Otra;
 }
 
+// The number of an aggregate's value: an amount comes as the regional text
+// ("1234,5", "-0,75") and keeps its decimals and its sign.
+Variant NumeroAgregado(const Variant& valor)
+{
+    return Variant(kapores2::Funciones::TextoADoble(kapores2::Funciones::ValorNoNulo(valor).toString()));
+}
+
 // The first row's number in `campo` of an aggregate query (Empty when it
 // gives no row); the recordset is closed again.
 Variant ValorAgregado(const QString& sentencia, const std::shared_ptr<ado::Connection>& conexion,
@@ -39,7 +46,7 @@ Variant ValorAgregado(const QString& sentencia, const std::shared_ptr<ado::Conne
     rs->Open(sentencia, conexion, ado::adOpenForwardOnly, ado::adLockReadOnly, -1);
     Variant resultado;
     if (!(rs->Bof() && rs->Eof()))
-        resultado = Variant(legacy::Val(kapores2::Funciones::ValorNoNulo(rs->Fields(campo).Value()).toString()));
+        resultado = NumeroAgregado(rs->Fields(campo).Value());
     rs->Close();
     return resultado;
 }
@@ -96,16 +103,19 @@ bool DB_Dll::ExisteEnTablaComun(bool conTop, const QString& Tabla, const QString
     QString sentencia;
     if (!Condicion.isEmpty()) {
         sentencia = inicio + Tabla + (conTop ? QStringLiteral(" with(nolock) ") : QStringLiteral(" with(nolock)  ")) +
-                    (Contiene(Condicion, QStringLiteral(" WHERE ")) ? QStringLiteral(" ") : QStringLiteral(" WHERE ")) +
+                    (ContieneFuera(Condicion, QStringLiteral(" WHERE ")) ? QStringLiteral(" ")
+                                                                         : QStringLiteral(" WHERE ")) +
                     Condicion;
     } else {
         switch (FormaDe(Tipodato)) {
         case FormaClave::Texto:
+            // An apostrophe in the key (O'NEIL) is doubled.
             sentencia = conTop ? QStringLiteral("SELECT TOP 1  * FROM ") + Tabla +
                                      QStringLiteral(" with(nolock)  WHERE LTRIM(RTRIM(") + Campo +
-                                     QStringLiteral(")) ='") + legacy::Trim(ValorBuscado) + QStringLiteral("'")
-                               : inicio + Tabla + bloqueo + Campo + QStringLiteral(" ='") + ValorBuscado +
-                                     QStringLiteral("'");
+                                     QStringLiteral(")) ='") + DuplicaApostrofes(legacy::Trim(ValorBuscado)) +
+                                     QStringLiteral("'")
+                               : inicio + Tabla + bloqueo + Campo + QStringLiteral(" ='") +
+                                     DuplicaApostrofes(ValorBuscado) + QStringLiteral("'");
             break;
         case FormaClave::Fecha:
             sentencia = inicio + Tabla + bloqueo + Campo + QStringLiteral(" = ") +
@@ -186,7 +196,7 @@ legacy::Variant DB_Dll::DatosTabla(const QString& Tabla, const QString& ValorBus
     const QString inicio = QStringLiteral("SELECT TOP 1 * FROM ") + Tabla + QStringLiteral(" with(nolock)  WHERE ");
     const QString condicion = legacy::Trim(Condicion).isEmpty() ? QString() : QStringLiteral(" AND ") + Condicion;
     // A text key goes between apostrophes: one inside it (O'NEIL) is doubled.
-    const auto texto = [](const QString& v) { return QString(v).replace(u'\'', QStringLiteral("''")); };
+    const auto texto = DuplicaApostrofes;
     QString sentencia;
     switch (FormaDe(Tipodato)) {
     case FormaClave::Texto:
@@ -284,7 +294,7 @@ legacy::Variant DB_Dll::BuscaMaximo(const QString& QueTabla, const QString& QueC
         }
         if (!Tipo.IsEmpty() && legacy::Compare(Tipo, Variant(7)) == 0)
             return mayor;
-        return Variant(legacy::Val(mayor.toString()));
+        return NumeroAgregado(mayor);
     }
 }
 

@@ -139,22 +139,8 @@ QString db_oracle::QuitaComentarios(const QString& script)
 {
     QString resultado;
     resultado.reserve(script.size());
-    QChar cierre;  // the quote that closes the quoted text we are in
-    for (qsizetype i = 0; i < script.size(); ++i) {
-        const QChar c = script.at(i);
-        if (!cierre.isNull()) {
-            if (c == cierre) cierre = QChar();
-        } else if (c == u'\'' || c == u'"') {
-            cierre = c;
-        } else if (c == u'[') {
-            cierre = u']';
-        } else if (c == u'-' && i + 1 < script.size() && script.at(i + 1) == u'-') {
-            while (i < script.size() && script.at(i) != u'\r' && script.at(i) != u'\n') ++i;
-            if (i < script.size()) resultado += script.at(i);
-            continue;
-        }
-        resultado += c;
-    }
+    for (const db_texto::Pieza& p : db_texto::Piezas(script))
+        if (p.clase != db_texto::Pieza::Comentario) resultado += QStringView(script).mid(p.desde, p.largo);
     return resultado;
 }
 
@@ -163,35 +149,21 @@ QString db_oracle::QuitaComentarios(const QString& script)
 // followed by its S.
 long db_oracle::ProximaClave(const QString& script, long desde)
 {
-    QChar cierre;  // the closing character of the quoted text we are in
-    const qsizetype largo = script.size();
-    for (qsizetype i = 0; i < largo; ++i) {
-        const QChar c = script.at(i);
-        if (!cierre.isNull()) {
-            if (c == cierre)
-                cierre = QChar();
-            continue;
-        }
-        if (c == u'\'' || c == u'"') {
-            cierre = c;
-            continue;
-        }
-        if (c == u'[') {
-            cierre = u']';
-            continue;
-        }
-        if (i + 1 < desde || (i > 0 && EsDeNombre(script.at(i - 1))))
+    const QString exterior = db_texto::TextoExterior(script);
+    const qsizetype largo = exterior.size();
+    for (qsizetype i = qMax<qsizetype>(desde - 1, 0); i < largo; ++i) {
+        if (i > 0 && EsDeNombre(exterior.at(i - 1)))
             continue;
         for (const char* clave : kClaves) {
             const QLatin1StringView k(clave);
-            if (QStringView(script).mid(i, k.size()).compare(k, Qt::CaseInsensitive) != 0)
+            if (QStringView(exterior).mid(i, k.size()).compare(k, Qt::CaseInsensitive) != 0)
                 continue;
             if (!k.endsWith(u' ')) {
                 qsizetype despues = i + k.size();
                 if (k.endsWith(QLatin1StringView("EXIST")) && despues < largo &&
-                    script.at(despues).toUpper() == u'S')
+                    exterior.at(despues).toUpper() == u'S')
                     ++despues;
-                if (despues < largo && EsDeNombre(script.at(despues)))
+                if (despues < largo && EsDeNombre(exterior.at(despues)))
                     continue;
             }
             return long(i) + 1;
@@ -200,38 +172,48 @@ long db_oracle::ProximaClave(const QString& script, long desde)
     return 0;
 }
 
+QString db_oracle::UnaPalabra(const QString& valor)
+{
+    return valor.toUpper() == u"LEN" ? QStringLiteral("LENGTH") : valor;
+}
+
 QString DB_Dll::ORACLE_Dicc(const QString& Valor)
 {
     QString t = Valor;
     if (!Contiene(gConnString, QStringLiteral("ORACLE")))
         return t;
     if (kapores2::Funciones::CuentaPalabras(Valor) < 2)
-        return Valor.toUpper() == u"LEN" ? QStringLiteral("LENGTH") : Valor;
+        return db_oracle::UnaPalabra(Valor);
 
+    // The replacements leave the text values alone: a value such as '[x]'
+    // or 'ISNULL(' is data, not dialect.
+    using db_texto::ReemplazaFuera;
     t = db_oracle::LimiteDeFilas(Valor);
     for (const char* len : {" LEN(", " LEN (", " LEN  (", " LEN   (", " LEN    ("})
-        t = ReemplazaTodo(t, QString::fromLatin1(len), QStringLiteral(" LENGTH("));
-    t = ReemplazaTodo(t, QStringLiteral("["), QStringLiteral("\""));
-    t = ReemplazaTodo(t, QStringLiteral("]"), QStringLiteral("\""));
+        t = ReemplazaFuera(t, QString::fromLatin1(len), QStringLiteral(" LENGTH("));
+    t = ReemplazaFuera(t, QStringLiteral("["), QStringLiteral("\""), false);
+    t = ReemplazaFuera(t, QStringLiteral("]"), QStringLiteral("\""), false);
     t = FechasEntreComillas(t);
-    t = ReemplazaTodo(t, QStringLiteral("Charindex"), QStringLiteral("InStr"));
-    t = ReemplazaTodo(t, QStringLiteral("CONVERT(NVARCHAR,"), QStringLiteral("TO_CHAR("));
-    t = ReemplazaTodo(t, QStringLiteral("CONVERT(INT,"), QStringLiteral("TO_NUMBER("));
-    if (const long w = InStr(t, QStringLiteral("WHERE "), legacy::vbTextCompare); w > 0) {
+    t = ReemplazaFuera(t, QStringLiteral("Charindex"), QStringLiteral("InStr"));
+    t = ReemplazaFuera(t, QStringLiteral("CONVERT(NVARCHAR,"), QStringLiteral("TO_CHAR("));
+    t = ReemplazaFuera(t, QStringLiteral("CONVERT(INT,"), QStringLiteral("TO_NUMBER("));
+    if (const long w = long(db_texto::BuscaFuera(t, QStringLiteral("WHERE "))) + 1; w > 0) {
         QString resto = legacy::Mid(t, w);
         resto = ReemplazaTodo(resto, QStringLiteral("= ''"), QStringLiteral(" IS NULL "));
         resto = ReemplazaTodo(resto, QStringLiteral("=''"), QStringLiteral(" IS NULL "));
         t = legacy::Left(t, w - 1) + resto;
     }
     t = Estilo103(t);
-    t = ReemplazaTodo(t, QStringLiteral("SUBSTRING("), QStringLiteral("SUBSTR("));
-    t = ReemplazaTodo(t, QStringLiteral("ISNULL("), QStringLiteral("NVL("));
+    t = ReemplazaFuera(t, QStringLiteral("SUBSTRING("), QStringLiteral("SUBSTR("));
+    t = ReemplazaFuera(t, QStringLiteral("ISNULL("), QStringLiteral("NVL("));
     return t;
 }
 
 QString DB_Dll::DepuraSentenciaOracle(QString& sentencia)
 {
-    if (Contiene(sentencia, QStringLiteral("SET NOCOUNT")) || Contiene(sentencia, QStringLiteral("IF NOT EXIST"))) {
+    // Words inside a text value ('B SET NOCOUNT ON') do not drop the statement.
+    if (db_texto::ContieneFuera(sentencia, QStringLiteral("SET NOCOUNT")) ||
+        db_texto::ContieneFuera(sentencia, QStringLiteral("IF NOT EXIST"))) {
         sentencia.clear();
         return QString();
     }
@@ -255,9 +237,11 @@ QString DB_Dll::EjecutaScriptOracle(QString& script, int& recordsAffected)
         {"ROLLBACK TRANSACTION", "ROLLBACK"},
         {"ROLLBACK TRANS", "ROLLBACK"},
     };
+    // Quoted texts keep what they hold: 'LET IT GO', a line break inside a
+    // value.
     script = db_oracle::QuitaComentarios(script);
     for (const auto& [buscado, nuevo] : limpieza)
-        script = ReemplazaTodo(script, QString::fromLatin1(buscado), QString::fromLatin1(nuevo));
+        script = db_texto::ReemplazaFuera(script, QString::fromLatin1(buscado), QString::fromLatin1(nuevo));
 
     constexpr long kNinguna = 1999999;
     // A failure leaves the rest of the script unrun; a transaction the script

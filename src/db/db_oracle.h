@@ -26,4 +26,8 @@ long ProximaClave(const QString& script, long desde);
 // into one, so a comment left in would hide every statement after it.
 QString QuitaComentarios(const QString& script);
 
+// A one-word text for Oracle: "LEN" (any case) becomes "LENGTH", any other
+// word comes back unchanged ("CALENDARIO" keeps its LEN).
+QString UnaPalabra(const QString& valor);
+
 }  // namespace db_oracle

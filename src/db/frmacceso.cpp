@@ -267,16 +267,34 @@ void frmAcceso::Centra()
 }
 
 // The window keeps its positions in twips where the font in use fits them.
-// A box with a hint grows to the right until its hint shows whole (the port
-// box moves along with the server box); the frame and the window widen by
-// what the boxes took, the line and the two buttons under the frame moving
-// with the window's right edge. A button whose caption does not fit grows
-// to it.
+// Where it does not, each row grows to the font's height (a box or the combo
+// box to its text and frame, a caption to its lines, a button to its
+// caption), the rows below move down, and the frame, the list of connections
+// beside it and the window grow by as much. The controls of the frame move
+// right past the widest caption of its rows; a box with a hint grows to the
+// right until its hint shows whole (the port box moves along with the server
+// box); the frame and the window widen by what the boxes took, the line and
+// the two buttons under the frame moving with the window's right edge. A
+// button whose caption does not fit grows to it.
 void frmAcceso::AjustaAFuente()
 {
+    const QSize antes = size();
+    if (const int crece = ui::GrowRowsToFont(*this); crece > 0)
+        setFixedSize(width(), height() + crece);
+    // the list ends where the frame beside it ends
+    lstBases->resize(lstBases->width(), framAcceso->geometry().bottom() + 1 - lstBases->y());
+
     // The boxes of the frame share one right edge; the server box ends where
     // the port box, which keeps its width, begins.
     const int margen = framAcceso->width() - (TxtDbName->x() + TxtDbName->width());
+    constexpr int kHolgura = 4;  // pixels between a caption and its box
+    int corre = 0;
+    for (QLabel* l : {Label2, Label3, Label4, Label5, Label6})
+        corre = std::max(corre, l->x() + ui::CaptionWidth(*l) + kHolgura - TxtDbName->x());
+    for (QWidget* w : {static_cast<QWidget*>(CboPlataformaDB), static_cast<QWidget*>(TxtServidor),
+                       static_cast<QWidget*>(TxtPuerto), static_cast<QWidget*>(TxtDbName),
+                       static_cast<QWidget*>(TxtUserId), static_cast<QWidget*>(TxtUserPassword)})
+        w->move(w->x() + corre, w->y());
     const int puerto = TxtPuerto->x() - (TxtServidor->x() + TxtServidor->width()) + TxtPuerto->width();
     auto necesita = [](QLineEdit* t) { return ui::TextBoxWidth(*t, Sugerencia(t->objectName())); };
     const int ancho =
@@ -294,8 +312,9 @@ void frmAcceso::AjustaAFuente()
         for (QWidget* w : {static_cast<QWidget*>(bcAceptar), static_cast<QWidget*>(bcCancelar)})
             w->move(w->x() + crece, w->y());
         setFixedSize(width() + crece, height());
-        Centra();
     }
+    if (size() != antes)
+        Centra();
 
     // The frame has widened for the hints, so a button grows to the right.
     for (QPushButton* b : {bcAceptar, bcCancelar, CmdRegistrar, CmdLineaComando})

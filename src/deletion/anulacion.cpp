@@ -306,6 +306,8 @@ void Form1::CmdAceptar_Click()
             lote += QStringLiteral("DELETE MV_APLICACION") + porOrigen + CR;
             lote += QStringLiteral("DELETE MV_APLICACION") + porNumero + CR;
             lote += QStringLiteral("DELETE MV_ASIENTOS") + porNumero + CR;
+            // The seats' cost-centre distribution goes with them.
+            lote += QStringLiteral("DELETE MV_ASIENTOSCCOSTO") + porNumero + CR;
             lote += QStringLiteral("DELETE V_MV_CTROL_CPTE") + porNumero + CR;
             lote += QStringLiteral("DELETE ") + reservas + CR;
             if (Trim(tc).compare(QLatin1String("NC"), Qt::CaseInsensitive) == 0)

@@ -38,14 +38,6 @@ void Coloca(QWidget* w, int izquierda, int arriba, int ancho, int alto)
 
 constexpr int kHolgura = 4;  // pixels between a caption and its box
 
-// What a caption takes on screen in its label's font.
-int AnchoTitulo(const QLabel* l)
-{
-    QString t = l->text();
-    t.remove(u'&');
-    return QFontMetrics(l->font()).horizontalAdvance(t) + l->width() - l->contentsRect().width();
-}
-
 // The window's own icon: a red sheet crossed out, drawn here so the program
 // needs no image file.
 QIcon IconoVentana()
@@ -187,17 +179,24 @@ void Form1::Form_Load()
 }
 
 // The window keeps its positions in twips where the user's font fits them.
-// Where it does not, the five voucher boxes move right together, past the
-// widest of their captions, and each box grows to the right until the
-// longest text it takes shows whole; the captions end before their boxes.
-// The password box moves past its caption in the same way, and a button
-// whose caption does not fit grows to it.
+// Where it does not, each row grows to the font's height (a box to its text
+// and frame, a caption to its lines, a button to its caption), the rows
+// below move down, and the frame and the window grow by as much; "&Cancelar",
+// which lies on the frame beside "&Aceptar", moves with the frame's rows.
+// The five voucher boxes move right together, past the widest of their
+// captions, and each box grows to the right until the longest text it takes
+// shows whole; the captions end before their boxes. The password box moves
+// past its caption in the same way, and a button whose caption does not fit
+// grows to it.
 void Form1::AjustaAFuente()
 {
+    if (const int crece = ui::GrowRowsToFont(*this); crece > 0)
+        setFixedSize(width(), height() + crece);
+
     QLineEdit* cajas[] = {txtTC, txtSUC, txtNRO, txtLetra, txtComplemento};
     int columna = txtTC->x();
     for (std::size_t i = 1; i < std::size(Label1); ++i)
-        columna = std::max(columna, Label1[i]->x() + AnchoTitulo(Label1[i]) + kHolgura);
+        columna = std::max(columna, Label1[i]->x() + ui::CaptionWidth(*Label1[i]) + kHolgura);
     const int derecha = FrmDetalle->contentsRect().right() - kHolgura;
     for (QLineEdit* t : cajas) {
         const int ancho = ui::TextBoxWidth(*t, ui::WidestText(*t, t->maxLength()));
@@ -207,7 +206,7 @@ void Form1::AjustaAFuente()
     for (std::size_t i = 1; i < std::size(Label1); ++i)
         Label1[i]->resize(std::min(Label1[i]->width(), columna - kHolgura - Label1[i]->x()), Label1[i]->height());
 
-    const int clave = std::max(txtPassWord->x(), Label1[0]->x() + AnchoTitulo(Label1[0]) + kHolgura);
+    const int clave = std::max(txtPassWord->x(), Label1[0]->x() + ui::CaptionWidth(*Label1[0]) + kHolgura);
     txtPassWord->setGeometry(clave, txtPassWord->y(), txtPassWord->width() - (clave - txtPassWord->x()),
                              txtPassWord->height());
     Label1[0]->resize(std::min(Label1[0]->width(), clave - kHolgura - Label1[0]->x()), Label1[0]->height());

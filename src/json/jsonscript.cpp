@@ -186,12 +186,19 @@ QString cJSONScript::runCommand(const QString& key, const Variant& argument)
             objectRequired();
         for (int i = 1; i <= list->Count(); ++i) {
             const Variant& item = list->Item(i);
-            // A number case is written as the evaluated case is, so 1.5
-            // matches 1.5 whatever the regional decimal sign.
+            // A number case matches its regional text (what a user types,
+            // "10,5" under the decimal comma) and its text with a point (how
+            // an evaluated number case is written, so 1.5 matches 1.5); a
+            // text case matches only itself.
             const Variant caseNode = member(item, QStringLiteral("case"));
-            std::optional<QString> itemCase =
-                legacy::IsNumberType(caseNode.VarType()) ? numberText(caseNode) : plainText(caseNode);
-            if (itemCase && itemCase->toLower() == wanted)
+            bool matches = false;
+            if (legacy::IsNumberType(caseNode.VarType())) {
+                matches = caseNode.toString().toLower() == wanted || numberText(caseNode).toLower() == wanted;
+            } else {
+                const std::optional<QString> itemCase = plainText(caseNode);
+                matches = itemCase && itemCase->toLower() == wanted;
+            }
+            if (matches)
                 return ExecCommand(member(item, QStringLiteral("return")));
         }
         return defaultOutput;

@@ -21,6 +21,7 @@ using legacy::vbTextCompare;
 constexpr Qt::CaseSensitivity sinCaso = Qt::CaseInsensitive;
 
 bool Contiene(const QString& texto, const QString& parte) { return texto.contains(parte, sinCaso); }
+using db_texto::ContieneFuera;
 using db_texto::Iguales;
 
 bool EsLetraDePalabra(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'@' || c == u'#'; }
@@ -34,9 +35,30 @@ QString Limpio(const QString& campo)
 
 // --- query builder ------------------------------------------------------------
 
+namespace {
+
+// Whether the text is one group in parentheses from its first character to
+// its last ("(a OR b)", not "(a) OR (b)"). Quoted texts and bracketed names
+// do not count.
+bool UnSoloParentesis(const QString& t)
+{
+    if (!t.startsWith(u'(')) return false;
+    const QString exterior = db_texto::TextoExterior(t);
+    int nivel = 0;
+    for (int i = 0; i < int(exterior.size()); ++i) {
+        if (exterior[i] == u'(') ++nivel;
+        else if (exterior[i] == u')' && --nivel == 0) return i == int(exterior.size()) - 1;
+    }
+    return false;
+}
+
+}  // namespace
+
 QString EntreParentesis(const QString& where)
 {
-    if (Trim(where).size() > 1 && !where.startsWith(u'('))
+    // Groups joined by OR ("(a) OR (b)") begin with "(" too: only one group
+    // whose first parenthesis closes at its end stays bare.
+    if (Trim(where).size() > 1 && !(where.startsWith(u'(') && UnSoloParentesis(Trim(where))))
         return QStringLiteral(" (") + where + QStringLiteral(") ");
     return where;
 }
@@ -56,62 +78,30 @@ int PalabraExterior(const QString& sql, const QString& palabra)
 {
     // The words of a keyword ("ORDER BY") may stand apart by any blanks.
     const QStringList partes = palabra.split(u' ', Qt::SkipEmptyParts);
+    const QString exterior = db_texto::TextoExterior(sql);
     int nivel = 0;
     int hallado = -1;
     const int n = int(sql.size());
     for (int i = 0; i < n; ++i) {
-        const QChar c = sql[i];
-        if (c == u'\'' || c == u'"' || c == u'[') {
-            const QChar cierre = c == u'[' ? QChar(u']') : c;
-            const int fin = int(sql.indexOf(cierre, i + 1));
-            if (fin < 0) break;
-            i = fin;
-            continue;
-        }
+        const QChar c = exterior[i];
         if (c == u'(') { ++nivel; continue; }
         if (c == u')') { --nivel; continue; }
-        if (nivel != 0 || (i > 0 && EsLetraDePalabra(sql[i - 1]))) continue;
+        if (nivel != 0 || (i > 0 && EsLetraDePalabra(exterior[i - 1]))) continue;
         int j = i;
         bool coincide = true;
         for (int k = 0; k < partes.size() && coincide; ++k) {
             if (k > 0) {
                 const int antes = j;
-                while (j < n && sql[j].isSpace()) ++j;
+                while (j < n && exterior[j].isSpace()) ++j;
                 if (j == antes) coincide = false;
             }
-            if (coincide && QStringView(sql).mid(j).startsWith(partes[k], sinCaso)) j += int(partes[k].size());
+            if (coincide && QStringView(exterior).mid(j).startsWith(partes[k], sinCaso)) j += int(partes[k].size());
             else coincide = false;
         }
-        if (coincide && (j >= n || !EsLetraDePalabra(sql[j]))) hallado = i;
+        if (coincide && (j >= n || !EsLetraDePalabra(exterior[j]))) hallado = i;
     }
     return hallado;
 }
-
-namespace {
-
-// Whether the text is one group in parentheses from its first character to
-// its last ("(a OR b)", not "(a) OR (b)"). Quoted texts and bracketed names
-// do not count.
-bool UnSoloParentesis(const QString& t)
-{
-    if (!t.startsWith(u'(')) return false;
-    int nivel = 0;
-    for (int i = 0; i < int(t.size()); ++i) {
-        const QChar c = t[i];
-        if (c == u'\'' || c == u'"' || c == u'[') {
-            const int fin = int(t.indexOf(c == u'[' ? QChar(u']') : c, i + 1));
-            if (fin < 0) return false;
-            i = fin;
-        } else if (c == u'(') {
-            ++nivel;
-        } else if (c == u')' && --nivel == 0) {
-            return i == int(t.size()) - 1;
-        }
-    }
-    return false;
-}
-
-}  // namespace
 
 QString CondicionAgrupada(const QString& cabeza)
 {
@@ -128,11 +118,11 @@ QString CondicionAgrupada(const QString& cabeza)
 namespace {
 
 // The joiner of an F5 condition: " and " when the statement holds "where"
-// anywhere, its own condition then put in parentheses in `cabeza`; else
-// " where ".
+// outside its quoted values, its own condition then put in parentheses in
+// `cabeza`; else " where ".
 QString UnionF5(const QString& sql, QString& cabeza)
 {
-    if (!Contiene(sql, QStringLiteral("where"))) return QStringLiteral(" where ");
+    if (!ContieneFuera(sql, QStringLiteral("where"))) return QStringLiteral(" where ");
     cabeza = CondicionAgrupada(cabeza);
     return QStringLiteral(" and ");
 }
@@ -142,7 +132,7 @@ QString UnionF5(const QString& sql, QString& cabeza)
 QString AgregaCondicion(const QString& sql, QString& where)
 {
     if (Trim(where).isEmpty()) return sql;
-    if (Contiene(where, QStringLiteral("WHERE"))) return sql + where;
+    if (ContieneFuera(where, QStringLiteral("WHERE"))) return sql + where;
     // The condition goes in front of the first trailing clause.
     int cola = -1;
     for (const QString& clausula : {QStringLiteral("GROUP BY"), QStringLiteral("ORDER BY")}) {
@@ -297,10 +287,21 @@ int LetrasDeColumna(int tamanioDefinido, int tipoAdo, bool tablasArticulos, cons
 
 bool MarcadoPorDefecto(const QString& valor, const QString& valoresDefault)
 {
-    // The value is looked for anywhere inside the defaults, so a caller's
-    // list in any form ("'C0001','C0002'", "C0001|C0002") ticks its rows; an
-    // empty value occurs in any text that is not empty itself.
-    return !valoresDefault.isEmpty() && Contiene(valoresDefault, Trim(valor));
+    // The listed values are separated by "," or "|" outside their quotes
+    // ("'C0001','C0002'", "C0001|C0002"); each is compared whole, trimmed
+    // and without its quotes, so 1 is not ticked by '12'.
+    const QString buscado = Trim(valor);
+    const QString exterior = db_texto::TextoExterior(valoresDefault);
+    qsizetype desde = 0;
+    for (qsizetype i = 0; i <= exterior.size(); ++i) {
+        if (i < exterior.size() && exterior[i] != u',' && exterior[i] != u'|') continue;
+        QString item = Trim(valoresDefault.mid(desde, i - desde));
+        desde = i + 1;
+        if (item.isEmpty()) continue;  // "a,,b": no value between
+        if (item.size() >= 2 && item.startsWith(u'"') && item.endsWith(u'"')) item = item.mid(1, item.size() - 2);
+        if (Iguales(Trim(ModGlobal::ValorDeLiteral(item)), buscado)) return true;
+    }
+    return false;
 }
 
 int NivelStock(double pp, double s)
@@ -316,16 +317,18 @@ QString FiltroF5(const QString& sql, QString& sentenciaBase, QString& sentenciaO
 {
     sentenciaOrden.clear();
     QString prefijo;
-    if (Contiene(sql, QStringLiteral("order"))) {
-        // Without "order by" the cut is skipped: the tail stays empty and
-        // the base keeps its earlier text.
-        const int p = int(sql.indexOf(QStringLiteral("order by"), 0, sinCaso));
-        if (p >= 0) {
-            sentenciaOrden = sql.mid(p);
-            sentenciaBase = sql.left(p);
-        }
+    // The base is the statement without its own tail, always: after a date
+    // sort it still held the sort's " order by " (the list is loaded with
+    // it), and a condition joined after that is refused. Only the clauses
+    // of the statement itself count, not a word inside a value or a
+    // sub-query.
+    sentenciaBase = sql;
+    const int p = PalabraExterior(sql, QStringLiteral("order by"));
+    if (p >= 0) {
+        sentenciaOrden = sql.mid(p);
+        sentenciaBase = sql.left(p);
     }
-    const int g = int(sql.indexOf(QStringLiteral("group by"), 0, sinCaso));
+    const int g = PalabraExterior(sql, QStringLiteral("group by"));
     if (g >= 0) {
         const QString t = sql.mid(g);
         if (!Trim(t).isEmpty()) sentenciaOrden = t;
@@ -350,7 +353,9 @@ QString FiltroF5(const QString& sql, QString& sentenciaBase, QString& sentenciaO
 
 std::optional<QString> ConsultaOrdenadaPorFecha(const QString& sql, const QString& columna)
 {
-    if (Contiene(sql, QStringLiteral("order"))) return std::nullopt;
+    // A word inside a value ('Border SA') does not stop the sort; one inside
+    // a longer name of the statement does.
+    if (ContieneFuera(sql, QStringLiteral("order"))) return std::nullopt;
     QString texto = sql + QStringLiteral(" order by ") + columna;
     if (Iguales(columna, QStringLiteral("fechahorafinromaneo"))) texto += QStringLiteral(" desc ");
     return texto;

@@ -23,8 +23,9 @@ inline QString TextoNoNulo(const legacy::Variant& valor)
 
 // --- query builder ------------------------------------------------------------
 
-// A condition of more than one character that does not begin with "(" goes
-// between parentheses: " (" & where & ") ".
+// A condition of more than one character goes between parentheses:
+// " (" & where & ") ", unless it is one group already, its first
+// parenthesis closing at its end ("(a) OR (b)" is two groups).
 QString EntreParentesis(const QString& where);
 
 // The row limit from the stored text of "TopConsArt": its value rounded half
@@ -43,7 +44,7 @@ int PalabraExterior(const QString& sql, const QString& palabra);
 QString CondicionAgrupada(const QString& cabeza);
 
 // A caller's condition added to a complete SELECT text. A condition that
-// holds "where" itself is appended as it is. Otherwise it is joined with
+// holds "where" itself (outside its quoted values) is appended as it is. Otherwise it is joined with
 // " AND " to the statement's own outer WHERE (its condition put in
 // parentheses first), or with " WHERE " when there is none, and it goes
 // before a trailing ORDER BY or GROUP BY. `where` receives the piece added
@@ -96,9 +97,9 @@ QString TablaDeConsulta(const QString& sql);
 // the article tables.
 int LetrasDeColumna(int tamanioDefinido, int tipoAdo, bool tablasArticulos, const QString& valoresDefault);
 
-// Whether a row's returned value starts checked: the trimmed value occurs
-// anywhere inside the defaults (an empty value in any defaults but empty
-// ones).
+// Whether a row's returned value starts checked: the trimmed value equals
+// one of the values listed in the defaults (separated by "," or "|"),
+// whatever their quotes ("'12','3'" ticks 12 and 3, not 1).
 bool MarcadoPorDefecto(const QString& valor, const QString& valoresDefault);
 
 // The stock level (1 to 4) of an article row from its reorder point and stock.
@@ -108,12 +109,15 @@ int NivelStock(double puntoPedido, double stock);
 // window's base and tail texts are updated; `textoCaja` is what the box
 // shows before it is emptied (its "*" turned into "%" without the LIKE
 // search). Apostrophes in the typed text are doubled; the statement's own
-// condition is put in parentheses before " and " joins the new one.
+// condition is put in parentheses before " and " joins the new one. The
+// base becomes `sql` without its own ORDER BY / GROUP BY tail (keywords
+// inside values or sub-queries do not count).
 QString FiltroF5(const QString& sql, QString& sentenciaBase, QString& sentenciaOrden, const QString& campo,
                  QString& textoCaja, bool usaLike);
 
 // The date sort's statement: " order by " & column (" desc " for
-// fechahorafinromaneo) unless the statement already holds "order".
+// fechahorafinromaneo) unless the statement already holds "order" outside
+// its quoted values.
 // std::nullopt when it is left alone.
 std::optional<QString> ConsultaOrdenadaPorFecha(const QString& sql, const QString& columna);
 

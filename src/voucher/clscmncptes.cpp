@@ -24,6 +24,26 @@ namespace {
 
 using db_texto::EsSi;
 
+// The input of the window a call works for, of the active one and of every
+// window shown, held while the blockers last.
+std::vector<std::unique_ptr<ui::InputBlocker>> RetieneVentanas(const QWidget* control)
+{
+    QList<QWidget*> ventanas;
+    const auto agrega = [&](QWidget* w) {
+        if (w && !ventanas.contains(w))
+            ventanas << w;
+    };
+    agrega(control ? control->window() : nullptr);
+    agrega(QApplication::activeWindow());
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible())
+            agrega(w);
+    std::vector<std::unique_ptr<ui::InputBlocker>> bloqueos;
+    for (QWidget* w : ventanas)
+        bloqueos.push_back(std::make_unique<ui::InputBlocker>(w));
+    return bloqueos;
+}
+
 
 }  // namespace
 
@@ -33,9 +53,7 @@ ClsCmnCptes::UnaLlamada::UnaLlamada(ClsCmnCptes& cls, const QWidget* control)
     if (!concedida_)
         return;
     cls_.llamadaEnCurso_ = true;
-    QWidget* ventana = control ? control->window() : QApplication::activeWindow();
-    if (ventana)
-        bloqueo_.emplace(ventana);
+    bloqueos_ = RetieneVentanas(control);
 }
 
 ClsCmnCptes::UnaLlamada::~UnaLlamada()
@@ -46,6 +64,9 @@ ClsCmnCptes::UnaLlamada::~UnaLlamada()
 
 ClsCmnCptes::ClsCmnCptes()
 {
+    // Its reads yield: a click meanwhile would start another call before
+    // this object is ready.
+    const auto retenidas = RetieneVentanas(nullptr);
     PIVA = ModGlobal::gUtilidades().TextoANumero(legacy::Variant(ModGlobal::Cfg(QStringLiteral("PIVA")))).toDouble();
     PIVARec = ModGlobal::gUtilidades().TextoANumero(legacy::Variant(ModGlobal::Cfg(QStringLiteral("PIVARec")))).toDouble();
     AsientosXStock = EsSi(ModGlobal::Cfg(QStringLiteral("AsientosXStock")));

@@ -6,11 +6,15 @@
 // window it works for takes no input, and a call that still arrives (from
 // another window, a timer) is refused at once: it does nothing and reports
 // the work as not done, the way its member reports that. It cannot wait: the
-// call it would wait for resumes only once this one has returned.
+// call it would wait for resumes only once this one has returned. The
+// windows of the program open when the call starts take no input either: a
+// host that makes a new voucher object for each click has no call of its
+// own object to be refused by.
 #include "platform/ui/modalform.h"
 #include "voucher/clscmncptes.h"
 
-#include <optional>
+#include <memory>
+#include <vector>
 
 class ClsCmnCptes::UnaLlamada {
 public:
@@ -27,5 +31,5 @@ public:
 private:
     ClsCmnCptes& cls_;
     bool concedida_;
-    std::optional<ui::InputBlocker> bloqueo_;
+    std::vector<std::unique_ptr<ui::InputBlocker>> bloqueos_;
 };

@@ -47,6 +47,10 @@ TEST_F(BusquedasTest, ExisteRegistro)
                                           QStringLiteral("CodigoOpcional = 'PEXT'")));
     EXPECT_TRUE(ModGlobal::ExisteRegistro(QStringLiteral("MA_CUENTAS"), {}, {}, nullptr, {},
                                           QStringLiteral(" WHERE CodigoOpcional = 'PEXT'")));
+    // A WHERE inside a quoted value is not the statement's.
+    Ejecuta(QStringLiteral("UPDATE MA_CUENTAS SET DESCRIPCION = 'Casa Where SA' WHERE CodigoOpcional = 'PEXT'"));
+    EXPECT_TRUE(ModGlobal::ExisteRegistro(QStringLiteral("MA_CUENTAS"), {}, {}, nullptr, {},
+                                          QStringLiteral("DESCRIPCION = 'Casa Where SA'")));
 
     // With a recordset: it stays open on the row.
     std::shared_ptr<ado::Recordset> rs;

@@ -2,7 +2,9 @@
 // database, the settings loader, the company data and the server clock.
 #include "core/support/entorno_core.h"
 
+#include "platform/ado/error.h"
 #include "platform/legacy/date.h"
+#include "support/fault_injection.h"
 #include "platform/ui/scripted.h"
 
 #include <QDateTime>
@@ -290,6 +292,28 @@ TEST_F(Configuracion, FechaServidorAlSegundo)
     EXPECT_EQ(dt.time().msec(), 0);
     EXPECT_GE(dt, antes);
     EXPECT_LE(dt, QDateTime::currentDateTime().addSecs(2));
+}
+
+// The server gives no date: "FECHAOPERHASTA" when it holds a date, day or
+// month first, else the local clock.
+TEST_F(Configuracion, FechaServidorSinRespuestaTomaFechaOperHasta)
+{
+    ui::ScriptedSession dlg;
+    UtilizarFechaDia = true;
+    Datos({{"FECHAOPERHASTA", ""}});
+    const ado::Error error{ado::kErrSyntax, 102, QStringLiteral("42000"), QStringLiteral("Incorrect syntax"), {}};
+    struct {
+        const char* texto;
+        QDate fecha;
+    } casos[] = {{"12/31/2024", QDate(2024, 12, 31)}, {"31/12/2024", QDate(2024, 12, 31)},
+                 {"12/31/23", QDate(2023, 12, 31)}, {"31/31/2024", QDate::currentDate()}};
+    for (const auto& c : casos) {
+        Ejecuta(QStringLiteral("UPDATE TA_CONFIGURACION SET Valor = '%1' WHERE Clave = 'FECHAOPERHASTA'")
+                    .arg(QString::fromLatin1(c.texto)));
+        ado::testing::FailNextExecute(*gDB().gCnn, error, 1);
+        dlg.expectMsgBox(QString(), ui::vbAbort);
+        EXPECT_EQ(FechaServidor().date(), c.fecha) << c.texto;
+    }
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 using serviciostest::ServiciosTest;
@@ -145,6 +147,8 @@ TEST(HoraAMinutos, DurationsAndTimesOfDay)
         {"", "1", "15", false, 75},       {"  ", "", "20", false, 20},    {"", "0", "0", false, 0},
         {"", "1", "15", true, 0},         {"14:05:30", "", "", false, 845}, {"1.25", "", "", true, 75},
         {"0:45", "", "", true, 45},       {"1,5", "", "", true, 90},      {"0:7,5", "", "", true, 7.5},
+        // The sign in front of the hours is the whole duration's.
+        {"-01:30", "", "", true, -90},    {"-00:30", "", "", true, -30},  {"-0,5", "", "", true, -30},
     };
     for (const Caso& c : casos)
         EXPECT_DOUBLE_EQ(ModGlobal::HoraAMinutos(QString::fromUtf8(c.texto), QString::fromUtf8(c.horas),
@@ -163,6 +167,7 @@ TEST(MinutosAHora, ColonSeparatorWithoutConfiguration)
     };
     const Caso casos[] = {
         {125, "02:05", 2, 5}, {6000, "100:00", 100, 0}, {0, "00:00", 0, 0}, {59, "00:59", 0, 59}, {60.4, "01:00", 1, 0},
+        {-90, "-01:30", -1, -30}, {-30, "-00:30", 0, -30}, {-6000, "-100:00", -100, 0}, {-60.4, "-01:00", -1, 0},
     };
     // No connection: the separator setting reads blank, so ":" is used.
     for (const Caso& c : casos) {
@@ -170,6 +175,18 @@ TEST(MinutosAHora, ColonSeparatorWithoutConfiguration)
         EXPECT_EQ(ModGlobal::MinutosAHora(c.minutos, h, m, false), QString::fromUtf8(c.texto)) << c.minutos;
         EXPECT_EQ(h, c.horas);
         EXPECT_EQ(m, c.mins);
+    }
+    // Any whole number of minutes: the sign once, in front; the parts add
+    // back up; the text reads back as the same minutes.
+    std::mt19937 azar(47);
+    for (int i = 0; i < 2000; ++i) {
+        const int minutos = std::uniform_int_distribution<int>(-20000, 20000)(azar);
+        std::int32_t h = 0, m = 0;
+        const QString texto = ModGlobal::MinutosAHora(minutos, h, m, false);
+        EXPECT_EQ(texto.count(u'-'), minutos < 0 ? 1 : 0) << minutos;
+        EXPECT_EQ(texto.startsWith(u'-'), minutos < 0) << minutos;
+        EXPECT_EQ(h * 60 + m, minutos);
+        EXPECT_DOUBLE_EQ(ModGlobal::HoraAMinutos(texto, {}, {}, true), minutos) << texto.toStdString();
     }
     ModGlobal::ResetDatabaseObjects();
 }

@@ -66,6 +66,13 @@ TEST_F(SqlBuilder, InsertYUpdate)
         {true, "where Id = 1", "UPDATE Control_Acceso SET Maquina = 'PC1',Usuario = 'ANA' where Id = 1",
          "where Id = 1"},
         {true, "", "UPDATE Control_Acceso SET Maquina = 'PC1',Usuario = 'ANA'  WHERE ", " WHERE "},
+        // A WHERE inside a value is not the statement's.
+        {true, "RAZON_SOCIAL = 'Casa Where SA'",
+         "UPDATE Control_Acceso SET Maquina = 'PC1',Usuario = 'ANA'  WHERE RAZON_SOCIAL = 'Casa Where SA'",
+         " WHERE RAZON_SOCIAL = 'Casa Where SA'"},
+        {true, "RAZON_SOCIAL = 'Nowhere'",
+         "UPDATE Control_Acceso SET Maquina = 'PC1',Usuario = 'ANA'  WHERE RAZON_SOCIAL = 'Nowhere'",
+         " WHERE RAZON_SOCIAL = 'Nowhere'"},
     };
     for (const Caso& c : casos) {
         AgregaCampo(QStringLiteral("Maquina"), QStringLiteral("PC1"), QStringLiteral("'"), true);
@@ -157,7 +164,11 @@ TEST_F(SqlBuilder, AdaptaSQLOracle)
         EXPECT_EQ(AdaptaSQLOracle(QString::fromLatin1(sql)), QString::fromLatin1(oracle));
         EXPECT_EQ(gDB().ORACLE_Dicc(QString::fromLatin1(sql)), QString::fromLatin1(oracle));
     }
-    EXPECT_EQ(AdaptaSQLOracle(QStringLiteral("len(x)")), QStringLiteral("LENGTH(x)"));
+    // One word: the database class's rule, only the word LEN itself.
+    const char* palabras[][2] = {
+        {"len", "LENGTH"}, {"CALENDARIO", "CALENDARIO"}, {"V_MA_LENTES", "V_MA_LENTES"}, {"len(x)", "len(x)"}};
+    for (const auto& [sql, oracle] : palabras)
+        EXPECT_EQ(AdaptaSQLOracle(QString::fromLatin1(sql)), QString::fromLatin1(oracle));
 }
 
 TEST_F(SqlBuilder, BusquedasEnListas)

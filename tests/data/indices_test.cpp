@@ -85,8 +85,8 @@ const char* const kSinIndices[] = {
     " SUM(Cantidad) AS Cantidad FROM V_MV_CPTEINSUMOS GROUP BY TC, IDCOMPROBANTE, IDCOMPLEMENTO, IdArticulo",
     "DROP VIEW VT_V_MV_INSUMOS_APLICACION",
     "CREATE VIEW VT_V_MV_INSUMOS_APLICACION AS SELECT TCO_ORIGEN, IDComprobante_Origen AS IdComprobanteOrigen,"
-    " IDARTICULO, SUM(CANTIDAD) AS CantidadAplicada FROM MV_APLICACION GROUP BY TCO_ORIGEN, IDComprobante_Origen,"
-    " IDARTICULO",
+    " MIN(IDARTICULO) AS IDARTICULO, SUM(CANTIDAD) AS CantidadAplicada FROM MV_APLICACION GROUP BY TCO_ORIGEN,"
+    " IDComprobante_Origen, LTRIM(RTRIM(IDARTICULO))",
 };
 
 struct Sentencia {

@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 using dbtest::DbTest;
@@ -58,10 +60,12 @@ TEST_F(AccesoTest, LayoutInTwips)
 }
 
 // The access and reconnect windows as shown, to <build>/frmacceso.png and
-// frmreconectar.png, and the access window styled in the smallest and the
-// largest size the user's font takes (frmacceso_8.png, frmacceso_12.png):
-// every control whole and inside its window, the hints of the empty boxes
-// whole.
+// frmreconectar.png, and the access window styled in the fonts and sizes the
+// user may choose (frmacceso_<points>[_<font>].png): every control whole and
+// inside its window, the hints of the empty boxes whole. The styling gives a
+// control the user's font and size whenever the control's own font is not
+// above 12 points: all but the 16-point product name, whatever size the user
+// chose.
 TEST_F(AccesoTest, PicturesOfTheWindows)
 {
     auto foto = [](QWidget* w, const QString& archivo) {
@@ -74,21 +78,52 @@ TEST_F(AccesoTest, PicturesOfTheWindows)
     };
     foto(&frmAcceso::Default(), QStringLiteral("frmacceso.png"));
     foto(&frmReconectar::Default(), QStringLiteral("frmreconectar.png"));
-    for (const int puntos : {8, 12}) {
-        // as the styling gives the window's controls the user's size
-        frmAcceso::setAplicaEstilo([puntos](QWidget* w, bool) {
-            for (QWidget* c : w->findChildren<QWidget*>()) {
-                QFont f = c->font();
+    // alto: the height of the font's lines in pixels as installed (Segoe UI
+    // is drawn in Liberation Sans, Calibri in DejaVu Sans, Courier New in
+    // Liberation Mono); a box is as tall as those lines and its frame (a
+    // pixel above and below), and keeps its 315 twips (21 pixels) where they
+    // suffice; its row moves down by what the rows above it grew.
+    const struct {
+        const char* fuente;
+        int puntos;
+        int alto;
+        int caja;
+    } casos[] = {{"Segoe UI", 8, 12, 21},  {"Segoe UI", 9, 14, 21},  {"Segoe UI", 12, 17, 21},
+                 {"Segoe UI", 14, 21, 23}, {"Segoe UI", 16, 23, 25}, {"Calibri", 12, 19, 21},
+                 {"Courier New", 12, 18, 21}};
+    for (const auto& c : casos) {
+        // as the styling gives the window's controls the user's font and size
+        frmAcceso::setAplicaEstilo([c](QWidget* w, bool) {
+            for (QWidget* control : w->findChildren<QWidget*>()) {
+                QFont f = control->font();
                 if (f.pointSizeF() > 12)
                     continue;
-                f.setPointSizeF(puntos);
-                c->setFont(f);
+                f.setFamily(QString::fromLatin1(c.fuente));
+                f.setPointSizeF(c.puntos);
+                control->setFont(f);
             }
         });
         frmAcceso::Unload();
         frmAcceso& w = frmAcceso::Default();
         EXPECT_EQ(w.TxtServidor->text(), QStringLiteral("ingrese el nombre del servidor e instancia"));
-        foto(&w, QStringLiteral("frmacceso_%1.png").arg(puntos));
+        QString archivo = QStringLiteral("frmacceso_%1").arg(c.puntos);
+        if (c.fuente != std::string("Segoe UI"))
+            archivo += u'_' + QString::fromLatin1(c.fuente).replace(u' ', u'_');
+        foto(&w, archivo + QStringLiteral(".png"));
+        SCOPED_TRACE(archivo.toStdString());
+        ASSERT_EQ(QFontMetrics(w.TxtDbName->font()).height(), c.alto) << "the font as installed";
+        testutil::layout::ExpectWholeText(*w.CboPlataformaDB);
+        const QWidget* filas[] = {w.TxtServidor, w.TxtDbName, w.TxtUserId, w.TxtUserPassword};
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(filas[i]->height(), c.caja) << filas[i]->objectName().toStdString();
+        EXPECT_EQ(w.TxtPuerto->geometry().top(), w.TxtServidor->geometry().top());
+        // the rows keep the 15 pixels between them (36 from top to top at 21)
+        EXPECT_EQ(w.TxtUserPassword->y() - w.TxtServidor->y(), 3 * (c.caja + 15));
+        // the buttons and the address stay under the frame, the window 22
+        // pixels longer than the lowest of them
+        EXPECT_GT(w.bcAceptar->y(), w.framAcceso->geometry().bottom());
+        EXPECT_GT(w.Label8->y(), w.lstBases->geometry().bottom());
+        EXPECT_EQ(w.height(), std::max(w.bcAceptar->geometry().bottom(), w.Label8->geometry().bottom()) + 1 + 22);
     }
     frmAcceso::setAplicaEstilo({});
     frmAcceso::Unload();

@@ -43,6 +43,7 @@ TEST_F(Lookups, ExistenceByKeyType)
         {"7", "NUMERO", 202, true, true},      // other codes compare bare
         {"15/03/2024", "ALTA", 7, true, true}, // dates go between apostrophes on a server
         {"16/03/2024", "ALTA", 7, false, false},
+        {"O'B", "CODIGO", 8, true, true},      // an apostrophe in a text key is doubled
     };
     for (const Case& c : cases) {
         const QString valor = QString::fromUtf8(c.valor);
@@ -60,6 +61,11 @@ TEST_F(Lookups, ExistenceByCondition)
     EXPECT_TRUE(db().ExisteEnTabla(T, QStringLiteral("nada"), QStringLiteral("X"), nullptr, 8, QStringLiteral("NOMBRE = 'Luis'")));
     EXPECT_FALSE(db().ExisteEnTabla(T, QString(), QString(), nullptr, 8, QStringLiteral(" where NOMBRE = 'Nadie'")));
     EXPECT_TRUE(db().ExisteEnTablaST(T, QString(), QString(), nullptr, 8, QStringLiteral(" WHERE NUMERO = 8")));
+    // A WHERE inside a quoted value is not the statement's.
+    Run(db(), QStringLiteral("INSERT INTO CLIENTES VALUES ('C4', 'Casa Where SA', NULL, 9, 0)"));
+    const QString casa = QStringLiteral("NOMBRE = 'Casa Where SA'");
+    EXPECT_TRUE(db().ExisteEnTabla(T, QString(), QString(), nullptr, 8, casa));
+    EXPECT_TRUE(db().ExisteEnTablaST(T, QString(), QString(), nullptr, 8, casa));
     EXPECT_TRUE(dlg.shown().isEmpty());
 }
 
@@ -156,6 +162,15 @@ TEST_F(Lookups, Aggregates)
     EXPECT_EQ(db().BuscaUltimoCodigo(T, QStringLiteral("NUMERO")).toDouble(), 8.0);
     EXPECT_EQ(db().BuscaUltimoCodigo(T, QStringLiteral("NUMERO"), Variant(), QStringLiteral("NUMERO > 100")).toDouble(), 0.0);
     EXPECT_EQ(db().BuscaUltimoCodigo(T, QStringLiteral("NUMERO"), Variant(), QStringLiteral("  ")).toDouble(), 8.0);
+
+    // Amounts keep their decimals and sign under the regional comma.
+    Run(db(), QStringLiteral("CREATE TABLE IMPORTES (Importe MONEY)"));
+    Run(db(), QStringLiteral("INSERT INTO IMPORTES VALUES (1234.5), (99.25), (-0.75)"));
+    const QString I = QStringLiteral("IMPORTES"), imp = QStringLiteral("Importe");
+    EXPECT_EQ(db().BuscaMaximo(I, imp).toDouble(), 1234.5);
+    EXPECT_EQ(db().BuscaMinimo(I, imp).toDouble(), -0.75);
+    EXPECT_EQ(db().BuscaMinimo(I, imp, Variant(), Variant(QStringLiteral("Importe > 0"))).toDouble(), 99.25);
+    EXPECT_EQ(db().BuscaUltimoCodigo(I, imp, Variant(), QStringLiteral("Importe < 1000")).toDouble(), 99.25);
 
     // Errors go to the caller.
     EXPECT_THROW(db().BuscaMaximo(QStringLiteral("NO_EXISTE"), QStringLiteral("A")), legacy::VbError);

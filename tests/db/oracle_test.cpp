@@ -65,7 +65,14 @@ INSTANTIATE_TEST_SUITE_P(
                  "SELECT * FROM T WHERE H = '10:30' AND C = 'MARZO'"},
         DiccCase{"SELECT * FROM T WHERE F = '15/03/2024 10:30'", "SELECT * FROM T WHERE F = '15/03/2024 10:30'"},
         DiccCase{"SELECT * FROM T WHERE F = '31/02/2024'", "SELECT * FROM T WHERE F = '31/02/2024'"},
-        DiccCase{"SELECT * FROM T WHERE F = '15/03-2024'", "SELECT * FROM T WHERE F = '15/03-2024'"}));
+        DiccCase{"SELECT * FROM T WHERE F = '15/03-2024'", "SELECT * FROM T WHERE F = '15/03-2024'"},
+        // Quoted values are data: brackets, function names and a WHERE in them stay.
+        DiccCase{"SELECT * FROM VT_CLIENTES WHERE RAZON_SOCIAL = '[x]'",
+                 "SELECT * FROM VT_CLIENTES WHERE RAZON_SOCIAL = '[x]'"},
+        DiccCase{"SELECT ISNULL(A,0) FROM T WHERE B = 'ISNULL(x) LEN (y)'",
+                 "SELECT NVL(A,0) FROM T WHERE B = 'ISNULL(x) LEN (y)'"},
+        DiccCase{"UPDATE T SET B = 'Somewhere ', A = '' WHERE C = 1", "UPDATE T SET B = 'Somewhere ', A = '' WHERE C = 1"},
+        DiccCase{"CALENDARIO", "CALENDARIO"}));
 
 TEST(OracleCases, PrintTheirTexts)
 {
@@ -182,6 +189,18 @@ TEST_F(OracleScriptTest, KeywordsInsideTextsAndNamesDoNotSplit)
     EXPECT_EQ(filas, 2);
     EXPECT_EQ(db.gCnn->Errors().Count(), 0);
     EXPECT_EQ(Nombres(), (QStringList{QStringLiteral("COMMIT"), QStringLiteral("DELETE ME; DROP TABLE X")}));
+
+    // The clean-up and the rewrite leave quoted texts as written.
+    db.gCnn->Execute(QStringLiteral("DELETE FROM TA_USUARIOS"));
+    QString textos = QStringLiteral("INSERT INTO TA_USUARIOS (NOMBRE) VALUES ('A LET IT GO NOW')\r\nGO\r\n"
+                                    "INSERT INTO TA_USUARIOS (NOMBRE) VALUES ('B SET NOCOUNT ON')\r\n"
+                                    "INSERT INTO TA_USUARIOS (NOMBRE) VALUES ('C BEGIN TRANS')\r\n"
+                                    "INSERT INTO TA_USUARIOS (NOMBRE) VALUES ('D\r\nE [x]')");
+    filas = 0;
+    db.EjecutaConsultaSQL(textos, &filas);
+    EXPECT_EQ(filas, 4);
+    EXPECT_EQ(Nombres(), (QStringList{QStringLiteral("A LET IT GO NOW"), QStringLiteral("B SET NOCOUNT ON"),
+                                      QStringLiteral("C BEGIN TRANS"), QStringLiteral("D\r\nE [x]")}));
     EXPECT_TRUE(dlg.shown().isEmpty());
 }
 

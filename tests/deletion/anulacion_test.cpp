@@ -183,14 +183,16 @@ TEST_F(Anulacion, ComplementsOfOneNumberTakeTheirOwnRowsAndTheLastTheShared)
         {"complement 1 in the stock rows only, 1 first", &kFP100, {"V_MV_STOCK"}, "1", "0", 3, 14},
         // Each complement: header, 2 stock rows, a line, a task, an 'OC' and
         // an 'OB' observation, 5 of order NP 0077-00000070-A applied, a
-        // receipt applying it and a reservation; 2 seats and a control row.
-        {"both with their own applications", &kFP80, {}, "1", "0", 10, 13},
+        // receipt applying it and a reservation; 2 seats, their 2
+        // cost-centre rows (CC1 -6, CC2 -4) and a control row.
+        {"both with their own applications", &kFP80, {}, "1", "0", 10, 15},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre);
         Reinicia();
         Carga();
-        const auto cond = c.v->Condiciones();
+        auto cond = c.v->Condiciones();
+        cond["MV_ASIENTOSCCOSTO"] = cond["MV_ASIENTOS"];
         auto filas = [&](const char* t, const QString& extra = {}) {
             return Ordenadas(QStringLiteral("SELECT * FROM %1 WHERE (%2)%3").arg(t, cond[t], extra));
         };
@@ -223,6 +225,9 @@ TEST_F(Anulacion, ComplementsOfOneNumberTakeTheirOwnRowsAndTheLastTheShared)
             Ejecuta(QStringLiteral("INSERT INTO MV_ASIENTOS (TC, SUCURSAL, NUMERO, LETRA) VALUES ('FP  ', '0077', '00000080', "
                                    "'A'), ('FP  ', '0077', '00000080', 'A')"));
             Ejecuta(QStringLiteral("INSERT INTO V_MV_CTROL_CPTE (TC, SUCURSAL, NUMERO, LETRA) VALUES ('FP  ', '0077', '00000080', 'A')"));
+            Ejecuta(QStringLiteral("INSERT INTO MV_ASIENTOSCCOSTO (TC, SUCURSAL, NUMERO, LETRA, CCosto, Importe) VALUES "
+                                   "('FP  ', '0077', '00000080', 'A', 'CC1', -6), ('FP  ', '0077', '00000080', 'A', "
+                                   "'CC2', -4), ('FP  ', '0077', '00000081', 'A', 'CC1', -3)"));
         }
         for (const char* complemento : {c.primero, c.segundo}) {
             SCOPED_TRACE(complemento);
@@ -236,10 +241,10 @@ TEST_F(Anulacion, ComplementsOfOneNumberTakeTheirOwnRowsAndTheLastTheShared)
                                                                              "(TCO_ORIGEN = 'FP  ' AND IdComplemento_Origen = %1))")
                                                                   .arg(complemento));
             quedan["V_MV_RESERVAS"] = filas("V_MV_RESERVAS", QStringLiteral(" AND IDCOMPLEMENTO <> %1").arg(complemento));
-            for (const char* t : {"MV_ASIENTOS", "V_MV_CTROL_CPTE"})
+            for (const char* t : {"MV_ASIENTOS", "MV_ASIENTOSCCOSTO", "V_MV_CTROL_CPTE"})
                 quedan[t] = filas(t);
             if (ultimo)
-                for (const char* t : {"MV_APLICACION", "V_MV_RESERVAS", "MV_ASIENTOS", "V_MV_CTROL_CPTE"})
+                for (const char* t : {"MV_APLICACION", "V_MV_RESERVAS", "MV_ASIENTOS", "MV_ASIENTOSCCOSTO", "V_MV_CTROL_CPTE"})
                     quedan[t].clear();
             Prepara("FP", c.v->suc, c.v->nro, c.v->letra, complemento);
             ui::ScriptedSession dlg;
@@ -247,6 +252,10 @@ TEST_F(Anulacion, ComplementsOfOneNumberTakeTheirOwnRowsAndTheLastTheShared)
             Acepta(dlg);
             for (auto it = quedan.begin(); it != quedan.end(); ++it)
                 EXPECT_EQ(filas(it.key().toLatin1().constData()), it.value()) << it.key().toStdString();
+            if (c.v == &kFP80)
+                EXPECT_EQ(Filas("SELECT CCosto, Importe FROM MV_ASIENTOSCCOSTO WHERE NUMERO = '00000081'"),
+                          QStringList({"CC1|-3"}))
+                    << "another number's cost-centre row stays";
             if (c.v == &kFP80 && !ultimo)
                 EXPECT_EQ(Filas("SELECT SUM(CANTIDAD) FROM MV_APLICACION WHERE TCO_ORIGEN = 'NP  ' AND "
                                 "IDComprobante_Origen = '007700000070A'"),

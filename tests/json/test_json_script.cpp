@@ -139,8 +139,23 @@ TEST_F(JsonScript, SwitchPicksTheFirstMatchingCase)
     EXPECT_EQ(run("[{'switch': {'case': 'z', 'items': []}}]"), "");
     EXPECT_EQ(run("[{'switch': {'case': '1', 'items': [{'case': null, 'return': 'n'}, {'case': 1, 'return': 'one'}]}}]"),
               "one");
-    // A decimal case matches under the decimal-comma profile.
+    // A decimal case matches under the decimal-comma profile; a number item
+    // matches its regional text and its text with a point, a text item only
+    // itself.
     EXPECT_EQ(run("[{'switch': {'default': 'no', 'case': 1.5, 'items': [{'case': 1.5, 'return': 'yes'}]}}]"), "yes");
+    const std::string iva = "'items': [{'case': 21, 'return': 'general'}, {'case': 10.5, 'return': 'reducido'}]}}]";
+    struct { const char* caso; const char* tecleado; const char* sale; } casos[] = {
+        {"{'input': {'prompt': 'Tipo de IVA'}}", "10,5", "reducido"}, {"{'input': {'prompt': 'Tipo de IVA'}}", "21", "general"},
+        {"'10,5'", nullptr, "reducido"}, {"'10.5'", nullptr, "reducido"}, {"10.5", nullptr, "reducido"},
+        {"'10,50'", nullptr, "otro"},
+    };
+    for (const auto& c : casos) {
+        if (c.tecleado)
+            dialogs.expectInputBox("Tipo de IVA", c.tecleado);
+        EXPECT_EQ(run(("[{'switch': {'default': 'otro', 'case': " + std::string(c.caso) + ", " + iva).c_str()), c.sale)
+            << c.caso;
+    }
+    EXPECT_EQ(run("[{'switch': {'default': 'no', 'case': 10.5, 'items': [{'case': '10,5', 'return': 'yes'}]}}]"), "no");
     // The default is worked out first, even when a case matches.
     dialogs.expectMsgBox("default ran");
     EXPECT_EQ(run("[{'switch': {'default': {'alert': {'message': 'default ran'}}, 'case': 'a',"

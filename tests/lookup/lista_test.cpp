@@ -3,7 +3,9 @@
 // saved widths, accept and cancel.
 #include "entorno_consultas.h"
 
+#include "core/sqlbuilder.h"
 #include "lookup/anchos.h"
+#include "lookup/textos.h"
 #include "platform/legacy/format.h"
 #include "platform/legacy/textfile.h"
 
@@ -12,6 +14,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QThread>
+
+#include <random>
 
 using consultastest::EntornoConsultas;
 
@@ -171,12 +175,13 @@ TEST_F(Lista, ChecksAndQuantitiesReachValoresAndCantidades)
     EXPECT_FALSE(c.Checks);
 }
 
-TEST_F(Lista, DefaultChecksTickEveryRowWhoseValueOccursInTheDefaults)
+TEST_F(Lista, DefaultChecksTickEveryRowWhoseValueIsListed)
 {
     AgregaCliente("C0003", "Sin contacto", "");
     const std::tuple<const char*, const char*, QStringList> casos[] = {
         {"CODIGO", "'C0001','C0002'", {"C0001", "C0002"}},
-        {"CONTACTO", "Juan Perez", {"C0001", "C0003"}},  // the empty contact occurs in any text
+        {"CODIGO", "'C00011','C0002'", {"C0002"}},     // C0001 only occurs inside C00011
+        {"CONTACTO", "Juan Perez", {"C0001"}},         // the empty contact is not listed
         {"NO_HAY", "C0001 Juan Perez", {}},              // a column that is not there checks nothing
     };
     // Through the lookup class, which clears the ticks the window had and
@@ -198,6 +203,59 @@ TEST_F(Lista, DefaultChecksTickEveryRowWhoseValueOccursInTheDefaults)
                          nullptr, nullptr, QString(), false, QString::fromLatin1(defaults));
         EXPECT_TRUE(dlg.remaining().isEmpty());
         EXPECT_EQ(Textos(c.Valores), marcados) << defaults << ": accepted as shown";
+    }
+}
+
+// Seeded searches: a caller's condition (bare or groups joined by OR, with
+// keywords and apostrophes inside its values), an optional date sort, then
+// F5 on the name column. The statement the lookup builds finds the rows of
+// the same conditions put together directly.
+TEST_F(Lista, GeneratedSearchesFindTheRowsOfADirectQuery)
+{
+    const QStringList nombres = {"Somewhere SA", "Border SA", "order by", "O'Neil", "Casa Where SA",
+                                 "(x) OR (y)", QString::fromUtf8("Peña"), "Group by 1", "Llano"};
+    Ejecuta(QStringLiteral("CREATE TABLE GEN (CODIGO VARCHAR(5) COLLATE SRVTEXT, NOMBRE VARCHAR(30) COLLATE SRVTEXT, "
+                           "FECHA DATETIME, ACTIVO INT)"));
+    for (int i = 0; i < nombres.size(); ++i)
+        Ejecuta(QStringLiteral("INSERT INTO GEN VALUES ('G%1', %2, '%3/01/2026', %4)")
+                    .arg(i)
+                    .arg(ModGlobal::TextoSQL(nombres[i]))
+                    .arg(i + 1)
+                    .arg(i % 3 ? 1 : 0));
+    const QStringList propias = {QString(), "ACTIVO = 1", "NOMBRE <> 'order by x' OR ACTIVO = 0",
+                                 "NOMBRE <> 'a where b'"};
+    std::mt19937 azar(47);
+    auto uno = [&](int n) { return int(azar() % unsigned(n)); };
+    for (int vuelta = 0; vuelta < 200; ++vuelta) {
+        const QString propia = propias[uno(propias.size())];
+        QString sql = QStringLiteral("SELECT CODIGO, NOMBRE, FECHA FROM GEN");
+        if (!propia.isEmpty()) sql += QStringLiteral(" WHERE ") + propia;
+        if (uno(2)) sql += QStringLiteral(" ORDER BY CODIGO");
+        // The caller's condition: one to three names, bare or in groups.
+        QStringList grupos;
+        for (int k = uno(3) + 1; k > 0; --k)
+            grupos << QStringLiteral("NOMBRE = ") + ModGlobal::TextoSQL(nombres[uno(nombres.size())]);
+        const bool enGrupos = uno(2);
+        QString where = enGrupos ? u'(' + grupos.join(QStringLiteral(") OR (")) + u')' : grupos.join(QStringLiteral(" OR "));
+        const QString condicion = where;
+        where = lookup::EntreParentesis(where);
+        QString consulta = lookup::ConsultaSelect(sql, where);
+        // A date-header click leaves its ORDER BY in the base; then F5.
+        QString base = consulta, orden;
+        if (uno(2))
+            if (const auto ordenada = lookup::ConsultaOrdenadaPorFecha(consulta, QStringLiteral("FECHA"))) base = *ordenada;
+        const QString nombre = nombres[uno(nombres.size())];
+        QString caja = nombre.left(uno(3) + 1);
+        const QString buscada = caja;
+        consulta = lookup::FiltroF5(consulta, base, orden, QStringLiteral("NOMBRE"), caja, false);
+
+        QString directa = QStringLiteral("SELECT CODIGO, NOMBRE, FECHA FROM GEN WHERE (") + condicion +
+                          QStringLiteral(") AND NOMBRE LIKE ") + ModGlobal::TextoSQL(buscada + u'%');
+        if (!propia.isEmpty()) directa += QStringLiteral(" AND (") + propia + u')';
+        QStringList halladas = Filas(consulta), esperadas = Filas(directa);
+        halladas.sort();
+        esperadas.sort();
+        ASSERT_EQ(halladas, esperadas) << "seed 47, round " << vuelta << ": " << consulta.toStdString();
     }
 }
 

@@ -15,6 +15,10 @@ TEST(QueryBuilder, ConditionAndRowLimit)
     EXPECT_EQ(EntreParentesis("a=1"), " (a=1) ");
     EXPECT_EQ(EntreParentesis("x"), "x") << "one character stays bare";
     EXPECT_EQ(EntreParentesis("(a=1)"), "(a=1)");
+    EXPECT_EQ(EntreParentesis("(a=')(')"), "(a=')(')");
+    // Groups joined by OR are bracketed as a whole.
+    EXPECT_EQ(EntreParentesis("(CODIGO = 'C0001') OR (CODIGO = 'C0004')"),
+              " ((CODIGO = 'C0001') OR (CODIGO = 'C0004')) ");
     EXPECT_EQ(EntreParentesis("  "), "  ");
     const std::pair<const char*, int> limites[] = {{"250", 250}, {"0", 1000}, {" ", 1000}, {"abc", 1000},
                                                    {"2.5", 2}, {"3.5", 4}};
@@ -48,6 +52,10 @@ TEST(QueryBuilder, SelectPathJoinsTheCallersCondition)
         // A condition with its own "where" is appended as it is.
         {"SELECT * FROM T ORDER BY c", " where a=1", "SELECT * FROM T ORDER BY c where a=1"},
         {"select * from v_ma_articulos", "", "select * from VT_MA_ARTICULOS"},
+        // A keyword inside a quoted value is no keyword.
+        {"SELECT * FROM T", " (R = 'Somewhere SA') ", "SELECT * FROM T WHERE  (R = 'Somewhere SA') "},
+        {"SELECT * FROM T WHERE b=2 ORDER BY c", " (R = 'Somewhere SA') ",
+         "SELECT * FROM T WHERE (b=2)  AND  (R = 'Somewhere SA')  ORDER BY c"},
     };
     for (const Caso& c : casos) {
         QString where = c.where;
@@ -118,9 +126,13 @@ TEST(ListTexts, TableWidthsAndDefaults)
         const char* defaults;
         bool marcado;
     } casos[] = {{"C0001", "'C0001','C0002'", true}, {" c0002 ", "'C0001','C0002'", true},
-                 {"C0003", "'C0001','C0002'", false},  {"1", "10|20", true},
-                 {"", "10", true},                     {"", "", false},
-                 {"7", "", false}};
+                 {"C0003", "'C0001','C0002'", false},  {"1", "10|20", false},
+                 {"20", "10|20", true},                {"", "10", false},
+                 {"", "", false},                      {"7", "", false},
+                 {"1", "'12','3'", false},             {"12", "'12','3'", true},
+                 {"2", "'12','3'", false},             {"3", "'12','3'", true},
+                 {"O'NEIL", "'O''NEIL', \"A,B\"", true}, {"A,B", "'O''NEIL', \"A,B\"", true},
+                 {"B", "'O''NEIL', \"A,B\"", false}};
     for (const Caso& c : casos) EXPECT_EQ(MarcadoPorDefecto(c.valor, c.defaults), c.marcado) << c.valor << c.defaults;
     EXPECT_EQ(NivelStock(0, 5), 1);
     EXPECT_EQ(NivelStock(10, 12), 2);
@@ -161,6 +173,24 @@ TEST(ListTexts, F5Narrowing)
     EXPECT_EQ(ConsultaOrdenadaPorFecha("SELECT * FROM T ", "FECHAHORAFINROMANEO").value(),
               "SELECT * FROM T  order by FECHAHORAFINROMANEO desc ");
     EXPECT_FALSE(ConsultaOrdenadaPorFecha("SELECT reorders FROM T ", "Fecha"));
+    EXPECT_EQ(ConsultaOrdenadaPorFecha("SELECT * FROM T WHERE R = 'Border SA'", "FECHA").value(),
+              "SELECT * FROM T WHERE R = 'Border SA' order by FECHA");
+
+    // After a date sort the base holds the sort's ORDER BY; F5 starts from
+    // the statement itself.
+    sql = "SELECT IDCOMPROBANTE, Nombre, Importe, FECHA FROM V_MV_CPTE WHERE TC = 'G000'";
+    base = sql + " order by FECHA";
+    caja = QString::fromUtf8("peñ");
+    EXPECT_EQ(FiltroF5(sql, base, orden, "Nombre", caja, false),
+              QString::fromUtf8("SELECT IDCOMPROBANTE, Nombre, Importe, FECHA FROM V_MV_CPTE WHERE (TC = 'G000') and "
+                                "Nombre like 'peñ%' "));
+    // The value 'order by' is no clause.
+    sql = "SELECT CODIGO, RAZON_SOCIAL FROM VT_CLIENTES WHERE RAZON_SOCIAL = 'order by' ORDER BY CODIGO";
+    base = sql;
+    caja = "H05";
+    EXPECT_EQ(FiltroF5(sql, base, orden, "CODIGO", caja, false),
+              "SELECT CODIGO, RAZON_SOCIAL FROM VT_CLIENTES WHERE (RAZON_SOCIAL = 'order by')  and CODIGO like 'H05%' "
+              "ORDER BY CODIGO");
 }
 
 TEST(ListTexts, ListKeys)

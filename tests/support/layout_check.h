@@ -4,6 +4,7 @@
 #include "platform/ui/fitting.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
@@ -13,6 +14,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
 #include <QWidget>
 
@@ -99,16 +101,12 @@ inline bool Shows(const QWidget* w, const QWidget& window)
     return !w->isWindow() && w->isVisibleTo(&window) && !w->objectName().startsWith(QLatin1String("qt_"));
 }
 
-// The longest text the box takes, in its widest plain form: as many of the
-// font's widest capital letter or digit as its length allows; a box without
-// a set length shows the text it holds (a hint shown as its text) whole.
+// A box as tall as its font's lines, and as wide as the longest text it
+// takes, in its widest plain form: as many of the font's widest capital
+// letter or digit as its length allows; a box without a set length shows the
+// text it holds (a hint shown as its text) whole.
 inline void ExpectWholeText(const QLineEdit& t)
 {
-    if (t.echoMode() != QLineEdit::Normal)
-        return;
-    const bool sinLargo = t.maxLength() >= 32767;
-    if (sinLargo && t.text().isEmpty())
-        return;
     QStyleOptionFrame opt;
     opt.initFrom(&t);
     opt.rect = t.rect();
@@ -117,9 +115,21 @@ inline void ExpectWholeText(const QLineEdit& t)
     opt.state |= QStyle::State_Sunken;
     opt.features = QStyleOptionFrame::None;
     const QMargins m = t.textMargins();
-    // the edit keeps 2 pixels free on each side of its text, and 1 for the cursor
-    const int room = t.style()->subElementRect(QStyle::SE_LineEditContents, &opt, &t).width() - m.left() - m.right() - 4 - 1;
+    const QRect inside = t.style()->subElementRect(QStyle::SE_LineEditContents, &opt, &t);
     const QFontMetrics fm(t.font());
+    // the text's lines, descenders included, between the frame's top and
+    // bottom (a combo box's own edit is the combo box's business)
+    if (!qobject_cast<const QComboBox*>(t.parentWidget())) {
+        EXPECT_LE(fm.height(), inside.height() - m.top() - m.bottom())
+            << Name(&t) << ": its text is cut at the top or bottom (" << t.height() << " pixels high)";
+    }
+    if (t.echoMode() != QLineEdit::Normal)
+        return;
+    const bool sinLargo = t.maxLength() >= 32767;
+    if (sinLargo && t.text().isEmpty())
+        return;
+    // the edit keeps 2 pixels free on each side of its text, and 1 for the cursor
+    const int room = inside.width() - m.left() - m.right() - 4 - 1;
     QChar widest = u'0';
     for (const char16_t c : u"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789")
         if (c && fm.horizontalAdvance(QChar(c)) > fm.horizontalAdvance(widest))
@@ -128,6 +138,21 @@ inline void ExpectWholeText(const QLineEdit& t)
     const int width = fm.horizontalAdvance(longest);
     EXPECT_LE(width, room) << Name(&t) << ": \"" << longest.toStdString() << "\" (" << longest.size()
                            << " characters) needs " << width << " pixels, the box has " << room;
+}
+
+// A combo box as tall as its font's lines in the field that shows its item.
+// Not part of ExpectWholeLabels yet: the lookup windows' combo boxes are
+// still lower than a 12-point font; a window's test calls it for its own.
+inline void ExpectWholeText(const QComboBox& c)
+{
+    QStyleOptionComboBox opt;
+    opt.initFrom(&c);
+    opt.rect = c.rect();
+    opt.editable = c.isEditable();
+    opt.frame = c.hasFrame();
+    const QRect field = c.style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, &c);
+    EXPECT_LE(QFontMetrics(c.font()).height(), field.height())
+        << Name(&c) << ": its item is cut at the top or bottom (" << c.height() << " pixels high)";
 }
 
 // A button's caption lies within the part of the button the style leaves
@@ -157,6 +182,8 @@ inline void ExpectWholeCaption(const QLabel& l, const QWidget& window)
     const int width = QFontMetrics(l.font()).horizontalAdvance(shown);
     const QRect text = l.contentsRect();
     EXPECT_LE(width, text.width()) << name << " \"" << shown.toStdString() << "\" is cut";
+    EXPECT_LE(QFontMetrics(l.font()).height(), text.height())
+        << name << " \"" << shown.toStdString() << "\" loses its top or its descenders";
     // the caption as drawn, in the container's coordinates, with the room
     // it keeps free around it
     const bool right = l.alignment() & Qt::AlignRight;
@@ -199,11 +226,11 @@ inline void ExpectOneScrollBarPerDirection(const QWidget& window)
 // Fails for every visible control of `window` that
 // - lies partly outside its container or outside the window,
 // - overlaps a sibling control,
-// - is a label whose caption is wider than the label (in the label's own
-//   font) or comes within a few pixels of another control,
+// - is a label whose caption is wider or taller than the label (in the
+//   label's own font) or comes within a few pixels of another control,
 // - is a button whose caption does not fit inside it with a little room,
-// - is a text box too narrow for the longest text it takes (or, without a
-//   set length, for the text it shows),
+// - is a text box lower than its font's lines, or too narrow for the
+//   longest text it takes (or, without a set length, for the text it shows),
 // and for two scroll bars of one direction stacked together.
 inline void ExpectWholeLabels(const QWidget& window)
 {

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace legacy {
 
@@ -315,6 +316,7 @@ std::optional<Date> ParseDateText(QStringView text)
     const bool hasDate = !numbers.isEmpty() || monthByName;
     if (hasDate) {
         int year = 0, month = 0, day = 0;
+        bool swapWhenNoDate = false;
         const int currentYear = QDate::currentDate().year();
         if (monthByName) {
             month = monthByName;
@@ -333,14 +335,11 @@ std::optional<Date> ParseDateText(QStringView text)
                 year = expandYear(numbers[0]);
                 month = numbers[1].value;
                 day = numbers[2].value;
-            } else if (r.dayFirst) {
-                day = numbers[0].value;
-                month = numbers[1].value;
-                year = expandYear(numbers[2]);
             } else {
-                month = numbers[0].value;
-                day = numbers[1].value;
+                day = r.dayFirst ? numbers[0].value : numbers[1].value;
+                month = r.dayFirst ? numbers[1].value : numbers[0].value;
                 year = expandYear(numbers[2]);
+                swapWhenNoDate = true;
             }
         } else if (numbers.size() == 2) {
             // "1.5" and "1,5" are numbers, not the first of May.
@@ -349,9 +348,15 @@ std::optional<Date> ParseDateText(QStringView text)
             day = r.dayFirst ? numbers[0].value : numbers[1].value;
             month = r.dayFirst ? numbers[1].value : numbers[0].value;
             year = currentYear;
+            swapWhenNoDate = true;
         } else {
             return std::nullopt;
         }
+        // Day and month that make no date in the profile's order are read
+        // the other way round, as the runtime does: "12/13/2024" under a
+        // day-first profile is 13 December 2024.
+        if (swapWhenNoDate && !QDate::isValid(year, month, day) && QDate::isValid(year, day, month))
+            std::swap(day, month);
         date = QDate(year, month, day);
         if (!date.isValid() || year < 100 || year > 9999)
             return std::nullopt;

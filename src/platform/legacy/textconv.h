@@ -21,7 +21,8 @@ std::optional<QByteArray> NormalizeNumberText(QStringView text);
 std::optional<double> ParseNumberText(QStringView text);
 
 // A date and / or time as the workstation writes it: day first (or as the
-// profile says), "/", "-", "." or blanks between the parts, two- or
+// profile says; when that order makes no date, the other one), "/", "-",
+// "." or blanks between the parts, two- or
 // four-digit years (two-digit years below 30 are 20xx), a year-first form
 // "yyyy-mm-dd", month names, a time "h:mm[:ss]" with optional a.m./p.m.
 // nullopt when the text is not a date.

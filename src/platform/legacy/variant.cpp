@@ -529,7 +529,12 @@ Variant arithmetic(Op op, const Variant& a, const Variant& b)
         return Variant(Date(r));
     }
 
-    const Rank rank = std::max(rankOf(a), rankOf(b));
+    Rank rank = std::max(rankOf(a), rankOf(b));
+    // A product ranks Currency below Double (a number text counts as a
+    // Double): Currency x Double is a Double. Sums and differences keep
+    // Currency above Double.
+    if (op == Op::Mul && rank == rCurrency && std::min(rankOf(a), rankOf(b)) == rDouble)
+        rank = rDouble;
     if (op == Op::Div) {
         if (rank >= rCurrency)
             return Variant(a.toDecimal() / b.toDecimal());

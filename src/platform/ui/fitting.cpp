@@ -1,14 +1,22 @@
 #include "platform/ui/fitting.h"
 
+#include <QComboBox>
 #include <QFontMetrics>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
 
 #include <algorithm>
+#include <map>
+#include <utility>
+#include <vector>
 
 namespace ui {
 
@@ -81,13 +89,147 @@ void GrowToCaption(QPushButton& b)
     b.setGeometry(g);
 }
 
-int TextBoxWidth(const QLineEdit& t, const QString& text)
+namespace {
+
+// The part of a text box its text is drawn in, within its frame.
+QRect TextBoxContents(const QLineEdit& t)
 {
     QStyleOptionFrame opt;
     opt.initFrom(&t);
     opt.rect = t.rect();
     opt.lineWidth = t.hasFrame() ? t.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, &t) : 0;
-    const QRect inside = t.style()->subElementRect(QStyle::SE_LineEditContents, &opt, &t);
+    return t.style()->subElementRect(QStyle::SE_LineEditContents, &opt, &t);
+}
+
+// A frame or panel that only holds controls (not a control built of parts).
+bool PlainContainer(const QWidget& w)
+{
+    const QMetaObject* m = w.metaObject();
+    return m == &QWidget::staticMetaObject || m == &QFrame::staticMetaObject || m == &QGroupBox::staticMetaObject;
+}
+
+// A control placed on its container: shown, not a window, not a part Qt
+// adds on its own.
+bool Placed(const QObject* o)
+{
+    const auto* w = qobject_cast<const QWidget*>(o);
+    return w && !w->isWindow() && !w->isHidden() && !w->objectName().startsWith(QLatin1String("qt_"));
+}
+
+// Controls of a frame's container stacked on the frame, with their
+// rectangles in the frame's coordinates.
+using Huespedes = std::vector<std::pair<QWidget*, QRect>>;
+
+int GrowRows(QWidget& container, Huespedes& huespedes)
+{
+    QList<QWidget*> propios;
+    for (QObject* o : container.children())
+        if (Placed(o))
+            propios.append(static_cast<QWidget*>(o));
+    // A control lying wholly on a frame that comes before it in the stacking
+    // order looks as if it were in the frame: it moves with the frame's rows.
+    std::map<QWidget*, Huespedes> encima;
+    QList<QWidget*> alojados;
+    for (qsizetype i = 0; i < propios.size(); ++i) {
+        QWidget* marco = propios[i];
+        if (!PlainContainer(*marco))
+            continue;
+        for (qsizetype j = i + 1; j < propios.size(); ++j) {
+            if (!alojados.contains(propios[j]) && marco->geometry().contains(propios[j]->geometry())) {
+                encima[marco].emplace_back(propios[j], propios[j]->geometry().translated(-marco->pos()));
+                alojados.append(propios[j]);
+            }
+        }
+    }
+
+    struct Fila {
+        QWidget* w;
+        QRect antes;
+        QRect* huesped;  // the rectangle to give back, for a control of the container's parent
+        int crece = 0;
+        int baja = 0;
+    };
+    std::vector<Fila> filas;
+    for (QWidget* w : propios) {
+        if (alojados.contains(w))
+            continue;
+        Fila f{w, w->geometry(), nullptr};
+        f.crece = PlainContainer(*w) ? GrowRows(*w, encima[w]) : std::max(0, FontHeight(*w) - w->height());
+        filas.push_back(f);
+    }
+    for (auto& [w, r] : huespedes)
+        filas.push_back({w, r, &r, std::max(0, FontHeight(*w) - r.height())});
+
+    // Each control moves down by what the controls wholly above it grew and
+    // moved; sorted by their tops, those come first.
+    std::sort(filas.begin(), filas.end(), [](const Fila& a, const Fila& b) { return a.antes.top() < b.antes.top(); });
+    int fondoAntes = 0;
+    int fondo = 0;
+    for (std::size_t i = 0; i < filas.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j)
+            if (filas[j].antes.bottom() < filas[i].antes.top())
+                filas[i].baja = std::max(filas[i].baja, filas[j].baja + filas[j].crece);
+        const QRect nuevo(filas[i].antes.x(), filas[i].antes.y() + filas[i].baja, filas[i].antes.width(),
+                          filas[i].antes.height() + filas[i].crece);
+        fondoAntes = std::max(fondoAntes, filas[i].antes.bottom());
+        fondo = std::max(fondo, nuevo.bottom());
+        if (filas[i].huesped)
+            *filas[i].huesped = nuevo;
+        else if (nuevo != filas[i].antes)
+            filas[i].w->setGeometry(nuevo);
+    }
+    for (auto& [marco, suyos] : encima)
+        for (const auto& [w, r] : suyos)
+            w->setGeometry(r.translated(marco->pos()));
+    return std::max(0, fondo - fondoAntes);
+}
+
+}  // namespace
+
+int CaptionWidth(const QLabel& l)
+{
+    QFontMetrics fm(l.font());
+    int indent = l.indent();
+    if (indent < 0)
+        indent = l.frameWidth() > 0 ? fm.horizontalAdvance(u'x') / 2 : 0;
+    return fm.horizontalAdvance(Shown(l.text())) + l.width() - l.contentsRect().width() + 2 * l.margin() + indent;
+}
+
+int FontHeight(const QWidget& w)
+{
+    const QFontMetrics fm(w.font());
+    if (const auto* t = qobject_cast<const QLineEdit*>(&w)) {
+        const QMargins m = t->textMargins();
+        return fm.height() + t->height() - TextBoxContents(*t).height() + m.top() + m.bottom();
+    }
+    if (const auto* c = qobject_cast<const QComboBox*>(&w)) {
+        QStyleOptionComboBox opt;
+        opt.initFrom(c);
+        opt.rect = c->rect();
+        opt.editable = c->isEditable();
+        opt.frame = c->hasFrame();
+        return fm.height() + c->height() -
+               c->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, c).height();
+    }
+    if (const auto* b = qobject_cast<const QPushButton*>(&w))
+        return b->text().isEmpty() ? 0 : CaptionSize(*b).height();
+    if (const auto* l = qobject_cast<const QLabel*>(&w)) {
+        if (l->wordWrap() || l->text().isEmpty() || l->textFormat() == Qt::RichText)
+            return 0;
+        return fm.height() + l->height() - l->contentsRect().height() + 2 * l->margin();
+    }
+    return 0;
+}
+
+int GrowRowsToFont(QWidget& container)
+{
+    Huespedes ninguno;
+    return GrowRows(container, ninguno);
+}
+
+int TextBoxWidth(const QLineEdit& t, const QString& text)
+{
+    const QRect inside = TextBoxContents(t);
     const QMargins m = t.textMargins();
     // the edit keeps 2 pixels free on each side of its text, and 1 for the cursor
     constexpr int marginsAndCursor = 2 + 2 + 1;

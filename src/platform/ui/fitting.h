@@ -9,8 +9,10 @@
 
 #include <QStyleOptionButton>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
+class QWidget;
 
 namespace ui {
 
@@ -29,6 +31,26 @@ QSize CaptionSize(const QPushButton& button);
 // downwards; where that would leave its container it moves back (left, up)
 // as far as the container's edge. A button that fits keeps its geometry.
 void GrowToCaption(QPushButton& button);
+
+// The width a one-line label needs for its whole caption in its font, with
+// its frame, margin and indent.
+int CaptionWidth(const QLabel& label);
+
+// The height a control needs for the lines of its font: a text box or a
+// combo box its text within its frame, a button its caption with the room
+// its style keeps around it, a one-line label its caption. 0 for any other
+// control, which keeps its height.
+int FontHeight(const QWidget& control);
+
+// The rows of a window grow to the user's font: every control of
+// `container` lower than FontHeight grows down to it, keeping its place, and
+// whatever lies wholly below a control that grew moves down by as much, so
+// that the rows keep the gaps between them. A plain frame or panel in the
+// container is fitted the same way, with the controls of the container that
+// are stacked on it as if they were its own, and grows by what its rows
+// took. Returns how many pixels further down the contents now reach: what
+// the container must grow by. Where the font fits, nothing moves.
+int GrowRowsToFont(QWidget& container);
 
 // The width a text box needs to show `text` whole: the text in its font,
 // with the frame, margins and cursor the box keeps around it.

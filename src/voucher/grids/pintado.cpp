@@ -5,6 +5,7 @@
 #include "voucher/clscmncptes.h"
 #include "voucher/grids/comun.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -57,12 +58,19 @@ void ClsCmnCptes::PintarColuma(long Columna, ui::MSFlexGrid* MsFlexGrid, long Fi
         if (FilaDesde == -1)
             FilaDesde = 0;
     });
+    long filas = 0;
+    trap([&] { filas = grillas::Objeto(MsFlexGrid).Rows(); });
     trap([&] {
         if (FilaHasta == -1)
-            FilaHasta = grillas::Objeto(MsFlexGrid).Rows() - 1;
+            FilaHasta = filas - 1;
     });
-    for (long r = FilaDesde; r <= FilaHasta && MsFlexGrid; ++r) {
-        trap([&] { MsFlexGrid->setCol(Columna); });
+    // The column is set once; only the rows the grid has are painted: a row
+    // that cannot be reached is skipped, and so is every cell of a column
+    // that cannot be, never the cell the grid stands on in their place.
+    bool enColumna = false;
+    if (FilaDesde <= FilaHasta && MsFlexGrid)
+        trap([&] { MsFlexGrid->setCol(Columna), enColumna = true; });
+    for (long r = std::max(FilaDesde, 0L); enColumna && r <= std::min(FilaHasta, filas - 1); ++r) {
         trap([&] { MsFlexGrid->setRow(r); });
         trap([&] { MsFlexGrid->setCellBackColor(Color); });
     }

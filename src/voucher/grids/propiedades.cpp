@@ -8,6 +8,10 @@
 #include "voucher/clscmncptes.h"
 #include "voucher/grids/comun.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QWidget>
 
@@ -90,23 +94,61 @@ const PropiedadesColumna* PropiedadesDe(const QString& nombreCaja, long columna)
 
 namespace {
 
-// maxLength 0 of the table means no limit: the box's own maximum.
-constexpr int kSinLimite = 32767;
+// The box's property "MaxLength" bounds what the user types, as the old text
+// box's did: a keystroke, a paste or an input method's text that would leave
+// the box longer than the limit and longer than it was is refused; what the
+// box holds, written by the program, is never cut (the line edit's own
+// maximum would cut it). 0 means no limit.
+class LimiteDeTecleo : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override
+    {
+        const auto* caja = qobject_cast<QLineEdit*>(objeto);
+        const int largo = caja ? caja->property("MaxLength").toInt() : 0;
+        if (largo <= 0)
+            return false;
+        qsizetype entra = 0;
+        if (evento->type() == QEvent::KeyPress) {
+            const auto* tecla = static_cast<QKeyEvent*>(evento);
+            if (tecla->matches(QKeySequence::Paste))
+                entra = QGuiApplication::clipboard()->text().size();
+            else if (!tecla->text().isEmpty() && tecla->text().front().isPrint())
+                entra = tecla->text().size();
+        } else if (evento->type() == QEvent::InputMethod) {
+            entra = static_cast<QInputMethodEvent*>(evento)->commitString().size();
+        }
+        if (entra == 0)
+            return false;
+        const qsizetype antes = caja->text().size();
+        const qsizetype despues = antes - caja->selectedText().size() + entra;
+        return despues > largo && despues > antes;
+    }
+};
 
 }  // namespace
 
 void ClsCmnCptes::TextPropiedades(QLineEdit* Texto, long Columna)
 {
     QLineEdit& caja = grillas::Objeto(Texto);
+    // Once per box; found by its name (the filter has no meta-object of its own).
+    const QString limite = QStringLiteral("LimiteDeTecleo");
+    if (!caja.findChild<QObject*>(limite, Qt::FindDirectChildrenOnly)) {
+        auto* filtro = new LimiteDeTecleo(&caja);
+        filtro->setObjectName(limite);
+        caja.installEventFilter(filtro);
+    }
     caja.setProperty("DataField", QString());
-    caja.setMaxLength(kSinLimite);
+    caja.setProperty("MaxLength", 0);
     caja.setProperty("Tag", QString());
     const grillas::PropiedadesColumna* p = grillas::PropiedadesDe(caja.objectName(), Columna);
     if (!p)
         return;
     caja.setProperty("DataField", QString::fromLatin1(p->dataField));
     caja.setProperty("Tag", QString::fromLatin1(p->tag));
-    caja.setMaxLength(p->maxLength > 0 ? p->maxLength : kSinLimite);
+    caja.setProperty("MaxLength", p->maxLength);
 }
 
 void ClsCmnCptes::SetColVisible(ui::MSFlexGrid* grd, std::int16_t ColIndex, bool Visible, std::int16_t anchoChars,

@@ -22,9 +22,9 @@ QString Celda(const ui::MSFlexGrid& g, long col)
     return Trim(g.TextMatrix(g.Row(), col));
 }
 
-QString Numero(double valor)
+QString Numero(const legacy::Variant& valor)
 {
-    return legacy::CStr(legacy::Variant(valor));
+    return legacy::CStr(valor);
 }
 
 constexpr std::int32_t kFilaTotal = 0xC0FFFF;   // pale yellow
@@ -120,7 +120,7 @@ void ClsCmnCptes::TotalizadorControl(ui::MSFlexGrid* MSFlexGrid1, ui::MSFlexGrid
 
     if (visible(0)) {
         long cuenta = 0;
-        long horas = 0, minutos = 0;
+        long long minutos = 0;  // the lines' hours and minutes, as one signed sum
         double totalMinutos = 0;
         bool sinPartes = false;
         recorre(MSFlexGrid1, [&](const ui::MSFlexGrid& g, long r) {
@@ -134,13 +134,15 @@ void ClsCmnCptes::TotalizadorControl(ui::MSFlexGrid* MSFlexGrid1, ui::MSFlexGrid
                 if (h == std::numeric_limits<std::int32_t>::min())
                     sinPartes = true;  // decimal hours: no parts
                 else
-                    horas += h, minutos += mi;
+                    minutos += h * 60LL + mi;
                 totalMinutos += m;
             });
             if (!trap.left())
                 ++cuenta;
         });
-        // The minutes of the sum past 59 go into the hours ("3:90" is 4:30).
+        // The parts are summed as minutes and split once, so minutes past 59
+        // go into the hours ("3:90" is 4:30) and a negative line time is
+        // taken off the whole ("-0,5" and "2" are 1:30), the sign in front.
         // With decimal hours configured (separator ".") the line times have
         // no parts; the total is then shown in decimal hours too.
         QString tiempo;
@@ -148,9 +150,7 @@ void ClsCmnCptes::TotalizadorControl(ui::MSFlexGrid* MSFlexGrid1, ui::MSFlexGrid
             std::int32_t h = 0, mi = 0;
             tiempo = ModGlobal::MinutosAHora(totalMinutos, h, mi, false);
         } else {
-            horas += minutos / 60;
-            minutos %= 60;
-            tiempo = QString::number(horas) + u':' + QString::number(minutos);
+            tiempo = ModGlobal::MinutosATexto(minutos, QStringLiteral(":"), 1);
         }
         if (!trap.left())
             fila(titulo(0), QString::number(cuenta), tiempo, kFilaTotal);
@@ -169,19 +169,22 @@ void ClsCmnCptes::TotalizadorControl(ui::MSFlexGrid* MSFlexGrid1, ui::MSFlexGrid
         // from: each code shows the description of its first line.
         QStringList descripciones(1);
         long cuenta = 0;
-        double total = 0;
+        // The quantities add up in fixed point with the four decimals they
+        // hold, as the item counter's: no binary residue, and the same sums
+        // in any order of the lines.
+        legacy::Currency total;
         recorre(MSFlexGrid2, [&](const ui::MSFlexGrid& g, long r) {
             QString clave;
-            double cantidad = 0;
+            legacy::Currency cantidad;
             trap([&] { clave = Trim(g.TextMatrix(r, columnaClave)); });
-            trap([&] { cantidad = Funciones::TextoADoble(legacy::Variant(g.TextMatrix(r, 8))); });
+            trap([&] { cantidad = Funciones::TextoANumero(legacy::Variant(Trim(g.TextMatrix(r, 8)))); });
             trap([&] {
                 const long i = ModGlobal::IndiceEnLista(clave);
                 if (i < 0) {
                     claves.append(CampoValor{clave, Numero(cantidad)});
                     descripciones.append(Trim(g.TextMatrix(r, 1)));
                 } else {
-                    claves[i].Valor = Numero(cantidad + Funciones::TextoADoble(legacy::Variant(claves[i].Valor)));
+                    claves[i].Valor = Numero(cantidad + Funciones::TextoANumero(legacy::Variant(claves[i].Valor)));
                 }
             });
             if (!trap.left())

@@ -279,14 +279,19 @@ void CargaComprobante::NormalizaPedidoApp()
             finales = Iguales(letra, QStringLiteral("A")) &&
                       IgualNum(Crudo(rsLineas, "Importe_S_IVA"), Crudo(rsLineas, "Importe"));
         });
-        if (finales) {
-            Variant precio;
-            paso([&] {
-                precio = Crudo(rsLineas, "Importe_S_IVA") * (Crudo(rsLineas, "AlicIVA") / Variant(100) + Variant(1));
-            });
+        // A price or total that cannot be computed (a Null rate, price or
+        // quantity) is not written: it would be stored as 0 over the line's.
+        Variant precio, total;
+        paso([&] {
+            if (!finales)
+                return;
+            precio = Crudo(rsLineas, "Importe_S_IVA") * (Crudo(rsLineas, "AlicIVA") / Variant(100) + Variant(1));
+            total = Crudo(rsLineas, "Cantidad") * precio;
+        });
+        if (finales && !precio.IsNull() && !total.IsNull()) {
             actualiza([&] {
                 return QStringLiteral("update v_mv_cpteinsumos set IMPORTE = ") + sqlValor(precio) +
-                       QStringLiteral(", TOTAL = ") + sqlValor(Crudo(rsLineas, "Cantidad") * precio) +
+                       QStringLiteral(", TOTAL = ") + sqlValor(total) +
                        QStringLiteral(" where id = ") + id;
             });
         }

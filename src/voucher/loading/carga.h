@@ -80,10 +80,16 @@ struct CargaComprobante {
     std::int16_t contador = 0;      // lines loaded, against the line limit
     bool primeraFila = false;       // the grid's last row takes the next line
     std::int16_t estadoUNegocio = 0;  // 2: the last line's article is of another business unit
-    QStringList articulosCargados;  // the codes of the lines of a delivery order, trimmed
+    // What each article (its code trimmed, in capitals) has applied or moved
+    // and its lines have not yet taken: taken once, line by line in order.
+    QHash<QString, double> aplicadoRestante;
     // --- the article line being loaded ----------------------------------------
     double pendiente = 0;
     double aplicado = 0;
+    // The part of the stored line the row takes, as a quotient (negative in
+    // a negated load): its amounts and equivalent quantity go in proportion.
+    legacy::Variant parteTomada = legacy::Variant(1);
+    legacy::Variant parteLinea = legacy::Variant(1);
     bool articuloHallado = false;
     long filaFusion = -1;  // the row the line was merged into, -1 while none
     QHash<long, QString> fusionPrevia;  // columns of that row as they stood before the merge
@@ -111,6 +117,12 @@ struct CargaComprobante {
     bool PedidoEnKilos();
     // The line's quantity, negated in a negated load.
     legacy::Variant CantidadLinea();
+    // The share of the article's applied quantity `total` (of the kind
+    // `fuente`: moved or applied) that the line of `cantidad` units takes;
+    // a line of no quantity or a negative one takes none.
+    double AplicadoEnOrden(const QString& fuente, double total, double cantidad);
+    // A stored amount of the line for the part of it the row takes.
+    QString Parte(const legacy::Variant& valor);
     // One statement of the load; false once the load has been left.
     bool paso(const std::function<void()>& sentencia) { return trap(sentencia); }
     ui::MSFlexGrid& G1();

@@ -119,11 +119,13 @@ void CargaComprobante::Importes()
         if (!Crudo(rsInsumos, "Presentacion").IsNull())
             Pon(63, Texto(rsInsumos, "Presentacion"));
     });
+    // The line total of the part of the line the row takes: its final
+    // price times its quantity, or the stored total in proportion.
     const auto total = [&](const Variant& sinPrecioFinal) {
         if (!Trim(Celda(30)).isEmpty())
             Pon(18, T(Variant(Celda(30)) * Variant(Celda(8))));
         else
-            Pon(18, T(sinPrecioFinal));
+            Pon(18, Parte(sinPrecioFinal));
     };
     if (ConvertirMoneda) {
         Variant cotizacion;
@@ -180,7 +182,7 @@ void CargaComprobante::Importes()
                 totalFinal.IsNull() || totalLinea.IsNull() ||
                 !(Abs(N(totalFinal)) > Abs(N(totalLinea))))
                 return;
-            Pon(18, Texto(rsInsumos, "TotalFinal"));
+            Pon(18, Parte(Leido(rsInsumos, "TotalFinal")));
             precioPor("TotalFinal");
         });
         return;
@@ -189,7 +191,7 @@ void CargaComprobante::Importes()
         return;
     paso([&] {
         if (!Texto(rsInsumos, "TotalFinal").isEmpty()) {
-            Pon(18, Texto(rsInsumos, "TotalFinal"));
+            Pon(18, Parte(Leido(rsInsumos, "TotalFinal")));
             if (Mayor(Crudo(rsInsumos, "Total"), Variant(0))) {
                 if (!Mayor(Leido(rsInsumos, "PorcDto"), Variant(0)))
                     precioPor("Total");
@@ -199,7 +201,8 @@ void CargaComprobante::Importes()
                 Pon(17, Moneda(Variant(Texto(rsInsumos, "TotalFinal"))));
             }
         } else if (Texto(rsInsumos, "Total").isEmpty() && Iguales(TC, QStringLiteral("NP"))) {
-            Pon(18, Moneda(Funciones::ValorNoNulo(Crudo(rsInsumos, "Importe") * Crudo(rsInsumos, "Cantidad"))));
+            const Variant importe = Funciones::ValorNoNulo(Crudo(rsInsumos, "Importe") * Crudo(rsInsumos, "Cantidad"));
+            Pon(18, Moneda(Variant(Parte(importe))));
         }
     });
 }
@@ -222,11 +225,13 @@ void CargaComprobante::LotesEImpuestos()
         paso([&] { Pon(39, Texto(rsInsumos, "IdOrigen")); });
     }
     paso([&] { Pon(19, Bandera(Crudo(rsInsumos, "Exento"))); });
-    // The line total with taxes: total + (taxes + ITC) x quantity.
+    // The line total with taxes: total + taxes x quantity, written as text
+    // and read back as a number, + ITC x quantity. The quantity is the
+    // cell's text: its products are Doubles, not rounded to four places.
     const auto conImpuestos = [&] {
         const Variant q(Celda(8));
         const Variant parcial = Variant(N(Celda(18))) + Variant(N(Celda(43))) * q;
-        return (Variant(N(parcial.toString())) + Variant(N(Celda(96))) * q).toString();
+        return (Variant(parcial.toString()) + Variant(N(Celda(96))) * q).toString();
     };
     if (!EsCompras) {
         paso([&] {
@@ -252,9 +257,9 @@ void CargaComprobante::LotesEImpuestos()
         if (!Iguales(TC, QStringLiteral("FCC")))
             Pon(21, conImpuestos());
         else if (ConvertirMoneda)
-            Pon(21, (Leido(rsInsumos, "Total") * Leido(rsCpte, "Cotizacion")).toString());
+            Pon(21, Parte(Leido(rsInsumos, "Total") * Leido(rsCpte, "Cotizacion")));
         else
-            Pon(21, Leido(rsInsumos, "Total").toString());
+            Pon(21, Parte(Leido(rsInsumos, "Total")));
     });
     paso([&] { Pon(78, Leido(rsInsumos, "CodigoArtProveedor").toString()); });
     paso([&] { Pon(117, Variant(N(Celda(8)) * N(Celda(43))).toString()); });

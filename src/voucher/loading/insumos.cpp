@@ -10,6 +10,8 @@
 #include "platform/legacy/strings.h"
 #include "platform/ui/dialogs.h"
 
+#include <algorithm>
+
 using kapores2::Funciones;
 using legacy::Trim;
 using legacy::Variant;
@@ -107,6 +109,8 @@ bool CargaComprobante::CargaFilaInsumo()
     filaFusion = -1;
     pendiente = 0;
     aplicado = 0;
+    parteTomada = Variant(1);
+    parteLinea = Variant(1);
     articuloHallado = false;
     bool sigue = true;
     PendientesEIdentidad(sigue);
@@ -149,37 +153,18 @@ void CargaComprobante::PendientesEIdentidad(bool& sigue)
             --contador;
     };
 
-    // A delivery order never takes the same article twice.
-    bool duplicado = false;
-    paso([&] {
-        // The stored type is four characters wide: it is compared trimmed.
-        if (Programa("QUELMONTARI_DASPEROLICA") || !IgualNum(Leido(rsCpte, "IdReparto"), Variant(-1)) ||
-            Iguales(Texto(rsCpte, "TC"), QStringLiteral("PR")))
-            return;
-        const QString codigo = Texto(rsInsumos, "IdArticulo");
-        for (const QString& item : articulosCargados) {
-            if (Iguales(item, codigo)) {
-                duplicado = true;
-                return;
-            }
-        }
-        // (a code holding a comma counts as its pieces, as in a list written ",code,code")
-        for (const QString& pieza : codigo.split(u',')) {
-            const QString item = Trim(pieza);
-            if (!item.isEmpty()) articulosCargados << item;
-        }
-    });
-    // The refused line gives its row back but keeps its count.
-    if (duplicado) {
-        paso([&] { G2().setRows(G2().Rows() - 1); });
-        sigue = false;
-        return;
-    }
+    // An article standing on several lines of a delivery order is loaded on
+    // each of them: the lines share what the article has pending (below),
+    // so nothing pending is lost and nothing is offered twice.
     paso([&] {
         if (!Trim(G2().TextMatrix(G2().Rows() - 1, 0)).isEmpty())
             G2().setRows(G2().Rows() + 1);
     });
 
+    // The article's applied (or moved) quantity is the article's, whichever
+    // line reads it: its lines take it once, in order, each up to its own
+    // quantity, and keep the rest pending.
+    bool porAplicaciones = false;
     paso([&] {
         const QString tc = Trim(TC);
         const double cantidad = Leido(rsInsumos, "Cantidad").toDouble();
@@ -193,36 +178,40 @@ void CargaComprobante::PendientesEIdentidad(bool& sigue)
             if (pendiente > cantidad)
                 pendiente = cantidad;
         };
+        // Of a delivery run: what the voucher's stock rows moved of the
+        // article. A line of no or negative quantity keeps it whole pending.
+        const auto delReparto = [&] {
+            double movido = 0;
+            cls.CantRepartoPend(TC, SucNroLetra, codigo, &movido);
+            aplicado = AplicadoEnOrden(QStringLiteral("M"), movido, cantidad);
+            pendiente = cantidad - aplicado;
+        };
         if ((Iguales(tc, QStringLiteral("RM")) || Iguales(tc, QStringLiteral("NP"))) && EntregaParcialRemito && !Compras &&
             !DescargaStockRemitos) {
-            if (repartoMenosUno) {
+            if (repartoMenosUno && Programa("Solvarineta")) {
                 double movido = 0;
                 pendiente = cls.CantRepartoPend(TC, SucNroLetra, codigo, &movido);
                 if (Iguales(TC, QStringLiteral("RM")) && cantidad < 0 && pendiente == 0) {
                     aplicado = 0;
                     pendiente = cantidad;
-                } else if (Programa("Solvarineta")) {
-                    aplicado = movido;
                 } else {
-                    tope();
-                    aplicado = cantidad - pendiente;
+                    aplicado = movido;
                 }
+            } else if (repartoMenosUno) {
+                delReparto();
             } else {
-                aplicado = AplicacionesDeLinea(*this);
+                aplicado = AplicadoEnOrden(QStringLiteral("A"), AplicacionesDeLinea(*this), cantidad);
+                porAplicaciones = true;
             }
         } else if ((Iguales(tc, QStringLiteral("FP")) || Iguales(tc, QStringLiteral("FC"))) && !Compras) {
             pendiente = cantidad;
-            if (repartoMenosUno) {
-                pendiente = cls.CantRepartoPend(TC, SucNroLetra, codigo);
-                tope();
-                aplicado = cantidad - pendiente;
-            }
+            if (repartoMenosUno)
+                delReparto();
         } else if (!Compras) {
-            // Other types take the pending quantity as it comes (never
-            // below 0), not capped at the line's quantity.
+            // Other types of a delivery run take their pending quantity as
+            // the invoices do: capped at the line, shared over the lines.
             if (repartoMenosUno && !DescargaStockRemitos) {
-                pendiente = cls.CantRepartoPend(TC, SucNroLetra, codigo);
-                aplicado = cantidad - pendiente;
+                delReparto();
             } else if (repartoMenosUno && Iguales(TC, QStringLiteral("PR"))) {
                 if (!preparada.IsNull()) {
                     pendiente = cantidad - preparada.toDouble();
@@ -250,8 +239,9 @@ void CargaComprobante::PendientesEIdentidad(bool& sigue)
     });
     paso([&] {
         if (Programa("QUELMONTARI_DASPEROLICA") && Iguales(TC, QStringLiteral("RM")) &&
-            Iguales(CpteDestino, QStringLiteral("FC")))
-            aplicado = AplicacionesDeLinea(*this);
+            Iguales(CpteDestino, QStringLiteral("FC")) && !porAplicaciones)
+            aplicado = AplicadoEnOrden(QStringLiteral("A"), AplicacionesDeLinea(*this),
+                                       Leido(rsInsumos, "Cantidad").toDouble());
     });
 
     // Another business unit's article is left out: its row takes the next line.
@@ -302,39 +292,94 @@ bool CargaComprobante::PedidoEnKilos()
            !Iguales(Texto(rsInsumos, "IdUnidad"), kg) && !esModificacion && !NoConvertirBLaKG;
 }
 
+double CargaComprobante::AplicadoEnOrden(const QString& fuente, double total, double cantidad)
+{
+    const QString clave = fuente + u'|' + Texto(rsInsumos, "IdArticulo").toUpper();
+    auto resto = aplicadoRestante.find(clave);
+    if (resto == aplicadoRestante.end())
+        resto = aplicadoRestante.insert(clave, total);
+    if (cantidad <= 0 || *resto <= 0)
+        return 0;
+    const double tomado = std::min(cantidad, *resto);
+    *resto -= tomado;
+    if (*resto < 1e-9)  // no Double residue of the subtraction stays to be taken
+        *resto = 0;
+    return tomado;
+}
+
+QString CargaComprobante::Parte(const Variant& valor)
+{
+    // (an amount that is no number, as a Null one read as a blank, stays as it is)
+    if (!valor.IsNumeric() || (parteTomada.toDouble() == 1 && parteLinea.toDouble() == 1))
+        return T(valor);
+    if (parteLinea.toDouble() == 1)
+        return T(valor * parteTomada);
+    return T(valor * parteTomada / parteLinea);
+}
+
 void CargaComprobante::CantidadesYPrecios()
 {
+    // The quantity the row takes and the whole of the line it is a part of.
+    // A negated load takes, row by row, the negation of what the same load
+    // not negated takes: whichever rule gave the quantity, and with no zero
+    // rule.
     paso([&] {
-        if (Negativos) {
+        Variant tomada;
+        QString texto;  // the quantity as stored, when the row takes it whole
+        parteLinea = Leido(rsInsumos, "Cantidad");
+        if (Negativos)
             aplicado = -aplicado;
-            Pon(8, T(CantidadLinea() - Variant(aplicado)));
-            return;
-        }
-        if (Programa("Solvarineta"))
-            Pon(8, T(Variant(pendiente)));
-        else if (PedidoEnKilos()) {
-            Pon(8, Texto(rsInsumos, "CANT_KG"));
-            Pon(12, Texto(rsInsumos, "CANT_KG"));
+        const Variant signo(Negativos ? -1 : 1);
+        const Variant yaAplicado(Negativos ? -aplicado : aplicado);
+        const auto entera = [&](const char* campo) {
+            tomada = Leido(rsInsumos, campo);
+            texto = Texto(rsInsumos, campo);
+        };
+        if (Programa("Solvarineta")) {
+            tomada = Variant(pendiente);
+        } else if (PedidoEnKilos()) {
+            entera("CANT_KG");
+            parteLinea = tomada;
         } else if (Funciones::EstaEnLista(Variant(TC), QStringList{QStringLiteral("FC"), QStringLiteral("FP"),
-                                                                   QStringLiteral("TK"), QStringLiteral("TKFC")}))
-            Pon(8, Texto(rsInsumos, "Cantidad"));
-        else if (Iguales(Texto(rsInsumos, "TC"), QStringLiteral("NP")) && FacturaNPPreparadas && !esModificacion)
-            Pon(8, Texto(rsInsumos, "CANTIDADAFACTURAR"));
-        else
-            Pon(8, T(Leido(rsInsumos, "Cantidad") - Variant(aplicado)));
-        // A returned quantity of a delivery note with nothing applied keeps its sign.
-        if (N(Celda(8)) < legacy::Currency(0) &&
-            !(Iguales(TC, QStringLiteral("RM")) && Menor(Crudo(rsInsumos, "Cantidad"), Variant(0)) && aplicado == 0))
-            Pon(8, QStringLiteral("0"));
+                                                                     QStringLiteral("TK"), QStringLiteral("TKFC")})) {
+            entera("Cantidad");
+        } else if (Iguales(Texto(rsInsumos, "TC"), QStringLiteral("NP")) && FacturaNPPreparadas && !esModificacion) {
+            entera("CANTIDADAFACTURAR");
+        } else {
+            tomada = Leido(rsInsumos, "Cantidad") - yaAplicado;
+        }
+        // A negative quantity left after taking off the applied one is 0,
+        // but a returned quantity of a delivery note with nothing applied
+        // keeps its sign.
+        if (!Negativos && N(T(tomada)) < legacy::Currency(0) &&
+            !(Iguales(TC, QStringLiteral("RM")) && Menor(Crudo(rsInsumos, "Cantidad"), Variant(0)) && aplicado == 0)) {
+            tomada = Variant(0);
+            texto.clear();
+        }
+        if (Negativos || texto.isEmpty())
+            texto = T(tomada * signo);
+        Pon(8, texto);
+        // A line without a quantity, or taken whole, keeps its amounts whole.
+        const double linea = parteLinea.IsEmpty() ? 0 : parteLinea.toDouble();
+        if (linea == 0 || linea == tomada.toDouble()) {
+            parteTomada = signo;
+            parteLinea = Variant(1);
+        } else {
+            parteTomada = tomada * signo;
+        }
+        if (PedidoEnKilos())
+            Pon(12, texto);
     });
     paso([&] { Pon(11, Texto(rsInsumos, "IdUnidadBase")); });
+    // The equivalent quantity of the part the row takes.
     paso([&] {
         if (Programa("Solvarineta"))
             Pon(12, T(Variant(pendiente)));
         else if (Programa("QUELMONTARI_DASPEROLICA"))
             Pon(12, Celda(8));
         else if (N(Celda(12)) == legacy::Currency(0))
-            Pon(12, Iguales(Trim(Celda(5)), Trim(Celda(11))) ? Texto(rsInsumos, "Cantidad") : Texto(rsInsumos, "CantidadUD"));
+            Pon(12, Parte(Iguales(Trim(Celda(5)), Trim(Celda(11))) ? Leido(rsInsumos, "Cantidad")
+                                                                     : Leido(rsInsumos, "CantidadUD")));
     });
     paso([&] {
         if (ConvertirMoneda)

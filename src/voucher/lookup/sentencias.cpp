@@ -5,6 +5,7 @@
 #include "core/configuracion.h"
 #include "core/fechaservidor.h"
 #include "core/sqlbuilder.h"
+#include "db/db_texto.h"
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/format.h"
 #include "platform/legacy/strings.h"
@@ -122,18 +123,11 @@ QString QuitaWhere(const QString& filtro)
     static const QRegularExpression palabra(QStringLiteral("(?<![\\w])where(?![\\w])"),
                                             QRegularExpression::CaseInsensitiveOption |
                                                 QRegularExpression::UseUnicodePropertiesOption);
-    // The text between apostrophes is a value ('' inside it closes and opens
-    // again, so it stays inside): only the pieces outside lose the word.
+    // Quoted values keep the word: only the plain text loses it.
     QString resultado;
-    qsizetype desde = 0;
-    bool literal = false;
-    while (desde < filtro.size()) {
-        const qsizetype apostrofe = filtro.indexOf(u'\'', desde);
-        const qsizetype hasta = apostrofe < 0 ? filtro.size() : apostrofe + 1;
-        QString pieza = filtro.mid(desde, hasta - desde);
-        resultado += literal ? pieza : pieza.remove(palabra);
-        literal = !literal;
-        desde = hasta;
+    for (const db_texto::Pieza& p : db_texto::Piezas(filtro)) {
+        QString pieza = filtro.mid(p.desde, p.largo);
+        resultado += p.clase == db_texto::Pieza::Libre ? pieza.remove(palabra) : pieza;
     }
     return resultado;
 }
@@ -149,6 +143,10 @@ QString LimiteVigencia(const QString& vigencia, const legacy::Date& hoy)
     return QStringLiteral(" and fecha >= '") + legacy::Variant(desde).toString() + QStringLiteral("' ");
 }
 
+// An article on several lines of the order is compared as a whole with
+// what was applied of it (the applications are summed per article): a line
+// compared alone with the article's whole applied total would hide what is
+// still to invoice.
 QString PrefijoPreparacion()
 {
     return QStringLiteral(
@@ -163,7 +161,10 @@ QString PrefijoPreparacion()
         "and mv_preparacion_detalles.IDCOMPROBANTE = VT_V_MV_INSUMOS_APLICACION.IdComprobanteOrigen and "
         "ltrim(mv_preparacion_detalles.IDARTICULO)=ltrim(VT_V_MV_INSUMOS_APLICACION.IDARTICULO) WHERE  "
         "v_mv_cpteinsumos.cantidadafacturar > 0"
-        " and (V_MV_CPTEINSUMOS.cantidadafacturar - isnull(VT_V_MV_INSUMOS_APLICACION.CantidadAplicada,0)) > 0 and "
+        " and ((select sum(lineas.cantidadafacturar) from v_mv_cpteinsumos lineas where "
+        "lineas.tc=v_mv_cpteinsumos.tc and lineas.idcomprobante=v_mv_cpteinsumos.idcomprobante and "
+        "ltrim(lineas.IdArticulo)=ltrim(v_mv_cpteinsumos.IdArticulo)) - "
+        "isnull(VT_V_MV_INSUMOS_APLICACION.CantidadAplicada,0)) > 0 and "
         "v_mv_cpteinsumos.TC=V_MV_CPTE.tc and  v_mv_cpteinsumos.idcomprobante= V_MV_CPTE.idcomprobante) as preparado");
 }
 

@@ -307,6 +307,7 @@ void VentanaLotes::CompletaTodoIgual()
 {
     legacy::ErrorTrap trap = legacy::ErrorTrap::ResumeNext(QStringLiteral("CompletaTodoIgual"));
     const long col = ColumnaTodoIgual();
+    if (col < 0) return;
     QString valor;
     if (!trap([&] { valor = Trim(MSFlexGrid1->TextMatrix(1, col)); })) return;
     for (long r = 1; r < MSFlexGrid1->Rows(); ++r)
@@ -321,24 +322,25 @@ void VentanaLotes::ProponeDesdeStock(long colStock)
     const long col = ColumnaCantidad();
     const double pedida = CantidadPedida();
     double resto = pedida;
-    if (g.Rows() == 2) {
-        g.setTextMatrix(1, col, TextoCantidad(resto));
-        return;
-    }
+    // Nothing is proposed for a request of nothing or less: a negative take
+    // would be a movement into stock.
+    if (Redondea4(resto) <= 0) return;
     for (long r = 1; r < g.Rows(); ++r) {
         const double q = LeeCantidad(g.TextMatrix(r, col));
         // A row of which the voucher's other lines take more than is there
-        // has nothing free: it gives nothing, and a negative take would
-        // become a movement into stock.
+        // has nothing free: it gives nothing. A lone row too gives no more
+        // than it holds; what it cannot give is left for the sum check.
         const double d = std::max(0.0, LeeCantidad(g.TextMatrix(r, colStock)));
         if (Redondea4(q + resto) <= Redondea4(d)) {
             g.setTextMatrix(r, col, TextoCantidad(resto + q));
             resto = 0;
         } else {
             g.setTextMatrix(r, col, TextoCantidad(d));
-            resto = pedida - SumaFilas(-1);
+            // To the four places quantities are compared in: no binary
+            // residue of the subtraction reaches the next row.
+            resto = Redondea4(pedida - SumaFilas(-1));
         }
-        if (Redondea4(resto) <= 0) break;
+        if (resto <= 0) break;
     }
 }
 
@@ -362,6 +364,13 @@ bool VentanaLotes::ControlaSuma(bool ofrecerAjuste, const QString& avisoMenor)
 {
     if (ValidaCantidadCantidadPedida()) return true;
     const QString titulo = QStringLiteral("Aviso al Operador!!!");
+    // A negative line takes nothing from stock: the sum of the rows never
+    // stands for it, and adjusting it to that sum would change the line. It
+    // is refused as a short stock is.
+    if (Redondea4(CantidadPedida()) < 0) {
+        ui::MsgBox(avisoMenor, ui::vbInformation, titulo);
+        return false;
+    }
     auto ofrece = [&](const QString& primera) {
         const int r = ui::MsgBox(primera + QStringLiteral("\r\n¿Desea Ajustar la Cantidad Solicitada en el Formulario?"),
                                  ui::vbYesNo + ui::vbQuestion, titulo);

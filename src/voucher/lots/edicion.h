@@ -84,7 +84,8 @@ public:
     double SumaFilas(long MenosCual);
     // The quantities add up to the requested quantity (both to 4 decimals).
     bool ValidaCantidadCantidadPedida();
-    // Every data row whose column (ColumnaTodoIgual) is blank gets row 1's text.
+    // Every data row whose column (ColumnaTodoIgual; none when below 0) is
+    // blank gets row 1's text.
     void CompletaTodoIgual();
 
     // The one number reader of both windows, for typed text and for cells:

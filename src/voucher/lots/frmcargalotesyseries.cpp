@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QShortcut>
 
+#include <algorithm>
 #include <cmath>
 
 using legacy::Trim;
@@ -174,15 +175,13 @@ void FrmCargaLotesySeries::VerificaAnteriores()
         hayStock = true;
         const long r = g.Rows();
         g.setRows(r + 1);
-        const QString serie = Trim(Funciones::ValorNoNulo(rs->Fields("NroSerie").Value()).toString());
-        if (EsSerie) {
-            g.setTextMatrix(r, 1, serie);
-        } else {
-            g.setTextMatrix(r, 0, Trim(Funciones::ValorNoNulo(rs->Fields("NroLote").Value()).toString()));
-            g.setTextMatrix(r, 1, serie);
-            g.setTextMatrix(r, 2, Funciones::ValorNoNulo(rs->Fields("Cantidad").Value()).toString());
-            g.setTextMatrix(r, 3, QString());
-        }
+        // Every row names its stock row by lot and serial and shows what it
+        // holds, serials too: the pick is proposed and checked against it,
+        // and the exit leaves from that very row.
+        g.setTextMatrix(r, 0, Trim(Funciones::ValorNoNulo(rs->Fields("NroLote").Value()).toString()));
+        g.setTextMatrix(r, 1, Trim(Funciones::ValorNoNulo(rs->Fields("NroSerie").Value()).toString()));
+        g.setTextMatrix(r, 2, Funciones::ValorNoNulo(rs->Fields("Cantidad").Value()).toString());
+        g.setTextMatrix(r, 3, QString());
         rs->MoveNext();
     }
     ModGlobal::gDB().CierraRecordset(rs);
@@ -236,30 +235,42 @@ void FrmCargaLotesySeries::VerificaExistenciasEnGrilla()
     legacy::ErrorTrap trap = legacy::ErrorTrap::ResumeNext(QStringLiteral("VerificaExistenciasEnGrilla"));
     if (!LotesExistentes.isEmpty()) {
         trap([&] {
-            QStringList items, cantidades, claves;
+            QStringList items, cantidades;
             ClsCmnCptes::DescomponeSerieLote(LotesExistentes, items);
             ClsCmnCptes::DescomponeSerieLote(SeriesExistentes, cantidades);
-            // An item names its row by lot and serial together: a serial
-            // that another line took is off the stock of its own row.
-            for (long r = 1; r < g.Rows(); ++r) claves << ClaveFila(r);
-            // What the voucher's lines take of each row.
-            const auto quita = [&](qsizetype i, double signo) {
-                const int j = ModGlobal::BuscaEnArray(claves, items[i], 0);
-                if (j < 0) return;
-                const double q = LeeCantidad(cantidades.value(i));
-                g.setTextMatrix(j + 1, 2, TextoCantidad(LeeCantidad(g.TextMatrix(j + 1, 2)) - signo * q));
+            // What the voucher's lines take, by item: an item names its rows
+            // by lot and serial together.
+            QList<std::pair<QString, double>> tomado;
+            const auto suma = [&](qsizetype i, double signo) {
+                auto it = std::find_if(tomado.begin(), tomado.end(),
+                                       [&](const auto& t) { return db_texto::Iguales(t.first, items[i]); });
+                if (it == tomado.end()) it = tomado.insert(tomado.end(), {items[i], 0.0});
+                it->second += signo * LeeCantidad(cantidades.value(i));
             };
-            for (qsizetype i = 0; i + 1 < items.size(); ++i) quita(i, 1);
+            for (qsizetype i = 0; i + 1 < items.size(); ++i) suma(i, 1);
             // A line edited again is among those lines: its row of the
             // articles grid holds its earlier pick, a run of items and
-            // quantities equal to it. What was taken off for that run is
-            // still free for this line and goes back; a pick that no row
-            // holds was never taken off.
+            // quantities equal to it. What was taken for that run is still
+            // free for this line; a pick that no row holds was never taken.
             QStringList propios, propiasCant;
             ClsCmnCptes::DescomponeSerieLote(Lotes, propios);
             ClsCmnCptes::DescomponeSerieLote(Series, propiasCant);
             const qsizetype desde = TramoPropio(items, cantidades, propios, propiasCant);
-            for (qsizetype t = 0; desde >= 0 && t + 1 < propios.size(); ++t) quita(desde + t, -1);
+            for (qsizetype t = 0; desde >= 0 && t + 1 < propios.size(); ++t) suma(desde + t, -1);
+            // Each item's take comes off the rows of its lot and serial in
+            // grid order (one lot may stand on several stock rows), each row
+            // giving what it holds, the last one the rest.
+            for (auto& [item, resto] : tomado) {
+                QList<long> filas;
+                for (long r = 1; r < g.Rows(); ++r)
+                    if (db_texto::Iguales(ClaveFila(r), item)) filas << r;
+                for (qsizetype k = 0; k < filas.size(); ++k) {
+                    const double stock = LeeCantidad(g.TextMatrix(filas[k], 2));
+                    const double t = k + 1 == filas.size() ? resto : std::min(resto, std::max(0.0, stock));
+                    g.setTextMatrix(filas[k], 2, TextoCantidad(Redondea4(stock - t)));
+                    resto = Redondea4(resto - t);
+                }
+            }
         });
     }
     if (!Lotes.isEmpty()) return;
@@ -334,15 +345,11 @@ QString FrmCargaLotesySeries::ControlaCantidad(double Q)
 {
     ui::MSFlexGrid& g = *MSFlexGrid1;
     if (Q != std::nearbyint(Q)) return QStringLiteral("No Puede Informase Cantidades que no Sean Enteras");
-    QString lote = Trim(g.TextMatrix(g.Row(), 0));
-    QString serie = Trim(g.TextMatrix(g.Row(), 1));
-    if (!EsSerieYLote) {
-        if (EsLote) serie = QStringLiteral("Ignorar");
-        if (EsSerie) lote = QStringLiteral("Ignorar");
-    }
+    // Any row of a stock row (a lot or a serial) gives no more than it has
+    // free; only the row without either, the stock without lot, is open.
+    const bool deStock = !Trim(g.TextMatrix(g.Row(), 0)).isEmpty() || !Trim(g.TextMatrix(g.Row(), 1)).isEmpty();
     const double stock = LeeCantidad(g.TextMatrix(g.Row(), 2));
-    if (Redondea4(Q) > Redondea4(stock) && !lote.isEmpty() &&
-        legacy::StrComp(serie, QStringLiteral("ignorar"), legacy::vbTextCompare) == 0)
+    if (Redondea4(Q) > Redondea4(stock) && deStock)
         return QStringLiteral("La Cantidad supera a la cantidad disponible en Stock");
     return {};
 }

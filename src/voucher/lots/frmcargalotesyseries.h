@@ -62,7 +62,12 @@ protected:
     }
     bool EsColumnaCantidad(long col) const override;
     long ColumnaCantidad() const override { return 3; }
-    long ColumnaTodoIgual() const override { return 1; }
+    // Serials are not copied: each unit has its own (with the serial format
+    // on, an item is a serial and its quantity, which may repeat).
+    long ColumnaTodoIgual() const override
+    {
+        return EsSerie && !EsTalle && !EntradaDoble() && !FormatoSerieAsterisco ? -1 : 1;
+    }
     double& CantidadPedida() override { return Cantidad; }
     void MueveTrasEnter(ui::MSFlexGrid& g) override;
     QString ControlaCantidad(double Q) override;

@@ -163,7 +163,9 @@ void FrmLoteyPosicion::AgregaFilaDeposito()
     g.setTextMatrix(r, 1, QString());
     g.setTextMatrix(r, 2, IUNIDAD);
     g.setTextMatrix(r, 3, TextoCantidad(saldo));
-    g.setTextMatrix(r, 4, QStringLiteral("0"));
+    // As the position rows above it: "0" with lots, empty with positions
+    // only, so that a row shows a figure only from an item of its own.
+    g.setTextMatrix(r, 4, EsPosicionYLote ? QStringLiteral("0") : QString());
     filaDeposito_ = r;
 }
 

@@ -87,6 +87,27 @@ void ComoCancelada(const QString& unoAnt, QString& unoNvo, const QString& otroAn
     if (Aceptado) *Aceptado = false;
 }
 
+// The lots and quantities lists of the grid's lines of the article, joined;
+// with a deposit, only those of lines that leave from it (a line that names
+// no deposit of its own counts against any).
+void JuntaLotesEnGrilla(ui::MSFlexGrid* Grilla, const QString& Articulo, const QString* Deposito, QString& LotesEnGrid,
+                        QString& CantidadesEnGrid)
+{
+    LotesEnGrid.clear();
+    CantidadesEnGrid.clear();
+    if (!Grilla) throw legacy::VbError(91);
+    auto junta = [](QString& juntos, const QString& celda) { juntos += juntos.isEmpty() ? celda : celda.mid(1); };
+    for (long r = 1; r < Grilla->Rows(); ++r) {
+        if (legacy::StrComp(Grilla->TextMatrix(r, 0), Articulo, legacy::vbTextCompare) != 0) continue;
+        const QString deposito = Trim(Grilla->TextMatrix(r, 6));
+        if (Deposito && !deposito.isEmpty() &&
+            legacy::StrComp(kapores2::Funciones::RellenaCodigo(deposito, 4), *Deposito, legacy::vbTextCompare) != 0)
+            continue;
+        junta(LotesEnGrid, Grilla->TextMatrix(r, 24));
+        junta(CantidadesEnGrid, Grilla->TextMatrix(r, 25));
+    }
+}
+
 }  // namespace
 
 void ClsCmnCptes::PideSerieLote(const QString& Articulo, double Cantidad, const QString& SerieAnt,
@@ -142,7 +163,7 @@ void ClsCmnCptes::PideSerieLote_Salidas(ui::MSFlexGrid* Grilla, const QString& A
         frm->Lotes = SeriesLoteAnt;
         frm->Series = CantidadANT;
     });
-    trap([&] { CuentaLotesEnGrilla(Grilla, Articulo, frm->LotesExistentes, frm->SeriesExistentes); });
+    trap([&] { JuntaLotesEnGrilla(Grilla, Articulo, &frm->Deposito, frm->LotesExistentes, frm->SeriesExistentes); });
     const bool mostrada = Muestra(
         *frm, trap, [&] {}, Articulo + QStringLiteral(" - ") + Descripcion, [&] {
             frm->MostrarForm = MostrarForm;
@@ -165,15 +186,7 @@ void ClsCmnCptes::PideSerieLote_Salidas(ui::MSFlexGrid* Grilla, const QString& A
 void ClsCmnCptes::CuentaLotesEnGrilla(ui::MSFlexGrid* Grilla, const QString& Articulo, QString& LotesEnGrid,
                                       QString& CantidadesEnGrid)
 {
-    LotesEnGrid.clear();
-    CantidadesEnGrid.clear();
-    if (!Grilla) throw legacy::VbError(91);
-    auto junta = [](QString& juntos, const QString& celda) { juntos += juntos.isEmpty() ? celda : celda.mid(1); };
-    for (long r = 1; r < Grilla->Rows(); ++r) {
-        if (legacy::StrComp(Grilla->TextMatrix(r, 0), Articulo, legacy::vbTextCompare) != 0) continue;
-        junta(LotesEnGrid, Grilla->TextMatrix(r, 24));
-        junta(CantidadesEnGrid, Grilla->TextMatrix(r, 25));
-    }
+    JuntaLotesEnGrilla(Grilla, Articulo, nullptr, LotesEnGrid, CantidadesEnGrid);
 }
 
 void ClsCmnCptes::PidePosicionLote(const QString& Articulo, const QString& IdUnidad, double Cantidad,

@@ -31,8 +31,10 @@
 
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -227,6 +229,7 @@ struct Corrida : Argumentos {
     QString DepositoDeLinea() const;
     QString DepositoPrimeraPasada() const;
     QString MotivoDeLinea() const;
+    QString DepositoDeDescarga() const;
 
     void Ejecuta();
     void Prepara();
@@ -494,14 +497,10 @@ void Corrida::Renglon()
             EscribeItem();
         }
         S([&] {
-            if (Signo == 1 && (Bandera(Trim(Cel(64))) || Bandera(Trim(Cel(22)))))
-                sigue = Item < CantItems;
-            else if (Signo == 1)
-                sigue = Item < CantItems && Item < CantidadFila;
-            else if (Signo == -1)
-                sigue = Item < CantItems;
-            else
-                sigue = false;
+            // Every item of the row's list is walked: each moves its own
+            // quantity, so the number of items is no bound on the quantity
+            // (an item of 0, or of a fraction, stops nothing).
+            sigue = (Signo == 1 || Signo == -1) && Item < CantItems;
         });
     }
 }
@@ -545,6 +544,13 @@ QString Corrida::DepositoPrimeraPasada() const
     return SignoRemota == 1 && !Es(IdDeposito, "ELDELGRID") ? IdDeposito : DepositoDeLinea();
 }
 
+// The deposit a consumption row of the current line is written at: the
+// transfer's destination on the runs after its passes, else the line's.
+QString Corrida::DepositoDeDescarga() const
+{
+    return Pasada == 3 ? Cod(IdDepositoDestino, 4) : DepositoDeLinea();
+}
+
 // The stock motive of the current line without apostrophes: the line's own
 // (column 89) when each line names its own, else the voucher's.
 QString Corrida::MotivoDeLinea() const
@@ -579,10 +585,11 @@ bool Corrida::Entrada()
                 return false;
         }
     } else {
-        if (!Blanco(NroLote) && NroLote.contains(kSeparador)) {
-            NroLote.chop(1);
-            NroLote = Cod(Trim(NroLote), 25);
-        }
+        // The separator the stock pick puts after a lot is dropped with
+        // whatever follows it: the item is already padded, so it is not its
+        // last character.
+        if (NroLote.contains(kSeparador))
+            NroLote = Cod(Trim(NroLote.left(NroLote.indexOf(kSeparador))), 25);
         if (Blanco(NroLote) && !Blanco(LoteFijo))
             NroLote = Cod(Trim(LoteFijo), 25);
     }
@@ -766,46 +773,52 @@ void Corrida::ArmaFila()
     CantidadFila = Moneda(Cel(8)).toDouble();
     double movimiento = CantidadFila;
     const bool conLoteOSerie = !Blanco(NroLote) || !Blanco(NroSerie);
-    // The base units of an item of an exit in another unit: its own quantity,
-    // which its list gives in the base unit.
+    // An empty coefficient means no conversion (the cell is set to "1"
+    // below); any other text is read as a number.
+    const double coeficiente = Cel(10).isEmpty() ? 1.0 : Doble(Cel(10));
+    const bool otraUnidad = Trim(Cel(5)).compare(Trim(Cel(44)), Qt::CaseInsensitive) != 0 && coeficiente != 1;
+    // The items of a list of a line in another unit than the base one give
+    // base units: the line's quantity is shared among them in their
+    // proportion, the last one with a quantity taking the rest, so that the
+    // items together move exactly the line's quantity in each unit; a lone
+    // item moves the whole line.
     bool unidadesDelItem = false;
     double enBase = 0;
+    const auto reparte = [&](double base) {
+        unidadesDelItem = true;
+        enBase = base;
+        movimiento = CantidadFila;
+        if (CantItems < 2)
+            return;
+        double total = 0;
+        long ultimo = 0;
+        for (long i = 1; i <= CantItems; ++i) {
+            const double q = Doble(ClsCmnCptes::ExtraeSerieLote(Cel(25), i));
+            total += q;
+            if (q != 0)
+                ultimo = i;
+        }
+        if (Item >= ultimo || total == 0) {
+            movimiento = CantidadFila - repartido;
+        } else {
+            movimiento = std::round(CantidadFila * base / total * 10000.0) / 10000.0;
+            repartido += movimiento;
+        }
+    };
     if (Signo == 1) {
-        if (Bandera(Trim(Cel(64))) || (Blanco(NroLote) && !Blanco(NroSerie)) || !(PideSerie && conLoteOSerie))
+        const double delItem = CantItems > 0 ? Doble(ItemDe(25)) : 0;
+        if (otraUnidad && delItem != 0 && !Bandera(Trim(Cel(64))) && !PideSerie)
+            reparte(delItem);
+        else if (Bandera(Trim(Cel(64))) || (Blanco(NroLote) && !Blanco(NroSerie)) || !(PideSerie && conLoteOSerie))
             movimiento = CantidadItem;
         else
             movimiento = CantItems > 1 ? 1 : CantidadFila;
     } else if (Signo == -1) {
-        // An empty coefficient means no conversion (the cell is set to "1"
-        // below); any other text is read as a number.
-        const double coeficiente = Cel(10).isEmpty() ? 1.0 : Doble(Cel(10));
-        const bool otraUnidad = Trim(Cel(5)).compare(Trim(Cel(44)), Qt::CaseInsensitive) != 0 && coeficiente != 1;
         if ((CantidadItem > 0 || conLoteOSerie) && !otraUnidad) {
             movimiento = CantidadItem;
             PoneCel(77, QString::number(CantidadItem, 'g', 15));
         } else if (otraUnidad && CantItems > 0) {
-            unidadesDelItem = true;
-            enBase = CantidadItem;
-            if (CantItems > 1) {
-                // The item quantities are base units: the row quantity is shared
-                // among the items in their proportion, the last one with a
-                // quantity taking the rest, so that the items together move
-                // exactly the row quantity.
-                double total = 0;
-                long ultimo = 0;
-                for (long i = 1; i <= CantItems; ++i) {
-                    const double q = Doble(ClsCmnCptes::ExtraeSerieLote(Cel(25), i));
-                    total += q;
-                    if (q != 0)
-                        ultimo = i;
-                }
-                if (Item >= ultimo || total == 0) {
-                    movimiento = CantidadFila - repartido;
-                } else {
-                    movimiento = std::round(CantidadFila * CantidadItem / total * 10000.0) / 10000.0;
-                    repartido += movimiento;
-                }
-            }
+            reparte(CantidadItem);
         }
     }
     ui::DoEvents();
@@ -831,7 +844,8 @@ void Corrida::ArmaFila()
         ud(Num(signo * Moneda(Cel(12))), Trim(Cel(11)));
     } else if (unidadesDelItem) {
         ud(Num(enBase * Signo), Blanco(base) ? Trim(Cel(5)) : base);
-    } else if (conLoteOSerie) {
+    } else if (conLoteOSerie || CantItems > 0) {
+        // An item of a list, with a lot or blank: its own quantity.
         ud(Num(Signo == -1 ? movimiento : movimiento * Signo), Blanco(base) ? Trim(Cel(5)) : base);
     } else if (!Blanco(base) && Signo == -1) {
         ud(Num(signo * Moneda(Cel(77))), base);
@@ -913,6 +927,8 @@ void Corrida::Descarga()
         return;
 
     QString consumo;
+    // What the run's lines took of each input in each deposit.
+    std::map<QString, double> tomado;
     NroLote.clear();
     if (Pasada != 3)
         Secuencia = 0;
@@ -979,17 +995,33 @@ void Corrida::Descarga()
                 S([&] { existe = ModGlobal::BuscaArticulo(codigo); });
             if (!existe)
                 continue;
+            // The lots are searched where the row leaves (the line's own
+            // deposit when the lines name theirs), and what the voucher's
+            // earlier lines took of this input there is taken first: the
+            // lots are shared out for both together and the earlier part is
+            // passed over, so no lot gives twice.
             Stock::ListaLoteCantidad lotes;
             bool conLotes = false;
-            S([&] { conLotes = Stock::ArticuloTieneLotes(codigo, IdDeposito, lotes, cantidad); });
+            const QString deposito = DepositoDeDescarga();
+            double tomadoAntes = 0;
+            if (cantidad > 0) {
+                double& llevado = tomado[Cod(codigo, 25) + u'|' + deposito];
+                tomadoAntes = llevado;
+                llevado += cantidad;
+            }
+            S([&] { conLotes = Stock::ArticuloTieneLotes(codigo, deposito, lotes, tomadoAntes + cantidad); });
             if (!conLotes) {
                 FilaDescarga(false, &insumo, nullptr, idArticulo, unidadFila, codigo, guardado, texto, cantidad,
                              porPorcentaje, consumo);
                 continue;
             }
-            for (const Stock::LoteCantidad& lote : lotes) {
-                // The list may end in unset records: nothing to move.
-                if (Blanco(ModGlobal::LimpiaTexto(legacy::Variant(lote.Codigo.texto()))) && lote.Cantidad == 0)
+            for (Stock::LoteCantidad lote : lotes) {
+                const double antes = std::max(0.0, std::min(lote.Cantidad, tomadoAntes));
+                tomadoAntes -= antes;
+                lote.Cantidad -= antes;
+                // Nothing to move (an unset record, a lot nothing is taken
+                // from), to the four decimals quantities are written with.
+                if (std::abs(lote.Cantidad) < 0.00005)
                     continue;
                 FilaDescarga(false, &insumo, &lote, idArticulo, unidadFila, codigo, guardado, texto, cantidad,
                              porPorcentaje, consumo);
@@ -1043,11 +1075,7 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
             par("IdComplemento", Num(legacy::Variant(Blanco(IdComplemento) ? QStringLiteral("0") : Trim(IdComplemento))));
         par("Secuencia", TextoDeSecuencia(Secuencia));
         par("Fecha", TextoSQL(fecha));
-        if (Pasada == 3) {
-            par("IdDeposito", Cod(IdDepositoDestino, 4));
-        } else {
-            par("IdDeposito", DepositoDeLinea());
-        }
+        par("IdDeposito", DepositoDeDescarga());
         par("IdArticulo", TextoSQL(Cod(compuesto ? Trim(Cel(0)) : Trim(codigoInsumo), 25)));
         QString descripcion;
         if (compuesto)
@@ -1059,8 +1087,9 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
                                                  "IDARTICULO", true)));
         par("Descripcion", TextoSQL(descripcion));
         if (lote) {
+            // The rest no lot covers leaves without a lot.
             NroLote = Cod(Funciones::TextoDeCampoFijo(lote->Codigo.texto()), 25);
-            par("NroLote", TextoSQL(NroLote));
+            par("NroLote", Blanco(NroLote) ? QStringLiteral("NULL") : TextoSQL(NroLote));
         }
         if (compuesto)
             par("IdUnidad", TextoSQL(Cod(Cel(5), 4)));

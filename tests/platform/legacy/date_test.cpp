@@ -76,6 +76,10 @@ TEST(Date, TextThroughTheRegionalProfile)
         {"5 de marzo de 2024", at(2024, 3, 5)},
         {"martes, 5 de marzo de 2024", at(2024, 3, 5)},
         {"5-mar-2024", at(2024, 3, 5)},
+        // No date day first: read month first.
+        {"12/13/2024", at(2024, 12, 13)},
+        {"12/31/23", at(2023, 12, 31)},
+        {"12-31-2024 10:15", at(2024, 12, 31, 10, 15)},
     };
     for (const auto& c : cases) {
         const auto d = ParseDateText(QString::fromUtf8(c.text));
@@ -86,8 +90,9 @@ TEST(Date, TextThroughTheRegionalProfile)
     ASSERT_TRUE(timeOnly.has_value());
     EXPECT_DOUBLE_EQ(timeOnly->serial(), 10.5 / 24);
     const char* bad[] = {"", "hola", "31/02/2024", "13/13/2024", "5", "25:00", "10:61", "1/2/3/4", "05/03/2024 x",
-                         "1.5", "1,5", "12/31/2024"};
+                         "1.5", "1,5", "31/31/2024", "2024-31-12"};
     EXPECT_EQ(ParseDateText(u"1/5")->date(), QDate(QDate::currentDate().year(), 5, 1));
+    EXPECT_EQ(ParseDateText(u"12/13")->date(), QDate(QDate::currentDate().year(), 12, 13));
     for (const char* b : bad)
         EXPECT_FALSE(ParseDateText(QString::fromLatin1(b)).has_value()) << b;
 
@@ -95,6 +100,7 @@ TEST(Date, TextThroughTheRegionalProfile)
     us.dayFirst = false;
     setRegional(us);
     EXPECT_EQ(ParseDateText(u"03/05/2024")->date(), QDate(2024, 3, 5));
+    EXPECT_EQ(ParseDateText(u"13/05/2024")->date(), QDate(2024, 5, 13));
     setRegional(RegionalProfile::spanish());
 }
 
@@ -142,6 +148,7 @@ TEST(Date, PartsSerialAddAndDiff)
     EXPECT_EQ(DateDiff(QStringLiteral("d"), b, a), -1);
     EXPECT_EQ(DateDiff(QStringLiteral("ww"), Date::fromParts(2024, 2, 3), Date::fromParts(2024, 2, 4)), 1);
     EXPECT_EQ(DateValue(QStringLiteral("05/03/2024 10:00")), Date::fromParts(2024, 3, 5));
+    EXPECT_EQ(DateValue(QStringLiteral("12/31/23 10:00")), Date::fromParts(2023, 12, 31));
     EXPECT_DOUBLE_EQ(TimeValue(QStringLiteral("05/03/2024 18:00")).serial(), 0.75);
     EXPECT_EQ(errorOf([] { DateValue(QStringLiteral("no")); }), 13);
 }

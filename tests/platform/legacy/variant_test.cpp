@@ -182,7 +182,13 @@ TEST_F(VariantTest, ArithmeticTypesNullAndOverflow)
         {Variant(2) * Variant(1.5), vbDouble, u"3"},
         {Variant(1) / Variant(4), vbDouble, u"0,25"},
         {Variant(Currency(1)) / Variant(Currency(3)), vbDecimal, u"0,3333333333333333333333333333"},
-        {Variant(Currency::fromRaw(1)) * Variant(0.5), vbCurrency, u"0"},
+        // A product ranks Currency below Double and a number text; a sum or
+        // a difference keeps Currency above them.
+        {Variant(Currency::fromRaw(100100)) * Variant(1.105), vbDouble, u"11,06105"},
+        {Variant("2,5") * Variant(Currency::fromRaw(12345)), vbDouble, u"3,08625"},
+        {Variant(Currency::fromRaw(1)) * Variant(Currency::fromRaw(5000)), vbCurrency, u"0"},
+        {Variant(Currency(3)) * Variant(std::int16_t(2)), vbCurrency, u"6"},
+        {Variant(Currency(10)) - Variant("0,12345"), vbCurrency, u"9,8766"},
         {Variant(Currency(10)) + Variant(0.12345), vbCurrency, u"10,1234"},
         {Variant(Currency(10)) - Variant(2), vbCurrency, u"8"},
         {Variant(*Decimal::parse(u"0.1")) + Variant(0.2), vbDecimal, u"0,3"},
@@ -244,6 +250,8 @@ TEST_F(VariantTest, BooleanAndDateConversions)
     EXPECT_EQ(errorOf([] { CDate(Variant(1e10)); }), 6);
     EXPECT_TRUE(IsDate(Variant("31/12/1999 23:59")));
     EXPECT_FALSE(IsDate(Variant("31/02/1999")));
+    EXPECT_TRUE(IsDate(Variant("12/13/2024")));  // no date day first: month first
+    EXPECT_EQ(CDate(Variant("12/13/2024")), Date::fromParts(2024, 12, 13));
     EXPECT_FALSE(IsDate(Variant(45000)));
 }
 

@@ -1,6 +1,9 @@
 // The edit box prepared per grid column, and column visibility.
 #include "entorno_grillas.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
+
 namespace {
 
 struct Esperado {
@@ -40,7 +43,6 @@ TEST_F(EditBox, PropertiesPerBoxNameAndColumn)
     };
     ClsCmnCptes cls;
     QLineEdit caja;
-    const int sinLimite = QLineEdit().maxLength();
     for (const Caja& c : porCaja) {
         caja.setObjectName(QString::fromLatin1(c.nombre));
         // The box comes prepared for another column first: nothing survives.
@@ -51,10 +53,36 @@ TEST_F(EditBox, PropertiesPerBoxNameAndColumn)
             cls.TextPropiedades(&caja, e.columna);
             EXPECT_EQ(caja.property("DataField").toString(), QString::fromLatin1(e.dataField));
             EXPECT_EQ(caja.property("Tag").toString(), QString::fromLatin1(e.tag));
-            EXPECT_EQ(caja.maxLength(), e.maxLength ? e.maxLength : sinLimite);
+            EXPECT_EQ(caja.property("MaxLength").toInt(), e.maxLength);
         }
     }
     EXPECT_EQ(testutil::errorOf([&] { cls.TextPropiedades(nullptr, 0); }), 91);
+}
+
+// The limit bounds typing only: the text the box holds, before or after it
+// is prepared, is never cut; typing past the limit is refused, deleting not.
+TEST_F(EditBox, LimitBoundsTypingOnly)
+{
+    ClsCmnCptes cls;
+    QLineEdit caja;
+    caja.setObjectName(QStringLiteral("TxtEdit2"));
+    const auto teclea = [&caja](Qt::Key tecla, const QString& texto) {
+        QKeyEvent pulsa(QEvent::KeyPress, tecla, Qt::NoModifier, texto);
+        QCoreApplication::sendEvent(&caja, &pulsa);
+        return caja.text();
+    };
+    const QString tornillo = QStringLiteral("Tornillo hexagonal 8 mm"), sesenta(60, u'D');
+    caja.setText(tornillo);
+    cls.TextPropiedades(&caja, 5);  // 4 characters
+    EXPECT_EQ(teclea(Qt::Key_X, QStringLiteral("x")), tornillo);
+    EXPECT_EQ(teclea(Qt::Key_Backspace, QString()), tornillo.left(22));
+    caja.setText(sesenta);
+    cls.TextPropiedades(&caja, 1);  // 50 characters
+    EXPECT_EQ(caja.text(), sesenta);
+    caja.clear();
+    for (int i = 0; i < 51; ++i)
+        teclea(Qt::Key_A, QStringLiteral("a"));
+    EXPECT_EQ(caja.text(), QString(50, u'a'));
 }
 
 TEST_F(EditBox, ColumnVisibility)

@@ -38,19 +38,25 @@ TEST_F(Pintado, RowsAndColumns)
     EXPECT_EQ(g.Row(), 3);
     EXPECT_EQ(g.Col(), 2);
 
+    // Rows beyond the grid are skipped and never paint the current cell
+    // (row 3) in their place.
     struct Caso {
-        long desde, hasta;
+        long filas, columna, desde, hasta;
         QStringList celdas;
-    } casos[] = {{-1, -1, {"0,4", "1,4", "2,4", "3,4", "4,4", "5,4"}}, {2, 4, {"2,4", "3,4", "4,4"}},
-                 {4, 9, {"4,4", "5,4"}}};  // rows beyond the grid are skipped
+    } casos[] = {{6, 4, -1, -1, {"0,4", "1,4", "2,4", "3,4", "4,4", "5,4"}}, {6, 4, 2, 4, {"2,4", "3,4", "4,4"}},
+                 {6, 4, 4, 9, {"4,4", "5,4"}},
+                 {5, 2, 6, 8, {}},
+                 {5, 1, -3, 1, {"0,1", "1,1"}}};
     for (const Caso& c : casos) {
+        g.setRows(c.filas);
         g.Clear();
-        g.setRow(1);
-        cls.PintarColuma(4, &g, c.desde, c.hasta, 0x123456);
-        EXPECT_EQ(Pintadas(g, 0x123456), c.celdas);
-        EXPECT_EQ(g.Row(), 1);
-        EXPECT_EQ(g.Col(), 4);
+        g.setRow(3);
+        cls.PintarColuma(c.columna, &g, c.desde, c.hasta, 0x123456);
+        EXPECT_EQ(Pintadas(g, 0x123456), c.celdas) << c.desde << ".." << c.hasta;
+        EXPECT_EQ(g.Row(), 3);
+        EXPECT_EQ(g.Col(), c.columna);
     }
+    g.setRows(6);
     // Omitted colour: black. A row outside the grid raises from PintarFila.
     g.Clear();
     cls.PintarFila(2, &g);

@@ -1,7 +1,12 @@
 // The detail panels of the status bar and the totals grid.
 #include "entorno_grillas.h"
 
+#include "platform/legacy/numeric.h"
+#include "platform/legacy/variant.h"
 #include "platform/ui/scripted.h"
+
+#include <algorithm>
+#include <random>
 
 namespace {
 
@@ -111,12 +116,60 @@ TEST_F(Totales, TaskTimeTotal)
     // Hours typed with the decimal comma keep their fraction.
     Llena(*tareas(), {{{0, "T1"}, {2, "1,5"}}});
     EXPECT_EQ(total(), QStringLiteral("1:30"));
+    // A negative time is taken off the whole sum of minutes: 120 - 30 = 90
+    // is 1:30; 30 - 120 = -90 is -1:30, the sign once in front.
+    Llena(*tareas(), {{{0, "T1"}, {2, "-0,5"}}, {{0, "T2"}, {2, "2"}}});
+    total();
+    EXPECT_EQ(Filas().value(0), QStringLiteral("Tareas | 2 | 1:30 | C0FFFF"));
+    Llena(*tareas(), {{{0, "T1"}, {2, "0:30"}}, {{0, "T2"}, {2, "-2"}}});
+    EXPECT_EQ(total(), QStringLiteral("-1:30"));
     // Minutes past 59 go into the hours.
     Llena(*tareas(), {{{0, "T1"}, {2, "1:45"}}, {{0, "T2"}, {2, "1:45"}}, {{0, "T3"}, {2, "0:05"}}});
     EXPECT_EQ(total(), QStringLiteral("3:35"));
+
     // Decimal hours configured: the total in decimal hours.
     Config(QStringLiteral("SeparadorHora"), ".");
     EXPECT_EQ(total(), QStringLiteral("3.58"));
+}
+
+// Quantities add up to the four decimals they hold, in any order of the
+// lines: 0,1 + 1000 - 1000 is 0,1 (not 0,100000000000023).
+TEST_F(Totales, ArticleSumsWhateverTheOrder)
+{
+    ClsCmnCptes cls;
+    Solapas(false, true, false);
+    // The rows of one line of A1 per quantity, in the order given.
+    const auto filas = [&](const std::vector<QString>& cantidades) {
+        std::vector<std::vector<std::pair<int, QString>>> lineas;
+        for (const QString& c : cantidades)
+            lineas.push_back({{0, QStringLiteral("A1")}, {8, c}});
+        Llena(*articulos(), lineas);
+        cls.TotalizadorControl(tareas(), articulos(), otros(), totales(), solapas);
+        return Filas();
+    };
+    const auto esperado = [](long lineas, const QString& suma) {
+        return QStringList({QStringLiteral("Articulos | %1 | %2 | C0FFFF").arg(lineas).arg(suma), "- |  |  | C0E0FF",
+                            QStringLiteral("A1- |  | %1 | C0E0FF").arg(suma), " |  |  | FF0000"});
+    };
+    std::vector<QString> tres = {QStringLiteral("-1000"), QStringLiteral("0,1"), QStringLiteral("1000")};  // sorted
+    do
+        EXPECT_EQ(filas(tres), esperado(3, QStringLiteral("0,1"))) << tres[0].toStdString() << tres[1].toStdString();
+    while (std::next_permutation(tres.begin(), tres.end()));
+
+    // Six quantities of four decimals, shuffled: the exact sum.
+    std::mt19937 azar(47);
+    const auto texto = [](long long n) { return legacy::CStr(legacy::Variant(legacy::Currency::fromRaw(n))); };
+    for (int vuelta = 0; vuelta < 40; ++vuelta) {
+        std::vector<QString> cantidades;
+        long long suma = 0;  // in ten-thousandths
+        for (int i = 0; i < 6; ++i) {
+            const long long n = std::uniform_int_distribution<long long>(-99999999, 99999999)(azar);
+            suma += n;
+            cantidades.push_back(texto(n));
+        }
+        std::shuffle(cantidades.begin(), cantidades.end(), azar);
+        EXPECT_EQ(filas(cantidades), esperado(6, texto(suma)));
+    }
 }
 
 TEST_F(Totales, VisibleTabWithoutItsGridGoesToTheErrorBox)

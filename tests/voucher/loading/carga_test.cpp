@@ -52,10 +52,11 @@ TEST_F(Carga, OrderIntoInvoiceWithPendingQuantities)
     Verifica(otros(), {{1, 0, "4.1.99 Flete"}, {1, 2, "121,00"}, {1, 1, "100,00"}, {1, 3, "4.1.99"},
                        {2, 0, "1.0 Titulo"}, {2, 3, ""}});
     EXPECT_EQ(articulos()->Rows(), 5);
-    // Pending 6 of 10 (4 moved); the second line is in boxes (2.5 base units
-    // in all) and has no VAT rate (the general one applies).
+    // Pending 6 of 10 (4 moved), with 6/10 of the total; the second line is
+    // in boxes (2.5 base units in all) and has no VAT rate (the general one
+    // applies).
     Verifica(articulos(), {{1, 0, "1001"}, {1, 1, "Tornillo"}, {1, 5, "UN"}, {1, 8, "6"}, {1, 10, "1"},
-                           {1, 11, "UN"}, {1, 12, "10"}, {1, 17, "100"}, {1, 18, "1210"}, {1, 21, "1210"},
+                           {1, 11, "UN"}, {1, 12, "6"}, {1, 17, "100"}, {1, 18, "726"}, {1, 21, "726"},
                            {1, 26, "6"}, {1, 36, "21"}, {1, 41, "120"}, {1, 72, id}, {1, 80, "7790001001001"},
                            {1, 98, "1"}, {2, 0, "1002"}, {2, 5, "CJ"}, {2, 8, "5"}, {2, 10, "2,5"}, {2, 12, "2,5"},
                            {2, 17, "60"}, {2, 26, "5"}, {2, 36, "21"}, {2, 41, "30"}, {3, 5, "KG"}, {3, 70, "CJ"}, {3, 10, "1"},
@@ -86,6 +87,73 @@ TEST_F(Carga, DeliveryNoteIntoCreditNoteIsNegated)
     EXPECT_EQ(articulos()->Rows(), 4);
     // What is still to apply carries the row's sign.
     Verifica(articulos(), {{1, 8, "-6"}, {1, 26, "-6"}, {2, 8, "-5"}, {2, 26, "-5"}});
+}
+
+// A row taking q of a stored line of Q units carries the line's totals and
+// equivalent quantity in proportion q / Q; a negated row, their negation.
+TEST_F(Carga, RowsCarryTheirShareOfTheLine)
+{
+    // Letter A (no final-price cell): 10 at 1210 with 2 + 1 of taxes per
+    // unit, 4 moved; boxes of 12: 6 (72 units) with 2 moved, 0,5 (6 units)
+    // with 0,125 moved.
+    Config(QStringLiteral("CONDIVA"), "1");
+    const QString a = QStringLiteral("0001000000721"), finales = QStringLiteral("0001000000702"),
+                  lista = QStringLiteral("0001000000703"), oc = QStringLiteral("0001000000731");
+    Cabecera("RM", a, {{"IdReparto", "=-1"}, {"CondicionIva", "1"}, {"Cotizacion", "=2"}});
+    Linea("RM", a, {{"IdArticulo", Art("1001")}, {"Cantidad", "=10"}, {"IdUnidad", "UN"}, {"IdUnidadBase", "UN"},
+                    {"CantidadUD", "=10"}, {"Importe", "=121"}, {"Importe_S_IVA", "=100"}, {"Total", "=1210"},
+                    {"Impuestos", "=2"}, {"ITC", "=1"}});
+    Linea("RM", a, {{"IdArticulo", Art("1002")}, {"Cantidad", "=6"}, {"IdUnidad", "CJ"}, {"IdUnidadBase", "UN"},
+                    {"CantidadUD", "=72"}});
+    Linea("RM", a, {{"IdArticulo", Art("PINT-LATEX-20")}, {"Cantidad", "=0.5"}, {"IdUnidad", "CJ"},
+                    {"IdUnidadBase", "UN"}, {"CantidadUD", "=6"}});
+    Movimiento("RM", a, "1001", 4);
+    Movimiento("RM", a, "1002", 2);
+    Movimiento("RM", a, "PINT-LATEX-20", 0.125);
+    // Final prices: the stored final total 1210, without and with a price list.
+    Cabecera("RM", finales, {{"IdReparto", "=-1"}});
+    Linea("RM", finales,
+          {{"IdArticulo", Art("1001")}, {"Cantidad", "=10"}, {"Importe", "=121"}, {"TotalFinal", "=1210"}});
+    Movimiento("RM", finales, "1001", 4);
+    Cabecera("RM", lista, {{"IdReparto", "=-1"}});
+    Linea("RM", lista, {{"IdArticulo", Art("1001")}, {"Cantidad", "=10"}, {"Importe", "=121"},
+                        {"Importe_S_IVA", "=121"}, {"Total", "=1000"}, {"TotalFinal", "=1210"}, {"idLista", "   1"}});
+    Movimiento("RM", lista, "1001", 4);
+    // 13 + 0,3333 x 1,3 = 13,43329, kept as the Currency 13,4333; its text
+    // plus 0,1111 x 1,3 = 0,14443 is the Double 13,57773.
+    Cabecera("OC", oc, {}, "C_");
+    Linea("OC", oc, {{"IdArticulo", Art("1001")}, {"Cantidad", "=1.3"}, {"Total", "=13"}, {"Impuestos", "=0.3333"},
+                     {"ITC", "=0.1111"}}, "C_");
+
+    const struct {
+        QString id;
+        const char* destino;
+        const char* finales;  // the PreciosFinales setting
+        bool convertir;
+        std::vector<CeldaEsperada> celdas;
+    } casos[] = {
+        {a, "FC", "NO", false, {{1, 8, "6"}, {1, 12, "6"}, {1, 18, "726"}, {1, 21, "744"}, {2, 8, "4"},
+                                 {2, 12, "48"}, {3, 8, "0,375"}, {3, 12, "4,5"}}},
+        {a, "NC", "NO", false, {{1, 8, "-6"}, {1, 12, "-6"}, {1, 18, "-726"}, {1, 21, "-744"}, {2, 12, "-48"},
+                                 {3, 12, "-4,5"}}},
+        {a, "FC", "NO", true, {{1, 18, "1452"}, {1, 21, "1488"}}},
+        {a, "NC", "NO", true, {{1, 18, "-1452"}, {1, 21, "-1488"}}},
+        {finales, "FC", "SI", false, {{1, 8, "6"}, {1, 18, "726"}, {1, 21, "726"}}},
+        {finales, "NC", "SI", false, {{1, 8, "-6"}, {1, 18, "-726"}, {1, 21, "-726"}}},
+        {lista, "FC", "SI", false, {{1, 18, "726"}, {1, 21, "726"}}},
+        {oc, "", "NO", false, {{1, 8, "1,3"}, {1, 21, "13,57773"}}},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.id.toStdString() + " " + c.destino + (c.convertir ? " convertida" : ""));
+        Config(QStringLiteral("PreciosFinales"), c.finales);
+        const bool compras = c.id == oc;
+        ClsCmnCptes cls;
+        Cargar(cls, compras ? "OC" : "RM", c.id, c.destino, [&](ClsCmnCptes& k, QString& l) {
+            k.AsignarDatosComprobante(compras ? "OC" : "RM", c.id, "0", tareas(), articulos(), otros(), false, nullptr,
+                                      compras, "C0001", &reparto, c.convertir, {}, c.destino, &l);
+        });
+        Verifica(articulos(), c.celdas);
+    }
 }
 
 TEST_F(Carga, PurchaseVoucher)

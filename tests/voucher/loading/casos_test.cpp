@@ -8,6 +8,8 @@
 
 #include <sqlite3.h>
 
+#include <tuple>
+
 using namespace cargatest;
 
 namespace {
@@ -49,9 +51,9 @@ TEST_F(Casos, ProgramSwitches)
     };
     const std::vector<Caso> casos = {
         // The pending quantity (20 on the lines, 4 moved) uncapped; a repeated
-        // article is skipped (refused as a duplicate in the other programs).
+        // article is skipped (in the other programs its lines share it).
         {"Solvarineta", "RM", rm, "", 1, 3, {{1, 8, "16"}, {1, 12, "16"}, {1, 26, "16"}}},
-        {"vordane", "RM", rm, "", 1, 3, {{1, 8, "10"}, {1, 12, "10"}, {1, 26, "10"}}},
+        {"vordane", "RM", rm, "", 1, 4, {{1, 8, "6"}, {1, 12, "6"}, {1, 26, "6"}, {2, 8, "10"}, {2, 26, "10"}}},
         // A trip "TROPA" leaves its row empty; equivalent = quantity.
         {"QUELMONTARI_DASPEROLICA", "RM", rm2, "FC", 2, 4, {{1, 0, "Flete"}, {2, 0, ""}}},
         {"vordane", "RM", rm2, "FC", 2, 4, {{1, 0, "Flete"}, {2, 0, "Hacienda"}}},
@@ -125,6 +127,10 @@ TEST_F(Casos, OrderRepairUnderBranch9999)
                      {"Importe_S_IVA", "=100"}, {"AlicIVA", "=21"}, {"CANTIDADAFACTURAR", "=2"}});
     Inserta("MV_PREPARACION_DETALLES", {{"TC", "NP"}, {"IDCOMPROBANTE", id}, {"IDARTICULO", Art("PINT-LATEX-20")},
                                         {"Cantidadpreparada", "=1"}});
+    // A line without a rate cannot be grossed up: it keeps its price.
+    for (const char* alicuota : {"=NULL", "=0"})
+        Linea("NP", id, {{"IdArticulo", Art("1002")}, {"Cantidad", "=3"}, {"Impuestos", "=5"}, {"Importe", "=100"},
+                         {"Importe_S_IVA", "=100"}, {"Total", "=300"}, {"AlicIVA", alicuota}});
     // The first line's update is refused by the database.
     sqlite3* directo = nullptr;
     ASSERT_EQ(sqlite3_open(carpeta_.file("DEMO.sqlite").toUtf8().constData(), &directo), SQLITE_OK);
@@ -142,27 +148,28 @@ TEST_F(Casos, OrderRepairUnderBranch9999)
     });
     const QString lineas = "SELECT Impuestos, Importe, Total, CANTIDADAFACTURAR FROM V_MV_CPTEINSUMOS WHERE "
                            "IDCOMPROBANTE = '" + id + "' ORDER BY ID";
-    EXPECT_EQ(Filas(lineas), QStringList({"0|<null>|<null>|<null>", "0|<null>|<null>|<null>", "5|100|<null>|2"}));
+    EXPECT_EQ(Filas(lineas), QStringList({"0|<null>|<null>|<null>", "0|<null>|<null>|<null>", "5|100|<null>|2",
+                                          "5|100|300|<null>", "5|100|300|<null>"}));
     // The refused update shows its own error once; the next one goes through.
     dlg.expectMsgBox("linea bloqueada");
     ClsCmnCptes ventas;
     Cargar(ventas, "NP", id);
     dlg.verifyDone();
-    EXPECT_EQ(Filas(lineas), QStringList({"0|<null>|<null>|<null>", "5|<null>|<null>|<null>", "5|121|242|1"}));
+    EXPECT_EQ(Filas(lineas), QStringList({"0|<null>|<null>|<null>", "5|<null>|<null>|<null>", "5|121|242|1",
+                                          "5|100|300|<null>", "5|100|300|<null>"}));
     Verifica(articulos(), {{1, 43, "0"}, {2, 43, "5"}});
 }
 
-TEST_F(Casos, DeliveryOrderRefusesRepeatedArticles)
+TEST_F(Casos, DeliveryOrderLoadsRepeatedArticles)
 {
-    // A refused repeated line still counts against the limit; a text line
-    // without a code is never refused.
+    // Every line of a repeated article is loaded, against the limit.
     const struct {
         const char* id;
         int limite;
         std::vector<const char*> lineas;  // article codes ("" a text line)
         std::vector<const char*> cargadas;
-    } casos[] = {{"0001000000401", 2, {"1001", "1001", "1002", "PINT-LATEX-20"}, {"1001"}},
-                 {"0001000000402", 4, {"", "1001", " 1001", "1002", "PINT-LATEX-20"}, {"", "1001", "1002"}}};
+    } casos[] = {{"0001000000401", 2, {"1001", "1001", "1002", "PINT-LATEX-20"}, {"1001", "1001"}},
+                 {"0001000000402", 4, {"", "1001", " 1001", "1002", "PINT-LATEX-20"}, {"", "1001", "1001", "1002"}}};
     for (const auto& c : casos) {
         SCOPED_TRACE(c.id);
         Limite("FC", "B", c.limite);
@@ -182,6 +189,33 @@ TEST_F(Casos, DeliveryOrderRefusesRepeatedArticles)
             EXPECT_EQ(articulos()->TextMatrix(i + 1, 1), "Linea");
         }
         EXPECT_EQ(articulos()->TextMatrix(filas - 1, 1), "");
+    }
+}
+
+// What an article has applied or moved is taken once, from its first line
+// on: its lines offer together what it has pending.
+TEST_F(Casos, AnArticlesLinesShareWhatIsPending)
+{
+    const QString corrida = QStringLiteral("0001000000700"), aplicada = QStringLiteral("0001000000701");
+    Cabecera("RM", corrida, {{"IdReparto", "=-1"}});
+    Cabecera("RM", aplicada, {{"IdReparto", "=0"}});
+    for (const auto& [id, art, cant] : {std::tuple{corrida, "1001", "=10"}, std::tuple{corrida, "1001", "=5"},
+                                        std::tuple{aplicada, "1002", "=5"}, std::tuple{aplicada, "1002", "=5"}})
+        Linea("RM", id, {{"IdArticulo", Art(art)}, {"Cantidad", cant}, {"IdUnidad", "UN"}, {"IdUnidadBase", "UN"}});
+    Inserta("MV_APLICACION", {{"TCO_ORIGEN", "RM"}, {"IDComprobante_Origen", aplicada}, {"IDARTICULO", Art("1002")},
+                              {"CANTIDAD", "=2"}});
+    const struct {
+        QString id;
+        const char* destino;
+        std::vector<const char*> filas;  // column 8 (and 26) of each row
+    } casos[] = {{corrida, "", {"10", "5"}}, {corrida, "FC", {"10", "5"}}, {aplicada, "FC", {"3", "5"}}};
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.id.toStdString() + " " + c.destino);
+        ClsCmnCptes cls;
+        Cargar(cls, "RM", c.id, c.destino);
+        ASSERT_EQ(articulos()->Rows(), long(c.filas.size()) + 2);
+        for (long i = 0; i < long(c.filas.size()); ++i)
+            Verifica(articulos(), {{i + 1, 8, c.filas[i]}, {i + 1, 26, c.filas[i]}});
     }
 }
 
@@ -261,8 +295,8 @@ TEST_F(Casos, FinalPricesAndNegatedLoads)
         c.AsignarDatosComprobante("FC", id, "", tareas(), articulos(), otros(), false, nullptr, false, {}, &reparto,
                                   false, {}, "NC", &l);
     });
-    Verifica(articulos(), {{1, 8, "0"}, {1, 17, "7"}, {1, 18, "50"}, {1, 21, "50"}, {2, 8, "-4"}, {2, 17, "2,50"},
-                           {2, 18, "50"}});
+    Verifica(articulos(), {{1, 8, "0"}, {1, 17, "7"}, {1, 18, "-50"}, {1, 21, "-50"}, {2, 8, "-4"}, {2, 17, "2,50"},
+                           {2, 18, "-50"}});
 }
 
 TEST_F(Casos, ProformaAndExemptMarks)

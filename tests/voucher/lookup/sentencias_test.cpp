@@ -98,7 +98,7 @@ TEST(ModoConsulta, BudgetLimitCountsBackFromTheServerDate)
 // budget limit, {S} and {O} the approved-budget variants and {P} the
 // preparation sub-query.
 const char* const kPrefijo =
-    R"( SELECT * FROM ( SELECT *  , (Select top 1 v_mv_cpteinsumos.cantidadafacturar from mv_preparacion_detalles  inner join mv_preparacion on mv_preparacion_detalles.idpreparacion = mv_preparacion.idpreparacion and not mv_preparacion.fecha_finalizacion is null inner join v_mv_cpteinsumos on mv_preparacion_detalles.tc=v_mv_cpteinsumos.tc  and mv_preparacion_detalles.idcomprobante=v_mv_cpteinsumos.idcomprobante and mv_preparacion_detalles.IdArticulo = v_mv_cpteinsumos.IdArticulo LEFT JOIN VT_V_MV_INSUMOS_APLICACION on mv_preparacion_detalles.TC=VT_V_MV_INSUMOS_APLICACION.TCO_ORIGEN and mv_preparacion_detalles.IDCOMPROBANTE = VT_V_MV_INSUMOS_APLICACION.IdComprobanteOrigen and ltrim(mv_preparacion_detalles.IDARTICULO)=ltrim(VT_V_MV_INSUMOS_APLICACION.IDARTICULO) WHERE  v_mv_cpteinsumos.cantidadafacturar > 0 and (V_MV_CPTEINSUMOS.cantidadafacturar - isnull(VT_V_MV_INSUMOS_APLICACION.CantidadAplicada,0)) > 0 and v_mv_cpteinsumos.TC=V_MV_CPTE.tc and  v_mv_cpteinsumos.idcomprobante= V_MV_CPTE.idcomprobante) as preparado)";
+    R"( SELECT * FROM ( SELECT *  , (Select top 1 v_mv_cpteinsumos.cantidadafacturar from mv_preparacion_detalles  inner join mv_preparacion on mv_preparacion_detalles.idpreparacion = mv_preparacion.idpreparacion and not mv_preparacion.fecha_finalizacion is null inner join v_mv_cpteinsumos on mv_preparacion_detalles.tc=v_mv_cpteinsumos.tc  and mv_preparacion_detalles.idcomprobante=v_mv_cpteinsumos.idcomprobante and mv_preparacion_detalles.IdArticulo = v_mv_cpteinsumos.IdArticulo LEFT JOIN VT_V_MV_INSUMOS_APLICACION on mv_preparacion_detalles.TC=VT_V_MV_INSUMOS_APLICACION.TCO_ORIGEN and mv_preparacion_detalles.IDCOMPROBANTE = VT_V_MV_INSUMOS_APLICACION.IdComprobanteOrigen and ltrim(mv_preparacion_detalles.IDARTICULO)=ltrim(VT_V_MV_INSUMOS_APLICACION.IDARTICULO) WHERE  v_mv_cpteinsumos.cantidadafacturar > 0 and ((select sum(lineas.cantidadafacturar) from v_mv_cpteinsumos lineas where lineas.tc=v_mv_cpteinsumos.tc and lineas.idcomprobante=v_mv_cpteinsumos.idcomprobante and ltrim(lineas.IdArticulo)=ltrim(v_mv_cpteinsumos.IdArticulo)) - isnull(VT_V_MV_INSUMOS_APLICACION.CantidadAplicada,0)) > 0 and v_mv_cpteinsumos.TC=V_MV_CPTE.tc and  v_mv_cpteinsumos.idcomprobante= V_MV_CPTE.idcomprobante) as preparado)";
 
 const char* const k9_2 =
     R"( SELECT CUENTA , ANULADA, Nombre, APROBADO, TC,IDCOMPROBANTE, ID,FECHA, Importe, comentarios,Fechahora_grabacion,fechahora_modificacion FROM V_MV_CPTE with(nolock) WHERE TC = '{T}'{B}{S}{F}{L} AND FINALIZADA = 0 ORDER BY IDCOMPROBANTE DESC)";
@@ -278,6 +278,38 @@ TEST_F(Sentencias, EveryShapeIsItsTextAndListsItsRows)
     };
     for (const Forma_& c : sinFiltro)
         comprueba(c);
+
+    // Prepared orders of one article on several lines: 0021X has 5 + 6 of
+    // 1001 with 7 invoiced (4 left), 0022X 3 of 1002 with nothing invoiced,
+    // 0023X 5 + 5 with 4 + 6 invoiced (none left), 0024X 5 with 3 invoiced
+    // under the padded code and 2 under the plain one (none left).
+    const QString p1001 = QStringLiteral("                     1001");
+    const struct {
+        const char* orden;
+        QList<std::pair<QString, double>> lineas, aplicadas;
+    } pedidos[] = {{"0021X", {{p1001, 5}, {p1001, 6}}, {{p1001, 7}}},
+                   {"0022X", {{QStringLiteral("                     1002"), 3}}, {}},
+                   {"0023X", {{p1001, 5}, {p1001, 5}}, {{p1001, 4}, {p1001, 6}}},
+                   {"0024X", {{p1001, 5}}, {{p1001, 3}, {QStringLiteral("1001"), 2}}}};
+    Ejecuta(QStringLiteral("INSERT INTO MV_PREPARACION (IDPREPARACION, FECHA, FECHA_FINALIZACION) VALUES (5702, "
+                           "'2026-11-20 07:00:00', '2026-11-20 08:00:00')"));
+    for (const auto& p : pedidos) {
+        const QString id = QStringLiteral("00570000") + QString::fromLatin1(p.orden);
+        Ejecuta(QStringLiteral("INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, ANULADA, FINALIZADA, BLOQUEADA, "
+                               "COMPLEMENTARIO, FechaPreparacion) VALUES ('NP  ', '%1', 0, 0, 0, 0, 0, "
+                               "'2026-11-20 08:00:00')").arg(id));
+        for (const auto& [articulo, cantidad] : p.lineas)
+            Ejecuta(QStringLiteral("INSERT INTO V_MV_CPTEINSUMOS (TC, IDCOMPROBANTE, IDCOMPLEMENTO, IdArticulo, Cantidad, "
+                                   "CANTIDADAFACTURAR) VALUES ('NP  ', '%1', 0, '%2', %3, %3)").arg(id, articulo).arg(cantidad));
+        Ejecuta(QStringLiteral("INSERT INTO MV_PREPARACION_DETALLES (IDPREPARACION, TC, IDCOMPROBANTE, IDARTICULO, "
+                               "Cantidadpreparada) VALUES (5702, 'NP  ', '%1', '%2', 1)").arg(id, p.lineas[0].first));
+        for (const auto& [articulo, cantidad] : p.aplicadas)
+            Ejecuta(QStringLiteral("INSERT INTO MV_APLICACION (TC, IDComprobante, IdComplemento, TCO_ORIGEN, "
+                                   "IDComprobante_Origen, IdComplemento_Origen, IDARTICULO, CANTIDAD) VALUES ('FC  ', "
+                                   "'005700000030A', 0, 'NP  ', '%1', 0, '%2', %3)").arg(id, articulo).arg(cantidad));
+    }
+    EXPECT_EQ(Columna(SqlNPPendientes("NP  ", "", "", true), QStringLiteral("IDCOMPROBANTE")),
+              ids({"0022X", "0021X", "0006X"}));
 }
 
 TEST_F(Sentencias, ConfigurationSwitchesChooseTheVariant)

@@ -21,7 +21,8 @@ namespace lotstest {
 
 inline const QString Y = QString(QChar(0x00FF));  // Chr(255)
 
-// An articles grid with the lists of other lines in columns 24 and 25.
+// An articles grid with the lists of other lines in columns 24 and 25 (and
+// their deposit in column 6).
 struct Articulos {
     ui::MSFlexGrid grilla;
     explicit Articulos(const QList<QStringList>& filas)
@@ -34,6 +35,7 @@ struct Articulos {
             grilla.setTextMatrix(r, 0, f.value(0));
             grilla.setTextMatrix(r, 24, f.value(1));
             grilla.setTextMatrix(r, 25, f.value(2));
+            grilla.setTextMatrix(r, 6, f.value(3));
         }
         grilla.setRows(grilla.Rows() + 1);  // the entry row
     }

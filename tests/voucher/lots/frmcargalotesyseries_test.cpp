@@ -273,6 +273,66 @@ TEST_F(SeriesYLotes, WithoutTheWindowTheAcceptDecidesAlone)
     EXPECT_EQ(s.cantidad, 20);
 }
 
+// A pick takes from each stock row no more than it has free after the
+// voucher's other lines of the same deposit, serial rows included, and
+// proposes to four decimals; a line asking less than nothing is refused.
+TEST_F(SeriesYLotes, APickTakesOnlyWhatItsDepositHasFree)
+{
+    Stock("A5D", "L1", "", 2);
+    Stock("A5D", "L1", "", 3);
+    Stock("A5D", "L2", "", 4);
+    Stock("A6D", "L1", "", 4);
+    Stock("A6D", "L1", "", 3, "   2");
+    for (const char* s : {"S1", "S2", "S3"}) Stock("A7S", "", s, 1);
+    Stock("A8LS", "L1", "S1", 1);
+    Stock("A8LS", "L2", "S2", 1);
+    Stock("A9R", "L1", "", 0.14);
+    Stock("A9R", "L2", "", 1);
+    struct Caso {
+        const char* articulo;
+        bool lote, serie;
+        QString deposito;
+        QList<QStringList> otras;
+        double cantidad;
+        QString lotes, cantidades, aviso;
+        std::function<void(FrmCargaLotesySeries&)> mano = {};
+    };
+    const QString sinLote = Y + "|";
+    const Caso casos[] = {
+        {"A5D", true, false, "1", {{"A5D", "|L1" + Y + "|L1" + Y + "|L2" + Y + "|" + Y + "|", "|2|2|0|0|"}}, 3,
+         "|L1" + Y + "|L1" + Y + "|L2" + Y + "|" + sinLote, "|0|1|2|0|", ""},
+        {"A6D", true, false, "2", {{"A6D", "|L1" + Y + "|", "|4|", "1"}}, 2, "|L1" + Y + "|" + sinLote, "|2|0|", ""},
+        {"A7S", false, true, "1", {}, 1, "|" + Y + "S1|" + Y + "S2|" + Y + "S3|" + sinLote, "|1|0|0|0|", ""},
+        {"A8LS", true, true, "1", {}, 1, "|L1" + Y + "S1|L2" + Y + "S2|" + sinLote, "|1|0|0|", ""},
+        {"A9R", true, false, "1", {}, 0.15, "|L1" + Y + "|L2" + Y + "|" + sinLote, "|0,14|0,01|0|", ""},
+        {"A0N", true, false, "2", {}, -1, "", "", "El Stock es Menor a la cantidad solicitada "},
+        {"A7S", false, true, "1", {{"A7S", "|" + Y + "S1|" + Y + "S2|" + Y + "S3|" + sinLote, "|0|1|0|0|"}}, 1, "", "", "",
+         [&](FrmCargaLotesySeries& f) {
+             EXPECT_EQ(Columna(f, 2), (QStringList{"1", "0", "1", "0"}));
+             Aviso("La Cantidad supera a la cantidad disponible en Stock", ui::vbCritical, "Aviso al Operador");
+             Escribe(f, 2, 3, "1");
+             EXPECT_TRUE(f.TxtEdit->Visible());
+             Tecla(f.TxtEdit, Qt::Key_Escape);
+             f.CmdCancelar->click();
+         }},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(QStringLiteral("%1 %2").arg(c.articulo).arg(c.cantidad).toStdString());
+        if (!c.aviso.isEmpty()) Aviso(c.aviso, ui::vbInformation, "Aviso al Operador!!!");
+        if (c.mano)
+            dlg.onModal("FrmCargaLotesySeries", [&](QWidget* w) { c.mano(*static_cast<FrmCargaLotesySeries*>(w)); });
+        Articulos grilla(c.otras);
+        double cantidad = c.cantidad;
+        QString deposito = c.deposito, lotes, cantidades;
+        ClsCmnCptes().PideSerieLote_Salidas(&grilla.grilla, c.articulo, "", cantidad, "", "", lotes, cantidades, c.lote,
+                                            c.serie, false, &deposito, bool(c.mano));
+        EXPECT_EQ(lotes, c.lotes);
+        EXPECT_EQ(cantidades, c.cantidades);
+        EXPECT_EQ(cantidad, c.cantidad);
+        EXPECT_TRUE(dlg.remaining().isEmpty()) << dlg.remaining().join("; ").toStdString();
+    }
+}
+
 // Entry mode: one row per unit, typed lots or serials.
 TEST_F(SeriesYLotes, EntryModeFillsRowsTypedAndHandsBackOneList)
 {
@@ -297,8 +357,8 @@ TEST_F(SeriesYLotes, EntryModeFillsRowsTypedAndHandsBackOneList)
          [](FrmCargaLotesySeries& f) {
              EXPECT_EQ(f.MSFlexGrid1->TextMatrix(0, 1), "Número de Serie");
              Escribe(f, 3, 1, "S3");
-             Escribe(f, 1, 1, "S1");  // row 1 fills the empty rows
-             EXPECT_EQ(Columna(f, 1), (QStringList{"S1", "S1", "S3"}));
+             Escribe(f, 1, 1, "S1");  // a serial is not copied to the empty rows
+             EXPECT_EQ(Columna(f, 1), (QStringList{"S1", "", "S3"}));
              f.MSFlexGrid1->setRow(1);
              Boton(f, 2);
              EXPECT_EQ(Columna(f, 1), (QStringList{"S1", "", ""}));
@@ -308,6 +368,8 @@ TEST_F(SeriesYLotes, EntryModeFillsRowsTypedAndHandsBackOneList)
              f.CmdAceptar->click();
          },
          "|S1|S2|S2|", "", true},
+        // A line grown by a unit: the new unit gets no copy of a serial.
+        {3, true, false, "|S1|S2|", "", [](FrmCargaLotesySeries& f) { f.CmdAceptar->click(); }, "|S1|S2|-|", "", true},
         // The earlier list is shown again; a cancel gives it back as it was.
         {2, true, false, " |A|B| ", "",
          [](FrmCargaLotesySeries& f) {

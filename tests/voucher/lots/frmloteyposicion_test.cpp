@@ -160,6 +160,45 @@ TEST_F(Posiciones, WithoutDepositRowTheLastPositionKeepsItsName)
     EXPECT_EQ(r.posiciones, "|B-02-01*3|B-02-01*1|");
 }
 
+// No row is proposed more than it holds, a negative line is refused without
+// a question, and a row shown again gets a figure only from an item of its
+// own.
+TEST_F(Posiciones, ARowIsProposedWhatItHoldsAndShownOnlyItsOwnItem)
+{
+    Saldo("PX1", "A-01-01", "L1", 3);
+    Saldo("PX2", "A-01-01", "L1", 5);
+    Saldo("PX2", "A-01-02", "L1", 5);
+    Saldo("PX2", "A-01-01", "L2", 5);
+    Saldo("PX2", QString(), "L1", 4);
+    const QString menor = "La suma de cantidades informadas es Menor a la cantidad solicitada ";
+    struct Caso {
+        const char* articulo;
+        double cantidad;
+        bool lote;
+        QString anteriores, cuarta, posiciones;
+    };
+    const Caso casos[] = {
+        {"PX1", 5, true, "", "3", "x"},
+        {"PX0", -1, true, "", "", "x"},
+        {"PX2", 4, false, "|A-01-01*2|A-01-01*2|", "2||2|", "|A-01-01*2|A-01-01*2|"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.articulo);
+        const Resultado r = Pide(c.articulo, c.cantidad, c.lote, c.anteriores, "", [&](FrmLoteyPosicion& f) {
+            EXPECT_EQ(Columna(f, 4).join(u'|'), c.cuarta);
+            if (c.posiciones == "x") {
+                Aviso(menor, ui::vbInformation, "Aviso al Operador!!!");
+                f.CmdAceptar->click();
+                EXPECT_TRUE(f.isVisible());
+                f.CmdCancelar->click();
+            } else {
+                f.CmdAceptar->click();
+            }
+        });
+        EXPECT_EQ(r.posiciones, c.posiciones == "x" ? c.anteriores : c.posiciones);
+    }
+}
+
 // Every balance is shown in the line's unit, the stock without position
 // (all its balance rows) too, and a typed quantity is checked against it.
 TEST_F(Posiciones, BalancesAreShownAndCheckedInTheLineUnit)

@@ -10,7 +10,9 @@
 #include "platform/ui/modalform.h"
 
 #include <QLabel>
+#include <QApplication>
 #include <QPushButton>
+#include <QTimer>
 
 #include <functional>
 
@@ -155,6 +157,47 @@ TEST_F(Pedidos, ARequestArrivingDuringAnotherIsRefusedAsACancel)
     }
 }
 
+// A host window that makes a new voucher object for each click: a second
+// click while the first request works reaches nothing; clicked again once it
+// has returned, the request runs and gives the same lists.
+TEST_F(Pedidos, ASecondClickOfAHostWithAnObjectPerClickWaitsForTheFirst)
+{
+    Stock("ART-L", "L1", "", 4);
+    Stock("ART-L", "L2", "", 3);
+    QWidget host;
+    auto* boton = new QPushButton("Lotes", &host);
+    host.show();
+    Articulos g({});
+    int enCurso = 0, anidadas = 0;
+    QStringList listas;
+    QObject::connect(boton, &QPushButton::clicked, [&] {
+        anidadas += enCurso;
+        ++enCurso;
+        double cantidad = 5;
+        QString deposito = "1", lotes, cantidades;
+        ClsCmnCptes().PideSerieLote_Salidas(&g.grilla, "ART-L", "", cantidad, "", "", lotes, cantidades, true, false,
+                                            false, &deposito, false);
+        listas << lotes + cantidades;
+        --enCurso;
+    });
+    const auto clic = [boton] {
+        const QPointF centro(boton->rect().center());
+        QMouseEvent baja(QEvent::MouseButtonPress, centro, boton->mapToGlobal(centro), Qt::LeftButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QMouseEvent sube(QEvent::MouseButtonRelease, centro, boton->mapToGlobal(centro), Qt::LeftButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(boton, &baja);
+        QApplication::sendEvent(boton, &sube);
+    };
+    QTimer::singleShot(0, clic);
+    clic();
+    EXPECT_EQ(anidadas, 0);
+    EXPECT_EQ(listas.size(), 1) << "the click during the request reached nothing";
+    clic();
+    const QString una = "|L1" + Y + "|L2" + Y + "|" + Y + "|" + "|4|1|0|";
+    EXPECT_EQ(listas, (QStringList{una, una}));
+}
+
 TEST_F(Pedidos, AnErrorInTheWindowGoesToTheErrorBoxAndTheWindowIsUnloaded)
 {
     dlg.onModal("FrmLoteyPosicion", [](QWidget*) { throw legacy::VbError(5); });
@@ -256,9 +299,9 @@ TEST_F(Cantidades, LargeWholeNumbersPassAndSumsCompareToFourDecimals)
     f.Cantidad = 40001;
     f.CargaDatos();
     ASSERT_EQ(Columna(f, 1), (QStringList{"S1", "S2", ""}));
-    Escribe(f, 1, 3, "40000");  // a serial row is not held to its stock
-    Escribe(f, 2, 3, "1");
-    EXPECT_EQ(Columna(f, 3), (QStringList{"40000", "1", "0"}));
+    EXPECT_EQ(Columna(f, 3), (QStringList{"1", "1", "0"})) << "each serial gives its one unit";
+    Escribe(f, 3, 3, "39999");  // the row without lot or serial is not held to a stock
+    EXPECT_EQ(Columna(f, 3), (QStringList{"1", "1", "39999"}));
     EXPECT_TRUE(f.ValidaCantidadCantidadPedida());
 
     lots::FrmLoteyPosicion p;

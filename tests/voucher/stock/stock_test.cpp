@@ -1,145 +1,17 @@
 // Stock movements and seats: the voucher-type sign, automatic lots, the seat
 // statements, the stock queries and the movement writer in both modes, on
 // the embedded engine with a real articles grid.
-#include "core/cargaconfiguracion.h"
-#include "core/modglobal.h"
-#include "core/support/entorno_core.h"
-#include "platform/kapores2/funciones.h"
-#include "platform/ui/modalform.h"
-#include "platform/ui/msflexgrid.h"
-#include "platform/ui/scripted.h"
-#include "support/testutil.h"
-#include "voucher/clscmncptes.h"
-#include "voucher/grids/frmmvventas.h"
-#include "voucher/stock/reglas_asientos.h"
+#include "voucher/stock/entorno_stock.h"
 
-#include <QLineEdit>
+#include "support/testutil.h"
+
 #include <QTimer>
 
 #include <functional>
-#include <map>
 
 namespace {
 
-using Celdas = std::map<int, QString>;
-const QString kSep = QString(QChar(0xFF));
-
-QString Art(const char* codigo)
-{
-    return kapores2::Funciones::RellenaCodigo(QString::fromLatin1(codigo), 25);
-}
-
-// The writer's arguments a test sets; the rest are left empty.
-struct Opciones {
-    QString deposito = "1";
-    bool transferencia = false;
-    QString destino;
-    QString cuenta;
-    QString tcOrigen;
-    QString origen;
-    QString motivo;
-    QString loteFijo;
-    QString fecha = "05/11/2026";
-};
-
-class StockTest : public coretest::EntornoCore {
-protected:
-    void SetUp() override
-    {
-        EntornoCore::SetUp();
-        ConectaDemo(QStringLiteral("DEMO"));
-        ModGlobal::gUNegocio = QStringLiteral("   1");
-        ModGlobal::gCaja = QStringLiteral("1");
-        ModGlobal::Periodo = 2026;
-        for (const char* tc : {"RMX", "IRX", "TRX", "PE", "ZZ"})
-            Ejecuta(QStringLiteral("DELETE FROM V_TA_CPTE WHERE CODIGO = '%1'").arg(Codigo(tc)));
-        Tipo("RMX", "S", "Ventas");
-        Tipo("IRX", "E", "Compras");
-        Tipo("TRX", "S", "STOCK");
-        Tipo("PE", "S", "STOCK");
-        Ejecuta("DELETE FROM V_MV_STOCK");
-        Ejecuta("DELETE FROM MV_ASIENTOS");
-        Ejecuta("DELETE FROM STK_SERIES_Y_LOTES");
-        for (const auto& [codigo, cuenta, costo, procedencia] :
-             {std::tuple{"A1", "1.1.01", "10", ""}, std::tuple{"A2", "1.1.02", "5", ""},
-              std::tuple{"K1", "1.1.01", "0", ""}, std::tuple{"I1", "1.1.03", "2", ""},
-              std::tuple{"I2", "", "3", ""}, std::tuple{"77", "", "0", "PRODUCCION"}}) {
-            Ejecuta(QStringLiteral("DELETE FROM V_MA_ARTICULOS WHERE IDARTICULO = '%1'").arg(Art(codigo)));
-            Ejecuta(QStringLiteral("INSERT INTO V_MA_ARTICULOS (IDARTICULO, DESCRIPCION, IDUNIDAD, cuentacontableC, "
-                                   "Costo, CUENTAPROVEEDOR, procedencia) VALUES ('%1', 'Art %2', 'UN  ', %3, %4, "
-                                   "'P-%2', '%5')")
-                        .arg(Art(codigo), codigo, *cuenta ? QStringLiteral("'%1'").arg(cuenta) : QStringLiteral("NULL"),
-                             costo, procedencia));
-        }
-        Cfg("DescargaInsumosProduccion", "NO");
-        Cfg("ConfirmaUDEquiv", "NO");
-        Cfg("MotivoStockDefault", "   1");
-        cls_ = std::make_unique<ClsCmnCptes>();
-        // The articles grid of a voucher window, laid out as the window does.
-        ventana_ = std::make_unique<FrmMvVentas>();
-        for (auto& caja : cajas_)
-            caja = std::make_unique<QLineEdit>(ventana_.get());
-        cls_->InicializaGrids(ventana_->MSFlexGrid1, ventana_->MSFlexGrid2, ventana_->MSFlexGrid3, cajas_[0].get(),
-                              cajas_[1].get(), cajas_[2].get(), ventana_.get(), QStringLiteral("RMX"));
-        grilla_ = ventana_->MSFlexGrid2;
-        ASSERT_EQ(grilla_->Cols(), 120);
-    }
-
-    static QString Codigo(const char* tc) { return kapores2::Funciones::RellenaCodigo(QString::fromLatin1(tc), 4); }
-
-    void Tipo(const char* tc, const char* es, const char* sistema, const char* signo = "NULL", const char* lado = "D")
-    {
-        Ejecuta(QStringLiteral("INSERT INTO V_TA_CPTE (CODIGO, Talonario, Letras, Sistema, Signo, DebeHaber, ES, "
-                               "X_SUC_DEFAULT, X_NRO_DESDE, X_NRO_HASTA, X_ULTIMO_NRO) VALUES ('%1', 1, 'X', '%2', %3, "
-                               "'%4', '%5', 1, 1, 99999999, 7)")
-                    .arg(Codigo(tc), sistema, signo, lado, es));
-    }
-
-    void Cfg(const char* clave, const char* valor)
-    {
-        Ejecuta(QStringLiteral("DELETE FROM TA_CONFIGURACION WHERE Clave = '%1'").arg(clave));
-        Ejecuta(QStringLiteral("INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor) VALUES ('%1', 'DATOS', '%2')")
-                    .arg(clave, valor));
-    }
-
-    // The lines of the articles grid, and the empty entry row after them.
-    void Lineas(const QList<Celdas>& lineas)
-    {
-        grilla_->setRows(1);
-        grilla_->setRows(long(lineas.size()) + 2);
-        for (int f = 0; f < lineas.size(); ++f)
-            for (const auto& [col, texto] : lineas[f])
-                grilla_->setTextMatrix(f + 1, col, texto);
-    }
-
-    struct Resultado {
-        QString sql;
-        bool hayError = false;
-    };
-
-    Resultado Escribe(const QString& tc, const QString& id, bool colecta, const Opciones& o = {})
-    {
-        Resultado r;
-        QString fecha = o.fecha, dep = o.deposito, dest = o.destino, motivo = o.motivo,
-                tcOrigen = o.tcOrigen, origen = o.origen, cta = o.cuenta, tecnico = QStringLiteral("NULL"),
-                loteFijo = o.loteFijo, aduana, loteOrigen, vendedor, moneda = QStringLiteral("1");
-        cls_->ActualizaStock(*grilla_, tc, id, QStringLiteral("0"), fecha, dep, dest, motivo, tcOrigen, origen,
-                             o.transferencia, cta, colecta, r.sql, r.hayError, tecnico, loteFijo, aduana, loteOrigen, 0,
-                             false, vendedor, 0, moneda, legacy::Currency(1));
-        return r;
-    }
-
-    QStringList Movimientos(const QString& columnas = "TC, IdComprobante, Secuencia, IdArticulo, NroLote, NroSerie, "
-                                                      "IdDeposito, IDDEPOSITO_DESTINO, Cantidad")
-    {
-        return Filas(QStringLiteral("SELECT %1 FROM V_MV_STOCK ORDER BY IdComprobante, Secuencia").arg(columnas));
-    }
-
-    std::unique_ptr<FrmMvVentas> ventana_;
-    std::unique_ptr<QLineEdit> cajas_[3];
-    ui::MSFlexGrid* grilla_ = nullptr;
-    std::unique_ptr<ClsCmnCptes> cls_;
-};
+using namespace stocktest;
 
 TEST_F(StockTest, SignOfAVoucherTypeForStockAndForTheVatBook)
 {
@@ -724,9 +596,7 @@ TEST_F(StockTest, EachRowOfALineMovesItsOwnItemFromItsOwnLine)
     const auto insumos = [this](const char* articulo, std::initializer_list<std::pair<const char*, const char*>> filas,
                                 const char* unidad = "UN  ") {
         for (const auto& [insumo, cantidad] : filas)
-            Ejecuta(QStringLiteral("INSERT INTO V_MA_INSUMOS (IDARTICULO, IdArticuloInsumo, IdUnidadInsumo, Cantidad) "
-                                   "VALUES ('%1', '%2', '%3', %4)")
-                        .arg(Art(articulo), Art(insumo), unidad, cantidad));
+            Insumo(articulo, insumo, cantidad, unidad);
     };
     Opciones transferencia;
     transferencia.deposito = "ELDELGRID";
@@ -738,7 +608,18 @@ TEST_F(StockTest, EachRowOfALineMovesItsOwnItemFromItsOwnLine)
     motivoPorLinea.motivo = "ELDELGRID";
     Opciones loteFijo;
     loteFijo.loteFijo = "F1";
+    Opciones deUnoANueve;
+    deUnoANueve.transferencia = true;
+    deUnoANueve.destino = "9";
+    Opciones deposito2;
+    deposito2.deposito = "2";
     const char* lotes = "RTRIM(NroLote), NroSerie, Cantidad";
+    const auto existencias = [this](const char* articulo, const char* deposito,
+                                    std::initializer_list<std::pair<const char*, const char*>> filas) {
+        for (const auto& [lote, cantidad] : filas)
+            Existencia(articulo, deposito, lote, cantidad);
+    };
+    const char* consumo = "TC, RTRIM(NroLote), IdDeposito, Cantidad, ControladoPor";
 
     struct Caso {
         const char* nombre;
@@ -810,6 +691,64 @@ TEST_F(StockTest, EachRowOfALineMovesItsOwnItemFromItsOwnLine)
                                     "('%1', '   1', 'M1', 2), ('%1', '   1', 'M2', 5)")
                          .arg(Art("I1")));
          }},
+        // The pick's lists name each lot followed by the separator.
+        {"transfer of lots picked from stock", "TRX",
+         {{{0, "A2"}, {5, "UN"}, {8, "4"}, {23, "-1"}, {24, "|L1" + kSep + "|" + kSep + "|"}, {25, "|3|1|"}}},
+         "IdDeposito, RTRIM(NroLote), Cantidad", {"   1|L1|-3", "   1|<null>|-1", "   9|L1|3", "   9|<null>|1"},
+         deUnoANueve},
+        {"reception whose first lot is 0, after another line", "IRX",
+         {{{0, "A1"}, {5, "UN"}, {8, "1"}},
+          {{0, "A2"}, {5, "UN"}, {8, "5"}, {23, "-1"}, {24, "|R0|R1|R2|"}, {25, "|0|2|3|"}}},
+         lotes, {"<null>|<null>|1", "R1|<null>|2", "R2|<null>|3"}},
+        {"transfer whose first lot is 0", "TRX",
+         {{{0, "A2"}, {5, "UN"}, {8, "5"}, {23, "-1"}, {24, "|R0|R1|R2|"}, {25, "|0|2|3|"}},
+          {{0, "A1"}, {5, "UN"}, {8, "1"}}},
+         "IdDeposito, RTRIM(NroLote), Cantidad",
+         {"   1|R1|-2", "   1|R2|-3", "   1|<null>|-1", "   9|R1|2", "   9|R2|3", "   9|<null>|1"}, deUnoANueve},
+        {"reception with a blank lot item", "IRX",
+         {{{0, "A2"}, {5, "UN"}, {44, "UN"}, {8, "2"}, {77, "2"}, {23, "-1"}, {24, "||L2|"}, {25, "|1.5|0.5|"}}},
+         "RTRIM(NroLote), Cantidad * 10, CantidadUD * 10", {"<null>|15|15", "L2|5|5"}},
+        {"reception of fractional lots", "IRX",
+         {{{0, "A2"}, {5, "UN"}, {8, "1"}, {23, "-1"}, {24, "|R1|R2|"}, {25, "|0.4|0.6|"}},
+          {{0, "A2"}, {5, "UN"}, {8, "1.5"}, {23, "-1"}, {24, "|R3|R4|R5|"}, {25, "|0.5|0.5|0.5|"}}},
+         "RTRIM(NroLote), Cantidad * 10", {"R1|4", "R2|6", "R3|5", "R4|5", "R5|5"}},
+        // 2 boxes of 12: 24 units, 10 and 14 of them by lot.
+        {"reception by lot in another unit", "IRX",
+         {{{0, "A2"}, {5, "CJ"}, {44, "UN"}, {10, "12"}, {8, "2"}, {77, "24"}, {23, "-1"}, {24, "|R1|R2|"},
+           {25, "|10|14|"}},
+          {{0, "A2"}, {5, "CJ"}, {44, "UN"}, {10, "12"}, {8, "2"}, {77, "24"}, {23, "-1"}, {24, "|R3|"}, {25, "|24|"}}},
+         "RTRIM(NroLote), Cantidad * 10000, CantidadUD", {"R1|8333|10", "R2|11667|14", "R3|20000|24"}},
+        {"transfer by lot in another unit", "TRX",
+         {{{0, "A2"}, {5, "CJ"}, {44, "UN"}, {10, "12"}, {8, "2"}, {77, "24"}, {23, "-1"}, {24, "|R1|R2|"},
+           {25, "|10|14|"}}},
+         "RTRIM(NroLote), Cantidad * 10000, CantidadUD",
+         {"R1|-8333|-10", "R2|-11667|-14", "R1|8333|10", "R2|11667|14"}, transferencia},
+        // K1 is 1 UN of an input kept by lot.
+        {"input lots nothing is taken from", "RMX", {{{0, "K1"}, {5, "UN"}, {8, "5"}}}, consumo,
+         {"PE  |N1|   2|-3|K1", "PE  |N2|   2|-2|K1", "RMX |<null>|   2|-5|"}, deposito2,
+         [&] {
+             insumos("K1", {{"I2", "1"}});
+             existencias("I2", "2", {{"N1", "3"}, {"N2", "2"}, {"N3", "4"}});
+         }},
+        {"input rest no lot covers", "RMX", {{{0, "K1"}, {5, "UN"}, {8, "9"}}}, consumo,
+         {"PE  |M1|   2|-3|K1", "PE  |M2|   2|-4|K1", "PE  |<null>|   2|-2|K1", "RMX |<null>|   2|-9|"}, deposito2,
+         [&] {
+             insumos("K1", {{"I1", "1"}});
+             existencias("I1", "2", {{"M1", "3"}, {"M2", "4"}});
+         }},
+        {"two lines needing one input", "RMX", {{{0, "K1"}, {5, "UN"}, {8, "3"}}, {{0, "K2"}, {5, "UN"}, {8, "3"}}},
+         consumo, {"PE  |M1|   1|-3|K1", "PE  |M2|   1|-3|K2", "RMX |<null>|   1|-3|", "RMX |<null>|   1|-3|"}, {},
+         [&] {
+             insumos("K1", {{"I1", "1"}});
+             insumos("K2", {{"I1", "1"}});
+             existencias("I1", "1", {{"M1", "3"}, {"M2", "4"}});
+         }},
+        {"inputs from the lots of the line's deposit", "RMX", {{{0, "K1"}, {5, "UN"}, {6, "2"}, {8, "5"}}}, consumo,
+         {"PE  |M1|   2|-3|K1", "PE  |M2|   2|-2|K1", "RMX |<null>|   2|-5|"}, porLinea,
+         [&] {
+             insumos("K1", {{"I1", "1"}});
+             existencias("I1", "2", {{"M1", "3"}, {"M2", "4"}});
+         }},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre);
@@ -822,8 +761,12 @@ TEST_F(StockTest, EachRowOfALineMovesItsOwnItemFromItsOwnLine)
         EXPECT_FALSE(Escribe(c.tc, "000100000026X", false, c.opciones).hayError);
         EXPECT_TRUE(sinAvisos.shown().isEmpty()) << sinAvisos.failures().join("; ").toStdString();
         EXPECT_EQ(Movimientos(c.columnas), c.filas);
-        const Resultado colectado = Escribe(c.tc, "000100000030X", true, c.opciones);
+        // Collected, the same rows.
+        Ejecuta("DELETE FROM V_MV_STOCK");
+        const Resultado colectado = Escribe(c.tc, "000100000026X", true, c.opciones);
         EXPECT_FALSE(colectado.sql.contains("ELDELGRID", Qt::CaseInsensitive)) << colectado.sql.toStdString();
+        Ejecuta(colectado.sql);
+        EXPECT_EQ(Movimientos(c.columnas), c.filas) << "collected";
     }
 }
 

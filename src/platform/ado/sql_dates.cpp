@@ -1,0 +1,133 @@
+// The date literals of the server's dialect. The server reads a text as a
+// date where it meets a date (SET DATEFORMAT dmy: '31/12/2026' day first;
+// 'yyyy-mm-dd' and 'yyyymmdd' with an optional time); the engine has no date
+// type and keeps dates as ISO text ('yyyy-mm-dd hh:mm:ss'). This is the one
+// reader of those literals: the token rewrite (sql_tokens.cpp) writes a
+// literal that meets a date as the ISO text given here, and the parameterised
+// statements (sql_parameters.cpp) keep such literals out of their slots.
+#include "platform/ado/sql_passes.h"
+
+#include <QDate>
+
+namespace ado::sql {
+
+// d/m/yy[yy][ h:mm[:ss]] with one or two digits for day, month, hour.
+std::optional<DayFirst> readDayFirst(QStringView text) {
+    const QStringView s = text.trimmed();
+    qsizetype pos = 0;
+    auto number = [&](int minDigits, int maxDigits, int& value) {
+        int digits = 0;
+        value = 0;
+        while (pos < s.size() && s[pos].isDigit() && digits < maxDigits) {
+            value = value * 10 + s[pos].digitValue();
+            ++pos;
+            ++digits;
+        }
+        return digits >= minDigits && !(pos < s.size() && s[pos].isDigit());
+    };
+    auto expect = [&](QChar c) {
+        if (pos < s.size() && s[pos] == c) { ++pos; return true; }
+        return false;
+    };
+    DayFirst r{};
+    if (!number(1, 2, r.d) || !expect(u'/') || !number(1, 2, r.m) || !expect(u'/')) return std::nullopt;
+    const qsizetype yStart = pos;
+    if (!number(2, 4, r.y)) return std::nullopt;
+    const qsizetype yDigits = pos - yStart;
+    if (yDigits == 3) return std::nullopt;
+    if (yDigits == 2) r.y += r.y < 30 ? 2000 : 1900;
+    if (pos < s.size()) {
+        if (!expect(u' ')) return std::nullopt;
+        while (pos < s.size() && s[pos] == u' ') ++pos;
+        if (!number(1, 2, r.hh) || !expect(u':') || !number(2, 2, r.mi)) return std::nullopt;
+        if (expect(u':') && !number(2, 2, r.ss)) return std::nullopt;
+        if (pos != s.size()) return std::nullopt;
+        if (r.hh > 23 || r.mi > 59 || r.ss > 59) return std::nullopt;
+    }
+    if (!QDate::isValid(r.y, r.m, r.d)) return std::nullopt;
+    return r;
+}
+
+// The server's other date literals: 'yyyy-mm-dd' and 'yyyymmdd', each
+// optionally with ' hh:mm[:ss[.fff]]' ('T' instead of the blank after the
+// dashed form). Years from 1753, as the server's datetime holds them.
+std::optional<DayFirst> readOtherDate(QStringView s, int* msOut) {
+    if (s.size() < 8 || s.size() > 23) return std::nullopt;
+    for (int k = 0; k < 4; ++k)
+        if (!s[k].isDigit()) return std::nullopt;
+    const auto digits = [&](qsizetype at, int n, int& value) {
+        if (at + n > s.size()) return false;
+        value = 0;
+        for (qsizetype k = at; k < at + n; ++k) {
+            if (!s[k].isDigit()) return false;
+            value = value * 10 + s[k].digitValue();
+        }
+        return true;
+    };
+    DayFirst r{};
+    qsizetype pos = 0;
+    const bool dashed = s[4] == u'-';
+    if (dashed) {
+        if (!digits(0, 4, r.y) || !digits(5, 2, r.m) || s.size() < 10 || s[7] != u'-' || !digits(8, 2, r.d)) return std::nullopt;
+        pos = 10;
+    } else {
+        if (!digits(0, 4, r.y) || !digits(4, 2, r.m) || !digits(6, 2, r.d)) return std::nullopt;
+        pos = 8;
+    }
+    int ms = 0;
+    if (pos < s.size()) {
+        if (!(s[pos] == u' ' || (dashed && s[pos] == u'T'))) return std::nullopt;
+        ++pos;
+        if (!digits(pos, 2, r.hh) || pos + 2 >= s.size() || s[pos + 2] != u':' || !digits(pos + 3, 2, r.mi)) return std::nullopt;
+        pos += 5;
+        if (pos < s.size()) {
+            if (s[pos] != u':' || !digits(pos + 1, 2, r.ss)) return std::nullopt;
+            pos += 3;
+        }
+        if (pos < s.size()) {
+            if (s[pos] != u'.' || pos + 1 >= s.size() || s.size() - pos - 1 > 3 || !digits(pos + 1, int(s.size() - pos - 1), ms))
+                return std::nullopt;
+            for (qsizetype k = s.size() - pos - 1; k < 3; ++k) ms *= 10;
+        }
+        if (r.hh > 23 || r.mi > 59 || r.ss > 59) return std::nullopt;
+    }
+    if (r.y < 1753 || !QDate::isValid(r.y, r.m, r.d)) return std::nullopt;
+    if (msOut) *msOut = ms;
+    return r;
+}
+
+namespace {
+
+QString isoText(const DayFirst& r, int ms = 0) {
+    QString out = QStringLiteral("%1-%2-%3 %4:%5:%6")
+                      .arg(r.y, 4, 10, QLatin1Char('0'))
+                      .arg(r.m, 2, 10, QLatin1Char('0'))
+                      .arg(r.d, 2, 10, QLatin1Char('0'))
+                      .arg(r.hh, 2, 10, QLatin1Char('0'))
+                      .arg(r.mi, 2, 10, QLatin1Char('0'))
+                      .arg(r.ss, 2, 10, QLatin1Char('0'));
+    if (ms) out += QStringLiteral(".%1").arg(ms, 3, 10, QLatin1Char('0'));
+    return out;
+}
+
+}  // namespace
+
+// Whether the rewrite may write the text otherwise where it meets a date
+// (not already 'yyyy-mm-dd hh:mm:ss').
+bool otherDateChanges(QStringView inner) {
+    if (inner.size() == 19 && inner[4] == u'-' && inner[10] == u' ') return false;
+    return readOtherDate(inner).has_value();
+}
+
+QString otherDateToIso(const QString& text) {
+    int ms = 0;
+    const std::optional<DayFirst> r = readOtherDate(QStringView(text).trimmed(), &ms);
+    return r ? isoText(*r, ms) : QString();
+}
+
+QString dayFirstToIso(const QString& text) {
+    const std::optional<DayFirst> r = readDayFirst(text);
+    return r ? isoText(*r) : QString();
+}
+
+}  // namespace ado::sql

@@ -1,0 +1,248 @@
+// Stored vouchers drawn from a fixed seed (orders, delivery notes and
+// invoices; repeated articles, boxes of 12, fractional and returned
+// quantities, internal taxes, letters A and B, final prices on and off, a
+// currency with a rate, partial deliveries and applications), each loaded as
+// itself and into an invoice or a credit note, plain and negated, and every
+// load held to the rules of a load.
+#include "voucher/loading/entorno_carga.h"
+
+#include <array>
+#include <cmath>
+#include <map>
+#include <random>
+
+using namespace cargatest;
+
+namespace {
+
+struct LineaGen {
+    QString art;
+    bool cajas = false;  // in boxes of 12 of a base unit
+    double cant = 0, importe = 0, total = 0, impuestos = 0, itc = 0;
+    bool totalFinal = false;  // stored final total (the total itself)
+};
+
+struct CpteGen {
+    QString tc, id;
+    int reparto = 0;
+    bool letraB = false, finales = false;
+    double cotizacion = 1;
+    std::vector<LineaGen> lineas;
+    std::map<QString, double> aplicado;  // per article: moved (run -1) or applied (run 0)
+};
+
+struct FilaLeida {
+    QString art;
+    double c8, c12, c18, c21, c26;
+};
+
+double Num(const QString& celda) { return QString(celda).trimmed().replace(u',', u'.').toDouble(); }
+QString Sql(double v) { return QStringLiteral("=") + QString::number(v, 'g', 15); }
+bool Cerca(double a, double b) { return std::fabs(a - b) < 0.001; }
+
+class Generador : public EntornoCarga {
+protected:
+    std::mt19937 rng{20261210};
+    int Dado(int caras) { return int(rng() % unsigned(caras)); }
+
+    CpteGen Genera(const QString& tc, int n)
+    {
+        CpteGen c;
+        c.tc = tc;
+        c.id = QStringLiteral("0001%1A").arg(n, 8, 10, QLatin1Char('0'));
+        c.reparto = Dado(2) ? -1 : 0;
+        c.letraB = Dado(2);
+        c.finales = Dado(3) == 0;
+        c.cotizacion = Dado(3) == 0 ? 2.5 : 1;
+        static const char* articulos[] = {"1001", "1002", "PINT-LATEX-20"};
+        const int lineas = 1 + Dado(4);
+        for (int i = 0; i < lineas; ++i) {
+            LineaGen l;
+            l.art = QString::fromLatin1(articulos[Dado(3)]);
+            l.cajas = Dado(3) == 0;
+            l.cant = (1 + Dado(40)) * 0.25;
+            if (tc == "RM" && Dado(6) == 0)
+                l.cant = -l.cant;  // a returned quantity
+            l.importe = (100 + Dado(9900)) / 100.0;
+            l.total = std::round(l.importe * l.cant * 10000) / 10000;
+            l.impuestos = Dado(2) * 0.5;
+            l.itc = Dado(2) * 0.25;
+            l.totalFinal = c.finales && Dado(2);
+            c.lineas.push_back(l);
+        }
+        // What is moved or applied of each article: up to a little more
+        // than its lines hold (in quarters), often nothing.
+        const bool aplica = c.reparto == -1 || tc != "FC";
+        std::map<QString, double> suma;
+        for (const LineaGen& l : c.lineas)
+            suma[l.art] += std::max(l.cant, 0.0);
+        for (const auto& [art, s] : suma)
+            c.aplicado[art] = aplica && Dado(3) ? Dado(int(s * 4) + 3) * 0.25 : 0;
+        return c;
+    }
+
+    void Guarda(const CpteGen& c)
+    {
+        Cabecera(c.tc, c.id, {{"IdReparto", Sql(c.reparto)}, {"CondicionIva", c.letraB ? "4" : "1"},
+                              {"Cotizacion", Sql(c.cotizacion)}});
+        for (const LineaGen& l : c.lineas)
+            Linea(c.tc, c.id,
+                  {{"IdArticulo", Art(l.art)}, {"Cantidad", Sql(l.cant)}, {"IdUnidad", l.cajas ? "CJ" : "UN"},
+                   {"IdUnidadBase", "UN"}, {"CantidadUD", Sql(l.cajas ? l.cant * 12 : l.cant)},
+                   {"Importe", Sql(l.importe)}, {"Importe_S_IVA", Sql(l.importe)}, {"Total", Sql(l.total)},
+                   {"TotalFinal", l.totalFinal ? Sql(l.total) : "=NULL"}, {"Impuestos", Sql(l.impuestos)},
+                   {"ITC", Sql(l.itc)}, {"AlicIVA", "=21"}, {"Exento", "=0"}});
+        for (const auto& [art, a] : c.aplicado) {
+            if (a == 0)
+                continue;
+            if (c.reparto == -1)
+                Movimiento(c.tc, c.id, art, -a);
+            else
+                Inserta("MV_APLICACION", {{"TCO_ORIGEN", c.tc}, {"IDComprobante_Origen", c.id},
+                                          {"IDARTICULO", Art(art)}, {"CANTIDAD", Sql(a)}});
+        }
+    }
+
+    std::vector<FilaLeida> Carga(const CpteGen& c, const QString& destino, bool negada, bool convertir)
+    {
+        Config(QStringLiteral("PreciosFinales"), c.finales ? "SI" : "NO");
+        ClsCmnCptes cls;
+        reparto = negada ? -98 : 0;
+        Cargar(cls, c.tc, c.id, destino, [&](ClsCmnCptes& k, QString& l) {
+            k.AsignarDatosComprobante(c.tc, c.id, "0", tareas(), articulos(), otros(), false, nullptr, false, {},
+                                      &reparto, convertir, {}, destino, &l);
+        });
+        std::vector<FilaLeida> filas;
+        ui::MSFlexGrid* g = articulos();
+        for (long r = 1; r < g->Rows() - 1; ++r)
+            filas.push_back({g->TextMatrix(r, 0), Num(g->TextMatrix(r, 8)), Num(g->TextMatrix(r, 12)),
+                             Num(g->TextMatrix(r, 18)), Num(g->TextMatrix(r, 21)), Num(g->TextMatrix(r, 26))});
+        return filas;
+    }
+
+    // Rules 2 and 4 on one load; rule 1 on the loads of a partial delivery.
+    void Reglas(const CpteGen& c, const std::vector<FilaLeida>& filas, bool propio, bool convertir, double signo)
+    {
+        // No line is lost: each stored line is one row, in order.
+        ASSERT_EQ(filas.size(), c.lineas.size());
+        const double r = convertir ? c.cotizacion : 1;
+        std::map<QString, double> ofrecido, pendiente;
+        for (size_t i = 0; i < filas.size(); ++i) {
+            SCOPED_TRACE("row " + std::to_string(i + 1));
+            const LineaGen& l = c.lineas[i];
+            const FilaLeida& f = filas[i];
+            EXPECT_EQ(f.art, l.art);
+            const double q = f.c8;
+            // The final price: the price converted, net of taxes under final
+            // prices, or the price itself under letter B.
+            double total = l.total * r * q / l.cant;
+            if (c.letraB || c.finales)
+                total = (convertir ? l.importe * r : c.finales ? l.importe - l.impuestos : l.importe) * q;
+            if (!convertir && c.finales && l.totalFinal)
+                total = l.total * q / l.cant;
+            EXPECT_TRUE(Cerca(f.c18, total)) << f.c18 << " vs " << total;
+            const double conImpuestos = c.finales ? f.c18 : f.c18 + (l.impuestos + l.itc) * r * q;
+            EXPECT_TRUE(Cerca(f.c21, conImpuestos)) << f.c21 << " vs " << conImpuestos;
+            const double equiv = (l.cajas ? l.cant * 12 : l.cant) * q / l.cant;
+            EXPECT_TRUE(Cerca(f.c12, equiv)) << f.c12 << " vs " << equiv;
+            ofrecido[l.art] += q;
+            // A voucher loaded as itself offers what has nothing applied whole.
+            if (propio && (c.tc == "FC" || c.aplicado.at(l.art) == 0))
+                EXPECT_TRUE(Cerca(q, l.cant)) << q << " vs " << l.cant;
+        }
+        if (c.tc == "FC")
+            return;
+        // What is pending is offered once: per article, its quantity less
+        // what was moved or applied, returned quantities whole.
+        std::map<QString, double> positivo, devuelto;
+        for (const LineaGen& l : c.lineas)
+            (l.cant > 0 ? positivo : devuelto)[l.art] += l.cant;
+        for (const auto& [art, a] : c.aplicado) {
+            const double esperado = signo * (positivo[art] - std::min(positivo[art], a) + devuelto[art]);
+            EXPECT_TRUE(Cerca(ofrecido[art], esperado))
+                << art.toStdString() << ": " << ofrecido[art] << " vs " << esperado;
+        }
+    }
+
+    // Rule 3: the negated load, row by row, is the negation of the plain one.
+    static void Espejo(const std::vector<FilaLeida>& llana, const std::vector<FilaLeida>& negada)
+    {
+        ASSERT_EQ(llana.size(), negada.size());
+        for (size_t i = 0; i < llana.size(); ++i) {
+            const FilaLeida &a = llana[i], &b = negada[i];
+            EXPECT_TRUE(Cerca(a.c8, -b.c8) && Cerca(a.c12, -b.c12) && Cerca(a.c18, -b.c18) && Cerca(a.c21, -b.c21) &&
+                        Cerca(a.c26, -b.c26))
+                << "row " << i + 1 << ": " << a.c8 << " " << a.c12 << " " << a.c18 << " " << a.c21 << " " << a.c26
+                << " / " << b.c8 << " " << b.c12 << " " << b.c18 << " " << b.c21 << " " << b.c26;
+        }
+    }
+};
+
+TEST_F(Generador, LoadsKeepQuantitiesAndAmounts)
+{
+    Config(QStringLiteral("CONDIVA"), "1");
+    for (int n = 0; n < 60; ++n) {
+        const QString tc = QString::fromLatin1(std::array{"RM", "NP", "FC"}[n % 3]);
+        const CpteGen c = Genera(tc, 800 + n);
+        Guarda(c);
+        const bool convertir = c.cotizacion != 1 && Dado(2);
+        SCOPED_TRACE(c.tc.toStdString() + " " + c.id.toStdString() + " run " + std::to_string(c.reparto) +
+                     (c.letraB ? " B" : " A") + (c.finales ? " final prices" : "") +
+                     (convertir ? " converted" : ""));
+        // Into an invoice (a credit note for an invoice), plain and negated;
+        // a delivery note into a credit note is negated by itself.
+        const QString destino = tc == "FC" ? QStringLiteral("NC") : QStringLiteral("FC");
+        const auto llana = Carga(c, destino, false, convertir);
+        Reglas(c, llana, false, convertir, 1);
+        const auto negada = Carga(c, destino, true, convertir);
+        Reglas(c, negada, false, convertir, -1);
+        Espejo(llana, negada);
+        if (tc == "RM") {
+            const auto credito = Carga(c, QStringLiteral("NC"), false, convertir);
+            Reglas(c, credito, false, convertir, -1);
+            Espejo(llana, credito);
+        }
+        Reglas(c, Carga(c, QString(), false, convertir), true, convertir, 1);
+        if (HasFatalFailure() || HasNonfatalFailure())
+            return;  // the first voucher that breaks a rule is enough to read
+    }
+}
+
+// Rule 5: opening an order of branch 9999 grosses its net prices up where
+// it can, and writes nothing over a line whose price it cannot compute.
+TEST_F(Generador, OrderRepairWritesNoZeroOverAStoredPrice)
+{
+    Config(QStringLiteral("CONDIVA"), "1");
+    Config(QStringLiteral("PreciosFinales"), "SI");
+    for (int n = 0; n < 20; ++n) {
+        const QString id = QStringLiteral("9999%1A").arg(n, 8, 10, QLatin1Char('0'));
+        Cabecera("NP", id, {{"IdReparto", "=0"}, {"CondicionIva", "1"}});
+        struct Esperada {
+            double importe, total;
+        };
+        std::vector<Esperada> esperadas;
+        const int lineas = 1 + Dado(3);
+        for (int i = 0; i < lineas; ++i) {
+            const double cant = (1 + Dado(20)) * 0.5, precio = (100 + Dado(9900)) / 100.0;
+            const int tasa = std::array{-1, 0, 21}[Dado(3)];  // -1: no rate stored
+            Linea("NP", id, {{"IdArticulo", Art("1001")}, {"Cantidad", Sql(cant)}, {"Importe", Sql(precio)},
+                             {"Importe_S_IVA", Sql(precio)}, {"Total", Sql(precio * cant)},
+                             {"AlicIVA", tasa < 0 ? "=NULL" : Sql(tasa)}, {"Impuestos", "=1"}, {"Exento", "=0"}});
+            const double bruto = tasa < 0 ? precio : precio * (1 + tasa / 100.0);
+            esperadas.push_back({bruto, tasa < 0 ? precio * cant : bruto * cant});
+        }
+        ClsCmnCptes cls;
+        Cargar(cls, "NP", id);
+        const QStringList guardadas =
+            Filas("SELECT Importe, Total FROM V_MV_CPTEINSUMOS WHERE IDCOMPROBANTE = '" + id + "' ORDER BY ID");
+        ASSERT_EQ(guardadas.size(), lineas);
+        for (int i = 0; i < lineas; ++i) {
+            const QStringList v = guardadas[i].split(u'|');
+            EXPECT_TRUE(Cerca(Num(v[0]), esperadas[size_t(i)].importe) &&
+                        Cerca(Num(v[1]), esperadas[size_t(i)].total))
+                << id.toStdString() << " line " << i + 1 << ": " << guardadas[i].toStdString();
+        }
+    }
+}
+
+}  // namespace

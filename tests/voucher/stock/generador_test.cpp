@@ -1,0 +1,347 @@
+// Vouchers made up by a seeded generator, each written in both modes of the
+// stock writer, and the rules every voucher's rows must hold checked on the
+// rows read back. A new kind of line is one more entry of `Clases`, a new
+// rule one more function of `Reglas`.
+#include "voucher/stock/entorno_stock.h"
+
+#include <cmath>
+#include <random>
+
+namespace {
+
+using namespace stocktest;
+
+// One line of a generated voucher and what it must move.
+struct Linea {
+    QString articulo;  // a code of its own: its rows are told apart by it
+    Celdas celdas;
+    double cantidad = 0;     // in the line's unit
+    double enBase = 0;       // in base units
+    double porUnidad = 0;    // a composite: units of the input I1 per unit
+    bool entra = false;      // a production order's output
+};
+
+struct Comprobante {
+    QString tc;
+    Opciones opciones;
+    QList<Linea> lineas;
+    QString Describe() const
+    {
+        QString t = tc + " dep " + opciones.deposito;
+        for (const Linea& l : lineas) {
+            t += "\n  " + l.articulo;
+            for (const auto& [c, v] : l.celdas)
+                t += QStringLiteral(" %1=%2").arg(c).arg(QString(v).replace(kSep, "~"));
+        }
+        return t;
+    }
+};
+
+// A movement row read back.
+struct Fila {
+    QString tc, articulo, controladoPor, deposito, lote;
+    bool sinLote = false;
+    double cantidad = 0, enBase = 0;
+};
+
+class Azar {
+public:
+    explicit Azar(unsigned semilla) : g_(semilla) {}
+    int Entre(int desde, int hasta) { return std::uniform_int_distribution<int>(desde, hasta)(g_); }
+    template <class T>
+    T De(std::initializer_list<T> valores) { return valores.begin()[Entre(0, int(valores.size()) - 1)]; }
+    bool Moneda(int porCiento) { return Entre(1, 100) <= porCiento; }
+
+private:
+    std::mt19937 g_;
+};
+
+QString Texto(double v)
+{
+    return QString::number(v, 'g', 10);
+}
+
+// The base quantity in parts, one of them perhaps 0, to four decimals; the
+// last takes the rest.
+QList<double> Partes(Azar& a, double total, int n)
+{
+    QList<double> pesos;
+    double suma = 0;
+    for (int i = 0; i < n; ++i)
+        suma += pesos.emplace_back(a.Entre(0, 3));
+    if (suma == 0)
+        suma = pesos.last() = 1;
+    QList<double> partes;
+    double dado = 0;
+    for (int i = 0; i + 1 < n; ++i)
+        dado += partes.emplace_back(std::round(total * pesos[i] / suma * 100) / 100);
+    partes.append(std::round((total - dado) * 10000) / 10000);
+    return partes;
+}
+
+// The kinds of line; each fills the grid cells of a line whose quantity is
+// already chosen, for a voucher that leaves (salida), enters or transfers.
+using Clase = std::function<void(Azar&, Linea&, bool salida, bool transferencia)>;
+
+void ListaDeLotes(Azar& a, Linea& l, bool salida, bool transferencia)
+{
+    const QList<double> partes = Partes(a, l.enBase, a.Entre(1, 3));
+    QString lotes = "|", cantidades = "|";
+    for (qsizetype i = 0; i < partes.size(); ++i) {
+        const QString lote = a.Moneda(15) ? QString() : QStringLiteral("L%1").arg(i + 1);
+        lotes += (salida || transferencia ? lote + kSep : lote) + u'|';
+        cantidades += Texto(partes[i]) + u'|';
+    }
+    l.celdas[23] = "-1";
+    l.celdas[24] = lotes;
+    l.celdas[25] = cantidades;
+}
+
+void ListaDeSeries(Azar& a, Linea& l, bool salida, bool transferencia, bool conLote)
+{
+    QString uno = "|", otro = "|";
+    for (int i = 1; i <= int(l.cantidad); ++i) {
+        const QString lote = conLote ? QStringLiteral("L%1").arg(a.Entre(1, 2)) : QString();
+        const QString serie = QStringLiteral("S%1").arg(i);
+        if (salida || transferencia) {
+            uno += lote + kSep + serie + u'|';
+            otro += "1|";
+        } else {
+            uno += lote + u'|';
+            otro += serie + u'|';
+        }
+    }
+    l.celdas[22] = "-1";
+    if (conLote)
+        l.celdas[23] = "-1";
+    l.celdas[24] = conLote || salida || transferencia ? uno : QString();
+    l.celdas[25] = otro;
+}
+
+const std::vector<std::pair<const char*, Clase>> Clases = {
+    {"plain", [](Azar&, Linea&, bool, bool) {}},
+    {"lots", ListaDeLotes},
+    {"serials", [](Azar& a, Linea& l, bool s, bool t) { ListaDeSeries(a, l, s, t, false); }},
+    {"lots and serials", [](Azar& a, Linea& l, bool s, bool t) { ListaDeSeries(a, l, s, t, true); }},
+    {"sizes",
+     [](Azar& a, Linea& l, bool, bool) {
+         const QList<double> partes = Partes(a, l.cantidad, 2);
+         l.celdas[64] = "1";
+         l.celdas[24] = "|T40" + kSep + "x|T42|";
+         l.celdas[25] = "|" + Texto(partes[0]) + "|" + Texto(partes[1]) + "|";
+     }},
+    {"composite", [](Azar& a, Linea& l, bool, bool) { l.porUnidad = a.De({1.0, 2.0, 0.5}); }},
+};
+
+// The lots of the input I1 in each deposit.
+const std::map<QString, double> kLotesInsumo = {{"M1", 3}, {"M2", 4}};
+
+Comprobante Genera(Azar& a)
+{
+    Comprobante c;
+    c.tc = a.De<QString>({"RMX", "IRX", "TRX", "OP"});
+    const bool transferencia = c.tc == "TRX", salida = c.tc == "RMX";
+    c.opciones.transferencia = transferencia;
+    c.opciones.destino = transferencia ? "9" : "";
+    const bool porLinea = a.Moneda(30);
+    if (porLinea)
+        c.opciones.deposito = "ELDELGRID";
+    if (a.Moneda(20))
+        c.opciones.motivo = "ELDELGRID";
+    const int n = a.Entre(1, 5);
+    for (int i = 1; i <= n; ++i) {
+        Linea l;
+        l.articulo = QStringLiteral("G%1").arg(i);
+        // Composites only where their inputs are discharged.
+        const size_t clases = c.tc == "RMX" || c.tc == "IRX" ? Clases.size() : Clases.size() - 1;
+        const auto& [nombre, clase] = Clases[size_t(a.Entre(0, int(clases) - 1))];
+        const bool plana = QLatin1String(nombre) == "plain" || QLatin1String(nombre) == "composite";
+        l.cantidad = plana ? a.De({-2.0, -1.0, 0.0, 0.5, 1.0, 1.5, 2.0, 3.0, 5.0})
+                           : QLatin1String(nombre).contains(QLatin1String("serials")) ? a.Entre(1, 3) : a.De({0.5, 1.0, 1.5, 2.0, 5.0});
+        // Another unit than the base one, by a whole or a fractional factor.
+        double coeficiente = 1;
+        if ((QLatin1String(nombre) == "plain" || QLatin1String(nombre) == "lots") && a.Moneda(35))
+            coeficiente = a.De({12.0, 2.5, 0.5});
+        l.enBase = l.cantidad * coeficiente;
+        l.celdas = {{0, Art(l.articulo.toLatin1())}, {1, "Art " + l.articulo}, {4, a.Moneda(30) ? "A-01-0" + QString::number(i) : ""},
+                    {5, coeficiente == 1 ? "UN" : "CJ"}, {44, coeficiente == 1 && a.Moneda(30) ? "" : "UN"},
+                    {8, Texto(l.cantidad)}, {10, Texto(coeficiente)}, {77, Texto(l.enBase)}};
+        if (porLinea)
+            l.celdas[6] = a.De<QString>({"1", "2"});
+        if (c.opciones.motivo == "ELDELGRID")
+            l.celdas[89] = QString::number(a.Entre(1, 3));
+        if (c.tc == "OP" && a.Moneda(50)) {
+            l.entra = true;
+            l.celdas[31] = "-1";
+        }
+        clase(a, l, salida || (c.tc == "OP" && !l.entra), transferencia);
+        c.lineas.append(l);
+    }
+    return c;
+}
+
+// The rules, each on the voucher and its rows read back (those of the
+// executing mode); a message for every breach.
+using Regla = std::function<void(const Comprobante&, const QList<Fila>&, QStringList& fallas)>;
+
+bool Igual(double a, double b)
+{
+    return std::abs(a - b) < 0.00051;
+}
+
+const std::vector<std::pair<const char*, Regla>> Reglas = {
+    {"1: the rows of a line move the line's quantity, in its unit and in base units",
+     [](const Comprobante& c, const QList<Fila>& filas, QStringList& fallas) {
+         for (const Linea& l : c.lineas) {
+             const int signo = c.tc == "IRX" || l.entra ? 1 : -1;
+             double q = 0, ud = 0, entra = 0;
+             for (const Fila& f : filas) {
+                 if (f.tc == "PE" || f.articulo != l.articulo)
+                     continue;
+                 const bool destino = c.tc == "TRX" && f.deposito == "   9";
+                 (destino ? entra : q) += f.cantidad;
+                 ud += destino ? 0 : f.enBase;
+             }
+             if (!Igual(q, signo * l.cantidad) || !Igual(ud, signo * l.enBase))
+                 fallas << QStringLiteral("%1 moves %2 / %3 for %4 / %5").arg(l.articulo).arg(q).arg(ud)
+                               .arg(signo * l.cantidad).arg(signo * l.enBase);
+             if (c.tc == "TRX" && !Igual(entra, l.cantidad))
+                 fallas << QStringLiteral("%1 enters %2 of %3").arg(l.articulo).arg(entra).arg(l.cantidad);
+         }
+     }},
+    {"2: a transfer delivers, article by article and lot by lot, what left",
+     [](const Comprobante& c, const QList<Fila>& filas, QStringList& fallas) {
+         if (c.tc != "TRX")
+             return;
+         std::map<QString, double> saldo;
+         for (const Fila& f : filas) {
+             saldo[f.articulo + "/" + (f.sinLote ? "NULL" : f.lote)] += f.cantidad;
+         }
+         for (const auto& [clave, q] : saldo)
+             if (!Igual(q, 0))
+                 fallas << QStringLiteral("%1 nets %2").arg(clave).arg(q);
+     }},
+    {"3: a composite's inputs leave the input quantity, never a row of 0 or a lot of blanks",
+     [](const Comprobante& c, const QList<Fila>& filas, QStringList& fallas) {
+         for (const Linea& l : c.lineas) {
+             if (l.porUnidad == 0 || l.cantidad == 0)
+                 continue;
+             double q = 0;
+             for (const Fila& f : filas) {
+                 if (f.tc != "PE" || f.controladoPor != l.articulo)
+                     continue;
+                 q += f.cantidad;
+                 if (Igual(f.cantidad, 0) || (!f.sinLote && f.lote.trimmed().isEmpty()))
+                     fallas << QStringLiteral("%1: a row of %2 under lot '%3'").arg(l.articulo).arg(f.cantidad).arg(f.lote);
+             }
+             const double esperado = (c.tc == "IRX" ? 1 : -1) * l.cantidad * l.porUnidad;
+             if (!Igual(q, esperado))
+                 fallas << QStringLiteral("%1: inputs %2 for %3").arg(l.articulo).arg(q).arg(esperado);
+         }
+     }},
+    {"4: no input lot gives more than it holds",
+     [](const Comprobante& c, const QList<Fila>& filas, QStringList& fallas) {
+         if (c.tc != "RMX")
+             return;
+         std::map<QString, double> tomado;
+         for (const Fila& f : filas)
+             if (f.tc == "PE" && !f.sinLote)
+                 tomado[f.deposito + "/" + f.lote.trimmed()] -= f.cantidad;
+         for (const Linea& l : c.lineas)  // what lines giving back return to the lots
+             if (l.porUnidad != 0 && l.cantidad < 0)
+                 return;
+         for (const auto& [clave, q] : tomado)
+             if (const auto lote = kLotesInsumo.find(clave.section('/', 1));
+                 lote == kLotesInsumo.end() || q > lote->second + 0.00005)
+                 fallas << QStringLiteral("lot %1 gives %2").arg(clave).arg(q);
+     }},
+};
+
+class GeneradorTest : public StockTest {
+protected:
+    void SetUp() override
+    {
+        StockTest::SetUp();
+        Tipo("OP", "", "STOCK");
+    }
+
+    void Prepara(const Comprobante& c)
+    {
+        for (const char* tabla : {"V_MA_INSUMOS", "STK_SERIES_Y_LOTES"})
+            Ejecuta(QStringLiteral("DELETE FROM %1").arg(tabla));
+        for (const Linea& l : c.lineas)
+            if (l.porUnidad != 0)
+                Insumo(l.articulo, "I1", Texto(l.porUnidad));
+        for (const char* deposito : {"1", "2"})
+            for (const auto& [lote, q] : kLotesInsumo)
+                Existencia("I1", deposito, lote, Texto(q));
+    }
+
+    // The voucher written in one mode from a fresh grid; its rows, all columns.
+    QStringList Escrito(const Comprobante& c, bool colecta)
+    {
+        Ejecuta("DELETE FROM V_MV_STOCK");
+        Ejecuta("UPDATE V_TA_CPTE SET X_ULTIMO_NRO = 7 WHERE CODIGO = 'PE  '");
+        QList<Celdas> celdas;
+        for (const Linea& l : c.lineas)
+            celdas << l.celdas;
+        Lineas(celdas);
+        ui::ScriptedSession sinAvisos;
+        const Resultado r = Escribe(c.tc, "000100000050X", colecta, c.opciones);
+        EXPECT_FALSE(r.hayError) << c.Describe().toStdString();
+        EXPECT_TRUE(sinAvisos.shown().isEmpty()) << sinAvisos.failures().join("; ").toStdString();
+        if (colecta)
+            Ejecuta(r.sql);
+        return Filas("SELECT TC, IdComprobante, Secuencia, IdArticulo, ControladoPor, IdDeposito, IDDEPOSITO_DESTINO, "
+                     "IdPosicion, NroLote, NroSerie, IdUnidad, Cantidad, CantidadUD, IdUnidadBase, EQUIV_UDBASE, "
+                     "IdMotivoStock, Descripcion, Costo, CuentaProveedor, Tc_Origen, IdComprobante_Origen "
+                     "FROM V_MV_STOCK ORDER BY TC, IdComprobante, Secuencia");
+    }
+
+    static QList<Fila> Lee(const QStringList& filas)
+    {
+        QList<Fila> leidas;
+        for (const QString& t : filas) {
+            const QStringList v = t.split(u'|');
+            Fila f;
+            f.tc = v[0].trimmed();
+            f.articulo = v[3].trimmed();
+            f.controladoPor = v[4].trimmed();
+            f.deposito = v[5];
+            f.sinLote = v[8] == "<null>";
+            f.lote = v[8];
+            while (f.lote.endsWith(u' '))  // compared as the server compares texts
+                f.lote.chop(1);
+            f.cantidad = QString(v[11]).replace(u',', u'.').toDouble();
+            f.enBase = QString(v[12]).replace(u',', u'.').toDouble();
+            leidas << f;
+        }
+        return leidas;
+    }
+};
+
+TEST_F(GeneradorTest, GeneratedVouchersHoldTheRulesInBothModes)
+{
+    Azar azar(20261210);
+    std::map<QString, QStringList> fallas;  // by rule, with the voucher
+    for (int n = 0; n < 250; ++n) {
+        const Comprobante c = Genera(azar);
+        Prepara(c);
+        const QStringList ejecutado = Escrito(c, false);
+        const QStringList colectado = Escrito(c, true);
+        if (ejecutado != colectado)
+            fallas["5: both modes write the same rows"] << c.Describe() + "\n" + ejecutado.join("\n") + "\nvs\n" +
+                                                               colectado.join("\n");
+        for (const auto& [nombre, regla] : Reglas) {
+            QStringList f;
+            regla(c, Lee(ejecutado), f);
+            if (!f.isEmpty())
+                fallas[nombre] << c.Describe() + "\n" + f.join("\n") + "\n" + ejecutado.join("\n");
+        }
+    }
+    for (const auto& [regla, casos] : fallas)
+        ADD_FAILURE() << regla.toStdString() << ": " << casos.size() << " vouchers, first:\n"
+                      << casos.first().toStdString();
+}
+
+}  // namespace
