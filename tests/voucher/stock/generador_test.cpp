@@ -165,7 +165,8 @@ Comprobante Genera(Azar& a)
         l.enBase = l.cantidad * coeficiente;
         l.celdas = {{0, Art(l.articulo.toLatin1())}, {1, "Art " + l.articulo}, {4, a.Moneda(30) ? "A-01-0" + QString::number(i) : ""},
                     {5, coeficiente == 1 ? "UN" : "CJ"}, {44, coeficiente == 1 && a.Moneda(30) ? "" : "UN"},
-                    {8, Texto(l.cantidad)}, {10, Texto(coeficiente)}, {77, Texto(l.enBase)}};
+                    {8, Texto(l.cantidad)}, {10, Texto(coeficiente)}, {77, Texto(l.enBase)},
+                    {41, a.De<QString>({"10", "3.333", "0", "2.5"})}};
         if (porLinea)
             l.celdas[6] = a.De<QString>({"1", "2"});
         if (c.opciones.motivo == "ELDELGRID")
@@ -263,6 +264,15 @@ protected:
     {
         StockTest::SetUp();
         Tipo("OP", "", "STOCK");
+        // Seats on, over the articles' accounts written every way (no motive's):
+        // '1.1.91', '1.1.92', NULL, blank and led by a blank.
+        Cfg("AsientosXStock", "SI");
+        for (const auto& [codigo, cuenta] : {std::pair{"G1", "'1.1.91'"}, std::pair{"G2", "'1.1.92'"},
+                                             std::pair{"G3", "NULL"}, std::pair{"G4", "''"}, std::pair{"G5", "' 1.1.91'"}})
+            Ejecuta(QStringLiteral("INSERT INTO V_MA_ARTICULOS (IDARTICULO, DESCRIPCION, IDUNIDAD, cuentacontableC) "
+                                   "VALUES ('%1', 'Art %2', 'UN  ', %3)")
+                        .arg(Art(codigo), codigo, cuenta));
+        cls_ = std::make_unique<ClsCmnCptes>();  // reads the setting when made
     }
 
     void Prepara(const Comprobante& c)
@@ -281,6 +291,7 @@ protected:
     QStringList Escrito(const Comprobante& c, bool colecta)
     {
         Ejecuta("DELETE FROM V_MV_STOCK");
+        Ejecuta("DELETE FROM MV_ASIENTOS");
         Ejecuta("UPDATE V_TA_CPTE SET X_ULTIMO_NRO = 7 WHERE CODIGO = 'PE  '");
         QList<Celdas> celdas;
         for (const Linea& l : c.lineas)
@@ -292,11 +303,17 @@ protected:
         EXPECT_TRUE(sinAvisos.shown().isEmpty()) << sinAvisos.failures().join("; ").toStdString();
         if (colecta)
             Ejecuta(r.sql);
+        // The seat of the voucher, and the rules every stored seat keeps.
+        asiento_ = Filas("SELECT Cuenta, [DEBE-HABER], Importe, CABImporte FROM MV_ASIENTOS "
+                         "ORDER BY [DEBE-HABER], Cuenta, Importe");
+        asientoIncumple_ = reglas::Incumplidas([this](const QString& sql) { return Filas(sql); });
         return Filas("SELECT TC, IdComprobante, Secuencia, IdArticulo, ControladoPor, IdDeposito, IDDEPOSITO_DESTINO, "
                      "IdPosicion, NroLote, NroSerie, IdUnidad, Cantidad, CantidadUD, IdUnidadBase, EQUIV_UDBASE, "
                      "IdMotivoStock, Descripcion, Costo, CuentaProveedor, Tc_Origen, IdComprobante_Origen "
                      "FROM V_MV_STOCK ORDER BY TC, IdComprobante, Secuencia");
     }
+
+    QStringList asiento_, asientoIncumple_;  // of the voucher written last
 
     static QList<Fila> Lee(const QStringList& filas)
     {
@@ -324,14 +341,24 @@ TEST_F(GeneradorTest, GeneratedVouchersHoldTheRulesInBothModes)
 {
     Azar azar(20261210);
     std::map<QString, QStringList> fallas;  // by rule, with the voucher
+    int conAsiento = 0;
     for (int n = 0; n < 250; ++n) {
         const Comprobante c = Genera(azar);
         Prepara(c);
         const QStringList ejecutado = Escrito(c, false);
+        const QStringList asiento = asiento_;
+        conAsiento += !asiento.isEmpty();
+        const QStringList asientoIncumple = asientoIncumple_;
         const QStringList colectado = Escrito(c, true);
         if (ejecutado != colectado)
             fallas["5: both modes write the same rows"] << c.Describe() + "\n" + ejecutado.join("\n") + "\nvs\n" +
                                                                colectado.join("\n");
+        if (asiento != asiento_)
+            fallas["seats 5: both modes book the same seat"] << c.Describe() + "\n" + asiento.join("\n") + "\nvs\n" +
+                                                                    asiento_.join("\n");
+        if (!asientoIncumple.isEmpty() || !asientoIncumple_.isEmpty())
+            fallas["seats 1-4: balance, one total, accounts, numbers"]
+                << c.Describe() + "\n" + (asientoIncumple + asientoIncumple_).join("\n") + "\n" + asiento.join("\n");
         for (const auto& [nombre, regla] : Reglas) {
             QStringList f;
             regla(c, Lee(ejecutado), f);
@@ -339,6 +366,7 @@ TEST_F(GeneradorTest, GeneratedVouchersHoldTheRulesInBothModes)
                 fallas[nombre] << c.Describe() + "\n" + f.join("\n") + "\n" + ejecutado.join("\n");
         }
     }
+    EXPECT_GT(conAsiento, 100) << "the seats' rules would hold for want of seats";
     for (const auto& [regla, casos] : fallas)
         ADD_FAILURE() << regla.toStdString() << ": " << casos.size() << " vouchers, first:\n"
                       << casos.first().toStdString();
