@@ -231,6 +231,7 @@ struct Corrida : Argumentos {
     QString MotivoDeLinea() const;
     QString DepositoDeDescarga() const;
     bool OtraUnidad() const;
+    void SinLoteAlFijo();
 
     void Ejecuta();
     void Prepara();
@@ -573,9 +574,22 @@ bool Corrida::OtraUnidad() const
     return Trim(Cel(5)).compare(Trim(Cel(44)), Qt::CaseInsensitive) != 0 && coeficiente != 1;
 }
 
+// An item without lot enters under the voucher's fixed (or automatic) lot;
+// not in a transfer, whose items arrive under the lot they left with.
+void Corrida::SinLoteAlFijo()
+{
+    if (Blanco(NroLote) && !Blanco(LoteFijo) && !EsTransferencia)
+        NroLote = Cod(Trim(LoteFijo), 25);
+}
+
 bool Corrida::Entrada()
 {
     NroLote = Cod(Trim(ItemDe(24)), 25);
+    // The separator the stock pick puts after a lot is dropped with whatever
+    // follows it (a perishable lot's too): the item is already padded, so it
+    // is not its last character. A size item is split below.
+    if (NroLote.contains(kSeparador))
+        NroLote = Cod(Trim(NroLote.left(NroLote.indexOf(kSeparador))), 25);
     // Column 25 holds the serials of a serial article (outside a transfer,
     // whose serials travel with their lots in column 24); beside the lots of
     // any other article it holds their quantities, never a serial.
@@ -583,8 +597,7 @@ bool Corrida::Entrada()
     const QString perecedero = Blanco(Cel(49)) ? QStringLiteral("0") : Cel(49);
     if (Bandera(perecedero)) {
         // Under the lot of its own item, the fixed lot when it has none.
-        if (Blanco(NroLote) && !Blanco(LoteFijo))
-            NroLote = Cod(Trim(LoteFijo), 25);
+        SinLoteAlFijo();
         return CantItems > 1 ? TomaCantidadDelItem() : true;
     }
     if (PideTalle) {
@@ -598,13 +611,7 @@ bool Corrida::Entrada()
                 return false;
         }
     } else {
-        // The separator the stock pick puts after a lot is dropped with
-        // whatever follows it: the item is already padded, so it is not its
-        // last character.
-        if (NroLote.contains(kSeparador))
-            NroLote = Cod(Trim(NroLote.left(NroLote.indexOf(kSeparador))), 25);
-        if (Blanco(NroLote) && !Blanco(LoteFijo))
-            NroLote = Cod(Trim(LoteFijo), 25);
+        SinLoteAlFijo();
     }
     if (PideSerie) {
         ItemTexto = ItemDe(EsTransferencia ? 24 : 25);
@@ -854,8 +861,10 @@ void Corrida::ArmaFila()
         ud(Num(signo * Moneda(Cel(12))), Trim(Cel(11)));
     } else if (unidadesDelItem) {
         ud(Num(enBase * Signo), Blanco(base) ? Trim(Cel(5)) : base);
-    } else if (conLoteOSerie || CantItems > 0) {
-        // An item of a list, with a lot or blank: its own quantity.
+    } else if (CantItems > 0) {
+        // An item of a list, with a lot or blank: its own quantity. A line
+        // without list under the voucher's fixed lot moves the whole line,
+        // in base units as without lot.
         ud(Num(Signo == -1 ? movimiento : movimiento * Signo), Blanco(base) ? Trim(Cel(5)) : base);
     } else if (!Blanco(base) && Signo == -1) {
         ud(Num(signo * Moneda(Cel(77))), base);

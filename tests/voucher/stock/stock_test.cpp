@@ -446,6 +446,8 @@ TEST_F(StockTest, EachRowOfALineMovesItsOwnItemFromItsOwnLine)
     deUnoANueve.destino = "9";
     Opciones deposito2;
     deposito2.deposito = "2";
+    Opciones transferenciaLoteFijo = deUnoANueve;
+    transferenciaLoteFijo.loteFijo = "F1";
     Opciones desdeOC;
     desdeOC.tcOrigen = "OC";
     desdeOC.origen = "000100000001X";
@@ -611,6 +613,16 @@ TEST_F(StockTest, EachRowOfALineMovesItsOwnItemFromItsOwnLine)
          {{{0, "A1"}, {5, "UN"}, {44, "UN"}, {8, "2"}, {77, "1.6"}, {79, "-1"}, {23, "-1"}, {24, "|R1|R2|"},
            {25, "|1|1|"}}},
          "RTRIM(NroLote), Cantidad, CantidadUD * 10", {"R1|1|8", "R2|1|8"}, desdeOC},
+        // The fixed lot is the whole line's, in base units as without lot; a
+        // transfer's entry arrives under the lot it left with.
+        {"reception in boxes under the fixed lot", "IRX",
+         {{{0, "A2"}, {5, "CJ"}, {44, "UN"}, {10, "12"}, {8, "2"}, {77, "24"}}},
+         "RTRIM(NroLote), Cantidad, CantidadUD", {"F1|2|24"}, loteFijo},
+        {"perishable transfer of a picked lot", "TRX",
+         {{{0, "A2"}, {5, "UN"}, {8, "2"}, {23, "-1"}, {49, "-1"}, {24, "|L1" + kSep + "|"}, {25, "|2|"}}},
+         "IdDeposito, RTRIM(NroLote), Cantidad", {"   1|L1|-2", "   9|L1|2"}, deUnoANueve},
+        {"transfer under a fixed lot", "TRX", {{{0, "A2"}, {5, "UN"}, {8, "2"}}}, "IdDeposito, RTRIM(NroLote), Cantidad",
+         {"   1|<null>|-2", "   9|<null>|2"}, transferenciaLoteFijo},
         // K1 is 1 CJ of I1 and 2 PK of I2 per unit (UN): 2.5 boxes of 12.
         {"composite line in boxes", "IRX", {{{0, "K1"}, {5, "CJ"}, {44, "UN"}, {10, "12"}, {8, "2.5"}, {77, "30"}}},
          "TC, LTRIM(RTRIM(IdArticulo)), IdUnidad, Cantidad", {"PE  |I1|CJ  |30", "PE  |I2|PK  |60", "IRX |K1|CJ  |2,5"},
