@@ -207,7 +207,8 @@ struct Corrida : Argumentos {
     long filaConAsiento = 0;   // grid row whose seat this pass already asked for
     double repartido = 0;      // share of the row quantity given to earlier items (exits, see Cantidad)
     // What the line's earlier rows moved of its quantity, and gave of each of
-    // its totals moved once (see Reparto).
+    // its totals moved once: bundles, kilograms, cubic metres, weight (see
+    // Reparto).
     double movidoDeLinea = 0;
     double dadoDeLinea[4] = {};
     struct {
