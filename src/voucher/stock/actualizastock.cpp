@@ -210,6 +210,11 @@ struct Corrida : Argumentos {
     QSet<long> filasEscritas;  // grid rows written, in any pass: each row's seat is asked for once
     std::optional<QString> cuentaCtroDist;  // configuration CuentaCtroDist, read once
     double repartido = 0;      // share of the row quantity given to earlier items (exits, see Cantidad)
+    // What the line's earlier rows moved of its quantity, and gave of each of
+    // its totals moved once: bundles, kilograms, cubic metres, weight (see
+    // Reparto).
+    double movidoDeLinea = 0;
+    double dadoDeLinea[4] = {};
     struct {
         Memo tc, complemento, fecha, caja, posicion, articulo, descripcion, unidad, udPr, unegocio, moneda, tecnico,
             vendedor;
@@ -230,6 +235,8 @@ struct Corrida : Argumentos {
     QString DepositoPrimeraPasada() const;
     QString MotivoDeLinea() const;
     QString DepositoDeDescarga() const;
+    bool OtraUnidad() const;
+    void SinLoteAlFijo();
 
     void Ejecuta();
     void Prepara();
@@ -249,6 +256,7 @@ struct Corrida : Argumentos {
                       const QString& sucNroLetraConsumo);
     int TipoMovCierre();
     void CierreAsiento();
+    double Reparto(int cual, double fraccion, double deLinea, bool entero);
 };
 
 // "INSERT INTO V_MV_STOCK" and the field list, which is emptied. No value
@@ -475,6 +483,8 @@ void Corrida::Renglon()
     });
     Item = 0;
     repartido = 0;
+    movidoDeLinea = 0;
+    std::fill(std::begin(dadoDeLinea), std::end(dadoDeLinea), 0.0);
     bool sigue = true;
     while (sigue) {
         Secuencia += 1;
@@ -560,9 +570,31 @@ QString Corrida::MotivoDeLinea() const
     return motivo;
 }
 
+// The current line is in another unit than its base one, by a coefficient
+// (an empty one means no conversion: the cell is set to "1" when the row is
+// written; any other text is read as a number).
+bool Corrida::OtraUnidad() const
+{
+    const double coeficiente = Cel(10).isEmpty() ? 1.0 : Doble(Cel(10));
+    return Trim(Cel(5)).compare(Trim(Cel(44)), Qt::CaseInsensitive) != 0 && coeficiente != 1;
+}
+
+// An item without lot enters under the voucher's fixed (or automatic) lot;
+// not in a transfer, whose items arrive under the lot they left with.
+void Corrida::SinLoteAlFijo()
+{
+    if (Blanco(NroLote) && !Blanco(LoteFijo) && !EsTransferencia)
+        NroLote = Cod(Trim(LoteFijo), 25);
+}
+
 bool Corrida::Entrada()
 {
     NroLote = Cod(Trim(ItemDe(24)), 25);
+    // The separator the stock pick puts after a lot is dropped with whatever
+    // follows it (a perishable lot's too): the item is already padded, so it
+    // is not its last character. A size item is split below.
+    if (NroLote.contains(kSeparador))
+        NroLote = Cod(Trim(NroLote.left(NroLote.indexOf(kSeparador))), 25);
     // Column 25 holds the serials of a serial article (outside a transfer,
     // whose serials travel with their lots in column 24); beside the lots of
     // any other article it holds their quantities, never a serial.
@@ -570,8 +602,7 @@ bool Corrida::Entrada()
     const QString perecedero = Blanco(Cel(49)) ? QStringLiteral("0") : Cel(49);
     if (Bandera(perecedero)) {
         // Under the lot of its own item, the fixed lot when it has none.
-        if (Blanco(NroLote) && !Blanco(LoteFijo))
-            NroLote = Cod(Trim(LoteFijo), 25);
+        SinLoteAlFijo();
         return CantItems > 1 ? TomaCantidadDelItem() : true;
     }
     if (PideTalle) {
@@ -585,13 +616,7 @@ bool Corrida::Entrada()
                 return false;
         }
     } else {
-        // The separator the stock pick puts after a lot is dropped with
-        // whatever follows it: the item is already padded, so it is not its
-        // last character.
-        if (NroLote.contains(kSeparador))
-            NroLote = Cod(Trim(NroLote.left(NroLote.indexOf(kSeparador))), 25);
-        if (Blanco(NroLote) && !Blanco(LoteFijo))
-            NroLote = Cod(Trim(LoteFijo), 25);
+        SinLoteAlFijo();
     }
     if (PideSerie) {
         ItemTexto = ItemDe(EsTransferencia ? 24 : 25);
@@ -773,10 +798,7 @@ void Corrida::ArmaFila()
     CantidadFila = Moneda(Cel(8)).toDouble();
     double movimiento = CantidadFila;
     const bool conLoteOSerie = !Blanco(NroLote) || !Blanco(NroSerie);
-    // An empty coefficient means no conversion (the cell is set to "1"
-    // below); any other text is read as a number.
-    const double coeficiente = Cel(10).isEmpty() ? 1.0 : Doble(Cel(10));
-    const bool otraUnidad = Trim(Cel(5)).compare(Trim(Cel(44)), Qt::CaseInsensitive) != 0 && coeficiente != 1;
+    const bool otraUnidad = OtraUnidad();
     // The items of a list of a line in another unit than the base one give
     // base units: the line's quantity is shared among them in their
     // proportion, the last one with a quantity taking the rest, so that the
@@ -816,12 +838,19 @@ void Corrida::ArmaFila()
     } else if (Signo == -1) {
         if ((CantidadItem > 0 || conLoteOSerie) && !otraUnidad) {
             movimiento = CantidadItem;
-            PoneCel(77, QString::number(CantidadItem, 'g', 15));
+            // The weight of a weighable line is its own, not its pieces: it
+            // stays for the line's other rows and passes.
+            if (!Bandera(Trim(Cel(79))))
+                PoneCel(77, QString::number(CantidadItem, 'g', 15));
         } else if (otraUnidad && CantItems > 0) {
             reparte(CantidadItem);
         }
     }
     ui::DoEvents();
+    // The share of the line's quantity its rows have moved up to this one.
+    movidoDeLinea += movimiento;
+    const double fraccion =
+        CantidadFila == 0 ? 1.0 : std::min(1.0, std::round(movidoDeLinea / CantidadFila * 1e9) / 1e9);
     movimiento *= Signo;
     par(u"Cantidad"_s, Num(movimiento));
     CantidadItem = 0;
@@ -839,13 +868,15 @@ void Corrida::ArmaFila()
     const Currency signo(Signo);
     if (pesable && Blanco(base)) {
     } else if (pesable) {
-        ud(Num(signo * Moneda(Cel(77))), base);
+        ud(Num(Signo * Reparto(3, fraccion, Moneda(Cel(77)).toDouble(), false)), base);
     } else if (ConfirmaEquiv) {
         ud(Num(signo * Moneda(Cel(12))), Trim(Cel(11)));
     } else if (unidadesDelItem) {
         ud(Num(enBase * Signo), Blanco(base) ? Trim(Cel(5)) : base);
-    } else if (conLoteOSerie || CantItems > 0) {
-        // An item of a list, with a lot or blank: its own quantity.
+    } else if (CantItems > 0) {
+        // An item of a list, with a lot or blank: its own quantity. A line
+        // without list under the voucher's fixed lot moves the whole line,
+        // in base units as without lot.
         ud(Num(Signo == -1 ? movimiento : movimiento * Signo), Blanco(base) ? Trim(Cel(5)) : base);
     } else if (!Blanco(base) && Signo == -1) {
         ud(Num(signo * Moneda(Cel(77))), base);
@@ -906,11 +937,26 @@ void Corrida::ArmaFila()
     par(u"EnComodato"_s, Num(legacy::Variant(Cel(91))));
     if (!HayComodato)
         HayComodato = legacy::Val(Cel(91)) == 1;
-    for (const auto& [campo, col] :
-         {std::pair{u"CANT_BL"_s, 66}, std::pair{u"CANT_KG"_s, 67}, std::pair{u"CANT_M3"_s, 65}}) {
-        const std::int32_t entero = legacy::CLng(legacy::Variant(Doble(Cel(col))));
-        par(campo, Num(legacy::Variant(QString::number(qint64(entero) * Signo))));
+    for (const auto& [i, campo, col] : {std::tuple{0, u"CANT_BL"_s, 66}, std::tuple{1, u"CANT_KG"_s, 67},
+                                        std::tuple{2, u"CANT_M3"_s, 65}}) {
+        const auto entero = qint64(Reparto(i, fraccion, Doble(Cel(col)), true));
+        par(campo, Num(legacy::Variant(QString::number(entero * Signo))));
     }
+}
+
+// What the current row moves of a total its line moves once (its bundles,
+// kilograms or cubic metres, in whole units, or the weight of a weighable
+// line, to four decimals): the line's total shared among its rows as its
+// quantity is. The running share up to this row (fraccion of the line's
+// quantity) is rounded and the earlier rows' part taken off, so the rows
+// together move exactly the line's total, as one row moves it whole.
+double Corrida::Reparto(int cual, double fraccion, double deLinea, bool entero)
+{
+    const double hasta = entero ? double(legacy::CLng(legacy::Variant(deLinea * fraccion)))
+                                : std::round(deLinea * fraccion * 10000.0) / 10000.0;
+    const double parte = std::round((hasta - dadoDeLinea[cual]) * 10000.0) / 10000.0;
+    dadoDeLinea[cual] = hasta;
+    return parte;
 }
 
 void Corrida::Descarga()
@@ -945,7 +991,10 @@ void Corrida::Descarga()
             CantidadFila = Moneda(Cel(8)).toDouble();
             unidadFila = Trim(Cel(5));
             porPorcentaje = Cel(71).isEmpty() ? false : Bandera(Trim(Cel(71)));
-            if (porPorcentaje && Moneda(Cel(77)) > Currency(0))
+            // The inputs are given per unit of the article: a line in another
+            // unit than its base one discharges its base quantity (column
+            // 77), as a percentage line does.
+            if ((porPorcentaje && Moneda(Cel(77)) > Currency(0)) || (OtraUnidad() && Moneda(Cel(77)) != Currency(0)))
                 CantidadFila = Moneda(Cel(77)).toDouble();
             // Looked up by the article's stored key, as its inputs are: a
             // numeric code is stored right-aligned.

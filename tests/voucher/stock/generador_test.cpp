@@ -19,15 +19,19 @@ struct Linea {
     double enBase = 0;       // in base units
     double porUnidad = 0;    // a composite: units of the input I1 per unit
     bool entra = false;      // a production order's output
+    double bultos = 0;       // column 66, moved once by the line
+    bool pesable = false;    // its base quantity (enBase) is its weight
 };
 
 struct Comprobante {
     QString tc;
     Opciones opciones;
+    bool descarga = true, loteAutomatico = false;  // DescargaInsumosProduccion "NO"; automatic lots
     QList<Linea> lineas;
     QString Describe() const
     {
-        QString t = tc + " dep " + opciones.deposito;
+        QString t = tc + " dep " + opciones.deposito + (descarga ? "" : " no discharge") +
+                    (loteAutomatico ? " auto lot" : "") + (opciones.loteFijo.isEmpty() ? "" : " fixed lot");
         for (const Linea& l : lineas) {
             t += "\n  " + l.articulo;
             for (const auto& [c, v] : l.celdas)
@@ -41,7 +45,7 @@ struct Comprobante {
 struct Fila {
     QString tc, articulo, controladoPor, deposito, lote;
     bool sinLote = false;
-    double cantidad = 0, enBase = 0;
+    double cantidad = 0, enBase = 0, bultos = 0;
 };
 
 class Azar {
@@ -130,6 +134,22 @@ const std::vector<std::pair<const char*, Clase>> Clases = {
          l.celdas[24] = "|T40" + kSep + "x|T42|";
          l.celdas[25] = "|" + Texto(partes[0]) + "|" + Texto(partes[1]) + "|";
      }},
+    {"perishable",
+     [](Azar& a, Linea& l, bool s, bool t) {
+         ListaDeLotes(a, l, s, t);
+         l.celdas[49] = "-1";
+     }},
+    // Pieces (by lot or not) weighing their own: the weight is in base units.
+    {"weighable",
+     [](Azar& a, Linea& l, bool s, bool t) {
+         if (a.Moneda(50))
+             ListaDeLotes(a, l, s, t);
+         l.pesable = true;
+         l.enBase = std::round(l.enBase * a.De({1.0, 1.25, 0.8, 0.3333}) * 10000) / 10000;
+         l.celdas[79] = "-1";
+         l.celdas[44] = "UN";
+         l.celdas[77] = Texto(l.enBase);
+     }},
     {"composite", [](Azar& a, Linea& l, bool, bool) { l.porUnidad = a.De({1.0, 2.0, 0.5}); }},
 };
 
@@ -139,8 +159,16 @@ const std::map<QString, double> kLotesInsumo = {{"M1", 3}, {"M2", 4}};
 Comprobante Genera(Azar& a)
 {
     Comprobante c;
-    c.tc = a.De<QString>({"RMX", "IRX", "TRX", "OP"});
-    const bool transferencia = c.tc == "TRX", salida = c.tc == "RMX";
+    c.tc = a.De<QString>({"RMX", "IRX", "TRX", "OP", "RM", "IR", "RMC"});
+    const bool transferencia = c.tc == "TRX", salida = c.tc == "RMX" || c.tc == "RM";
+    c.descarga = a.Moneda(80);
+    c.loteAutomatico = a.Moneda(20);
+    if (a.Moneda(20))
+        c.opciones.loteFijo = "F1";
+    if (c.tc == "RMC" && a.Moneda(50)) {
+        c.opciones.tcOrigen = "OC";
+        c.opciones.origen = "000100000001X";
+    }
     c.opciones.transferencia = transferencia;
     c.opciones.destino = transferencia ? "9" : "";
     const bool porLinea = a.Moneda(30);
@@ -152,15 +180,15 @@ Comprobante Genera(Azar& a)
     for (int i = 1; i <= n; ++i) {
         Linea l;
         l.articulo = QStringLiteral("G%1").arg(i);
-        // Composites only where their inputs are discharged.
-        const size_t clases = c.tc == "RMX" || c.tc == "IRX" ? Clases.size() : Clases.size() - 1;
+        // Composites, but not in a transfer.
+        const size_t clases = c.tc != "TRX" ? Clases.size() : Clases.size() - 1;
         const auto& [nombre, clase] = Clases[size_t(a.Entre(0, int(clases) - 1))];
         const bool plana = QLatin1String(nombre) == "plain" || QLatin1String(nombre) == "composite";
         l.cantidad = plana ? a.De({-2.0, -1.0, 0.0, 0.5, 1.0, 1.5, 2.0, 3.0, 5.0})
                            : QLatin1String(nombre).contains(QLatin1String("serials")) ? a.Entre(1, 3) : a.De({0.5, 1.0, 1.5, 2.0, 5.0});
         // Another unit than the base one, by a whole or a fractional factor.
         double coeficiente = 1;
-        if ((QLatin1String(nombre) == "plain" || QLatin1String(nombre) == "lots") && a.Moneda(35))
+        if ((plana || QLatin1String(nombre) == "lots" || QLatin1String(nombre) == "weighable") && a.Moneda(35))
             coeficiente = a.De({12.0, 2.5, 0.5});
         l.enBase = l.cantidad * coeficiente;
         l.celdas = {{0, Art(l.articulo.toLatin1())}, {1, "Art " + l.articulo}, {4, a.Moneda(30) ? "A-01-0" + QString::number(i) : ""},
@@ -171,6 +199,10 @@ Comprobante Genera(Azar& a)
             l.celdas[6] = a.De<QString>({"1", "2"});
         if (c.opciones.motivo == "ELDELGRID")
             l.celdas[89] = QString::number(a.Entre(1, 3));
+        if (a.Moneda(30)) {
+            l.bultos = a.De({1.0, 2.0, 2.5, 3.0, 7.0});
+            l.celdas[66] = Texto(l.bultos);
+        }
         if (c.tc == "OP" && a.Moneda(50)) {
             l.entra = true;
             l.celdas[31] = "-1";
@@ -190,11 +222,22 @@ bool Igual(double a, double b)
     return std::abs(a - b) < 0.00051;
 }
 
+bool Entra(const Comprobante& c)
+{
+    return c.tc == "IRX" || c.tc == "IR" || c.tc == "RMC";
+}
+
+// The sign of a line's rows (of the leaving side of a transfer).
+int SignoDe(const Comprobante& c, const Linea& l)
+{
+    return Entra(c) || l.entra ? 1 : -1;
+}
+
 const std::vector<std::pair<const char*, Regla>> Reglas = {
     {"1: the rows of a line move the line's quantity, in its unit and in base units",
      [](const Comprobante& c, const QList<Fila>& filas, QStringList& fallas) {
          for (const Linea& l : c.lineas) {
-             const int signo = c.tc == "IRX" || l.entra ? 1 : -1;
+             const int signo = SignoDe(c, l);
              double q = 0, ud = 0, entra = 0;
              for (const Fila& f : filas) {
                  if (f.tc == "PE" || f.articulo != l.articulo)
@@ -222,7 +265,8 @@ const std::vector<std::pair<const char*, Regla>> Reglas = {
              if (!Igual(q, 0))
                  fallas << QStringLiteral("%1 nets %2").arg(clave).arg(q);
      }},
-    {"3: a composite's inputs leave the input quantity, never a row of 0 or a lot of blanks",
+    {"3: a composite's inputs leave the input quantity per unit of the article times the line's quantity in the "
+     "article's unit, never a row of 0 or a lot of blanks",
      [](const Comprobante& c, const QList<Fila>& filas, QStringList& fallas) {
          for (const Linea& l : c.lineas) {
              if (l.porUnidad == 0 || l.cantidad == 0)
@@ -235,14 +279,15 @@ const std::vector<std::pair<const char*, Regla>> Reglas = {
                  if (Igual(f.cantidad, 0) || (!f.sinLote && f.lote.trimmed().isEmpty()))
                      fallas << QStringLiteral("%1: a row of %2 under lot '%3'").arg(l.articulo).arg(f.cantidad).arg(f.lote);
              }
-             const double esperado = (c.tc == "IRX" ? 1 : -1) * l.cantidad * l.porUnidad;
+             const double esperado =
+                 c.descarga && c.tc != "OP" ? (Entra(c) ? 1 : -1) * l.enBase * l.porUnidad : 0;
              if (!Igual(q, esperado))
                  fallas << QStringLiteral("%1: inputs %2 for %3").arg(l.articulo).arg(q).arg(esperado);
          }
      }},
     {"4: no input lot gives more than it holds",
      [](const Comprobante& c, const QList<Fila>& filas, QStringList& fallas) {
-         if (c.tc != "RMX")
+         if (c.tc != "RMX" && c.tc != "RM")
              return;
          std::map<QString, double> tomado;
          for (const Fila& f : filas)
@@ -256,6 +301,29 @@ const std::vector<std::pair<const char*, Regla>> Reglas = {
                  lote == kLotesInsumo.end() || q > lote->second + 0.00005)
                  fallas << QStringLiteral("lot %1 gives %2").arg(clave).arg(q);
      }},
+    {"6: bundles and the weight of a weighable line are moved once, shared among the line's rows as its quantity is",
+     [](const Comprobante& c, const QList<Fila>& filas, QStringList& fallas) {
+         for (const Linea& l : c.lineas) {
+             const double bultos = std::nearbyint(l.bultos);  // whole, halves to even
+             const QList<int> lados = c.tc == "TRX" ? QList<int>{-1, 1} : QList<int>{SignoDe(c, l)};
+             for (const int lado : lados) {
+                 double bl = 0;
+                 for (const Fila& f : filas) {
+                     const bool destino = c.tc == "TRX" && f.deposito == "   9";
+                     if (f.tc == "PE" || f.articulo != l.articulo || destino != (c.tc == "TRX" && lado == 1))
+                         continue;
+                     bl += f.bultos;
+                     const double parte = l.cantidad == 0 ? 0 : f.cantidad / l.cantidad;
+                     if (l.cantidad != 0 && std::abs(f.bultos - bultos * parte) >= 1)
+                         fallas << QStringLiteral("%1: %2 bundles on a row of %3").arg(l.articulo).arg(f.bultos).arg(f.cantidad);
+                     if (l.pesable && l.cantidad != 0 && std::abs(f.enBase - l.enBase * parte) > 0.001)
+                         fallas << QStringLiteral("%1: weighs %2 on a row of %3").arg(l.articulo).arg(f.enBase).arg(f.cantidad);
+                 }
+                 if (!Igual(bl, lado * bultos))
+                     fallas << QStringLiteral("%1 moves %2 bundles of %3").arg(l.articulo).arg(bl).arg(lado * bultos);
+             }
+         }
+     }},
 };
 
 class GeneradorTest : public StockTest {
@@ -263,7 +331,11 @@ protected:
     void SetUp() override
     {
         StockTest::SetUp();
+        for (const char* tc : {"OP", "IR", "RMC"})
+            Ejecuta(QStringLiteral("DELETE FROM V_TA_CPTE WHERE CODIGO = '%1'").arg(Codigo(tc)));
         Tipo("OP", "", "STOCK");
+        Tipo("IR", "E", "STOCK");
+        Tipo("RMC", "E", "Compras");
         // Seats on, over the articles' accounts written every way (no motive's):
         // '1.1.91', '1.1.92', NULL, blank and led by a blank.
         Cfg("AsientosXStock", "SI");
@@ -279,6 +351,8 @@ protected:
     {
         for (const char* tabla : {"V_MA_INSUMOS", "STK_SERIES_Y_LOTES"})
             Ejecuta(QStringLiteral("DELETE FROM %1").arg(tabla));
+        Cfg("DescargaInsumosProduccion", c.descarga ? "NO" : "SI");
+        Cfg("AsignacionAutomaticaDeLoteING", c.loteAutomatico ? "SI" : "NO");
         for (const Linea& l : c.lineas)
             if (l.porUnidad != 0)
                 Insumo(l.articulo, "I1", Texto(l.porUnidad));
@@ -309,7 +383,7 @@ protected:
         asientoIncumple_ = reglas::Incumplidas([this](const QString& sql) { return Filas(sql); });
         return Filas("SELECT TC, IdComprobante, Secuencia, IdArticulo, ControladoPor, IdDeposito, IDDEPOSITO_DESTINO, "
                      "IdPosicion, NroLote, NroSerie, IdUnidad, Cantidad, CantidadUD, IdUnidadBase, EQUIV_UDBASE, "
-                     "IdMotivoStock, Descripcion, Costo, CuentaProveedor, Tc_Origen, IdComprobante_Origen "
+                     "IdMotivoStock, Descripcion, Costo, CuentaProveedor, Tc_Origen, IdComprobante_Origen, CANT_BL "
                      "FROM V_MV_STOCK ORDER BY TC, IdComprobante, Secuencia");
     }
 
@@ -331,6 +405,7 @@ protected:
                 f.lote.chop(1);
             f.cantidad = QString(v[11]).replace(u',', u'.').toDouble();
             f.enBase = QString(v[12]).replace(u',', u'.').toDouble();
+            f.bultos = v[21].toDouble();
             leidas << f;
         }
         return leidas;

@@ -613,6 +613,16 @@ TEST_F(StockTest, EachRowOfALineMovesItsOwnItemFromItsOwnLine)
     deUnoANueve.destino = "9";
     Opciones deposito2;
     deposito2.deposito = "2";
+    Opciones transferenciaLoteFijo = deUnoANueve;
+    transferenciaLoteFijo.loteFijo = "F1";
+    Opciones desdeOC;
+    desdeOC.tcOrigen = "OC";
+    desdeOC.origen = "000100000001X";
+    const auto tipoOP = [this] {
+        Ejecuta("DELETE FROM V_TA_CPTE WHERE CODIGO = 'OP  '");
+        Tipo("OP", "", "STOCK");
+    };
+    Tipo("RMC", "E", "Compras");
     const char* lotes = "RTRIM(NroLote), NroSerie, Cantidad";
     const auto existencias = [this](const char* articulo, const char* deposito,
                                     std::initializer_list<std::pair<const char*, const char*>> filas) {
@@ -748,6 +758,45 @@ TEST_F(StockTest, EachRowOfALineMovesItsOwnItemFromItsOwnLine)
          [&] {
              insumos("K1", {{"I1", "1"}});
              existencias("I1", "2", {{"M1", "3"}, {"M2", "4"}});
+         }},
+        // A line's bundles and kilograms are moved once, shared as its
+        // quantity is: 2 bundles and 3 kg over halves (1.5 rounds to 2);
+        // 2.5 bundles (2) over 4 and 1: 2, then what is left of 2.
+        {"bundles of a reception by lot", "RMC",
+         {{{0, "A2"}, {5, "UN"}, {8, "2"}, {23, "-1"}, {24, "|R1|R2|"}, {25, "|1|1|"}, {66, "2"}, {67, "3"}}},
+         "RTRIM(NroLote), Cantidad, CANT_BL, CANT_KG", {"R1|1|1|2", "R2|1|1|1"}, desdeOC},
+        {"bundles of an exit by sizes", "RMX",
+         {{{0, "A2"}, {5, "UN"}, {8, "5"}, {64, "1"}, {24, "|S|M|"}, {25, "|4|1|"}, {66, "2.5"}}},
+         "RTRIM(NroLote), Cantidad, CANT_BL", {"S|-4|-2", "M|-1|0"}},
+        // A weighable line books its weight (column 77), not its pieces.
+        {"weighable exit", "RMX", {{{0, "A1"}, {5, "UN"}, {44, "UN"}, {8, "3"}, {77, "3.75"}, {79, "-1"}}},
+         "Cantidad, CantidadUD * 100", {"-3|-375"}},
+        {"weighable transfer", "TRX", {{{0, "A1"}, {5, "UN"}, {44, "UN"}, {8, "3"}, {77, "3.75"}, {79, "-1"}}},
+         "IdDeposito, Cantidad, CantidadUD * 100", {"   1|-3|-375", "   9|3|375"}, deUnoANueve},
+        {"weighable input of a production order", "OP",
+         {{{0, "A1"}, {5, "UN"}, {44, "UN"}, {8, "3"}, {77, "3.75"}, {79, "-1"}}}, "Cantidad, CantidadUD * 100",
+         {"-3|-375"}, {}, tipoOP},
+        {"weighable reception by lot", "RMC",
+         {{{0, "A1"}, {5, "UN"}, {44, "UN"}, {8, "2"}, {77, "1.6"}, {79, "-1"}, {23, "-1"}, {24, "|R1|R2|"},
+           {25, "|1|1|"}}},
+         "RTRIM(NroLote), Cantidad, CantidadUD * 10", {"R1|1|8", "R2|1|8"}, desdeOC},
+        // The fixed lot is the whole line's, in base units as without lot; a
+        // transfer's entry arrives under the lot it left with.
+        {"reception in boxes under the fixed lot", "IRX",
+         {{{0, "A2"}, {5, "CJ"}, {44, "UN"}, {10, "12"}, {8, "2"}, {77, "24"}}},
+         "RTRIM(NroLote), Cantidad, CantidadUD", {"F1|2|24"}, loteFijo},
+        {"perishable transfer of a picked lot", "TRX",
+         {{{0, "A2"}, {5, "UN"}, {8, "2"}, {23, "-1"}, {49, "-1"}, {24, "|L1" + kSep + "|"}, {25, "|2|"}}},
+         "IdDeposito, RTRIM(NroLote), Cantidad", {"   1|L1|-2", "   9|L1|2"}, deUnoANueve},
+        {"transfer under a fixed lot", "TRX", {{{0, "A2"}, {5, "UN"}, {8, "2"}}}, "IdDeposito, RTRIM(NroLote), Cantidad",
+         {"   1|<null>|-2", "   9|<null>|2"}, transferenciaLoteFijo},
+        // K1 is 1 CJ of I1 and 2 PK of I2 per unit (UN): 2.5 boxes of 12.
+        {"composite line in boxes", "IRX", {{{0, "K1"}, {5, "CJ"}, {44, "UN"}, {10, "12"}, {8, "2.5"}, {77, "30"}}},
+         "TC, LTRIM(RTRIM(IdArticulo)), IdUnidad, Cantidad", {"PE  |I1|CJ  |30", "PE  |I2|PK  |60", "IRX |K1|CJ  |2,5"},
+         {},
+         [&] {
+             insumos("K1", {{"I1", "1"}}, "CJ  ");
+             insumos("K1", {{"I2", "2"}}, "PK  ");
          }},
     };
     for (const Caso& c : casos) {
