@@ -178,6 +178,9 @@ private:
         case Decision::Concat:
             replaced_[i] = QStringLiteral("||");
             if (left.infix) wrap(left.start, e, QStringLiteral("("), QStringLiteral(")"));
+            // a fixed-length text joins with its blanks ('UN' of a CHAR(4): 'UN  ')
+            if (!chains.count(prevSig(t_, left.start))) padFixed(left.start, e, left.result);
+            padFixed(rs, re, right);
             break;
         case Decision::NumberLeft:
             wrap(left.start, e, QStringLiteral("SRV_NUM("), numberKind(right));
@@ -211,6 +214,13 @@ private:
     void wrapInner(size_t first, size_t last, const QString& before, const QString& after) {
         pre_[first].append(before);
         post_[last].prepend(after);
+    }
+    // A fixed-length text (the engine keeps it without its trailing blanks)
+    // as the server gives it: filled with blanks to its length.
+    void padFixed(size_t first, size_t last, const ExprType& x) {
+        const QString base = baseType(x.declared);
+        if (x.kind == VType::Text && (base == u"CHAR" || base == u"NCHAR") && textLength(x.declared) > 0)
+            wrapInner(first, last, QStringLiteral("SRV_CONVERT('%1', ").arg(x.declared), QStringLiteral(")"));
     }
     // A product of two ints stays in the int's range.
     void planProduct(size_t i) {

@@ -91,9 +91,15 @@ legacy::Variant readValue(sqlite3_stmt* st, int i, ColumnInfo& c) {
     }
     case adEmpty:
         return legacy::Variant::Null();  // an expression: see ExpressionColumns
+    case adChar:
+    case adWChar: {
+        // a fixed-length text comes back filled with blanks to its length
+        QString t = storage == SQLITE_INTEGER ? QString::number(sqlite3_column_int64(st, i)) : textOf(st, i);
+        if (storage != SQLITE_NULL && t.size() < c.definedSize) t.append(QString(c.definedSize - t.size(), u' '));
+        return t;
+    }
     default:
-        if (storage == SQLITE_INTEGER && (c.type == adVarChar || c.type == adChar))
-            return QString::number(sqlite3_column_int64(st, i));
+        if (storage == SQLITE_INTEGER && c.type == adVarChar) return QString::number(sqlite3_column_int64(st, i));
         return textOf(st, i);
     }
 }

@@ -171,7 +171,8 @@ void SqliteEngine::checkSchema(bool force) {
 // (error 8115: a value whose whole part, once rounded to the scale, has more
 // digits than precision - scale), and round a value with more decimals than
 // an exact column's scale to it (NUMERIC(18,4) keeps 1.2346 of 1.234567,
-// MONEY four decimals). They are made for a table just before the first
+// MONEY four decimals) and cut a text longer than its column by trailing
+// blanks only to its length. They are made for a table just before the first
 // statement of the connection that writes to it (see
 // SqliteEngine::guardLengths), so opening a connection costs nothing; the
 // rounding runs only for a row that has such a value.
@@ -195,12 +196,16 @@ void guardWrites(sqlite3* db, const QString& table) {
                                                                                        : QStringLiteral("922337203685477.58075");
             overflows << QStringLiteral("abs(NEW.\"%1\") >= %2").arg(col, limit);
             inexact << QStringLiteral("(typeof(NEW.\"%1\") = 'real' AND NEW.\"%1\" <> round(NEW.\"%1\", %2))").arg(col).arg(s);
-            rounded << QStringLiteral("\"%1\" = SRV_CONVERT_NUM('NUMERIC(38,%2)', \"%1\")").arg(col).arg(s);
+            rounded << QStringLiteral("\"%1\" = CASE WHEN typeof(\"%1\") = 'real' THEN SRV_CONVERT_NUM('NUMERIC(38,%2)', "
+                                      "\"%1\") ELSE \"%1\" END").arg(col).arg(s);
             continue;
         }
         const bool text = c.type == adChar || c.type == adVarChar || c.type == adWChar || c.type == adVarWChar;
         if (!text || c.definedSize <= 0 || c.definedSize >= 8000) continue;
         checks << QStringLiteral("length(NEW.\"%1\") > %2 AND length(rtrim(NEW.\"%1\", ' ')) > %2").arg(col).arg(c.definedSize);
+        // a value over the length by trailing blanks only is cut to it
+        inexact << QStringLiteral("length(NEW.\"%1\") > %2").arg(col).arg(c.definedSize);
+        rounded << QStringLiteral("\"%1\" = substr(\"%1\", 1, %2)").arg(col).arg(c.definedSize);
     }
     sqlite3_finalize(st);
     QString script;
@@ -213,10 +218,11 @@ void guardWrites(sqlite3* db, const QString& table) {
             script += QStringLiteral("CREATE TEMP TRIGGER \"__len_%1\" BEFORE %2 ON main.\"%3\" WHEN %4 "
                                      "BEGIN SELECT RAISE(ABORT, 'String or binary data would be truncated.'); END;")
                           .arg(names, QString::fromLatin1(op), quotedTable, checks.join(QStringLiteral(" OR ")));
-        if (overflows.isEmpty()) continue;
-        script += QStringLiteral("CREATE TEMP TRIGGER \"__num_%1\" BEFORE %2 ON main.\"%3\" WHEN %4 BEGIN SELECT "
-                                 "RAISE(ABORT, 'Arithmetic overflow error converting numeric to data type numeric.'); END;")
-                      .arg(names, QString::fromLatin1(op), quotedTable, overflows.join(QStringLiteral(" OR ")));
+        if (!overflows.isEmpty())
+            script += QStringLiteral("CREATE TEMP TRIGGER \"__num_%1\" BEFORE %2 ON main.\"%3\" WHEN %4 BEGIN SELECT "
+                                     "RAISE(ABORT, 'Arithmetic overflow error converting numeric to data type numeric.'); END;")
+                          .arg(names, QString::fromLatin1(op), quotedTable, overflows.join(QStringLiteral(" OR ")));
+        if (inexact.isEmpty()) continue;
         script += QStringLiteral("CREATE TEMP TRIGGER \"__round_%1\" AFTER %2 ON main.\"%3\" WHEN %4 BEGIN UPDATE "
                                  "\"%3\" SET %5 WHERE rowid = NEW.rowid; END;")
                       .arg(names, QString::fromLatin1(op), quotedTable, inexact.join(QStringLiteral(" OR ")),

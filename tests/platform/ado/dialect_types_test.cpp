@@ -124,9 +124,10 @@ const char* kSchema =
     "INSERT INTO m VALUES (2, 12.5, 2.5, NULL, NULL, NULL);"
     "INSERT INTO m VALUES (3, 0, 7, 'xyz', '2026-11-30 10:00:00', '31/12/2026');"
     "INSERT INTO m VALUES (4, 3, 5, 'ab', '2026-11-10 00:00:00', 'y');"
-    "CREATE TABLE n (id INT, N INT, D NUMERIC(5,2), Q NUMERIC(18,4), M MONEY);"
-    "INSERT INTO n VALUES (1, 0, 3.5, 2, 0);"
-    "INSERT INTO n VALUES (2, 4, 1, 8, 0);";
+    "CREATE TABLE n (id INT, N INT, D NUMERIC(5,2), Q NUMERIC(18,4), M MONEY, C CHAR(4) COLLATE SRVTEXT,"
+    "  V VARCHAR(10) COLLATE SRVTEXT);"
+    "INSERT INTO n VALUES (1, 0, 3.5, 2, 0, NULL, NULL);"
+    "INSERT INTO n VALUES (2, 4, 1, 8, 0, NULL, NULL);";
 
 class DialectTypesRun : public ::testing::Test {
 protected:
@@ -229,6 +230,9 @@ const ServerRows kServerRows[] = {
     {"INSERT INTO n (id, Q, M) VALUES (3, 1.234567, 3.33333333333333)\rINSERT INTO n (id, Q, M) VALUES (4, 2.00005, "
      "3.33333333333333)\rINSERT INTO n (id, M) VALUES (5, 3.33333333333333)",
      "SELECT SUM(M), COUNT(*), MIN(Q), MAX(Q) FROM n WHERE M = 3.3333", "9.9999|3|1.2346|2.0001"},
+    // a fixed-length text comes with its blanks; trailing blanks past a text's length are cut
+    {"UPDATE n SET C = 'UN', V = '1234567890   ' WHERE id = 1",
+     "SELECT C + '|', LEN(C + 'x'), C, 'x' + C + V + '|', V + '|' FROM n WHERE C = 'UN'", "UN  ||5|UN  |xUN  1234567890||1234567890|"},
     // a nullable column added with a default leaves the rows there Null; a NOT NULL one fills them
     {"ALTER TABLE m ADD Extra INT NULL CONSTRAINT DF_m_Extra DEFAULT (7)\rALTER TABLE m ADD Otro INT NOT NULL DEFAULT (4)\r"
      "INSERT INTO m (id) VALUES (20)",
