@@ -160,7 +160,8 @@ private:
         const size_t re = typer_.termEnd(rs);
         if (s == npos || re == npos) return;
         Chain left{s, {}, false};
-        if (auto it = chains.find(prevSig(t_, s)); it != chains.end()) left = it->second;
+        const auto chained = chains.find(prevSig(t_, s));
+        if (chained != chains.end()) left = chained->second;
         else left.result = typer_.termType(s, e);
         const bool minus = t_[i].isPunct('-');
         const ExprType right = typer_.termType(rs, re);
@@ -179,7 +180,7 @@ private:
             replaced_[i] = QStringLiteral("||");
             if (left.infix) wrap(left.start, e, QStringLiteral("("), QStringLiteral(")"));
             // a fixed-length text joins with its blanks ('UN' of a CHAR(4): 'UN  ')
-            if (!chains.count(prevSig(t_, left.start))) padFixed(left.start, e, left.result);
+            if (chained == chains.end()) padFixed(left.start, e, left.result);
             padFixed(rs, re, right);
             break;
         case Decision::NumberLeft:

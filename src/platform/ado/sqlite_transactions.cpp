@@ -291,13 +291,13 @@ std::optional<std::vector<bool>> clockItems(const QString& text) {
 }  // namespace
 
 size_t SqliteEngine::rowsDigest(const QString& text, const RecordsetData* d) {
-    if (!namesClock(text)) return digest(d);
+    if (!d || !namesClock(text)) return digest(d);  // no rows: a write that stores the clock
     // the clock's columns change by themselves and say nothing of what other
     // stations changed: the rows are compared without them. A read whose
     // clock cannot be told from its rows is taken as stale: its digest never
     // matches another.
     const std::optional<std::vector<bool>> clock = clockItems(text);
-    if (!clock || (d && clock->size() != d->columns.size())) {
+    if (!clock || clock->size() != d->columns.size()) {
         static std::atomic<size_t> unique{0};
         return ++unique | (size_t(1) << (sizeof(size_t) * 8 - 1));
     }

@@ -9,6 +9,9 @@
 
 #include <QHash>
 
+#include <array>
+#include <random>
+
 using namespace adotest;
 using legacy::Variant;
 using ado::sql::ColumnKind;
@@ -318,6 +321,21 @@ TEST_F(DialectTypesRun, RunTimeErrorsAreTheServersAndWriteNothing) {
     rs->Fields(QStringLiteral("M")).setValue(Variant(12.34567));
     rs->Update();
     EXPECT_EQ(rows(), QStringLiteral("1|2147483647|999.99|2|0;2|4|1|0.0001|12.3457"));
+    // seeded: thousandths into NUMERIC(5,2), rounded half away from zero to
+    // hundredths, refused from 1000.00 on either side
+    std::mt19937 gen(46);
+    std::uniform_int_distribution<int> thousandths(-1000500, 1000500);
+    for (int k = 0; k < 150; ++k) {
+        const int x = k < 4 ? std::array{999995, -999995, 999994, 5}[size_t(k)] : thousandths(gen);
+        const QString literal = QStringLiteral("%1%2.%3").arg(x < 0 ? "-" : "").arg(std::abs(x) / 1000).arg(std::abs(x) % 1000, 3, 10, QChar(u'0'));
+        const int hundredths = (std::abs(x) + 5) / 10 * (x < 0 ? -1 : 1);
+        SCOPED_TRACE(literal.toStdString());
+        const auto e = errorOf([&] { cnn->Execute(QStringLiteral("UPDATE n SET D = %1 WHERE id = 2").arg(literal)); });
+        EXPECT_EQ(e.Number != 0, std::abs(hundredths) >= 100000);
+        if (e.Number == 0)
+            EXPECT_EQ(value(QStringLiteral("SELECT D FROM n WHERE id = 2")).toDecimal().toString(),
+                      legacy::Decimal::parse(QString::number(hundredths / 100.0, 'f', 2))->toString());
+    }
 }
 
 TEST_F(DialectTypesRun, DateTextInATextColumnStaysTextAndIsFoundAgain) {

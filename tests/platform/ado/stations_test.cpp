@@ -266,7 +266,10 @@ TEST_F(Stations, ACommitRefusedByAReaderLocksNoOneOut) {
             else
                 EXPECT_EQ(count(a), 0);
             a->Execute(QStringLiteral("INSERT INTO Numeros (Estacion) VALUES ('A')"));
-            if (c.clock) firstValue(a, QStringLiteral("SELECT GETDATE() AS fecha"));
+            if (c.clock) {
+                firstValue(a, QStringLiteral("SELECT GETDATE() AS fecha"));
+                a->Execute(QStringLiteral("UPDATE Numeros SET Estacion = 'A' WHERE GETDATE() IS NULL"));
+            }
             int asked = 0;
             legacy::ErrorTrap trap(QStringLiteral("Graba"), [&](const legacy::VbError& e, const QString&) {
                 ++asked;
