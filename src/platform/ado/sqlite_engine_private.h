@@ -8,7 +8,8 @@
 //   sqlite_transactions.cpp  transactions, savepoints, and the refused commit
 //                            parked and stored again
 //   sqlite_schema.cpp        the schema as the engine reads it: column types,
-//                            the rewrite's schema, the checks of text lengths
+//                            the rewrite's schema, the checks of a write
+//                            (text lengths, exact numbers)
 #include "platform/ado/engine.h"
 #include "platform/ado/sql_text.h"
 #include "platform/legacy/vberror.h"
@@ -149,9 +150,10 @@ private:
     // kept per statement text like the rewrites (no table: not one table).
     std::pair<QString, QString> rowidForm(const QString& select);
 
-    // The length checks of the table a statement writes to, made at its
-    // first write on this connection since the last schema change or
-    // rollback (which takes temporary triggers made inside it away).
+    // The checks of a write (text lengths, exact numbers) of the table a
+    // statement writes to, made at its first write on this connection since
+    // the last schema change or rollback (which takes temporary triggers
+    // made inside it away).
     void guardLengths(const QString& statement);
 
     // Forgets the column types and the rewrites made with them when the
