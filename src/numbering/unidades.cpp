@@ -86,7 +86,8 @@ bool Stock::IdArticuloTieneEquivalencias(const QString& IdArticulo, const QStrin
                   rs))
             return;
         base = Funciones::ValorNoNulo(rs->Fields("IdUnidad").Value()).toString();
-        sigue = !Iguales(UdBase, base);
+        // a unit's column is fixed-length ('UN  '): compared trimmed on both sides
+        sigue = !Iguales(Trim(UdBase), Trim(base));
     });
     if (!sigue)
         return false;

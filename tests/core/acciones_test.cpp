@@ -33,7 +33,7 @@ TEST_F(AccionesTest, FailedLoginRow)
     const auto filas = Acciones();
     ASSERT_EQ(filas.size(), 1);
     EXPECT_EQ(filas[0][0].trimmed(), QString());
-    EXPECT_EQ(filas[0].mid(1), (QStringList{"", "0", "A", "OPERADOR", "caja-01",
+    EXPECT_EQ(filas[0].mid(1), (QStringList{QString(13, u' '), "0", "A", "OPERADOR", "caja-01",
                                             "Intento de inicio de sesion fallido", "vordane extra", "", ""}));
 
     const auto fecha = Filas(QStringLiteral("SELECT FECHAHORA FROM V_MV_CPTEACCIONES"));

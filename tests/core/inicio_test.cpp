@@ -178,8 +178,9 @@ TEST_F(Inicio, TresIntentosFallidosTerminanElPrograma)
     EXPECT_TRUE(Inicia(Linea(QStringLiteral("mal"))));
     dlg.verifyDone();
 
-    // One 'A' row per failed attempt in the window, none for the first check.
-    const QString fila = QStringLiteral("    ||0|A|OPERADOR|Intento de inicio de sesion fallido|");
+    // One 'A' row per failed attempt in the window, none for the first check
+    // (the fixed-length voucher columns filled with blanks).
+    const QString fila = QStringLiteral("    |             |0|A|OPERADOR|Intento de inicio de sesion fallido|");
     EXPECT_EQ(AccionesFallidas(), (QStringList{fila, fila, fila}));
     EXPECT_TRUE(Accesos().isEmpty());
     EXPECT_FALSE(gDB().gEsAdmin && gUsuarioLogeado == QStringLiteral("SUPERVISOR"));

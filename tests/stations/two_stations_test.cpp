@@ -31,6 +31,7 @@
 #include "numbering/stock.h"
 #include "platform/ado/constants.h"
 #include "platform/ado/recordset.h"
+#include "platform/ado/sqlite_support.h"
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/errortrap.h"
 #include "platform/legacy/program.h"
@@ -387,9 +388,15 @@ TEST_F(DosEstaciones, ABoxOverARefusedCommitKeepsNoStationFromReading) {
 // station stores a row within its time-out.
 TEST_F(DosEstaciones, AValueThatCannotBeReadLocksNoOtherStationOut) {
     {
-        DB_Dll& db = testdb::openMain(QStringLiteral("DEMO"));
-        db.gCnn->Execute(QStringLiteral("UPDATE V_MA_ARTICULOS SET Costo = 1000000000000000 WHERE IDARTICULO = '%1'")
-                             .arg(kArticulo));
+        // straight through the library: a station refuses to store it
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(carpeta_.path() + QStringLiteral("/DEMO.sqlite")).constData(), &db), SQLITE_OK);
+        ado::RegisterSqliteExtensions(db);
+        const QByteArray sql = QStringLiteral("UPDATE V_MA_ARTICULOS SET Costo = 1000000000000000 WHERE IDARTICULO = '%1'")
+                                   .arg(kArticulo)
+                                   .toUtf8();
+        EXPECT_EQ(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
     }
     auto otra = Arranca({QStringLiteral("--consulta"), carpeta_.path(),
                          QStringLiteral("SELECT Costo FROM V_MA_ARTICULOS WHERE IDARTICULO = '%1'").arg(kArticulo),

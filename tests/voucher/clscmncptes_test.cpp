@@ -76,7 +76,7 @@ TEST_F(Comprobante, ActionRowByFlagsOrAskedActionWithValuesQuotedSafely)
     // Executed at once: the row is written as built.
     cls.ActualizaBuchon("FCC", "O'Brien", "3", false, true, false, nullptr, "", "D'Angelo", "");
     EXPECT_EQ(Filas("SELECT TC, IdComprobante, IdComplemento, Tipo_accion, Usuario, PC, Cuenta FROM V_MV_CPTEACCIONES"),
-              QStringList({"FCC |O'Brien|3|M|A|A|D'Angelo"}));
+              QStringList({"FCC |O'Brien      |3|M|A|A|D'Angelo"}));
 }
 
 }  // namespace

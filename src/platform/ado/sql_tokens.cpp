@@ -106,8 +106,9 @@ private:
         std::map<size_t, Chain> chains;  // by the operator
         for (size_t i = 0; i < t_.size(); ++i) {
             if (!isArithmetic(t_[i]) || !typer_.binaryAt(i)) continue;
-            if (t_[i].isPunct('/')) planDivision(i);
-            else if (t_[i].isPunct('+') || t_[i].isPunct('-')) planSum(i, chains);
+            if (t_[i].isPunct('/') || t_[i].isPunct('%')) planDivision(i);
+            else if (t_[i].isPunct('*')) planProduct(i);
+            else planSum(i, chains);
         }
         // a date compared with a number compares with the date that many
         // days after 1 January 1900 ("GETDATE() - Fecha > 30")
@@ -159,7 +160,8 @@ private:
         const size_t re = typer_.termEnd(rs);
         if (s == npos || re == npos) return;
         Chain left{s, {}, false};
-        if (auto it = chains.find(prevSig(t_, s)); it != chains.end()) left = it->second;
+        const auto chained = chains.find(prevSig(t_, s));
+        if (chained != chains.end()) left = chained->second;
         else left.result = typer_.termType(s, e);
         const bool minus = t_[i].isPunct('-');
         const ExprType right = typer_.termType(rs, re);
@@ -170,10 +172,16 @@ private:
         };
         const QString sign = minus ? QStringLiteral(", -1)") : QStringLiteral(", 1)");
         switch (d.form) {
-        case Decision::Keep: mine.infix = true; break;
+        case Decision::Keep:
+            mine.infix = true;
+            if (wholeInts(left.result, right)) wrap(left.start, re, QStringLiteral("SRV_INT("), QStringLiteral(")"));
+            break;
         case Decision::Concat:
             replaced_[i] = QStringLiteral("||");
             if (left.infix) wrap(left.start, e, QStringLiteral("("), QStringLiteral(")"));
+            // a fixed-length text joins with its blanks ('UN' of a CHAR(4): 'UN  ')
+            if (chained == chains.end()) padFixed(left.start, e, left.result);
+            padFixed(rs, re, right);
             break;
         case Decision::NumberLeft:
             wrap(left.start, e, QStringLiteral("SRV_NUM("), numberKind(right));
@@ -196,18 +204,50 @@ private:
         }
         chains[i] = mine;
     }
-    // An exact number divided, or divided by one, keeps its fraction (the
-    // engine divides two whole numbers as integers, and stores whole exact
-    // values as such).
-    void planDivision(size_t i) {
+    // Two ints whose '+', '-' or '*' is an int, which the server refuses
+    // past the int's range (with a bigint it is a bigint: the engine's range).
+    static bool wholeInts(const ExprType& a, const ExprType& b) {
+        const auto big = [](const ExprType& x) { return x.declared.startsWith(QLatin1String("BIGINT")); };
+        return a.kind == VType::Int && b.kind == VType::Int && !big(a) && !big(b);
+    }
+    // A wrapping closest to the tokens it wraps: inside the wrappings of
+    // the operators planned before it (a term is inside its sum).
+    void wrapInner(size_t first, size_t last, const QString& before, const QString& after) {
+        pre_[first].append(before);
+        post_[last].prepend(after);
+    }
+    // A fixed-length text (the engine keeps it without its trailing blanks)
+    // as the server gives it: filled with blanks to its length.
+    void padFixed(size_t first, size_t last, const ExprType& x) {
+        const QString base = baseType(x.declared);
+        if (x.kind == VType::Text && (base == u"CHAR" || base == u"NCHAR") && textLength(x.declared) > 0)
+            wrapInner(first, last, QStringLiteral("SRV_CONVERT('%1', ").arg(x.declared), QStringLiteral(")"));
+    }
+    // A product of two ints stays in the int's range.
+    void planProduct(size_t i) {
         const size_t e = prevSig(t_, i);
         const size_t s = typer_.termStart(e);
         size_t rs = nextSig(t_, i + 1);
         while (rs < t_.size() && (t_[rs].isPunct('+') || t_[rs].isPunct('-'))) rs = nextSig(t_, rs + 1);
         const size_t re = typer_.primaryEnd(rs);
         if (s == npos || re == npos) return;
+        if (wholeInts(typer_.termType(s, e), typer_.primaryType(rs, re)))
+            wrapInner(s, re, QStringLiteral("SRV_INT("), QStringLiteral(")"));
+    }
+    // A division or a modulo by zero is an error, not Null; an exact number
+    // divided, or divided by one, keeps its fraction (the engine divides two
+    // whole numbers as integers, and stores whole exact values as such).
+    void planDivision(size_t i) {
+        const size_t e = prevSig(t_, i);
+        const size_t s = typer_.termStart(e);
+        const size_t divisor = nextSig(t_, i + 1);
+        size_t rs = divisor;
+        while (rs < t_.size() && (t_[rs].isPunct('+') || t_[rs].isPunct('-'))) rs = nextSig(t_, rs + 1);
+        const size_t re = typer_.primaryEnd(rs);
+        if (s == npos || re == npos) return;
+        wrapInner(divisor, re, QStringLiteral("SRV_DIVISOR("), QStringLiteral(")"));
         const QString exact = QStringLiteral("1.0 * ");
-        if (pre_[s].endsWith(exact)) return;
+        if (!t_[i].isPunct('/') || pre_[s].endsWith(exact)) return;
         if (typer_.termType(s, e).kind == VType::Exact || typer_.primaryType(rs, re).kind == VType::Exact)
             pre_[s].append(exact);
     }
@@ -627,8 +667,10 @@ private:
     }
 
     // CAST(x AS DATETIME) -> SRV_CONVERT('DATETIME', x): the engine has no
-    // date type; CAST(x AS DECIMAL(p,s)) the same, to stay exact, and
-    // CAST(x AS VARCHAR(n)), which the engine would not cut to its length.
+    // date type; CAST(x AS DECIMAL(p,s)) the same, to stay exact,
+    // CAST(x AS VARCHAR(n)), which the engine would not cut to its length,
+    // and CAST(x AS INT), which the engine makes 0 of a text that is no
+    // whole number where the server refuses it.
     bool castCall(size_t& i, size_t n) {
         const size_t close = matchParen(t_, n);
         size_t as = t_.size();
@@ -637,11 +679,11 @@ private:
         const QString base = baseType(type);
         const bool date = isDateTypeName(base);
         const bool text = isTextTypeName(base);
-        if (!date && !text && !isDecimalTypeName(base)) return false;
+        if (!date && !text && !isDecimalTypeName(base) && typeOfDeclared(base).kind != VType::Int) return false;
         // the argument goes on through the rewrite as any other tokens (an
         // exact one is planned as text of its scale, see planCast); from its
         // AS the rewrite jumps to the closing parenthesis
-        const bool number = !date && !text && comparedOrSorted(t_, i, close);
+        const bool number = !date && !text && isDecimalTypeName(base) && comparedOrSorted(t_, i, close);
         out_.push_back(sql::word(number ? QStringLiteral("SRV_CONVERT_NUM") : QStringLiteral("SRV_CONVERT")));
         out_.push_back(punct(QStringLiteral("(")));
         out_.push_back(str(date ? base : type));

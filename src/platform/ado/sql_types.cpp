@@ -341,7 +341,13 @@ ExprType Typer::primaryType(size_t s, size_t e) {
     if (x.kind == TokKind::Number) {
         if (x.text.contains(u'e') || x.text.contains(u'E')) return {VType::Float, {}};
         const qsizetype dot = x.text.indexOf(u'.');
-        if (dot < 0) return {VType::Int, {}};
+        if (dot < 0) {
+            // a whole number past the int's range is a numeric of its digits
+            bool ok = false;
+            const qint64 n = x.text.size() <= 18 ? x.text.toLongLong(&ok) : 0;
+            if (ok && n <= 2147483647LL) return {VType::Int, {}};
+            return {VType::Exact, QStringLiteral("NUMERIC(%1,0)").arg(qMin<qsizetype>(x.text.size(), 38))};
+        }
         const qsizetype scale = x.text.size() - dot - 1;
         return {VType::Exact, QStringLiteral("NUMERIC(%1,%2)").arg(qMax<qsizetype>(x.text.size() - 1, 1)).arg(scale)};
     }

@@ -91,9 +91,15 @@ legacy::Variant readValue(sqlite3_stmt* st, int i, ColumnInfo& c) {
     }
     case adEmpty:
         return legacy::Variant::Null();  // an expression: see ExpressionColumns
+    case adChar:
+    case adWChar: {
+        // a fixed-length text comes back filled with blanks to its length
+        QString t = storage == SQLITE_INTEGER ? QString::number(sqlite3_column_int64(st, i)) : textOf(st, i);
+        if (storage != SQLITE_NULL && t.size() < c.definedSize) t.append(QString(c.definedSize - t.size(), u' '));
+        return t;
+    }
     default:
-        if (storage == SQLITE_INTEGER && (c.type == adVarChar || c.type == adChar))
-            return QString::number(sqlite3_column_int64(st, i));
+        if (storage == SQLITE_INTEGER && c.type == adVarChar) return QString::number(sqlite3_column_int64(st, i));
         return textOf(st, i);
     }
 }
@@ -220,11 +226,13 @@ bool SqliteEngine::execute(const QString& text, Result& result, ErrorCollection&
         dropParked();
         return true;
     }
+    const ParkedRead read(*this, text, true);
     if (parked_ && !resume(errors)) return false;
     return journaled({Step::Execute, text}, [&] { return executeNow(text, result, errors); }, &result);
 }
 
 bool SqliteEngine::query(const QString& text, bool updatable, Result& result, ErrorCollection& errors) {
+    const ParkedRead read(*this, text, false);
     if (parked_ && !resume(errors)) return false;
     Step s{Step::Query, text};
     s.updatable = updatable;
@@ -597,8 +605,13 @@ void SqliteEngine::addError(ErrorCollection& errors, int rc) {
     const QString msg = QString::fromUtf8(sqlite3_errmsg(db_));
     const int primary = rc & 0xff;
     Failure f = Failure::Generic;
+    int native = 0;
+    QString state;
     if (primary == SQLITE_INTERRUPT || primary == SQLITE_BUSY || primary == SQLITE_LOCKED) f = Failure::Timeout;
     else if (msg.contains(u"would be truncated")) f = Failure::Truncation;
+    // the server's errors of arithmetic, by their own numbers (also raised by the checks of a write)
+    else if (msg.contains(u"Divide by zero")) native = 8134, state = QStringLiteral("22012");
+    else if (msg.contains(u"arithmetic overflow", Qt::CaseInsensitive)) native = 8115, state = QStringLiteral("22003");
     else if (primary == SQLITE_CONSTRAINT || (ext & 0xff) == SQLITE_CONSTRAINT) {
         if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY) f = Failure::DuplicateKey;
         else if (ext == SQLITE_CONSTRAINT_NOTNULL) f = Failure::NotNull;
@@ -613,7 +626,7 @@ void SqliteEngine::addError(ErrorCollection& errors, int rc) {
     else if (msg.contains(u"conversion failed") || msg.contains(u"converting")) f = Failure::TypeMismatch;
     QString text = msg;
     if (f == Failure::Timeout && primary == SQLITE_INTERRUPT) text = QStringLiteral("Tiempo de espera agotado (") + msg + u')';
-    errors.add(makeError(f, text, kSource));
+    errors.add(makeError(f, text, kSource, native, state));
 }
 
 // ---------------------------------------------------------------------------

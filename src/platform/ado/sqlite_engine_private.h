@@ -8,7 +8,8 @@
 //   sqlite_transactions.cpp  transactions, savepoints, and the refused commit
 //                            parked and stored again
 //   sqlite_schema.cpp        the schema as the engine reads it: column types,
-//                            the rewrite's schema, the checks of text lengths
+//                            the rewrite's schema, the checks of a write
+//                            (text lengths, exact numbers)
 #include "platform/ado/engine.h"
 #include "platform/ado/sql_text.h"
 #include "platform/legacy/vberror.h"
@@ -87,8 +88,9 @@ private:
     QHash<QString, std::optional<std::vector<Column>>> tables_;
 };
 
-// The length checks of a table's text columns (sqlite_schema.cpp).
-void guardTextLengths(sqlite3* db, const QString& table);
+// The checks of the lengths of a table's text columns and the precision of
+// its exact ones, and the rounding to their scale (sqlite_schema.cpp).
+void guardWrites(sqlite3* db, const QString& table);
 // The table an INSERT or UPDATE writes to (its last name part); empty for
 // other statements.
 QString writtenTable(const QString& statement);
@@ -148,9 +150,10 @@ private:
     // kept per statement text like the rewrites (no table: not one table).
     std::pair<QString, QString> rowidForm(const QString& select);
 
-    // The length checks of the table a statement writes to, made at its
-    // first write on this connection since the last schema change or
-    // rollback (which takes temporary triggers made inside it away).
+    // The checks of a write (text lengths, exact numbers) of the table a
+    // statement writes to, made at its first write on this connection since
+    // the last schema change or rollback (which takes temporary triggers
+    // made inside it away).
     void guardLengths(const QString& statement);
 
     // Forgets the column types and the rewrites made with them when the
@@ -171,6 +174,17 @@ private:
     void dropParked();
     // A rollback of the whole transaction (also IF @@TRANCOUNT > 0 ...).
     bool endsParked(const QString& text);
+    // A plain read while the work is parked reads it stored again and then
+    // parks it again at once (see sqlite_transactions.cpp): the read keeps
+    // no write lock and stores nothing.
+    class ParkedRead {
+    public:
+        ParkedRead(SqliteEngine& e, const QString& text, bool batch);
+        ~ParkedRead();
+    private:
+        SqliteEngine& e_;
+        bool read_;
+    };
     // Stores the parked work again (see park); false, with the error, when
     // it could not: still parked after a time-out; otherwise the work is
     // gone and, as on the server for a transaction that can no longer
@@ -197,10 +211,11 @@ private:
     // A value's hash without writing it as text (every row read inside a
     // transaction is hashed).
     static size_t hashOf(const legacy::Variant& v);
-    static size_t digest(const RecordsetData* d);
+    static size_t digest(const RecordsetData* d, const std::vector<bool>& clockColumns = {});
     // The rows a statement read, as a step compares them when its work is
-    // stored again: the rows of a read of the clock change by themselves and
-    // say nothing of what other stations changed, so they are not compared.
+    // stored again: the columns of the clock change by themselves and say
+    // nothing of what other stations changed, so the rows are compared
+    // without them (see sqlite_transactions.cpp).
     static size_t rowsDigest(const QString& text, const RecordsetData* d);
     // Runs a call of the connection; inside a transaction it is kept in the
     // transaction's work (a call that raised counts as failed).

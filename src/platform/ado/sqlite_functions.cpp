@@ -80,6 +80,10 @@ void fnConvert(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
             if (!ok) return fail(ctx, "CONVERT", "conversion failed when converting a value to int");
         }
         if (type == u"BIT") n = n != 0;
+        const qint64 top = type == u"SMALLINT" ? 32767 : type == u"TINYINT" ? 255 : 2147483647LL;
+        const qint64 bottom = type == u"SMALLINT" ? -32768 : type == u"TINYINT" ? 0 : -2147483648LL;
+        if (type != u"BIGINT" && (n > top || n < bottom))
+            return fail(ctx, "CONVERT", "Arithmetic overflow error converting expression to data type int.");
         return sqlite3_result_int64(ctx, n);
     }
     if (isExactType(type)) return convertExact(ctx, argText(argv[0]), v, false);

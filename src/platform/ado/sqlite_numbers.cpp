@@ -220,6 +220,32 @@ void fnAdd(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_result_double(ctx, minus ? da - db : da + db);
 }
 
+// SRV_DIVISOR(x): the right operand of '/' and '%', which the server
+// refuses when it is zero (the engine would give Null).
+void fnDivisor(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    sqlite3_value* v = argv[0];
+    const int t = sqlite3_value_type(v);
+    const bool zero = t == SQLITE_INTEGER ? sqlite3_value_int64(v) == 0
+                      : t == SQLITE_FLOAT ? sqlite3_value_double(v) == 0
+                      : t == SQLITE_TEXT  ? sqlite3_value_numeric_type(v) != SQLITE_TEXT && sqlite3_value_double(v) == 0
+                                          : false;
+    if (zero) return sqlite3_result_error(ctx, "Divide by zero error encountered.", -1);
+    sqlite3_result_value(ctx, v);
+}
+
+// SRV_INT(x): the result of '+', '-' or '*' of two ints, which the server
+// refuses past the int's range (a bigint operand makes it a bigint, whose
+// range is the engine's own).
+void fnInt(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    sqlite3_value* v = argv[0];
+    if (sqlite3_value_type(v) == SQLITE_INTEGER) {
+        const qint64 n = sqlite3_value_int64(v);
+        if (n > 2147483647LL || n < -2147483648LL)
+            return sqlite3_result_error(ctx, "Arithmetic overflow error converting expression to data type int.", -1);
+    }
+    sqlite3_result_value(ctx, v);
+}
+
 // SRV_EXACT_TEXT(type, x[, style]): an exact number as the server writes it
 // in a text: with the scale of its type ('5.0000' for NUMERIC(18,4)), money
 // with two decimals ('12.50'), with style 1 also its thousands separated
@@ -299,6 +325,8 @@ void registerNumberFunctions(sqlite3* db) {
     reg(db, "SRV_CONVERT_NUM", 2, fnConvertNumber);
     reg(db, "SRV_ADD", 3, fnAdd);
     reg(db, "SRV_NUM", 2, fnNum);
+    reg(db, "SRV_DIVISOR", 1, fnDivisor);
+    reg(db, "SRV_INT", 1, fnInt);
     reg(db, "SRV_EXACT_TEXT", 2, fnExactText);
     reg(db, "SRV_EXACT_TEXT", 3, fnExactText);
     reg(db, "SRV_EXACT_TEXT", 4, fnExactText);

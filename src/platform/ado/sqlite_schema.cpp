@@ -2,7 +2,8 @@
 // column type (the engine's type map), the tables and columns a connection
 // lists, the declared types the dialect rewrite asks for (SchemaCache) and
 // the look at the schema's version that forgets them, and the checks of text
-// lengths the engine adds to the tables a connection writes to.
+// lengths and exact numbers the engine adds to the tables a connection
+// writes to.
 #include "platform/ado/sqlite_engine_private.h"
 
 #include <QStringList>
@@ -141,7 +142,7 @@ void SqliteEngine::guardLengths(const QString& statement) {
     }
     const QString& table = *it;
     if (table.isEmpty() || guarded_.contains(table)) return;
-    guardTextLengths(db_, table);
+    guardWrites(db_, table);
     guarded_.insert(table);
 }
 
@@ -163,37 +164,71 @@ void SqliteEngine::checkSchema(bool force) {
     stmts_.clear();
 }
 
-// The server refuses a text longer than its column (error 8152) where the
-// library would keep it whole: temporary triggers of this connection check
-// the declared lengths of the text columns of a table, ignoring trailing
-// blanks as the server does. They are made for a table just before the
+// What the server refuses or changes as it stores a value, which the library
+// would keep as given: temporary triggers of this connection check the
+// declared lengths of the text columns of a table (error 8152), ignoring
+// trailing blanks as the server does, and cut a text longer than its column
+// by trailing blanks only to its length; they check the precision of its
+// exact columns (error 8115: a value whose whole part, once rounded to the
+// scale, has more digits than precision - scale) and round a value with more
+// decimals than an exact column's scale to it (NUMERIC(18,4) keeps 1.2346 of
+// 1.234567, MONEY four decimals). They are made for a table just before the
 // first statement of the connection that writes to it (see
-// SqliteEngine::guardLengths), so opening a connection costs nothing.
-void guardTextLengths(sqlite3* db, const QString& table) {
+// SqliteEngine::guardLengths), so opening a connection costs nothing. Each
+// row written pays only the trigger's condition, which calls no function for
+// an exact column (its value times 10^scale not whole, or past the limit);
+// the checks and the rounding run for the rows it lets through.
+void guardWrites(sqlite3* db, const QString& table) {
     QString quotedTable = table;
     quotedTable.replace(u'"', QStringLiteral("\"\""));
     sqlite3_stmt* st = nullptr;
     const QByteArray q = ("PRAGMA main.table_info(\"" + quotedTable + "\")").toUtf8();
     if (sqlite3_prepare_v2(db, q.constData(), -1, &st, nullptr) != SQLITE_OK) return;
-    QStringList checks;
+    struct Guard {
+        QStringList when, refused, changed, set;
+    } texts, exact;
     while (sqlite3_step(st) == SQLITE_ROW) {
         const QByteArray decl = textOf(st, 2).toLatin1();
         const ColumnInfo c = columnFromDecl(textOf(st, 1), decl.constData());
-        const bool text = c.type == adChar || c.type == adVarChar || c.type == adWChar || c.type == adVarWChar;
-        if (!text || c.definedSize <= 0 || c.definedSize >= 8000) continue;
         QString col = c.name;
         col.replace(u'"', QStringLiteral("\"\""));
-        checks << QStringLiteral("length(NEW.\"%1\") > %2 AND length(rtrim(NEW.\"%1\", ' ')) > %2").arg(col).arg(c.definedSize);
+        const QString v = QStringLiteral("NEW.\"%1\"").arg(col);
+        if (c.type == adNumeric || c.type == adCurrency) {
+            const int p = c.precision, s = c.scale;
+            // the least value that rounds past the precision: 999.995 for NUMERIC(5,2)
+            QString limit = (p > s ? QString(p - s, u'9') : QStringLiteral("0")) + u'.' + QString(s, u'9') + u'5';
+            if (c.type == adCurrency) limit = decl.toUpper().startsWith("SMALLMONEY") ? QStringLiteral("214748.36475")
+                                                                                       : QStringLiteral("922337203685477.58075");
+            exact.when << QStringLiteral("%1 * 1e%2 <> CAST(%1 * 1e%2 AS INTEGER) OR %1 >= %3 OR %1 <= -%3").arg(v).arg(s).arg(limit);
+            exact.refused << QStringLiteral("(typeof(%1) IN ('integer', 'real') AND abs(%1) >= %2)").arg(v, limit);
+            exact.changed << QStringLiteral("(typeof(%1) = 'real' AND %1 <> round(%1, %2))").arg(v).arg(s);
+            exact.set << QStringLiteral("\"%1\" = CASE WHEN typeof(\"%1\") = 'real' THEN SRV_CONVERT_NUM('NUMERIC(38,%2)', "
+                                        "\"%1\") ELSE \"%1\" END").arg(col).arg(s);
+            continue;
+        }
+        const bool text = c.type == adChar || c.type == adVarChar || c.type == adWChar || c.type == adVarWChar;
+        if (!text || c.definedSize <= 0 || c.definedSize >= 8000) continue;
+        texts.when << QStringLiteral("length(%1) > %2").arg(v).arg(c.definedSize);
+        texts.refused << QStringLiteral("length(rtrim(%1, ' ')) > %2").arg(v).arg(c.definedSize);
+        texts.set << QStringLiteral("\"%1\" = substr(\"%1\", 1, %2)").arg(col).arg(c.definedSize);
     }
     sqlite3_finalize(st);
+    const auto trigger = [&](const QString& name, const QString& op, const Guard& g, const char* message) {
+        if (g.when.isEmpty()) return QString();
+        const QString changed = g.changed.isEmpty() ? QString() : QStringLiteral(" AND (%1)").arg(g.changed.join(u" OR "));
+        return QStringLiteral("CREATE TEMP TRIGGER \"%1\" AFTER %2 ON main.\"%3\" WHEN %4 BEGIN "
+                              "SELECT RAISE(ABORT, '%5') WHERE %6; UPDATE \"%3\" SET %7 WHERE rowid = NEW.rowid%8; END;")
+            .arg(name, op, quotedTable, g.when.join(u" OR "), QString::fromLatin1(message), g.refused.join(u" OR "),
+                 g.set.join(u", "), changed);
+    };
     QString script;
     for (const char* op : {"INSERT", "UPDATE"}) {
+        const QString names = quotedTable + u'_' + QString::fromLatin1(op);
         // made again after a schema change: the columns may have changed
-        script += QStringLiteral("DROP TRIGGER IF EXISTS temp.\"__len_%1_%2\";").arg(quotedTable, QString::fromLatin1(op));
-        if (!checks.isEmpty())
-            script += QStringLiteral("CREATE TEMP TRIGGER \"__len_%1_%2\" BEFORE %2 ON main.\"%1\" WHEN %3 "
-                                     "BEGIN SELECT RAISE(ABORT, 'String or binary data would be truncated.'); END;")
-                          .arg(quotedTable, QString::fromLatin1(op), checks.join(QStringLiteral(" OR ")));
+        script += QStringLiteral("DROP TRIGGER IF EXISTS temp.\"__len_%1\";DROP TRIGGER IF EXISTS temp.\"__num_%1\";").arg(names);
+        script += trigger(QStringLiteral("__len_") + names, QString::fromLatin1(op), texts, "String or binary data would be truncated.");
+        script += trigger(QStringLiteral("__num_") + names, QString::fromLatin1(op), exact,
+                          "Arithmetic overflow error converting numeric to data type numeric.");
     }
     sqlite3_exec(db, script.toUtf8().constData(), nullptr, nullptr, nullptr);
 }

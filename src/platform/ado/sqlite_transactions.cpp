@@ -7,6 +7,8 @@
 // The statements themselves run in sqlite_engine.cpp.
 #include "platform/ado/sqlite_engine_private.h"
 
+#include <atomic>
+
 namespace ado::embedded {
 
 bool SqliteEngine::begin(ErrorCollection& errors) {
@@ -212,6 +214,25 @@ bool SqliteEngine::resume(ErrorCollection& errors) {
     return false;
 }
 
+// While the work is parked, only the caller's COMMIT again (or its next
+// write in the transaction) stores it; a plain read, which the caller may
+// make after leaving the refused commit without rolling back, must not keep
+// the file's write lock while the caller does other things. It reads the
+// work stored again (it sees the transaction's own rows, and fails as stale
+// work does), and the work goes back to its parking at once.
+SqliteEngine::ParkedRead::ParkedRead(SqliteEngine& e, const QString& text, bool batch)
+    : e_(e), read_(e.parked_ && !e.stale_ && sql::statementKind(text) == sql::StmtKind::Select &&
+                   !text.contains(u"INTO", Qt::CaseInsensitive) && (!batch || sql::isSingleStatement(text))) {}
+
+SqliteEngine::ParkedRead::~ParkedRead() {
+    if (!read_ || e_.parked_) return;
+    ErrorCollection ignored;
+    if (!sqlite3_get_autocommit(e_.db_)) e_.plain("ROLLBACK", ignored);
+    e_.guarded_.clear();
+    e_.checkSchema();
+    e_.parked_ = true;
+}
+
 size_t SqliteEngine::hashOf(const legacy::Variant& v) {
     if (const QString* t = v.get<QString>()) return qHash(*t);
     if (const double* x = v.get<double>()) return qHash(*x);
@@ -219,19 +240,68 @@ size_t SqliteEngine::hashOf(const legacy::Variant& v) {
     return qHashMulti(size_t(v.VarType()), v.toDouble());  // whole numbers, money, exact numbers, dates
 }
 
-size_t SqliteEngine::digest(const RecordsetData* d) {
+size_t SqliteEngine::digest(const RecordsetData* d, const std::vector<bool>& clockColumns) {
     if (!d) return 0;
     size_t h = qHashMulti(0, d->columns.size(), d->rows.size());
     for (const Row& r : d->rows)
-        for (const legacy::Variant& v : r) h = qHashMulti(h, hashOf(v));
+        for (size_t c = 0; c < r.size(); ++c)
+            if (c >= clockColumns.size() || !clockColumns[c]) h = qHashMulti(h, hashOf(r[c]));
     for (const qint64 id : d->rowids) h = qHashMulti(h, id);
     return h;
 }
 
+namespace {
+
+bool namesClock(QStringView text) {
+    for (const char* clock : {"GETDATE", "GETUTCDATE", "SYSDATETIME", "CURRENT_TIMESTAMP"})
+        if (text.contains(QLatin1String(clock), Qt::CaseInsensitive)) return true;
+    return false;
+}
+
+// The items of a SELECT's list that read the clock, by position; nullopt
+// when they cannot be told (no plain list, "*", the clock elsewhere: in the
+// conditions, in a subquery).
+std::optional<std::vector<bool>> clockItems(const QString& text) {
+    const auto toks = sql::tokenize(text);
+    size_t i = 0;
+    while (i < toks.size() && !toks[i].significant()) ++i;
+    if (i >= toks.size() || !toks[i].isWord("SELECT")) return std::nullopt;
+    std::vector<bool> items{false};
+    int depth = 0;
+    const sql::Token* before = &toks[i];
+    for (++i; i < toks.size(); ++i) {
+        const sql::Token& t = toks[i];
+        if (!t.significant()) continue;
+        // "*" as an item ("t.*" too), not as a product or in COUNT(*)
+        const bool all = t.isPunct('*') && (before->isWord("SELECT") || before->isPunct(',') || before->isPunct('.'));
+        before = &t;
+        if (t.isPunct('(')) ++depth;
+        else if (t.isPunct(')')) --depth;
+        else if (depth == 0 && t.isPunct(',')) items.push_back(false);
+        else if (depth == 0 && t.isWord("FROM")) break;
+        else if (all || t.isWord("SELECT") || t.isWord("DISTINCT") || t.isWord("TOP")) return std::nullopt;
+        else if (t.kind == sql::TokKind::Word && namesClock(t.text)) items.back() = true;
+    }
+    // the rest of the statement must not read the clock
+    for (; i < toks.size(); ++i)
+        if (toks[i].kind == sql::TokKind::Word && namesClock(toks[i].text)) return std::nullopt;
+    return items;
+}
+
+}  // namespace
+
 size_t SqliteEngine::rowsDigest(const QString& text, const RecordsetData* d) {
-    for (const char* clock : {"GETDATE", "GETUTCDATE", "SYSDATETIME"})
-        if (text.contains(QLatin1String(clock), Qt::CaseInsensitive)) return 0;
-    return digest(d);
+    if (!d || !namesClock(text)) return digest(d);  // no rows: a write that stores the clock
+    // the clock's columns change by themselves and say nothing of what other
+    // stations changed: the rows are compared without them. A read whose
+    // clock cannot be told from its rows is taken as stale: its digest never
+    // matches another.
+    const std::optional<std::vector<bool>> clock = clockItems(text);
+    if (!clock || clock->size() != d->columns.size()) {
+        static std::atomic<size_t> unique{0};
+        return ++unique | (size_t(1) << (sizeof(size_t) * 8 - 1));
+    }
+    return digest(d, *clock);
 }
 
 SqliteEngine::Outcome SqliteEngine::perform(const Step& s, ErrorCollection& errors) {

@@ -9,6 +9,9 @@
 
 #include <QHash>
 
+#include <array>
+#include <random>
+
 using namespace adotest;
 using legacy::Variant;
 using ado::sql::ColumnKind;
@@ -123,7 +126,11 @@ const char* kSchema =
     "INSERT INTO m VALUES (1, 3, 5, 'ab', '2026-11-10 00:00:00', 'x');"
     "INSERT INTO m VALUES (2, 12.5, 2.5, NULL, NULL, NULL);"
     "INSERT INTO m VALUES (3, 0, 7, 'xyz', '2026-11-30 10:00:00', '31/12/2026');"
-    "INSERT INTO m VALUES (4, 3, 5, 'ab', '2026-11-10 00:00:00', 'y');";
+    "INSERT INTO m VALUES (4, 3, 5, 'ab', '2026-11-10 00:00:00', 'y');"
+    "CREATE TABLE n (id INT, N INT, D NUMERIC(5,2), Q NUMERIC(18,4), M MONEY, C CHAR(4) COLLATE SRVTEXT,"
+    "  V VARCHAR(10) COLLATE SRVTEXT);"
+    "INSERT INTO n VALUES (1, 0, 3.5, 2, 0, NULL, NULL);"
+    "INSERT INTO n VALUES (2, 4, 1, 8, 0, NULL, NULL);";
 
 class DialectTypesRun : public ::testing::Test {
 protected:
@@ -222,6 +229,13 @@ const ServerRows kServerRows[] = {
     {"", "SELECT CONVERT(VARCHAR(10), '2026-11-10', 103), CONVERT(VARCHAR(10), Alta, 103), CONVERT(VARCHAR(10), '20261110', 103) "
          "FROM m WHERE id = 3",
      "2026-11-10|30/11/2026|20261110"},
+    // exact columns keep what they were given: rounded to their scale on writing
+    {"INSERT INTO n (id, Q, M) VALUES (3, 1.234567, 3.33333333333333)\rINSERT INTO n (id, Q, M) VALUES (4, 2.00005, "
+     "3.33333333333333)\rINSERT INTO n (id, M) VALUES (5, 3.33333333333333)",
+     "SELECT SUM(M), COUNT(*), MIN(Q), MAX(Q) FROM n WHERE M = 3.3333", "9.9999|3|1.2346|2.0001"},
+    // a fixed-length text comes with its blanks; trailing blanks past a text's length are cut
+    {"UPDATE n SET C = 'UN', V = '1234567890   ' WHERE id = 1",
+     "SELECT C + '|', LEN(C + 'x'), C, 'x' + C + V + '|', V + '|' FROM n WHERE C = 'UN'", "UN  ||5|UN  |xUN  1234567890||1234567890|"},
     // a nullable column added with a default leaves the rows there Null; a NOT NULL one fills them
     {"ALTER TABLE m ADD Extra INT NULL CONSTRAINT DF_m_Extra DEFAULT (7)\rALTER TABLE m ADD Otro INT NOT NULL DEFAULT (4)\r"
      "INSERT INTO m (id) VALUES (20)",
@@ -259,6 +273,68 @@ TEST_F(DialectTypesRun, RowsAsTheServerGivesThem) {
                                 "SELECT TOP 10 PERCENT WITH TIES id FROM m ORDER BY id", "SELECT TOP 1 WITH TIES id FROM m ORDER BY 1"}) {
         SCOPED_TRACE(refused);
         EXPECT_NE(errorOf([&] { value(QString::fromUtf8(refused)); }).Number, 0);
+    }
+}
+
+// What the server refuses while a statement runs, by its own number, leaving
+// every row as it was (a batch with its own transaction undone whole). n
+// holds (id, N INT, D NUMERIC(5,2), Q NUMERIC(18,4), M MONEY): (1, 0, 3.5,
+// 2, 0), (2, 4, 1, 8, 0).
+TEST_F(DialectTypesRun, RunTimeErrorsAreTheServersAndWriteNothing) {
+    struct C { const char* sql; int native; };
+    const C cases[] = {
+        {"SELECT id / 0 FROM m", 8134},
+        {"SELECT Q / N FROM n", 8134},
+        {"SELECT 7 % (N * 2) FROM n", 8134},
+        {"UPDATE n SET Q = 1.0 / N", 8134},
+        {"BEGIN TRANSACTION\rUPDATE n SET N = 800 WHERE id = 2\rUPDATE n SET D = Q / N\rCOMMIT TRANSACTION", 8134},
+        {"SELECT 2147483647 + 1", 8115},
+        {"SELECT N * 2147483647 FROM n", 8115},
+        {"SELECT -2147483647 - id - 1 FROM m", 8115},
+        {"UPDATE n SET N = N + 2147483645", 8115},
+        {"SELECT CAST('x' AS INT)", 245},
+        {"SELECT CONVERT(INT, '5.5')", 245},
+        {"SELECT 'abc' + 1", 245},
+        {"INSERT INTO n (id, D) VALUES (9, 1234.5)", 8115},
+        {"INSERT INTO n (id, D) VALUES (9, 999.995)", 8115},
+        {"UPDATE n SET D = D * 1000", 8115},
+        {"UPDATE n SET D = -999.995 WHERE id = 2", 8115},
+    };
+    const auto rows = [&] {
+        auto rs = std::make_shared<ado::Recordset>();
+        rs->Open(QStringLiteral("SELECT id, N, D, Q, M FROM n ORDER BY id"), cnn, ado::adOpenStatic, ado::adLockReadOnly);
+        return rowsOf(rs);
+    };
+    const QString before = rows();
+    EXPECT_EQ(before, QStringLiteral("1|0|3.5|2|0;2|4|1|8|0"));
+    for (const C& c : cases) {
+        SCOPED_TRACE(c.sql);
+        EXPECT_NE(errorOf([&] { cnn->Execute(QString::fromUtf8(c.sql)); }).Number, 0);
+        EXPECT_EQ(cnn->Errors().Count() ? cnn->Errors()(0).NativeError : 0, c.native);
+        EXPECT_EQ(rows(), before);
+    }
+    // what fits is stored, rounded to the column's scale, by a statement and by a recordset alike
+    cnn->Execute(QStringLiteral("UPDATE n SET D = 999.994, N = 2147483647 - 1 + 1 WHERE id = 1"));
+    auto rs = std::make_shared<ado::Recordset>();
+    rs->Open(QStringLiteral("SELECT id, Q, M FROM n WHERE id = 2"), cnn, ado::adOpenKeyset, ado::adLockOptimistic);
+    rs->Fields(QStringLiteral("Q")).setValue(Variant(0.00005));
+    rs->Fields(QStringLiteral("M")).setValue(Variant(12.34567));
+    rs->Update();
+    EXPECT_EQ(rows(), QStringLiteral("1|2147483647|999.99|2|0;2|4|1|0.0001|12.3457"));
+    // seeded: thousandths into NUMERIC(5,2), rounded half away from zero to
+    // hundredths, refused from 1000.00 on either side
+    std::mt19937 gen(46);
+    std::uniform_int_distribution<int> thousandths(-1000500, 1000500);
+    for (int k = 0; k < 150; ++k) {
+        const int x = k < 4 ? std::array{999995, -999995, 999994, 5}[size_t(k)] : thousandths(gen);
+        const QString literal = QStringLiteral("%1%2.%3").arg(x < 0 ? "-" : "").arg(std::abs(x) / 1000).arg(std::abs(x) % 1000, 3, 10, QChar(u'0'));
+        const int hundredths = (std::abs(x) + 5) / 10 * (x < 0 ? -1 : 1);
+        SCOPED_TRACE(literal.toStdString());
+        const auto e = errorOf([&] { cnn->Execute(QStringLiteral("UPDATE n SET D = %1 WHERE id = 2").arg(literal)); });
+        EXPECT_EQ(e.Number != 0, std::abs(hundredths) >= 100000);
+        if (e.Number == 0)
+            EXPECT_EQ(value(QStringLiteral("SELECT D FROM n WHERE id = 2")).toDecimal().toString(),
+                      legacy::Decimal::parse(QString::number(hundredths / 100.0, 'f', 2))->toString());
     }
 }
 

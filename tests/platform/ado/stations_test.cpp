@@ -248,10 +248,11 @@ TEST_F(Stations, ACommitRefusedByAReaderLocksNoOneOut) {
         bool otherWrites;  // station B writes while A's box is open
         int asked;
         int rows;          // rows in the file at the end (A's, B's)
-        bool clock = false;  // A's work read the server's clock
+        bool clock = false;  // A's work read the server's clock, alone and beside the rows it reads
     };
     for (const Way& way : ways) {
-        for (const Case c : {Case{4, false, 1, 1}, Case{3, false, 1, 0}, Case{4, true, 2, 1}, Case{4, false, 1, 1, true}}) {
+        for (const Case c : {Case{4, false, 1, 1}, Case{3, false, 1, 0}, Case{4, true, 2, 1}, Case{4, false, 1, 1, true},
+                             Case{4, true, 2, 1, true}}) {
             SCOPED_TRACE(std::string(way.name) + " answer " + std::to_string(c.answer) + (c.otherWrites ? " B" : ""));
             ado::ConnectionPtr a = station();
             a->Execute(QStringLiteral("DELETE FROM Numeros"));
@@ -260,9 +261,15 @@ TEST_F(Stations, ACommitRefusedByAReaderLocksNoOneOut) {
             b->setCommandTimeout(1);
             Reader reader(folder.file(QStringLiteral("PRUEBA.sqlite")));
             way.begin(*a);
-            EXPECT_EQ(count(a), 0);
+            if (c.clock)
+                EXPECT_EQ(firstValue(a, QStringLiteral("SELECT COUNT(*) AS n, GETDATE() AS hoy FROM Numeros")).toLong(), 0);
+            else
+                EXPECT_EQ(count(a), 0);
             a->Execute(QStringLiteral("INSERT INTO Numeros (Estacion) VALUES ('A')"));
-            if (c.clock) firstValue(a, QStringLiteral("SELECT GETDATE() AS fecha"));
+            if (c.clock) {
+                firstValue(a, QStringLiteral("SELECT GETDATE() AS fecha"));
+                a->Execute(QStringLiteral("UPDATE Numeros SET Estacion = 'A' WHERE GETDATE() IS NULL"));
+            }
             int asked = 0;
             legacy::ErrorTrap trap(QStringLiteral("Graba"), [&](const legacy::VbError& e, const QString&) {
                 ++asked;
@@ -297,6 +304,31 @@ TEST_F(Stations, ACommitRefusedByAReaderLocksNoOneOut) {
             EXPECT_EQ(eb.Number, 0) << eb.Description.toStdString();
         }
     }
+}
+
+// After a refused commit the caller leaves without rolling back: its next
+// read sees its own work but stores nothing and keeps no lock; its COMMIT
+// again stores the work.
+TEST_F(Stations, AReadWhileTheCommitIsRefusedStoresNothing) {
+    ado::ConnectionPtr a = station();
+    a->setCommandTimeout(1);
+    ado::ConnectionPtr b = station();
+    b->setCommandTimeout(1);
+    {
+        Reader reader(folder.file(QStringLiteral("PRUEBA.sqlite")));
+        a->BeginTrans();
+        a->Execute(QStringLiteral("INSERT INTO Numeros (Estacion) VALUES ('A')"));
+        EXPECT_EQ(errorOf([&] { a->CommitTrans(); }).Number, ado::kErrTimeout);
+    }
+    EXPECT_EQ(count(a), 1);
+    EXPECT_EQ(count(b), 0);
+    EXPECT_EQ(errorOf([&] {
+                  b->BeginTrans();
+                  b->RollbackTrans();
+              }).Number,
+              0);
+    EXPECT_EQ(errorOf([&] { a->CommitTrans(); }).Number, 0);
+    EXPECT_EQ(count(b), 1);
 }
 
 // A batch that begins and commits its own transaction is all or nothing when
