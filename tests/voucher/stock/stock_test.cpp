@@ -312,7 +312,7 @@ TEST_F(AsientoTest, SeatsAreNumberedWithinTheSubJournalTheyAreStoredUnder)
         ModGlobal::gDB().EjecutaConsultaSQL(Escribe(tc, "000100000070X", true, diciembre).sql);
     EXPECT_EQ(Filas("SELECT DISTINCT TC, [Numero Asiento], Tipo_Reg FROM MV_ASIENTOS WHERE NUMERO = '00000070' "
                     "ORDER BY TC"),
-              (QStringList{"IR|6|ST  ", "RM|5|    "}));
+              (QStringList{"IR  |6|ST  ", "RM  |5|    "}));  // TC is CHAR(4)
 }
 
 // Every cost-of-goods book used up: after the box, no seat under a blank
