@@ -77,20 +77,25 @@ inline QString bareName(const Token& t) { return t.kind == TokKind::Quoted ? t.t
 // ---------------------------------------------------------------------------
 // Date literals (sql_dates.cpp)
 
-struct DayFirst { int y, m, d, hh = 0, mi = 0, ss = 0; };
+struct DayFirst { int y, m, d, hh = 0, mi = 0, ss = 0, ms = 0; };
 
-// d/m/yy[yy][ h:mm[:ss]] with one or two digits for day, month, hour.
+// d/m/yy[yy][ h:mm[:ss[.fff]]] with one or two digits for day, month, hour;
+// '-' or '.' may stand for both '/'.
 std::optional<DayFirst> readDayFirst(QStringView text);
 // The server's other date literals: 'yyyy-mm-dd' and 'yyyymmdd', each
 // optionally with ' hh:mm[:ss[.fff]]' ('T' instead of the blank after the
 // dashed form). Years from 1753, as the server's datetime holds them.
-std::optional<DayFirst> readOtherDate(QStringView s, int* msOut = nullptr);
+std::optional<DayFirst> readOtherDate(QStringView s);
 // Whether the rewrite may write the text otherwise where it meets a date
 // (not already 'yyyy-mm-dd hh:mm:ss').
 bool otherDateChanges(QStringView inner);
 
 // The texts the rewrite reads as day-first dates where they meet no text column.
-inline bool mayBeDate(QStringView inner) { return inner.size() >= 6 && inner.size() <= 20 && inner.contains(u'/'); }
+inline bool mayBeDate(QStringView inner) {
+    if (inner.size() < 6 || inner.size() > 24) return false;
+    const auto mark = [&](int k) { return inner[k] == u'-' || inner[k] == u'.'; };
+    return inner.contains(u'/') || (inner[0].isDigit() && (mark(1) || mark(2)));
+}
 // The same for the other forms, told from a few characters ('yyyy-' or
 // 'yyyymmdd' alone or before a blank; no year begins with 0).
 inline bool mayBeOtherDate(QStringView inner) {
