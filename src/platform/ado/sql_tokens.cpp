@@ -96,9 +96,10 @@ private:
         const auto isNullAt = [&](size_t i) { return t_[i].text.size() == 6 && t_[i].isWord("ISNULL"); };
         const auto convertAt = [&](size_t i) { return t_[i].text.size() == 7 && t_[i].isWord("CONVERT"); };
         const auto castAt = [&](size_t i) { return t_[i].text.size() == 4 && t_[i].isWord("CAST"); };
+        const auto likeAt = [&](size_t i) { return t_[i].text.size() == 4 && t_[i].isWord("LIKE"); };
         bool any = false;
         for (size_t i = 0; i < t_.size() && !any; ++i)
-            any = (isArithmetic(t_[i]) && typer_.binaryAt(i)) || isNullAt(i) || convertAt(i) || castAt(i);
+            any = (isArithmetic(t_[i]) && typer_.binaryAt(i)) || isNullAt(i) || convertAt(i) || castAt(i) || likeAt(i);
         if (!any) return;
         pre_.assign(t_.size(), QString());
         post_.assign(t_.size(), QString());
@@ -130,6 +131,7 @@ private:
         // calls after the operators: their wrapping goes around what the
         // operators of their arguments made
         for (size_t i = 0; i < t_.size(); ++i) {
+            if (likeAt(i)) planLike(i);
             const bool isNull = isNullAt(i), cast = castAt(i);
             if (!isNull && !cast && !convertAt(i)) continue;
             const size_t open = nextSig(t_, i + 1);
@@ -260,6 +262,16 @@ private:
             exactText(args[1].first, args[1].second, x.declared, moneyStyle ? t_[args[2].first].text : QString(), type);
         }
         if (style && x.kind != VType::Date && x.kind != VType::Unknown) replaced_[args[2].first] = QStringLiteral("NULL");
+    }
+    // x [NOT] LIKE pattern: an exact x is matched as its text, with the
+    // scale of its type ('1234.50' for money), as CONVERT(VARCHAR, x) gives it.
+    void planLike(size_t i) {
+        size_t e = prevSig(t_, i);
+        if (e != npos && t_[e].isWord("NOT")) e = prevSig(t_, e);
+        const size_t s = e == npos ? npos : typer_.exprStart(e);
+        if (s == npos) return;
+        const ExprType x = typer_.exprType(s, e);
+        if (x.kind == VType::Exact && !x.declared.isEmpty()) exactText(s, e, x.declared, QString(), QStringLiteral("VARCHAR"));
     }
     // CAST(x AS text type): the same for an exact x.
     void planCast(size_t i, size_t open) {

@@ -462,12 +462,13 @@ ExprType Typer::caseType(size_t s, size_t e) {
     return r;
 }
 
-std::vector<std::pair<int, QString>> statedColumnTypes(const Toks& t, SchemaInfo* schema) {
-    std::vector<std::pair<int, QString>> out;
-    ColumnFinder finder(t, schema);
-    Typer typer(t, finder);
-    size_t k = nextSig(t, 0);
-    if (k >= t.size() || !t[k].isWord("SELECT")) return out;
+namespace {
+
+using Stated = std::vector<std::pair<int, QString>>;
+
+// The select list's stated types of the SELECT at `k`.
+Stated statedOfSelect(const Toks& t, size_t k, Typer& typer, SchemaInfo* schema) {
+    Stated out;
     k = nextSig(t, k + 1);
     if (k < t.size() && (t[k].isWord("DISTINCT") || t[k].isWord("ALL"))) k = nextSig(t, k + 1);
     if (k < t.size() && t[k].isWord("TOP")) {
@@ -528,6 +529,56 @@ std::vector<std::pair<int, QString>> statedColumnTypes(const Toks& t, SchemaInfo
         }
     }
     endItem(t.size());
+    return out;
+}
+
+// The exact type of higher precedence of two (decimal before money), a
+// decimal wide enough for both.
+QString widerExact(const QString& a, const QString& b) {
+    const auto digits = [](const QString& d, int& p, int& s) {
+        const QString base = baseType(d).toUpper();
+        if (base.endsWith(QLatin1String("MONEY"))) { p = 19; s = 4; return false; }
+        const qsizetype open = d.indexOf(u'('), comma = d.indexOf(u',');
+        p = open < 0 ? 18 : d.mid(open + 1, (comma < 0 ? d.size() - 1 : comma) - open - 1).trimmed().toInt();
+        s = comma < 0 ? 0 : d.mid(comma + 1).chopped(1).trimmed().toInt();
+        return true;
+    };
+    int pa = 0, sa = 0, pb = 0, sb = 0;
+    const bool da = digits(a, pa, sa), db = digits(b, pb, sb);
+    if (!da && !db) return a;
+    if (da != db) return da ? a : b;
+    const int scale = std::max(sa, sb);
+    return QStringLiteral("DECIMAL(%1,%2)").arg(std::min(38, scale + std::max(pa - sa, pb - sb))).arg(scale);
+}
+
+}  // namespace
+
+// A UNION's (EXCEPT's, INTERSECT's) column takes the type of highest
+// precedence among its SELECTs: an exact type stated in any of them wins over
+// the whole numbers and texts of the others (INT UNION ALL MONEY is money).
+std::vector<std::pair<int, QString>> statedColumnTypes(const Toks& t, SchemaInfo* schema) {
+    size_t k = nextSig(t, 0);
+    if (k >= t.size() || !t[k].isWord("SELECT")) return {};
+    ColumnFinder finder(t, schema);
+    Typer typer(t, finder);
+    Stated out = statedOfSelect(t, k, typer, schema);
+    int d = 0;
+    for (size_t j = k; j < t.size(); ++j) {
+        if (t[j].isPunct('(')) ++d;
+        else if (t[j].isPunct(')')) --d;
+        else if (d == 0 && (t[j].isWord("UNION") || t[j].isWord("EXCEPT") || t[j].isWord("INTERSECT"))) {
+            size_t sel = nextSig(t, j + 1);
+            if (sel < t.size() && t[sel].isWord("ALL")) sel = nextSig(t, sel + 1);
+            if (sel >= t.size() || !t[sel].isWord("SELECT")) continue;
+            for (const auto& [item, type] : statedOfSelect(t, sel, typer, schema)) {
+                if (!isDecimalTypeName(baseType(type).toUpper())) continue;
+                auto mine = std::find_if(out.begin(), out.end(), [&](const auto& x) { return x.first == item; });
+                if (mine == out.end()) out.emplace_back(item, type);
+                else if (!isDecimalTypeName(baseType(mine->second).toUpper())) mine->second = type;
+                else mine->second = widerExact(mine->second, type);
+            }
+        }
+    }
     return out;
 }
 

@@ -199,6 +199,11 @@ const ServerRows kServerRows[] = {
     // TOP on one SELECT of a UNION limits that SELECT only
     {"", "SELECT TOP 1 id FROM m UNION ALL SELECT a FROM t", "1;1;2;3"},
     {"", "SELECT a FROM t WHERE a = 3 UNION ALL SELECT TOP 2 id FROM m", "3;1;2"},
+    // a UNION's column has the type of highest precedence of its SELECTs
+    {"", "SELECT id FROM m WHERE id = 2 UNION ALL SELECT Precio FROM m WHERE id = 2", "2;12.5"},
+    {"", "SELECT id FROM m WHERE id = 2 UNION SELECT Cant FROM m WHERE id = 2 ORDER BY 1", "2;2.5"},
+    {"", "SELECT CONVERT(VARCHAR(5), id) FROM m WHERE id = 2 UNION ALL SELECT CAST(1.25 AS DECIMAL(5,2)) FROM m WHERE id = 2",
+     "2;1.25"},
     // conversions to text: 30 characters without a length, exact numbers with their scale
     {"", "SELECT LEN(CONVERT(VARCHAR, REPLICATE('x', 40))), LEN(CAST(REPLICATE('x', 40) AS VARCHAR)), CONVERT(VARCHAR(3), "
          "'abcdef'), CAST('abcdef' AS CHAR(2))",
@@ -215,6 +220,10 @@ const ServerRows kServerRows[] = {
     {"", "SELECT CONVERT(VARCHAR, FLOOR(Cant)), CONVERT(VARCHAR, CEILING(Cant)), CONVERT(VARCHAR, SUM(Cant)), "
          "CONVERT(VARCHAR, AVG(Cant)), CONVERT(VARCHAR, MAX(Precio)) FROM m WHERE id = 2",
      "2|3|2.5000|2.500000|12.50"},
+    // an exact number in LIKE is matched as its text, with the scale of its type
+    {"", "SELECT id FROM m WHERE Precio LIKE '%.50%'", "2"},
+    {"", "SELECT id FROM m WHERE Precio NOT LIKE '%.00' AND Cant LIKE '2.5000'", "2"},
+    {"", "SELECT id FROM m WHERE id = 2 AND CONVERT(MONEY, 1234.5) LIKE '%.50%'", "2"},
     // SUBSTRING counts the positions before the first character
     {"", "SELECT SUBSTRING('abcdef', 0, 3), SUBSTRING('abcdef', -1, 3), SUBSTRING('abcdef', 2, 3), SUBSTRING('abc', -5, 3)",
      "ab|a|bcd|"},
@@ -368,6 +377,13 @@ TEST_F(DialectTypesRun, InListsAndLikeCompareAsTheServer) {
         {"Nombre LIKE '%ÑAN%'", 1},
         {"LTRIM(Nombre) LIKE 'ÁBACO'", 1},    // the text's trailing blanks do not count
         {"Nombre LIKE 'abc '", 0},            // the pattern's do
+        {"Nombre LIKE 'ábaco '", 1},          // and match the text's own
+        {"Nombre LIKE '% '", 1},
+        {"Nombre LIKE '%o  %'", 1},
+        {"Nombre LIKE '%o   %'", 0},
+        {"'A1 ' LIKE 'a1 '", 3},
+        {"'A1 ' LIKE '%1 %'", 3},
+        {"'A1' LIKE '%1 %'", 0},
         {"Nombre LIKE '[a-b]%'", 2},          // "á" falls between "a" and "b"
         {"Nombre LIKE '[abc]%'", 1},
         {"Nombre LIKE '[^a]%'", 2},           // "á" is not "a"
