@@ -97,9 +97,11 @@ private:
         const auto convertAt = [&](size_t i) { return t_[i].text.size() == 7 && t_[i].isWord("CONVERT"); };
         const auto castAt = [&](size_t i) { return t_[i].text.size() == 4 && t_[i].isWord("CAST"); };
         const auto likeAt = [&](size_t i) { return t_[i].text.size() == 4 && t_[i].isWord("LIKE"); };
+        const auto avgAt = [&](size_t i) { return t_[i].text.size() == 3 && t_[i].isWord("AVG"); };
         bool any = false;
         for (size_t i = 0; i < t_.size() && !any; ++i)
-            any = (isArithmetic(t_[i]) && typer_.binaryAt(i)) || isNullAt(i) || convertAt(i) || castAt(i) || likeAt(i);
+            any = (isArithmetic(t_[i]) && typer_.binaryAt(i)) || isNullAt(i) || convertAt(i) || castAt(i) || likeAt(i) ||
+                  avgAt(i);
         if (!any) return;
         pre_.assign(t_.size(), QString());
         post_.assign(t_.size(), QString());
@@ -132,11 +134,12 @@ private:
         // operators of their arguments made
         for (size_t i = 0; i < t_.size(); ++i) {
             if (likeAt(i)) planLike(i);
-            const bool isNull = isNullAt(i), cast = castAt(i);
-            if (!isNull && !cast && !convertAt(i)) continue;
+            const bool isNull = isNullAt(i), cast = castAt(i), avg = avgAt(i);
+            if (!isNull && !cast && !avg && !convertAt(i)) continue;
             const size_t open = nextSig(t_, i + 1);
             if (open >= t_.size() || !t_[open].isPunct('(')) continue;
-            if (isNull) planIsNull(i);
+            if (avg) planAvg(i, open);
+            else if (isNull) planIsNull(i);
             else if (cast) planCast(i, open);
             else planConvert(i);
         }
@@ -262,6 +265,8 @@ private:
             exactText(args[1].first, args[1].second, x.declared, moneyStyle ? t_[args[2].first].text : QString(), type);
         }
         if (style && x.kind != VType::Date && x.kind != VType::Unknown) replaced_[args[2].first] = QStringLiteral("NULL");
+        // a date without a style is written in style 0 ('Feb 29 2024 10:30AM')
+        if (args.size() == 2 && x.kind == VType::Date) post_[args[1].second].append(QStringLiteral(", 0"));
     }
     // x [NOT] LIKE pattern: an exact x is matched as its text, with the
     // scale of its type ('1234.50' for money), as CONVERT(VARCHAR, x) gives it.
@@ -282,6 +287,14 @@ private:
         if (first > last || last == npos) return;
         const ExprType x = typer_.exprType(first, last);
         if (x.kind == VType::Exact && !x.declared.isEmpty()) exactText(first, last, x.declared, QString(), type);
+        if (x.kind == VType::Date) post_[last].append(QStringLiteral(", 0"));
+    }
+    // AVG of whole numbers is whole (cut toward zero, as the server divides).
+    void planAvg(size_t i, size_t open) {
+        const size_t close = matchParen(t_, open);
+        const size_t first = nextSig(t_, open + 1), last = prevSig(t_, close);
+        if (close >= t_.size() || first > last || last == npos) return;
+        if (typer_.exprType(first, last).kind == VType::Int) wrap(i, close, QStringLiteral("CAST("), QStringLiteral(" AS INTEGER)"));
     }
     // The exact number x (first to last) as the text of `type`, with the
     // scale of its declared type (and money's style): one that does not fit

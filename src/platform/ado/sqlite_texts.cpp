@@ -229,9 +229,20 @@ void fnLike(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     for (auto& c : text) c = fold(c);
     sqlite3_result_int(ctx, likeMatch(pat->items, text) ? 1 : 0);
 }
+// REPLACE(text, found, by): `found` is looked for as the collation compares,
+// without regard to letter case ('aAa', 'a', 'b' is 'bbb').
+void fnReplace(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    QString text = argText(argv[0]);
+    const QString found = argText(argv[1]);
+    if (!found.isEmpty()) text.replace(found, argText(argv[2]), Qt::CaseInsensitive);
+    resultText(ctx, text);
+}
+
 }  // namespace
 
 void registerTextFunctions(sqlite3* db) {
+    reg(db, "REPLACE", 3, fnReplace);
     reg(db, "LEN", 1, fnLen);
     reg(db, "SRV_LEFT", 2, fnLeft);
     reg(db, "SRV_RIGHT", 2, fnRight);

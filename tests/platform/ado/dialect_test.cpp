@@ -238,6 +238,17 @@ TEST_F(Dialect, ServerFunctions) {
         {"ISNULL(NULL, 'x')", "x"},
         {"UPPER('año')", "AÑO"},
         {"CEILING(2.1)", 3.0},
+        {"ROUND(123.456, -1)", 120.0},
+        {"ROUND(-155, -1)", -160},
+        {"ROUND(7.125, 2, 1)", 7.12},
+        {"ROUND(-7.129, 2, 1)", -7.12},
+        {"ROUND(7.125, 2)", 7.13},
+        {"ROUND(2.675, 2)", 2.68},
+        {"ROUND(1234, 2)", 1234},
+        {"REPLACE('aAa', 'a', 'b')", "bbb"},
+        {"REPLACE('Año', 'AÑO', 'x') + REPLACE('á', 'a', 'b')", "xá"},
+        {"CAST(AVG(a) AS VARCHAR(5)) FROM t", "1"},
+        {"AVG(0 - a) FROM t", -1},
         {"SUBSTRING('000100000123A', 13, 1)", "A"},
     };
     for (const C& c : cases) {

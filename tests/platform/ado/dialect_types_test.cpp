@@ -224,6 +224,11 @@ const ServerRows kServerRows[] = {
     {"", "SELECT id FROM m WHERE Precio LIKE '%.50%'", "2"},
     {"", "SELECT id FROM m WHERE Precio NOT LIKE '%.00' AND Cant LIKE '2.5000'", "2"},
     {"", "SELECT id FROM m WHERE id = 2 AND CONVERT(MONEY, 1234.5) LIKE '%.50%'", "2"},
+    // a date in a text without a style is style 0
+    {"", "SELECT CAST(Alta AS VARCHAR(20)), CONVERT(VARCHAR, DATEADD(hh, 10, Alta)) + '|' FROM m WHERE id = 1",
+     "Nov 10 2026 12:00AM|Nov 10 2026 10:00AM|"},
+    {"", "SELECT CAST(Alta AS VARCHAR(20)) FROM m WHERE id = 3", "Nov 30 2026 10:00AM"},
+    {"", "SELECT CONVERT(VARCHAR(20), CONVERT(DATETIME, '01/03/2024 13:05'))", "Mar  1 2024  1:05PM"},
     // SUBSTRING counts the positions before the first character
     {"", "SELECT SUBSTRING('abcdef', 0, 3), SUBSTRING('abcdef', -1, 3), SUBSTRING('abcdef', 2, 3), SUBSTRING('abc', -5, 3)",
      "ab|a|bcd|"},
