@@ -201,6 +201,13 @@ struct ExprType {
 // The type a declared column type names ("NUMERIC(18,4)", "VARCHAR(20)"):
 // the rewrite's map of the server's types to its own kinds.
 ExprType typeOfDeclared(const QString& declared);
+// The precision and scale of a whole or exact type (INT is 10 digits, MONEY
+// 19 with 4 decimals); false when not known.
+bool exactDigits(const ExprType& x, int& precision, int& scale);
+// The exact type of `a op b` ('*', '/', '+', '-'; ',' for the column of a
+// UNION) by the server's rules of precision and scale: a quotient has at
+// least 6 decimals (1 / 3.0 is 0.333333).
+ExprType exactResult(const ExprType& a, const ExprType& b, QChar op);
 
 // The length of a text type ("VARCHAR(20)": 20); -1 when none is written or MAX.
 int textLength(const QString& declared);

@@ -212,9 +212,14 @@ private:
         const size_t re = typer_.primaryEnd(rs);
         if (s == npos || re == npos) return;
         const QString exact = QStringLiteral("1.0 * ");
-        if (pre_[s].endsWith(exact)) return;
-        if (typer_.termType(s, e).kind == VType::Exact || typer_.primaryType(rs, re).kind == VType::Exact)
+        if (!pre_[s].endsWith(exact) &&
+            (typer_.termType(s, e).kind == VType::Exact || typer_.primaryType(rs, re).kind == VType::Exact))
             pre_[s].append(exact);
+        // an exact quotient is cut to its scale, as the server gives it
+        int precision = 0, scale = 0;
+        const ExprType q = typer_.termType(s, re);
+        if (q.kind == VType::Exact && !baseType(q.declared).endsWith(QLatin1String("MONEY")) && exactDigits(q, precision, scale))
+            wrap(s, re, QStringLiteral("ROUND("), QStringLiteral(", %1, 1)").arg(scale));
     }
     // ISNULL(a, b) has the type of a (and its length): b is converted to it.
     void planIsNull(size_t i) {

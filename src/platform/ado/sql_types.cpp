@@ -111,6 +111,48 @@ ExprType typeOfDeclared(const QString& declared) {
     return r;
 }
 
+bool exactDigits(const ExprType& x, int& precision, int& scale) {
+    const QString d = x.declared.toUpper();
+    const QString base = baseType(d);
+    scale = 0;
+    if (x.kind == VType::Int) {
+        precision = base == u"BIGINT" ? 19 : base == u"SMALLINT" ? 5 : base == u"TINYINT" ? 3 : base == u"BIT" ? 1 : 10;
+        return true;
+    }
+    if (x.kind != VType::Exact || d.isEmpty()) return false;
+    if (base.endsWith(QLatin1String("MONEY"))) {
+        precision = base == u"MONEY" ? 19 : 10;
+        scale = 4;
+        return true;
+    }
+    const qsizetype open = d.indexOf(u'('), comma = d.indexOf(u',');
+    precision = open < 0 ? 18 : d.mid(open + 1, (comma < 0 ? d.size() - 1 : comma) - open - 1).trimmed().toInt();
+    if (comma >= 0) scale = d.mid(comma + 1).chopped(1).trimmed().toInt();
+    return precision > 0;
+}
+
+ExprType exactResult(const ExprType& a, const ExprType& b, QChar op) {
+    int p1 = 0, s1 = 0, p2 = 0, s2 = 0;
+    if (!exactDigits(a, p1, s1) || !exactDigits(b, p2, s2)) return {VType::Exact, {}};
+    int p = 0, s = 0;
+    if (op == u'*') {
+        p = p1 + p2 + 1;
+        s = s1 + s2;
+    } else if (op == u'/') {
+        s = std::max(6, s1 + p2 + 1);
+        p = p1 - s1 + s2 + s;
+    } else {
+        s = std::max(s1, s2);
+        p = s + std::max(p1 - s1, p2 - s2) + (op == u'+' || op == u'-' ? 1 : 0);
+    }
+    if (p > 38) {
+        // the whole digits are kept; the scale gives way, down to 6
+        s = std::max(std::min(s, 6), s - (p - 38));
+        p = 38;
+    }
+    return {VType::Exact, QStringLiteral("NUMERIC(%1,%2)").arg(p).arg(s)};
+}
+
 // The length of a text type ("VARCHAR(20)": 20); -1 when none is written or MAX.
 int textLength(const QString& declared) {
     const qsizetype open = declared.indexOf(u'(');
@@ -315,8 +357,11 @@ ExprType Typer::termType(size_t s, size_t e) {
                 return x.kind == VType::Exact && baseType(x.declared).endsWith(QLatin1String("MONEY"));
             };
             const bool keepsMoney = (money(r) && (money(o) || o.kind == VType::Int)) || (money(o) && r.kind == VType::Int);
-            r = keepsMoney ? ExprType{VType::Exact, QStringLiteral("MONEY")}
-                           : ExprType{precedence(o.kind) > precedence(r.kind) ? o.kind : r.kind, {}};
+            const VType kind = precedence(o.kind) > precedence(r.kind) ? o.kind : r.kind;
+            // an exact product or quotient has the server's precision and scale
+            r = keepsMoney              ? ExprType{VType::Exact, QStringLiteral("MONEY")}
+                : kind == VType::Exact ? exactResult(r, o, t_[n].text.at(0))
+                                        : ExprType{kind, {}};
         }
         if (r.kind == VType::Text) r.kind = VType::Int;
     }
@@ -535,20 +580,11 @@ Stated statedOfSelect(const Toks& t, size_t k, Typer& typer, SchemaInfo* schema)
 // The exact type of higher precedence of two (decimal before money), a
 // decimal wide enough for both.
 QString widerExact(const QString& a, const QString& b) {
-    const auto digits = [](const QString& d, int& p, int& s) {
-        const QString base = baseType(d).toUpper();
-        if (base.endsWith(QLatin1String("MONEY"))) { p = 19; s = 4; return false; }
-        const qsizetype open = d.indexOf(u'('), comma = d.indexOf(u',');
-        p = open < 0 ? 18 : d.mid(open + 1, (comma < 0 ? d.size() - 1 : comma) - open - 1).trimmed().toInt();
-        s = comma < 0 ? 0 : d.mid(comma + 1).chopped(1).trimmed().toInt();
-        return true;
-    };
-    int pa = 0, sa = 0, pb = 0, sb = 0;
-    const bool da = digits(a, pa, sa), db = digits(b, pb, sb);
+    const ExprType x = typeOfDeclared(a), y = typeOfDeclared(b);
+    const bool da = !baseType(x.declared).endsWith(QLatin1String("MONEY")), db = !baseType(y.declared).endsWith(QLatin1String("MONEY"));
     if (!da && !db) return a;
     if (da != db) return da ? a : b;
-    const int scale = std::max(sa, sb);
-    return QStringLiteral("DECIMAL(%1,%2)").arg(std::min(38, scale + std::max(pa - sa, pb - sb))).arg(scale);
+    return exactResult(x, y, u',').declared;
 }
 
 }  // namespace

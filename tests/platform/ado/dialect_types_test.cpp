@@ -212,7 +212,12 @@ const ServerRows kServerRows[] = {
     // a CAST's argument is rewritten as any other expression
     {"", "SELECT CAST(Cant / 2 AS VARCHAR(20)), CAST(Cant / 2 AS DECIMAL(10,2)), CAST(ISNULL(Codigo, 'abcdefgh') AS VARCHAR(10)) "
          "FROM m WHERE id = 1",
-     "2.5|2.5|ab"},
+     "2.500000000000000|2.5|ab"},
+    // an exact product or quotient has the server's scale, a quotient cut to it
+    {"", "SELECT 1 / 3.0, (1 / 3.0) * 3, 2 / 3.0, 7 / 2, CONVERT(VARCHAR, 10 / 4.00 / 2)",
+     "0.333333|0.999999|0.666666|3|1.25000000000000000"},
+    {"", "SELECT CONVERT(VARCHAR, Cant * 2), CAST(Precio * 1.5 AS VARCHAR(20)) FROM m WHERE id IN (1, 2) ORDER BY id",
+     "10.0000|4.50000;5.0000|18.75000"},
     {"", "SELECT CONVERT(VARCHAR, Precio), CONVERT(VARCHAR(20), Cant), CAST(Cant AS VARCHAR(10)), CONVERT(VARCHAR, 5.10), "
          "CONVERT(VARCHAR, Precio, 2), CONVERT(VARCHAR(20), CONVERT(MONEY, -1234567.5), 1) FROM m WHERE id < 4 ORDER BY id",
      "3.00|5.0000|5.0000|5.10|3.0000|-1,234,567.50;12.50|2.5000|2.5000|5.10|12.5000|-1,234,567.50;"
