@@ -279,6 +279,18 @@ TEST_F(DialectTypesRun, RowsAsTheServerGivesThem) {
         SCOPED_TRACE(refused);
         EXPECT_NE(errorOf([&] { value(QString::fromUtf8(refused)); }).Number, 0);
     }
+    // constructs the program never sends, refused by name and leaving the data as it was
+    for (const char* never : {"SELECT @@ROWCOUNT",
+                              "IF EXISTS (SELECT 1 FROM m) UPDATE m SET id = 9 WHERE id = 3 ELSE UPDATE m SET id = 8 WHERE id = 3",
+                              "UPDATE m SET id = 9 FROM m INNER JOIN t ON t.a = m.id WHERE m.id = 3",
+                              "DELETE m FROM m INNER JOIN t ON t.a = m.id", "DELETE FROM m FROM m, t WHERE t.a = m.id",
+                              "SELECT id INTO #m FROM m"}) {
+        SCOPED_TRACE(never);
+        EXPECT_TRUE(errorOf([&] { cnn->Execute(QString::fromUtf8(never)); }).Description.startsWith(
+            QStringLiteral("La base de datos local no puede dar el resultado del servidor para:")));
+    }
+    EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM m WHERE id = 3")).toLong(), 1);
+    EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM m WHERE CASE WHEN id = 3 THEN 1 ELSE 0 END = 1")).toLong(), 1);
 }
 
 TEST_F(DialectTypesRun, DateTextInATextColumnStaysTextAndIsFoundAgain) {
