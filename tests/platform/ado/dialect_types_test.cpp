@@ -4,10 +4,14 @@
 // expressions, which also come back with the server's types.
 #include "ado_test_util.h"
 #include "platform/ado/sql_text.h"
+#include "platform/ado/text_order.h"
 
 #include <gtest/gtest.h>
 
 #include <QHash>
+
+#include <algorithm>
+#include <random>
 
 using namespace adotest;
 using legacy::Variant;
@@ -515,6 +519,42 @@ TEST_F(DialectTypesRun, ExpressionsTypeCompareAndSortAsTheServer) {
     rs = std::make_shared<ado::Recordset>();
     rs->Open(QStringLiteral("SELECT DISTINCT UPPER(Codigo) FROM S"), cnn, ado::adOpenStatic, ado::adLockReadOnly);
     EXPECT_EQ(rs->Fields(0).Name(), QStringLiteral("UPPER(Codigo)"));
+}
+
+// Seeded texts of letters with and without accents, "ñ", digits, hyphens,
+// apostrophes and blanks: the order is a total one (antisymmetric,
+// transitive, trailing blanks and case aside) and the engine's ORDER BY gives
+// the order the program's own comparison gives.
+TEST_F(DialectTypesRun, TextOrderIsOneOrderForTheEngineAndTheProgram) {
+    std::mt19937 gen(46);
+    const QString alphabet = QStringLiteral("aAbáÁnñÑo5-' ");
+    std::uniform_int_distribution<int> length(0, 6), pick(0, int(alphabet.size()) - 1);
+    QStringList texts;
+    for (int i = 0; i < 300; ++i) {
+        QString x;
+        for (int n = length(gen); n > 0; --n) x += alphabet[pick(gen)];
+        texts << x;
+    }
+    const auto sign = [](int c) { return (c > 0) - (c < 0); };
+    for (int i = 0; i + 2 < texts.size(); ++i) {
+        const QString &a = texts[i], &b = texts[i + 1], &c = texts[i + 2];
+        ASSERT_EQ(sign(ado::compareTexts(a, b)), -sign(ado::compareTexts(b, a))) << a.toStdString() << "|" << b.toStdString();
+        ASSERT_EQ(ado::compareTexts(a + QStringLiteral("  "), a.toUpper()), 0) << a.toStdString();
+        if (ado::compareTexts(a, b) <= 0 && ado::compareTexts(b, c) <= 0)
+            ASSERT_LE(ado::compareTexts(a, c), 0) << a.toStdString() << "|" << b.toStdString() << "|" << c.toStdString();
+    }
+    cnn->Execute(QStringLiteral("CREATE TABLE G (n INT, p VARCHAR(10) COLLATE SRVTEXT)"));
+    for (int i = 0; i < texts.size(); ++i)
+        cnn->Execute(QStringLiteral("INSERT INTO G VALUES (%1, '%2')").arg(i).arg(QString(texts[i]).replace(u'\'', QStringLiteral("''"))));
+    auto rs = std::make_shared<ado::Recordset>();
+    rs->Open(QStringLiteral("SELECT p FROM G ORDER BY p, n"), cnn, ado::adOpenStatic, ado::adLockReadOnly);
+    QStringList engine;
+    for (; !rs->Eof(); rs->MoveNext()) engine << rs->Fields(0).Value().toString();
+    QStringList program = texts;
+    std::stable_sort(program.begin(), program.end(), [](const QString& a, const QString& b) { return ado::compareTexts(a, b) < 0; });
+    ASSERT_EQ(engine.size(), program.size());
+    for (int i = 0; i < program.size(); ++i)
+        EXPECT_EQ(ado::compareTexts(engine[i], program[i]), 0) << i << ": " << engine[i].toStdString() << "|" << program[i].toStdString();
 }
 
 // A file whose indexes on text columns were built in an older text order
