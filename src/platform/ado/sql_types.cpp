@@ -577,14 +577,12 @@ Stated statedOfSelect(const Toks& t, size_t k, Typer& typer, SchemaInfo* schema)
     return out;
 }
 
-// The exact type of higher precedence of two (decimal before money), a
-// decimal wide enough for both.
+// The column of two exact types: money of two moneys, else a decimal wide
+// enough for both (money as the decimal of 19 digits, 4 of them decimals).
 QString widerExact(const QString& a, const QString& b) {
     const ExprType x = typeOfDeclared(a), y = typeOfDeclared(b);
-    const bool da = !baseType(x.declared).endsWith(QLatin1String("MONEY")), db = !baseType(y.declared).endsWith(QLatin1String("MONEY"));
-    if (!da && !db) return a;
-    if (da != db) return da ? a : b;
-    return exactResult(x, y, u',').declared;
+    const auto money = [](const ExprType& e) { return baseType(e.declared).endsWith(QLatin1String("MONEY")); };
+    return money(x) && money(y) ? a : exactResult(x, y, u',').declared;
 }
 
 }  // namespace
