@@ -238,6 +238,8 @@ const ServerRows kServerRows[] = {
      "Nov 10 2026 12:00AM|Nov 10 2026 10:00AM|"},
     {"", "SELECT CAST(Alta AS VARCHAR(20)) FROM m WHERE id = 3", "Nov 30 2026 10:00AM"},
     {"", "SELECT CONVERT(VARCHAR(20), CONVERT(DATETIME, '01/03/2024 13:05'))", "Mar  1 2024  1:05PM"},
+    {"", "SELECT CAST(CONVERT(DATETIME, '29/02/2024 10:30') AS VARCHAR(20)), CAST(CAST('20240301' AS DATETIME) AS VARCHAR(20))",
+     "Feb 29 2024 10:30AM|Mar  1 2024 12:00AM"},
     // SUBSTRING counts the positions before the first character
     {"", "SELECT SUBSTRING('abcdef', 0, 3), SUBSTRING('abcdef', -1, 3), SUBSTRING('abcdef', 2, 3), SUBSTRING('abc', -5, 3)",
      "ab|a|bcd|"},
