@@ -12,6 +12,7 @@
 #include "lookup/twips.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/recordset.h"
+#include "platform/ado/text_order.h"
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/errortrap.h"
 #include "platform/legacy/program.h"
@@ -153,6 +154,8 @@ void Lib_FrmCons3::CreaControles()
     ListView1->setFullRowSelect(true);
     ListView1->setGridLines(true);
     ListView1->setHideSelection(false);
+    // A header click sorts the texts as the server's ORDER BY does.
+    ListView1->setTextOrder(ado::compareTexts);
     ListView1->setTop(kTopLista);
     // HScroll1 is the list's one horizontal scroll bar: the rows' own stays
     // hidden, and the search boxes follow the rows however they scroll.

@@ -115,6 +115,8 @@ TEST_F(Lookups, OneFieldOfTheRow)
         {"O'B", "CODIGO", 8, "", true, "Bea"},  // the apostrophe of a text key is doubled
         {"O'B", "CODIGO", 8, "", false, "Bea"},
         {" 15/03/2024 ", "ALTA", 7, "", true, "Ana"},
+        {"15-03-2024", "ALTA", 7, "", true, "Ana"},
+        {"15.03.2024", "ALTA", 7, "", true, "Ana"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(db().DatosTabla(T, QString::fromUtf8(c.valor), QStringLiteral("NOMBRE"), QString::fromUtf8(c.campo),

@@ -284,6 +284,20 @@ TEST_F(Lista, ArticleRowsColouredByStockAndPriceTitles)
     }
 }
 
+// The list's own sort of its texts gives the server's ORDER BY.
+TEST_F(Lista, TheListSortsItsTextsAsTheServer)
+{
+    const char* nombres[] = {"Pint-Latex", "Pinta", "D''Angelo", "Peña", "Pena", "Dalton", "-5", "5", "6"};
+    for (int i = 0; i < 9; ++i) AgregaCliente(qPrintable(QStringLiteral("X%1").arg(i)), nombres[i], "x");
+    ui::ScriptedSession dlg;
+    Lib_FrmCons3& f = Abre(QStringLiteral("SELECT RAZON_SOCIAL FROM VT_CLIENTES WHERE CODIGO LIKE 'X%'"));
+    const QStringList servidor({"5", "-5", "6", "Dalton", "D'Angelo", "Pena", "Peña", "Pinta", "Pint-Latex"});
+    EXPECT_EQ(Columna(f, 1), servidor);
+    lookup::frmCons3().release();
+    EXPECT_EQ(Columna(Abre(QStringLiteral("SELECT RAZON_SOCIAL FROM VT_CLIENTES WHERE CODIGO LIKE 'X%' ORDER BY 1")), 1),
+              servidor);
+}
+
 TEST_F(Lista, F5NarrowsNuevaBusquedaRestoresAndTheDateSortAsksTheServer)
 {
     AgregaCliente("C0003", "Almacen Norte", "Luis");

@@ -1,5 +1,6 @@
 // The date literals of the server's dialect. The server reads a text as a
-// date where it meets a date (SET DATEFORMAT dmy: '31/12/2026' day first;
+// date where it meets a date (SET DATEFORMAT dmy: '31/12/2026', '31-12-2026',
+// '31.12.2026' day first;
 // 'yyyy-mm-dd' and 'yyyymmdd' with an optional time); the engine has no date
 // type and keeps dates as ISO text ('yyyy-mm-dd hh:mm:ss'). This is the one
 // reader of those literals: the token rewrite (sql_tokens.cpp) writes a
@@ -7,11 +8,12 @@
 // statements (sql_parameters.cpp) keep such literals out of their slots.
 #include "platform/ado/sql_passes.h"
 
-#include <QDate>
+#include <QDateTime>
 
 namespace ado::sql {
 
-// d/m/yy[yy][ h:mm[:ss]] with one or two digits for day, month, hour.
+// d/m/yy[yy][ h:mm[:ss[.fff]]] with one or two digits for day, month, hour;
+// '-' or '.' may stand for both '/'.
 std::optional<DayFirst> readDayFirst(QStringView text) {
     const QStringView s = text.trimmed();
     qsizetype pos = 0;
@@ -30,7 +32,10 @@ std::optional<DayFirst> readDayFirst(QStringView text) {
         return false;
     };
     DayFirst r{};
-    if (!number(1, 2, r.d) || !expect(u'/') || !number(1, 2, r.m) || !expect(u'/')) return std::nullopt;
+    if (!number(1, 2, r.d) || pos >= s.size()) return std::nullopt;
+    const QChar sep = s[pos];
+    if ((sep != u'/' && sep != u'-' && sep != u'.') || !expect(sep) || !number(1, 2, r.m) || !expect(sep))
+        return std::nullopt;
     const qsizetype yStart = pos;
     if (!number(2, 4, r.y)) return std::nullopt;
     const qsizetype yDigits = pos - yStart;
@@ -40,7 +45,13 @@ std::optional<DayFirst> readDayFirst(QStringView text) {
         if (!expect(u' ')) return std::nullopt;
         while (pos < s.size() && s[pos] == u' ') ++pos;
         if (!number(1, 2, r.hh) || !expect(u':') || !number(2, 2, r.mi)) return std::nullopt;
-        if (expect(u':') && !number(2, 2, r.ss)) return std::nullopt;
+        const bool seconds = expect(u':');
+        if (seconds && !number(2, 2, r.ss)) return std::nullopt;
+        if (seconds && expect(u'.')) {
+            const qsizetype f = pos;
+            if (!number(1, 3, r.ms)) return std::nullopt;
+            for (qsizetype k = pos - f; k < 3; ++k) r.ms *= 10;
+        }
         if (pos != s.size()) return std::nullopt;
         if (r.hh > 23 || r.mi > 59 || r.ss > 59) return std::nullopt;
     }
@@ -51,7 +62,7 @@ std::optional<DayFirst> readDayFirst(QStringView text) {
 // The server's other date literals: 'yyyy-mm-dd' and 'yyyymmdd', each
 // optionally with ' hh:mm[:ss[.fff]]' ('T' instead of the blank after the
 // dashed form). Years from 1753, as the server's datetime holds them.
-std::optional<DayFirst> readOtherDate(QStringView s, int* msOut) {
+std::optional<DayFirst> readOtherDate(QStringView s) {
     if (s.size() < 8 || s.size() > 23) return std::nullopt;
     for (int k = 0; k < 4; ++k)
         if (!s[k].isDigit()) return std::nullopt;
@@ -92,23 +103,37 @@ std::optional<DayFirst> readOtherDate(QStringView s, int* msOut) {
         if (r.hh > 23 || r.mi > 59 || r.ss > 59) return std::nullopt;
     }
     if (r.y < 1753 || !QDate::isValid(r.y, r.m, r.d)) return std::nullopt;
-    if (msOut) *msOut = ms;
+    r.ms = ms;
     return r;
+}
+
+// The server keeps a time in ticks of 1/300 second: the milliseconds
+// written are rounded to the nearest tick, shown as .000, .003 or .007
+// ('.002' is .003, '.005' .007, '23:59:59.999' the next day's 00:00:00).
+namespace {
+
+QDateTime dateTimeOf(const DayFirst& r) {
+    const int ticks = (r.ms * 3 + 5) / 10;
+    return QDateTime(QDate(r.y, r.m, r.d), QTime(r.hh, r.mi, r.ss)).addMSecs((ticks * 10 + 1) / 3);
+}
+
+}  // namespace
+
+QString isoOf(const QDateTime& dt) {
+    return dt.toString(dt.time().msec() ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+std::optional<QDateTime> readDateTime(QStringView text) {
+    const QStringView s = text.trimmed();
+    std::optional<DayFirst> r = readDayFirst(s);
+    if (!r) r = readOtherDate(s);
+    if (!r) return std::nullopt;
+    return dateTimeOf(*r);
 }
 
 namespace {
 
-QString isoText(const DayFirst& r, int ms = 0) {
-    QString out = QStringLiteral("%1-%2-%3 %4:%5:%6")
-                      .arg(r.y, 4, 10, QLatin1Char('0'))
-                      .arg(r.m, 2, 10, QLatin1Char('0'))
-                      .arg(r.d, 2, 10, QLatin1Char('0'))
-                      .arg(r.hh, 2, 10, QLatin1Char('0'))
-                      .arg(r.mi, 2, 10, QLatin1Char('0'))
-                      .arg(r.ss, 2, 10, QLatin1Char('0'));
-    if (ms) out += QStringLiteral(".%1").arg(ms, 3, 10, QLatin1Char('0'));
-    return out;
-}
+QString isoText(const std::optional<DayFirst>& r) { return r ? isoOf(dateTimeOf(*r)) : QString(); }
 
 }  // namespace
 
@@ -119,15 +144,8 @@ bool otherDateChanges(QStringView inner) {
     return readOtherDate(inner).has_value();
 }
 
-QString otherDateToIso(const QString& text) {
-    int ms = 0;
-    const std::optional<DayFirst> r = readOtherDate(QStringView(text).trimmed(), &ms);
-    return r ? isoText(*r, ms) : QString();
-}
+QString otherDateToIso(const QString& text) { return isoText(readOtherDate(QStringView(text).trimmed())); }
 
-QString dayFirstToIso(const QString& text) {
-    const std::optional<DayFirst> r = readDayFirst(text);
-    return r ? isoText(*r) : QString();
-}
+QString dayFirstToIso(const QString& text) { return isoText(readDayFirst(text)); }
 
 }  // namespace ado::sql

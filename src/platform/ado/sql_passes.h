@@ -77,20 +77,25 @@ inline QString bareName(const Token& t) { return t.kind == TokKind::Quoted ? t.t
 // ---------------------------------------------------------------------------
 // Date literals (sql_dates.cpp)
 
-struct DayFirst { int y, m, d, hh = 0, mi = 0, ss = 0; };
+struct DayFirst { int y, m, d, hh = 0, mi = 0, ss = 0, ms = 0; };
 
-// d/m/yy[yy][ h:mm[:ss]] with one or two digits for day, month, hour.
+// d/m/yy[yy][ h:mm[:ss[.fff]]] with one or two digits for day, month, hour;
+// '-' or '.' may stand for both '/'.
 std::optional<DayFirst> readDayFirst(QStringView text);
 // The server's other date literals: 'yyyy-mm-dd' and 'yyyymmdd', each
 // optionally with ' hh:mm[:ss[.fff]]' ('T' instead of the blank after the
 // dashed form). Years from 1753, as the server's datetime holds them.
-std::optional<DayFirst> readOtherDate(QStringView s, int* msOut = nullptr);
+std::optional<DayFirst> readOtherDate(QStringView s);
 // Whether the rewrite may write the text otherwise where it meets a date
 // (not already 'yyyy-mm-dd hh:mm:ss').
 bool otherDateChanges(QStringView inner);
 
 // The texts the rewrite reads as day-first dates where they meet no text column.
-inline bool mayBeDate(QStringView inner) { return inner.size() >= 6 && inner.size() <= 20 && inner.contains(u'/'); }
+inline bool mayBeDate(QStringView inner) {
+    if (inner.size() < 6 || inner.size() > 24) return false;
+    const auto mark = [&](int k) { return inner[k] == u'-' || inner[k] == u'.'; };
+    return inner.contains(u'/') || (inner[0].isDigit() && (mark(1) || mark(2)));
+}
 // The same for the other forms, told from a few characters ('yyyy-' or
 // 'yyyymmdd' alone or before a blank; no year begins with 0).
 inline bool mayBeOtherDate(QStringView inner) {
@@ -196,6 +201,13 @@ struct ExprType {
 // The type a declared column type names ("NUMERIC(18,4)", "VARCHAR(20)"):
 // the rewrite's map of the server's types to its own kinds.
 ExprType typeOfDeclared(const QString& declared);
+// The precision and scale of a whole or exact type (INT is 10 digits, MONEY
+// 19 with 4 decimals); false when not known.
+bool exactDigits(const ExprType& x, int& precision, int& scale);
+// The exact type of `a op b` ('*', '/', '+', '-'; ',' for the column of a
+// UNION) by the server's rules of precision and scale: a quotient has at
+// least 6 decimals (1 / 3.0 is 0.333333).
+ExprType exactResult(const ExprType& a, const ExprType& b, QChar op);
 
 // The length of a text type ("VARCHAR(20)": 20); -1 when none is written or MAX.
 int textLength(const QString& declared);

@@ -134,6 +134,41 @@ std::optional<Rewritten> statementOfItsOwn(const Toks& t) {
     return std::nullopt;
 }
 
+// The constructs the program never sends and the engine cannot run as the
+// server does, named for the engine's message: @@ROWCOUNT (any @@ but
+// @@TRANCOUNT and @@IDENTITY), IF ... ELSE, UPDATE or DELETE with a FROM of
+// their own (a join), #temporary tables. Empty for any other statement.
+QString unsupportedConstruct(const Toks& t, const QString& first) {
+    int cases = 0;
+    bool ifElse = false, from = false, temporary = false;
+    QString variable;
+    int depth = 0;
+    size_t words = 0;
+    for (const Token& tok : t) {
+        if (!tok.significant()) continue;
+        if (tok.isPunct('(')) ++depth;
+        else if (tok.isPunct(')')) --depth;
+        if (tok.kind == TokKind::String) continue;
+        if (tok.text.startsWith(u'#')) temporary = true;
+        if (tok.kind != TokKind::Word) continue;
+        ++words;
+        if (tok.text.startsWith(QLatin1String("@@")) && !tok.isWord("@@TRANCOUNT") && !tok.isWord("@@IDENTITY"))
+            variable = tok.text.toUpper();
+        else if (tok.isWord("CASE")) ++cases;
+        else if (tok.isWord("END") && cases > 0) --cases;
+        else if (tok.isWord("ELSE") && cases == 0 && first == u"IF") ifElse = true;
+        // DELETE FROM t is the statement's own FROM; a second one, or one
+        // after DELETE t, is a join
+        else if (tok.isWord("FROM") && depth == 0 && ((first == u"UPDATE") || (first == u"DELETE" && words > 2)))
+            from = true;
+    }
+    if (!variable.isEmpty()) return variable;
+    if (ifElse) return QStringLiteral("IF ... ELSE");
+    if (from) return first + QStringLiteral(" ... FROM");
+    if (temporary) return QStringLiteral("tablas temporales (#)");
+    return {};
+}
+
 }  // namespace
 
 Rewritten rewriteForSqlite(const QString& statement) { return rewriteForSqlite(statement, nullptr); }
@@ -145,10 +180,12 @@ Rewritten rewriteForSqlite(const QString& statement, SchemaInfo* schema) {
     const QString w = t[first].kind == TokKind::Word ? t[first].text.toUpper() : QString();
     const size_t second = nextSig(t, first + 1);
     const QString w2 = second < t.size() && t[second].kind == TokKind::Word ? t[second].text.toUpper() : QString();
+    Rewritten r;
+    r.refused = unsupportedConstruct(t, w);
+    if (!r.refused.isEmpty()) return r;
     if (w == u"IF") {
         if (auto f = rewriteIf(t, first, schema)) return *f;
     }
-    Rewritten r;
     if ((w == u"CREATE" || w == u"ALTER") && w2 == u"TABLE") collateTextColumns(t);
     if (w == u"SELECT") r.columnTypes = statedColumnTypes(t, schema);
     rewriteTokens(t, schema, &r.refused);  // the token rewrite, then the collation of expressions

@@ -4,6 +4,7 @@
 // keywords.
 #include "platform/ado/sql_lexer.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -65,7 +66,8 @@ public:
 Rewritten rewriteForSqlite(const QString& statement);
 Rewritten rewriteForSqlite(const QString& statement, SchemaInfo* schema);
 
-// 'dd/mm/yy', 'dd/mm/yyyy', optionally with ' hh:mm' or ' hh:mm:ss', as
+// 'dd/mm/yy', 'dd/mm/yyyy' ('-' or '.' for '/'), optionally with ' hh:mm',
+// ' hh:mm:ss' or ' hh:mm:ss.fff', as
 // 'yyyy-mm-dd hh:mm:ss' (two-digit years: 00-29 are 2000-2029, 30-99 are
 // 1930-1999, as the server reads them). Empty when the text is not such a date.
 QString dayFirstToIso(const QString& text);
@@ -73,6 +75,12 @@ QString dayFirstToIso(const QString& text);
 // optional ' hh:mm[:ss[.fff]]', 'T' also after the dashed form) the same
 // way; empty when the text is none.
 QString otherDateToIso(const QString& text);
+// A text of any of those forms as the date and time the server keeps, in
+// ticks of 1/300 second ('.002' is .003, '23:59:59.999' the next day);
+// nothing when the text is none of them.
+std::optional<QDateTime> readDateTime(QStringView text);
+// A date and time as the engine keeps it: 'yyyy-mm-dd hh:mm:ss[.zzz]'.
+QString isoOf(const QDateTime& dt);
 
 // A statement's literals that the engine can pass as parameters, so that
 // statements differing only in them share one prepared statement: texts

@@ -96,9 +96,12 @@ private:
         const auto isNullAt = [&](size_t i) { return t_[i].text.size() == 6 && t_[i].isWord("ISNULL"); };
         const auto convertAt = [&](size_t i) { return t_[i].text.size() == 7 && t_[i].isWord("CONVERT"); };
         const auto castAt = [&](size_t i) { return t_[i].text.size() == 4 && t_[i].isWord("CAST"); };
+        const auto likeAt = [&](size_t i) { return t_[i].text.size() == 4 && t_[i].isWord("LIKE"); };
+        const auto avgAt = [&](size_t i) { return t_[i].text.size() == 3 && t_[i].isWord("AVG"); };
         bool any = false;
         for (size_t i = 0; i < t_.size() && !any; ++i)
-            any = (isArithmetic(t_[i]) && typer_.binaryAt(i)) || isNullAt(i) || convertAt(i) || castAt(i);
+            any = (isArithmetic(t_[i]) && typer_.binaryAt(i)) || isNullAt(i) || convertAt(i) || castAt(i) || likeAt(i) ||
+                  avgAt(i);
         if (!any) return;
         pre_.assign(t_.size(), QString());
         post_.assign(t_.size(), QString());
@@ -131,11 +134,13 @@ private:
         // calls after the operators: their wrapping goes around what the
         // operators of their arguments made
         for (size_t i = 0; i < t_.size(); ++i) {
-            const bool isNull = isNullAt(i), cast = castAt(i);
-            if (!isNull && !cast && !convertAt(i)) continue;
+            if (likeAt(i)) planLike(i);
+            const bool isNull = isNullAt(i), cast = castAt(i), avg = avgAt(i);
+            if (!isNull && !cast && !avg && !convertAt(i)) continue;
             const size_t open = nextSig(t_, i + 1);
             if (open >= t_.size() || !t_[open].isPunct('(')) continue;
-            if (isNull) planIsNull(i);
+            if (avg) planAvg(i, open);
+            else if (isNull) planIsNull(i);
             else if (cast) planCast(i, open);
             else planConvert(i);
         }
@@ -247,9 +252,15 @@ private:
         if (s == npos || re == npos) return;
         wrapInner(divisor, re, QStringLiteral("SRV_DIVISOR("), QStringLiteral(")"));
         const QString exact = QStringLiteral("1.0 * ");
-        if (!t_[i].isPunct('/') || pre_[s].endsWith(exact)) return;
-        if (typer_.termType(s, e).kind == VType::Exact || typer_.primaryType(rs, re).kind == VType::Exact)
+        if (!t_[i].isPunct('/')) return;
+        if (!pre_[s].endsWith(exact) &&
+            (typer_.termType(s, e).kind == VType::Exact || typer_.primaryType(rs, re).kind == VType::Exact))
             pre_[s].append(exact);
+        // an exact quotient is cut to its scale, as the server gives it
+        int precision = 0, scale = 0;
+        const ExprType q = typer_.termType(s, re);
+        if (q.kind == VType::Exact && !baseType(q.declared).endsWith(QLatin1String("MONEY")) && exactDigits(q, precision, scale))
+            wrap(s, re, QStringLiteral("ROUND("), QStringLiteral(", %1, 1)").arg(scale));
     }
     // ISNULL(a, b) has the type of a (and its length): b is converted to it.
     void planIsNull(size_t i) {
@@ -300,6 +311,18 @@ private:
             exactText(args[1].first, args[1].second, x.declared, moneyStyle ? t_[args[2].first].text : QString(), type);
         }
         if (style && x.kind != VType::Date && x.kind != VType::Unknown) replaced_[args[2].first] = QStringLiteral("NULL");
+        // a date without a style is written in style 0 ('Feb 29 2024 10:30AM')
+        if (args.size() == 2 && x.kind == VType::Date) post_[args[1].second].append(QStringLiteral(", 0"));
+    }
+    // x [NOT] LIKE pattern: an exact x is matched as its text, with the
+    // scale of its type ('1234.50' for money), as CONVERT(VARCHAR, x) gives it.
+    void planLike(size_t i) {
+        size_t e = prevSig(t_, i);
+        if (e != npos && t_[e].isWord("NOT")) e = prevSig(t_, e);
+        const size_t s = e == npos ? npos : typer_.exprStart(e);
+        if (s == npos) return;
+        const ExprType x = typer_.exprType(s, e);
+        if (x.kind == VType::Exact && !x.declared.isEmpty()) exactText(s, e, x.declared, QString(), QStringLiteral("VARCHAR"));
     }
     // CAST(x AS text type): the same for an exact x.
     void planCast(size_t i, size_t open) {
@@ -310,6 +333,14 @@ private:
         if (first > last || last == npos) return;
         const ExprType x = typer_.exprType(first, last);
         if (x.kind == VType::Exact && !x.declared.isEmpty()) exactText(first, last, x.declared, QString(), type);
+        if (x.kind == VType::Date) post_[last].append(QStringLiteral(", 0"));
+    }
+    // AVG of whole numbers is whole (cut toward zero, as the server divides).
+    void planAvg(size_t i, size_t open) {
+        const size_t close = matchParen(t_, open);
+        const size_t first = nextSig(t_, open + 1), last = prevSig(t_, close);
+        if (close >= t_.size() || first > last || last == npos) return;
+        if (typer_.exprType(first, last).kind == VType::Int) wrap(i, close, QStringLiteral("CAST("), QStringLiteral(" AS INTEGER)"));
     }
     // The exact number x (first to last) as the text of `type`, with the
     // scale of its declared type (and money's style): one that does not fit

@@ -111,6 +111,48 @@ ExprType typeOfDeclared(const QString& declared) {
     return r;
 }
 
+bool exactDigits(const ExprType& x, int& precision, int& scale) {
+    const QString d = x.declared.toUpper();
+    const QString base = baseType(d);
+    scale = 0;
+    if (x.kind == VType::Int) {
+        precision = base == u"BIGINT" ? 19 : base == u"SMALLINT" ? 5 : base == u"TINYINT" ? 3 : base == u"BIT" ? 1 : 10;
+        return true;
+    }
+    if (x.kind != VType::Exact || d.isEmpty()) return false;
+    if (base.endsWith(QLatin1String("MONEY"))) {
+        precision = base == u"MONEY" ? 19 : 10;
+        scale = 4;
+        return true;
+    }
+    const qsizetype open = d.indexOf(u'('), comma = d.indexOf(u',');
+    precision = open < 0 ? 18 : d.mid(open + 1, (comma < 0 ? d.size() - 1 : comma) - open - 1).trimmed().toInt();
+    if (comma >= 0) scale = d.mid(comma + 1).chopped(1).trimmed().toInt();
+    return precision > 0;
+}
+
+ExprType exactResult(const ExprType& a, const ExprType& b, QChar op) {
+    int p1 = 0, s1 = 0, p2 = 0, s2 = 0;
+    if (!exactDigits(a, p1, s1) || !exactDigits(b, p2, s2)) return {VType::Exact, {}};
+    int p = 0, s = 0;
+    if (op == u'*') {
+        p = p1 + p2 + 1;
+        s = s1 + s2;
+    } else if (op == u'/') {
+        s = std::max(6, s1 + p2 + 1);
+        p = p1 - s1 + s2 + s;
+    } else {
+        s = std::max(s1, s2);
+        p = s + std::max(p1 - s1, p2 - s2) + (op == u'+' || op == u'-' ? 1 : 0);
+    }
+    if (p > 38) {
+        // the whole digits are kept; the scale gives way, down to 6
+        s = std::max(std::min(s, 6), s - (p - 38));
+        p = 38;
+    }
+    return {VType::Exact, QStringLiteral("NUMERIC(%1,%2)").arg(p).arg(s)};
+}
+
 // The length of a text type ("VARCHAR(20)": 20); -1 when none is written or MAX.
 int textLength(const QString& declared) {
     const qsizetype open = declared.indexOf(u'(');
@@ -315,8 +357,11 @@ ExprType Typer::termType(size_t s, size_t e) {
                 return x.kind == VType::Exact && baseType(x.declared).endsWith(QLatin1String("MONEY"));
             };
             const bool keepsMoney = (money(r) && (money(o) || o.kind == VType::Int)) || (money(o) && r.kind == VType::Int);
-            r = keepsMoney ? ExprType{VType::Exact, QStringLiteral("MONEY")}
-                           : ExprType{precedence(o.kind) > precedence(r.kind) ? o.kind : r.kind, {}};
+            const VType kind = precedence(o.kind) > precedence(r.kind) ? o.kind : r.kind;
+            // an exact product or quotient has the server's precision and scale
+            r = keepsMoney              ? ExprType{VType::Exact, QStringLiteral("MONEY")}
+                : kind == VType::Exact ? exactResult(r, o, t_[n].text.at(0))
+                                        : ExprType{kind, {}};
         }
         if (r.kind == VType::Text) r.kind = VType::Int;
     }
@@ -468,12 +513,13 @@ ExprType Typer::caseType(size_t s, size_t e) {
     return r;
 }
 
-std::vector<std::pair<int, QString>> statedColumnTypes(const Toks& t, SchemaInfo* schema) {
-    std::vector<std::pair<int, QString>> out;
-    ColumnFinder finder(t, schema);
-    Typer typer(t, finder);
-    size_t k = nextSig(t, 0);
-    if (k >= t.size() || !t[k].isWord("SELECT")) return out;
+namespace {
+
+using Stated = std::vector<std::pair<int, QString>>;
+
+// The select list's stated types of the SELECT at `k`.
+Stated statedOfSelect(const Toks& t, size_t k, Typer& typer, SchemaInfo* schema) {
+    Stated out;
     k = nextSig(t, k + 1);
     if (k < t.size() && (t[k].isWord("DISTINCT") || t[k].isWord("ALL"))) k = nextSig(t, k + 1);
     if (k < t.size() && t[k].isWord("TOP")) {
@@ -534,6 +580,45 @@ std::vector<std::pair<int, QString>> statedColumnTypes(const Toks& t, SchemaInfo
         }
     }
     endItem(t.size());
+    return out;
+}
+
+// The column of two exact types: money of two moneys, else a decimal wide
+// enough for both (money as the decimal of 19 digits, 4 of them decimals).
+QString widerExact(const QString& a, const QString& b) {
+    const ExprType x = typeOfDeclared(a), y = typeOfDeclared(b);
+    const auto money = [](const ExprType& e) { return baseType(e.declared).endsWith(QLatin1String("MONEY")); };
+    return money(x) && money(y) ? a : exactResult(x, y, u',').declared;
+}
+
+}  // namespace
+
+// A UNION's (EXCEPT's, INTERSECT's) column takes the type of highest
+// precedence among its SELECTs: an exact type stated in any of them wins over
+// the whole numbers and texts of the others (INT UNION ALL MONEY is money).
+std::vector<std::pair<int, QString>> statedColumnTypes(const Toks& t, SchemaInfo* schema) {
+    size_t k = nextSig(t, 0);
+    if (k >= t.size() || !t[k].isWord("SELECT")) return {};
+    ColumnFinder finder(t, schema);
+    Typer typer(t, finder);
+    Stated out = statedOfSelect(t, k, typer, schema);
+    int d = 0;
+    for (size_t j = k; j < t.size(); ++j) {
+        if (t[j].isPunct('(')) ++d;
+        else if (t[j].isPunct(')')) --d;
+        else if (d == 0 && (t[j].isWord("UNION") || t[j].isWord("EXCEPT") || t[j].isWord("INTERSECT"))) {
+            size_t sel = nextSig(t, j + 1);
+            if (sel < t.size() && t[sel].isWord("ALL")) sel = nextSig(t, sel + 1);
+            if (sel >= t.size() || !t[sel].isWord("SELECT")) continue;
+            for (const auto& [item, type] : statedOfSelect(t, sel, typer, schema)) {
+                if (!isDecimalTypeName(baseType(type).toUpper())) continue;
+                auto mine = std::find_if(out.begin(), out.end(), [&](const auto& x) { return x.first == item; });
+                if (mine == out.end()) out.emplace_back(item, type);
+                else if (!isDecimalTypeName(baseType(mine->second).toUpper())) mine->second = type;
+                else mine->second = widerExact(mine->second, type);
+            }
+        }
+    }
     return out;
 }
 

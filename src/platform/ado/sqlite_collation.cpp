@@ -5,6 +5,7 @@
 #include "platform/ado/sqlite_functions_private.h"
 
 #include "platform/ado/sqlite_support.h"
+#include "platform/ado/text_order.h"
 
 #include <QChar>
 
@@ -13,13 +14,19 @@ namespace ado::functions {
 namespace {
 
 // ---------------------------------------------------------------------------
-// Collation: the server's Spanish dictionary order. Letter case ignored,
-// trailing blanks ignored; an accented letter sorts with its plain letter and
-// its accent counts only between texts otherwise the same ("Ábaco" before
-// "Abeja", "a" <> "á"); "ñ" is a letter of its own between "n" and "o".
-// Plain ASCII is compared byte by byte (the common case, and the one the
-// indexes meet); from the first other character on the rest is compared by
-// the weights below.
+// Collation: the server's Spanish dictionary order (word sort). Letter case
+// ignored, trailing blanks ignored; an accented letter sorts with its plain
+// letter and its accent counts only between texts otherwise the same ("Ábaco"
+// before "Abeja", "a" <> "á"); "ñ" is a letter of its own between "n" and
+// "o". A hyphen and an apostrophe weigh less than every letter and digit:
+// they count only between texts otherwise the same, accents included
+// ("PINTA" < "PINT-LATEX-20" < "PINTURA", "coop" < "co-op").
+// Plain ASCII is compared character by character (the common case, and the
+// one the indexes meet); from the first other character, or the first
+// difference at a hyphen or an apostrophe, the rest is compared by the
+// weights below.
+
+bool isWordMark(char32_t c) { return c == U'-' || c == U'\''; }
 
 // A character's place in the order: `letter` first (the plain letter, four
 // apart so that "ñ" fits after "n"; characters outside ASCII that are no
@@ -41,38 +48,81 @@ Weight weightOf(char32_t c) {
     return {(0x80u + quint32(f)) << 2, 0};
 }
 
-int compareWeighted(const unsigned char* a, int na, const unsigned char* b, int nb) {
-    thread_local std::u32string ua, ub;
-    decodeUtf8(a, na, ua);
-    decodeUtf8(b, nb, ub);
+// Two texts (trailing blanks off) by the weights: letters, then accents, then
+// the hyphens and apostrophes by their places (a text without them first).
+int compareWeighted(const std::u32string& a, const std::u32string& b) {
     int accents = 0;
-    const size_t n = ua.size() < ub.size() ? ua.size() : ub.size();
-    for (size_t k = 0; k < n; ++k) {
-        if (ua[k] == ub[k]) continue;
-        const Weight x = weightOf(ua[k]), y = weightOf(ub[k]);
-        if (x.letter != y.letter) return x.letter < y.letter ? -1 : 1;
-        if (accents == 0 && x.accent != y.accent) accents = x.accent < y.accent ? -1 : 1;
+    size_t i = 0, j = 0;
+    for (;;) {
+        while (i < a.size() && isWordMark(a[i])) ++i;
+        while (j < b.size() && isWordMark(b[j])) ++j;
+        if (i == a.size() || j == b.size()) break;
+        if (a[i] != b[j]) {
+            const Weight x = weightOf(a[i]), y = weightOf(b[j]);
+            if (x.letter != y.letter) return x.letter < y.letter ? -1 : 1;
+            if (accents == 0 && x.accent != y.accent) accents = x.accent < y.accent ? -1 : 1;
+        }
+        ++i;
+        ++j;
     }
-    if (ua.size() != ub.size()) return ua.size() < ub.size() ? -1 : 1;
-    return accents;
+    if (i != a.size()) return 1;
+    if (j != b.size()) return -1;
+    if (accents != 0) return accents;
+    for (i = 0, j = 0;; ++i, ++j) {
+        while (i < a.size() && !isWordMark(a[i])) ++i;
+        while (j < b.size() && !isWordMark(b[j])) ++j;
+        if (i == a.size() || j == b.size()) return int(i != a.size()) - int(j != b.size());
+        if (i != j) return i < j ? -1 : 1;
+        if (a[i] != b[j]) return a[i] < b[j] ? -1 : 1;
+    }
 }
 
-int srvTextCompare(void*, int n1, const void* p1, int n2, const void* p2) {
-    auto a = static_cast<const unsigned char*>(p1);
-    auto b = static_cast<const unsigned char*>(p2);
+void decodeTail(const unsigned char* p, int n, std::u32string& out) { decodeUtf8(p, n, out); }
+void decodeTail(const char16_t* p, int n, std::u32string& out) {
+    out.clear();
+    for (const char32_t c : QStringView(p, n).toUcs4()) out.push_back(c);
+}
+
+// The order of two texts, UTF-8 as the library hands them or UTF-16.
+template <class Unit>
+int compareTexts(const Unit* a, int n1, const Unit* b, int n2) {
     while (n1 > 0 && a[n1 - 1] == ' ') --n1;
     while (n2 > 0 && b[n2 - 1] == ' ') --n2;
     const int n = n1 < n2 ? n1 : n2;
     for (int i = 0; i < n; ++i) {
-        const unsigned char x = a[i], y = b[i];
-        if ((x | y) & 0x80) return compareWeighted(a + i, n1 - i, b + i, n2 - i);
-        const int lx = lowerAscii(x), ly = lowerAscii(y);
+        const auto x = a[i], y = b[i];
+        if (x >= 0x80 || y >= 0x80 || (x != y && (isWordMark(x) || isWordMark(y)))) {
+            thread_local std::u32string ua, ub;
+            decodeTail(a + i, n1 - i, ua);
+            decodeTail(b + i, n2 - i, ub);
+            return compareWeighted(ua, ub);
+        }
+        const int lx = lowerAscii(static_cast<unsigned char>(x)), ly = lowerAscii(static_cast<unsigned char>(y));
         if (lx != ly) return lx < ly ? -1 : 1;
     }
+    // One is the other's start: the longer one follows (more letters, or
+    // the same letters with hyphens more).
     return n1 == n2 ? 0 : (n1 < n2 ? -1 : 1);
 }
 
+int srvTextCompare(void*, int n1, const void* p1, int n2, const void* p2) {
+    return compareTexts(static_cast<const unsigned char*>(p1), n1, static_cast<const unsigned char*>(p2), n2);
+}
+
 }  // namespace
+
+}  // namespace ado::functions
+
+namespace ado {
+
+int compareTexts(QStringView a, QStringView b) {
+    return functions::compareTexts(reinterpret_cast<const char16_t*>(a.utf16()), int(a.size()),
+                                   reinterpret_cast<const char16_t*>(b.utf16()), int(b.size()));
+}
+
+}  // namespace ado
+
+namespace ado::functions {
 
 void registerTextCollation(sqlite3* db) {
     sqlite3_create_collation_v2(db, kTextCollation, SQLITE_UTF8, nullptr, srvTextCompare, nullptr);

@@ -11,8 +11,10 @@
 
 namespace ado::functions {
 
-// A date argument: ISO text, a day-first text, or a number of days since
-// 1 January 1900 (the server's reading of numbers as dates).
+// A date argument: a text of the server's date forms (day first, ISO,
+// 'yyyymmdd', each with an optional time, in ticks of 1/300 second), or a
+// number of days since 1 January 1900 (the server's reading of numbers as
+// dates).
 bool argDate(sqlite3_value* v, QDateTime& out) {
     if (sqlite3_value_type(v) == SQLITE_INTEGER || sqlite3_value_type(v) == SQLITE_FLOAT) {
         const double d = sqlite3_value_double(v);
@@ -21,31 +23,13 @@ bool argDate(sqlite3_value* v, QDateTime& out) {
         out = QDateTime(QDate(1900, 1, 1).addDays(days), QTime(0, 0)).addMSecs(ms);
         return true;
     }
-    QString s = argText(v).trimmed();
-    if (s.contains(u'/')) {
-        const QString iso = sql::dayFirstToIso(s);
-        if (iso.isEmpty()) return false;
-        s = iso;
-    }
-    if (s.size() == 8 && s.toInt() > 0) s = s.left(4) + u'-' + s.mid(4, 2) + u'-' + s.mid(6, 2);
-    static const char* formats[] = {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm",
-                                    "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd"};
-    for (const char* f : formats) {
-        const QDateTime dt = QDateTime::fromString(s, QLatin1String(f));
-        if (dt.isValid()) {
-            out = dt;
-            return true;
-        }
-    }
-    if (s.size() > 23) {
-        const QDateTime dt = QDateTime::fromString(s.left(23), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
-        if (dt.isValid()) { out = dt; return true; }
+    const QString s = argText(v).trimmed();
+    // (ISO text with more than three decimals read to the millisecond)
+    if (const std::optional<QDateTime> dt = sql::readDateTime(s.size() > 23 && s[4] == u'-' ? s.left(23) : s)) {
+        out = *dt;
+        return true;
     }
     return false;
-}
-
-QString isoOf(const QDateTime& dt) {
-    return dt.toString(dt.time().msec() ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 namespace {

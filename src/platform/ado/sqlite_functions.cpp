@@ -39,6 +39,20 @@ void fnConvert(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         const bool isText = sqlite3_value_type(v) == SQLITE_TEXT;
         if (isText && style >= 0 && argDate(v, d)) {
             switch (style) {
+            case 0: case 100: {
+                // 'Mar  1 2024 12:00AM': day and hour filled with a blank
+                static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                     "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+                const int h = d.time().hour() % 12 == 0 ? 12 : d.time().hour() % 12;
+                out = QStringLiteral("%1 %2 %3 %4:%5%6")
+                          .arg(QLatin1String(months[d.date().month() - 1]))
+                          .arg(d.date().day(), 2)
+                          .arg(d.date().year())
+                          .arg(h, 2)
+                          .arg(d.time().minute(), 2, 10, QLatin1Char('0'))
+                          .arg(d.time().hour() < 12 ? QLatin1String("AM") : QLatin1String("PM"));
+                break;
+            }
             case 1: out = d.toString(QStringLiteral("MM/dd/yy")); break;
             case 101: out = d.toString(QStringLiteral("MM/dd/yyyy")); break;
             case 2: out = d.toString(QStringLiteral("yy.MM.dd")); break;

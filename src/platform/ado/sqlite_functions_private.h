@@ -6,6 +6,8 @@
 //   sqlite_texts.cpp      texts: LEN, LEFT, RIGHT, CHARINDEX, SUBSTRING, LIKE ...
 //   sqlite_numbers.cpp    exact numbers, STR, '+' and '-' of texts and numbers
 //   sqlite_dates.cpp      the date reader, DATEADD, DATEDIFF, DATEPART, days
+#include "platform/ado/sql_text.h"
+
 #include <sqlite3.h>
 
 #include <QDateTime>
@@ -73,11 +75,11 @@ inline void decodeUtf8(const unsigned char* p, int n, std::u32string& out) {
 // ---------------------------------------------------------------------------
 // Dates (sqlite_dates.cpp)
 
-// A date argument: ISO text, a day-first text, or a number of days since
-// 1 January 1900 (the server's reading of numbers as dates).
+// A date argument: a text of the server's date forms, or a number of days
+// since 1 January 1900 (the server's reading of numbers as dates).
 bool argDate(sqlite3_value* v, QDateTime& out);
 // A date as the engine keeps it: ISO text, with milliseconds when it has any.
-QString isoOf(const QDateTime& dt);
+using sql::isoOf;
 // SRV_DATE_ADD(a, b, sign): a date plus or minus a number of days (or a
 // date, as days since 1900).
 void fnDateArith(sqlite3_context* ctx, int argc, sqlite3_value** argv);

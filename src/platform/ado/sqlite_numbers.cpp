@@ -307,6 +307,32 @@ void fnFloor(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     sqlite3_result_double(ctx, std::floor(sqlite3_value_double(argv[0])));
 }
 
+// ROUND(x, n[, f]): x rounded half away from zero to n decimals (n below 0:
+// to tens, hundreds ...), or cut there when f is not 0; a whole x stays whole.
+void fnRound(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    const int n = sqlite3_value_int(argv[1]);
+    const bool cut = argc > 2 && sqlite3_value_int(argv[2]) != 0;
+    const bool whole = sqlite3_value_type(argv[0]) == SQLITE_INTEGER;
+    if (n < 0) {
+        const double unit = std::pow(10.0, -n);
+        const double q = sqlite3_value_double(argv[0]) / unit;
+        const double r = (cut ? std::trunc(q) : std::round(q)) * unit;
+        return whole ? sqlite3_result_int64(ctx, qint64(r)) : sqlite3_result_double(ctx, r);
+    }
+    if (whole) return sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0]));
+    // by the decimal digits of x, which a double would miss (2.675 is 2.68)
+    QString in = sqlite3_value_type(argv[0]) == SQLITE_FLOAT ? QString::number(sqlite3_value_double(argv[0]), 'g', 15)
+                                                              : argText(argv[0]);
+    if (cut) {
+        const qsizetype point = in.indexOf(u'.');
+        if (point >= 0 && !in.contains(u'e', Qt::CaseInsensitive) && in.size() - point - 1 > n) in.truncate(point + 1 + n);
+    }
+    QString out;
+    if (roundExact(in, 38, qMin(n, 38), out) != Exact::Ok) return sqlite3_result_value(ctx, argv[0]);
+    sqlite3_result_double(ctx, out.toDouble());
+}
+
 void fnIsNumeric(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (anyNull(argc, argv)) return sqlite3_result_int(ctx, 0);
     const int t = sqlite3_value_type(argv[0]);
@@ -333,6 +359,8 @@ void registerNumberFunctions(sqlite3* db) {
     reg(db, "CEILING", 1, fnCeiling);
     reg(db, "FLOOR", 1, fnFloor);
     reg(db, "ISNUMERIC", 1, fnIsNumeric);
+    reg(db, "ROUND", 2, fnRound);
+    reg(db, "ROUND", 3, fnRound);
 }
 
 }  // namespace ado::functions

@@ -14,8 +14,9 @@ namespace ado {
 inline constexpr const char* kTextCollation = "SRVTEXT";
 // The version of that order, kept in each file's header (its user version):
 // 1 compared texts outside ASCII by code point, 2 is the Spanish dictionary
-// order (accented letters with their plain one, "ñ" after "n").
-inline constexpr int kTextCollationVersion = 2;
+// order (accented letters with their plain one, "ñ" after "n"), 3 weighs
+// hyphens and apostrophes only between texts otherwise the same.
+inline constexpr int kTextCollationVersion = 3;
 
 // Registers the collation above and the server functions (GETDATE, LEN,
 // LEFT, RIGHT, CHARINDEX, SPACE, REPLICATE, STR, DATEADD, DATEDIFF, YEAR,

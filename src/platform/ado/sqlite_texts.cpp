@@ -80,8 +80,8 @@ void fnLower(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 
 // ---------------------------------------------------------------------------
 // LIKE as the server matches: letter case ignored for every letter (the
-// library's own LIKE folds ASCII only, so "ÑANDÚ" missed "%ñandú%"), trailing
-// blanks of the matched text ignored (those of the pattern count), and the
+// library's own LIKE folds ASCII only, so "ÑANDÚ" missed "%ñandú%"), the
+// matched text's trailing blanks matched, those left over ignored, and the
 // server's wildcards: % _ [set] [a-z] [^set], with an optional ESCAPE.
 
 char32_t fold(char32_t c) {
@@ -169,10 +169,15 @@ bool likeOne(const LikeItem& it, char32_t c) {
     return false;
 }
 
-// Folded text against a compiled pattern; a "%" backs up to the last one seen.
+// Folded text against a compiled pattern; a "%" backs up to the last one
+// seen. The text's trailing blanks match as any character does, and those
+// the pattern leaves over are ignored ('A1 ' LIKE '%1 %', 'A1 ' LIKE 'a1').
 bool likeMatch(const std::vector<LikeItem>& pat, const std::u32string& text) {
+    size_t end = text.size();
+    while (end > 0 && text[end - 1] == U' ') --end;
     size_t s = 0, p = 0, starP = std::u32string::npos, starS = 0;
     while (s < text.size()) {
+        if (p == pat.size() && s >= end) return true;
         if (p < pat.size() && pat[p].kind == LikeItem::Any) {
             starP = p++;
             starS = s;
@@ -216,19 +221,28 @@ void fnLike(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
             LikePattern once{patternText, escape, {}};
             compileLike(once);
             decodeUtf8(sqlite3_value_text(argv[1]), sqlite3_value_bytes(argv[1]), text);
-            while (!text.empty() && text.back() == U' ') text.pop_back();
             for (auto& c : text) c = fold(c);
             return sqlite3_result_int(ctx, likeMatch(once.items, text) ? 1 : 0);
         }
     }
     decodeUtf8(sqlite3_value_text(argv[1]), sqlite3_value_bytes(argv[1]), text);
-    while (!text.empty() && text.back() == U' ') text.pop_back();
     for (auto& c : text) c = fold(c);
     sqlite3_result_int(ctx, likeMatch(pat->items, text) ? 1 : 0);
 }
+// REPLACE(text, found, by): `found` is looked for as the collation compares,
+// without regard to letter case ('aAa', 'a', 'b' is 'bbb').
+void fnReplace(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+    QString text = argText(argv[0]);
+    const QString found = argText(argv[1]);
+    if (!found.isEmpty()) text.replace(found, argText(argv[2]), Qt::CaseInsensitive);
+    resultText(ctx, text);
+}
+
 }  // namespace
 
 void registerTextFunctions(sqlite3* db) {
+    reg(db, "REPLACE", 3, fnReplace);
     reg(db, "LEN", 1, fnLen);
     reg(db, "SRV_LEFT", 2, fnLeft);
     reg(db, "SRV_RIGHT", 2, fnRight);

@@ -623,6 +623,12 @@ void ListView::setSortOrder(int order)
     if (sorted_) sortNow();
 }
 
+void ListView::setTextOrder(TextOrder order)
+{
+    textOrder_ = std::move(order);
+    if (sorted_) sortNow();
+}
+
 void ListView::setMultiSelect(bool on)
 {
     multiSelect_ = on;
@@ -831,8 +837,9 @@ std::vector<int> listSortOrder(const std::vector<const QString*>& texts, bool de
 
 }  // namespace
 
-// Sorted as the texts read, by the collation of the suite's language and
-// without regard to case: dates and amounts sort as text. Items of equal
+// Sorted as the texts read, by the order given or by the collation of the
+// suite's language and without regard to case: dates and amounts sort as
+// text. Items of equal
 // text keep their order.
 void ListView::sortNow()
 {
@@ -847,7 +854,11 @@ void ListView::sortNow()
         const ListItem::Cell* c = item->cellIf(sortKey_);
         texts.push_back(c ? &c->text : &none);
     }
-    const std::vector<int> order = listSortOrder(texts, sortOrder_ == lvwDescending);
+    const bool descending = sortOrder_ == lvwDescending;
+    const std::vector<int> order =
+        textOrder_ ? sortedOrder(n, descending, false,
+                                 [&](size_t a, size_t b) { return textOrder_(*texts[a], *texts[b]); })
+                   : listSortOrder(texts, descending);
     bool moved = false;
     for (size_t i = 0; i < n && !moved; ++i) moved = order[i] != int(i);
     if (!moved) return;

@@ -232,6 +232,10 @@ public:
     void setSortKey(int key);
     int SortOrder() const { return sortOrder_; }
     void setSortOrder(int order);
+    // The order the texts sort in (below, at or above 0); none: the
+    // collation of the suite's language, without regard to case.
+    using TextOrder = std::function<int(QStringView, QStringView)>;
+    void setTextOrder(TextOrder order);
     bool MultiSelect() const { return multiSelect_; }
     void setMultiSelect(bool on);
     bool FullRowSelect() const { return fullRowSelect_; }
@@ -308,6 +312,7 @@ private:
     int view_ = lvwReport;
     int sortKey_ = 0;
     int sortOrder_ = lvwAscending;
+    TextOrder textOrder_;
     VbColor foreColor_ = vbWindowText;
     bool checkboxes_ = false;
     bool sorted_ = false;

@@ -148,6 +148,12 @@ TEST_F(Dialect, DayFirstDatesBecomeIsoText) {
         {"31/01/2024", "2024-01-31 00:00:00"}, {"5/3/24", "2024-03-05 00:00:00"},
         {"01/12/99", "1999-12-01 00:00:00"},   {"31/01/2024 7:05", "2024-01-31 07:05:00"},
         {"31/01/2024 23:59:58", "2024-01-31 23:59:58"},
+        // '-' or '.' for '/', a fraction of a second in ticks of 1/300 s
+        {"28/02/2026 23:59:59.997", "2026-02-28 23:59:59.997"}, {"01-02-2026", "2026-02-01 00:00:00"},
+        {"01.02.2026", "2026-02-01 00:00:00"}, {"1.2.26 7:05", "2026-02-01 07:05:00"},
+        {"31/01/2024 10:00:00.002", "2024-01-31 10:00:00.003"}, {"31/01/2024 10:00:00.5", "2024-01-31 10:00:00.500"},
+        {"29/02/2024 23:59:59.999", "2024-03-01 00:00:00"}, {"01-02/2026", ""}, {"01.02-2026", ""},
+        {"31/01/2024 10:00.5", ""}, {"31/01/2024 10:00:00.1234", ""},
         {"31/02/2024", ""}, {"12/2024", ""}, {"31/01/2024 25:00", ""}, {"a/b/c", ""}, {"1/1/202", ""},
     };
     for (const C& c : cases) EXPECT_EQ(ado::sql::dayFirstToIso(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
@@ -156,6 +162,8 @@ TEST_F(Dialect, DayFirstDatesBecomeIsoText) {
         {"2026-11-10", "2026-11-10 00:00:00"},      {"20261109", "2026-11-09 00:00:00"},
         {"20261109 7:05", ""},                      {"20261109 07:05", "2026-11-09 07:05:00"},
         {"2026-11-10T10:30:15", "2026-11-10 10:30:15"}, {"2026-11-10 10:30:15.5", "2026-11-10 10:30:15.500"},
+        {"20261110 10:30:15.005", "2026-11-10 10:30:15.007"}, {"2026-11-10 10:30:15.998", "2026-11-10 10:30:15.997"},
+        {"20261110 10:30:15.001", "2026-11-10 10:30:15"},
         {"2026-11-31", ""}, {"20261301", ""}, {"17521231", ""}, {"00000123", ""}, {"2026/11/10", ""},
         {"20261109T10:00", ""}, {"2026-11-10 24:00", ""}, {"000100000123A", ""},
     };
@@ -172,6 +180,22 @@ TEST_F(Dialect, DatesCompareSortAndReadBackAsDates) {
     // expressions that give a date come back as dates too
     EXPECT_EQ(value(QStringLiteral("select  getDate() as fecha")).VarType(), legacy::vbDate);
     EXPECT_EQ(value(QStringLiteral("SELECT MAX(Fecha) FROM t")).VarType(), legacy::vbDate);
+    // the server's other day-first forms and ticks of 1/300 s: a February
+    // range up to its last instant leaves 01/03 out, up to .999 takes it
+    cnn->Execute(QStringLiteral("INSERT INTO t (a, Fecha) VALUES (4, '01.03.2024')\rINSERT INTO t (a, Fecha) VALUES (5, "
+                                "'29-02-2024 23:59:59.997')"));
+    struct C { const char* where; long rows; };
+    const C cases[] = {
+        {"Fecha >= '01/02/2024' AND Fecha <= '29/02/2024 23:59:59.997'", 2},
+        {"Fecha >= '01-02-2024' AND Fecha <= '29.02.2024 23:59:59.998'", 2},
+        {"Fecha BETWEEN '01.02.2024' AND '29-02-2024'", 1},
+        {"Fecha <= '20240229 23:59:59.999' AND Fecha >= '20240201'", 3},
+        {"Fecha = '1-3-2024'", 1},
+        {"Fecha = '2024-02-29 23:59:59.996'", 1},
+    };
+    for (const C& c : cases)
+        EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM t WHERE ") + QString::fromUtf8(c.where)).toLong(), c.rows) << c.where;
+    EXPECT_EQ(value(QStringLiteral("SELECT a FROM t WHERE Fecha = '29/02/2024 23:59:59.996'")).toLong(), 5);
 }
 
 TEST_F(Dialect, DecimalExpressionsComeBackExact) {
@@ -203,10 +227,28 @@ TEST_F(Dialect, ServerFunctions) {
         {"YEAR('05/03/2024')", 2024},
         {"MONTH('05/03/2024')", 3},
         {"DAY('05/03/2024')", 5},
+        {"DAY('05-03-2024')", 5},
+        {"MONTH('05.03.2024 10:00:00.5')", 3},
+        {"DATEDIFF(day, '20240228 23:59', '20240301 00:00')", 2},
+        {"DATEDIFF(minute, CONVERT(DATETIME, '20240131 23:59'), '01/02/2024')", 1},
+        {"DATEPART(ms, CONVERT(DATETIME, '2024-01-31 10:00:00.002'))", 3},
+        {"DATEPART(ms, '31/01/2024 10:00:00.005')", 7},
+        {"DAY(CONVERT(DATETIME, '20240229 23:59:59.999'))", 1},
         {"CONVERT(INT, ' 12 ')", 12},
         {"ISNULL(NULL, 'x')", "x"},
         {"UPPER('año')", "AÑO"},
         {"CEILING(2.1)", 3.0},
+        {"ROUND(123.456, -1)", 120.0},
+        {"ROUND(-155, -1)", -160},
+        {"ROUND(7.125, 2, 1)", 7.12},
+        {"ROUND(-7.129, 2, 1)", -7.12},
+        {"ROUND(7.125, 2)", 7.13},
+        {"ROUND(2.675, 2)", 2.68},
+        {"ROUND(1234, 2)", 1234},
+        {"REPLACE('aAa', 'a', 'b')", "bbb"},
+        {"REPLACE('Año', 'AÑO', 'x') + REPLACE('á', 'a', 'b')", "xá"},
+        {"CAST(AVG(a) AS VARCHAR(5)) FROM t", "1"},
+        {"AVG(0 - a) FROM t", -1},
         {"SUBSTRING('000100000123A', 13, 1)", "A"},
     };
     for (const C& c : cases) {

@@ -4,11 +4,13 @@
 // expressions, which also come back with the server's types.
 #include "ado_test_util.h"
 #include "platform/ado/sql_text.h"
+#include "platform/ado/text_order.h"
 
 #include <gtest/gtest.h>
 
 #include <QHash>
 
+#include <algorithm>
 #include <array>
 #include <random>
 
@@ -206,6 +208,11 @@ const ServerRows kServerRows[] = {
     // TOP on one SELECT of a UNION limits that SELECT only
     {"", "SELECT TOP 1 id FROM m UNION ALL SELECT a FROM t", "1;1;2;3"},
     {"", "SELECT a FROM t WHERE a = 3 UNION ALL SELECT TOP 2 id FROM m", "3;1;2"},
+    // a UNION's column has the type of highest precedence of its SELECTs
+    {"", "SELECT id FROM m WHERE id = 2 UNION ALL SELECT Precio FROM m WHERE id = 2", "2;12.5"},
+    {"", "SELECT id FROM m WHERE id = 2 UNION SELECT Cant FROM m WHERE id = 2 ORDER BY 1", "2;2.5"},
+    {"", "SELECT CONVERT(VARCHAR(5), id) FROM m WHERE id = 2 UNION ALL SELECT CAST(1.25 AS DECIMAL(5,2)) FROM m WHERE id = 2",
+     "2;1.25"},
     // conversions to text: 30 characters without a length, exact numbers with their scale
     {"", "SELECT LEN(CONVERT(VARCHAR, REPLICATE('x', 40))), LEN(CAST(REPLICATE('x', 40) AS VARCHAR)), CONVERT(VARCHAR(3), "
          "'abcdef'), CAST('abcdef' AS CHAR(2))",
@@ -214,7 +221,12 @@ const ServerRows kServerRows[] = {
     // a CAST's argument is rewritten as any other expression
     {"", "SELECT CAST(Cant / 2 AS VARCHAR(20)), CAST(Cant / 2 AS DECIMAL(10,2)), CAST(ISNULL(Codigo, 'abcdefgh') AS VARCHAR(10)) "
          "FROM m WHERE id = 1",
-     "2.5|2.5|ab"},
+     "2.500000000000000|2.5|ab"},
+    // an exact product or quotient has the server's scale, a quotient cut to it
+    {"", "SELECT 1 / 3.0, (1 / 3.0) * 3, 2 / 3.0, 7 / 2, CONVERT(VARCHAR, 10 / 4.00 / 2)",
+     "0.333333|0.999999|0.666666|3|1.25000000000000000"},
+    {"", "SELECT CONVERT(VARCHAR, Cant * 2), CAST(Precio * 1.5 AS VARCHAR(20)) FROM m WHERE id IN (1, 2) ORDER BY id",
+     "10.0000|4.50000;5.0000|18.75000"},
     {"", "SELECT CONVERT(VARCHAR, Precio), CONVERT(VARCHAR(20), Cant), CAST(Cant AS VARCHAR(10)), CONVERT(VARCHAR, 5.10), "
          "CONVERT(VARCHAR, Precio, 2), CONVERT(VARCHAR(20), CONVERT(MONEY, -1234567.5), 1) FROM m WHERE id < 4 ORDER BY id",
      "3.00|5.0000|5.0000|5.10|3.0000|-1,234,567.50;12.50|2.5000|2.5000|5.10|12.5000|-1,234,567.50;"
@@ -222,6 +234,17 @@ const ServerRows kServerRows[] = {
     {"", "SELECT CONVERT(VARCHAR, FLOOR(Cant)), CONVERT(VARCHAR, CEILING(Cant)), CONVERT(VARCHAR, SUM(Cant)), "
          "CONVERT(VARCHAR, AVG(Cant)), CONVERT(VARCHAR, MAX(Precio)) FROM m WHERE id = 2",
      "2|3|2.5000|2.500000|12.50"},
+    // an exact number in LIKE is matched as its text, with the scale of its type
+    {"", "SELECT id FROM m WHERE Precio LIKE '%.50%'", "2"},
+    {"", "SELECT id FROM m WHERE Precio NOT LIKE '%.00' AND Cant LIKE '2.5000'", "2"},
+    {"", "SELECT id FROM m WHERE id = 2 AND CONVERT(MONEY, 1234.5) LIKE '%.50%'", "2"},
+    // a date in a text without a style is style 0
+    {"", "SELECT CAST(Alta AS VARCHAR(20)), CONVERT(VARCHAR, DATEADD(hh, 10, Alta)) + '|' FROM m WHERE id = 1",
+     "Nov 10 2026 12:00AM|Nov 10 2026 10:00AM|"},
+    {"", "SELECT CAST(Alta AS VARCHAR(20)) FROM m WHERE id = 3", "Nov 30 2026 10:00AM"},
+    {"", "SELECT CONVERT(VARCHAR(20), CONVERT(DATETIME, '01/03/2024 13:05'))", "Mar  1 2024  1:05PM"},
+    {"", "SELECT CAST(CONVERT(DATETIME, '29/02/2024 10:30') AS VARCHAR(20)), CAST(CAST('20240301' AS DATETIME) AS VARCHAR(20))",
+     "Feb 29 2024 10:30AM|Mar  1 2024 12:00AM"},
     // SUBSTRING counts the positions before the first character
     {"", "SELECT SUBSTRING('abcdef', 0, 3), SUBSTRING('abcdef', -1, 3), SUBSTRING('abcdef', 2, 3), SUBSTRING('abc', -5, 3)",
      "ab|a|bcd|"},
@@ -274,6 +297,18 @@ TEST_F(DialectTypesRun, RowsAsTheServerGivesThem) {
         SCOPED_TRACE(refused);
         EXPECT_NE(errorOf([&] { value(QString::fromUtf8(refused)); }).Number, 0);
     }
+    // constructs the program never sends, refused by name and leaving the data as it was
+    for (const char* never : {"SELECT @@ROWCOUNT",
+                              "IF EXISTS (SELECT 1 FROM m) UPDATE m SET id = 9 WHERE id = 3 ELSE UPDATE m SET id = 8 WHERE id = 3",
+                              "UPDATE m SET id = 9 FROM m INNER JOIN t ON t.a = m.id WHERE m.id = 3",
+                              "DELETE m FROM m INNER JOIN t ON t.a = m.id", "DELETE FROM m FROM m, t WHERE t.a = m.id",
+                              "SELECT id INTO #m FROM m"}) {
+        SCOPED_TRACE(never);
+        EXPECT_TRUE(errorOf([&] { cnn->Execute(QString::fromUtf8(never)); }).Description.startsWith(
+            QStringLiteral("La base de datos local no puede dar el resultado del servidor para:")));
+    }
+    EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM m WHERE id = 3")).toLong(), 1);
+    EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM m WHERE CASE WHEN id = 3 THEN 1 ELSE 0 END = 1")).toLong(), 1);
 }
 
 // What the server refuses while a statement runs, by its own number, leaving
@@ -444,6 +479,13 @@ TEST_F(DialectTypesRun, InListsAndLikeCompareAsTheServer) {
         {"Nombre LIKE '%ÑAN%'", 1},
         {"LTRIM(Nombre) LIKE 'ÁBACO'", 1},    // the text's trailing blanks do not count
         {"Nombre LIKE 'abc '", 0},            // the pattern's do
+        {"Nombre LIKE 'ábaco '", 1},          // and match the text's own
+        {"Nombre LIKE '% '", 1},
+        {"Nombre LIKE '%o  %'", 1},
+        {"Nombre LIKE '%o   %'", 0},
+        {"'A1 ' LIKE 'a1 '", 3},
+        {"'A1 ' LIKE '%1 %'", 3},
+        {"'A1' LIKE '%1 %'", 0},
         {"Nombre LIKE '[a-b]%'", 2},          // "á" falls between "a" and "b"
         {"Nombre LIKE '[abc]%'", 1},
         {"Nombre LIKE '[^a]%'", 2},           // "á" is not "a"
@@ -476,7 +518,9 @@ TEST_F(DialectTypesRun, ExpressionsTypeCompareAndSortAsTheServer) {
         "INSERT INTO S VALUES (3, NULL, ' x')\rINSERT INTO S VALUES (4, 7, 'y')\r"
         "CREATE TABLE W (p VARCHAR(20) COLLATE SRVTEXT)\rCREATE INDEX IX_W_p ON W (p)\r"
         "INSERT INTO W VALUES ('Zapato')\rINSERT INTO W VALUES ('oso')\rINSERT INTO W VALUES ('Ñandú')\r"
-        "INSERT INTO W VALUES ('nube')\rINSERT INTO W VALUES ('Abeja')\rINSERT INTO W VALUES ('Ábaco')"));
+        "INSERT INTO W VALUES ('nube')\rINSERT INTO W VALUES ('Abeja')\rINSERT INTO W VALUES ('Ábaco')\r"
+        "CREATE TABLE V (p VARCHAR(20) COLLATE SRVTEXT)\rCREATE INDEX IX_V_p ON V (p)\r"
+        "INSERT INTO V VALUES ('PINTURA')\rINSERT INTO V VALUES ('PINT-LATEX-20')\rINSERT INTO V VALUES ('PINTA')"));
     struct C { const char* sql; const char* rows; };
     const C cases[] = {
         {"SELECT isnull(S.saldo,0) as disponible FROM S ORDER BY Orden", "5;2.5;0;7"},
@@ -501,6 +545,14 @@ TEST_F(DialectTypesRun, ExpressionsTypeCompareAndSortAsTheServer) {
         {"SELECT COUNT(*) FROM W WHERE p < 'B'", "2"},
         {"SELECT COUNT(*) FROM W WHERE p = 'abaco' OR p = 'ÑANDU'", "0"},
         {"SELECT COUNT(*) FROM W WHERE p = 'ÁBACO  ' OR RTRIM(p) + ' ' = 'ñandú'", "2"},
+        // a hyphen and an apostrophe count only between texts otherwise the same
+        {"SELECT p FROM V ORDER BY p", "PINTA;PINT-LATEX-20;PINTURA"},
+        {"SELECT MAX(p) FROM V WHERE p <> 'PINTURA'", "PINT-LATEX-20"},
+        {"SELECT p FROM V WHERE p > 'PINTB' ORDER BY p", "PINT-LATEX-20;PINTURA"},
+        {"SELECT x FROM (SELECT 'Pint-Latex' x UNION ALL SELECT 'Pinta' UNION ALL SELECT 'D''Angelo' UNION ALL SELECT 'Peña' "
+         "UNION ALL SELECT 'Pena' UNION ALL SELECT 'Dalton' UNION ALL SELECT '-5' UNION ALL SELECT '5' UNION ALL SELECT '6' "
+         "UNION ALL SELECT 'co-op' UNION ALL SELECT 'coop') d ORDER BY x",
+         "5;-5;6;coop;co-op;Dalton;D'Angelo;Pena;Peña;Pinta;Pint-Latex"},
         // literals of a derived table compare and sort as texts of the server
         {"SELECT MAX(x), MIN(x) FROM (SELECT 'Ábaco' AS x UNION ALL SELECT 'Zapato' UNION ALL SELECT 'Ñandú') d", "Zapato|Ábaco"},
         {"SELECT x FROM (SELECT 'b' x UNION ALL SELECT 'A') d ORDER BY x", "A;b"},
@@ -545,6 +597,42 @@ TEST_F(DialectTypesRun, ExpressionsTypeCompareAndSortAsTheServer) {
     EXPECT_EQ(rs->Fields(0).Name(), QStringLiteral("UPPER(Codigo)"));
 }
 
+// Seeded texts of letters with and without accents, "ñ", digits, hyphens,
+// apostrophes and blanks: the order is a total one (antisymmetric,
+// transitive, trailing blanks and case aside) and the engine's ORDER BY gives
+// the order the program's own comparison gives.
+TEST_F(DialectTypesRun, TextOrderIsOneOrderForTheEngineAndTheProgram) {
+    std::mt19937 gen(46);
+    const QString alphabet = QStringLiteral("aAbáÁnñÑo5-' ");
+    std::uniform_int_distribution<int> length(0, 6), pick(0, int(alphabet.size()) - 1);
+    QStringList texts;
+    for (int i = 0; i < 300; ++i) {
+        QString x;
+        for (int n = length(gen); n > 0; --n) x += alphabet[pick(gen)];
+        texts << x;
+    }
+    const auto sign = [](int c) { return (c > 0) - (c < 0); };
+    for (int i = 0; i + 2 < texts.size(); ++i) {
+        const QString &a = texts[i], &b = texts[i + 1], &c = texts[i + 2];
+        ASSERT_EQ(sign(ado::compareTexts(a, b)), -sign(ado::compareTexts(b, a))) << a.toStdString() << "|" << b.toStdString();
+        ASSERT_EQ(ado::compareTexts(a + QStringLiteral("  "), a.toUpper()), 0) << a.toStdString();
+        if (ado::compareTexts(a, b) <= 0 && ado::compareTexts(b, c) <= 0)
+            ASSERT_LE(ado::compareTexts(a, c), 0) << a.toStdString() << "|" << b.toStdString() << "|" << c.toStdString();
+    }
+    cnn->Execute(QStringLiteral("CREATE TABLE G (n INT, p VARCHAR(10) COLLATE SRVTEXT)"));
+    for (int i = 0; i < texts.size(); ++i)
+        cnn->Execute(QStringLiteral("INSERT INTO G VALUES (%1, '%2')").arg(i).arg(QString(texts[i]).replace(u'\'', QStringLiteral("''"))));
+    auto rs = std::make_shared<ado::Recordset>();
+    rs->Open(QStringLiteral("SELECT p FROM G ORDER BY p, n"), cnn, ado::adOpenStatic, ado::adLockReadOnly);
+    QStringList engine;
+    for (; !rs->Eof(); rs->MoveNext()) engine << rs->Fields(0).Value().toString();
+    QStringList program = texts;
+    std::stable_sort(program.begin(), program.end(), [](const QString& a, const QString& b) { return ado::compareTexts(a, b) < 0; });
+    ASSERT_EQ(engine.size(), program.size());
+    for (int i = 0; i < program.size(); ++i)
+        EXPECT_EQ(ado::compareTexts(engine[i], program[i]), 0) << i << ": " << engine[i].toStdString() << "|" << program[i].toStdString();
+}
+
 // A file whose indexes on text columns were built in an older text order
 // has them built again when the program opens it.
 TEST_F(DialectTypesRun, IndexesOfAnOlderTextOrderAreBuiltAgain) {
@@ -558,8 +646,10 @@ TEST_F(DialectTypesRun, IndexesOfAnOlderTextOrderAreBuiltAgain) {
         return c != 0 ? c : n1 - n2;
     };
     sqlite3_create_collation(db, "SRVTEXT", SQLITE_UTF8, nullptr, byCodePoint);
+    // (marked as built in the order that weighed a hyphen as a character)
     ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE W (p VARCHAR(20) COLLATE SRVTEXT); CREATE INDEX IX_W_p ON W (p);"
-                               "INSERT INTO W VALUES ('oso'), ('Ñandú'), ('nube'), ('abeja'), ('ábaco'), ('zapato')",
+                               "INSERT INTO W VALUES ('oso'), ('Ñandú'), ('nube'), ('abeja'), ('ábaco'), ('zapato'),"
+                               "('pint-latex'), ('pinta'); PRAGMA user_version = 2",
                            nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
     cnn = std::make_shared<ado::Connection>();
@@ -568,7 +658,7 @@ TEST_F(DialectTypesRun, IndexesOfAnOlderTextOrderAreBuiltAgain) {
     rs->Open(QStringLiteral("SELECT p FROM W WHERE p > 'a' ORDER BY p"), cnn, ado::adOpenStatic, ado::adLockReadOnly);
     QStringList rows;
     for (; !rs->Eof(); rs->MoveNext()) rows << rs->Fields(0).Value().toString();
-    EXPECT_EQ(rows.join(u';'), QStringLiteral("ábaco;abeja;nube;Ñandú;oso;zapato"));
+    EXPECT_EQ(rows.join(u';'), QStringLiteral("ábaco;abeja;nube;Ñandú;oso;pinta;pint-latex;zapato"));
 }
 
 TEST_F(DialectTypesRun, PlainColumnComparisonsStillUseTheirIndex) {
