@@ -1,63 +1,30 @@
 // The seat rules over a seeded set of generated stock vouchers, each written
 // in both modes of the stock writer with seats from stock on.
-#include "voucher/stock/reglas_asientos.h"
+#include "voucher/stock/entorno_stock.h"
 
-#include "core/cargaconfiguracion.h"
-#include "core/modglobal.h"
-#include "core/support/entorno_core.h"
 #include "platform/legacy/numeric.h"
-#include "platform/ui/msflexgrid.h"
-#include "voucher/clscmncptes.h"
-#include "voucher/grids/frmmvventas.h"
-
-#include <QLineEdit>
 
 #include <random>
 
+using namespace stocktest;
+
 namespace {
 
-class ReglasDeAsientos : public coretest::EntornoCore {
+class ReglasDeAsientos : public StockTest {
 protected:
     void SetUp() override
     {
-        EntornoCore::SetUp();
-        ConectaDemo(QStringLiteral("DEMO"));
-        ModGlobal::gUNegocio = QStringLiteral("   1");
-        ModGlobal::gCaja = QStringLiteral("1");
-        ModGlobal::Periodo = 2026;
-        for (const auto& [tc, es, sistema] : {std::tuple{"RMX ", "S", "Ventas"}, std::tuple{"IRX ", "E", "Compras"},
-                                               std::tuple{"TRX ", "S", "STOCK"}})
-            Ejecuta(QStringLiteral("INSERT INTO V_TA_CPTE (CODIGO, Talonario, Letras, Sistema, ES, X_SUC_DEFAULT, "
-                                   "X_NRO_DESDE, X_NRO_HASTA, X_ULTIMO_NRO) VALUES ('%1', 1, 'X', '%2', '%3', 1, 1, "
-                                   "99999999, 7)")
-                        .arg(tc, sistema, es));
-        for (const auto& [clave, valor] :
-             {std::pair{"AsientosXStock", "SI"}, std::pair{"MotivoStockDefault", "   1"},
-              std::pair{"DescargaInsumosProduccion", "NO"}, std::pair{"ConfirmaUDEquiv", "NO"}}) {
-            Ejecuta(QStringLiteral("DELETE FROM TA_CONFIGURACION WHERE Clave = '%1'").arg(clave));
-            Ejecuta(QStringLiteral("INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor) VALUES ('%1', 'DATOS', '%2')")
-                        .arg(clave, valor));
-        }
+        StockTest::SetUp();
+        Cfg("AsientosXStock", "SI");
         // Motive 9 has a blank account; two types under two sub-journals.
-        for (const char* tabla : {"V_TA_MOTIVOSTOCK", "MA_SUBDIARIOSCOMPROBANTES", "V_MV_STOCK", "MV_ASIENTOS"})
+        for (const char* tabla : {"V_TA_MOTIVOSTOCK", "MA_SUBDIARIOSCOMPROBANTES"})
             Ejecuta(QStringLiteral("DELETE FROM %1").arg(tabla));
         Ejecuta("INSERT INTO V_TA_MOTIVOSTOCK (IDMOTIVOSTOCK, Descripcion, CUENTACONTABLE) VALUES ('   1', 'Ventas', "
                 "'5.1.01'), ('   4', 'Roturas', '5.2.04'), ('   9', 'Sin cuenta', ' ')");
         Ejecuta("INSERT INTO MA_SUBDIARIOSCOMPROBANTES (TC, Subdiario) VALUES ('AJN ', 'ST  '), ('RMX ', 'VT  ')");
         reglas::ArticulosConCuentas([this](const QString& sql) { Ejecuta(sql); });
-        cls_ = std::make_unique<ClsCmnCptes>();
-        ventana_ = std::make_unique<FrmMvVentas>();
-        for (auto& caja : cajas_)
-            caja = std::make_unique<QLineEdit>(ventana_.get());
-        cls_->InicializaGrids(ventana_->MSFlexGrid1, ventana_->MSFlexGrid2, ventana_->MSFlexGrid3, cajas_[0].get(),
-                              cajas_[1].get(), cajas_[2].get(), ventana_.get(), QStringLiteral("RMX"));
-        grilla_ = ventana_->MSFlexGrid2;
+        cls_ = std::make_unique<ClsCmnCptes>();  // reads the settings when made
     }
-
-    std::unique_ptr<FrmMvVentas> ventana_;
-    std::unique_ptr<QLineEdit> cajas_[3];
-    ui::MSFlexGrid* grilla_ = nullptr;
-    std::unique_ptr<ClsCmnCptes> cls_;
 };
 
 TEST_F(ReglasDeAsientos, HoldOverGeneratedVouchersInBothModes)
