@@ -610,9 +610,10 @@ std::vector<std::pair<int, QString>> statedColumnTypes(const Toks& t, SchemaInfo
             size_t sel = nextSig(t, j + 1);
             if (sel < t.size() && t[sel].isWord("ALL")) sel = nextSig(t, sel + 1);
             if (sel >= t.size() || !t[sel].isWord("SELECT")) continue;
-            for (const auto& [item, type] : statedOfSelect(t, sel, typer, schema)) {
+            for (const auto& column : statedOfSelect(t, sel, typer, schema)) {
+                const auto& [item, type] = column;
                 if (!isDecimalTypeName(baseType(type).toUpper())) continue;
-                auto mine = std::find_if(out.begin(), out.end(), [&](const auto& x) { return x.first == item; });
+                auto mine = std::find_if(out.begin(), out.end(), [&](const auto& x) { return x.first == column.first; });
                 if (mine == out.end()) out.emplace_back(item, type);
                 else if (!isDecimalTypeName(baseType(mine->second).toUpper())) mine->second = type;
                 else mine->second = widerExact(mine->second, type);
