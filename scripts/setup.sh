@@ -26,5 +26,8 @@ fi
 # Ninja's progress lines and its "no work to do.", and the status lines of
 # CMake configuring itself again, are left out: only the compiler's own
 # messages, warnings and a failure come through.
-cmake --build "$build" -- -l "$(nproc)" | grep -v -E '^(\[[0-9]+/[0-9]+\] |ninja: no work to do\.$|-- )' || true
-test "${PIPESTATUS[0]}" -eq 0
+set +e
+cmake --build "$build" -- -l "$(nproc)" | grep -v -E '^(\[[0-9]+/[0-9]+\] |ninja: no work to do\.$|-- )'
+status=${PIPESTATUS[0]}
+set -e
+test "$status" -eq 0
