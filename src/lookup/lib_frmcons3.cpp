@@ -51,8 +51,10 @@ constexpr Qt::CaseSensitivity sinCaso = Qt::CaseInsensitive;
 constexpr double kBordeAncho = 120;
 constexpr double kBordeAlto = 400;
 
-// Designed sizes (twips).
+// Designed sizes (twips); the heights grow to the font in use (Alturas).
 constexpr double kAltoFila = 360;       // the title row, above the panel
+constexpr double kAltoTitulo = 300;     // Label1, 30 below the window's top
+constexpr double kAltoBotonFila = 345;  // CmdTodos, CmdNuevo
 constexpr double kAltoCaja = 315;
 constexpr double kTopLista = 360;       // in the panel, under the search boxes
 constexpr double kAltoFrame = 615;
@@ -66,6 +68,13 @@ constexpr double kAltoVentana = 6600;
 constexpr double kAnchoInicial = 6000;
 
 const QString kColumnaCantidad = QStringLiteral("**") + QStringLiteral("Cantidad") + QStringLiteral("**");
+
+// The height (twips) a control needs for its font, or its designed one
+// where that is enough.
+double AltoPara(const QWidget& w, double disenio)
+{
+    return std::max(disenio, double(ui::pixelsToTwips(ui::FontHeight(w))));
+}
 
 DB_Dll& BaseDeLectura(bool usarUDBC) { return usarUDBC ? ModGlobal::gDB3() : ModGlobal::gDB(); }
 
@@ -128,11 +137,49 @@ void Lib_FrmCons3::FijaAnchoMinimo(const QStringList& textos)
     setMinimumWidth(ui::twipsToPixels(std::llround(AnchoMinimo() - kBordeAncho)));
 }
 
+Lib_FrmCons3::Alturas Lib_FrmCons3::AlturasDeFuente() const
+{
+    // Where the font needs more than the design, a row grows to it: the
+    // title row to its buttons (15 below them) and to the title (30 above
+    // and below it), the search boxes to their text and frame, the bar to
+    // its buttons (120 above and below them). The list takes what is left.
+    // The window lays itself out anew from its size at every size change,
+    // so its rows are not grown once in place as a fixed window's are: each
+    // layout takes their heights from the fitting routine's measure.
+    Alturas a;
+    a.botonFila = std::max(AltoPara(*CmdTodos, kAltoBotonFila), AltoPara(*CmdNuevo, kAltoBotonFila));
+    a.titulo = AltoPara(*Label1, kAltoTitulo);
+    a.fila = std::max({kAltoFila, a.botonFila + kAltoFila - kAltoBotonFila, a.titulo + 2 * 30});
+    a.caja = AltoPara((*CmbSearch)(0), kAltoCaja);
+    a.boton = std::max({AltoPara(*CmdAceptar, kAltoBoton), AltoPara(*CmdCancelar, kAltoBoton),
+                        AltoPara(*CmdNueva, kAltoBoton)});
+    a.frame = kAltoFrame + a.boton - kAltoBoton;
+    return a;
+}
+
+double Lib_FrmCons3::Alturas::crece() const
+{
+    // the frame's growth counts twice: the list's height leaves the frame's
+    // height out twice
+    return fila - kAltoFila + caja - kAltoCaja + 2 * (frame - kAltoFrame);
+}
+
+void Lib_FrmCons3::CreceAlto()
+{
+    // The window grows by what the rows took since it last grew, so that
+    // the list keeps the height it had.
+    const double crece = AlturasDeFuente().crece();
+    if (crece != crecido_)
+        resize(width(), std::max(1, height() + ui::twipsToPixels(std::llround(crece - crecido_))));
+    crecido_ = crece;
+}
+
 void Lib_FrmCons3::changeEvent(QEvent* event)
 {
     ui::ModalForm::changeEvent(event);
     if (event->type() == QEvent::FontChange && Frame1) {
         FijaAnchoMinimo();
+        CreceAlto();
         Form_Resize();
     }
 }
@@ -217,6 +264,7 @@ void Lib_FrmCons3::CreaControles()
     PonTwips(CmdNueva, 0, 120, kAnchoNueva, kAltoBoton);
     PonTwips(this, 0, 0, kAnchoInicial - kBordeAncho, kAltoVentana - kBordeAlto);
     FijaAnchoMinimo();
+    CreceAlto();
     Form_Resize();
 }
 
@@ -426,8 +474,9 @@ void Lib_FrmCons3::Form_Resize()
 {
     if (disponiendo_ || !Frame1) return;
     disponiendo_ = true;
+    const Alturas a = AlturasDeFuente();
     lookup::Disenio d;
-    d.altoFrame = kAltoFrame;
+    d.altoFrame = a.frame;
     d.altoBarra = double(HScroll1->Height());
     const double botones = AnchoBotones();
     d.anchoAceptar = botones;
@@ -439,17 +488,19 @@ void Lib_FrmCons3::Form_Resize()
     const lookup::Disposicion r = lookup::Disponer(W, H, d);
     const double cliente = W - kBordeAncho;
     // The panel sits under the title row and ends above the scroll bar, so
-    // that it covers neither.
-    PonTwips(picFields, 0, kAltoFila, r.panel.width, std::max(0.0, r.barra.top - kAltoFila));
-    ListView1->setHeight(std::max(0.0, r.lista.height));
+    // that it covers neither; the list under the search boxes gives up what
+    // the title row and the boxes grew.
+    PonTwips(picFields, 0, a.fila, r.panel.width, std::max(0.0, r.barra.top - a.fila));
+    ListView1->setTop(a.caja + kTopLista - kAltoCaja);
+    ListView1->setHeight(std::max(0.0, r.lista.height - (a.fila - kAltoFila) - (a.caja - kAltoCaja)));
     ListView1->setWidth(std::max(0.0, r.lista.width));
     // The bar is as wide as the window's inside, not its outer width: the
     // frame's right edge would be cut off.
     PonTwips(Frame1, r.frame.left, r.frame.top, std::min(r.frame.width, cliente), r.frame.height);
     PonTwips(HScroll1, 0, r.barra.top, r.barra.width, r.barra.height);
-    PonTwips(CmdAceptar, r.leftAceptar, 120, r.anchoAceptar, kAltoBoton);
-    PonTwips(CmdCancelar, r.leftCancelar, 120, r.anchoCancelar, kAltoBoton);
-    PonTwips(CmdNueva, r.leftNueva, 120, botones, kAltoBoton);
+    PonTwips(CmdAceptar, r.leftAceptar, 120, r.anchoAceptar, a.boton);
+    PonTwips(CmdCancelar, r.leftCancelar, 120, r.anchoCancelar, a.boton);
+    PonTwips(CmdNueva, r.leftNueva, 120, botones, a.boton);
     // "N&uevo" ends at the list's right edge and "&Marcar" stands before it;
     // the title takes the room left of them (the list's width less the
     // buttons), so that neither button is cut by the window's edge nor
@@ -457,9 +508,9 @@ void Lib_FrmCons3::Form_Resize()
     const double anchoTodos = AnchoBoton(CmdTodos, kAnchoTodos);
     const double leftNuevo = r.lista.width - d.anchoNuevo;
     const double leftTodos = leftNuevo - anchoTodos - 60;
-    PonTwips(CmdNuevo, leftNuevo, 0, d.anchoNuevo, 345);
-    PonTwips(CmdTodos, leftTodos, 0, anchoTodos, 345);
-    PonTwips(Label1, 60, 30, std::min(r.anchoLabel, leftTodos - 120), 300);
+    PonTwips(CmdNuevo, leftNuevo, 0, d.anchoNuevo, a.botonFila);
+    PonTwips(CmdTodos, leftTodos, 0, anchoTodos, a.botonFila);
+    PonTwips(Label1, 60, 30, std::min(r.anchoLabel, leftTodos - 120), a.titulo);
     PonCajas();
     disponiendo_ = false;
 }
@@ -475,19 +526,22 @@ void Lib_FrmCons3::PonCajas()
     if (!CmbSearch || !picFields) return;
     const double desplazado = filas_ ? double(ui::pixelsToTwips(filas_->horizontalScrollBar()->value())) : 0;
     const double panel = double(ui::pixelsToTwips(picFields->width()));
+    // the boxes share element 0's font and height
+    const double alto = AltoPara((*CmbSearch)(0), kAltoCaja);
     for (const auto& [index, caja] : cajas_) {
         if (!CmbSearch->IsLoaded(index)) continue;
         ui::ComboBox& c = (*CmbSearch)(index);
         const double desde = std::max(0.0, caja.first - desplazado);
         const double hasta = std::min(panel, caja.first - desplazado + caja.second);
-        PonTwips(&c, desde, 0, std::max(0.0, hasta - desde), kAltoCaja);
+        PonTwips(&c, desde, 0, std::max(0.0, hasta - desde), alto);
         c.setVisible(hasta > desde);
     }
     // A box placed by its caller (the option choosers' one box) is only
-    // kept inside the panel.
+    // kept inside the panel, as tall as the others.
     if (!cajas_.count(0)) {
         ui::ComboBox& c = (*CmbSearch)(0);
-        if (c.x() + c.width() > picFields->width()) c.resize(std::max(0, picFields->width() - c.x()), c.height());
+        c.resize(std::clamp(c.width(), 0, std::max(0, picFields->width() - c.x())),
+                 ui::twipsToPixels(std::llround(alto)));
     }
 }
 

@@ -164,6 +164,17 @@ private:
     std::map<int, std::pair<double, double>> cajas_;  // box -> its left and width over the columns (twips)
     QTreeView* filas_ = nullptr;  // the list's rows, scrolled sideways by HScroll1
     bool disponiendo_ = false;
+    // The heights (twips) of the rows in the font in use: the title row, its
+    // buttons and title, the search boxes, the bar's buttons and the bar.
+    struct Alturas {
+        double fila = 0, botonFila = 0, titulo = 0, caja = 0, boton = 0, frame = 0;
+        // what they took beyond the design, in the window's height
+        double crece() const;
+    };
+    Alturas AlturasDeFuente() const;
+    // The window grows by what the rows took beyond those it grew for.
+    void CreceAlto();
+    double crecido_ = 0;
     double anchoTextos_ = 0;  // the widest option text, twips
     // The buttons of the bar are alike: as wide as designed, or as the
     // widest of their captions needs; those of the title row likewise.

@@ -77,32 +77,22 @@ void Lib_FrmCons3Tree::CreaControles()
 {
     setObjectName(QStringLiteral("Lib_FrmCons3Tree"));
     setWindowTitle(QStringLiteral("Consulta..."));
-    // The window keeps its designed layout: a size change moves nothing.
-    PonTwips(this, 0, 0, 6000, 7200);
-
     picFields = new QWidget(this);
-    PonTwips(picFields, 60, 60, 5880, 6120);
     CmbSearch = std::make_unique<ui::ComboBoxArray>(picFields);
-    ui::ComboBox& caja = (*CmbSearch)(0);
-    caja.setToolTipText(QStringLiteral("F5 realiza nueva busqueda"));
-    PonTwips(&caja, 0, 0, 5880, 315);
+    (*CmbSearch)(0).setToolTipText(QStringLiteral("F5 realiza nueva busqueda"));
     lblFieldName = new QLabel(picFields);
     lblFieldName->hide();
     TreeV = new ui::TreeView(picFields);
     TreeV->setObjectName(QStringLiteral("TreeV"));
     TreeV->setHideSelection(false);
-    TreeV->setLeft(0);
-    TreeV->setTop(375);
-    TreeV->setWidth(5880);
-    TreeV->setHeight(5745);
 
     Frame1 = new QFrame(this);
     Frame1->setFrameShape(QFrame::StyledPanel);
-    PonTwips(Frame1, 60, 6240, 5880, 855);
     CmdAceptar = new QPushButton(QStringLiteral("&Aceptar"), Frame1);
     CmdCancelar = new QPushButton(QStringLiteral("&Cancelar"), Frame1);
     CmdNueva = new QPushButton(QStringLiteral("&Nueva Busqueda"), Frame1);
-    PonBotones();
+    move(0, 0);
+    Disponer();
 
     MNU_Emergente = new QMenu(this);
     MNU_Llena = MNU_Emergente->addAction(QStringLiteral("Llenar Con Posibles Valores"));
@@ -119,18 +109,33 @@ void Lib_FrmCons3Tree::CreaControles()
     CmbSearch->onKeyDown = [this](int i, int& k, int s) { CmbSearch_KeyDown(i, k, s); };
 }
 
-void Lib_FrmCons3Tree::PonBotones()
+// The window keeps its designed layout: a size change moves nothing. Where
+// the font in use needs more room than the design gives, each row grows to
+// the font's height (the search box to its text and frame, a button to its
+// caption), the tree and the bar of buttons move down by as much, and a
+// button grows to its caption's width, the buttons right of it moving right
+// so that none covers another; the panel, its search box and tree widen
+// with the bar, and the window grows by what its contents took.
+void Lib_FrmCons3Tree::Disponer()
 {
+    PonTwips(picFields, 60, 60, 5880, 6120);
+    PonTwips(&(*CmbSearch)(0), 0, 0, 5880, 315);
+    PonTwips(TreeV, 0, 375, 5880, 5745);
+    PonTwips(Frame1, 60, 6240, 5880, 855);
     PonTwips(CmdAceptar, 120, 240, 1335, 375);
     PonTwips(CmdCancelar, 2272, 240, 1335, 375);
     PonTwips(CmdNueva, 3945, 240, 1815, 375);
-    for (QPushButton* b : {CmdAceptar, CmdCancelar, CmdNueva}) ui::GrowToCaption(*b);
+    const int alto = ui::GrowRowsToFont(*this);
+    const int ancho = ui::GrowColumnsToCaptions(*this);
+    for (QWidget* w : {picFields, static_cast<QWidget*>(&(*CmbSearch)(0)), static_cast<QWidget*>(TreeV)})
+        w->resize(w->width() + ancho, w->height());
+    resize(ui::twipsToPixels(6000) + ancho, ui::twipsToPixels(7200) + alto);
 }
 
 void Lib_FrmCons3Tree::changeEvent(QEvent* event)
 {
     ui::ModalForm::changeEvent(event);
-    if (event->type() == QEvent::FontChange && CmdNueva) PonBotones();
+    if (event->type() == QEvent::FontChange && CmdNueva) Disponer();
 }
 
 bool Lib_FrmCons3Tree::EsFamilias() const

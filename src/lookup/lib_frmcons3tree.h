@@ -86,9 +86,8 @@ protected:
 
 private:
     void CreaControles();
-    // The buttons at their designed places, each grown to its caption where
-    // the font in use needs more room.
-    void PonBotones();
+    // Every control at its designed place, grown to the font in use.
+    void Disponer();
     void ComienzoComun();
     bool EsFamilias() const;
     // Opens `sql` and runs `porFila` on each row, one step of `trap` per row,

@@ -9,6 +9,7 @@
 #include "platform/legacy/format.h"
 #include "platform/legacy/textfile.h"
 
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
@@ -346,39 +347,124 @@ TEST_F(Lista, OneShortColumnKeepsItsButtonsWhole)
     testutil::ExpectWholeLabels(f);
 }
 
-TEST_F(Lista, EveryLookupWindowWholeInTheSmallestAndTheLargestFont)
+// The lookup windows take the program's font, as the desktop gives it: each
+// one pictured at its first size in the sizes and fonts the user may choose,
+// to <build>/lib_frmcons3*_<points>[_<font>].png, every control whole and
+// clear of the others (the search boxes too).
+TEST_F(Lista, EveryLookupWindowWholeInEveryFontAndSize)
 {
-    // The windows take the program's font: each one pictured at its first
-    // size in 8 and in 12 points, to <build>/lib_frmcons3*_8.png and _12.png.
+    // alto: the height of the font's lines in pixels as installed (Segoe UI
+    // is drawn in Liberation Sans, Calibri in DejaVu Sans, Courier New in
+    // Liberation Mono); caja: a search box is as tall as those lines and its
+    // frame (2 pixels above and below), and keeps its 315 twips (21 pixels)
+    // where they suffice; fila: the title row keeps its 360 twips (24) or
+    // grows to the title's lines with 30 twips (2) above and below it.
+    const struct {
+        const char* fuente;
+        int puntos;
+        int alto;
+        int caja;
+        int fila;
+    } casos[] = {{"Segoe UI", 8, 12, 21, 24},  {"Segoe UI", 9, 14, 21, 24},  {"Segoe UI", 12, 17, 21, 24},
+                 {"Segoe UI", 14, 21, 25, 25}, {"Segoe UI", 16, 23, 27, 27}, {"Calibri", 12, 19, 23, 24},
+                 {"Courier New", 12, 18, 22, 24}};
     const QFont antes = QApplication::font();
-    for (const int puntos : {8, 12}) {
-        SCOPED_TRACE(puntos);
+    for (const auto& c : casos) {
+        QString sufijo = QString::number(c.puntos);
+        if (c.fuente != std::string("Segoe UI")) sufijo += u'_' + QString::fromLatin1(c.fuente).replace(u' ', u'_');
+        SCOPED_TRACE(sufijo.toStdString());
         QFont f = antes;
-        f.setPointSize(puntos);
+        f.setFamily(QString::fromLatin1(c.fuente));
+        f.setPointSize(c.puntos);
         QApplication::setFont(f);
         auto nombre = [&](const char* base) {
-            return QStringLiteral("%1_%2.png").arg(QLatin1String(base)).arg(puntos).toLatin1();
+            return (QLatin1String(base) + u'_' + sufijo + QStringLiteral(".png")).toLatin1();
+        };
+        // The list windows: the boxes and the title row grow, the list moves
+        // down under the boxes (45 twips, 3 pixels, below them) and keeps its
+        // 286 pixels, the window (413 pixels in the design) grows by what
+        // the rows took, the bar keeps its 8 pixels above the window's edge.
+        auto lista = [&](Lib_FrmCons3& l, const char* base) {
+            SCOPED_TRACE(base);
+            Foto(l, nombre(base).constData());
+            ASSERT_EQ(QFontMetrics(l.CmdAceptar->font()).height(), c.alto) << "the font as installed";
+            for (const QComboBox* b : l.findChildren<QComboBox*>()) {
+                if (!b->isVisibleTo(&l)) continue;
+                testutil::layout::ExpectWholeText(*b);
+                EXPECT_EQ(QRect(0, b->y(), 1, b->height()), QRect(0, 0, 1, c.caja));
+            }
+            EXPECT_EQ(l.picFields->y(), c.fila);
+            EXPECT_EQ(l.ListView1->y(), c.caja + 3);
+            EXPECT_EQ(l.ListView1->height(), 286);
+            EXPECT_EQ(l.height(), 413 + (c.fila - 24) + (c.caja - 21));
+            EXPECT_EQ(l.Frame1->geometry().bottom() + 1, l.height() - 8);
         };
         const std::pair<const char*, const char*> listas[] = {
             {"SELECT RAZON_SOCIAL, CODIGO, CONTACTO FROM VT_CLIENTES", "lib_frmcons3"},
             {"SELECT CODIGO FROM VT_CLIENTES", "lib_frmcons3_estrecha"}};
         for (const auto& [sql, base] : listas) {
-            Foto(Abre(QString::fromLatin1(sql)), nombre(base).constData());
+            lista(Abre(QString::fromLatin1(sql)), base);
             lookup::frmCons3().release();
         }
         ui::ScriptedSession dlg;
         dlg.onModal(QStringLiteral("Lib_FrmCons3"), [&](QWidget* w) {
-            Foto(*w, nombre("lib_frmcons3_opciones").constData());
+            lista(static_cast<Lib_FrmCons3&>(*w), "lib_frmcons3_opciones");
             static_cast<Lib_FrmCons3*>(w)->CmdCancelar->click();
         });
         lookup::Consulta().CheckOpciones(QStringLiteral("Color"), nullptr, {"1Rojo", "0Verde"});
+
+        // The tree window: the box grows, the tree (25 pixels down, 4 below
+        // the box) and the bar (416) move down by as much and the window
+        // (480) grows with them; a button grows to its caption and those on
+        // its right move right, keeping the 54 and 23 pixels between the
+        // buttons and the 8 before the bar's edge; the panel, the box and
+        // the tree widen with the bar, the window 4 pixels beyond it.
         Lib_FrmCons3Tree& t = lookup::frmCons3Tree().instance();
         t.sql = QStringLiteral("SELECT CODIGO, DESCRIPCION FROM MA_CUENTAS");
         t.Load();
         t.show();
         Foto(t, nombre("lib_frmcons3tree").constData());
+        ui::ComboBox& caja = (*t.CmbSearch)(0);
+        testutil::layout::ExpectWholeText(caja);
+        EXPECT_EQ(caja.height(), c.caja);
+        EXPECT_EQ(t.TreeV->geometry(), QRect(0, c.caja + 4, t.Frame1->width(), 383));
+        EXPECT_EQ(t.Frame1->y(), 416 + c.caja - 21);
+        EXPECT_EQ(t.height(), 480 + c.caja - 21);
+        EXPECT_EQ(t.CmdCancelar->x() - t.CmdAceptar->geometry().right() - 1, 54);
+        EXPECT_EQ(t.CmdNueva->x() - t.CmdCancelar->geometry().right() - 1, 23);
+        EXPECT_EQ(t.Frame1->width() - t.CmdNueva->geometry().right() - 1, 8);
+        EXPECT_EQ(caja.width(), t.Frame1->width());
+        EXPECT_EQ(t.picFields->width(), t.Frame1->width());
+        EXPECT_EQ(t.width(), t.Frame1->geometry().right() + 1 + 4);
+        if (c.puntos < 12) {
+            // where the font fits, the designed places in twips
+            EXPECT_EQ(t.size(), QSize(400, 480));
+            EXPECT_EQ(t.CmdNueva->geometry(), QRect(263, 16, 121, 25));
+        }
         lookup::frmCons3Tree().release();
     }
+    // A window open when the font changes grows for the new font only once,
+    // and back to its design in a font that fits it.
+    Lib_FrmCons3& l = Abre(QStringLiteral("SELECT CODIGO FROM VT_CLIENTES"));
+    Lib_FrmCons3Tree& t = lookup::frmCons3Tree().instance();
+    t.show();
+    const struct {
+        int puntos, lista, arbol;
+    } cambios[] = {{16, 422, 486}, {14, 418, 484}, {9, 413, 480}};
+    for (const auto& c : cambios) {
+        SCOPED_TRACE(c.puntos);
+        QFont f = antes;
+        f.setFamily(QStringLiteral("Segoe UI"));
+        f.setPointSize(c.puntos);
+        QApplication::setFont(f);
+        QCoreApplication::processEvents();  // the new font reaches the controls through the event loop
+        EXPECT_EQ(l.height(), c.lista);
+        EXPECT_EQ(t.height(), c.arbol);
+        testutil::ExpectWholeLabels(l);
+        testutil::ExpectWholeLabels(t);
+    }
+    lookup::frmCons3().release();
+    lookup::frmCons3Tree().release();
     QApplication::setFont(antes);
 }
 

@@ -227,6 +227,48 @@ int GrowRowsToFont(QWidget& container)
     return GrowRows(container, ninguno);
 }
 
+int GrowColumnsToCaptions(QWidget& container)
+{
+    struct Columna {
+        QWidget* w;
+        QRect antes;
+        int crece = 0;
+        int corre = 0;
+    };
+    std::vector<Columna> columnas;
+    for (QObject* o : container.children()) {
+        if (!Placed(o))
+            continue;
+        auto* w = static_cast<QWidget*>(o);
+        int crece = 0;
+        if (PlainContainer(*w))
+            crece = GrowColumnsToCaptions(*w);
+        else if (const auto* b = qobject_cast<const QPushButton*>(w); b && !b->text().isEmpty())
+            crece = std::max(0, CaptionSize(*b).width() - b->width());
+        columnas.push_back({w, w->geometry(), crece});
+    }
+    // Each control moves right by what the controls wholly left of it on its
+    // line grew and moved; sorted by their left edges, those come first.
+    std::sort(columnas.begin(), columnas.end(),
+              [](const Columna& a, const Columna& b) { return a.antes.left() < b.antes.left(); });
+    int derechaAntes = 0;
+    int derecha = 0;
+    for (std::size_t i = 0; i < columnas.size(); ++i) {
+        Columna& c = columnas[i];
+        for (std::size_t j = 0; j < i; ++j) {
+            const QRect& otra = columnas[j].antes;
+            if (otra.right() < c.antes.left() && otra.top() <= c.antes.bottom() && c.antes.top() <= otra.bottom())
+                c.corre = std::max(c.corre, columnas[j].corre + columnas[j].crece);
+        }
+        const QRect nuevo(c.antes.x() + c.corre, c.antes.y(), c.antes.width() + c.crece, c.antes.height());
+        derechaAntes = std::max(derechaAntes, c.antes.right());
+        derecha = std::max(derecha, nuevo.right());
+        if (nuevo != c.antes)
+            c.w->setGeometry(nuevo);
+    }
+    return std::max(0, derecha - derechaAntes);
+}
+
 int TextBoxWidth(const QLineEdit& t, const QString& text)
 {
     const QRect inside = TextBoxContents(t);

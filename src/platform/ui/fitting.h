@@ -52,6 +52,17 @@ int FontHeight(const QWidget& control);
 // the container must grow by. Where the font fits, nothing moves.
 int GrowRowsToFont(QWidget& container);
 
+// The columns of a window widen to the user's font: every button of
+// `container` narrower than its caption needs grows to it, to the right,
+// and whatever lies wholly to the right of a control that grew, on its line
+// (sharing some of its height), moves right by as much, so that the buttons
+// keep the gaps between them and none grows over its neighbour. A plain
+// frame or panel in the container is fitted the same way and grows by what
+// its columns took. Returns how many pixels further right the contents now
+// reach: what the container must grow by. Where the captions fit, nothing
+// moves.
+int GrowColumnsToCaptions(QWidget& container);
+
 // The width a text box needs to show `text` whole: the text in its font,
 // with the frame, margins and cursor the box keeps around it.
 int TextBoxWidth(const QLineEdit& box, const QString& text);
