@@ -468,6 +468,77 @@ TEST_F(Lista, EveryLookupWindowWholeInEveryFontAndSize)
     QApplication::setFont(antes);
 }
 
+// Seeded: 40 windows in fonts and sizes between 8 and 16 points (halves
+// too), the list on one to three columns with and without checks, made
+// narrower at random, the choosers with titles and options of up to 40
+// letters, the tree: every control whole, clear of the others, inside.
+TEST_F(Lista, GeneratedFontsKeepEveryLookupWindowWhole)
+{
+    const char* fuentes[] = {"Segoe UI", "Calibri", "Courier New", "Tahoma"};
+    const char* columnas[] = {"CODIGO", "RAZON_SOCIAL", "CONTACTO"};
+    const QFont antes = QApplication::font();
+    std::mt19937 azar(54);
+    auto uno = [&](int n) { return int(azar() % unsigned(n)); };
+    auto texto = [&](int largo) {
+        QString t;
+        for (int i = 0; i < largo; ++i) t += QChar(uno(4) ? u'a' + uno(26) : u'A' + uno(26));
+        return t;
+    };
+    auto entera = [](QWidget& w) {
+        testutil::ExpectWholeLabels(w);
+        for (const QComboBox* b : w.findChildren<QComboBox*>())
+            if (b->isVisibleTo(&w)) testutil::layout::ExpectWholeText(*b);
+    };
+    for (int vuelta = 0; vuelta < 40; ++vuelta) {
+        QFont f = antes;
+        f.setFamily(QString::fromLatin1(fuentes[uno(4)]));
+        f.setPointSizeF(8 + uno(17) * 0.5);
+        QApplication::setFont(f);
+        SCOPED_TRACE("seed 54, round " + std::to_string(vuelta) + ": " + f.family().toStdString() + ' ' +
+                     std::to_string(f.pointSizeF()));
+        switch (uno(3)) {
+        case 0: {
+            QStringList campos;
+            for (int k = uno(3) + 1; k > 0; --k) campos << QString::fromLatin1(columnas[uno(3)]);
+            Lib_FrmCons3& l = Abre(QStringLiteral("SELECT ") + campos.join(u',') + QStringLiteral(" FROM VT_CLIENTES"),
+                                   uno(2));
+            QCoreApplication::processEvents();
+            entera(l);
+            l.resize(1 + uno(l.width()), l.height());
+            QCoreApplication::processEvents();
+            entera(l);
+            EXPECT_GT(l.ListView1->height(), 200);
+            lookup::frmCons3().release();
+            break;
+        }
+        case 1: {
+            legacy::VariantList opciones;
+            for (int k = uno(5); k > 0; --k) opciones.push_back(QString(QChar(u'0' + uno(2))) + texto(1 + uno(40)));
+            const QString titulo = texto(uno(41));
+            ui::ScriptedSession dlg;
+            dlg.onModal(QStringLiteral("Lib_FrmCons3"), [&](QWidget* w) {
+                entera(*w);
+                static_cast<Lib_FrmCons3*>(w)->CmdCancelar->click();
+            });
+            if (uno(2)) lookup::Consulta().CheckOpciones(titulo, nullptr, opciones);
+            else lookup::Consulta().MenuOpciones(titulo, opciones);
+            EXPECT_TRUE(dlg.remaining().isEmpty());
+            break;
+        }
+        default: {
+            Lib_FrmCons3Tree& t = lookup::frmCons3Tree().instance();
+            t.sql = QStringLiteral("SELECT CODIGO, DESCRIPCION FROM MA_CUENTAS");
+            t.Load();
+            t.show();
+            QCoreApplication::processEvents();
+            entera(t);
+            lookup::frmCons3Tree().release();
+        }
+        }
+    }
+    QApplication::setFont(antes);
+}
+
 TEST_F(Lista, ThirdDatabaseNotConnectedIsReportedByTheLoad)
 {
     ui::ScriptedSession dlg;
