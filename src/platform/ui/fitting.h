@@ -58,7 +58,8 @@ int GrowRowsToFont(QWidget& container);
 // (sharing some of its height), moves right by as much, so that the buttons
 // keep the gaps between them and none grows over its neighbour. A plain
 // frame or panel in the container is fitted the same way and grows by what
-// its columns took. Returns how many pixels further right the contents now
+// its columns took (a control stacked on a frame without being its child
+// keeps its place). Returns how many pixels further right the contents now
 // reach: what the container must grow by. Where the captions fit, nothing
 // moves.
 int GrowColumnsToCaptions(QWidget& container);
