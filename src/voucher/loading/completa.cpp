@@ -25,7 +25,7 @@ void CargaComprobante::Completa()
         if (Programa("Solvarineta"))
             Pon(26, T(Variant(pendiente)));
         else
-            Pon(26, T(CantidadLinea() - Variant(aplicado)));
+            Pon(26, T(CantidadLinea() - Variant(aplicado + sobrante)));
     });
     paso([&] { Pon(72, Trim(SucNroLetra)); });
 
