@@ -357,8 +357,17 @@ void CargaComprobante::CantidadesYPrecios()
         if (Programa("Solvarineta")) {
             tomada = Variant(pendiente);
         } else if (PedidoEnKilos()) {
+            // The kilograms of the part of the line the row takes in its own
+            // unit: what is prepared to invoice, or the quantity less what
+            // was applied. A line without a quantity takes them whole.
+            const Variant cantidad = Leido(rsInsumos, "Cantidad");
+            const Variant propia = FacturaNPPreparadas ? Leido(rsInsumos, "CANTIDADAFACTURAR") : cantidad - yaAplicado;
             entera("CANT_KG");
             parteLinea = tomada;
+            if (!cantidad.IsEmpty() && cantidad.toDouble() != 0 && propia.toDouble() != cantidad.toDouble()) {
+                tomada = tomada * propia / cantidad;
+                texto.clear();
+            }
         } else if (Funciones::EstaEnLista(Variant(TC), QStringList{QStringLiteral("FC"), QStringLiteral("FP"),
                                                                      QStringLiteral("TK"), QStringLiteral("TKFC")})) {
             entera("Cantidad");
