@@ -174,10 +174,11 @@ TEST_F(Carga, BundlesAndKilogramsFollowTheQuantityARowTakes)
     rm("0001000000902", "1001", "=5", 0);
     rm("0001000000903", "1002", "=4", 5);  // asks its equivalence: column 66 is not recomputed
     // 10 boxes of 12 kg, 4 of them applied, moved or prepared.
-    const auto np = [&](const char* id, const char* reparto, Campos extra) {
+    const auto np = [&](const char* id, const char* reparto, Campos extra, const char* art = "1001",
+                        const char* cantidad = "=10") {
         Cabecera("NP", id, {{"IdReparto", reparto}, {"CondicionIva", "1"}});
-        Linea("NP", id, {{"IdArticulo", Art("1001")}, {"Cantidad", "=10"}, {"IdUnidad", "CJ"}, {"IdUnidadBase", "KG"},
-                         {"CANT_KG", "=120"}, {"Total", "=1200"}});
+        Linea("NP", id, {{"IdArticulo", Art(art)}, {"Cantidad", cantidad}, {"IdUnidad", "CJ"}, {"IdUnidadBase", "KG"},
+                         {"CANT_KG", "=120"}, {"Total", "=1200"}, {"Equiv_UDBase", "=12"}});
         for (const auto& [campo, valor] : extra)
             Ejecuta(QStringLiteral("UPDATE V_MV_CPTEINSUMOS SET %1 = %2 WHERE IDCOMPROBANTE = '%3'")
                         .arg(QString::fromLatin1(campo), valor, QString::fromLatin1(id)));
@@ -188,6 +189,12 @@ TEST_F(Carga, BundlesAndKilogramsFollowTheQuantityARowTakes)
     np("0001000000905", "=-1", {});
     Movimiento("NP", "0001000000905", "1001", 4);
     np("0001000000908", "=0", {{"CANTIDADAFACTURAR", "4"}, {"Cantidadpreparada", "4"}});
+    // The kilograms per box an order in kilograms shows as its bundles stay
+    // whole; a line without a quantity takes its kilograms whole.
+    np("0001000000909", "=0", {}, "1002");
+    Inserta("MV_APLICACION", {{"TCO_ORIGEN", "NP"}, {"IDComprobante_Origen", "0001000000909"},
+                              {"IDARTICULO", Art("1002")}, {"CANTIDAD", "=4"}});
+    np("0001000000910", "=0", {}, "1001", "=0");
     const struct {
         const char *tc, *id, *destino, *bultosApp, *preparadas;
         std::vector<CeldaEsperada> celdas;
@@ -200,6 +207,8 @@ TEST_F(Carga, BundlesAndKilogramsFollowTheQuantityARowTakes)
         {"NP", "0001000000904", "FC", "NO", "NO", {{1, 8, "72"}, {1, 12, "72"}, {1, 18, "720"}, {1, 26, "6"}}},
         {"NP", "0001000000905", "FC", "NO", "NO", {{1, 8, "72"}, {1, 12, "72"}, {1, 18, "720"}, {1, 26, "6"}}},
         {"NP", "0001000000908", "FC", "NO", "SI", {{1, 8, "48"}, {1, 12, "48"}, {1, 18, "480"}}},
+        {"NP", "0001000000909", "FC", "NO", "NO", {{1, 8, "72"}, {1, 66, "12"}}},
+        {"NP", "0001000000910", "FC", "NO", "NO", {{1, 8, "120"}, {1, 18, "1200"}}},
     };
     for (const auto& c : casos) {
         SCOPED_TRACE(std::string(c.id) + " " + c.destino);

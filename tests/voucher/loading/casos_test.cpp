@@ -198,18 +198,22 @@ TEST_F(Casos, DeliveryOrderLoadsRepeatedArticles)
 TEST_F(Casos, AnArticlesLinesShareWhatIsPending)
 {
     const QString corrida = QStringLiteral("0001000000700"), aplicada = QStringLiteral("0001000000701"),
-                  pedido = QStringLiteral("0001000000407"), remito = QStringLiteral("0001000000615");
+                  pedido = QStringLiteral("0001000000407"), remito = QStringLiteral("0001000000615"),
+                  devolucion = QStringLiteral("0001000000616");
     Cabecera("RM", corrida, {{"IdReparto", "=-1"}});
     Cabecera("RM", aplicada, {{"IdReparto", "=0"}});
     Cabecera("NP", pedido, {{"IdReparto", "=0"}});
     Cabecera("RM", remito, {{"IdReparto", "=0"}});
+    Cabecera("RM", devolucion, {{"IdReparto", "=0"}});
     for (const auto& [tc, id, art, cant] :
          {std::tuple{"RM", corrida, "1001", "=10"}, std::tuple{"RM", corrida, "1001", "=5"},
           std::tuple{"RM", aplicada, "1002", "=5"}, std::tuple{"RM", aplicada, "1002", "=5"},
-          std::tuple{"NP", pedido, "1002", "=10"}, std::tuple{"RM", remito, "PINT-LATEX-20", "=4"}})
+          std::tuple{"NP", pedido, "1002", "=10"}, std::tuple{"RM", remito, "PINT-LATEX-20", "=4"},
+          std::tuple{"RM", devolucion, "1002", "=5"}, std::tuple{"RM", devolucion, "1002", "=-3"}})
         Linea(tc, id, {{"IdArticulo", Art(art)}, {"Cantidad", cant}, {"IdUnidad", "UN"}, {"IdUnidadBase", "UN"}});
     for (const auto& [tc, id, art, cant] : {std::tuple{"RM", aplicada, "1002", "=2"}, std::tuple{"NP", pedido, "1002", "=12"},
-                                            std::tuple{"RM", remito, "PINT-LATEX-20", "=6"}})
+                                            std::tuple{"RM", remito, "PINT-LATEX-20", "=6"},
+                                            std::tuple{"RM", devolucion, "1002", "=7"}})
         Inserta("MV_APLICACION", {{"TCO_ORIGEN", tc}, {"IDComprobante_Origen", id}, {"IDARTICULO", Art(art)},
                                   {"CANTIDAD", cant}});
     const struct {
@@ -222,7 +226,10 @@ TEST_F(Casos, AnArticlesLinesShareWhatIsPending)
                  {"RM", aplicada, "FC", {{"3", "3"}, {"5", "5"}}},
                  // 12 applied of 10, 6 of 4: 10 - 12 and 4 - 6 left to apply.
                  {"NP", pedido, "", {{"0", "-2"}}},
-                 {"RM", remito, "", {{"0", "-2"}}}};
+                 {"RM", remito, "", {{"0", "-2"}}},
+                 // 7 applied of 5 and a return of 3: the return, last, keeps its -3
+                 // and carries the 2 more, 2 - 7 left to apply in all.
+                 {"RM", devolucion, "", {{"0", "0"}, {"-3", "-5"}}}};
     for (const auto& c : casos) {
         SCOPED_TRACE(c.id.toStdString() + " " + c.destino);
         ClsCmnCptes cls;
