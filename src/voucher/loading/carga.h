@@ -16,6 +16,7 @@
 #include "voucher/clscmncptes.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <cstdint>
@@ -83,9 +84,15 @@ struct CargaComprobante {
     // What each article (its code trimmed, in capitals) has applied or moved
     // and its lines have not yet taken: taken once, line by line in order.
     QHash<QString, double> aplicadoRestante;
+    // The position in the lines recordset of each article's last line: it
+    // carries what the article's earlier lines could not take.
+    QSet<int> ultimasLineas;
     // --- the article line being loaded ----------------------------------------
     double pendiente = 0;
     double aplicado = 0;
+    // What was applied beyond the article's lines, carried by its last line
+    // into its rest to apply only (negated in a negated load).
+    double sobrante = 0;
     // The part of the stored line the row takes, as a quotient (negative in
     // a negated load): its amounts and equivalent quantity go in proportion.
     legacy::Variant parteTomada = legacy::Variant(1);

@@ -25,7 +25,7 @@ void CargaComprobante::Completa()
         if (Programa("Solvarineta"))
             Pon(26, T(Variant(pendiente)));
         else
-            Pon(26, T(CantidadLinea() - Variant(aplicado)));
+            Pon(26, T(CantidadLinea() - Variant(aplicado + sobrante)));
     });
     paso([&] { Pon(72, Trim(SucNroLetra)); });
 
@@ -68,15 +68,26 @@ void CargaComprobante::Completa()
     }
 
     // From here on the row is the merged one when the line was merged: it
-    // carries the bundles, kilograms and cubic metres of both lines.
-    const auto cantidad = [&](long col, const char* campo) {
-        const Variant valor = Leido(rsInsumos, campo);
+    // carries the bundles, kilograms and cubic metres of both lines. The
+    // line's stored bundles, kilograms and cubic metres are those of its
+    // whole quantity: the row takes them in proportion to the part of the
+    // line it takes, with its sign, as it takes its amounts (the stock
+    // writer moves column 66 as the row's bundles). The base-unit
+    // equivalence an order in kilograms shows there is per unit: it stays.
+    const auto cantidad = [&](long col, const char* campo, bool porUnidad = false) {
+        const Variant leido = Leido(rsInsumos, campo);
+        const QString valor = porUnidad ? leido.toString() : Parte(leido);
         if (filaFusion < 0)
-            Pon(col, valor.toString());
+            Pon(col, valor);
         else
-            Pon(col, Variant(N(fusionPrevia.value(col)) + N(valor)).toString());
+            Pon(col, Variant(N(fusionPrevia.value(col)) + N(Variant(valor))).toString());
     };
-    paso([&] { cantidad(66, PedidoEnKilos() ? "Equiv_UDBase" : "Cant_BL"); });
+    paso([&] {
+        if (PedidoEnKilos())
+            cantidad(66, "Equiv_UDBase", true);
+        else
+            cantidad(66, "Cant_BL");
+    });
     paso([&] {
         cantidad(67, "CANT_KG");
         cantidad(65, "CANT_M3");
@@ -121,9 +132,11 @@ void CargaComprobante::AcumulaFilaRepetida()
         const auto igual = [&](long i, long col) { return Iguales(Trim(g.TextMatrix(i, col)), Trim(g.TextMatrix(r, col))); };
         if (Trim(g.TextMatrix(r, 0)) == QLatin1String("*"))
             return;
+        // Only rows of the same loaded voucher (column 72) fold together: a
+        // row keeps the voucher it names.
         long i = 1;
         for (; i <= ultima; ++i)
-            if (igual(i, 0) && igual(i, 5) && igual(i, 3) && igual(i, 4) && igual(i, 16))
+            if (igual(i, 0) && igual(i, 5) && igual(i, 3) && igual(i, 4) && igual(i, 16) && igual(i, 72))
                 break;
         if (i > ultima)
             return;

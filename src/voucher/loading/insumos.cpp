@@ -35,6 +35,13 @@ void CargaComprobante::CargaInsumos()
         return;
     primeraFila = true;
     paso([&] {
+        QHash<QString, int> ultima;
+        for (rsInsumos->MoveFirst(); !rsInsumos->Eof(); rsInsumos->MoveNext())
+            ultima.insert(Texto(rsInsumos, "IdArticulo").toUpper(), rsInsumos->AbsolutePosition());
+        ultimasLineas = QSet<int>(ultima.cbegin(), ultima.cend());
+        rsInsumos->MoveFirst();
+    });
+    paso([&] {
         const int lineas = rsInsumos->RecordCount();
         if (lineas > LineasLimite && EsFactura(CpteDestino) && Iguales(TC, QStringLiteral("NP")) &&
             LineasLimite != 9999 && LineasLimite != 0) {
@@ -109,6 +116,7 @@ bool CargaComprobante::CargaFilaInsumo()
     filaFusion = -1;
     pendiente = 0;
     aplicado = 0;
+    sobrante = 0;
     parteTomada = Variant(1);
     parteLinea = Variant(1);
     articuloHallado = false;
@@ -298,12 +306,21 @@ double CargaComprobante::AplicadoEnOrden(const QString& fuente, double total, do
     auto resto = aplicadoRestante.find(clave);
     if (resto == aplicadoRestante.end())
         resto = aplicadoRestante.insert(clave, total);
-    if (cantidad <= 0 || *resto <= 0)
-        return 0;
-    const double tomado = std::min(cantidad, *resto);
-    *resto -= tomado;
-    if (*resto < 1e-9)  // no Double residue of the subtraction stays to be taken
+    double tomado = 0;
+    if (cantidad > 0 && *resto > 0) {
+        tomado = std::min(cantidad, *resto);
+        *resto -= tomado;
+        if (*resto < 1e-9)  // no Double residue of the subtraction stays to be taken
+            *resto = 0;
+    }
+    // More applied than the article's lines hold: the last line carries the
+    // surplus in its rest to apply, so the rows' rests add up to the
+    // article's quantity less its applied total. What the line takes keeps
+    // to its own quantity (a return keeps its sign).
+    if (*resto > 0 && ultimasLineas.contains(rsInsumos->AbsolutePosition())) {
+        sobrante = *resto;
         *resto = 0;
+    }
     return tomado;
 }
 
@@ -327,8 +344,10 @@ void CargaComprobante::CantidadesYPrecios()
         Variant tomada;
         QString texto;  // the quantity as stored, when the row takes it whole
         parteLinea = Leido(rsInsumos, "Cantidad");
-        if (Negativos)
+        if (Negativos) {
             aplicado = -aplicado;
+            sobrante = -sobrante;
+        }
         const Variant signo(Negativos ? -1 : 1);
         const Variant yaAplicado(Negativos ? -aplicado : aplicado);
         const auto entera = [&](const char* campo) {
@@ -338,8 +357,17 @@ void CargaComprobante::CantidadesYPrecios()
         if (Programa("Solvarineta")) {
             tomada = Variant(pendiente);
         } else if (PedidoEnKilos()) {
+            // The kilograms of the part of the line the row takes in its own
+            // unit: what is prepared to invoice, or the quantity less what
+            // was applied. A line without a quantity takes them whole.
+            const Variant cantidad = Leido(rsInsumos, "Cantidad");
+            const Variant propia = FacturaNPPreparadas ? Leido(rsInsumos, "CANTIDADAFACTURAR") : cantidad - yaAplicado;
             entera("CANT_KG");
             parteLinea = tomada;
+            if (!cantidad.IsEmpty() && cantidad.toDouble() != 0 && propia.toDouble() != cantidad.toDouble()) {
+                tomada = tomada * propia / cantidad;
+                texto.clear();
+            }
         } else if (Funciones::EstaEnLista(Variant(TC), QStringList{QStringLiteral("FC"), QStringLiteral("FP"),
                                                                      QStringLiteral("TK"), QStringLiteral("TKFC")})) {
             entera("Cantidad");

@@ -322,9 +322,9 @@ void VentanaLotes::ProponeDesdeStock(long colStock)
     const long col = ColumnaCantidad();
     const double pedida = CantidadPedida();
     double resto = pedida;
-    // Nothing is proposed for a request of nothing or less: a negative take
-    // would be a movement into stock.
-    if (Redondea4(resto) <= 0) return;
+    // A negative request (a return) is proposed as any other: the first row
+    // takes it, it being at most what the row holds.
+    if (Redondea4(resto) == 0) return;
     for (long r = 1; r < g.Rows(); ++r) {
         const double q = LeeCantidad(g.TextMatrix(r, col));
         // A row of which the voucher's other lines take more than is there
@@ -340,7 +340,7 @@ void VentanaLotes::ProponeDesdeStock(long colStock)
             // residue of the subtraction reaches the next row.
             resto = Redondea4(pedida - SumaFilas(-1));
         }
-        if (resto <= 0) break;
+        if (pedida > 0 ? resto <= 0 : resto >= 0) break;
     }
 }
 
@@ -364,10 +364,11 @@ bool VentanaLotes::ControlaSuma(bool ofrecerAjuste, const QString& avisoMenor)
 {
     if (ValidaCantidadCantidadPedida()) return true;
     const QString titulo = QStringLiteral("Aviso al Operador!!!");
-    // A negative line takes nothing from stock: the sum of the rows never
-    // stands for it, and adjusting it to that sum would change the line. It
-    // is refused as a short stock is.
-    if (Redondea4(CantidadPedida()) < 0) {
+    // A negative line with no row to go back into (nothing of the article
+    // in the deposit): the sum of no rows never stands for it, and adjusting
+    // it to that sum would change the line. It is refused as a short stock
+    // is. With rows, it is checked as any request.
+    if (Redondea4(CantidadPedida()) < 0 && MSFlexGrid1->Rows() <= 1) {
         ui::MsgBox(avisoMenor, ui::vbInformation, titulo);
         return false;
     }

@@ -163,9 +163,10 @@ void FrmLoteyPosicion::AgregaFilaDeposito()
     g.setTextMatrix(r, 1, QString());
     g.setTextMatrix(r, 2, IUNIDAD);
     g.setTextMatrix(r, 3, TextoCantidad(saldo));
-    // As the position rows above it: "0" with lots, empty with positions
-    // only, so that a row shows a figure only from an item of its own.
-    g.setTextMatrix(r, 4, EsPosicionYLote ? QStringLiteral("0") : QString());
+    // "0", as the proposal starts from; a window opened again with its
+    // earlier lists shows, with positions only, a figure only from an item
+    // of the row's own, as the position rows above it.
+    g.setTextMatrix(r, 4, EsPosicionYLote || !EsConsultaDePosicionLote ? QStringLiteral("0") : QString());
     filaDeposito_ = r;
 }
 

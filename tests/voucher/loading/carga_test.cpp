@@ -156,6 +156,93 @@ TEST_F(Carga, RowsCarryTheirShareOfTheLine)
     }
 }
 
+// A row's bundles and kilograms follow the quantity it takes, as its
+// amounts do: Cant_BL x column 8 / Cantidad; an order line in boxes of an
+// article kept in kilograms offers the kilograms of what it has pending.
+TEST_F(Carga, BundlesAndKilogramsFollowTheQuantityARowTakes)
+{
+    Config(QStringLiteral("CONDIVA"), "1");
+    Ejecuta(QStringLiteral("UPDATE V_MA_ARTICULOS SET PIDEEQUIVALENCIA = 1 WHERE IDARTICULO = '%1'").arg(Art("1002")));
+    const auto rm = [&](const char* id, const char* art, const char* bultos, double movido) {
+        Cabecera("RM", id, {{"IdReparto", "=-1"}, {"CondicionIva", "1"}});
+        Linea("RM", id, {{"IdArticulo", Art(art)}, {"Cantidad", "=10"}, {"IdUnidad", "UN"}, {"IdUnidadBase", "UN"},
+                         {"Cant_BL", bultos}});
+        if (movido != 0)
+            Movimiento("RM", id, art, movido);
+    };
+    rm("0001000000901", "1001", "=5", 4);
+    rm("0001000000902", "1001", "=5", 0);
+    rm("0001000000903", "1002", "=4", 5);  // asks its equivalence: column 66 is not recomputed
+    // 10 boxes of 12 kg, 4 of them applied, moved or prepared.
+    const auto np = [&](const char* id, const char* reparto, Campos extra, const char* art = "1001",
+                        const char* cantidad = "=10") {
+        Cabecera("NP", id, {{"IdReparto", reparto}, {"CondicionIva", "1"}});
+        Linea("NP", id, {{"IdArticulo", Art(art)}, {"Cantidad", cantidad}, {"IdUnidad", "CJ"}, {"IdUnidadBase", "KG"},
+                         {"CANT_KG", "=120"}, {"Total", "=1200"}, {"Equiv_UDBase", "=12"}});
+        for (const auto& [campo, valor] : extra)
+            Ejecuta(QStringLiteral("UPDATE V_MV_CPTEINSUMOS SET %1 = %2 WHERE IDCOMPROBANTE = '%3'")
+                        .arg(QString::fromLatin1(campo), valor, QString::fromLatin1(id)));
+    };
+    np("0001000000904", "=0", {});
+    Inserta("MV_APLICACION", {{"TCO_ORIGEN", "NP"}, {"IDComprobante_Origen", "0001000000904"},
+                              {"IDARTICULO", Art("1001")}, {"CANTIDAD", "=4"}});
+    np("0001000000905", "=-1", {});
+    Movimiento("NP", "0001000000905", "1001", 4);
+    np("0001000000908", "=0", {{"CANTIDADAFACTURAR", "4"}, {"Cantidadpreparada", "4"}});
+    // The kilograms per box an order in kilograms shows as its bundles stay
+    // whole; a line without a quantity takes its kilograms whole.
+    np("0001000000909", "=0", {}, "1002");
+    Inserta("MV_APLICACION", {{"TCO_ORIGEN", "NP"}, {"IDComprobante_Origen", "0001000000909"},
+                              {"IDARTICULO", Art("1002")}, {"CANTIDAD", "=4"}});
+    np("0001000000910", "=0", {}, "1001", "=0");
+    const struct {
+        const char *tc, *id, *destino, *bultosApp, *preparadas;
+        std::vector<CeldaEsperada> celdas;
+    } casos[] = {
+        {"RM", "0001000000901", "FC", "SI", "NO", {{1, 8, "6"}, {1, 66, "3"}}},
+        {"RM", "0001000000901", "NC", "SI", "NO", {{1, 8, "-6"}, {1, 66, "-3"}}},
+        {"RM", "0001000000902", "", "SI", "NO", {{1, 8, "10"}, {1, 66, "5"}}},
+        {"RM", "0001000000903", "FC", "NO", "NO", {{1, 8, "5"}, {1, 97, "-1"}, {1, 66, "2"}}},
+        // 120 x 6 / 10 kg, 1200 x 72 / 120; prepared: 120 x 4 / 10.
+        {"NP", "0001000000904", "FC", "NO", "NO", {{1, 8, "72"}, {1, 12, "72"}, {1, 18, "720"}, {1, 26, "6"}}},
+        {"NP", "0001000000905", "FC", "NO", "NO", {{1, 8, "72"}, {1, 12, "72"}, {1, 18, "720"}, {1, 26, "6"}}},
+        {"NP", "0001000000908", "FC", "NO", "SI", {{1, 8, "48"}, {1, 12, "48"}, {1, 18, "480"}}},
+        {"NP", "0001000000909", "FC", "NO", "NO", {{1, 8, "72"}, {1, 66, "12"}}},
+        {"NP", "0001000000910", "FC", "NO", "NO", {{1, 8, "120"}, {1, 18, "1200"}}},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(std::string(c.id) + " " + c.destino);
+        Config(QStringLiteral("PideBultosAPP"), c.bultosApp);
+        Config(QStringLiteral("FacturaNPPreparadas"), c.preparadas);
+        ClsCmnCptes cls;
+        Cargar(cls, c.tc, c.id, c.destino);
+        ASSERT_EQ(articulos()->Rows(), 3);
+        Verifica(articulos(), c.celdas);
+    }
+}
+
+// Two vouchers loaded into one grid keep their timber rows apart; within
+// one voucher the same piece merges (TimberLinesMerge).
+TEST_F(Carga, TimberRowsOfTwoVouchersAreNotMerged)
+{
+    ModGlobal::EsMaderera = true;
+    ModGlobal::UnidadMaderaTiras = QStringLiteral("TI");
+    Ejecuta(QStringLiteral("UPDATE V_MA_ARTICULOS SET PIDEMEDIDAS = 1"));
+    const QString ids[] = {QStringLiteral("0001000000942"), QStringLiteral("0001000000943")};
+    for (const QString& id : ids) {
+        Cabecera("RM", id, {{"IdReparto", "=0"}});
+        Linea("RM", id, {{"IdArticulo", Art("1001")}, {"Cantidad", "=2"}, {"IdUnidad", "TI"}, {"IdUnidadBase", "TI"},
+                         {"Espesor", "=2"}, {"Ancho", "=4"}, {"Importe_Ud", "=10"}, {"Importe", "=10"},
+                         {"Total", "=20"}});
+    }
+    ClsCmnCptes cls;
+    Cargar(cls, "RM", ids[0], "FC");
+    cls.AsignarDatosComprobante("RM", ids[1], QString(), tareas(), articulos(), otros(), false, nullptr, false, {},
+                                &reparto, false, {}, "FC", &letra);
+    ASSERT_EQ(articulos()->Rows(), 4);
+    Verifica(articulos(), {{1, 8, "2"}, {1, 18, "20"}, {1, 72, ids[0]}, {2, 8, "2"}, {2, 18, "20"}, {2, 72, ids[1]}});
+}
+
 TEST_F(Carga, PurchaseVoucher)
 {
     const QString id = QStringLiteral("0001000000071");

@@ -193,29 +193,50 @@ TEST_F(Casos, DeliveryOrderLoadsRepeatedArticles)
 }
 
 // What an article has applied or moved is taken once, from its first line
-// on: its lines offer together what it has pending.
+// on: its lines offer together what it has pending, and their rests to apply
+// add up to its quantity less its applied total, a surplus included.
 TEST_F(Casos, AnArticlesLinesShareWhatIsPending)
 {
-    const QString corrida = QStringLiteral("0001000000700"), aplicada = QStringLiteral("0001000000701");
+    const QString corrida = QStringLiteral("0001000000700"), aplicada = QStringLiteral("0001000000701"),
+                  pedido = QStringLiteral("0001000000407"), remito = QStringLiteral("0001000000615"),
+                  devolucion = QStringLiteral("0001000000616");
     Cabecera("RM", corrida, {{"IdReparto", "=-1"}});
     Cabecera("RM", aplicada, {{"IdReparto", "=0"}});
-    for (const auto& [id, art, cant] : {std::tuple{corrida, "1001", "=10"}, std::tuple{corrida, "1001", "=5"},
-                                        std::tuple{aplicada, "1002", "=5"}, std::tuple{aplicada, "1002", "=5"}})
-        Linea("RM", id, {{"IdArticulo", Art(art)}, {"Cantidad", cant}, {"IdUnidad", "UN"}, {"IdUnidadBase", "UN"}});
-    Inserta("MV_APLICACION", {{"TCO_ORIGEN", "RM"}, {"IDComprobante_Origen", aplicada}, {"IDARTICULO", Art("1002")},
-                              {"CANTIDAD", "=2"}});
+    Cabecera("NP", pedido, {{"IdReparto", "=0"}});
+    Cabecera("RM", remito, {{"IdReparto", "=0"}});
+    Cabecera("RM", devolucion, {{"IdReparto", "=0"}});
+    for (const auto& [tc, id, art, cant] :
+         {std::tuple{"RM", corrida, "1001", "=10"}, std::tuple{"RM", corrida, "1001", "=5"},
+          std::tuple{"RM", aplicada, "1002", "=5"}, std::tuple{"RM", aplicada, "1002", "=5"},
+          std::tuple{"NP", pedido, "1002", "=10"}, std::tuple{"RM", remito, "PINT-LATEX-20", "=4"},
+          std::tuple{"RM", devolucion, "1002", "=5"}, std::tuple{"RM", devolucion, "1002", "=-3"}})
+        Linea(tc, id, {{"IdArticulo", Art(art)}, {"Cantidad", cant}, {"IdUnidad", "UN"}, {"IdUnidadBase", "UN"}});
+    for (const auto& [tc, id, art, cant] : {std::tuple{"RM", aplicada, "1002", "=2"}, std::tuple{"NP", pedido, "1002", "=12"},
+                                            std::tuple{"RM", remito, "PINT-LATEX-20", "=6"},
+                                            std::tuple{"RM", devolucion, "1002", "=7"}})
+        Inserta("MV_APLICACION", {{"TCO_ORIGEN", tc}, {"IDComprobante_Origen", id}, {"IDARTICULO", Art(art)},
+                                  {"CANTIDAD", cant}});
     const struct {
+        const char* tc;
         QString id;
         const char* destino;
-        std::vector<const char*> filas;  // column 8 (and 26) of each row
-    } casos[] = {{corrida, "", {"10", "5"}}, {corrida, "FC", {"10", "5"}}, {aplicada, "FC", {"3", "5"}}};
+        std::vector<std::pair<const char*, const char*>> filas;  // columns 8 and 26 of each row
+    } casos[] = {{"RM", corrida, "", {{"10", "10"}, {"5", "5"}}},
+                 {"RM", corrida, "FC", {{"10", "10"}, {"5", "5"}}},
+                 {"RM", aplicada, "FC", {{"3", "3"}, {"5", "5"}}},
+                 // 12 applied of 10, 6 of 4: 10 - 12 and 4 - 6 left to apply.
+                 {"NP", pedido, "", {{"0", "-2"}}},
+                 {"RM", remito, "", {{"0", "-2"}}},
+                 // 7 applied of 5 and a return of 3: the return, last, keeps its -3
+                 // and carries the 2 more, 2 - 7 left to apply in all.
+                 {"RM", devolucion, "", {{"0", "0"}, {"-3", "-5"}}}};
     for (const auto& c : casos) {
         SCOPED_TRACE(c.id.toStdString() + " " + c.destino);
         ClsCmnCptes cls;
-        Cargar(cls, "RM", c.id, c.destino);
+        Cargar(cls, c.tc, c.id, c.destino);
         ASSERT_EQ(articulos()->Rows(), long(c.filas.size()) + 2);
         for (long i = 0; i < long(c.filas.size()); ++i)
-            Verifica(articulos(), {{i + 1, 8, c.filas[i]}, {i + 1, 26, c.filas[i]}});
+            Verifica(articulos(), {{i + 1, 8, c.filas[i].first}, {i + 1, 26, c.filas[i].second}});
     }
 }
 

@@ -275,7 +275,8 @@ TEST_F(SeriesYLotes, WithoutTheWindowTheAcceptDecidesAlone)
 
 // A pick takes from each stock row no more than it has free after the
 // voucher's other lines of the same deposit, serial rows included, and
-// proposes to four decimals; a line asking less than nothing is refused.
+// proposes to four decimals; a line asking less than nothing is refused
+// only when no row stands to take it.
 TEST_F(SeriesYLotes, APickTakesOnlyWhatItsDepositHasFree)
 {
     Stock("A5D", "L1", "", 2);
@@ -288,6 +289,8 @@ TEST_F(SeriesYLotes, APickTakesOnlyWhatItsDepositHasFree)
     Stock("A8LS", "L2", "S2", 1);
     Stock("A9R", "L1", "", 0.14);
     Stock("A9R", "L2", "", 1);
+    Stock("A5N", "L1", "", 5);
+    Stock("A5N", "L2", "", 1);
     struct Caso {
         const char* articulo;
         bool lote, serie;
@@ -306,6 +309,8 @@ TEST_F(SeriesYLotes, APickTakesOnlyWhatItsDepositHasFree)
         {"A8LS", true, true, "1", {}, 1, "|L1" + Y + "S1|L2" + Y + "S2|" + sinLote, "|1|0|0|", ""},
         {"A9R", true, false, "1", {}, 0.15, "|L1" + Y + "|L2" + Y + "|" + sinLote, "|0,14|0,01|0|", ""},
         {"A0N", true, false, "2", {}, -1, "", "", "El Stock es Menor a la cantidad solicitada "},
+        // A return goes back into the first row, as any request the rows can take.
+        {"A5N", true, false, "1", {}, -2, "|L1" + Y + "|L2" + Y + "|" + sinLote, "|-2|0|0|", ""},
         {"A7S", false, true, "1", {{"A7S", "|" + Y + "S1|" + Y + "S2|" + Y + "S3|" + sinLote, "|0|1|0|0|"}}, 1, "", "", "",
          [&](FrmCargaLotesySeries& f) {
              EXPECT_EQ(Columna(f, 2), (QStringList{"1", "0", "1", "0"}));

@@ -160,9 +160,9 @@ TEST_F(Posiciones, WithoutDepositRowTheLastPositionKeepsItsName)
     EXPECT_EQ(r.posiciones, "|B-02-01*3|B-02-01*1|");
 }
 
-// No row is proposed more than it holds, a negative line is refused without
-// a question, and a row shown again gets a figure only from an item of its
-// own.
+// No row is proposed more than it holds, a negative line without a row to
+// take it is refused without a question, and a row shown again gets a figure
+// only from an item of its own.
 TEST_F(Posiciones, ARowIsProposedWhatItHoldsAndShownOnlyItsOwnItem)
 {
     Saldo("PX1", "A-01-01", "L1", 3);
@@ -180,6 +180,9 @@ TEST_F(Posiciones, ARowIsProposedWhatItHoldsAndShownOnlyItsOwnItem)
     const Caso casos[] = {
         {"PX1", 5, true, "", "3", "x"},
         {"PX0", -1, true, "", "", "x"},
+        // A return goes back into the lone row; a fresh window's DEPOSITO row reads "0".
+        {"PX1", -2, true, "", "-2", "|A-01-01*-2|"},
+        {"PX2", 4, false, "", "4|||0", "|A-01-01*4|"},
         {"PX2", 4, false, "|A-01-01*2|A-01-01*2|", "2||2|", "|A-01-01*2|A-01-01*2|"},
     };
     for (const Caso& c : casos) {

@@ -74,7 +74,10 @@ TEST_F(GeneradorPicks, APickAddsUpTakesOnlyWhatIsFreeAndComesBackTheSame)
         double total = 0;
         for (const auto& [clave, q] : libre)
             total += std::max(0.0, q);
-        const double pedido = pedidos[entre(0, 6)];
+        // A return (a negative line) of a lot article goes back into the
+        // rows: refused only when the deposit has no row of the article.
+        const bool devuelve = lote && !serie && entre(0, 4) == 0;
+        const double pedido = (devuelve ? -1 : 1) * pedidos[entre(0, 6)];
         const QString caso = QStringLiteral("%1 lot %2 serial %3 asks %4, free %5").arg(articulo).arg(lote).arg(serie)
                                  .arg(pedido).arg(total);
 
@@ -85,7 +88,7 @@ TEST_F(GeneradorPicks, APickAddsUpTakesOnlyWhatIsFreeAndComesBackTheSame)
         QString deposito = "1", lotes, cants;
         ClsCmnCptes().PideSerieLote_Salidas(&grilla.grilla, articulo, "", cantidad, "", "", lotes, cants, lote, serie,
                                             false, &deposito, false);
-        const bool corto = R4(total) < R4(pedido);
+        const bool corto = devuelve ? libre.empty() : R4(total) < R4(pedido);
         if (corto != !anota.vistos.isEmpty() || (corto && !lotes.isEmpty())) {
             fallas << caso + ": refused " + anota.vistos.join(";") + " lists " + lotes + " " + cants;
             continue;
@@ -126,7 +129,7 @@ TEST_F(GeneradorPicks, APickAddsUpTakesOnlyWhatIsFreeAndComesBackTheSame)
 }
 
 // The positions window's proposal: no row above what it holds, the request
-// placed as far as the rows hold it, four decimals at most.
+// placed as far as the rows hold it (a return whole), four decimals at most.
 TEST_F(GeneradorPicks, APositionProposalPlacesTheRequestWithinWhatEachRowHolds)
 {
     std::mt19937 g(20261211);
@@ -144,7 +147,8 @@ TEST_F(GeneradorPicks, APositionProposalPlacesTheRequestWithinWhatEachRowHolds)
             Saldo(articulo, entre(0, 3) == 0 ? QString() : posiciones[entre(0, 2)], QStringLiteral("L%1").arg(i), q);
             total += q;
         }
-        const double pedido = pedidos[entre(0, 4)];
+        // A return is placed whole, as every row can take it.
+        const double pedido = (entre(0, 4) == 0 ? -1 : 1) * pedidos[entre(0, 4)];
         const bool conLote = entre(0, 1) == 1;
         dlg.onModal("FrmLoteyPosicion", [&](QWidget* w) {
             auto& f = *static_cast<lots::FrmLoteyPosicion*>(w);
@@ -156,7 +160,7 @@ TEST_F(GeneradorPicks, APositionProposalPlacesTheRequestWithinWhatEachRowHolds)
                     fallas << QStringLiteral("%1 asks %2: row %3 gets %4 of %5").arg(articulo).arg(pedido).arg(r)
                                   .arg(f.MSFlexGrid1->TextMatrix(r, 4), f.MSFlexGrid1->TextMatrix(r, 3));
             }
-            if (R4(suma) != R4(std::min(pedido, total)))
+            if (R4(suma) != R4(pedido < 0 ? pedido : std::min(pedido, total)))
                 fallas << QStringLiteral("%1 asks %2 of %3: placed %4").arg(articulo).arg(pedido).arg(total).arg(suma);
             f.CmdCancelar->click();
         });
