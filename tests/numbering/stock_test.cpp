@@ -146,14 +146,14 @@ TEST_F(StockNum, UnitConversions)
     EXPECT_TRUE(sin);
     EXPECT_EQ(QStringList({op, ud}), QStringList({"antes", ""}));
 
-    // To kilograms through the base unit: the product of the coefficients.
+    // To kilograms through the base unit: a box is 12 units of 4 kg each.
     Articulo("ZKG", "UN");
     Equiv("ZKG", "CJ", "UN", 12);
     Equiv("ZKG", "KG", "UN", 0.25);
     ud = "CJ";
     EXPECT_TRUE(Stock::IdArticuloTieneEquivalencias("ZKG", "KG", op, ud, coef, sin));
     EXPECT_EQ(op, "/");
-    EXPECT_DOUBLE_EQ(coef, 3);
+    EXPECT_DOUBLE_EQ(coef, 48);
 }
 
 TEST_F(StockNum, Balances)
