@@ -203,6 +203,9 @@ TEST_F(StockNum, GridLineUnitQuantities)
     EXPECT_EQ(linea("UN", "2", "BL", "7", "0"), QStringList({m3, "7", "50"}));
     EXPECT_EQ(linea("M3", "3", "m3", "9", "-1"), QStringList({"3", "previo", "0"}));
     EXPECT_EQ(linea("UN", "2", "KG", "51", "-1"), QStringList({m3, "previo", "51"}));
+    // The equivalent unit as the stock writer leaves it, in its code form.
+    EXPECT_EQ(linea("UN", "2", "KG  ", "51", "-1"), QStringList({m3, "previo", "51"}));
+    EXPECT_EQ(linea("M3  ", "3", "m3", "9", "-1"), QStringList({"3", "previo", "0"}));
     EXPECT_EQ(grilla.TextMatrix(2, 65), "") << "only the current row";
 }
 
