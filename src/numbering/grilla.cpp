@@ -10,7 +10,6 @@
 
 using kapores2::Funciones;
 using legacy::Trim;
-using numeracion::Iguales;
 
 namespace {
 
@@ -40,10 +39,10 @@ void Stock::CalculaCantidadesEquivalentes(ui::MSFlexGrid& Grilla)
 
     if (celda(kPideEquivalencia) != u"-1")
         Grilla.setTextMatrix(r, kCantidadBL,
-                             Iguales(equiv, ModGlobal::UnidadMedidaBL) ? celda(kCantidadEquiv) : conv(ModGlobal::UnidadMedidaBL));
+                             MismaUnidad(equiv, ModGlobal::UnidadMedidaBL) ? celda(kCantidadEquiv) : conv(ModGlobal::UnidadMedidaBL));
     const auto propia = [&](long columna, const QString& unidad) {
-        if (Iguales(equiv, unidad))
-            Grilla.setTextMatrix(r, columna, Iguales(equiv, celda(kUnidad)) ? celda(kCantidad) : celda(kCantidadEquiv));
+        if (MismaUnidad(equiv, unidad))
+            Grilla.setTextMatrix(r, columna, MismaUnidad(equiv, celda(kUnidad)) ? celda(kCantidad) : celda(kCantidadEquiv));
         else
             Grilla.setTextMatrix(r, columna, conv(unidad));
     };

@@ -106,6 +106,10 @@ bool IdArticuloTieneInsumos(const QString& IdArticulo, ListaLoteCantidad& Insumo
 
 // --- units, equivalences and balances ----------------------------------------
 
+// Two unit codes name one unit: compared trimmed (a unit's column is
+// fixed-length, 'UN  ') and without regard to letter case.
+bool MismaUnidad(const QString& a, const QString& b);
+
 // The article's base unit, trimmed; "" for an article not stored.
 QString ObtieneUnidadArticulo(const QString& IdArticulo);
 
@@ -113,7 +117,8 @@ QString ObtieneUnidadArticulo(const QString& IdArticulo);
 // back) to UdEquivBuscada: Operador "/" when quantity in the sought unit =
 // quantity in UdBase x Coeficiente, "*" when it is the quotient. Tries the
 // direct row, the reverse row, then for the kilogram unit the route through
-// the base unit. SinUnidad: no base unit was found.
+// the base unit (one UdBase is as many kilograms as its base units make).
+// SinUnidad: no base unit was found.
 bool IdArticuloTieneEquivalencias(const QString& IdArticulo, const QString& UdEquivBuscada, QString& Operador,
                                   QString& UdBase, double& Coeficiente, bool& SinUnidad);
 

@@ -17,6 +17,11 @@ using legacy::Trim;
 using legacy::Variant;
 using namespace numeracion;
 
+bool Stock::MismaUnidad(const QString& a, const QString& b)
+{
+    return Iguales(Trim(a), Trim(b));
+}
+
 QString Stock::ObtieneUnidadArticulo(const QString& IdArticulo)
 {
     RS rs;
@@ -73,10 +78,13 @@ bool Stock::IdArticuloTieneEquivalencias(const QString& IdArticulo, const QStrin
         return encontrado;
     if (!ruta(UdEquivBuscada, UdBase, "*") || encontrado)
         return encontrado;
-    if (!Iguales(UdEquivBuscada, ModGlobal::UnidadMedidaKG))
+    if (!MismaUnidad(UdEquivBuscada, ModGlobal::UnidadMedidaKG))
         return false;
-    // The kilogram route: from UdBase to the article's base unit, then from
-    // the kilogram unit to that base unit; the coefficient is the product.
+    // The kilogram route: from UdBase to the article's base unit (c1 base
+    // units each), then to kilograms through the row kilogram > base unit
+    // (c2 base units per kilogram): one UdBase is c1 / c2 kilograms, the
+    // figure the one-step conversion of its c1 base units gives. A
+    // kilogram row of 0 converts nothing: no route.
     QString base;
     double c1 = 0;
     bool sigue = false;
@@ -86,8 +94,7 @@ bool Stock::IdArticuloTieneEquivalencias(const QString& IdArticulo, const QStrin
                   rs))
             return;
         base = Funciones::ValorNoNulo(rs->Fields("IdUnidad").Value()).toString();
-        // a unit's column is fixed-length ('UN  '): compared trimmed on both sides
-        sigue = !Iguales(Trim(UdBase), Trim(base));
+        sigue = !MismaUnidad(UdBase, base);
     });
     if (!sigue)
         return false;
@@ -103,7 +110,10 @@ bool Stock::IdArticuloTieneEquivalencias(const QString& IdArticulo, const QStrin
     trap([&] {
         if (!Abre(SentenciaEquivalencia(IdArticulo, UdEquivBuscada, base), rs))
             return;
-        Coeficiente = c1 * CoeficienteDeFila(rs);
+        const double c2 = CoeficienteDeFila(rs);
+        if (c2 == 0)
+            return;
+        Coeficiente = c1 / c2;
         Operador = QStringLiteral("/");
         encontrado = true;
     });
@@ -119,10 +129,11 @@ struct Equivalencia {
 };
 
 // What both conversions look up: nothing when the quantity stays as it is
-// (0, or the same unit on both sides).
+// (0, or the same unit on both sides; units are fixed-length codes, so 'UN  '
+// and 'UN' are one unit).
 std::optional<Equivalencia> Busca(const QString& articulo, QString& udBase, double cantidad, const QString& buscada)
 {
-    if (cantidad == 0 || Iguales(udBase, buscada))
+    if (cantidad == 0 || Stock::MismaUnidad(udBase, buscada))
         return std::nullopt;
     Equivalencia e;
     bool sinUnidad = false;

@@ -190,7 +190,12 @@ struct Argumentos {
 };
 
 struct Corrida : Argumentos {
-    explicit Corrida(const Argumentos& a) : Argumentos(a) {}
+    explicit Corrida(const Argumentos& a) : Argumentos(a)
+    {
+        // An imposed sign is a direction: any positive value enters, any
+        // negative one leaves, one line's quantity each (never a multiple).
+        SignoRemota = SignoRemota > 0 ? 1 : SignoRemota < 0 ? -1 : 0;
+    }
 
     // Running state.
     int Pasada = 1, CantPasadas = 1, Signo = 0, TipoMov = 0;
@@ -214,7 +219,7 @@ struct Corrida : Argumentos {
     // its totals moved once: bundles, kilograms, cubic metres, weight (see
     // Reparto).
     double movidoDeLinea = 0;
-    double dadoDeLinea[4] = {};
+    double dadoDeLinea[5] = {};
     struct {
         Memo tc, complemento, fecha, caja, posicion, articulo, descripcion, unidad, udPr, unegocio, moneda, tecnico,
             vendedor;
@@ -250,10 +255,17 @@ struct Corrida : Argumentos {
     void EjecutaOAgrega(const QString& sql, const QString& asiento);
     void FallaFila();
     void Descarga();
-    void FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, const Stock::LoteCantidad* lote, const QString& idArticulo,
-                      const QString& unidadFila, const QString& codigoInsumo, const QString& codigoGuardado,
-                      const QString& textoInsumo, double cantidadInsumo, bool porPorcentaje,
-                      const QString& sucNroLetraConsumo);
+    // An input's base unit and how many of it one unit of its record makes.
+    struct BaseDeInsumo {
+        QString unidad;
+        double factor = 1;
+        double coeficiente = 1;  // the coefficient of the lookup that gave factor
+    };
+    BaseDeInsumo BaseDe(const QString& codigoInsumo, const QString& unidadInsumo, const QString& unidadFila);
+    void FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, const Stock::LoteCantidad* lote,
+                      const QString& idArticulo, const QString& codigoInsumo, const QString& codigoGuardado,
+                      const QString& textoInsumo, double cantidad, double enBase, const BaseDeInsumo& base,
+                      bool porPorcentaje, const QString& sucNroLetraConsumo);
     int TipoMovCierre();
     void CierreAsiento();
     double Reparto(int cual, double fraccion, double deLinea, bool entero);
@@ -870,7 +882,9 @@ void Corrida::ArmaFila()
     } else if (pesable) {
         ud(Num(Signo * Reparto(3, fraccion, Moneda(Cel(77)).toDouble(), false)), base);
     } else if (ConfirmaEquiv) {
-        ud(Num(signo * Moneda(Cel(12))), Trim(Cel(11)));
+        // The line's equivalent quantity is shared among its rows as its
+        // quantity is, never given whole to each.
+        ud(Num(Signo * Reparto(4, fraccion, Moneda(Cel(12)).toDouble(), false)), Trim(Cel(11)));
     } else if (unidadesDelItem) {
         ud(Num(enBase * Signo), Blanco(base) ? Trim(Cel(5)) : base);
     } else if (CantItems > 0) {
@@ -946,7 +960,8 @@ void Corrida::ArmaFila()
 
 // What the current row moves of a total its line moves once (its bundles,
 // kilograms or cubic metres, in whole units, or the weight of a weighable
-// line, to four decimals): the line's total shared among its rows as its
+// line, or its quantity in its equivalent unit, to four decimals): the
+// line's total shared among its rows as its
 // quantity is. The running share up to this row (fraccion of the line's
 // quantity) is rounded and the earlier rows' part taken off, so the rows
 // together move exactly the line's total, as one row moves it whole.
@@ -1022,8 +1037,7 @@ void Corrida::Descarga()
             }
         }
         if (porPorcentaje)
-            FilaDescarga(true, nullptr, nullptr, idArticulo, unidadFila, QString(), QString(), QString(), CantidadFila,
-                         true, consumo);
+            FilaDescarga(true, nullptr, nullptr, idArticulo, QString(), QString(), QString(), 0, 0, {}, true, consumo);
         for (const Stock::LoteCantidad& insumo : insumos) {
             const QString guardado = ModGlobal::LimpiaTexto(legacy::Variant(insumo.Codigo.texto()));
             QString codigo = guardado;
@@ -1049,21 +1063,33 @@ void Corrida::Descarga()
             // earlier lines took of this input there is taken first: the
             // lots are shared out for both together and the earlier part is
             // passed over, so no lot gives twice.
+            // Lots hold the input's stock in its base unit: the need given
+            // in the record's unit is split over them in base units (what
+            // earlier lines took counted the same way), and each lot row
+            // leaves its base quantity with its share of the need in the
+            // record's unit.
+            BaseDeInsumo base;
+            S([&] {
+                base = BaseDe(codigo, Trim(ModGlobal::LimpiaTexto(legacy::Variant(insumo.Unidad.texto()))),
+                              unidadFila);
+            });
+            const double enBase = cantidad * base.factor;
             Stock::ListaLoteCantidad lotes;
             bool conLotes = false;
             const QString deposito = DepositoDeDescarga();
             double tomadoAntes = 0;
-            if (cantidad > 0) {
+            if (enBase > 0) {
                 double& llevado = tomado[Cod(codigo, 25) + u'|' + deposito];
                 tomadoAntes = llevado;
-                llevado += cantidad;
+                llevado += enBase;
             }
-            S([&] { conLotes = Stock::ArticuloTieneLotes(codigo, deposito, lotes, tomadoAntes + cantidad); });
+            S([&] { conLotes = Stock::ArticuloTieneLotes(codigo, deposito, lotes, tomadoAntes + enBase); });
             if (!conLotes) {
-                FilaDescarga(false, &insumo, nullptr, idArticulo, unidadFila, codigo, guardado, texto, cantidad,
+                FilaDescarga(false, &insumo, nullptr, idArticulo, codigo, guardado, texto, cantidad, enBase, base,
                              porPorcentaje, consumo);
                 continue;
             }
+            double acumulado = 0, dado = 0;
             for (Stock::LoteCantidad lote : lotes) {
                 const double antes = std::max(0.0, std::min(lote.Cantidad, tomadoAntes));
                 tomadoAntes -= antes;
@@ -1072,7 +1098,18 @@ void Corrida::Descarga()
                 // from), to the four decimals quantities are written with.
                 if (std::abs(lote.Cantidad) < 0.00005)
                     continue;
-                FilaDescarga(false, &insumo, &lote, idArticulo, unidadFila, codigo, guardado, texto, cantidad,
+                // The share in the record's unit runs on rounded, so the rows
+                // together leave exactly the need.
+                acumulado += lote.Cantidad;
+                double parte = lote.Cantidad;
+                if (base.factor != 1) {
+                    const double fraccion =
+                        enBase == 0 ? 1.0 : std::min(1.0, std::round(acumulado / enBase * 1e9) / 1e9);
+                    const double hasta = std::round(cantidad * fraccion * 10000.0) / 10000.0;
+                    parte = std::round((hasta - dado) * 10000.0) / 10000.0;
+                    dado = hasta;
+                }
+                FilaDescarga(false, &insumo, &lote, idArticulo, codigo, guardado, texto, parte, lote.Cantidad, base,
                              porPorcentaje, consumo);
             }
         }
@@ -1088,9 +1125,38 @@ void Corrida::Descarga()
     }
 }
 
+// The base unit of an input and its factor from the record's unit: the
+// article's own unit through its equivalence. A record in the base unit (or
+// without unit), a free-text input and an article without unit need none;
+// a record unit with no equivalence to the base one keeps its own unit, so
+// that the row never calls a quantity base units that are not (its
+// coefficient is then the 0 the lookup leaves). With neither unit known the
+// line's unit stands, as before.
+Corrida::BaseDeInsumo Corrida::BaseDe(const QString& codigoInsumo, const QString& unidadInsumo,
+                                      const QString& unidadFila)
+{
+    BaseDeInsumo b;
+    const QString propia = codigoInsumo == QLatin1String("*") ? QString() : Stock::ObtieneUnidadArticulo(codigoInsumo);
+    b.unidad = !Blanco(propia) ? propia : !Blanco(unidadInsumo) ? unidadInsumo : unidadFila;
+    if (Blanco(propia) || Blanco(unidadInsumo) || Stock::MismaUnidad(unidadInsumo, propia))
+        return b;
+    QString operador, desde = unidadInsumo;
+    bool sinUnidad = false;
+    const bool hay = Stock::IdArticuloTieneEquivalencias(Cod(codigoInsumo, 25), propia, operador, desde,
+                                                         b.coeficiente, sinUnidad);
+    if (hay && operador == QLatin1String("/")) {
+        b.factor = b.coeficiente;
+    } else if (hay && operador == QLatin1String("*") && b.coeficiente != 0) {
+        b.factor = 1 / b.coeficiente;
+    } else {
+        b.unidad = unidadInsumo;
+    }
+    return b;
+}
+
 void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, const Stock::LoteCantidad* lote,
-                           const QString& idArticulo, const QString& unidadFila, const QString& codigoInsumo,
-                           const QString& codigoGuardado, const QString& textoInsumo, double cantidadInsumo,
+                           const QString& idArticulo, const QString& codigoInsumo, const QString& codigoGuardado,
+                           const QString& textoInsumo, double cantidad, double enBase, const BaseDeInsumo& base,
                            bool porPorcentaje, const QString& sucNroLetraConsumo)
 {
     Secuencia += 1;
@@ -1100,24 +1166,15 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
         L.clear();
         const auto par = [&](const char* campo, const QString& valor) { L.append({QString::fromLatin1(campo), valor}); };
         const QString unidadInsumo = insumo ? Trim(ModGlobal::LimpiaTexto(legacy::Variant(insumo->Unidad.texto()))) : QString();
-        const double cantidadMovida = (compuesto ? CantidadFila : (lote ? lote->Cantidad : cantidadInsumo)) * Signo;
-        double unidades = cantidadMovida;
+        // Every quantity in its own unit and all with the movement's sign:
+        // the composite row its line's quantity (column 8, in the line's
+        // unit) and its base quantity; an input row its quantity in the
+        // record's unit and in the input's base unit.
+        const double cantidadMovida = (compuesto ? Moneda(Cel(8)).toDouble() : cantidad) * Signo;
+        const double unidades = enBase * Signo;
         // The coefficient written is that of the row's own equivalence
-        // lookup; a row that needs none (the composite article's, or an
-        // input in the line's unit) writes 1, no conversion.
-        double coeficiente = 1;
-        if (!compuesto && unidadInsumo.compare(unidadFila, Qt::CaseInsensitive) != 0) {
-            // From the line's unit to the input's: "/" multiplies by the
-            // coefficient, "*" divides (a coefficient of 0 converts nothing).
-            QString operador, equivalente = unidadInsumo;
-            bool mismaUnidad = false;
-            const bool hay = Stock::IdArticuloTieneEquivalencias(Cod(codigoInsumo, 25), unidadFila, operador,
-                                                                 equivalente, coeficiente, mismaUnidad);
-            if (hay && operador == QLatin1String("*") && coeficiente != 0)
-                unidades /= coeficiente;
-            else if (hay && operador == QLatin1String("/"))
-                unidades *= coeficiente;
-        }
+        // lookup; a row that needs none writes 1.
+        const double coeficiente = compuesto ? 1 : base.coeficiente;
         par("TC", TextoSQL(Cod(QStringLiteral("PE"), 4)));
         par("IdComprobante", TextoSQL(sucNroLetraConsumo));
         if (!EsCompras)
@@ -1145,9 +1202,7 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
         else
             par("IdUnidad", unidadInsumo.isEmpty() ? QStringLiteral("NULL") : TextoSQL(Cod(unidadInsumo, 4)));
         if (compuesto) {
-            // The composite row's units carry the sign opposite to its
-            // quantity's.
-            const Currency signo(Signo == -1 ? 1 : -1);
+            const Currency signo(Signo);
             if (Bandera(Trim(Cel(79)))) {
                 par("CantidadUD", Num(signo * Moneda(Cel(77))));
                 par("IdUnidadBase", TextoSQL(Cod(Trim(Cel(44)), 4)));
@@ -1155,12 +1210,17 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
                 par("CantidadUD", Num(signo * Moneda(Cel(12))));
                 par("IdUnidadBase", TextoSQL(Cod(Trim(Cel(11)), 4)));
             } else {
-                par("CantidadUd", Num(signo * Moneda(Cel(8))));
-                par("IdUnidadBase", TextoSQL(Cod(Trim(Cel(44)), 4)));
+                // The base quantity: column 77, else the line's quantity by
+                // its coefficient.
+                const double deLinea = Moneda(Cel(77)) != Currency(0) ? Moneda(Cel(77)).toDouble()
+                                       : OtraUnidad()                 ? Moneda(Cel(8)).toDouble() * Doble(Cel(10))
+                                                                      : Moneda(Cel(8)).toDouble();
+                par("CantidadUd", Num(deLinea * Signo));
+                par("IdUnidadBase", TextoSQL(Cod(Blanco(Cel(44)) ? Trim(Cel(5)) : Trim(Cel(44)), 4)));
             }
         } else {
             par("CantidadUd", Num(unidades));
-            par("IdUnidadBase", TextoSQL(Cod(unidadFila, 4)));
+            par("IdUnidadBase", TextoSQL(Cod(base.unidad, 4)));
         }
         par("equiv_udbase", Num(coeficiente));
         par("Cantidad", Num(cantidadMovida));

@@ -556,7 +556,7 @@ TEST_F(StockTest, CompositeArticlesDischargeTheirInputsAsAConsumptionVoucher)
     EXPECT_EQ(Filas("SELECT Descripcion FROM V_MV_STOCK WHERE TC = 'RMX '"), QStringList{"Ki"});
     const QStringList pe = Filas("SELECT Secuencia, IdArticulo, Cantidad * 10, CantidadUD * 10, ControladoPor, Descripcion "
                                  "FROM V_MV_STOCK WHERE TC = 'PE  ' ORDER BY Secuencia");
-    EXPECT_EQ(pe, (QStringList{QStringLiteral("1|%1|-100|100|K1|Kit").arg(Art("K1")),
+    EXPECT_EQ(pe, (QStringList{QStringLiteral("1|%1|-100|-100|K1|Kit").arg(Art("K1")),
                                QStringLiteral("2|%1|-30|-30|K1|Art I1").arg(Art("I1")),
                                QStringLiteral("3|%1|-70|-70|K1|Art I2").arg(Art("I2")),
                                QStringLiteral("4|%1|-1|-1|K1|Mano de obra").arg(Art("*"))}));
@@ -584,7 +584,7 @@ TEST_F(StockTest, DischargeInputRowsConvertFromTheLineUnitAndReadTheStoredCode)
                     "Costo, CuentaProveedor FROM V_MV_STOCK WHERE TC = 'PE  ' ORDER BY Secuencia"),
               (QStringList{QStringLiteral("%1|CAJ |-2|-24|UN  |12|Art I1|2|P-I1").arg(Art("I1")),
                            QStringLiteral("%1|UN  |-6|-6|UN  |1||0|<null>").arg(Art("I2")),
-                           QStringLiteral("%1|LT  |-2|-2|UN  |0|Art A1|10|P-A1").arg(Art("A1"))}))
+                           QStringLiteral("%1|LT  |-2|-2|LT  |0|Art A1|10|P-A1").arg(Art("A1"))}))
         << "the article found moves; description, cost and account are read by the code as stored";
 }
 
@@ -688,7 +688,8 @@ TEST_F(StockTest, EachRowOfALineMovesItsOwnItemFromItsOwnLine)
          [&] { insumos("K1", {{"I1", "2"}, {"I2", "1"}}); }},
         {"produced article with a numeric code", "RMX", {{{0, "77"}, {5, "UN"}, {8, "2"}}},
          "TC, LTRIM(RTRIM(IdArticulo)), Cantidad", {"RMX |77|-2"}, {}, [&] { insumos("77", {{"I1", "1"}}); }},
-        // One box of I1 (12 units) per unit of K1; I1 in lots M1 (2) and M2 (5).
+        // One box of I1 (12 units) per unit of K1; I1 in lots M1 (24 units)
+        // and M2 (60): 36 units, 2 boxes from M1 and 1 from M2.
         {"inputs taken from their lots", "RMX", {{{0, "K1"}, {5, "UN"}, {8, "3"}}},
          "TC, LTRIM(RTRIM(IdArticulo)), RTRIM(NroLote), Cantidad, CantidadUD",
          {"PE  |I1|M1|-2|-24", "PE  |I1|M2|-1|-12", "RMX |K1|<null>|-3|-3"}, {},
@@ -698,7 +699,7 @@ TEST_F(StockTest, EachRowOfALineMovesItsOwnItemFromItsOwnLine)
                                     "('%1', 'CAJ ', 'UN  ', 12)")
                          .arg(Art("I1")));
              Ejecuta(QStringLiteral("INSERT INTO STK_SERIES_Y_LOTES (IdArticulo, IdDeposito, NroLote, Cantidad) VALUES "
-                                    "('%1', '   1', 'M1', 2), ('%1', '   1', 'M2', 5)")
+                                    "('%1', '   1', 'M1', 24), ('%1', '   1', 'M2', 60)")
                          .arg(Art("I1")));
          }},
         // The pick's lists name each lot followed by the separator.
