@@ -12,6 +12,7 @@
 #include "core/sqlbuilder.h"
 #include "db/db_dll.h"
 #include "db/modglobal_db.h"
+#include "numbering/ast.h"
 #include "voucher/clscmncptes.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/recordset.h"
@@ -40,6 +41,17 @@ using legacy::VbError;
 namespace {
 
 const QString CR = QStringLiteral("\r");
+
+// The consumption voucher of a composite article's inputs (the stock
+// writer's discharge) and the cost-of-goods seat of a sales voucher: both
+// are booked under a type of their own and name the voucher that caused them
+// in their origin columns.
+const QString kConsumo = QStringLiteral("PE  ");
+const QString kCostoMercaderia = QStringLiteral("CMV ");
+
+// Told when the batch took no row of the voucher but its own 'E' row.
+const QString kNoEncontrado = QStringLiteral("No se encontro ningun comprobante con esos datos, no se ha eliminado "
+                                             "ningun registro");
 
 // Sales types must be annulled before they can be deleted; purchase types
 // are annulled (and deleted) from the purchases menu only.
@@ -264,13 +276,24 @@ void Form1::CmdAceptar_Click()
     const QString porTipoId = QStringLiteral(" WHERE TC = '") + Sql(tc) + QStringLiteral("' AND IDCOMPROBANTE = '") +
                               Sql(idComprobante) + QStringLiteral("' AND IdComplemento");
     const QString porId = porTipoId + QStringLiteral(" = ") + complemento;
-    const QString porNumero = QStringLiteral(" WHERE TC = '") + Sql(tc) + QStringLiteral("' AND SUCURSAL = '") +
-                              Sql(sucursal) + QStringLiteral("' AND NUMERO = '") + Sql(numero) +
-                              QStringLiteral("' AND LETRA = '") + Sql(letra) + QStringLiteral("'");
+    // The number-control row is stored under the type the voucher was
+    // numbered with: its numbering alias when it shares another type's books.
+    QString tcNumeracion;
+    if (!trap([&] { tcNumeracion = ModGlobal::gUtilidades().RellenaCodigo(ast::ObtieneTCNumeracion(tc), 4); }))
+        return;
+    const auto porNumeroDe = [&](const QString& tipo) {
+        return QStringLiteral(" WHERE TC = '") + Sql(tipo) + QStringLiteral("' AND SUCURSAL = '") + Sql(sucursal) +
+               QStringLiteral("' AND NUMERO = '") + Sql(numero) + QStringLiteral("' AND LETRA = '") + Sql(letra) +
+               QStringLiteral("'");
+    };
+    const QString porNumero = porNumeroDe(tc);
     const QString porOrigen = QStringLiteral(" WHERE TCO_ORIGEN = '") + Sql(tc) +
                               QStringLiteral("' AND SUCURSAL_ORIGEN = '") + Sql(sucursal) +
                               QStringLiteral("' AND NUMERO_ORIGEN = '") + Sql(numero) +
                               QStringLiteral("' AND LETRA_ORIGEN = '") + Sql(letra) + QStringLiteral("'");
+    const QString porNumeracion = porNumeroDe(tcNumeracion);
+    const QString porCausa = QStringLiteral("' AND IdComprobante_Origen = '") + Sql(idComprobante) +
+                             QStringLiteral("' AND IdComplemento = ") + complemento;
     const QString reservas = QStringLiteral("V_MV_RESERVAS WHERE TC = '") + Sql(tc) +
                              QStringLiteral("' AND IDCOMPROBANTE='") + Sql(idComprobante) + QStringLiteral("'");
     const QString otro = QStringLiteral(" <> ") + complemento;
@@ -278,6 +301,9 @@ void Form1::CmdAceptar_Click()
             lote = QStringLiteral("SET XACT_ABORT ON") + CR;
             lote += QStringLiteral("BEGIN TRANSACTION") + CR;
             lote += QStringLiteral("DELETE V_MV_STOCK") + porId + CR;
+            // The consumption of its composites' inputs, of this complement.
+            lote += QStringLiteral("DELETE V_MV_STOCK WHERE TC = '") + kConsumo + QStringLiteral("' AND Tc_Origen = '") +
+                    Sql(tc) + porCausa + CR;
             lote += QStringLiteral("DELETE V_MV_CPTEINSUMOS") + porId + CR;
             lote += QStringLiteral("DELETE V_MV_CPTETAREAS") + porId + CR;
             lote += QStringLiteral("DELETE V_MV_CPTE_OBSERV") + porId + QStringLiteral(" AND TIPO_OBS = 'OC'") + CR;
@@ -306,9 +332,12 @@ void Form1::CmdAceptar_Click()
             lote += QStringLiteral("DELETE MV_APLICACION") + porOrigen + CR;
             lote += QStringLiteral("DELETE MV_APLICACION") + porNumero + CR;
             lote += QStringLiteral("DELETE MV_ASIENTOS") + porNumero + CR;
+            lote += QStringLiteral("DELETE MV_ASIENTOS WHERE TC = '") + kCostoMercaderia +
+                    QStringLiteral("' AND TC_ORIGEN = '") + Sql(tc) + QStringLiteral("' AND CPTE_ORIGEN = '") +
+                    Sql(idComprobante) + QStringLiteral("'") + CR;
             // The seats' cost-centre distribution goes with them.
             lote += QStringLiteral("DELETE MV_ASIENTOSCCOSTO") + porNumero + CR;
-            lote += QStringLiteral("DELETE V_MV_CTROL_CPTE") + porNumero + CR;
+            lote += QStringLiteral("DELETE V_MV_CTROL_CPTE") + porNumeracion + CR;
             lote += QStringLiteral("DELETE ") + reservas + CR;
             if (Trim(tc).compare(QLatin1String("NC"), Qt::CaseInsensitive) == 0)
                 lote += QStringLiteral("UPDATE V_MV_BONOS_DETALLE SET IDNC=NULL WHERE IDNC = '") + Sql(idComprobante) +
@@ -334,24 +363,37 @@ void Form1::CmdAceptar_Click()
                                           QString(), QString(), QStringLiteral("E"));
         }))
         return;
-    if (!trap([&] { lote += accion + CR + QStringLiteral("COMMIT TRANSACTION"); })) return;
+    if (!trap([&] { lote += accion; })) return;
 
     // 7-8. Sending; the connection's error list then holds the errors of this
-    // batch only.
+    // batch only. The batch leaves its transaction open: it is committed
+    // when it took a row of the voucher besides its own 'E' row, and undone
+    // otherwise, since then the key names no voucher and nothing is deleted.
     enLote = true;
     QString errorNumero, errorDescripcion;
     int errores = 0;
+    const auto envia = [&](const QString& texto, int* cuenta) {
+        DB_Dll& db = ModGlobal::gDB();
+        if (!db.gCnn)
+            throw VbError(91);
+        db.gCnn->Execute(texto, cuenta, -1);
+        errores = db.gCnn->Errors().Count();
+        if (errores > 0) {
+            errorNumero = QString::number(db.gCnn->Errors().Item(0).Number);
+            errorDescripcion = db.gCnn->Errors().Item(0).Description;
+        }
+    };
+    bool nada = false;
     if (!trap([&] {
-            DB_Dll& db = ModGlobal::gDB();
-            if (!db.gCnn)
-                throw VbError(91);
             registros = 0;
-            db.gCnn->Execute(lote, &registros, -1);
-            errores = db.gCnn->Errors().Count();
-            if (errores > 0) {
-                errorNumero = QString::number(db.gCnn->Errors().Item(0).Number);
-                errorDescripcion = db.gCnn->Errors().Item(0).Description;
-            }
+            envia(lote, &registros);
+            if (errores > 0)
+                return;
+            // A count the data layer does not know (below 1) keeps the
+            // deletion.
+            nada = registros == 1;
+            int ignorados = 0;
+            envia(nada ? QStringLiteral("ROLLBACK TRANSACTION") : QStringLiteral("COMMIT TRANSACTION"), &ignorados);
         }))
         return;
     if (errores > 0) {
@@ -363,9 +405,14 @@ void Form1::CmdAceptar_Click()
         });
         return;
     }
+    enLote = false;
+    if (nada) {
+        // Not a deletion: no count, no second log line, no 'B' row.
+        trap([&] { ui::MsgBox(kNoEncontrado, ui::vbInformation, QStringLiteral("Aviso al operador")); });
+        return;
+    }
 
     // 9-11. Done: the count, the second log line and the 'B' action row.
-    enLote = false;
     if (!trap([&] {
             ui::MsgBox(QStringLiteral("Anulado sin Errores, se actualizaron ") + QString::number(registros) +
                            QStringLiteral(" registros "),
