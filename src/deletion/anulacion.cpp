@@ -5,7 +5,8 @@
 // deletion log JQELI.LOG, sends one batch that deletes the voucher and every
 // row hanging on it inside one transaction (with its 'E' action row), shows
 // the count of affected rows, writes the second log line and records a 'B'
-// action row after the batch.
+// action row after the batch. A batch that took no row of the voucher is
+// undone and told as a key that names no voucher.
 #include "deletion/form1.h"
 
 #include "core/acciones.h"
