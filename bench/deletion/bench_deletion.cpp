@@ -3,8 +3,9 @@
 // and the 'B' action row) deleting an annulled voucher with 1,000, 10,000 and
 // 100,000 stock rows (and a tenth as many lines) on the embedded engine,
 // against the same statements prepared and run straight through the SQLite
-// library on an identical database: the voucher read, the batch with the
-// test for other complements, the server date and the 'B' row. Both on the
+// library on an identical database: the voucher read, the batch with its
+// tests of rows to take and of other complements, the server date and the
+// 'B' row. Both on the
 // demo-size database and on the production-size one (the window started on
 // each). Several rounds per size, alternating which side goes first, judged
 // on the median after a warm-up round; prints per size and stock count the
@@ -33,13 +34,24 @@
 namespace {
 
 // What the handler runs for FP 0001 00000777 A, as one writes it for SQLite
-// by hand: the voucher read, the batch (whose block runs when the test before
-// it gives 1), the server date and the 'B' row. Statements that give rows are
+// by hand: the voucher read, the batch (whose deletion runs when the test of
+// rows to take gives 1, and whose shared rows go when the test before them
+// gives 1), the server date and the 'B' row. Statements that give rows are
 // stepped through all of them.
 const char* const kCrudo[] = {
     "SELECT * FROM V_MV_CPTE WHERE TC = 'FP  ' AND IDCOMPROBANTE = '000100000777A'",
     "BEGIN",
+    "SELECT EXISTS (SELECT 1 FROM V_MV_STOCK WHERE TC = 'FP  ' AND IDCOMPROBANTE = '000100000777A' AND "
+    "IdComplemento = 0 UNION ALL SELECT 1 FROM V_MV_STOCK WHERE TC = 'PE  ' AND Tc_Origen = 'FP  ' AND "
+    "IdComprobante_Origen = '000100000777A' AND IdComplemento = 0 UNION ALL SELECT 1 FROM V_MV_CPTEINSUMOS WHERE "
+    "TC = 'FP  ' AND IDCOMPROBANTE = '000100000777A' AND IdComplemento = 0 UNION ALL SELECT 1 FROM V_MV_CPTE WHERE "
+    "TC = 'FP  ' AND IDCOMPROBANTE = '000100000777A' AND IdComplemento = 0) OR (NOT EXISTS (SELECT * FROM V_MV_CPTE "
+    "WHERE TC = 'FP  ' AND IDCOMPROBANTE = '000100000777A' AND IdComplemento <> 0) AND EXISTS (SELECT 1 FROM "
+    "MV_ASIENTOS WHERE TC = 'FP  ' AND SUCURSAL = '0001' AND NUMERO = '00000777' AND LETRA = 'A' UNION ALL SELECT 1 "
+    "FROM V_MV_CTROL_CPTE WHERE TC = 'FP  ' AND SUCURSAL = '0001' AND NUMERO = '00000777' AND LETRA = 'A'))",
     "DELETE FROM V_MV_STOCK WHERE TC = 'FP  ' AND IDCOMPROBANTE = '000100000777A' AND IdComplemento = 0",
+    "DELETE FROM V_MV_STOCK WHERE TC = 'PE  ' AND Tc_Origen = 'FP  ' AND IdComprobante_Origen = '000100000777A' "
+    "AND IdComplemento = 0",
     "DELETE FROM V_MV_CPTEINSUMOS WHERE TC = 'FP  ' AND IDCOMPROBANTE = '000100000777A' AND IdComplemento = 0",
     "DELETE FROM V_MV_CPTETAREAS WHERE TC = 'FP  ' AND IDCOMPROBANTE = '000100000777A' AND IdComplemento = 0",
     "DELETE FROM V_MV_CPTE_OBSERV WHERE TC = 'FP  ' AND IDCOMPROBANTE = '000100000777A' AND IdComplemento = 0 "
@@ -51,7 +63,10 @@ const char* const kCrudo[] = {
     "AND LETRA_ORIGEN = 'A'",
     "DELETE FROM MV_APLICACION WHERE TC = 'FP  ' AND SUCURSAL = '0001' AND NUMERO = '00000777' AND LETRA = 'A'",
     "DELETE FROM MV_ASIENTOS WHERE TC = 'FP  ' AND SUCURSAL = '0001' AND NUMERO = '00000777' AND LETRA = 'A'",
-    "DELETE FROM V_MV_CTROL_CPTE WHERE TC = 'FP  ' AND SUCURSAL = '0001' AND NUMERO = '00000777' AND LETRA = 'A'",
+    "DELETE FROM MV_ASIENTOS WHERE TC = 'CMV ' AND TC_ORIGEN = 'FP  ' AND CPTE_ORIGEN = '000100000777A'",
+    "DELETE FROM MV_ASIENTOSCCOSTO WHERE TC = 'FP  ' AND SUCURSAL = '0001' AND NUMERO = '00000777' AND LETRA = 'A'",
+    "DELETE FROM V_MV_CTROL_CPTE WHERE TC = IFNULL((SELECT NULLIF(TRIM(Valor), '') FROM TA_CONFIGURACION WHERE "
+    "CLAVE = 'NUM_FP' LIMIT 1), 'FP  ') AND SUCURSAL = '0001' AND NUMERO = '00000777' AND LETRA = 'A'",
     "DELETE FROM V_MV_RESERVAS WHERE TC = 'FP  ' AND IDCOMPROBANTE='000100000777A'",
     "INSERT INTO V_MV_CPTEACCIONES (TC,IdComprobante,IdComplemento,Tipo_accion,FECHAHORA,Usuario,PC,SYSTEMUSER,"
     "Proceso,ProcesoLote,Cuenta) VALUES ('FP  ','000100000777A',0,'E','2026-12-09 05:00:00','DEMO','PC1','vordane',"

@@ -5,7 +5,8 @@
 // deletion log JQELI.LOG, sends one batch that deletes the voucher and every
 // row hanging on it inside one transaction (with its 'E' action row), shows
 // the count of affected rows, writes the second log line and records a 'B'
-// action row after the batch.
+// action row after the batch. A key whose batch has no row to take writes
+// nothing and is told so.
 #include "deletion/form1.h"
 
 #include "core/acciones.h"
@@ -40,6 +41,17 @@ using legacy::VbError;
 namespace {
 
 const QString CR = QStringLiteral("\r");
+
+// The consumption voucher of a composite article's inputs (the stock
+// writer's discharge) and the cost-of-goods seat of a sales voucher: both
+// are booked under a type of their own and name the voucher that caused them
+// in their origin columns.
+const QString kConsumo = QStringLiteral("PE  ");
+const QString kCostoMercaderia = QStringLiteral("CMV ");
+
+// Told when the batch took no row of the voucher but its own 'E' row.
+const QString kNoEncontrado = QStringLiteral("No se encontro ningun comprobante con esos datos, no se ha eliminado "
+                                             "ningun registro");
 
 // Sales types must be annulled before they can be deleted; purchase types
 // are annulled (and deleted) from the purchases menu only.
@@ -264,58 +276,114 @@ void Form1::CmdAceptar_Click()
     const QString porTipoId = QStringLiteral(" WHERE TC = '") + Sql(tc) + QStringLiteral("' AND IDCOMPROBANTE = '") +
                               Sql(idComprobante) + QStringLiteral("' AND IdComplemento");
     const QString porId = porTipoId + QStringLiteral(" = ") + complemento;
-    const QString porNumero = QStringLiteral(" WHERE TC = '") + Sql(tc) + QStringLiteral("' AND SUCURSAL = '") +
-                              Sql(sucursal) + QStringLiteral("' AND NUMERO = '") + Sql(numero) +
-                              QStringLiteral("' AND LETRA = '") + Sql(letra) + QStringLiteral("'");
+    const auto porNumeroDe = [&](const QString& tipo) {
+        return QStringLiteral(" WHERE TC = ") + tipo + QStringLiteral(" AND SUCURSAL = '") + Sql(sucursal) +
+               QStringLiteral("' AND NUMERO = '") + Sql(numero) + QStringLiteral("' AND LETRA = '") + Sql(letra) +
+               QStringLiteral("'");
+    };
+    const QString porNumero = porNumeroDe(QStringLiteral("'") + Sql(tc) + QStringLiteral("'"));
+    // The number-control row is stored under the type the voucher was
+    // numbered with: its numbering alias (the configuration key "NUM_" and
+    // the type, as ast::ObtieneTCNumeracion reads it) when it shares another
+    // type's books. The server reads the key inside the batch, so the click
+    // makes no round trip of its own for it and reads it under the batch's
+    // transaction.
+    const QString porNumeracion =
+        porNumeroDe(QStringLiteral("ISNULL((SELECT TOP 1 NULLIF(LTRIM(RTRIM(Valor)), '') FROM TA_CONFIGURACION WHERE "
+                                   "CLAVE = 'NUM_") +
+                    Sql(Trim(tc)) + QStringLiteral("'), '") + Sql(tc) + QStringLiteral("')"));
     const QString porOrigen = QStringLiteral(" WHERE TCO_ORIGEN = '") + Sql(tc) +
                               QStringLiteral("' AND SUCURSAL_ORIGEN = '") + Sql(sucursal) +
                               QStringLiteral("' AND NUMERO_ORIGEN = '") + Sql(numero) +
                               QStringLiteral("' AND LETRA_ORIGEN = '") + Sql(letra) + QStringLiteral("'");
-    const QString reservas = QStringLiteral("V_MV_RESERVAS WHERE TC = '") + Sql(tc) +
-                             QStringLiteral("' AND IDCOMPROBANTE='") + Sql(idComprobante) + QStringLiteral("'");
+    const QString reservas = QStringLiteral(" WHERE TC = '") + Sql(tc) + QStringLiteral("' AND IDCOMPROBANTE='") +
+                             Sql(idComprobante) + QStringLiteral("'");
     const QString otro = QStringLiteral(" <> ") + complemento;
+    // The rows a statement takes: a DELETE, or an UPDATE with `cambio` as its
+    // SET. The same list gives the statements and the test of whether any
+    // of them has a row to take.
+    struct Filas {
+        QString tabla, donde, cambio;
+    };
+    // The complement's own rows, the consumption of its composites' inputs
+    // (booked under "PE" with the voucher as origin) included.
+    const QList<Filas> propias = {
+        {QStringLiteral("V_MV_STOCK"), porId},
+        {QStringLiteral("V_MV_STOCK"), QStringLiteral(" WHERE TC = '") + kConsumo + QStringLiteral("' AND Tc_Origen = '") +
+                                           Sql(tc) + QStringLiteral("' AND IdComprobante_Origen = '") +
+                                           Sql(idComprobante) + QStringLiteral("' AND IdComplemento = ") + complemento},
+        {QStringLiteral("V_MV_CPTEINSUMOS"), porId},
+        {QStringLiteral("V_MV_CPTETAREAS"), porId},
+        {QStringLiteral("V_MV_CPTE_OBSERV"), porId + QStringLiteral(" AND TIPO_OBS = 'OC'")},
+        {QStringLiteral("V_MV_CPTE"), porId},
+        {QStringLiteral("MV_APLICACION"), porOrigen + QStringLiteral(" AND IdComplemento_Origen = ") + complemento},
+        {QStringLiteral("MV_APLICACION"), porNumero + QStringLiteral(" AND IdComplemento = ") + complemento},
+        {QStringLiteral("V_MV_RESERVAS"), reservas + QStringLiteral(" AND IDCOMPLEMENTO = ") + complemento},
+    };
+    // The rows every complement shares: its seats with their cost-centre
+    // rows and its cost-of-goods seat (booked under "CMV" with the voucher as
+    // origin), the number-control row, the released bonus and mutual-aid
+    // rows.
+    QList<Filas> compartidas = {
+        {QStringLiteral("MV_APLICACION"), porOrigen},
+        {QStringLiteral("MV_APLICACION"), porNumero},
+        {QStringLiteral("MV_ASIENTOS"), porNumero},
+        {QStringLiteral("MV_ASIENTOS"), QStringLiteral(" WHERE TC = '") + kCostoMercaderia +
+                                            QStringLiteral("' AND TC_ORIGEN = '") + Sql(tc) +
+                                            QStringLiteral("' AND CPTE_ORIGEN = '") + Sql(idComprobante) +
+                                            QStringLiteral("'")},
+        {QStringLiteral("MV_ASIENTOSCCOSTO"), porNumero},
+        {QStringLiteral("V_MV_CTROL_CPTE"), porNumeracion},
+        {QStringLiteral("V_MV_RESERVAS"), reservas},
+    };
+    if (Trim(tc).compare(QLatin1String("NC"), Qt::CaseInsensitive) == 0)
+        compartidas.append({QStringLiteral("V_MV_BONOS_DETALLE"),
+                            QStringLiteral(" WHERE IDNC = '") + Sql(idComprobante) + QStringLiteral("'"),
+                            QStringLiteral("IDNC=NULL")});
+    if (Trim(tc).compare(QLatin1String("FC"), Qt::CaseInsensitive) == 0)
+        compartidas.append({QStringLiteral("V_MV_MUTUALES"),
+                            QStringLiteral(" WHERE FACTURA= '") + Sql(idComprobante) + QStringLiteral("'"),
+                            QStringLiteral("FACTURA=NULL")});
+    const auto sentencias = [&](const QList<Filas>& filas) {
+        QString t;
+        for (const Filas& f : filas)
+            t += (f.cambio.isEmpty() ? QStringLiteral("DELETE ") + f.tabla
+                                     : QStringLiteral("UPDATE ") + f.tabla + QStringLiteral(" SET ") + f.cambio) +
+                 f.donde + CR;
+        return t;
+    };
+    const auto existen = [&](const QList<Filas>& filas) {
+        QStringList t;
+        for (const Filas& f : filas)
+            t << QStringLiteral("SELECT 1 FROM ") + f.tabla + f.donde;
+        return QStringLiteral("EXISTS (") + t.join(QStringLiteral(" UNION ALL ")) + QStringLiteral(")");
+    };
+    // Another complement still has rows: the same tables the own rows are
+    // taken from ('OB' notes stay with every complement and say nothing).
+    const QString otros =
+        QStringLiteral("EXISTS (SELECT IdComplemento FROM V_MV_CPTE") + porTipoId + otro +
+        QStringLiteral(" UNION ALL SELECT IdComplemento FROM V_MV_STOCK") + porTipoId + otro +
+        QStringLiteral(" UNION ALL SELECT IdComplemento FROM V_MV_CPTEINSUMOS") + porTipoId + otro +
+        QStringLiteral(" UNION ALL SELECT IdComplemento FROM V_MV_CPTETAREAS") + porTipoId + otro +
+        QStringLiteral(" UNION ALL SELECT IdComplemento FROM V_MV_CPTE_OBSERV") + porTipoId + otro +
+        QStringLiteral(" AND TIPO_OBS = 'OC'") +
+        QStringLiteral(" UNION ALL SELECT IdComplemento_Origen FROM MV_APLICACION") + porOrigen +
+        QStringLiteral(" AND IdComplemento_Origen") + otro +
+        QStringLiteral(" UNION ALL SELECT IdComplemento FROM MV_APLICACION") + porNumero +
+        QStringLiteral(" AND IdComplemento") + otro + QStringLiteral(" UNION ALL SELECT IDCOMPLEMENTO FROM V_MV_RESERVAS") +
+        reservas + QStringLiteral(" AND IDCOMPLEMENTO") + otro + QStringLiteral(")");
+    // The whole deletion, its 'E' row included, runs only when it has a row
+    // to take: a key that names nothing writes nothing and counts 0.
     if (!trap([&] {
             lote = QStringLiteral("SET XACT_ABORT ON") + CR;
             lote += QStringLiteral("BEGIN TRANSACTION") + CR;
-            lote += QStringLiteral("DELETE V_MV_STOCK") + porId + CR;
-            lote += QStringLiteral("DELETE V_MV_CPTEINSUMOS") + porId + CR;
-            lote += QStringLiteral("DELETE V_MV_CPTETAREAS") + porId + CR;
-            lote += QStringLiteral("DELETE V_MV_CPTE_OBSERV") + porId + QStringLiteral(" AND TIPO_OBS = 'OC'") + CR;
-            lote += QStringLiteral("DELETE V_MV_CPTE") + porId + CR;
-            lote += QStringLiteral("DELETE MV_APLICACION") + porOrigen + QStringLiteral(" AND IdComplemento_Origen = ") +
-                    complemento + CR;
-            lote += QStringLiteral("DELETE MV_APLICACION") + porNumero + QStringLiteral(" AND IdComplemento = ") +
-                    complemento + CR;
-            lote += QStringLiteral("DELETE ") + reservas + QStringLiteral(" AND IDCOMPLEMENTO = ") + complemento + CR;
-            // Another complement still has rows: the same tables the
-            // statements above clear for one complement ('OB' notes stay
-            // with every complement and say nothing).
-            lote += QStringLiteral("IF NOT EXISTS (SELECT IdComplemento FROM V_MV_CPTE") + porTipoId + otro +
-                    QStringLiteral(" UNION ALL SELECT IdComplemento FROM V_MV_STOCK") + porTipoId + otro +
-                    QStringLiteral(" UNION ALL SELECT IdComplemento FROM V_MV_CPTEINSUMOS") + porTipoId + otro +
-                    QStringLiteral(" UNION ALL SELECT IdComplemento FROM V_MV_CPTETAREAS") + porTipoId + otro +
-                    QStringLiteral(" UNION ALL SELECT IdComplemento FROM V_MV_CPTE_OBSERV") + porTipoId + otro +
-                    QStringLiteral(" AND TIPO_OBS = 'OC'") +
-                    QStringLiteral(" UNION ALL SELECT IdComplemento_Origen FROM MV_APLICACION") + porOrigen +
-                    QStringLiteral(" AND IdComplemento_Origen") + otro +
-                    QStringLiteral(" UNION ALL SELECT IdComplemento FROM MV_APLICACION") + porNumero +
-                    QStringLiteral(" AND IdComplemento") + otro +
-                    QStringLiteral(" UNION ALL SELECT IDCOMPLEMENTO FROM ") + reservas +
-                    QStringLiteral(" AND IDCOMPLEMENTO") + otro + QStringLiteral(")") + CR;
+            lote += QStringLiteral("IF EXISTS (SELECT 1 WHERE ") + existen(propias) + QStringLiteral(" OR (NOT ") +
+                    otros + QStringLiteral(" AND ") + existen(compartidas) + QStringLiteral("))") + CR;
             lote += QStringLiteral("BEGIN") + CR;
-            lote += QStringLiteral("DELETE MV_APLICACION") + porOrigen + CR;
-            lote += QStringLiteral("DELETE MV_APLICACION") + porNumero + CR;
-            lote += QStringLiteral("DELETE MV_ASIENTOS") + porNumero + CR;
-            // The seats' cost-centre distribution goes with them.
-            lote += QStringLiteral("DELETE MV_ASIENTOSCCOSTO") + porNumero + CR;
-            lote += QStringLiteral("DELETE V_MV_CTROL_CPTE") + porNumero + CR;
-            lote += QStringLiteral("DELETE ") + reservas + CR;
-            if (Trim(tc).compare(QLatin1String("NC"), Qt::CaseInsensitive) == 0)
-                lote += QStringLiteral("UPDATE V_MV_BONOS_DETALLE SET IDNC=NULL WHERE IDNC = '") + Sql(idComprobante) +
-                        QStringLiteral("'") + CR;
-            if (Trim(tc).compare(QLatin1String("FC"), Qt::CaseInsensitive) == 0)
-                lote += QStringLiteral("UPDATE V_MV_MUTUALES SET FACTURA=NULL WHERE FACTURA= '") +
-                        Sql(idComprobante) + QStringLiteral("'") + CR;
+            lote += sentencias(propias);
+            lote += QStringLiteral("IF NOT ") + otros + CR;
+            lote += QStringLiteral("BEGIN") + CR;
+            lote += sentencias(compartidas);
             lote += QStringLiteral("END") + CR;
         }))
         return;
@@ -334,7 +402,7 @@ void Form1::CmdAceptar_Click()
                                           QString(), QString(), QStringLiteral("E"));
         }))
         return;
-    if (!trap([&] { lote += accion + CR + QStringLiteral("COMMIT TRANSACTION"); })) return;
+    if (!trap([&] { lote += accion + CR + QStringLiteral("END") + CR + QStringLiteral("COMMIT TRANSACTION"); })) return;
 
     // 7-8. Sending; the connection's error list then holds the errors of this
     // batch only.
@@ -363,9 +431,14 @@ void Form1::CmdAceptar_Click()
         });
         return;
     }
+    enLote = false;
+    if (registros == 0) {
+        // Not a deletion: no count, no second log line, no 'B' row.
+        trap([&] { ui::MsgBox(kNoEncontrado, ui::vbInformation, QStringLiteral("Aviso al operador")); });
+        return;
+    }
 
     // 9-11. Done: the count, the second log line and the 'B' action row.
-    enLote = false;
     if (!trap([&] {
             ui::MsgBox(QStringLiteral("Anulado sin Errores, se actualizaron ") + QString::number(registros) +
                            QStringLiteral(" registros "),

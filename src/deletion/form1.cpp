@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QValidator>
 
 #include <algorithm>
 #include <exception>
@@ -54,6 +55,23 @@ QIcon IconoVentana()
     g.drawLine(26, 6, 6, 26);
     return QIcon(p);
 }
+
+// The letter box holds one character; a blank typed before the letter is
+// dropped as it comes, so typing " X" gives "X" (the field is trimmed when
+// read anyway).
+class LetraValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& texto, int& posicion) const override
+    {
+        qsizetype blancos = 0;
+        while (blancos < texto.size() && texto.at(blancos) == u' ')
+            ++blancos;
+        texto.remove(0, blancos);
+        posicion = int(std::max<qsizetype>(0, posicion - blancos));
+        return Acceptable;
+    }
+};
 
 std::function<void(int)>& finPrograma()
 {
@@ -115,6 +133,7 @@ void Form1::CreaControles()
     txtNRO = caja(FrmDetalle, "txtNRO", 8);
     Coloca(txtNRO, 1560, 960, 1335, 285);
     txtLetra = caja(FrmDetalle, "txtLetra", 1);
+    txtLetra->setValidator(new LetraValidator(txtLetra));
     Coloca(txtLetra, 1560, 1320, 255, 285);
     txtComplemento = caja(FrmDetalle, "txtComplemento", 2);
     txtComplemento->setText(QStringLiteral("0"));

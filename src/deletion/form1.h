@@ -35,7 +35,7 @@ public:
     QLineEdit* txtTC = nullptr;           // at most 4 characters
     QLineEdit* txtSUC = nullptr;          // at most 4
     QLineEdit* txtNRO = nullptr;          // at most 8
-    QLineEdit* txtLetra = nullptr;        // at most 1
+    QLineEdit* txtLetra = nullptr;        // one letter, blanks before it dropped
     QLineEdit* txtComplemento = nullptr;  // at most 2, "0" at first
     QLabel* Label1[6] = {};               // "PassWord", "TC", "SUC", "NRO", "LETRA", "COMPLEMENTO"
     QGroupBox* FrmDetalle = nullptr;      // disabled until the access code is typed
