@@ -18,6 +18,8 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
+#include <QToolBar>
+#include <QToolButton>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -338,6 +340,24 @@ inline void ExpectWholeLines(const QLabel& l)
         if (other && other != &l && !other->isWindow() && !other->isHidden()) {
             EXPECT_FALSE(other->geometry().intersects(l.geometry())) << name << " runs into " << Name(other);
         }
+    }
+}
+
+}  // namespace testutil::layout
+
+namespace testutil::layout {
+
+// A tool bar's buttons: each as large as its caption needs, and inside the
+// bar.
+inline void ExpectWholeToolBar(const QToolBar& bar)
+{
+    for (const QToolButton* b : bar.findChildren<QToolButton*>()) {
+        if (!b->isVisibleTo(&bar) || b->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        const std::string name = '"' + b->text().toStdString() + "\" of " + Name(&bar);
+        EXPECT_LE(b->sizeHint().height(), b->height()) << name << " is cut at the top or bottom";
+        EXPECT_LE(b->sizeHint().width(), b->width()) << name << " is cut";
+        EXPECT_TRUE(QRect(QPoint(0, 0), bar.size()).contains(b->geometry())) << name << " lies outside its bar";
     }
 }
 
