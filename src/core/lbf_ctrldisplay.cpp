@@ -1,6 +1,9 @@
 #include "core/lbf_ctrldisplay.h"
 
+#include "platform/ui/fitting.h"
+
 #include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
@@ -8,6 +11,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -16,6 +20,10 @@ namespace {
 constexpr int Px(int twips) { return twips / 15; }
 
 constexpr int kCuadros = 12;
+
+// Pixels a grown button keeps from the window's sides and bottom: the 120
+// twips of the first line's top.
+constexpr int kMargen = Px(120);
 
 }  // namespace
 
@@ -61,7 +69,32 @@ Lbf_CtrlDisplay::Lbf_CtrlDisplay(QWidget* parent)
 
     ImageList1 = CuadrosAnimacion();
 
+    AjustaAFuente();
     Form_Load();
+}
+
+// The sign keeps its twips where the program's font fits its button (the
+// lines keep their own font). Where it does not, the button grows to the
+// wider of its two captions ("&Cancelar", "Abortado"), staying in the
+// middle, and downwards to their lines with the room the design gives them
+// (its 375 twips hold 9-point lines of 14 pixels and 11 to spare); the
+// window then grows to keep the button as far from its bottom edge as the
+// first line is from its top, shown or not. Done before the window is
+// centred on the screen.
+void Lbf_CtrlDisplay::AjustaAFuente()
+{
+    QPushButton& b = *CmdDisplayCancelar;
+    const QString caption = b.text();
+    for (const QString& texto : {QStringLiteral("Abortado"), caption}) {
+        b.setText(texto);
+        ui::GrowButtonRow({&b}, ui::RowAnchor::Centre, kMargen);
+    }
+    constexpr int kHolguraBoton = 25 - 14;
+    const int alto = std::max(ui::CaptionSize(b).height(), QFontMetrics(b.font()).height() + kHolguraBoton);
+    if (alto > b.height()) {
+        b.resize(b.width(), alto);
+        setFixedSize(width(), b.geometry().bottom() + 1 + kMargen);
+    }
 }
 
 Lbf_CtrlDisplay::~Lbf_CtrlDisplay() = default;

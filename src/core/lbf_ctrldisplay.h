@@ -33,6 +33,7 @@ public:
     void CmdDisplayCancelar_Click();
 
 private:
+    void AjustaAFuente();
     void Form_Load();
     void MuestraCuadro(int indice);
 

@@ -1,5 +1,7 @@
 #include "db/frmreconectar.h"
 
+#include "platform/ui/fitting.h"
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -20,6 +22,18 @@ std::unique_ptr<frmReconectar>& instancia()
 QRect twips(int left, int top, int width, int height)
 {
     return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+// The message and the bar keep 240 twips from the window's sides; so do the
+// buttons when they widen.
+constexpr int kMargen = 240 / 15;
+
+void Centra(QWidget& w)
+{
+    if (const QScreen* pantalla = QGuiApplication::primaryScreen()) {
+        const QRect r = pantalla->geometry();
+        w.move((r.width() - w.width()) / 2, (r.height() - w.height()) / 2);
+    }
 }
 
 }  // namespace
@@ -61,12 +75,36 @@ frmReconectar::frmReconectar(QWidget* parent) : QWidget(parent, Qt::Dialog)
 
 void frmReconectar::Form_Load()
 {
-    if (const QScreen* pantalla = QGuiApplication::primaryScreen()) {
-        const QRect r = pantalla->geometry();
-        move((r.width() - width()) / 2, (r.height() - height()) / 2);
-    }
+    Centra(*this);
     Cancelar = false;
     prgIntentos->setValue(0);
+}
+
+void frmReconectar::showEvent(QShowEvent* event)
+{
+    AjustaAFuente();
+    QWidget::showEvent(event);
+}
+
+// The window keeps its twips where its font and its message fit them. Where
+// they do not, the message grows to its wrapped lines, the two buttons (of
+// one width, around the window's middle) to their captions, what lies below
+// moves down, and the window grows by as much and stays centred on the
+// screen. The message is set before the window is shown, so it is fitted
+// then.
+void frmReconectar::AjustaAFuente()
+{
+    const int ensancha = ui::GrowButtonRow({CmdReintentar, cmdCancelar}, ui::RowAnchor::Centre, kMargen);
+    if (ensancha > 0) {
+        setFixedSize(width() + ensancha, height());
+        for (QWidget* w : {static_cast<QWidget*>(lblMensaje), static_cast<QWidget*>(prgIntentos)})
+            w->resize(w->width() + ensancha, w->height());
+    }
+    const int crece = ui::GrowRowsToContents(*this);
+    if (crece > 0)
+        setFixedSize(width(), height() + crece);
+    if (ensancha > 0 || crece > 0)
+        Centra(*this);
 }
 
 frmReconectar& frmReconectar::Default()

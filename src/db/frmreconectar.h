@@ -29,6 +29,10 @@ public:
     void CmdReintentar_Click() { Reintentar = true; }
     void cmdCancelar_Click() { Cancelar = true; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void Form_Load();
+    void AjustaAFuente();
 };

@@ -2,6 +2,7 @@
 #include "core/dll_display.h"
 #include "core/lbf_ctrldisplay.h"
 #include "platform/ui/qt_app.h"
+#include "support/layout_check.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -9,6 +10,9 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
 
 using legacy::Variant;
 
@@ -146,3 +150,37 @@ TEST_F(Cartel, SiempreVisibleMantieneLaVentanaAbierta)
 }
 
 }  // namespace
+
+// The sign with its cancel button in the fonts the desktop may give it, to
+// <build>/cartel_<points>[_<font>].png: the lines keep their own font; the
+// button grows to its caption's lines with the 11 pixels the design gives
+// them at 9 points (14 + 11 = 25), around the middle, and the window keeps
+// it 8 pixels from its bottom edge once it grew (1 as designed).
+TEST(CartelFuentes, PictureOfTheSignInEveryFont)
+{
+    testApp();
+    const int botones[] = {25, 25, 17 + 11, 21 + 11, 23 + 11, 19 + 11, 18 + 11};
+    int i = 0;
+    for (const testutil::layout::PictureFont& fuente : testutil::layout::kPictureFonts) {
+        const int boton = botones[i++];
+        SCOPED_TRACE(std::string(fuente.fuente) + ' ' + std::to_string(fuente.puntos));
+        testutil::layout::ProgramFont programa(fuente);
+        Dll_Display cartel;
+        cartel.CartelInicio(QStringLiteral("Conectando Base de Datos"), 1);
+        bool cancelado = false;
+        cartel.CartelMostrar(cancelado, Variant(QStringLiteral("Iniciando Aplicacion")), Variant(QStringLiteral("vordane")),
+                             Variant(QStringLiteral("Espere por favor")));
+        Lbf_CtrlDisplay& v = *cartel.ventana();
+        testutil::layout::Picture(v, testutil::layout::PicturePath(QStringLiteral("cartel"), fuente));
+        ASSERT_EQ(QFontMetrics(v.CmdDisplayCancelar->font()).height(), fuente.alto) << "the font as installed";
+        const QRect b = v.CmdDisplayCancelar->geometry();
+        EXPECT_EQ(b.height(), boton);
+        EXPECT_EQ(b.top(), 160);
+        EXPECT_EQ(v.height(), boton == 25 ? 186 : 160 + boton + 8);
+        EXPECT_LE(std::abs(b.left() + b.right() - 522), 6) << "around the middle (208 + 320 as designed)";
+        // "Abortado" fits the button too
+        v.CmdDisplayCancelar->click();
+        testutil::layout::ExpectWholeCaption(*v.CmdDisplayCancelar);
+        cartel.CartelCerrar();
+    }
+}

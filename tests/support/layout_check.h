@@ -4,7 +4,9 @@
 #include "platform/ui/fitting.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
@@ -16,6 +18,8 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
+#include <QToolBar>
+#include <QToolButton>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -268,3 +272,93 @@ inline void ExpectWholeLabels(const QWidget& window)
 }
 
 }  // namespace testutil
+
+namespace testutil::layout {
+
+// The fonts a window's picture test shows it in: 8, 9, 12, 14 and 16 points
+// of "Segoe UI" (drawn in Liberation Sans) and 12 points of the other two
+// fonts the desktops put in its place ("Calibri" drawn in DejaVu Sans,
+// "Courier New" in Liberation Mono); alto is the height of their lines in
+// pixels as installed.
+struct PictureFont {
+    const char* fuente;
+    int puntos;
+    int alto;
+};
+inline constexpr PictureFont kPictureFonts[] = {{"Segoe UI", 8, 12},  {"Segoe UI", 9, 14},  {"Segoe UI", 12, 17},
+                                                {"Segoe UI", 14, 21}, {"Segoe UI", 16, 23}, {"Calibri", 12, 19},
+                                                {"Courier New", 12, 18}};
+
+// The program's font (the one the desktop gives windows that do not take
+// the user's) set to a picture font for as long as this lives.
+class ProgramFont {
+public:
+    explicit ProgramFont(const PictureFont& f) : antes_(QApplication::font())
+    {
+        QFont nueva(QString::fromLatin1(f.fuente));
+        nueva.setPointSize(f.puntos);
+        QApplication::setFont(nueva);
+    }
+    ~ProgramFont() { QApplication::setFont(antes_); }
+    ProgramFont(const ProgramFont&) = delete;
+    ProgramFont& operator=(const ProgramFont&) = delete;
+
+private:
+    QFont antes_;
+};
+
+// <build>/<base>_<points>[_<font>].png, the font named when it is not
+// "Segoe UI".
+inline QString PicturePath(const QString& base, const PictureFont& f)
+{
+    QString archivo = base + QStringLiteral("_%1").arg(f.puntos);
+    if (QLatin1String(f.fuente) != QLatin1String("Segoe UI"))
+        archivo += u'_' + QString::fromLatin1(f.fuente).replace(u' ', u'_');
+    return QDir(QStringLiteral(VORDANE_BINARY_DIR)).filePath(archivo + QStringLiteral(".png"));
+}
+
+// The window as shown, to its picture, and checked by ExpectWholeLabels.
+inline void Picture(QWidget& window, const QString& archivo)
+{
+    EXPECT_TRUE(window.grab().save(archivo)) << archivo.toStdString();
+    ExpectWholeLabels(window);
+}
+
+}  // namespace testutil::layout
+
+namespace testutil::layout {
+
+// A label that wraps its caption: its lines, at its width, within its
+// height, and the label clear of the controls beside it.
+inline void ExpectWholeLines(const QLabel& l)
+{
+    const std::string name = Name(&l);
+    EXPECT_LE(l.heightForWidth(l.width()), l.height())
+        << name << ": its lines need " << l.heightForWidth(l.width()) << " pixels, it has " << l.height();
+    for (const QObject* o : l.parentWidget()->children()) {
+        const auto* other = qobject_cast<const QWidget*>(o);
+        if (other && other != &l && !other->isWindow() && !other->isHidden()) {
+            EXPECT_FALSE(other->geometry().intersects(l.geometry())) << name << " runs into " << Name(other);
+        }
+    }
+}
+
+}  // namespace testutil::layout
+
+namespace testutil::layout {
+
+// A tool bar's buttons: each as large as its caption needs, and inside the
+// bar.
+inline void ExpectWholeToolBar(const QToolBar& bar)
+{
+    for (const QToolButton* b : bar.findChildren<QToolButton*>()) {
+        if (!b->isVisibleTo(&bar) || b->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        const std::string name = '"' + b->text().toStdString() + "\" of " + Name(&bar);
+        EXPECT_LE(b->sizeHint().height(), b->height()) << name << " is cut at the top or bottom";
+        EXPECT_LE(b->sizeHint().width(), b->width()) << name << " is cut";
+        EXPECT_TRUE(QRect(QPoint(0, 0), bar.size()).contains(b->geometry())) << name << " lies outside its bar";
+    }
+}
+
+}  // namespace testutil::layout

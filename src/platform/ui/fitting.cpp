@@ -12,6 +12,7 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
+#include <QToolBar>
 
 #include <algorithm>
 #include <map>
@@ -119,8 +120,10 @@ bool Placed(const QObject* o)
 // Controls of a frame's container stacked on the frame, with their
 // rectangles in the frame's coordinates.
 using Huespedes = std::vector<std::pair<QWidget*, QRect>>;
+// The height a control needs (0: it keeps its own).
+using Alto = int (*)(const QWidget&);
 
-int GrowRows(QWidget& container, Huespedes& huespedes)
+int GrowRows(QWidget& container, Huespedes& huespedes, Alto alto)
 {
     QList<QWidget*> propios;
     for (QObject* o : container.children())
@@ -154,11 +157,11 @@ int GrowRows(QWidget& container, Huespedes& huespedes)
         if (alojados.contains(w))
             continue;
         Fila f{w, w->geometry(), nullptr};
-        f.crece = PlainContainer(*w) ? GrowRows(*w, encima[w]) : std::max(0, FontHeight(*w) - w->height());
+        f.crece = PlainContainer(*w) ? GrowRows(*w, encima[w], alto) : std::max(0, alto(*w) - w->height());
         filas.push_back(f);
     }
     for (auto& [w, r] : huespedes)
-        filas.push_back({w, r, &r, std::max(0, FontHeight(*w) - r.height())});
+        filas.push_back({w, r, &r, std::max(0, alto(*w) - r.height())});
 
     // Each control moves down by what the controls wholly above it grew and
     // moved; sorted by their tops, those come first.
@@ -224,7 +227,7 @@ int FontHeight(const QWidget& w)
 int GrowRowsToFont(QWidget& container)
 {
     Huespedes ninguno;
-    return GrowRows(container, ninguno);
+    return GrowRows(container, ninguno, &FontHeight);
 }
 
 int GrowColumnsToCaptions(QWidget& container)
@@ -287,6 +290,74 @@ QString WidestText(const QLineEdit& t, int length)
         if (c && fm.horizontalAdvance(QChar(c)) > fm.horizontalAdvance(widest))
             widest = QChar(c);
     return QString(std::max(0, length), widest);
+}
+
+// --- what a window needs beyond its rows of one line ---------------------------
+
+int ContentsHeight(const QWidget& w)
+{
+    if (const auto* l = qobject_cast<const QLabel*>(&w); l && l->wordWrap()) {
+        if (l->text().isEmpty() || l->textFormat() == Qt::RichText)
+            return 0;
+        return l->heightForWidth(l->width());
+    }
+    if (const auto* t = qobject_cast<const QToolBar*>(&w))
+        return t->sizeHint().height();
+    return FontHeight(w);
+}
+
+int GrowRowsToContents(QWidget& container)
+{
+    Huespedes ninguno;
+    return GrowRows(container, ninguno, &ContentsHeight);
+}
+
+int GrowAlongLine(const std::vector<std::pair<QWidget*, int>>& linea)
+{
+    int corre = 0;
+    for (const auto& [w, ancho] : linea) {
+        const int crece = std::max(0, ancho - w->width());
+        if (crece > 0 || corre > 0)
+            w->setGeometry(w->x() + corre, w->y(), w->width() + crece, w->height());
+        corre += crece;
+    }
+    return corre;
+}
+
+int GrowButtonRow(const std::vector<QPushButton*>& fila, RowAnchor anclaje, int margen)
+{
+    if (fila.empty() || !fila.front()->parentWidget())
+        return 0;
+    const int ancho = fila.front()->parentWidget()->width();
+    bool unAncho = true;
+    int comun = 0;
+    for (const QPushButton* b : fila) {
+        unAncho = unAncho && b->width() == fila.front()->width();
+        comun = std::max(comun, CaptionSize(*b).width());
+    }
+    std::vector<int> anchos;
+    bool crece = false;
+    for (const QPushButton* b : fila) {
+        anchos.push_back(std::max(b->width(), unAncho ? comun : CaptionSize(*b).width()));
+        crece = crece || anchos.back() > b->width();
+    }
+    const int izquierda = fila.front()->x();
+    const int derecha = fila.back()->geometry().right();
+    if (!crece && izquierda >= margen && derecha < ancho - margen)
+        return 0;
+    // the row as wide as its buttons and the gaps between them
+    int total = derecha + 1 - izquierda;
+    for (std::size_t i = 0; i < fila.size(); ++i)
+        total += anchos[i] - fila[i]->width();
+    int x = anclaje == RowAnchor::Left ? izquierda : anclaje == RowAnchor::Right ? derecha + 1 - total
+                                                                                : (ancho - total) / 2;
+    x = std::max(margen, std::min(x, ancho - margen - total));
+    for (std::size_t i = 0; i < fila.size(); ++i) {
+        const int hueco = i + 1 < fila.size() ? fila[i + 1]->x() - (fila[i]->geometry().right() + 1) : 0;
+        fila[i]->setGeometry(x, fila[i]->y(), anchos[i], fila[i]->height());
+        x += anchos[i] + hueco;
+    }
+    return std::max(0, total - (ancho - 2 * margen));
 }
 
 void setPasswordChar(QLineEdit& box, QChar c)

@@ -9,6 +9,9 @@
 
 #include <QStyleOptionButton>
 
+#include <utility>
+#include <vector>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -63,6 +66,35 @@ int GrowRowsToFont(QWidget& container);
 // reach: what the container must grow by. Where the captions fit, nothing
 // moves.
 int GrowColumnsToCaptions(QWidget& container);
+
+// The height a control needs for what it shows in its font: FontHeight,
+// and besides a label that wraps its caption the height of its lines at its
+// width, a tool bar the height its buttons take. 0 for any other control.
+int ContentsHeight(const QWidget& control);
+
+// GrowRowsToFont with ContentsHeight: the rows grow also for a wrapped
+// label's lines and for a tool bar's buttons.
+int GrowRowsToContents(QWidget& container);
+
+// The controls of one line, left to right, each with the width it needs: a
+// control narrower than its need grows to it, to the right, and whatever
+// follows it on the line moves right by as much, keeping the gaps. Returns
+// how many pixels further right the line now ends.
+int GrowAlongLine(const std::vector<std::pair<QWidget*, int>>& line);
+
+// Where a row of buttons stays when its buttons widen: its left end, the
+// middle of its container, or its right end.
+enum class RowAnchor { Left, Centre, Right };
+
+// The buttons of one row, left to right, on one container, widen to their
+// captions; buttons of one width keep one width, that of the widest caption.
+// They keep the gaps between them, the row stays where `anchor` says and
+// `margin` pixels clear of the container's sides, as far as the container's
+// width allows. Returns how many pixels the container must widen for the row
+// to keep that margin (0 when it does); the row is laid out for the wider
+// container (from the left margin), so the caller only widens it. Where
+// every caption fits and the row keeps its margin, nothing moves.
+int GrowButtonRow(const std::vector<QPushButton*>& row, RowAnchor anchor, int margin);
 
 // The width a text box needs to show `text` whole: the text in its font,
 // with the frame, margins and cursor the box keeps around it.

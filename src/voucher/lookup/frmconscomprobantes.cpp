@@ -10,6 +10,7 @@
 #include "platform/legacy/errortrap.h"
 #include "platform/legacy/strings.h"
 #include "platform/ui/colors.h"
+#include "platform/ui/fitting.h"
 #include "platform/ui/imagelist.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/listview.h"
@@ -160,10 +161,35 @@ void FrmConsComprobantes::CreaControles()
 
 void FrmConsComprobantes::Form_Load()
 {
+    AjustaAFuente();
     ConsultaCptes();
     if (!Alive()) return;  // closed while the list was filling
     modoTouch_ = db_texto::EsSi(ModGlobal::Cfg(QStringLiteral("ZUNT_USATOUCH_") + ModGlobal::gEntorno().NombrePC()));
     if (modoTouch_) ConfiguraModoTouch();
+}
+
+// The window keeps its twips where its font fits them. Where it does not,
+// the search boxes grow to the right until their hints show whole and the
+// search button to its caption, each moving what follows it on the line;
+// the boxes and the button grow down to their lines, the list and the two
+// buttons below move down by as much and the window grows with them; the
+// two buttons widen to their captions around the window's middle. The
+// boxes are measured by their hints, not by what was typed in them.
+void FrmConsComprobantes::AjustaAFuente()
+{
+    constexpr int kMargen = 8;  // pixels kept from the window's sides
+    ui::GrowAlongLine({{TxtNombre, ui::TextBoxWidth(*TxtNombre, vlookup::MarcaNombre())},
+                       {TxtNumero, ui::TextBoxWidth(*TxtNumero, vlookup::MarcaNumero())},
+                       {CmdBuscar, ui::CaptionSize(*CmdBuscar).width()}});
+    auto ensancha = [this](int px) {
+        if (px <= 0) return;
+        resize(width() + px, height());
+        ListView1->resize(ListView1->width() + px, ListView1->height());
+    };
+    ensancha(CmdBuscar->geometry().right() + 1 + kMargen - width());
+    ensancha(ui::GrowButtonRow({CmdAceptar, CmdCancelar}, ui::RowAnchor::Centre, kMargen));
+    if (const int crece = ui::GrowRowsToFont(*this); crece > 0)
+        resize(width(), height() + crece);
 }
 
 void FrmConsComprobantes::Form_Unload(int& Cancel)

@@ -77,6 +77,7 @@ protected:
 
 private:
     void CreaControles();
+    void AjustaAFuente();
     void ConfiguraModoTouch();
     // The small icon a row shows for an ImageList1 index: in the touch
     // layout the one touch image stands for every index.

@@ -11,6 +11,7 @@
 #include "platform/legacy/variant.h"
 #include "platform/ui/companions.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/fitting.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/msflexgrid.h"
 #include "platform/ui/textwidth.h"
@@ -120,6 +121,26 @@ void VentanaLotes::Dispone(int ancho, const QString& textoAceptar, const std::fu
     CmdCancelar->setGeometry(ancho - 104, 392, 96, 30);
     connect(CmdAceptar, &QPushButton::clicked, this, acepta);
     connect(CmdCancelar, &QPushButton::clicked, this, cancela);
+}
+
+// The window keeps its design where its font fits it. Where it does not,
+// the article's label grows to its lines and the tool bar to its buttons,
+// the grid and the two buttons below move down by as much and the window
+// grows with them; the two buttons grow to their captions, the row keeping
+// its place at the window's right. Growing only, so a second load changes
+// nothing.
+void VentanaLotes::AjustaAFuente()
+{
+    constexpr int kMargen = 8;  // pixels the controls keep from the window's sides
+    if (const int ensancha = ui::GrowButtonRow({CmdAceptar, CmdCancelar}, ui::RowAnchor::Right, kMargen);
+        ensancha > 0) {
+        resize(width() + ensancha, height());
+        for (QWidget* w : {static_cast<QWidget*>(lblArticulo), static_cast<QWidget*>(Toolbar1),
+                           static_cast<QWidget*>(MSFlexGrid1)})
+            w->resize(w->width() + ensancha, w->height());
+    }
+    if (const int crece = ui::GrowRowsToContents(*this); crece > 0)
+        resize(width(), height() + crece);
 }
 
 double VentanaLotes::LeeCantidad(const QString& texto)

@@ -105,6 +105,8 @@ protected:
     // window's handlers.
     void Dispone(int ancho, const QString& textoAceptar, const std::function<void()>& acepta,
                  const std::function<void()>& cancela, const std::function<void(long indice)>& boton);
+    // The window grows to its font when it loads (see the .cpp).
+    void AjustaAFuente();
     // Width of a text of n "X" in the window's font, twips.
     long AnchoX(long n) const;
     // Each column n "X" wide, n the length of its longest text (title row

@@ -55,6 +55,7 @@ void FrmCargaLotesySeries::Form_Load()
 {
     Funciones::PreparaFormulario(this, false);
     ModGlobal::AsignaIconoFormulario(this);
+    AjustaAFuente();
     FormatoSerieAsterisco = db_texto::EsSi(ModGlobal::Cfg(QStringLiteral("ART_FormatoSerieAsterisco")));
 }
 

@@ -50,6 +50,7 @@ void FrmLoteyPosicion::Form_Load()
 {
     Funciones::PreparaFormulario(this, false);
     ModGlobal::AsignaIconoFormulario(this);
+    AjustaAFuente();
 }
 
 void FrmLoteyPosicion::CargaDatos()

@@ -18,7 +18,9 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <algorithm>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -419,6 +421,38 @@ TEST_F(Ventana, PictureOfTheWindow)
     const QString archivo = QDir(QStringLiteral(VORDANE_BINARY_DIR)).filePath(QStringLiteral("vlookup.png"));
     EXPECT_TRUE(f.grab().save(archivo)) << archivo.toStdString();
     testutil::ExpectWholeLabels(f);
+}
+
+// The window in the fonts the desktop may give it, to
+// <build>/vlookup_<points>[_<font>].png: the boxes as tall as their lines
+// and a pixel of frame above and below (19 pixels where they suffice), the
+// search button too (17 where they suffice), the hints whole; the list, the
+// buttons and the window move down and grow by what that row grew.
+TEST_F(Ventana, PictureOfTheWindowInEveryFont)
+{
+    for (const testutil::layout::PictureFont& fuente : testutil::layout::kPictureFonts) {
+        SCOPED_TRACE(std::string(fuente.fuente) + ' ' + std::to_string(fuente.puntos));
+        testutil::layout::ProgramFont programa(fuente);
+        FrmConsComprobantes& f = Abre(QStringLiteral("FC"));
+        f.ListView1->setSelectedItem(&f.ListView1->ListItems().Item(1));
+        f.show();
+        testutil::layout::Picture(f, testutil::layout::PicturePath(QStringLiteral("vlookup"), fuente));
+        ASSERT_EQ(QFontMetrics(f.TxtNombre->font()).height(), fuente.alto) << "the font as installed";
+        const int caja = std::max(19, fuente.alto + 2);
+        const int crece = std::max(0, fuente.alto + 2 - 17);
+        EXPECT_EQ(f.TxtNombre->height(), caja);
+        EXPECT_EQ(f.TxtNumero->height(), caja);
+        EXPECT_EQ(f.CmdBuscar->height(), 17 + crece);
+        EXPECT_EQ(f.ListView1->y(), 32 + crece);
+        EXPECT_EQ(f.CmdAceptar->y(), 310 + crece);
+        EXPECT_EQ(f.CmdCancelar->y(), 310 + crece);
+        EXPECT_EQ(f.height(), 348 + crece);
+        // the line keeps its gaps: 7 pixels between the boxes, 7 before the button
+        EXPECT_EQ(f.TxtNumero->x(), f.TxtNombre->geometry().right() + 1 + 7);
+        EXPECT_EQ(f.CmdBuscar->x(), f.TxtNumero->geometry().right() + 1 + 7);
+        f_->Release();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 }  // namespace
