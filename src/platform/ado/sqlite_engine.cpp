@@ -44,6 +44,26 @@ QByteArray engineText(const QString& statement) {
 }
 namespace {
 
+// A fixed-length text as the server gives it, filled with blanks to its
+// length: a text of plain ASCII (codes, the common case) made in one go,
+// without growing it afterwards.
+QString paddedText(sqlite3_stmt* st, int i, int length) {
+    const auto* p = static_cast<const unsigned char*>(sqlite3_column_text(st, i));
+    const int n = sqlite3_column_bytes(st, i);
+    bool ascii = p && n < length;
+    for (int k = 0; k < n && ascii; ++k) ascii = p[k] < 0x80;
+    if (!ascii) {
+        QString t = textOf(st, i);
+        if (t.size() < length) t.resize(length, u' ');
+        return t;
+    }
+    QString t(length, Qt::Uninitialized);
+    char16_t* d = reinterpret_cast<char16_t*>(t.data());
+    for (int k = 0; k < n; ++k) d[k] = p[k];
+    for (int k = n; k < length; ++k) d[k] = u' ';
+    return t;
+}
+
 // One value of the current row, as the column's type asks.
 legacy::Variant readValue(sqlite3_stmt* st, int i, ColumnInfo& c) {
     const int storage = sqlite3_column_type(st, i);
@@ -94,8 +114,9 @@ legacy::Variant readValue(sqlite3_stmt* st, int i, ColumnInfo& c) {
     case adChar:
     case adWChar: {
         // a fixed-length text comes back filled with blanks to its length
+        if (storage == SQLITE_TEXT) return paddedText(st, i, c.definedSize);
         QString t = storage == SQLITE_INTEGER ? QString::number(sqlite3_column_int64(st, i)) : textOf(st, i);
-        if (storage != SQLITE_NULL && t.size() < c.definedSize) t.append(QString(c.definedSize - t.size(), u' '));
+        if (t.size() < c.definedSize) t.resize(c.definedSize, u' ');
         return t;
     }
     default:
