@@ -184,6 +184,40 @@ TEST_F(Recovery, RecordsetOnALostConnection)
     EXPECT_TRUE(dlg.remaining().isEmpty());
 }
 
+// The file taken away while the program runs (the connection still open on
+// it): the next read is a lost link, the question and then the reconnect
+// window come, and the file put back is taken up at the next try.
+TEST_F(Recovery, DatabaseFileTakenAwayOffersTheReconnection)
+{
+    DrivenDialogs dlg;
+    DB_Dll& db = OpenMain();
+    Run(db, QStringLiteral("INSERT INTO TA_USUARIOS (NOMBRE) VALUES ('ANA')"));
+    HideDatabase();
+    dlg.expectMsgBox(kPregunta, ui::vbYes);
+    int tries = 0;
+    dlg.onWait = [&] {
+        EXPECT_TRUE(frmReconectar::Default().isVisible());
+        if (++tries == 3)
+            RestoreDatabase();
+    };
+    std::shared_ptr<ado::Recordset> rs;
+    db.AbrirRecordset(QStringLiteral("SELECT NOMBRE FROM TA_USUARIOS"), rs);
+    ASSERT_EQ(rs->State(), ado::adStateOpen);
+    EXPECT_EQ(rs->Fields("NOMBRE").Value().toString(), QStringLiteral("ANA"));
+    EXPECT_EQ(tries, 3) << "the fourth try found the file";
+    EXPECT_FALSE(frmReconectar::Loaded());
+    EXPECT_TRUE(dlg.remaining().isEmpty());
+
+    // A statement on the file taken away: the network failure's Yes/No.
+    HideDatabase();
+    dlg.expectMsgBox(kPerdida, ui::vbYes);
+    dlg.onWait = nullptr;
+    dlg.onMsgBox = [&](const QString&) { RestoreDatabase(); };
+    db.EjecutaConsultaSQL(QStringLiteral("INSERT INTO TA_USUARIOS (NOMBRE) VALUES ('EVA')"));
+    EXPECT_EQ(Usuarios(db), 2);
+    EXPECT_TRUE(dlg.remaining().isEmpty());
+}
+
 TEST_F(Recovery, NetworkFailureOfAStatementIsRetriedAfterReopening)
 {
     DrivenDialogs dlg;

@@ -9,7 +9,9 @@
 #include "platform/ui/modalform.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRegularExpression>
@@ -405,6 +407,51 @@ TEST_F(Anulacion, ABatchFailingHalfWayLeavesEveryRowAndNoTransaction)
     EXPECT_TRUE(bytes.endsWith("\r\nRegistros Anulados 14 Usuario Sistema: JOS\xC9\r\n"));
     EXPECT_EQ(Filas("SELECT Tipo_accion FROM V_MV_CPTEACCIONES WHERE IdComprobante = '000100000100A' ORDER BY ID"),
               QStringList({"E", "B"}));
+}
+
+// The database file taken away while the window is open: the voucher's
+// read finds the link lost, the operator is asked and the reconnect window
+// retries; the file put back is taken up and the deletion goes on.
+TEST_F(Anulacion, ADatabaseFileTakenAwayIsReconnectedBeforeTheDeletion)
+{
+    if (enServidor_)
+        GTEST_SKIP() << "a file of the embedded engine";
+    struct Sesion : ui::ScriptedSession {
+        std::function<void()> alEsperar;
+        void wait(int ms) override
+        {
+            ScriptedSession::wait(ms);
+            if (alEsperar) alEsperar();
+        }
+    } dlg;
+    Prepara("FP", "1", "100", "A");
+    const QString archivo = carpeta_.file("DEMO.sqlite");
+    ASSERT_TRUE(QFile::rename(archivo, archivo + QStringLiteral(".fuera")));
+    int esperas = 0;
+    dlg.alEsperar = [&] {
+        if (++esperas == 2) QFile::rename(archivo + QStringLiteral(".fuera"), archivo);
+    };
+    dlg.expectMsgBox("SE PERDIÓ LA CONEXION CON EL SERVIDOR. ((sqlite)) ", ui::vbYes).title("Conexión a la base de datos");
+    dlg.expectMsgBox(Exito(14));
+    Acepta(dlg);
+    EXPECT_EQ(esperas, 2);
+    EXPECT_EQ(LineasLog().size(), 2);
+    EXPECT_EQ(Filas("SELECT COUNT(*) AS N FROM V_MV_CPTE WHERE TC = 'FP' AND IDCOMPROBANTE = '000100000100A'"),
+              QStringList({"0"}));
+}
+
+// A deletion log that cannot be written (here a folder where the file
+// should be): the error box, no line, nothing deleted.
+TEST_F(Anulacion, WithoutTheLogNothingIsDeleted)
+{
+    Prepara("FP", "1", "100", "A");
+    const Foto antes = Fotografia();
+    ASSERT_TRUE(QDir().mkdir(Log()));
+    ui::ScriptedSession dlg;
+    dlg.expectMsgBox("Ha ocurrido el Siguiente Error", ui::vbAbort).title("CmdAceptar");
+    Acepta(dlg);
+    EXPECT_EQ(Fotografia(), antes);
+    QDir().rmdir(Log());
 }
 
 // Another station holds the database's write lock while the operator clicks

@@ -148,5 +148,6 @@ inline constexpr int kNativeMissingObject = 208;
 inline constexpr int kNativeMissingColumn = 207;
 inline constexpr int kNativeSyntax = 102;
 inline constexpr int kNativeCannotOpenDatabase = 4060;
+inline constexpr int kNativeReadOnlyDatabase = 3906;  // the database is read-only
 
 }  // namespace ado

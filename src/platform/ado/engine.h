@@ -129,6 +129,7 @@ enum class Failure {
     MissingDatabase,
     MissingFile,      // local file database not found
     TypeMismatch,
+    ReadOnly,         // the database cannot be written (a file or folder without the right to write)
 };
 
 // Builds an entry of the error list. `native` 0 takes the standard native

@@ -64,6 +64,7 @@ Error makeError(Failure f, const QString& description, const QString& source, in
     case Failure::MissingDatabase: set(kErrProvider, kNativeCannotOpenDatabase, "42000"); break;
     case Failure::MissingFile: set(kErrProvider, -1811, "3024"); break;
     case Failure::TypeMismatch: set(kErrTypeMismatch, 245, "22018"); break;
+    case Failure::ReadOnly: set(kErrSyntax, kNativeReadOnlyDatabase, "42000"); break;
     case Failure::Generic: set(kErrSyntax, 0, "HY000"); break;
     }
     return e;
@@ -79,6 +80,7 @@ Failure classifyOdbc(const QString& state, int native, const QString& message) {
     if (state == u"42S02" || native == kNativeMissingObject || m.contains(u"no such table")) return Failure::MissingTable;
     if (state == u"42S22" || native == kNativeMissingColumn || m.contains(u"no such column")) return Failure::MissingColumn;
     if (native == kNativeCannotOpenDatabase || native == 911) return Failure::MissingDatabase;
+    if (native == kNativeReadOnlyDatabase) return Failure::ReadOnly;
     if (state.startsWith(u"23") || native == 2627 || native == 2601 || native == 547 || native == 515 ||
         m.contains(u"constraint")) {
         if (native == 2627 || native == 2601 || m.contains(u"unique") || m.contains(u"duplicate")) return Failure::DuplicateKey;

@@ -44,6 +44,26 @@ QByteArray engineText(const QString& statement) {
 }
 namespace {
 
+// A fixed-length text as the server gives it, filled with blanks to its
+// length: a text of plain ASCII (codes, the common case) made in one go,
+// without growing it afterwards.
+QString paddedText(sqlite3_stmt* st, int i, int length) {
+    const auto* p = static_cast<const unsigned char*>(sqlite3_column_text(st, i));
+    const int n = sqlite3_column_bytes(st, i);
+    bool ascii = p && n < length;
+    for (int k = 0; k < n && ascii; ++k) ascii = p[k] < 0x80;
+    if (!ascii) {
+        QString t = textOf(st, i);
+        if (t.size() < length) t.resize(length, u' ');
+        return t;
+    }
+    QString t(length, Qt::Uninitialized);
+    char16_t* d = reinterpret_cast<char16_t*>(t.data());
+    for (int k = 0; k < n; ++k) d[k] = p[k];
+    for (int k = n; k < length; ++k) d[k] = u' ';
+    return t;
+}
+
 // One value of the current row, as the column's type asks.
 legacy::Variant readValue(sqlite3_stmt* st, int i, ColumnInfo& c) {
     const int storage = sqlite3_column_type(st, i);
@@ -94,8 +114,9 @@ legacy::Variant readValue(sqlite3_stmt* st, int i, ColumnInfo& c) {
     case adChar:
     case adWChar: {
         // a fixed-length text comes back filled with blanks to its length
+        if (storage == SQLITE_TEXT) return paddedText(st, i, c.definedSize);
         QString t = storage == SQLITE_INTEGER ? QString::number(sqlite3_column_int64(st, i)) : textOf(st, i);
-        if (storage != SQLITE_NULL && t.size() < c.definedSize) t.append(QString(c.definedSize - t.size(), u' '));
+        if (t.size() < c.definedSize) t.resize(c.definedSize, u' ');
         return t;
     }
     default:
@@ -221,7 +242,22 @@ QString SqliteEngine::rowCondition(const RecordsetData& d, size_t row, Params& p
     return Engine::rowCondition(d, row, params);
 }
 
+// A file moved away or deleted while the connection holds it open still
+// answers reads from what the connection holds, and refuses every write: the
+// database is gone from where it was opened, as a server whose link broke.
+// Every call looks first (one look at the path), so the caller reconnects,
+// and a file put back at the path is opened again by the next connection.
+bool SqliteEngine::atItsPath(ErrorCollection& errors) {
+    int moved = 0;
+    if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || !moved) return true;
+    errors.add(makeError(Failure::LinkLost,
+                         QStringLiteral("Se perdió el archivo de la base de datos: '%1' ya no está en su lugar.").arg(path_),
+                         kSource));
+    return false;
+}
+
 bool SqliteEngine::execute(const QString& text, Result& result, ErrorCollection& errors) {
+    if (!atItsPath(errors)) return false;
     if (parked_ && endsParked(text)) {
         dropParked();
         return true;
@@ -232,6 +268,7 @@ bool SqliteEngine::execute(const QString& text, Result& result, ErrorCollection&
 }
 
 bool SqliteEngine::query(const QString& text, bool updatable, Result& result, ErrorCollection& errors) {
+    if (!atItsPath(errors)) return false;
     const ParkedRead read(*this, text, false);
     if (parked_ && !resume(errors)) return false;
     Step s{Step::Query, text};
@@ -240,6 +277,7 @@ bool SqliteEngine::query(const QString& text, bool updatable, Result& result, Er
 }
 
 bool SqliteEngine::run(const QString& text, const Params& params, int& affected, qint64* lastRowid, ErrorCollection& errors) {
+    if (!atItsPath(errors)) return false;
     if (parked_ && !resume(errors)) return false;
     Step s{Step::Run, text};
     s.params = params;
@@ -607,6 +645,7 @@ void SqliteEngine::addError(ErrorCollection& errors, int rc) {
     Failure f = Failure::Generic;
     int native = 0;
     QString state;
+    QString text = msg;
     if (primary == SQLITE_INTERRUPT || primary == SQLITE_BUSY || primary == SQLITE_LOCKED) f = Failure::Timeout;
     else if (msg.contains(u"would be truncated")) f = Failure::Truncation;
     // the server's errors of arithmetic, by their own numbers (also raised by the checks of a write)
@@ -617,14 +656,21 @@ void SqliteEngine::addError(ErrorCollection& errors, int rc) {
         else if (ext == SQLITE_CONSTRAINT_NOTNULL) f = Failure::NotNull;
         else f = Failure::Reference;
     } else if (primary == SQLITE_TOOBIG) f = Failure::Truncation;
-    else if (primary == SQLITE_IOERR || primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_CANTOPEN)
+    else if (primary == SQLITE_IOERR || primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_CANTOPEN ||
+             ext == SQLITE_READONLY_DBMOVED)
         f = Failure::LinkLost;
+    // a file or a folder without the right to write: the server's error of
+    // a read-only database, never a lost link (reconnecting changes nothing)
+    else if (primary == SQLITE_READONLY) {
+        f = Failure::ReadOnly;
+        text = QStringLiteral("No se pudo actualizar la base de datos \"%1\" porque la base de datos es de solo lectura.")
+                   .arg(name_);
+    }
     else if (msg.startsWith(u"no such table") || msg.startsWith(u"no such view")) f = Failure::MissingTable;
     else if (msg.startsWith(u"no such column") || msg.contains(u"has no column named")) f = Failure::MissingColumn;
     else if (msg.contains(u"syntax error") || msg.startsWith(u"incomplete input") || msg.startsWith(u"unrecognized token"))
         f = Failure::Syntax;
     else if (msg.contains(u"conversion failed") || msg.contains(u"converting")) f = Failure::TypeMismatch;
-    QString text = msg;
     if (f == Failure::Timeout && primary == SQLITE_INTERRUPT) text = QStringLiteral("Tiempo de espera agotado (") + msg + u')';
     errors.add(makeError(f, text, kSource, native, state));
 }

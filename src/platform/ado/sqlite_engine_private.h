@@ -122,6 +122,9 @@ public:
     bool inTransaction() const override { return parked_ || !sqlite3_get_autocommit(db_); }
 
 private:
+    // False, with a lost link, when the file is no longer at its path.
+    bool atItsPath(ErrorCollection& errors);
+
     bool executeNow(const QString& text, Result& result, ErrorCollection& errors);
 
     bool queryNow(const QString& text, bool updatable, Result& result, ErrorCollection& errors);

@@ -12,11 +12,13 @@
 namespace ado::embedded {
 
 bool SqliteEngine::begin(ErrorCollection& errors) {
+    if (!atItsPath(errors)) return false;
     if (parked_ && !resume(errors)) return false;
     return journaled({Step::Begin, {}}, [&] { return transaction(sql::StmtKind::Begin, errors); }, nullptr);
 }
 
 bool SqliteEngine::commit(ErrorCollection& errors) {
+    if (!atItsPath(errors)) return false;
     if (parked_ && !resume(errors)) return false;
     const bool ok = transaction(sql::StmtKind::Commit, errors);
     if (sqlite3_get_autocommit(db_) && !parked_) journal_.clear();

@@ -835,6 +835,18 @@ std::vector<int> listSortOrder(const std::vector<const QString*>& texts, bool de
     return sortedOrder(keys.size(), descending, inOrder, [&](size_t a, size_t b) { return keys[a].compare(keys[b]); });
 }
 
+// The order of the texts by the order a caller gave; texts in that order
+// already (rows read in the order of their key) are only compared each with
+// the one before it.
+std::vector<int> givenSortOrder(const std::vector<const QString*>& texts, bool descending,
+                                const ListView::TextOrder& textOrder)
+{
+    const auto compare = [&](size_t a, size_t b) { return textOrder(*texts[a], *texts[b]); };
+    bool inOrder = true;
+    for (size_t i = 1; i < texts.size() && inOrder; ++i) inOrder = follows(compare(i, i - 1), descending);
+    return sortedOrder(texts.size(), descending, inOrder, compare);
+}
+
 }  // namespace
 
 // Sorted as the texts read, by the order given or by the collation of the
@@ -856,9 +868,7 @@ void ListView::sortNow()
     }
     const bool descending = sortOrder_ == lvwDescending;
     const std::vector<int> order =
-        textOrder_ ? sortedOrder(n, descending, false,
-                                 [&](size_t a, size_t b) { return textOrder_(*texts[a], *texts[b]); })
-                   : listSortOrder(texts, descending);
+        textOrder_ ? givenSortOrder(texts, descending, textOrder_) : listSortOrder(texts, descending);
     bool moved = false;
     for (size_t i = 0; i < n && !moved; ++i) moved = order[i] != int(i);
     if (!moved) return;

@@ -682,3 +682,33 @@ TEST_F(DialectTypesRun, PlainColumnComparisonsStillUseTheirIndex) {
 }
 
 }  // namespace
+
+namespace {
+
+// A fixed-length column reads back filled with blanks to its length, as on
+// the server, whatever the text holds and however the row is read (the
+// first statement of a shape as written, the next ones through its shared
+// statement): plain letters, letters beyond ASCII, a text of the whole
+// length, an empty text, a number stored in the column, and Null.
+TEST_F(DialectTypesRun, FixedLengthTextsReadFilledToTheirLength) {
+    cnn->Execute(QStringLiteral("INSERT INTO n (id, C) VALUES (11, 'ab')"));
+    cnn->Execute(QStringLiteral("INSERT INTO n (id, C) VALUES (12, N'Ñu')"));
+    cnn->Execute(QStringLiteral("INSERT INTO n (id, C) VALUES (13, 'abcd')"));
+    cnn->Execute(QStringLiteral("INSERT INTO n (id, C) VALUES (14, '')"));
+    cnn->Execute(QStringLiteral("INSERT INTO n (id, C) VALUES (15, NULL)"));
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+        sqlite3_exec(db, "INSERT INTO n (id, C) VALUES (16, 12)", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    const std::pair<int, const char*> rows[] = {{11, "ab  "}, {12, "Ñu  "}, {13, "abcd"}, {14, "    "}, {16, "12  "}};
+    for (int pass = 0; pass < 2; ++pass)
+        for (const auto& [id, text] : rows) {
+            const Variant v = value(QStringLiteral("SELECT C FROM n WHERE id = %1").arg(id));
+            EXPECT_EQ(v.toString(), QString::fromUtf8(text)) << id << " pass " << pass;
+        }
+    EXPECT_TRUE(value(QStringLiteral("SELECT C FROM n WHERE id = 15")).IsNull());
+}
+
+}  // namespace

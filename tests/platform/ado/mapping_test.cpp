@@ -41,6 +41,7 @@ TEST(ErrorMapping, OneTableForBothEngines) {
         {"28000", 18456, "Login failed for user 'x'.", ado::kErrLoginFailed, 18456},
         {"42000", 4060, "Cannot open database \"X\" requested by the login.", ado::kErrProvider, 4060},
         {"HY000", 0, "no such table: X", ado::kErrNoSuchObject, 208},
+        {"42000", 3906, "Failed to update database \"X\" because the database is read-only.", ado::kErrSyntax, 3906},
     };
     for (const C& c : cases) {
         SCOPED_TRACE(c.message);

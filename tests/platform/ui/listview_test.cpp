@@ -100,6 +100,33 @@ TEST(ListView, SortsByTheTextsAsShown)
     }
 }
 
+// An order the caller gives (here: by length, letters ignored): texts in
+// that order already stay as added, equal ones too, whichever the direction.
+TEST(ListView, SortsByTheOrderGiven)
+{
+    struct Case {
+        const char* what;
+        QStringList texts;
+        int order;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"in order already, not as letters", {"zz", "aaa", "b", "bbbb"}, ui::lvwAscending, {"b", "zz", "aaa", "bbbb"}},
+        {"in order, ties kept", {"b", "a", "cc", "aa"}, ui::lvwAscending, {"b", "a", "cc", "aa"}},
+        {"descending in order, ties kept", {"cc", "aa", "b", "a"}, ui::lvwDescending, {"cc", "aa", "b", "a"}},
+        {"one out of order", {"a", "ccc", "bb", "d"}, ui::lvwAscending, {"a", "d", "bb", "ccc"}},
+        {"descending from ascending, ties kept", {"b", "a", "cc"}, ui::lvwDescending, {"cc", "b", "a"}},
+    };
+    for (const Case& c : cases) {
+        Lista l;
+        l.list.setTextOrder([](QStringView a, QStringView b) { return int(a.size() - b.size()); });
+        l.add(c.texts);
+        l.list.setSortOrder(c.order);
+        l.list.setSorted(true);
+        EXPECT_EQ(l.texts(), c.expected) << c.what;
+    }
+}
+
 // Plain ASCII columns are ordered without the collator: they must come out
 // as the collation orders them, punctuation and blanks included, equal
 // texts in the order they were added; a text beyond ASCII sorts the whole
