@@ -482,7 +482,11 @@ TEST(DosVentanas, WidthsRewrittenByTwoProgramsKeepEveryLine) {
 
 }  // namespace
 
+int EstacionAsientos(const QString& carpeta, int vueltas, int semilla);  // asientos_estaciones_test.cpp
+
 int main(int argc, char** argv) {
+    if (argc == 5 && std::string(argv[1]) == "--asientos")
+        return EstacionAsientos(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
     if (argc == 5 && std::string(argv[1]) == "--anchos")
         return Anchos(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), std::atoi(argv[4]));
     if (argc == 4 && std::string(argv[1]) == "--lector") return Lector(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));

@@ -1270,9 +1270,10 @@ void ClsCmnCptes::ActualizaStock(ui::MSFlexGrid& MSFlexGrid2, QString TC, QStrin
         return;
     }
     // The seat numbers remembered serve the seats of the caller's batch not
-    // stored yet; a batch that holds no seat begins anew (the earlier one was
-    // stored, where the next number read sees it, or refused and rolled back).
-    if (GeneraSentenciaSQL && !SqlTemp.contains(QLatin1String("INSERT INTO MV_ASIENTOS"), Qt::CaseInsensitive))
+    // stored yet; a batch that holds no seat, or a voucher stored at once,
+    // begins anew (the earlier batch was stored, where the next number read
+    // sees it, or refused and rolled back).
+    if (!GeneraSentenciaSQL || !SqlTemp.contains(QLatin1String("INSERT INTO MV_ASIENTOS"), Qt::CaseInsensitive))
         UltimoAsiento.clear();
     const Asiento asiento = [this](ui::MSFlexGrid& g, QString& motivo, QString& tc, QString& suc, QString& nro,
                                    QString& letra, const QString& f, bool debito, int tipoMov, long soloRegistro,

@@ -160,6 +160,18 @@ TEST_F(AsientosCasos, ARefusedSaveLeavesNoGapInTheSeatNumbers)
               (QStringList{"00000081|1", "00000082|2", "00000083|3", "00000084|4"}));
 }
 
+// A collected voucher refused (its batch never stored), then the window's
+// next voucher stored at once: seat 1 of December.
+TEST_F(AsientosCasos, AVoucherStoredAtOnceAfterARefusedBatchTakesTheNextFreeSeat)
+{
+    Lineas({{{0, "P1"}, {8, "2"}, {41, "10"}}});
+    QString lote, sql;
+    ASSERT_TRUE(Graba(*cls_, "AJN", "000100000091X", true, lote, 0, "05/12/2026"));
+    ASSERT_TRUE(lote.contains("INSERT INTO MV_ASIENTOS"));
+    ASSERT_TRUE(Graba(*cls_, "AJN", "000100000092X", false, sql, 0, "05/12/2026"));
+    EXPECT_EQ(Filas("SELECT DISTINCT NUMERO, [Numero Asiento] FROM MV_ASIENTOS"), QStringList{"00000092|1"});
+}
+
 // December holds seat 1 of ST. An AJP whose line has no account books
 // nothing and takes no number: the next seat of ST, an AJN, takes 2.
 TEST_F(AsientosCasos, ASeatThatBooksNothingTakesNoNumber)
