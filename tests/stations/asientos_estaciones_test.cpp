@@ -4,8 +4,9 @@
 // refused save. The program runs itself as each station:
 //   test_stations --asientos <folder> <vouchers> <seed>
 // which prints "intentos=N grabados=G rechazados=R errores=E cajas=B".
-// Every stored voucher has one seat; the seat numbers of the month run from 1
-// without a gap, each given once.
+// The vouchers are adjustments of two types, AJN under the sub-journal ST
+// and AJP under none. Every stored voucher has one seat; the seat numbers of
+// the month run from 1 without a gap within each sub-journal, each given once.
 #include "core/cargaconfiguracion.h"
 #include "core/modglobal.h"
 #include "db/db_dll.h"
@@ -35,7 +36,7 @@
 
 namespace {
 
-const QString kTipoAsiento = QStringLiteral("AJN ");
+const QString kTipoAsiento = QStringLiteral("AJN ");  // of ST; AJP has no sub-journal
 const QString kArticuloAsiento = kapores2::Funciones::RellenaCodigo(QStringLiteral("EST2"), 25);
 
 // Every box is counted and left with its default button.
@@ -97,15 +98,16 @@ int EstacionAsientos(const QString& carpeta, int vueltas, int semilla)
     int grabados = 0, rechazados = 0, errores = 0;
     for (int i = 0; i < vueltas; ++i) {
         const bool colecta = azar() % 2 == 0, rechaza = azar() % 4 == 0;
+        const QString tipo = azar() % 2 == 0 ? kTipoAsiento : QStringLiteral("AJP ");
         try {
             db.gCnn->BeginTrans();
             QString sucursal, letra;
-            const QString id = Stock::AsignarNumeroComprobante(kTipoAsiento, sucursal, letra).toString();
+            const QString id = Stock::AsignarNumeroComprobante(tipo, sucursal, letra).toString();
             QString fecha = QStringLiteral("05/11/2026"), deposito = QStringLiteral("1"), destino, motivo, tcOrigen,
                     origen, cuenta, sql, tecnico = QStringLiteral("NULL"), loteFijo, aduana, loteOrigen, vendedor,
                     moneda = QStringLiteral("1");
             bool hayError = false;
-            cls.ActualizaStock(grilla, kTipoAsiento, id, QStringLiteral("0"), fecha, deposito, destino, motivo,
+            cls.ActualizaStock(grilla, tipo, id, QStringLiteral("0"), fecha, deposito, destino, motivo,
                                tcOrigen, origen, false, cuenta, colecta, sql, hayError, tecnico, loteFijo, aduana,
                                loteOrigen, 0, false, vendedor, 0, moneda, legacy::Currency(1));
             if (hayError)
@@ -113,7 +115,7 @@ int EstacionAsientos(const QString& carpeta, int vueltas, int semilla)
             if (colecta)
                 db.gCnn->Execute(sql);
             QString letraLibro = id.mid(12, 1), libro;
-            ast::ActualizaNumeracionComprobante(kTipoAsiento, QStringLiteral("STOCK"), id.mid(0, 4),
+            ast::ActualizaNumeracionComprobante(tipo, QStringLiteral("STOCK"), id.mid(0, 4),
                                                 QStringLiteral(" ") + QString::number(id.mid(4, 8).toLongLong() + 1),
                                                 letraLibro, true, libro, false, false);
             if (!libro.trimmed().isEmpty())
@@ -169,6 +171,7 @@ protected:
         ejecuta(QStringLiteral("DELETE FROM V_MV_STOCK"));
         ejecuta(QStringLiteral("DELETE FROM MV_ASIENTOS"));
         ejecuta(QStringLiteral("DELETE FROM MA_SUBDIARIOSCOMPROBANTES"));
+        ejecuta(QStringLiteral("INSERT INTO MA_SUBDIARIOSCOMPROBANTES (TC, Subdiario) VALUES ('AJN ', 'ST  ')"));
         ejecuta(QStringLiteral("DELETE FROM V_TA_MOTIVOSTOCK"));
         ejecuta(QStringLiteral("INSERT INTO V_TA_MOTIVOSTOCK (IDMOTIVOSTOCK, Descripcion, CUENTACONTABLE) VALUES "
                                "('   1', 'Ajustes', '5.1.01')"));
@@ -236,13 +239,25 @@ TEST_F(EstacionesAsientos, SeatNumbersRunOnWithoutGapsAfterRefusedSaves)
             EXPECT_EQ(m.captured(4).toInt() + m.captured(5).toInt(), 0) << avisos.left(2000).toStdString();
         }
         EXPECT_GT(rechazados, 0);
-        // Every stored voucher with its row and its seat; the seats numbered
-        // 1 to the number of vouchers, each once.
-        EXPECT_EQ(Filas(QStringLiteral("SELECT COUNT(DISTINCT IdComprobante), COUNT(*) FROM V_MV_STOCK")),
+        // Every stored voucher with its row and its seat; the seats of each
+        // type numbered 1 to the number of its vouchers, each once.
+        EXPECT_EQ(Filas(QStringLiteral("SELECT COUNT(*), SUM(n) FROM (SELECT COUNT(*) AS n FROM V_MV_STOCK GROUP BY TC, "
+                                       "IdComprobante) d")),
                   QStringList{QStringLiteral("%1|%1").arg(grabados)});
-        EXPECT_EQ(Filas(QStringLiteral("SELECT COUNT(DISTINCT NUMERO), COUNT(DISTINCT [Numero Asiento]), "
-                                       "MIN([Numero Asiento]), MAX([Numero Asiento]) FROM MV_ASIENTOS")),
-                  QStringList{QStringLiteral("%1|%1|1|%1").arg(grabados)});
+        int asientos = 0;
+        for (const char* tc : {"AJN", "AJP"}) {
+            SCOPED_TRACE(tc);
+            const int n = Filas(QStringLiteral("SELECT COUNT(DISTINCT IdComprobante) FROM V_MV_STOCK WHERE TC = '%1'")
+                                    .arg(QLatin1String(tc)))
+                              .value(0)
+                              .toInt();
+            EXPECT_EQ(Filas(QStringLiteral("SELECT COUNT(DISTINCT NUMERO), COUNT(DISTINCT [Numero Asiento]), "
+                                           "MIN([Numero Asiento]), MAX([Numero Asiento]) FROM MV_ASIENTOS WHERE TC = '%1'")
+                                .arg(QLatin1String(tc))),
+                      QStringList{QStringLiteral("%1|%1|1|%1").arg(n)});
+            asientos += n;
+        }
+        EXPECT_EQ(asientos, grabados);
         const reglas::Consulta filas = [this](const QString& sql) { return Filas(sql); };
         EXPECT_EQ(reglas::Incumplidas(filas), QStringList{});
         ModGlobal::ResetDatabaseObjects();
