@@ -17,6 +17,8 @@
 #include "platform/legacy/strings.h"
 #include "platform/ui/dialogs.h"
 
+#include <algorithm>
+
 using kapores2::Funciones;
 using legacy::Trim;
 using legacy::Variant;
@@ -38,13 +40,15 @@ double Valor(const Variant& v)
     return legacy::Val(Funciones::ValorNoNulo(v).toString());
 }
 
-// Both stored values are numbers and the first is the lower: the book's
-// columns are numbers, so they compare as numbers (57 is below 100).
-bool Menor(const Variant& a, const Variant& b)
+// The book still has a number to hand out: the one it proposes (its next
+// number, 1 for a stored 0) is within its range, its last number included
+// (a book of 1 to 3 hands out 1, 2 and 3). The columns are numbers, so they
+// compare as numbers (57 is below 100); a Null in either gives no number.
+bool TieneNumero(const Variant& ultimo, const Variant& hasta)
 {
-    if (a.IsNull() || b.IsNull() || a.IsEmpty() || b.IsEmpty())
+    if (ultimo.IsNull() || hasta.IsNull() || ultimo.IsEmpty() || hasta.IsEmpty())
         return false;
-    return Funciones::TextoADoble(a) < Funciones::TextoADoble(b);
+    return std::max(Funciones::TextoADoble(ultimo), 1.0) <= Funciones::TextoADoble(hasta);
 }
 
 // An expiry and the voucher's date are compared as texts. Dates are brought
@@ -154,7 +158,7 @@ void ast::Obtener_Nro_Comprobante_Contable(const QString& TC, QString& Sucursal,
             const QString l = Trim(Letra);
             const Variant ultimo = rs->Fields(Columna(l, QStringLiteral("_ULTIMO_NRO"))).Value();
             const Variant hasta = rs->Fields(Columna(l, QStringLiteral("_NRO_HASTA"))).Value();
-            if (!Menor(ultimo, hasta)) {
+            if (!TieneNumero(ultimo, hasta)) {
                 todosUtilizados = true;
                 agotados << QString::number(
                     Funciones::TextoAEntero(Funciones::ValorNoNulo(rs->Fields("Talonario").Value())));
@@ -283,9 +287,15 @@ void ast::ActualizaNumeracionComprobante(const QString& TC, const QString& Nombr
     QString alias;
     if (!trap([&] { alias = ObtieneTCNumeracion(TC); }))
         return;
+    // The book that moves is the one covering the voucher's own number (the
+    // caller passes the number that follows it): the voucher of a book's last
+    // number moves that book past its range, not the next book on.
+    double propio = 0;
     trap([&] {
         QString mensaje;
-        Stock::ValidaNumeracionComprobante(alias, Sucursal, Numero, Letra, mensaje, QString());
+        propio = Funciones::TextoADoble(Variant(Numero)) - 1;
+        Stock::ValidaNumeracionComprobante(alias, Sucursal, legacy::Format(Variant(propio), QStringLiteral("00000000")),
+                                           Letra, mensaje, QString());
     });
     if (trap.left())
         return;
@@ -370,6 +380,23 @@ void ast::ActualizaNumeracionComprobante(const QString& TC, const QString& Nombr
             if (!ultimo.IsNull() &&
                 Funciones::TextoANumero(ultimo) + legacy::Currency(1) > Funciones::TextoANumero(Variant(Numero)))
                 graba = false;
+            // A number no book covers (typed by the user) moves no book: the
+            // book chosen for the proposal keeps its next number. A book open
+            // to any number (both bounds 0, numbering modifiable) or numbered
+            // outside covers every number.
+            if (libro.principal && graba) {
+                const Variant desde = rs->Fields(Columna(Letra, QStringLiteral("_NRO_DESDE"))).Value();
+                const Variant hasta = rs->Fields(Columna(Letra, QStringLiteral("_NRO_HASTA"))).Value();
+                const Variant modifica = rs->Fields("Modificanumeracion").Value();
+                const Variant externo = rs->Fields("Externo").Value();
+                const double d = Funciones::TextoADoble(Funciones::ValorNoNulo(desde));
+                const double h = Funciones::TextoADoble(Funciones::ValorNoNulo(hasta));
+                const bool libre = (d == 0 && h == 0 && !modifica.IsNull() && !modifica.IsEmpty() &&
+                                    legacy::CBool(modifica)) ||
+                                   (!externo.IsNull() && ModGlobal::TextoABooleano(externo.toString(), true));
+                if (!libre && (desde.IsNull() || hasta.IsNull() || propio < d || propio > h))
+                    graba = false;
+            }
         });
         if (GeneraSentencia) {
             trap([&] {

@@ -299,10 +299,11 @@ private:
     bool llamadaEnCurso_ = false;
     // The seat statements, for the stock writer, whose call holds the turn.
     // Filas, when given, limits a seat of the whole voucher to those grid rows
-    // (the rows the writer wrote).
+    // (the rows the writer wrote). SignoFilas, when not 0, is the direction
+    // the writer moved the rows in (an imposed sign included).
     QString AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, QString& TC, QString& Suc, QString& Nro,
                          QString& Letra, const QString& fecha, bool EsDebito, int TipoMov, long SoloRegistro,
-                         int* Secuencia, const QSet<long>* Filas = nullptr);
+                         int* Secuencia, const QSet<long>* Filas = nullptr, int SignoFilas = 0);
 
     // --- stock: private state ----------------------------------------------
     // The seat number last drawn or used by this object, per operating

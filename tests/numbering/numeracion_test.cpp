@@ -127,7 +127,7 @@ TEST_F(Numeracion, UsedUpBookHandsOutNoNumber)
 {
     // Every number of book 5 given out: no id and no number, in every
     // program, one box naming the type and the book, nothing written.
-    Libro("ZU", 5, "X", "1", "1", "60", "0", "X_SUC_DEFAULT = 1, X_NRO_DESDE = 1, X_NRO_HASTA = 60, X_ULTIMO_NRO = 60");
+    Libro("ZU", 5, "X", "1", "1", "60", "0", "X_SUC_DEFAULT = 1, X_NRO_DESDE = 1, X_NRO_HASTA = 60, X_ULTIMO_NRO = 61");
     Id("V_MV_STOCK", "ZU  ", "000000000000X");
     Ejecuta("INSERT INTO V_MV_CTROL_CPTE (TC, SUCURSAL, NUMERO, LETRA) VALUES ('ZU  ', '0001', '00000007', 'X')");
     const QString aviso = QStringLiteral("Todos los talonarios del comprobante ZU se encuentran utilizados (Nro de "
@@ -147,7 +147,7 @@ TEST_F(Numeracion, UsedUpBookHandsOutNoNumber)
         EXPECT_EQ(QStringList({n.suc, n.num}), QStringList({"", ""}));
     }
     EXPECT_EQ(Filas("SELECT NUMERO FROM V_MV_CTROL_CPTE WHERE TC = 'ZU'"), QStringList({"00000007"}));
-    EXPECT_EQ(Ultimo("ZU", 5, "X"), "60");
+    EXPECT_EQ(Ultimo("ZU", 5, "X"), "61");
 }
 
 TEST_F(Numeracion, SubJournalsAndSeatNumbers)

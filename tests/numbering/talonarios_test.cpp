@@ -102,7 +102,7 @@ TEST_F(Talonarios, UserDefaultsAndUsedUpBooks)
 
     // Used up: the box names the type and the used-up books, in every
     // program; no branch and no number come back, whatever came in.
-    Libro("ZF", 1, "A", "1", "1", "100", "100");
+    Libro("ZF", 1, "A", "1", "1", "100", "101");
     Libro("ZF", 3, "A", "1", "1", "100", "NULL", {}, true);
     const QString aviso = QStringLiteral("Todos los talonarios del comprobante ZF se encuentran utilizados (Nro de "
                                          "Control: 1, 3, letra A), debe dar de alta un nuevo talonario para el "

@@ -7,6 +7,10 @@
 // was shown on its error output. VORDANE_ESTACIONES_VUELTAS sets the number
 // of vouchers per station for a longer run, VORDANE_ESTACIONES the number of
 // stations (two by default).
+//   test_stations --estacion <folder> <name> <vouchers> <seed>
+// stores, with the seed, vouchers of two types (AJN, AJP) in either mode of
+// the stock writer and rolls one in four back as a refused save; it adds
+// "grabados=G rechazados=R" to its line.
 //
 // A station under faults meets other stations, each a process:
 //   test_stations --lector <folder> <ms>
@@ -58,6 +62,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <random>
 #include <thread>
 
 namespace {
@@ -89,8 +94,9 @@ public:
     int cajas = 0;
 };
 
-// One station: `vueltas` stock vouchers of the type, one grid line each.
-int Estacion(const QString& carpeta, int vueltas) {
+// One station: `vueltas` stock vouchers of the type, one grid line each;
+// with a seed, of either type in either mode, some refused.
+int Estacion(const QString& carpeta, int vueltas, int semilla = 0) {
     testutil::testApp();
     legacy::ProgramInfo info = legacy::App();
     info.path = carpeta;
@@ -106,6 +112,7 @@ int Estacion(const QString& carpeta, int vueltas) {
     }
     ModGlobal::gUsuarioLogeado = QStringLiteral("DEMO");
     ModGlobal::gUNegocio = QStringLiteral("   1");
+    ModGlobal::Periodo = 2026;
 
     ClsCmnCptes cls;
     FrmMvVentas ventana;
@@ -116,27 +123,39 @@ int Estacion(const QString& carpeta, int vueltas) {
     grilla.setRows(3);
     grilla.setTextMatrix(1, 0, kArticulo);
     grilla.setTextMatrix(1, 8, QStringLiteral("1"));
+    grilla.setTextMatrix(1, 41, QStringLiteral("3"));
 
-    int errores = 0;
+    std::mt19937 azar{unsigned(semilla)};
+    int errores = 0, grabados = 0, rechazados = 0;
     for (int i = 0; i < vueltas; ++i) {
+        const bool colecta = semilla && azar() % 2 == 0, rechaza = semilla && azar() % 4 == 0;
+        const QString tipo = semilla && azar() % 2 == 0 ? QStringLiteral("AJN ") : kTipo;
         try {
             db.gCnn->BeginTrans();
             QString sucursal, letra;
-            const QString id = Stock::AsignarNumeroComprobante(kTipo, sucursal, letra).toString();
+            const QString id = Stock::AsignarNumeroComprobante(tipo, sucursal, letra).toString();
             QString fecha = QStringLiteral("05/11/2026"), deposito = QStringLiteral("1"), destino, motivo, tcOrigen,
                     origen, cuenta, sql, tecnico = QStringLiteral("NULL"), loteFijo, aduana, loteOrigen, vendedor,
                     moneda = QStringLiteral("1");
             bool hayError = false;
-            cls.ActualizaStock(grilla, kTipo, id, QStringLiteral("0"), fecha, deposito, destino, motivo, tcOrigen,
-                               origen, false, cuenta, false, sql, hayError, tecnico, loteFijo, aduana, loteOrigen, 0,
+            cls.ActualizaStock(grilla, tipo, id, QStringLiteral("0"), fecha, deposito, destino, motivo, tcOrigen,
+                               origen, false, cuenta, colecta, sql, hayError, tecnico, loteFijo, aduana, loteOrigen, 0,
                                false, vendedor, 0, moneda, legacy::Currency(1));
+            if (colecta && !hayError) db.gCnn->Execute(sql);
             QString letraLibro = id.mid(12, 1), libro;
-            ast::ActualizaNumeracionComprobante(kTipo, QStringLiteral("STOCK"), id.mid(0, 4),
+            ast::ActualizaNumeracionComprobante(tipo, QStringLiteral("STOCK"), id.mid(0, 4),
                                                 QStringLiteral(" ") + QString::number(id.mid(4, 8).toLongLong() + 1),
                                                 letraLibro, true, libro, false, false);
             if (!libro.trimmed().isEmpty()) db.gCnn->Execute(libro);
             if (hayError) throw legacy::VbError(1, QStringLiteral("stock"));
+            if (rechaza) {
+                // the save refused: nothing of the voucher stays
+                db.gCnn->RollbackTrans();
+                ++rechazados;
+                continue;
+            }
             db.gCnn->CommitTrans();
+            ++grabados;
         } catch (const legacy::VbError& e) {
             ++errores;
             std::fprintf(stderr, "error %ld %s\n", long(e.Number), qPrintable(e.Description));
@@ -146,7 +165,8 @@ int Estacion(const QString& carpeta, int vueltas) {
             }
         }
     }
-    std::printf("intentos=%d errores=%d cajas=%d\n", vueltas, errores, cajas.cajas);
+    std::printf("intentos=%d errores=%d cajas=%d grabados=%d rechazados=%d\n", vueltas, errores, cajas.cajas, grabados,
+                rechazados);
     return 0;
 }
 
@@ -312,6 +332,61 @@ TEST_F(DosEstaciones, StockVouchersInATransactionNeverCollide) {
     // the numbers run from 1 without a gap, and the book stands after the highest
     EXPECT_EQ(mayor, QStringLiteral("0001%1X").arg(intentos, 8, 10, QLatin1Char('0')));
     EXPECT_EQ(libro.toLongLong(), intentos + 1);
+}
+
+// Two to five stations store seats with their vouchers, of AJN (sub-journal
+// ST) and AJP (none), refusing some saves: every stored voucher has its row
+// and one seat, and each type's seat numbers run from 1 without a gap.
+TEST_F(DosEstaciones, SeatNumbersRunOnWithoutGapsAfterRefusedSaves) {
+    {
+        DB_Dll& db = testdb::openMain(QStringLiteral("DEMO"));
+        for (const char* sql :
+             {"UPDATE TA_CONFIGURACION SET Valor = 'SI' WHERE Clave = 'AsientosXStock'", "DELETE FROM MV_ASIENTOS",
+              "DELETE FROM MA_SUBDIARIOSCOMPROBANTES", "DELETE FROM V_MV_STOCK",
+              "INSERT INTO MA_SUBDIARIOSCOMPROBANTES (TC, Subdiario) VALUES ('AJN ', 'ST  ')",
+              "DELETE FROM V_TA_MOTIVOSTOCK WHERE IDMOTIVOSTOCK = '   1'",
+              "INSERT INTO V_TA_MOTIVOSTOCK (IDMOTIVOSTOCK, Descripcion, CUENTACONTABLE) VALUES ('   1', 'Ajustes', "
+              "'5.1.01')"})
+            db.gCnn->Execute(QString::fromLatin1(sql));
+        db.gCnn->Execute(
+            QStringLiteral("UPDATE V_MA_ARTICULOS SET cuentacontableC = '1.3.01' WHERE IDARTICULO = '%1'").arg(kArticulo));
+        ModGlobal::ResetDatabaseObjects();
+    }
+    const auto numero = [&](const QString& sql) { return Filas(sql).value(0).toInt(); };
+    int grabados = 0, rechazados = 0;
+    for (int estaciones = 2; estaciones <= 5; ++estaciones) {
+        SCOPED_TRACE(estaciones);
+        std::vector<std::unique_ptr<QProcess>> procesos;
+        for (int e = 0; e < estaciones; ++e)
+            procesos.push_back(Arranca({QStringLiteral("--estacion"), carpeta_.path(), QStringLiteral("24"),
+                                        QString::number(51 * estaciones + e)}));
+        for (auto& p : procesos) {
+            ASSERT_TRUE(p->waitForFinished(600000));
+            const QString salida = QString::fromLocal8Bit(p->readAllStandardOutput());
+            const auto m = QRegularExpression(QStringLiteral("errores=(\\d+) cajas=(\\d+) grabados=(\\d+) rechazados=(\\d+)"))
+                               .match(salida);
+            ASSERT_TRUE(m.hasMatch()) << salida.toStdString() << p->readAllStandardError().toStdString();
+            EXPECT_EQ(m.captured(1).toInt() + m.captured(2).toInt(), 0) << p->readAllStandardError().left(2000).toStdString();
+            grabados += m.captured(3).toInt();
+            rechazados += m.captured(4).toInt();
+        }
+        EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM V_MV_STOCK")), grabados);
+        int asientos = 0;
+        for (const char* tc : {"AJN", "AJP"}) {
+            SCOPED_TRACE(tc);
+            const QString donde = QStringLiteral(" FROM MV_ASIENTOS WHERE TC = '%1'").arg(QLatin1String(tc));
+            const int n = numero(QStringLiteral("SELECT COUNT(*) FROM V_MV_STOCK WHERE TC = '%1'").arg(QLatin1String(tc)));
+            EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(DISTINCT NUMERO)") + donde), n) << "one seat per voucher";
+            EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(DISTINCT [Numero Asiento])") + donde), n);
+            EXPECT_EQ(numero(QStringLiteral("SELECT MAX([Numero Asiento])") + donde), n) << "no gap";
+            EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM (SELECT [Numero Asiento]") + donde +
+                             QStringLiteral(" GROUP BY [Numero Asiento] HAVING COUNT(DISTINCT NUMERO) > 1) d")),
+                      0);
+            asientos += n;
+        }
+        EXPECT_EQ(asientos, grabados);
+    }
+    EXPECT_GT(rechazados, 0);
 }
 
 // A script's commit meets another program reading past the time-out: the
@@ -488,9 +563,9 @@ int main(int argc, char** argv) {
     if (argc == 4 && std::string(argv[1]) == "--lector") return Lector(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
     if (argc == 5 && std::string(argv[1]) == "--consulta")
         return Consulta(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), std::atoi(argv[4]));
-    if (argc == 4 && std::string(argv[1]) == "--estacion") {
+    if ((argc == 4 || argc == 5) && std::string(argv[1]) == "--estacion") {
         QCoreApplication::setApplicationName(QStringLiteral("vordane-estacion"));
-        return Estacion(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
+        return Estacion(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]), argc == 5 ? std::atoi(argv[4]) : 0);
     }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -152,7 +152,7 @@ private:
 
 // The seat statements of the object, asked for by its writer's call.
 using Asiento = std::function<QString(ui::MSFlexGrid&, QString&, QString&, QString&, QString&, QString&,
-                                      const QString&, bool, int, long, int*, const QSet<long>*)>;
+                                      const QString&, bool, int, long, int*, const QSet<long>*, int)>;
 
 // The routine's arguments and what it reads of its object.
 struct Argumentos {
@@ -267,6 +267,10 @@ struct Corrida : Argumentos {
                       const QString& textoInsumo, double cantidad, double enBase, const BaseDeInsumo& base,
                       bool porPorcentaje, const QString& sucNroLetraConsumo);
     int TipoMovCierre();
+    // The direction the voucher's rows move in, for its seat: the sign of
+    // phase 8 (an imposed one included); 0 for transfers and production
+    // orders, whose passes move both ways (the seat takes the type's sign).
+    int SignoDelAsiento() const { return EsTransferencia || EsOP ? 0 : Signo; }
     void CierreAsiento();
     double Reparto(int cual, double fraccion, double deLinea, bool entero);
 };
@@ -719,7 +723,7 @@ void Corrida::EscribeItem()
             QString motivo = IdMotivoStock;
             int secuencia = 1;
             asiento = pideAsiento(g, motivo, tc, suc, nro, letra, fecha, true, TipoMovCierre(), Fila, &secuencia,
-                                  nullptr);
+                                  nullptr, SignoDelAsiento());
         });
     }
     EjecutaOAgrega(sql, asiento);
@@ -1296,7 +1300,8 @@ void Corrida::CierreAsiento()
         QString motivoPorLinea = QStringLiteral("ELDELGRID");
         // Only the rows written are booked.
         SqlTemp += QStringLiteral("\r") + pideAsiento(g, MotivoDelGrid ? motivoPorLinea : IdMotivoStock, tc, suc, nro,
-                                                       letra, fecha, true, TipoMov, 0, &secuencia, &filasEscritas);
+                                                       letra, fecha, true, TipoMov, 0, &secuencia, &filasEscritas,
+                                                       SignoDelAsiento());
     });
     ui::DoEvents();
 }
@@ -1324,10 +1329,16 @@ void ClsCmnCptes::ActualizaStock(ui::MSFlexGrid& MSFlexGrid2, QString TC, QStrin
         HayError = true;
         return;
     }
+    // The seat numbers remembered serve the seats of the caller's batch not
+    // stored yet; a batch that holds no seat, or a voucher stored at once,
+    // begins anew (the earlier batch was stored, where the next number read
+    // sees it, or refused and rolled back).
+    if (!GeneraSentenciaSQL || !SqlTemp.contains(QLatin1String("INSERT INTO MV_ASIENTOS"), Qt::CaseInsensitive))
+        UltimoAsiento.clear();
     const Asiento asiento = [this](ui::MSFlexGrid& g, QString& motivo, QString& tc, QString& suc, QString& nro,
                                    QString& letra, const QString& f, bool debito, int tipoMov, long soloRegistro,
-                                   int* secuencia, const QSet<long>* filas) {
-        return AsientoStock(g, motivo, tc, suc, nro, letra, f, debito, tipoMov, soloRegistro, secuencia, filas);
+                                   int* secuencia, const QSet<long>* filas, int signo) {
+        return AsientoStock(g, motivo, tc, suc, nro, letra, f, debito, tipoMov, soloRegistro, secuencia, filas, signo);
     };
     Corrida c(Argumentos{*this, MSFlexGrid2, db, trap, &AsientoPorFilaClave, asiento, PIVA, gLenDesc,
               TC, SucNroLetra, IdComplemento, fecha, IdDeposito, IdDepositoDestino, IdMotivoStock, TcOrigen,

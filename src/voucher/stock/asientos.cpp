@@ -62,7 +62,7 @@ QString ClsCmnCptes::GeneraAsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoSt
 
 QString ClsCmnCptes::AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, QString& TC, QString& Suc, QString& Nro,
                                   QString& Letra, const QString& fecha, bool EsDebito, int TipoMov, long SoloRegistro,
-                                  int* Secuencia, const QSet<long>* Filas)
+                                  int* Secuencia, const QSet<long>* Filas, int SignoFilas)
 {
     QString resultado;
     if (!AsientosXStock)
@@ -82,28 +82,46 @@ QString ClsCmnCptes::AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, Q
     // movement kind, so that its closing seat books what its rows do.
     const int colCosto = stockcomun::Es(TC, "RMC") ? 20 : 41;
     bool sigue = true;
+    // The motive was set by the movement kind (a closing or reception
+    // motive): every line of the seat is booked under it.
+    bool motivoDelTipo = false;
+    // The side of the motive row follows the direction the rows move: the
+    // sign the writer moved them with (an imposed one included), else the
+    // type's stock sign. Exits put the motive on the debit side, entries on
+    // the credit side; a differences grid reverses a closing seat.
+    const auto sentido = [&](int natural) {
+        const int s = SignoFilas != 0 ? SignoFilas : natural;
+        return s > 0 ? 1 : -1;
+    };
     trap([&] {
         const auto motivoConfigurado = [&](const char* clave) {
-            if (grillaPropia)
+            if (grillaPropia) {
                 eMotivoStock = ModGlobal::Cfg(QString::fromLatin1(clave));
+                motivoDelTipo = true;
+            }
         };
         if (TipoMov >= 1 && TipoMov <= 5) {
             static const char* const kClaves[] = {"MotivoStockRemito", "MotivoStockComodato",
                                                   "MotivoStockTransferencias", "MotivoStockTransferencias",
                                                   "MotivoStockRecepcionOC"};
             motivoConfigurado(kClaves[TipoMov - 1]);
-            EsDebito = (TipoMov <= 3) == grillaPropia;
+            EsDebito = (sentido(TipoMov <= 3 ? -1 : 1) == -1) == grillaPropia;
         } else if (TipoMov == 99) {
             // step 6 below
         } else if (stockcomun::Es(TC, "RMC")) {
             motivoConfigurado("MotivoStockRecepcionOC");
-            EsDebito = !grillaPropia;
-        } else if (EnLista(TC, "IR,AJP,SI")) {
-            EsDebito = false;
-        } else if (EnLista(TC, "VS,AJN")) {
-            EsDebito = true;
+            EsDebito = (sentido(1) == -1) == grillaPropia;
         } else {
-            EsDebito = ObtieneSignoComprobante(TC) != 1;
+            // The type's stock sign, read as the stock rows read it (its ES
+            // before the names); the names decide only for a type missing
+            // from the table.
+            int signo = SignoFilas;
+            if (signo == 0) {
+                signo = ObtieneSignoComprobante(TC);
+                if (signo == 0 && EnLista(TC, "IR,AJP,SI"))
+                    signo = 1;
+            }
+            EsDebito = sentido(signo) != 1;
         }
     });
 
@@ -227,7 +245,6 @@ QString ClsCmnCptes::AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, Q
         numero = double(ast::ValidaTCRegistraciones(QString::number(mes), periodo, tipoReg));
         if (UltimoAsiento.contains(claveNumero))
             numero = std::max(numero, UltimoAsiento.value(claveNumero) + 1);
-        UltimoAsiento.insert(claveNumero, numero);
     });
     if (trap.left() || !sigue)
         return resultado;
@@ -255,6 +272,12 @@ QString ClsCmnCptes::AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, Q
                     lineas << linea(f);
         } else {
             AsientoPorFilaLineas.insert(SoloRegistro, linea(SoloRegistro));
+            // The movement kind known at this row is the voucher's so far:
+            // the rows booked before it are booked again under its motive, so
+            // that the seat ends as the one of the whole voucher.
+            if (motivoDelTipo)
+                for (LineaAsiento& l : AsientoPorFilaLineas)
+                    l.motivo = eMotivoStock;
             lineas = AsientoPorFilaLineas.values();
         }
     });
@@ -404,6 +427,15 @@ QString ClsCmnCptes::AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, Q
         for (const Grupo& g : deArticulo)
             fila(g.cuenta, g.importe, !EsDebito, ++secuencia);
     });
+    // A number is taken only by a seat written with rows. A seat of the
+    // whole voucher is remembered, for the next seats of the caller's batch
+    // while it is not stored yet (ActualizaStock forgets it when a new batch
+    // begins); a per-row seat is stored with its row, where the next number
+    // read sees it, or not at all.
+    const bool conFilas = std::any_of(sentencias.cbegin(), sentencias.cend(),
+                                      [](const QString& s) { return s.startsWith(QLatin1String("INSERT")); });
+    if (conFilas && SoloRegistro == 0)
+        UltimoAsiento.insert(claveNumero, numero);
     for (const QString& s : sentencias)
         resultado += QStringLiteral("\r\n") + s;
     if (Secuencia)

@@ -322,7 +322,7 @@ TEST_F(AsientoTest, ACostOfGoodsSeatWithoutANumberIsNotWritten)
 {
     Ejecuta("INSERT INTO V_TA_MotivoVta (IdMotivoVta, Descripcion) VALUES ('   1', 'Mostrador')");
     Ejecuta("INSERT INTO V_TA_Input_Ventas (IdMotivoVta, COSTO_MERCADERIA) VALUES ('   1', '5.9.01')");
-    Ejecuta("UPDATE V_TA_CPTE SET X_NRO_HASTA = 99, X_ULTIMO_NRO = 99 WHERE CODIGO = 'CMV '");
+    Ejecuta("UPDATE V_TA_CPTE SET X_NRO_HASTA = 99, X_ULTIMO_NRO = 100 WHERE CODIGO = 'CMV '");
     Lineas({{{0, "P1"}, {8, "2"}, {41, "10"}}});
     const auto asiento = [&](const char* factura) {
         QString motivo = "1", tc = "FC", suc = "0001", nro = factura, letra = "X";
@@ -338,7 +338,7 @@ TEST_F(AsientoTest, ACostOfGoodsSeatWithoutANumberIsNotWritten)
     Ejecuta(asiento("00000071"));
     EXPECT_EQ(Filas("SELECT Cuenta, [DEBE-HABER], Importe, SUCURSAL, NUMERO, CPTE_ORIGEN FROM MV_ASIENTOS ORDER BY "
                     "[DEBE-HABER]"),
-              (QStringList{"5.9.01|D|20|0001|00000099|000100000071X", "1.3.01|H|20|0001|00000099|000100000071X"}));
+              (QStringList{"5.9.01|D|20|0001|00000100|000100000071X", "1.3.01|H|20|0001|00000100|000100000071X"}));
 }
 
 // A second click while the writer or the seat waits for the database runs
@@ -826,7 +826,7 @@ TEST_F(StockTest, AUsedUpConsumptionBookWritesNoConsumptionRowsAndIsReported)
     Ejecuta(QStringLiteral("INSERT INTO V_MA_INSUMOS (IDARTICULO, IdArticuloInsumo, IdUnidadInsumo, Cantidad) VALUES "
                            "('%1', '%2', 'UN  ', 1)")
                 .arg(Art("K1"), Art("I1")));
-    Ejecuta("UPDATE V_TA_CPTE SET X_ULTIMO_NRO = 60, X_NRO_HASTA = 60 WHERE CODIGO = 'PE  '");
+    Ejecuta("UPDATE V_TA_CPTE SET X_ULTIMO_NRO = 61, X_NRO_HASTA = 60 WHERE CODIGO = 'PE  '");
     Lineas({{{0, "K1"}, {5, "UN"}, {8, "2"}}});
     ui::ScriptedSession dialogos;
     // The numbering names the used-up book to the operator, once per request.

@@ -1,0 +1,109 @@
+// Seeded generated vouchers of types stored with either direction, with and
+// without an imposed sign, remits with loan rows: in both modes of the stock
+// writer the seat is the same, its motive row is on the debit side exactly
+// when the valued rows leave, and a remit books all its lines under one
+// motive, the loan motive when any written line is lent.
+#include "voucher/stock/entorno_stock.h"
+
+#include "platform/legacy/numeric.h"
+
+#include <random>
+
+using namespace stocktest;
+
+namespace {
+
+class GeneradorAsientos : public StockTest {
+protected:
+    void SetUp() override
+    {
+        StockTest::SetUp();
+        Cfg("AsientosXStock", "SI");
+        Cfg("MotivoStockRemito", "2");
+        Cfg("MotivoStockComodato", "3");
+        Cfg("CuentaCtroDist", "9.9.99");
+        Ejecuta("DELETE FROM V_TA_MOTIVOSTOCK");
+        Ejecuta("INSERT INTO V_TA_MOTIVOSTOCK (IDMOTIVOSTOCK, Descripcion, CUENTACONTABLE) VALUES ('   1', 'Ventas', "
+                "'5.1.01'), ('   2', 'Remitos', '5.2.01'), ('   3', 'Comodatos', '5.2.02')");
+        Ejecuta("DELETE FROM MA_SUBDIARIOSCOMPROBANTES");
+        Tipo("IR", "S", "STOCK");
+        Tipo("VS", "E", "STOCK");
+        Tipo("SI", " ", "STOCK");
+        reglas::ArticulosConCuentas([this](const QString& sql) { Ejecuta(sql); });
+        cls_ = std::make_unique<ClsCmnCptes>();
+    }
+};
+
+TEST_F(GeneradorAsientos, TheMotiveSideFollowsTheRowsAndBothModesBookTheSameSeat)
+{
+    // The types and the direction their rows take without an imposed sign.
+    const std::pair<const char*, int> tipos[] = {{"RMX", -1}, {"IRX", 1}, {"IR", -1}, {"VS", 1},
+                                                 {"SI", 1},   {"AJN", -1}, {"AJP", 1}, {"RM", -1}};
+    const char* const articulos[] = {"P1", "P2", "P3", "P4", "P6"};
+    const char* const cantidades[] = {"1", "2", "3", "-1", "0.5", "0"};
+    const char* const costos[] = {"10", "5", "3.333", "0.25"};
+    const QSet<QString> conCuenta{"P1", "P2", "P3", "P6"};
+    std::mt19937 azar(3);
+    const auto uno = [&](int n) { return int(azar() % unsigned(n)); };
+    const reglas::Consulta filas = [this](const QString& sql) { return Filas(sql); };
+    int conAsiento = 0, remitosPrestados = 0;
+    for (int v = 0; v < 70; ++v) {
+        const auto [tipo, natural] = tipos[std::min(uno(10), 7)];  // remits the more often
+        const QString tc = QString::fromLatin1(tipo);
+        const int signo = uno(3) - 1;  // -1, 0 (the type's) or 1
+        const int sentido = signo != 0 ? signo : natural;
+        const int lineas = 1 + uno(4);
+        grilla_->setRows(1);
+        grilla_->setRows(lineas + 2);
+        legacy::Currency valor;
+        bool prestado = false;
+        for (int f = 1; f <= lineas; ++f) {
+            const QString articulo = QString::fromLatin1(articulos[uno(5)]), cantidad = cantidades[uno(6)],
+                          costo = costos[uno(4)];
+            grilla_->setTextMatrix(f, 0, articulo);
+            grilla_->setTextMatrix(f, 8, cantidad);
+            grilla_->setTextMatrix(f, 41, costo);
+            if (uno(4) == 0) {
+                grilla_->setTextMatrix(f, 91, "1");
+                prestado = prestado || cantidad != QLatin1String("0");
+            }
+            if (conCuenta.contains(articulo))
+                valor += *legacy::Currency::parse(cantidad) * *legacy::Currency::parse(costo);
+        }
+        QStringList asientos;
+        for (const bool colecta : {false, true}) {
+            SCOPED_TRACE(QStringLiteral("voucher %1 %2 sign %3 %4").arg(v).arg(tc).arg(signo).arg(colecta).toStdString());
+            const QString id = QStringLiteral("0001%1X").arg(2 * v + (colecta ? 2 : 1), 8, 10, QChar(u'0'));
+            QString sql, fecha = "05/11/2026", dep = "1", dest, motivo, tcOrigen, origen, cuenta, tecnico = "NULL",
+                         loteFijo, aduana, loteOrigen, vendedor, moneda = "1";
+            bool hayError = false;
+            cls_->ActualizaStock(*grilla_, tc, id, "0", fecha, dep, dest, motivo, tcOrigen, origen, false, cuenta,
+                                 colecta, sql, hayError, tecnico, loteFijo, aduana, loteOrigen, signo, false, vendedor,
+                                 0, moneda, legacy::Currency(1));
+            ASSERT_FALSE(hayError);
+            if (colecta)
+                ModGlobal::gDB().EjecutaConsultaSQL(sql);
+            const QStringList motivo_ =
+                Filas(QStringLiteral("SELECT DISTINCT Cuenta, [DEBE-HABER] FROM MV_ASIENTOS WHERE NUMERO = '%1' AND "
+                                     "Cuenta IN (SELECT CUENTACONTABLE FROM V_TA_MOTIVOSTOCK)")
+                          .arg(id.mid(4, 8)));
+            const double neto = sentido * valor.toDouble();
+            if (std::abs(neto) < 0.00005) {
+                EXPECT_TRUE(motivo_.isEmpty());
+            } else {
+                // The rows' value leaving the stock: the motive is debited.
+                const QString cuentaMotivo = tc == QLatin1String("RM") ? (prestado ? "5.2.02" : "5.2.01") : "5.1.01";
+                EXPECT_EQ(motivo_, QStringList{cuentaMotivo + (neto < 0 ? "|D" : "|H")});
+                conAsiento += colecta;
+                remitosPrestados += colecta && prestado && tc == QLatin1String("RM");
+            }
+            asientos << reglas::Asiento(filas, tc, id).join(u';');
+        }
+        EXPECT_EQ(asientos[0], asientos[1]) << "voucher " << v << " " << tc.toStdString() << " sign " << signo;
+    }
+    EXPECT_EQ(reglas::Incumplidas(filas), QStringList{});
+    EXPECT_GT(conAsiento, 35);
+    EXPECT_GT(remitosPrestados, 2);
+}
+
+}  // namespace
