@@ -38,6 +38,12 @@ TEST(ErrorLogLine, Format)
         // An OK answer gives no word.
         // The routine text is trimmed as a whole, after the hyphen is put in.
         {QStringLiteral("  X  "), 5, "y ", 1, "03-07-2024 14:05:09 Rutina: -   X Mensaje Ha ocurrido el Siguiente Error (5) y Respondió : "},
+        // A line break (CR LF, CR, LF) inside the routine or the description is one blank: one entry, one line.
+        {QStringLiteral("Cfg"), -2147217900, "Sintaxis incorrecta\r\ncerca de 'x'.", 5,
+         "03-07-2024 14:05:09 Rutina: - Cfg Mensaje Ha ocurrido el Siguiente Error (-2147217900) Sintaxis incorrecta cerca "
+         "de 'x'. Respondió : Ignorar"},
+        {QStringLiteral("Graba\rCfg\n"), 7, "a\n\nb\r\n", 3,
+         "03-07-2024 14:05:09 Rutina: - Graba Cfg Mensaje Ha ocurrido el Siguiente Error (7) a  b Respondió : Abortar"},
     };
     for (const Case& c : cases) {
         legacy::VbError e(c.numero, QString::fromUtf8(c.descripcion));

@@ -263,6 +263,13 @@ const ServerRows kServerRows[] = {
     {"ALTER TABLE m ADD Extra INT NULL CONSTRAINT DF_m_Extra DEFAULT (7)\rALTER TABLE m ADD Otro INT NOT NULL DEFAULT (4)\r"
      "INSERT INTO m (id) VALUES (20)",
      "SELECT id, Extra, Otro FROM m WHERE id IN (1, 20) ORDER BY id", "1|NULL|4;20|7|4"},
+    // a two-digit year in a statement's text by the server's cutoff (2049): 30-49 are 2030-2049
+    {"INSERT INTO t (a, Fecha) VALUES (4, '10/02/2026')\rINSERT INTO t (a, Fecha) VALUES (5, '30/06/31 08:30')",
+     "SELECT a, CONVERT(VARCHAR(16), Fecha, 120) FROM t WHERE a > 3 AND Fecha < '01/01/35' ORDER BY a",
+     "4|2026-02-10 00:00;5|2031-06-30 08:30"},
+    {"", "SELECT a FROM t WHERE a > 3 AND Fecha >= '01/01/30'", "5"},
+    {"", "SELECT COUNT(*), SUM(CASE WHEN Fecha >= DATEADD(yy, 1, '01/01/49') THEN 1 ELSE 0 END) FROM t WHERE a > 3 AND Fecha < '01/01/50'",
+     "0|NULL"},
 };
 
 QString rowsOf(const std::shared_ptr<ado::Recordset>& rs) {
