@@ -112,6 +112,35 @@ TEST_F(Configuracion, GrabaCfgConGrupoPropio)
               (QStringList{QStringLiteral("IMPRESORA|20"), QStringLiteral("PANTALLA|30")}));
 }
 
+// A value longer than the column (255) is not stored: the central error box
+// tells it, under "GrabaCfg", and the row keeps what it had, whatever the
+// answer; up to 255 characters are stored as given.
+TEST_F(Configuracion, GrabaCfgQueNoCabeLoDiceYConservaLaFila)
+{
+    Datos({{"OBSERVACION", "vieja"}});
+    const auto valor = [&] { return Filas(QStringLiteral("SELECT Valor FROM TA_CONFIGURACION WHERE Clave = 'OBSERVACION'")); };
+    for (const int respuesta : {ui::vbAbort, ui::vbIgnore}) {
+        ui::ScriptedSession dlg;
+        dlg.expectMsgBox(QString(), respuesta).title(QStringLiteral(" - GrabaCfg Aviso al operador!!! - 2 "));
+        GrabaCfg(QStringLiteral("Observacion"), legacy::Variant(QString(256, u'n')), QStringLiteral("aux"), false,
+                 QStringLiteral("DATOS"), 0, 0);
+        dlg.verifyDone();
+        EXPECT_EQ(valor(), QStringList{QStringLiteral("vieja")}) << respuesta;
+    }
+    // a new key too long adds no row
+    {
+        ui::ScriptedSession dlg;
+        dlg.expectMsgBox(QString(), ui::vbIgnore);
+        GrabaCfg(QStringLiteral("OTRA"), legacy::Variant(QString(300, u'x')), QString(), false, QStringLiteral("DATOS"), 0, 0);
+        dlg.verifyDone();
+    }
+    EXPECT_EQ(Filas(QStringLiteral("SELECT COUNT(*) FROM TA_CONFIGURACION")), QStringList{QStringLiteral("1")});
+    ui::ScriptedSession dlg;
+    GrabaCfg(QStringLiteral("Observacion"), legacy::Variant(QString(255, u'n')), QString(), false, QStringLiteral("DATOS"), 0, 0);
+    dlg.verifyDone();
+    EXPECT_EQ(valor(), QStringList{QString(255, u'n')});
+}
+
 TEST_F(Configuracion, LeeTimeOutDeLaBaseDeEstadisticas)
 {
     // The demo statistics database keeps 30 seconds.
