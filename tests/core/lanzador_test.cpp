@@ -3,6 +3,7 @@
 #include "core/lanzador.h"
 #include "support/entorno_core.h"
 
+#include "core/parametros.h"
 #include "db/arranque.h"
 #include "platform/kapores2/equipo.h"
 #include "platform/ui/scripted.h"
@@ -102,6 +103,56 @@ TEST_F(LanzadorTest, StartsSuiteProgramsWithTheParameterStringAsOneArgument)
         EXPECT_EQ(c.parametros, c.adicional) << "the caller's variable loses its first word";
     }
     EXPECT_TRUE(dlg.shown().isEmpty());
+}
+
+// A session value the parameter string cannot carry is refused by name and
+// nothing is started; one that it carries starts the program (the caller's
+// additional parameter after its first word is dropped).
+TEST_F(LanzadorTest, ValuesTheParameterStringCannotCarryAreRefused)
+{
+    Programa(QStringLiteral("QM410"));
+    struct Caso {
+        const char* password;
+        const char* caja;
+        const char* parametros;
+        const char* rechazado;  // "" when the program starts
+    } casos[] = {
+        {"cla;ve", "3", "", "@Password"},          // arrived as "cla"
+        {"7x=yº", "3", "", "@Password"},           // arrived as "7xyº"
+        {" clave", "3", "", "@Password"},          // arrived trimmed
+        {"clave ", "3", "", "@Password"},
+        {"clave", "3", "VER@Caja", "@ParametroAdicional"},  // the cash desk arrived as ""
+        {"clave", "3", "T @usuarioX", "@ParametroAdicional"},
+        {"clave", "1;2", "", "@Caja"},
+        {"cla ve@", "3", "X VER@", ""},           // "@" alone, blanks inside: they arrive
+        {"ñ'\"%&", " 3 ", "T a'b", ""},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.password);
+        inicios_.clear();
+        ModGlobal::gPassword = QString::fromUtf8(c.password);
+        ModGlobal::gCaja = QString::fromUtf8(c.caja);
+        ui::ScriptedSession dlg;
+        const QString rechazado = QString::fromUtf8(c.rechazado);
+        if (!rechazado.isEmpty())
+            dlg.expectMsgBox(QStringLiteral("No se puede iniciar QM410: el valor de ") + rechazado +
+                             QStringLiteral(" no puede pasarse al programa."))
+                .title(QStringLiteral("Atención"))
+                .style(ui::vbExclamation);
+        QString programa = QStringLiteral("QM410");
+        QString parametros = QString::fromUtf8(c.parametros);
+        std::int32_t resultado = 0;
+        ModGlobal::MenuExes(programa, parametros, resultado);
+        dlg.verifyDone();
+        EXPECT_EQ(inicios_.size(), rechazado.isEmpty() ? 1 : 0);
+        EXPECT_EQ(resultado, rechazado.isEmpty() ? 4321 : 0);
+        if (inicios_.size() == 1) {
+            const ModGlobal::ParametrosConexion leidos = ModGlobal::LeeParametrosConexion(inicios_[0].argumentos.value(0));
+            EXPECT_EQ(leidos.PasswordTexto, ModGlobal::gPassword);
+            EXPECT_EQ(leidos.Caja, ModGlobal::gCaja.trimmed());
+            EXPECT_EQ(leidos.ParametroAdicional, parametros.trimmed());
+        }
+    }
 }
 
 TEST_F(LanzadorTest, MissingProgramGoesToTheErrorBox)
