@@ -119,6 +119,59 @@ TEST_F(BasesTest, CommaSeparatedInput)
     EXPECT_EQ(leidos[1].servidor, QStringLiteral("srv2"));
 }
 
+// A field the file cannot hold is refused (error 5 with the reason) and
+// nothing is appended: the plain records before and after stay readable.
+TEST_F(BasesTest, FieldsTheFileCannotHoldAreRefused)
+{
+    struct Caso {
+        const char* nombre;
+        const char* base;
+        const char* usuario;
+        const char* servidor;
+        bool aceptado;
+    } casos[] = {
+        {"DEMO / SRV01", "DEMO", "DEMO", "SRV01", true},
+        {"VENTAS / SRV01", "VENTAS", "VENTAS", "SRV01,1433", false},  // the server's own way of giving a port
+        {"\"VENTAS / SRV01", "\"VENTAS", "\"VENTAS", "SRV01", false},
+        {"A / B", "A", "us\"er", "B", false},
+        {"A / B", "A\r\nB", "A", "B", false},
+        {"A / B", "A", "A", "B\tC", false},
+        {"A,B / C", "A", "A", "C", false},
+        {"ĀB / C", "ĀB", "ĀB", "C", false},  // not in the file's code page
+        {"COMPRAS / SRV02", "COMPRAS", "COMPRAS", "SRV02:1500", true},
+        {" AÑO€ / S ", " AÑO€ ", "x y", "#S", true},
+    };
+    int aceptados = 0;
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        const auto u = [](const char* t) { return QString::fromUtf8(t); };
+        const QByteArray antes = QFile::exists(ruta_) ? Bytes() : QByteArray();
+        try {
+            LBM_Common::RegistraBaseEnArchivo(u(c.nombre), u(c.base), u(c.usuario), QStringLiteral("cla,ve\""),
+                                              u(c.servidor), false);
+            EXPECT_TRUE(c.aceptado);
+            ++aceptados;
+        } catch (const legacy::VbError& e) {
+            EXPECT_FALSE(c.aceptado);
+            EXPECT_EQ(e.Number, 5);
+            EXPECT_TRUE(e.Description.startsWith(QStringLiteral("La conexion no puede registrarse: "))) << e.Description.toStdString();
+            EXPECT_EQ(Bytes(), antes);
+        }
+        bool incompleto = true;
+        const QList<RegistroBase> leidos = LBM_Common::LeeBases(ruta_, &incompleto);
+        EXPECT_FALSE(incompleto);
+        ASSERT_EQ(leidos.size(), aceptados);
+        if (c.aceptado) {
+            EXPECT_EQ(leidos.last().nombre, u(c.nombre).trimmed());
+            EXPECT_EQ(leidos.last().base, u(c.base).trimmed());
+            EXPECT_EQ(leidos.last().usuario, u(c.usuario).trimmed());
+            EXPECT_EQ(leidos.last().servidor, u(c.servidor).trimmed());
+            EXPECT_EQ(Funciones::DecodificaClave(leidos.last().clave), QStringLiteral("cla,ve\""));
+        }
+    }
+    EXPECT_EQ(aceptados, 3);
+}
+
 TEST_F(BasesTest, IncompleteLastRecordAndLookups)
 {
     EXPECT_TRUE(LBM_Common::LeeBases(ruta_).isEmpty()) << "a missing file holds nothing";
