@@ -380,6 +380,40 @@ TEST_F(DialectTypesRun, RunTimeErrorsAreTheServersAndWriteNothing) {
     }
 }
 
+// The server checks the values a statement writes, not the whole row: values
+// beyond their columns, stored by another program, block no update of other
+// columns, and are refused once a statement writes them. n holds (id, N, D
+// NUMERIC(5,2), Q NUMERIC(18,4), M MONEY, C CHAR(4), V VARCHAR(10)).
+TEST_F(DialectTypesRun, AWriteChecksOnlyTheColumnsItSets) {
+    cnn->Execute(QStringLiteral("UPDATE n SET Q = 1 WHERE id = 1"));  // the checks are made for n
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "UPDATE n SET M = 1000000000000000000, V = 'demasiado largo', D = 1234.567 WHERE id = 1",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    struct C { const char* sql; int native; const char* row; };
+    const C cases[] = {
+        {"UPDATE n SET C = 'propia' WHERE id = 1", 8152, "0|1234.57|1|1000000000000000000.00|NULL|demasiado largo"},
+        {"UPDATE n SET C = 'prop', Q = 2.00005 WHERE id = 1", 0, "0|1234.57|2.0001|1000000000000000000.00|prop|demasiado largo"},
+        {"UPDATE n SET M = M WHERE id = 1", 0, "0|1234.57|2.0001|1000000000000000000.00|prop|demasiado largo"},
+        {"UPDATE n SET M = M + 1 WHERE id = 1", 8115, "0|1234.57|2.0001|1000000000000000000.00|prop|demasiado largo"},
+        {"UPDATE n SET D = D + 0.001 WHERE id = 1", 8115, "0|1234.57|2.0001|1000000000000000000.00|prop|demasiado largo"},
+        {"UPDATE n SET V = V + 'x' WHERE id = 1", 8152, "0|1234.57|2.0001|1000000000000000000.00|prop|demasiado largo"},
+        {"UPDATE n SET V = 'corto   ' + '     ', M = 12.34567 WHERE id = 1", 0, "0|1234.57|2.0001|12.35|prop|corto"},
+    };
+    for (const C& c : cases) {
+        SCOPED_TRACE(c.sql);
+        const auto e = errorOf([&] { cnn->Execute(QString::fromUtf8(c.sql)); });
+        EXPECT_EQ(e.Number != 0 && cnn->Errors().Count() ? cnn->Errors()(0).NativeError : 0, c.native);
+        auto rs = std::make_shared<ado::Recordset>();
+        rs->Open(QStringLiteral("SELECT N, CONVERT(VARCHAR(30), D), Q, CONVERT(VARCHAR(30), M), RTRIM(C), RTRIM(V) FROM n WHERE id = 1"), cnn, ado::adOpenStatic, ado::adLockReadOnly);
+        EXPECT_EQ(rowsOf(rs), QString::fromUtf8(c.row));
+    }
+    // a new row is checked whole
+    EXPECT_NE(errorOf([&] { cnn->Execute(QStringLiteral("INSERT INTO n (id, M) VALUES (9, 1000000000000000000)")); }).Number, 0);
+}
+
 TEST_F(DialectTypesRun, DateTextInATextColumnStaysTextAndIsFoundAgain) {
     cnn->Execute(QStringLiteral("INSERT INTO TA_CONFIGURACION (Clave, Grupo, Valor) VALUES ('FECHA', 'DATOS', '31/12/2026')"));
     EXPECT_EQ(value(QStringLiteral("SELECT Valor FROM TA_CONFIGURACION WHERE Clave = 'FECHA'")).toString(),
