@@ -225,6 +225,13 @@ const ServerRows kServerRows[] = {
     // an exact product or quotient has the server's scale, a quotient cut to it
     {"", "SELECT 1 / 3.0, (1 / 3.0) * 3, 2 / 3.0, 7 / 2, CONVERT(VARCHAR, 10 / 4.00 / 2)",
      "0.333333|0.999999|0.666666|3|1.25000000000000000"},
+    // past fifteen digits: (Q + 5) / 3 is NUMERIC(30,15), M + 0.001 DECIMAL(20,4), -Q / 7 * 2 NUMERIC(38,13)
+    {"UPDATE n SET Q = 5, M = 12.5 WHERE id = 2",
+     "SELECT CONVERT(VARCHAR(40), (Q + 5) / 3), CONVERT(VARCHAR(40), M + 0.001), (Q + 5) / 3, M + 0.001, "
+     "CONVERT(VARCHAR(40), (Q - 3) / 7), CONVERT(VARCHAR(40), -Q / 7 * 2), CONVERT(VARCHAR, M + 1), CONVERT(VARCHAR, M - Q) "
+     "FROM n WHERE id = 2",
+     "3.333333333333333|12.5010|3.333333333333333|12.501|0.285714285714285|-1.4285714285714|13.50|7.5000"},
+    {"", "SELECT id FROM n WHERE (Q + 5) / 3 > 3.3333333 AND Q / 3 < 1.7 ORDER BY Q / 7 DESC", "2"},
     {"", "SELECT CONVERT(VARCHAR, Cant * 2), CAST(Precio * 1.5 AS VARCHAR(20)) FROM m WHERE id IN (1, 2) ORDER BY id",
      "10.0000|4.50000;5.0000|18.75000"},
     {"", "SELECT CONVERT(VARCHAR, Precio), CONVERT(VARCHAR(20), Cant), CAST(Cant AS VARCHAR(10)), CONVERT(VARCHAR, 5.10), "
