@@ -8,6 +8,9 @@
 #include "platform/ui/scripted.h"
 
 #include <QDateTime>
+#include <QMap>
+
+#include <random>
 
 using namespace ModGlobal;
 using coretest::EntornoCore;
@@ -139,6 +142,49 @@ TEST_F(Configuracion, GrabaCfgQueNoCabeLoDiceYConservaLaFila)
     GrabaCfg(QStringLiteral("Observacion"), legacy::Variant(QString(255, u'n')), QString(), false, QStringLiteral("DATOS"), 0, 0);
     dlg.verifyDone();
     EXPECT_EQ(valor(), QStringList{QString(255, u'n')});
+}
+
+// Seeded: settings with every awkward character (apostrophes, separators,
+// line breaks, outer blanks, the decimal comma) read back as written; one
+// longer than the column is told and leaves the stored value as it was.
+TEST_F(Configuracion, GeneratedSettingsReadBackOrAreTold)
+{
+    std::mt19937 gen(53);
+    const QString raros = QStringLiteral("'\",;=@|[]%_ \r\n\tñÑ€º.-/0");
+    const auto texto = [&](int maximo) {
+        QString t;
+        for (int n = std::uniform_int_distribution<int>(0, maximo)(gen); n > 0; --n)
+            t += std::uniform_int_distribution<int>(0, 3)(gen) == 0
+                     ? raros[std::uniform_int_distribution<qsizetype>(0, raros.size() - 1)(gen)]
+                     : QChar(u'a' + std::uniform_int_distribution<int>(0, 25)(gen));
+        return t;
+    };
+    QMap<QString, QString> guardados;  // by the key as stored
+    int avisos = 0;
+    for (int k = 0; k < 150; ++k) {
+        const QString clave = QStringLiteral("K") + texto(6).remove(u'\r').remove(u'\n').remove(u'\t');
+        const QString valor = k % 10 == 9 ? QString(256 + k % 3, u'v') : texto(k % 4 == 0 ? 255 : 20);
+        const QString aux = texto(8);
+        SCOPED_TRACE(clave.toStdString());
+        ui::ScriptedSession dlg;
+        if (valor.size() > 255)
+            dlg.expectMsgBox(QString(), ui::vbIgnore).title(QStringLiteral("GrabaCfg"));
+        GrabaCfg(clave, legacy::Variant(valor), aux, false, QStringLiteral("DATOS"), 0, 0);
+        EXPECT_NO_THROW(dlg.verifyDone());
+        const QString guardada = clave.trimmed().toUpper();
+        if (valor.size() > 255)
+            ++avisos;
+        else
+            guardados[guardada] = valor;
+        QString leidoAux;
+        const QString leido = Cfg(clave, leidoAux, QStringLiteral("DATOS"));
+        EXPECT_EQ(leido, guardados.contains(guardada) ? guardados[guardada] : QStringLiteral(" "));
+        if (valor.size() <= 255 && !aux.isEmpty())
+            EXPECT_EQ(leidoAux, aux);
+    }
+    EXPECT_EQ(avisos, 15);
+    for (auto it = guardados.cbegin(); it != guardados.cend(); ++it)
+        EXPECT_EQ(Cfg(it.key()), it.value()) << it.key().toStdString();
 }
 
 TEST_F(Configuracion, LeeTimeOutDeLaBaseDeEstadisticas)

@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QLineEdit>
 
+#include <random>
+
 using namespace ModGlobal;
 using coretest::EntornoCore;
 
@@ -355,6 +357,37 @@ TEST_F(Inicio, SinParametrosUsaElArchivoDeConfiguracion)
         EXPECT_EQ(gCaja, QStringLiteral("1"));
         EXPECT_EQ(gParametroAdicional, QString());
         EXPECT_EQ(gFlatToolbars, 0);
+    }
+}
+
+// Seeded: passwords with every awkward character kept in the configuration
+// file reach the start-up as written (only "|" is dropped, as the file's
+// reader always does). The user is the database's name, which logs in
+// without a password check, so the password the start-up keeps is seen.
+TEST_F(Inicio, GeneratedPasswordsOfTheConfigurationFileArriveWhole)
+{
+    using kapores2::Funciones;
+    std::mt19937 gen(53);
+    const QString raros = QStringLiteral(";=@ '\"|[]ñ€º,*#\\");
+    for (int k = 0; k < 30; ++k) {
+        QString clave = QStringLiteral("x");
+        for (int n = std::uniform_int_distribution<int>(0, 8)(gen); n > 0; --n)
+            clave += raros[std::uniform_int_distribution<qsizetype>(0, raros.size() - 1)(gen)];
+        if (k % 3 == 0)
+            clave = u' ' + clave + u' ';
+        SCOPED_TRACE(clave.toStdString());
+        legacy::WriteAllText(carpeta_.file(QStringLiteral("QM410TX.INI")),
+                             QStringLiteral("[PC1|ANABaseDeDatos]\r\nServidor=(sqlite)\r\nDbName=DEMO\r\nUsuario=%1\r\n"
+                                            "UserPassWord=%2\r\n")
+                                 .arg(Funciones::CodificaClave(QStringLiteral("DEMO")), Funciones::CodificaClave(clave)));
+        if (gDB().gOpenFlag)
+            gDB().gCnn->Close();
+        gDB().gOpenFlag = false;
+        ui::ScriptedSession dlg;
+        ASSERT_FALSE(Inicia(QString(), true));
+        EXPECT_NO_THROW(dlg.verifyDone());
+        EXPECT_EQ(gUsuarioLogeado, QStringLiteral("DEMO"));
+        EXPECT_EQ(gPassword, QString(clave).remove(u'|'));
     }
 }
 

@@ -9,6 +9,8 @@
 
 #include <QFile>
 
+#include <random>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -170,6 +172,56 @@ TEST_F(BasesTest, FieldsTheFileCannotHoldAreRefused)
         }
     }
     EXPECT_EQ(aceptados, 3);
+}
+
+// Seeded: registrations of awkward fields either read back whole (trimmed),
+// with every record before them, or are refused and leave the file's bytes
+// as they were.
+TEST_F(BasesTest, GeneratedRegistrationsReadBackOrAreRefused)
+{
+    std::mt19937 gen(53);
+    const QString letras = QStringLiteral("AZaz09 ñÑ€'#:/\\;=@|.-_,\"\r\n\tĀ");
+    const auto texto = [&](int maximo) {
+        QString t;
+        for (int n = std::uniform_int_distribution<int>(0, maximo)(gen); n > 0; --n) {
+            // mostly plain letters, now and then an awkward one
+            const bool raro = std::uniform_int_distribution<int>(0, 5)(gen) == 0;
+            t += raro ? letras[std::uniform_int_distribution<qsizetype>(0, letras.size() - 1)(gen)]
+                      : QChar(u'A' + std::uniform_int_distribution<int>(0, 25)(gen));
+        }
+        return t;
+    };
+    QList<RegistroBase> esperados;
+    int rechazados = 0;
+    for (int k = 0; k < 200; ++k) {
+        const QString base = texto(12), servidor = texto(10), usuario = texto(8), clave = texto(10);
+        const QString nombre = base.trimmed().toUpper() + QStringLiteral(" / ") + servidor.trimmed().toUpper();
+        const bool oracle = k % 7 == 0;
+        SCOPED_TRACE(nombre.toStdString());
+        const QByteArray antes = QFile::exists(ruta_) ? Bytes() : QByteArray();
+        try {
+            LBM_Common::RegistraBaseEnArchivo(nombre, base, usuario, clave, servidor, oracle);
+            esperados.append({nombre.trimmed(), base.trimmed(), usuario.trimmed(), clave,
+                              (oracle ? QStringLiteral("#") : QString()) + servidor.trimmed()});
+        } catch (const legacy::VbError& e) {
+            ++rechazados;
+            EXPECT_EQ(e.Number, 5);
+            EXPECT_EQ(QFile::exists(ruta_) ? Bytes() : QByteArray(), antes);
+        }
+        bool incompleto = true;
+        const QList<RegistroBase> leidos = LBM_Common::LeeBases(ruta_, &incompleto);
+        EXPECT_FALSE(incompleto);
+        ASSERT_EQ(leidos.size(), esperados.size());
+        for (qsizetype i = 0; i < leidos.size(); ++i) {
+            EXPECT_EQ(leidos[i].nombre, esperados[i].nombre);
+            EXPECT_EQ(leidos[i].base, esperados[i].base);
+            EXPECT_EQ(leidos[i].usuario, esperados[i].usuario);
+            EXPECT_EQ(Funciones::DecodificaClave(leidos[i].clave), esperados[i].clave);
+            EXPECT_EQ(leidos[i].servidor, esperados[i].servidor);
+        }
+    }
+    EXPECT_GT(rechazados, 20);
+    EXPECT_GT(esperados.size(), 60);
 }
 
 TEST_F(BasesTest, IncompleteLastRecordAndLookups)

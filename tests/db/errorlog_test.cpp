@@ -3,9 +3,12 @@
 
 #include "db/lineaerrores.h"
 #include "platform/legacy/format.h"
+#include "platform/legacy/strings.h"
 #include "platform/legacy/textfile.h"
 
 #include <QRegularExpression>
+
+#include <random>
 
 using namespace dbtest;
 
@@ -83,6 +86,45 @@ TEST_F(DbTest, ErrorBoxShowsTitleAndAppendsToTheLog)
     EXPECT_TRUE(lineas[1].endsWith(QStringLiteral(" Rutina:  Mensaje Ha ocurrido el Siguiente Error (3021) Sin registro actual Respondió : ")));
     EXPECT_TRUE(bytes.contains("Respondi\xf3 : "));
     EXPECT_TRUE(dlg.remaining().isEmpty());
+}
+
+// Seeded: every error is one line of the log, whatever its routine and
+// description hold (line breaks as blanks, the rest as written), read back
+// from the file in order; the box shows the description as it is.
+TEST_F(DbTest, GeneratedErrorsAreOneLineEachInTheLog)
+{
+    std::mt19937 gen(53);
+    const QString raros = QStringLiteral(" \r\n\r\n\t'\";,=:|-ñÑ€ºRutina Mensaje");
+    const auto texto = [&](int maximo) {
+        QString t;
+        for (int n = std::uniform_int_distribution<int>(0, maximo)(gen); n > 0; --n)
+            t += std::uniform_int_distribution<int>(0, 2)(gen) == 0
+                     ? raros[std::uniform_int_distribution<qsizetype>(0, raros.size() - 1)(gen)]
+                     : QChar(u'a' + std::uniform_int_distribution<int>(0, 25)(gen));
+        return t;
+    };
+    const auto enUnaLinea = [](QString t) { return t.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\r', u' ').replace(u'\n', u' '); };
+    ui::ScriptedSession dlg;
+    DB_Dll db;
+    QStringList esperadas;
+    for (int k = 0; k < 120; ++k) {
+        const QString rutina = texto(10);
+        const long numero = std::uniform_int_distribution<long>(-2147217900, 65535)(gen) | 1;
+        const legacy::VbError error(numero, texto(40));  // an empty description takes the number's own
+        dlg.expectMsgBox(QString(), ui::vbIgnore);
+        ASSERT_EQ(db.TratamientoErrores(error, std::nullopt, rutina), ui::vbIgnore);
+        EXPECT_EQ(dlg.shown().last().prompt, errlog::MensajeError(error));
+        using legacy::Trim;
+        esperadas << QStringLiteral(" Rutina: ") + Trim(QStringLiteral(" - ") + enUnaLinea(rutina)) + QStringLiteral(" Mensaje ") +
+                         Trim(QStringLiteral("Ha ocurrido el Siguiente Error (%1) ").arg(numero) + Trim(enUnaLinea(error.Description))) +
+                         QStringLiteral(" Respondió : Ignorar");
+    }
+    const QStringList lineas = legacy::fromWin1252(ReadBytes(tmp_.file(QStringLiteral("JQERR.LOG")))).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lineas.size(), esperadas.size() + 1);
+    for (qsizetype i = 0; i < esperadas.size(); ++i) {
+        EXPECT_FALSE(lineas[i].contains(u'\r') || lineas[i].contains(u'\n'));
+        EXPECT_EQ(lineas[i].mid(19), esperadas[i]);
+    }
 }
 
 TEST_F(DbTest, ErrorBoxLogPathAndErrorZero)
