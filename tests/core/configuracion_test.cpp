@@ -5,6 +5,7 @@
 #include "platform/ado/error.h"
 #include "platform/legacy/date.h"
 #include "support/fault_injection.h"
+#include "support/testutil.h"
 #include "platform/ui/scripted.h"
 
 #include <QDateTime>
@@ -151,14 +152,7 @@ TEST_F(Configuracion, GeneratedSettingsReadBackOrAreTold)
 {
     std::mt19937 gen(53);
     const QString raros = QStringLiteral("'\",;=@|[]%_ \r\n\tñÑ€º.-/0");
-    const auto texto = [&](int maximo) {
-        QString t;
-        for (int n = std::uniform_int_distribution<int>(0, maximo)(gen); n > 0; --n)
-            t += std::uniform_int_distribution<int>(0, 3)(gen) == 0
-                     ? raros[std::uniform_int_distribution<qsizetype>(0, raros.size() - 1)(gen)]
-                     : QChar(u'a' + std::uniform_int_distribution<int>(0, 25)(gen));
-        return t;
-    };
+    const auto texto = [&](int maximo) { return testutil::textoConRaros(gen, raros, maximo, 4); };
     QMap<QString, QString> guardados;  // by the key as stored
     int avisos = 0;
     for (int k = 0; k < 150; ++k) {

@@ -6,6 +6,7 @@
 #include "platform/legacy/program.h"
 #include "platform/legacy/vberror.h"
 #include "support/testdb.h"
+#include "support/testutil.h"
 
 #include <QFile>
 
@@ -181,16 +182,7 @@ TEST_F(BasesTest, GeneratedRegistrationsReadBackOrAreRefused)
 {
     std::mt19937 gen(53);
     const QString letras = QStringLiteral("AZaz09 ñÑ€'#:/\\;=@|.-_,\"\r\n\tĀ");
-    const auto texto = [&](int maximo) {
-        QString t;
-        for (int n = std::uniform_int_distribution<int>(0, maximo)(gen); n > 0; --n) {
-            // mostly plain letters, now and then an awkward one
-            const bool raro = std::uniform_int_distribution<int>(0, 5)(gen) == 0;
-            t += raro ? letras[std::uniform_int_distribution<qsizetype>(0, letras.size() - 1)(gen)]
-                      : QChar(u'A' + std::uniform_int_distribution<int>(0, 25)(gen));
-        }
-        return t;
-    };
+    const auto texto = [&](int maximo) { return testutil::textoConRaros(gen, letras, maximo, 6); };
     QList<RegistroBase> esperados;
     int rechazados = 0;
     for (int k = 0; k < 200; ++k) {

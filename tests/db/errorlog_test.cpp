@@ -95,14 +95,7 @@ TEST_F(DbTest, GeneratedErrorsAreOneLineEachInTheLog)
 {
     std::mt19937 gen(53);
     const QString raros = QStringLiteral(" \r\n\r\n\t'\";,=:|-ñÑ€ºRutina Mensaje");
-    const auto texto = [&](int maximo) {
-        QString t;
-        for (int n = std::uniform_int_distribution<int>(0, maximo)(gen); n > 0; --n)
-            t += std::uniform_int_distribution<int>(0, 2)(gen) == 0
-                     ? raros[std::uniform_int_distribution<qsizetype>(0, raros.size() - 1)(gen)]
-                     : QChar(u'a' + std::uniform_int_distribution<int>(0, 25)(gen));
-        return t;
-    };
+    const auto texto = [&](int maximo) { return testutil::textoConRaros(gen, raros, maximo, 3); };
     const auto enUnaLinea = [](QString t) { return t.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\r', u' ').replace(u'\n', u' '); };
     ui::ScriptedSession dlg;
     DB_Dll db;
