@@ -89,12 +89,19 @@ QString LeeClave(DB_Dll& db, const QString& sql, const QString& Clave, QString& 
 // The common write of GrabaCfg and GrabaCfgJQ: every failing step is skipped.
 // RecortaAux trims the auxiliary value whatever Recortar says; either way
 // only an auxiliary value that is not "" is written (blanks written trimmed
-// clear the old one).
+// clear the old one). With `rutinaAviso` given, a value the row cannot take
+// (longer than its column) or a row that is not stored goes to the central
+// error box under that name, so the operator knows the setting was not
+// kept; the row then keeps what it had (a Retry tries again). Without it
+// (the statistics database's time-out, written at start-up) the write stays
+// silent.
 void GrabaClave(DB_Dll& db, const QString& sql, const QString& Clave, const Variant& Valor,
                 const QString& ValorAux, bool PoliticaNegocio, const QString& Grupo, int Recortar, int Modo,
-                bool RecortaAux = false)
+                bool RecortaAux = false, const QString& rutinaAviso = {})
 {
     ErrorTrap trap = ErrorTrap::ResumeNext(QStringLiteral("GrabaCfg"));
+    ErrorTrap aviso = rutinaAviso.isEmpty() ? ErrorTrap::ResumeNext(QStringLiteral("GrabaCfg"))
+                                            : ErrorTrap(rutinaAviso, ManejadorErrores);
     std::shared_ptr<ado::Recordset> rs;
     bool borrado = false;
     bool sinFila = false;
@@ -121,16 +128,22 @@ void GrabaClave(DB_Dll& db, const QString& sql, const QString& Clave, const Vari
     if (!borrado && !sinFila) {
         trap([&] { rs->Fields("Grupo") = Funciones::ValorNoNulo(Variant(Grupo)); });
         trap([&] { rs->Fields("Clave") = Funciones::ValorNoNulo(Variant(UCase(Trim(Clave)))); });
-        trap([&] {
+        bool valorPuesto = false;
+        (rutinaAviso.isEmpty() ? trap : aviso)([&] {
             Variant v = Valor;
             if (Recortar != 0 && !v.IsNull())
                 v = Variant(Trim(v.toString()));
             rs->Fields("Valor") = Funciones::ValorNoNulo(v);
+            valorPuesto = true;
         });
-        trap([&] { rs->Fields("PoliticaNegocio") = Funciones::ValorNoNulo(Variant(PoliticaNegocio)); });
-        if (!ValorAux.isEmpty())
-            trap([&] { rs->Fields("valoraux") = Variant(Recortar != 0 || RecortaAux ? Trim(ValorAux) : ValorAux); });
-        trap([&] { rs->Update(); });
+        if (valorPuesto || rutinaAviso.isEmpty()) {
+            trap([&] { rs->Fields("PoliticaNegocio") = Funciones::ValorNoNulo(Variant(PoliticaNegocio)); });
+            if (!ValorAux.isEmpty())
+                (rutinaAviso.isEmpty() ? trap : aviso)(
+                    [&] { rs->Fields("valoraux") = Variant(Recortar != 0 || RecortaAux ? Trim(ValorAux) : ValorAux); });
+            if (!aviso.left())
+                (rutinaAviso.isEmpty() ? trap : aviso)([&] { rs->Update(); });
+        }
     }
     trap([&] {
         if (rs && rs->EditMode() != ado::adEditNone)
@@ -185,7 +198,8 @@ void GrabaCfg(const QString& Clave, const Variant& Valor, const QString& ValorAu
     // untrimmed key would miss its row and add a second one.
     const QString sql = QStringLiteral("SELECT * FROM ") + TablaConfiguracion +
                         DondeClave(Clave, Grupo, QStringLiteral("' AND GRUPO = '"));
-    GrabaClave(gDB(), sql, Clave, Valor, ValorAux, PoliticaNegocio, Grupo, Recortar, Modo);
+    GrabaClave(gDB(), sql, Clave, Valor, ValorAux, PoliticaNegocio, Grupo, Recortar, Modo, false,
+               QStringLiteral("GrabaCfg"));
 }
 
 void GrabaCfgJQ(const QString& Clave, const Variant& Valor, const QString& ValorAux, bool PoliticaNegocio,

@@ -28,6 +28,8 @@
 #include <QFileInfo>
 #include <QLineEdit>
 
+#include <optional>
+
 using namespace legacy;
 using kapores2::Funciones;
 
@@ -81,7 +83,7 @@ public:
         Paso([&] { linea_ = !lineaComando_.isEmpty() ? lineaComando_ : Command(); });
         Paso([&] {
             if (usaIni_ && Trim(linea_).isEmpty())
-                linea_ = ParametrosDelIni();
+                delIni_ = ParametrosDelIni();
         });
         Paso([&] {
             seccion_ = UCase(kapores2::Equipo::NombrePC()) + QStringLiteral("|") +
@@ -116,9 +118,11 @@ private:
             throw ProgramEnd(0);
     }
 
-    // The parameter string of the machine's section of the configuration
-    // file, for a start without one.
-    QString ParametrosDelIni()
+    // The values of the machine's section of the configuration file, for a
+    // start without a parameter string. They reach the start-up as read, not
+    // through a parameter text, which would cut a password at its ";" and
+    // drop its "=".
+    ParametrosConexion ParametrosDelIni()
     {
         const QString seccion = UCase(kapores2::Equipo::NombrePC()) + QStringLiteral("|") +
                                 UCase(kapores2::Equipo::UsuarioWindows()) + QStringLiteral("BaseDeDatos");
@@ -137,9 +141,7 @@ private:
                                                                      QStringLiteral("UserPassWord"),
                                                                      Funciones::CodificaClave(QStringLiteral("trovesa")))),
             QStringLiteral("|"));
-        return QStringLiteral("@server=") + servidor + QStringLiteral("; @dbname= ") + base +
-               QStringLiteral("; @usuario= ") + usuario + QStringLiteral("; @Password= ") + clave +
-               QStringLiteral("; @ParametroAdicional=; @Caja=1;gurm@");
+        return ParametrosDeValores(servidor, base, usuario, clave);
     }
 
     void LeeParametros()
@@ -151,7 +153,7 @@ private:
             previos.UsuarioLogeado = gUsuarioLogeado;
             previos.Password = gPassword;
             previos.Caja = gCaja;
-            const ParametrosConexion p = LeeParametrosConexion(linea_, previos);
+            const ParametrosConexion p = delIni_ ? *delIni_ : LeeParametrosConexion(linea_, previos);
             // A key without its ";" went through the start-up's error path,
             // which closes the sign.
             if (p.erroresSinCierre > 0)
@@ -320,6 +322,7 @@ private:
     long cursor_;
     ErrorTrap trap_;
     QString linea_;
+    std::optional<ParametrosConexion> delIni_;
     QString seccion_;
     QString servidor_;
     QString base_;

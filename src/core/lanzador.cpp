@@ -48,6 +48,56 @@ std::int32_t Inicia(const QString& programa, const QString& parametros)
     return std::int32_t(pid);
 }
 
+// The key of the first session value that the parameter string cannot
+// carry to the started program as it is here, by the reader's rules: a ";"
+// ends a value, every "=" is dropped, a key's name after "@" anywhere is
+// found as that key ("VER@Caja" gives the cash desk ""), and outer blanks are
+// dropped, which only the password cannot afford. Empty when all arrive.
+QString ValorQueNoViaja(const QString& adicional)
+{
+    using namespace ModGlobal;
+    static const QStringList claves = {QStringLiteral("@ParametroAdicional"), QStringLiteral("@Menu"),
+                                       QStringLiteral("@Server"),             QStringLiteral("@DbName"),
+                                       QStringLiteral("@Usuario"),            QStringLiteral("@Password"),
+                                       QStringLiteral("@Caja")};
+    const auto viaja = [&](const QString& valor) {
+        if (valor.contains(u';') || valor.contains(u'='))
+            return false;
+        for (const QString& clave : claves)
+            if (valor.contains(clave, Qt::CaseInsensitive))
+                return false;
+        return true;
+    };
+    DB_Dll& db = gDB();
+    const std::pair<QString, QString> valores[] = {
+        {QStringLiteral("@server"), db.gServidor},          {QStringLiteral("@dbname"), db.gDBName},
+        {QStringLiteral("@usuario"), gUsuarioLogeado},       {QStringLiteral("@Password"), gPassword},
+        {QStringLiteral("@ParametroAdicional"), adicional}, {QStringLiteral("@Caja"), gCaja},
+    };
+    for (const auto& [clave, valor] : valores)
+        if (!viaja(valor))
+            return clave;
+    if (gPassword != legacy::Trim(gPassword))
+        return QStringLiteral("@Password");
+    return {};
+}
+
+// Starts a program only when the parameter string carries every value of
+// the session; otherwise says which one it cannot carry and starts nothing
+// (the program would work with other values: another password, another
+// cash desk).
+bool ParametrosViajan(const QString& programa, const QString& adicional)
+{
+    const QString clave = ValorQueNoViaja(adicional);
+    if (clave.isEmpty())
+        return true;
+    ui::MsgBox(QStringLiteral("No se puede iniciar ") + legacy::Trim(programa) + QStringLiteral(": el valor de ") + clave +
+                   QStringLiteral(" no puede pasarse al programa.\r(No admite \";\", \"=\" ni \"@\" seguido del nombre de "
+                                  "un parametro; la clave, tampoco blancos al principio o al final.)"),
+               ui::vbExclamation + ui::vbOKOnly, QStringLiteral("Atención"));
+    return false;
+}
+
 }  // namespace
 
 QString ModGlobal::ParametrosLanzamiento(const QString& Parametros)
@@ -78,7 +128,11 @@ void ModGlobal::MenuExes(QString& Programa, QString& Parametros, std::int32_t& R
     auto esRuta = [&] {
         return Programa.contains(u'\\') || (!Contiene(Programa, kMarcaWebLocal) && Programa.contains(u'/'));
     };
+    bool viajan = true;
     if (esRuta()) {
+        trap([&] { viajan = ParametrosViajan(Programa, Parametros); });
+        if (!viajan)
+            return;
         trap([&] {
             QString ruta = SinPrefijoShell(Programa);
             ruta.replace(u'\\', u'/');
@@ -104,6 +158,9 @@ void ModGlobal::MenuExes(QString& Programa, QString& Parametros, std::int32_t& R
             trap([&] { AbrirURL(Programa); });
             trap([&] { Resultado = 1; });
         } else {
+            trap([&] { viajan = ParametrosViajan(Programa, Parametros); });
+            if (!viajan)
+                return;
             trap([&] { Resultado = Inicia(carpeta + SinPrefijoShell(Programa), parametros); });
         }
     }

@@ -25,6 +25,18 @@ void LeeClave(ParametrosConexion& p, F&& leer)
     }
 }
 
+// The suite writes the database name as the password when the real one is
+// to be taken from the user table. An empty password stays empty (also when
+// the database name is empty).
+void PonPassword(ParametrosConexion& p, const QString& valor)
+{
+    p.PasswordTexto = valor;
+    if (!valor.isEmpty() && StrComp(valor, p.DbName, vbTextCompare) == 0)
+        p.Password = kPasswordDeTabla;
+    else
+        p.Password = valor;
+}
+
 }  // namespace
 
 QString ValorParametro(const QString& linea, const QString& clave, const QString& siFalta)
@@ -69,17 +81,22 @@ ParametrosConexion LeeParametrosConexion(const QString& linea, const ParametrosC
     LeeClave(p, [&] {
         if (InStr(linea, QStringLiteral("@Password"), vbTextCompare) == 0)
             return;
-        const QString valor = ValorParametro(linea, QStringLiteral("@Password"));
-        p.PasswordTexto = valor;
-        // The suite writes the database name as the password when the real
-        // one is to be taken from the user table. An empty password stays
-        // empty (also when the database name is empty).
-        if (!valor.isEmpty() && StrComp(valor, p.DbName, vbTextCompare) == 0)
-            p.Password = kPasswordDeTabla;
-        else
-            p.Password = valor;
+        PonPassword(p, ValorParametro(linea, QStringLiteral("@Password")));
     });
     LeeClave(p, [&] { p.Caja = ValorParametro(linea, QStringLiteral("@Caja"), QStringLiteral("1")); });
+    return p;
+}
+
+ParametrosConexion ParametrosDeValores(const QString& servidor, const QString& base, const QString& usuario,
+                                       const QString& clave)
+{
+    ParametrosConexion p;
+    p.Servidor = Trim(servidor);
+    p.DbName = Trim(base);
+    p.Usuario = Trim(usuario);
+    p.UsuarioLogeado = p.Usuario;
+    PonPassword(p, clave);
+    p.Caja = QStringLiteral("1");
     return p;
 }
 

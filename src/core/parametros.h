@@ -42,4 +42,12 @@ ParametrosConexion LeeParametrosConexion(const QString& linea, const ParametrosC
 // The password marker meaning "look the password up in TA_USUARIOS".
 inline const QString kPasswordDeTabla = QStringLiteral("* *");
 
+// The values of a start from the configuration file, as the parameter
+// string would give them (no additional parameter, cash desk "1", the
+// logged-in user the trimmed user, a password equal to the database name
+// "* *") but without passing through its text: a password holding ";" or
+// "=" or outer blanks arrives whole.
+ParametrosConexion ParametrosDeValores(const QString& servidor, const QString& base, const QString& usuario,
+                                       const QString& clave);
+
 }  // namespace ModGlobal

@@ -8,6 +8,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 using kapores2::Funciones;
 using legacy::Trim;
 
@@ -102,9 +104,31 @@ void OlvidaRutaBases()
     rutaGuardada().clear();
 }
 
+QString MotivoRechazoBase(const QString& Nombre, const QString& Base, const QString& Usuario,
+                          const QString& Servidor)
+{
+    const std::pair<const char*, QString> campos[] = {
+        // the name last: it is made of the database and the server
+        {"la base de datos", Base}, {"el usuario", Usuario}, {"el servidor", Servidor}, {"el nombre", Nombre}};
+    for (const auto& [campo, valor] : campos) {
+        const QString t = Trim(valor);
+        const bool separa = t.contains(u',') || t.contains(u'"') ||
+                            std::any_of(t.begin(), t.end(), [](QChar c) { return c.unicode() < 32; });
+        if (separa || legacy::fromWin1252(legacy::toWin1252(t)) != t)
+            return QStringLiteral("La conexion no puede registrarse: ") + QString::fromLatin1(campo) +
+                   QStringLiteral(" \"") + t +
+                   QStringLiteral("\" contiene una coma, comillas, un salto de linea u otro caracter que el archivo "
+                                  "de conexiones no puede guardar.");
+    }
+    return {};
+}
+
 void RegistraBaseEnArchivo(const QString& Nombre, const QString& Base, const QString& Usuario,
                            const QString& Clave, const QString& Servidor, bool Oracle)
 {
+    if (const QString motivo = MotivoRechazoBase(Nombre, Base, Usuario, Servidor); !motivo.isEmpty())
+        throw legacy::VbError(5, motivo, QStringLiteral("RegistraBaseEnArchivo"));
+
     QString servidor = Trim(Servidor);
     if (Oracle)
         servidor = QStringLiteral("#") + servidor;

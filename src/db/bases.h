@@ -25,9 +25,18 @@ QString RutaBases();
 // For tests: forget the kept path (the program folder may have changed).
 void OlvidaRutaBases();
 
+// Why a connection cannot be registered as given: a name, database, user or
+// server holding "," or a quote (the field would be cut or run into the
+// next), a line break or another control character, or a character the
+// file's code page cannot hold. Empty when every field reads back as it is
+// written (trimmed).
+QString MotivoRechazoBase(const QString& Nombre, const QString& Base, const QString& Usuario,
+                          const QString& Servidor);
+
 // Appends one line; creates the file when missing. When the file's last line
 // has no line break the new one starts with a lone CR. Errors raise to the
-// caller.
+// caller; fields MotivoRechazoBase refuses raise error 5 with its text and
+// append nothing, so the records already there stay readable.
 void RegistraBaseEnArchivo(const QString& Nombre, const QString& Base, const QString& Usuario,
                            const QString& Clave, const QString& Servidor, bool Oracle);
 

@@ -156,6 +156,17 @@ void frmAcceso::CmdRegistrar_Click()
             return true;
         },
         [&] {
+            // A field the registry file cannot hold is refused before anything
+            // is tested or written ("SRV01,1433" would make the whole file
+            // unreadable).
+            const QString motivo =
+                LBM_Common::MotivoRechazoBase(nombre, TxtDbName->text(), TxtDbName->text(), TxtServidor->text());
+            if (motivo.isEmpty())
+                return true;
+            ui::MsgBox(motivo, ui::vbExclamation, QStringLiteral("Atencion"));
+            return false;
+        },
+        [&] {
             // DatosBase reports a registry it cannot read itself; the name
             // then counts as not registered.
             servidor_.clear();

@@ -32,13 +32,29 @@ QString TituloError(const legacy::VbError& error, const std::optional<QString>& 
     return titulo + sufijo;
 }
 
+namespace {
+
+// The log keeps one entry a line: a line break inside a text (CR LF, CR or
+// LF) is written as one blank. The box shows the text as it is.
+QString EnUnaLinea(QString texto)
+{
+    texto.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    texto.replace(u'\r', u' ');
+    texto.replace(u'\n', u' ');
+    return texto;
+}
+
+}  // namespace
+
 QString LineaLogErrores(const legacy::Date& momento, const std::optional<QString>& rutina,
                         const legacy::VbError& error, int respuesta)
 {
-    const QString textoRutina = rutina ? legacy::Trim(QStringLiteral(" - ") + *rutina) : QString();
+    const QString textoRutina = rutina ? legacy::Trim(QStringLiteral(" - ") + EnUnaLinea(*rutina)) : QString();
+    legacy::VbError enUnaLinea = error;
+    enUnaLinea.Description = EnUnaLinea(error.Description);
     return legacy::Format(momento, QStringLiteral("mm-dd-yyyy")) + QStringLiteral(" ") +
            legacy::Format(momento, QStringLiteral("hh:mm:ss")) + QStringLiteral(" Rutina: ") + textoRutina +
-           QStringLiteral(" Mensaje ") + legacy::Trim(MensajeError(error)) + QStringLiteral(" Respondió : ") +
+           QStringLiteral(" Mensaje ") + legacy::Trim(MensajeError(enUnaLinea)) + QStringLiteral(" Respondió : ") +
            PalabraRespuesta(respuesta);
 }
 

@@ -5,9 +5,13 @@
 #include "platform/ado/error.h"
 #include "platform/legacy/date.h"
 #include "support/fault_injection.h"
+#include "support/testutil.h"
 #include "platform/ui/scripted.h"
 
 #include <QDateTime>
+#include <QMap>
+
+#include <random>
 
 using namespace ModGlobal;
 using coretest::EntornoCore;
@@ -110,6 +114,71 @@ TEST_F(Configuracion, GrabaCfgConGrupoPropio)
     GrabaCfg(QStringLiteral("ANCHO"), legacy::Variant(30), QString(), false, QStringLiteral("PANTALLA"), 1, 0);
     EXPECT_EQ(Filas(QStringLiteral("SELECT Grupo, Valor FROM TA_CONFIGURACION ORDER BY Grupo")),
               (QStringList{QStringLiteral("IMPRESORA|20"), QStringLiteral("PANTALLA|30")}));
+}
+
+// A value longer than the column (255) is not stored: the central error box
+// tells it, under "GrabaCfg", and the row keeps what it had, whatever the
+// answer; up to 255 characters are stored as given.
+TEST_F(Configuracion, GrabaCfgQueNoCabeLoDiceYConservaLaFila)
+{
+    Datos({{"OBSERVACION", "vieja"}});
+    const auto valor = [&] { return Filas(QStringLiteral("SELECT Valor FROM TA_CONFIGURACION WHERE Clave = 'OBSERVACION'")); };
+    for (const int respuesta : {ui::vbAbort, ui::vbIgnore}) {
+        ui::ScriptedSession dlg;
+        dlg.expectMsgBox(QString(), respuesta).title(QStringLiteral(" - GrabaCfg Aviso al operador!!! - 2 "));
+        GrabaCfg(QStringLiteral("Observacion"), legacy::Variant(QString(256, u'n')), QStringLiteral("aux"), false,
+                 QStringLiteral("DATOS"), 0, 0);
+        dlg.verifyDone();
+        EXPECT_EQ(valor(), QStringList{QStringLiteral("vieja")}) << respuesta;
+    }
+    // a new key too long adds no row
+    {
+        ui::ScriptedSession dlg;
+        dlg.expectMsgBox(QString(), ui::vbIgnore);
+        GrabaCfg(QStringLiteral("OTRA"), legacy::Variant(QString(300, u'x')), QString(), false, QStringLiteral("DATOS"), 0, 0);
+        dlg.verifyDone();
+    }
+    EXPECT_EQ(Filas(QStringLiteral("SELECT COUNT(*) FROM TA_CONFIGURACION")), QStringList{QStringLiteral("1")});
+    ui::ScriptedSession dlg;
+    GrabaCfg(QStringLiteral("Observacion"), legacy::Variant(QString(255, u'n')), QString(), false, QStringLiteral("DATOS"), 0, 0);
+    dlg.verifyDone();
+    EXPECT_EQ(valor(), QStringList{QString(255, u'n')});
+}
+
+// Seeded: settings with every awkward character (apostrophes, separators,
+// line breaks, outer blanks, the decimal comma) read back as written; one
+// longer than the column is told and leaves the stored value as it was.
+TEST_F(Configuracion, GeneratedSettingsReadBackOrAreTold)
+{
+    std::mt19937 gen(53);
+    const QString raros = QStringLiteral("'\",;=@|[]%_ \r\n\tñÑ€º.-/0");
+    const auto texto = [&](int maximo) { return testutil::textoConRaros(gen, raros, maximo, 4); };
+    QMap<QString, QString> guardados;  // by the key as stored
+    int avisos = 0;
+    for (int k = 0; k < 150; ++k) {
+        const QString clave = QStringLiteral("K") + texto(6).remove(u'\r').remove(u'\n').remove(u'\t');
+        const QString valor = k % 10 == 9 ? QString(256 + k % 3, u'v') : texto(k % 4 == 0 ? 255 : 20);
+        const QString aux = texto(8);
+        SCOPED_TRACE(clave.toStdString());
+        ui::ScriptedSession dlg;
+        if (valor.size() > 255)
+            dlg.expectMsgBox(QString(), ui::vbIgnore).title(QStringLiteral("GrabaCfg"));
+        GrabaCfg(clave, legacy::Variant(valor), aux, false, QStringLiteral("DATOS"), 0, 0);
+        EXPECT_NO_THROW(dlg.verifyDone());
+        const QString guardada = clave.trimmed().toUpper();
+        if (valor.size() > 255)
+            ++avisos;
+        else
+            guardados[guardada] = valor;
+        QString leidoAux;
+        const QString leido = Cfg(clave, leidoAux, QStringLiteral("DATOS"));
+        EXPECT_EQ(leido, guardados.contains(guardada) ? guardados[guardada] : QStringLiteral(" "));
+        if (valor.size() <= 255 && !aux.isEmpty())
+            EXPECT_EQ(leidoAux, aux);
+    }
+    EXPECT_EQ(avisos, 15);
+    for (auto it = guardados.cbegin(); it != guardados.cend(); ++it)
+        EXPECT_EQ(Cfg(it.key()), it.value()) << it.key().toStdString();
 }
 
 TEST_F(Configuracion, LeeTimeOutDeLaBaseDeEstadisticas)

@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QLineEdit>
 
+#include <random>
+
 using namespace ModGlobal;
 using coretest::EntornoCore;
 
@@ -316,17 +318,77 @@ TEST_F(Inicio, ConexionYaAbiertaSoloValidaElUsuario)
 TEST_F(Inicio, SinParametrosUsaElArchivoDeConfiguracion)
 {
     using kapores2::Funciones;
-    const QString ini = QStringLiteral("[PC1|ANABaseDeDatos]\r\nServidor=(sqlite)\r\nDbName=DEMO\r\nUsuario=%1\r\n"
-                                       "UserPassWord=%2\r\n[PC1|ANA]\r\nFlatToolbars=0\r\n")
-                            .arg(Funciones::CodificaClave(QStringLiteral("OPERADOR")),
-                                 Funciones::CodificaClave(QStringLiteral("CLAVE1")));
-    legacy::WriteAllText(carpeta_.file(QStringLiteral("QM410TX.INI")), ini);
-    ui::ScriptedSession dlg;
-    ASSERT_FALSE(Inicia(QString(), true));
-    dlg.verifyDone();
-    EXPECT_EQ(gUsuarioLogeado, QStringLiteral("OPERADOR"));
-    EXPECT_EQ(gCaja, QStringLiteral("1"));
-    EXPECT_EQ(gFlatToolbars, 0);
+    // Users whose passwords a parameter text could not carry: the values of
+    // the file reach the login as read, so it passes at once.
+    {
+        DB_Dll demo;
+        demo.gServidor = QStringLiteral("(sqlite)");
+        demo.gDBName = demo.gUsuario = demo.gUserPassWord = QStringLiteral("DEMO");
+        demo.OpenServerADODB(false, 3, QString(), false, false);
+        ASSERT_TRUE(demo.gOpenFlag);
+        for (const char* u : {"PEDRO|cla;ve", "LUIS|a=b", "EVA| x "}) {
+            const QStringList partes = QString::fromUtf8(u).split(u'|');
+            Ejecuta(QStringLiteral("INSERT INTO TA_USUARIOS (NOMBRE, SISTEMA, PassWord, Administrador) VALUES ('%1', "
+                                   "'qm410tx', '%2', 0)")
+                        .arg(partes[0], Funciones::CodificaClave(partes[1])),
+                    demo);
+        }
+        demo.gCnn->Close();
+    }
+    struct Caso {
+        const char* usuario;
+        const char* clave;
+    } casos[] = {{"OPERADOR", "CLAVE1"}, {"PEDRO", "cla;ve"}, {"LUIS", "a=b"}, {"EVA", " x "}};
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.usuario);
+        const QString ini = QStringLiteral("[PC1|ANABaseDeDatos]\r\nServidor=(sqlite)\r\nDbName=DEMO\r\nUsuario=%1\r\n"
+                                           "UserPassWord=%2\r\n[PC1|ANA]\r\nFlatToolbars=0\r\n")
+                                .arg(Funciones::CodificaClave(QString::fromUtf8(c.usuario)),
+                                     Funciones::CodificaClave(QString::fromUtf8(c.clave)));
+        legacy::WriteAllText(carpeta_.file(QStringLiteral("QM410TX.INI")), ini);
+        if (gDB().gOpenFlag)
+            gDB().gCnn->Close();
+        gDB().gOpenFlag = false;
+        ui::ScriptedSession dlg;
+        ASSERT_FALSE(Inicia(QString(), true));
+        dlg.verifyDone();
+        EXPECT_EQ(gUsuarioLogeado, QString::fromUtf8(c.usuario));
+        EXPECT_EQ(gPassword, QString::fromUtf8(c.clave));
+        EXPECT_EQ(gCaja, QStringLiteral("1"));
+        EXPECT_EQ(gParametroAdicional, QString());
+        EXPECT_EQ(gFlatToolbars, 0);
+    }
+}
+
+// Seeded: passwords with every awkward character kept in the configuration
+// file reach the start-up as written (only "|" is dropped, as the file's
+// reader always does). The user is the database's name, which logs in
+// without a password check, so the password the start-up keeps is seen.
+TEST_F(Inicio, GeneratedPasswordsOfTheConfigurationFileArriveWhole)
+{
+    using kapores2::Funciones;
+    std::mt19937 gen(53);
+    const QString raros = QStringLiteral(";=@ '\"|[]ñ€º,*#\\");
+    for (int k = 0; k < 30; ++k) {
+        QString clave = QStringLiteral("x");
+        for (int n = std::uniform_int_distribution<int>(0, 8)(gen); n > 0; --n)
+            clave += raros[std::uniform_int_distribution<qsizetype>(0, raros.size() - 1)(gen)];
+        if (k % 3 == 0)
+            clave = u' ' + clave + u' ';
+        SCOPED_TRACE(clave.toStdString());
+        legacy::WriteAllText(carpeta_.file(QStringLiteral("QM410TX.INI")),
+                             QStringLiteral("[PC1|ANABaseDeDatos]\r\nServidor=(sqlite)\r\nDbName=DEMO\r\nUsuario=%1\r\n"
+                                            "UserPassWord=%2\r\n")
+                                 .arg(Funciones::CodificaClave(QStringLiteral("DEMO")), Funciones::CodificaClave(clave)));
+        if (gDB().gOpenFlag)
+            gDB().gCnn->Close();
+        gDB().gOpenFlag = false;
+        ui::ScriptedSession dlg;
+        ASSERT_FALSE(Inicia(QString(), true));
+        EXPECT_NO_THROW(dlg.verifyDone());
+        EXPECT_EQ(gUsuarioLogeado, QStringLiteral("DEMO"));
+        EXPECT_EQ(gPassword, QString(clave).remove(u'|'));
+    }
 }
 
 }  // namespace

@@ -3,12 +3,15 @@
 #include "core/lanzador.h"
 #include "support/entorno_core.h"
 
+#include "core/parametros.h"
 #include "db/arranque.h"
 #include "platform/kapores2/equipo.h"
 #include "platform/ui/scripted.h"
 
 #include <QDir>
 #include <QFile>
+
+#include <random>
 
 namespace {
 
@@ -102,6 +105,120 @@ TEST_F(LanzadorTest, StartsSuiteProgramsWithTheParameterStringAsOneArgument)
         EXPECT_EQ(c.parametros, c.adicional) << "the caller's variable loses its first word";
     }
     EXPECT_TRUE(dlg.shown().isEmpty());
+}
+
+// A session value the parameter string cannot carry is refused by name and
+// nothing is started; one that it carries starts the program (the caller's
+// additional parameter after its first word is dropped).
+TEST_F(LanzadorTest, ValuesTheParameterStringCannotCarryAreRefused)
+{
+    Programa(QStringLiteral("QM410"));
+    struct Caso {
+        const char* password;
+        const char* caja;
+        const char* parametros;
+        const char* rechazado;  // "" when the program starts
+    } casos[] = {
+        {"cla;ve", "3", "", "@Password"},          // arrived as "cla"
+        {"7x=yº", "3", "", "@Password"},           // arrived as "7xyº"
+        {" clave", "3", "", "@Password"},          // arrived trimmed
+        {"clave ", "3", "", "@Password"},
+        {"clave", "3", "VER@Caja", "@ParametroAdicional"},  // the cash desk arrived as ""
+        {"clave", "3", "T @usuarioX", "@ParametroAdicional"},
+        {"clave", "1;2", "", "@Caja"},
+        {"cla ve@", "3", "X VER@", ""},           // "@" alone, blanks inside: they arrive
+        {"ñ'\"%&", " 3 ", "T a'b", ""},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.password);
+        inicios_.clear();
+        ModGlobal::gPassword = QString::fromUtf8(c.password);
+        ModGlobal::gCaja = QString::fromUtf8(c.caja);
+        ui::ScriptedSession dlg;
+        const QString rechazado = QString::fromUtf8(c.rechazado);
+        if (!rechazado.isEmpty())
+            dlg.expectMsgBox(QStringLiteral("No se puede iniciar QM410: el valor de ") + rechazado +
+                             QStringLiteral(" no puede pasarse al programa."))
+                .title(QStringLiteral("Atención"))
+                .style(ui::vbExclamation);
+        QString programa = QStringLiteral("QM410");
+        QString parametros = QString::fromUtf8(c.parametros);
+        std::int32_t resultado = 0;
+        ModGlobal::MenuExes(programa, parametros, resultado);
+        dlg.verifyDone();
+        EXPECT_EQ(inicios_.size(), rechazado.isEmpty() ? 1 : 0);
+        EXPECT_EQ(resultado, rechazado.isEmpty() ? 4321 : 0);
+        if (inicios_.size() == 1) {
+            const ModGlobal::ParametrosConexion leidos = ModGlobal::LeeParametrosConexion(inicios_[0].argumentos.value(0));
+            EXPECT_EQ(leidos.PasswordTexto, ModGlobal::gPassword);
+            EXPECT_EQ(leidos.Caja, ModGlobal::gCaja.trimmed());
+            EXPECT_EQ(leidos.ParametroAdicional, parametros.trimmed());
+        }
+    }
+}
+
+// Seeded: session values with every awkward character either reach the
+// started program as they are (read back as it reads its parameter string:
+// the password exactly, the other values trimmed) or are refused with the
+// message and nothing is started.
+TEST_F(LanzadorTest, GeneratedSessionValuesArriveOrAreRefused)
+{
+    Programa(QStringLiteral("QM410"));
+    std::mt19937 gen(53);
+    const QStringList piezas = {QStringLiteral(";"),     QStringLiteral("="),      QStringLiteral(" "),
+                                QStringLiteral("@"),     QStringLiteral("@caja"),  QStringLiteral("@Usuario"),
+                                QStringLiteral("@menu"), QStringLiteral("gurm@"),  QStringLiteral("'"),
+                                QStringLiteral("\""),    QStringLiteral("ñº€"),    QStringLiteral("* *"),
+                                QStringLiteral("\\"),   QStringLiteral("@PASSWORD"), QStringLiteral("@ParametroAdicional")};
+    const auto texto = [&] {
+        QString t;
+        for (int n = std::uniform_int_distribution<int>(0, 4)(gen); n > 0; --n)
+            t += std::uniform_int_distribution<int>(0, 2)(gen) == 0
+                     ? piezas[std::uniform_int_distribution<qsizetype>(0, piezas.size() - 1)(gen)]
+                     : QString(QChar(u'a' + std::uniform_int_distribution<int>(0, 25)(gen)));
+        return t;
+    };
+    int iniciados = 0, rechazados = 0;
+    for (int k = 0; k < 300; ++k) {
+        DB_Dll& db = ModGlobal::gDB();
+        db.gServidor = QStringLiteral("SRV") + texto();
+        db.gDBName = QStringLiteral("DB") + texto();
+        ModGlobal::gUsuarioLogeado = QStringLiteral("U") + texto();
+        ModGlobal::gPassword = texto();
+        ModGlobal::gCaja = texto();
+        QString parametros = QStringLiteral("P ") + texto();
+        const QString adicional = parametros.mid(2);
+        SCOPED_TRACE((ModGlobal::gPassword + u'|' + adicional).toStdString());
+        inicios_.clear();
+        ui::ScriptedSession dlg;
+        // shown only when refused
+        dlg.expectMsgBox(QStringLiteral("No se puede iniciar QM410: el valor de @")).title(QStringLiteral("Atención"));
+        QString programa = QStringLiteral("QM410");
+        std::int32_t resultado = 0;
+        ModGlobal::MenuExes(programa, parametros, resultado);
+        if (inicios_.isEmpty()) {
+            ++rechazados;
+            EXPECT_EQ(resultado, 0);
+            EXPECT_NO_THROW(dlg.verifyDone());
+            continue;
+        }
+        ++iniciados;
+        EXPECT_TRUE(dlg.shown().isEmpty());
+        dlg.clear();
+        ASSERT_EQ(inicios_.size(), 1);
+        const ModGlobal::ParametrosConexion p = ModGlobal::LeeParametrosConexion(inicios_[0].argumentos.value(0));
+        EXPECT_EQ(p.erroresSinCierre, 0);
+        EXPECT_EQ(p.Servidor, db.gServidor.trimmed());
+        EXPECT_EQ(p.DbName, db.gDBName.trimmed());
+        EXPECT_EQ(p.Usuario, ModGlobal::gUsuarioLogeado.trimmed());
+        EXPECT_EQ(p.UsuarioLogeado, ModGlobal::gUsuarioLogeado.trimmed());
+        EXPECT_EQ(p.PasswordTexto, ModGlobal::gPassword);
+        EXPECT_EQ(p.ParametroAdicional, adicional.trimmed());
+        EXPECT_EQ(p.Caja, ModGlobal::gCaja.trimmed());
+        EXPECT_EQ(p.Menu, QString());
+    }
+    EXPECT_GT(iniciados, 30);
+    EXPECT_GT(rechazados, 30);
 }
 
 TEST_F(LanzadorTest, MissingProgramGoesToTheErrorBox)

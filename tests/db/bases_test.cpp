@@ -6,8 +6,11 @@
 #include "platform/legacy/program.h"
 #include "platform/legacy/vberror.h"
 #include "support/testdb.h"
+#include "support/testutil.h"
 
 #include <QFile>
+
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -117,6 +120,100 @@ TEST_F(BasesTest, CommaSeparatedInput)
     EXPECT_EQ(leidos[1].usuario, QString());
     EXPECT_EQ(leidos[1].clave, QStringLiteral("u2"));
     EXPECT_EQ(leidos[1].servidor, QStringLiteral("srv2"));
+}
+
+// A field the file cannot hold is refused (error 5 with the reason) and
+// nothing is appended: the plain records before and after stay readable.
+TEST_F(BasesTest, FieldsTheFileCannotHoldAreRefused)
+{
+    struct Caso {
+        const char* nombre;
+        const char* base;
+        const char* usuario;
+        const char* servidor;
+        bool aceptado;
+    } casos[] = {
+        {"DEMO / SRV01", "DEMO", "DEMO", "SRV01", true},
+        {"VENTAS / SRV01", "VENTAS", "VENTAS", "SRV01,1433", false},  // the server's own way of giving a port
+        {"\"VENTAS / SRV01", "\"VENTAS", "\"VENTAS", "SRV01", false},
+        {"A / B", "A", "us\"er", "B", false},
+        {"A / B", "A\r\nB", "A", "B", false},
+        {"A / B", "A", "A", "B\tC", false},
+        {"A,B / C", "A", "A", "C", false},
+        {"ĀB / C", "ĀB", "ĀB", "C", false},  // not in the file's code page
+        {"COMPRAS / SRV02", "COMPRAS", "COMPRAS", "SRV02:1500", true},
+        {" AÑO€ / S ", " AÑO€ ", "x y", "#S", true},
+    };
+    int aceptados = 0;
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        const auto u = [](const char* t) { return QString::fromUtf8(t); };
+        const QByteArray antes = QFile::exists(ruta_) ? Bytes() : QByteArray();
+        try {
+            LBM_Common::RegistraBaseEnArchivo(u(c.nombre), u(c.base), u(c.usuario), QStringLiteral("cla,ve\""),
+                                              u(c.servidor), false);
+            EXPECT_TRUE(c.aceptado);
+            ++aceptados;
+        } catch (const legacy::VbError& e) {
+            EXPECT_FALSE(c.aceptado);
+            EXPECT_EQ(e.Number, 5);
+            EXPECT_TRUE(e.Description.startsWith(QStringLiteral("La conexion no puede registrarse: "))) << e.Description.toStdString();
+            EXPECT_EQ(Bytes(), antes);
+        }
+        bool incompleto = true;
+        const QList<RegistroBase> leidos = LBM_Common::LeeBases(ruta_, &incompleto);
+        EXPECT_FALSE(incompleto);
+        ASSERT_EQ(leidos.size(), aceptados);
+        if (c.aceptado) {
+            EXPECT_EQ(leidos.last().nombre, u(c.nombre).trimmed());
+            EXPECT_EQ(leidos.last().base, u(c.base).trimmed());
+            EXPECT_EQ(leidos.last().usuario, u(c.usuario).trimmed());
+            EXPECT_EQ(leidos.last().servidor, u(c.servidor).trimmed());
+            EXPECT_EQ(Funciones::DecodificaClave(leidos.last().clave), QStringLiteral("cla,ve\""));
+        }
+    }
+    EXPECT_EQ(aceptados, 3);
+}
+
+// Seeded: registrations of awkward fields either read back whole (trimmed),
+// with every record before them, or are refused and leave the file's bytes
+// as they were.
+TEST_F(BasesTest, GeneratedRegistrationsReadBackOrAreRefused)
+{
+    std::mt19937 gen(53);
+    const QString letras = QStringLiteral("AZaz09 ñÑ€'#:/\\;=@|.-_,\"\r\n\tĀ");
+    const auto texto = [&](int maximo) { return testutil::textoConRaros(gen, letras, maximo, 6); };
+    QList<RegistroBase> esperados;
+    int rechazados = 0;
+    for (int k = 0; k < 200; ++k) {
+        const QString base = texto(12), servidor = texto(10), usuario = texto(8), clave = texto(10);
+        const QString nombre = base.trimmed().toUpper() + QStringLiteral(" / ") + servidor.trimmed().toUpper();
+        const bool oracle = k % 7 == 0;
+        SCOPED_TRACE(nombre.toStdString());
+        const QByteArray antes = QFile::exists(ruta_) ? Bytes() : QByteArray();
+        try {
+            LBM_Common::RegistraBaseEnArchivo(nombre, base, usuario, clave, servidor, oracle);
+            esperados.append({nombre.trimmed(), base.trimmed(), usuario.trimmed(), clave,
+                              (oracle ? QStringLiteral("#") : QString()) + servidor.trimmed()});
+        } catch (const legacy::VbError& e) {
+            ++rechazados;
+            EXPECT_EQ(e.Number, 5);
+            EXPECT_EQ(QFile::exists(ruta_) ? Bytes() : QByteArray(), antes);
+        }
+        bool incompleto = true;
+        const QList<RegistroBase> leidos = LBM_Common::LeeBases(ruta_, &incompleto);
+        EXPECT_FALSE(incompleto);
+        ASSERT_EQ(leidos.size(), esperados.size());
+        for (qsizetype i = 0; i < leidos.size(); ++i) {
+            EXPECT_EQ(leidos[i].nombre, esperados[i].nombre);
+            EXPECT_EQ(leidos[i].base, esperados[i].base);
+            EXPECT_EQ(leidos[i].usuario, esperados[i].usuario);
+            EXPECT_EQ(Funciones::DecodificaClave(leidos[i].clave), esperados[i].clave);
+            EXPECT_EQ(leidos[i].servidor, esperados[i].servidor);
+        }
+    }
+    EXPECT_GT(rechazados, 20);
+    EXPECT_GT(esperados.size(), 60);
 }
 
 TEST_F(BasesTest, IncompleteLastRecordAndLookups)

@@ -3,9 +3,12 @@
 
 #include "db/lineaerrores.h"
 #include "platform/legacy/format.h"
+#include "platform/legacy/strings.h"
 #include "platform/legacy/textfile.h"
 
 #include <QRegularExpression>
+
+#include <random>
 
 using namespace dbtest;
 
@@ -38,6 +41,12 @@ TEST(ErrorLogLine, Format)
         // An OK answer gives no word.
         // The routine text is trimmed as a whole, after the hyphen is put in.
         {QStringLiteral("  X  "), 5, "y ", 1, "03-07-2024 14:05:09 Rutina: -   X Mensaje Ha ocurrido el Siguiente Error (5) y Respondió : "},
+        // A line break (CR LF, CR, LF) inside the routine or the description is one blank: one entry, one line.
+        {QStringLiteral("Cfg"), -2147217900, "Sintaxis incorrecta\r\ncerca de 'x'.", 5,
+         "03-07-2024 14:05:09 Rutina: - Cfg Mensaje Ha ocurrido el Siguiente Error (-2147217900) Sintaxis incorrecta cerca "
+         "de 'x'. Respondió : Ignorar"},
+        {QStringLiteral("Graba\rCfg\n"), 7, "a\n\nb\r\n", 3,
+         "03-07-2024 14:05:09 Rutina: - Graba Cfg Mensaje Ha ocurrido el Siguiente Error (7) a  b Respondió : Abortar"},
     };
     for (const Case& c : cases) {
         legacy::VbError e(c.numero, QString::fromUtf8(c.descripcion));
@@ -77,6 +86,38 @@ TEST_F(DbTest, ErrorBoxShowsTitleAndAppendsToTheLog)
     EXPECT_TRUE(lineas[1].endsWith(QStringLiteral(" Rutina:  Mensaje Ha ocurrido el Siguiente Error (3021) Sin registro actual Respondió : ")));
     EXPECT_TRUE(bytes.contains("Respondi\xf3 : "));
     EXPECT_TRUE(dlg.remaining().isEmpty());
+}
+
+// Seeded: every error is one line of the log, whatever its routine and
+// description hold (line breaks as blanks, the rest as written), read back
+// from the file in order; the box shows the description as it is.
+TEST_F(DbTest, GeneratedErrorsAreOneLineEachInTheLog)
+{
+    std::mt19937 gen(53);
+    const QString raros = QStringLiteral(" \r\n\r\n\t'\";,=:|-ñÑ€ºRutina Mensaje");
+    const auto texto = [&](int maximo) { return testutil::textoConRaros(gen, raros, maximo, 3); };
+    const auto enUnaLinea = [](QString t) { return t.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\r', u' ').replace(u'\n', u' '); };
+    ui::ScriptedSession dlg;
+    DB_Dll db;
+    QStringList esperadas;
+    for (int k = 0; k < 120; ++k) {
+        const QString rutina = texto(10);
+        const long numero = std::uniform_int_distribution<long>(-2147217900, 65535)(gen) | 1;
+        const legacy::VbError error(numero, texto(40));  // an empty description takes the number's own
+        dlg.expectMsgBox(QString(), ui::vbIgnore);
+        ASSERT_EQ(db.TratamientoErrores(error, std::nullopt, rutina), ui::vbIgnore);
+        EXPECT_EQ(dlg.shown().last().prompt, errlog::MensajeError(error));
+        using legacy::Trim;
+        esperadas << QStringLiteral(" Rutina: ") + Trim(QStringLiteral(" - ") + enUnaLinea(rutina)) + QStringLiteral(" Mensaje ") +
+                         Trim(QStringLiteral("Ha ocurrido el Siguiente Error (%1) ").arg(numero) + Trim(enUnaLinea(error.Description))) +
+                         QStringLiteral(" Respondió : Ignorar");
+    }
+    const QStringList lineas = legacy::fromWin1252(ReadBytes(tmp_.file(QStringLiteral("JQERR.LOG")))).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lineas.size(), esperadas.size() + 1);
+    for (qsizetype i = 0; i < esperadas.size(); ++i) {
+        EXPECT_FALSE(lineas[i].contains(u'\r') || lineas[i].contains(u'\n'));
+        EXPECT_EQ(lineas[i].mid(19), esperadas[i]);
+    }
 }
 
 TEST_F(DbTest, ErrorBoxLogPathAndErrorZero)

@@ -102,6 +102,21 @@ TEST_F(RegistroTest, RegistersTheTypedConnectionWithoutTouchingTheMainOne)
     EXPECT_TRUE(dlg.remaining().isEmpty());
 }
 
+TEST_F(RegistroTest, AServerTheFileCannotHoldIsRefusedBeforeAnything)
+{
+    ui::ScriptedSession dlg;
+    CreaPrograma(QStringLiteral("ODBC"));
+    OpenMain();
+    dlg.expectMsgBox(QStringLiteral("La conexion no puede registrarse: el servidor \"SRV01,1433\" contiene una coma"))
+        .style(ui::vbExclamation)
+        .title(QStringLiteral("Atencion"));
+    frmAcceso& w = Ventana(QStringLiteral(" SRV01,1433 "), QStringLiteral("VENTAS"));
+    w.CmdRegistrar->click();
+    dlg.verifyDone();
+    EXPECT_FALSE(QFile::exists(Bases()));
+    EXPECT_TRUE(inicios_.isEmpty());
+}
+
 TEST_F(RegistroTest, ConectarRegistersTheFirstConnectionOnly)
 {
     ui::ScriptedSession dlg;

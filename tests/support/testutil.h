@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <ostream>
+#include <random>
 
 // QString in gtest's failure messages.
 QT_BEGIN_NAMESPACE
@@ -44,6 +45,18 @@ inline long errorOf(const std::function<void()>& f)
         return e.Number;
     }
     return 0;
+}
+
+// Seeded text for the round-trip generators: up to `maximo` characters,
+// letters with, one time in `unoDe`, one of `raros`.
+inline QString textoConRaros(std::mt19937& gen, const QString& raros, int maximo, int unoDe)
+{
+    QString t;
+    for (int n = std::uniform_int_distribution<int>(0, maximo)(gen); n > 0; --n)
+        t += std::uniform_int_distribution<int>(1, unoDe)(gen) == 1
+                 ? raros[std::uniform_int_distribution<qsizetype>(0, raros.size() - 1)(gen)]
+                 : QChar(u'a' + std::uniform_int_distribution<int>(0, 25)(gen));
+    return t;
 }
 
 }  // namespace testutil

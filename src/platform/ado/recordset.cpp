@@ -16,16 +16,20 @@ const QString kFieldSource = QStringLiteral("ADODB.Field");
     throw legacy::VbError(number, legacy::VbError::defaultDescription(number), source);
 }
 
+constexpr int kRuntimeYearCutoff = 2029;
+
 bool isDateType(int t) { return t == adDate || t == adDBDate || t == adDBTimeStamp; }
 
 // A value assigned to a column, in the form the column keeps: texts given to
-// date columns are read day first, as the program writes them.
+// date columns are read day first, as the program writes them. The client
+// converts a field's value itself, so a two-digit year keeps the runtime's
+// cutoff (00-29 are 2000-2029), not the server's.
 legacy::Variant forColumn(const legacy::Variant& v, const ColumnInfo& c) {
     if (isDateType(c.type) && v.IsString()) {
         const QString t = v.toString().trimmed();
         if (t.isEmpty()) return legacy::Variant::Null();
         legacy::Date d;
-        const QString iso = sql::dayFirstToIso(t);
+        const QString iso = sql::dayFirstToIso(t, kRuntimeYearCutoff);
         if (!iso.isEmpty() && isoToDate(iso, d)) return d;
         if (isoToDate(t, d)) return d;
         return legacy::CDate(v);

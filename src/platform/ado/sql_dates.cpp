@@ -14,7 +14,7 @@ namespace ado::sql {
 
 // d/m/yy[yy][ h:mm[:ss[.fff]]] with one or two digits for day, month, hour;
 // '-' or '.' may stand for both '/'.
-std::optional<DayFirst> readDayFirst(QStringView text) {
+std::optional<DayFirst> readDayFirst(QStringView text, int cutoff) {
     const QStringView s = text.trimmed();
     qsizetype pos = 0;
     auto number = [&](int minDigits, int maxDigits, int& value) {
@@ -40,7 +40,12 @@ std::optional<DayFirst> readDayFirst(QStringView text) {
     if (!number(2, 4, r.y)) return std::nullopt;
     const qsizetype yDigits = pos - yStart;
     if (yDigits == 3) return std::nullopt;
-    if (yDigits == 2) r.y += r.y < 30 ? 2000 : 1900;
+    if (yDigits == 2) {
+        // the century that puts the year at or before the cutoff (2049: 00-49
+        // are 2000-2049, 50-99 1950-1999)
+        r.y += cutoff - cutoff % 100;
+        if (r.y > cutoff) r.y -= 100;
+    }
     if (pos < s.size()) {
         if (!expect(u' ')) return std::nullopt;
         while (pos < s.size() && s[pos] == u' ') ++pos;
@@ -146,6 +151,6 @@ bool otherDateChanges(QStringView inner) {
 
 QString otherDateToIso(const QString& text) { return isoText(readOtherDate(QStringView(text).trimmed())); }
 
-QString dayFirstToIso(const QString& text) { return isoText(readDayFirst(text)); }
+QString dayFirstToIso(const QString& text, int cutoff) { return isoText(readDayFirst(text, cutoff)); }
 
 }  // namespace ado::sql

@@ -80,8 +80,9 @@ inline QString bareName(const Token& t) { return t.kind == TokKind::Quoted ? t.t
 struct DayFirst { int y, m, d, hh = 0, mi = 0, ss = 0, ms = 0; };
 
 // d/m/yy[yy][ h:mm[:ss[.fff]]] with one or two digits for day, month, hour;
-// '-' or '.' may stand for both '/'.
-std::optional<DayFirst> readDayFirst(QStringView text);
+// '-' or '.' may stand for both '/'. A two-digit year is the one in the
+// hundred years ending at `cutoff` (the server's: 2049).
+std::optional<DayFirst> readDayFirst(QStringView text, int cutoff = kServerYearCutoff);
 // The server's other date literals: 'yyyy-mm-dd' and 'yyyymmdd', each
 // optionally with ' hh:mm[:ss[.fff]]' ('T' instead of the blank after the
 // dashed form). Years from 1753, as the server's datetime holds them.

@@ -66,11 +66,17 @@ public:
 Rewritten rewriteForSqlite(const QString& statement);
 Rewritten rewriteForSqlite(const QString& statement, SchemaInfo* schema);
 
+// The last year a two-digit year stands for in the server's reading of a
+// statement's text (its default two-digit year cutoff: 00-49 are 2000-2049,
+// 50-99 1950-1999). The client runtime's own conversions keep theirs (2029).
+inline constexpr int kServerYearCutoff = 2049;
+
 // 'dd/mm/yy', 'dd/mm/yyyy' ('-' or '.' for '/'), optionally with ' hh:mm',
 // ' hh:mm:ss' or ' hh:mm:ss.fff', as
-// 'yyyy-mm-dd hh:mm:ss' (two-digit years: 00-29 are 2000-2029, 30-99 are
-// 1930-1999, as the server reads them). Empty when the text is not such a date.
-QString dayFirstToIso(const QString& text);
+// 'yyyy-mm-dd hh:mm:ss', a two-digit year read with `cutoff` (the server's
+// unless the caller converts as the client does). Empty when the text is not
+// such a date.
+QString dayFirstToIso(const QString& text, int cutoff = kServerYearCutoff);
 // The server's other date literals ('yyyy-mm-dd', 'yyyymmdd', each with an
 // optional ' hh:mm[:ss[.fff]]', 'T' also after the dashed form) the same
 // way; empty when the text is none.

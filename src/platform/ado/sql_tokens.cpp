@@ -253,14 +253,19 @@ private:
         wrapInner(divisor, re, QStringLiteral("SRV_DIVISOR("), QStringLiteral(")"));
         const QString exact = QStringLiteral("1.0 * ");
         if (!t_[i].isPunct('/')) return;
+        // an exact quotient is worked out on its digits and cut to its scale,
+        // as the server gives it
+        int precision = 0, scale = 0;
+        const ExprType q = typer_.termType(s, re);
+        if (q.kind == VType::Exact && !baseType(q.declared).endsWith(QLatin1String("MONEY")) && exactDigits(q, precision, scale)) {
+            replaced_[i] = QStringLiteral(",");
+            wrap(s, re, QStringLiteral("SRV_EXACT_DIV("),
+                 QStringLiteral(", %1, %2)").arg(scale).arg(comparedOrSorted(t_, s, re) ? 1 : 0));
+            return;
+        }
         if (!pre_[s].endsWith(exact) &&
             (typer_.termType(s, e).kind == VType::Exact || typer_.primaryType(rs, re).kind == VType::Exact))
             pre_[s].append(exact);
-        // an exact quotient is cut to its scale, as the server gives it
-        int precision = 0, scale = 0;
-        const ExprType q = typer_.termType(s, re);
-        if (q.kind == VType::Exact && !baseType(q.declared).endsWith(QLatin1String("MONEY")) && exactDigits(q, precision, scale))
-            wrap(s, re, QStringLiteral("ROUND("), QStringLiteral(", %1, 1)").arg(scale));
     }
     // ISNULL(a, b) has the type of a (and its length): b is converted to it.
     void planIsNull(size_t i) {

@@ -207,6 +207,18 @@ Decision decide(bool minus, const ExprType& l, const ExprType& r) {
         return d;
     }
     d.result.kind = precedence(l.kind) >= precedence(r.kind) ? l.kind : r.kind;
+    if (d.result.kind == VType::Exact) {
+        // money with money or a whole number stays money; else the server's
+        // precision and scale (money as DECIMAL(19,4): M + 0.001 is
+        // DECIMAL(20,4))
+        const auto money = [](const ExprType& x) {
+            return x.kind == VType::Exact && baseType(x.declared).endsWith(QLatin1String("MONEY"));
+        };
+        if ((money(l) && (money(r) || r.kind == VType::Int)) || (money(r) && l.kind == VType::Int))
+            d.result.declared = QStringLiteral("MONEY");
+        else
+            d.result = exactResult(l, r, minus ? u'-' : u'+');
+    }
     return d;
 }
 
@@ -393,8 +405,12 @@ ExprType Typer::primaryType(size_t s, size_t e) {
             if (ok && n <= 2147483647LL) return {VType::Int, {}};
             return {VType::Exact, QStringLiteral("NUMERIC(%1,0)").arg(qMin<qsizetype>(x.text.size(), 38))};
         }
+        // the server counts the digits without the leading zeros of the
+        // whole part: 0.001 is NUMERIC(3,3), 5.10 NUMERIC(3,2)
         const qsizetype scale = x.text.size() - dot - 1;
-        return {VType::Exact, QStringLiteral("NUMERIC(%1,%2)").arg(qMax<qsizetype>(x.text.size() - 1, 1)).arg(scale)};
+        qsizetype whole = dot;
+        for (qsizetype k = 0; k < dot && x.text[k] == u'0'; ++k) --whole;
+        return {VType::Exact, QStringLiteral("NUMERIC(%1,%2)").arg(qMin<qsizetype>(qMax<qsizetype>(whole + scale, 1), 38)).arg(scale)};
     }
     if (x.isWord("NULL")) return {VType::Null, {}};
     if (x.isPunct('(')) {

@@ -220,6 +220,114 @@ void fnAdd(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_result_double(ctx, minus ? da - db : da + db);
 }
 
+// ---------------------------------------------------------------------------
+// An exact quotient, worked out on decimal digits: a double carries fifteen
+// digits, where NUMERIC(30,15) of (Q + 5) / 3 has sixteen
+// ('3.333333333333333').
+
+// A value as an unsigned whole number of digits and the count of its
+// decimals (12.50 is "1250", 2); false when it is no number.
+bool decimalDigits(sqlite3_value* v, bool& negative, QString& digits, int& decimals) {
+    QString in;
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER: in = QString::number(sqlite3_value_int64(v)); break;
+    default: in = argText(v).trimmed(); break;  // a double as the library's fifteen digits
+    }
+    qsizetype i = 0;
+    negative = false;
+    if (i < in.size() && (in[i] == u'+' || in[i] == u'-')) negative = in[i++] == u'-';
+    digits.clear();
+    decimals = 0;
+    bool point = false;
+    for (; i < in.size(); ++i) {
+        const QChar c = in[i];
+        if (c.isDigit() && c.unicode() < 128) {
+            digits += c;
+            if (point) ++decimals;
+        } else if (c == u'.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (digits.isEmpty()) return false;
+    if (i < in.size() && (in[i] == u'e' || in[i] == u'E')) {
+        bool ok = false;
+        const int e = in.mid(i + 1).toInt(&ok);
+        if (!ok || e > 100 || e < -100) return false;
+        decimals -= e;
+        i = in.size();
+    }
+    if (i != in.size()) return false;
+    if (decimals < 0) {
+        digits += QString(-decimals, u'0');
+        decimals = 0;
+    }
+    qsizetype lead = 0;
+    while (lead + 1 < digits.size() && digits[lead] == u'0') ++lead;
+    digits.remove(0, lead);
+    return true;
+}
+
+// Whole numbers as digit texts without leading zeros.
+bool notLess(const QString& a, const QString& b) {
+    if (a.size() != b.size()) return a.size() > b.size();
+    return a >= b;
+}
+
+QString minus(const QString& a, const QString& b) {
+    QString r = a;
+    int borrow = 0;
+    for (qsizetype k = 0; k < r.size(); ++k) {
+        const qsizetype ia = r.size() - 1 - k, ib = b.size() - 1 - k;
+        int d = r[ia].digitValue() - borrow - (ib >= 0 ? b[ib].digitValue() : 0);
+        borrow = d < 0;
+        if (d < 0) d += 10;
+        r[ia] = QChar(u'0' + d);
+    }
+    qsizetype lead = 0;
+    while (lead + 1 < r.size() && r[lead] == u'0') ++lead;
+    return r.mid(lead);
+}
+
+// SRV_EXACT_DIV(a, b, scale, asNumber): a / b cut (toward zero) to `scale`
+// decimals, as the server gives an exact quotient. The exact text where the
+// engine would compare it as text with a number is the number instead
+// (asNumber), and so is a quotient a double holds whole (fifteen digits or
+// fewer); else the text, which the reader takes with the type's scale.
+void fnExactDiv(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (anyNull(2, argv)) return sqlite3_result_null(ctx);
+    const int scale = qBound(0, sqlite3_value_int(argv[2]), 38);
+    bool na = false, nb = false;
+    QString a, b;
+    int da = 0, db = 0;
+    if (!decimalDigits(argv[0], na, a, da) || !decimalDigits(argv[1], nb, b, db))
+        return fail(ctx, "/", "error converting data type varchar to numeric");
+    if (b == u"0") return sqlite3_result_error(ctx, "Divide by zero error encountered.", -1);
+    // a / b * 10^scale = (a * 10^(db + scale)) / (b * 10^da), whole
+    const QString n = a + QString(db + scale, u'0');
+    const QString d = b + QString(da, u'0');
+    QString q, r = QStringLiteral("0");
+    for (const QChar c : n) {
+        r = r == u"0" ? QString(c) : r + c;
+        int count = 0;
+        while (notLess(r, d)) {
+            r = minus(r, d);
+            ++count;
+        }
+        if (!(q.isEmpty() && count == 0)) q += QChar(u'0' + count);
+    }
+    if (q.size() <= scale) q.prepend(QString(scale + 1 - q.size(), u'0'));
+    const bool zero = q.count(u'0') == q.size();
+    QString out = (na != nb && !zero ? QStringLiteral("-") : QString()) + q.left(q.size() - scale) +
+                  (scale > 0 ? u'.' + q.right(scale) : QString());
+    qsizetype significant = q.size();
+    for (qsizetype k = 0; k < q.size() && q[k] == u'0'; ++k) --significant;
+    for (qsizetype k = q.size() - 1; k >= 0 && q[k] == u'0' && significant > 0; --k) --significant;
+    if (sqlite3_value_int(argv[3]) != 0 || significant <= 15) return sqlite3_result_double(ctx, out.toDouble());
+    resultText(ctx, out);
+}
+
 // SRV_DIVISOR(x): the right operand of '/' and '%', which the server
 // refuses when it is zero (the engine would give Null).
 void fnDivisor(sqlite3_context* ctx, int, sqlite3_value** argv) {
@@ -352,6 +460,7 @@ void registerNumberFunctions(sqlite3* db) {
     reg(db, "SRV_ADD", 3, fnAdd);
     reg(db, "SRV_NUM", 2, fnNum);
     reg(db, "SRV_DIVISOR", 1, fnDivisor);
+    reg(db, "SRV_EXACT_DIV", 4, fnExactDiv);
     reg(db, "SRV_INT", 1, fnInt);
     reg(db, "SRV_EXACT_TEXT", 2, fnExactText);
     reg(db, "SRV_EXACT_TEXT", 3, fnExactText);

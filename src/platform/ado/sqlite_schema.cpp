@@ -184,9 +184,12 @@ void guardWrites(sqlite3* db, const QString& table) {
     sqlite3_stmt* st = nullptr;
     const QByteArray q = ("PRAGMA main.table_info(\"" + quotedTable + "\")").toUtf8();
     if (sqlite3_prepare_v2(db, q.constData(), -1, &st, nullptr) != SQLITE_OK) return;
-    struct Guard {
-        QStringList when, refused, changed, set;
-    } texts, exact;
+    // each check of one column, by the value it writes (NEW."c") and the
+    // column itself ("c")
+    struct Check {
+        QString value, column, when, refused, changed, set;
+    };
+    std::vector<Check> textChecks, exactChecks;
     while (sqlite3_step(st) == SQLITE_ROW) {
         const QByteArray decl = textOf(st, 2).toLatin1();
         const ColumnInfo c = columnFromDecl(textOf(st, 1), decl.constData());
@@ -199,20 +202,41 @@ void guardWrites(sqlite3* db, const QString& table) {
             QString limit = (p > s ? QString(p - s, u'9') : QStringLiteral("0")) + u'.' + QString(s, u'9') + u'5';
             if (c.type == adCurrency) limit = decl.toUpper().startsWith("SMALLMONEY") ? QStringLiteral("214748.36475")
                                                                                        : QStringLiteral("922337203685477.58075");
-            exact.when << QStringLiteral("%1 * 1e%2 <> CAST(%1 * 1e%2 AS INTEGER) OR %1 >= %3 OR %1 <= -%3").arg(v).arg(s).arg(limit);
-            exact.refused << QStringLiteral("(typeof(%1) IN ('integer', 'real') AND abs(%1) >= %2)").arg(v, limit);
-            exact.changed << QStringLiteral("(typeof(%1) = 'real' AND %1 <> round(%1, %2))").arg(v).arg(s);
-            exact.set << QStringLiteral("\"%1\" = CASE WHEN typeof(\"%1\") = 'real' THEN SRV_CONVERT_NUM('NUMERIC(38,%2)', "
-                                        "\"%1\") ELSE \"%1\" END").arg(col).arg(s);
+            exactChecks.push_back(
+                {v, col, QStringLiteral("%1 * 1e%2 <> CAST(%1 * 1e%2 AS INTEGER) OR %1 >= %3 OR %1 <= -%3").arg(v).arg(s).arg(limit),
+                 QStringLiteral("typeof(%1) IN ('integer', 'real') AND abs(%1) >= %2").arg(v, limit),
+                 QStringLiteral("typeof(%1) = 'real' AND %1 <> round(%1, %2)").arg(v).arg(s),
+                 QStringLiteral("CASE WHEN typeof(\"%1\") = 'real' THEN SRV_CONVERT_NUM('NUMERIC(38,%2)', \"%1\") ELSE \"%1\" END")
+                     .arg(col)
+                     .arg(s)});
             continue;
         }
         const bool text = c.type == adChar || c.type == adVarChar || c.type == adWChar || c.type == adVarWChar;
         if (!text || c.definedSize <= 0 || c.definedSize >= 8000) continue;
-        texts.when << QStringLiteral("length(%1) > %2").arg(v).arg(c.definedSize);
-        texts.refused << QStringLiteral("length(rtrim(%1, ' ')) > %2").arg(v).arg(c.definedSize);
-        texts.set << QStringLiteral("\"%1\" = substr(\"%1\", 1, %2)").arg(col).arg(c.definedSize);
+        textChecks.push_back({v, col, QStringLiteral("length(%1) > %2").arg(v).arg(c.definedSize),
+                              QStringLiteral("length(rtrim(%1, ' ')) > %2").arg(v).arg(c.definedSize), QString(),
+                              QStringLiteral("substr(\"%1\", 1, %2)").arg(col).arg(c.definedSize)});
     }
     sqlite3_finalize(st);
+    // The server checks only the values a statement writes: an UPDATE looks
+    // at the columns whose value it changes, so a value another program
+    // stored beyond a column's range does not block every update of its row.
+    struct Guard {
+        QStringList when, refused, changed, set;
+    };
+    const auto guardOf = [](const std::vector<Check>& checks, bool update) {
+        Guard g;
+        for (const Check& c : checks) {
+            const QString written = update ? QStringLiteral("%1 IS NOT OLD.\"%2\" AND ").arg(c.value, c.column) : QString();
+            g.when << QStringLiteral("(%1(%2))").arg(written, c.when);
+            g.refused << QStringLiteral("(%1%2)").arg(written, c.refused);
+            if (!c.changed.isEmpty()) g.changed << QStringLiteral("(%1%2)").arg(written, c.changed);
+            g.set << (update ? QStringLiteral("\"%1\" = CASE WHEN %2 IS NOT OLD.\"%1\" THEN %3 ELSE \"%1\" END")
+                                   .arg(c.column, c.value, c.set)
+                             : QStringLiteral("\"%1\" = %2").arg(c.column, c.set));
+        }
+        return g;
+    };
     const auto trigger = [&](const QString& name, const QString& op, const Guard& g, const char* message) {
         if (g.when.isEmpty()) return QString();
         const QString changed = g.changed.isEmpty() ? QString() : QStringLiteral(" AND (%1)").arg(g.changed.join(u" OR "));
@@ -226,8 +250,10 @@ void guardWrites(sqlite3* db, const QString& table) {
         const QString names = quotedTable + u'_' + QString::fromLatin1(op);
         // made again after a schema change: the columns may have changed
         script += QStringLiteral("DROP TRIGGER IF EXISTS temp.\"__len_%1\";DROP TRIGGER IF EXISTS temp.\"__num_%1\";").arg(names);
-        script += trigger(QStringLiteral("__len_") + names, QString::fromLatin1(op), texts, "String or binary data would be truncated.");
-        script += trigger(QStringLiteral("__num_") + names, QString::fromLatin1(op), exact,
+        const bool update = QLatin1String(op) == QLatin1String("UPDATE");
+        script += trigger(QStringLiteral("__len_") + names, QString::fromLatin1(op), guardOf(textChecks, update),
+                          "String or binary data would be truncated.");
+        script += trigger(QStringLiteral("__num_") + names, QString::fromLatin1(op), guardOf(exactChecks, update),
                           "Arithmetic overflow error converting numeric to data type numeric.");
     }
     sqlite3_exec(db, script.toUtf8().constData(), nullptr, nullptr, nullptr);

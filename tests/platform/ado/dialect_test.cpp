@@ -147,6 +147,9 @@ TEST_F(Dialect, DayFirstDatesBecomeIsoText) {
     const C cases[] = {
         {"31/01/2024", "2024-01-31 00:00:00"}, {"5/3/24", "2024-03-05 00:00:00"},
         {"01/12/99", "1999-12-01 00:00:00"},   {"31/01/2024 7:05", "2024-01-31 07:05:00"},
+        // two-digit years by the server's cutoff: 00-49 are 2000-2049, 50-99 1950-1999
+        {"01/01/35", "2035-01-01 00:00:00"},   {"30/06/31 10:15", "2031-06-30 10:15:00"},
+        {"31/12/49", "2049-12-31 00:00:00"},   {"01/01/50", "1950-01-01 00:00:00"}, {"1/1/00", "2000-01-01 00:00:00"},
         {"31/01/2024 23:59:58", "2024-01-31 23:59:58"},
         // '-' or '.' for '/', a fraction of a second in ticks of 1/300 s
         {"28/02/2026 23:59:59.997", "2026-02-28 23:59:59.997"}, {"01-02-2026", "2026-02-01 00:00:00"},
@@ -157,6 +160,9 @@ TEST_F(Dialect, DayFirstDatesBecomeIsoText) {
         {"31/02/2024", ""}, {"12/2024", ""}, {"31/01/2024 25:00", ""}, {"a/b/c", ""}, {"1/1/202", ""},
     };
     for (const C& c : cases) EXPECT_EQ(ado::sql::dayFirstToIso(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
+    // the client runtime's own conversions keep 2029
+    EXPECT_EQ(ado::sql::dayFirstToIso(QStringLiteral("01/01/35"), 2029), QStringLiteral("1935-01-01 00:00:00"));
+    EXPECT_EQ(ado::sql::dayFirstToIso(QStringLiteral("31/12/29"), 2029), QStringLiteral("2029-12-31 00:00:00"));
     // the server's other forms
     const C others[] = {
         {"2026-11-10", "2026-11-10 00:00:00"},      {"20261109", "2026-11-09 00:00:00"},

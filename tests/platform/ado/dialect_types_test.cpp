@@ -225,6 +225,13 @@ const ServerRows kServerRows[] = {
     // an exact product or quotient has the server's scale, a quotient cut to it
     {"", "SELECT 1 / 3.0, (1 / 3.0) * 3, 2 / 3.0, 7 / 2, CONVERT(VARCHAR, 10 / 4.00 / 2)",
      "0.333333|0.999999|0.666666|3|1.25000000000000000"},
+    // past fifteen digits: (Q + 5) / 3 is NUMERIC(30,15), M + 0.001 DECIMAL(20,4), -Q / 7 * 2 NUMERIC(38,13)
+    {"UPDATE n SET Q = 5, M = 12.5 WHERE id = 2",
+     "SELECT CONVERT(VARCHAR(40), (Q + 5) / 3), CONVERT(VARCHAR(40), M + 0.001), (Q + 5) / 3, M + 0.001, "
+     "CONVERT(VARCHAR(40), (Q - 3) / 7), CONVERT(VARCHAR(40), -Q / 7 * 2), CONVERT(VARCHAR, M + 1), CONVERT(VARCHAR, M - Q) "
+     "FROM n WHERE id = 2",
+     "3.333333333333333|12.5010|3.333333333333333|12.501|0.285714285714285|-1.4285714285714|13.50|7.5000"},
+    {"", "SELECT id FROM n WHERE (Q + 5) / 3 > 3.3333333 AND Q / 3 < 1.7 ORDER BY Q / 7 DESC", "2"},
     {"", "SELECT CONVERT(VARCHAR, Cant * 2), CAST(Precio * 1.5 AS VARCHAR(20)) FROM m WHERE id IN (1, 2) ORDER BY id",
      "10.0000|4.50000;5.0000|18.75000"},
     {"", "SELECT CONVERT(VARCHAR, Precio), CONVERT(VARCHAR(20), Cant), CAST(Cant AS VARCHAR(10)), CONVERT(VARCHAR, 5.10), "
@@ -263,6 +270,13 @@ const ServerRows kServerRows[] = {
     {"ALTER TABLE m ADD Extra INT NULL CONSTRAINT DF_m_Extra DEFAULT (7)\rALTER TABLE m ADD Otro INT NOT NULL DEFAULT (4)\r"
      "INSERT INTO m (id) VALUES (20)",
      "SELECT id, Extra, Otro FROM m WHERE id IN (1, 20) ORDER BY id", "1|NULL|4;20|7|4"},
+    // a two-digit year in a statement's text by the server's cutoff (2049): 30-49 are 2030-2049
+    {"INSERT INTO t (a, Fecha) VALUES (4, '10/02/2026')\rINSERT INTO t (a, Fecha) VALUES (5, '30/06/31 08:30')",
+     "SELECT a, CONVERT(VARCHAR(16), Fecha, 120) FROM t WHERE a > 3 AND Fecha < '01/01/35' ORDER BY a",
+     "4|2026-02-10 00:00;5|2031-06-30 08:30"},
+    {"", "SELECT a FROM t WHERE a > 3 AND Fecha >= '01/01/30'", "5"},
+    {"", "SELECT COUNT(*), SUM(CASE WHEN Fecha >= DATEADD(yy, 1, '01/01/49') THEN 1 ELSE 0 END) FROM t WHERE a > 3 AND Fecha < '01/01/50'",
+     "0|NULL"},
 };
 
 QString rowsOf(const std::shared_ptr<ado::Recordset>& rs) {
@@ -371,6 +385,40 @@ TEST_F(DialectTypesRun, RunTimeErrorsAreTheServersAndWriteNothing) {
             EXPECT_EQ(value(QStringLiteral("SELECT D FROM n WHERE id = 2")).toDecimal().toString(),
                       legacy::Decimal::parse(QString::number(hundredths / 100.0, 'f', 2))->toString());
     }
+}
+
+// The server checks the values a statement writes, not the whole row: values
+// beyond their columns, stored by another program, block no update of other
+// columns, and are refused once a statement writes them. n holds (id, N, D
+// NUMERIC(5,2), Q NUMERIC(18,4), M MONEY, C CHAR(4), V VARCHAR(10)).
+TEST_F(DialectTypesRun, AWriteChecksOnlyTheColumnsItSets) {
+    cnn->Execute(QStringLiteral("UPDATE n SET Q = 1 WHERE id = 1"));  // the checks are made for n
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "UPDATE n SET M = 1000000000000000000, V = 'demasiado largo', D = 1234.567 WHERE id = 1",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    struct C { const char* sql; int native; const char* row; };
+    const C cases[] = {
+        {"UPDATE n SET C = 'propia' WHERE id = 1", 8152, "0|1234.57|1|1000000000000000000.00|NULL|demasiado largo"},
+        {"UPDATE n SET C = 'prop', Q = 2.00005 WHERE id = 1", 0, "0|1234.57|2.0001|1000000000000000000.00|prop|demasiado largo"},
+        {"UPDATE n SET M = M WHERE id = 1", 0, "0|1234.57|2.0001|1000000000000000000.00|prop|demasiado largo"},
+        {"UPDATE n SET M = M + 1 WHERE id = 1", 8115, "0|1234.57|2.0001|1000000000000000000.00|prop|demasiado largo"},
+        {"UPDATE n SET D = D + 0.001 WHERE id = 1", 8115, "0|1234.57|2.0001|1000000000000000000.00|prop|demasiado largo"},
+        {"UPDATE n SET V = V + 'x' WHERE id = 1", 8152, "0|1234.57|2.0001|1000000000000000000.00|prop|demasiado largo"},
+        {"UPDATE n SET V = 'corto   ' + '     ', M = 12.34567 WHERE id = 1", 0, "0|1234.57|2.0001|12.35|prop|corto"},
+    };
+    for (const C& c : cases) {
+        SCOPED_TRACE(c.sql);
+        const auto e = errorOf([&] { cnn->Execute(QString::fromUtf8(c.sql)); });
+        EXPECT_EQ(e.Number != 0 && cnn->Errors().Count() ? cnn->Errors()(0).NativeError : 0, c.native);
+        auto rs = std::make_shared<ado::Recordset>();
+        rs->Open(QStringLiteral("SELECT N, CONVERT(VARCHAR(30), D), Q, CONVERT(VARCHAR(30), M), RTRIM(C), RTRIM(V) FROM n WHERE id = 1"), cnn, ado::adOpenStatic, ado::adLockReadOnly);
+        EXPECT_EQ(rowsOf(rs), QString::fromUtf8(c.row));
+    }
+    // a new row is checked whole
+    EXPECT_NE(errorOf([&] { cnn->Execute(QStringLiteral("INSERT INTO n (id, M) VALUES (9, 1000000000000000000)")); }).Number, 0);
 }
 
 TEST_F(DialectTypesRun, DateTextInATextColumnStaysTextAndIsFoundAgain) {
