@@ -303,7 +303,7 @@ void Form1::CmdAceptar_Click()
     // SET. The same list gives the statements and the test of whether any
     // of them has a row to take.
     struct Filas {
-        QString tabla, donde, cambio;
+        QString tabla, donde, cambio = {};
     };
     // The complement's own rows, the consumption of its composites' inputs
     // (booked under "PE" with the voucher as origin) included.
