@@ -117,6 +117,62 @@ TEST_F(AsientosCasos, ARemitWithALoanRowIsALoanRemitInBothModes)
         }
 }
 
+// Composites on account "PorDefault", each row on its article's provider
+// account; the distribution centre's is 9.9.99 (motive 4, 5.2.03). K9 (on
+// 9.9.99) takes 3 of I9 (on 2.1.05) a unit, KA (on 2.1.05) 3 of IA (on
+// 9.9.99). The input rows belong to the consumption voucher: the remit's
+// kind comes from its own last row. RM K9 2 x 10: transfer, 5.2.03 D 20;
+// RM KA 2 x 10: remit, 5.2.01 D 20. An IR whose lines name their origin,
+// K9 2 x 10 from an OC and then P1 1 x 5 from an RM: the kind of its last
+// row, from a remit (5.2.03 H 25), not the reception of the OC.
+TEST_F(AsientosCasos, TheInputsOfCompositesDoNotChangeTheVoucherKindInBothModes)
+{
+    Tipo("IR", "E", "STOCK");
+    Cfg("MotivoStockTransferencias", "4");
+    Cfg("MotivoStockRecepcionOC", "5");
+    Ejecuta("INSERT INTO V_TA_MOTIVOSTOCK (IDMOTIVOSTOCK, Descripcion, CUENTACONTABLE) VALUES ('   4', 'Transf', "
+            "'5.2.03'), ('   5', 'Recepcion', '5.2.05')");
+    for (const auto& [codigo, cuenta, proveedor] :
+         {std::tuple{"K9", "'1.3.01'", "9.9.99"}, std::tuple{"I9", "NULL", "2.1.05"},
+          std::tuple{"KA", "'1.3.01'", "2.1.05"}, std::tuple{"IA", "NULL", "9.9.99"}})
+        Ejecuta(QStringLiteral("INSERT INTO V_MA_ARTICULOS (IDARTICULO, DESCRIPCION, IDUNIDAD, cuentacontableC, Costo, "
+                               "CUENTAPROVEEDOR) VALUES ('%1', 'Art', 'UN  ', %2, 1, '%3')")
+                    .arg(Art(codigo), cuenta, proveedor));
+    Insumo("K9", "I9", "3");
+    Insumo("KA", "IA", "3");
+    struct Caso {
+        const char* tc;
+        QList<Celdas> lineas;
+        QStringList asiento;
+    };
+    const Caso casos[] = {
+        {"RM", {{{0, "K9"}, {5, "UN"}, {8, "2"}, {41, "10"}}}, {"5.2.03|D|20|20", "1.3.01|H|20|20"}},
+        {"RM", {{{0, "KA"}, {5, "UN"}, {8, "2"}, {41, "10"}}}, {"5.2.01|D|20|20", "1.3.01|H|20|20"}},
+        {"IR",
+         {{{0, "K9"}, {5, "UN"}, {8, "2"}, {41, "10"}, {37, "OC  000100000001X"}},
+          {{0, "P1"}, {5, "UN"}, {8, "1"}, {41, "5"}, {37, "RM  000100000002X"}}},
+         {"1.3.01|D|25|25", "5.2.03|H|25|25"}},
+    };
+    Opciones o;
+    o.cuenta = "PorDefault";
+    int numero = 300;
+    for (const Caso& c : casos)
+        for (const bool colecta : {false, true}) {
+            SCOPED_TRACE(QStringLiteral("%1 %2 %3").arg(c.tc).arg(numero).arg(colecta).toStdString());
+            o.tcOrigen = std::string(c.tc) == "IR" ? "ELDELGRID" : "";
+            Lineas(c.lineas);
+            const QString id = QStringLiteral("0001%1X").arg(++numero, 8, 10, QChar(u'0'));
+            const Resultado r = Escribe(c.tc, id, colecta, o);
+            ASSERT_FALSE(r.hayError);
+            if (colecta)
+                ModGlobal::gDB().EjecutaConsultaSQL(r.sql);
+            ASSERT_EQ(Filas(QStringLiteral("SELECT COUNT(*) FROM V_MV_STOCK WHERE TC = 'PE' AND "
+                                           "IdComprobante_Origen = '%1'").arg(id)),
+                      QStringList{"1"});
+            EXPECT_EQ(Asiento(id), c.asiento);
+        }
+}
+
 // December holds no seat yet. Window A's voucher is refused with its seat
 // and rolled back; stored again it takes seat 1, window B's next voucher 2.
 // A collected batch of two vouchers refused and collected anew: 3 and 4.
