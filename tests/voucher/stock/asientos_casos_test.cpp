@@ -117,29 +117,19 @@ TEST_F(AsientosCasos, ARemitWithALoanRowIsALoanRemitInBothModes)
         }
 }
 
-// Composites on account "PorDefault", each row on its article's provider
-// account; the distribution centre's is 9.9.99 (motive 4, 5.2.03). K9 (on
-// 9.9.99) takes 3 of I9 (on 2.1.05) a unit, KA (on 2.1.05) 3 of IA (on
-// 9.9.99). The input rows belong to the consumption voucher: the remit's
-// kind comes from its own last row. RM K9 2 x 10: transfer, 5.2.03 D 20;
-// RM KA 2 x 10: remit, 5.2.01 D 20. An IR whose lines name their origin,
-// K9 2 x 10 from an OC and then P1 1 x 5 from an RM: the kind of its last
-// row, from a remit (5.2.03 H 25), not the reception of the OC.
+// Composites (reglas::CompuestosConCuentas) on account "PorDefault", each
+// row on its article's provider account. The input rows belong to the
+// consumption voucher: the remit's kind comes from its own last row. RM K9
+// 2 x 10: transfer, 5.2.03 D 20; RM KA 2 x 10: remit, 5.2.01 D 20. An IR
+// whose lines name their origin, K9 2 x 10 from an OC and then P1 1 x 5
+// from an RM: the kind of its last row, from a remit (5.2.03 H 25), not the
+// reception of the OC.
 TEST_F(AsientosCasos, TheInputsOfCompositesDoNotChangeTheVoucherKindInBothModes)
 {
     Tipo("IR", "E", "STOCK");
     Cfg("MotivoStockTransferencias", "4");
     Cfg("MotivoStockRecepcionOC", "5");
-    Ejecuta("INSERT INTO V_TA_MOTIVOSTOCK (IDMOTIVOSTOCK, Descripcion, CUENTACONTABLE) VALUES ('   4', 'Transf', "
-            "'5.2.03'), ('   5', 'Recepcion', '5.2.05')");
-    for (const auto& [codigo, cuenta, proveedor] :
-         {std::tuple{"K9", "'1.3.01'", "9.9.99"}, std::tuple{"I9", "NULL", "2.1.05"},
-          std::tuple{"KA", "'1.3.01'", "2.1.05"}, std::tuple{"IA", "NULL", "9.9.99"}})
-        Ejecuta(QStringLiteral("INSERT INTO V_MA_ARTICULOS (IDARTICULO, DESCRIPCION, IDUNIDAD, cuentacontableC, Costo, "
-                               "CUENTAPROVEEDOR) VALUES ('%1', 'Art', 'UN  ', %2, 1, '%3')")
-                    .arg(Art(codigo), cuenta, proveedor));
-    Insumo("K9", "I9", "3");
-    Insumo("KA", "IA", "3");
+    reglas::CompuestosConCuentas([this](const QString& sql) { Ejecuta(sql); });
     struct Caso {
         const char* tc;
         QList<Celdas> lineas;
