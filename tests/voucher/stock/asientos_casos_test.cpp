@@ -123,8 +123,10 @@ TEST_F(AsientosCasos, ARemitWithALoanRowIsALoanRemitInBothModes)
 // 2 x 10: transfer, 5.2.03 D 20; RM KA 2 x 10: remit, 5.2.01 D 20. An IR
 // whose lines name their origin, K9 2 x 10 from an OC and then P1 1 x 5
 // from an RM: the kind of its last row, from a remit (5.2.03 H 25), not the
-// reception of the OC.
-TEST_F(AsientosCasos, TheInputsOfCompositesDoNotChangeTheVoucherKindInBothModes)
+// reception of the OC. P1 2 x 10 from an OC and then P2 1 x 5 of no origin:
+// no kind, every line under the voucher's motive 1 (5.1.01 H 25), also the
+// line booked under the reception motive when it was stored.
+TEST_F(AsientosCasos, TheVoucherKindComesFromItsOwnLastRowInBothModes)
 {
     Tipo("IR", "E", "STOCK");
     Cfg("MotivoStockTransferencias", "4");
@@ -142,6 +144,10 @@ TEST_F(AsientosCasos, TheInputsOfCompositesDoNotChangeTheVoucherKindInBothModes)
          {{{0, "K9"}, {5, "UN"}, {8, "2"}, {41, "10"}, {37, "OC  000100000001X"}},
           {{0, "P1"}, {5, "UN"}, {8, "1"}, {41, "5"}, {37, "RM  000100000002X"}}},
          {"1.3.01|D|25|25", "5.2.03|H|25|25"}},
+        {"IR",
+         {{{0, "P1"}, {5, "UN"}, {8, "2"}, {41, "10"}, {37, "OC  000100000001X"}},
+          {{0, "P2"}, {5, "UN"}, {8, "1"}, {41, "5"}}},
+         {"1.3.01|D|20|25", "1.3.02|D|5|25", "5.1.01|H|25|25"}},
     };
     Opciones o;
     o.cuenta = "PorDefault";
@@ -158,7 +164,8 @@ TEST_F(AsientosCasos, TheInputsOfCompositesDoNotChangeTheVoucherKindInBothModes)
                 ModGlobal::gDB().EjecutaConsultaSQL(r.sql);
             ASSERT_EQ(Filas(QStringLiteral("SELECT COUNT(*) FROM V_MV_STOCK WHERE TC = 'PE' AND "
                                            "IdComprobante_Origen = '%1'").arg(id)),
-                      QStringList{"1"});
+                      QStringList{c.lineas.front().at(0).startsWith(u'K') ? "1" : "0"})
+                << "the composite's input row";
             EXPECT_EQ(Asiento(id), c.asiento);
         }
 }

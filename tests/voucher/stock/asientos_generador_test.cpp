@@ -7,7 +7,7 @@
 // distribution centre's account (composites on "PorDefault" whose inputs'
 // rows are on other accounts among them); an IR whose lines name their
 // origin the reception motive when its last line comes from an OC, the
-// transfer motive when from an RM.
+// transfer motive when from an RM, its own motive when it names none.
 #include "voucher/stock/entorno_stock.h"
 
 #include "platform/legacy/numeric.h"
@@ -57,14 +57,15 @@ TEST_F(GeneradorAsientos, TheMotiveSideFollowsTheRowsAndBothModesBookTheSameSeat
     const auto uno = [&](int n) { return int(azar() % unsigned(n)); };
     const reglas::Consulta filas = [this](const QString& sql) { return Filas(sql); };
     int conAsiento = 0, remitosPrestados = 0, transferencias = 0, recepciones = 0;
-    for (int v = 0; v < 70; ++v) {
-        const auto [tipo, natural] = tipos[std::min(uno(10), 7)];  // remits the more often
+    for (int v = 0; v < 100; ++v) {
+        const int cual = uno(12);
+        const auto [tipo, natural] = tipos[cual < 7 ? cual : cual < 10 ? 7 : 2];  // remits and IR the more often
         const QString tc = QString::fromLatin1(tipo);
         const int signo = uno(3) - 1;  // -1, 0 (the type's) or 1
         const int sentido = signo != 0 ? signo : natural;
         const int lineas = 1 + uno(4);
         const QString cuenta = cuentas[uno(4)];
-        const bool origenPorLinea = tc == QLatin1String("IR") && uno(2) == 0;
+        const bool origenPorLinea = tc == QLatin1String("IR") && uno(3) != 0;
         // The account and origin of the last line written.
         QString cuentaUltima, origenUltimo;
         grilla_->setRows(1);
@@ -82,7 +83,7 @@ TEST_F(GeneradorAsientos, TheMotiveSideFollowsTheRowsAndBothModesBookTheSameSeat
                 prestado = prestado || cantidad != QLatin1String("0");
             }
             if (origenPorLinea)
-                grilla_->setTextMatrix(f, 37, origenes[1 + uno(2)]);
+                grilla_->setTextMatrix(f, 37, origenes[uno(3)]);
             if (cantidad != QLatin1String("0")) {
                 cuentaUltima = cuenta != QLatin1String("PorDefault") ? cuenta
                                : articulo == QLatin1String("K9")    ? "9.9.99"
@@ -118,7 +119,7 @@ TEST_F(GeneradorAsientos, TheMotiveSideFollowsTheRowsAndBothModesBookTheSameSeat
                 const bool aCentro = cuentaUltima == QLatin1String("9.9.99");
                 const QString cuentaMotivo = tc == QLatin1String("RM")
                                                  ? (prestado ? "5.2.02" : aCentro ? "5.2.03" : "5.2.01")
-                                             : !origenPorLinea                 ? "5.1.01"
+                                             : !origenPorLinea || origenUltimo.isEmpty() ? "5.1.01"
                                              : origenUltimo == QLatin1String("OC") ? "5.2.05"
                                                                                    : "5.2.03";
                 EXPECT_EQ(motivo_, QStringList{cuentaMotivo + (neto < 0 ? "|D" : "|H")});
@@ -132,10 +133,10 @@ TEST_F(GeneradorAsientos, TheMotiveSideFollowsTheRowsAndBothModesBookTheSameSeat
         EXPECT_EQ(asientos[0], asientos[1]) << "voucher " << v << " " << tc.toStdString() << " sign " << signo;
     }
     EXPECT_EQ(reglas::Incumplidas(filas), QStringList{});
-    EXPECT_GT(conAsiento, 35);
+    EXPECT_GT(conAsiento, 50);
     EXPECT_GT(remitosPrestados, 2);
     EXPECT_GT(transferencias, 3);
-    EXPECT_GT(recepciones, 1);
+    EXPECT_GT(recepciones, 2);
 }
 
 }  // namespace
