@@ -125,7 +125,8 @@ TEST_F(AsientosCasos, ARemitWithALoanRowIsALoanRemitInBothModes)
 // from an RM: the kind of its last row, from a remit (5.2.03 H 25), not the
 // reception of the OC. P1 2 x 10 from an OC and then P2 1 x 5 of no origin:
 // no kind, every line under the voucher's motive 1 (5.1.01 H 25), also the
-// line booked under the reception motive when it was stored.
+// line booked under the reception motive when it was stored; with a motive
+// per line (1, then 2 on 5.2.01), each line under its own.
 TEST_F(AsientosCasos, TheVoucherKindComesFromItsOwnLastRowInBothModes)
 {
     Tipo("IR", "E", "STOCK");
@@ -136,6 +137,7 @@ TEST_F(AsientosCasos, TheVoucherKindComesFromItsOwnLastRowInBothModes)
         const char* tc;
         QList<Celdas> lineas;
         QStringList asiento;
+        const char* motivo = "";
     };
     const Caso casos[] = {
         {"RM", {{{0, "K9"}, {5, "UN"}, {8, "2"}, {41, "10"}}}, {"5.2.03|D|20|20", "1.3.01|H|20|20"}},
@@ -148,6 +150,11 @@ TEST_F(AsientosCasos, TheVoucherKindComesFromItsOwnLastRowInBothModes)
          {{{0, "P1"}, {5, "UN"}, {8, "2"}, {41, "10"}, {37, "OC  000100000001X"}},
           {{0, "P2"}, {5, "UN"}, {8, "1"}, {41, "5"}}},
          {"1.3.01|D|20|25", "1.3.02|D|5|25", "5.1.01|H|25|25"}},
+        {"IR",
+         {{{0, "P1"}, {5, "UN"}, {8, "2"}, {41, "10"}, {37, "OC  000100000001X"}, {89, "1"}},
+          {{0, "P2"}, {5, "UN"}, {8, "1"}, {41, "5"}, {89, "2"}}},
+         {"1.3.01|D|20|25", "1.3.02|D|5|25", "5.1.01|H|20|25", "5.2.01|H|5|25"},
+         "ELDELGRID"},
     };
     Opciones o;
     o.cuenta = "PorDefault";
@@ -156,6 +163,7 @@ TEST_F(AsientosCasos, TheVoucherKindComesFromItsOwnLastRowInBothModes)
         for (const bool colecta : {false, true}) {
             SCOPED_TRACE(QStringLiteral("%1 %2 %3").arg(c.tc).arg(numero).arg(colecta).toStdString());
             o.tcOrigen = std::string(c.tc) == "IR" ? "ELDELGRID" : "";
+            o.motivo = c.motivo;
             Lineas(c.lineas);
             const QString id = QStringLiteral("0001%1X").arg(++numero, 8, 10, QChar(u'0'));
             const Resultado r = Escribe(c.tc, id, colecta, o);
