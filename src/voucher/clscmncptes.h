@@ -314,6 +314,7 @@ private:
     struct LineaAsiento {
         QString articulo, motivo;
         legacy::Currency importe;
+        QString propio;  // the line's own motive, before any movement kind's
     };
     QString AsientoPorFilaClave;
     double AsientoPorFilaNumero = 0;

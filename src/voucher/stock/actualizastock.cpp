@@ -214,6 +214,9 @@ struct Corrida : Argumentos {
     stockcomun::DespachosDeLotes despachos;  // the dispatch data of the voucher's lots
     QSet<long> filasEscritas;  // grid rows written, in any pass: each row's seat is asked for once
     std::optional<QString> cuentaCtroDist;  // configuration CuentaCtroDist, read once
+    // The account and origin type the voucher's own last row left, for the
+    // movement kind of its seats (the discharge's rows are another voucher's).
+    QString cuentaDelAsiento, tcOrigenDelAsiento;
     double repartido = 0;      // share of the row quantity given to earlier items (exits, see Cantidad)
     // What the line's earlier rows moved of its quantity, and gave of each of
     // its totals moved once: bundles, kilograms, cubic metres, weight (see
@@ -350,6 +353,8 @@ void Corrida::Prepara()
     };
     origen(TcOrigen, TcOrigenDelGrid);
     origen(ComprobanteOrigen, CpteOrigenDelGrid);
+    cuentaDelAsiento = CuentaLocal;
+    tcOrigenDelAsiento = TcOrigen;
 
     // The purchase order's reception date. Collected with the rest when the
     // caller runs one batch, so it is all or nothing with the voucher's rows.
@@ -931,6 +936,8 @@ void Corrida::ArmaFila()
         TcOrigen = Trim(Cel(37).left(4));
     TcOrigen.remove(u'\'');
     par(u"Tc_Origen"_s, TextoSQL(TcOrigen));
+    cuentaDelAsiento = CuentaLocal;
+    tcOrigenDelAsiento = TcOrigen;
     if (CpteOrigenDelGrid)
         ComprobanteOrigen = TextoSQL(Trim(Cel(37).mid(4, 13)));
     par(u"IdComprobante_Origen"_s, ComprobanteOrigen);
@@ -1269,11 +1276,14 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
     EjecutaOAgrega(sql, QString());
 }
 
-// The movement kind of the voucher's seat, from what the rows written so
-// far left (HayComodato, CuentaLocal).
+// The movement kind of the voucher's seat, from what its own rows written so
+// far left (HayComodato, the account and origin of the last one), the same
+// for the per-row seats and the closing one: the consumption rows of its
+// composites' inputs, written after them on their own accounts, are not the
+// voucher's and do not change its kind.
 int Corrida::TipoMovCierre()
 {
-    const QString origen = Funciones::ObtieneTextoTc(TcOrigen);
+    const QString origen = Funciones::ObtieneTextoTc(tcOrigenDelAsiento);
     if (Es(TC, "IR") && Es(origen, "OC"))
         return 5;
     if (Es(TC, "RMC"))
@@ -1286,7 +1296,7 @@ int Corrida::TipoMovCierre()
         return 2;
     if (!cuentaCtroDist)
         cuentaCtroDist = Trim(ModGlobal::Cfg(QStringLiteral("CuentaCtroDist")));
-    return *cuentaCtroDist == Trim(CuentaLocal) ? 3 : 1;
+    return *cuentaCtroDist == Trim(cuentaDelAsiento) ? 3 : 1;
 }
 
 void Corrida::CierreAsiento()

@@ -72,6 +72,7 @@ QString ClsCmnCptes::AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, Q
     legacy::ErrorTrap trap(QStringLiteral("GenerarAsientoStock"), db.errorHandler());
 
     eMotivoStock.remove(u'\'');
+    const QString motivoRecibido = eMotivoStock;
     if (TipoMov != 99 && EnLista(TC, "FC,TK,FKFC,FP,NC,NCP,ND"))
         return resultado;
     if (EnLista(TC, "FCC,FPC,NCC,LNCC,NCCP,NDC,LNDC"))
@@ -271,13 +272,17 @@ QString ClsCmnCptes::AsientoStock(ui::MSFlexGrid& Grid, QString& eMotivoStock, Q
                 if (!Filas || Filas->contains(f))
                     lineas << linea(f);
         } else {
-            AsientoPorFilaLineas.insert(SoloRegistro, linea(SoloRegistro));
+            LineaAsiento nueva = linea(SoloRegistro);
+            nueva.propio = stockcomun::Es(motivoRecibido, "ELDELGRID")
+                               ? Funciones::RellenaCodigo(Grid.TextMatrix(int(SoloRegistro), 89), 4).remove(u'\'')
+                               : motivoRecibido;
+            AsientoPorFilaLineas.insert(SoloRegistro, nueva);
             // The movement kind known at this row is the voucher's so far:
-            // the rows booked before it are booked again under its motive, so
-            // that the seat ends as the one of the whole voucher.
-            if (motivoDelTipo)
-                for (LineaAsiento& l : AsientoPorFilaLineas)
-                    l.motivo = eMotivoStock;
+            // the rows booked before it are booked again under its motive, or
+            // each under its own when the kind sets none, so that the seat
+            // ends as the one of the whole voucher.
+            for (LineaAsiento& l : AsientoPorFilaLineas)
+                l.motivo = motivoDelTipo ? eMotivoStock : l.propio;
             lineas = AsientoPorFilaLineas.values();
         }
     });

@@ -117,6 +117,67 @@ TEST_F(AsientosCasos, ARemitWithALoanRowIsALoanRemitInBothModes)
         }
 }
 
+// Composites (reglas::CompuestosConCuentas) on account "PorDefault", each
+// row on its article's provider account. The input rows belong to the
+// consumption voucher: the remit's kind comes from its own last row. RM K9
+// 2 x 10: transfer, 5.2.03 D 20; RM KA 2 x 10: remit, 5.2.01 D 20. An IR
+// whose lines name their origin, K9 2 x 10 from an OC and then P1 1 x 5
+// from an RM: the kind of its last row, from a remit (5.2.03 H 25), not the
+// reception of the OC. P1 2 x 10 from an OC and then P2 1 x 5 of no origin:
+// no kind, every line under the voucher's motive 1 (5.1.01 H 25), also the
+// line booked under the reception motive when it was stored; with a motive
+// per line (1, then 2 on 5.2.01), each line under its own.
+TEST_F(AsientosCasos, TheVoucherKindComesFromItsOwnLastRowInBothModes)
+{
+    Tipo("IR", "E", "STOCK");
+    Cfg("MotivoStockTransferencias", "4");
+    Cfg("MotivoStockRecepcionOC", "5");
+    reglas::CompuestosConCuentas([this](const QString& sql) { Ejecuta(sql); });
+    struct Caso {
+        const char* tc;
+        QList<Celdas> lineas;
+        QStringList asiento;
+        const char* motivo = "";
+    };
+    const Caso casos[] = {
+        {"RM", {{{0, "K9"}, {5, "UN"}, {8, "2"}, {41, "10"}}}, {"5.2.03|D|20|20", "1.3.01|H|20|20"}},
+        {"RM", {{{0, "KA"}, {5, "UN"}, {8, "2"}, {41, "10"}}}, {"5.2.01|D|20|20", "1.3.01|H|20|20"}},
+        {"IR",
+         {{{0, "K9"}, {5, "UN"}, {8, "2"}, {41, "10"}, {37, "OC  000100000001X"}},
+          {{0, "P1"}, {5, "UN"}, {8, "1"}, {41, "5"}, {37, "RM  000100000002X"}}},
+         {"1.3.01|D|25|25", "5.2.03|H|25|25"}},
+        {"IR",
+         {{{0, "P1"}, {5, "UN"}, {8, "2"}, {41, "10"}, {37, "OC  000100000001X"}},
+          {{0, "P2"}, {5, "UN"}, {8, "1"}, {41, "5"}}},
+         {"1.3.01|D|20|25", "1.3.02|D|5|25", "5.1.01|H|25|25"}},
+        {"IR",
+         {{{0, "P1"}, {5, "UN"}, {8, "2"}, {41, "10"}, {37, "OC  000100000001X"}, {89, "1"}},
+          {{0, "P2"}, {5, "UN"}, {8, "1"}, {41, "5"}, {89, "2"}}},
+         {"1.3.01|D|20|25", "1.3.02|D|5|25", "5.1.01|H|20|25", "5.2.01|H|5|25"},
+         "ELDELGRID"},
+    };
+    Opciones o;
+    o.cuenta = "PorDefault";
+    int numero = 300;
+    for (const Caso& c : casos)
+        for (const bool colecta : {false, true}) {
+            SCOPED_TRACE(QStringLiteral("%1 %2 %3").arg(c.tc).arg(numero).arg(colecta).toStdString());
+            o.tcOrigen = std::string(c.tc) == "IR" ? "ELDELGRID" : "";
+            o.motivo = c.motivo;
+            Lineas(c.lineas);
+            const QString id = QStringLiteral("0001%1X").arg(++numero, 8, 10, QChar(u'0'));
+            const Resultado r = Escribe(c.tc, id, colecta, o);
+            ASSERT_FALSE(r.hayError);
+            if (colecta)
+                ModGlobal::gDB().EjecutaConsultaSQL(r.sql);
+            ASSERT_EQ(Filas(QStringLiteral("SELECT COUNT(*) FROM V_MV_STOCK WHERE TC = 'PE' AND "
+                                           "IdComprobante_Origen = '%1'").arg(id)),
+                      QStringList{c.lineas.front().at(0).startsWith(u'K') ? "1" : "0"})
+                << "the composite's input row";
+            EXPECT_EQ(Asiento(id), c.asiento);
+        }
+}
+
 // December holds no seat yet. Window A's voucher is refused with its seat
 // and rolled back; stored again it takes seat 1, window B's next voucher 2.
 // A collected batch of two vouchers refused and collected anew: 3 and 4.

@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <functional>
+#include <tuple>
 
 namespace reglas {
 
@@ -30,6 +31,26 @@ inline void ArticulosConCuentas(const std::function<void(const QString&)>& ejecu
         ejecuta(QStringLiteral("INSERT INTO V_MA_ARTICULOS (IDARTICULO, DESCRIPCION, IDUNIDAD, cuentacontableC) "
                                "VALUES ('%1', 'Art', 'UN  ', %2)")
                     .arg(kapores2::Funciones::RellenaCodigo(QString::fromLatin1(codigo), 25), cuenta));
+}
+
+// Composites on provider accounts, the distribution centre's 9.9.99 among
+// them: K9 (on 9.9.99) takes 3 of I9 (on 2.1.05) a unit, KA (on 2.1.05) 3 of
+// IA (on 9.9.99); K9 and KA book on '1.3.01'. The transfer motive 4 books on
+// 5.2.03, the reception motive 5 on 5.2.05.
+inline void CompuestosConCuentas(const std::function<void(const QString&)>& ejecuta)
+{
+    const auto art = [](const char* c) { return kapores2::Funciones::RellenaCodigo(QString::fromLatin1(c), 25); };
+    for (const auto& [codigo, cuenta, proveedor] :
+         {std::tuple{"K9", "'1.3.01'", "9.9.99"}, std::tuple{"I9", "NULL", "2.1.05"},
+          std::tuple{"KA", "'1.3.01'", "2.1.05"}, std::tuple{"IA", "NULL", "9.9.99"}})
+        ejecuta(QStringLiteral("INSERT INTO V_MA_ARTICULOS (IDARTICULO, DESCRIPCION, IDUNIDAD, cuentacontableC, Costo, "
+                               "CUENTAPROVEEDOR) VALUES ('%1', 'Art', 'UN  ', %2, 1, '%3')")
+                    .arg(art(codigo), QString::fromLatin1(cuenta), QString::fromLatin1(proveedor)));
+    ejecuta(QStringLiteral("INSERT INTO V_MA_INSUMOS (IDARTICULO, IdArticuloInsumo, IdUnidadInsumo, Cantidad) VALUES "
+                           "('%1', '%2', 'UN  ', 3), ('%3', '%4', 'UN  ', 3)")
+                .arg(art("K9"), art("I9"), art("KA"), art("IA")));
+    ejecuta(QStringLiteral("INSERT INTO V_TA_MOTIVOSTOCK (IDMOTIVOSTOCK, Descripcion, CUENTACONTABLE) VALUES ('   4', "
+                           "'Transf', '5.2.03'), ('   5', 'Recepcion', '5.2.05')"));
 }
 
 // One text per rule a stored seat breaks; empty when every seat keeps them.
