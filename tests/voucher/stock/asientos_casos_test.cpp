@@ -15,15 +15,7 @@ protected:
     void SetUp() override
     {
         StockTest::SetUp();
-        Cfg("AsientosXStock", "SI");
-        Cfg("MotivoStockRemito", "2");
-        Cfg("MotivoStockComodato", "3");
-        Cfg("CuentaCtroDist", "9.9.99");
-        Ejecuta("DELETE FROM V_TA_MOTIVOSTOCK");
-        Ejecuta("INSERT INTO V_TA_MOTIVOSTOCK (IDMOTIVOSTOCK, Descripcion, CUENTACONTABLE) VALUES ('   1', 'Ventas', "
-                "'5.1.01'), ('   2', 'Remitos', '5.2.01'), ('   3', 'Comodatos', '5.2.02')");
-        Ejecuta("DELETE FROM MA_SUBDIARIOSCOMPROBANTES");
-        reglas::ArticulosConCuentas([this](const QString& sql) { Ejecuta(sql); });
+        ConAsientos();
         cls_ = std::make_unique<ClsCmnCptes>();
     }
 

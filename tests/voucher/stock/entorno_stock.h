@@ -103,6 +103,22 @@ protected:
                     .arg(clave, valor));
     }
 
+    // The seats' set-up of the seat tests: seats on, the remit, loan and
+    // distribution-centre settings, the motives 1 to 3 on their accounts,
+    // no sub-journals, and the articles on their accounts.
+    void ConAsientos()
+    {
+        Cfg("AsientosXStock", "SI");
+        Cfg("MotivoStockRemito", "2");
+        Cfg("MotivoStockComodato", "3");
+        Cfg("CuentaCtroDist", "9.9.99");
+        Ejecuta("DELETE FROM V_TA_MOTIVOSTOCK");
+        Ejecuta("INSERT INTO V_TA_MOTIVOSTOCK (IDMOTIVOSTOCK, Descripcion, CUENTACONTABLE) VALUES ('   1', 'Ventas', "
+                "'5.1.01'), ('   2', 'Remitos', '5.2.01'), ('   3', 'Comodatos', '5.2.02')");
+        Ejecuta("DELETE FROM MA_SUBDIARIOSCOMPROBANTES");
+        reglas::ArticulosConCuentas([this](const QString& sql) { Ejecuta(sql); });
+    }
+
     // A component of an article, and the stock of a lot of an article.
     void Insumo(const QString& articulo, const QString& insumo, const QString& cantidad,
                 const QString& unidad = QStringLiteral("UN  "))
