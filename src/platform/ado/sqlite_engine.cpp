@@ -257,6 +257,7 @@ bool SqliteEngine::atItsPath(ErrorCollection& errors) {
 }
 
 bool SqliteEngine::execute(const QString& text, Result& result, ErrorCollection& errors) {
+    const BusyWait::Statement statement(*busy_);
     if (!atItsPath(errors)) return false;
     if (parked_ && endsParked(text)) {
         dropParked();
@@ -268,6 +269,7 @@ bool SqliteEngine::execute(const QString& text, Result& result, ErrorCollection&
 }
 
 bool SqliteEngine::query(const QString& text, bool updatable, Result& result, ErrorCollection& errors) {
+    const BusyWait::Statement statement(*busy_);
     if (!atItsPath(errors)) return false;
     const ParkedRead read(*this, text, false);
     if (parked_ && !resume(errors)) return false;
@@ -277,6 +279,7 @@ bool SqliteEngine::query(const QString& text, bool updatable, Result& result, Er
 }
 
 bool SqliteEngine::run(const QString& text, const Params& params, int& affected, qint64* lastRowid, ErrorCollection& errors) {
+    const BusyWait::Statement statement(*busy_);
     if (!atItsPath(errors)) return false;
     if (parked_ && !resume(errors)) return false;
     Step s{Step::Run, text};

@@ -48,18 +48,42 @@ ColumnInfo columnFromDecl(const QString& name, const char* decl);
 // moments, which such a wait keeps missing (a station could not even open
 // while two others wrote). This one looks again every millisecond, until its
 // limit.
+//
+// A statement of the caller looks at the file several times (the schema's
+// version, preparing, running, committing), and each look may find it busy.
+// As the server's command time-out, the limit is counted once for the whole
+// statement, from when it is sent: its looks share that one deadline instead
+// of each waiting the whole limit anew (a read that waited for the schema and
+// again for its rows kept the operator twice the time-out). Outside a
+// statement (opening the file) each wait counts from its own start.
 struct BusyWait {
     qint64 limitMs = 30000;  // negative: without a limit
     QElapsedTimer since;
+    int statements = 0;  // open Statement scopes
 
     static int handler(void* self, int count) {
         auto* w = static_cast<BusyWait*>(self);
-        if (count == 0) w->since.start();
+        if (count == 0 && w->statements == 0) w->since.start();
         if (w->limitMs >= 0 && w->since.elapsed() >= w->limitMs) return 0;
         sqlite3_sleep(1);
         return 1;
     }
     void install(sqlite3* db) { sqlite3_busy_handler(db, &BusyWait::handler, this); }
+
+    // One statement of the caller, from its sending to its end; the steps it
+    // takes inside (a parked transaction stored again first) belong to it.
+    class Statement {
+    public:
+        explicit Statement(BusyWait& w) : w_(w) {
+            if (w_.statements++ == 0) w_.since.start();
+        }
+        ~Statement() { --w_.statements; }
+        Statement(const Statement&) = delete;
+        Statement& operator=(const Statement&) = delete;
+
+    private:
+        BusyWait& w_;
+    };
 };
 
 // The declared column types of the database, for the dialect rewrite (a

@@ -94,6 +94,7 @@ std::optional<std::vector<SchemaCache::Column>> SchemaCache::read(const QString&
 }
 
 bool SqliteEngine::tables(std::vector<TableRow>& out, ErrorCollection& errors) {
+    const BusyWait::Statement statement(*busy_);
     sqlite3_stmt* st = prepare(QStringLiteral("SELECT name, type FROM sqlite_master WHERE type IN ('table','view') "
                                               "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"),
                                errors);
@@ -105,6 +106,7 @@ bool SqliteEngine::tables(std::vector<TableRow>& out, ErrorCollection& errors) {
 }
 
 bool SqliteEngine::columns(const QString& table, std::vector<ColumnRow>& out, ErrorCollection& errors) {
+    const BusyWait::Statement statement(*busy_);
     QString t = table;
     t.replace(u'"', QStringLiteral("\"\""));
     sqlite3_stmt* st = nullptr;

@@ -12,12 +12,14 @@
 namespace ado::embedded {
 
 bool SqliteEngine::begin(ErrorCollection& errors) {
+    const BusyWait::Statement statement(*busy_);
     if (!atItsPath(errors)) return false;
     if (parked_ && !resume(errors)) return false;
     return journaled({Step::Begin, {}}, [&] { return transaction(sql::StmtKind::Begin, errors); }, nullptr);
 }
 
 bool SqliteEngine::commit(ErrorCollection& errors) {
+    const BusyWait::Statement statement(*busy_);
     if (!atItsPath(errors)) return false;
     if (parked_ && !resume(errors)) return false;
     const bool ok = transaction(sql::StmtKind::Commit, errors);
@@ -26,6 +28,7 @@ bool SqliteEngine::commit(ErrorCollection& errors) {
 }
 
 bool SqliteEngine::rollback(ErrorCollection& errors) {
+    const BusyWait::Statement statement(*busy_);
     if (parked_) {
         dropParked();
         return true;

@@ -49,15 +49,25 @@ protected:
 };
 
 // Another program writes with the whole file locked for `holdMs`; the
-// station opens meanwhile with its connection time-out.
-TEST_F(Stations, OpeningWaitsForABusyFileUpToTheConnectionTimeout) {
+// station opens meanwhile with its connection time-out, or, opened before,
+// sends a statement with its command time-out: one wait of the time-out for
+// the whole statement, however many looks at the file it takes.
+TEST_F(Stations, ABusyFileIsWaitedForOnceUpToTheTimeout) {
     struct Case {
         int holdMs;
-        int connectTimeout;
+        int timeout;
         bool opens;
+        const char* statement = nullptr;  // sent by a station opened before
     };
-    for (const Case c : {Case{500, 5, true}, Case{3000, 1, false}}) {
-        SCOPED_TRACE(c.holdMs);
+    for (const Case c : {Case{500, 5, true}, Case{3000, 1, false},
+                         Case{2500, 1, false, "SELECT TOP 1 * FROM Numeros WHERE Estacion = 'X'"},
+                         Case{2500, 1, false, "INSERT INTO Numeros (Estacion) VALUES ('Y')"}}) {
+        SCOPED_TRACE(std::to_string(c.holdMs) + (c.statement ? c.statement : ""));
+        ado::ConnectionPtr cnn = std::make_shared<ado::Connection>();
+        if (c.statement) {
+            cnn = station();
+            cnn->setCommandTimeout(c.timeout);
+        }
         sqlite3* other = raw();
         ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE; INSERT INTO Numeros (Estacion) VALUES ('X')", nullptr, nullptr,
                                nullptr),
@@ -68,10 +78,13 @@ TEST_F(Stations, OpeningWaitsForABusyFileUpToTheConnectionTimeout) {
         });
         QElapsedTimer t;
         t.start();
-        ado::ConnectionPtr cnn = std::make_shared<ado::Connection>();
         const auto e = errorOf([&] {
-            cnn->Open(QStringLiteral("PROVIDER=SQLOLEDB;Server=(sqlite);Database=PRUEBA;Connect Timeout=%1;")
-                          .arg(c.connectTimeout));
+            if (c.statement) {
+                cnn->Execute(QString::fromLatin1(c.statement));
+            } else {
+                cnn->Open(QStringLiteral("PROVIDER=SQLOLEDB;Server=(sqlite);Database=PRUEBA;Connect Timeout=%1;")
+                              .arg(c.timeout));
+            }
         });
         const qint64 waited = t.elapsed();
         release.join();
@@ -79,15 +92,17 @@ TEST_F(Stations, OpeningWaitsForABusyFileUpToTheConnectionTimeout) {
         if (c.opens) {
             EXPECT_EQ(e.Number, 0) << e.Description.toStdString();
             EXPECT_GE(waited, 400);
-            if (e.Number == 0) EXPECT_EQ(count(cnn), 1);
+            if (e.Number == 0) {
+                EXPECT_EQ(count(cnn), 1);
+            }
         } else {
             // a time-out, never a missing or damaged database
             EXPECT_EQ(e.Number, ado::kErrTimeout) << e.Description.toStdString();
-            EXPECT_GE(waited, 900);
-            EXPECT_LT(waited, 2500) << "gave up at its time-out, before the other station let go";
+            EXPECT_GE(waited, c.timeout * 900);
+            EXPECT_LT(waited, c.timeout * 1500) << "gave up at its time-out, before the other station let go";
             ASSERT_EQ(cnn->Errors().Count(), 1);
             EXPECT_NE(cnn->Errors()(0).NativeError, ado::kNativeCannotOpenDatabase);
-            EXPECT_EQ(cnn->State(), ado::adStateClosed);
+            EXPECT_EQ(cnn->State(), c.statement ? ado::adStateOpen : ado::adStateClosed);
         }
     }
 }
