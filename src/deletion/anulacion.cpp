@@ -251,17 +251,22 @@ void Form1::CmdAceptar_Click()
         return;
 
     // 5. First log line. Each line is appended and the file closed at once,
-    // so the log is closed on every way out of the handler.
+    // so the log is closed on every way out of the handler. No deletion is
+    // sent without its first line: at the error box only Retry (a line
+    // written then) goes on; Ignore leaves as Abort does, nothing sent and
+    // nothing recorded.
     QString archivoLog;
-    if (!trap([&] { archivoLog = ModGlobal::gUtilidades().CompletaRuta(legacy::App().path) + QStringLiteral("JQELI.LOG"); }))
-        return;
-    if (!trap([&] {
-            legacy::AppendLine(archivoLog, QStringLiteral("PC: ") + nombrePC + QStringLiteral(" Usuario: ") +
-                                               usuarioWindows + QStringLiteral("  Fecha : ") + fecha +
-                                               QStringLiteral(" TC: ") + tc + QStringLiteral(" Sucursal:") + sucursal +
-                                               QStringLiteral(" Numero: ") + numero + QStringLiteral(" Letra: ") +
-                                               letra + QStringLiteral(" Complemento: ") + complemento);
-        }))
+    bool anotada = false;
+    trap([&] {
+        archivoLog = ModGlobal::gUtilidades().CompletaRuta(legacy::App().path) + QStringLiteral("JQELI.LOG");
+        legacy::AppendLine(archivoLog, QStringLiteral("PC: ") + nombrePC + QStringLiteral(" Usuario: ") +
+                                           usuarioWindows + QStringLiteral("  Fecha : ") + fecha +
+                                           QStringLiteral(" TC: ") + tc + QStringLiteral(" Sucursal:") + sucursal +
+                                           QStringLiteral(" Numero: ") + numero + QStringLiteral(" Letra: ") + letra +
+                                           QStringLiteral(" Complemento: ") + complemento);
+        anotada = true;
+    });
+    if (!anotada)
         return;
 
     // 6. The batch. Every typed value has its apostrophes doubled; the

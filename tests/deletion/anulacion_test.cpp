@@ -17,8 +17,10 @@
 #include <QRegularExpression>
 
 #include <chrono>
+#include <functional>
 #include <future>
 #include <thread>
+#include <utility>
 
 #include <sqlite3.h>
 
@@ -441,17 +443,43 @@ TEST_F(Anulacion, ADatabaseFileTakenAwayIsReconnectedBeforeTheDeletion)
 }
 
 // A deletion log that cannot be written (here a folder where the file
-// should be): the error box, no line, nothing deleted.
+// should be): the error box, and no deletion is sent without its first line.
+// Abort and Ignore leave with no line and nothing deleted; Retry, the folder
+// replaced by a writable file meanwhile, writes the line and deletes.
 TEST_F(Anulacion, WithoutTheLogNothingIsDeleted)
 {
-    Prepara("FP", "1", "100", "A");
-    const Foto antes = Fotografia();
-    ASSERT_TRUE(QDir().mkdir(Log()));
-    ui::ScriptedSession dlg;
-    dlg.expectMsgBox("Ha ocurrido el Siguiente Error", ui::vbAbort).title("CmdAceptar");
-    Acepta(dlg);
-    EXPECT_EQ(Fotografia(), antes);
-    QDir().rmdir(Log());
+    for (const int respuesta : {ui::vbAbort, ui::vbIgnore, ui::vbRetry}) {
+        SCOPED_TRACE(respuesta);
+        Reinicia();
+        Prepara("FP", "1", "100", "A");
+        const Foto antes = Fotografia();
+        ASSERT_TRUE(QDir().mkdir(Log()));
+        struct Sesion : ui::ScriptedSession {
+            std::function<void()> alResponder;
+            int msgBox(const QString& prompt, int style, const QString& title) override
+            {
+                const int r = ScriptedSession::msgBox(prompt, style, title);
+                if (alResponder) std::exchange(alResponder, {})();
+                return r;
+            }
+        } dlg;
+        if (respuesta == ui::vbRetry)
+            dlg.alResponder = [&] { ASSERT_TRUE(QDir().rmdir(Log())); };
+        dlg.expectMsgBox("Ha ocurrido el Siguiente Error", respuesta).title("CmdAceptar");
+        if (respuesta == ui::vbRetry)
+            dlg.expectMsgBox(Exito(14));
+        Acepta(dlg);
+        if (respuesta != ui::vbRetry) {
+            EXPECT_EQ(Fotografia(), antes);
+            EXPECT_TRUE(QDir().rmdir(Log())) << "the folder is left as it was";
+            continue;
+        }
+        const QStringList log = LineasLog();
+        ASSERT_EQ(log.size(), 2);
+        EXPECT_TRUE(log[0].startsWith(QStringLiteral("PC: PC1 ")));
+        EXPECT_EQ(Filas("SELECT Tipo_accion FROM V_MV_CPTEACCIONES WHERE IdComprobante = '000100000100A' ORDER BY ID"),
+                  QStringList({"E", "B"}));
+    }
 }
 
 // Another station holds the database's write lock while the operator clicks
