@@ -202,6 +202,8 @@ TEST_F(Casos, DeliveryOrderLoadsRepeatedArticles)
                                         {}, &reparto, false, {}, "FC", &letra);
         dlg.verifyDone();
         EXPECT_EQ(letra, "B");
+        // Only an order is recorded as the one to invoice over several sheets.
+        EXPECT_EQ(cls.NPP_Cliente, QString::fromLatin1(*c.hojas && c.tc == std::string("NP") ? "C0001" : ""));
         // The line that reaches the limit leaves the one entry row.
         const long filas = long(c.cargadas.size()) + 2;
         ASSERT_EQ(articulos()->Rows(), filas);
