@@ -8,11 +8,9 @@
 #include "voucher/clscmncptes.h"
 #include "voucher/grids/comun.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QInputMethodEvent>
-#include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
+#include <QValidator>
 #include <QWidget>
 
 #include <algorithm>
@@ -95,37 +93,40 @@ const PropiedadesColumna* PropiedadesDe(const QString& nombreCaja, long columna)
 namespace {
 
 // The box's property "MaxLength" bounds what the user types, as the old text
-// box's did: a keystroke, a paste or an input method's text that would leave
-// the box longer than the limit and longer than it was is refused; what the
-// box holds, written by the program, is never cut (the line edit's own
-// maximum would cut it). 0 means no limit.
-class LimiteDeTecleo : public QObject {
+// box's did: an edit that would leave the box longer than the limit and
+// longer than it was is refused, whichever way the text comes (a key, a
+// paste by key or by the box's menu, a drop, an input method), for the line
+// edit checks every edit of the user against its validator and takes it back
+// when refused. What the program writes into the box (setText) is never cut
+// nor refused (the line edit's own maximum would cut it). 0 means no limit.
+// A validator the window gave the box before keeps its say after the limit.
+class LimiteDeTecleo : public QValidator {
 public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* objeto, QEvent* evento) override
+    LimiteDeTecleo(QLineEdit& caja, const QValidator* previo)
+        : QValidator(&caja), caja_(caja), previo_(previo), antes_(caja.text())
     {
-        const auto* caja = qobject_cast<QLineEdit*>(objeto);
-        const int largo = caja ? caja->property("MaxLength").toInt() : 0;
-        if (largo <= 0)
-            return false;
-        qsizetype entra = 0;
-        if (evento->type() == QEvent::KeyPress) {
-            const auto* tecla = static_cast<QKeyEvent*>(evento);
-            if (tecla->matches(QKeySequence::Paste))
-                entra = QGuiApplication::clipboard()->text().size();
-            else if (!tecla->text().isEmpty() && tecla->text().front().isPrint())
-                entra = tecla->text().size();
-        } else if (evento->type() == QEvent::InputMethod) {
-            entra = static_cast<QInputMethodEvent*>(evento)->commitString().size();
-        }
-        if (entra == 0)
-            return false;
-        const qsizetype antes = caja->text().size();
-        const qsizetype despues = antes - caja->selectedText().size() + entra;
-        return despues > largo && despues > antes;
+        connect(&caja, &QLineEdit::textChanged, this, [this](const QString& texto) { antes_ = texto; });
     }
+
+    State validate(QString& texto, int& posicion) const override
+    {
+        // Text the program set leaves the box unmodified: it is the box's.
+        const int largo = caja_.property("MaxLength").toInt();
+        if (caja_.isModified() && largo > 0 && texto.size() > largo && texto.size() > antes_.size())
+            return Invalid;
+        return previo_ ? previo_->validate(texto, posicion) : Acceptable;
+    }
+
+    void fixup(QString& texto) const override
+    {
+        if (previo_)
+            previo_->fixup(texto);
+    }
+
+private:
+    QLineEdit& caja_;
+    QPointer<const QValidator> previo_;
+    QString antes_;  // the text before the edit being checked
 };
 
 }  // namespace
@@ -133,13 +134,8 @@ protected:
 void ClsCmnCptes::TextPropiedades(QLineEdit* Texto, long Columna)
 {
     QLineEdit& caja = grillas::Objeto(Texto);
-    // Once per box; found by its name (the filter has no meta-object of its own).
-    const QString limite = QStringLiteral("LimiteDeTecleo");
-    if (!caja.findChild<QObject*>(limite, Qt::FindDirectChildrenOnly)) {
-        auto* filtro = new LimiteDeTecleo(&caja);
-        filtro->setObjectName(limite);
-        caja.installEventFilter(filtro);
-    }
+    if (!dynamic_cast<const LimiteDeTecleo*>(caja.validator()))
+        caja.setValidator(new LimiteDeTecleo(caja, caja.validator()));
     caja.setProperty("DataField", QString());
     caja.setProperty("MaxLength", 0);
     caja.setProperty("Tag", QString());

@@ -79,6 +79,15 @@ ui::MSFlexGrid& CargaComprobante::G1() { return grillas::Objeto(grilla1); }
 ui::MSFlexGrid& CargaComprobante::G2() { return grillas::Objeto(grilla2); }
 ui::MSFlexGrid& CargaComprobante::G3() { return grillas::Objeto(grilla3); }
 
+long CargaComprobante::LineasEnGrillas() const
+{
+    long n = 0;
+    for (const ui::MSFlexGrid* g : {grilla1, grilla2, grilla3})
+        if (g)
+            n += grillas::LineasLlenas(*g);
+    return n;
+}
+
 long CargaComprobante::Fila() { return filaFusion >= 0 ? filaFusion : G2().Rows() - 1; }
 
 QString CargaComprobante::Celda(long col) { return G2().TextMatrix(Fila(), col); }
@@ -206,6 +215,7 @@ void CargaComprobante::Ejecuta()
             *IdRepartoRM = reparto;
     });
 
+    paso([&] { lineasPrevias = LineasEnGrillas(); });
     CargaTareas();
     CargaInsumos();
     CargaObservaciones();

@@ -78,7 +78,13 @@ struct CargaComprobante {
     legacy::ErrorTrap trap;
 
     // --- article-line loop --------------------------------------------------
-    std::int16_t contador = 0;      // lines loaded, against the line limit
+    // The filled lines of the grids when the load began (another voucher's,
+    // loaded into the same window before).
+    long lineasPrevias = 0;
+    // Lines the grids hold, against the line limit: those they held when the
+    // article lines began (this voucher's tasks included), then each line
+    // loaded.
+    std::int16_t contador = 0;
     bool primeraFila = false;       // the grid's last row takes the next line
     std::int16_t estadoUNegocio = 0;  // 2: the last line's article is of another business unit
     // What each article (its code trimmed, in capitals) has applied or moved
@@ -135,6 +141,10 @@ struct CargaComprobante {
     ui::MSFlexGrid& G1();
     ui::MSFlexGrid& G2();
     ui::MSFlexGrid& G3();
+    // The filled lines of the three grids together, as the printed form
+    // counts them (ClsCmnCptes::ValidaCantidadLineasCpte); a missing grid
+    // holds none.
+    long LineasEnGrillas() const;
     // The article row being written: the grid's last row, or after a merge
     // the row the line went into.
     long Fila();

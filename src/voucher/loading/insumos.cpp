@@ -33,6 +33,15 @@ void CargaComprobante::CargaInsumos()
     bool vacio = true;
     if (!paso([&] { vacio = rsInsumos->Bof(); }) || vacio)
         return;
+    // The form's lines are those of the three grids: the lines they hold
+    // already (this voucher's tasks, another voucher's lines) take their
+    // share of the limit before the first article line.
+    paso([&] {
+        const long llenas = LineasEnGrillas();
+        if (llenas > 32767)
+            throw legacy::VbError(6);
+        contador = std::int16_t(llenas);
+    });
     primeraFila = true;
     paso([&] {
         QHash<QString, int> ultima;
@@ -41,12 +50,18 @@ void CargaComprobante::CargaInsumos()
         ultimasLineas = QSet<int>(ultima.cbegin(), ultima.cend());
         rsInsumos->MoveFirst();
     });
+    // The sheets the invoice needs are counted on the lines the grids hold
+    // and the voucher's lines. An order is told so whenever they do not fit;
+    // any other voucher only when the window held lines before its load
+    // began, so the operator learns why lines of it stay out. Only an order
+    // is recorded as the one to invoice over several sheets.
     paso([&] {
-        const int lineas = rsInsumos->RecordCount();
-        if (lineas > LineasLimite && EsFactura(CpteDestino) && Iguales(TC, QStringLiteral("NP")) &&
+        const int lineas = contador + rsInsumos->RecordCount();
+        const bool pedido = Iguales(TC, QStringLiteral("NP"));
+        if (lineas > LineasLimite && EsFactura(CpteDestino) && (pedido || lineasPrevias > 0) &&
             LineasLimite != 9999 && LineasLimite != 0) {
-            cls.NPP_Cliente = Crudo(rsCpte, "Cuenta").toString();
-            cls.NPP_IDCpte = Crudo(rsCpte, "IdComprobante").toString();
+            cls.NPP_Cliente = pedido ? Crudo(rsCpte, "Cuenta").toString() : QString();
+            cls.NPP_IDCpte = pedido ? Crudo(rsCpte, "IdComprobante").toString() : QString();
             int hojas = lineas / LineasLimite;
             if (lineas % LineasLimite > 0)
                 ++hojas;

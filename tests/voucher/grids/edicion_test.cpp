@@ -1,8 +1,17 @@
 // The edit box prepared per grid column, and column visibility.
 #include "entorno_grillas.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QRegularExpressionValidator>
+
+#include <functional>
+#include <memory>
 
 namespace {
 
@@ -60,14 +69,15 @@ TEST_F(EditBox, PropertiesPerBoxNameAndColumn)
 }
 
 // The limit bounds typing only: the text the box holds, before or after it
-// is prepared, is never cut; typing past the limit is refused, deleting not.
+// is prepared, is never cut; typing or pasting past the limit is refused,
+// deleting not.
 TEST_F(EditBox, LimitBoundsTypingOnly)
 {
     ClsCmnCptes cls;
     QLineEdit caja;
     caja.setObjectName(QStringLiteral("TxtEdit2"));
-    const auto teclea = [&caja](Qt::Key tecla, const QString& texto) {
-        QKeyEvent pulsa(QEvent::KeyPress, tecla, Qt::NoModifier, texto);
+    const auto teclea = [&caja](Qt::Key tecla, const QString& texto, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QKeyEvent pulsa(QEvent::KeyPress, tecla, m, texto);
         QCoreApplication::sendEvent(&caja, &pulsa);
         return caja.text();
     };
@@ -79,10 +89,52 @@ TEST_F(EditBox, LimitBoundsTypingOnly)
     caja.setText(sesenta);
     cls.TextPropiedades(&caja, 1);  // 50 characters
     EXPECT_EQ(caja.text(), sesenta);
+    EXPECT_EQ(teclea(Qt::Key_X, QStringLiteral("x")), sesenta);
     caja.clear();
     for (int i = 0; i < 51; ++i)
         teclea(Qt::Key_A, QStringLiteral("a"));
     EXPECT_EQ(caja.text(), QString(50, u'a'));
+
+    // A code pasted or dropped into the empty box of column 0 (35): the 40
+    // characters are refused whichever way they come, their first 35 go in.
+    const struct {
+        const char* via;
+        std::function<void()> hace;
+    } vias[] = {
+        {"Ctrl+V", [&] { teclea(Qt::Key_V, {}, Qt::ControlModifier); }},
+        {"Shift+Insert", [&] { teclea(Qt::Key_Insert, {}, Qt::ShiftModifier); }},
+        {"the box's menu", [&] {
+             std::unique_ptr<QMenu> menu(caja.createStandardContextMenu());
+             for (QAction* a : menu->actions())
+                 if (a->text().startsWith(QStringLiteral("&Paste")))
+                     a->trigger();
+         }},
+        {"a drop", [&] {
+             QMimeData datos;
+             datos.setText(QGuiApplication::clipboard()->text());
+             QDragEnterEvent entra(QPoint(2, 2), Qt::CopyAction, &datos, Qt::LeftButton, Qt::NoModifier);
+             QCoreApplication::sendEvent(&caja, &entra);
+             QDropEvent suelta(QPointF(2, 2), Qt::CopyAction, &datos, Qt::LeftButton, Qt::NoModifier);
+             QCoreApplication::sendEvent(&caja, &suelta);
+         }},
+    };
+    const QString codigo = QStringLiteral("ART-0123456789-0123456789-0123456789-XYZ");
+    cls.TextPropiedades(&caja, 0);
+    for (const auto& v : vias)
+        for (const QString& texto : {codigo, codigo.left(35)}) {
+            caja.clear();
+            QGuiApplication::clipboard()->setText(texto);
+            v.hace();
+            EXPECT_EQ(caja.text(), texto.size() > 35 ? QString() : texto) << v.via;
+        }
+
+    // A validator the window gave the box still has its say.
+    caja.setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[A-Z]*")), &caja));
+    cls.TextPropiedades(&caja, 5);  // 4 characters
+    caja.clear();
+    for (const char* c : {"a", "A", "B", "C", "D", "E"})
+        teclea(Qt::Key_A, QString::fromLatin1(c));
+    EXPECT_EQ(caja.text(), "ABCD");
 }
 
 TEST_F(EditBox, ColumnVisibility)

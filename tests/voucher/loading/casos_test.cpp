@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <tuple>
 
 using namespace cargatest;
@@ -162,25 +163,47 @@ TEST_F(Casos, OrderRepairUnderBranch9999)
 
 TEST_F(Casos, DeliveryOrderLoadsRepeatedArticles)
 {
-    // Every line of a repeated article is loaded, against the limit.
+    // Every line of a repeated article is loaded, against the limit. The
+    // limit is the form's: the lines the grids hold (the voucher's tasks,
+    // a voucher loaded before into the same window) take their share first.
     const struct {
-        const char* id;
+        const char *tc, *id;
+        int tareas;
+        const char* antes;  // loaded into the window first
         int limite;
         std::vector<const char*> lineas;  // article codes ("" a text line)
-        std::vector<const char*> cargadas;
-    } casos[] = {{"0001000000401", 2, {"1001", "1001", "1002", "PINT-LATEX-20"}, {"1001", "1001"}},
-                 {"0001000000402", 4, {"", "1001", " 1001", "1002", "PINT-LATEX-20"}, {"", "1001", "1001", "1002"}}};
+        std::vector<const char*> cargadas;  // the article grid after the load
+        const char* hojas;  // the sheets message
+    } casos[] = {{"RM", "0001000000401", 0, "", 2, {"1001", "1001", "1002", "PINT-LATEX-20"}, {"1001", "1001"}, ""},
+                 {"RM", "0001000000402", 0, "", 4, {"", "1001", " 1001", "1002", "PINT-LATEX-20"},
+                  {"", "1001", "1001", "1002"}, ""},
+                 // 2 tasks + 3 lines on a form of 3: 1 line, 5 lines need 2 sheets.
+                 {"NP", "0001000000931", 2, "", 3, {"1001", "1002", "PINT-LATEX-20"}, {"1001"}, "necesita 2 Hojas"},
+                 {"RM", "0001000000932", 0, "", 3, {"1001", "1002"}, {"1001", "1002"}, ""},
+                 // 2 lines held + 2 on a form of 3: 1 line, 4 lines need 2 sheets.
+                 {"RM", "0001000000933", 0, "0001000000932", 3, {"PINT-LATEX-20", "1001"},
+                  {"1001", "1002", "PINT-LATEX-20"}, "necesita 2 Hojas"}};
     for (const auto& c : casos) {
         SCOPED_TRACE(c.id);
         Limite("FC", "B", c.limite);
-        Cabecera("RM", c.id, {{"IdReparto", "=-1"}});
+        Cabecera(c.tc, c.id, {{"IdReparto", "=-1"}});
+        for (int t = 1; t <= c.tareas; ++t)
+            Tarea(c.tc, c.id, {{"IDTAREA", "   " + QString::number(t)}, {"Horas", "=60"}});
         for (const char* art : c.lineas)
-            Linea("RM", c.id, {{"IdArticulo", *art ? Art(art) : QStringLiteral("=NULL")}, {"Descripcion", "Linea"},
+            Linea(c.tc, c.id, {{"IdArticulo", *art ? Art(art) : QStringLiteral("=NULL")}, {"Descripcion", "Linea"},
                                {"Cantidad", "=1"}});
         ClsCmnCptes cls;
         letraInicial = QStringLiteral("B");
-        Cargar(cls, "RM", c.id, "FC");
+        if (*c.hojas)
+            dlg.expectMsgBox(QStringLiteral("%1 (El sistema tiene configurado %2 por hoja)").arg(c.hojas).arg(c.limite));
+        Cargar(cls, *c.antes ? "RM" : c.tc, *c.antes ? c.antes : c.id, "FC");
+        if (*c.antes)
+            cls.AsignarDatosComprobante(c.tc, c.id, QString(), tareas(), articulos(), otros(), false, nullptr, false,
+                                        {}, &reparto, false, {}, "FC", &letra);
+        dlg.verifyDone();
         EXPECT_EQ(letra, "B");
+        // Only an order is recorded as the one to invoice over several sheets.
+        EXPECT_EQ(cls.NPP_Cliente, QString::fromLatin1(*c.hojas && c.tc == std::string("NP") ? "C0001" : ""));
         // The line that reaches the limit leaves the one entry row.
         const long filas = long(c.cargadas.size()) + 2;
         ASSERT_EQ(articulos()->Rows(), filas);
@@ -189,6 +212,10 @@ TEST_F(Casos, DeliveryOrderLoadsRepeatedArticles)
             EXPECT_EQ(articulos()->TextMatrix(i + 1, 1), "Linea");
         }
         EXPECT_EQ(articulos()->TextMatrix(filas - 1, 1), "");
+        // The form takes what the grids hold, tasks included.
+        std::int16_t usadas = 0;
+        EXPECT_TRUE(cls.ValidaCantidadLineasCpte("FC", "B", tareas(), articulos(), otros(), nullptr, &usadas));
+        EXPECT_EQ(usadas, c.tareas + std::count_if(c.cargadas.begin(), c.cargadas.end(), [](const char* a) { return *a; }));
     }
 }
 

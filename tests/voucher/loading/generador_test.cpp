@@ -4,9 +4,11 @@
 // currency with a rate, partial deliveries and applications, bundles and
 // cubic metres, order lines in boxes of an article kept in kilograms), each
 // loaded as itself and into an invoice or a credit note, plain and negated,
-// and every load held to the rules of a load.
+// and into a window holding the voucher before it, and every load held to
+// the rules of a load.
 #include "voucher/loading/entorno_carga.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <map>
@@ -28,6 +30,7 @@ struct LineaGen {
 struct CpteGen {
     QString tc, id;
     int reparto = 0;
+    int tareas = 0;
     bool letraB = false, finales = false, bultosApp = false;
     double cotizacion = 1;
     std::vector<LineaGen> lineas;
@@ -54,6 +57,7 @@ protected:
         c.tc = tc;
         c.id = QStringLiteral("0001%1A").arg(n, 8, 10, QLatin1Char('0'));
         c.reparto = Dado(2) ? -1 : 0;
+        c.tareas = (n / 3) % 3;
         c.letraB = Dado(2);
         c.finales = Dado(3) == 0;
         c.cotizacion = Dado(3) == 0 ? 2.5 : 1;
@@ -98,6 +102,8 @@ protected:
     {
         Cabecera(c.tc, c.id, {{"IdReparto", Sql(c.reparto)}, {"CondicionIva", c.letraB ? "4" : "1"},
                               {"Cotizacion", Sql(c.cotizacion)}});
+        for (int t = 1; t <= c.tareas; ++t)
+            Tarea(c.tc, c.id, {{"IDTAREA", "   " + QString::number(t)}, {"Horas", "=30"}, {"Total", "=10"}});
         for (const LineaGen& l : c.lineas)
             Linea(c.tc, c.id,
                   {{"IdArticulo", Art(l.art)}, {"Cantidad", Sql(l.cant)}, {"IdUnidad", l.cajas || l.kilos ? "CJ" : "UN"},
@@ -170,16 +176,19 @@ protected:
             EXPECT_TRUE(Cerca(f.c12, equiv)) << f.c12 << " vs " << equiv;
             // The stored bundles where they stay (article 1002 asks its
             // equivalence, so they are not worked out from its unit).
-            if (c.bultosApp || (l.art == "1002" && !l.kilos))
+            if (c.bultosApp || (l.art == "1002" && !l.kilos)) {
                 EXPECT_TRUE(Cerca(f.c66, l.bultos * unidades / l.cant)) << f.c66 << " bundles of " << l.bultos;
-            if (l.kilos)
+            }
+            if (l.kilos) {
                 EXPECT_TRUE(Cerca(f.c67, q)) << f.c67 << " kg for " << q;
+            }
             ofrecido[l.art] += unidades;
             resto[l.art] += f.c26;
             cantidades[l.art] += l.cant;
             // A voucher loaded as itself offers what has nothing applied whole.
-            if (propio && (c.tc == "FC" || c.aplicado.at(l.art) == 0))
+            if (propio && (c.tc == "FC" || c.aplicado.at(l.art) == 0)) {
                 EXPECT_TRUE(Cerca(unidades, l.cant)) << unidades << " vs " << l.cant;
+            }
         }
         for (const auto& [art, a] : c.aplicado)
             EXPECT_TRUE(Cerca(resto[art], signo * (cantidades[art] - a)))
@@ -195,6 +204,39 @@ protected:
             const double esperado = signo * (positivo[art] - std::min(positivo[art], a) + devuelto[art]);
             EXPECT_TRUE(Cerca(ofrecido[art], esperado))
                 << art.toStdString() << ": " << ofrecido[art] << " vs " << esperado;
+        }
+    }
+
+    // Rule 6: loads into a window that holds lines already (the voucher
+    // before, then this one, into an invoice of letter B on a form of a few
+    // lines): the article lines take what the lines the grids hold leave of
+    // the form, this voucher's tasks included; none that fits is lost, none
+    // takes the grids past the limit, and the operator is told the sheets
+    // it takes (an order always, another voucher when the window held lines).
+    void Encima(const CpteGen& antes, const CpteGen& c, int limite)
+    {
+        Limite("FC", "B", limite);
+        ClsCmnCptes cls;
+        Inicializa(cls, "FC");
+        for (const CpteGen* v : {&antes, &c}) {
+            SCOPED_TRACE("on top, limit " + std::to_string(limite) + ": " + v->id.toStdString());
+            long t0 = 0, a0 = 0, t1 = 0, a1 = 0;
+            const long previas = cls.CuentaItems(tareas(), articulos(), otros(), &t0, &a0);
+            const long lineas = long(v->lineas.size());
+            const long total = previas + v->tareas + lineas;
+            if (total > limite && (v->tc == "NP" || previas > 0))
+                dlg.expectMsgBox(QStringLiteral(" %1 Hojas (El sistema tiene configurado %2 por hoja)")
+                                     .arg((total + limite - 1) / limite)
+                                     .arg(limite));
+            QString l = QStringLiteral("B");
+            reparto = 0;
+            cls.AsignarDatosComprobante(v->tc, v->id, "0", tareas(), articulos(), otros(), false, nullptr, false, {},
+                                        &reparto, false, {}, "FC", &l);
+            dlg.verifyDone();
+            const long despues = cls.CuentaItems(tareas(), articulos(), otros(), &t1, &a1);
+            EXPECT_EQ(t1 - t0, v->tareas);
+            EXPECT_EQ(a1 - a0, std::min(lineas, std::max(0L, limite - previas - v->tareas)));
+            EXPECT_LE(despues, std::max(long(limite), previas + v->tareas));
         }
     }
 
@@ -217,6 +259,7 @@ TEST_F(Generador, LoadsKeepQuantitiesAndAmounts)
 {
     Config(QStringLiteral("CONDIVA"), "1");
     Ejecuta(QStringLiteral("UPDATE V_MA_ARTICULOS SET PIDEEQUIVALENCIA = 1 WHERE IDARTICULO = '%1'").arg(Art("1002")));
+    CpteGen previo;
     for (int n = 0; n < 60; ++n) {
         const QString tc = QString::fromLatin1(std::array{"RM", "NP", "FC"}[n % 3]);
         const CpteGen c = Genera(tc, 800 + n);
@@ -239,6 +282,9 @@ TEST_F(Generador, LoadsKeepQuantitiesAndAmounts)
             Espejo(llana, credito);
         }
         Reglas(c, Carga(c, QString(), false, convertir), true, convertir, 1);
+        if (n > 0)
+            Encima(previo, c, 2 + n % 5);
+        previo = c;
         if (HasFatalFailure() || HasNonfatalFailure())
             return;  // the first voucher that breaks a rule is enough to read
     }
