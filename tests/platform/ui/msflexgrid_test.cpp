@@ -1,3 +1,4 @@
+#include "platform/ui/fitting.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/msflexgrid.h"
 #include "platform/ui/textwidth.h"
@@ -291,6 +292,27 @@ TEST_F(FlexGrid, PaintsHeadersColoursAndHiddenColumns)
     EXPECT_EQ(pixelAt(3, 3), g.palette().color(QPalette::Base));
     EXPECT_NE(pixelAt(0, 2), g.palette().color(QPalette::Base));  // header look
     EXPECT_NE(pixelAt(2, 0), g.palette().color(QPalette::Base));
+
+    // A text wider than its cell is shown cut where its alignment hides it,
+    // with the mark in the place of what is missing; one that fits, whole.
+    const QFontMetrics fm(g.font());
+    const struct {
+        const char* texto;
+        Qt::Alignment alineacion;
+        const char* queda;  // what the cut text ends (or, on the left, starts) with
+    } cortes[] = {{"1234567.89", Qt::AlignRight, "7.89"}, {"PROV-OMEGA-0451", Qt::AlignHCenter, "0451"},
+                  {"Deudores por ventas", Qt::AlignLeft, "Deud"}};
+    for (const auto& c : cortes) {
+        const QString texto = QString::fromUtf8(c.texto);
+        const int ancho = fm.horizontalAdvance(texto);
+        EXPECT_EQ(ui::CellText(texto, fm, ancho, c.alineacion), texto);
+        const QString corto = ui::CellText(texto, fm, ancho - 1, c.alineacion);
+        EXPECT_TRUE(corto.contains(u'…') && corto.size() < texto.size()) << corto.toStdString();
+        EXPECT_TRUE(c.alineacion == Qt::AlignLeft ? corto.startsWith(QLatin1String(c.queda))
+                                                  : corto.endsWith(QLatin1String(c.queda)))
+            << corto.toStdString();
+        EXPECT_LE(fm.horizontalAdvance(corto), ancho - 1) << corto.toStdString();
+    }
 }
 
 }  // namespace
