@@ -50,7 +50,10 @@ void DisenoGrilla::pasaAnchos(std::initializer_list<int> de, int a)
 // n X measured in the form's font, without the cell's margins, cut the
 // leading digits of right-aligned figures (and titles such as "Importe S/Iva")
 // wherever the grid draws in another size: a column is measured in the grid's
-// own font, with room for its title and the cell's margins.
+// own font, with room for its title and the cell's margins. n X stays the
+// unit: where digits are as wide as X (Courier New) a column of n X holds
+// figures of n characters, and a longer one shows the grid's mark where it is
+// cut.
 void DisenoGrilla::aCeldas(const Medida& m)
 {
     for (ColumnaDiseno& c : columnas) {

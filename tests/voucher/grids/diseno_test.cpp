@@ -48,16 +48,10 @@ const Col kVentas[] = {
 const Col kStock[] = {{1, "Descripción", "39X+11X-480"}, {5, "UD", "4X+4X"}, {8, "Cant.", "6X+7X"},
                       {14, "", ""},  {17, "Importe", ""}, {21, "", ""}, {36, "", ""}, {43, "", ""}, {96, "", ""}};
 
-// A text that shows whole in a column of the article grid (grilla 1) or the
-// other-concepts grid (grilla 2) of a layout at the desktop's 9-point font,
-// and the column's width in twips, worked out from the font's advances (Arial
-// metrics at 96 dpi: X 1366/2048 em, digits 1139, point 569; 9 points are
-// 12 px to the em, the article grid's 10 points 13.3): n X and the text in
-// pixels as the font draws them, the width n X plus 3 pixels of margin on
-// each side, 15 twips to the pixel.
+// A text shown whole in a column of grid 1 (articles) or 2 (other concepts)
+// at 9 points, and the column's width in twips (pixels x 15).
 struct Cifra {
-    int grilla;
-    int col;
+    int grilla, col;
     const char* texto;
     long ancho;
 };
@@ -77,10 +71,10 @@ const std::vector<Col> kCompras = {{107, "Descuentos", "10X"}, {108, "Recargos",
                                    {118, "Tot.Sin Imp.Int", "10X"}};
 
 const Disposicion kDisposiciones[] = {
-    // "Cant." 6 X at 10 points: 52 px + 6 = 870 twips, "1250.50" 47 px; "UD" 4 X:
-    // 35 + 6 = 615, "UNID" 32; other concepts' "Importe" 8 X at 9 points:
-    // 64 + 6 = 1050, "1234567.89" 63; "Importe S/Iva" wider than its 8 X: its
-    // own 71 + 6 = 1155.
+    // Arial's advances (X 1366/2048 em, digits 1139, point 569), 3 px of margin
+    // a side: "Cant." 6 X at 10 points 52 px + 6 = 870 twips for "1250.50"
+    // (47 px); "UD" 4 X 35 + 6 = 615 for "UNID" (32); at 9 points "Importe"
+    // 8 X 64 + 6 = 1050 for "1234567.89" (63); "Importe S/Iva" its own 71 + 6.
     {"sales", "FC", {}, false, 12000, {},
      {{1, 8, "1250.50", 870}, {1, 5, "UNID", 615}, {2, 2, "1234567.89", 1050}, {2, 1, "Importe S/Iva", 1155}}},
     {"sales price list and discount have no effect in purchases", "FCC",
@@ -160,9 +154,8 @@ protected:
     // Grid and tables as text, one line per column: number, row-0 text,
     // width (with the table's expression) and visibility, widths measured
     // in the grid's font. Columns not in the tables: empty and 0;
-    // `sinTocar`: left at the control's default width. Every shown column
-    // shows its title whole, and figures of as many characters as its X
-    // (generated: digits, a point, a sign).
+    // `sinTocar`: left at the control's default width. A shown column shows
+    // its title and generated figures of as many characters as its X whole.
     void Compara(const ui::MSFlexGrid& g, int cols, const std::vector<std::vector<Col>>& tablas,
                  std::initializer_list<int> sinTocar = {}, long porDefecto = 0)
     {
@@ -192,23 +185,12 @@ protected:
         for (int col = 0; col < int(por.size()); ++col) {
             const QString expr = QString::fromUtf8(por[std::size_t(col)].ancho);
             long n = 0;
-            if (g.ColWidth(col) == 0 || expr.startsWith(QLatin1String("min:")) || (Ancho(expr, g.font(), &n), n <= 0))
+            if (g.ColWidth(col) == 0 || expr.startsWith(QLatin1String("min:")) || (Ancho(expr, g.font(), &n), n <= 3))
                 continue;
-            QStringList textos{g.TextArray(col)};
-            for (int k = 0; k < 4; ++k) {
-                QString cifra;
-                for (long i = 0; i < n; ++i)
-                    cifra += QChar(u'0' + int(azar() % 10));
-                if (n > 3)
-                    cifra[int(n - 3)] = u'.';
-                if (k == 3)
-                    cifra[0] = u'-';
-                textos << cifra;
-            }
-            for (const QString& t : textos)
-                EXPECT_LE(ui::CellWidth(t, g.font()), g.ColWidth(col))
-                    << '"' << t.toStdString() << "\" is cut in column " << col << " (" << expr.toStdString() << ") in "
-                    << g.font().family().toStdString() << ' ' << g.font().pointSize();
+            QString cifra = QString::number(azar() % 900000000 + 100000000).repeated(int(n) / 9 + 1).left(int(n));
+            cifra[int(n - 3)] = u'.';
+            for (const QString& t : {g.TextArray(col), cifra, u'-' + cifra.mid(1)})
+                EXPECT_LE(ui::CellWidth(t, g.font()), g.ColWidth(col)) << t.toStdString() << " in column " << col;
         }
     }
 
@@ -240,13 +222,11 @@ TEST_F(Disenos, ArticleGridPerLayout)
         std::vector<std::vector<Col>> tablas{{std::begin(kVentas), std::end(kVentas)}};
         tablas.insert(tablas.end(), d.cambios.begin(), d.cambios.end());
         Compara(*articulos(), 120, tablas);
-        if (puntos == 9) {
-            for (const Cifra& c : d.cifras) {
-                const ui::MSFlexGrid& g = *grillas[c.grilla];
-                EXPECT_EQ(g.ColWidth(c.col), c.ancho) << c.texto;
-                EXPECT_LE(ui::CellWidth(QString::fromUtf8(c.texto), g.font()), g.ColWidth(c.col)) << c.texto;
+        for (const Cifra& c : d.cifras)
+            if (puntos == 9) {
+                EXPECT_EQ(grillas[c.grilla]->ColWidth(c.col), c.ancho) << c.texto;
+                EXPECT_LE(ui::CellWidth(QString::fromUtf8(c.texto), grillas[c.grilla]->font()), c.ancho) << c.texto;
             }
-        }
         EXPECT_EQ(articulos()->Rows(), 2);
         EXPECT_EQ(articulos()->FontSize(), 10);
         EXPECT_EQ(articulos()->ColAlignment(0), ui::flexAlignLeftCenter);
