@@ -1,5 +1,7 @@
 #include "platform/ui/fitting.h"
 
+#include "platform/ui/colors.h"
+
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QFrame>
@@ -358,6 +360,23 @@ int GrowButtonRow(const std::vector<QPushButton*>& fila, RowAnchor anclaje, int 
         x += anchos[i] + hueco;
     }
     return std::max(0, total - (ancho - 2 * margen));
+}
+
+long CellWidth(const QString& text, const QFont& font)
+{
+    return long(pixelsToTwips(QFontMetrics(font).horizontalAdvance(text) + 2 * kCellMargin));
+}
+
+QString CellText(const QString& text, const QFontMetrics& fm, int room, Qt::Alignment alignment)
+{
+    if (text.isEmpty() || fm.horizontalAdvance(text) <= room)
+        return text;
+    const Qt::TextElideMode lado = alignment & Qt::AlignRight     ? Qt::ElideLeft
+                                   : alignment & Qt::AlignHCenter ? Qt::ElideMiddle
+                                                                  : Qt::ElideRight;
+    // Too narrow even for the mark: the mark alone, cut as it is.
+    const QString corto = fm.elidedText(text, lado, std::max(0, room));
+    return corto.isEmpty() ? QStringLiteral("…") : corto;
 }
 
 void setPasswordChar(QLineEdit& box, QChar c)

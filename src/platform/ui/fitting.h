@@ -4,6 +4,7 @@
 // for: these give the room a caption or a text needs in the control's own
 // font and style, and the old PasswordChar of a text box.
 #include <QChar>
+#include <QFont>
 #include <QSize>
 #include <QString>
 
@@ -12,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+class QFontMetrics;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -103,6 +105,21 @@ int TextBoxWidth(const QLineEdit& box, const QString& text);
 // The longest text of `length` characters a box takes, in its widest plain
 // form: that many of its font's widest capital letter or digit.
 QString WidestText(const QLineEdit& box, int length);
+
+// Pixels a grid cell keeps free between its edges and its text, on each side.
+inline constexpr int kCellMargin = 3;
+
+// The width, in twips, a grid column needs to show `text` whole when drawn
+// in `font`: the text's own width with the cell's margins on both sides. A
+// column "n X" wide that is to show n X of text is CellWidth of n letters X.
+long CellWidth(const QString& text, const QFont& font);
+
+// What a cell `room` pixels wide (within its margins) shows of `text`: the
+// whole text when it fits; else the text cut where its alignment hides it
+// (the leading digits of a right-aligned figure, the middle of a centred
+// code, the end of a text on the left) with "…" in the place of what is
+// missing, so that a cut figure is never read as a whole one.
+QString CellText(const QString& text, const QFontMetrics& metrics, int room, Qt::Alignment alignment);
 
 // The box shows `c` for every character typed, whatever character the
 // desktop style would show.

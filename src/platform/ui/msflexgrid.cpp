@@ -2,6 +2,7 @@
 
 #include "platform/legacy/vberror.h"
 #include "platform/ui/controlsupport.h"
+#include "platform/ui/fitting.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/textwidth.h"
 
@@ -21,7 +22,7 @@ namespace {
 // A new column's width, twips.
 constexpr long DefaultColWidth = 960;
 // Room left between a cell's edge and its text, pixels.
-constexpr int TextMargin = 3;
+constexpr int TextMargin = kCellMargin;
 
 enum FormatFlags : quint8 { HasBack = 1, HasFore = 2, HasAlign = 4 };
 
@@ -838,8 +839,10 @@ void MSFlexGrid::paintEvent(QPaintEvent* event)
                                   : fixed                  ? int(flexAlignLeftCenter)
                                                            : d->colAlign[std::size_t(c)];
                 p.setPen(fore);
-                // drawText clips to the cell.
-                p.drawText(cell.adjusted(TextMargin, 1, -TextMargin, -1), int(qtAlignment(align, text)), text);
+                // A text wider than its cell shows where it is cut.
+                const QRect room = cell.adjusted(TextMargin, 1, -TextMargin, -1);
+                const Qt::Alignment a = qtAlignment(align, text);
+                p.drawText(room, int(a), CellText(text, p.fontMetrics(), room.width(), a));
             }
             if (!fixed && r == d->row && c == d->col) {
                 p.setPen(QPen(focused ? pal.color(QPalette::Text) : gridLine, 1, Qt::DotLine));

@@ -3,6 +3,7 @@
 #include "db/db_texto.h"
 #include "platform/legacy/strings.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace grillas {
@@ -46,6 +47,25 @@ void DisenoGrilla::pasaAnchos(std::initializer_list<int> de, int a)
     ponAncho(a, ancho(a) + w);
 }
 
+// n X measured in the form's font, without the cell's margins, cut the
+// leading digits of right-aligned figures (and titles such as "Importe S/Iva")
+// wherever the grid draws in another size: a column is measured in the grid's
+// own font, with room for its title and the cell's margins. n X stays the
+// unit: where digits are as wide as X (Courier New) a column of n X holds
+// figures of n characters, and a longer one shows the grid's mark where it is
+// cut.
+void DisenoGrilla::aCeldas(const Medida& m)
+{
+    for (ColumnaDiseno& c : columnas) {
+        if (!c.ancho || *c.ancho <= 0)
+            continue;
+        double w = *c.ancho;
+        if (c.texto && !c.texto->isEmpty())
+            w = std::max(w, Twips(m.texto(*c.texto)));
+        c.ancho = Twips(w + m.margenes);
+    }
+}
+
 void SwitchesDeTipo(HechosComprobante& h, const QString& pideDeposito,
                     const std::function<QString()>& noMostrarImportesEnOT)
 {
@@ -78,8 +98,9 @@ QString TituloCodigo(const QString& nombreArticulos)
     return t;
 }
 
-DisenoGrilla DisenoTareas(const HechosComprobante& h, const MideTexto& mide)
+DisenoGrilla DisenoTareas(const HechosComprobante& h, const Medida& m)
 {
+    const MideTexto& mide = m.texto;
     DisenoGrilla d(24, 2);
     d.pon(0, QStringLiteral("Código"), X(mide, 7));
     d.pon(1, QStringLiteral("Descripción"), X(mide, 37));
@@ -100,12 +121,14 @@ DisenoGrilla DisenoTareas(const HechosComprobante& h, const MideTexto& mide)
     for (int c = 5; c <= 20; ++c)
         d.pon(c, QString::fromLatin1(kClaves[c - 5]), 0);
     d.pon(23, QStringLiteral("AuxTasaIVA"), 0);  // columns 21 and 22 are left as they are
+    d.aCeldas(m);
     d.refresca = true;
     return d;
 }
 
-DisenoGrilla DisenoOtrosConceptos(const HechosComprobante& h, const MideTexto& mide)
+DisenoGrilla DisenoOtrosConceptos(const HechosComprobante& h, const Medida& m)
 {
+    const MideTexto& mide = m.texto;
     DisenoGrilla d(7, 2);
     d.pon(0, QStringLiteral("Detalle"), X(mide, 52));
     d.pon(1, QStringLiteral("Importe S/Iva"), X(mide, 8));
@@ -116,22 +139,26 @@ DisenoGrilla DisenoOtrosConceptos(const HechosComprobante& h, const MideTexto& m
         d.pasaAnchos({1, 2}, 0);
     d.pon(5, QString(), 0);
     d.pon(4, QString(), 0);  // column 6 is left as it is
+    d.aCeldas(m);
     return d;
 }
 
-DisenoGrilla DisenoTotales(const MideTexto& mide)
+DisenoGrilla DisenoTotales(const Medida& m)
 {
+    const MideTexto& mide = m.texto;
     DisenoGrilla d(3, 5);
     d.pon(0, QStringLiteral("Descripcion"), X(mide, 50));
     d.pon(1, QStringLiteral("Cantidad ITEM'S"), X(mide, 15));
     d.pon(2, QStringLiteral("Cantidad"), X(mide, 10));
     d.izquierda(0);
+    d.aCeldas(m);
     return d;
 }
 
-DisenoGrilla DisenoArticulos(const HechosComprobante& h, const SwitchesArticulos& s, const MideTexto& mide,
+DisenoGrilla DisenoArticulos(const HechosComprobante& h, const SwitchesArticulos& s, const Medida& m,
                              double anchoGrilla)
 {
+    const MideTexto& mide = m.texto;
     const bool stock = Iguales(h.sistema, QStringLiteral("STOCK"));
     const bool ventas = Iguales(h.sistema, QStringLiteral("VENTAS"));
     const bool compras = Iguales(h.sistema, QStringLiteral("Compras"));
@@ -149,7 +176,7 @@ DisenoGrilla DisenoArticulos(const HechosComprobante& h, const SwitchesArticulos
 
     DisenoGrilla d(120, 2);
     d.alineaSeleccion = true;
-    d.tamanoFuente = 10;
+    d.tamanoFuente = kFuenteArticulos;
     d.refresca = true;
 
     d.pon(0, h.tituloCodigo, x(15));
@@ -301,6 +328,8 @@ DisenoGrilla DisenoArticulos(const HechosComprobante& h, const SwitchesArticulos
     d.pon(118, QStringLiteral("Tot.Sin Imp.Int"), compra);
 
     vacias(d, {116, 110, 111, 112, 113, 114, 115});
+
+    d.aCeldas(m);
 
     // Width cap: no column but the code column is wider than the grid less
     // 400 twips. A grid narrower than 400 twips caps at 0 (a negative cap

@@ -5,9 +5,10 @@
 // computes them from the voucher facts and writes them into the grids; the
 // tables can be checked without any widget.
 //
-// Widths "n X" are the width of n capital letters X in the voucher form's
-// font, given by the measuring function the caller passes (the form's
-// ui::TextWidth). A hidden column has width 0.
+// Widths "n X" are the room for n capital letters X in the font the grid
+// draws its cells in, given by the measuring the caller passes; every shown
+// column gets the margins its cells keep around their text on top, and is
+// never narrower than its own title. A hidden column has width 0.
 #include <QString>
 
 #include <functional>
@@ -16,8 +17,18 @@
 
 namespace grillas {
 
-// The width of a text in twips, in the form's font.
+// The width of a text in twips, in the grid's font.
 using MideTexto = std::function<double(const QString&)>;
+
+// How a grid's widths are measured: its texts in its font, and the room (twips,
+// both sides together) its cells keep around their text.
+struct Medida {
+    MideTexto texto;
+    double margenes = 0;
+};
+
+// The point size the article grid draws in.
+inline constexpr double kFuenteArticulos = 10;
 
 struct ColumnaDiseno {
     std::optional<QString> texto;  // not set: the row-0 cell is left as Clear leaves it (empty)
@@ -42,6 +53,9 @@ struct DisenoGrilla {
     void izquierda(int col) { columnas.at(std::size_t(col)).izquierda = true; }
     // w = the widths of the columns in `de` added up, each set to 0, and added to `a`.
     void pasaAnchos(std::initializer_list<int> de, int a);
+    // The text room of every shown column made a cell's width: at least its
+    // title's width, and the cell's margins added.
+    void aCeldas(const Medida& m);
 };
 
 // The facts of the voucher that decide the layouts.
@@ -75,11 +89,12 @@ void SwitchesDeTipo(HechosComprobante& h, const QString& pideDeposito,
 // capitals and the rest in small letters.
 QString TituloCodigo(const QString& nombreArticulos);
 
-DisenoGrilla DisenoTareas(const HechosComprobante& h, const MideTexto& mide);
-DisenoGrilla DisenoOtrosConceptos(const HechosComprobante& h, const MideTexto& mide);
-DisenoGrilla DisenoTotales(const MideTexto& mide);
-// anchoGrilla: the grid's Width in twips, for the width cap.
-DisenoGrilla DisenoArticulos(const HechosComprobante& h, const SwitchesArticulos& s, const MideTexto& mide,
+DisenoGrilla DisenoTareas(const HechosComprobante& h, const Medida& m);
+DisenoGrilla DisenoOtrosConceptos(const HechosComprobante& h, const Medida& m);
+DisenoGrilla DisenoTotales(const Medida& m);
+// Measured at kFuenteArticulos points; anchoGrilla: the grid's Width in
+// twips, for the width cap.
+DisenoGrilla DisenoArticulos(const HechosComprobante& h, const SwitchesArticulos& s, const Medida& m,
                              double anchoGrilla);
 
 // Whole twips as the grid keeps a width (halves to even).

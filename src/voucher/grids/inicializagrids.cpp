@@ -10,6 +10,7 @@
 #include "db/modglobal_db.h"
 #include "platform/kapores2/funciones.h"
 #include "platform/legacy/program.h"
+#include "platform/ui/fitting.h"
 #include "platform/ui/msflexgrid.h"
 #include "platform/ui/textwidth.h"
 #include "voucher/grids/comun.h"
@@ -82,12 +83,16 @@ void ClsCmnCptes::InicializaGrids(ui::MSFlexGrid* MSFlexGrid1, ui::MSFlexGrid* M
     h.tc = TC;
     h.sistema = SistemaDelTipo(TC);
     grillas::SwitchesDeTipo(h, Cfg("PideDepositoEnCptes"), [] { return Cfg("NoMostrarImportesEnOT"); });
-    const grillas::MideTexto mide = [obj](const QString& texto) {
-        return double(ui::TextWidth(texto, grillas::Objeto(obj).font()));
+    // Each grid is measured in the font it draws its cells in (the article
+    // grid at its own size), not in the form's: `obj` measures nothing.
+    (void)obj;
+    const auto medidaEn = [](const QFont& fuente) {
+        return grillas::Medida{[fuente](const QString& texto) { return double(ui::TextWidth(texto, fuente)); },
+                               double(ui::CellWidth(QString(), fuente))};
     };
 
     if (MSFlexGrid1) {
-        Aplica(*MSFlexGrid1, grillas::DisenoTareas(h, mide));
+        Aplica(*MSFlexGrid1, grillas::DisenoTareas(h, medidaEn(MSFlexGrid1->font())));
         grillas::Objeto(TxtEdit).setVisible(false);
     }
 
@@ -102,16 +107,18 @@ void ClsCmnCptes::InicializaGrids(ui::MSFlexGrid* MSFlexGrid1, ui::MSFlexGrid* M
         s.combustibles = EsSi(Cfg("TransporteCombustibles"));
         s.maderera = ModGlobal::EsMaderera;
         s.entregadoMostrador = EntregadoMostrador;
-        Aplica(*MSFlexGrid2, grillas::DisenoArticulos(h, s, mide, double(MSFlexGrid2->Width())));
+        QFont fuente = MSFlexGrid2->font();
+        fuente.setPointSizeF(grillas::kFuenteArticulos);
+        Aplica(*MSFlexGrid2, grillas::DisenoArticulos(h, s, medidaEn(fuente), double(MSFlexGrid2->Width())));
         if (txtEdit2)
             txtEdit2->setVisible(false);
     }
 
     if (MSFlexGrid3) {
         grillas::Objeto(txtEdit3).setText(QString());
-        Aplica(*MSFlexGrid3, grillas::DisenoOtrosConceptos(h, mide));
+        Aplica(*MSFlexGrid3, grillas::DisenoOtrosConceptos(h, medidaEn(MSFlexGrid3->font())));
     }
 
     if (MSFlexGrid4)
-        Aplica(*MSFlexGrid4, grillas::DisenoTotales(mide));
+        Aplica(*MSFlexGrid4, grillas::DisenoTotales(medidaEn(MSFlexGrid4->font())));
 }

@@ -3,8 +3,8 @@
 #include "voucher/grids/propiedades.h"
 
 #include "platform/legacy/errortrap.h"
+#include "platform/ui/fitting.h"
 #include "platform/ui/msflexgrid.h"
-#include "platform/ui/textwidth.h"
 #include "voucher/clscmncptes.h"
 #include "voucher/grids/comun.h"
 
@@ -154,11 +154,13 @@ void ClsCmnCptes::SetColVisible(ui::MSFlexGrid* grd, std::int16_t ColIndex, bool
     trap([&] { grillas::Objeto(grd).setRedraw(false); });
     trap([&] {
         // A shown column gets 1000 twips; a caller that names a width in
-        // characters and the form to measure it gets that many letters X in
-        // the form's font instead, as the other voucher columns are measured.
+        // characters and the form gets room for that many letters X instead,
+        // measured as the other voucher columns are: in the grid's own font,
+        // with the cell's margins.
         long ancho = 0;
         if (Visible)
-            ancho = (anchoChars > 0 && obj) ? ui::TextWidthX(anchoChars, obj->font()) : 1000;
+            ancho = (anchoChars > 0 && obj) ? ui::CellWidth(QString(anchoChars, u'X'), grillas::Objeto(grd).font())
+                                            : 1000;
         grillas::Objeto(grd).setColWidth(ColIndex, ancho);
     });
     trap([&] { grillas::Objeto(grd).setRedraw(true); });

@@ -75,6 +75,9 @@ VentanaLotes::VentanaLotes(QWidget* parent) : ui::ModalForm(parent)
 {
     lblArticulo = new QLabel(QStringLiteral("Artículo-Descripción"), this);
     lblArticulo->setObjectName(QStringLiteral("lblArticulo"));
+    // A long description wraps onto more lines rather than running past the
+    // window's edge; the label grows to them when the window shows.
+    lblArticulo->setWordWrap(true);
     Toolbar1 = new ui::Toolbar(this);
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
     MSFlexGrid1 = new ui::MSFlexGrid(this);
@@ -143,6 +146,14 @@ void VentanaLotes::AjustaAFuente()
         resize(width(), height() + crece);
 }
 
+// The label's caption is set after the load (by CargaDatos and then by the
+// launcher): the window fits its rows again when it shows.
+void VentanaLotes::showEvent(QShowEvent* event)
+{
+    AjustaAFuente();
+    ui::ModalForm::showEvent(event);
+}
+
 double VentanaLotes::LeeCantidad(const QString& texto)
 {
     return kapores2::Funciones::TextoADoble(legacy::Variant(texto));
@@ -166,16 +177,25 @@ QString VentanaLotes::MayusculaInicial(const QString& texto)
 
 long VentanaLotes::AnchoX(long n) const
 {
-    return ui::TextWidthX(n, font());
+    return ui::CellWidth(QString(qsizetype(std::max(0L, n)), u'X'), MSFlexGrid1->font());
 }
 
+// A column exactly n X wide left no room for the cell's margins (the last
+// letter of the longest lot code and the titles were cut), and a code of
+// wide capitals needs more than n X: each column takes n X of text or its
+// widest text as measured, whichever is wider, with the margins.
 void VentanaLotes::AjustaAnchoColumnas()
 {
     ui::MSFlexGrid& g = *MSFlexGrid1;
     for (long c = 0; c < g.Cols(); ++c) {
         long largo = 0;
-        for (long r = 0; r < g.Rows(); ++r) largo = std::max<long>(largo, g.TextMatrix(r, c).size());
-        if (largo > 0) g.setColWidth(c, AnchoX(largo));
+        long ancho = 0;
+        for (long r = 0; r < g.Rows(); ++r) {
+            const QString texto = g.TextMatrix(r, c);
+            largo = std::max<long>(largo, texto.size());
+            if (!texto.isEmpty()) ancho = std::max(ancho, ui::CellWidth(texto, g.font()));
+        }
+        if (largo > 0) g.setColWidth(c, std::max(AnchoX(largo), ancho));
     }
 }
 

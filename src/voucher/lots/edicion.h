@@ -105,12 +105,16 @@ protected:
     // window's handlers.
     void Dispone(int ancho, const QString& textoAceptar, const std::function<void()>& acepta,
                  const std::function<void()>& cancela, const std::function<void(long indice)>& boton);
-    // The window grows to its font when it loads (see the .cpp).
+    // The window grows to its font when it loads, and to its label's lines
+    // when it shows (see the .cpp).
     void AjustaAFuente();
-    // Width of a text of n "X" in the window's font, twips.
+    void showEvent(QShowEvent* event) override;
+    // Width, twips, of a column that shows n "X" in the grid's font: their
+    // width with the cell's margins.
     long AnchoX(long n) const;
-    // Each column n "X" wide, n the length of its longest text (title row
-    // included); a column without text keeps its width.
+    // Each column as wide as n "X" (AnchoX), n the length of its longest text
+    // (title row included), or as its widest text with the margins, whichever
+    // is wider; a column without text keeps its width.
     void AjustaAnchoColumnas();
     // The sum against the requested quantity at accept: true when the lists
     // may be written (equal, or the user agreed to take the sum as the new

@@ -1,3 +1,4 @@
+#include "platform/ui/fitting.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/msflexgrid.h"
 #include "platform/ui/textwidth.h"
@@ -13,6 +14,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using testutil::errorOf;
@@ -291,6 +293,19 @@ TEST_F(FlexGrid, PaintsHeadersColoursAndHiddenColumns)
     EXPECT_EQ(pixelAt(3, 3), g.palette().color(QPalette::Base));
     EXPECT_NE(pixelAt(0, 2), g.palette().color(QPalette::Base));  // header look
     EXPECT_NE(pixelAt(2, 0), g.palette().color(QPalette::Base));
+
+    // A text wider than its cell is cut where its alignment hides it, the mark
+    // in the place of what is missing; one that fits shows whole.
+    const QFontMetrics fm(g.font());
+    for (const auto& [texto, alineacion, queda] : {std::tuple{"1234567.89", Qt::AlignRight, "7.89"},
+                                                   {"PROV-OMEGA-0451", Qt::AlignHCenter, "0451"},
+                                                   {"Deudores por ventas", Qt::AlignLeft, "Deud"}}) {
+        const int ancho = fm.horizontalAdvance(QString::fromUtf8(texto));
+        EXPECT_EQ(ui::CellText(QString::fromUtf8(texto), fm, ancho, alineacion), QString::fromUtf8(texto));
+        const QString corto = ui::CellText(QString::fromUtf8(texto), fm, ancho - 1, alineacion);
+        EXPECT_TRUE(corto.contains(u'…') && corto.contains(QString::fromUtf8(queda)) &&
+                    fm.horizontalAdvance(corto) < ancho) << corto.toStdString();
+    }
 }
 
 }  // namespace

@@ -5,7 +5,11 @@
 #include "core/cargaconfiguracion.h"
 #include "voucher/grids/diseno.h"
 
+#include "platform/ui/fitting.h"
+
 #include <QRegularExpression>
+
+#include <random>
 
 namespace {
 
@@ -44,6 +48,14 @@ const Col kVentas[] = {
 const Col kStock[] = {{1, "Descripción", "39X+11X-480"}, {5, "UD", "4X+4X"}, {8, "Cant.", "6X+7X"},
                       {14, "", ""},  {17, "Importe", ""}, {21, "", ""}, {36, "", ""}, {43, "", ""}, {96, "", ""}};
 
+// A text shown whole in a column of grid 1 (articles) or 2 (other concepts)
+// at 9 points, and the column's width in twips (pixels x 15).
+struct Cifra {
+    int grilla, col;
+    const char* texto;
+    long ancho;
+};
+
 struct Disposicion {
     const char* nombre;
     const char* tc;
@@ -51,6 +63,7 @@ struct Disposicion {
     bool maderera;
     long anchoGrilla;
     std::vector<std::vector<Col>> cambios;  // over the sales table, in order
+    std::vector<Cifra> cifras = {};
 };
 
 const std::vector<Col> kCompras = {{107, "Descuentos", "10X"}, {108, "Recargos", "10X"},
@@ -58,7 +71,12 @@ const std::vector<Col> kCompras = {{107, "Descuentos", "10X"}, {108, "Recargos",
                                    {118, "Tot.Sin Imp.Int", "10X"}};
 
 const Disposicion kDisposiciones[] = {
-    {"sales", "FC", {}, false, 12000, {}},
+    // Arial's advances (X 1366/2048 em, digits 1139, point 569), 3 px of margin
+    // a side: "Cant." 6 X at 10 points 52 px + 6 = 870 twips for "1250.50"
+    // (47 px); "UD" 4 X 35 + 6 = 615 for "UNID" (32); at 9 points "Importe"
+    // 8 X 64 + 6 = 1050 for "1234567.89" (63); "Importe S/Iva" its own 71 + 6.
+    {"sales", "FC", {}, false, 12000, {},
+     {{1, 8, "1250.50", 870}, {1, 5, "UNID", 615}, {2, 2, "1234567.89", 1050}, {2, 1, "Importe S/Iva", 1155}}},
     {"sales price list and discount have no effect in purchases", "FCC",
      {{"V_DescuentoPorArticulos", "SI"}, {"V_ListaPreciosPorItemArticulos", "SI"}}, false, 12000, {kCompras}},
     {"purchases with discount per article", "FCC", {{"ComprasDescuentoPorArticulo", " si "}}, false, 12000,
@@ -94,37 +112,58 @@ const Disposicion kDisposiciones[] = {
 
 class Disenos : public EntornoGrillas {
 protected:
-    // The width an expression of the tables stands for.
-    long Ancho(const QString& expr) const
+    // The text room an expression of the tables stands for, in `fuente`, and
+    // how many X it counts.
+    static long Ancho(const QString& expr, const QFont& fuente, long* equis = nullptr)
     {
         if (expr.isEmpty())
             return 0;
         if (expr.startsWith(QLatin1String("W:")))
-            return ui::TextWidth(expr.mid(2), forma->font());
-        if (expr.startsWith(QLatin1String("min:"))) {
-            const QStringList p = expr.split(u':');
-            return std::min(Ancho(p[1]), Ancho(p[2]));
-        }
+            return ui::TextWidth(expr.mid(2), fuente);
         long total = 0;
         static const QRegularExpression termino(QStringLiteral("([+-]?)(\\d+)(X?)"));
         for (auto it = termino.globalMatch(expr); it.hasNext();) {
             const auto m = it.next();
-            const long v = m.captured(3).isEmpty() ? m.captured(2).toLong() : X(m.captured(2).toInt());
-            total += m.captured(1) == u"-" ? -v : v;
+            const int signo = m.captured(1) == u"-" ? -1 : 1;
+            if (m.captured(3).isEmpty()) {
+                total += signo * m.captured(2).toLong();
+                continue;
+            }
+            total += signo * ui::TextWidthX(m.captured(2).toInt(), fuente);
+            if (equis)
+                *equis += signo * m.captured(2).toLong();
         }
         return total;
     }
 
+    // The width of a column titled `titulo` whose room is the expression:
+    // as wide as its title at least, with the cell's margins; "min:e:twips"
+    // capped.
+    static long Celda(const QString& expr, const QString& titulo, const QFont& fuente)
+    {
+        if (expr.startsWith(QLatin1String("min:"))) {
+            const QStringList p = expr.split(u':');
+            return std::min(Celda(p[1], titulo, fuente), p[2].toLong());
+        }
+        const long room = Ancho(expr, fuente);
+        if (room <= 0)
+            return 0;
+        return std::max(room + ui::CellWidth(QString(), fuente), ui::CellWidth(titulo, fuente));
+    }
+
     // Grid and tables as text, one line per column: number, row-0 text,
-    // width (with the table's expression) and visibility. Columns not in the
-    // tables: empty and 0; `sinTocar`: left at the control's default width.
+    // width (with the table's expression) and visibility, widths measured
+    // in the grid's font. Columns not in the tables: empty and 0;
+    // `sinTocar`: left at the control's default width. A shown column shows
+    // its title and generated figures of as many characters as its X whole.
     void Compara(const ui::MSFlexGrid& g, int cols, const std::vector<std::vector<Col>>& tablas,
-                 std::initializer_list<int> sinTocar = {}, long porDefecto = 0) const
+                 std::initializer_list<int> sinTocar = {}, long porDefecto = 0)
     {
         std::vector<Col> por(static_cast<std::size_t>(cols), Col{0, "", ""});
         for (const auto& tabla : tablas)
             for (const Col& c : tabla)
                 por[std::size_t(c.col)] = c;
+        Completas(g, por);
         const auto linea = [](long c, const QString& texto, long ancho, const QString& expr) {
             return QStringLiteral("%1 | %2 | %3 (%4) | %5\n").arg(c, 3).arg(texto, -28).arg(ancho).arg(expr,
                 ancho > 0 ? QStringLiteral("shown") : QStringLiteral("hidden"));
@@ -133,12 +172,29 @@ protected:
         for (int c = 0; c < cols; ++c) {
             const QString expr = QString::fromUtf8(por[std::size_t(c)].ancho);
             const bool defecto = std::find(sinTocar.begin(), sinTocar.end(), c) != sinTocar.end();
-            esperado += linea(c, QString::fromUtf8(por[std::size_t(c)].texto), defecto ? porDefecto : Ancho(expr), expr);
+            const QString titulo = QString::fromUtf8(por[std::size_t(c)].texto);
+            esperado += linea(c, titulo, defecto ? porDefecto : Celda(expr, titulo, g.font()), expr);
             real += linea(c, g.TextArray(c), g.ColWidth(c), expr);
         }
         EXPECT_EQ(g.Cols(), cols);
         EXPECT_EQ(real.toStdString(), esperado.toStdString());
     }
+
+    void Completas(const ui::MSFlexGrid& g, const std::vector<Col>& por)
+    {
+        for (int col = 0; col < int(por.size()); ++col) {
+            const QString expr = QString::fromUtf8(por[std::size_t(col)].ancho);
+            long n = 0;
+            if (g.ColWidth(col) == 0 || expr.startsWith(QLatin1String("min:")) || (Ancho(expr, g.font(), &n), n <= 3))
+                continue;
+            QString cifra = QString::number(azar() % 900000000 + 100000000).repeated(int(n) / 9 + 1).left(int(n));
+            cifra[int(n - 3)] = u'.';
+            for (const QString& t : {g.TextArray(col), cifra, u'-' + cifra.mid(1)})
+                EXPECT_LE(ui::CellWidth(t, g.font()), g.ColWidth(col)) << t.toStdString() << " in column " << col;
+        }
+    }
+
+    std::mt19937 azar{20261211};
 
     long AnchoPorDefecto() const
     {
@@ -148,10 +204,14 @@ protected:
     }
 };
 
+// Every layout in the desktop's fonts: 9 and 12 points and Courier New 12.
 TEST_F(Disenos, ArticleGridPerLayout)
 {
+    const std::pair<const char*, int> fuentes[] = {{"Segoe UI", 9}, {"Segoe UI", 12}, {"Courier New", 12}};
+    for (const auto& [familia, puntos] : fuentes)
     for (const Disposicion& d : kDisposiciones) {
-        SCOPED_TRACE(d.nombre);
+        SCOPED_TRACE(std::string(d.nombre) + " in " + familia + ' ' + std::to_string(puntos));
+        forma->setFont(QFont(QString::fromLatin1(familia), puntos));
         for (const auto& [clave, valor] : d.config)
             Config(QString::fromLatin1(clave), valor);
         ModGlobal::EsMaderera = d.maderera;
@@ -162,6 +222,11 @@ TEST_F(Disenos, ArticleGridPerLayout)
         std::vector<std::vector<Col>> tablas{{std::begin(kVentas), std::end(kVentas)}};
         tablas.insert(tablas.end(), d.cambios.begin(), d.cambios.end());
         Compara(*articulos(), 120, tablas);
+        for (const Cifra& c : d.cifras)
+            if (puntos == 9) {
+                EXPECT_EQ(grillas[c.grilla]->ColWidth(c.col), c.ancho) << c.texto;
+                EXPECT_LE(ui::CellWidth(QString::fromUtf8(c.texto), grillas[c.grilla]->font()), c.ancho) << c.texto;
+            }
         EXPECT_EQ(articulos()->Rows(), 2);
         EXPECT_EQ(articulos()->FontSize(), 10);
         EXPECT_EQ(articulos()->ColAlignment(0), ui::flexAlignLeftCenter);
@@ -234,7 +299,8 @@ TEST_F(Disenos, VoucherSystemAndCodeTitle)
     legacy::App().exeName = QStringLiteral("v_mv_stock");
     Inicializa(cls, QStringLiteral("ZZ"));
     EXPECT_EQ(articulos()->TextArray(21), QString());
-    EXPECT_EQ(articulos()->ColWidth(1), X(39) + X(11) - 480);
+    const QFont diez = articulos()->font();
+    EXPECT_EQ(articulos()->ColWidth(1), Ancho(QStringLiteral("39X+11X-480"), diez) + ui::CellWidth(QString(), diez));
 
     const std::pair<const char*, const char*> titulos[] = {
         {"CÓDIGO DE ARTÍCULO", "Código De Artículo"}, {"  ", "Código"}, {nullptr, "Código"}, {"sku", "Sku"}};

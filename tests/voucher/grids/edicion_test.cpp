@@ -1,6 +1,8 @@
 // The edit box prepared per grid column, and column visibility.
 #include "entorno_grillas.h"
 
+#include "platform/ui/fitting.h"
+
 #include <QAction>
 #include <QClipboard>
 #include <QCoreApplication>
@@ -142,8 +144,8 @@ TEST_F(EditBox, ColumnVisibility)
     ui::MSFlexGrid& grilla = *tareas();
     grilla.setCols(5);
     ClsCmnCptes cls;
-    // Hidden whatever the width asked; shown at 1000 twips, or at the width
-    // in letters X of the form when both are given.
+    // Hidden whatever the width asked; shown at 1000 twips, or, when both
+    // are given, with room for that many letters X in the grid's font.
     struct Caso {
         bool visible;
         std::int16_t chars;
@@ -152,7 +154,7 @@ TEST_F(EditBox, ColumnVisibility)
     } casos[] = {{false, 10, true, 0},
                  {true, 0, true, 1000},
                  {true, 10, false, 1000},
-                 {true, 10, true, ui::TextWidth(QString(10, u'X'), forma->font())}};
+                 {true, 10, true, ui::CellWidth(QString(10, u'X'), grilla.font())}};
     for (const Caso& c : casos) {
         grilla.setColWidth(3, 77);
         cls.SetColVisible(&grilla, 3, c.visible, c.chars, c.conForma ? forma.get() : nullptr);

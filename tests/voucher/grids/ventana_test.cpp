@@ -31,10 +31,16 @@ TEST_F(Ventana, StubWindowWithASalesVoucherLaidOut)
     f.MSFlexGrid1->setTextMatrix(1, 0, QStringLiteral("T1"));
     f.MSFlexGrid1->setTextMatrix(1, 1, QStringLiteral("Armado"));
     f.MSFlexGrid1->setTextMatrix(1, 2, QStringLiteral("1:30"));
+    f.MSFlexGrid2->setRows(3);
     f.MSFlexGrid2->setTextMatrix(1, 0, QStringLiteral("A1"));
     f.MSFlexGrid2->setTextMatrix(1, 1, QStringLiteral("Tornillo"));
     f.MSFlexGrid2->setTextMatrix(1, 8, QStringLiteral("3"));
+    f.MSFlexGrid2->setTextMatrix(2, 1, QStringLiteral("Arena"));
+    f.MSFlexGrid2->setTextMatrix(2, 5, QStringLiteral("UNID"));
+    f.MSFlexGrid2->setTextMatrix(2, 8, QStringLiteral("1250.50"));
     f.MSFlexGrid3->setTextMatrix(1, 0, QStringLiteral("Flete"));
+    f.MSFlexGrid3->setTextMatrix(1, 1, QStringLiteral("1234567.89"));
+    f.MSFlexGrid3->setTextMatrix(1, 2, QStringLiteral("123456789012.50"));  // too wide: shown cut, with the mark
     EXPECT_EQ(f.MSFlexGrid2->Cols(), 120);
     const QString archivo = QDir(QStringLiteral(VORDANE_BINARY_DIR)).filePath(QStringLiteral("grillas_ventas.png"));
     EXPECT_TRUE(f.grab().save(archivo)) << archivo.toStdString();

@@ -5,7 +5,6 @@
 
 #include "entorno_lotes.h"
 
-#include "platform/ui/textwidth.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -244,21 +243,39 @@ TEST_F(SeriesYLotes, AnUnchangedPickComesBackUnchanged)
     }
 }
 
-// Each column is n letters X wide, n the length of its longest text, title
-// included, whatever letters the text holds.
-TEST_F(SeriesYLotes, ColumnsAreAsWideAsTheirLongestTextInLettersX)
+// Each column as wide as n X of the grid's font (n the length of its longest
+// text, title included) or as that text, whichever is wider, with 3 px of
+// margin a side. Courier New 12 (Liberation Mono): 9.6 px a letter, 15 letters
+// 144 + 6 = 150 px = 2250 twips, 4 letters 38 + 6 = 660, 5 48 + 6 = 810;
+// Segoe UI 9 (Arial's advances, 12 px to the em): 20 W (1933/2048 em) 226 px
+// + 6 = 3480 twips, where 20 X are 160.
+TEST_F(SeriesYLotes, ColumnsShowTheirLongestTextWhole)
 {
-    Stock("ART-W", "WWWWWWWWWWWWWWWWWWWW", "", 1);
-    FrmCargaLotesySeries f;
-    f.EsConsultaDeSerieLote = true;
-    f.EsLote = true;
-    f.Articulo = "ART-W";
-    f.Deposito = "   1";
-    f.Cantidad = 1;
-    f.CargaDatos();
-    ASSERT_EQ(Columna(f, 0), (QStringList{"WWWWWWWWWWWWWWWWWWWW", ""}));
-    EXPECT_EQ(f.MSFlexGrid1->ColWidth(0), ui::TextWidthX(20, f.font()));
-    EXPECT_EQ(f.MSFlexGrid1->ColWidth(2), ui::TextWidthX(11, f.font()));  // "CANT. STOCK"
+    struct Caso {
+        const char* fuente;
+        int puntos;
+        const char* articulo;
+        std::vector<const char*> lotes;
+        long lote, serie;
+    } casos[] = {{"Courier New", 12, "ART-P", {"PROV-OMEGA-0451", "PROV-OMEGA-0452"}, 2250, 810},
+                 {"Courier New", 12, "ART-C", {"L1"}, 660, 810},
+                 {"Segoe UI", 9, "ART-W", {"WWWWWWWWWWWWWWWWWWWW"}, 3480, 0}};
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.articulo);
+        const testutil::layout::ProgramFont programa({c.fuente, c.puntos, 0});
+        for (const char* lote : c.lotes)
+            Stock(c.articulo, lote, "", 1);
+        FrmCargaLotesySeries f;
+        f.EsConsultaDeSerieLote = f.EsLote = true;
+        f.Articulo = c.articulo;
+        f.Deposito = "   1";
+        f.Cantidad = 1;
+        f.CargaDatos();
+        EXPECT_EQ(f.MSFlexGrid1->ColWidth(0), c.lote);
+        if (c.serie) {
+            EXPECT_EQ(f.MSFlexGrid1->ColWidth(1), c.serie);
+        }
+    }
 }
 
 TEST_F(SeriesYLotes, WithoutTheWindowTheAcceptDecidesAlone)

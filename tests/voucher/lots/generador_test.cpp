@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <map>
+#include <optional>
 #include <random>
 
 namespace {
@@ -129,7 +130,10 @@ TEST_F(GeneradorPicks, APickAddsUpTakesOnlyWhatIsFreeAndComesBackTheSame)
 }
 
 // The positions window's proposal: no row above what it holds, the request
-// placed as far as the rows hold it (a return whole), four decimals at most.
+// placed as far as the rows hold it (a return whole), four decimals at most;
+// in the desktop's font, at 12 points or in Courier New 12, lots of
+// supplier-style codes (up to 15 letters, wide capitals among them) and
+// every title shown whole in their columns, the controls inside the window.
 TEST_F(GeneradorPicks, APositionProposalPlacesTheRequestWithinWhatEachRowHolds)
 {
     std::mt19937 g(20261211);
@@ -137,14 +141,20 @@ TEST_F(GeneradorPicks, APositionProposalPlacesTheRequestWithinWhatEachRowHolds)
     const double saldos[] = {0.14, 1, 2.5, 3, 7};
     const double pedidos[] = {0.15, 1, 3, 6, 20};
     const char* posiciones[] = {"A-01-01", "A-01-02", "B-02-01"};
+    const char* proveedores[] = {"PROV-OMEGA-", "WMN-", "MOWN-NORTE-", "L"};
+    const testutil::layout::PictureFont fuentes[] = {{"", 0, 0}, {"Segoe UI", 12, 0}, {"Courier New", 12, 0}};
     QStringList fallas;
     ui::ScriptedSession dlg;
     for (int n = 0; n < 60; ++n) {
         const QString articulo = QStringLiteral("GQ%1").arg(n);
+        std::optional<testutil::layout::ProgramFont> programa;
+        if (n % 3 > 0)
+            programa.emplace(fuentes[n % 3]);
         double total = 0;
         for (int i = entre(1, 4); i > 0; --i) {
             const double q = saldos[entre(0, 4)];
-            Saldo(articulo, entre(0, 3) == 0 ? QString() : posiciones[entre(0, 2)], QStringLiteral("L%1").arg(i), q);
+            const QString lote = proveedores[entre(0, 3)] + QString::number(entre(0, 99999)).rightJustified(4, u'0');
+            Saldo(articulo, entre(0, 3) == 0 ? QString() : posiciones[entre(0, 2)], lote, q);
             total += q;
         }
         // A return is placed whole, as every row can take it.
@@ -162,6 +172,14 @@ TEST_F(GeneradorPicks, APositionProposalPlacesTheRequestWithinWhatEachRowHolds)
             }
             if (R4(suma) != R4(pedido < 0 ? pedido : std::min(pedido, total)))
                 fallas << QStringLiteral("%1 asks %2 of %3: placed %4").arg(articulo).arg(pedido).arg(total).arg(suma);
+            const ui::MSFlexGrid& m = *f.MSFlexGrid1;
+            for (long r = 0; r < m.Rows(); ++r)
+                for (long c = 0; c < m.Cols(); ++c)
+                    if (m.ColWidth(c) > 0 && ui::CellWidth(m.TextMatrix(r, c), m.font()) > m.ColWidth(c))
+                        fallas << QStringLiteral("%1 in %2: \"%3\" is cut").arg(articulo, m.font().family(),
+                                                                               m.TextMatrix(r, c));
+            f.show();
+            testutil::ExpectWholeLabels(f);
             f.CmdCancelar->click();
         });
         QString pos, lot;
