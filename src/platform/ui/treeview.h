@@ -187,6 +187,12 @@ private:
     bool isShown(const Node* node) const;
     void announceSoon(Node* parent);
     void announceNodes();
+    // The column's width follows the nodes in sight (treeview.cpp).
+    bool isOpen(const Node* node) const;  // it and its parents expanded (nullptr: the top level)
+    void measure(const Node* node);
+    void measureChildren(const Node* parent, int from = 0);
+    void measureAll();
+    void fitColumn();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -218,6 +224,7 @@ private:
     int style_ = tvwTreelinesPlusMinusPictureText;
     bool checkboxes_ = false;
     bool hideSelection_ = true;
+    int widest_ = 0;  // pixels the widest node measured needs
 };
 
 }  // namespace ui
