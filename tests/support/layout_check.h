@@ -371,8 +371,10 @@ namespace testutil::layout {
 // whole: its text with its picture, check box and margins (and a node's
 // indent) fits its column, and the column can be scrolled far enough to
 // show it: by the view's own bar, or by `reach` pixels of the bar of
-// another control that scrolls it.
-inline void ExpectWholeItems(const QTreeView& view, int reach = -1)
+// another control that scrolls it. `column` >= 0: that column's cells
+// alone (where the others keep widths of their own design, their borders
+// dragged by the user).
+inline void ExpectWholeItems(const QTreeView& view, int reach = -1, int column = -1)
 {
     const QAbstractItemModel* m = view.model();
     const QHeaderView* h = view.header();
@@ -385,6 +387,7 @@ inline void ExpectWholeItems(const QTreeView& view, int reach = -1)
         parents.pop_back();
         for (int row = 0; row < m->rowCount(parent); ++row) {
             for (int col = 0; col < m->columnCount(parent); ++col) {
+                if (column >= 0 && col != column) continue;
                 const QModelIndex i = m->index(row, col, parent);
                 const int need = view.visualRect(i).left() - view.columnViewportPosition(col) +
                                  view.sizeHintForIndex(i).width();
