@@ -523,6 +523,8 @@ TEST_F(Lista, GeneratedFontsKeepEveryLookupWindowWhole)
             entera(l);
             l.resize(1 + uno(l.width()), l.height());
             entera(l);
+            QCoreApplication::processEvents();
+            testutil::layout::ExpectWholeItems(*Vista(l.ListView1), ui::twipsToPixels(l.HScroll1->Max()));
             EXPECT_GT(l.ListView1->height(), 200);
             lookup::frmCons3().release();
             continue;
