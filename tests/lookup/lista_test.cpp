@@ -423,11 +423,15 @@ TEST_F(Lista, EveryLookupWindowWholeInEveryFontAndSize)
             EXPECT_EQ(l.height(), 413 + (c.fila - 24) + (c.caja - 21));
             EXPECT_EQ(l.Frame1->geometry().bottom() + 1, l.height() - 8);
             // every cell whole, the bar reaching the end of the rows
-            QCoreApplication::processEvents();
             QTreeView* filas = Vista(l.ListView1);
-            EXPECT_EQ(ui::twipsToPixels(l.HScroll1->Max()),
-                      std::max(0, filas->header()->length() - filas->viewport()->width()));
-            testutil::layout::ExpectWholeItems(*filas, ui::twipsToPixels(l.HScroll1->Max()));
+            ui::ColumnHeader& primera = l.ListView1->ColumnHeaders().Item(1);
+            for (double mas : {0, 3000}) {  // and with the first column widened
+                primera.setWidth(primera.Width() + mas);
+                QCoreApplication::processEvents();
+                EXPECT_EQ(ui::twipsToPixels(l.HScroll1->Max()),
+                          std::max(0, filas->header()->length() - filas->viewport()->width()));
+                testutil::layout::ExpectWholeItems(*filas, ui::twipsToPixels(l.HScroll1->Max()));
+            }
         };
         const std::pair<const char*, const char*> listas[] = {
             {"SELECT RAZON_SOCIAL, CODIGO, CONTACTO FROM VT_CLIENTES", "lib_frmcons3"},
