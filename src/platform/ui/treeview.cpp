@@ -120,8 +120,12 @@ public:
         // a node wider than the view is scrolled to sideways.
         header()->setStretchLastSection(false);
         connect(this, &QTreeView::expanded, this, [this](const QModelIndex& i) {
-            tree_->measureChildren(static_cast<Node*>(i.internalPointer()));
+            Node* n = static_cast<Node*>(i.internalPointer());
+            n->open_ = true;
+            tree_->measureChildren(n);
         });
+        connect(this, &QTreeView::collapsed, this,
+                [](const QModelIndex& i) { static_cast<Node*>(i.internalPointer())->open_ = false; });
     }
 
 protected:
@@ -555,7 +559,7 @@ void TreeView::announceNodes()
 bool TreeView::isOpen(const Node* node) const
 {
     for (; node; node = node->parent_)
-        if (!view_->isExpanded(model_->indexOf(node))) return false;
+        if (!node->open_) return false;
     return true;
 }
 
@@ -577,7 +581,7 @@ void TreeView::measureChildren(const Node* parent, int from)
         const Node* n = list[size_t(i)];
         measure(n);
         // a node opened before its parent was closed shows its children again
-        if (n->shown_ > 0 && view_->isExpanded(model_->indexOf(n))) measureChildren(n);
+        if (n->shown_ > 0 && n->open_) measureChildren(n);
     }
 }
 

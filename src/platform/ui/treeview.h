@@ -75,6 +75,7 @@ private:
     friend class Nodes;
     friend class TreeView;
     friend class TreeViewModel;
+    friend class TreeViewWidget;
     Node(TreeView* tree, Node* parent, const QString& key, const QString& text);
     TreeView* tree_;
     Node* parent_;
@@ -86,6 +87,7 @@ private:
     int shown_ = 0;  // children the view has been told of
     int image_ = 0;
     bool checked_ = false;
+    bool open_ = false;  // expanded in the view (its signals keep it)
 };
 
 // The nodes by key, in one flat table of key hashes and node numbers (a
