@@ -16,7 +16,6 @@ AnchoCalculado CalcularAncho(const std::vector<Columna>& columnas, double anchoP
     r.anchoLista = total + 360;
     r.anchoPanel = std::nearbyint(total) + 360;  // halves to even
     r.anchoBarra = total;
-    r.maximoBarra = r.anchoPanel > 32700 ? 32700 : int(std::nearbyint((r.anchoPanel + 480) * 0.6));
     r.anchoVentana = r.anchoLista + 360 >= anchoPantalla ? anchoPantalla - 480 : r.anchoLista + 280;
     return r;
 }

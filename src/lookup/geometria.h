@@ -15,8 +15,7 @@ struct AnchoCalculado {
     std::vector<Columna> cajas;  // search box c - 1 over column c
     double anchoLista = 0;
     double anchoPanel = 0;       // picFields
-    double anchoBarra = 0;       // HScroll1
-    int maximoBarra = 0;
+    double anchoBarra = 0;       // HScroll1 (its range follows the rows' view: the window sets it)
     double anchoVentana = 0;
 };
 

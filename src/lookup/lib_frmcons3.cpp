@@ -210,6 +210,14 @@ void Lib_FrmCons3::CreaControles()
     if (filas_) {
         filas_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         connect(filas_->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { PonCajas(); });
+        // The bar reaches the end of the rows: its range is the rows' width
+        // less the view's, however the columns, the window or the font
+        // change (the rule of the old window, 0.6 x (panel + 480) twips at
+        // most 32700, stopped short of the last columns of a wide list).
+        connect(filas_->horizontalScrollBar(), &QScrollBar::rangeChanged, this,
+                [this](int, int maximo) {
+                    if (HScroll1) HScroll1->setMax(ui::pixelsToTwips(maximo));
+                });
     }
     lblFieldName = new QLabel(picFields);
     lblFieldName->hide();
@@ -458,7 +466,6 @@ void Lib_FrmCons3::CalcularAncho()
     ListView1->setWidth(r.anchoLista);
     ui::setTwipsWidth(*picFields, std::lround(r.anchoPanel));
     HScroll1->setWidth(std::lround(r.anchoBarra));
-    HScroll1->setMax(r.maximoBarra);
     FijaAnchoMinimo();
     resize(std::max(1, ui::twipsToPixels(std::llround(r.anchoVentana - kBordeAncho))), height());
     Form_Resize();

@@ -367,7 +367,31 @@ TEST_F(Lista, EveryLookupWindowWholeInEveryFontAndSize)
         int fila;
     } casos[] = {{"Segoe UI", 8, 12, 21, 24},  {"Segoe UI", 9, 14, 21, 24},  {"Segoe UI", 12, 17, 21, 24},
                  {"Segoe UI", 14, 21, 25, 25}, {"Segoe UI", 16, 23, 27, 27}, {"Calibri", 12, 19, 23, 24},
-                 {"Courier New", 12, 18, 22, 24}};
+                 {"Courier New", 12, 18, 22, 24}, {"Courier New", 16, 23, 27, 27}};
+    // Ordinary data: customers with names of 10 to 40 letters, accounts of
+    // up to 70, one of 81 under the long code '1.1.01.001', and a list of
+    // seven text columns of 60, 15, 50, 20, 40, 60 and 30 letters wider
+    // than the screen.
+    std::mt19937 azar(59);
+    auto palabras = [&](int largo) {
+        QString t;
+        while (t.size() < largo) t += QString(1, QChar(u'A' + int(azar() % 26))) + QString(int(azar() % 8) + 2, u'e') + u' ';
+        return t.left(largo).trimmed();
+    };
+    for (int i = 0; i < 12; ++i) {
+        AgregaCliente(qPrintable(QStringLiteral("G%1").arg(i, 4, 10, QChar(u'0'))),
+                      qPrintable(palabras(10 + int(azar() % 31))), qPrintable(palabras(8 + int(azar() % 20))));
+        Ejecuta(QStringLiteral("INSERT INTO MA_CUENTAS (CODIGO, DESCRIPCION) VALUES ('5.1.01.%1', '%2')")
+                    .arg(i, 3, 10, QChar(u'0'))
+                    .arg(palabras(20 + int(azar() % 51))));
+    }
+    Ejecuta(QStringLiteral("INSERT INTO MA_CUENTAS (CODIGO, DESCRIPCION) VALUES ('1.1.01.001', 'Deudores por ventas en "
+                           "cuenta corriente en moneda extranjera sucursales interior')"));
+    Ejecuta(QStringLiteral("CREATE TABLE ANCHAS (A VARCHAR(60), B VARCHAR(15), C VARCHAR(50), D VARCHAR(20), "
+                           "E VARCHAR(40), F VARCHAR(60), G VARCHAR(30))"));
+    Ejecuta(QStringLiteral("INSERT INTO ANCHAS VALUES ('%1', '%2', '%3', '%4', '%5', '%6', '%7')")
+                .arg(palabras(55), palabras(12), palabras(45), palabras(18), palabras(36), palabras(55))
+                .arg(palabras(27)));
     const QFont antes = QApplication::font();
     for (const auto& c : casos) {
         QString sufijo = QString::number(c.puntos);
@@ -398,10 +422,21 @@ TEST_F(Lista, EveryLookupWindowWholeInEveryFontAndSize)
             EXPECT_EQ(l.ListView1->height(), 286);
             EXPECT_EQ(l.height(), 413 + (c.fila - 24) + (c.caja - 21));
             EXPECT_EQ(l.Frame1->geometry().bottom() + 1, l.height() - 8);
+            // every cell whole, the bar reaching the end of the rows
+            QTreeView* filas = Vista(l.ListView1);
+            ui::ColumnHeader& primera = l.ListView1->ColumnHeaders().Item(1);
+            for (double mas : {0, 3000}) {  // and with the first column widened
+                primera.setWidth(primera.Width() + mas);
+                QCoreApplication::processEvents();
+                EXPECT_EQ(ui::twipsToPixels(l.HScroll1->Max()),
+                          std::max(0, filas->header()->length() - filas->viewport()->width()));
+                testutil::layout::ExpectWholeItems(*filas, ui::twipsToPixels(l.HScroll1->Max()));
+            }
         };
         const std::pair<const char*, const char*> listas[] = {
             {"SELECT RAZON_SOCIAL, CODIGO, CONTACTO FROM VT_CLIENTES", "lib_frmcons3"},
-            {"SELECT CODIGO FROM VT_CLIENTES", "lib_frmcons3_estrecha"}};
+            {"SELECT CODIGO FROM VT_CLIENTES", "lib_frmcons3_estrecha"},
+            {"SELECT A, B, C, D, E, F, G FROM ANCHAS", "lib_frmcons3_ancha"}};
         for (const auto& [sql, base] : listas) {
             lista(Abre(QString::fromLatin1(sql)), base);
             lookup::frmCons3().release();
@@ -423,7 +458,10 @@ TEST_F(Lista, EveryLookupWindowWholeInEveryFontAndSize)
         t.sql = QStringLiteral("SELECT CODIGO, DESCRIPCION FROM MA_CUENTAS");
         t.Load();
         t.show();
+        // every node opened: each one's whole text within the tree's reach
+        for (int i = 1; i <= t.TreeV->Nodes().Count(); ++i) t.TreeV->Nodes().Item(i).setExpanded(true);
         Foto(t, nombre("lib_frmcons3tree").constData());
+        testutil::layout::ExpectWholeItems(*Vista(t.TreeV));
         ui::ComboBox& caja = (*t.CmbSearch)(0);
         testutil::layout::ExpectWholeText(caja);
         EXPECT_EQ(caja.height(), c.caja);
@@ -489,6 +527,8 @@ TEST_F(Lista, GeneratedFontsKeepEveryLookupWindowWhole)
             entera(l);
             l.resize(1 + uno(l.width()), l.height());
             entera(l);
+            QCoreApplication::processEvents();
+            testutil::layout::ExpectWholeItems(*Vista(l.ListView1), ui::twipsToPixels(l.HScroll1->Max()));
             EXPECT_GT(l.ListView1->height(), 200);
             lookup::frmCons3().release();
             continue;

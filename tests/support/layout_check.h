@@ -20,6 +20,8 @@
 #include <QStyleOptionFrame>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
+#include <QHeaderView>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -358,6 +360,45 @@ inline void ExpectWholeToolBar(const QToolBar& bar)
         EXPECT_LE(b->sizeHint().height(), b->height()) << name << " is cut at the top or bottom";
         EXPECT_LE(b->sizeHint().width(), b->width()) << name << " is cut";
         EXPECT_TRUE(QRect(QPoint(0, 0), bar.size()).contains(b->geometry())) << name << " lies outside its bar";
+    }
+}
+
+}  // namespace testutil::layout
+
+namespace testutil::layout {
+
+// Every item a view shows (a tree's open nodes, a list's cells) can be read
+// whole: its text with its picture, check box and margins (and a node's
+// indent) fits its column, and the column can be scrolled far enough to
+// show it: by the view's own bar, or by `reach` pixels of the bar of
+// another control that scrolls it. `column` >= 0: that column's cells
+// alone (where the others keep widths of their own design, their borders
+// dragged by the user).
+inline void ExpectWholeItems(const QTreeView& view, int reach = -1, int column = -1)
+{
+    const QAbstractItemModel* m = view.model();
+    const QHeaderView* h = view.header();
+    if (reach < 0)
+        reach = view.horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff ? 0 : view.horizontalScrollBar()->maximum();
+    const int seen = view.viewport()->width() + reach;
+    std::vector<QModelIndex> parents{QModelIndex()};
+    while (!parents.empty()) {
+        const QModelIndex parent = parents.back();
+        parents.pop_back();
+        for (int row = 0; row < m->rowCount(parent); ++row) {
+            for (int col = 0; col < m->columnCount(parent); ++col) {
+                if (column >= 0 && col != column) continue;
+                const QModelIndex i = m->index(row, col, parent);
+                const int need = view.visualRect(i).left() - view.columnViewportPosition(col) +
+                                 view.sizeHintForIndex(i).width();
+                const std::string what = Name(&view) + " \"" + i.data().toString().toStdString() + '"';
+                EXPECT_LE(need, h->sectionSize(col)) << what << " needs " << need << " pixels, its column is cut";
+                EXPECT_LE(h->sectionPosition(col) + std::min(need, h->sectionSize(col)), seen)
+                    << what << " lies beyond what its view scrolls to";
+            }
+            const QModelIndex first = m->index(row, 0, parent);
+            if (view.isExpanded(first)) parents.push_back(first);
+        }
     }
 }
 

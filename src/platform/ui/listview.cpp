@@ -210,6 +210,23 @@ protected:
         painter->restore();
     }
 
+public:
+    // Pixels a cell of the 0-based column needs for `text`, measured as the
+    // cells' own delegate measures them.
+    int cellWidth(int column, const QString& text) const
+    {
+        QStyleOptionViewItem o;
+        initViewItemOption(&o);
+        o.features |= QStyleOptionViewItem::HasDisplay;
+        o.text = text;
+        if (column == 0 && list_->Checkboxes()) o.features |= QStyleOptionViewItem::HasCheckIndicator;
+        if (column == 0 && list_->SmallIcons()) {
+            o.features |= QStyleOptionViewItem::HasDecoration;
+            o.decorationSize = iconSize();
+        }
+        return style()->sizeFromContents(QStyle::CT_ItemViewItem, &o, QSize(), this).width();
+    }
+
 private:
     ListView* list_;
 };
@@ -686,6 +703,11 @@ QRect ListView::cellRect(int row, int column) const
 {
     announceRows();
     return tree_->visualRect(model_->index(row, column));
+}
+
+double ListView::CellWidth(int column, const QString& text) const
+{
+    return double(pixelsToTwips(tree_->cellWidth(column - 1, text)));
 }
 
 void ListView::itemChanged(ListItem* item, int column)

@@ -275,6 +275,10 @@ public:
     // The on-screen rectangle of a cell (display row 0-based, column 0-based),
     // in viewport() coordinates.
     QRect cellRect(int row, int column) const;
+    // Twips a cell of column `column` (1-based) needs to show `text` whole in
+    // the list's font: the cell's margins, and in the first column the
+    // check box and the small icon beside the text.
+    double CellWidth(int column, const QString& text) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -4,6 +4,7 @@
 #include "platform/ui/imagelist.h"
 
 #include <QAbstractItemModel>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QTimer>
@@ -115,9 +116,29 @@ public:
         setUniformRowHeights(true);
         setEditTriggers(QAbstractItemView::NoEditTriggers);
         setSelectionMode(QAbstractItemView::SingleSelection);
+        // The one column is as wide as the widest node shown, or the view:
+        // a node wider than the view is scrolled to sideways.
+        header()->setStretchLastSection(false);
+        connect(this, &QTreeView::expanded, this, [this](const QModelIndex& i) {
+            Node* n = static_cast<Node*>(i.internalPointer());
+            n->open_ = true;
+            tree_->measureChildren(n);
+        });
+        connect(this, &QTreeView::collapsed, this,
+                [](const QModelIndex& i) { static_cast<Node*>(i.internalPointer())->open_ = false; });
     }
 
 protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QTreeView::resizeEvent(event);
+        tree_->fitColumn();
+    }
+    void changeEvent(QEvent* event) override
+    {
+        QTreeView::changeEvent(event);
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) tree_->measureAll();
+    }
     // Input and painting work on the whole tree.
     bool viewportEvent(QEvent* event) override
     {
@@ -168,6 +189,7 @@ void Node::setText(const QString& text)
 {
     text_ = text;
     tree_->nodeChanged(this);
+    if (tree_->isShown(this) && tree_->isOpen(parent_)) tree_->measure(this);
 }
 
 void Node::setChecked(bool checked)
@@ -290,6 +312,8 @@ void Nodes::Clear()
     t.byKey_.clear();
     t.destroyNodes();
     t.model_->endResetModel();
+    t.widest_ = 0;
+    t.fitColumn();
 }
 
 int Nodes::Count() const
@@ -434,6 +458,7 @@ void TreeView::setCheckboxes(bool on)
     if (checkboxes_ == on) return;
     checkboxes_ = on;
     model_->allChanged();
+    measureAll();
 }
 
 void TreeView::setLineStyle(int style)
@@ -453,6 +478,7 @@ void TreeView::setImageList(ui::ImageList* images)
     images_ = images;
     if (images) view_->setIconSize(QSize(images->ImageWidth(), images->ImageHeight()));
     view_->viewport()->update();
+    measureAll();
 }
 
 void TreeView::setHideSelection(bool on)
@@ -480,6 +506,7 @@ void TreeView::applyStyle()
     view_->setRootIsDecorated(lineStyle_ == tvwRootLines);
     view_->setItemsExpandable(true);
     view_->viewport()->update();
+    measureAll();
 }
 
 void TreeView::nodeChanged(Node* node)
@@ -517,10 +544,61 @@ void TreeView::announceNodes()
         int& shown = shownChildren(parent);
         const int count = int(siblings(parent).size());
         if (shown >= count) continue;
+        const int desde = shown;
         model_->beginInsertRows(model_->indexOf(parent), shown, count - 1);
         shown = count;
         model_->endInsertRows();
+        if (isOpen(parent)) measureChildren(parent, desde);
     }
+}
+
+// A node's width is measured once, when it comes into sight (added under
+// an open parent, or its parent opened), and the column keeps the widest
+// so far: painting and scrolling measure nothing. A node closed from sight
+// again leaves the column as wide as it was.
+bool TreeView::isOpen(const Node* node) const
+{
+    for (; node; node = node->parent_)
+        if (!node->open_) return false;
+    return true;
+}
+
+void TreeView::measure(const Node* node)
+{
+    int depth = view_->rootIsDecorated() ? 1 : 0;
+    for (const Node* p = node->parent_; p; p = p->parent_) ++depth;
+    const int width = depth * view_->indentation() + view_->sizeHintForIndex(model_->indexOf(node)).width();
+    if (width <= widest_) return;
+    widest_ = width;
+    fitColumn();
+}
+
+void TreeView::measureChildren(const Node* parent, int from)
+{
+    const std::vector<Node*>& list = parent ? parent->children_ : roots_;
+    const int shown = parent ? parent->shown_ : rootsShown_;
+    for (int i = from; i < shown; ++i) {
+        const Node* n = list[size_t(i)];
+        measure(n);
+        // a node opened before its parent was closed shows its children again
+        if (n->shown_ > 0 && n->open_) measureChildren(n);
+    }
+}
+
+void TreeView::measureAll()
+{
+    if (!view_) return;  // while the view is being made or destroyed
+    widest_ = 0;
+    measureChildren(nullptr);
+    fitColumn();
+}
+
+void TreeView::fitColumn()
+{
+    if (!view_) return;
+    QHeaderView* h = view_->header();
+    const int width = std::max(widest_, view_->viewport()->width());
+    if (h->count() > 0 && h->sectionSize(0) != width) h->resizeSection(0, width);
 }
 
 // A picture of the whole tree (a grab) shows the nodes not yet announced.

@@ -75,6 +75,7 @@ private:
     friend class Nodes;
     friend class TreeView;
     friend class TreeViewModel;
+    friend class TreeViewWidget;
     Node(TreeView* tree, Node* parent, const QString& key, const QString& text);
     TreeView* tree_;
     Node* parent_;
@@ -86,6 +87,7 @@ private:
     int shown_ = 0;  // children the view has been told of
     int image_ = 0;
     bool checked_ = false;
+    bool open_ = false;  // expanded in the view (its signals keep it)
 };
 
 // The nodes by key, in one flat table of key hashes and node numbers (a
@@ -187,6 +189,12 @@ private:
     bool isShown(const Node* node) const;
     void announceSoon(Node* parent);
     void announceNodes();
+    // The column's width follows the nodes in sight (treeview.cpp).
+    bool isOpen(const Node* node) const;  // it and its parents expanded (nullptr: the top level)
+    void measure(const Node* node);
+    void measureChildren(const Node* parent, int from = 0);
+    void measureAll();
+    void fitColumn();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -218,6 +226,7 @@ private:
     int style_ = tvwTreelinesPlusMinusPictureText;
     bool checkboxes_ = false;
     bool hideSelection_ = true;
+    int widest_ = 0;  // pixels the widest node measured needs
 };
 
 }  // namespace ui

@@ -374,6 +374,29 @@ void FrmConsComprobantes::Encolumnar()
             ListView1->ColumnHeaders().Add(0, QString(), QString::fromUtf8(c.titulo),
                                            double(ui::TextWidthX(c.letras, font())));
         });
+    fechaConHora_ = juego == &ventas || juego == &otros;
+    trap([&] { AnchoFecha(); });
+}
+
+// The set's n X of the window's font, and the touch layout's 2200 twips,
+// suppose a date and a picture as small as the old list's: in a larger
+// font, or beside the touch layout's 32-pixel picture, the date lost its
+// time or its year. The FECHA column is at least as wide as its widest
+// date (with the recording time where the set's rows show it) and, as the
+// first column, the row's picture, in the list's font with the cell's
+// margins; wider widths stay.
+void FrmConsComprobantes::AnchoFecha()
+{
+    QString muestra = fechaConHora_ ? QStringLiteral("dd/mm/yyyy hh:mm:ss") : ModGlobal::FormatoFecha();
+    for (QChar& ch : muestra)
+        if (ch.isLetter()) ch = u'0';
+    ui::ColumnHeaders& columnas = ListView1->ColumnHeaders();
+    for (int c = 1; c <= columnas.Count(); ++c) {
+        ui::ColumnHeader& columna = columnas.Item(c);
+        if (columna.Text() != u"FECHA") continue;
+        const double ancho = ListView1->CellWidth(c, muestra);
+        if (columna.Width() < ancho) columna.setWidth(ancho);
+    }
 }
 
 int FrmConsComprobantes::ObtieneIndiceImagen(const QString& tc) const
@@ -421,6 +444,7 @@ void FrmConsComprobantes::ConfiguraModoTouch()
     const int columnas = std::min<int>(ListView1->ColumnHeaders().Count(), 6);
     for (int c = 1; c <= columnas; ++c)
         ListView1->ColumnHeaders().Item(c).setWidth(anchos[c - 1]);
+    AnchoFecha();
     resize(twipsToPixels(13730), height());
     ListView1->setWidth(double(ui::pixelsToTwips(width())) - 100);
 }

@@ -79,6 +79,8 @@ private:
     void CreaControles();
     void AjustaAFuente();
     void ConfiguraModoTouch();
+    // Widens the FECHA column to its dates and the row's picture.
+    void AnchoFecha();
     // The small icon a row shows for an ImageList1 index: in the touch
     // layout the one touch image stands for every index.
     int IconoPequeno(int indice) const;
@@ -86,6 +88,7 @@ private:
     void LlenaFila(Llenado& llenado);
 
     bool modoTouch_ = false;
+    bool fechaConHora_ = false;  // the column set's rows show the recording time in FECHA
     bool ModoPendientes = false;
     bool ModoTransporte = false;
     std::shared_ptr<ado::Recordset> RsConsulta;

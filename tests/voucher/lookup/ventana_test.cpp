@@ -219,7 +219,9 @@ TEST_F(Ventana, ColumnSetsAndImagesByType)
         {"PR", "FECHA 13|COMPROBANTE 15|NOMBRE 21|ID 5|Referencia 21|IMPORTE 10"},
         {"T3", "Nº Int. 7|FECHA 13|COMPROBANTE 15|ID 4|FH Envio 10|FH Recep 10"},
         {"OC", "FECHA 13|PROVEEDOR 13|COMPROBANTE 17|IMPORTE 9|COMENTARIOS 15|Inf. Recepción 15"},
-        {"FC ", "FECHA 13|COMPROBANTE 15|CUENTA 15|NOMBRE 21|CONCEPTO 21|IMPORTE 10"},
+        // the other types' rows show the recording time: "21/11/2026 12:34:56"
+        // and the picture need 19 X
+        {"FC ", "FECHA 19|COMPROBANTE 15|CUENTA 15|NOMBRE 21|CONCEPTO 21|IMPORTE 10"},
     };
     for (const auto& [tc, esperado] : juegos) {
         SCOPED_TRACE(tc);
@@ -338,6 +340,17 @@ TEST_F(Ventana, TouchLayoutByMachineSetting)
         f.Release();
     }
     Config(QStringLiteral("ZUNT_USATOUCH_PC1"), "si");
+    // The date column keeps its 2200 twips where its dates and the 32-pixel
+    // picture fit (PR's "dd/mm/yy"), and grows to them where they do not:
+    // FC's "21/11/2026 12:34:56" (about 173 pixels in Arial 14 bold) beside
+    // the picture, with the picture's and the text's margins: 221 pixels.
+    for (const auto& [tc, ancho] : {std::pair{"PR", 2200}, {"FC", 3315}}) {
+        FrmConsComprobantes& f = Abre(QString::fromLatin1(tc));
+        EXPECT_EQ(f.ListView1->ColumnHeaders().Item(1).Width(), ancho) << tc;
+        f.show();
+        testutil::layout::ExpectWholeItems(*f.ListView1->findChild<QTreeView*>(), -1, 0);
+        f.Release();
+    }
     FrmConsComprobantes& f = Abre(QStringLiteral("PR"));
     ASSERT_TRUE(f.ModoTouch());
     EXPECT_EQ(f.ListView1->Font().family(), QStringLiteral("Arial"));
@@ -357,7 +370,9 @@ TEST_F(Ventana, TouchLayoutByMachineSetting)
             EXPECT_EQ(f.ListView1->ListItems().Item(i).SmallIcon(), 1);
         f.CmdBuscar_Click();
     }
-    EXPECT_EQ(f.ListView1->ColumnHeaders().Item(1).Width(), double(ui::TextWidth(QStringLiteral("XXXXXXXXXXXXX"), f.font())));
+    // (but the date column no narrower than "dd/mm/yy" in Arial 14 bold
+    // beside the picture: 118 pixels, where 13 X of the window's font are 107)
+    EXPECT_EQ(f.ListView1->ColumnHeaders().Item(1).Width(), 1770);
     f.Release();
     // The transport set's five columns take the first five widths.
     FrmConsComprobantes& t = Abre(QStringLiteral("RM/TRANSPORTE"));
@@ -430,13 +445,18 @@ TEST_F(Ventana, PictureOfTheWindow)
 // buttons and the window move down and grow by what that row grew.
 TEST_F(Ventana, PictureOfTheWindowInEveryFont)
 {
-    for (const testutil::layout::PictureFont& fuente : testutil::layout::kPictureFonts) {
+    std::vector<testutil::layout::PictureFont> fuentes(std::begin(testutil::layout::kPictureFonts),
+                                                       std::end(testutil::layout::kPictureFonts));
+    fuentes.push_back({"Courier New", 16, 23});
+    for (const testutil::layout::PictureFont& fuente : fuentes) {
         SCOPED_TRACE(std::string(fuente.fuente) + ' ' + std::to_string(fuente.puntos));
         testutil::layout::ProgramFont programa(fuente);
         FrmConsComprobantes& f = Abre(QStringLiteral("FC"));
         f.ListView1->setSelectedItem(&f.ListView1->ListItems().Item(1));
         f.show();
         testutil::layout::Picture(f, testutil::layout::PicturePath(QStringLiteral("vlookup"), fuente));
+        // the dates whole beside their pictures
+        testutil::layout::ExpectWholeItems(*f.ListView1->findChild<QTreeView*>(), -1, 0);
         ASSERT_EQ(QFontMetrics(f.TxtNombre->font()).height(), fuente.alto) << "the font as installed";
         const int caja = std::max(19, fuente.alto + 2);
         const int crece = std::max(0, fuente.alto + 2 - 17);
