@@ -340,9 +340,9 @@ void Lib_FrmCons3::Form_Load()
 void Lib_FrmCons3::Encolumnar()
 {
     ListView1->ColumnHeaders().Clear();
+    textoLargo_.clear();
     if (!rsConsulta_) return;
-    const bool tablasArticulos =
-        sql.contains(QStringLiteral("V_MA_ARTICULOS"), sinCaso) || sql.contains(QStringLiteral("STK_MA_ARTICULOS"), sinCaso);
+    const bool tablasArticulos = lookup::TablasArticulos(sql);
     const int n = rsConsulta_->Fields().Count();
     for (int i = 0; i < n; ++i) {
         try {
@@ -361,6 +361,8 @@ void Lib_FrmCons3::Encolumnar()
             if (i != 0) QWidget::setTabOrder(&(*CmbSearch)(i - 1), &caja);
             caja.setTag(campo.Name());
             caja.setVisible(true);
+            textoLargo_.resize(std::size_t(i) + 1);
+            textoLargo_[std::size_t(i)] = campo.Type() == ado::adLongVarChar || campo.Type() == ado::adLongVarWChar;
             QString titulo = campo.Name();
             if (tablasArticulos) {
                 const QString nombre = campo.Name().toUpper();
@@ -810,8 +812,9 @@ void Lib_FrmCons3::CmbSearch_KeyDown(int Index, int& KeyCode, int)
         QString nueva;
         trap([&] { texto = (*CmbSearch)(Index).Text(); });
         trap([&] {
+            const bool largo = Index >= 0 && std::size_t(Index) < textoLargo_.size() && textoLargo_[std::size_t(Index)];
             nueva = lookup::FiltroF5(sql, sentenciaBase_, sentenciaOrden_, (*CmbSearch)(Index).Tag(), texto,
-                                     CfgUsaConsultaLIKE);
+                                     CfgUsaConsultaLIKE, largo);
         });
         trap([&] { (*CmbSearch)(Index).setText(texto); });
         trap([&] { sql = nueva; });

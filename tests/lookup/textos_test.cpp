@@ -117,6 +117,10 @@ TEST(ListTexts, TableWidthsAndDefaults)
     EXPECT_EQ(TablaDeConsulta("select a from vt_clientes "), "vt_clientes");
     EXPECT_EQ(TablaDeConsulta("select 1 "), "");
     EXPECT_EQ(TablaDeConsulta("SELECT A FROM   V_TA_RUBROS  with(nolock) "), "V_TA_RUBROS") << "blanks after FROM";
+    for (const char* articulos :
+         {"SELECT * FROM V_MA_ARTICULOS", "select * from vt_ma_articulos", "SELECT * FROM STK_MA_ARTICULOS"})
+        EXPECT_TRUE(TablasArticulos(articulos)) << articulos;
+    EXPECT_FALSE(TablasArticulos("SELECT * FROM V_MA_MANTENIMIENTOS"));
     EXPECT_EQ(LetrasDeColumna(300, 200, false, ""), 60);
     EXPECT_EQ(LetrasDeColumna(300, 200, false, "@10"), 70);
     EXPECT_EQ(LetrasDeColumna(300, 200, true, "@10"), 60);
@@ -146,28 +150,43 @@ TEST(ListTexts, F5Narrowing)
 {
     QString sql = "SELECT * FROM T WHERE a=1 ORDER BY Nombre ", base = sql, orden, caja = "juan perez";
     EXPECT_EQ(FiltroF5(sql, base, orden, "Nombre", caja, true),
-              "SELECT * FROM T WHERE (a=1)  and Nombre like '%juan%perez%' ORDER BY Nombre ");
-    EXPECT_EQ(base, "SELECT * FROM T WHERE (a=1)  and Nombre like '%juan%perez%' ORDER BY Nombre ");
+              "SELECT * FROM T WHERE (a=1)  and LTRIM(RTRIM(Nombre)) like '%juan%perez%' ORDER BY Nombre ");
+    EXPECT_EQ(base, "SELECT * FROM T WHERE (a=1)  and LTRIM(RTRIM(Nombre)) like '%juan%perez%' ORDER BY Nombre ");
 
     sql = "SELECT * FROM T ";
     base = sql;
     caja = "ab*cd";
-    EXPECT_EQ(FiltroF5(sql, base, orden, "C", caja, false), "SELECT * FROM T  where C like 'ab%cd%' ");
+    EXPECT_EQ(FiltroF5(sql, base, orden, "C", caja, false), "SELECT * FROM T  where LTRIM(RTRIM(C)) like 'ab%cd%' ");
     EXPECT_EQ(caja, "ab%cd");
     caja = "d'a";
     sql = base;
     EXPECT_EQ(FiltroF5(sql, base, orden, "D", caja, false),
-              "SELECT * FROM T  where (C like 'ab%cd%')  and D like 'd''a%' ");
+              "SELECT * FROM T  where (LTRIM(RTRIM(C)) like 'ab%cd%')  and LTRIM(RTRIM(D)) like 'd''a%' ");
     sql = "SELECT * FROM T WHERE a=1 OR a=2 ";
     base = sql;
     caja = "pin";
-    EXPECT_EQ(FiltroF5(sql, base, orden, "R", caja, false), "SELECT * FROM T WHERE (a=1 OR a=2)  and R like 'pin%' ");
+    EXPECT_EQ(FiltroF5(sql, base, orden, "R", caja, false),
+              "SELECT * FROM T WHERE (a=1 OR a=2)  and LTRIM(RTRIM(R)) like 'pin%' ");
 
     sql = "select v_ma_articulos.idarticulo from v_ma_articulos group by x order by y ";
     base = sql;
     caja = "z";
     EXPECT_EQ(FiltroF5(sql, base, orden, "D", caja, false),
-              "select v_ma_articulos.idarticulo from v_ma_articulos  where v_ma_articulos.D like 'z%' group by x order by y ");
+              "select v_ma_articulos.idarticulo from v_ma_articulos  where LTRIM(RTRIM(v_ma_articulos.D)) like 'z%' "
+              "group by x order by y ");
+    // Through the lookup entry the view is VT_MA_ARTICULOS; a "_" or "[" typed
+    // is matched as itself; a long text column is compared bare.
+    sql = "SELECT VT_MA_ARTICULOS.IDARTICULO, S.Stock FROM VT_MA_ARTICULOS JOIN S ON S.IDARTICULO = "
+          "VT_MA_ARTICULOS.IDARTICULO";
+    base = sql;
+    caja = "A_1[";
+    EXPECT_EQ(FiltroF5(sql, base, orden, "IDARTICULO", caja, true),
+              "SELECT VT_MA_ARTICULOS.IDARTICULO, S.Stock FROM VT_MA_ARTICULOS JOIN S ON S.IDARTICULO = "
+              "VT_MA_ARTICULOS.IDARTICULO where LTRIM(RTRIM(vt_ma_articulos.IDARTICULO)) like '%A[_]1[[]%' ");
+    sql = "SELECT OBS FROM T";
+    base = sql;
+    caja = "x";
+    EXPECT_EQ(FiltroF5(sql, base, orden, "OBS", caja, false, true), "SELECT OBS FROM T where OBS like 'x%' ");
 
     EXPECT_EQ(ConsultaOrdenadaPorFecha("SELECT * FROM T ", "Fecha").value(), "SELECT * FROM T  order by Fecha");
     EXPECT_EQ(ConsultaOrdenadaPorFecha("SELECT * FROM T ", "FECHAHORAFINROMANEO").value(),
@@ -183,13 +202,13 @@ TEST(ListTexts, F5Narrowing)
     caja = QString::fromUtf8("peñ");
     EXPECT_EQ(FiltroF5(sql, base, orden, "Nombre", caja, false),
               QString::fromUtf8("SELECT IDCOMPROBANTE, Nombre, Importe, FECHA FROM V_MV_CPTE WHERE (TC = 'G000') and "
-                                "Nombre like 'peñ%' "));
+                                "LTRIM(RTRIM(Nombre)) like 'peñ%' "));
     // The value 'order by' is no clause.
     sql = "SELECT CODIGO, RAZON_SOCIAL FROM VT_CLIENTES WHERE RAZON_SOCIAL = 'order by' ORDER BY CODIGO";
     base = sql;
     caja = "H05";
     EXPECT_EQ(FiltroF5(sql, base, orden, "CODIGO", caja, false),
-              "SELECT CODIGO, RAZON_SOCIAL FROM VT_CLIENTES WHERE (RAZON_SOCIAL = 'order by')  and CODIGO like 'H05%' "
+              "SELECT CODIGO, RAZON_SOCIAL FROM VT_CLIENTES WHERE (RAZON_SOCIAL = 'order by')  and LTRIM(RTRIM(CODIGO)) like 'H05%' "
               "ORDER BY CODIGO");
 }
 
@@ -248,6 +267,21 @@ TEST(TreeTexts, F5CutsAtTheOuterOrderBy)
     EXPECT_EQ(FiltroArbol("SELECT a, b FROM T", "d'x"), "SELECT a, b FROM T where Descripcion like '%d''x%' ");
     EXPECT_EQ(FiltroArbol("SELECT a FROM T WHERE z=1 OR z=2 ORDER BY a", "x"),
               "SELECT a FROM T WHERE (z=1 OR z=2)  and Descripcion like '%x%' ORDER BY a");
+    // The node's code is its key; the description follows the " - " after it.
+    const std::tuple<const char*, const char*, const char*, bool> nodos[] = {
+        {"AA-01-02", "A-01-02 - Pasillo A, estante 1, nivel 2", "A-01-02", true},
+        {"AA-01-01", "A-01-01 - Pasillo A, estante 1, nivel 1", "A-01-02", false},
+        {"AB-02-01", "B-02-01 - Pasillo B, estante 2, nivel 1", "B-02", true},
+        {"AB-02-01", "B-02-01 - Pasillo B, estante 2, nivel 1", "pasillo b", true},
+        {"AA-01-01", "A-01-01 - Pasillo A, estante 1, nivel 1", "A", true},
+        {"AA-01-01", "A-01-01 - Pasillo A, estante 1, nivel 1", "01", false},
+        {"A   7", "   7 - Ana - norte", "7", true},
+        {"A   7", "   7 - Ana - norte", "Ana - n", true},
+        {"A", "Consulta...", "co", true},
+        {"A", "Consulta...", "", true},
+    };
+    for (const auto& [clave, texto, buscado, coincide] : nodos)
+        EXPECT_EQ(NodoCoincide(clave, texto, buscado), coincide) << texto << " / " << buscado;
     const QString f = FiltroArbol(SentenciaFamilias(), "beb");
     EXPECT_TRUE(f.endsWith("Where (IdFamilia<>'')  and Descripcion like '%beb%' ORDER BY IdFamilia")) << f.toStdString();
 }
