@@ -340,7 +340,7 @@ void Lib_FrmCons3::Form_Load()
 void Lib_FrmCons3::Encolumnar()
 {
     ListView1->ColumnHeaders().Clear();
-    textoLargo_.clear();
+    recortada_.clear();
     if (!rsConsulta_) return;
     const bool tablasArticulos = lookup::TablasArticulos(sql);
     const int n = rsConsulta_->Fields().Count();
@@ -361,8 +361,10 @@ void Lib_FrmCons3::Encolumnar()
             if (i != 0) QWidget::setTabOrder(&(*CmbSearch)(i - 1), &caja);
             caja.setTag(campo.Name());
             caja.setVisible(true);
-            textoLargo_.resize(std::size_t(i) + 1);
-            textoLargo_[std::size_t(i)] = campo.Type() == ado::adLongVarChar || campo.Type() == ado::adLongVarWChar;
+            const int tipo = campo.Type();
+            recortada_.resize(std::size_t(i) + 1);
+            recortada_[std::size_t(i)] =
+                tipo == ado::adChar || tipo == ado::adWChar || tipo == ado::adVarChar || tipo == ado::adVarWChar;
             QString titulo = campo.Name();
             if (tablasArticulos) {
                 const QString nombre = campo.Name().toUpper();
@@ -812,9 +814,10 @@ void Lib_FrmCons3::CmbSearch_KeyDown(int Index, int& KeyCode, int)
         QString nueva;
         trap([&] { texto = (*CmbSearch)(Index).Text(); });
         trap([&] {
-            const bool largo = Index >= 0 && std::size_t(Index) < textoLargo_.size() && textoLargo_[std::size_t(Index)];
+            const bool recortada =
+                Index < 0 || std::size_t(Index) >= recortada_.size() || recortada_[std::size_t(Index)];
             nueva = lookup::FiltroF5(sql, sentenciaBase_, sentenciaOrden_, (*CmbSearch)(Index).Tag(), texto,
-                                     CfgUsaConsultaLIKE, largo);
+                                     CfgUsaConsultaLIKE, recortada);
         });
         trap([&] { (*CmbSearch)(Index).setText(texto); });
         trap([&] { sql = nueva; });

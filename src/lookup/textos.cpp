@@ -321,19 +321,8 @@ int NivelStock(double pp, double s)
     return 4;
 }
 
-QString PatronTecleado(const QString& texto)
-{
-    // The search boxes' own wildcards are "%", "*" and blanks; "_" and "["
-    // belong to codes and names ("VENTAS_SUR"), so they match only
-    // themselves and a row that merely fits the server's wildcards is not
-    // listed.
-    QString patron = ModGlobal::DuplicaApostrofes(texto);
-    patron.replace(u'[', QStringLiteral("[[]")).replace(u'_', QStringLiteral("[_]"));
-    return patron;
-}
-
 QString FiltroF5(const QString& sql, QString& sentenciaBase, QString& sentenciaOrden, const QString& campo,
-                 QString& textoCaja, bool usaLike, bool textoLargo)
+                 QString& textoCaja, bool usaLike, bool recortada)
 {
     sentenciaOrden.clear();
     QString prefijo;
@@ -361,18 +350,20 @@ QString FiltroF5(const QString& sql, QString& sentenciaBase, QString& sentenciaO
     const QString union_ = UnionF5(sql, sentenciaBase);
     // The operator types what the list shows: codes of digits are stored
     // right-aligned ("                     1001") and CHAR columns padded,
-    // while the list shows them trimmed; so the column is compared trimmed,
-    // with the server's own functions.
+    // while the list shows them trimmed; so a text column is compared
+    // trimmed, with the server's own functions. Numbers and dates have no
+    // blanks to trim and keep the server's own reading of them as text
+    // (an amount with its two decimals); a long text takes no LTRIM.
     const QString columna =
-        textoLargo ? prefijo + campo : QStringLiteral("LTRIM(RTRIM(") + prefijo + campo + QStringLiteral("))");
+        recortada ? QStringLiteral("LTRIM(RTRIM(") + prefijo + campo + QStringLiteral("))") : prefijo + campo;
     QString nueva;
     if (usaLike) {
-        const QString patron = PatronTecleado(textoCaja).replace(u' ', u'%');
+        const QString patron = ModGlobal::DuplicaApostrofes(textoCaja).replace(u' ', u'%');
         nueva = sentenciaBase + union_ + columna + QStringLiteral(" like '%") + patron + QStringLiteral("%' ") +
                 sentenciaOrden;
     } else {
         textoCaja = Funciones::Reemplaza(textoCaja, QStringLiteral("*"), QStringLiteral("%"));
-        nueva = sentenciaBase + union_ + columna + QStringLiteral(" like '") + PatronTecleado(textoCaja) +
+        nueva = sentenciaBase + union_ + columna + QStringLiteral(" like '") + ModGlobal::DuplicaApostrofes(textoCaja) +
                 QStringLiteral("%' ") + sentenciaOrden;
     }
     sentenciaBase = nueva;
@@ -484,10 +475,10 @@ QString FiltroArbol(const QString& sql, const QString& texto)
         cola = sql.mid(p);
     }
     const QString union_ = UnionF5(sql, cabeza);
-    // What is typed is searched for as typed: an apostrophe cannot end the
-    // text early, nor "_" or "[" stand for other characters.
-    return cabeza + union_ + QStringLiteral("Descripcion like '%") + PatronTecleado(texto) + QStringLiteral("%' ") +
-           cola;
+    // An apostrophe typed in the box is doubled, so it is searched for and
+    // cannot end the text early.
+    return cabeza + union_ + QStringLiteral("Descripcion like '%") + ModGlobal::DuplicaApostrofes(texto) +
+           QStringLiteral("%' ") + cola;
 }
 
 bool NodoCoincide(const QString& clave, const QString& texto, const QString& buscado)

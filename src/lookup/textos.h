@@ -111,21 +111,17 @@ bool MarcadoPorDefecto(const QString& valor, const QString& valoresDefault);
 // The stock level (1 to 4) of an article row from its reorder point and stock.
 int NivelStock(double puntoPedido, double stock);
 
-// Typed text as the inside of a LIKE pattern: apostrophes doubled, "_" and
-// "[" matched as themselves; "%" stays the operator's wildcard.
-QString PatronTecleado(const QString& texto);
-
 // F5 in a search box: the statement narrowed by the box's column. The
 // window's base and tail texts are updated; `textoCaja` is what the box
 // shows before it is emptied (its "*" turned into "%" without the LIKE
-// search). The column is compared as the list shows it, without its
-// blanks at either end (LTRIM(RTRIM(..)), which a long text column,
-// `textoLargo`, does not take); the statement's own condition is put in
-// parentheses before " and " joins the new one. The base becomes `sql`
-// without its own ORDER BY / GROUP BY tail (keywords inside values or
-// sub-queries do not count).
+// search). Apostrophes in the typed text are doubled. A text column
+// (`recortada`: char or varchar) is compared as the list shows it, without
+// its blanks at either end (LTRIM(RTRIM(..))); the statement's own
+// condition is put in parentheses before " and " joins the new one. The
+// base becomes `sql` without its own ORDER BY / GROUP BY tail (keywords
+// inside values or sub-queries do not count).
 QString FiltroF5(const QString& sql, QString& sentenciaBase, QString& sentenciaOrden, const QString& campo,
-                 QString& textoCaja, bool usaLike, bool textoLargo = false);
+                 QString& textoCaja, bool usaLike, bool recortada = true);
 
 // The date sort's statement: " order by " & column (" desc " for
 // fechahorafinromaneo) unless the statement already holds "order" outside

@@ -174,19 +174,20 @@ TEST(ListTexts, F5Narrowing)
     EXPECT_EQ(FiltroF5(sql, base, orden, "D", caja, false),
               "select v_ma_articulos.idarticulo from v_ma_articulos  where LTRIM(RTRIM(v_ma_articulos.D)) like 'z%' "
               "group by x order by y ");
-    // Through the lookup entry the view is VT_MA_ARTICULOS; a "_" or "[" typed
-    // is matched as itself; a long text column is compared bare.
+    // Through the lookup entry the view is VT_MA_ARTICULOS; a column that is
+    // no char or varchar text is compared as it is.
     sql = "SELECT VT_MA_ARTICULOS.IDARTICULO, S.Stock FROM VT_MA_ARTICULOS JOIN S ON S.IDARTICULO = "
           "VT_MA_ARTICULOS.IDARTICULO";
     base = sql;
-    caja = "A_1[";
+    caja = "1001";
     EXPECT_EQ(FiltroF5(sql, base, orden, "IDARTICULO", caja, true),
               "SELECT VT_MA_ARTICULOS.IDARTICULO, S.Stock FROM VT_MA_ARTICULOS JOIN S ON S.IDARTICULO = "
-              "VT_MA_ARTICULOS.IDARTICULO where LTRIM(RTRIM(vt_ma_articulos.IDARTICULO)) like '%A[_]1[[]%' ");
-    sql = "SELECT OBS FROM T";
+              "VT_MA_ARTICULOS.IDARTICULO where LTRIM(RTRIM(vt_ma_articulos.IDARTICULO)) like '%1001%' ");
+    sql = "SELECT Importe FROM T";
     base = sql;
-    caja = "x";
-    EXPECT_EQ(FiltroF5(sql, base, orden, "OBS", caja, false, true), "SELECT OBS FROM T where OBS like 'x%' ");
+    caja = ".50";
+    EXPECT_EQ(FiltroF5(sql, base, orden, "Importe", caja, true, false),
+              "SELECT Importe FROM T where Importe like '%.50%' ");
 
     EXPECT_EQ(ConsultaOrdenadaPorFecha("SELECT * FROM T ", "Fecha").value(), "SELECT * FROM T  order by Fecha");
     EXPECT_EQ(ConsultaOrdenadaPorFecha("SELECT * FROM T ", "FECHAHORAFINROMANEO").value(),
