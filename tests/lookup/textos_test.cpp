@@ -117,10 +117,6 @@ TEST(ListTexts, TableWidthsAndDefaults)
     EXPECT_EQ(TablaDeConsulta("select a from vt_clientes "), "vt_clientes");
     EXPECT_EQ(TablaDeConsulta("select 1 "), "");
     EXPECT_EQ(TablaDeConsulta("SELECT A FROM   V_TA_RUBROS  with(nolock) "), "V_TA_RUBROS") << "blanks after FROM";
-    for (const char* articulos :
-         {"SELECT * FROM V_MA_ARTICULOS", "select * from vt_ma_articulos", "SELECT * FROM STK_MA_ARTICULOS"})
-        EXPECT_TRUE(TablasArticulos(articulos)) << articulos;
-    EXPECT_FALSE(TablasArticulos("SELECT * FROM V_MA_MANTENIMIENTOS"));
     EXPECT_EQ(LetrasDeColumna(300, 200, false, ""), 60);
     EXPECT_EQ(LetrasDeColumna(300, 200, false, "@10"), 70);
     EXPECT_EQ(LetrasDeColumna(300, 200, true, "@10"), 60);
@@ -268,21 +264,6 @@ TEST(TreeTexts, F5CutsAtTheOuterOrderBy)
     EXPECT_EQ(FiltroArbol("SELECT a, b FROM T", "d'x"), "SELECT a, b FROM T where Descripcion like '%d''x%' ");
     EXPECT_EQ(FiltroArbol("SELECT a FROM T WHERE z=1 OR z=2 ORDER BY a", "x"),
               "SELECT a FROM T WHERE (z=1 OR z=2)  and Descripcion like '%x%' ORDER BY a");
-    // The node's code is its key; the description follows the " - " after it.
-    const std::tuple<const char*, const char*, const char*, bool> nodos[] = {
-        {"AA-01-02", "A-01-02 - Pasillo A, estante 1, nivel 2", "A-01-02", true},
-        {"AA-01-01", "A-01-01 - Pasillo A, estante 1, nivel 1", "A-01-02", false},
-        {"AB-02-01", "B-02-01 - Pasillo B, estante 2, nivel 1", "B-02", true},
-        {"AB-02-01", "B-02-01 - Pasillo B, estante 2, nivel 1", "pasillo b", true},
-        {"AA-01-01", "A-01-01 - Pasillo A, estante 1, nivel 1", "A", true},
-        {"AA-01-01", "A-01-01 - Pasillo A, estante 1, nivel 1", "01", false},
-        {"A   7", "   7 - Ana - norte", "7", true},
-        {"A   7", "   7 - Ana - norte", "Ana - n", true},
-        {"A", "Consulta...", "co", true},
-        {"A", "Consulta...", "", true},
-    };
-    for (const auto& [clave, texto, buscado, coincide] : nodos)
-        EXPECT_EQ(NodoCoincide(clave, texto, buscado), coincide) << texto << " / " << buscado;
     const QString f = FiltroArbol(SentenciaFamilias(), "beb");
     EXPECT_TRUE(f.endsWith("Where (IdFamilia<>'')  and Descripcion like '%beb%' ORDER BY IdFamilia")) << f.toStdString();
 }
