@@ -356,6 +356,8 @@ QString FiltroF5(const QString& sql, QString& sentenciaBase, QString& sentenciaO
     // (an amount with its two decimals); a long text takes no LTRIM.
     const QString columna =
         recortada ? QStringLiteral("LTRIM(RTRIM(") + prefijo + campo + QStringLiteral("))") : prefijo + campo;
+    // Only apostrophes are doubled: "%", "_" and "[..]" typed stay the
+    // server's wildcards, which operators use ("[bp]" for B or P).
     QString nueva;
     if (usaLike) {
         const QString patron = ModGlobal::DuplicaApostrofes(textoCaja).replace(u' ', u'%');
