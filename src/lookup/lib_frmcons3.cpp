@@ -348,9 +348,9 @@ void Lib_FrmCons3::Form_Load()
 void Lib_FrmCons3::Encolumnar()
 {
     ListView1->ColumnHeaders().Clear();
+    recortada_.clear();
     if (!rsConsulta_) return;
-    const bool tablasArticulos =
-        sql.contains(QStringLiteral("V_MA_ARTICULOS"), sinCaso) || sql.contains(QStringLiteral("STK_MA_ARTICULOS"), sinCaso);
+    const bool tablasArticulos = lookup::TablasArticulos(sql);
     const int n = rsConsulta_->Fields().Count();
     for (int i = 0; i < n; ++i) {
         try {
@@ -369,6 +369,10 @@ void Lib_FrmCons3::Encolumnar()
             if (i != 0) QWidget::setTabOrder(&(*CmbSearch)(i - 1), &caja);
             caja.setTag(campo.Name());
             caja.setVisible(true);
+            const int tipo = campo.Type();
+            recortada_.resize(std::size_t(i) + 1);
+            recortada_[std::size_t(i)] =
+                tipo == ado::adChar || tipo == ado::adWChar || tipo == ado::adVarChar || tipo == ado::adVarWChar;
             QString titulo = campo.Name();
             if (tablasArticulos) {
                 const QString nombre = campo.Name().toUpper();
@@ -817,8 +821,10 @@ void Lib_FrmCons3::CmbSearch_KeyDown(int Index, int& KeyCode, int)
         QString nueva;
         trap([&] { texto = (*CmbSearch)(Index).Text(); });
         trap([&] {
+            const bool recortada =
+                Index < 0 || std::size_t(Index) >= recortada_.size() || recortada_[std::size_t(Index)];
             nueva = lookup::FiltroF5(sql, sentenciaBase_, sentenciaOrden_, (*CmbSearch)(Index).Tag(), texto,
-                                     CfgUsaConsultaLIKE);
+                                     CfgUsaConsultaLIKE, recortada);
         });
         trap([&] { (*CmbSearch)(Index).setText(texto); });
         trap([&] { sql = nueva; });

@@ -19,6 +19,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QFrame;
@@ -159,6 +160,7 @@ private:
     QString sentenciaOrden_;
     QString tablaConsulta_;
     int indiceBusqueda_ = 0;
+    std::vector<bool> recortada_;  // per search box: its field is a char or varchar text, compared trimmed by F5
     std::shared_ptr<ado::Recordset> rsConsulta_;
     QString textoTecla_;      // the text of the key being handled in the list
     std::map<int, std::pair<double, double>> cajas_;  // box -> its left and width over the columns (twips)

@@ -316,11 +316,7 @@ void Lib_FrmCons3Tree::CmbSearch_Change(int Index)
         ui::Nodes& nodos = TreeV->Nodes();
         for (int i = 1; i <= nodos.Count(); ++i) {
             ui::Node& nodo = nodos.Item(i);
-            const QString& texto = nodo.Text();
-            const int guion = int(texto.indexOf(u'-'));
-            const QString codigo = guion < 0 ? QString() : Trim(texto.left(guion));
-            const QString descripcion = Trim(guion < 0 ? texto : texto.mid(guion + 1));
-            if (codigo.startsWith(buscado, sinCaso) || descripcion.startsWith(buscado, sinCaso)) {
+            if (lookup::NodoCoincide(nodo.Key(), nodo.Text(), buscado)) {
                 TreeV->setSelectedItem(&nodo);
                 nodo.EnsureVisible();
                 return;

@@ -276,6 +276,15 @@ QString TablaDeConsulta(const QString& sql)
     return Trim(sql.mid(inicio - 1, blanco - inicio));
 }
 
+bool TablasArticulos(const QString& sql)
+{
+    // The lookup entry reads the article view through VT_MA_ARTICULOS: the
+    // statement it hands on is as much an article statement as the one
+    // written by the caller.
+    return Contiene(sql, QStringLiteral("V_MA_ARTICULOS")) || Contiene(sql, QStringLiteral("VT_MA_ARTICULOS")) ||
+           Contiene(sql, QStringLiteral("STK_MA_ARTICULOS"));
+}
+
 int LetrasDeColumna(int tamanioDefinido, int tipoAdo, bool tablasArticulos, const QString& valoresDefault)
 {
     int w = tamanioDefinido;
@@ -313,7 +322,7 @@ int NivelStock(double pp, double s)
 }
 
 QString FiltroF5(const QString& sql, QString& sentenciaBase, QString& sentenciaOrden, const QString& campo,
-                 QString& textoCaja, bool usaLike)
+                 QString& textoCaja, bool usaLike, bool recortada)
 {
     sentenciaOrden.clear();
     QString prefijo;
@@ -336,16 +345,28 @@ QString FiltroF5(const QString& sql, QString& sentenciaBase, QString& sentenciaO
     }
     if (Contiene(sentenciaBase, QStringLiteral("stk_ma_articulos."))) prefijo = QStringLiteral("stk_ma_articulos.");
     if (Contiene(sentenciaBase, QStringLiteral("v_ma_articulos."))) prefijo = QStringLiteral("v_ma_articulos.");
+    // The lookup entry names the article view VT_MA_ARTICULOS, its columns too.
+    if (Contiene(sentenciaBase, QStringLiteral("vt_ma_articulos."))) prefijo = QStringLiteral("vt_ma_articulos.");
     const QString union_ = UnionF5(sql, sentenciaBase);
+    // The operator types what the list shows: codes of digits are stored
+    // right-aligned ("                     1001") and CHAR columns padded,
+    // while the list shows them trimmed; so a text column is compared
+    // trimmed, with the server's own functions. Numbers and dates have no
+    // blanks to trim and keep the server's own reading of them as text
+    // (an amount with its two decimals); a long text takes no LTRIM.
+    const QString columna =
+        recortada ? QStringLiteral("LTRIM(RTRIM(") + prefijo + campo + QStringLiteral("))") : prefijo + campo;
+    // Only apostrophes are doubled: "%", "_" and "[..]" typed stay the
+    // server's wildcards, which operators use ("[bp]" for B or P).
     QString nueva;
     if (usaLike) {
         const QString patron = ModGlobal::DuplicaApostrofes(textoCaja).replace(u' ', u'%');
-        nueva = sentenciaBase + union_ + prefijo + campo + QStringLiteral(" like '%") + patron +
-                QStringLiteral("%' ") + sentenciaOrden;
+        nueva = sentenciaBase + union_ + columna + QStringLiteral(" like '%") + patron + QStringLiteral("%' ") +
+                sentenciaOrden;
     } else {
         textoCaja = Funciones::Reemplaza(textoCaja, QStringLiteral("*"), QStringLiteral("%"));
-        nueva = sentenciaBase + union_ + prefijo + campo + QStringLiteral(" like '") +
-                ModGlobal::DuplicaApostrofes(textoCaja) + QStringLiteral("%' ") + sentenciaOrden;
+        nueva = sentenciaBase + union_ + columna + QStringLiteral(" like '") + ModGlobal::DuplicaApostrofes(textoCaja) +
+                QStringLiteral("%' ") + sentenciaOrden;
     }
     sentenciaBase = nueva;
     return nueva;
@@ -460,6 +481,17 @@ QString FiltroArbol(const QString& sql, const QString& texto)
     // cannot end the text early.
     return cabeza + union_ + QStringLiteral("Descripcion like '%") + ModGlobal::DuplicaApostrofes(texto) +
            QStringLiteral("%' ") + cola;
+}
+
+bool NodoCoincide(const QString& clave, const QString& texto, const QString& buscado)
+{
+    // The code is cut at the " - " the window wrote after it, not at the
+    // first "-": codes of positions and accounts hold hyphens themselves
+    // ("A-01-02 - Pasillo A, estante 1, nivel 2").
+    const QString codigo = clave.mid(1);
+    const QString separado = codigo + QStringLiteral(" - ");
+    const QString descripcion = texto.startsWith(separado) ? texto.mid(separado.size()) : texto;
+    return Trim(codigo).startsWith(buscado, sinCaso) || Trim(descripcion).startsWith(buscado, sinCaso);
 }
 
 QString SentenciaFamilias()

@@ -92,6 +92,12 @@ QString ConsultaColumnas(const QString& tabla, const QString& campos, int limite
 // empty when there is none.
 QString TablaDeConsulta(const QString& sql);
 
+// Whether a statement reads the article tables, by any of their names: the
+// article view, the view the lookup entry puts in its place and the stock
+// article table. The article rules of the columns (price titles, no
+// widening) follow it.
+bool TablasArticulos(const QString& sql);
+
 // The width in letters of a column from its field's defined size and type:
 // currency and numeric give 12, at most 60; "@10" widens by 10 except on
 // the article tables.
@@ -108,12 +114,14 @@ int NivelStock(double puntoPedido, double stock);
 // F5 in a search box: the statement narrowed by the box's column. The
 // window's base and tail texts are updated; `textoCaja` is what the box
 // shows before it is emptied (its "*" turned into "%" without the LIKE
-// search). Apostrophes in the typed text are doubled; the statement's own
+// search). Apostrophes in the typed text are doubled. A text column
+// (`recortada`: char or varchar) is compared as the list shows it, without
+// its blanks at either end (LTRIM(RTRIM(..))); the statement's own
 // condition is put in parentheses before " and " joins the new one. The
 // base becomes `sql` without its own ORDER BY / GROUP BY tail (keywords
 // inside values or sub-queries do not count).
 QString FiltroF5(const QString& sql, QString& sentenciaBase, QString& sentenciaOrden, const QString& campo,
-                 QString& textoCaja, bool usaLike);
+                 QString& textoCaja, bool usaLike, bool recortada = true);
 
 // The date sort's statement: " order by " & column (" desc " for
 // fechahorafinromaneo) unless the statement already holds "order" outside
@@ -154,6 +162,12 @@ QString FechaHoraConexion();
 // statement's outer ORDER BY, the statement's own condition in parentheses
 // before " and ".
 QString FiltroArbol(const QString& sql, const QString& texto);
+
+// Whether a node of the tree matches what is typed in its search box: its
+// code (its key without the leading "A") or its description (its text after
+// the code and the " - " the window writes between them; the whole text of
+// the root) begins with it.
+bool NodoCoincide(const QString& clave, const QString& texto, const QString& buscado);
 
 // The statement of the family tree.
 QString SentenciaFamilias();

@@ -3,6 +3,7 @@
 // saved widths, accept and cancel.
 #include "entorno_consultas.h"
 
+#include "core/consultasvrk.h"
 #include "core/sqlbuilder.h"
 #include "lookup/anchos.h"
 #include "lookup/textos.h"
@@ -13,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QThread>
 
@@ -258,6 +260,163 @@ TEST_F(Lista, GeneratedSearchesFindTheRowsOfADirectQuery)
         esperadas.sort();
         ASSERT_EQ(halladas, esperadas) << "seed 47, round " << vuelta << ": " << consulta.toStdString();
     }
+
+    // Codes as the suite stores them: digits right-aligned to their width,
+    // hyphens inside codes and descriptions.
+    for (const char* fila : {"V_TA_VENDEDORES VALUES ('  12', 'Ana-Sur')", "V_TA_VENDEDORES VALUES ('   1', 'AnaXSur')",
+                             "V_TA_VENDEDORES VALUES (' 120', 'Peña [B]')", "V_TA_TECNICOS VALUES ('   7', 'O''Neil Juan')",
+                             "V_TA_TECNICOS VALUES ('  70', 'Tecnico 70')",
+                             "MA_CONTACTOS VALUES (1, 'Juan Perez', 'San Martin 100', 'Rosario', '0341-155')",
+                             "MA_CONTACTOS VALUES (2, 'Perez Juan', 'Mitre 12', 'Santa Fe', '0342-4')",
+                             "V_MA_MANTENIMIENTOS VALUES ('M-01', 'Cambio de aceite')",
+                             "V_MA_MANTENIMIENTOS VALUES ('             10', 'Revision - 10 mil')",
+                             "MA_POSICIONES (IDDEPOSITO, IDPOSICION, DESCRIPCION, ORDENINGRESO) VALUES ('   1', 'A-01-10', "
+                             "'Pasillo A - estante 1, nivel 10', 4)",
+                             "MA_POSICIONES (IDDEPOSITO, IDPOSICION, DESCRIPCION, ORDENINGRESO) VALUES ('   2', 'C-1', "
+                             "'Camara - frio', 5)"})
+        Ejecuta(QStringLiteral("INSERT INTO ") + QString::fromUtf8(fila));
+    auto muestra = [](const QString& celda, const QString& texto, bool like) {
+        if (!like) return celda.startsWith(texto, Qt::CaseInsensitive);
+        qsizetype desde = 0;  // the words in their order, anywhere
+        for (const QString& palabra : texto.split(u' ', Qt::SkipEmptyParts)) {
+            desde = celda.indexOf(palabra, desde, Qt::CaseInsensitive);
+            if (desde < 0) return false;
+            desde += palabra.size();
+        }
+        return true;
+    };
+    auto filas = [](Lib_FrmCons3& f) {
+        QStringList r;
+        for (int i = 1; i <= f.ListView1->ListItems().Count(); ++i) {
+            ui::ListItem& item = f.ListView1->ListItems().Item(i);
+            QStringList celdas;
+            for (int c = 1; c <= f.ListView1->ColumnHeaders().Count(); ++c)
+                celdas << (c == 1 ? item.Text() : item.SubItems(c - 1));
+            r << celdas.join(u'|');
+        }
+        r.sort();
+        return r;
+    };
+    // Every default lookup, every column: F5 with a prefix of a shown cell
+    // lists that row and only rows whose shown cell starts with it (with the
+    // LIKE search, holds its words in that order).
+    QStringList tablas;
+    {
+        QFile vrk(lookup::Consulta().gRutaMascaraConsultas);
+        ASSERT_TRUE(vrk.open(QIODevice::ReadOnly));
+        for (QByteArray r; !(r = vrk.read(ModGlobal::RegistroConsulta::Largo)).isEmpty();)
+            tablas << ModGlobal::RegistroConsulta::desdeBytes(r).Tabla.trimmed();
+    }
+    ASSERT_EQ(tablas.size(), 11);
+    for (const QString& tabla : tablas) {
+        ui::ScriptedSession dlg;
+        int vistas = 0;
+        dlg.onModal(QStringLiteral("Lib_FrmCons3"), [&](QWidget* w) {
+            auto& f = static_cast<Lib_FrmCons3&>(*w);
+            const QStringList todas = filas(f);
+            for (int c = 1; c <= f.ListView1->ColumnHeaders().Count(); ++c) {
+                for (const QString& fila : todas) {
+                    const QString celda = fila.split(u'|')[c - 1];
+                    if (celda.isEmpty()) continue;
+                    const QString texto = celda.left(1 + uno(int(celda.size())));
+                    // the server's wildcards typed stand for other characters
+                    if (texto.contains(QRegularExpression(QStringLiteral("[%_*\\[]")))) continue;
+                    f.CfgUsaConsultaLIKE = uno(2);
+                    (*f.CmbSearch)(c - 1).setText(texto);
+                    Tecla(&(*f.CmbSearch)(c - 1), Qt::Key_F5);
+                    QStringList esperadas;
+                    for (const QString& otra : todas)
+                        if (muestra(otra.split(u'|')[c - 1], texto, f.CfgUsaConsultaLIKE)) esperadas << otra;
+                    EXPECT_EQ(filas(f), esperadas) << tabla.toStdString() << " column " << c << " typed '"
+                                                   << texto.toStdString() << "': " << f.sql.toStdString();
+                    ++vistas;
+                    f.CmdNueva->click();
+                }
+            }
+            f.CmdCancelar->click();
+        });
+        lookup::Consulta().ConsultaSearch(tabla);
+        EXPECT_GT(vistas, 0) << tabla.toStdString() << ": rows to search";
+    }
+
+    // The tree's search with a prefix of a node's code or description
+    // selects the first node, in node order, whose code or description
+    // begins with it, and accept returns that node's stored code.
+    const std::pair<const char*, const char*> arboles[] = {
+        {"SELECT IDPOSICION, DESCRIPCION FROM MA_POSICIONES ORDER BY ORDENINGRESO", "IDPOSICION"},
+        {"SELECT CODIGO, DESCRIPCION FROM MA_CUENTAS ORDER BY CODIGO", "CODIGO"}};
+    for (const auto& [sql, devuelto] : arboles) {
+        QList<QStringList> nodos = {{QString(), QStringLiteral("Consulta...")}};
+        for (const QString& fila : Filas(QString::fromLatin1(sql))) nodos << fila.split(u'|');
+        ui::ScriptedSession dlg;
+        Lib_FrmCons3Tree& t = lookup::frmCons3Tree().instance();
+        t.sql = QString::fromLatin1(sql);
+        t.CampoDevuelto = QString::fromLatin1(devuelto);
+        t.Load();
+        // The demo positions, worked by hand.
+        const std::pair<const char*, const char*> aMano[] = {
+            {"A-01-02", "A-01-02"}, {"B-02", "B-02-01"},         {"pasillo b", "B-02-01"},
+            {"A", "A-01-01"},       {"Pasillo A - e", "A-01-10"}};
+        for (const auto& [texto, codigo] : aMano) {
+            if (devuelto != std::string("IDPOSICION")) break;
+            t.show();
+            (*t.CmbSearch)(0).setText(QString::fromLatin1(texto));
+            ASSERT_NE(t.TreeV->SelectedItem(), nullptr) << texto;
+            t.CmdAceptar_Click();
+            EXPECT_EQ(t.ValorDevuelto.toString(), codigo) << texto;
+        }
+        for (const QStringList& nodo : nodos.mid(1)) {
+            for (const QString& parte : nodo) {
+                t.show();
+                const QString texto = parte.trimmed().left(1 + uno(int(parte.trimmed().size())));
+                (*t.CmbSearch)(0).setText(texto);
+                const auto primero = std::find_if(nodos.begin(), nodos.end(), [&](const QStringList& n) {
+                    return n[0].trimmed().startsWith(texto, Qt::CaseInsensitive) ||
+                           n[1].trimmed().startsWith(texto, Qt::CaseInsensitive);
+                });
+                ASSERT_NE(t.TreeV->SelectedItem(), nullptr) << texto.toStdString();
+                EXPECT_EQ(t.TreeV->SelectedItem()->Key(), u'A' + (*primero)[0]) << sql << " typed " << texto.toStdString();
+                t.CmdAceptar_Click();
+                EXPECT_EQ(t.ValorDevuelto.toString(), (*primero)[0]) << sql << " typed " << texto.toStdString();
+            }
+        }
+        lookup::frmCons3Tree().release();
+    }
+
+    // The article rules hold for the statement shown directly and for the
+    // same statement through the lookup entry, which reads VT_MA_ARTICULOS:
+    // the same titles and widths, "@10" widening none of the article's.
+    ModGlobal::GrabaCfg(QStringLiteral("NOM_PCLASE1"), QStringLiteral("Mayorista"));
+    auto columnas = [](Lib_FrmCons3& f) {
+        QStringList r;
+        ui::ColumnHeaders& cabeceras = f.ListView1->ColumnHeaders();
+        for (int c = 1; c <= cabeceras.Count(); ++c)
+            r << cabeceras.Item(c).Text() + u' ' + QString::number(cabeceras.Item(c).Width());
+        return r;
+    };
+    for (const QString& tabla : tablas) {
+        const lookup::Definicion d = *lookup::BuscaDefinicion(lookup::Consulta().gRutaMascaraConsultas, tabla);
+        QString campos = d.Campos.trimmed().mid(1).chopped(1).replace(u'|', u',');
+        const bool articulos = tabla == u"V_MA_ARTICULOS";
+        if (articulos) campos += QStringLiteral(",PRECIO1");
+        const QString sql = QStringLiteral("SELECT ") + campos + QStringLiteral(" FROM ") + tabla;
+        ui::ScriptedSession dlg;
+        lookup::frmCons3().instance().ValoresDefault = QStringLiteral("@10");
+        const QStringList esperadas = columnas(Abre(sql));
+        lookup::frmCons3().release();
+        if (articulos) {  // the code's 25 X, not widened, and the price class's name
+            EXPECT_EQ(esperadas.value(1), "IDARTICULO 3075");
+            EXPECT_TRUE(esperadas.value(2).startsWith("Mayorista ")) << esperadas.value(2).toStdString();
+        }
+        dlg.onModal(QStringLiteral("Lib_FrmCons3"), [&](QWidget* w) {
+            auto& f = static_cast<Lib_FrmCons3&>(*w);
+            EXPECT_EQ(columnas(f), esperadas) << f.sql.toStdString();
+            f.CmdCancelar->click();
+        });
+        lookup::Consulta().ConsultaSearch(sql, nullptr, QString(), nullptr, nullptr, QString(), false,
+                                          QStringLiteral("@10"));
+        EXPECT_TRUE(dlg.remaining().isEmpty()) << tabla.toStdString();
+    }
 }
 
 TEST_F(Lista, ArticleRowsColouredByStockAndPriceTitles)
@@ -308,13 +467,13 @@ TEST_F(Lista, F5NarrowsNuevaBusquedaRestoresAndTheDateSortAsksTheServer)
     ui::ComboBox& razon = (*f.CmbSearch)(1);
     razon.setText(QStringLiteral("pin*sur"));
     Tecla(&razon, Qt::Key_F5);
-    EXPECT_TRUE(f.sql.contains(" where FechaAlta like 'pin%sur%' ")) << f.sql.toStdString();
+    EXPECT_TRUE(f.sql.contains(" where LTRIM(RTRIM(FechaAlta)) like 'pin%sur%' ")) << f.sql.toStdString();
     EXPECT_EQ(Columna(f, 1), QStringList({"C0002"}));
     EXPECT_EQ(razon.Text(), "");
     ui::ComboBox& codigo = (*f.CmbSearch)(0);
     codigo.setText(QStringLiteral("C9"));
     Tecla(&codigo, Qt::Key_F5);
-    EXPECT_TRUE(f.sql.contains(" and CODIGO like 'C9%' ")) << f.sql.toStdString();
+    EXPECT_TRUE(f.sql.contains(" and LTRIM(RTRIM(CODIGO)) like 'C9%' ")) << f.sql.toStdString();
     EXPECT_EQ(f.ListView1->ListItems().Count(), 0);
     f.CmdNueva->click();
     EXPECT_EQ(f.ListView1->ListItems().Count(), 3);
@@ -332,6 +491,38 @@ TEST_F(Lista, F5NarrowsNuevaBusquedaRestoresAndTheDateSortAsksTheServer)
     (*o.CmbSearch)(1).setText(QStringLiteral("pin"));
     Tecla(&(*o.CmbSearch)(1), Qt::Key_F5);
     EXPECT_EQ(Columna(o, 1), QStringList({"C0002"})) << o.sql.toStdString();
+    lookup::frmCons3().release();
+
+    // The default lookups of the demo database: codes of digits are stored
+    // right-aligned and shown trimmed; F5 finds what the list shows.
+    Ejecuta(QStringLiteral("INSERT INTO V_TA_VENDEDORES (IDVENDEDOR, NOMBRE) VALUES ('  12', 'Vendedor Doce')"));
+    const struct {
+        const char* tabla;
+        const char* texto;
+        bool like;
+        QStringList filas;
+    } casos[] = {
+        {"V_MA_ARTICULOS", "1001", false, {"Tornillo 6x40 (caja x 100)"}},
+        {"V_MA_ARTICULOS", "100", false, {"Taco fischer 8 mm", "Tornillo 6x40 (caja x 100)"}},
+        {"V_MA_ARTICULOS", "PINT", false, {"Pintura latex blanca 20 l"}},
+        {"V_MA_ARTICULOS", "1001", true, {"Tornillo 6x40 (caja x 100)"}},
+        {"V_TA_DEPOSITO", "2", false, {"Deposito Sucursal"}},
+        {"V_TA_VENDEDORES", "12", false, {"Vendedor Doce"}},
+        {"V_TA_Tareas", "2", false, {"Mantenimiento"}},
+        {"V_TA_UnidadNegocio", "1", true, {"Casa Central"}},
+    };
+    for (const auto& c : casos) {
+        dlg.onModal(QStringLiteral("Lib_FrmCons3"), [&](QWidget* w) {
+            auto& v = static_cast<Lib_FrmCons3&>(*w);
+            v.CfgUsaConsultaLIKE = c.like;
+            (*v.CmbSearch)(1).setText(QString::fromLatin1(c.texto));
+            Tecla(&(*v.CmbSearch)(1), Qt::Key_F5);
+            EXPECT_EQ(Columna(v, 1), c.filas) << c.tabla << " " << c.texto << ": " << v.sql.toStdString();
+            v.CmdCancelar->click();
+        });
+        lookup::Consulta().ConsultaSearch(QString::fromLatin1(c.tabla));
+    }
+    EXPECT_TRUE(dlg.remaining().isEmpty());
 }
 
 TEST_F(Lista, OneShortColumnKeepsItsButtonsWhole)

@@ -146,28 +146,44 @@ TEST(ListTexts, F5Narrowing)
 {
     QString sql = "SELECT * FROM T WHERE a=1 ORDER BY Nombre ", base = sql, orden, caja = "juan perez";
     EXPECT_EQ(FiltroF5(sql, base, orden, "Nombre", caja, true),
-              "SELECT * FROM T WHERE (a=1)  and Nombre like '%juan%perez%' ORDER BY Nombre ");
-    EXPECT_EQ(base, "SELECT * FROM T WHERE (a=1)  and Nombre like '%juan%perez%' ORDER BY Nombre ");
+              "SELECT * FROM T WHERE (a=1)  and LTRIM(RTRIM(Nombre)) like '%juan%perez%' ORDER BY Nombre ");
+    EXPECT_EQ(base, "SELECT * FROM T WHERE (a=1)  and LTRIM(RTRIM(Nombre)) like '%juan%perez%' ORDER BY Nombre ");
 
     sql = "SELECT * FROM T ";
     base = sql;
     caja = "ab*cd";
-    EXPECT_EQ(FiltroF5(sql, base, orden, "C", caja, false), "SELECT * FROM T  where C like 'ab%cd%' ");
+    EXPECT_EQ(FiltroF5(sql, base, orden, "C", caja, false), "SELECT * FROM T  where LTRIM(RTRIM(C)) like 'ab%cd%' ");
     EXPECT_EQ(caja, "ab%cd");
     caja = "d'a";
     sql = base;
     EXPECT_EQ(FiltroF5(sql, base, orden, "D", caja, false),
-              "SELECT * FROM T  where (C like 'ab%cd%')  and D like 'd''a%' ");
+              "SELECT * FROM T  where (LTRIM(RTRIM(C)) like 'ab%cd%')  and LTRIM(RTRIM(D)) like 'd''a%' ");
     sql = "SELECT * FROM T WHERE a=1 OR a=2 ";
     base = sql;
     caja = "pin";
-    EXPECT_EQ(FiltroF5(sql, base, orden, "R", caja, false), "SELECT * FROM T WHERE (a=1 OR a=2)  and R like 'pin%' ");
+    EXPECT_EQ(FiltroF5(sql, base, orden, "R", caja, false),
+              "SELECT * FROM T WHERE (a=1 OR a=2)  and LTRIM(RTRIM(R)) like 'pin%' ");
 
     sql = "select v_ma_articulos.idarticulo from v_ma_articulos group by x order by y ";
     base = sql;
     caja = "z";
     EXPECT_EQ(FiltroF5(sql, base, orden, "D", caja, false),
-              "select v_ma_articulos.idarticulo from v_ma_articulos  where v_ma_articulos.D like 'z%' group by x order by y ");
+              "select v_ma_articulos.idarticulo from v_ma_articulos  where LTRIM(RTRIM(v_ma_articulos.D)) like 'z%' "
+              "group by x order by y ");
+    // Through the lookup entry the view is VT_MA_ARTICULOS; a column that is
+    // no char or varchar text is compared as it is.
+    sql = "SELECT VT_MA_ARTICULOS.IDARTICULO, S.Stock FROM VT_MA_ARTICULOS JOIN S ON S.IDARTICULO = "
+          "VT_MA_ARTICULOS.IDARTICULO";
+    base = sql;
+    caja = "1001";
+    EXPECT_EQ(FiltroF5(sql, base, orden, "IDARTICULO", caja, true),
+              "SELECT VT_MA_ARTICULOS.IDARTICULO, S.Stock FROM VT_MA_ARTICULOS JOIN S ON S.IDARTICULO = "
+              "VT_MA_ARTICULOS.IDARTICULO where LTRIM(RTRIM(vt_ma_articulos.IDARTICULO)) like '%1001%' ");
+    sql = "SELECT Importe FROM T";
+    base = sql;
+    caja = ".50";
+    EXPECT_EQ(FiltroF5(sql, base, orden, "Importe", caja, true, false),
+              "SELECT Importe FROM T where Importe like '%.50%' ");
 
     EXPECT_EQ(ConsultaOrdenadaPorFecha("SELECT * FROM T ", "Fecha").value(), "SELECT * FROM T  order by Fecha");
     EXPECT_EQ(ConsultaOrdenadaPorFecha("SELECT * FROM T ", "FECHAHORAFINROMANEO").value(),
@@ -183,13 +199,13 @@ TEST(ListTexts, F5Narrowing)
     caja = QString::fromUtf8("peñ");
     EXPECT_EQ(FiltroF5(sql, base, orden, "Nombre", caja, false),
               QString::fromUtf8("SELECT IDCOMPROBANTE, Nombre, Importe, FECHA FROM V_MV_CPTE WHERE (TC = 'G000') and "
-                                "Nombre like 'peñ%' "));
+                                "LTRIM(RTRIM(Nombre)) like 'peñ%' "));
     // The value 'order by' is no clause.
     sql = "SELECT CODIGO, RAZON_SOCIAL FROM VT_CLIENTES WHERE RAZON_SOCIAL = 'order by' ORDER BY CODIGO";
     base = sql;
     caja = "H05";
     EXPECT_EQ(FiltroF5(sql, base, orden, "CODIGO", caja, false),
-              "SELECT CODIGO, RAZON_SOCIAL FROM VT_CLIENTES WHERE (RAZON_SOCIAL = 'order by')  and CODIGO like 'H05%' "
+              "SELECT CODIGO, RAZON_SOCIAL FROM VT_CLIENTES WHERE (RAZON_SOCIAL = 'order by')  and LTRIM(RTRIM(CODIGO)) like 'H05%' "
               "ORDER BY CODIGO");
 }
 
