@@ -62,6 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
         DiccCase{"SELECT * FROM T WHERE F = '5/3/24'", "SELECT * FROM T WHERE F = TO_DATE('05/03/2024','DD/MM/YYYY')"},
         DiccCase{"SELECT * FROM T WHERE F = '15/03/2024 10:30'",
                  "SELECT * FROM T WHERE F = TO_DATE('15/03/2024 10:30:00','DD/MM/YYYY HH24:MI:SS')"},
+        DiccCase{"SELECT * FROM T WHERE F = ' 5/3/2024 10:30:05'",
+                 "SELECT * FROM T WHERE F = TO_DATE('05/03/2024 10:30:05','DD/MM/YYYY HH24:MI:SS')"},
         // Account codes, dashed codes and numbers are no dates.
         DiccCase{"SELECT * FROM MA_CUENTAS  with(nolock)  WHERE Codigo =  '5.1.01'",
                  "SELECT * FROM MA_CUENTAS  with(nolock)  WHERE Codigo =  '5.1.01'"},
