@@ -108,32 +108,27 @@ TEST(OracleDicc, GeneratedQuotedValues)
     const auto dos = [](int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
     for (int k = 0; k < 400; ++k) {
         const int dia = n(1, 28), mes = n(1, 12), anio = n(1990, 2040), hora = n(0, 23), minuto = n(0, 59);
-        const QString sep = QStringLiteral("/.-").mid(n(0, 2), 1);
+        const QString marca = n(0, 1) ? QStringLiteral(".") : QStringLiteral("-");
         QString valor;
         QString esperado;
         switch (n(0, 4)) {
         case 0:  // the program's date, with or without its time
         case 1: {
             const bool conHora = n(0, 1) == 1;
-            const bool corto = n(0, 1) == 1;
-            valor = dos(dia) + u'/' + dos(mes) + u'/' + (corto ? dos(anio % 100) : QString::number(anio));
-            const int anioLeido = corto ? (anio % 100 < 30 ? 2000 : 1900) + anio % 100 : anio;
-            QString fecha = dos(dia) + u'/' + dos(mes) + u'/' + QString::number(anioLeido);
-            if (conHora) {
-                valor += u' ' + dos(hora) + u':' + dos(minuto);
-                fecha += u' ' + dos(hora) + u':' + dos(minuto) + QStringLiteral(":00");
-            }
-            esperado = QStringLiteral("TO_DATE('%1',%2)")
-                           .arg(fecha, conHora ? QStringLiteral("'DD/MM/YYYY HH24:MI:SS'") : QStringLiteral("'DD/MM/YYYY'"));
+            const int anioLeido = n(0, 1) ? anio : (anio % 100 < 30 ? 2000 : 1900) + anio % 100;
+            const QString hhmm = conHora ? u' ' + dos(hora) + u':' + dos(minuto) : QString();
+            valor = dos(dia) + u'/' + dos(mes) + u'/' + (anioLeido == anio ? QString::number(anio) : dos(anio % 100)) + hhmm;
+            esperado = QStringLiteral("TO_DATE('%1/%2/%3%4',%5)")
+                           .arg(dos(dia), dos(mes), QString::number(anioLeido), conHora ? hhmm + QStringLiteral(":00") : QString(),
+                                conHora ? QStringLiteral("'DD/MM/YYYY HH24:MI:SS'") : QStringLiteral("'DD/MM/YYYY'"));
             break;
         }
         case 2:  // account and article codes
-            valor = QString::number(n(1, 9)) + (sep == u"/" ? QStringLiteral(".") : sep) + QString::number(n(1, 9)) +
-                    (sep == u"/" ? QStringLiteral(".") : sep) + dos(n(1, 31));
+            valor = QString::number(n(1, 9)) + marca + QString::number(n(1, 9)) + marca + dos(n(1, 31));
             break;
-        case 3:  // the other separators, year first
-            valor = sep == u"/" ? QString::number(anio) + u'-' + dos(mes) + u'-' + dos(dia)
-                                : dos(dia) + sep + dos(mes) + sep + QString::number(anio);
+        case 3:  // dates with other separators, year first
+            valor = n(0, 1) ? QString::number(anio) + u'-' + dos(mes) + u'-' + dos(dia)
+                            : dos(dia) + marca + dos(mes) + marca + QString::number(anio);
             break;
         default:  // numbers and words
             valor = n(0, 1) ? QString::number(n(0, 999)) + u'.' + QString::number(n(0, 99))
