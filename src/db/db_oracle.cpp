@@ -65,22 +65,31 @@ QString db_oracle::LimiteDeFilas(const QString& valor)
 
 namespace {
 
-// A quoted text is taken for a date only when it spells a whole calendar
-// date: day, month and year ("15/03/2024", "15-03-24", "15.3.2024") or the
-// year-first form "2024-03-15". Numbers such as '1.5', day-month pairs and
-// times are left alone, and so is a date with a time, whose time the
-// rewrite would otherwise drop.
-bool EsFechaCompleta(const QString& citado)
+// A quoted text is taken for a date only in the forms this program writes
+// dates in: day, month and year separated by "/" ("15/03/2024", "15/03/24"),
+// alone or with a time ("15/03/2024 10:30", "15/03/2024 10:30:00"). Dotted
+// and hyphenated texts are codes of the chart of accounts and the like
+// ('5.1.01', '1.1.10', '2024-03-15'), numbers such as '1.5', day-month pairs
+// and times stay as written; blanks around the text are allowed.
+bool EsFechaDelPrograma(const QString& citado, bool& conHora)
 {
-    static const QRegularExpression diaMesAnio(QStringLiteral(R"(^ *\d{1,2}([/.-])\d{1,2}\1(\d{2}|\d{4}) *$)"));
-    static const QRegularExpression anioMesDia(QStringLiteral(R"(^ *\d{4}-\d{1,2}-\d{1,2} *$)"));
-    if (!diaMesAnio.match(citado).hasMatch() && !anioMesDia.match(citado).hasMatch())
+    static const QRegularExpression forma(
+        QStringLiteral(R"(^ *\d{1,2}/\d{1,2}/(?:\d{2}|\d{4})( +\d{1,2}:\d{2}(?::\d{2})?)? *$)"));
+    const QRegularExpressionMatch m = forma.match(citado);
+    if (!m.hasMatch())
         return false;
+    conHora = m.hasCaptured(1);
     return legacy::IsDate(Variant(citado));
 }
 
+// A date with a time keeps its time: it is written with the format that
+// holds it (the date alone would move the value to midnight).
+const QString kFormatoFechaHora = QStringLiteral("'DD/MM/YYYY HH24:MI:SS'");
+
 // Quoted texts that are dates become TO_DATE calls. The texts are taken in
-// pairs of apostrophes from the statement as it was before this rule.
+// pairs of apostrophes from the statement as it was before this rule. A
+// date written more than once is wrapped once in each place, and a
+// statement already rewritten comes back the same.
 QString FechasEntreComillas(const QString& texto)
 {
     QString copia = texto;
@@ -91,18 +100,22 @@ QString FechasEntreComillas(const QString& texto)
             break;
         const long cierra = InStr(abre + 1, texto, QStringLiteral("'"));
         const QString citado = legacy::Mid(texto, abre + 1, cierra - abre - 1);
-        if (EsFechaCompleta(citado)) {
-            const QString fecha = legacy::Format(Variant(legacy::CDate(Variant(citado))), QStringLiteral("dd/mm/yyyy"));
+        bool conHora = false;
+        if (EsFechaDelPrograma(citado, conHora)) {
+            const Variant fecha(legacy::CDate(Variant(citado)));
+            const QString escrita =
+                legacy::Format(fecha, conHora ? QStringLiteral("dd/mm/yyyy hh:mm:ss") : QStringLiteral("dd/mm/yyyy"));
             copia = ReemplazaTodo(copia, QStringLiteral("'") + citado + QStringLiteral("'"),
-                                  QStringLiteral("TO_DATE('") + fecha + QStringLiteral("',") + kFormatoFecha +
-                                      QStringLiteral(")"));
+                                  QStringLiteral("TO_DATE('") + escrita + QStringLiteral("',") +
+                                      (conHora ? kFormatoFechaHora : kFormatoFecha) + QStringLiteral(")"));
         }
         desde = cierra + 1;
     }
     while (Contiene(copia, QStringLiteral("TO_DATE(TO_DATE("))) {
         copia = ReemplazaTodo(copia, QStringLiteral("TO_DATE(TO_DATE("), QStringLiteral("TO_DATE("));
-        copia = ReemplazaTodo(copia, kFormatoFecha + QStringLiteral("),") + kFormatoFecha + QStringLiteral(")"),
-                              kFormatoFecha + QStringLiteral(")"));
+        for (const QString& formato : {kFormatoFecha, kFormatoFechaHora})
+            copia = ReemplazaTodo(copia, formato + QStringLiteral("),") + formato + QStringLiteral(")"),
+                                  formato + QStringLiteral(")"));
     }
     return copia;
 }

@@ -91,7 +91,7 @@ TEST(DemoBatch, EachDeletableVoucherLosesExactlyItsRows) {
                                                  "AND IDCOMPROBANTE = '%2'").arg(d.tc, id)), 1);
             EXPECT_EQ(scalar(cnn, QStringLiteral("SELECT COUNT(*) AS N FROM V_MV_CPTEACCIONES WHERE TC = '%1' AND "
                                                  "IdComprobante = '%2' AND Tipo_accion = 'E' AND "
-                                                 "FECHAHORA = '2026-12-09 10:30:00'").arg(d.tc, id)), 1);
+                                                 "FECHAHORA = '20261209 10:30:00'").arg(d.tc, id)), 1);
             // Released rows stay, their link cleared; the other ones keep theirs.
             EXPECT_EQ(scalar(cnn, "SELECT COUNT(*) AS N FROM V_MV_BONOS_DETALLE WHERE IDNC IS NULL"),
                       QString(d.tc).trimmed() == "NC" ? 1 : 0);

@@ -54,16 +54,24 @@ INSTANTIATE_TEST_SUITE_P(
                  "SELECT \"Mi Col\", NVL(A,0), SUBSTR(B,1,2), InStr('a',B) FROM T"},
         DiccCase{"SELECT CONVERT(NVARCHAR, F, 103), CONVERT(INT, G), ROUND(H, 103) FROM T",
                  "SELECT TO_CHAR( F, 'DD/MM/YYYY'), TO_NUMBER( G), ROUND(H, 103) FROM T"},
-        // Quoted dates: whole calendar dates only, each place wrapped once.
+        // Quoted dates: whole calendar dates in the program's own forms only,
+        // each place wrapped once; a time is kept.
         DiccCase{"SELECT * FROM T WHERE F >= '15/03/2024' AND G < '15/03/2024'",
                  "SELECT * FROM T WHERE F >= TO_DATE('15/03/2024','DD/MM/YYYY') AND G < "
                  "TO_DATE('15/03/2024','DD/MM/YYYY')"},
-        DiccCase{"SELECT * FROM T WHERE F = '2024-03-05'", "SELECT * FROM T WHERE F = TO_DATE('05/03/2024','DD/MM/YYYY')"},
-        DiccCase{"SELECT * FROM T WHERE F = '5-3-24'", "SELECT * FROM T WHERE F = TO_DATE('05/03/2024','DD/MM/YYYY')"},
+        DiccCase{"SELECT * FROM T WHERE F = '5/3/24'", "SELECT * FROM T WHERE F = TO_DATE('05/03/2024','DD/MM/YYYY')"},
+        DiccCase{"SELECT * FROM T WHERE F = '15/03/2024 10:30'",
+                 "SELECT * FROM T WHERE F = TO_DATE('15/03/2024 10:30:00','DD/MM/YYYY HH24:MI:SS')"},
+        DiccCase{"SELECT * FROM T WHERE F = ' 5/3/2024 10:30:05'",
+                 "SELECT * FROM T WHERE F = TO_DATE('05/03/2024 10:30:05','DD/MM/YYYY HH24:MI:SS')"},
+        // Account codes, dashed codes and numbers are no dates.
+        DiccCase{"SELECT * FROM MA_CUENTAS  with(nolock)  WHERE Codigo =  '5.1.01'",
+                 "SELECT * FROM MA_CUENTAS  with(nolock)  WHERE Codigo =  '5.1.01'"},
+        DiccCase{"SELECT * FROM T WHERE Codigo = '1.1.10' OR F = '2024-03-05' OR G = '5-3-24'",
+                 "SELECT * FROM T WHERE Codigo = '1.1.10' OR F = '2024-03-05' OR G = '5-3-24'"},
         DiccCase{"SELECT * FROM T WHERE A = '1.5' AND B = '12/3'", "SELECT * FROM T WHERE A = '1.5' AND B = '12/3'"},
         DiccCase{"SELECT * FROM T WHERE H = '10:30' AND C = 'MARZO'",
                  "SELECT * FROM T WHERE H = '10:30' AND C = 'MARZO'"},
-        DiccCase{"SELECT * FROM T WHERE F = '15/03/2024 10:30'", "SELECT * FROM T WHERE F = '15/03/2024 10:30'"},
         DiccCase{"SELECT * FROM T WHERE F = '31/02/2024'", "SELECT * FROM T WHERE F = '31/02/2024'"},
         DiccCase{"SELECT * FROM T WHERE F = '15/03-2024'", "SELECT * FROM T WHERE F = '15/03-2024'"},
         // Quoted values are data: brackets, function names and a WHERE in them stay.
@@ -86,6 +94,54 @@ TEST(OracleDicc, OtherConnectionsAreLeftAlone)
     EXPECT_EQ(db.ORACLE_Dicc(QStringLiteral("SELECT TOP 1 * FROM T")), QStringLiteral("SELECT TOP 1 * FROM T"));
     db.gConnString = QStringLiteral("Provider=OraOLEDB.Oracle.1;");
     EXPECT_THROW(db.ORACLE_Dicc(QStringLiteral("SELECT * FROM T WHERE A = 'x")), legacy::VbError);
+}
+
+// Generated quoted values: a date in one of the program's forms becomes its
+// TO_DATE, anything else comes through as written, and a statement already
+// rewritten comes back the same.
+TEST(OracleDicc, GeneratedQuotedValues)
+{
+    DB_Dll db;
+    db.gConnString = QStringLiteral("Provider=OraOLEDB.Oracle.1;Data Source=X;");
+    std::mt19937 gen(61);
+    const auto n = [&](int desde, int hasta) { return std::uniform_int_distribution<int>(desde, hasta)(gen); };
+    const auto dos = [](int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
+    for (int k = 0; k < 400; ++k) {
+        const int dia = n(1, 28), mes = n(1, 12), anio = n(1990, 2040), hora = n(0, 23), minuto = n(0, 59);
+        const QString marca = n(0, 1) ? QStringLiteral(".") : QStringLiteral("-");
+        QString valor;
+        QString esperado;
+        switch (n(0, 4)) {
+        case 0:  // the program's date, with or without its time
+        case 1: {
+            const bool conHora = n(0, 1) == 1;
+            const int anioLeido = n(0, 1) ? anio : (anio % 100 < 30 ? 2000 : 1900) + anio % 100;
+            const QString hhmm = conHora ? u' ' + dos(hora) + u':' + dos(minuto) : QString();
+            valor = dos(dia) + u'/' + dos(mes) + u'/' + (anioLeido == anio ? QString::number(anio) : dos(anio % 100)) + hhmm;
+            esperado = QStringLiteral("TO_DATE('%1/%2/%3%4',%5)")
+                           .arg(dos(dia), dos(mes), QString::number(anioLeido), conHora ? hhmm + QStringLiteral(":00") : QString(),
+                                conHora ? QStringLiteral("'DD/MM/YYYY HH24:MI:SS'") : QStringLiteral("'DD/MM/YYYY'"));
+            break;
+        }
+        case 2:  // account and article codes
+            valor = QString::number(n(1, 9)) + marca + QString::number(n(1, 9)) + marca + dos(n(1, 31));
+            break;
+        case 3:  // dates with other separators, year first
+            valor = n(0, 1) ? QString::number(anio) + u'-' + dos(mes) + u'-' + dos(dia)
+                            : dos(dia) + marca + dos(mes) + marca + QString::number(anio);
+            break;
+        default:  // numbers and words
+            valor = n(0, 1) ? QString::number(n(0, 999)) + u'.' + QString::number(n(0, 99))
+                            : u'z' + testutil::textoConRaros(gen, QStringLiteral("/.-: "), 8, 3);
+            break;
+        }
+        if (esperado.isEmpty())
+            esperado = u'\'' + valor + u'\'';
+        const QString sql = QStringLiteral("SELECT * FROM MA_CUENTAS WHERE Codigo = '%1' AND Otro <> 'x'").arg(valor);
+        const QString una = db.ORACLE_Dicc(sql);
+        EXPECT_EQ(una, QStringLiteral("SELECT * FROM MA_CUENTAS WHERE Codigo = %1 AND Otro <> 'x'").arg(esperado)) << sql.toStdString();
+        EXPECT_EQ(db.ORACLE_Dicc(una), una) << sql.toStdString();
+    }
 }
 
 // Where the splitter sees the next statement of a cleaned-up script.

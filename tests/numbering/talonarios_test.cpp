@@ -76,7 +76,7 @@ TEST_F(Talonarios, ChoiceOfBookAndProposal)
 
     // The expiry: no date never rejects; a book expired before the date is
     // passed over (dates compare in date order).
-    Libro("ZE", 1, "A", "1", "1", "100", "12", "VenceA = '2024-05-10 00:00:00'");
+    Libro("ZE", 1, "A", "1", "1", "100", "12", "VenceA = '20240510 00:00:00'");
     Libro("ZE", 2, "A", "1", "1", "100", "80", {}, true);
     EXPECT_EQ(Elige("ZE", "", "A").num, "00000012");
     EXPECT_EQ(Elige("ZE", "", "A", "10/05/2024").num, "00000012");
@@ -119,7 +119,7 @@ TEST_F(Talonarios, UserDefaultsAndUsedUpBooks)
 TEST_F(Talonarios, ValidationOfLetterAndRange)
 {
     Libro("ZV", 7, "A,X", "1", "100", "200", "150",
-          "X_SUC_DEFAULT = 1, X_NRO_DESDE = 1, X_NRO_HASTA = 999, X_ULTIMO_NRO = 1, VenceA = '2024-05-10 00:00:00'");
+          "X_SUC_DEFAULT = 1, X_NRO_DESDE = 1, X_NRO_HASTA = 999, X_ULTIMO_NRO = 1, VenceA = '20240510 00:00:00'");
     struct Caso {
         const char *letra, *numero, *fecha;
         bool ok;

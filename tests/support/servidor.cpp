@@ -8,6 +8,7 @@
 #include "platform/legacy/vberror.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <stdexcept>
 #include <utility>
@@ -129,6 +130,15 @@ QString ParaServidor(const QString& sentencia)
         }
         if (t[i].isWord("INTEGER") && n < t.size() && t[n].isWord("PRIMARY")) {
             out += QStringLiteral("INT IDENTITY(1,1)");
+            continue;
+        }
+        // A date as the embedded file keeps it ('yyyy-mm-dd[ hh:mm:ss]'): the
+        // server reads that form by its date format (year, day, month under
+        // the connection's dmy), so it goes in a form read one way only.
+        static const QRegularExpression guardada(QStringLiteral(R"(^'(\d{4})-(\d\d)-(\d\d)(?: (\d\d:\d\d:\d\d(?:\.\d{1,3})?))?'$)"));
+        if (const auto m = guardada.match(t[i].text); t[i].kind == ado::sql::TokKind::String && m.hasMatch()) {
+            out += m.hasCaptured(4) ? QStringLiteral("'%1-%2-%3T%4'").arg(m.captured(1), m.captured(2), m.captured(3), m.captured(4))
+                                    : QStringLiteral("'%1%2%3'").arg(m.captured(1), m.captured(2), m.captured(3));
             continue;
         }
         out += t[i].text;

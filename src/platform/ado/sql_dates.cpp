@@ -1,11 +1,15 @@
-// The date literals of the server's dialect. The server reads a text as a
-// date where it meets a date (SET DATEFORMAT dmy: '31/12/2026', '31-12-2026',
-// '31.12.2026' day first;
-// 'yyyy-mm-dd' and 'yyyymmdd' with an optional time); the engine has no date
-// type and keeps dates as ISO text ('yyyy-mm-dd hh:mm:ss'). This is the one
-// reader of those literals: the token rewrite (sql_tokens.cpp) writes a
-// literal that meets a date as the ISO text given here, and the parameterised
-// statements (sql_parameters.cpp) keep such literals out of their slots.
+// The date literals of the server's dialect. Every connection of the
+// program reads dates under SET DATEFORMAT dmy (the one date format the
+// engine reads too: it refuses any other), so the server reads a text as a
+// date where it meets a date: '31/12/2026', '31-12-2026', '31.12.2026' day
+// first; 'yyyy-mm-dd' and 'yyyy-mm-dd hh:mm:ss' year, day, month
+// ('2012-02-01' is 2 January); 'yyyymmdd' and 'yyyy-mm-ddThh:mm:ss' year,
+// month, day whatever the format. The engine has no date type and keeps
+// dates as its own text 'yyyy-mm-dd hh:mm:ss', year, month, day. This is the
+// one reader of those literals: the token rewrite (sql_tokens.cpp) writes a
+// literal that meets a date as the engine's text given here, and the
+// parameterised statements (sql_parameters.cpp) keep such literals out of
+// their slots.
 #include "platform/ado/sql_passes.h"
 
 #include <QDateTime>
@@ -14,7 +18,7 @@ namespace ado::sql {
 
 // d/m/yy[yy][ h:mm[:ss[.fff]]] with one or two digits for day, month, hour;
 // '-' or '.' may stand for both '/'.
-std::optional<DayFirst> readDayFirst(QStringView text, int cutoff) {
+std::optional<DayFirst> readDayFirst(QStringView text, int cutoff, bool* outOfRange) {
     const QStringView s = text.trimmed();
     qsizetype pos = 0;
     auto number = [&](int minDigits, int maxDigits, int& value) {
@@ -60,14 +64,18 @@ std::optional<DayFirst> readDayFirst(QStringView text, int cutoff) {
         if (pos != s.size()) return std::nullopt;
         if (r.hh > 23 || r.mi > 59 || r.ss > 59) return std::nullopt;
     }
-    if (!QDate::isValid(r.y, r.m, r.d)) return std::nullopt;
+    if (!QDate::isValid(r.y, r.m, r.d)) {
+        if (outOfRange) *outOfRange = true;
+        return std::nullopt;
+    }
     return r;
 }
 
 // The server's other date literals: 'yyyy-mm-dd' and 'yyyymmdd', each
 // optionally with ' hh:mm[:ss[.fff]]' ('T' instead of the blank after the
-// dashed form). Years from 1753, as the server's datetime holds them.
-std::optional<DayFirst> readOtherDate(QStringView s) {
+// dashed form). Years from 1753, as the server's datetime holds them. The
+// dashed form with a blank or without a time is year, day, month under dmy.
+std::optional<DayFirst> readOtherDate(QStringView s, bool* outOfRange) {
     if (s.size() < 8 || s.size() > 23) return std::nullopt;
     for (int k = 0; k < 4; ++k)
         if (!s[k].isDigit()) return std::nullopt;
@@ -85,6 +93,7 @@ std::optional<DayFirst> readOtherDate(QStringView s) {
     const bool dashed = s[4] == u'-';
     if (dashed) {
         if (!digits(0, 4, r.y) || !digits(5, 2, r.m) || s.size() < 10 || s[7] != u'-' || !digits(8, 2, r.d)) return std::nullopt;
+        if (s.size() == 10 || s[10] != u'T') std::swap(r.m, r.d);
         pos = 10;
     } else {
         if (!digits(0, 4, r.y) || !digits(4, 2, r.m) || !digits(6, 2, r.d)) return std::nullopt;
@@ -107,7 +116,10 @@ std::optional<DayFirst> readOtherDate(QStringView s) {
         }
         if (r.hh > 23 || r.mi > 59 || r.ss > 59) return std::nullopt;
     }
-    if (r.y < 1753 || !QDate::isValid(r.y, r.m, r.d)) return std::nullopt;
+    if (r.y < 1753 || !QDate::isValid(r.y, r.m, r.d)) {
+        if (outOfRange) *outOfRange = true;
+        return std::nullopt;
+    }
     r.ms = ms;
     return r;
 }
@@ -136,21 +148,40 @@ std::optional<QDateTime> readDateTime(QStringView text) {
     return dateTimeOf(*r);
 }
 
+// The engine's own text of a date ('yyyy-mm-dd hh:mm:ss[.zzz]', as isoOf
+// writes it), year, month, day.
+std::optional<QDateTime> readKept(QStringView text) {
+    const QStringView s = text.trimmed();
+    if (!(s.size() == 19 || s.size() == 23) || s[4] != u'-' || s[7] != u'-' || s[10] != u' ') return std::nullopt;
+    // the same text with a 'T' is read year, month, day
+    QString t = s.toString();
+    t[10] = u'T';
+    std::optional<DayFirst> r = readOtherDate(t);
+    if (!r) return std::nullopt;
+    return dateTimeOf(*r);
+}
+
 namespace {
 
 QString isoText(const std::optional<DayFirst>& r) { return r ? isoOf(dateTimeOf(*r)) : QString(); }
 
 }  // namespace
 
-// Whether the rewrite may write the text otherwise where it meets a date
-// (not already 'yyyy-mm-dd hh:mm:ss').
+// Whether the rewrite writes the text otherwise where it meets a date: one
+// of the other forms whose reading is not the same text, or which is out of
+// the calendar.
 bool otherDateChanges(QStringView inner) {
-    if (inner.size() == 19 && inner[4] == u'-' && inner[10] == u' ') return false;
-    return readOtherDate(inner).has_value();
+    bool outOfRange = false;
+    const std::optional<DayFirst> r = readOtherDate(inner, &outOfRange);
+    return outOfRange || (r && isoText(r) != inner);
 }
 
-QString otherDateToIso(const QString& text) { return isoText(readOtherDate(QStringView(text).trimmed())); }
+QString otherDateToIso(const QString& text, bool* outOfRange) {
+    return isoText(readOtherDate(QStringView(text).trimmed(), outOfRange));
+}
 
-QString dayFirstToIso(const QString& text, int cutoff) { return isoText(readDayFirst(text, cutoff)); }
+QString dayFirstToIso(const QString& text, int cutoff, bool* outOfRange) {
+    return isoText(readDayFirst(text, cutoff, outOfRange));
+}
 
 }  // namespace ado::sql

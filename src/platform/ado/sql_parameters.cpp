@@ -88,7 +88,9 @@ std::optional<Parameterised> parameterise(const QString& s, const std::vector<Le
         if (number == k && at(k).kind == TokKind::String) {
             const QStringView q = unprefixed(text(k));
             const QStringView inner = q.mid(1, q.size() - 2);
-            if (q.size() < 2 || !q.endsWith(u'\'') || (mayBeDate(inner) && readDayFirst(inner)) ||
+            bool outOfRange = false;
+            if (q.size() < 2 || !q.endsWith(u'\'') ||
+                (mayBeDate(inner) && (readDayFirst(inner, kServerYearCutoff, &outOfRange) || outOfRange)) ||
                 (mayBeOtherDate(inner) && otherDateChanges(inner)))
                 return false;
             p.literals.push_back({LiteralSlot::Text, from, at(k).len, column});

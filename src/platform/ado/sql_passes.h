@@ -81,14 +81,18 @@ struct DayFirst { int y, m, d, hh = 0, mi = 0, ss = 0, ms = 0; };
 
 // d/m/yy[yy][ h:mm[:ss[.fff]]] with one or two digits for day, month, hour;
 // '-' or '.' may stand for both '/'. A two-digit year is the one in the
-// hundred years ending at `cutoff` (the server's: 2049).
-std::optional<DayFirst> readDayFirst(QStringView text, int cutoff = kServerYearCutoff);
+// hundred years ending at `cutoff` (the server's: 2049). `outOfRange` is set
+// for a text of the form whose day, month and year make no date ('31/02/2024').
+std::optional<DayFirst> readDayFirst(QStringView text, int cutoff = kServerYearCutoff, bool* outOfRange = nullptr);
 // The server's other date literals: 'yyyy-mm-dd' and 'yyyymmdd', each
 // optionally with ' hh:mm[:ss[.fff]]' ('T' instead of the blank after the
-// dashed form). Years from 1753, as the server's datetime holds them.
-std::optional<DayFirst> readOtherDate(QStringView s);
-// Whether the rewrite may write the text otherwise where it meets a date
-// (not already 'yyyy-mm-dd hh:mm:ss').
+// dashed form), as the server reads them under SET DATEFORMAT dmy: the
+// dashed form without its 'T' is year, day, month ('2012-02-01' is 2
+// January), the others year, month, day. Years from 1753, as the server's
+// datetime holds them; `outOfRange` as above ('2026-11-20').
+std::optional<DayFirst> readOtherDate(QStringView s, bool* outOfRange = nullptr);
+// Whether the rewrite writes the text otherwise where it meets a date: one
+// of the other forms whose reading is not the same text, or out of range.
 bool otherDateChanges(QStringView inner);
 
 // The texts the rewrite reads as day-first dates where they meet no text column.

@@ -27,7 +27,7 @@ namespace {
 
 const QSet<QString>& ignoredSetOptions() {
     static const QSet<QString> s = {
-        QStringLiteral("NOCOUNT"),      QStringLiteral("XACT_ABORT"),   QStringLiteral("DATEFORMAT"),
+        QStringLiteral("NOCOUNT"),      QStringLiteral("XACT_ABORT"),
         QStringLiteral("ANSI_WARNINGS"), QStringLiteral("ANSI_NULLS"),  QStringLiteral("ANSI_PADDING"),
         QStringLiteral("QUOTED_IDENTIFIER"), QStringLiteral("ARITHABORT"), QStringLiteral("TRANSACTION"),
         QStringLiteral("LANGUAGE"),     QStringLiteral("LOCK_TIMEOUT"), QStringLiteral("DEADLOCK_PRIORITY"),
@@ -87,6 +87,17 @@ std::optional<Rewritten> statementOfItsOwn(const Toks& t) {
     const QString w = t[first].kind == TokKind::Word ? t[first].text.toUpper() : QString();
     const size_t second = nextSig(t, first + 1);
     const QString w2 = second < t.size() && t[second].kind == TokKind::Word ? t[second].text.toUpper() : QString();
+    if (w == u"SET" && w2 == u"DATEFORMAT") {
+        // The engine reads dates as every connection of the program does
+        // (SET DATEFORMAT dmy, sql_dates.cpp); another order would be read
+        // otherwise than by the server, so it is refused by name.
+        const size_t third = nextSig(t, second + 1);
+        if (third >= t.size() || t[third].text.compare(u"dmy", Qt::CaseInsensitive) != 0)
+            r.refused = QStringLiteral("SET DATEFORMAT ") + (third < t.size() ? t[third].text : QString());
+        else
+            r.kind = StmtKind::Empty;
+        return r;
+    }
     if (w == u"SET" && ignoredSetOptions().contains(w2)) {
         r.kind = StmtKind::Empty;
         return r;

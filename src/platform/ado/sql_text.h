@@ -75,16 +75,22 @@ inline constexpr int kServerYearCutoff = 2049;
 // ' hh:mm:ss' or ' hh:mm:ss.fff', as
 // 'yyyy-mm-dd hh:mm:ss', a two-digit year read with `cutoff` (the server's
 // unless the caller converts as the client does). Empty when the text is not
-// such a date.
-QString dayFirstToIso(const QString& text, int cutoff = kServerYearCutoff);
+// such a date; `outOfRange` is then set when it has the form but no such
+// day exists (the server's error 242).
+QString dayFirstToIso(const QString& text, int cutoff = kServerYearCutoff, bool* outOfRange = nullptr);
 // The server's other date literals ('yyyy-mm-dd', 'yyyymmdd', each with an
 // optional ' hh:mm[:ss[.fff]]', 'T' also after the dashed form) the same
-// way; empty when the text is none.
-QString otherDateToIso(const QString& text);
+// way, as the server reads them under SET DATEFORMAT dmy: '2012-02-01' and
+// '2012-02-01 00:00:00' are 2 January, '20120201' and '2012-02-01T00:00:00'
+// 1 February; empty when the text is none.
+QString otherDateToIso(const QString& text, bool* outOfRange = nullptr);
 // A text of any of those forms as the date and time the server keeps, in
 // ticks of 1/300 second ('.002' is .003, '23:59:59.999' the next day);
 // nothing when the text is none of them.
 std::optional<QDateTime> readDateTime(QStringView text);
+// The engine's own text of a date as isoOf writes it ('yyyy-mm-dd
+// hh:mm:ss[.zzz]'), year, month, day; nothing for any other text.
+std::optional<QDateTime> readKept(QStringView text);
 // A date and time as the engine keeps it: 'yyyy-mm-dd hh:mm:ss[.zzz]'.
 QString isoOf(const QDateTime& dt);
 

@@ -385,9 +385,40 @@ private:
         return other.kind == VType::Text ? ColumnKind::Text : other.kind == VType::Date ? ColumnKind::Date : ColumnKind::Unknown;
     }
 
-    // N'...' is '...'; a day-first date text becomes ISO text unless it
-    // meets a text column; a text compared with an expression compares as
-    // the server compares texts.
+    // A literal that is by itself the date argument of a date function
+    // (DATEADD, DATEDIFF, DATEPART, DATENAME, YEAR, MONTH, DAY) or of a
+    // conversion to a date (CONVERT(DATETIME, x), CAST(x AS DATETIME)).
+    bool dateArgument(size_t i) {
+        const size_t p = prevSig(t_, i);
+        const size_t n = nextSig(t_, i + 1);
+        if (p == npos || n >= t_.size() || !(t_[p].isPunct('(') || t_[p].isPunct(','))) return false;
+        if (!(t_[n].isPunct(')') || t_[n].isPunct(',') || t_[n].isWord("AS"))) return false;
+        int depth = 0, place = 0;
+        size_t open = npos;
+        for (size_t k = i; k-- > 0 && open == npos;) {
+            if (t_[k].isPunct(')')) ++depth;
+            else if (t_[k].isPunct('(') && depth-- == 0) open = k;
+            else if (t_[k].isPunct(',') && depth == 0) ++place;
+        }
+        const size_t f = open == npos ? npos : prevSig(t_, open);
+        if (f == npos || t_[f].kind != TokKind::Word) return false;
+        const QString w = t_[f].text.toUpper();
+        if (w == u"DATEADD") return place == 2;
+        if (w == u"DATEDIFF") return place == 1 || place == 2;
+        if (w == u"DATEPART" || w == u"DATENAME") return place == 1;
+        if (w == u"YEAR" || w == u"MONTH" || w == u"DAY") return place == 0;
+        const auto dateType = [&](size_t k) { return k < t_.size() && isDateTypeName(t_[k].text.toUpper()); };
+        if (w == u"CONVERT") return place == 1 && dateType(nextSig(t_, open + 1));
+        if (w == u"CAST") return place == 0 && t_[n].isWord("AS") && dateType(nextSig(t_, n + 1));
+        return false;
+    }
+
+    // N'...' is '...'; a date text of the server's forms becomes the
+    // engine's text of the date the server reads (sql_dates.cpp): a
+    // day-first one unless it meets a text column, the others only where
+    // they meet a date. Where it meets a date and names no day, the
+    // statement fails as on the server (error 242). A text compared with an
+    // expression compares as the server compares texts.
     bool literal(size_t i) {
         if (t_[i].kind != TokKind::String) return false;
         Token tok = t_[i];
@@ -395,22 +426,27 @@ private:
         const QString inner = tok.text.mid(1, tok.text.size() - 2);
         bool isDate = false;
         const auto kind = [&] {
+            if (dateArgument(i)) return ColumnKind::Date;
             const ColumnKind k = finder_.kindAt(i);
             return k == ColumnKind::Unknown ? partnerKind(i) : k;
         };
+        bool outOfRange = false;
+        QString iso;
+        ColumnKind meets = ColumnKind::Unknown;
         if (mayBeDate(inner)) {
-            const QString iso = dayFirstToIso(inner);
-            if (!iso.isEmpty() && kind() != ColumnKind::Text) {
-                tok.text = QLatin1Char('\'') + iso + QLatin1Char('\'');
-                isDate = true;
-            }
+            iso = dayFirstToIso(inner, kServerYearCutoff, &outOfRange);
+            if (!iso.isEmpty() || outOfRange) meets = kind();
+            isDate = !iso.isEmpty() && meets != ColumnKind::Text;
         } else if (mayBeOtherDate(inner)) {
-            // the server's other date forms are dates only where they meet one
-            const QString iso = otherDateToIso(inner);
-            if (!iso.isEmpty() && iso != inner && kind() == ColumnKind::Date) {
-                tok.text = QLatin1Char('\'') + iso + QLatin1Char('\'');
-                isDate = true;
-            }
+            iso = otherDateToIso(inner, &outOfRange);
+            if (!iso.isEmpty() || outOfRange) meets = kind();
+            isDate = !iso.isEmpty() && meets == ColumnKind::Date;
+        }
+        if (isDate) {
+            tok.text = QLatin1Char('\'') + iso + QLatin1Char('\'');
+        } else if (outOfRange && meets == ColumnKind::Date) {
+            out_.push_back(sql::word(QStringLiteral("SRV_DATE_OUT_OF_RANGE(") + tok.text + QLatin1Char(')')));
+            return true;
         }
         out_.push_back(tok);
         // ("LTRIM(RTRIM(Codigo)) = 'fp'"); a column keeps its own collation,

@@ -11,10 +11,11 @@
 
 namespace ado::functions {
 
-// A date argument: a text of the server's date forms (day first, ISO,
-// 'yyyymmdd', each with an optional time, in ticks of 1/300 second), or a
-// number of days since 1 January 1900 (the server's reading of numbers as
-// dates).
+// A date argument: the engine's own text of a date (a date column, the
+// result of a date function, a literal the rewrite has read), a text of the
+// server's date forms (day first, 'yyyy-mm-dd' and 'yyyymmdd', each with an
+// optional time, in ticks of 1/300 second), or a number of days since
+// 1 January 1900 (the server's reading of numbers as dates).
 bool argDate(sqlite3_value* v, QDateTime& out) {
     if (sqlite3_value_type(v) == SQLITE_INTEGER || sqlite3_value_type(v) == SQLITE_FLOAT) {
         const double d = sqlite3_value_double(v);
@@ -25,11 +26,12 @@ bool argDate(sqlite3_value* v, QDateTime& out) {
     }
     const QString s = argText(v).trimmed();
     // (ISO text with more than three decimals read to the millisecond)
-    if (const std::optional<QDateTime> dt = sql::readDateTime(s.size() > 23 && s[4] == u'-' ? s.left(23) : s)) {
-        out = *dt;
-        return true;
-    }
-    return false;
+    const QString text = s.size() > 23 && s[4] == u'-' ? s.left(23) : s;
+    std::optional<QDateTime> dt = sql::readKept(text);
+    if (!dt) dt = sql::readDateTime(text);
+    if (!dt) return false;
+    out = *dt;
+    return true;
 }
 
 namespace {
@@ -182,7 +184,19 @@ void fnDateArith(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         return fail(ctx, "+", "conversion failed when converting date and/or time from character string");
     resultDays(ctx, argc > 2 && sqlite3_value_int(argv[2]) < 0 ? a - b : a + b);
 }
+namespace {
+
+// SRV_DATE_OUT_OF_RANGE(text): a date literal of the server's forms that
+// names no day where it meets a date ('2026-11-20' under dmy, '31/02/2024'):
+// the server's error 242.
+void fnDateOutOfRange(sqlite3_context* ctx, int, sqlite3_value**) {
+    fail(ctx, "CONVERT", "The conversion of a varchar data type to a datetime data type resulted in an out-of-range value.");
+}
+
+}  // namespace
+
 void registerDateFunctions(sqlite3* db) {
+    reg(db, "SRV_DATE_OUT_OF_RANGE", 1, fnDateOutOfRange);
     reg(db, "GETDATE", 0, fnGetDate, false);
     reg(db, "DATEADD", 3, fnDateAdd);
     reg(db, "DATEDIFF", 3, fnDateDiff);

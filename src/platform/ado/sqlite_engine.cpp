@@ -654,6 +654,7 @@ void SqliteEngine::addError(ErrorCollection& errors, int rc) {
     // the server's errors of arithmetic, by their own numbers (also raised by the checks of a write)
     else if (msg.contains(u"Divide by zero")) native = 8134, state = QStringLiteral("22012");
     else if (msg.contains(u"arithmetic overflow", Qt::CaseInsensitive)) native = 8115, state = QStringLiteral("22003");
+    else if (msg.contains(u"out-of-range value")) f = Failure::TypeMismatch, native = 242, state = QStringLiteral("22007");
     else if (primary == SQLITE_CONSTRAINT || (ext & 0xff) == SQLITE_CONSTRAINT) {
         if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY) f = Failure::DuplicateKey;
         else if (ext == SQLITE_CONSTRAINT_NOTNULL) f = Failure::NotNull;

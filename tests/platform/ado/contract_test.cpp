@@ -362,7 +362,7 @@ TEST_P(Contract, DeletingMovesToTheNextRowOnTheNextMoveNext) {
 
 TEST_P(Contract, TableWithoutKeyIsUpdatedByItsValues) {
     cnn->Execute(QStringLiteral("CREATE TABLE SinClave (a INT, b VARCHAR(10), c DATETIME)"));
-    cnn->Execute(QStringLiteral("INSERT INTO SinClave (a, b, c) VALUES (1, 'uno', '2024-01-31 00:00:00')\r"
+    cnn->Execute(QStringLiteral("INSERT INTO SinClave (a, b, c) VALUES (1, 'uno', '20240131 00:00:00')\r"
                                 "INSERT INTO SinClave (a, b) VALUES (2, NULL)"));
     auto rs = std::make_shared<ado::Recordset>();
     rs->Open(QStringLiteral("SELECT a, b FROM SinClave ORDER BY a"), cnn, ado::adOpenKeyset, ado::adLockOptimistic);

@@ -77,7 +77,7 @@ const char* kSchema =
     "INSERT INTO t VALUES (1, 'Abc', '2024-01-31 00:00:00');"
     "INSERT INTO t VALUES (2, 'bcd  ', '2023-12-25 08:00:00');"
     "INSERT INTO u VALUES (1, 5);"
-    "INSERT INTO V_MV_CPTE VALUES ('FC', '000100000123A', 0, '2024-01-31 00:00:00', 1);";
+    "INSERT INTO V_MV_CPTE VALUES ('FC', '000100000123A', 0, '20240131 00:00:00', 1);";
 
 class Dialect : public ::testing::Test {
 protected:
@@ -163,12 +163,16 @@ TEST_F(Dialect, DayFirstDatesBecomeIsoText) {
     // the client runtime's own conversions keep 2029
     EXPECT_EQ(ado::sql::dayFirstToIso(QStringLiteral("01/01/35"), 2029), QStringLiteral("1935-01-01 00:00:00"));
     EXPECT_EQ(ado::sql::dayFirstToIso(QStringLiteral("31/12/29"), 2029), QStringLiteral("2029-12-31 00:00:00"));
-    // the server's other forms
+    // the server's other forms under SET DATEFORMAT dmy: the dashed one
+    // without its 'T' is year, day, month
     const C others[] = {
-        {"2026-11-10", "2026-11-10 00:00:00"},      {"20261109", "2026-11-09 00:00:00"},
+        {"2012-02-01", "2012-01-02 00:00:00"},      {"2012-02-01 00:00:00", "2012-01-02 00:00:00"},
+        {"2026-11-20", ""},                         {"2026-11-20 07:00:00", ""},
+        {"20260211", "2026-02-11 00:00:00"},        {"2026-02-11T10:00:00", "2026-02-11 10:00:00"},
+        {"2026-11-10", "2026-10-11 00:00:00"},      {"20261109", "2026-11-09 00:00:00"},
         {"20261109 7:05", ""},                      {"20261109 07:05", "2026-11-09 07:05:00"},
-        {"2026-11-10T10:30:15", "2026-11-10 10:30:15"}, {"2026-11-10 10:30:15.5", "2026-11-10 10:30:15.500"},
-        {"20261110 10:30:15.005", "2026-11-10 10:30:15.007"}, {"2026-11-10 10:30:15.998", "2026-11-10 10:30:15.997"},
+        {"2026-11-10T10:30:15", "2026-11-10 10:30:15"}, {"2026-11-10 10:30:15.5", "2026-10-11 10:30:15.500"},
+        {"20261110 10:30:15.005", "2026-11-10 10:30:15.007"}, {"2026-11-10 10:30:15.998", "2026-10-11 10:30:15.997"},
         {"20261110 10:30:15.001", "2026-11-10 10:30:15"},
         {"2026-11-31", ""}, {"20261301", ""}, {"17521231", ""}, {"00000123", ""}, {"2026/11/10", ""},
         {"20261109T10:00", ""}, {"2026-11-10 24:00", ""}, {"000100000123A", ""},
@@ -197,7 +201,8 @@ TEST_F(Dialect, DatesCompareSortAndReadBackAsDates) {
         {"Fecha BETWEEN '01.02.2024' AND '29-02-2024'", 1},
         {"Fecha <= '20240229 23:59:59.999' AND Fecha >= '20240201'", 3},
         {"Fecha = '1-3-2024'", 1},
-        {"Fecha = '2024-02-29 23:59:59.996'", 1},
+        {"Fecha = '20240229 23:59:59.996'", 1},
+        {"Fecha = '2024-29-02 23:59:59.996'", 1},
     };
     for (const C& c : cases)
         EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM t WHERE ") + QString::fromUtf8(c.where)).toLong(), c.rows) << c.where;
@@ -226,7 +231,11 @@ TEST_F(Dialect, ServerFunctions) {
         {"STR(12.345, 8, 2)", "   12.35"},
         {"STR(7)", "         7"},
         {"CONVERT(NVARCHAR, DATEADD(dd, 1, '31/01/2024'), 103)", "01/02/2024"},
-        {"CONVERT(VARCHAR(10), DATEADD(month, 1, '2024-01-31 00:00:00'), 103)", "29/02/2024"},
+        {"CONVERT(VARCHAR(10), DATEADD(month, 1, '20240131 00:00:00'), 103)", "29/02/2024"},
+        {"CONVERT(VARCHAR(10), DATEADD(day, 1, '2012-02-01'), 103)", "03/01/2012"},
+        {"CONVERT(VARCHAR(10), CONVERT(DATETIME, '2012-02-01 00:00:00'), 103)", "02/01/2012"},
+        {"DATEDIFF(day, '2012-02-01', '20120201')", 30},
+        {"DAY('2026-02-11T10:00:00') + MONTH(CAST('20260211' AS DATETIME))", 13},
         {"DATEDIFF(day, '31/12/2023', '02/01/2024')", 2},
         {"DATEDIFF(month, '31/12/2023', '01/01/2024')", 1},
         {"DATEDIFF(year, '31/12/2023 23:59', '01/01/2024')", 1},
@@ -237,7 +246,7 @@ TEST_F(Dialect, ServerFunctions) {
         {"MONTH('05.03.2024 10:00:00.5')", 3},
         {"DATEDIFF(day, '20240228 23:59', '20240301 00:00')", 2},
         {"DATEDIFF(minute, CONVERT(DATETIME, '20240131 23:59'), '01/02/2024')", 1},
-        {"DATEPART(ms, CONVERT(DATETIME, '2024-01-31 10:00:00.002'))", 3},
+        {"DATEPART(ms, CONVERT(DATETIME, '20240131 10:00:00.002'))", 3},
         {"DATEPART(ms, '31/01/2024 10:00:00.005')", 7},
         {"DAY(CONVERT(DATETIME, '20240229 23:59:59.999'))", 1},
         {"CONVERT(INT, ' 12 ')", 12},

@@ -173,7 +173,7 @@ const ServerRows kServerRows[] = {
          "Nota AS n, id AS i, Alta AS f, '5' AS c2 FROM m WHERE id = 1) q",
      "abx|2|11/11/2026|6|1900-01-01 00:00:00"},
     // exact numbers divide with their fraction, integers as integers
-    {"", "SELECT Cant / 2, Precio / 2, id / 2, SUM(Cant) / COUNT(*) FROM m GROUP BY id ORDER BY id",
+    {"", "SELECT Cant / 2, Precio / 2, id / 2, SUM(Cant) / COUNT(*) FROM m GROUP BY id, Cant, Precio ORDER BY id",
      "2.5|1.5|0|5;1.25|6.25|1|2.5;3.5|0|1|7;2.5|1.5|2|5"},
     {"", "SELECT id / Cant, Precio / Cant, Cant * 2 / 4, (Cant + 1) / 2, (id + 4) / 2 FROM m WHERE id = 1", "0.2|0.6|2.5|3|2"},
     // a date and a number: days
@@ -187,10 +187,11 @@ const ServerRows kServerRows[] = {
     {"INSERT INTO TA_CONFIGURACION (Clave, Valor) SELECT 'F2', '31/12/2026'",
      "SELECT Nota + '01/02/2026', (SELECT Valor FROM TA_CONFIGURACION WHERE Clave = 'F2') FROM m WHERE LTRIM(Nota) = '31/12/2026'",
      "31/12/202601/02/2026|31/12/2026"},
-    // the server's other date literals into and against a date column
-    {"INSERT INTO m (id, Alta) VALUES (10, '20261130')\rINSERT INTO m (id, Alta) VALUES (11, '2026-11-30')\r"
+    // the server's other date literals into and against a date column, the
+    // dashed one without its 'T' year, day, month under SET DATEFORMAT dmy
+    {"INSERT INTO m (id, Alta) VALUES (10, '20261130')\rINSERT INTO m (id, Alta) VALUES (11, '2026-30-11')\r"
      "INSERT INTO m (id, Alta) VALUES (12, '2026-11-29T23:59:59')",
-     "SELECT id, CONVERT(VARCHAR(19), Alta, 120) FROM m WHERE id >= 10 AND Alta >= '30/11/2026' AND Alta < '2026-12-01' "
+     "SELECT id, CONVERT(VARCHAR(19), Alta, 120) FROM m WHERE id >= 10 AND Alta >= '30/11/2026' AND Alta < '2026-01-12' "
      "ORDER BY Alta, id",
      "10|2026-11-30 00:00:00;11|2026-11-30 00:00:00"},
     // ISNULL takes the type and length of its first argument
@@ -239,7 +240,7 @@ const ServerRows kServerRows[] = {
      "3.00|5.0000|5.0000|5.10|3.0000|-1,234,567.50;12.50|2.5000|2.5000|5.10|12.5000|-1,234,567.50;"
      "0.00|7.0000|7.0000|5.10|0.0000|-1,234,567.50"},
     {"", "SELECT CONVERT(VARCHAR, FLOOR(Cant)), CONVERT(VARCHAR, CEILING(Cant)), CONVERT(VARCHAR, SUM(Cant)), "
-         "CONVERT(VARCHAR, AVG(Cant)), CONVERT(VARCHAR, MAX(Precio)) FROM m WHERE id = 2",
+         "CONVERT(VARCHAR, AVG(Cant)), CONVERT(VARCHAR, MAX(Precio)) FROM m WHERE id = 2 GROUP BY Cant",
      "2|3|2.5000|2.500000|12.50"},
     // an exact number in LIKE is matched as its text, with the scale of its type
     {"", "SELECT id FROM m WHERE Precio LIKE '%.50%'", "2"},
@@ -316,7 +317,7 @@ TEST_F(DialectTypesRun, RowsAsTheServerGivesThem) {
                               "IF EXISTS (SELECT 1 FROM m) UPDATE m SET id = 9 WHERE id = 3 ELSE UPDATE m SET id = 8 WHERE id = 3",
                               "UPDATE m SET id = 9 FROM m INNER JOIN t ON t.a = m.id WHERE m.id = 3",
                               "DELETE m FROM m INNER JOIN t ON t.a = m.id", "DELETE FROM m FROM m, t WHERE t.a = m.id",
-                              "SELECT id INTO #m FROM m"}) {
+                              "SELECT id INTO #m FROM m", "SET DATEFORMAT mdy"}) {
         SCOPED_TRACE(never);
         EXPECT_TRUE(errorOf([&] { cnn->Execute(QString::fromUtf8(never)); }).Description.startsWith(
             QStringLiteral("La base de datos local no puede dar el resultado del servidor para:")));
@@ -348,6 +349,11 @@ TEST_F(DialectTypesRun, RunTimeErrorsAreTheServersAndWriteNothing) {
         {"INSERT INTO n (id, D) VALUES (9, 999.995)", 8115},
         {"UPDATE n SET D = D * 1000", 8115},
         {"UPDATE n SET D = -999.995 WHERE id = 2", 8115},
+        // a date out of range: '2026-11-20' is day 11 of month 20 under dmy
+        {"UPDATE m SET Alta = '2026-11-20' WHERE id = 1", 242},
+        {"SELECT id FROM m WHERE Alta < '2026-11-20 07:00:00'", 242},
+        {"SELECT DATEADD(day, 1, '2026-11-20')", 242},
+        {"INSERT INTO m (id, Alta) VALUES (9, '31/02/2026')", 242},
     };
     const auto rows = [&] {
         auto rs = std::make_shared<ado::Recordset>();

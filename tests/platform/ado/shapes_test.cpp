@@ -79,7 +79,7 @@ TEST(StatementShapes, BoundValuesAreStoredAndFoundAsTheLiterals) {
                             "99999999999999999999", "12.5", "-0.10", "1.",        ".5",
                             "1e3",   "2.50E-1", "'x'",      "'O''Brien'",         "N'ñandú'",
                             "'12.5'", "' 5 '",  "''",       "'NULL'",             "NULL",
-                            "'€ ''x'''", "N'😀'''",     "'20261130'",         "'2026-11-30 10:00'",
+                            "'€ ''x'''", "N'😀'''",     "'20261130'",         "'2026-30-11 10:00'",
                             "'31/12/2026'"};
     int id = 0;
     for (const char* column : {"i", "d", "f", "c", "b", "x", "t"})
@@ -108,7 +108,7 @@ TEST(StatementShapes, BoundValuesAreStoredAndFoundAsTheLiterals) {
     const char* conditions[] = {"c = 'x'",  "c = ' 5'",    "c = 'o''brien  '", "i = 7",   "i = -7",
                                 "c = 5",    "i = '7'",     "d = 12",           "x > 'a'", "LTRIM(RTRIM(c)) = '5'",
                                 "c <> 'x'", "f >= 1000",   "b = 12",           "b = '12.5'",
-                                "t >= '20261130'", "t = '2026-11-30 10:00'", "c = '20261130'", "c + 'x' = '20261130x'",
+                                "t >= '20261130'", "t = '2026-30-11 10:00'", "c = '20261130'", "c + 'x' = '20261130x'",
                                 "i + '1' = 8"};
     for (const char* where : conditions) {
         const QString sql = QStringLiteral("SELECT id FROM v WHERE %1 ORDER BY id").arg(QString::fromUtf8(where));

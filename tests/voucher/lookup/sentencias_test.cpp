@@ -292,12 +292,12 @@ TEST_F(Sentencias, EveryShapeIsItsTextAndListsItsRows)
                    {"0023X", {{p1001, 5}, {p1001, 5}}, {{p1001, 4}, {p1001, 6}}},
                    {"0024X", {{p1001, 5}}, {{p1001, 3}, {QStringLiteral("1001"), 2}}}};
     Ejecuta(QStringLiteral("INSERT INTO MV_PREPARACION (IDPREPARACION, FECHA, FECHA_FINALIZACION) VALUES (5702, "
-                           "'2026-11-20 07:00:00', '2026-11-20 08:00:00')"));
+                           "'20261120 07:00:00', '20261120 08:00:00')"));
     for (const auto& p : pedidos) {
         const QString id = QStringLiteral("00570000") + QString::fromLatin1(p.orden);
         Ejecuta(QStringLiteral("INSERT INTO V_MV_CPTE (TC, IDCOMPROBANTE, IDCOMPLEMENTO, ANULADA, FINALIZADA, BLOQUEADA, "
                                "COMPLEMENTARIO, FechaPreparacion) VALUES ('NP  ', '%1', 0, 0, 0, 0, 0, "
-                               "'2026-11-20 08:00:00')").arg(id));
+                               "'20261120 08:00:00')").arg(id));
         for (const auto& [articulo, cantidad] : p.lineas)
             Ejecuta(QStringLiteral("INSERT INTO V_MV_CPTEINSUMOS (TC, IDCOMPROBANTE, IDCOMPLEMENTO, IdArticulo, Cantidad, "
                                    "CANTIDADAFACTURAR) VALUES ('NP  ', '%1', 0, '%2', %3, %3)").arg(id, articulo).arg(cantidad));

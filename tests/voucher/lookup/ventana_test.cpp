@@ -169,7 +169,7 @@ TEST_F(Ventana, RowsOfEachGroupCarryTheirCellsAndIcons)
     // A supplier whose account holds an apostrophe.
     Ejecuta(QStringLiteral("INSERT INTO VT_PROVEEDORES (CODIGO, RAZON_SOCIAL) VALUES ('O''NEIL', 'O''Neil Hnos')"));
     Ejecuta(QStringLiteral("INSERT INTO MV_ASIENTOS (Cuenta, Secuencia, Fecha, Detalle, TC, SUCURSAL, NUMERO, LETRA, "
-                           "Importe) VALUES ('O''NEIL', 1, '2026-11-19 00:00:00', 'Devolucion', 'NCPE', '0057', "
+                           "Importe) VALUES ('O''NEIL', 1, '20261119 00:00:00', 'Devolucion', 'NCPE', '0057', "
                            "'00000027', 'A', 80.0)"));
     const Celdas casos[] = {
         {"RM/TRANSPORTE", "005700000015R", 0, {"", "005700000015R", "0", "24/11/26", "T0001"}},
@@ -429,7 +429,7 @@ TEST_F(Ventana, ClosingWhileFillingStopsTheFilling)
 TEST_F(Ventana, PictureOfTheWindow)
 {
     FrmConsComprobantes& f = Abre(QStringLiteral("NP/PENDIENTES"));
-    Ejecuta("UPDATE V_MV_CPTE SET FechaPreparacion = '2026-11-18 00:00:00' WHERE TC = 'NP'");
+    Ejecuta("UPDATE V_MV_CPTE SET FechaPreparacion = '20261118 00:00:00' WHERE TC = 'NP'");
     f.CmdBuscar_Click();
     f.ListView1->setSelectedItem(&f.ListView1->ListItems().Item(1));
     f.show();
