@@ -273,11 +273,12 @@ TEST_F(AsientoTest, BothModesBookEachLineWithAnAccountOnceUnderOneTotal)
             EXPECT_EQ(Filas("SELECT Cuenta, [DEBE-HABER], Importe, CABImporte FROM MV_ASIENTOS ORDER BY [DEBE-HABER], "
                             "Cuenta"),
                       c.asiento);
-            if (!c.motivos.isEmpty())
+            if (!c.motivos.isEmpty()) {
                 EXPECT_EQ(Filas(QStringLiteral("SELECT IdMotivoStock FROM V_MV_STOCK WHERE IdComprobante = '%1' ORDER "
                                                "BY Secuencia")
                                     .arg(id)),
                           c.motivos);
+            }
         }
 }
 
