@@ -571,7 +571,6 @@ QString Corrida::DepositoPrimeraPasada() const
     return SignoRemota == 1 && !Es(IdDeposito, "ELDELGRID") ? IdDeposito : DepositoDeLinea();
 }
 
-
 // The stock motive of the current line without apostrophes: the line's own
 // (column 89) when each line names its own, else the voucher's.
 QString Corrida::MotivoDeLinea() const
