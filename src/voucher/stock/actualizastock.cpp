@@ -242,8 +242,9 @@ struct Corrida : Argumentos {
     QString DepositoDeLinea() const;
     QString DepositoPrimeraPasada() const;
     QString MotivoDeLinea() const;
-    QString DepositoDeDescarga() const;
     bool OtraUnidad() const;
+    bool PorPorcentaje() const;
+    double BaseDeLinea(double cantidad) const;
     void SinLoteAlFijo();
 
     void Ejecuta();
@@ -453,11 +454,6 @@ void Corrida::Ejecuta()
 
     ui::DoEvents();
     Descarga();
-    if (EsTransferencia) {
-        Pasada = 3;
-        Signo = -Signo;
-        Descarga();
-    }
     if (MuestraCartel)
         ModGlobal::gCartel().CartelCerrar();
     if (!GeneraSentenciaSQL)
@@ -575,13 +571,6 @@ QString Corrida::DepositoPrimeraPasada() const
     return SignoRemota == 1 && !Es(IdDeposito, "ELDELGRID") ? IdDeposito : DepositoDeLinea();
 }
 
-// The deposit a consumption row of the current line is written at: the
-// transfer's destination on the runs after its passes, else the line's.
-QString Corrida::DepositoDeDescarga() const
-{
-    return Pasada == 3 ? Cod(IdDepositoDestino, 4) : DepositoDeLinea();
-}
-
 // The stock motive of the current line without apostrophes: the line's own
 // (column 89) when each line names its own, else the voucher's.
 QString Corrida::MotivoDeLinea() const
@@ -598,6 +587,24 @@ bool Corrida::OtraUnidad() const
 {
     const double coeficiente = Cel(10).isEmpty() ? 1.0 : Doble(Cel(10));
     return Trim(Cel(5)).compare(Trim(Cel(44)), Qt::CaseInsensitive) != 0 && coeficiente != 1;
+}
+
+// The current line's inputs are percentages of its quantity (column 71).
+bool Corrida::PorPorcentaje() const
+{
+    return Bandera(Trim(Cel(71)));
+}
+
+// A quantity of the current line in its base unit: its base quantity
+// (column 77) when the line gives one, else the quantity by the line's
+// coefficient when the line is in another unit; a blank cell is no base
+// quantity of 0.
+double Corrida::BaseDeLinea(double cantidad) const
+{
+    const Currency base = Moneda(Cel(77));
+    if (base != Currency(0))
+        return base.toDouble();
+    return OtraUnidad() ? cantidad * Doble(Cel(10)) : cantidad;
 }
 
 // An item without lot enters under the voucher's fixed (or automatic) lot;
@@ -860,8 +867,10 @@ void Corrida::ArmaFila()
         if ((CantidadItem > 0 || conLoteOSerie) && !otraUnidad) {
             movimiento = CantidadItem;
             // The weight of a weighable line is its own, not its pieces: it
-            // stays for the line's other rows and passes.
-            if (!Bandera(Trim(Cel(79))))
+            // stays for the line's other rows and passes. So does the base
+            // quantity of a line of percentage inputs: the discharge shares
+            // out the whole line, whatever its lots moved.
+            if (!Bandera(Trim(Cel(79))) && !PorPorcentaje())
                 PoneCel(77, QString::number(CantidadItem, 'g', 15));
         } else if (otraUnidad && CantItems > 0) {
             reparte(CantidadItem);
@@ -901,11 +910,10 @@ void Corrida::ArmaFila()
         // without list under the voucher's fixed lot moves the whole line,
         // in base units as without lot.
         ud(Num(Signo == -1 ? movimiento : movimiento * Signo), Blanco(base) ? Trim(Cel(5)) : base);
-    } else if (!Blanco(base) && Signo == -1) {
-        ud(Num(signo * Moneda(Cel(77))), base);
     } else if (!Blanco(base)) {
-        ud(movimiento != 0 && Moneda(Cel(77)) == Currency(0) ? Num(movimiento * Signo) : Num(signo * Moneda(Cel(77))),
-           base);
+        // Either way, in base units: a line in another unit whose base
+        // quantity was left blank moves its quantity by its coefficient.
+        ud(Num(Signo * BaseDeLinea(movimiento * Signo)), base);
     } else {
         ud(Num(signo * Moneda(Cel(8))), Trim(Cel(5)));
     }
@@ -987,6 +995,10 @@ double Corrida::Reparto(int cual, double fraccion, double deLinea, bool entero)
 
 void Corrida::Descarga()
 {
+    // A transfer moves its composites whole, from one deposit to the other:
+    // nothing is made or consumed, so no consumption voucher is booked.
+    if (EsTransferencia)
+        return;
     if (EsOP && TieneSPNL)
         return;
     if (Es(TC, "SPL") || Es(TC, "AJP") || Es(TC, "AJN"))
@@ -1002,8 +1014,7 @@ void Corrida::Descarga()
     // What the run's lines took of each input in each deposit.
     std::map<QString, double> tomado;
     NroLote.clear();
-    if (Pasada != 3)
-        Secuencia = 0;
+    Secuencia = 0;
     for (Fila = 1; Fila <= g.Rows() - 1; ++Fila) {
         bool toma = false;
         QString idArticulo, unidadFila;
@@ -1016,12 +1027,12 @@ void Corrida::Descarga()
             idArticulo = Trim(Cel(0));
             CantidadFila = Moneda(Cel(8)).toDouble();
             unidadFila = Trim(Cel(5));
-            porPorcentaje = Cel(71).isEmpty() ? false : Bandera(Trim(Cel(71)));
+            porPorcentaje = PorPorcentaje();
             // The inputs are given per unit of the article: a line in another
-            // unit than its base one discharges its base quantity (column
-            // 77), as a percentage line does.
-            if ((porPorcentaje && Moneda(Cel(77)) > Currency(0)) || (OtraUnidad() && Moneda(Cel(77)) != Currency(0)))
-                CantidadFila = Moneda(Cel(77)).toDouble();
+            // unit than its base one discharges its base quantity, as a
+            // percentage line does.
+            if (porPorcentaje || OtraUnidad())
+                CantidadFila = BaseDeLinea(CantidadFila);
             // Looked up by the article's stored key, as its inputs are: a
             // numeric code is stored right-aligned.
             if (Es(Campo(QStringLiteral("V_MA_ARTICULOS"), Cod(idArticulo, 25), "PROCEDENCIA", "IDARTICULO", false),
@@ -1087,7 +1098,7 @@ void Corrida::Descarga()
             const double enBase = cantidad * base.factor;
             Stock::ListaLoteCantidad lotes;
             bool conLotes = false;
-            const QString deposito = DepositoDeDescarga();
+            const QString deposito = DepositoDeLinea();
             double tomadoAntes = 0;
             if (enBase > 0) {
                 double& llevado = tomado[Cod(codigo, 25) + u'|' + deposito];
@@ -1192,7 +1203,7 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
             par("IdComplemento", Num(legacy::Variant(Blanco(IdComplemento) ? QStringLiteral("0") : Trim(IdComplemento))));
         par("Secuencia", TextoDeSecuencia(Secuencia));
         par("Fecha", TextoSQL(fecha));
-        par("IdDeposito", DepositoDeDescarga());
+        par("IdDeposito", DepositoDeLinea());
         par("IdArticulo", TextoSQL(Cod(compuesto ? Trim(Cel(0)) : Trim(codigoInsumo), 25)));
         QString descripcion;
         if (compuesto)
@@ -1221,12 +1232,7 @@ void Corrida::FilaDescarga(bool compuesto, const Stock::LoteCantidad* insumo, co
                 par("CantidadUD", Num(signo * Moneda(Cel(12))));
                 par("IdUnidadBase", TextoSQL(Cod(Trim(Cel(11)), 4)));
             } else {
-                // The base quantity: column 77, else the line's quantity by
-                // its coefficient.
-                const double deLinea = Moneda(Cel(77)) != Currency(0) ? Moneda(Cel(77)).toDouble()
-                                       : OtraUnidad()                 ? Moneda(Cel(8)).toDouble() * Doble(Cel(10))
-                                                                      : Moneda(Cel(8)).toDouble();
-                par("CantidadUd", Num(deLinea * Signo));
+                par("CantidadUd", Num(BaseDeLinea(Moneda(Cel(8)).toDouble()) * Signo));
                 par("IdUnidadBase", TextoSQL(Cod(Blanco(Cel(44)) ? Trim(Cel(5)) : Trim(Cel(44)), 4)));
             }
         } else {

@@ -4,8 +4,10 @@
 // rule one more function of `Reglas`.
 #include "voucher/stock/entorno_stock.h"
 
+#include <algorithm>
 #include <cmath>
 #include <random>
+#include <tuple>
 
 namespace {
 
@@ -18,6 +20,8 @@ struct Linea {
     double cantidad = 0;     // in the line's unit
     double enBase = 0;       // in base units
     double porUnidad = 0;    // a composite: units of the input I1 per unit
+    double porcentaje = 0;   // a composite of percentages: I1's share, I2 the rest
+    double coeficiente = 1;  // units of the base unit per unit of the line's
     bool entra = false;      // a production order's output
     double bultos = 0;       // column 66, moved once by the line
     bool pesable = false;    // its base quantity (enBase) is its weight
@@ -43,7 +47,7 @@ struct Comprobante {
 
 // A movement row read back.
 struct Fila {
-    QString tc, articulo, controladoPor, deposito, lote;
+    QString tc, articulo, controladoPor, deposito, lote, unidad;
     bool sinLote = false;
     double cantidad = 0, enBase = 0, bultos = 0;
 };
@@ -151,6 +155,13 @@ const std::vector<std::pair<const char*, Clase>> Clases = {
          l.celdas[77] = Texto(l.enBase);
      }},
     {"composite", [](Azar& a, Linea& l, bool, bool) { l.porUnidad = a.De({1.0, 2.0, 0.5}); }},
+    {"percentage composite",
+     [](Azar& a, Linea& l, bool s, bool t) {
+         l.porcentaje = a.De({30.0, 25.0, 60.0});
+         l.celdas[71] = "-1";
+         if (a.Moneda(70))
+             ListaDeLotes(a, l, s, t);
+     }},
 };
 
 // The lots of the input I1 in each deposit.
@@ -180,20 +191,20 @@ Comprobante Genera(Azar& a)
     for (int i = 1; i <= n; ++i) {
         Linea l;
         l.articulo = QStringLiteral("G%1").arg(i);
-        // Composites, but not in a transfer.
-        const size_t clases = c.tc != "TRX" ? Clases.size() : Clases.size() - 1;
-        const auto& [nombre, clase] = Clases[size_t(a.Entre(0, int(clases) - 1))];
+        const auto& [nombre, clase] = Clases[size_t(a.Entre(0, int(Clases.size()) - 1))];
         const bool plana = QLatin1String(nombre) == "plain" || QLatin1String(nombre) == "composite";
         l.cantidad = plana ? a.De({-2.0, -1.0, 0.0, 0.5, 1.0, 1.5, 2.0, 3.0, 5.0})
                            : QLatin1String(nombre).contains(QLatin1String("serials")) ? a.Entre(1, 3) : a.De({0.5, 1.0, 1.5, 2.0, 5.0});
         // Another unit than the base one, by a whole or a fractional factor.
-        double coeficiente = 1;
-        if ((plana || QLatin1String(nombre) == "lots" || QLatin1String(nombre) == "weighable") && a.Moneda(35))
+        double& coeficiente = l.coeficiente;
+        if ((plana || QLatin1String(nombre) == "lots" || QLatin1String(nombre) == "weighable" ||
+             QLatin1String(nombre) == "percentage composite") &&
+            a.Moneda(35))
             coeficiente = a.De({12.0, 2.5, 0.5});
         l.enBase = l.cantidad * coeficiente;
         l.celdas = {{0, Art(l.articulo.toLatin1())}, {1, "Art " + l.articulo}, {4, a.Moneda(30) ? "A-01-0" + QString::number(i) : ""},
                     {5, coeficiente == 1 ? "UN" : "CJ"}, {44, coeficiente == 1 && a.Moneda(30) ? "" : "UN"},
-                    {8, Texto(l.cantidad)}, {10, Texto(coeficiente)}, {77, Texto(l.enBase)},
+                    {8, Texto(l.cantidad)}, {10, Texto(coeficiente)}, {77, a.Moneda(25) ? "" : Texto(l.enBase)},
                     {41, a.De<QString>({"10", "3.333", "0", "2.5"})}};
         if (porLinea)
             l.celdas[6] = a.De<QString>({"1", "2"});
@@ -253,36 +264,48 @@ const std::vector<std::pair<const char*, Regla>> Reglas = {
                  fallas << QStringLiteral("%1 enters %2 of %3").arg(l.articulo).arg(entra).arg(l.cantidad);
          }
      }},
-    {"2: a transfer delivers, article by article and lot by lot, what left",
+    {"2: a transfer delivers, article by article, lot by lot and unit by unit, what left, in both quantities",
      [](const Comprobante& c, const QList<Fila>& filas, QStringList& fallas) {
          if (c.tc != "TRX")
              return;
-         std::map<QString, double> saldo;
+         std::map<QString, std::pair<double, double>> saldo;
          for (const Fila& f : filas) {
-             saldo[f.articulo + "/" + (f.sinLote ? "NULL" : f.lote)] += f.cantidad;
+             auto& [q, ud] = saldo[f.articulo + "/" + (f.sinLote ? "NULL" : f.lote) + "/" + f.unidad];
+             q += f.cantidad;
+             ud += f.enBase;
          }
          for (const auto& [clave, q] : saldo)
-             if (!Igual(q, 0))
-                 fallas << QStringLiteral("%1 nets %2").arg(clave).arg(q);
+             if (!Igual(q.first, 0) || !Igual(q.second, 0))
+                 fallas << QStringLiteral("%1 nets %2 / %3").arg(clave).arg(q.first).arg(q.second);
      }},
     {"3: a composite's inputs leave the input quantity per unit of the article times the line's quantity in the "
-     "article's unit, never a row of 0 or a lot of blanks",
+     "article's unit (a percentage composite's, its shares of the whole line, whatever its lots, after its own row), "
+     "never a row of 0 or a lot of blanks; a transfer moves its composites whole",
      [](const Comprobante& c, const QList<Fila>& filas, QStringList& fallas) {
          for (const Linea& l : c.lineas) {
-             if (l.porUnidad == 0 || l.cantidad == 0)
+             if ((l.porUnidad == 0 && l.porcentaje == 0) || l.cantidad == 0)
                  continue;
-             double q = 0;
+             const bool descarga = c.descarga && c.tc != "OP" && c.tc != "TRX";
+             const int signo = Entra(c) ? 1 : -1;
+             double q = 0, propia = 0, propiaBase = 0;
              for (const Fila& f : filas) {
                  if (f.tc != "PE" || f.controladoPor != l.articulo)
                      continue;
+                 if (f.articulo == l.articulo) {
+                     propia += f.cantidad;
+                     propiaBase += f.enBase;
+                     continue;
+                 }
                  q += f.cantidad;
                  if (Igual(f.cantidad, 0) || (!f.sinLote && f.lote.trimmed().isEmpty()))
                      fallas << QStringLiteral("%1: a row of %2 under lot '%3'").arg(l.articulo).arg(f.cantidad).arg(f.lote);
              }
-             const double esperado =
-                 c.descarga && c.tc != "OP" ? (Entra(c) ? 1 : -1) * l.enBase * l.porUnidad : 0;
+             const double esperado = descarga ? signo * l.enBase * (l.porcentaje != 0 ? 1 : l.porUnidad) : 0;
              if (!Igual(q, esperado))
                  fallas << QStringLiteral("%1: inputs %2 for %3").arg(l.articulo).arg(q).arg(esperado);
+             const double cantidadPropia = descarga && l.porcentaje != 0 ? signo * l.cantidad : 0;
+             if (!Igual(propia, cantidadPropia) || !Igual(propiaBase, cantidadPropia * l.coeficiente))
+                 fallas << QStringLiteral("%1: its own consumption row %2 / %3").arg(l.articulo).arg(propia).arg(propiaBase);
          }
      }},
     {"4: no input lot gives more than it holds",
@@ -294,7 +317,7 @@ const std::vector<std::pair<const char*, Regla>> Reglas = {
              if (f.tc == "PE" && !f.sinLote)
                  tomado[f.deposito + "/" + f.lote.trimmed()] -= f.cantidad;
          for (const Linea& l : c.lineas)  // what lines giving back return to the lots
-             if (l.porUnidad != 0 && l.cantidad < 0)
+             if ((l.porUnidad != 0 || l.porcentaje != 0) && l.cantidad < 0)
                  return;
          for (const auto& [clave, q] : tomado)
              if (const auto lote = kLotesInsumo.find(clave.section('/', 1));
@@ -322,6 +345,20 @@ const std::vector<std::pair<const char*, Regla>> Reglas = {
                  if (!Igual(bl, lado * bultos))
                      fallas << QStringLiteral("%1 moves %2 bundles of %3").arg(l.articulo).arg(bl).arg(lado * bultos);
              }
+         }
+     }},
+    {"7: every row's base quantity is its quantity times its unit's factor, a blank base-quantity cell included "
+     "(a weighable line's is its weight)",
+     [](const Comprobante& c, const QList<Fila>& filas, QStringList& fallas) {
+         for (const Fila& f : filas) {
+             double factor = 1;  // an input's rows are in its base unit
+             bool pesable = false;
+             for (const Linea& l : c.lineas)
+                 if (l.articulo == f.articulo)
+                     std::tie(factor, pesable) = std::pair{l.coeficiente, l.pesable};
+             if (!pesable && std::abs(f.enBase - f.cantidad * factor) > 0.00051 * std::max(1.0, factor))
+                 fallas << QStringLiteral("%1 %2: %3 for %4 by %5").arg(f.tc, f.articulo).arg(f.enBase).arg(f.cantidad)
+                               .arg(factor);
          }
      }},
 };
@@ -353,9 +390,14 @@ protected:
             Ejecuta(QStringLiteral("DELETE FROM %1").arg(tabla));
         Cfg("DescargaInsumosProduccion", c.descarga ? "NO" : "SI");
         Cfg("AsignacionAutomaticaDeLoteING", c.loteAutomatico ? "SI" : "NO");
-        for (const Linea& l : c.lineas)
+        for (const Linea& l : c.lineas) {
             if (l.porUnidad != 0)
                 Insumo(l.articulo, "I1", Texto(l.porUnidad));
+            if (l.porcentaje != 0) {
+                Insumo(l.articulo, "I1", Texto(l.porcentaje));
+                Insumo(l.articulo, "I2", Texto(100 - l.porcentaje));
+            }
+        }
         for (const char* deposito : {"1", "2"})
             for (const auto& [lote, q] : kLotesInsumo)
                 Existencia("I1", deposito, lote, Texto(q));
@@ -401,6 +443,7 @@ protected:
             f.deposito = v[5];
             f.sinLote = v[8] == "<null>";
             f.lote = v[8];
+            f.unidad = v[10];
             while (f.lote.endsWith(u' '))  // compared as the server compares texts
                 f.lote.chop(1);
             f.cantidad = QString(v[11]).replace(u',', u'.').toDouble();

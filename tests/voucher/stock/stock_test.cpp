@@ -273,11 +273,12 @@ TEST_F(AsientoTest, BothModesBookEachLineWithAnAccountOnceUnderOneTotal)
             EXPECT_EQ(Filas("SELECT Cuenta, [DEBE-HABER], Importe, CABImporte FROM MV_ASIENTOS ORDER BY [DEBE-HABER], "
                             "Cuenta"),
                       c.asiento);
-            if (!c.motivos.isEmpty())
+            if (!c.motivos.isEmpty()) {
                 EXPECT_EQ(Filas(QStringLiteral("SELECT IdMotivoStock FROM V_MV_STOCK WHERE IdComprobante = '%1' ORDER "
                                                "BY Secuencia")
                                     .arg(id)),
                           c.motivos);
+            }
         }
 }
 
@@ -611,6 +612,8 @@ TEST_F(StockTest, EachRowOfALineMovesItsOwnItemFromItsOwnLine)
     Opciones deUnoANueve;
     deUnoANueve.transferencia = true;
     deUnoANueve.destino = "9";
+    Opciones deUnoADos = deUnoANueve;
+    deUnoADos.destino = "2";
     Opciones deposito2;
     deposito2.deposito = "2";
     Opciones transferenciaLoteFijo = deUnoANueve;
@@ -799,6 +802,24 @@ TEST_F(StockTest, EachRowOfALineMovesItsOwnItemFromItsOwnLine)
              insumos("K1", {{"I1", "1"}}, "CJ  ");
              insumos("K1", {{"I2", "2"}}, "PK  ");
          }},
+        // 30 % and 70 % of the whole line (10), whatever its lots moved.
+        {"percentage composite by lot", "RMX",
+         {{{0, "K1"}, {5, "UN"}, {44, "UN"}, {8, "10"}, {77, "10"}, {71, "-1"}, {24, "|L1" + kSep + "|L2" + kSep + "|"},
+           {25, "|4|6|"}}},
+         "TC, LTRIM(RTRIM(IdArticulo)), RTRIM(NroLote), Cantidad, CantidadUD",
+         {"PE  |K1|<null>|-10|-10", "PE  |I1|<null>|-3|-3", "PE  |I2|<null>|-7|-7", "RMX |K1|L1|-4|-4",
+          "RMX |K1|L2|-6|-6"},
+         {}, [&] { insumos("K1", {{"I1", "30"}, {"I2", "70"}}); }},
+        // K1 is 2 of I1, kept by lot where it arrives: the composite moves whole.
+        {"composite in a transfer", "TRX", {{{0, "K1"}, {5, "UN"}, {8, "1"}}},
+         "TC, IdDeposito, LTRIM(RTRIM(IdArticulo)), Cantidad", {"TRX |   1|K1|-1", "TRX |   2|K1|1"}, deUnoADos,
+         [&] {
+             insumos("K1", {{"I1", "2"}});
+             existencias("I1", "2", {{"M1", "3"}});
+         }},
+        {"transfer of boxes without base quantity", "TRX",
+         {{{0, "A1"}, {5, "CJ"}, {44, "UN"}, {10, "12"}, {8, "2"}}}, "IdDeposito, Cantidad, CantidadUD, IdUnidadBase",
+         {"   1|-2|-24|UN  ", "   2|2|24|UN  "}, deUnoADos},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre);
