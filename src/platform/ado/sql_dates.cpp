@@ -74,8 +74,9 @@ std::optional<DayFirst> readDayFirst(QStringView text, int cutoff, bool* outOfRa
 // The server's other date literals: 'yyyy-mm-dd' and 'yyyymmdd', each
 // optionally with ' hh:mm[:ss[.fff]]' ('T' instead of the blank after the
 // dashed form). Years from 1753, as the server's datetime holds them. The
-// dashed form with a blank or without a time is year, day, month under dmy.
-std::optional<DayFirst> readOtherDate(QStringView s, bool* outOfRange) {
+// dashed form with a blank or without a time is year, day, month under dmy
+// (`dmy`; the engine's own text is always year, month, day).
+static std::optional<DayFirst> readYearFirst(QStringView s, bool* outOfRange, bool dmy) {
     if (s.size() < 8 || s.size() > 23) return std::nullopt;
     for (int k = 0; k < 4; ++k)
         if (!s[k].isDigit()) return std::nullopt;
@@ -93,7 +94,7 @@ std::optional<DayFirst> readOtherDate(QStringView s, bool* outOfRange) {
     const bool dashed = s[4] == u'-';
     if (dashed) {
         if (!digits(0, 4, r.y) || !digits(5, 2, r.m) || s.size() < 10 || s[7] != u'-' || !digits(8, 2, r.d)) return std::nullopt;
-        if (s.size() == 10 || s[10] != u'T') std::swap(r.m, r.d);
+        if (dmy && (s.size() == 10 || s[10] != u'T')) std::swap(r.m, r.d);
         pos = 10;
     } else {
         if (!digits(0, 4, r.y) || !digits(4, 2, r.m) || !digits(6, 2, r.d)) return std::nullopt;
@@ -140,6 +141,8 @@ QString isoOf(const QDateTime& dt) {
     return dt.toString(dt.time().msec() ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+std::optional<DayFirst> readOtherDate(QStringView s, bool* outOfRange) { return readYearFirst(s, outOfRange, true); }
+
 std::optional<QDateTime> readDateTime(QStringView text) {
     const QStringView s = text.trimmed();
     std::optional<DayFirst> r = readDayFirst(s);
@@ -153,10 +156,7 @@ std::optional<QDateTime> readDateTime(QStringView text) {
 std::optional<QDateTime> readKept(QStringView text) {
     const QStringView s = text.trimmed();
     if (!(s.size() == 19 || s.size() == 23) || s[4] != u'-' || s[7] != u'-' || s[10] != u' ') return std::nullopt;
-    // the same text with a 'T' is read year, month, day
-    QString t = s.toString();
-    t[10] = u'T';
-    std::optional<DayFirst> r = readOtherDate(t);
+    const std::optional<DayFirst> r = readYearFirst(s, nullptr, false);
     if (!r) return std::nullopt;
     return dateTimeOf(*r);
 }

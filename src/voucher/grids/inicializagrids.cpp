@@ -77,15 +77,15 @@ void Aplica(ui::MSFlexGrid& g, const grillas::DisenoGrilla& d)
 
 void ClsCmnCptes::InicializaGrids(ui::MSFlexGrid* MSFlexGrid1, ui::MSFlexGrid* MSFlexGrid2,
                                   ui::MSFlexGrid* MSFlexGrid3, QLineEdit* TxtEdit, QLineEdit* txtEdit2,
-                                  QLineEdit* txtEdit3, QWidget* obj, const QString& TC, ui::MSFlexGrid* MSFlexGrid4)
+                                  QLineEdit* txtEdit3, QWidget* /*obj*/, const QString& TC, ui::MSFlexGrid* MSFlexGrid4)
 {
     grillas::HechosComprobante h;
     h.tc = TC;
     h.sistema = SistemaDelTipo(TC);
     grillas::SwitchesDeTipo(h, Cfg("PideDepositoEnCptes"), [] { return Cfg("NoMostrarImportesEnOT"); });
     // Each grid is measured in the font it draws its cells in (the article
-    // grid at its own size), not in the form's: `obj` measures nothing.
-    (void)obj;
+    // grid at its own size), not in the form's: the form passed measures
+    // nothing.
     const auto medidaEn = [](const QFont& fuente) {
         return grillas::Medida{[fuente](const QString& texto) { return double(ui::TextWidth(texto, fuente)); },
                                double(ui::CellWidth(QString(), fuente))};
